@@ -1,0 +1,59 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# vantrel_library(<name> [DEPS ...])
+# A static library of every .cpp in the calling folder (and its subfolders).
+# Its public include root is src/ so that headers are included as "engine/platform/Log.h".
+function(vantrel_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# Environment every test and tool run gets: headless GPU, silent sound.
+set(VANTREL_TEST_ENV
+  "SDL_VIDEODRIVER=offscreen"
+  "SDL_AUDIODRIVER=dummy"
+  "LIBGL_ALWAYS_SOFTWARE=1"
+  "ALSOFT_DRIVERS=null"
+  "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1"
+  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# vantrel_test(<name> DEPS ...)
+# One GoogleTest executable of every .cpp in the calling folder; each test case
+# becomes a CTest entry of its own.
+function(vantrel_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/tools)
+  if(TARGET sample_data)
+    add_dependencies(${name} sample_data)
+  endif()
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${VANTREL_BIN_DIR}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${VANTREL_TEST_ENV}" TIMEOUT 300)
+endfunction()
+
+# vantrel_fuzzer(<name> <source> DEPS ...)
+function(vantrel_fuzzer name source)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY VANTREL_FUZZERS ${name})
+endfunction()

@@ -1,0 +1,6 @@
+// Vantrel: the program's entry point.
+
+int main()
+{
+    return 0;
+}

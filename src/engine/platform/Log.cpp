@@ -1,0 +1,46 @@
+#include "engine/platform/Log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <iostream>
+
+std::ostream* g_Log = &std::clog;
+bool g_LogEnabled = false;
+std::string g_LastError;
+
+void LogMessage(const char* text)
+{
+    if (g_LogEnabled && g_Log && text)
+        *g_Log << text << std::flush;
+}
+
+void LogFormat(const char* format, ...)
+{
+    if (!g_LogEnabled)
+        return;
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    LogMessage(buffer);
+}
+
+void LogNumber(long value)
+{
+    if (g_LogEnabled && g_Log)
+        *g_Log << value << std::flush;
+}
+
+void LogResult(bool success)
+{
+    LogMessage(success ? "\t\t\tSuccessful!" : "\t\t\tFailed!");
+}
+
+bool ReportError(const char* message, bool logIt, const char* detail)
+{
+    if (logIt)
+        LogMessage(detail ? detail : "FAILED");
+    g_LastError = message ? message : "";
+    return false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The progress log and the error report. The log writes only while
+// g_LogEnabled is set; the texts are formed either way.
+
+#include <ostream>
+#include <string>
+
+// Where the log writes; std::clog unless a test points it elsewhere.
+extern std::ostream* g_Log;
+extern bool g_LogEnabled;
+// The text of the last reported error, shown in a message box at shut-down.
+extern std::string g_LastError;
+
+void LogMessage(const char* text);
+// printf-style; a formatted line holds at most 511 characters.
+void LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogNumber(long value);
+void LogResult(bool success);
+
+// Logs `detail` (or "FAILED") when logIt, keeps `message` as the last error and
+// returns false, so that a failing operation can return its result.
+bool ReportError(const char* message, bool logIt = true, const char* detail = nullptr);
+
+// Shows g_LastError in a message box when there is one; caption "Error" when
+// none is given. The window is the owner, or null for none.
+void ShowLastError(void* window, const char* caption);

@@ -1,0 +1,26 @@
+#pragma once
+// The program's one allocation function and its table of named categories.
+
+#include <cstddef>
+#include <cstdint>
+
+struct MemoryCategory {
+    char name[32];
+    uint32_t counters[4];
+};
+
+constexpr int MEMORY_CATEGORY_CAPACITY = 32;
+
+struct MemoryCategoryTable {
+    MemoryCategory records[MEMORY_CATEGORY_CAPACITY];
+    int count;
+};
+
+extern MemoryCategoryTable g_MemoryCategories;
+
+// malloc of the runtime; the category does not change how memory is obtained.
+void* AllocateInCategory(size_t size, MemoryCategory* category);
+void FreeAllocation(void* block);
+
+// The record of that name (exact match), a new one, or null when all 32 are used.
+MemoryCategory* FindOrAddMemoryCategory(const char* name);
