@@ -17,18 +17,10 @@ function(vantrel_library name)
   endif()
 endfunction()
 
-# Environment every test and tool run gets: headless GPU, silent sound.
-set(VANTREL_TEST_ENV
-  "SDL_VIDEODRIVER=offscreen"
-  "SDL_AUDIODRIVER=dummy"
-  "LIBGL_ALWAYS_SOFTWARE=1"
-  "ALSOFT_DRIVERS=null"
-  "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1"
-  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-
 # vantrel_test(<name> DEPS ...)
 # One GoogleTest executable of every .cpp in the calling folder; each test case
-# becomes a CTest entry of its own.
+# becomes a CTest entry of its own. Test programs start through
+# tests/support/TestMain.cpp, which makes them headless.
 function(vantrel_test name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -36,7 +28,7 @@ function(vantrel_test name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} vantrel_test_main GTest::gmock Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/tools)
   if(TARGET sample_data)
     add_dependencies(${name} sample_data)
@@ -45,7 +37,7 @@ function(vantrel_test name)
     WORKING_DIRECTORY ${VANTREL_BIN_DIR}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${VANTREL_TEST_ENV}" TIMEOUT 300)
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # vantrel_fuzzer(<name> <source> DEPS ...)

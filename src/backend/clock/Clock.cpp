@@ -52,8 +52,9 @@ void SleepMs(uint32_t milliseconds)
 
 void UseManualClock(bool enabled)
 {
+    // The manual clock starts on a whole millisecond so that steps add up exactly.
     if (enabled && !g_ManualClock.load())
-        g_ManualMicroseconds.store(NowMicroseconds());
+        g_ManualMicroseconds.store(NowMicroseconds() / 1000 * 1000);
     g_ManualClock.store(enabled);
 }
 

@@ -1,0 +1,26 @@
+// Entry point of every test program: headless video and silent sound unless the
+// caller chose otherwise, then GoogleTest.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=1:allocator_may_return_null=1";
+}
+
+extern "C" const char* __ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
