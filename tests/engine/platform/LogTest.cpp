@@ -1,5 +1,5 @@
-#include "engine/platform/File.h"
 #include "engine/platform/Log.h"
+#include "engine/platform/File.h"
 #include "engine/platform/Memory.h"
 
 #include <gtest/gtest.h>
