@@ -1,6 +1,7 @@
 #pragma once
 // A picture in memory for the writers: 0xAARRGGBB per pixel, row 0 at the top.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
