@@ -93,7 +93,7 @@ void EncodeColour(const uint32_t pixels[16], const bool transparent[16], bool th
         indices |= index << (2 * i);
     }
     Put16(out, c0);
-    Put16(out, c1);
+    Put16(out + 2, c1);
     for (int i = 0; i < 4; ++i) {
         out[4 + i] = uint8_t(indices >> (8 * i));
     }
