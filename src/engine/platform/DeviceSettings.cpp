@@ -1,0 +1,3 @@
+#include "engine/platform/DeviceSettings.h"
+
+DeviceSettings g_DeviceSettings;
