@@ -1,0 +1,458 @@
+#include "backend/sound/SoundBuffer.h"
+
+#include "backend/sound/SoundBuffer3D.h"
+#include "backend/sound/SoundContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace backend {
+
+namespace {
+
+// Segments of a ring; a full ring of one second gives 125 ms each.
+constexpr uint32_t RING_SEGMENTS = 8;
+
+ALenum FormatOf(const WaveFormat& format)
+{
+    if (format.channels == 1)
+        return format.bitsPerSample == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
+    return format.bitsPerSample == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
+}
+
+bool IsValidFormat(const WaveFormat& format)
+{
+    return format.formatTag == WAVE_FORMAT_PCM && (format.channels == 1 || format.channels == 2) &&
+           (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
+           format.blockAlign == format.channels * format.bitsPerSample / 8 &&
+           format.samplesPerSec >= DSBFREQUENCY_MIN && format.samplesPerSec <= DSBFREQUENCY_MAX;
+}
+
+} // namespace
+
+std::unique_ptr<SoundBuffer> SoundBuffer::Create(const std::shared_ptr<SoundContext>& context,
+                                                 const SoundBufferDesc& desc)
+{
+    if (!context || !desc.format || (desc.flags & DSBCAPS_PRIMARYBUFFER) || !IsValidFormat(*desc.format))
+        return nullptr;
+    const WaveFormat& format = *desc.format;
+    bool is3D = (desc.flags & DSBCAPS_CTRL3D) != 0;
+    // 3D buffers are mono; pan and 3D exclude each other.
+    if (is3D && (format.channels != 1 || (desc.flags & DSBCAPS_CTRLPAN)))
+        return nullptr;
+    if (desc.bufferBytes < DSBSIZE_MIN || desc.bufferBytes < format.blockAlign || desc.bufferBytes > 0x0FFFFFFF)
+        return nullptr;
+
+    std::unique_ptr<SoundBuffer> buffer(new SoundBuffer());
+    buffer->context = context;
+    buffer->format = format;
+    buffer->flags = desc.flags;
+    buffer->size = desc.bufferBytes;
+    buffer->usableBytes = desc.bufferBytes - desc.bufferBytes % format.blockAlign;
+    buffer->alFormat = FormatOf(format);
+    buffer->data.assign(desc.bufferBytes, 0);
+
+    context->Use();
+    alGetError();
+    ALuint source = 0;
+    alGenSources(1, &source);
+    if (alGetError() != AL_NO_ERROR)
+        return nullptr;
+    buffer->source = source;
+    ALuint staticBuffer = 0;
+    alGenBuffers(1, &staticBuffer);
+    if (alGetError() != AL_NO_ERROR)
+        return nullptr;
+    buffer->staticBuffer = staticBuffer;
+
+    uint32_t frames = buffer->usableBytes / format.blockAlign;
+    uint32_t segments = std::min(RING_SEGMENTS, frames);
+    buffer->segmentBytes = frames / segments * format.blockAlign;
+    buffer->segmentBuffers.resize(segments);
+    alGenBuffers(static_cast<ALsizei>(segments), buffer->segmentBuffers.data());
+    if (alGetError() != AL_NO_ERROR) {
+        buffer->segmentBuffers.clear();
+        return nullptr;
+    }
+
+    if (is3D) {
+        buffer->buffer3D = std::make_unique<SoundBuffer3D>(*context, *buffer);
+        buffer->buffer3D->Apply();
+    } else {
+        // A 2D sound sits on the listener and does not fade with distance.
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+        if (format.channels == 2)
+            alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+    }
+    buffer->UploadStatic();
+    if (alGetError() != AL_NO_ERROR)
+        return nullptr;
+    return buffer;
+}
+
+SoundBuffer::~SoundBuffer()
+{
+    if (!context)
+        return;
+    context->Use();
+    buffer3D.reset();
+    if (source) {
+        alSourceStop(source);
+        alSourcei(source, AL_BUFFER, 0);
+        alDeleteSources(1, &source);
+    }
+    if (staticBuffer)
+        alDeleteBuffers(1, &staticBuffer);
+    if (!segmentBuffers.empty())
+        alDeleteBuffers(static_cast<ALsizei>(segmentBuffers.size()), segmentBuffers.data());
+}
+
+int SoundBuffer::SourceState() const
+{
+    ALint state = AL_INITIAL;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+uint32_t SoundBuffer::SegmentLength(uint32_t segment) const
+{
+    if (segment + 1 == segmentBuffers.size())
+        return usableBytes - SegmentStart(segment);
+    return segmentBytes;
+}
+
+uint32_t SoundBuffer::SegmentOf(uint32_t offset) const
+{
+    return std::min<uint32_t>(offset / segmentBytes, static_cast<uint32_t>(segmentBuffers.size()) - 1);
+}
+
+void SoundBuffer::UploadStatic()
+{
+    alSourcei(source, AL_BUFFER, 0);
+    alBufferData(staticBuffer, alFormat, data.data(), static_cast<ALsizei>(usableBytes),
+                 static_cast<ALsizei>(format.samplesPerSec));
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(staticBuffer));
+}
+
+uint32_t SoundBuffer::StaticCursor() const
+{
+    int state = SourceState();
+    if (state != AL_PLAYING && state != AL_PAUSED)
+        return position;
+    ALint offset = 0;
+    alGetSourcei(source, AL_BYTE_OFFSET, &offset);
+    return static_cast<uint32_t>(offset) % usableBytes;
+}
+
+// Queues every segment from the one holding `offset` on and plays from there.
+void SoundBuffer::StartRing(uint32_t offset)
+{
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, 0);
+    alSourcei(source, AL_LOOPING, AL_FALSE);
+    head = SegmentOf(offset);
+    queued = 0;
+    RequeueRing();
+    if (offset > SegmentStart(head))
+        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(offset - SegmentStart(head)));
+    alSourcePlay(source);
+}
+
+void SoundBuffer::StopRing(uint32_t offset)
+{
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, 0);
+    queued = 0;
+    position = offset;
+}
+
+// Takes the segments that finished playing off the source.
+void SoundBuffer::ServiceRing()
+{
+    if (queued == 0)
+        return;
+    ALint processed = 0;
+    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    uint32_t count = static_cast<uint32_t>(segmentBuffers.size());
+    for (ALint i = 0; i < processed && queued > 0; ++i) {
+        ALuint done = 0;
+        alSourceUnqueueBuffers(source, 1, &done);
+        head = (head + 1) % count;
+        --queued;
+    }
+}
+
+// Uploads the segments that are off the source and queues them in ring order.
+void SoundBuffer::RequeueRing()
+{
+    uint32_t count = static_cast<uint32_t>(segmentBuffers.size());
+    while (queued < count) {
+        uint32_t segment = (head + queued) % count;
+        ALuint name = segmentBuffers[segment];
+        alBufferData(name, alFormat, data.data() + SegmentStart(segment), static_cast<ALsizei>(SegmentLength(segment)),
+                     static_cast<ALsizei>(format.samplesPerSec));
+        alSourceQueueBuffers(source, 1, &name);
+        ++queued;
+    }
+}
+
+uint32_t SoundBuffer::RingCursor()
+{
+    ServiceRing();
+    if (queued == 0)
+        return ringPlaying ? SegmentStart(head) : position;
+    ALint offset = 0;
+    alGetSourcei(source, AL_BYTE_OFFSET, &offset);
+    return (SegmentStart(head) + static_cast<uint32_t>(offset)) % usableBytes;
+}
+
+bool SoundBuffer::Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2, uint32_t* bytes2,
+                       uint32_t lockFlags)
+{
+    if (!part1 || !bytes1 || locked || TakeSoundLockFailure())
+        return false;
+    if (lockFlags & DSBLOCK_ENTIREBUFFER) {
+        offset = 0;
+        bytes = size;
+    }
+    if (offset >= size || bytes == 0 || bytes > size)
+        return false;
+    uint32_t first = std::min(bytes, size - offset);
+    if (bytes > first && (!part2 || !bytes2))
+        return false;
+    *part1 = data.data() + offset;
+    *bytes1 = first;
+    if (part2)
+        *part2 = bytes > first ? data.data() : nullptr;
+    if (bytes2)
+        *bytes2 = bytes - first;
+    locked = true;
+    return true;
+}
+
+bool SoundBuffer::Unlock(void*, uint32_t, void*, uint32_t)
+{
+    if (!locked)
+        return false;
+    locked = false;
+    context->Use();
+    if (ringMode) {
+        if (ringPlaying) {
+            ServiceRing();
+            RequeueRing();
+            if (SourceState() != AL_PLAYING)
+                alSourcePlay(source); // it ran dry; a ring never stops
+        } else if (queued > 0) {
+            // Paused: the queued copies are stale now; requeue at the next Play.
+            StopRing(RingCursor());
+        }
+        return true;
+    }
+    int state = SourceState();
+    if (state == AL_PLAYING) {
+        ALint looping = AL_FALSE;
+        alGetSourcei(source, AL_LOOPING, &looping);
+        uint32_t cursor = StaticCursor();
+        if (looping) {
+            // Written while it loops: from now on a ring of segments.
+            ringMode = true;
+            ringPlaying = true;
+            StartRing(cursor);
+            return true;
+        }
+        alSourceStop(source);
+        UploadStatic();
+        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(cursor));
+        alSourcePlay(source);
+    } else if (state == AL_PAUSED) {
+        uint32_t cursor = StaticCursor();
+        alSourceStop(source);
+        UploadStatic();
+        position = cursor;
+    } else {
+        UploadStatic();
+    }
+    return true;
+}
+
+bool SoundBuffer::Play(uint32_t playFlags)
+{
+    context->Use();
+    bool looping = (playFlags & DSBPLAY_LOOPING) != 0;
+    if (ringMode) {
+        if (ringPlaying)
+            return true;
+        if (looping) {
+            ringPlaying = true;
+            if (queued > 0)
+                alSourcePlay(source); // resumes a pause
+            else
+                StartRing(position);
+            position = 0;
+            return true;
+        }
+        // Played once: back to one plain buffer.
+        uint32_t cursor = RingCursor();
+        StopRing(cursor);
+        ringMode = false;
+        UploadStatic();
+    }
+    int state = SourceState();
+    alSourcei(source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
+    if (state == AL_PLAYING)
+        return true;
+    if (state != AL_PAUSED && position != 0)
+        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(position));
+    position = 0;
+    alSourcePlay(source);
+    return alGetError() == AL_NO_ERROR;
+}
+
+bool SoundBuffer::Stop()
+{
+    context->Use();
+    if (ringMode) {
+        if (!ringPlaying)
+            return true;
+        uint32_t cursor = RingCursor();
+        ringPlaying = false;
+        if (queued > 0)
+            alSourcePause(source);
+        else
+            position = cursor;
+        return true;
+    }
+    if (SourceState() == AL_PLAYING)
+        alSourcePause(source);
+    return true;
+}
+
+bool SoundBuffer::GetStatus(uint32_t* status)
+{
+    if (!status)
+        return false;
+    context->Use();
+    bool playing = ringMode ? ringPlaying : SourceState() == AL_PLAYING;
+    *status = 0;
+    if (playing) {
+        ALint looping = AL_FALSE;
+        alGetSourcei(source, AL_LOOPING, &looping);
+        *status = DSBSTATUS_PLAYING | ((ringMode || looping) ? DSBSTATUS_LOOPING : 0);
+    }
+    return true;
+}
+
+bool SoundBuffer::GetCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor)
+{
+    context->Use();
+    uint32_t cursor = ringMode ? RingCursor() : StaticCursor();
+    if (playCursor)
+        *playCursor = cursor;
+    if (writeCursor)
+        *writeCursor = cursor;
+    return true;
+}
+
+bool SoundBuffer::SetCurrentPosition(uint32_t offset)
+{
+    if (offset >= size)
+        return false;
+    context->Use();
+    offset -= offset % format.blockAlign;
+    if (offset >= usableBytes)
+        offset = 0;
+    if (ringMode) {
+        if (ringPlaying)
+            StartRing(offset);
+        else
+            StopRing(offset);
+        return true;
+    }
+    int state = SourceState();
+    if (state == AL_PLAYING || state == AL_PAUSED)
+        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(offset));
+    else
+        position = offset;
+    return true;
+}
+
+void SoundBuffer::ApplyGain()
+{
+    alSourcef(source, AL_GAIN, muted ? 0.0f : MillibelsToGain(volume));
+}
+
+void SoundBuffer::SetMuted(bool mute)
+{
+    muted = mute;
+    ApplyGain();
+}
+
+bool SoundBuffer::SetVolume(int32_t newVolume)
+{
+    if (!(flags & DSBCAPS_CTRLVOLUME) || newVolume < DSBVOLUME_MIN || newVolume > DSBVOLUME_MAX)
+        return false;
+    volume = newVolume;
+    context->Use();
+    ApplyGain();
+    return true;
+}
+
+bool SoundBuffer::GetVolume(int32_t* out) const
+{
+    if (!out)
+        return false;
+    *out = volume;
+    return true;
+}
+
+// OpenAL has no pan; the source moves around the listener instead, from hard
+// left at -10000 to hard right at 10000. An approximation of DirectSound's law.
+void SoundBuffer::ApplyPan()
+{
+    float x = static_cast<float>(pan) / DSBPAN_RIGHT;
+    alSource3f(source, AL_POSITION, x, 0.0f, -std::sqrt(std::max(0.0f, 1.0f - x * x)));
+}
+
+bool SoundBuffer::SetPan(int32_t newPan)
+{
+    if (!(flags & DSBCAPS_CTRLPAN) || newPan < DSBPAN_LEFT || newPan > DSBPAN_RIGHT)
+        return false;
+    pan = newPan;
+    context->Use();
+    ApplyPan();
+    return true;
+}
+
+bool SoundBuffer::GetPan(int32_t* out) const
+{
+    if (!out)
+        return false;
+    *out = pan;
+    return true;
+}
+
+bool SoundBuffer::SetFrequency(uint32_t newFrequency)
+{
+    if (!(flags & DSBCAPS_CTRLFREQUENCY))
+        return false;
+    if (newFrequency != 0 && (newFrequency < DSBFREQUENCY_MIN || newFrequency > DSBFREQUENCY_MAX))
+        return false;
+    frequency = newFrequency;
+    context->Use();
+    float pitch = newFrequency == 0 ? 1.0f : static_cast<float>(newFrequency) / format.samplesPerSec;
+    alSourcef(source, AL_PITCH, pitch);
+    return true;
+}
+
+bool SoundBuffer::GetFrequency(uint32_t* out) const
+{
+    if (!out)
+        return false;
+    *out = frequency == 0 ? format.samplesPerSec : frequency;
+    return true;
+}
+
+} // namespace backend

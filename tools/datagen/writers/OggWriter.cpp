@@ -1,0 +1,104 @@
+#include "datagen/writers/OggWriter.h"
+
+#include "datagen/writers/FileWriter.h"
+
+#include <vorbis/vorbisenc.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace datagen {
+
+namespace {
+
+void Append(std::vector<uint8_t>& out, const ogg_page& page)
+{
+    out.insert(out.end(), page.header, page.header + page.header_len);
+    out.insert(out.end(), page.body, page.body + page.body_len);
+}
+
+} // namespace
+
+bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampleRate, std::vector<uint8_t>& out,
+                     float quality)
+{
+    out.clear();
+    if (channels < 1 || sampleRate <= 0)
+        return false;
+    vorbis_info info;
+    vorbis_info_init(&info);
+    if (vorbis_encode_init_vbr(&info, channels, sampleRate, quality) != 0) {
+        vorbis_info_clear(&info);
+        return false;
+    }
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_comment_add_tag(&comment, "ENCODER", "datagen");
+    vorbis_dsp_state dsp;
+    vorbis_block block;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 0x5A17);
+
+    ogg_packet header, headerComment, headerCode;
+    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
+    ogg_stream_packetin(&stream, &header);
+    ogg_stream_packetin(&stream, &headerComment);
+    ogg_stream_packetin(&stream, &headerCode);
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page) != 0)
+        Append(out, page);
+
+    size_t frames = samples.size() / channels;
+    const size_t chunk = 1024;
+    size_t done = 0;
+    bool ended = false;
+    while (!ended) {
+        size_t n = std::min(chunk, frames - done);
+        if (n == 0) {
+            vorbis_analysis_wrote(&dsp, 0);
+        } else {
+            float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
+            for (size_t i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c)
+                    buffer[c][i] = samples[(done + i) * channels + c];
+            vorbis_analysis_wrote(&dsp, static_cast<int>(n));
+            done += n;
+        }
+        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+            vorbis_analysis(&block, nullptr);
+            vorbis_bitrate_addblock(&block);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+                ogg_stream_packetin(&stream, &packet);
+                while (ogg_stream_pageout(&stream, &page) != 0) {
+                    Append(out, page);
+                    if (ogg_page_eos(&page))
+                        ended = true;
+                }
+            }
+        }
+        if (n == 0 && !ended) {
+            while (ogg_stream_flush(&stream, &page) != 0)
+                Append(out, page);
+            ended = true;
+        }
+    }
+
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
+    return true;
+}
+
+bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,
+                    float quality)
+{
+    std::vector<uint8_t> bytes;
+    return EncodeOggVorbis(samples, channels, sampleRate, bytes, quality) && WriteFileBytes(path, bytes);
+}
+
+} // namespace datagen

@@ -1,0 +1,16 @@
+#pragma once
+// Ogg Vorbis files encoded with libvorbisenc.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace datagen {
+
+// Encodes interleaved samples in -1..1; false when the encoder refuses the layout.
+bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampleRate, std::vector<uint8_t>& out,
+                     float quality = 0.4f);
+bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,
+                    float quality = 0.4f);
+
+} // namespace datagen
