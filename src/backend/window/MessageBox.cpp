@@ -1,0 +1,60 @@
+#include "backend/window/MessageBox.h"
+
+#include "backend/window/SystemWindow.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace backend {
+
+namespace {
+
+std::mutex g_HookMutex;
+MessageBoxHook g_Hook;
+
+// A box needs a display server; the offscreen and dummy drivers have none, and
+// without one SDL would fail or, worse, find one the tests did not mean.
+bool HaveDisplay()
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
+        return false;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && x11[0]) || (wayland && wayland[0]);
+}
+
+} // namespace
+
+bool ShowMessageBox(NativeWindow* owner, const char* text, const char* caption, uint32_t)
+{
+    text = text ? text : "";
+    caption = caption ? caption : "";
+    MessageBoxHook hook;
+    {
+        std::lock_guard lock(g_HookMutex);
+        hook = g_Hook;
+    }
+    if (hook) {
+        hook(owner, text, caption);
+        return true;
+    }
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+    if (!HaveDisplay())
+        return false;
+    SDL_Window* parent = IsWindowAlive(owner) ? owner->sdlWindow : nullptr;
+    return SDL_ShowSimpleMessageBox(0, caption, text, parent) == 0;
+}
+
+void SetMessageBoxHook(MessageBoxHook hook)
+{
+    std::lock_guard lock(g_HookMutex);
+    g_Hook = std::move(hook);
+}
+
+} // namespace backend
