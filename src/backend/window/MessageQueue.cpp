@@ -207,7 +207,9 @@ bool PeekMessage(Message& message)
         return false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_POLLSENTINEL)
+        // Motion comes in streams; the game has no use for it (see StartVideo).
+        if (event.type == SDL_POLLSENTINEL || event.type == SDL_MOUSEMOTION || event.type == SDL_FINGERMOTION ||
+            event.type == SDL_MULTIGESTURE)
             continue;
         message = Translate(event);
         return true;
