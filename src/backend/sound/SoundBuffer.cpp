@@ -70,7 +70,9 @@ std::unique_ptr<SoundBuffer> SoundBuffer::Create(const std::shared_ptr<SoundCont
     uint32_t segments = std::min(RING_SEGMENTS, frames);
     buffer->segmentBytes = frames / segments * format.blockAlign;
     buffer->segmentBuffers.resize(segments);
+    buffer->segmentQueued.assign(segments, false);
     alGenBuffers(static_cast<ALsizei>(segments), buffer->segmentBuffers.data());
+    alGenBuffers(1, &buffer->pieceBuffer);
     if (alGetError() != AL_NO_ERROR) {
         buffer->segmentBuffers.clear();
         return nullptr;
@@ -106,6 +108,8 @@ SoundBuffer::~SoundBuffer()
     }
     if (staticBuffer)
         alDeleteBuffers(1, &staticBuffer);
+    if (pieceBuffer)
+        alDeleteBuffers(1, &pieceBuffer);
     if (!segmentBuffers.empty())
         alDeleteBuffers(static_cast<ALsizei>(segmentBuffers.size()), segmentBuffers.data());
 }
@@ -147,17 +151,23 @@ uint32_t SoundBuffer::StaticCursor() const
     return static_cast<uint32_t>(offset) % usableBytes;
 }
 
-// Queues every segment from the one holding `offset` on and plays from there.
+// Queues the ring from `offset` on and plays it.
 void SoundBuffer::StartRing(uint32_t offset)
 {
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
+    StopRing(offset);
     alSourcei(source, AL_LOOPING, AL_FALSE);
-    head = SegmentOf(offset);
-    queued = 0;
+    uint32_t segment = SegmentOf(offset);
+    nextSegment = segment;
+    if (offset > SegmentStart(segment)) {
+        uint32_t end = SegmentStart(segment) + SegmentLength(segment);
+        alBufferData(pieceBuffer, alFormat, data.data() + offset, static_cast<ALsizei>(end - offset),
+                     static_cast<ALsizei>(format.samplesPerSec));
+        alSourceQueueBuffers(source, 1, &pieceBuffer);
+        queue.push_back({pieceBuffer, offset, -1});
+        blockedSegment = static_cast<int>(segment);
+        nextSegment = (segment + 1) % segmentBuffers.size();
+    }
     RequeueRing();
-    if (offset > SegmentStart(head))
-        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(offset - SegmentStart(head)));
     alSourcePlay(source);
 }
 
@@ -165,48 +175,58 @@ void SoundBuffer::StopRing(uint32_t offset)
 {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    queued = 0;
+    queue.clear();
+    std::fill(segmentQueued.begin(), segmentQueued.end(), false);
+    blockedSegment = -1;
+    nextSegment = SegmentOf(offset);
     position = offset;
 }
 
-// Takes the segments that finished playing off the source.
+// Takes the pieces that finished playing off the source.
 void SoundBuffer::ServiceRing()
 {
-    if (queued == 0)
+    if (queue.empty())
         return;
     ALint processed = 0;
     alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
-    uint32_t count = static_cast<uint32_t>(segmentBuffers.size());
-    for (ALint i = 0; i < processed && queued > 0; ++i) {
+    for (ALint i = 0; i < processed && !queue.empty(); ++i) {
         ALuint done = 0;
         alSourceUnqueueBuffers(source, 1, &done);
-        head = (head + 1) % count;
-        --queued;
+        QueuedPiece piece = queue.front();
+        queue.pop_front();
+        if (piece.segment < 0)
+            blockedSegment = -1;
+        else
+            segmentQueued[piece.segment] = false;
     }
 }
 
-// Uploads the segments that are off the source and queues them in ring order.
+// Uploads the segments that have played since they were queued and queues them
+// again in ring order, so that what was written behind the cursor plays next lap.
 void SoundBuffer::RequeueRing()
 {
-    uint32_t count = static_cast<uint32_t>(segmentBuffers.size());
-    while (queued < count) {
-        uint32_t segment = (head + queued) % count;
+    for (;;) {
+        uint32_t segment = nextSegment;
+        if (segmentQueued[segment] || static_cast<int>(segment) == blockedSegment)
+            return;
         ALuint name = segmentBuffers[segment];
         alBufferData(name, alFormat, data.data() + SegmentStart(segment), static_cast<ALsizei>(SegmentLength(segment)),
                      static_cast<ALsizei>(format.samplesPerSec));
         alSourceQueueBuffers(source, 1, &name);
-        ++queued;
+        queue.push_back({name, SegmentStart(segment), static_cast<int>(segment)});
+        segmentQueued[segment] = true;
+        nextSegment = (segment + 1) % segmentBuffers.size();
     }
 }
 
 uint32_t SoundBuffer::RingCursor()
 {
     ServiceRing();
-    if (queued == 0)
-        return ringPlaying ? SegmentStart(head) : position;
+    if (queue.empty())
+        return ringPlaying ? SegmentStart(nextSegment) : position;
     ALint offset = 0;
     alGetSourcei(source, AL_BYTE_OFFSET, &offset);
-    return (SegmentStart(head) + static_cast<uint32_t>(offset)) % usableBytes;
+    return (queue.front().start + static_cast<uint32_t>(offset)) % usableBytes;
 }
 
 bool SoundBuffer::Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2, uint32_t* bytes2,
@@ -245,7 +265,7 @@ bool SoundBuffer::Unlock(void*, uint32_t, void*, uint32_t)
             RequeueRing();
             if (SourceState() != AL_PLAYING)
                 alSourcePlay(source); // it ran dry; a ring never stops
-        } else if (queued > 0) {
+        } else if (!queue.empty()) {
             // Paused: the queued copies are stale now; requeue at the next Play.
             StopRing(RingCursor());
         }
@@ -287,7 +307,7 @@ bool SoundBuffer::Play(uint32_t playFlags)
             return true;
         if (looping) {
             ringPlaying = true;
-            if (queued > 0)
+            if (!queue.empty())
                 alSourcePlay(source); // resumes a pause
             else
                 StartRing(position);
@@ -319,7 +339,7 @@ bool SoundBuffer::Stop()
             return true;
         uint32_t cursor = RingCursor();
         ringPlaying = false;
-        if (queued > 0)
+        if (!queue.empty())
             alSourcePause(source);
         else
             position = cursor;

@@ -7,6 +7,7 @@
 #include "backend/sound/SoundTypes.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -89,13 +90,23 @@ private:
     // Where a buffer that is not playing or paused in OpenAL starts next.
     uint32_t position = 0;
 
-    // The ring: segments in buffer order, `queued` of them on the source from `head`.
+    // The ring: the buffer cut into segments that are queued on the source in
+    // ring order. Starting mid-segment queues the rest of that segment as a
+    // separate piece first (an offset would make OpenAL fade in).
+    struct QueuedPiece {
+        uint32_t name;
+        uint32_t start;
+        int segment; // -1 for the piece
+    };
     bool ringMode = false;
     bool ringPlaying = false;
     std::vector<uint32_t> segmentBuffers;
+    std::vector<bool> segmentQueued;
+    uint32_t pieceBuffer = 0;
+    std::deque<QueuedPiece> queue;
     uint32_t segmentBytes = 0;
-    uint32_t head = 0;
-    uint32_t queued = 0;
+    uint32_t nextSegment = 0;
+    int blockedSegment = -1; // the segment the piece belongs to, until it has played
 
     int32_t volume = DSBVOLUME_MAX;
     int32_t pan = 0;

@@ -1,0 +1,255 @@
+#include "LoopbackDevice.h"
+
+#include <cstdint>
+
+using namespace soundtest;
+
+namespace {
+
+std::vector<int16_t> Ramp(size_t count, int step)
+{
+    std::vector<int16_t> s(count);
+    for (size_t i = 0; i < count; ++i)
+        s[i] = static_cast<int16_t>((static_cast<int>(i) * step) % 20000 - 10000);
+    return s;
+}
+
+class SoundBufferTest : public LoopbackDevice {};
+
+// A change reaches the output one mix later, and the mixer delays it a little.
+void Settle()
+{
+    Render(256);
+    Render(256);
+}
+
+} // namespace
+
+TEST_F(SoundBufferTest, RefusesFormatsAndSizesOutsidePcm)
+{
+    auto stereo = Pcm(2, 16, 22050);
+    auto mono24 = Pcm(1, 24, 22050);
+    auto mono8 = Pcm(1, 8, 22050);
+    backend::SoundBufferDesc desc;
+    std::unique_ptr<backend::SoundBuffer> buffer;
+    desc.format = &mono24;
+    desc.bufferBytes = 3000;
+    EXPECT_FALSE(sound->CreateSoundBuffer(desc, buffer));
+    desc.format = &stereo;
+    desc.flags = backend::DSBCAPS_CTRL3D; // 3D sounds are mono
+    EXPECT_FALSE(sound->CreateSoundBuffer(desc, buffer));
+    desc.format = &mono8;
+    desc.flags = 0;
+    desc.bufferBytes = 0;
+    EXPECT_FALSE(sound->CreateSoundBuffer(desc, buffer));
+    desc.bufferBytes = 100;
+    EXPECT_TRUE(sound->CreateSoundBuffer(desc, buffer));
+    backend::SoundCaps caps;
+    ASSERT_TRUE(sound->GetCaps(&caps));
+    EXPECT_EQ(caps.maxHwMixingAllBuffers, 0u);
+    EXPECT_EQ(caps.maxHw3DAllBuffers, 0u);
+    EXPECT_EQ(caps.minSecondarySampleRate, 100u);
+    EXPECT_EQ(caps.maxSecondarySampleRate, 100000u);
+}
+
+TEST_F(SoundBufferTest, StereoDataReachesTheOutputUnchanged)
+{
+    auto format = Pcm(2, 16, OUTPUT_RATE);
+    std::vector<int16_t> data = Ramp(2000, 37);
+    auto buffer = MakeBuffer(format, 4000);
+    Fill(*buffer, 0, data.data(), 4000);
+    ASSERT_TRUE(buffer->Play(0));
+    Frames out = Render(1200);
+    std::vector<double> left, right;
+    for (size_t i = 0; i < 1000; ++i) {
+        left.push_back(data[2 * i]);
+        right.push_back(data[2 * i + 1]);
+    }
+    Match l = BestMatch(out, 0, left);
+    Match r = BestMatch(out, 1, right);
+    EXPECT_EQ(l.lag, r.lag);
+    EXPECT_NEAR(l.gain, 1.0, 0.01);
+    EXPECT_LT(l.worst, 0.001);
+    EXPECT_LT(r.worst, 0.001);
+}
+
+TEST_F(SoundBufferTest, OneShotStopsAtItsEndAndPlaysAgainFromTheStart)
+{
+    auto format = Pcm(1, 16, OUTPUT_RATE);
+    auto buffer = MakeBuffer(format, 2000);
+    std::vector<int16_t> data = Ramp(1000, 29);
+    Fill(*buffer, 0, data.data(), 2000);
+    ASSERT_TRUE(buffer->Play(0));
+    Render(400);
+    EXPECT_TRUE(IsPlaying(*buffer));
+    EXPECT_EQ(Cursor(*buffer), 800u);
+    Render(800);
+    EXPECT_FALSE(IsPlaying(*buffer));
+    EXPECT_EQ(Cursor(*buffer), 0u);
+    EXPECT_LT(Render(200).MaxAbs(), 4);
+    ASSERT_TRUE(buffer->Play(0));
+    Render(100);
+    EXPECT_EQ(Cursor(*buffer), 200u);
+}
+
+TEST_F(SoundBufferTest, LoopingWrapsAndStopPausesWherePlayResumes)
+{
+    auto format = Pcm(1, 8, OUTPUT_RATE);
+    auto buffer = MakeBuffer(format, 1000);
+    std::vector<uint8_t> data(1000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(128 + 100 * std::sin(i * 0.05));
+    Fill(*buffer, 0, data.data(), 1000);
+    ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+    Render(2300);
+    EXPECT_TRUE(IsPlaying(*buffer));
+    EXPECT_EQ(Cursor(*buffer), 300u);
+
+    ASSERT_TRUE(buffer->Stop());
+    EXPECT_FALSE(IsPlaying(*buffer));
+    Render(500);
+    EXPECT_EQ(Cursor(*buffer), 300u);
+    EXPECT_LT(Render(200).MaxAbs(), 4); // silent while paused
+
+    // Play on a playing buffer does not restart it.
+    ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+    Render(100);
+    ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+    EXPECT_EQ(Cursor(*buffer), 400u);
+
+    // A position set while paused is where Play starts.
+    ASSERT_TRUE(buffer->Stop());
+    ASSERT_TRUE(buffer->SetCurrentPosition(10));
+    EXPECT_EQ(Cursor(*buffer), 10u);
+    ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+    Render(50);
+    EXPECT_EQ(Cursor(*buffer), 60u);
+    EXPECT_FALSE(buffer->SetCurrentPosition(1000));
+}
+
+TEST_F(SoundBufferTest, VolumeFrequencyAndPanApplyTheirUnits)
+{
+    auto format = Pcm(1, 16, OUTPUT_RATE);
+    std::vector<int16_t> data(4000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<int16_t>(12000 * std::sin(i * 0.1));
+    auto buffer = MakeBuffer(format, 8000, backend::DSBCAPS_CTRLPAN);
+    Fill(*buffer, 0, data.data(), 8000);
+    ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+    Settle();
+    double full = Render(1000).Energy(0);
+
+    ASSERT_TRUE(buffer->SetVolume(-602)); // half the amplitude
+    Settle();
+    EXPECT_NEAR(Render(1000).Energy(0) / full, 0.25, 0.02);
+    ASSERT_TRUE(buffer->SetVolume(backend::DSBVOLUME_MIN));
+    Settle();
+    EXPECT_LT(Render(1000).MaxAbs(), 4);
+    EXPECT_FALSE(buffer->SetVolume(1));
+    EXPECT_FALSE(buffer->SetVolume(-10001));
+    ASSERT_TRUE(buffer->SetVolume(0));
+
+    ASSERT_TRUE(buffer->SetPan(backend::DSBPAN_RIGHT));
+    Settle();
+    Frames panned = Render(1000);
+    EXPECT_GT(panned.Energy(1), 4 * panned.Energy(0));
+    ASSERT_TRUE(buffer->SetPan(0));
+
+    ASSERT_TRUE(buffer->SetFrequency(2 * OUTPUT_RATE));
+    uint32_t before = Cursor(*buffer);
+    Render(500);
+    EXPECT_EQ((Cursor(*buffer) + 8000 - before) % 8000, 2000u);
+    uint32_t frequency = 0;
+    ASSERT_TRUE(buffer->GetFrequency(&frequency));
+    EXPECT_EQ(frequency, 2 * OUTPUT_RATE);
+    EXPECT_FALSE(buffer->SetFrequency(99));
+    EXPECT_FALSE(buffer->SetFrequency(100001));
+}
+
+TEST_F(SoundBufferTest, PanNeedsItsCapabilityAndLockChecksItsRange)
+{
+    auto format = Pcm(1, 16, OUTPUT_RATE);
+    auto buffer = MakeBuffer(format, 1000);
+    EXPECT_FALSE(buffer->SetPan(100));
+    void* p1 = nullptr;
+    void* p2 = nullptr;
+    uint32_t n1 = 0, n2 = 0;
+    EXPECT_FALSE(buffer->Lock(1000, 10, &p1, &n1, &p2, &n2, 0));
+    EXPECT_FALSE(buffer->Lock(0, 1001, &p1, &n1, &p2, &n2, 0));
+    EXPECT_FALSE(buffer->Lock(0, 0, &p1, &n1, &p2, &n2, 0));
+    ASSERT_TRUE(buffer->Lock(900, 300, &p1, &n1, &p2, &n2, 0));
+    EXPECT_EQ(n1, 100u);
+    EXPECT_EQ(n2, 200u);
+    EXPECT_FALSE(buffer->Lock(0, 10, &p1, &n1, &p2, &n2, 0)); // already locked
+    EXPECT_TRUE(buffer->Unlock(p1, n1, p2, n2));
+    EXPECT_FALSE(buffer->Unlock(p1, n1, p2, n2));
+    backend::FailNextSoundBufferLocks(1);
+    EXPECT_FALSE(buffer->Lock(0, 10, &p1, &n1, &p2, &n2, 0));
+    EXPECT_TRUE(buffer->Lock(0, 10, &p1, &n1, &p2, &n2, 0));
+}
+
+// A writer that keeps a looping buffer fed behind its play cursor, as a
+// streaming sound does, must hear one unbroken stream.
+TEST_F(SoundBufferTest, RingWrittenBehindTheCursorPlaysAsOneStream)
+{
+    auto format = Pcm(2, 16, OUTPUT_RATE);
+    const uint32_t ringBytes = format.avgBytesPerSec; // one second
+    auto ring = MakeBuffer(format, ringBytes);
+    // The stream: frame n holds (7n % 28000, -(7n % 28000)); a slip of one frame shows as 7.
+    auto frameValue = [](uint32_t n) { return static_cast<int16_t>(n * 7 % 28000); };
+    std::vector<int16_t> block(ringBytes / 2);
+    for (uint32_t i = 0; i < ringBytes / 4; ++i) {
+        block[2 * i] = frameValue(i);
+        block[2 * i + 1] = static_cast<int16_t>(-frameValue(i));
+    }
+    Fill(*ring, 0, block.data(), ringBytes);
+    uint32_t written = ringBytes / 4; // frames of the stream in the ring so far
+    uint32_t writeOffset = 0;
+    ASSERT_TRUE(ring->Play(backend::DSBPLAY_LOOPING));
+
+    std::vector<int16_t> heard;
+    const uint32_t steps[] = {353, 1000, 7, 2205, 4410, 0, 100};
+    for (int round = 0; round < 60; ++round) {
+        Frames out = Render(steps[round % 7]);
+        heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+        uint32_t cursor = Cursor(*ring);
+        uint32_t fill = (cursor + ringBytes - writeOffset) % ringBytes;
+        if (fill == 0)
+            continue;
+        void* p1 = nullptr;
+        void* p2 = nullptr;
+        uint32_t n1 = 0, n2 = 0;
+        ASSERT_TRUE(ring->Lock(writeOffset, fill, &p1, &n1, &p2, &n2, 0));
+        for (uint32_t part = 0; part < 2; ++part) {
+            auto* p = static_cast<int16_t*>(part == 0 ? p1 : p2);
+            uint32_t frames = (part == 0 ? n1 : n2) / 4;
+            for (uint32_t i = 0; i < frames; ++i, ++written) {
+                p[2 * i] = frameValue(written);
+                p[2 * i + 1] = static_cast<int16_t>(-frameValue(written));
+            }
+        }
+        ASSERT_TRUE(ring->Unlock(p1, n1, p2, n2));
+        writeOffset = (writeOffset + fill) % ringBytes;
+    }
+    // Past the mixer's start-up delay, frame i holds stream frame i - delay,
+    // within the mixer's dither: no gap, no repeat, no skip.
+    size_t frames = heard.size() / 2;
+    ASSERT_GT(frames, 3 * OUTPUT_RATE);
+    size_t start = 0;
+    while (start < frames && heard[2 * start] < 100)
+        ++start;
+    ASSERT_LT(start, 200u);
+    long first = std::lround(heard[2 * start] / 7.0);
+    int errors = 0;
+    for (size_t i = start; i < frames; ++i) {
+        int expected = static_cast<int>((first + static_cast<long>(i - start)) * 7 % 28000);
+        int off = (heard[2 * i] - expected + 28000) % 28000;
+        if (off > 14000)
+            off -= 28000;
+        if (std::abs(off) > 3 && errors++ < 5)
+            ADD_FAILURE() << "frame " << i << ": " << heard[2 * i] << " instead of " << expected;
+        if (std::abs(heard[2 * i] + heard[2 * i + 1]) > 3 && errors++ < 5)
+            ADD_FAILURE() << "frame " << i << " channels differ";
+    }
+    EXPECT_EQ(errors, 0);
+}
