@@ -52,7 +52,10 @@ public:
     void Release();
 
     // Queues a body for insertion at the next Update; a body that already has a node is left unchanged.
-    bool AddBody(TBody* body, int32_t bodyIndex, TBody* hint = nullptr);
+    // hintIndex names a body whose endpoints the insertion walks start from (-1: none).
+    bool AddBody(TBody* body, int32_t bodyIndex, int32_t hintIndex = -1);
+    // The same with the hint given as a body already in the broad phase (or null).
+    bool AddBody(TBody* body, int32_t bodyIndex, TBody* hint);
     // Takes a body out at once (a waiting body simply leaves the queue).
     void RemoveBody(int32_t bodyIndex);
     // New world box of an inserted body; the next Update puts the endpoints in order.
@@ -87,12 +90,12 @@ private:
     bool IsRigid(int32_t index) const { return index < rigidCount || IsParticle(index); }
     int64_t RecordIndex(int32_t i, int32_t j) const;
     void SortAxis(int axis);
-    void InsertEndpoints(int axis, int32_t body, int32_t hint, const TVec4& min, const TVec4& max);
-    void InsertAfterWalk(int axis, int32_t endpoint, int32_t start);
+    void InsertEndpoint(int axis, int32_t endpoint, int32_t start);
     void Unlink(int axis, int32_t endpoint);
     void LinkAfter(int axis, int32_t endpoint, int32_t after);
     void ToggleOverlap(int32_t a, int32_t b, int axis);
     void ComputeOverlap(int32_t newBody, int32_t other);
+    void OrderPair(int32_t* a, int32_t* b) const;
     bool TakePair(int32_t a, int32_t b, int64_t record);
     void GivePair(int32_t pair);
     void Number(int axis);
@@ -107,8 +110,6 @@ private:
     // Per body.
     TBody** bodies = nullptr;
     int32_t* states = nullptr;
-    int32_t* minEnd[3] = {};
-    int32_t* maxEnd[3] = {};
     int32_t* pendingOrder = nullptr; // position in the pending array while it is processed
 
     // Overlap records: rigid and animated pairs, then body-particle pairs.
@@ -123,7 +124,8 @@ private:
     };
     TGrowArray<Pending> pending;
 
-    // Endpoint lists, one per axis; endpoint 2i is body i's minimum, 2i+1 its maximum.
+    // Endpoint lists, one per axis; endpoint 2i is body i's minimum, 2i+1 its maximum. At equal coordinates
+    // maxima sort before minima, so that list order matches the strict overlap test.
     Endpoint* endpoints[3] = {};
     int32_t head[3] = {-1, -1, -1};
     int32_t tail[3] = {-1, -1, -1};
