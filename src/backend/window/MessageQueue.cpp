@@ -205,14 +205,22 @@ bool PeekMessage(Message& message)
     }
     if (!SDL_WasInit(SDL_INIT_EVENTS))
         return false;
+    // SDL ends a poll cycle at a marker it queues behind the events it had;
+    // events pushed after the marker need a second poll.
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        // Motion comes in streams; the game has no use for it (see StartVideo).
-        if (event.type == SDL_POLLSENTINEL || event.type == SDL_MOUSEMOTION || event.type == SDL_FINGERMOTION ||
-            event.type == SDL_MULTIGESTURE)
-            continue;
-        message = Translate(event);
-        return true;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        while (SDL_PollEvent(&event)) {
+            // Motion comes in streams; the game has no use for it (see StartVideo).
+            if (event.type == SDL_POLLSENTINEL || event.type == SDL_MOUSEMOTION || event.type == SDL_FINGERMOTION ||
+                event.type == SDL_MULTIGESTURE)
+                continue;
+            message = Translate(event);
+            // The game has one window: events that name none go to it.
+            if (!message.window && message.message != WM_QUIT)
+                if (WindowRecord* record = FirstLiveWindowRecord())
+                    message.window = &record->native;
+            return true;
+        }
     }
     return false;
 }

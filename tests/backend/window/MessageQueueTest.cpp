@@ -176,3 +176,18 @@ TEST_F(MessageQueue, WindowedWindowHasItsOuterSizeAtTheCorner)
     EXPECT_LE(geometry.clientWidth, 320);
     EXPECT_LE(geometry.clientHeight, 240);
 }
+
+TEST_F(MessageQueue, EventArrivingAfterAnEmptyPollIsTheNextMessage)
+{
+    backend::Message message;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(backend::SimulateText(window, "k"));
+        ASSERT_TRUE(backend::PeekMessage(message)) << i;
+        EXPECT_EQ(message.wParam, uintptr_t('k'));
+        ASSERT_TRUE(backend::SimulateOtherEvent());
+        ASSERT_TRUE(backend::PeekMessage(message)) << i;
+        EXPECT_EQ(message.message, backend::WM_NULL);
+        EXPECT_EQ(message.window, window); // events without a window go to the game's one
+    }
+    EXPECT_FALSE(backend::PeekMessage(message));
+}
