@@ -79,15 +79,3 @@ TEST(Vector, TransformsUseRowVectorsAndW)
     Vec3TransformNormal(&out, &ex, &r);
     EXPECT_EQ(out, (Vector3{1, 2, 3}));
 }
-
-TEST(Vector, Operators)
-{
-    Vector3 a{1, 2, 3}, b{0.5f, -1, 2};
-    EXPECT_EQ(a + b, (Vector3{1.5f, 1, 5}));
-    EXPECT_EQ(a - b, (Vector3{0.5f, 3, 1}));
-    EXPECT_EQ(a * 2.0f, (Vector3{2, 4, 6}));
-    EXPECT_EQ(2.0f * a, a * 2.0f);
-    EXPECT_EQ(-a, (Vector3{-1, -2, -3}));
-    a += b;
-    EXPECT_EQ(a, (Vector3{1.5f, 1, 5}));
-}
