@@ -1,0 +1,294 @@
+#include "CollisionTestKit.h"
+#include "TerrainMeshKit.h"
+
+#include "physics/BoxTriangleCollision.h"
+#include "physics/CollisionTests.h"
+#include "physics/TNarrowPhase.h"
+#include "physics/TTriangleFrame.h"
+
+#include <gtest/gtest.h>
+
+using namespace collisionkit;
+
+namespace {
+
+TestMesh FlatGround(float height, uint32_t material, uint32_t flags = 0)
+{
+    TestMesh mesh;
+    mesh.Add(Vec(-5, height, -5), Vec(-5, height, 5), Vec(5, height, 5), material, flags);
+    mesh.Add(Vec(-5, height, -5), Vec(5, height, 5), Vec(5, height, -5), material, flags);
+    return mesh;
+}
+
+// Minimum overlap of a box and a triangle over their thirteen axes, in double precision.
+double BoxTriangleReference(const TConvex& box, const TMat44& world, const TVec4& a, const TVec4& b, const TVec4& c)
+{
+    D3 corners[8];
+    BoxCorners(box, world, corners);
+    D3 triangle[3] = {ToD(a), ToD(b), ToD(c)};
+    D3 edges[3] = {triangle[1] - triangle[0], triangle[2] - triangle[1], triangle[0] - triangle[2]};
+    D3 axes[13];
+    int n = 0;
+    axes[n++] = Cross(edges[0], edges[1]);
+    for (int i = 0; i < 3; ++i) {
+        axes[n++] = ToD(world.row[i]);
+        for (const D3& e : edges) {
+            D3 axis = Cross(e, ToD(world.row[i]));
+            if (Len(axis) > 1e-3 * Len(e)) {
+                axes[n++] = axis;
+            }
+        }
+    }
+    return MinOverlap(corners, triangle, axes, n);
+}
+
+} // namespace
+
+TEST(TriangleSet, UprightBoxSinkingIntoGroundReportsPlaneDepthAndCorner)
+{
+    TestMesh ground = FlatGround(0, 7);
+    TConvex set = ground.Set();
+    TConvex box = Box(0.5f, 0.5f, 0.5f);
+    TContact c{};
+    CollideBoxTriangleSet(&c, &box, At(0, 0.47f, 0), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_NEAR(c.depth, 0.03f, 1e-5f);
+    EXPECT_NEAR(c.normal.y, 1.0f, 1e-6f);
+    EXPECT_NEAR(c.worldPointA.x, 0.5f, 1e-5f);
+    EXPECT_NEAR(c.worldPointA.y, -0.03f, 1e-5f);
+    EXPECT_NEAR(c.worldPointA.z, 0.5f, 1e-5f);
+    EXPECT_NEAR(c.worldPointB.y, 0.0f, 1e-5f);
+    EXPECT_EQ(c.materialB, 7);
+    EXPECT_EQ(c.triangleTag, 100u);
+
+    TContact above{};
+    CollideBoxTriangleSet(&above, &box, At(0, 0.51f, 0), &set, IdentityMat44());
+    EXPECT_EQ(above.collided, 0);
+}
+
+TEST(TriangleSet, FlagsSelectTheTests)
+{
+    TConvex box = Box(0.5f, 0.5f, 0.5f);
+    TConvex sphere = Sphere(0.5f);
+    TestMesh skipped = FlatGround(0, 1, 2);
+    TConvex skippedSet = skipped.Set();
+    TContact c{};
+    CollideBoxTriangleSet(&c, &box, At(0, 0.4f, 0), &skippedSet, IdentityMat44());
+    EXPECT_EQ(c.collided, 0);
+    CollideSphereTriangleSet(&c, &sphere, At(0, 0.4f, 0), &skippedSet, IdentityMat44());
+    EXPECT_EQ(c.collided, 0);
+
+    TestMesh field = FlatGround(0, 3, TTRIANGLE_HEIGHT_FIELD);
+    TConvex fieldSet = field.Set();
+    CollideSphereTriangleSet(&c, &sphere, At(0, 0.4f, 0), &fieldSet, IdentityMat44());
+    EXPECT_EQ(c.collided, 0);
+    // Height-field triangles push a tilted box straight up by its deepest corner.
+    TMat44 tilted = Pose(RotationAbout(Vec(0, 0, 1), 0.3f), Vec(0, 0.5f, 0));
+    CollideBoxTriangleSet(&c, &box, tilted, &fieldSet, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_NEAR(c.normal.y, 1.0f, 1e-6f);
+    float lowest = 0.5f - (0.5f * std::cos(0.3f) + 0.5f * std::sin(0.3f));
+    EXPECT_NEAR(c.depth, -lowest, 1e-5f);
+    EXPECT_NEAR(c.worldPointB.y, 0.0f, 1e-6f);
+    EXPECT_EQ(c.materialB, 3);
+}
+
+TEST(TriangleSet, HeightFieldTriangleWoundDownwardsStillPushesUp)
+{
+    TestMesh mesh;
+    mesh.Add(Vec(-5, 0, -5), Vec(5, 0, 5), Vec(-5, 0, 5), 0, TTRIANGLE_HEIGHT_FIELD);
+    TConvex set = mesh.Set();
+    TConvex box = Box(0.5f, 0.5f, 0.5f);
+    TContact c{};
+    CollideBoxTriangleSet(&c, &box, At(-2, 0.45f, 2), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_GT(c.normal.y, 0.99f);
+    EXPECT_NEAR(c.depth, 0.05f, 1e-5f);
+}
+
+TEST(TriangleSet, DeepestTriangleWinsAndFirstOfEqualDepthsStays)
+{
+    TestMesh mesh;
+    mesh.Add(Vec(-5, 0, -5), Vec(-5, 0, 5), Vec(5, 0, 5), 1);
+    mesh.Add(Vec(-5, 0.1f, -5), Vec(-5, 0.1f, 5), Vec(5, 0.1f, 5), 2);
+    mesh.Add(Vec(-5, 0.1f, -5), Vec(-5, 0.1f, 5), Vec(5, 0.1f, 5), 3);
+    TConvex set = mesh.Set();
+    TConvex sphere = Sphere(0.5f);
+    TConvex box = Box(0.5f, 0.5f, 0.5f);
+    TContact c{};
+    CollideSphereTriangleSet(&c, &sphere, At(-1, 0.5f, 1), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_NEAR(c.depth, 0.1f, 1e-5f);
+    EXPECT_EQ(c.materialB, 2);
+    CollideBoxTriangleSet(&c, &box, At(-1, 0.5f, 1), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_NEAR(c.depth, 0.1f, 1e-5f);
+    EXPECT_EQ(c.materialB, 2);
+    EXPECT_EQ(c.triangleTag, 101u);
+}
+
+TEST(TriangleSet, SphereAgainstRandomTrianglesMatchesClosestPointReference)
+{
+    Rng rng(5);
+    int hits = 0;
+    for (int i = 0; i < 20000; ++i) {
+        TestMesh mesh;
+        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f), 4);
+        TTriangleFrame frame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
+        if (frame.IsDegenerate()) {
+            continue;
+        }
+        TConvex set = mesh.Set();
+        float radius = rng.Uniform(0.05f, 1.0f);
+        TConvex sphere = Sphere(radius);
+        TVec4 centre = rng.Point(2.0f);
+        D3 nearest =
+            ClosestOnTriangle(ToD(centre), ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2]));
+        double distance = Len(ToD(centre) - nearest);
+        TContact c{};
+        CollideSphereTriangleSet(&c, &sphere, At(centre.x, centre.y, centre.z), &set, IdentityMat44());
+        if (distance < radius - 1e-4) {
+            ASSERT_EQ(c.collided, 1) << i;
+        } else if (distance > radius + 1e-4) {
+            ASSERT_EQ(c.collided, 0) << i;
+        }
+        if (!c.collided) {
+            continue;
+        }
+        ++hits;
+        ASSERT_TRUE(Finite(c));
+        EXPECT_NEAR(c.depth, radius - distance, 2e-4) << i;
+        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
+        if (distance > 1e-3) {
+            D3 expected = (ToD(centre) - nearest) * (1.0 / distance);
+            EXPECT_GT(Dot(ToD(c.normal), expected), 0.999) << i;
+        }
+        EXPECT_NEAR(Dot3(c.worldPointB - c.worldPointA, c.normal), c.depth, 1e-3f);
+        EXPECT_EQ(c.materialB, 4);
+    }
+    EXPECT_GT(hits, 1000);
+}
+
+TEST(TriangleSet, SphereTouchingPlaneOrFarFromTriangleGivesNone)
+{
+    TestMesh mesh;
+    mesh.Add(Vec(0, 0, 0), Vec(0, 0, 1), Vec(1, 0, 0));
+    TConvex set = mesh.Set();
+    TConvex sphere = Sphere(0.5f);
+    TContact c{};
+    CollideSphereTriangleSet(&c, &sphere, At(0.2f, 0.5f, 0.2f), &set, IdentityMat44());
+    EXPECT_EQ(c.collided, 0);
+    // Foot outside: the nearest vertex decides.
+    CollideSphereTriangleSet(&c, &sphere, At(-0.2f, 0.2f, -0.2f), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_NEAR(c.depth, 0.5f - std::sqrt(0.12f), 1e-5f);
+    EXPECT_NEAR(c.worldPointB.x, 0.0f, 1e-6f);
+    // Centre exactly on a vertex: a usable normal, no NaN.
+    CollideSphereTriangleSet(&c, &sphere, At(0, 0, 0), &set, IdentityMat44());
+    ASSERT_EQ(c.collided, 1);
+    EXPECT_TRUE(Finite(c));
+    EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-5f);
+}
+
+TEST(TriangleSet, BoxAgainstRandomTrianglesFindsOverlapAndPushesOut)
+{
+    Rng rng(9);
+    int hits = 0;
+    for (int i = 0; i < 20000; ++i) {
+        TestMesh mesh;
+        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f));
+        if (TTriangleFrame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]).IsDegenerate()) {
+            continue;
+        }
+        TConvex set = mesh.Set();
+        TConvex box = Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
+        TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
+        double reference = BoxTriangleReference(box, world, mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
+        TContact c{};
+        CollideBoxTriangleSet(&c, &box, world, &set, IdentityMat44());
+        if (reference > 1e-4) {
+            ASSERT_EQ(c.collided, 1) << i;
+        } else if (reference < -1e-4) {
+            ASSERT_EQ(c.collided, 0) << i;
+        }
+        if (!c.collided) {
+            continue;
+        }
+        ++hits;
+        ASSERT_TRUE(Finite(c));
+        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
+        EXPECT_GE(c.depth, reference - 1e-4);
+        TMat44 moved = world;
+        moved.row[3] = world.row[3] + c.normal * (c.depth + 2e-3f);
+        EXPECT_LT(BoxTriangleReference(box, moved, mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]), 1e-6) << i;
+    }
+    EXPECT_GT(hits, 2000);
+}
+
+TEST(TriangleSet, SingleTriangleGeometryMatchesTheTransformedSet)
+{
+    Rng rng(13);
+    for (int i = 0; i < 2000; ++i) {
+        TVec4 local[3] = {rng.Point(1), rng.Point(1), rng.Point(1)};
+        TMat44 placement = Pose(rng.Rotation(), rng.Point(0.5f));
+        TConvex single;
+        single.SetDefault();
+        single.SetSingleTriangle(0, 1, 2, local);
+        single.SetMaterialIndexImpl(9);
+        TestMesh mesh;
+        mesh.Add(TransformPoint(placement, local[0]), TransformPoint(placement, local[1]),
+                 TransformPoint(placement, local[2]), 9);
+        TConvex set = mesh.Set();
+        TConvex box = Box(0.4f, 0.3f, 0.5f);
+        TMat44 world = Pose(rng.Rotation(), rng.Point(1));
+        TContact fromSingle{};
+        TContact fromSet{};
+        CollideBoxTriangle(&fromSingle, &box, world, &single, placement);
+        CollideBoxTriangleSet(&fromSet, &box, world, &set, IdentityMat44());
+        ASSERT_EQ(fromSingle.collided, fromSet.collided) << i;
+        if (fromSingle.collided) {
+            EXPECT_NEAR(fromSingle.depth, fromSet.depth, 1e-4f);
+            EXPECT_NEAR(Dot3(fromSingle.normal, fromSet.normal), 1.0f, 1e-3f);
+            EXPECT_EQ(fromSingle.materialB, 9);
+        }
+    }
+}
+
+TEST(TriangleSet, DegenerateTrianglesAndBoxesGiveNoNaN)
+{
+    TestMesh mesh;
+    mesh.Add(Vec(0, 0, 0), Vec(1, 0, 0), Vec(2, 0, 0)); // collinear
+    mesh.Add(Vec(0, 0, 0), Vec(0, 0, 0), Vec(0, 0, 0)); // a point
+    TConvex set = mesh.Set();
+    TConvex flat = Box(0, 0, 0);
+    TConvex box = Box(1, 1, 1);
+    TConvex sphere = Sphere(1);
+    TContact c{};
+    for (const TConvex* shape : {&flat, &box}) {
+        CollideBoxTriangleSet(&c, shape, At(0.5f, 0, 0), &set, IdentityMat44());
+        EXPECT_TRUE(c.collided == 0 || Finite(c));
+    }
+    CollideSphereTriangleSet(&c, &sphere, At(0.5f, 0, 0), &set, IdentityMat44());
+    EXPECT_TRUE(c.collided == 0 || Finite(c));
+    TestMesh ground = FlatGround(0, 0);
+    TConvex groundSet = ground.Set();
+    CollideBoxTriangleSet(&c, &flat, At(0, -0.1f, 0), &groundSet, IdentityMat44());
+    EXPECT_TRUE(c.collided == 0 || Finite(c));
+}
+
+TEST(TriangleRegion, ClassifiesInsideVerticesAndEdgesForBothWindings)
+{
+    TTriangleFrame up(Vec(0, 0, 0), Vec(0, 0, 1), Vec(1, 0, 0));
+    TTriangleFrame down(Vec(0, 0, 0), Vec(1, 0, 0), Vec(0, 0, 1));
+    for (const TTriangleFrame* t : {&up, &down}) {
+        EXPECT_EQ(ClassifyTriangleRegion(*t, Vec(0.2f, 0, 0.2f)), -1);
+        // Beyond vertex a, b, c and across each edge.
+        for (int v = 0; v < 3; ++v) {
+            TVec4 centroid = (t->a + t->b + t->c) * (1.0f / 3.0f);
+            TVec4 beyond = t->Vertex(v) + (t->Vertex(v) - centroid) * 0.5f;
+            EXPECT_EQ(ClassifyTriangleRegion(*t, beyond), 2 * v) << v;
+            TVec4 middle = (t->Vertex(v) + t->Vertex((v + 1) % 3)) * 0.5f;
+            EXPECT_EQ(ClassifyTriangleRegion(*t, middle + (middle - centroid)), 2 * v + 1) << v;
+        }
+    }
+}
