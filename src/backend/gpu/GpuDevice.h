@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 namespace backend {
@@ -28,6 +29,7 @@ class GpuIndexBuffer;
 class GpuGlContext;
 class GpuStateBlock;
 class GpuPipeline;
+struct GpuDrawTarget;
 
 // Calls a test can make fail once (the next call of that kind fails).
 enum class GpuDeviceFault { CreateResource, Reset, Present, GetDeviceCaps };
@@ -162,7 +164,9 @@ private:
     GpuResult CheckCreate(uint32_t usage, GpuFormat format, GpuPool pool) const;
     GpuResult Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t primitiveCount, bool indexed,
                    uint32_t startIndex, const void* userVertices, uint32_t userStride);
-    void BindTarget();
+    GpuDrawTarget BindTarget();
+    // References the device itself holds, per object (bindings, own surfaces).
+    std::unordered_map<const GpuResource*, uint32_t> DeviceHeldReferences() const;
     void UpdateLossState();
 
     enum class Status { Ok, Lost, NotReset };
@@ -193,6 +197,8 @@ private:
     uint32_t m_forcedLostCalls = 0;
     Status m_status = Status::Ok;
     bool m_inScene = false;
+    bool m_hadFocus = false;   // focus is only lost after it was had
+    bool m_windowAway = false; // full-screen window minimised or without focus
 };
 
 } // namespace backend

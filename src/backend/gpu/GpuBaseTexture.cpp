@@ -1,0 +1,184 @@
+#include "backend/gpu/GpuBaseTexture.h"
+
+#include "backend/gpu/GlHeaders.h"
+#include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuPixelFormat.h"
+
+#include <algorithm>
+#include <new>
+
+namespace backend {
+
+uint32_t GpuFullMipCount(uint32_t width, uint32_t height)
+{
+    uint32_t levels = 1;
+    uint32_t size = std::max(width, height);
+    while (size > 1) {
+        size >>= 1;
+        ++levels;
+    }
+    return levels;
+}
+
+GpuBaseTexture::GpuBaseTexture(GpuDevice* device, GpuResourceType type, uint32_t width, uint32_t height,
+                               uint32_t levels, uint32_t usage, GpuFormat format, GpuPool pool)
+    : GpuResource(device, type, pool, usage), m_format(format)
+{
+    uint32_t full = GpuFullMipCount(width, height);
+    m_levelCount = (levels == 0 || levels > full) ? full : levels;
+    m_levels.resize(size_t(FaceCount()) * m_levelCount);
+    for (uint32_t face = 0; face < FaceCount(); ++face) {
+        for (uint32_t level = 0; level < m_levelCount; ++level) {
+            GpuTextureLevel& entry = m_levels[face * m_levelCount + level];
+            entry.width = std::max(1u, width >> level);
+            entry.height = std::max(1u, height >> level);
+            entry.pitch = GpuLevelPitch(format, entry.width);
+        }
+    }
+}
+
+GpuBaseTexture::~GpuBaseTexture()
+{
+    FreeGlObjects();
+}
+
+void GpuBaseTexture::FreeGlObjects()
+{
+    if (m_glName != 0 && GetDevice()) {
+        GetDevice()->MakeCurrent();
+        GLuint name = m_glName;
+        glDeleteTextures(1, &name);
+    }
+    m_glName = 0;
+}
+
+bool GpuBaseTexture::Allocate()
+{
+    GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+    if (!IsRenderTarget()) {
+        try {
+            for (GpuTextureLevel& level : m_levels)
+                level.bytes.assign(size_t(level.pitch) * GpuLevelRows(m_format, level.height), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    if (name == 0)
+        return false;
+    m_glName = name;
+    glBindTexture(target, name);
+    glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(m_levelCount - 1));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (uint32_t face = 0; face < FaceCount(); ++face) {
+        GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
+        for (uint32_t level = 0; level < m_levelCount; ++level) {
+            const GpuTextureLevel& entry = m_levels[face * m_levelCount + level];
+            glTexImage2D(imageTarget, GLint(level), GL_RGBA8, GLsizei(entry.width), GLsizei(entry.height), 0, GL_BGRA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
+    }
+    m_appliedSampler = GpuSamplerSettings();
+    if (glGetError() == GL_OUT_OF_MEMORY)
+        return false;
+    if (!IsRenderTarget()) {
+        for (uint32_t face = 0; face < FaceCount(); ++face)
+            for (uint32_t level = 0; level < m_levelCount; ++level)
+                Upload(face, level);
+    }
+    return true;
+}
+
+uint32_t GpuBaseTexture::LevelWidth(uint32_t level) const
+{
+    return level < m_levelCount ? m_levels[level].width : 0;
+}
+
+uint32_t GpuBaseTexture::LevelHeight(uint32_t level) const
+{
+    return level < m_levelCount ? m_levels[level].height : 0;
+}
+
+GpuTextureLevel* GpuBaseTexture::Level(uint32_t face, uint32_t level)
+{
+    if (face >= FaceCount() || level >= m_levelCount)
+        return nullptr;
+    return &m_levels[face * m_levelCount + level];
+}
+
+uint32_t GpuBaseTexture::PrepareForDraw()
+{
+    return m_glName;
+}
+
+void GpuBaseTexture::Upload(uint32_t face, uint32_t level)
+{
+    GpuTextureLevel* entry = Level(face, level);
+    if (!entry || m_glName == 0 || entry->bytes.empty() || !GetDevice())
+        return;
+    GetDevice()->MakeCurrent();
+    std::vector<uint8_t> bgra;
+    GpuConvertToBgra(m_format, entry->width, entry->height, entry->bytes.data(), bgra);
+    GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+    GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
+    glBindTexture(target, m_glName);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(imageTarget, GLint(level), 0, 0, GLsizei(entry->width), GLsizei(entry->height), GL_BGRA,
+                    GL_UNSIGNED_BYTE, bgra.data());
+    entry->dirty = false;
+}
+
+GpuResult GpuBaseTexture::LockLevel(uint32_t face, uint32_t level, GpuLockedRect* locked, const GpuRect* rect, uint32_t)
+{
+    GpuTextureLevel* entry = Level(face, level);
+    if (!entry || !locked || entry->locked || IsRenderTarget() || entry->bytes.empty())
+        return GPUERR_INVALIDCALL;
+    uint32_t x = 0, y = 0;
+    if (rect) {
+        if (rect->left < 0 || rect->top < 0 || rect->right <= rect->left || rect->bottom <= rect->top ||
+            uint32_t(rect->right) > entry->width || uint32_t(rect->bottom) > entry->height)
+            return GPUERR_INVALIDCALL;
+        x = uint32_t(rect->left);
+        y = uint32_t(rect->top);
+    }
+    uint32_t offset;
+    if (GpuLevelRows(m_format, 4) == 1) { // block-compressed: rectangles start on a block
+        if (x % 4 || y % 4)
+            return GPUERR_INVALIDCALL;
+        offset = (y / 4) * entry->pitch + GpuLevelPitch(m_format, 4) * (x / 4);
+    } else {
+        offset = y * entry->pitch + GpuLevelPitch(m_format, x);
+    }
+    locked->Pitch = int32_t(entry->pitch);
+    locked->pBits = entry->bytes.data() + offset;
+    entry->locked = true;
+    return GPU_OK;
+}
+
+GpuResult GpuBaseTexture::UnlockLevel(uint32_t face, uint32_t level)
+{
+    GpuTextureLevel* entry = Level(face, level);
+    if (!entry || !entry->locked)
+        return GPUERR_INVALIDCALL;
+    entry->locked = false;
+    entry->dirty = true;
+    Upload(face, level);
+    return GPU_OK;
+}
+
+void GpuBaseTexture::DescribeLevel(uint32_t level, GpuSurfaceDesc* desc) const
+{
+    const GpuTextureLevel& entry = m_levels[level];
+    desc->Format = m_format;
+    desc->Type = D3DRTYPE_SURFACE;
+    desc->Usage = GetUsage();
+    desc->Pool = GetPool();
+    desc->Size = uint32_t(entry.pitch * GpuLevelRows(m_format, entry.height));
+    desc->MultiSampleType = 0;
+    desc->Width = entry.width;
+    desc->Height = entry.height;
+}
+
+} // namespace backend

@@ -1,0 +1,274 @@
+// GpuDevice: clearing, drawing and reading pixels back.
+
+#include "backend/gpu/GpuDevice.h"
+
+#include "backend/gpu/GlHeaders.h"
+#include "backend/gpu/GpuGlContext.h"
+#include "backend/gpu/GpuIndexBuffer.h"
+#include "backend/gpu/GpuPipeline.h"
+#include "backend/gpu/GpuPixelFormat.h"
+#include "backend/gpu/GpuStateBlock.h"
+#include "backend/gpu/GpuSurface.h"
+#include "backend/gpu/GpuTexture.h"
+#include "backend/gpu/GpuVertexBuffer.h"
+#include "backend/gpu/GpuVertexLayout.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace backend {
+
+namespace {
+
+struct PrimitiveShape {
+    GLenum mode;
+    uint64_t vertices;
+};
+
+bool ShapeOf(GpuPrimitiveType type, uint32_t primitives, PrimitiveShape& shape)
+{
+    uint64_t n = primitives;
+    switch (type) {
+    case D3DPT_POINTLIST:
+        shape = {GL_POINTS, n};
+        return true;
+    case D3DPT_LINELIST:
+        shape = {GL_LINES, n * 2};
+        return true;
+    case D3DPT_LINESTRIP:
+        shape = {GL_LINE_STRIP, n + 1};
+        return true;
+    case D3DPT_TRIANGLELIST:
+        shape = {GL_TRIANGLES, n * 3};
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        shape = {GL_TRIANGLE_STRIP, n + 2};
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        shape = {GL_TRIANGLE_FAN, n + 2};
+        return true;
+    default:
+        return false;
+    }
+}
+
+GLenum FaceTarget(const GpuSurface& surface)
+{
+    return surface.GetContainer()->IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + surface.GetFace())
+                                            : GLenum(GL_TEXTURE_2D);
+}
+
+} // namespace
+
+GpuDrawTarget GpuDevice::BindTarget()
+{
+    MakeCurrent();
+    GpuDrawTarget target;
+    GpuSurfaceDesc desc;
+    m_renderTarget->GetDesc(&desc);
+    target.width = desc.Width;
+    target.height = desc.Height;
+    if (m_renderTarget == m_backBuffer) {
+        m_context->BindBackBuffer(m_depthTarget != nullptr);
+    } else {
+        // Texture rows are stored top first, so drawing into one turns the picture over.
+        target.flipped = true;
+        m_context->BindTextureTarget(m_renderTarget->GetContainer()->GlName(), FaceTarget(*m_renderTarget),
+                                     m_renderTarget->GetLevel(), m_depthTarget != nullptr);
+    }
+    return target;
+}
+
+GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t flags, GpuColor color, float z,
+                           uint32_t stencil)
+{
+    if ((flags & ~uint32_t(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) || (rectCount && !rects))
+        return GPUERR_INVALIDCALL;
+    if (m_status != Status::Ok)
+        return GPU_OK;
+    GpuDrawTarget target = BindTarget();
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET)
+        mask |= GL_COLOR_BUFFER_BIT;
+    if (m_depthTarget && (flags & D3DCLEAR_ZBUFFER))
+        mask |= GL_DEPTH_BUFFER_BIT;
+    if (m_depthTarget && (flags & D3DCLEAR_STENCIL))
+        mask |= GL_STENCIL_BUFFER_BIT;
+    if (mask == 0)
+        return GPU_OK;
+    // A clear writes whatever the write masks say.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFFFFFFFFu);
+    glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
+                 float(color & 0xFF) / 255.0f, float((color >> 24) & 0xFF) / 255.0f);
+    glClearDepth(std::clamp(z, 0.0f, 1.0f));
+    glClearStencil(GLint(stencil & 0xFF));
+    glEnable(GL_SCISSOR_TEST);
+    const GpuViewport& vp = m_state->viewport;
+    GpuRect whole = {int32_t(vp.X), int32_t(vp.Y), int32_t(vp.X + vp.Width), int32_t(vp.Y + vp.Height)};
+    uint32_t count = rectCount ? rectCount : 1;
+    for (uint32_t i = 0; i < count; ++i) {
+        GpuRect r = whole;
+        if (rectCount) {
+            r.left = std::max(r.left, rects[i].left);
+            r.top = std::max(r.top, rects[i].top);
+            r.right = std::min(r.right, rects[i].right);
+            r.bottom = std::min(r.bottom, rects[i].bottom);
+        }
+        if (r.right <= r.left || r.bottom <= r.top)
+            continue;
+        GLint y = target.flipped ? r.top : GLint(target.height) - r.bottom;
+        glScissor(r.left, y, r.right - r.left, r.bottom - r.top);
+        glClear(mask);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    return GPU_OK;
+}
+
+GpuResult GpuDevice::DrawPrimitive(GpuPrimitiveType type, uint32_t startVertex, uint32_t primitiveCount)
+{
+    return Draw(type, startVertex, primitiveCount, false, 0, nullptr, 0);
+}
+
+GpuResult GpuDevice::DrawIndexedPrimitive(GpuPrimitiveType type, uint32_t, uint32_t, uint32_t startIndex,
+                                          uint32_t primitiveCount)
+{
+    return Draw(type, 0, primitiveCount, true, startIndex, nullptr, 0);
+}
+
+GpuResult GpuDevice::DrawPrimitiveUP(GpuPrimitiveType type, uint32_t primitiveCount, const void* vertices,
+                                     uint32_t stride)
+{
+    if (!vertices || stride == 0)
+        return GPUERR_INVALIDCALL;
+    GpuResult result = Draw(type, 0, primitiveCount, false, 0, vertices, stride);
+    SetStreamSource(0, nullptr, 0);
+    return result;
+}
+
+GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t primitiveCount, bool indexed,
+                          uint32_t startIndex, const void* userVertices, uint32_t userStride)
+{
+    PrimitiveShape shape;
+    if (!ShapeOf(type, primitiveCount, shape))
+        return GPUERR_INVALIDCALL;
+    if (primitiveCount == 0 || m_status != Status::Ok)
+        return GPU_OK;
+    GpuVertexLayout layout;
+    if (!GpuDescribeFvf(m_fvf, layout))
+        return GPUERR_INVALIDCALL;
+    uint32_t stride = userVertices ? userStride : m_streamStride;
+    if (stride < layout.stride)
+        return GPUERR_INVALIDCALL;
+
+    MakeCurrent();
+    uint32_t vertexBuffer = 0;
+    uintptr_t vertexOffset = 0;
+    if (userVertices) {
+        vertexBuffer = m_context->ScratchBuffer();
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(shape.vertices * stride), userVertices, GL_STREAM_DRAW);
+    } else {
+        if (!m_stream)
+            return GPUERR_INVALIDCALL;
+        uint64_t available = m_stream->GetSize() / stride;
+        if (indexed) {
+            // Every index must name a vertex of the stream; GL would read past it.
+            if (!m_indices)
+                return GPUERR_INVALIDCALL;
+            uint64_t size = m_indices->IndexSize();
+            if ((uint64_t(startIndex) + shape.vertices) * size > m_indices->GetSize())
+                return GPUERR_INVALIDCALL;
+            uint32_t highest = 0;
+            const uint8_t* bytes = m_indices->Bytes() + uint64_t(startIndex) * size;
+            for (uint64_t i = 0; i < shape.vertices; ++i) {
+                uint32_t index;
+                if (size == 2) {
+                    uint16_t small;
+                    std::memcpy(&small, bytes + i * 2, 2);
+                    index = small;
+                } else {
+                    std::memcpy(&index, bytes + i * 4, 4);
+                }
+                highest = std::max(highest, index);
+            }
+            if (uint64_t(m_baseVertexIndex) + highest >= available)
+                return GPUERR_INVALIDCALL;
+            vertexOffset = uintptr_t(m_baseVertexIndex) * stride;
+        } else if (uint64_t(firstVertex) + shape.vertices > available) {
+            return GPUERR_INVALIDCALL;
+        }
+        vertexBuffer = m_stream->GlName();
+    }
+
+    GpuDrawTarget target = BindTarget();
+    if (!m_pipeline->Apply(*m_state, layout, m_textures, target, vertexBuffer, vertexOffset, stride))
+        return GPUERR_INVALIDCALL;
+    if (indexed) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indices->GlName());
+        GLenum indexType = m_indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+        glDrawElements(shape.mode, GLsizei(shape.vertices), indexType,
+                       reinterpret_cast<const void*>(uintptr_t(startIndex) * m_indices->IndexSize()));
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    } else {
+        glDrawArrays(shape.mode, GLint(firstVertex), GLsizei(shape.vertices));
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ++m_stats.drawCalls;
+    m_stats.primitives += primitiveCount;
+    return GPU_OK;
+}
+
+GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixels, uint32_t* width, uint32_t* height)
+{
+    if (!surface)
+        surface = m_renderTarget;
+    if (!surface || surface->GetDevice() != this)
+        return GPUERR_INVALIDCALL;
+    GpuSurfaceDesc desc;
+    surface->GetDesc(&desc);
+    std::vector<uint8_t> bgra;
+    bool bottomFirst = false;
+    MakeCurrent();
+    switch (surface->GetKind()) {
+    case GpuSurface::Kind::BackBuffer:
+        m_context->BindBackBuffer(m_depthTarget != nullptr);
+        m_context->ReadBgra(desc.Width, desc.Height, bgra);
+        bottomFirst = true;
+        break;
+    case GpuSurface::Kind::TextureLevel: {
+        GpuBaseTexture* container = surface->GetContainer();
+        if (container->IsRenderTarget()) {
+            m_context->BindTextureTarget(container->GlName(), FaceTarget(*surface), surface->GetLevel(), false);
+            m_context->ReadBgra(desc.Width, desc.Height, bgra);
+        } else {
+            GpuTextureLevel* level = container->Level(surface->GetFace(), surface->GetLevel());
+            GpuConvertToBgra(desc.Format, desc.Width, desc.Height, level->bytes.data(), bgra);
+        }
+        break;
+    }
+    case GpuSurface::Kind::Image:
+        GpuConvertToBgra(desc.Format, desc.Width, desc.Height, surface->m_bytes.data(), bgra);
+        break;
+    default:
+        return GPUERR_INVALIDCALL;
+    }
+    bool opaque = !GpuFormatHasAlpha(desc.Format);
+    pixels.resize(size_t(desc.Width) * desc.Height);
+    for (uint32_t y = 0; y < desc.Height; ++y) {
+        uint32_t sourceRow = bottomFirst ? desc.Height - 1 - y : y;
+        for (uint32_t x = 0; x < desc.Width; ++x) {
+            const uint8_t* p = &bgra[(size_t(sourceRow) * desc.Width + x) * 4];
+            GpuColor argb = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+            pixels[size_t(y) * desc.Width + x] = opaque ? (argb | 0xFF000000u) : argb;
+        }
+    }
+    if (width)
+        *width = desc.Width;
+    if (height)
+        *height = desc.Height;
+    return GPU_OK;
+}
+
+} // namespace backend

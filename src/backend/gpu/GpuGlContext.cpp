@@ -1,0 +1,168 @@
+#include "backend/gpu/GpuGlContext.h"
+
+#include "backend/gpu/GlHeaders.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+namespace backend {
+
+std::unique_ptr<GpuGlContext> GpuGlContext::Create(SDL_Window* window, std::string& error)
+{
+    if (!window) {
+        error = "no window";
+        return nullptr;
+    }
+    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
+        error = "the window was not created for OpenGL";
+        return nullptr;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    std::unique_ptr<GpuGlContext> context(new GpuGlContext());
+    context->m_window = window;
+    context->m_context = SDL_GL_CreateContext(window);
+    if (!context->m_context) {
+        error = std::string("cannot create a GL context: ") + SDL_GetError();
+        return nullptr;
+    }
+    if (!context->Initialise(error))
+        return nullptr;
+    return context;
+}
+
+bool GpuGlContext::Initialise(std::string& error)
+{
+    MakeCurrent();
+    SDL_GL_SetSwapInterval(0);
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!version || version[0] < '2') {
+        error = "OpenGL 2.1 is needed";
+        return false;
+    }
+    bool hasFramebuffers = version[0] >= '3' || (extensions && std::strstr(extensions, "GL_ARB_framebuffer_object"));
+    if (!hasFramebuffers) {
+        error = "framebuffer objects are needed";
+        return false;
+    }
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    m_maxTextureSize = maxSize > 0 ? uint32_t(maxSize) : 2048;
+    if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
+        GLfloat maxAnisotropy = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+        m_maxAnisotropy = maxAnisotropy >= 1.0f ? uint32_t(maxAnisotropy) : 1;
+    }
+
+    GLuint names[2] = {};
+    glGenFramebuffers(2, names);
+    m_backFramebuffer = names[0];
+    m_targetFramebuffer = names[1];
+    glGenRenderbuffers(2, names);
+    m_colorBuffer = names[0];
+    m_depthBuffer = names[1];
+
+    GLuint white = 0;
+    glGenTextures(1, &white);
+    m_whiteTexture = white;
+    const uint8_t texel[4] = {255, 255, 255, 255};
+    glBindTexture(GL_TEXTURE_2D, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+
+    GLuint scratch = 0;
+    glGenBuffers(1, &scratch);
+    m_scratchBuffer = scratch;
+    return true;
+}
+
+GpuGlContext::~GpuGlContext()
+{
+    if (!m_context)
+        return;
+    MakeCurrent();
+    GLuint framebuffers[2] = {m_backFramebuffer, m_targetFramebuffer};
+    glDeleteFramebuffers(2, framebuffers);
+    GLuint renderbuffers[2] = {m_colorBuffer, m_depthBuffer};
+    glDeleteRenderbuffers(2, renderbuffers);
+    GLuint texture = m_whiteTexture;
+    glDeleteTextures(1, &texture);
+    GLuint buffer = m_scratchBuffer;
+    glDeleteBuffers(1, &buffer);
+    SDL_GL_MakeCurrent(m_window, nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(m_context));
+}
+
+void GpuGlContext::MakeCurrent()
+{
+    if (SDL_GL_GetCurrentContext() != m_context)
+        SDL_GL_MakeCurrent(m_window, static_cast<SDL_GLContext>(m_context));
+}
+
+bool GpuGlContext::ResizeBackBuffer(uint32_t width, uint32_t height)
+{
+    MakeCurrent();
+    if (width == 0 || height == 0 || width > m_maxTextureSize || height > m_maxTextureSize)
+        return false;
+    glGetError();
+    glBindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GLsizei(width), GLsizei(height));
+    glBindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (glGetError() != GL_NO_ERROR || !complete)
+        return false;
+    m_width = width;
+    m_height = height;
+    return true;
+}
+
+void GpuGlContext::BindBackBuffer(bool withDepth)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              withDepth ? m_depthBuffer : 0);
+}
+
+bool GpuGlContext::BindTextureTarget(uint32_t texture, uint32_t imageTarget, uint32_t level, bool withDepth)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, m_targetFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, imageTarget, texture, GLint(level));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              withDepth ? m_depthBuffer : 0);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+void GpuGlContext::Present()
+{
+    MakeCurrent();
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    bool sameSize = uint32_t(windowWidth) == m_width && uint32_t(windowHeight) == m_height;
+    glBlitFramebuffer(0, 0, GLint(m_width), GLint(m_height), 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    SDL_GL_SwapWindow(m_window);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
+}
+
+void GpuGlContext::ReadBgra(uint32_t width, uint32_t height, std::vector<uint8_t>& out)
+{
+    out.assign(size_t(width) * height * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, GLsizei(width), GLsizei(height), GL_BGRA, GL_UNSIGNED_BYTE, out.data());
+}
+
+} // namespace backend

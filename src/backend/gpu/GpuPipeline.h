@@ -1,0 +1,52 @@
+#pragma once
+// Turns the device's shadow state into GL state for one draw: picks the
+// generated program, loads its uniforms, binds the stage textures with the
+// stage's sampler settings and sets blending, depth, culling and the vertex
+// arrays.
+
+#include "backend/gpu/GpuShaderCache.h"
+#include "backend/gpu/GpuTypes.h"
+
+#include <cstdint>
+
+namespace backend {
+
+class GpuGlContext;
+class GpuStateBlock;
+class GpuBaseTexture;
+struct GpuVertexLayout;
+
+// The surface being drawn into.
+struct GpuDrawTarget {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool flipped = false; // a texture: row 0 at the top, so the picture is turned over
+};
+
+class GpuPipeline {
+public:
+    explicit GpuPipeline(GpuGlContext& context) : m_context(context) {}
+
+    // False when the program for this state cannot be built.
+    bool Apply(const GpuStateBlock& state, const GpuVertexLayout& layout, GpuBaseTexture* const* textures,
+               const GpuDrawTarget& target, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride);
+    // The GL viewport of a device viewport on a target.
+    static void SetViewport(const GpuViewport& viewport, const GpuDrawTarget& target);
+    // The key the state gives (visible for tests of the key rules).
+    static GpuShaderKey MakeKey(const GpuStateBlock& state, const GpuVertexLayout& layout,
+                                GpuBaseTexture* const* textures);
+
+    GpuShaderCache& Shaders() { return m_shaders; }
+
+private:
+    void LoadUniforms(const GpuProgram& program, const GpuStateBlock& state, const GpuDrawTarget& target);
+    void BindTextures(const GpuShaderKey& key, const GpuStateBlock& state, GpuBaseTexture* const* textures);
+    void SetFixedState(const GpuStateBlock& state, const GpuDrawTarget& target);
+    void SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride);
+
+    GpuGlContext& m_context;
+    GpuShaderCache m_shaders;
+    uint32_t m_enabledAttributes = 0;
+};
+
+} // namespace backend

@@ -1,0 +1,54 @@
+#pragma once
+// Compiled programs of the fixed-function pipeline, one per state key, made
+// on first use and kept for the life of the GL context.
+
+#include "backend/gpu/GpuShaderKey.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace backend {
+
+// Attribute slots, bound before linking.
+enum GpuAttribute : uint32_t {
+    GPU_ATTRIB_POSITION = 0,
+    GPU_ATTRIB_NORMAL = 1,
+    GPU_ATTRIB_DIFFUSE = 2,
+    GPU_ATTRIB_SPECULAR = 3,
+    GPU_ATTRIB_TEXCOORD0 = 4,
+};
+
+struct GpuProgram {
+    uint32_t name = 0;
+    int worldView = -1, projection = -1, normalMatrix = -1, flipY = -1, viewport = -1;
+    int texMatrix = -1, lightToward = -1, lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1;
+    int lightCount = -1;
+    int matDiffuse = -1, matAmbient = -1, matSpecular = -1, matEmissive = -1, matPower = -1;
+    int globalAmbient = -1, tfactor = -1, alphaRef = -1;
+    int samplers[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+};
+
+class GpuShaderCache {
+public:
+    GpuShaderCache() = default;
+    GpuShaderCache(const GpuShaderCache&) = delete;
+    GpuShaderCache& operator=(const GpuShaderCache&) = delete;
+    ~GpuShaderCache();
+
+    // The program of a key, or null when it failed to build (lastError says why).
+    const GpuProgram* Get(const GpuShaderKey& key);
+    size_t Size() const { return m_programs.size(); }
+    const std::string& LastError() const { return m_lastError; }
+    // Forgets the programs without deleting them (their context is gone).
+    void Abandon() { m_programs.clear(); }
+
+private:
+    bool Build(const GpuShaderKey& key, GpuProgram& program);
+
+    std::unordered_map<GpuShaderKey, std::unique_ptr<GpuProgram>, GpuShaderKeyHash> m_programs;
+    std::string m_lastError;
+};
+
+} // namespace backend
