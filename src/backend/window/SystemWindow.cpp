@@ -84,13 +84,17 @@ const RegisteredClass* FindClass(const char* className)
     return nullptr;
 }
 
-// Video is started with the first window and stopped with the last one.
+// Video starts with the first window and stays for the life of the process:
+// stopping it would unload the GL driver, whose leftovers then show up as
+// leaks, and the game has its one window until it ends anyway.
 bool StartVideo()
 {
-    if (!g_Windows.empty())
+    static bool started = false;
+    if (started)
         return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
+    SDL_GL_LoadLibrary(nullptr);
     SDL_AddEventWatch(WatchEvents, nullptr);
     // A game that removes one message per frame would fall behind a stream of
     // mouse and touch motion, and it has no use for them.
@@ -99,16 +103,8 @@ bool StartVideo()
     SDL_EventState(SDL_MULTIGESTURE, SDL_IGNORE);
     SDL_ShowCursor(g_CursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
     ClearKeyStates();
+    started = true;
     return true;
-}
-
-void StopVideo()
-{
-    if (!g_Windows.empty())
-        return;
-    SDL_DelEventWatch(WatchEvents, nullptr);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    ClearKeyStates();
 }
 
 void FitOuterSize(SDL_Window* window, int x, int y, int width, int height)
@@ -201,10 +197,8 @@ NativeWindow* CreateWindow(const char* className, const char* title, uint32_t st
     if (fullScreen)
         flags |= SDL_WINDOW_FULLSCREEN;
     SDL_Window* sdlWindow = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
-    if (!sdlWindow) {
-        StopVideo();
+    if (!sdlWindow)
         return nullptr;
-    }
     if (fullScreen) {
         SDL_DisplayMode wanted{SDL_PIXELFORMAT_UNKNOWN, width, height, 0, nullptr};
         SDL_DisplayMode closest;
@@ -244,7 +238,8 @@ bool DestroyWindow(NativeWindow* window)
     std::unique_ptr<WindowRecord> record = std::move(*it);
     g_Windows.erase(it);
     SDL_DestroyWindow(record->native.sdlWindow);
-    StopVideo();
+    if (g_Windows.empty())
+        ClearKeyStates();
     return true;
 }
 
