@@ -43,6 +43,7 @@ public:
     TMat44 WorldTransform() const { return MakeTransform(Rotation(), Position()); }
     // World box from the local box and the pose; also handed to the broad phase.
     void UpdateWorldBounds();
+    void ComputeWorldBox();
 
     // Joints.
     void LinkConstraint(TConstraintLink* link);

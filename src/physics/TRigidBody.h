@@ -71,6 +71,8 @@ public:
     void StopMotion();
     void OnVelocityChanged();
     void RefreshGravityForce();
+    // World inverse inertia, angular velocity and quaternion rate from the stored rotation.
+    void RefreshInertiaAndSpin();
     TVec4 WorldInverseInertiaTimes(const TVec4& v) const;
 
     // Resting contacts and stacks.

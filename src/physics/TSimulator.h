@@ -88,11 +88,14 @@ public:
     bool IsTerrainBody(const TBody* body) const { return body == &terrainBody; }
     bool IsBodyInUse(const TBody* body) const;
     void Message(const char* text);
+    // Takes the given stacks apart and regroups their bodies by the cached contacts that still hold.
+    void DissolveStacks(TStack* const* list, int32_t count);
 
     // The per-step state that bodies and joints read.
     TSizeInfo sizeInfo;
     TPerfReport* report = nullptr;
     TPerfTimer* perfTimer = nullptr;
+    TPerfTimer timer;
     TVec4 gravity;
     TVec4 gravityDirection;
     float gravityMagnitude = 0.0f;
@@ -176,6 +179,8 @@ private:
     TGrowArray<TStack*> islandStacks;
     TGrowArray<TContact> jointRows;
     TGrowArray<TContact> contactRows;
+    TGrowArray<TStack*> stackWork;
+    TGrowArray<TStackNode*> nodeWork;
     int32_t logLevel = 0;
     TMaterial materials[MATERIAL_COUNT];
     TAllocator* allocator = nullptr;
