@@ -124,6 +124,15 @@ bool GpuGlContext::ResizeBackBuffer(uint32_t width, uint32_t height)
         return false;
     m_width = width;
     m_height = height;
+    // A new back buffer starts black with the depth at the far plane.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFFFFFFFFu);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return true;
 }
 

@@ -1,0 +1,258 @@
+// Pixels the device draws: clears, coverage of screen and 2D quads, depth,
+// culling, blending and alpha testing.
+
+#include "GpuTestDevice.h"
+
+#include "backend/gpu/GpuTexture.h"
+#include "backend/gpu/GpuVertexBuffer.h"
+
+#include <cstring>
+
+namespace gputest {
+namespace {
+
+using namespace backend;
+
+Matrix Identity()
+{
+    Matrix m;
+    for (int i = 0; i < 4; ++i)
+        m.m[i][i] = 1.0f;
+    return m;
+}
+
+// Left-handed orthographic projection of a w x h screen, depth zn..zf to 0..1.
+Matrix OrthoLH(float w, float h, float zn, float zf)
+{
+    Matrix m;
+    m.m[0][0] = 2.0f / w;
+    m.m[1][1] = 2.0f / h;
+    m.m[2][2] = 1.0f / (zf - zn);
+    m.m[3][2] = zn / (zn - zf);
+    m.m[3][3] = 1.0f;
+    return m;
+}
+
+// A w x h quad whose top-left corner is at pixel (x, y) of an 800x600 screen, at depth z,
+// placed the way the 2D images are: centred vertices plus a world translation.
+void DrawImageQuad(GpuDevice* device, float x, float y, float w, float h, uint32_t color, float z = 1.0f)
+{
+    ColorVertex quad[4] = {
+        {-w / 2, -h / 2, z, color, 0, 1},
+        {-w / 2, h / 2, z, color, 0, 0},
+        {w / 2, -h / 2, z, color, 1, 1},
+        {w / 2, h / 2, z, color, 1, 0},
+    };
+    Matrix world = Identity();
+    world.m[3][0] = x + w / 2 - 400.0f;
+    world.m[3][1] = -(y + h / 2 - 300.0f);
+    ASSERT_EQ(device->SetTransform(D3DTS_WORLD, &world), GPU_OK);
+    ASSERT_EQ(device->SetVertexShader(COLOR_FVF), GPU_OK);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+}
+
+void Begin2D(GpuDevice* device)
+{
+    Matrix projection = OrthoLH(800, 600, 0, 1), identity = Identity();
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+}
+
+TEST_F(GpuDeviceTest, ClearFillsTheTargetWhateverTheWriteMasks)
+{
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0), GPU_OK);
+    for (GpuColor pixel : Pixels())
+        ASSERT_EQ(pixel, 0xFF336699u);
+
+    // Only the given rectangle, clipped to the viewport.
+    GpuRect rect = {10, 5, 20, 9};
+    ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), GPU_OK);
+    std::vector<GpuColor> pixels = Pixels();
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            bool inside = x >= 10 && x < 20 && y >= 5 && y < 9;
+            ASSERT_EQ(pixels[y * width + x], inside ? 0xFF00FF00u : 0xFF336699u) << x << "," << y;
+        }
+}
+
+TEST_F(GpuDeviceTest, ScreenQuadCoversExactlyItsPixels)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    DrawScreenQuad(3, 2, 13, 7, 0xFFFF0000);
+    std::vector<GpuColor> pixels = Pixels();
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            bool inside = x >= 3 && x < 13 && y >= 2 && y < 7;
+            ASSERT_EQ(pixels[y * width + x], inside ? 0xFFFF0000u : 0xFF000000u) << x << "," << y;
+        }
+    EXPECT_EQ(device->GetStats().drawCalls, 1u);
+}
+
+TEST_F(GpuDeviceTest, PointAtScreenOriginLandsInTopLeftPixel)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    ScreenVertex point = {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0};
+    device->SetVertexShader(SCREEN_FVF);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point)), GPU_OK);
+    std::vector<GpuColor> pixels = Pixels();
+    EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[1], 0xFF000000u);
+    EXPECT_EQ(pixels[width], 0xFF000000u);
+}
+
+TEST_F(GpuDeviceTest, OrthoQuadsOnVirtualScreenAreNotFlippedShiftedOrClipped)
+{
+    ASSERT_TRUE(CreateDevice(800, 600));
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Begin2D(device);
+    DrawImageQuad(device, 0, 0, 800, 600, 0xFF0000FF);
+    for (GpuColor pixel : Pixels())
+        ASSERT_EQ(pixel, 0xFF0000FFu);
+
+    DrawImageQuad(device, 0, 0, 100, 50, 0xFFFF0000);
+    std::vector<GpuColor> pixels = Pixels();
+    for (uint32_t y = 0; y < 600; ++y)
+        for (uint32_t x = 0; x < 800; ++x) {
+            bool inside = x < 100 && y < 50;
+            ASSERT_EQ(pixels[y * 800 + x], inside ? 0xFFFF0000u : 0xFF0000FFu) << x << "," << y;
+        }
+}
+
+TEST_F(GpuDeviceTest, DepthRangeIsZeroToOneAndFarPlaneIsKept)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    // z = 0 and z = 1 are both inside; the nearer quad wins where they overlap.
+    DrawScreenQuad(0, 0, 40, 48, 0xFF00FF00, 1.0f);
+    DrawScreenQuad(20, 0, 64, 48, 0xFFFF0000, 0.0f);
+    DrawScreenQuad(0, 0, 64, 48, 0xFF0000FF, 0.5f); // behind red, in front of green
+    EXPECT_EQ(Pixel(5, 10), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(30, 10), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(50, 10), 0xFFFF0000u);
+
+    // Transformed geometry exactly on the far plane of the projection is drawn.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Matrix projection = OrthoLH(64, 48, 0, 1), identity = Identity();
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    ColorVertex quad[4] = {{-32, -24, 1, 0xFFFFFFFF, 0, 0},
+                           {-32, 24, 1, 0xFFFFFFFF, 0, 0},
+                           {32, -24, 1, 0xFFFFFFFF, 0, 0},
+                           {32, 24, 1, 0xFFFFFFFF, 0, 0}};
+    device->SetVertexShader(COLOR_FVF);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+    EXPECT_EQ(Pixel(32, 24), 0xFFFFFFFFu);
+    // Beyond the far plane is clipped.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    for (ColorVertex& v : quad)
+        v.z = 1.01f;
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+    EXPECT_EQ(Pixel(32, 24), 0xFF000000u);
+}
+
+TEST_F(GpuDeviceTest, CullModesRemoveTheWindingTheyName)
+{
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    // Clockwise on the screen (y grows downwards).
+    ScreenVertex clockwise[3] = {
+        {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {64, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {0, 48, 0.5f, 1, 0xFFFFFFFF, 0, 0}};
+    ScreenVertex counter[3] = {clockwise[0], clockwise[2], clockwise[1]};
+    device->SetVertexShader(SCREEN_FVF);
+    struct Case {
+        uint32_t cull;
+        const ScreenVertex* triangle;
+        bool drawn;
+    } cases[] = {{D3DCULL_CCW, clockwise, true}, {D3DCULL_CCW, counter, false},   {D3DCULL_CW, clockwise, false},
+                 {D3DCULL_CW, counter, true},    {D3DCULL_NONE, clockwise, true}, {D3DCULL_NONE, counter, true}};
+    for (const Case& c : cases) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->SetRenderState(D3DRS_CULLMODE, c.cull);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, c.triangle, sizeof(ScreenVertex)), GPU_OK);
+        EXPECT_EQ(Pixel(5, 5), c.drawn ? 0xFFFFFFFFu : 0xFF000000u) << "cull " << c.cull;
+    }
+}
+
+TEST_F(GpuDeviceTest, AlphaBlendAndAlphaTestUseTheDiffuseAlpha)
+{
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawScreenQuad(0, 0, 32, 48, 0x80FF0000);
+    EXPECT_TRUE(ColorNear(Pixel(5, 5), 0xFF80007F));
+
+    // Additive blending saturates.
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawScreenQuad(0, 0, 32, 48, 0xFFFF00FF);
+    EXPECT_TRUE(ColorNear(Pixel(5, 5), 0xFFFF00FF));
+
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    device->SetRenderState(D3DRS_ALPHAREF, 16);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    DrawScreenQuad(0, 0, 10, 10, 0x10FFFFFF);  // 16 is not greater than 16
+    DrawScreenQuad(10, 0, 20, 10, 0x11FFFFFF); // 17 is
+    EXPECT_EQ(Pixel(5, 5), 0xFF000000u);
+    EXPECT_EQ(Pixel(15, 5), 0xFFFFFFFFu);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    DrawScreenQuad(0, 0, 10, 10, 0x10FFFFFF);
+    EXPECT_EQ(Pixel(5, 5), 0xFFFFFFFFu);
+}
+
+TEST_F(GpuDeviceTest, VertexBufferLockCopiesOnUnlock)
+{
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    GpuVertexBuffer* buffer = nullptr;
+    ASSERT_EQ(
+        device->CreateVertexBuffer(4 * sizeof(ScreenVertex), D3DUSAGE_WRITEONLY, SCREEN_FVF, D3DPOOL_MANAGED, &buffer),
+        GPU_OK);
+    device->SetStreamSource(0, buffer, sizeof(ScreenVertex));
+    device->SetVertexShader(SCREEN_FVF);
+    auto fill = [&](float x0, float x1, uint32_t color) {
+        ScreenVertex quad[4] = {{x0 - 0.5f, -0.5f, 0.5f, 1, color, 0, 0},
+                                {x1 - 0.5f, -0.5f, 0.5f, 1, color, 0, 0},
+                                {x0 - 0.5f, 47.5f, 0.5f, 1, color, 0, 0},
+                                {x1 - 0.5f, 47.5f, 0.5f, 1, color, 0, 0}};
+        uint8_t* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GPU_OK);
+        std::memcpy(data, quad, sizeof(quad));
+        ASSERT_EQ(buffer->Unlock(), GPU_OK);
+    };
+    // The same buffer rewritten between draws: each draw keeps what it was given.
+    fill(0, 10, 0xFFFF0000);
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), GPU_OK);
+    fill(20, 30, 0xFF00FF00);
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), GPU_OK);
+    uint8_t* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GPU_OK);
+    std::memset(data, 0, 4 * sizeof(ScreenVertex)); // locked, never unlocked before reading
+    EXPECT_EQ(Pixel(5, 5), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(25, 5), 0xFF00FF00u);
+    EXPECT_EQ(buffer->Unlock(), GPU_OK);
+
+    // Draws beyond the buffer are refused, zero primitives draw nothing.
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), GPUERR_INVALIDCALL);
+    uint64_t draws = device->GetStats().drawCalls;
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0), GPU_OK);
+    EXPECT_EQ(device->GetStats().drawCalls, draws);
+    device->SetStreamSource(0, nullptr, 0);
+    buffer->Release();
+}
+
+} // namespace
+} // namespace gputest
