@@ -15,6 +15,22 @@ extern "C" const char* __ubsan_default_options()
     return "print_stacktrace=1:halt_on_error=1";
 }
 
+// Leaks inside the system's graphics, windowing and sound libraries are theirs, not ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libSDL2\n"
+           "leak:libGLX\n"
+           "leak:libEGL\n"
+           "leak:libGL.so\n"
+           "leak:libgallium\n"
+           "leak:swrast_dri\n"
+           "leak:libLLVM\n"
+           "leak:libdbus\n"
+           "leak:libX11\n"
+           "leak:libfontconfig\n"
+           "leak:libopenal\n";
+}
+
 int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
