@@ -13,6 +13,8 @@
 #include "backend/gpu/GpuVertexBuffer.h"
 #include "backend/gpu/GpuVertexLayout.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -203,8 +205,10 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
     }
 
     GpuDrawTarget target = BindTarget();
-    if (!m_pipeline->Apply(*m_state, layout, m_textures, target, vertexBuffer, vertexOffset, stride))
+    if (!m_pipeline->Apply(*m_state, layout, m_textures, target, vertexBuffer, vertexOffset, stride)) {
+        SDL_SetError("%s", m_pipeline->Shaders().LastError().c_str());
         return GPUERR_INVALIDCALL;
+    }
     if (indexed) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indices->GlName());
         GLenum indexType = m_indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;

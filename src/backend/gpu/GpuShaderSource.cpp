@@ -167,8 +167,10 @@ varying vec4 v_specular;
         } else {
             s += "    v_tc" + Num(i) + " = u_texMatrix[" + Num(i) + "] * " + coordinate + ";\n";
             if (stage.transformCount < 4) // later components are not produced
-                s += "    v_tc" + Num(i) + "." + std::string("yzw").substr(stage.transformCount - 1) + " = vec" +
-                     Num(4 - stage.transformCount) + "(0.0);\n";
+                s +=
+                    "    v_tc" + Num(i) + "." + std::string("yzw").substr(stage.transformCount - 1) + " = " +
+                    (stage.transformCount == 3 ? std::string("0.0") : "vec" + Num(4 - stage.transformCount) + "(0.0)") +
+                    ";\n";
         }
     }
     s += "}\n";
