@@ -39,7 +39,8 @@ GpuDisplayMode ModeOf(const SDL_DisplayMode& sdl)
 
 GpuSystem* CreateGpuSystem()
 {
-    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // Counted by SDL: the window service holds its own start of video.
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     GpuSystem* system = new GpuSystem();
     system->m_videoStarted = true;
