@@ -1,0 +1,213 @@
+// Drawing into textures, lighting, and the generated programs for every
+// combination of stage settings the game can ask for.
+
+#include "GpuTestDevice.h"
+
+#include "backend/gpu/GpuPipeline.h"
+#include "backend/gpu/GpuStateBlock.h"
+#include "backend/gpu/GpuSurface.h"
+#include "backend/gpu/GpuTexture.h"
+#include "backend/gpu/GpuVertexLayout.h"
+
+#include <cmath>
+
+namespace gputest {
+namespace {
+
+using namespace backend;
+
+TEST_F(GpuDeviceTest, RenderTargetRoundTripKeepsRowZeroAtTheTop)
+{
+    GpuTexture* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+              GPU_OK);
+    GpuSurface* surface = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &surface), GPU_OK);
+    GpuSurface* backBuffer = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(&backBuffer), GPU_OK);
+
+    ASSERT_EQ(device->SetRenderTarget(surface, nullptr), GPU_OK);
+    GpuViewport viewport;
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 16u);
+    EXPECT_EQ(viewport.Height, 16u);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), GPU_OK);
+    // The top four rows red, drawn clockwise so that CCW culling keeps them.
+    DrawScreenQuad(0, 0, 16, 4, 0xFFFF0000);
+    // One point at (0, 15): the bottom-left texel.
+    ScreenVertex point = {0, 15, 0.5f, 1, 0xFF00FF00, 0, 0};
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point)), GPU_OK);
+    std::vector<GpuColor> texels = Pixels(surface);
+    ASSERT_EQ(texels.size(), 256u);
+    EXPECT_EQ(texels[0], 0xFFFF0000u);
+    EXPECT_EQ(texels[3 * 16 + 15], 0xFFFF0000u);
+    EXPECT_EQ(texels[4 * 16], 0xFF000000u);
+    EXPECT_EQ(texels[15 * 16], 0xFF00FF00u);
+    EXPECT_EQ(texels[15 * 16 + 1], 0xFF000000u);
+
+    // Shown on the screen, the texture's top is the picture's top.
+    ASSERT_EQ(device->SetRenderTarget(backBuffer, nullptr), GPU_OK);
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, width);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    device->SetTexture(0, target);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    DrawScreenQuad(0, 0, 16, 16, 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(15, 3), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(0, 15), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+
+    device->SetTexture(0, nullptr);
+    backBuffer->Release();
+    surface->Release();
+    target->Release();
+    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+}
+
+TEST_F(GpuDeviceTest, RenderTargetKeepsTheCullSenseOfTheScreen)
+{
+    GpuTexture* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+              GPU_OK);
+    GpuSurface* surface = nullptr;
+    target->GetSurfaceLevel(0, &surface);
+    device->SetRenderTarget(surface, nullptr);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    // A clockwise (on screen) transformed triangle survives CCW culling in a texture too.
+    Matrix identity;
+    for (int i = 0; i < 4; ++i)
+        identity.m[i][i] = 1.0f;
+    device->SetTransform(D3DTS_PROJECTION, &identity);
+    ColorVertex triangle[3] = {
+        {-1, 1, 0.5f, 0xFFFFFFFF, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFF, 0, 0}, {-1, -1, 0.5f, 0xFFFFFFFF, 0, 0}};
+    device->SetVertexShader(COLOR_FVF);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColorVertex)), GPU_OK);
+    std::vector<GpuColor> texels = Pixels(surface);
+    EXPECT_EQ(texels[1 * 16 + 1], 0xFFFFFFFFu); // near the top-left corner
+    EXPECT_EQ(texels[14 * 16 + 14], 0xFF000000u);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColorVertex)), GPU_OK);
+    EXPECT_EQ(Pixels(surface)[1 * 16 + 1], 0xFF000000u);
+
+    GpuSurface* backBuffer = nullptr;
+    device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    device->SetRenderTarget(backBuffer, nullptr);
+    backBuffer->Release();
+    surface->Release();
+    target->Release();
+}
+
+TEST_F(GpuDeviceTest, DirectionalLightShadesByNormalAndMaterial)
+{
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    Matrix identity;
+    for (int i = 0; i < 4; ++i)
+        identity.m[i][i] = 1.0f;
+    device->SetTransform(D3DTS_PROJECTION, &identity);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    GpuMaterial material;
+    material.Diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
+    material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    device->SetMaterial(&material);
+    GpuLight light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Direction = {0.0f, 0.0f, 1.0f}; // shining away from the viewer
+    device->SetLight(0, &light);
+    device->LightEnable(0, true);
+    struct NormalVertex {
+        float x, y, z, nx, ny, nz;
+    };
+    auto draw = [&](float nx, float ny, float nz) {
+        NormalVertex quad[4] = {
+            {-1, -1, 0.5f, nx, ny, nz}, {-1, 1, 0.5f, nx, ny, nz}, {1, -1, 0.5f, nx, ny, nz}, {1, 1, 0.5f, nx, ny, nz}};
+        device->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
+        EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), GPU_OK);
+        return Pixel(width / 2, height / 2);
+    };
+    // Facing the light fully, at 60 degrees (half), and facing away (nothing).
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF8040));
+    EXPECT_TRUE(ColorNear(draw(0, std::sqrt(3.0f) / 2, -0.5f), 0xFF804020));
+    EXPECT_TRUE(ColorNear(draw(0, 0, 1), 0xFF000000));
+    // The light is in world space: a view turned half-way round lights the back.
+    Matrix turned = identity;
+    turned.m[0][0] = -1.0f;
+    turned.m[2][2] = -1.0f;
+    device->SetTransform(D3DTS_VIEW, &turned);
+    EXPECT_TRUE(ColorNear(draw(0, 0, 1), 0xFF000000)); // world normal +z still faces away from the light
+    device->SetTransform(D3DTS_VIEW, &identity);
+    // Global ambient times the material's ambient adds to every side.
+    device->SetRenderState(D3DRS_AMBIENT, 0xFF404040);
+    EXPECT_TRUE(ColorNear(draw(0, 0, 1), 0xFF404040));
+    // A disabled light gives only the ambient part.
+    device->LightEnable(0, false);
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF404040));
+}
+
+// Every operation, argument source, coordinate source and transform count the
+// game can ask for must give a program that builds.
+TEST_F(GpuDeviceTest, GeneratedProgramsBuildForEveryStageSetting)
+{
+    GpuStateBlock state;
+    state.SetDefaults(width, height);
+    const uint32_t ops[] = {D3DTOP_SELECTARG1,        D3DTOP_SELECTARG2,       D3DTOP_MODULATE,
+                            D3DTOP_MODULATE2X,        D3DTOP_MODULATE4X,       D3DTOP_ADD,
+                            D3DTOP_ADDSIGNED,         D3DTOP_SUBTRACT,         D3DTOP_BLENDDIFFUSEALPHA,
+                            D3DTOP_BLENDTEXTUREALPHA, D3DTOP_BLENDFACTORALPHA, D3DTOP_BLENDCURRENTALPHA,
+                            D3DTOP_DOTPRODUCT3,       D3DTOP_DISABLE};
+    const uint32_t args[] = {D3DTA_DIFFUSE,
+                             D3DTA_CURRENT,
+                             D3DTA_TEXTURE,
+                             D3DTA_TFACTOR,
+                             D3DTA_SPECULAR,
+                             D3DTA_TEXTURE | D3DTA_COMPLEMENT,
+                             D3DTA_TFACTOR | D3DTA_ALPHAREPLICATE};
+    const uint32_t fvfs[] = {COLOR_FVF,
+                             SCREEN_FVF,
+                             D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1,
+                             D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2,
+                             D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1 |
+                                 D3DFVF_TEXCOORDSIZE3(0),
+                             D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0)};
+    GpuTexture* texture = MakeTexture(1, 1, {0xFFFFFFFF});
+    GpuBaseTexture* textures[8] = {texture, texture};
+    GpuShaderCache cache;
+    GpuVertexLayout layout;
+    for (uint32_t fvf : fvfs) {
+        ASSERT_TRUE(GpuDescribeFvf(fvf, layout));
+        for (uint32_t lighting = 0; lighting < 2; ++lighting) {
+            state.renderStates[D3DRS_LIGHTING] = lighting;
+            state.renderStates[D3DRS_SPECULARENABLE] = lighting;
+            state.renderStates[D3DRS_ALPHATESTENABLE] = lighting;
+            state.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;
+            state.stageStates[1][D3DTSS_COLOROP] = D3DTOP_MODULATE;
+            for (uint32_t source = 0; source < 4; ++source)
+                for (uint32_t count = 0; count <= 4; ++count) {
+                    state.stageStates[1][D3DTSS_TEXCOORDINDEX] = (source << 16) | (count & 1);
+                    state.stageStates[1][D3DTSS_TEXTURETRANSFORMFLAGS] = count;
+                    GpuShaderKey key = GpuPipeline::MakeKey(state, layout, textures);
+                    ASSERT_NE(cache.Get(key), nullptr) << cache.LastError();
+                }
+        }
+    }
+    for (uint32_t op : ops)
+        for (uint32_t arg : args) {
+            state.stageStates[1][D3DTSS_COLOROP] = op;
+            state.stageStates[1][D3DTSS_COLORARG1] = arg;
+            state.stageStates[1][D3DTSS_ALPHAOP] = op;
+            state.stageStates[1][D3DTSS_ALPHAARG2] = arg;
+            GpuShaderKey key = GpuPipeline::MakeKey(state, layout, textures);
+            ASSERT_NE(cache.Get(key), nullptr) << cache.LastError();
+        }
+    EXPECT_GT(cache.Size(), 200u);
+    texture->Release();
+}
+
+} // namespace
+} // namespace gputest
