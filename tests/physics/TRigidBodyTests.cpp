@@ -1,0 +1,217 @@
+#include "PhysicsTestSupport.h"
+
+#include "physics/ComputeInertiaFromSize.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TMat34 AxisRotation(const TVec4& axis, float angle)
+{
+    TQuat q;
+    float s = std::sin(angle * 0.5f);
+    q.x = axis.x * s;
+    q.y = axis.y * s;
+    q.z = axis.z * s;
+    q.w = std::cos(angle * 0.5f);
+    return RotationFromQuat(q);
+}
+
+class RigidBodyTest : public ::testing::Test {
+protected:
+    void SetUp() override { simulator = MakeSimulator(4, 2, 8); }
+    void TearDown() override { TSimulator::DestroySimulator(simulator); }
+    TSimulator* simulator = nullptr;
+};
+
+} // namespace
+
+TEST_F(RigidBodyTest, NewBodyHasTheDefaults)
+{
+    TRigidBody* body = simulator->CreateRigidBody();
+    EXPECT_EQ(body->kind, TBODY_RIGID);
+    EXPECT_EQ(body->mass, 1.0f);
+    EXPECT_EQ(body->restThreshold, 0.2f);
+    EXPECT_EQ(body->collisionId, 0);
+    EXPECT_EQ(body->status, TREST_AWAKE);
+    TMat44 transform = body->GetTransform();
+    EXPECT_EQ(transform.row[0].x, 1.0f);
+    EXPECT_EQ(transform.row[3].w, 1.0f);
+    EXPECT_FLOAT_EQ(body->gravityForce.y, -9.81f) << "a new body feels gravity in its first sub-step";
+}
+
+TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
+{
+    TRigidBody* body = simulator->CreateRigidBody();
+    const TVec4 axes[] = {Vec(1, 0, 0), Vec(0, 1, 0), Vec(0, 0, 1), Normalize3(Vec(1, 2, -3))};
+    const float angles[] = {0.3f, 1.7f, 3.14159265f, -2.5f};
+    for (const TVec4& axis : axes) {
+        for (float angle : angles) {
+            TMat34 rotation = AxisRotation(axis, angle);
+            body->SetRotation(&rotation);
+            EXPECT_NEAR(QuaternionLength(body->state.orientation), 1.0f, 1e-5f);
+            EXPECT_GE(body->state.orientation.w, 0.0f);
+            TMat34 rebuilt = RotationFromQuat(body->state.orientation);
+            for (int i = 0; i < 3; ++i) {
+                for (int k = 0; k < 3; ++k) {
+                    EXPECT_NEAR(rebuilt.row[i][k], rotation.row[i][k], 1e-5f) << "angle " << angle;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(RigidBodyTest, SettersRefuseBadMassAndSingularInertia)
+{
+    TRigidBody* body = simulator->CreateRigidBody();
+    body->SetMass(4.0f);
+    body->SetMass(0.0f);
+    body->SetMass(-1.0f);
+    body->SetMass(std::nanf(""));
+    EXPECT_EQ(body->mass, 4.0f);
+    EXPECT_EQ(body->inverseMass, 0.25f);
+    TVec4 inertia = Vec(2, 4, 8);
+    body->SetInertiaTensor(&inertia);
+    TVec4 singular = Vec(0, 1, 1);
+    body->SetInertiaTensor(&singular);
+    EXPECT_EQ(body->inertia.row[0].x, 0.0f);
+    EXPECT_EQ(body->inverseInertia.row[0].x, 0.5f) << "the previous inverse stays";
+    EXPECT_EQ(body->inverseInertia.row[2].z, 0.125f);
+}
+
+TEST_F(RigidBodyTest, ForceWakesOnlyAboveTheThreshold)
+{
+    TRigidBody* body = simulator->CreateRigidBody();
+    body->PutToRest();
+    TVec4 tiny = Vec(1e-7f, 0, 0);
+    body->SetForce(&tiny);
+    EXPECT_EQ(body->status, TREST_RESTING);
+    EXPECT_EQ(body->force.x, 1e-7f);
+    TVec4 small = Vec(1e-5f, 0, 0);
+    body->SetForce(&small);
+    EXPECT_EQ(body->status, TREST_AWAKE);
+    body->PutToRest();
+    body->SetTorque(&small);
+    EXPECT_EQ(body->status, TREST_AWAKE);
+    body->PutToRest();
+    TVec4 velocity = Vec(0, 0, 1);
+    body->SetVelocity(&velocity);
+    EXPECT_EQ(body->status, TREST_AWAKE) << "a new velocity wakes the body";
+}
+
+TEST_F(RigidBodyTest, AccumulatedForceWakesAtOneMillionth)
+{
+    TRigidBody* body = AddBox(simulator, Vec(1, 1, 1), Vec(0, 50, 0));
+    body->PutToRest();
+    body->accumulatedForce = Vec(1e-7f, 1e-7f, 1e-7f);
+    body->IntegrateVelocity(1.0f / 60.0f);
+    EXPECT_EQ(body->status, TREST_AWAKE) << "no support under the body: the rest check wakes it anyway";
+    body->PutToRest();
+    body->accumulatedForce = Vec(0, 1e-6f, 0);
+    body->IntegrateVelocity(1.0f / 60.0f);
+    EXPECT_EQ(body->status, TREST_AWAKE);
+}
+
+TEST_F(RigidBodyTest, FreeFallMovesOneAndAHalfGDtSquaredInTheFirstStep)
+{
+    TRigidBody* body = AddBox(simulator, Vec(1, 1, 1), Vec(0, 100, 0));
+    float dt = 1.0f / 60.0f;
+    simulator->Advance(dt, 1, nullptr);
+    EXPECT_NEAR(body->velocity.y, -9.81f * dt, 1e-5f);
+    EXPECT_NEAR(body->state.position.y, 100.0f - 1.5f * 9.81f * dt * dt, 1e-4f);
+    simulator->Advance(dt * 4, 4, nullptr);
+    EXPECT_NEAR(body->velocity.y, -9.81f * dt * 5, 1e-4f);
+    EXPECT_EQ(simulator->GetAdvanceCount(), 2);
+}
+
+TEST_F(RigidBodyTest, ZeroStepsDoNothing)
+{
+    TRigidBody* body = AddBox(simulator, Vec(1, 1, 1), Vec(0, 100, 0));
+    simulator->Advance(1.0f / 60.0f, 0, nullptr);
+    simulator->Advance(1.0f / 60.0f, -3, nullptr);
+    EXPECT_EQ(body->state.position.y, 100.0f);
+    EXPECT_EQ(simulator->GetAdvanceCount(), 0);
+    simulator->Advance(0.0f, 1, nullptr);
+    EXPECT_TRUE(IsFiniteBody(body));
+}
+
+TEST_F(RigidBodyTest, TorqueFreeSpinKeepsMomentumEnergyAndUnitQuaternion)
+{
+    TSimulator* weightless = MakeSimulator(1, 0, 1);
+    TVec4 none = Vec(0, 0, 0);
+    TSimulator::DestroySimulator(weightless);
+    TSizeInfo sizes;
+    weightless = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    TRigidBody* body = weightless->CreateRigidBody();
+    TVec4 inertia = Vec(1, 2, 3);
+    body->SetInertiaTensor(&inertia);
+    TVec4 momentum = Vec(0.3f, 0.4f, 4.0f);
+    body->SetAngularMomentum(&momentum);
+    auto energy = [&] { return 0.5f * Dot3(body->angularVelocity, body->state.angularMomentum); };
+    float startEnergy = energy();
+    for (int i = 0; i < 10000; ++i) {
+        weightless->Advance(1.0f / 60.0f, 1, nullptr);
+        ASSERT_NEAR(QuaternionLength(body->state.orientation), 1.0f, 1e-5f);
+        if (i == 600) {
+            // The orientation step is first order, so energy drifts slowly; momentum is exact.
+            EXPECT_NEAR(energy(), startEnergy, startEnergy * 0.025f) << "after 10 s";
+        }
+    }
+    EXPECT_FLOAT_EQ(body->state.angularMomentum.x, 0.3f);
+    EXPECT_FLOAT_EQ(body->state.angularMomentum.z, 4.0f);
+    EXPECT_EQ(body->status, TREST_AWAKE);
+    EXPECT_GT(LengthSquared3(body->angularVelocity), 0.0f);
+    TSimulator::DestroySimulator(weightless);
+}
+
+TEST_F(RigidBodyTest, ImpulseChangesVelocityAndMomentum)
+{
+    TRigidBody* body = simulator->CreateRigidBody();
+    body->SetMass(2.0f);
+    body->ApplyImpulse(Vec(0, 0, 4), Vec(1, 0, 0));
+    EXPECT_FLOAT_EQ(body->velocity.z, 2.0f);
+    EXPECT_FLOAT_EQ(body->state.angularMomentum.y, -4.0f);
+    EXPECT_FLOAT_EQ(body->angularVelocity.y, -4.0f);
+    body->PutToRest();
+    EXPECT_EQ(LengthSquared3(body->velocity), 0.0f);
+    EXPECT_EQ(LengthSquared3(body->state.angularMomentum), 0.0f);
+}
+
+TEST(ComputeInertiaFromSize, UsesTheLargestSize)
+{
+    TVec4 sizes = Vec(1, 3, 2);
+    TVec4 out = Vec(0, 0, 0, 42.0f);
+    EXPECT_EQ(ComputeInertiaFromSize(&out, &sizes, 1.5f), &out);
+    EXPECT_FLOAT_EQ(out.x, 9.0f);
+    EXPECT_FLOAT_EQ(out.y, 9.0f);
+    EXPECT_FLOAT_EQ(out.z, 9.0f);
+    EXPECT_EQ(out.w, 42.0f);
+}
+
+TEST(TBody, BoundsFollowTheAnimatedPose)
+{
+    TSimulator* simulator = MakeSimulator(1, 1, 4);
+    TAnimatedBody* body = AddStaticBox(simulator, Vec(1, 1, 1), Vec(10, 0, 0));
+    EXPECT_NEAR(body->worldMin.x, 9.5f, 1e-6f);
+    EXPECT_NEAR(body->worldMax.x, 10.5f, 1e-6f);
+    EXPECT_NEAR(body->worldMin.y, -0.5f, 1e-6f);
+    TMat34 turn = AxisRotation(Vec(0, 1, 0), 0.78539816f);
+    body->SetRotation(&turn);
+    body->SetPosition(&body->position);
+    EXPECT_NEAR(body->worldMax.x - 10.0f, 0.70710678f, 1e-5f);
+    EXPECT_NEAR(body->worldMax.z, 0.70710678f, 1e-5f);
+    EXPECT_NEAR(body->worldMax.y, 0.5f, 1e-5f);
+
+    TRigidBody* rigid = simulator->CreateRigidBody();
+    TConvex* first = rigid->AddGeometry();
+    TConvex* second = rigid->AddGeometry();
+    TConvex* third = rigid->AddGeometry();
+    rigid->BeginGeometryIteration();
+    EXPECT_EQ(rigid->NextGeometry(), first);
+    EXPECT_EQ(rigid->NextGeometry(), second);
+    EXPECT_EQ(rigid->NextGeometry(), third);
+    EXPECT_EQ(rigid->NextGeometry(), nullptr);
+    TSimulator::DestroySimulator(simulator);
+}
