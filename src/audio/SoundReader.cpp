@@ -1,0 +1,6 @@
+#include "audio/SoundReader.h"
+
+const backend::WaveFormat* SoundReader::GetFormat()
+{
+    return &format;
+}
