@@ -89,7 +89,11 @@ static bool IntersectTriangles(const TVec4& s, const TVec4& d, const TConvex* se
             continue;
         }
         TVec4 point = s + d * t;
-        if (ClassifyTriangleRegion(triangle, point) != -1) {
+        // Inside or on an edge: a segment through the edge shared by two triangles hits both.
+        float scale = -1e-6f * LengthSquared3(triangle.e0);
+        if (Dot3(Cross3(triangle.e0, point - triangle.a), triangle.n) < scale ||
+            Dot3(Cross3(triangle.e1, point - triangle.b), triangle.n) < scale ||
+            Dot3(Cross3(triangle.e2, point - triangle.c), triangle.n) < scale) {
             continue;
         }
         float depth = (1.0f - t) * segmentLength;
