@@ -152,10 +152,11 @@ void CollideBoxCapsule(TContact* out, const TConvex* a, const TMat44& worldA, co
     ClosestSegmentBoxPoints(p0, p1, h, &onSegment, &onBox);
     TVec4 boxWorld = TransformPoint(worldA, onBox);
     TVec4 segmentWorld = TransformPoint(worldA, onSegment);
-    float distance = Length3(boxWorld - segmentWorld);
-    if (distance > capsule.radius) {
+    float exact = std::sqrt(LengthSquared3(boxWorld - segmentWorld));
+    if (exact > capsule.radius) {
         return;
     }
+    float distance = Length3(boxWorld - segmentWorld);
     out->collided = 1;
     if (distance > 0.0f) {
         TVec4 normal = (boxWorld - segmentWorld) * (1.0f / distance);
@@ -176,7 +177,8 @@ void CollideBoxCapsule(TContact* out, const TConvex* a, const TMat44& worldA, co
     TVec4 face = onSegment;
     face[k] = sign * h[k];
     TVec4 normal = worldA.row[k] * -sign;
-    out->depth = capsule.radius + h[k] - std::fabs(onSegment[k]);
+    float inside = h[k] - std::fabs(onSegment[k]);
+    out->depth = capsule.radius + (inside > 0.0f ? inside : 0.0f);
     out->normal = normal;
     out->worldPointA = TransformPoint(worldA, face);
     out->worldPointB = out->worldPointA + normal * out->depth;
