@@ -99,6 +99,9 @@ int TRigidBody::GetSupportCount()
     if (!(std::fabs(load.x) >= 1e-6f || std::fabs(load.y) >= 1e-6f || std::fabs(load.z) >= 1e-6f)) {
         return 3;
     }
+    if (!IsLoadHeldByFriction(load)) {
+        return 0;
+    }
     TVec4 direction = Normalize3(load);
     TVec4 t1, t2;
     BuildContactFrame(&t1, &t2, direction);
@@ -137,6 +140,33 @@ int TRigidBody::GetSupportCount()
         return distance < 0.005f ? 1 : 0;
     }
     return 0;
+}
+
+// Whether friction at the remembered contacts can hold the load: a body that would slide is never supported.
+bool TRigidBody::IsLoadHeldByFriction(const TVec4& load)
+{
+    TVec4 normalSum;
+    float friction = -1.0f;
+    for (TCachedContact& slot : cache) {
+        if (!slot.IsUsed()) {
+            continue;
+        }
+        TVec4 supportPoint;
+        slot.GetWorldPoint(&supportPoint);
+        normalSum += slot.worldNormal;
+        float frictionA = 0.5f, frictionB = 0.5f, restitution, density;
+        simulator->GetMaterial(slot.materialA, &frictionA, &restitution, &density);
+        simulator->GetMaterial(slot.materialB, &frictionB, &restitution, &density);
+        float mu = std::min(frictionA, frictionB);
+        friction = friction < 0.0f ? mu : std::min(friction, mu);
+    }
+    TVec4 normal = Normalize3(normalSum);
+    if (friction < 0.0f || LengthSquared3(normal) == 0.0f) {
+        return true;
+    }
+    float pressing = -Dot3(load, normal);
+    TVec4 sliding = load + normal * pressing;
+    return std::sqrt(LengthSquared3(sliding)) <= friction * std::fmax(pressing, 0.0f);
 }
 
 bool TRigidBody::CheckCachedContactsStill()

@@ -91,6 +91,7 @@ public:
     void TestRest();
     void TestRestImpl();
     int GetSupportCount();
+    bool IsLoadHeldByFriction(const TVec4& load);
     bool CheckCachedContactsStill();
     bool IsRestSupported();
     bool TestRestOverSteps();

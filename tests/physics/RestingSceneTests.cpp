@@ -1,0 +1,129 @@
+#include "PhysicsTestSupport.h"
+
+#include "physics/scenes/PhysicsScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A planar slope falling along +x at the given angle; the box lies on it turned to match.
+SceneDesc SlopeScene(float angle, float friction)
+{
+    SceneDesc scene;
+    float slope = std::tan(angle);
+    scene.terrain = MakeGridTerrain(24, 2.0f, [slope](float x, float) { return -slope * x; });
+    scene.materials.push_back(SceneMaterial{0, friction, 0.0f});
+    scene.materials.push_back(SceneMaterial{1, friction, 0.0f});
+    float c = std::cos(angle), s = std::sin(angle);
+    SceneBody box = MakeBox(Vec(1, 1, 1), 1.0f, Vec(0.52f * s, 0.52f * c, 0.0f));
+    box.rotation.row[0] = Vec(c, -s, 0);
+    box.rotation.row[1] = Vec(s, c, 0);
+    box.rotation.row[2] = Vec(0, 0, 1);
+    scene.bodies.push_back(box);
+    return scene;
+}
+
+float HorizontalDistance(const TVec4& a, const TVec4& b)
+{
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.z - b.z) * (a.z - b.z));
+}
+
+} // namespace
+
+// The contact allowance (0.001 g) and the position step's half-acceleration term let a resting body sink
+// a little over a centimetre into its support.
+constexpr float REST_SINK = 0.015f;
+
+TEST(RestingScene, BoxDroppedOnFlatTerrainComesToRestAtItsHalfHeight)
+{
+    OurWorld world = BuildOurWorld(BoxOnTerrainScene(0.6f));
+    TRigidBody* box = world.Rigid(0);
+    TVec4 start = box->state.position;
+    int restedAt = -1;
+    for (int step = 0; step < 180 && restedAt < 0; ++step) {
+        StepOurWorld(world, 1);
+        if (box->status == TREST_RESTING) {
+            restedAt = step;
+        }
+    }
+    ASSERT_GE(restedAt, 0) << "asleep within 3 s";
+    EXPECT_NEAR(box->state.position.y, 0.5f, REST_SINK);
+    EXPECT_LT(HorizontalDistance(box->state.position, start), 0.01f);
+    EXPECT_GT(box->state.rotation.row[1].y, std::cos(0.0175f));
+    TVec4 rested = box->state.position;
+    StepOurWorld(world, 600);
+    EXPECT_EQ(box->status, TREST_RESTING);
+    EXPECT_EQ(box->state.position.y, rested.y);
+    EXPECT_LE(box->CachedContactCount(), 3);
+    DestroyOurWorld(world);
+}
+
+TEST(RestingScene, FrictionHoldsABoxOnASlopeOrLetsItSlide)
+{
+    const float angle = 0.2618f; // 15 degrees
+    OurWorld sticky = BuildOurWorld(SlopeScene(angle, 0.5f));
+    TVec4 start = sticky.Rigid(0)->state.position;
+    StepOurWorld(sticky, 60);
+    TVec4 settled = sticky.Rigid(0)->state.position;
+    StepOurWorld(sticky, 300);
+    EXPECT_LT(HorizontalDistance(sticky.Rigid(0)->state.position, settled), 0.05f);
+    EXPECT_LT(HorizontalDistance(settled, start), 0.05f);
+    EXPECT_EQ(sticky.Rigid(0)->status, TREST_RESTING);
+    DestroyOurWorld(sticky);
+
+    OurWorld slippery = BuildOurWorld(SlopeScene(angle, 0.1f));
+    start = slippery.Rigid(0)->state.position;
+    StepOurWorld(slippery, 300);
+    TRigidBody* box = slippery.Rigid(0);
+    EXPECT_GT(box->state.position.x - start.x, 1.0f) << "slides down the slope";
+    EXPECT_EQ(box->status, TREST_AWAKE);
+    DestroyOurWorld(slippery);
+}
+
+TEST(RestingScene, StacksStandStillSleepAndFallWhenTheBottomGoes)
+{
+    for (int height : {3, 5}) {
+        OurWorld world = BuildOurWorld(TowerScene(height));
+        StepOurWorld(world, 120);
+        std::vector<TVec4> settled;
+        for (int i = 0; i < height; ++i) {
+            settled.push_back(world.Rigid(i)->state.position);
+            EXPECT_NEAR(settled.back().y, 0.5f + float(i), 0.03f + REST_SINK * float(i + 1)) << "box " << i;
+        }
+        for (int step = 0; step < 600; ++step) {
+            StepOurWorld(world, 1);
+            for (int i = 0; i < height; ++i) {
+                ASSERT_LT(std::sqrt(LengthSquared3(world.Rigid(i)->state.position - settled[size_t(i)])), 0.01f)
+                    << "tower of " << height << ", box " << i << ", step " << step;
+            }
+        }
+        for (int i = 0; i < height; ++i) {
+            EXPECT_EQ(world.Rigid(i)->status, TREST_RESTING) << "tower of " << height << ", box " << i;
+        }
+
+        world.simulator->FreeBody(world.bodies[0]);
+        StepOurWorld(world, 60);
+        for (int i = 1; i < height; ++i) {
+            EXPECT_LT(world.Rigid(i)->state.position.y, settled[size_t(i)].y - 0.3f)
+                << "tower of " << height << ", box " << i;
+        }
+        DestroyOurWorld(world);
+    }
+}
+
+TEST(RestingScene, PyramidSettlesWithoutTunnelling)
+{
+    OurWorld world = BuildOurWorld(PyramidScene(10));
+    StepOurWorld(world, 600);
+    int resting = 0;
+    for (size_t i = 0; i < world.bodies.size(); ++i) {
+        TRigidBody* box = world.Rigid(int(i));
+        ASSERT_TRUE(IsFiniteBody(box));
+        EXPECT_GT(box->state.position.y, 0.45f);
+        resting += box->status == TREST_RESTING ? 1 : 0;
+    }
+    EXPECT_EQ(resting, 55);
+    DestroyOurWorld(world);
+}
