@@ -109,8 +109,8 @@ TEST(NarrowPhase, SeveralGeometriesReachTheTerrainThroughItsOwnRecord)
 {
     TestMesh ground = HeightGrid(4, 2.0f, [](float, float) { return 0.0f; });
     TConvex terrain = TerrainRecord(ground);
-    TNarrowPhase narrow;
     TDefaultAllocator allocator;
+    TNarrowPhase narrow;
     ASSERT_TRUE(narrow.Create(&allocator, 16));
     // One box sinking into the ground.
     ShapeBody single;
@@ -138,8 +138,8 @@ TEST(NarrowPhase, SeveralGeometriesReachTheTerrainThroughItsOwnRecord)
 
 TEST(NarrowPhase, DeepestGeometryPairWinsWithArmsAndMaterials)
 {
-    TNarrowPhase narrow;
     TDefaultAllocator allocator;
+    TNarrowPhase narrow;
     ASSERT_TRUE(narrow.Create(&allocator, 16));
     ShapeBody a;
     for (int i = 0; i < 3; ++i) {
@@ -181,8 +181,8 @@ TEST(NarrowPhase, DeepestGeometryPairWinsWithArmsAndMaterials)
 
 TEST(NarrowPhase, TyreRingOfSpheresTouchesTerrainAndBoxes)
 {
-    TNarrowPhase narrow;
     TDefaultAllocator allocator;
+    TNarrowPhase narrow;
     ASSERT_TRUE(narrow.Create(&allocator, 128));
     ShapeBody tyre = TyreRing(0.16f, 0.05f, 64);
     TestMesh ground = HeightGrid(
@@ -232,8 +232,8 @@ TEST(NarrowPhase, ManyAgainstManyStaysWithinItsScratch)
 
 TEST(NarrowPhase, BodyWithoutGeometryNeverCollides)
 {
-    TNarrowPhase narrow;
     TDefaultAllocator allocator;
+    TNarrowPhase narrow;
     ASSERT_TRUE(narrow.Create(&allocator, 4));
     ShapeBody empty;
     empty.Link();
