@@ -46,6 +46,8 @@ GpuDevice::GpuDevice(GpuSystem* system, NativeWindow* window)
 
 GpuDevice::~GpuDevice()
 {
+    if (m_watchingEvents)
+        SDL_DelEventWatch(&GpuDevice::WatchWindowEvents, this);
     if (m_context) {
         m_context->MakeCurrent();
         DropBindings();
@@ -72,6 +74,8 @@ GpuResult GpuDevice::Initialise(GpuPresentParameters* parameters)
         return GPUERR_NOTAVAILABLE;
     }
     m_pipeline = std::make_unique<GpuPipeline>(*m_context);
+    SDL_AddEventWatch(&GpuDevice::WatchWindowEvents, this);
+    m_watchingEvents = true;
     return ApplyPresentParameters(parameters);
 }
 
@@ -179,22 +183,40 @@ void GpuDevice::ForceDeviceLoss(uint32_t lostCalls)
     m_forcedLostCalls = lostCalls;
 }
 
-// A full-screen device is lost while its window is minimised or has lost the
-// focus it had; it waits for a reset once the window is back.
+// The window's minimise and focus events, seen as they are queued.
+int GpuDevice::WatchWindowEvents(void* userData, SDL_Event* event)
+{
+    auto* device = static_cast<GpuDevice*>(userData);
+    if (event->type != SDL_WINDOWEVENT || !device->m_window->sdlWindow ||
+        event->window.windowID != SDL_GetWindowID(device->m_window->sdlWindow))
+        return 1;
+    switch (event->window.event) {
+    case SDL_WINDOWEVENT_MINIMIZED:
+        device->m_windowMinimised = true;
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        device->m_windowMinimised = false;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        device->m_windowFocusLost = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        device->m_windowFocusLost = false;
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+// A full-screen device is lost while its window is minimised or without
+// focus; once the window is back it waits for a reset.
 void GpuDevice::UpdateLossState()
 {
-    if (m_parameters.Windowed || !m_window || !m_window->sdlWindow)
-        return;
-    uint32_t flags = SDL_GetWindowFlags(m_window->sdlWindow);
-    if (flags & SDL_WINDOW_INPUT_FOCUS)
-        m_hadFocus = true;
-    bool away = (flags & SDL_WINDOW_MINIMIZED) || (m_hadFocus && !(flags & SDL_WINDOW_INPUT_FOCUS));
-    if (away) {
+    m_windowAway = !m_parameters.Windowed && (m_windowMinimised || m_windowFocusLost);
+    if (m_windowAway)
         m_status = Status::Lost;
-        m_windowAway = true;
-    } else {
-        m_windowAway = false;
-    }
 }
 
 GpuResult GpuDevice::TestCooperativeLevel()

@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+union SDL_Event;
+
 namespace backend {
 
 class GpuSystem;
@@ -168,6 +170,7 @@ private:
     // References the device itself holds, per object (bindings, own surfaces).
     std::unordered_map<const GpuResource*, uint32_t> DeviceHeldReferences() const;
     void UpdateLossState();
+    static int WatchWindowEvents(void* device, SDL_Event* event);
 
     enum class Status { Ok, Lost, NotReset };
 
@@ -197,8 +200,10 @@ private:
     uint32_t m_forcedLostCalls = 0;
     Status m_status = Status::Ok;
     bool m_inScene = false;
-    bool m_hadFocus = false;   // focus is only lost after it was had
+    bool m_windowMinimised = false; // from the window's events
+    bool m_windowFocusLost = false;
     bool m_windowAway = false; // full-screen window minimised or without focus
+    bool m_watchingEvents = false;
 };
 
 } // namespace backend

@@ -76,9 +76,13 @@ const std::vector<GpuDisplayMode>& GpuSystem::Modes()
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode sdl;
-        if (SDL_GetDisplayMode(0, i, &sdl) == 0)
+        if (SDL_GetDisplayMode(0, i, &sdl) == 0 && sdl.w > 0 && sdl.h > 0)
             m_modes.push_back(ModeOf(sdl));
     }
+    // Some video drivers list no real mode; the desktop's own is always one.
+    SDL_DisplayMode desktop;
+    if (m_modes.empty() && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0)
+        m_modes.push_back(ModeOf(desktop));
     return m_modes;
 }
 
