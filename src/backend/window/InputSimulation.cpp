@@ -1,6 +1,7 @@
 #include "backend/window/InputSimulation.h"
 
 #include "backend/window/ScancodeTable.h"
+#include "backend/window/WindowRecord.h"
 
 #include <SDL.h>
 
@@ -12,7 +13,8 @@ namespace {
 
 uint32_t WindowId(NativeWindow* window)
 {
-    return window && window->sdlWindow ? SDL_GetWindowID(window->sdlWindow) : 0;
+    WindowRecord* record = FindWindowRecord(window);
+    return record ? record->sdlWindowId : 0;
 }
 
 bool Push(SDL_Event& event)

@@ -289,26 +289,27 @@ bool IsWindowAlive(const NativeWindow* window)
     return record && !record->closed;
 }
 
+// The queries look windows up rather than reading through the pointer: a
+// destroyed window's handle may still be held (a keyboard bound to it).
 bool WindowHasFocus(const NativeWindow* window)
 {
-    if (WindowRecord* record = FindWindowRecord(window))
-        return record->focused;
-    return window && window->sdlWindow && (SDL_GetWindowFlags(window->sdlWindow) & SDL_WINDOW_INPUT_FOCUS);
+    WindowRecord* record = FindWindowRecord(window);
+    return record && record->focused;
 }
 
 bool WindowIsMinimized(const NativeWindow* window)
 {
-    if (WindowRecord* record = FindWindowRecord(window))
-        return record->minimized;
-    return window && window->sdlWindow && (SDL_GetWindowFlags(window->sdlWindow) & SDL_WINDOW_MINIMIZED);
+    WindowRecord* record = FindWindowRecord(window);
+    return record && record->minimized;
 }
 
 WindowGeometry GetWindowGeometry(const NativeWindow* window)
 {
     WindowGeometry geometry;
-    if (!window || !window->sdlWindow)
+    WindowRecord* record = FindWindowRecord(window);
+    if (!record)
         return geometry;
-    SDL_Window* sdlWindow = window->sdlWindow;
+    SDL_Window* sdlWindow = record->native.sdlWindow;
     int top = 0, left = 0, bottom = 0, right = 0;
     if (SDL_GetWindowBordersSize(sdlWindow, &top, &left, &bottom, &right) != 0)
         top = left = bottom = right = 0;

@@ -31,7 +31,9 @@ bool ShowWindow(NativeWindow* window, int showCommand);
 // keyboard focus.
 void ActivateWindow(NativeWindow* window);
 
-// False once the window was closed (WM_DESTROY sent) or destroyed.
+// False once the window was closed (WM_DESTROY sent) or destroyed. These
+// queries answer false (or zeros) for windows this service did not make or
+// has destroyed.
 bool IsWindowAlive(const NativeWindow* window);
 bool WindowHasFocus(const NativeWindow* window);
 bool WindowIsMinimized(const NativeWindow* window);

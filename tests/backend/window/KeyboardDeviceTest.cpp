@@ -146,3 +146,18 @@ TEST_F(Keyboard, BackgroundLevelReadsWithoutFocus)
     uint8_t state[256];
     EXPECT_EQ(background->GetDeviceState(sizeof(state), state), backend::DI_OK);
 }
+
+TEST_F(Keyboard, KeyboardOfADestroyedWindowIsLostNotBroken)
+{
+    Focus(true);
+    ASSERT_EQ(keyboard->Acquire(), backend::DI_OK);
+    backend::ClearMessageQueue();
+    ASSERT_TRUE(backend::DestroyWindow(window));
+    backend::NativeWindow* gone = window;
+    window = nullptr;
+    uint8_t state[256];
+    EXPECT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DIERR_INPUTLOST);
+    EXPECT_EQ(keyboard->Acquire(), backend::DIERR_OTHERAPPHASPRIO);
+    EXPECT_FALSE(backend::WindowHasFocus(gone));
+    EXPECT_EQ(backend::GetWindowGeometry(gone).width, 0);
+}
