@@ -84,9 +84,11 @@ protected:
     }
 
     // Renders and runs the manager's update, as the game's frames do.
+    // With 0 frames the cursor stands still between two updates, as it does
+    // when the device mixes in periods longer than a frame.
     Frames Frame(uint32_t frames = 353)
     {
-        Frames out = Render(frames);
+        Frames out = frames ? Render(frames) : Frames{};
         backend::AdvanceManualClock(static_cast<uint64_t>(frames) * 1000000 / soundtest::OUTPUT_RATE);
         GetAudioManager()->Update();
         return out;

@@ -132,7 +132,7 @@ namespace soundtest {
 
 // The lag (in frames, up to `maxLag`) at which `channel` of the output best
 // matches `expected` scaled by one factor, and the largest difference there
-// relative to the expected signal's peak.
+// relative to the scaled signal's peak.
 struct Match {
     int lag = -1;
     double gain = 0;
@@ -157,7 +157,7 @@ inline Match BestMatch(const Frames& out, int channel, const std::vector<double>
         double worst = 0;
         for (size_t i = 0; i < expected.size(); ++i)
             worst = std::max(worst, std::abs(out.samples[2 * (i + lag) + channel] - gain * expected[i]));
-        worst /= peak;
+        worst /= std::max(std::abs(gain) * peak, 1e-9);
         if (worst < best.worst)
             best = {lag, gain, worst};
     }
