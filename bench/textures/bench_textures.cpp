@@ -1,9 +1,20 @@
-// Texture decoding costs: a 1024x1024 DXT1 file with its mip chain.
+// Texture loading costs: a 1024x1024 DXT1 file with its mip chain, decoded alone and loaded onto the device.
+// Run with SDL_VIDEODRIVER=offscreen when there is no display.
 
+#include "backend/files/Files.h"
+#include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuSystem.h"
+#include "backend/gpu/GpuTexture.h"
+#include "backend/gpu/GpuTextureLoader.h"
 #include "backend/gpu/ImageData.h"
+#include "backend/window/SystemWindow.h"
+#include "backend/window/WindowTypes.h"
 #include "datagen/writers/DdsWriter.h"
+#include "datagen/writers/FileWriter.h"
 
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -66,6 +77,85 @@ void BM_ReadDxt1WithoutMipsAndBuildChain1024(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ReadDxt1WithoutMipsAndBuildChain1024)->Unit(benchmark::kMillisecond);
+
+intptr_t BenchWindowProc(backend::NativeWindow*, uint32_t, uintptr_t, intptr_t)
+{
+    return 0;
+}
+
+// A hidden window and a device on it, made once for the device benchmarks.
+struct BenchDevice {
+    backend::NativeWindow* window = nullptr;
+    backend::GpuSystem* system = nullptr;
+    backend::GpuDevice* device = nullptr;
+
+    BenchDevice()
+    {
+        backend::WindowClass windowClass;
+        windowClass.procedure = BenchWindowProc;
+        windowClass.className = "VantrelTextureBench";
+        if (!backend::RegisterWindowClass(windowClass)) {
+            return;
+        }
+        window = backend::CreateWindow("VantrelTextureBench", "Vantrel", 0, 0, 0, 64, 64, nullptr);
+        system = backend::CreateGpuSystem();
+        if (window == nullptr || system == nullptr) {
+            return;
+        }
+        backend::GpuPresentParameters parameters;
+        parameters.BackBufferWidth = 64;
+        parameters.BackBufferHeight = 64;
+        parameters.BackBufferFormat = backend::D3DFMT_X8R8G8B8;
+        parameters.BackBufferCount = 1;
+        parameters.SwapEffect = backend::D3DSWAPEFFECT_DISCARD;
+        parameters.hDeviceWindow = window;
+        parameters.Windowed = true;
+        system->CreateDevice(0, backend::D3DDEVTYPE_HAL, window, backend::D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                             &parameters, &device);
+    }
+
+    ~BenchDevice()
+    {
+        if (device) {
+            device->Release();
+        }
+        if (system) {
+            system->Release();
+        }
+        if (window) {
+            backend::DestroyWindow(window);
+        }
+        backend::UnregisterWindowClass("VantrelTextureBench", nullptr);
+    }
+};
+
+BenchDevice& Device()
+{
+    static BenchDevice device;
+    return device;
+}
+
+// The whole load: file read, parse, upload of every level to a managed texture.
+void BM_LoadDxt1TextureFromFile1024(benchmark::State& state)
+{
+    backend::GpuDevice* device = Device().device;
+    const std::string folder = backend::ResolvePath("TextureBench");
+    if (device == nullptr || !datagen::WriteFileBytes(folder + "/Big.dds", Dxt1File())) {
+        state.SkipWithError("no device or no file");
+        return;
+    }
+    for (auto _ : state) {
+        backend::GpuTexture* texture = nullptr;
+        std::string error;
+        if (backend::GpuFailed(backend::GpuCreateTextureFromFile(device, "TextureBench\\Big.dds", &texture, &error))) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        texture->Release();
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_LoadDxt1TextureFromFile1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
