@@ -77,18 +77,24 @@ void Place(FakeWorld& world, int i, float x, float y, float z, float sx, float s
 
 TEST(BroadPhase, MatchesBruteForceWithMovesTiesAndSlotReuse)
 {
-    for (int particles : {0, 12}) {
-        const int rigid = 40, animated = 40;
+    // Small worlds for many steps, and a world of thousands of bodies for a few.
+    struct Scene {
+        int rigid, animated, particles, steps;
+        float field;
+    };
+    for (Scene scene : {Scene{40, 40, 0, 1500, 8}, Scene{40, 40, 12, 1500, 8}, Scene{1500, 1500, 0, 40, 30}}) {
+        const int rigid = scene.rigid, animated = scene.animated, particles = scene.particles;
         const int n = rigid + animated + particles;
         FakeWorld world(n);
         TDefaultAllocator allocator;
         TBroadPhase broad;
         ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(rigid, animated, particles, 100000)));
-        Rng rng(59 + unsigned(particles));
+        Rng rng(59 + unsigned(n));
         // Positions and sizes on a coarse grid so that many coordinates tie exactly.
         auto snap = [&](float range) { return 0.25f * float(rng.Int(0, int(range * 4))); };
         auto randomBox = [&](int i) {
-            Place(world, i, snap(8), snap(8), snap(8), snap(2) + 0.25f, snap(2) + 0.25f, snap(2) + 0.25f);
+            Place(world, i, snap(scene.field), snap(scene.field), snap(scene.field), snap(2) + 0.25f, snap(2) + 0.25f,
+                  snap(2) + 0.25f);
         };
         auto add = [&](int i) {
             world.bodies[size_t(i)].live = true;
@@ -101,8 +107,8 @@ TEST(BroadPhase, MatchesBruteForceWithMovesTiesAndSlotReuse)
             world.bodies[size_t(i)].live = false;
             world.bodies[size_t(i)].added = false;
         };
-        for (int step = 0; step < 1500; ++step) {
-            for (int k = 0; k < 6; ++k) {
+        for (int step = 0; step < scene.steps; ++step) {
+            for (int k = 0; k < 6 + n / 20; ++k) {
                 int i = rng.Int(0, n - 1);
                 int action = rng.Int(0, 9);
                 if (!world.bodies[size_t(i)].added) {
