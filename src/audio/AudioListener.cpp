@@ -17,7 +17,7 @@ bool AudioListener::Init()
     if (!listener3D)
         return ReportError("Error initializing audio listener!");
     SetProperties(&properties);
-    CommitDeferredSettings();
+    listener3D->CommitDeferredSettings();
     initialized = true;
     return true;
 }
