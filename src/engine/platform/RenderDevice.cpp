@@ -150,7 +150,7 @@ bool RenderDevice::SaveTextureStageState(uint32_t stage, uint32_t type)
 {
     if (!IsStageState(stage, type))
         return false;
-    device->GetTextureStageState(stage, type, &savedTextureStageStates[stage * GPU_STAGE_STATE_COUNT + type]);
+    device->GetTextureStageState(stage, type, &savedTextureStageStates[stage][type]);
     return true;
 }
 
@@ -165,8 +165,7 @@ bool RenderDevice::RevertTextureStageState(uint32_t stage, uint32_t type)
 {
     if (!IsStageState(stage, type))
         return false;
-    return GpuSucceeded(
-        device->SetTextureStageState(stage, type, savedTextureStageStates[stage * GPU_STAGE_STATE_COUNT + type]));
+    return GpuSucceeded(device->SetTextureStageState(stage, type, savedTextureStageStates[stage][type]));
 }
 
 void RenderDevice::ApplyGammaRamp()

@@ -52,7 +52,7 @@ public:
     backend::GpuCaps caps;
     bool canSetGamma = false;
     uint32_t savedRenderStates[backend::GPU_RENDER_STATE_COUNT] = {};
-    uint32_t savedTextureStageStates[backend::GPU_STAGE_COUNT * backend::GPU_STAGE_STATE_COUNT] = {};
+    uint32_t savedTextureStageStates[backend::GPU_STAGE_COUNT][backend::GPU_STAGE_STATE_COUNT] = {};
     uint32_t currentVertexShader = 0xFFFFFFFFu;
     backend::GpuBaseTexture* currentTexture[backend::GPU_STAGE_COUNT] = {};
     uint32_t primitiveCount = 0;

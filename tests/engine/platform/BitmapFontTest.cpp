@@ -247,9 +247,9 @@ TEST_F(BitmapFontTest, DrawTextPutsChangedStatesBack)
     // A colour-only font leaves the alpha operation alone.
     font.colourOnly = true;
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    g_RenderDevice.savedTextureStageStates[D3DTSS_ALPHAOP] = 0x55;
+    g_RenderDevice.savedTextureStageStates[0][D3DTSS_ALPHAOP] = 0x55;
     Draw(font, "A", 10.0f, 10.0f, 1.0f, 0);
-    EXPECT_EQ(g_RenderDevice.savedTextureStageStates[D3DTSS_ALPHAOP], 0x55u);
+    EXPECT_EQ(g_RenderDevice.savedTextureStageStates[0][D3DTSS_ALPHAOP], 0x55u);
     device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
     EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
 

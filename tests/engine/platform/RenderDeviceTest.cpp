@@ -128,9 +128,9 @@ TEST_F(RenderDeviceTest, SaveSlotsHoldOneValuePerState)
     EXPECT_TRUE(rd.ChangeTextureStageState(7, 127, 1));
     EXPECT_TRUE(rd.ChangeTextureStageState(6, 127, 2));
     EXPECT_TRUE(rd.ChangeTextureStageState(0, 0, 3));
-    EXPECT_EQ(rd.savedTextureStageStates[7 * 128 + 127], 77u);
-    EXPECT_EQ(rd.savedTextureStageStates[6 * 128 + 127], 66u);
-    EXPECT_EQ(rd.savedTextureStageStates[0], 11u);
+    EXPECT_EQ(rd.savedTextureStageStates[7][127], 77u);
+    EXPECT_EQ(rd.savedTextureStageStates[6][127], 66u);
+    EXPECT_EQ(rd.savedTextureStageStates[0][0], 11u);
     EXPECT_TRUE(rd.RevertTextureStageState(7, 127));
     rd.device->GetTextureStageState(7, 127, &value);
     EXPECT_EQ(value, 77u);
