@@ -74,6 +74,36 @@ TMat34 Sum(const TMat34& a, const TMat34& b)
     return m;
 }
 
+// A line row may only push across its axis. Projecting the full-space impulse afterwards does not
+// converge when K is far from isotropic (long arms), so the row gets the inverse of K restricted to the
+// plane across the axis instead: M = B (B^T K B)^-1 B^T with B two unit vectors across the axis.
+void ReduceToPlane(TContact* row)
+{
+    TVec4 axis = Normalize3(row->axis);
+    if (LengthSquared3(axis) == 0.0f) {
+        return;
+    }
+    TVec4 b1, b2;
+    BuildContactFrame(&b1, &b2, axis);
+    const TMat34& k = row->collisionMatrix;
+    TVec4 kb1 = MultiplyMatrix3(k, b1);
+    TVec4 kb2 = MultiplyMatrix3(k, b2);
+    float k11 = Dot3(b1, kb1), k12 = Dot3(b1, kb2), k22 = Dot3(b2, kb2);
+    float determinant = k11 * k22 - k12 * k12;
+    if (!(std::fabs(determinant) >= 1e-17f)) {
+        return;
+    }
+    float inverse = 1.0f / determinant;
+    float m11 = k22 * inverse, m12 = -k12 * inverse, m22 = k11 * inverse;
+    TMat34 m{};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            m.row[i][j] = b1[i] * (m11 * b1[j] + m12 * b2[j]) + b2[i] * (m12 * b1[j] + m22 * b2[j]);
+        }
+    }
+    row->inverseMatrix = m;
+}
+
 const TRigidBody* TakingPart(TBody* body, int skip)
 {
     if (body == nullptr || skip != 0 || !body->IsRigid()) {
@@ -174,9 +204,12 @@ void ApplyConstraintRecord(TContact* row, int skipA, int skipB)
         row->normalMass = row->collisionMatrix.row[2].z;
         break;
     case TCONTACT_POINT_ROW:
-    case TCONTACT_LINE_ROW:
     case TCONTACT_LINEAR_LIMIT_ROW:
         ComputeCollisionMatrix(row, a, b, true);
+        break;
+    case TCONTACT_LINE_ROW:
+        ComputeCollisionMatrix(row, a, b, true);
+        ReduceToPlane(row);
         break;
     case TCONTACT_ANGULAR_LIMIT_ROW:
     case TCONTACT_ANGULAR_ROW: {
