@@ -1,6 +1,6 @@
 // Throughput of the collision code: pair tests per second and the broad phase's update time.
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TBroadPhase.h"
 #include "physics/TBroadPhaseHost.h"
 #include "physics/TDefaultAllocator.h"

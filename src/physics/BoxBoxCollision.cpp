@@ -1,4 +1,4 @@
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TBoxFrame.h"
 
 void CollideBoxBox(TContact* out, const TConvex* a, const TMat44& worldA, const TConvex* b, const TMat44& worldB)

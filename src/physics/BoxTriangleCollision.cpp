@@ -1,6 +1,6 @@
 #include "physics/BoxTriangleCollision.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 
 #include <cmath>
 

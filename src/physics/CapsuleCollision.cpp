@@ -1,6 +1,6 @@
 #include "physics/CapsuleCollision.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TBoxFrame.h"
 #include "physics/TSegmentPair.h"
 #include "physics/TTriangleFrame.h"

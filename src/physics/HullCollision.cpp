@@ -1,4 +1,4 @@
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/THullBlock.h"
 #include "physics/TSegmentPair.h"
 #include "physics/TTriangleFrame.h"

@@ -1,4 +1,4 @@
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TBoxFrame.h"
 #include "physics/TTriangleFrame.h"
 

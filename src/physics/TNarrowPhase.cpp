@@ -1,6 +1,6 @@
 #include "physics/TNarrowPhase.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "CollisionTestKit.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TBoxFrame.h"
 #include "physics/TSegmentPair.h"
 

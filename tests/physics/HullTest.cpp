@@ -2,7 +2,7 @@
 #include "HullKit.h"
 #include "TerrainMeshKit.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TNarrowPhase.h"
 
 #include <gtest/gtest.h>

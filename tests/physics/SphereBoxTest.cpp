@@ -1,6 +1,6 @@
 #include "CollisionTestKit.h"
 
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TNarrowPhase.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "TerrainMeshKit.h"
 
 #include "physics/BoxTriangleCollision.h"
-#include "physics/CollisionTests.h"
+#include "physics/PairTests.h"
 #include "physics/TNarrowPhase.h"
 #include "physics/TTriangleFrame.h"
 
