@@ -1,0 +1,76 @@
+#include "PhysicsTestSupport.h"
+
+#include "physics/scenes/PhysicsScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+float WorstPivotGap(const OurWorld& world)
+{
+    float gap = 0.0f;
+    for (TConstraint* joint : world.joints) {
+        joint->UpdateFrames();
+        joint->UpdateAnchors();
+        for (int i = 0; i < joint->rowCount; ++i) {
+            gap = std::fmax(gap, std::sqrt(LengthSquared3(joint->pivotAWorld[i] - joint->pivotBWorld[i])));
+        }
+    }
+    return gap;
+}
+
+} // namespace
+
+// Six bodies, two rings of 64 spheres and five limited hinges, as the race builds the moped.
+TEST(Moped, StandsOnFlatGroundAndRollsWhenPushed)
+{
+    OurWorld world = BuildOurWorld(MopedScene());
+    ASSERT_EQ(world.joints.size(), 5u);
+    for (TConstraint* joint : world.joints) {
+        ASSERT_NE(joint, nullptr);
+    }
+    TRigidBody* body = world.Rigid(0);
+    TRigidBody* frontTyre = world.Rigid(2);
+    TRigidBody* rearTyre = world.Rigid(4);
+    ASSERT_EQ(frontTyre->bounds.geometryCount, 64);
+    for (int step = 0; step < 120; ++step) {
+        StepOurWorld(world, 1);
+        for (size_t i = 0; i < world.bodies.size(); ++i) {
+            ASSERT_TRUE(IsFiniteBody(world.Rigid(int(i))));
+        }
+        ASSERT_LT(WorstPivotGap(world), 0.05f) << "step " << step;
+        ASSERT_GT(frontTyre->state.position.y, 0.209f - 0.05f);
+        ASSERT_GT(rearTyre->state.position.y, 0.209f - 0.05f);
+    }
+    EXPECT_GT(body->state.rotation.row[1].y, 0.98f) << "upright";
+    EXPECT_LT(std::fabs(body->state.position.z), 0.05f) << "standing still";
+
+    TVec4 push = Vec(0, 0, 300.0f);
+    body->SetForce(&push);
+    for (int step = 0; step < 120; ++step) {
+        StepOurWorld(world, 1);
+        ASSERT_LT(WorstPivotGap(world), 0.05f) << "step " << step;
+        ASSERT_GT(frontTyre->state.position.y, 0.209f - 0.05f);
+    }
+    EXPECT_GT(body->state.position.z, 2.0f);
+    EXPECT_GT(rearTyre->angularVelocity.x, 5.0f) << "the wheels roll";
+    EXPECT_GT(frontTyre->angularVelocity.x, 5.0f);
+    EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
+    DestroyOurWorld(world);
+}
+
+TEST(Moped, SixOnHillyGroundAmongStaticBoxesStayFinite)
+{
+    OurWorld world = BuildOurWorld(GameScene(6, 300, 20));
+    StepOurWorld(world, 600);
+    for (size_t i = 0; i < 36; ++i) {
+        TRigidBody* part = world.Rigid(int(i));
+        ASSERT_TRUE(IsFiniteBody(part));
+        const TVec4& p = part->state.position;
+        EXPECT_GT(p.y, RollingHeight(p.x, p.z) - 0.3f) << "body " << i;
+    }
+    EXPECT_LT(WorstPivotGap(world), 0.05f);
+    DestroyOurWorld(world);
+}
