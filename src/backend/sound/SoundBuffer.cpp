@@ -301,6 +301,7 @@ bool SoundBuffer::Unlock(void*, uint32_t, void*, uint32_t)
 bool SoundBuffer::Play(uint32_t playFlags)
 {
     context->Use();
+    alGetError(); // only this call's errors count
     bool looping = (playFlags & DSBPLAY_LOOPING) != 0;
     if (ringMode) {
         if (ringPlaying)
