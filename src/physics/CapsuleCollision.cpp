@@ -306,66 +306,30 @@ bool TestCapsuleTriangleFace(const Capsule& capsule, const TTriangleFrame& trian
     if (ClassifyTriangleRegion(triangle, foot) != -1) {
         return true;
     }
-    TVec4 through = foot;
-    float denominator = Dot3(deepest - capsule.centre, towardsPlane);
-    if (std::fabs(denominator) >= 1e-6f) {
-        float t = Dot3(triangle.a - capsule.centre, towardsPlane) / denominator;
-        through = capsule.centre + (deepest - capsule.centre) * t;
-    }
-    if (ClassifyTriangleRegion(triangle, through) == -1) {
-        slot->depth = depth;
-        slot->hit = true;
-        slot->pointA = deepest;
-        slot->pointB = foot;
-        slot->normal = -towardsPlane;
-    }
+    // The deepest point lies over the face: a face contact, wherever the line through the centre meets the plane.
+    slot->depth = depth;
+    slot->hit = true;
+    slot->pointA = deepest;
+    slot->pointB = foot;
+    slot->normal = -towardsPlane;
     return true;
 }
 
 void TestCapsuleTriangleEdge(const Capsule& capsule, const TVec4& edgeStart, const TVec4& edgeEnd,
                              const TTriangleFrame& triangle, TriangleSlot* slot)
 {
-    TSegmentPair pair;
-    pair.a0 = capsule.top;
-    pair.a1 = capsule.bottom;
-    pair.b0 = edgeStart;
-    pair.b1 = edgeEnd;
-    float s = 0.0f;
-    float t = 0.0f;
-    if (!pair.ClosestPoints(&s, &t)) {
-        return;
-    }
+    // The closest points of the axis and the edge, each kept on its own segment, so that the distance is
+    // never shorter than the true one and a capsule ending short of the edge is not reported.
     TVec4 k;
     TVec4 q;
-    TVec4 normal;
-    // Which side of the triangle the capsule lies on settles a direction the points cannot give.
+    ClampedSegmentPoints(capsule.top, capsule.bottom, edgeStart, edgeEnd, &k, &q);
     TVec4 side = triangle.n * (Dot3(triangle.n, capsule.centre) - triangle.d >= 0.0f ? 1.0f : -1.0f);
-    if (pair.inside) {
-        k = pair.pointA;
-        q = pair.pointB;
-        normal = Normalize3(Cross3(edgeStart - edgeEnd, capsule.axis));
-        float facing = Dot3(k - q, normal);
-        if (facing < 0.0f || (facing == 0.0f && Dot3(side, normal) < 0.0f)) {
-            normal = -normal;
-        }
-    } else {
-        TVec4 edgeEndpoint = t <= 0.0f ? edgeStart : edgeEnd;
-        TVec4 axisEndpoint = s <= 0.0f ? capsule.top : capsule.bottom;
-        if (s > 0.0f && s < 1.0f) {
-            q = edgeEndpoint;
-            k = FootOnLine(q, capsule.top, capsule.bottom);
-        } else if (t > 0.0f && t < 1.0f) {
-            k = axisEndpoint;
-            q = FootOnLine(k, edgeStart, edgeEnd);
-        } else {
-            k = axisEndpoint;
-            q = edgeEndpoint;
-            if (!(LengthSquared3(k - q) < capsule.radius * capsule.radius)) {
-                return;
-            }
-        }
-        normal = DirectionOr(k - q, side, side);
+    TVec4 crossing = Cross3(edgeStart - edgeEnd, capsule.axis);
+    if (Dot3(crossing, side) < 0.0f) {
+        crossing = -crossing;
     }
+    // Axis through the edge: across both, on the capsule's side of the triangle.
+    TVec4 normal = DirectionOr(k - q, Length3(crossing) > 0.0f ? crossing : side, side);
     float depth = capsule.radius - Length3(k - q);
     if (depth <= 0.0f || !(depth < slot->depth)) {
         return;

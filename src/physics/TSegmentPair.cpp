@@ -47,20 +47,27 @@ bool ClampedSegmentPoints(const TVec4& a0, const TVec4& a1, const TVec4& b0, con
     float aa = Dot3(dA, dA);
     float bb = Dot3(dB, dB);
     float f = Dot3(dB, r);
-    if (aa <= 1e-12f || bb <= 1e-12f) {
-        return false;
-    }
-    float c = Dot3(dA, r);
-    float ab = Dot3(dA, dB);
-    float denominator = aa * bb - ab * ab;
-    float s = denominator > 1e-12f * aa * bb ? Clamp01((ab * f - c * bb) / denominator) : 0.0f;
-    float t = (ab * s + f) / bb;
-    if (t < 0.0f) {
-        t = 0.0f;
-        s = Clamp01(-c / aa);
-    } else if (t > 1.0f) {
-        t = 1.0f;
-        s = Clamp01((ab - c) / aa);
+    float s = 0.0f;
+    float t = 0.0f;
+    if (aa <= 1e-12f && bb <= 1e-12f) {
+        // Two points.
+    } else if (aa <= 1e-12f) {
+        t = Clamp01(f / bb);
+    } else if (bb <= 1e-12f) {
+        s = Clamp01(-Dot3(dA, r) / aa);
+    } else {
+        float c = Dot3(dA, r);
+        float ab = Dot3(dA, dB);
+        float denominator = aa * bb - ab * ab;
+        s = denominator > 1e-12f * aa * bb ? Clamp01((ab * f - c * bb) / denominator) : 0.0f;
+        t = (ab * s + f) / bb;
+        if (t < 0.0f) {
+            t = 0.0f;
+            s = Clamp01(-c / aa);
+        } else if (t > 1.0f) {
+            t = 1.0f;
+            s = Clamp01((ab - c) / aa);
+        }
     }
     *onA = a0 + dA * s;
     *onB = b0 + dB * t;

@@ -15,5 +15,5 @@ struct TSegmentPair {
     bool ClosestPoints(float* s, float* t);
 };
 
-// Closest points of two segments, each parameter clamped to its segment; false for a degenerate segment.
+// Closest points of two segments, each parameter clamped to its segment; a segment may be a single point.
 bool ClampedSegmentPoints(const TVec4& a0, const TVec4& a1, const TVec4& b0, const TVec4& b1, TVec4* onA, TVec4* onB);

@@ -4,6 +4,7 @@
 #include "physics/CapsuleCollision.h"
 #include "physics/PairTests.h"
 #include "physics/TNarrowPhase.h"
+#include "physics/TTriangleFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,26 @@ TEST(Capsule, BoxAgainstCapsuleMatchesSegmentBoxDistanceAndSwaps)
         }
         ++hits;
         ASSERT_TRUE(Finite(c));
+        // Against the sampled distance of the axis from the box.
+        TVec4 p0 = InverseTransformPoint(wa, wb.row[3] - wb.row[1] * capsule.HalfHeight());
+        TVec4 p1 = InverseTransformPoint(wa, wb.row[3] + wb.row[1] * capsule.HalfHeight());
+        double sampled = 1e30;
+        for (int s = 0; s <= 2000; ++s) {
+            D3 p = ToD(p0) + (ToD(p1) - ToD(p0)) * (s / 2000.0);
+            D3 q = {std::fmax(-box.dims[0], std::fmin(box.dims[0], p.x)),
+                    std::fmax(-box.dims[1], std::fmin(box.dims[1], p.y)),
+                    std::fmax(-box.dims[2], std::fmin(box.dims[2], p.z))};
+            sampled = std::fmin(sampled, Len(p - q));
+        }
+        EXPECT_LE(sampled, capsule.Radius() + 1e-3) << i;
+        if (sampled > 2e-3) {
+            EXPECT_NEAR(c.depth, capsule.Radius() - sampled, 2e-3) << i;
+            TMat44 moved = wa;
+            moved.row[3] = wa.row[3] + c.normal * (c.depth + 2e-3f);
+            TContact after{};
+            CollideBoxCapsule(&after, &box, moved, &capsule, wb);
+            EXPECT_EQ(after.collided, 0) << i;
+        }
         EXPECT_EQ(c.normal.x, -swapped.normal.x);
         EXPECT_EQ(c.worldPointA.y, swapped.worldPointB.y);
         EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
@@ -207,4 +228,45 @@ TEST(Capsule, CapsuleOverTriangleEdgeTouchesTheEdge)
     EXPECT_TRUE(Finite(c));
     EXPECT_NEAR(c.depth, 0.1f, 1e-4f);
     EXPECT_LT(c.normal.x, -0.99f);
+}
+
+TEST(Capsule, RandomTrianglesAgreeWithSampledDistance)
+{
+    Rng rng(67);
+    int hits = 0;
+    for (int i = 0; i < 3000; ++i) {
+        TestMesh mesh;
+        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f), 3);
+        TTriangleFrame frame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
+        if (frame.IsDegenerate()) {
+            continue;
+        }
+        TConvex set = mesh.Set();
+        TConvex capsule = Capsule(rng.Uniform(0.1f, 0.5f), rng.Uniform(0.0f, 0.8f));
+        TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
+        D3 e0 = ToD(world.row[3] - world.row[1] * capsule.HalfHeight());
+        D3 e1 = ToD(world.row[3] + world.row[1] * capsule.HalfHeight());
+        double distance = 1e30;
+        for (int s = 0; s <= 2000; ++s) {
+            D3 p = e0 + (e1 - e0) * (s / 2000.0);
+            D3 q = ClosestOnTriangle(p, ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2]));
+            distance = std::fmin(distance, Len(p - q));
+        }
+        TContact c{};
+        CollideCapsuleTriangleSet(&c, &capsule, world, &set, IdentityMat44());
+        if (distance < capsule.Radius() - 2e-3) {
+            ASSERT_EQ(c.collided, 1) << i;
+        } else if (distance > capsule.Radius() + 2e-3) {
+            ASSERT_EQ(c.collided, 0) << i;
+        }
+        if (!c.collided) {
+            continue;
+        }
+        ++hits;
+        ASSERT_TRUE(Finite(c));
+        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
+        EXPECT_GT(c.depth, 0.0f);
+        EXPECT_EQ(c.materialB, 3);
+    }
+    EXPECT_GT(hits, 300);
 }
