@@ -1,0 +1,34 @@
+#pragma once
+// The folder the sample data set is written into. Files are named by their game
+// paths (backslashes), which become paths under the folder.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace datagen {
+
+class DataFolder {
+public:
+    explicit DataFolder(std::string root);
+
+    // The file system path of a game path.
+    std::string PathOf(const std::string& gamePath) const;
+    // Writes one file and remembers its game path; false (and remembered as a failure) when it can't.
+    bool Write(const std::string& gamePath, const std::vector<uint8_t>& bytes);
+    // Notes a failure that is not a write (e.g. an encoder refusing its input).
+    void Fail(const std::string& message);
+
+    // The game paths written so far, in the order they were written.
+    std::vector<std::string> Written() const;
+    std::vector<std::string> Failures() const;
+
+private:
+    std::string root;
+    mutable std::mutex lock;
+    std::vector<std::string> written;
+    std::vector<std::string> failures;
+};
+
+} // namespace datagen
