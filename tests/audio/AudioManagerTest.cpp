@@ -90,6 +90,36 @@ TEST_F(AudioManagerBeforeInit, RefusesWorkUntilInitialized)
     EXPECT_EQ(manager->GetListener(), nullptr);
 }
 
+TEST_F(AudioManagerBeforeInit, ChoosesHardwareOnlyWithEnoughBuffersAndFailsWithoutADevice)
+{
+    AudioManager* manager = GetAudioManager();
+    AudioInitParams params;
+    backend::ReportHardwareSoundBuffers(4, 64);
+    ASSERT_TRUE(manager->Init(&params));
+    EXPECT_TRUE(manager->software2D);
+    EXPECT_FALSE(manager->software3D);
+    EXPECT_EQ(manager->params.maxHardware3DSounds, 64u);
+    EXPECT_EQ(manager->params.maxHardware2DSounds, 256u);
+    SoundLoadParams none{};
+    Sound3D* engine = manager->Create3DSound();
+    ASSERT_TRUE(engine->Load(Tone("engine.wav", 0.1f).c_str(), &none));
+    EXPECT_TRUE(engine->sound->buffer->Flags() & backend::DSBCAPS_LOCHARDWARE);
+    manager->Shutdown();
+
+    params.forceSoftware = 1;
+    ASSERT_TRUE(manager->Init(&params));
+    EXPECT_TRUE(manager->software2D && manager->software3D);
+    manager->Shutdown();
+    backend::ReportHardwareSoundBuffers(0, 0);
+
+    backend::UseLoopbackSoundDevice(false);
+    params.deviceGuid = "No Such Device 42";
+    EXPECT_FALSE(manager->Init(&params));
+    EXPECT_EQ(g_LastError, "Error initializing DirectSound8!");
+    EXPECT_FALSE(manager->IsInitialized());
+    EXPECT_EQ(manager->directSound, nullptr);
+}
+
 TEST_F(AudioManagerTest, MasterVolumesApplyToTheirGroupAtOnce)
 {
     AudioManager* manager = GetAudioManager();

@@ -3,6 +3,7 @@
 #include "backend/sound/PrimarySoundBuffer.h"
 #include "backend/sound/SoundBuffer.h"
 #include "backend/sound/SoundContext.h"
+#include "backend/sound/SoundTestHooks.h"
 
 #include <cstring>
 
@@ -76,8 +77,8 @@ bool DirectSound::GetCaps(SoundCaps* caps) const
     *caps = SoundCaps{};
     caps->minSecondarySampleRate = DSBFREQUENCY_MIN;
     caps->maxSecondarySampleRate = DSBFREQUENCY_MAX;
-    caps->maxHwMixingAllBuffers = 0;
-    caps->maxHw3DAllBuffers = 0;
+    // Everything mixes in software; tests may pretend otherwise.
+    ReportedHardwareSoundBuffers(caps->maxHwMixingAllBuffers, caps->maxHw3DAllBuffers);
     return true;
 }
 

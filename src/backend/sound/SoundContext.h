@@ -59,6 +59,7 @@ private:
 // Test hooks seen from inside the backend.
 void SetLoopbackSoundContext(const std::shared_ptr<SoundContext>& context);
 bool TakeSoundLockFailure();
+void ReportedHardwareSoundBuffers(uint32_t& mixingBuffers, uint32_t& buffers3D);
 
 // Converts hundredths of a decibel to a linear gain; -10000 and below is silence.
 float MillibelsToGain(int32_t millibels);

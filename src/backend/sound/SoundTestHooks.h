@@ -14,6 +14,9 @@ bool IsLoopbackSoundDeviceUsed();
 // device into `out`; false when there is none.
 bool RenderSoundFrames(int16_t* out, uint32_t frames);
 
+// Device caps report this many hardware mixing and 3D buffers (0 and 0 unless set).
+void ReportHardwareSoundBuffers(uint32_t mixingBuffers, uint32_t buffers3D);
+
 // The next `count` sound buffer locks fail.
 void FailNextSoundBufferLocks(int count);
 
