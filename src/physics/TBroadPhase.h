@@ -130,7 +130,6 @@ private:
     int32_t head[3] = {-1, -1, -1};
     int32_t tail[3] = {-1, -1, -1};
     int32_t* order[3] = {}; // list position of each endpoint, refreshed when bodies are inserted
-    uint8_t axisMask = 7;
 
     // Overlap pair buffer.
     Pair* pairs = nullptr;
