@@ -16,6 +16,7 @@ namespace {
 // Streams are refilled on every update.
 constexpr float STREAM_REFILL_INTERVAL = 0.0f;
 constexpr size_t SOUND_CAPACITY = 256;
+constexpr size_t MAX_RESERVED = 4096;
 
 template <typename T> void AddOnce(std::vector<T*>& list, T* item)
 {
@@ -170,8 +171,11 @@ bool AudioManager::Init(const AudioInitParams* initParams)
         software3D = false;
         adjusted.maxHardware3DSounds = std::min(adjusted.maxHardware3DSounds, caps.maxHw3DAllBuffers);
     }
-    size_t limit2D = software2D ? adjusted.maxSoftware2DSounds : adjusted.maxHardware2DSounds;
-    size_t limit3D = software3D ? adjusted.maxSoftware3DSounds : adjusted.maxHardware3DSounds;
+    // Room for the limits, within reason: the limits come from the caller.
+    size_t limit2D =
+        std::min<size_t>(software2D ? adjusted.maxSoftware2DSounds : adjusted.maxHardware2DSounds, MAX_RESERVED);
+    size_t limit3D =
+        std::min<size_t>(software3D ? adjusted.maxSoftware3DSounds : adjusted.maxHardware3DSounds, MAX_RESERVED);
     loadedSounds.reserve(limit2D);
     loaded3DSounds.reserve(limit3D);
     sounds.reserve(SOUND_CAPACITY);
