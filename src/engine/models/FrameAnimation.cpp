@@ -1,0 +1,141 @@
+#include "engine/models/FrameAnimation.h"
+
+#include "backend/files/Files.h"
+#include "engine/models/ByteReader.h"
+#include "engine/platform/Log.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr char MAGIC[] = "QVXFRAMEANIMATION";
+constexpr size_t MAGIC_SIZE = 18;
+constexpr size_t NAME_SIZE = 64;
+// A record is at least a one-byte name and three 32-bit values.
+constexpr size_t MIN_RECORD_SIZE = 1 + 12;
+
+} // namespace
+
+bool FrameAnimation::Load(const char* path)
+{
+    animations.clear();
+    LogFormat("\nLoading animation data \"%s\"...", path ? path : "");
+    std::vector<uint8_t> bytes;
+    if (path == nullptr || !backend::ReadWholeFile(path, bytes))
+        return ReportError("Error loading animation data: File not found!");
+    return LoadFromMemory(bytes.data(), bytes.size());
+}
+
+bool FrameAnimation::LoadFromMemory(const uint8_t* data, size_t size)
+{
+    animations.clear();
+    ByteReader in(data, size);
+    char magic[MAGIC_SIZE];
+    if (!in.String(magic, MAGIC_SIZE) || std::strcmp(magic, MAGIC) != 0)
+        return ReportError("Error loading animation data: File corrupted!");
+    int32_t count = 0;
+    if (!in.I32(count))
+        return ReportError("Error loading animation data: File corrupted!");
+    if (count < 1)
+        return true;
+    if (size_t(count) > in.Remaining() / MIN_RECORD_SIZE)
+        return ReportError("Error loading animation data: File corrupted!");
+
+    for (int32_t i = 0; i < count; ++i) {
+        char name[NAME_SIZE];
+        int32_t first = 0, last = 0;
+        float speed = 0.0f;
+        if (!in.String(name, NAME_SIZE) || !in.I32(first) || !in.I32(last) || !in.F32(speed)) {
+            animations.clear();
+            return ReportError("Error loading animation data: File corrupted!");
+        }
+        AddAnimation(name, first, last, speed);
+    }
+    return true;
+}
+
+void FrameAnimation::AddAnimation(const char* name, int32_t first, int32_t last, float speed)
+{
+    if (name == nullptr || name[0] == 0)
+        return;
+    Animation animation;
+    std::strncpy(animation.name, name, sizeof(animation.name) - 1);
+    animation.first = first;
+    animation.last = last;
+    animation.speed = speed;
+    animation.firstFrame = float(first);
+    animation.lastFrame = float(last);
+    animation.current = animation.firstFrame;
+    animations.push_back(animation);
+}
+
+int32_t FrameAnimation::Find(const char* name) const
+{
+    if (name == nullptr)
+        return -1;
+    for (size_t i = 0; i < animations.size(); ++i) {
+        if (std::strcmp(animations[i].name, name) == 0)
+            return int32_t(i);
+    }
+    return -1;
+}
+
+float FrameAnimation::Advance(const char* name, uint32_t loop, float step)
+{
+    const int32_t index = Find(name);
+    if (index < 0)
+        return -1.0f;
+    Animation& a = animations[size_t(index)];
+    if (index != currentIndex) {
+        currentIndex = index;
+        a.current = a.firstFrame;
+        return a.current;
+    }
+    // A one-frame range never moves.
+    if (a.first == a.last) {
+        a.current = a.firstFrame;
+        return a.current;
+    }
+    float move = 0.0f;
+    if (step == -1.0f)
+        move = a.speed;
+    else if (step >= 0.0f)
+        move = step * a.speed;
+    const bool forward = int64_t(a.last) - int64_t(a.first) > 0;
+    a.current += forward ? move : -move;
+    Wrap(a, loop, forward);
+    return a.current;
+}
+
+void FrameAnimation::Wrap(Animation& a, uint32_t loop, bool forward)
+{
+    if (!std::isfinite(a.current)) {
+        a.current = a.firstFrame;
+        return;
+    }
+    const bool beyond = forward ? a.current > a.lastFrame : a.current < a.lastFrame;
+    if (!beyond)
+        return;
+    const float range = a.lastFrame - a.firstFrame;
+    if (loop == 0 || range == 0.0f) {
+        a.current = a.lastFrame;
+        return;
+    }
+    // As many whole ranges as it takes to come back into the range; one for
+    // any step no longer than the range.
+    const float turns = std::ceil((a.current - a.lastFrame) / range);
+    a.current -= turns * range;
+    const float low = forward ? a.firstFrame : a.lastFrame;
+    const float high = forward ? a.lastFrame : a.firstFrame;
+    if (!(a.current >= low))
+        a.current = low;
+    else if (a.current > high)
+        a.current = high;
+}
+
+float FrameAnimation::GetFrame(const char* name) const
+{
+    const int32_t index = Find(name);
+    return index < 0 ? -1.0f : animations[size_t(index)].current;
+}

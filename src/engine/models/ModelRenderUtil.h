@@ -1,0 +1,16 @@
+#pragma once
+// Small drawing helpers shared by the model classes.
+
+#include <cstdint>
+
+namespace backend {
+class GpuVertexBuffer;
+class GpuIndexBuffer;
+} // namespace backend
+
+// Sets the flexible vertex format through the render device's cache.
+void SetModelVertexFormat(uint32_t fvf);
+
+// The flat pass of the .md2 and .x models, set directly on the device: black
+// from the texture factor on stage 0, no depth test.
+void BeginFlatColour();
