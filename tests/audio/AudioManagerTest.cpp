@@ -172,10 +172,10 @@ TEST_F(AudioManagerTest, FullListEvictsOnlyAnIdleSoundStartedLongAgo)
 
     // A sound that was never started goes first.
     b->Release();
-    ASSERT_TRUE(b->Reload());
-    b->playStartTime = 0;
+    Sound* fresh = Load(file);
+    ASSERT_TRUE(fresh->IsLoaded());
     ASSERT_TRUE(incoming->Reload());
-    EXPECT_FALSE(b->IsLoaded());
+    EXPECT_FALSE(fresh->IsLoaded());
     EXPECT_TRUE(a->IsLoaded() && c->IsLoaded() && incoming->IsLoaded());
     EXPECT_EQ(manager->loadedSounds.size(), 3u);
 }
