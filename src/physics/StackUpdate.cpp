@@ -133,3 +133,45 @@ void TSimulator::DissolveStacks(TStack* const* list, int32_t count)
     }
     nodeWork.Clear();
 }
+
+bool TSimulator::CheckStackInvariants() const
+{
+    int32_t nodes = 0;
+    int32_t stacks = 0;
+    auto checkStack = [&](const TStack* stack) {
+        int32_t count = 0;
+        for (const TStackNode* node = stack->head; node != nullptr; node = node->next) {
+            if (node->stack != stack || node->body == nullptr || node->body->stackNode != node) {
+                return false;
+            }
+            if (node->next != nullptr && node->next->prev != node) {
+                return false;
+            }
+            ++count;
+        }
+        nodes += count;
+        return count == stack->nodeCount;
+    };
+    if (!checkStack(&groundStack)) {
+        return false;
+    }
+    for (const TStack* stack = stackHead; stack != nullptr; stack = stack->next) {
+        if (!stackPool.IsInUse(stack) || stack->ground || !checkStack(stack)) {
+            return false;
+        }
+        ++stacks;
+    }
+    if (stacks != stackCount || stacks != stackPool.UsedCount() || nodes != stackNodePool.UsedCount()) {
+        return false;
+    }
+    const TBodyList* lists[2] = {&rigidBodies, &particles};
+    for (const TBodyList* list : lists) {
+        for (const TBody* body = list->head; body != nullptr; body = body->listNext) {
+            const TRigidBody* rigid = static_cast<const TRigidBody*>(body);
+            if (rigid->stackNode != nullptr && rigid->stackNode->body != rigid) {
+                return false;
+            }
+        }
+    }
+    return true;
+}

@@ -66,6 +66,10 @@ public:
     const char* GetLastMessage() const { return message; }
     TAnimatedBody* GetTerrainBody() { return &terrainBody; }
     TBroadPhase& GetBroadPhase() { return broadPhase; }
+    // Diagnostics: the stacks, their nodes and the bodies agree with each other and with the pools.
+    bool CheckStackInvariants() const;
+    int32_t StackNodesInUse() const { return stackNodePool.UsedCount(); }
+    int32_t StacksInUse() const { return stackPool.UsedCount(); }
 
     // Broad phase host.
     bool IsBodyLive(TBody* body) override;

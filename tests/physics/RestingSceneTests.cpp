@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -125,5 +126,40 @@ TEST(RestingScene, PyramidSettlesWithoutTunnelling)
         resting += box->status == TREST_RESTING ? 1 : 0;
     }
     EXPECT_EQ(resting, 55);
+    DestroyOurWorld(world);
+}
+
+TEST(RestingScene, StackBookkeepingHoldsWhileAHeapSettlesAndIsTakenApart)
+{
+    SceneDesc scene = PileScene(0);
+    for (int i = 0; i < 12; ++i) { // three staggered layers of four unit boxes: they land on one another
+        float x = float(i % 2) * 1.05f - 0.5f + float(i / 4) * 0.3f;
+        float z = float((i / 2) % 2) * 1.05f - 0.5f;
+        scene.bodies.push_back(MakeBox(Vec(1, 1, 1), 1.0f, Vec(x, 0.6f + float(i / 4) * 1.3f, z)));
+    }
+    OurWorld world = BuildOurWorld(scene);
+    TSimulator* simulator = world.simulator;
+    int nodesSeen = 0, stacksSeen = 0;
+    for (int step = 0; step < 3000; ++step) {
+        StepOurWorld(world, 1);
+        ASSERT_TRUE(simulator->CheckStackInvariants()) << "step " << step;
+        nodesSeen = std::max(nodesSeen, simulator->StackNodesInUse());
+        stacksSeen = std::max(stacksSeen, simulator->StacksInUse());
+    }
+    EXPECT_GT(nodesSeen, 4);
+    EXPECT_GT(stacksSeen, 0) << "boxes rested on one another";
+    int resting = 0;
+    for (size_t i = 4; i < world.bodies.size(); ++i) {
+        resting += world.Rigid(int(i))->status == TREST_RESTING ? 1 : 0;
+    }
+    EXPECT_EQ(resting, 12) << "the heap goes to sleep";
+    for (size_t i = 4; i < world.bodies.size(); ++i) {
+        simulator->FreeBody(world.bodies[i]);
+        StepOurWorld(world, 20);
+        ASSERT_TRUE(simulator->CheckStackInvariants()) << "after freeing body " << i;
+    }
+    StepOurWorld(world, 10);
+    EXPECT_EQ(simulator->StackNodesInUse(), 0);
+    EXPECT_EQ(simulator->StacksInUse(), 0);
     DestroyOurWorld(world);
 }

@@ -62,6 +62,10 @@ TEST(TimeStep, CollisionTableDecidesResolutionAndCallback)
             EXPECT_NEAR(std::sqrt(LengthSquared3(info.contactVelocity)), 5.0f, 1e-4f)
                 << "the impact speed of this contact, computed before it is resolved";
             EXPECT_NEAR(std::fabs(info.normal.x), 1.0f, 1e-5f);
+            EXPECT_GE(info.worldPointA.x, 0.39f) << "the contact lies in the overlap of the two boxes";
+            EXPECT_LE(info.worldPointA.x, 0.51f);
+            EXPECT_TRUE((info.bodyA == world.a && info.bodyB == world.b) ||
+                        (info.bodyA == world.b && info.bodyB == world.a));
         }
     }
 }
@@ -165,4 +169,28 @@ TEST(TimeStep, MovedPlatformWakesTheBoxOnIt)
     EXPECT_EQ(box->status, TREST_AWAKE);
     EXPECT_LT(box->state.position.y, 1.0f) << "the box falls once its support is gone";
     DestroyOurWorld(world);
+}
+
+TEST(TimeStep, RigidBodyPushesAParticleOutOfItself)
+{
+    TSizeInfo sizes;
+    TVec4 none = Vec(0, 0, 0);
+    TSimulator* simulator = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    TRigidBody* box = AddBox(simulator, Vec(1, 1, 1), Vec(0, 0, 0));
+    TRigidBody* particle = simulator->CreateBodyImpl(1);
+    ASSERT_NE(particle, nullptr);
+    EXPECT_TRUE(particle->IsParticle());
+    EXPECT_EQ(particle->bodyIndex, sizes.rigidBodiesCount + sizes.animatedBodiesCount);
+    TConvex* sphere = particle->AddGeometry();
+    sphere->SetSphereDiameter(0.4f);
+    particle->UpdateBoundingInfo();
+    TVec4 inside = Vec(0.6f, 0, 0);
+    particle->SetPosition(&inside);
+    simulator->Advance(1.0f / 60.0f, 1, nullptr);
+    EXPECT_GT(particle->state.position.x, 0.65f) << "moved out by the penetration depth";
+    EXPECT_TRUE(IsFiniteBody(box));
+    simulator->FreeBody(particle);
+    simulator->FreeBody(particle);
+    EXPECT_STREQ(simulator->GetLastMessage(), "Trying to Free invalid RigidParticle.\n");
+    TSimulator::DestroySimulator(simulator);
 }
