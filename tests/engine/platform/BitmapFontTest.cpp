@@ -8,6 +8,7 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace backend;
@@ -309,4 +310,45 @@ TEST_F(BitmapFontTest, ReleaseAndRestoreKeepTheFontDrawing)
     Draw(font, "AA", 100.0f, 100.0f, 1.0f, 0);
     EXPECT_EQ(LitRuns(ReadBackBuffer(), 104).size(), 2u);
     font.Release();
+}
+
+TEST_F(BitmapFontTest, SampleFontsLoadByGamePathAndDraw)
+{
+    ASSERT_TRUE(OpenDevice());
+    BitmapFont font, menuFont;
+    ASSERT_TRUE(font.Load("Graphics\\Textures\\Font.dds", "Data\\Font.dat", 32.0f, 32.0f, 512, false)) << g_LastError;
+    ASSERT_TRUE(menuFont.Load("Graphics\\Textures\\MenuFontUp.dds", "Data\\MenuFont.dat", 63.0f, 63.0f, 1024, false))
+        << g_LastError;
+    // The advances fit the glyph boxes they were drawn for.
+    for (int c = 0; c < 256; ++c) {
+        EXPECT_GE(font.advance[c], 0.0f);
+        EXPECT_LE(font.advance[c], 32.0f);
+        EXPECT_LE(menuFont.advance[c], 63.0f);
+    }
+    EXPECT_GT(font.advance['M'], font.advance['i']);
+
+    const char* title = "Press Enter to Start";
+    const float width = font.GetLineWidth(title, 0.65f, 0.0f);
+    EXPECT_GT(width, 100.0f);
+    EXPECT_LT(width, 400.0f);
+    ClearBackBuffer(0xFF000000u);
+    g_RenderDevice.device->BeginScene();
+    font.DrawText(title, 400.0f, 292.0f, 0.65f, 0.0f, 0xFFFFFFFFu, 1);
+    g_RenderDevice.device->EndScene();
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    int lit = 0, left = 800, right = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if ((PixelAt(pixels, x, y) & 0xFF) > 0x80) {
+                ++lit;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                EXPECT_GE(y, 292);
+                EXPECT_LT(y, 292 + 21);
+            }
+    EXPECT_GT(lit, 200);
+    // Centred on x = 400 by its own width.
+    EXPECT_NEAR((left + right) * 0.5f, 400.0f, 6.0f);
+    font.Release();
+    menuFont.Release();
 }
