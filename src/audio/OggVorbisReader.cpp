@@ -33,7 +33,12 @@ bool OggVorbisReader::Open(const char* fileName)
         return ReportError("Error opening an ogg vorbis file: ov_open failed!");
     }
     isOpen = true;
-    return ReadInfo();
+    if (!ReadInfo())
+        return false;
+    // At the start of the first stream: a chained file is left at the start of
+    // the data but reports its last stream until it has seeked once.
+    ov_pcm_seek(&vorbisFile, 0);
+    return true;
 }
 
 bool OggVorbisReader::ReadInfo()

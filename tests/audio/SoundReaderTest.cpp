@@ -187,3 +187,27 @@ TEST_F(SoundReaderTest, MissingOrCorruptOggFailsWithoutLeakingTheFile)
     }
     EXPECT_EQ(OpenFileCount(), before);
 }
+
+TEST_F(SoundReaderTest, ChainedOggEndsWithItsFirstStream)
+{
+    std::vector<uint8_t> first, second;
+    ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthTone(300, 0.5f, 22050, 0.5f), 1, 22050, first, 0.4f, 1));
+    ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthTone(600, 0.7f, 22050, 0.5f), 1, 22050, second, 0.4f, 2));
+    first.insert(first.end(), second.begin(), second.end());
+    ASSERT_TRUE(datagen::WriteFileBytes(Path("chain.ogg"), first));
+
+    OggVorbisReader reader;
+    ASSERT_TRUE(reader.Open(Path("chain.ogg").c_str()));
+    EXPECT_EQ(reader.GetDataSize(), 2u * 11025u);
+    std::vector<uint8_t> all(100000);
+    uint32_t total = 0, n = 0;
+    while (!reader.IsEndOfData()) {
+        ASSERT_TRUE(reader.Read(all.data() + total, 1000, &n));
+        total += n;
+        ASSERT_LT(total, all.size());
+    }
+    // The read that crosses into the second stream still counts its bytes.
+    EXPECT_GE(total, reader.GetDataSize());
+    EXPECT_LT(total, reader.GetDataSize() + 1000 + 8192);
+    reader.Close();
+}

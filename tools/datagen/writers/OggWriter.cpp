@@ -20,7 +20,7 @@ void Append(std::vector<uint8_t>& out, const ogg_page& page)
 } // namespace
 
 bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampleRate, std::vector<uint8_t>& out,
-                     float quality)
+                     float quality, int serial)
 {
     out.clear();
     if (channels < 1 || sampleRate <= 0)
@@ -39,7 +39,7 @@ bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampl
     vorbis_analysis_init(&dsp, &info);
     vorbis_block_init(&dsp, &block);
     ogg_stream_state stream;
-    ogg_stream_init(&stream, 0x5A17);
+    ogg_stream_init(&stream, serial);
 
     ogg_packet header, headerComment, headerCode;
     vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
