@@ -200,6 +200,22 @@ Float3 MeshBuilder::Recentre()
     return offset;
 }
 
+void MeshBuilder::FitTo(Float3 size)
+{
+    Recentre();
+    Float3 low, high;
+    Bounds(low, high);
+    const Float3 scale = {high.x > low.x ? size.x / (high.x - low.x) : 1.0f,
+                          high.y > low.y ? size.y / (high.y - low.y) : 1.0f,
+                          high.z > low.z ? size.z / (high.z - low.z) : 1.0f};
+    for (Float3& p : positions)
+        p = {p.x * scale.x, p.y * scale.y, p.z * scale.z};
+    // Normals take the inverse scale.
+    for (Float3& n : normals)
+        n = Normalise({n.x / scale.x, n.y / scale.y, n.z / scale.z});
+    Recentre();
+}
+
 QvxMesh MeshBuilder::ToQvx() const
 {
     QvxMesh mesh;

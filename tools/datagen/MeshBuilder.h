@@ -28,6 +28,8 @@ public:
     // Rotates every position and normal about the z axis through `pivot`; positive
     // angles turn +y towards +x.
     void RotateZ(float angle, Float3 pivot);
+    // Scales each axis so that the bounding box gets exactly `size`, then centres it.
+    void FitTo(Float3 size);
     // Moves the model so that its bounding box is centred on the origin; returns the move.
     Float3 Recentre();
     void Translate(Float3 offset);

@@ -16,6 +16,10 @@ namespace {
 constexpr uint32_t ATLAS_SIZE = 256, CELL = 64;
 constexpr int RIDER_FRAMES = 61;
 constexpr float FULL_LEAN = 0.5f; // radians at frames 0 and 60
+// The collision boxes the race gives the parts.
+constexpr Float3 BODY_SIZE = {0.355f, 0.568f, 1.095f};
+constexpr Float3 HANDLEBAR_SIZE = {0.4f, 0.828f, 0.358f};
+constexpr Float3 RIDER_SIZE = {0.521f, 0.9f, 0.342f};
 
 UvRect Cell(int index)
 {
@@ -88,7 +92,7 @@ MeshBuilder MopedBody()
     m.AddBox({0, -0.25f, -0.05f}, {0.10f, 0.068f, 0.90f}, Cell(CHROME));                // frame rail
     m.AddBox({0, 0.12f, -0.52f}, {0.20f, 0.06f, 0.055f}, Cell(TAILLIGHT));              // rear light
     m.AddBeam({0.126f, -0.05f, -0.15f}, {0.126f, -0.02f, -0.45f}, 0.06f, Cell(CHROME)); // exhaust
-    m.Recentre();
+    m.FitTo(BODY_SIZE);
     return m;
 }
 
@@ -104,7 +108,7 @@ MeshBuilder MopedHandlebar()
     m.AddBox({0.17f, 0.37f, -0.159f}, {0.06f, 0.05f, 0.05f}, Cell(PLASTIC));
     m.AddBox({0, 0.35f, 0.05f}, {0.16f, 0.128f, 0.16f}, Cell(PAINT));
     m.AddBox({0, 0.35f, 0.159f}, {0.1f, 0.08f, 0.04f}, Cell(HEADLIGHT));
-    m.Recentre();
+    m.FitTo(HANDLEBAR_SIZE);
     return m;
 }
 
@@ -131,7 +135,7 @@ MeshBuilder Rider()
         m.AddBeam({0.13f * s, -0.12f, 0.12f}, {0.14f * s, -0.38f, 0.08f}, 0.11f, Cell(TROUSERS));
         m.AddBox({0.14f * s, -0.415f, 0.1f}, {0.1f, 0.07f, 0.14f}, Cell(BOOTS));
     }
-    m.Recentre();
+    m.FitTo(RIDER_SIZE);
     return m;
 }
 

@@ -47,8 +47,10 @@ std::vector<float> EngineLoop(uint32_t firing, float seconds, float roughness, f
         float tone = 0.0f;
         for (int h = 1; h <= 6; ++h)
             tone += std::sin(TWO_PI * firing * h * t + h * 0.7f) / (h * (2.0f - brightness));
-        const float phase = static_cast<float>(i % period) / period;
-        const float burst = pattern[i % pattern.size()] * std::exp(-phase * 5.0f);
+        // The loop starts half-way through a pulse, away from its attack.
+        const size_t k = i + period / 2;
+        const float phase = static_cast<float>(k % period) / period;
+        const float burst = pattern[k % pattern.size()] * std::exp(-phase * 5.0f);
         loop[i] = tone * 0.5f + burst * roughness;
     }
     LowPassWrapped(loop, 0.55f - brightness * 0.3f);

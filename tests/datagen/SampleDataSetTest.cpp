@@ -1,0 +1,253 @@
+#include "QvxTestReader.h"
+
+#include "backend/files/Files.h"
+#include "backend/gpu/DdsReader.h"
+#include "datagen/SampleData.h"
+#include "datagen/SampleDataList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace datagen;
+
+namespace {
+
+// The generated set beside the test programs, where the game looks for it.
+std::string GeneratedPath(const std::string& gamePath)
+{
+    std::string path = backend::BaseDirectory();
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    for (char c : gamePath)
+        path += c == '\\' ? '/' : c;
+    return path;
+}
+
+// True when every component of the path exists with exactly this spelling.
+bool ExistsWithExactSpelling(const std::string& gamePath)
+{
+    fs::path current = backend::BaseDirectory();
+    size_t start = 0;
+    while (start <= gamePath.size()) {
+        const size_t end = std::min(gamePath.find('\\', start), gamePath.size());
+        const std::string part = gamePath.substr(start, end - start);
+        bool found = false;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(current, ec))
+            if (entry.path().filename().string() == part) {
+                found = true;
+                break;
+            }
+        if (!found)
+            return false;
+        current /= part;
+        start = end + 1;
+    }
+    return fs::is_regular_file(current);
+}
+
+struct TempFolder {
+    fs::path path;
+    explicit TempFolder(const char* name)
+    {
+        path = fs::temp_directory_path() / (std::string("vantrel-datagen-") + name + "-" + std::to_string(getpid()));
+        fs::remove_all(path);
+    }
+    ~TempFolder() { fs::remove_all(path); }
+};
+
+bool IsPowerOfTwo(uint32_t v)
+{
+    return v && !(v & (v - 1));
+}
+
+} // namespace
+
+TEST(SampleDataList, EveryListedFileExistsWithItsExactSpelling)
+{
+    const std::vector<std::string>& paths = SampleDataPaths();
+    ASSERT_FALSE(paths.empty());
+    EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()).size(), paths.size()) << "a path is listed twice";
+    for (const std::string& path : paths) {
+        EXPECT_TRUE(ExistsWithExactSpelling(path)) << path;
+        std::vector<uint8_t> bytes;
+        EXPECT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+    }
+}
+
+TEST(SampleDataList, NamesTheFilesTheGameOpens)
+{
+    const std::vector<std::string>& paths = SampleDataPaths();
+    const std::set<std::string> listed(paths.begin(), paths.end());
+    for (const char* path :
+         {"Game.cfg", "Data\\Sound.cfg", "Data\\Font.dat", "Graphics\\Textures\\Title.dds",
+          "Graphics\\Textures\\CountDown\\go.dds", "Graphics\\Models\\Player.qvx", "Graphics\\Models\\FinishPole.x",
+          "Audio\\Music\\Menu.ogg", "Audio\\Music\\Finland2.ogg", "Data\\Tracks\\UK\\Records.bt",
+          "Graphics\\Textures\\TrackImages\\Hawaii.dds", "Audio\\Sounds\\EngineIdle.wav"})
+        EXPECT_TRUE(listed.count(path)) << path;
+}
+
+TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesAndOnlyTheListedFiles)
+{
+    TempFolder first("a"), second("b");
+    const std::vector<std::string> problemsA = GenerateSampleData(first.path.string(), 2);
+    const std::vector<std::string> problemsB = GenerateSampleData(second.path.string(), 1);
+    EXPECT_TRUE(problemsA.empty()) << problemsA.front();
+    EXPECT_TRUE(problemsB.empty()) << problemsB.front();
+
+    std::map<std::string, uintmax_t> files;
+    uintmax_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(first.path))
+        if (entry.is_regular_file()) {
+            const std::string relative = fs::relative(entry.path(), first.path).string();
+            files[relative] = entry.file_size();
+            total += entry.file_size();
+        }
+    EXPECT_EQ(files.size(), SampleDataPaths().size());
+    EXPECT_LT(total, 200u * 1024u * 1024u);
+    for (const auto& [relative, size] : files) {
+        const std::vector<uint8_t> a = datagen_test::ReadFileBytes((first.path / relative).string());
+        const std::vector<uint8_t> b = datagen_test::ReadFileBytes((second.path / relative).string());
+        EXPECT_EQ(a.size(), size);
+        EXPECT_TRUE(a == b) << relative << " differs between runs";
+    }
+}
+
+TEST(SampleDataGenerator, UnwritableFolderIsReported)
+{
+    TempFolder blocked("blocked");
+    fs::create_directories(blocked.path.parent_path());
+    // A file where the folder should be.
+    std::FILE* file = std::fopen(blocked.path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    const std::vector<std::string> problems = GenerateSampleData(blocked.path.string(), 1);
+    EXPECT_FALSE(problems.empty());
+    fs::remove(blocked.path);
+}
+
+namespace {
+
+struct TextureExpectation {
+    const char* path;
+    uint32_t width, height;
+};
+
+const TextureExpectation TEXTURE_SIZES[] = {
+    {"Graphics\\Textures\\Font.dds", 512, 512},           {"Graphics\\Textures\\MenuFontUp.dds", 1024, 1024},
+    {"Graphics\\Textures\\MenuFontDown.dds", 1024, 1024}, {"Graphics\\Textures\\LoadingBase.dds", 256, 128},
+    {"Graphics\\Textures\\Title.dds", 1024, 1024},        {"Graphics\\Textures\\Background.dds", 1024, 1024},
+    {"Graphics\\Textures\\Headers.dds", 1024, 256},       {"Graphics\\Textures\\Morvane.dds", 512, 512},
+    {"Graphics\\Textures\\SpeedMeter.dds", 256, 256},     {"Graphics\\Textures\\SpeedStick.dds", 256, 256},
+    {"Graphics\\Textures\\CountDown\\go.dds", 256, 128},  {"Graphics\\Textures\\CountDown\\three.dds", 128, 128},
+    {"Graphics\\Textures\\MapSysPlayer.dds", 16, 16},     {"Graphics\\Textures\\TrackImages\\Egypt.dds", 256, 256},
+};
+
+// Alpha of the top mip level at (x, y), decoded by the game's reader.
+uint8_t AlphaAt(const backend::ImageData& image, uint32_t x, uint32_t y)
+{
+    const backend::ImageSurface& s = image.Surface(0, 0);
+    return s.bytes[(size_t(y) * image.width + x) * 4 + 3];
+}
+
+backend::ImageData LoadTexture(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    backend::ImageData image;
+    std::string error;
+    EXPECT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+    EXPECT_TRUE(backend::ReadDds(bytes.data(), bytes.size(), image, error)) << path << ": " << error;
+    return image;
+}
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
+{
+    uint32_t v;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+} // namespace
+
+TEST(SampleTextures, EveryTextureReadsBackWithPowerOfTwoSizesAndSoundHeaders)
+{
+    for (const std::string& path : SampleDataPaths()) {
+        if (path.size() < 4 || path.substr(path.size() - 4) != ".dds")
+            continue;
+        const backend::ImageData image = LoadTexture(path);
+        EXPECT_TRUE(IsPowerOfTwo(image.width) && IsPowerOfTwo(image.height)) << path;
+        EXPECT_FALSE(image.cube) << path;
+        // The header fields, checked on their own.
+        const std::vector<uint8_t> bytes = datagen_test::ReadFileBytes(GeneratedPath(path));
+        ASSERT_GE(bytes.size(), 128u) << path;
+        EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0) << path;
+        EXPECT_EQ(U32At(bytes, 4), 124u) << path;
+        EXPECT_EQ(U32At(bytes, 8) & 0x1007u, 0x1007u) << path;
+        EXPECT_EQ(U32At(bytes, 12), image.height) << path;
+        EXPECT_EQ(U32At(bytes, 16), image.width) << path;
+        EXPECT_EQ(U32At(bytes, 76), 32u) << path;
+        EXPECT_TRUE(U32At(bytes, 108) & 0x1000u) << path;
+        EXPECT_EQ(U32At(bytes, 112), 0u) << path;
+        const uint32_t levels = std::max(1u, U32At(bytes, 28));
+        EXPECT_EQ(image.levels, levels) << path;
+    }
+    for (const TextureExpectation& t : TEXTURE_SIZES) {
+        const backend::ImageData image = LoadTexture(t.path);
+        EXPECT_EQ(image.width, t.width) << t.path;
+        EXPECT_EQ(image.height, t.height) << t.path;
+    }
+}
+
+TEST(SampleTextures, AlphaCarriesWhatTheGameUsesItFor)
+{
+    // The sun flare's silhouette and the marker dot: opaque middle, clear corners.
+    for (const char* path : {"Graphics\\Textures\\LensFlare\\Flare0.dds", "Graphics\\Textures\\MapSysPlayer.dds",
+                             "Graphics\\Textures\\BackLight.dds", "Graphics\\Textures\\CountDown\\go.dds"}) {
+        const backend::ImageData image = LoadTexture(path);
+        ASSERT_EQ(image.format, backend::D3DFMT_A8R8G8B8) << path;
+        EXPECT_EQ(AlphaAt(image, 0, 0), 0) << path;
+        EXPECT_GT(AlphaAt(image, image.width / 2, image.height / 2), 200) << path;
+    }
+    // The moped's paint reflects the environment a little, its chrome more.
+    const backend::ImageData moped = LoadTexture("Graphics\\Textures\\Moped.dds");
+    ASSERT_EQ(moped.format, backend::D3DFMT_A8R8G8B8);
+    EXPECT_NEAR(AlphaAt(moped, 32, 32), 64, 2);
+    EXPECT_GT(AlphaAt(moped, 160, 32), AlphaAt(moped, 32, 32));
+    // Font sheets: coverage in alpha, empty cells clear.
+    const backend::ImageData font = LoadTexture("Graphics\\Textures\\Font.dds");
+    uint32_t covered = 0;
+    for (uint32_t y = 1; y < 33; ++y)
+        for (uint32_t x = 1; x < 33; ++x)
+            covered += AlphaAt(font, x, y) != 0; // cell 0 holds no glyph
+    EXPECT_EQ(covered, 0u);
+    const uint32_t cellA = 'A';
+    covered = 0;
+    for (uint32_t y = 1 + (cellA / 16) * 32; y < 1 + (cellA / 16 + 1) * 32; ++y)
+        for (uint32_t x = 1 + (cellA % 16) * 32; x < 1 + (cellA % 16 + 1) * 32; ++x)
+            covered += AlphaAt(font, x, y) > 128;
+    EXPECT_GT(covered, 40u);
+}
+
+TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)
+{
+    for (const auto& [path, cell] : {std::pair<const char*, float>{"Data\\Font.dat", 32.0f},
+                                     std::pair<const char*, float>{"Data\\MenuFont.dat", 64.0f}}) {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+        ASSERT_EQ(bytes.size(), 1024u) << path;
+        float advance[256];
+        std::memcpy(advance, bytes.data(), 1024);
+        EXPECT_GT(advance[' '], 0.0f) << path;
+        EXPECT_GT(advance['W'], advance['i']) << path;
+        for (int c = 33; c < 127; ++c) {
+            EXPECT_GT(advance[c], 0.0f) << path << " " << c;
+            EXPECT_LE(advance[c], cell) << path << " " << c;
+        }
+    }
+}

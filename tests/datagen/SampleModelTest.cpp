@@ -1,0 +1,152 @@
+#include "QvxTestReader.h"
+#include "XTestReader.h"
+
+#include "backend/files/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace datagen;
+
+namespace {
+
+struct Box {
+    Float3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
+    void Add(const Float3& p)
+    {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+};
+
+Box BoxOf(const std::vector<Float3>& positions)
+{
+    Box box;
+    for (const Float3& p : positions)
+        box.Add(p);
+    return box;
+}
+
+void ExpectCentredBox(const Box& box, Float3 size, float tolerance, const char* what)
+{
+    EXPECT_NEAR(box.high.x - box.low.x, size.x, tolerance) << what;
+    EXPECT_NEAR(box.high.y - box.low.y, size.y, tolerance) << what;
+    EXPECT_NEAR(box.high.z - box.low.z, size.z, tolerance) << what;
+    EXPECT_NEAR(box.high.x + box.low.x, 0.0f, 1e-4f) << what;
+    EXPECT_NEAR(box.high.y + box.low.y, 0.0f, 1e-4f) << what;
+    EXPECT_NEAR(box.high.z + box.low.z, 0.0f, 1e-4f) << what;
+}
+
+std::vector<QvxFrame> LoadQvx(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+    std::vector<QvxFrame> frames;
+    std::string error;
+    EXPECT_TRUE(datagen_test::ReadQvx(bytes, frames, error)) << path << ": " << error;
+    return frames;
+}
+
+} // namespace
+
+TEST(SampleModels, MopedPartsHaveTheirCollisionSizesAndFaceOutwards)
+{
+    const struct {
+        const char* path;
+        Float3 size;
+    } parts[] = {{"Graphics\\Models\\MopedBody.qvx", {0.355f, 0.568f, 1.095f}},
+                 {"Graphics\\Models\\MopedHandlebar.qvx", {0.4f, 0.828f, 0.358f}},
+                 {"Graphics\\Models\\MopedTyre.qvx", {0.185f, 0.418f, 0.418f}}};
+    for (const auto& part : parts) {
+        const std::vector<QvxFrame> frames = LoadQvx(part.path);
+        ASSERT_EQ(frames.size(), 1u) << part.path;
+        ASSERT_EQ(frames[0].meshes.size(), 1u) << part.path;
+        const QvxMesh& mesh = frames[0].meshes[0];
+        ExpectCentredBox(BoxOf(mesh.positions), part.size, 0.005f, part.path);
+        EXPECT_GT(datagen_test::QvxSignedVolume(mesh), 0.0) << part.path;
+        EXPECT_EQ(mesh.texFaces.size(), mesh.faces.size()) << part.path;
+        for (const Float2& uv : mesh.texCoords) {
+            EXPECT_GE(uv.u, 0.0f);
+            EXPECT_LE(uv.u, 1.0f);
+        }
+    }
+}
+
+TEST(SampleModels, TyreIsARoundDiscAboutTheXAxis)
+{
+    const std::vector<QvxFrame> frames = LoadQvx("Graphics\\Models\\MopedTyre.qvx");
+    ASSERT_EQ(frames.size(), 1u);
+    const QvxMesh& mesh = frames[0].meshes[0];
+    for (const Float3& p : mesh.positions) {
+        const float r = std::hypot(p.y, p.z);
+        EXPECT_TRUE(r < 1e-5f || std::fabs(r - 0.209f) < 1e-4f) << r;
+    }
+    // Each face's normal, (a - b) x (c - b), points away from the axis or along it outwards.
+    for (const Triangle16& f : mesh.faces) {
+        const Float3 a = mesh.positions[f.a], b = mesh.positions[f.b], c = mesh.positions[f.c];
+        const Float3 u = {a.x - b.x, a.y - b.y, a.z - b.z}, v = {c.x - b.x, c.y - b.y, c.z - b.z};
+        const Float3 n = {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        const Float3 m = {(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3, (a.z + b.z + c.z) / 3};
+        EXPECT_GT(n.x * m.x + n.y * m.y + n.z * m.z, 0.0f);
+    }
+}
+
+TEST(SampleModels, RiderLeansFromFullLeftThroughUprightToFullRight)
+{
+    const std::vector<QvxFrame> frames = LoadQvx("Graphics\\Models\\Player.qvx");
+    ASSERT_EQ(frames.size(), 61u);
+    // The highest tenth of the upright rider's vertices: the head.
+    const std::vector<Float3>& upright = frames[30].meshes[0].positions;
+    std::vector<size_t> head(upright.size());
+    for (size_t i = 0; i < head.size(); ++i)
+        head[i] = i;
+    std::sort(head.begin(), head.end(), [&](size_t a, size_t b) { return upright[a].y > upright[b].y; });
+    head.resize(head.size() / 10);
+    auto headX = [&](size_t frame) {
+        float sum = 0.0f;
+        for (size_t i : head)
+            sum += frames[frame].meshes[0].positions[i].x;
+        return sum / static_cast<float>(head.size());
+    };
+    ExpectCentredBox(BoxOf(frames[30].meshes[0].positions), {0.521f, 0.9f, 0.342f}, 0.01f, "upright rider");
+    EXPECT_NEAR(headX(30), 0.0f, 0.01f);
+    EXPECT_LT(headX(0), -0.15f);
+    EXPECT_GT(headX(60), 0.15f);
+    EXPECT_NEAR(headX(0), -headX(60), 0.01f);
+    for (size_t f = 1; f < frames.size(); ++f) {
+        ASSERT_EQ(frames[f].meshes.size(), 1u);
+        EXPECT_EQ(frames[f].meshes[0].positions.size(), frames[0].meshes[0].positions.size());
+        EXPECT_GT(headX(f), headX(f - 1)) << "frame " << f;
+        EXPECT_GT(datagen_test::QvxSignedVolume(frames[f].meshes[0]), 0.0) << "frame " << f;
+    }
+}
+
+TEST(SampleModels, FinishPoleIsATextModelCentredWithClockwiseFronts)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(backend::ReadWholeFile("Graphics\\Models\\FinishPole.x", bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    ASSERT_EQ(text.substr(0, 16), "xof 0303txt 0032");
+    EXPECT_NE(text.find("MeshMaterialList"), std::string::npos);
+    EXPECT_NE(text.find("Material {"), std::string::npos);
+    std::vector<Float3> positions;
+    std::vector<std::vector<uint32_t>> faces;
+    ASSERT_TRUE(datagen_test::ReadFirstXMesh(text, positions, faces));
+    ASSERT_FALSE(faces.empty());
+    const Box box = BoxOf(positions);
+    EXPECT_NEAR(box.high.y + box.low.y, 0.0f, 1e-4f);
+    EXPECT_NEAR(box.high.x + box.low.x, 0.0f, 1e-4f);
+    EXPECT_GT(box.high.y - box.low.y, 2.0f);
+    // Clockwise fronts in a left-handed frame enclose a positive volume taken as (a, b, c).
+    double volume = 0.0;
+    for (const auto& f : faces)
+        for (size_t k = 1; k + 1 < f.size(); ++k) {
+            const Float3 a = positions[f[0]], b = positions[f[k]], c = positions[f[k + 1]];
+            volume += double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
+                      double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+                      double(a.z) * (double(b.x) * c.y - double(b.y) * c.x);
+        }
+    EXPECT_GT(volume, 0.0);
+}

@@ -1,0 +1,136 @@
+#include "datagen/writers/GameConfigWriter.h"
+#include "datagen/writers/RecordsWriter.h"
+#include "datagen/writers/SoundConfigWriter.h"
+#include "datagen/writers/TrackDataWriter.h"
+#include "race/RecordsCipher.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace datagen;
+
+TEST(GameConfigWriter, ExampleEncodesAsTenLittleEndianWords)
+{
+    GameConfigValues values;
+    values.renderDeviceIndex = 0;
+    values.displayModeIndex = 0;
+    values.windowed = 1;
+    values.tripleBuffering = 0;
+    values.textureFilterIndex = 2;
+    values.anisotropyIndex = 3;
+    values.disableMipmapping = 0;
+    values.soundDeviceIndex = 0;
+    values.softwareSoundBuffers = 0;
+    values.disableMusic = 1;
+    const std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0,
+                                           3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    EXPECT_EQ(EncodeGameConfig(values), expected);
+    values.displayModeIndex = -1;
+    const std::vector<uint8_t> none = EncodeGameConfig(values);
+    EXPECT_EQ(none[4], 0xFF);
+    EXPECT_EQ(none[7], 0xFF);
+    EXPECT_EQ(EncodeGameConfig(values, 13).size(), 13u);
+    EXPECT_EQ(EncodeGameConfig(values).size(), GAME_CONFIG_SIZE);
+}
+
+TEST(SoundConfigWriter, DefaultsEncodeAsDocumentedAndBreakOnRequest)
+{
+    const std::vector<uint8_t> expected = {0x00, 0x00, 0x80, 0x3F, 0x66, 0x66, 0x66, 0x3F};
+    EXPECT_EQ(EncodeSoundConfig(1.0f, 0.9f), expected);
+    EXPECT_EQ(EncodeSoundConfig(1.0f, 0.9f, 6).size(), 6u);
+    const std::vector<uint8_t> nan = EncodeSoundConfig(std::numeric_limits<float>::quiet_NaN(), 2.0f);
+    float first;
+    std::memcpy(&first, nan.data(), 4);
+    EXPECT_TRUE(std::isnan(first));
+}
+
+TEST(RecordsWriter, GoldenRowEnciphersAsDocumented)
+{
+    EXPECT_EQ(RecordsPlainText({{"Ann", 61234}}), "Ann\t61234\n");
+    const std::vector<uint8_t> expected = {0x92, 0xC5, 0xBD, 0x59, 0x82, 0x7C, 0x73, 0x89, 0x79, 0x58};
+    EXPECT_EQ(EncodeRecords({{"Ann", 61234}}), expected);
+    EXPECT_TRUE(EncodeRecords({}).empty());
+}
+
+TEST(RecordsCipher, KeyRunsOnAcrossLinesAndRoundTrips)
+{
+    // Longer than the key, so the key wraps; every byte value survives.
+    std::vector<uint8_t> plain(300);
+    for (size_t i = 0; i < plain.size(); ++i)
+        plain[i] = static_cast<uint8_t>(i * 7 + 3);
+    std::vector<uint8_t> data = plain;
+    EncipherRecords(data.data(), data.size());
+    for (size_t i = 0; i < data.size(); ++i)
+        ASSERT_EQ(data[i], static_cast<uint8_t>(plain[i] + RECORDS_KEY[i % 20])) << i;
+    DecipherRecords(data.data(), data.size());
+    EXPECT_EQ(data, plain);
+
+    // Deciphering in two pieces with the file position matches one pass.
+    std::vector<uint8_t> stored = EncodeRecords({{"Ann", 61234}, {"Bob", 70000}, {"Caroline", 9}});
+    DecipherRecords(stored.data(), 7, 0);
+    DecipherRecords(stored.data() + 7, stored.size() - 7, 7);
+    EXPECT_EQ(std::string(stored.begin(), stored.end()), "Ann\t61234\nBob\t70000\nCaroline\t9\n");
+}
+
+TEST(RecordsWriter, BrokenTextIsEncipheredAsGiven)
+{
+    const std::string plain = "NoTabHere\nAnn\t99999999999999999999\n";
+    std::vector<uint8_t> stored = EncipherRecordsText(plain);
+    ASSERT_EQ(stored.size(), plain.size());
+    DecipherRecords(stored.data(), stored.size());
+    EXPECT_EQ(std::string(stored.begin(), stored.end()), plain);
+}
+
+TEST(TrackDataWriter, LayoutHoldsStartGridAndGates)
+{
+    TrackDataFile track;
+    for (int i = 0; i < 6; ++i)
+        track.startPositions.push_back({float(i), 0.0f, -10.0f - i});
+    for (int i = 0; i < 3; ++i) {
+        TrackGate gate;
+        gate.left = {-4.0f, 1.0f, float(i * 20)};
+        gate.right = {4.0f, 1.0f, float(i * 20)};
+        gate.centre = {0.0f, 1.0f, float(i * 20)};
+        gate.checkpoint = i == 2;
+        track.gates.push_back(gate);
+    }
+    const std::vector<uint8_t> bytes = EncodeTrackData(track);
+    ASSERT_EQ(bytes.size(), 8u + 12u * 6u + 4u + TRACK_GATE_RECORD_SIZE * 3u);
+    EXPECT_EQ(std::memcmp(bytes.data(), "TDA\0", 4), 0);
+    int32_t count;
+    std::memcpy(&count, bytes.data() + 4, 4);
+    EXPECT_EQ(count, 6);
+    std::memcpy(&count, bytes.data() + 80, 4);
+    EXPECT_EQ(count, 3);
+    const uint8_t* gate2 = bytes.data() + 84 + 2 * TRACK_GATE_RECORD_SIZE;
+    float value;
+    std::memcpy(&value, gate2 + 12, 4);
+    EXPECT_FLOAT_EQ(value, 4.0f); // right end x
+    std::memcpy(&value, gate2 + 36 + 8, 4);
+    EXPECT_FLOAT_EQ(value, 40.0f); // the unused point repeats the centre
+    EXPECT_EQ(gate2[48], 1);
+    EXPECT_EQ(gate2[49] | gate2[50] | gate2[51], 0);
+    EXPECT_EQ(bytes[84 + 48], 0);
+}
+
+TEST(TrackDataWriter, FaultsBreakMagicCountsAndLength)
+{
+    TrackDataFile track;
+    track.startPositions.resize(6);
+    track.gates.resize(3);
+    TrackDataFaults faults;
+    faults.badMagic = true;
+    EXPECT_NE(std::memcmp(EncodeTrackData(track, faults).data(), "TDA", 3), 0);
+    faults = {};
+    faults.gateCount = 1000;
+    const std::vector<uint8_t> bytes = EncodeTrackData(track, faults);
+    int32_t count;
+    std::memcpy(&count, bytes.data() + 80, 4);
+    EXPECT_EQ(count, 1000);
+    faults = {};
+    faults.truncateTo = 10;
+    EXPECT_EQ(EncodeTrackData(track, faults).size(), 10u);
+}
