@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <dlfcn.h>
 
 extern "C" const char* __asan_default_options()
 {
@@ -31,8 +32,18 @@ extern "C" const char* __lsan_default_suppressions()
            "leak:libopenal\n";
 }
 
+// Keeps the software GL driver mapped until the process ends, so that the leak
+// report at exit can still name it (and the suppressions above match it).
+static void PinGraphicsDriver()
+{
+    const char* libraries[] = {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"};
+    for (const char* library : libraries)
+        dlopen(library, RTLD_LAZY | RTLD_NODELETE);
+}
+
 int main(int argc, char** argv)
 {
+    PinGraphicsDriver();
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
