@@ -57,6 +57,8 @@ SoundContext::~SoundContext()
         alcCloseDevice(device);
 }
 
+// HRTF stays off: OpenAL Soft has no HRTF data for 22050 Hz, and the mix stays
+// the same on every machine.
 void SoundContext::Attributes(std::vector<ALCint>& out) const
 {
     out = {ALC_FREQUENCY,      static_cast<ALCint>(frequency),
