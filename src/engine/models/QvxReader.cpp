@@ -207,6 +207,9 @@ QvxReadResult ReadQvx(const uint8_t* data, size_t size, std::vector<QvxFrame>& f
                 return QvxReadResult::Corrupted;
         }
     }
+    // Nothing follows the last mesh; left-over bytes mean a count was wrong.
+    if (in.Remaining() != 0)
+        return QvxReadResult::Corrupted;
 
     std::vector<QvxFrame> built(frameCount);
     for (size_t f = 0; f < frameCount; ++f) {

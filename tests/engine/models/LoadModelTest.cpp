@@ -1,0 +1,114 @@
+#include "ModelTestDevice.h"
+#include "ModelTestShapes.h"
+
+#include "backend/gpu/GpuDevice.h"
+#include "datagen/writers/FrameAnimationWriter.h"
+#include "engine/models/LoadModel.h"
+#include "engine/models/Md2Model.h"
+#include "engine/models/QvxModel.h"
+#include "engine/models/XModel.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+
+#include <memory>
+
+namespace {
+
+class LoadModelTest : public ModelDeviceTest {
+protected:
+    void SetUp() override
+    {
+        ModelDeviceTest::SetUp();
+        OpenDevice();
+        datagen::QvxFrame frame;
+        frame.meshes.push_back(QvxCube());
+        qvxPath = WriteBytes("rock.qvx", datagen::EncodeQvx({frame}));
+        datagen::XModel x;
+        x.meshes = {XCube()};
+        xPath = WriteText("hut.x", datagen::EncodeXFile(x));
+        md2Path = WriteBytes("tri.md2", datagen::EncodeMd2(Md2TestTriangle(2)));
+        animationPath = WriteBytes("anim.dat", datagen::EncodeFrameAnimation({{"idle", 0, 1, 0.5f}}));
+        datagen::FrameAnimationFaults faults;
+        faults.badMagic = true;
+        badAnimationPath = WriteBytes("bad.dat", datagen::EncodeFrameAnimation({{"idle", 0, 1, 0.5f}}, faults));
+    }
+
+    std::unique_ptr<Model> Load(const std::string& path, const char* animation)
+    {
+        g_LastError.clear();
+        return std::unique_ptr<Model>(LoadModel(path.c_str(), animation));
+    }
+
+    static uint32_t LiveResources() { return g_RenderDevice.device->GetLiveResourceCount(); }
+
+    static void End(std::unique_ptr<Model>& model)
+    {
+        model->Release();
+        model->Destroy();
+        model.reset();
+    }
+
+    std::string qvxPath, xPath, md2Path, animationPath, badAnimationPath;
+};
+
+} // namespace
+
+TEST_F(LoadModelTest, ExtensionPicksTheClass)
+{
+    std::unique_ptr<Model> qvx = Load(qvxPath, animationPath.c_str());
+    ASSERT_NE(dynamic_cast<QvxModel*>(qvx.get()), nullptr);
+    EXPECT_TRUE(qvx->Animate("idle", 1, -1.0f));
+    EXPECT_EQ(qvx->GetFrameCount(), 1);
+
+    std::unique_ptr<Model> md2 = Load(md2Path, animationPath.c_str());
+    ASSERT_NE(dynamic_cast<Md2Model*>(md2.get()), nullptr);
+    EXPECT_EQ(md2->GetFrameCount(), 2);
+    EXPECT_TRUE(md2->Animate("idle", 1, -1.0f));
+
+    // .x models ignore the animation path, even a broken one.
+    std::unique_ptr<Model> x = Load(xPath, badAnimationPath.c_str());
+    ASSERT_NE(dynamic_cast<XModel*>(x.get()), nullptr);
+    EXPECT_TRUE(static_cast<XModel*>(x.get())->skipTextures);
+    EXPECT_EQ(x->GetFrameCount(), 1);
+
+    // No animation: an empty path is none.
+    std::unique_ptr<Model> plain = Load(qvxPath, "");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(plain->Animate("idle", 1, -1.0f));
+    EXPECT_EQ(g_LastError, "");
+    for (auto* model : {&qvx, &md2, &x, &plain})
+        End(*model);
+}
+
+TEST_F(LoadModelTest, UnknownExtensionsAreReported)
+{
+    for (const char* path : {"rock.QVX", "hut.X", "model.qvxbackup", "model.md2x", "folder.v2\\model"}) {
+        EXPECT_EQ(Load(path, nullptr), nullptr) << path;
+        EXPECT_EQ(g_LastError, "Error loading a model: unsupported file type!") << path;
+    }
+}
+
+TEST_F(LoadModelTest, PathsWithoutExtensionGiveNullSilently)
+{
+    for (const char* path : {"noext", "a.", "", "x", ".", "qvx"}) {
+        EXPECT_EQ(Load(path, nullptr), nullptr) << path;
+        EXPECT_EQ(g_LastError, "") << path;
+    }
+    EXPECT_EQ(LoadModel(nullptr, nullptr), nullptr);
+}
+
+TEST_F(LoadModelTest, FailedLoadsLeaveNothingBehind)
+{
+    const uint32_t live = LiveResources();
+    EXPECT_EQ(Load(qvxPath, TempPath("missing.dat").c_str()), nullptr);
+    EXPECT_EQ(g_LastError, "Error loading animation data: File not found!");
+    EXPECT_EQ(Load(md2Path, badAnimationPath.c_str()), nullptr);
+    EXPECT_EQ(g_LastError, "Error loading animation data: File corrupted!");
+    EXPECT_EQ(Load(TempPath("missing.qvx"), nullptr), nullptr);
+    EXPECT_EQ(g_LastError, "Error loading QVX file: File not found!");
+    EXPECT_EQ(Load(TempPath("missing.md2"), nullptr), nullptr);
+    EXPECT_EQ(g_LastError, "Error loading MD2 file!");
+    EXPECT_EQ(Load(TempPath("missing.x"), nullptr), nullptr);
+    EXPECT_EQ(g_LastError, "Error loading X file!");
+    EXPECT_EQ(LiveResources(), live);
+}

@@ -1,0 +1,231 @@
+#include "ModelTestDevice.h"
+#include "ModelTestShapes.h"
+
+#include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuTexture.h"
+#include "backend/math/MatrixMath.h"
+#include "datagen/writers/DdsWriter.h"
+#include "engine/models/XModel.h"
+#include "engine/platform/BoundingBox.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+
+using namespace backend;
+
+namespace {
+
+constexpr uint32_t BLUE = 0xFF0000FFu;
+
+uint32_t RenderState(uint32_t state)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetRenderState(state, &value);
+    return value;
+}
+
+uint32_t StageState(uint32_t stage, uint32_t type)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetTextureStageState(stage, type, &value);
+    return value;
+}
+
+class XModelTest : public ModelDeviceTest {
+protected:
+    // A translucent green quad at depth 4 (material 0, first in the file)
+    // in front of an opaque red one at depth 6 (material 1).
+    std::string WriteLayers()
+    {
+        datagen::XModel model;
+        datagen::XMesh front = XQuad(-1, -1, 1, 1, 4);
+        front.faceMaterials = {0};
+        front.materials = {XColour(0, 1, 0, 0.5f)};
+        datagen::XMesh back = XQuad(-2, -2, 2, 2, 6);
+        back.faceMaterials = {0};
+        back.materials = {XColour(1, 0, 0, 1)};
+        model.meshes = {front, back};
+        return WriteText("layers.x", datagen::EncodeXFile(model));
+    }
+    std::string WriteCube()
+    {
+        datagen::XModel model;
+        datagen::XFrame frame;
+        frame.hasTransform = true;
+        frame.transform[14] = 5.0f;
+        frame.meshes = {XCube()};
+        model.frames = {frame};
+        return WriteText("cube.x", datagen::EncodeXFile(model));
+    }
+};
+
+} // namespace
+
+TEST_F(XModelTest, OpaqueSubsetsDrawBeforeTranslucentOnes)
+{
+    OpenDevice();
+    UseAmbientLight();
+    XModel model;
+    ASSERT_TRUE(model.Load(WriteLayers().c_str(), "", true));
+    EXPECT_EQ(model.faceCount, 4u);
+    EXPECT_EQ(model.materialCount, 2u);
+    // Ambient takes the diffuse colour.
+    EXPECT_FLOAT_EQ(model.materials[0].Ambient.g, 1.0f);
+    EXPECT_FLOAT_EQ(model.materials[0].Ambient.a, 0.5f);
+    Clear(BLUE);
+    // Translucency reaches the pixels through stage 0's alpha, set by the caller.
+    g_RenderDevice.device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    g_RenderDevice.primitiveCount = 0;
+    model.Render(0, false);
+    EXPECT_EQ(g_RenderDevice.primitiveCount, 4u);
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    // Green over red in the middle, red alone around it.
+    EXPECT_TRUE(ColourNear(Pixel(pixels, 400, 300), 0xFF808000u));
+    EXPECT_EQ(Pixel(pixels, 550, 300), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(pixels, 700, 300), BLUE);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
+    EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
+    EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
+    model.Release();
+    model.Destroy();
+}
+
+TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
+{
+    OpenDevice();
+    XModel model;
+    ASSERT_TRUE(model.Load(WriteCube().c_str(), "", true));
+    EXPECT_EQ(model.faceCount, 12u);
+    EXPECT_EQ(model.GetFrameCount(), 1);
+    EXPECT_EQ(model.GetAnimationFrame("any"), 0);
+    EXPECT_TRUE(model.Animate("any", 1, -1.0f));
+    Matrix world;
+    MatrixTranslation(&world, 1.0f, 0.0f, 0.0f);
+    BoundingBox box, other;
+    model.GetFrameBounds(&box, 0, &world);
+    model.GetFrameBounds(&other, 17, &world);
+    EXPECT_FLOAT_EQ(box.min.x, 0.5f);
+    EXPECT_FLOAT_EQ(box.max.x, 1.5f);
+    EXPECT_FLOAT_EQ(box.min.z, 4.5f);
+    EXPECT_FLOAT_EQ(box.max.z, 5.5f);
+    EXPECT_EQ(other.min.x, box.min.x);
+    EXPECT_EQ(other.max.z, box.max.z);
+
+    Clear(BLUE);
+    model.Render(0, false);
+    std::vector<uint32_t> pixels = ReadBackBuffer();
+    EXPECT_EQ(Pixel(pixels, 400, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(pixels, 470, 300), BLUE);
+
+    model.Render(0, true);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFF000000u);
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+
+    Clear(BLUE);
+    g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
+    model.RenderDot3(0, false);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), uint32_t(D3DTA_CURRENT));
+    EXPECT_EQ(StageState(2, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
+    model.Release();
+    model.Destroy();
+}
+
+TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
+{
+    OpenDevice();
+    datagen::RgbaImage image(4, 4);
+    image.pixels.assign(16, 0xFFFF00FFu);
+    WriteBytes("magenta.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    image.pixels.assign(16, 0xFF00FFFFu);
+    const std::string cyan = WriteBytes("cyan.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    datagen::XModel file;
+    datagen::XMesh quad = XQuad(-1, -1, 1, 1, 5);
+    quad.texCoords = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+    quad.faceMaterials = {0};
+    quad.materials = {XColour(1, 1, 1, 1)};
+    quad.materials[0].textureFile = "magenta.dds";
+    file.meshes = {quad};
+    const std::string path = WriteText("textured.x", datagen::EncodeXFile(file));
+
+    Texture callers;
+    ASSERT_TRUE(callers.Load(cyan.c_str()));
+    XModel skipping;
+    ASSERT_TRUE(skipping.Load(path.c_str(), "", true));
+    EXPECT_TRUE(skipping.textures.empty());
+    g_RenderDevice.SetTexture(0, callers.texture);
+    Clear(BLUE);
+    skipping.Render(0, false);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFF00FFFFu);
+
+    XModel own;
+    ASSERT_TRUE(own.Load(path.c_str(), (tempDirectory + "/").c_str(), false));
+    ASSERT_EQ(own.textures.size(), 1u);
+    EXPECT_NE(own.textures[0].texture, nullptr);
+    Clear(BLUE);
+    own.Render(0, false);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+
+    // Device loss: textures and mesh go, and come back.
+    own.Release();
+    EXPECT_EQ(own.mesh, nullptr);
+    EXPECT_EQ(own.textures[0].texture, nullptr);
+    ASSERT_TRUE(own.Restore());
+    EXPECT_NE(own.textures[0].texture, nullptr);
+    Clear(BLUE);
+    own.Render(0, false);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+    g_RenderDevice.SetTexture(0, nullptr);
+    for (XModel* model : {&skipping, &own}) {
+        model->Release();
+        model->Destroy();
+    }
+    callers.Release();
+}
+
+TEST_F(XModelTest, RestoreReloadsTheMeshAndKeepsTheMaterials)
+{
+    OpenDevice();
+    UseAmbientLight();
+    XModel model;
+    ASSERT_TRUE(model.Load(WriteLayers().c_str(), "", true));
+    GpuDevice* device = g_RenderDevice.device;
+    const uint32_t live = device->GetLiveResourceCount();
+    model.Release();
+    EXPECT_EQ(device->GetLiveResourceCount(), live - 2);
+    model.Render(0, false);
+    ASSERT_TRUE(ResetDevice());
+    UseAmbientLight();
+    ASSERT_TRUE(model.Restore());
+    EXPECT_EQ(device->GetLiveResourceCount(), live);
+    EXPECT_EQ(model.materialCount, 2u);
+    Clear(BLUE);
+    model.Render(0, false);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 550, 300), 0xFFFF0000u);
+    model.Release();
+    model.Destroy();
+    EXPECT_TRUE(model.materials.empty());
+}
+
+TEST_F(XModelTest, BadFilesAreRefused)
+{
+    OpenDevice();
+    datagen::XFileOptions binary;
+    binary.header = "xof 0303bin 0032";
+    datagen::XModel file;
+    file.meshes = {XQuad(0, 0, 1, 1, 0)};
+    const std::vector<std::string> paths = {
+        TempPath("missing.x"), WriteText("binary.x", datagen::EncodeXFile(file, binary)),
+        WriteText("braces.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "),
+        WriteText("index.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }")};
+    for (const std::string& path : paths) {
+        g_LastError.clear();
+        XModel model;
+        EXPECT_FALSE(model.Load(path.c_str(), "", true)) << path;
+        EXPECT_EQ(g_LastError, "Error loading X file!");
+        EXPECT_EQ(model.mesh, nullptr);
+        EXPECT_EQ(model.name[0], 0);
+        model.Release();
+        model.Destroy();
+    }
+}
