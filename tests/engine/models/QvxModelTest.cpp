@@ -12,6 +12,8 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <cmath>
+
 using namespace backend;
 
 namespace {
