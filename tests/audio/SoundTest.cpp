@@ -24,18 +24,23 @@ protected:
         return sound;
     }
 
-    // A stereo 16-bit WAV whose frame n holds (7n mod 28000, -(7n mod 28000)).
-    std::string CounterWav(const std::string& file, uint32_t frames, std::vector<int16_t>& samples)
+    // A 16-bit WAV whose frame n holds (7n mod 28000, -(7n mod 28000)), or
+    // only the first of the two in mono; `heard` gets what the output should hold.
+    std::string CounterWav(const std::string& file, uint32_t frames, std::vector<int16_t>& heard, uint16_t channels = 2)
     {
-        samples.resize(frames * 2);
+        std::vector<int16_t> samples;
+        heard.resize(frames * 2);
         for (uint32_t n = 0; n < frames; ++n) {
-            samples[2 * n] = static_cast<int16_t>(n * 7 % 28000);
-            samples[2 * n + 1] = static_cast<int16_t>(-samples[2 * n]);
+            heard[2 * n] = static_cast<int16_t>(n * 7 % 28000);
+            heard[2 * n + 1] = static_cast<int16_t>(channels == 2 ? -heard[2 * n] : heard[2 * n]);
+            samples.push_back(heard[2 * n]);
+            if (channels == 2)
+                samples.push_back(heard[2 * n + 1]);
         }
         std::vector<uint8_t> bytes(samples.size() * 2);
         std::memcpy(bytes.data(), samples.data(), bytes.size());
         datagen::WavSpec spec;
-        spec.channels = 2;
+        spec.channels = channels;
         EXPECT_TRUE(datagen::WriteWav(Path(file), spec, bytes));
         return Path(file);
     }
@@ -168,26 +173,28 @@ TEST_F(SoundTest, OneShotEndsLoopingGoesOnAndStopThenPlayResumes)
 
 TEST_F(SoundTest, StreamedWavLoopsSeamlesslyAtFineAndCoarseSteps)
 {
-    std::vector<int16_t> samples;
-    std::string file = CounterWav("stream.wav", 33075, samples); // 1.5 s
-    for (uint32_t step : {353u, 4410u}) {
-        SCOPED_TRACE(step);
-        Sound* sound = Load(file, SoundLoadParams{1, 1, 1});
-        ASSERT_TRUE(sound->params.streamed);
-        EXPECT_EQ(sound->bufferBytes, 88200u);
-        EXPECT_EQ(sound->GetDataSize(), 33075u * 4);
-        sound->Play();
-        std::vector<int16_t> heard;
-        for (int i = 0; heard.size() < 2 * (3 * 33075 + 3000); ++i) {
-            Frames out = Frame(i % 3 == 0 ? 0 : step); // now and then the cursor has not moved
-            heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+    for (uint16_t channels : {2, 1}) {
+        std::vector<int16_t> samples;
+        std::string file = CounterWav("stream" + std::to_string(channels) + ".wav", 33075, samples, channels); // 1.5 s
+        for (uint32_t step : {353u, 4410u}) {
+            SCOPED_TRACE(testing::Message() << channels << " channels, steps of " << step);
+            Sound* sound = Load(file, SoundLoadParams{1, 1, 1});
+            ASSERT_TRUE(sound->params.streamed);
+            EXPECT_EQ(sound->bufferBytes, 44100u * channels);
+            EXPECT_EQ(sound->GetDataSize(), 33075u * 2 * channels);
+            sound->Play();
+            std::vector<int16_t> heard;
+            for (int i = 0; heard.size() < 2 * (3 * 33075 + 3000); ++i) {
+                Frames out = Frame(i % 3 == 0 ? 0 : step); // now and then the cursor has not moved
+                heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+            }
+            ExpectLoopedStream(heard, samples, 3);
+            EXPECT_TRUE(sound->IsPlaying());
+            EXPECT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
+            sound->Release();
+            EXPECT_TRUE(GetAudioManager()->streamingSounds.empty());
+            GetAudioManager()->DestroySound(sound);
         }
-        ExpectLoopedStream(heard, samples, 3);
-        EXPECT_TRUE(sound->IsPlaying());
-        EXPECT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
-        sound->Release();
-        EXPECT_TRUE(GetAudioManager()->streamingSounds.empty());
-        GetAudioManager()->DestroySound(sound);
     }
 }
 

@@ -14,9 +14,9 @@ namespace {
 // Segments of a ring; a full ring of one second gives 125 ms each.
 constexpr uint32_t RING_SEGMENTS = 8;
 
-ALenum FormatOf(const WaveFormat& format)
+ALenum FormatOf(const WaveFormat& format, bool expandMono)
 {
-    if (format.channels == 1)
+    if (format.channels == 1 && !expandMono)
         return format.bitsPerSample == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
     return format.bitsPerSample == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
 }
@@ -50,7 +50,9 @@ std::unique_ptr<SoundBuffer> SoundBuffer::Create(const std::shared_ptr<SoundCont
     buffer->flags = desc.flags;
     buffer->size = desc.bufferBytes;
     buffer->usableBytes = desc.bufferBytes - desc.bufferBytes % format.blockAlign;
-    buffer->alFormat = FormatOf(format);
+    buffer->expandMono = format.channels == 1 && !is3D;
+    buffer->alFormat = FormatOf(format, buffer->expandMono);
+    buffer->alFrameBytes = format.blockAlign * (buffer->expandMono ? 2 : 1);
     buffer->data.assign(desc.bufferBytes, 0);
 
     context->Use();
@@ -86,8 +88,7 @@ std::unique_ptr<SoundBuffer> SoundBuffer::Create(const std::shared_ptr<SoundCont
         alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
         alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
         alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
-        if (format.channels == 2)
-            alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+        alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     }
     buffer->UploadStatic();
     if (alGetError() != AL_NO_ERROR)
@@ -136,9 +137,37 @@ uint32_t SoundBuffer::SegmentOf(uint32_t offset) const
 void SoundBuffer::UploadStatic()
 {
     alSourcei(source, AL_BUFFER, 0);
-    alBufferData(staticBuffer, alFormat, data.data(), static_cast<ALsizei>(usableBytes),
-                 static_cast<ALsizei>(format.samplesPerSec));
+    Upload(staticBuffer, 0, usableBytes);
     alSourcei(source, AL_BUFFER, static_cast<ALint>(staticBuffer));
+}
+
+// Gives OpenAL bytes [start, start + length) of the buffer, a mono 2D buffer
+// as stereo with DirectSound's pan: the side away from the pan is attenuated.
+void SoundBuffer::Upload(uint32_t name, uint32_t start, uint32_t length)
+{
+    const uint8_t* bytes = data.data() + start;
+    if (expandMono) {
+        float gains[2] = {pan > 0 ? MillibelsToGain(-pan) : 1.0f, pan < 0 ? MillibelsToGain(pan) : 1.0f};
+        scratch.resize(static_cast<size_t>(length) * 2);
+        if (format.bitsPerSample == 8) {
+            for (uint32_t i = 0; i < length; ++i) {
+                for (int c = 0; c < 2; ++c)
+                    scratch[2 * i + c] = static_cast<uint8_t>(std::lround((bytes[i] - 128) * gains[c]) + 128);
+            }
+        } else {
+            for (uint32_t i = 0; i + 1 < length; i += 2) {
+                int16_t sample;
+                std::memcpy(&sample, bytes + i, 2);
+                for (int c = 0; c < 2; ++c) {
+                    auto scaled = static_cast<int16_t>(std::lround(sample * gains[c]));
+                    std::memcpy(scratch.data() + 2 * i + 2 * c, &scaled, 2);
+                }
+            }
+        }
+        bytes = scratch.data();
+        length *= 2;
+    }
+    alBufferData(name, alFormat, bytes, static_cast<ALsizei>(length), static_cast<ALsizei>(format.samplesPerSec));
 }
 
 uint32_t SoundBuffer::StaticCursor() const
@@ -148,7 +177,7 @@ uint32_t SoundBuffer::StaticCursor() const
         return position;
     ALint offset = 0;
     alGetSourcei(source, AL_BYTE_OFFSET, &offset);
-    return static_cast<uint32_t>(offset) % usableBytes;
+    return FromAl(offset) % usableBytes;
 }
 
 // Queues the ring from `offset` on and plays it.
@@ -160,8 +189,7 @@ void SoundBuffer::StartRing(uint32_t offset)
     nextSegment = segment;
     if (offset > SegmentStart(segment)) {
         uint32_t end = SegmentStart(segment) + SegmentLength(segment);
-        alBufferData(pieceBuffer, alFormat, data.data() + offset, static_cast<ALsizei>(end - offset),
-                     static_cast<ALsizei>(format.samplesPerSec));
+        Upload(pieceBuffer, offset, end - offset);
         alSourceQueueBuffers(source, 1, &pieceBuffer);
         queue.push_back({pieceBuffer, offset, -1});
         blockedSegment = static_cast<int>(segment);
@@ -210,8 +238,7 @@ void SoundBuffer::RequeueRing()
         if (segmentQueued[segment] || static_cast<int>(segment) == blockedSegment)
             return;
         ALuint name = segmentBuffers[segment];
-        alBufferData(name, alFormat, data.data() + SegmentStart(segment), static_cast<ALsizei>(SegmentLength(segment)),
-                     static_cast<ALsizei>(format.samplesPerSec));
+        Upload(name, SegmentStart(segment), SegmentLength(segment));
         alSourceQueueBuffers(source, 1, &name);
         queue.push_back({name, SegmentStart(segment), static_cast<int>(segment)});
         segmentQueued[segment] = true;
@@ -226,7 +253,7 @@ uint32_t SoundBuffer::RingCursor()
         return ringPlaying ? SegmentStart(nextSegment) : position;
     ALint offset = 0;
     alGetSourcei(source, AL_BYTE_OFFSET, &offset);
-    return (queue.front().start + static_cast<uint32_t>(offset)) % usableBytes;
+    return (queue.front().start + FromAl(offset)) % usableBytes;
 }
 
 bool SoundBuffer::Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2, uint32_t* bytes2,
@@ -285,7 +312,7 @@ bool SoundBuffer::Unlock(void*, uint32_t, void*, uint32_t)
         }
         alSourceStop(source);
         UploadStatic();
-        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(cursor));
+        alSourcei(source, AL_BYTE_OFFSET, ToAl(cursor));
         alSourcePlay(source);
     } else if (state == AL_PAUSED) {
         uint32_t cursor = StaticCursor();
@@ -326,7 +353,7 @@ bool SoundBuffer::Play(uint32_t playFlags)
     if (state == AL_PLAYING)
         return true;
     if (state != AL_PAUSED && position != 0)
-        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(position));
+        alSourcei(source, AL_BYTE_OFFSET, ToAl(position));
     position = 0;
     alSourcePlay(source);
     return alGetError() == AL_NO_ERROR;
@@ -394,7 +421,7 @@ bool SoundBuffer::SetCurrentPosition(uint32_t offset)
     }
     int state = SourceState();
     if (state == AL_PLAYING || state == AL_PAUSED)
-        alSourcei(source, AL_BYTE_OFFSET, static_cast<ALint>(offset));
+        alSourcei(source, AL_BYTE_OFFSET, ToAl(offset));
     else
         position = offset;
     return true;
@@ -429,12 +456,32 @@ bool SoundBuffer::GetVolume(int32_t* out) const
     return true;
 }
 
-// OpenAL has no pan; the source moves around the listener instead, from hard
-// left at -10000 to hard right at 10000. An approximation of DirectSound's law.
+// The pan is part of the uploaded data: upload again where the buffer stands.
 void SoundBuffer::ApplyPan()
 {
-    float x = static_cast<float>(pan) / DSBPAN_RIGHT;
-    alSource3f(source, AL_POSITION, x, 0.0f, -std::sqrt(std::max(0.0f, 1.0f - x * x)));
+    if (!expandMono)
+        return;
+    if (ringMode) {
+        if (ringPlaying)
+            StartRing(RingCursor());
+        else if (!queue.empty())
+            StopRing(RingCursor());
+        return;
+    }
+    int state = SourceState();
+    if (state == AL_PLAYING || state == AL_PAUSED) {
+        uint32_t cursor = StaticCursor();
+        alSourceStop(source);
+        UploadStatic();
+        if (state == AL_PLAYING) {
+            alSourcei(source, AL_BYTE_OFFSET, ToAl(cursor));
+            alSourcePlay(source);
+        } else {
+            position = cursor;
+        }
+    } else {
+        UploadStatic();
+    }
 }
 
 bool SoundBuffer::SetPan(int32_t newPan)

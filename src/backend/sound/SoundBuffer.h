@@ -66,6 +66,12 @@ private:
     void ApplyGain();
     void ApplyPan();
     void UploadStatic();
+    void Upload(uint32_t name, uint32_t start, uint32_t length);
+    uint32_t FromAl(int32_t alOffset) const
+    {
+        return static_cast<uint32_t>(alOffset) / alFrameBytes * format.blockAlign;
+    }
+    int32_t ToAl(uint32_t offset) const { return static_cast<int32_t>(offset / format.blockAlign * alFrameBytes); }
     uint32_t SegmentStart(uint32_t segment) const { return segment * segmentBytes; }
     uint32_t SegmentLength(uint32_t segment) const;
     uint32_t SegmentOf(uint32_t position) const;
@@ -82,7 +88,12 @@ private:
     uint32_t size = 0;
     uint32_t usableBytes = 0; // whole frames only
     int alFormat = 0;
+    // A mono 2D buffer plays as stereo with its pan baked in, at full level on
+    // both sides when centred, as DirectSound plays it.
+    bool expandMono = false;
+    uint32_t alFrameBytes = 0;
     std::vector<uint8_t> data;
+    std::vector<uint8_t> scratch;
     bool locked = false;
 
     uint32_t source = 0;

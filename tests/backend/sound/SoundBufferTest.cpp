@@ -73,6 +73,41 @@ TEST_F(SoundBufferTest, StereoDataReachesTheOutputUnchanged)
     EXPECT_LT(r.worst, 0.001);
 }
 
+// As DirectSound does, a centred mono 2D buffer plays at full level on both
+// sides, and a pan attenuates the other side by its hundredths of a decibel.
+TEST_F(SoundBufferTest, MonoDataReachesBothSidesAtFullLevelAndPanAttenuatesOneSide)
+{
+    for (uint16_t bits : {8, 16}) {
+        SCOPED_TRACE(bits);
+        auto format = Pcm(1, bits, OUTPUT_RATE);
+        std::vector<int16_t> samples = Ramp(3000, 53);
+        std::vector<uint8_t> bytes;
+        std::vector<double> expected;
+        for (int16_t v : samples) {
+            if (bits == 8) {
+                bytes.push_back(static_cast<uint8_t>(v / 256 + 128));
+                expected.push_back((v / 256) * 256.0);
+            } else {
+                bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+                bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+                expected.push_back(v);
+            }
+        }
+        expected.resize(2000);
+        auto buffer = MakeBuffer(format, static_cast<uint32_t>(bytes.size()), backend::DSBCAPS_CTRLPAN);
+        Fill(*buffer, 0, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        ASSERT_TRUE(buffer->SetPan(-602)); // the right side at half
+        ASSERT_TRUE(buffer->Play(0));
+        Frames out = Render(2500);
+        Match left = BestMatch(out, 0, expected);
+        Match right = BestMatch(out, 1, expected);
+        EXPECT_NEAR(left.gain, 1.0, 0.01);
+        EXPECT_NEAR(right.gain, 0.5, 0.01);
+        EXPECT_LT(left.worst, 0.002);
+        EXPECT_EQ(Cursor(*buffer), 2500u * bits / 8);
+    }
+}
+
 TEST_F(SoundBufferTest, OneShotStopsAtItsEndAndPlaysAgainFromTheStart)
 {
     auto format = Pcm(1, 16, OUTPUT_RATE);
