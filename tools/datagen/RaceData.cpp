@@ -60,9 +60,9 @@ RgbaImage Numeral(TextPainter& bold, const std::string& text, uint32_t width, ui
 {
     RgbaImage image(width, height, 0);
     const float x = width * 0.5f, baseline = height * 0.5f + size * 0.36f;
-    const float o = size / 16.0f;
-    for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx)
+    const float o = size / 24.0f;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
             bold.Draw(image, text, size, x + dx * o, baseline + dy * o, Argb(255, 10, 10, 20), true);
     bold.Draw(image, text, size, x, baseline, fill, true);
     return image;
