@@ -182,19 +182,10 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
             uint64_t size = m_indices->IndexSize();
             if ((uint64_t(startIndex) + shape.vertices) * size > m_indices->GetSize())
                 return GPUERR_INVALIDCALL;
-            uint32_t highest = 0;
-            const uint8_t* bytes = m_indices->Bytes() + uint64_t(startIndex) * size;
-            for (uint64_t i = 0; i < shape.vertices; ++i) {
-                uint32_t index;
-                if (size == 2) {
-                    uint16_t small;
-                    std::memcpy(&small, bytes + i * 2, 2);
-                    index = small;
-                } else {
-                    std::memcpy(&index, bytes + i * 4, 4);
-                }
-                highest = std::max(highest, index);
-            }
+            // The whole buffer's largest index usually settles it without a scan of the range.
+            uint32_t highest = m_indices->MaxIndex();
+            if (uint64_t(m_baseVertexIndex) + highest >= available)
+                highest = m_indices->MaxIndex(startIndex, shape.vertices);
             if (uint64_t(m_baseVertexIndex) + highest >= available)
                 return GPUERR_INVALIDCALL;
             vertexOffset = uintptr_t(m_baseVertexIndex) * stride;

@@ -3,6 +3,7 @@
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
 
+#include <cstring>
 #include <new>
 
 namespace backend {
@@ -63,11 +64,40 @@ GpuResult GpuIndexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, u
     return GPU_OK;
 }
 
+uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count) const
+{
+    uint32_t highest = 0;
+    const uint8_t* bytes = m_bytes.data() + first * IndexSize();
+    for (uint64_t i = 0; i < count; ++i) {
+        uint32_t index;
+        if (m_format == D3DFMT_INDEX32) {
+            std::memcpy(&index, bytes + i * 4, 4);
+        } else {
+            uint16_t small;
+            std::memcpy(&small, bytes + i * 2, 2);
+            index = small;
+        }
+        highest = index > highest ? index : highest;
+    }
+    return highest;
+}
+
+uint32_t GpuIndexBuffer::MaxIndex()
+{
+    if (!m_maxIndexKnown) {
+        m_maxIndex = MaxIndex(0, m_bytes.size() / IndexSize());
+        m_maxIndexKnown = true;
+    }
+    return m_maxIndex;
+}
+
 GpuResult GpuIndexBuffer::Unlock()
 {
     if (!m_locked)
         return GPUERR_INVALIDCALL;
     m_locked = false;
+    if (m_lockSize != 0)
+        m_maxIndexKnown = false;
     if (m_lockSize == 0 || m_glName == 0 || !GetDevice())
         return GPU_OK;
     GetDevice()->MakeCurrent();

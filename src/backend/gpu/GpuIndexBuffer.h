@@ -19,6 +19,10 @@ public:
     uint32_t IndexSize() const { return m_format == D3DFMT_INDEX32 ? 4u : 2u; }
     uint32_t GlName() const { return m_glName; }
     const uint8_t* Bytes() const { return m_bytes.data(); }
+    // Largest index anywhere in the buffer (kept up to date by Unlock).
+    uint32_t MaxIndex();
+    // Largest of `count` indices from `first`.
+    uint32_t MaxIndex(uint64_t first, uint64_t count) const;
 
 private:
     friend class GpuDevice;
@@ -33,6 +37,8 @@ private:
     bool m_locked = false;
     uint32_t m_lockOffset = 0;
     uint32_t m_lockSize = 0;
+    uint32_t m_maxIndex = 0;
+    bool m_maxIndexKnown = false;
 };
 
 } // namespace backend
