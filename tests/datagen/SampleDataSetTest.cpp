@@ -4,6 +4,7 @@
 #include "backend/gpu/DdsReader.h"
 #include "datagen/SampleData.h"
 #include "datagen/SampleDataList.h"
+#include "race/RecordsCipher.h"
 
 #include <gtest/gtest.h>
 
@@ -249,5 +250,57 @@ TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)
             EXPECT_GT(advance[c], 0.0f) << path << " " << c;
             EXPECT_LE(advance[c], cell) << path << " " << c;
         }
+    }
+}
+
+TEST(SampleSettings, ConfigFilesHoldUsableDefaults)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(backend::ReadWholeFile("Game.cfg", bytes));
+    ASSERT_EQ(bytes.size(), 40u);
+    int32_t values[10];
+    std::memcpy(values, bytes.data(), 40);
+    EXPECT_EQ(values[2], 1); // windowed
+    for (int32_t v : values)
+        EXPECT_GE(v, 0);
+
+    ASSERT_TRUE(backend::ReadWholeFile("Data\\Sound.cfg", bytes));
+    ASSERT_EQ(bytes.size(), 8u);
+    float volumes[2];
+    std::memcpy(volumes, bytes.data(), 8);
+    EXPECT_FLOAT_EQ(volumes[0], 1.0f);
+    EXPECT_FLOAT_EQ(volumes[1], 0.9f);
+}
+
+TEST(SampleRecords, EveryTableDeciphersToShortSortedRows)
+{
+    for (const char* track : TRACK_DIRECTORIES) {
+        const std::string path = std::string("Data\\Tracks\\") + track + "\\Records.bt";
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+        DecipherRecords(bytes.data(), bytes.size());
+        const std::string text(bytes.begin(), bytes.end());
+        ASSERT_FALSE(text.empty()) << path;
+        EXPECT_EQ(text.back(), '\n') << path;
+        size_t rows = 0;
+        unsigned long previous = 0;
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = text.find('\n', start);
+            const std::string line = text.substr(start, end - start);
+            const size_t tab = line.find('\t');
+            ASSERT_NE(tab, std::string::npos) << path;
+            EXPECT_GT(tab, 0u) << path;
+            EXPECT_LE(tab, 19u) << path;
+            const std::string digits = line.substr(tab + 1);
+            ASSERT_FALSE(digits.empty()) << path;
+            EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << path;
+            const unsigned long time = std::stoul(digits);
+            EXPECT_GE(time, previous) << path;
+            previous = time;
+            ++rows;
+            start = end + 1;
+        }
+        EXPECT_GE(rows, 1u) << path;
+        EXPECT_LE(rows, 15u) << path;
     }
 }

@@ -97,6 +97,19 @@ TEST(SampleSounds, EveryEffectIsSixteenBitPcmAtTheSharedRateAndThreeDOnesAreMono
     }
 }
 
+TEST(SampleSounds, JoinCheckCatchesAJumpAtTheLoopPoint)
+{
+    // A slow ramp repeats smoothly only when it returns to its start.
+    std::vector<float> ramp(RATE);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = 0.5f * std::sin(6.2831853f * 3.0f * i / RATE);
+    const Join smooth = MeasureJoin(ramp);
+    EXPECT_LE(smooth.step, smooth.largestNearby * 1.1f + 0.002f);
+    ramp.resize(RATE - RATE / 12); // cut a quarter-cycle short
+    const Join cut = MeasureJoin(ramp);
+    EXPECT_GT(cut.step, cut.largestNearby * 1.1f + 0.002f);
+}
+
 TEST(SampleSounds, EngineAndRainLoopsJoinWithoutAClick)
 {
     for (const char* name : {"Engine", "EngineIdle", "Rain"}) {
