@@ -70,7 +70,6 @@ private:
     uint32_t m_levelCount;
     std::vector<GpuTextureLevel> m_levels; // face-major
     uint32_t m_glName = 0;
-    bool m_anyDirty = false;
     GpuSamplerSettings m_appliedSampler;
 };
 

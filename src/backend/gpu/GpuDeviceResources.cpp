@@ -28,8 +28,6 @@ GpuResult GpuDevice::CheckCreate(uint32_t usage, GpuFormat format, GpuPool pool)
             return GPUERR_INVALIDCALL;
         return GpuFormatIsRenderTarget(format) ? GPU_OK : GPUERR_NOTAVAILABLE;
     }
-    if (pool == D3DPOOL_SCRATCH || pool == D3DPOOL_SYSTEMMEM)
-        return GpuFormatIsTexture(format) ? GPU_OK : GPUERR_NOTAVAILABLE;
     return GpuFormatIsTexture(format) ? GPU_OK : GPUERR_NOTAVAILABLE;
 }
 

@@ -9,9 +9,8 @@
 namespace backend {
 
 GpuIndexBuffer::GpuIndexBuffer(GpuDevice* device, uint32_t length, uint32_t usage, GpuFormat format, GpuPool pool)
-    : GpuResource(device, D3DRTYPE_INDEXBUFFER, pool, usage), m_format(format)
+    : GpuResource(device, D3DRTYPE_INDEXBUFFER, pool, usage), m_format(format), m_length(length)
 {
-    m_lockSize = length; // the length to allocate, until Allocate
 }
 
 GpuIndexBuffer::~GpuIndexBuffer()
@@ -32,11 +31,10 @@ void GpuIndexBuffer::FreeGlObjects()
 bool GpuIndexBuffer::Allocate()
 {
     try {
-        m_bytes.assign(m_lockSize, 0);
+        m_bytes.assign(m_length, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    m_lockSize = 0;
     GLuint name = 0;
     glGenBuffers(1, &name);
     if (name == 0)

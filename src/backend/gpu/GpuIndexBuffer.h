@@ -34,6 +34,7 @@ private:
     std::vector<uint8_t> m_bytes;
     GpuFormat m_format;
     uint32_t m_glName = 0;
+    uint32_t m_length; // bytes to allocate
     bool m_locked = false;
     uint32_t m_lockOffset = 0;
     uint32_t m_lockSize = 0;

@@ -10,7 +10,6 @@ namespace backend {
 GpuSurface::GpuSurface(GpuDevice* device, Kind kind, GpuSurfaceDesc desc)
     : GpuResource(device, D3DRTYPE_SURFACE, desc.Pool, desc.Usage), m_kind(kind), m_desc(desc)
 {
-    m_ownedByDevice = kind == Kind::BackBuffer || kind == Kind::DepthStencil;
     if (kind == Kind::Image)
         m_bytes.assign(std::size_t(GpuLevelPitch(desc.Format, desc.Width)) * GpuLevelRows(desc.Format, desc.Height), 0);
 }
@@ -27,11 +26,6 @@ GpuSurface::~GpuSurface()
 {
     if (m_container)
         m_container->Release();
-}
-
-void GpuSurface::OnLastRelease()
-{
-    delete this;
 }
 
 GpuResult GpuSurface::GetDesc(GpuSurfaceDesc* desc) const

@@ -32,7 +32,6 @@ private:
     GpuSurface(GpuDevice* device, Kind kind, GpuSurfaceDesc desc);
     GpuSurface(GpuDevice* device, GpuBaseTexture* container, uint32_t face, uint32_t level);
     ~GpuSurface() override;
-    void OnLastRelease() override;
 
     Kind m_kind;
     GpuSurfaceDesc m_desc;
@@ -41,7 +40,6 @@ private:
     uint32_t m_level = 0;
     std::vector<uint8_t> m_bytes; // image surfaces
     bool m_locked = false;
-    bool m_ownedByDevice = false; // back buffer and depth surface stay while the device lives
 };
 
 } // namespace backend

@@ -8,9 +8,8 @@
 namespace backend {
 
 GpuVertexBuffer::GpuVertexBuffer(GpuDevice* device, uint32_t length, uint32_t usage, uint32_t fvf, GpuPool pool)
-    : GpuResource(device, D3DRTYPE_VERTEXBUFFER, pool, usage), m_fvf(fvf)
+    : GpuResource(device, D3DRTYPE_VERTEXBUFFER, pool, usage), m_fvf(fvf), m_length(length)
 {
-    m_lockSize = length; // the length to allocate, until Allocate
 }
 
 GpuVertexBuffer::~GpuVertexBuffer()
@@ -31,11 +30,10 @@ void GpuVertexBuffer::FreeGlObjects()
 bool GpuVertexBuffer::Allocate()
 {
     try {
-        m_bytes.assign(m_lockSize, 0);
+        m_bytes.assign(m_length, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    m_lockSize = 0;
     GLuint name = 0;
     glGenBuffers(1, &name);
     if (name == 0)

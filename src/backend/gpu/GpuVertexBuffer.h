@@ -31,6 +31,7 @@ private:
     std::vector<uint8_t> m_bytes;
     uint32_t m_fvf;
     uint32_t m_glName = 0;
+    uint32_t m_length; // bytes to allocate
     bool m_locked = false;
     uint32_t m_lockOffset = 0;
     uint32_t m_lockSize = 0;
