@@ -1,0 +1,29 @@
+#pragma once
+// "Records.bt": a track's best times as enciphered text, one "name\ttime\n"
+// line per row in table order.
+
+#include "race/RaceRecord.h"
+
+#include <iosfwd>
+#include <vector>
+
+constexpr int MAX_RECORDS = 15;
+
+// The source's bytes, enciphered, into a temporary file beside `path` that is
+// then renamed over it, so a failed write keeps the old file. False when the
+// source has failed or the file can't be written.
+bool WriteEnciphered(std::istream& source, const char* path);
+// The file's bytes, deciphered, appended to `destination`; false (destination
+// untouched) when the file can't be opened or the destination has failed.
+bool ReadEnciphered(const char* path, std::ostream& destination);
+
+// Writes every record; a file that can't be written is left as it was.
+void WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records);
+// Empties `records` and reads the file's rows, at most MAX_RECORDS; reading
+// stops at the first line that does not parse, keeping the rows before it.
+void ReadRecordsFile(const char* path, std::vector<RaceRecord>& records);
+
+// Puts a new row after every row with a time not greater than its own; a full
+// table drops its last row. Returns the new row's position, or -1 when a full
+// table had no place for it.
+int InsertRecord(std::vector<RaceRecord>& records, const RaceRecord& record);
