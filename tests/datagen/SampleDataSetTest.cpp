@@ -244,8 +244,8 @@ TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)
         ASSERT_EQ(bytes.size(), 1024u) << path;
         float advance[256];
         std::memcpy(advance, bytes.data(), 1024);
-        EXPECT_GT(advance[' '], 0.0f) << path;
-        EXPECT_GT(advance['W'], advance['i']) << path;
+        EXPECT_GT(advance[size_t(' ')], 0.0f) << path;
+        EXPECT_GT(advance[size_t('W')], advance[size_t('i')]) << path;
         for (int c = 33; c < 127; ++c) {
             EXPECT_GT(advance[c], 0.0f) << path << " " << c;
             EXPECT_LE(advance[c], cell) << path << " " << c;
