@@ -4,6 +4,7 @@
 #include "engine/models/ByteReader.h"
 #include "engine/platform/Log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -114,20 +115,23 @@ void FrameAnimation::Wrap(Animation& a, uint32_t loop, bool forward)
         a.current = a.firstFrame;
         return;
     }
-    const bool beyond = forward ? a.current > a.lastFrame : a.current < a.lastFrame;
-    if (!beyond)
+    const bool pastEnd = forward ? a.current > a.lastFrame : a.current < a.lastFrame;
+    // Only a negative speed moves a frame back past the start of its range.
+    const bool beforeStart = forward ? a.current < a.firstFrame : a.current > a.firstFrame;
+    if (!pastEnd && !beforeStart)
         return;
     const float range = a.lastFrame - a.firstFrame;
     if (loop == 0 || range == 0.0f) {
-        a.current = a.lastFrame;
+        a.current = pastEnd ? a.lastFrame : a.firstFrame;
         return;
     }
     // As many whole ranges as it takes to come back into the range; one for
     // any step no longer than the range.
-    const float turns = std::ceil((a.current - a.lastFrame) / range);
-    a.current -= turns * range;
-    const float low = forward ? a.firstFrame : a.lastFrame;
-    const float high = forward ? a.lastFrame : a.firstFrame;
+    if (pastEnd)
+        a.current -= std::ceil((a.current - a.lastFrame) / range) * range;
+    else
+        a.current += std::ceil((a.firstFrame - a.current) / range) * range;
+    const float low = std::min(a.firstFrame, a.lastFrame), high = std::max(a.firstFrame, a.lastFrame);
     if (!(a.current >= low))
         a.current = low;
     else if (a.current > high)

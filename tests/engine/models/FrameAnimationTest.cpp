@@ -134,6 +134,12 @@ TEST(FrameAnimation, StepsLongerThanTheRangeStayInRange)
         EXPECT_GE(frame, 2.0f);
         EXPECT_LE(frame, 10.0f);
     }
+    // A negative speed never leaves the range at its start either.
+    FrameAnimation reverse;
+    reverse.AddAnimation("r", 0, 10, -3.0f);
+    EXPECT_FLOAT_EQ(reverse.Advance("r", 1, -1.0f), 7.0f);
+    EXPECT_FLOAT_EQ(reverse.Advance("r", 0, -1.0f), 4.0f);
+    EXPECT_FLOAT_EQ(reverse.Advance("r", 0, 2.0f), 0.0f);
     FrameAnimation huge;
     huge.AddAnimation("h", 0, 10, 1e30f);
     for (float frame : Steps(huge, "h", 1, 5)) {
