@@ -17,26 +17,16 @@ TMat34 ScaledIdentity(float s)
     return m;
 }
 
-// [r]x J [r]x, with [r]x the cross-product matrix of r.
+// [r]x J [r]x, with [r]x the cross-product matrix of r: column k is r x (J (r x e_k)).
 TMat34 CrossSandwich(const TVec4& r, const TMat34& j)
 {
-    TMat34 cross{};
-    cross.row[0] = Vec(0.0f, -r.z, r.y);
-    cross.row[1] = Vec(r.z, 0.0f, -r.x);
-    cross.row[2] = Vec(-r.y, r.x, 0.0f);
-    TMat34 left{};
-    for (int i = 0; i < 3; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            left.row[i][k] =
-                cross.row[i][0] * j.row[0][k] + cross.row[i][1] * j.row[1][k] + cross.row[i][2] * j.row[2][k];
-        }
-    }
+    const TVec4 across[3] = {Vec(0.0f, r.z, -r.y), Vec(-r.z, 0.0f, r.x), Vec(r.y, -r.x, 0.0f)}; // r x e_k
     TMat34 result{};
-    for (int i = 0; i < 3; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            result.row[i][k] =
-                left.row[i][0] * cross.row[0][k] + left.row[i][1] * cross.row[1][k] + left.row[i][2] * cross.row[2][k];
-        }
+    for (int k = 0; k < 3; ++k) {
+        TVec4 column = Cross3(r, MultiplyMatrix3(j, across[k]));
+        result.row[0][k] = column.x;
+        result.row[1][k] = column.y;
+        result.row[2][k] = column.z;
     }
     return result;
 }
@@ -114,11 +104,6 @@ const TRigidBody* TakingPart(TBody* body, int skip)
 
 } // namespace
 
-TVec4 MultiplyMatrix3(const TMat34& m, const TVec4& v)
-{
-    return Vec(Dot3(m.row[0], v), Dot3(m.row[1], v), Dot3(m.row[2], v));
-}
-
 bool InvertMatrix3(const TMat34& m, TMat34* out)
 {
     TVec4 r0 = m.row[0], r1 = m.row[1], r2 = m.row[2];
@@ -167,23 +152,20 @@ void BuildContactFrame(TVec4* tangent1, TVec4* tangent2, const TVec4& n)
 
 void ComputeCollisionMatrix(TContact* row, const TRigidBody* a, const TRigidBody* b, bool worldAxes)
 {
+    // K = m I - sum [r]x J [r]x in world axes; in the contact frame F it is F^T K F, the same as taking
+    // the arms and inertias into the frame first.
     float inverseMass = (a != nullptr ? a->inverseMass : 0.0f) + (b != nullptr ? b->inverseMass : 0.0f);
     TMat34 k = ScaledIdentity(inverseMass);
-    TVec4 axes[3] = {row->tangent1, row->tangent2, row->normal};
     const TRigidBody* bodies[2] = {a, b};
     const TVec4 arms[2] = {row->armA, row->armB};
     for (int side = 0; side < 2; ++side) {
-        const TRigidBody* body = bodies[side];
-        if (body == nullptr) {
-            continue;
+        if (bodies[side] != nullptr) {
+            Subtract(&k, CrossSandwich(arms[side], bodies[side]->worldInverseInertia));
         }
-        TVec4 arm = arms[side];
-        TMat34 j = body->worldInverseInertia;
-        if (!worldAxes) {
-            arm = Vec(Dot3(arm, axes[0]), Dot3(arm, axes[1]), Dot3(arm, axes[2]));
-            j = ToContactFrame(j, axes);
-        }
-        Subtract(&k, CrossSandwich(arm, j));
+    }
+    if (!worldAxes) {
+        TVec4 axes[3] = {row->tangent1, row->tangent2, row->normal};
+        k = ToContactFrame(k, axes);
     }
     row->collisionMatrix = k;
     InvertMatrix3(k, &row->inverseMatrix);

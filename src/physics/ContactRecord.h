@@ -17,4 +17,7 @@ bool CheckRestingBodies(TContact* row);
 // Inverse of a 3x3 matrix by cofactors; false (out untouched) when |det| < 1e-17.
 bool InvertMatrix3(const TMat34& m, TMat34* out);
 // m * v with m's rows as rows of the matrix (not the rotation convention).
-TVec4 MultiplyMatrix3(const TMat34& m, const TVec4& v);
+inline TVec4 MultiplyMatrix3(const TMat34& m, const TVec4& v)
+{
+    return Vec(Dot3(m.row[0], v), Dot3(m.row[1], v), Dot3(m.row[2], v));
+}

@@ -70,6 +70,18 @@ void TSimulator::CollideBodyWithTerrain(TRigidBody* body)
     }
     contact.bodyA = body;
     contact.bodyB = &terrainBody;
+    // The terrain is seen from above: a body that sank past a triangle's plane gets a normal pointing
+    // down, and acting on it would push the body further through the ground. Turn such a contact round.
+    if (Dot3(contact.normal, gravityDirection) > 0.0f) {
+        TVec4 onBody = contact.worldPointB;
+        contact.worldPointB = contact.worldPointA;
+        contact.worldPointA = onBody;
+        contact.normal = -contact.normal;
+        contact.armA = contact.worldPointA - body->state.position;
+        contact.armB = contact.worldPointB;
+        contact.localPointA = RotateInverse(body->state.rotation, contact.armA);
+        contact.localPointB = contact.worldPointB;
+    }
     ComputeRelativeVelocity(&contact);
     const TVec4& n = contact.normal;
     bool valid = IsFinite3(n) && (std::fabs(n.x) >= 1e-6f || std::fabs(n.y) >= 1e-6f || std::fabs(n.z) >= 1e-6f);

@@ -163,3 +163,20 @@ TEST(RestingScene, StackBookkeepingHoldsWhileAHeapSettlesAndIsTakenApart)
     EXPECT_EQ(simulator->StacksInUse(), 0);
     DestroyOurWorld(world);
 }
+
+TEST(RestingScene, BodiesRainedOnHillsStayAboveTheGround)
+{
+    OurWorld world = BuildOurWorld(RainScene(300));
+    float deepest = -1.0f;
+    for (int step = 0; step < 900; ++step) {
+        StepOurWorld(world, 1);
+        for (size_t i = 0; i < world.bodies.size(); ++i) {
+            const TVec4& p = world.Rigid(int(i))->state.position;
+            if (std::fabs(p.x) < 60.0f && std::fabs(p.z) < 60.0f) {
+                deepest = std::fmax(deepest, RollingHeight(p.x, p.z) - p.y);
+            }
+        }
+    }
+    EXPECT_LT(deepest, 0.0f) << "no centre ever below the ground it lies on";
+    DestroyOurWorld(world);
+}
