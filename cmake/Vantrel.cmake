@@ -1,11 +1,15 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-# vantrel_library(<name> [DEPS ...])
-# A static library of every .cpp in the calling folder (and its subfolders).
+# vantrel_library(<name> [DEPS ...] [EXCLUDE file.cpp ...])
+# A static library of every .cpp in the calling folder (and its subfolders),
+# less the files named after EXCLUDE.
 # Its public include root is src/ so that headers are included as "engine/platform/Log.h".
 function(vantrel_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
