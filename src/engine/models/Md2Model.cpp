@@ -32,6 +32,7 @@ bool Md2Model::Load(const char* path, const char* textureName)
         return ReportError("Error loading MD2 file!");
     if (!ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount) || !CreateBuffers())
         return ReportError("Error loading MD2 file!");
+    texture.Release();
     if (textureName != nullptr && textureName[0] != 0 && !texture.Load(textureName))
         return false;
     material = GpuMaterial();

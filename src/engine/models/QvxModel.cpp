@@ -59,6 +59,7 @@ bool QvxModel::Load(const char* path, const char* textureName, const GpuMaterial
     if (!CreateBuffers())
         return ReportError("Error creating QVX model buffers!");
     material = newMaterial ? *newMaterial : DefaultMaterial();
+    texture.Release();
     if (textureName != nullptr && textureName[0] != 0 && !texture.Load(textureName))
         return false;
     SetName(path);

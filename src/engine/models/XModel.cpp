@@ -33,6 +33,8 @@ bool XModel::Load(const char* path, const char* textureDirectory, bool skip)
     skipTextures = skip;
     materialCount = uint32_t(read.size());
     materials.clear();
+    for (Texture& texture : textures)
+        texture.Release();
     textures.clear();
     if (!skipTextures)
         textures.resize(read.size());
@@ -203,6 +205,8 @@ void XModel::Destroy()
     if (name[0] != 0)
         LogFormat("\nDestroying .x model \"%s\"...", name);
     materials.clear();
+    for (Texture& texture : textures)
+        texture.Release();
     textures.clear();
     materialCount = 0;
 }
