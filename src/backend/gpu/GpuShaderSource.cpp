@@ -76,6 +76,10 @@ std::string GpuVertexShaderSource(const GpuShaderKey& key)
         s += "attribute vec4 a_specular;\n";
     for (uint32_t i = 0; i < key.texCoordCount; ++i)
         s += "attribute vec4 a_texcoord" + Num(i) + ";\n";
+    // D3D samples a pixel at its whole-numbered centre and GL half a pixel on;
+    // moving the geometry just short of half a pixel samples where D3D does and
+    // settles points on an edge the way D3D does (left and top edges drawn).
+    s += "const float PIXEL_SHIFT = 0.5 - 1.0 / 64.0;\n";
     s += R"(uniform mat4 u_worldView;
 uniform mat4 u_projection;
 uniform mat3 u_normalMatrix;
@@ -102,7 +106,7 @@ varying vec4 v_specular;
     if (key.pretransformed) {
         // Screen pixels with D3D's pixel centres at whole numbers; rhw is 1/w.
         s += R"(    float w = a_position.w != 0.0 ? 1.0 / a_position.w : 1.0;
-    vec2 ndc = (a_position.xy + 0.5 - u_viewport.xy) / u_viewport.zw * 2.0 - 1.0;
+    vec2 ndc = (a_position.xy + PIXEL_SHIFT - u_viewport.xy) / u_viewport.zw * 2.0 - 1.0;
     ndc.y = -u_flipY * ndc.y;
     gl_Position = vec4(ndc, 2.0 * a_position.z - 1.0, 1.0) * w;
     vec4 eyePosition = vec4(a_position.xyz, 1.0);
@@ -113,6 +117,7 @@ varying vec4 v_specular;
         s += "    vec4 clip = u_projection * eyePosition;\n";
         // Depth 0..w becomes -w..w; into a texture the picture is turned upside down.
         s += "    gl_Position = vec4(clip.x, u_flipY * clip.y, 2.0 * clip.z - clip.w, clip.w);\n";
+        s += "    gl_Position.xy += PIXEL_SHIFT * vec2(2.0, -2.0 * u_flipY) / u_viewport.zw * clip.w;\n";
         if (key.hasNormal) {
             s += "    vec3 eyeNormal = u_normalMatrix * a_normal;\n";
             if (key.normalizeNormals)

@@ -125,6 +125,52 @@ TEST_F(GpuDeviceTest, OrthoQuadsOnVirtualScreenAreNotFlippedShiftedOrClipped)
         }
 }
 
+// Pictures placed as they would be on D3D: UVs that start half a texel in
+// sample each texel at its centre, so even linear filtering shows clean texels.
+TEST_F(GpuDeviceTest, HalfTexelInsetUvsSampleTexelCentres)
+{
+    ASSERT_TRUE(CreateDevice(800, 600));
+    GpuTexture* texture = MakeTexture(4, 1, {0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF});
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    Begin2D(device);
+    const float u0 = 0.5f / 4, u1 = 1.0f + 0.5f / 4;
+    ColorVertex quad[4] = {{-2, -0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
+                           {-2, 0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
+                           {2, -0.5f, 1, 0xFFFFFFFF, u1, 0.5f},
+                           {2, 0.5f, 1, 0xFFFFFFFF, u1, 0.5f}};
+    Matrix world = Identity();
+    world.m[3][0] = 2 - 400.0f; // pixels 0..3 of the top row
+    world.m[3][1] = 300.0f - 0.5f;
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetVertexShader(COLOR_FVF);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+    std::vector<GpuColor> pixels = Pixels();
+    for (uint32_t x = 0; x < 4; ++x)
+        EXPECT_TRUE(ColorNear(pixels[x], x % 2 ? 0xFFFFFFFF : 0xFF000000, 6)) << x;
+    EXPECT_EQ(pixels[4], 0xFF0000FFu);
+    EXPECT_EQ(pixels[800], 0xFF0000FFu);
+
+    // The same with pre-transformed vertices whose edges lie on whole pixels.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+    ScreenVertex screen[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
+                              {4, 0, 0.5f, 1, 0xFFFFFFFF, u1, 0.5f},
+                              {0, 1, 0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
+                              {4, 1, 0.5f, 1, 0xFFFFFFFF, u1, 0.5f}};
+    device->SetVertexShader(SCREEN_FVF);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(ScreenVertex)), GPU_OK);
+    pixels = Pixels();
+    for (uint32_t x = 0; x < 4; ++x)
+        EXPECT_TRUE(ColorNear(pixels[x], x % 2 ? 0xFFFFFFFF : 0xFF000000, 6)) << x;
+    EXPECT_EQ(pixels[4], 0xFF0000FFu);
+    EXPECT_EQ(pixels[800], 0xFF0000FFu);
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
 TEST_F(GpuDeviceTest, DepthRangeIsZeroToOneAndFarPlaneIsKept)
 {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
