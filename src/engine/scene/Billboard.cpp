@@ -32,6 +32,7 @@ bool Billboard::Load(const char* textureFile, float newWidth, float newHeight, u
     LogMessage("\nLoading billboard...");
     if (!CreateBuffer())
         return ReportError("Error creating a billboard!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     return true;

@@ -31,8 +31,9 @@ float GroundHeight(const Terrain* terrain, Vector3 point)
     const float halfX = terrain->size.x * 0.5f, halfZ = terrain->size.z * 0.5f;
     const float minX = terrain->position.x - halfX, maxX = terrain->position.x + halfX;
     const float minZ = terrain->position.z - halfZ, maxZ = terrain->position.z + halfZ;
-    snapped.x = std::clamp(point.x, minX, std::nextafter(maxX, minX));
-    snapped.z = std::clamp(point.z, minZ, std::nextafter(maxZ, minZ));
+    // A small step back inside, so that rounding cannot land on the edge again.
+    snapped.x = std::clamp(point.x, minX, maxX - terrain->cellSizeX * 1e-3f);
+    snapped.z = std::clamp(point.z, minZ, maxZ - terrain->cellSizeZ * 1e-3f);
     if (terrain->SnapToGround(&snapped, 0.0f))
         return snapped.y;
     return terrain->position.y;

@@ -17,6 +17,12 @@
 
 using namespace backend;
 
+namespace {
+
+constexpr float BRIGHTNESS_EPSILON = 1e-6f;
+
+} // namespace
+
 FlareLight::~FlareLight()
 {
     ReleaseObject(vertexBuffer);
@@ -36,6 +42,7 @@ bool FlareLight::Create(const char* textureFile, float newHalfSize, const Vector
     LogMessage("\nCreating flare light...");
     if (!CreateBuffer())
         return ReportError("Error creating flare light!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     intensity = 1.0f;
@@ -77,6 +84,10 @@ void FlareLight::UpdateBrightness(const Camera& camera)
         next = std::clamp(intensity + step, 0.0f, target);
     else
         next = std::min(std::max(intensity + 2.0f * step, target), 1.0f);
+    // The steps shrink with the gap and would stall in denormals above the
+    // target for good: close enough counts as there, so a dark lamp goes out.
+    if (std::fabs(next - target) < BRIGHTNESS_EPSILON)
+        next = target;
     visible = next > 0.0f;
     intensity = next;
 }

@@ -81,9 +81,13 @@ bool LensFlare::Create(const char textureNames[LENS_FLARE_TEXTURES][260], float 
     distance = newDistance;
     size = newSize;
     fovFactor = 0.7f;
-    for (int i = 0; i < LENS_FLARE_TEXTURES; ++i)
+    intensityMap.Release();
+    sunMap.Release();
+    for (int i = 0; i < LENS_FLARE_TEXTURES; ++i) {
+        textures[i].Release();
         if (!textures[i].Load(textureNames[i]))
             return ReportError("Error creating a lens flare!");
+    }
     if (!sunMap.Create(LENS_FLARE_MAP_SIZE, LENS_FLARE_MAP_SIZE, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                        D3DPOOL_DEFAULT, "SunMap", true) ||
         !intensityMap.Create(LENS_FLARE_MAP_SIZE, LENS_FLARE_MAP_SIZE, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,

@@ -28,6 +28,7 @@ bool RainSystem::Create(int newCount, float newDropSize, const char* textureFile
     LogMessage("\nCreating rain system...");
     if (!buffers.Create(count))
         return ReportError("Error creating rain system!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     particles.assign(size_t(count), Particle());

@@ -51,6 +51,7 @@ bool Skybox::Create(const char* front, const char* back, const char* left, const
     for (int i = 0; i < SKYBOX_FACES; ++i) {
         if (i == SKYBOX_BOTTOM && !hasBottom)
             break;
+        faces[i].Release();
         if (!faces[i].Load(files[i]))
             return false;
     }

@@ -29,6 +29,7 @@ bool SmokeSystem::Create(int newCount, const char* textureFile, const Vector3* n
     LogMessage("\nCreating smoke system...");
     if (!buffers.Create(count))
         return ReportError("Error creating smoke system!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     particles.assign(size_t(count), Particle());

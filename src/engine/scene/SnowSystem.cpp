@@ -28,6 +28,7 @@ bool SnowSystem::Create(int newCount, float newFlakeSize, const char* textureFil
     LogMessage("\nCreating snow system...");
     if (!buffers.Create(count))
         return ReportError("Error creating snow system!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     particles.assign(size_t(count), Particle());

@@ -55,6 +55,7 @@ bool Water::Create(const char* textureFile, float newSizeX, float newSizeZ, floa
     sizeZ = newSizeZ;
     if (!CreateBuffer())
         return ReportError("Error creating water!");
+    texture.Release();
     if (textureFile != nullptr && !texture.Load(textureFile))
         return false;
     sourceBlend = newSourceBlend;

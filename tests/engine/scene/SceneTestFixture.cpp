@@ -1,0 +1,96 @@
+#include "SceneTestFixture.h"
+
+#include "backend/gpu/GpuDevice.h"
+#include "backend/math/MatrixMath.h"
+#include "backend/math/Vector.h"
+#include "datagen/writers/FileWriter.h"
+#include "datagen/writers/RawWriter.h"
+#include "engine/platform/RenderDevice.h"
+
+#include <cstdlib>
+
+using namespace backend;
+
+bool SceneTest::OpenScene()
+{
+    if (!OpenDevice())
+        return false;
+    ApplyFixedStates();
+    return true;
+}
+
+void SceneTest::ApplyFixedStates()
+{
+    GpuDevice* device = g_RenderDevice.device;
+    device->SetRenderState(D3DRS_ZENABLE, 1);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    device->SetRenderState(D3DRS_DITHERENABLE, 1);
+    device->SetRenderState(D3DRS_SPECULARENABLE, 1);
+    device->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+    device->SetRenderState(D3DRS_LIGHTING, 1);
+    // No lights in these scenes: a white ambient shows the lit materials at full brightness.
+    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFFu);
+    for (uint32_t stage = 0; stage < 2; ++stage) {
+        device->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    }
+}
+
+Camera SceneTest::UseCamera(Vector3 eye, Vector3 angles, float fov)
+{
+    Camera camera;
+    camera.Set(fov, 800.0f / 600.0f, 0.5f, 1000.0f, &eye, &angles);
+    SetCameraMatrices(camera);
+    return camera;
+}
+
+void SceneTest::SetCameraMatrices(const Camera& camera)
+{
+    g_RenderDevice.device->SetTransform(D3DTS_VIEW, &camera.view);
+    g_RenderDevice.device->SetTransform(D3DTS_PROJECTION, &camera.projection);
+}
+
+std::string SceneTest::WriteRaw(const std::string& name, uint32_t width, uint32_t height,
+                                const std::function<uint8_t(uint32_t, uint32_t)>& sample)
+{
+    const std::string path = TempPath(name);
+    EXPECT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeRaw(width, height, sample)));
+    return path;
+}
+
+std::string SceneTest::WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size)
+{
+    return WriteTexture(name, size, size, std::vector<uint32_t>(size_t(size) * size, colour));
+}
+
+void SceneTest::BeginFrame(uint32_t clearColour)
+{
+    ClearBackBuffer(clearColour);
+    g_RenderDevice.device->BeginScene();
+}
+
+void SceneTest::EndFrame()
+{
+    g_RenderDevice.device->EndScene();
+}
+
+bool SameColour(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int ca = int((a >> shift) & 0xFF), cb = int((b >> shift) & 0xFF);
+        if (std::abs(ca - cb) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+Vector2 ProjectToScreen(const Camera& camera, const Vector3& point)
+{
+    Matrix viewProjection;
+    MatrixMultiply(&viewProjection, &camera.view, &camera.projection);
+    Vector3 clip;
+    Vec3TransformCoord(&clip, &point, &viewProjection);
+    return {(clip.x * 0.5f + 0.5f) * 800.0f, (0.5f - clip.y * 0.5f) * 600.0f};
+}

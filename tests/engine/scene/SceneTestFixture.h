@@ -1,0 +1,36 @@
+#pragma once
+// The headless device with the game's fixed render states, a camera on it,
+// and writers for the scene's data files.
+
+#include "engine/platform/RenderTestDevice.h"
+#include "engine/scene/Camera.h"
+
+#include "backend/math/MathTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+constexpr float SCENE_PI = 3.14159265f;
+
+class SceneTest : public RenderDeviceTest {
+protected:
+    // Opens the device and sets the states the game sets after start-up.
+    bool OpenScene();
+    void ApplyFixedStates();
+    // A lens looking from eye with angles (pitch, yaw, roll), aspect 4:3; set on the device.
+    Camera UseCamera(backend::Vector3 eye, backend::Vector3 angles, float fov = SCENE_PI / 4);
+    void SetCameraMatrices(const Camera& camera);
+    // A raw file of width x height bytes, sample(column, row).
+    std::string WriteRaw(const std::string& name, uint32_t width, uint32_t height,
+                         const std::function<uint8_t(uint32_t, uint32_t)>& sample);
+    std::string WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size = 4);
+    void BeginFrame(uint32_t clearColour = 0xFF000000u);
+    void EndFrame();
+};
+
+// Channels within `tolerance` of each other.
+bool SameColour(uint32_t a, uint32_t b, int tolerance = 8);
+// (x, y) of a world point on the 800 x 600 back buffer.
+backend::Vector2 ProjectToScreen(const Camera& camera, const backend::Vector3& point);

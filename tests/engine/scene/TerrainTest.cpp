@@ -1,0 +1,337 @@
+#include "SceneTestFixture.h"
+
+#include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuIndexBuffer.h"
+#include "backend/gpu/GpuVertexBuffer.h"
+#include "backend/math/Vector.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+#include "engine/scene/Terrain.h"
+#include "physics/TTerrainMesh.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+using namespace backend;
+
+namespace {
+
+class TerrainTest : public SceneTest {
+protected:
+    // A terrain of cells x cells over 40 x 10 x 40 from a map of mapSize x mapSize samples.
+    void BuildTerrain(int cells, int patches, uint32_t mapSize,
+                      const std::function<uint8_t(uint32_t, uint32_t)>& sample, bool smooth = false,
+                      bool smoothBorders = false, Vector3 position = {})
+    {
+        const std::string map = WriteRaw("HeightMap.raw", mapSize, mapSize, sample);
+        const Vector3 size = {40.0f, 10.0f, 40.0f};
+        ASSERT_TRUE(terrain.Init(&size, cells, cells, patches, patches));
+        ASSERT_TRUE(terrain.LoadHeightMap(map.c_str(), int(mapSize), int(mapSize), D3DFMT_P8));
+        terrain.position = position;
+        ASSERT_TRUE(terrain.Build(smooth, smoothBorders));
+    }
+
+    float HeightAt(float x, float z)
+    {
+        Vector3 point = {x, 123.0f, z};
+        EXPECT_TRUE(terrain.SnapToGround(&point, 0.0f)) << x << ", " << z;
+        return point.y;
+    }
+
+    void TearDown() override
+    {
+        terrain.Release();
+        terrain.Destroy();
+        SceneTest::TearDown();
+    }
+
+    Terrain terrain;
+};
+
+} // namespace
+
+TEST_F(TerrainTest, GridHeightsRowsIndicesAndFlatNormals)
+{
+    ASSERT_TRUE(OpenScene());
+    // 5 x 5 map for a 4 x 4 grid: byte (column, row), row 0 at the +z edge.
+    BuildTerrain(4, 1, 5, [](uint32_t column, uint32_t row) { return uint8_t(row == 0 ? 255 : column == 0 ? 0 : 51); });
+    ASSERT_EQ(terrain.vertexCount, 25);
+    ASSERT_EQ(terrain.vertices.size(), 25u);
+    EXPECT_EQ(terrain.indexCount, 96);
+    EXPECT_EQ(terrain.triangleCount, 32);
+
+    // Vertex row 0 lies on the +z edge, column 0 on the -x edge.
+    EXPECT_FLOAT_EQ(terrain.VertexAt(0, 0).position.x, -20.0f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(0, 0).position.z, 20.0f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(4, 4).position.x, 20.0f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(4, 4).position.z, -20.0f);
+    // Map row 0 (255) reaches the first two vertex rows through the one-row shift.
+    EXPECT_NEAR(terrain.VertexAt(0, 2).position.y, 10.0f, 1e-5f);
+    EXPECT_NEAR(terrain.VertexAt(1, 2).position.y, 10.0f, 1e-5f);
+    EXPECT_NEAR(terrain.VertexAt(3, 0).position.y, 0.0f, 1e-6f);
+    EXPECT_NEAR(terrain.VertexAt(3, 2).position.y, 2.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(0, 4).u, 1.0f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(4, 0).v, 1.0f);
+
+    // The first cell's two triangles.
+    const uint32_t expected[6] = {0, 1, 6, 0, 6, 5};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(terrain.indices[size_t(i)], expected[i]);
+}
+
+TEST_F(TerrainTest, FlatMapHasUpwardNormalsAndOddCountsFillEveryVertex)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(3, 1, 8, [](uint32_t, uint32_t) { return uint8_t(100); });
+    ASSERT_EQ(terrain.vertices.size(), 16u);
+    for (const TerrainVertex& vertex : terrain.vertices) {
+        EXPECT_NEAR(vertex.normal.y, 1.0f, 1e-6f);
+        EXPECT_NEAR(vertex.position.y, 100.0f * 10.0f / 255.0f, 1e-4f);
+    }
+    // The last row and column exist too: x and z reach the far edges.
+    EXPECT_FLOAT_EQ(terrain.VertexAt(3, 3).position.x, 20.0f);
+    EXPECT_FLOAT_EQ(terrain.VertexAt(3, 3).position.z, -20.0f);
+}
+
+TEST_F(TerrainTest, InitRefusesCountsThatPatchesDoNotDivide)
+{
+    const Vector3 size = {10, 10, 10};
+    EXPECT_FALSE(terrain.Init(&size, 5, 4, 2, 2));
+    EXPECT_FALSE(terrain.Init(&size, 0, 4, 1, 1));
+    EXPECT_TRUE(terrain.Init(&size, 4, 4, 2, 2));
+}
+
+TEST_F(TerrainTest, SmoothingKeepsOrSmoothsTheBorder)
+{
+    ASSERT_TRUE(OpenScene());
+    // One raised sample in a corner and one in the middle.
+    const auto sample = [](uint32_t column, uint32_t row) {
+        return uint8_t((column == 0 && row == 4) || (column == 2 && row == 2) ? 255 : 0);
+    };
+    BuildTerrain(4, 1, 5, sample);
+    std::vector<TerrainVertex> raw = terrain.vertices;
+    terrain.Release();
+    terrain.Destroy();
+
+    BuildTerrain(4, 1, 5, sample, true, false);
+    for (int i = 0; i <= 4; ++i) {
+        EXPECT_EQ(terrain.VertexAt(0, i).position.y, raw[size_t(i)].position.y);
+        EXPECT_EQ(terrain.VertexAt(4, i).position.y, raw[size_t(20 + i)].position.y);
+        EXPECT_EQ(terrain.VertexAt(i, 0).position.y, raw[size_t(i * 5)].position.y);
+    }
+    // An inner vertex is the mean of the nine unsmoothed heights around it.
+    float sum = 0.0f;
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 0; c <= 2; ++c)
+            sum += raw[size_t(r * 5 + c)].position.y;
+    EXPECT_NEAR(terrain.VertexAt(2, 1).position.y, sum / 9.0f, 1e-4f);
+    terrain.Release();
+    terrain.Destroy();
+
+    BuildTerrain(4, 1, 5, sample, true, true);
+    // A corner averages itself and its three neighbours.
+    const float corner = (raw[20].position.y + raw[21].position.y + raw[15].position.y + raw[16].position.y) / 4.0f;
+    EXPECT_NEAR(terrain.VertexAt(4, 0).position.y, corner, 1e-4f);
+}
+
+TEST_F(TerrainTest, HeightQueriesAreExactAtVerticesBilinearInsideAndRefusedOutside)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(8, 2, 16, [](uint32_t column, uint32_t row) { return uint8_t(column * 15 + row * 3); }, false, false,
+                 {100.0f, 5.0f, -50.0f});
+    // Every vertex away from the +x and +z edges answers its own height.
+    for (int row = 1; row <= 8; ++row)
+        for (int column = 0; column < 8; ++column) {
+            const TerrainVertex& v = terrain.VertexAt(row, column);
+            EXPECT_NEAR(HeightAt(v.position.x + 100.0f, v.position.z - 50.0f), v.position.y + 5.0f, 1e-4f)
+                << row << ", " << column;
+        }
+    // Inside a cell: bilinear between its four corners.
+    const TerrainVertex& a = terrain.VertexAt(4, 2);
+    const TerrainVertex& b = terrain.VertexAt(4, 3);
+    const TerrainVertex& c = terrain.VertexAt(3, 2);
+    const TerrainVertex& d = terrain.VertexAt(3, 3);
+    const float fx = 0.25f, fz = 0.75f;
+    const float expected =
+        (1 - fz) * (a.position.y * (1 - fx) + b.position.y * fx) + fz * (c.position.y * (1 - fx) + d.position.y * fx);
+    EXPECT_NEAR(HeightAt(a.position.x + fx * 5.0f + 100.0f, a.position.z + fz * 5.0f - 50.0f), expected + 5.0f, 1e-4f);
+
+    // Just outside each of the four edges: refused, position unchanged.
+    const float edges[4][2] = {
+        {80.0f - 0.01f, -50.0f}, {120.0f + 0.01f, -50.0f}, {100.0f, -70.0f - 0.01f}, {100.0f, -30.0f + 0.01f}};
+    for (const auto& edge : edges) {
+        Vector3 point = {edge[0], 42.0f, edge[1]};
+        EXPECT_FALSE(terrain.SnapToGround(&point, 1.0f)) << edge[0] << ", " << edge[1];
+        EXPECT_EQ(point.y, 42.0f);
+        EXPECT_FALSE(terrain.SnapToGroundXZ(&point, 1.0f));
+    }
+    // Half a cell beyond the -x and -z edges (truncation would have accepted these).
+    Vector3 nearMinus = {80.0f - 2.5f, 0.0f, -70.0f + 1.0f};
+    EXPECT_FALSE(terrain.SnapToGround(&nearMinus, 0.0f));
+    nearMinus = {81.0f, 0.0f, -70.0f - 2.5f};
+    EXPECT_FALSE(terrain.SnapToGround(&nearMinus, 0.0f));
+    // The -x / -z corner itself is on the grid.
+    Vector3 corner = {80.0f, 0.0f, -70.0f};
+    EXPECT_TRUE(terrain.SnapToGroundXZ(&corner, 0.5f));
+    EXPECT_NEAR(corner.y, terrain.VertexAt(8, 0).position.y + 5.5f, 1e-4f);
+}
+
+TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t row) { return uint8_t(column * 40 + row * 7); });
+    ASSERT_EQ(terrain.patches.size(), 4u);
+    EXPECT_EQ(terrain.patchVertexCount, 9);
+    // Patch 0 (vertex rows and columns 0..2) and patch 1 (columns 2..4) share column 2.
+    const TerrainVertex* first = reinterpret_cast<const TerrainVertex*>(terrain.patches[0].vertexBuffer->Bytes());
+    const TerrainVertex* second = reinterpret_cast<const TerrainVertex*>(terrain.patches[1].vertexBuffer->Bytes());
+    EXPECT_EQ(terrain.patches[0].vertexBuffer->GetSize(), 9u * 32u);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(std::memcmp(&first[row * 3 + 2], &second[row * 3], sizeof(TerrainVertex)), 0);
+        EXPECT_EQ(std::memcmp(&first[row * 3], &terrain.VertexAt(row, 0), sizeof(TerrainVertex)), 0);
+    }
+    EXPECT_EQ(terrain.indexBuffer->GetSize(), 24u * 4u);
+    EXPECT_FLOAT_EQ(terrain.patches[3].bounds.min.x, 0.0f);
+    EXPECT_FLOAT_EQ(terrain.patches[3].bounds.max.z, 0.0f);
+
+    // A camera in the -x / -z quarter looking away from the terrain's centre sees one patch.
+    Camera corner = UseCamera({-15.0f, 30.0f, -15.0f}, {-1.4f, SCENE_PI, 0.0f}, 0.3f);
+    const std::vector<TerrainPatch*>& visible = terrain.patchTree.CollectVisible(corner);
+    ASSERT_EQ(visible.size(), 1u);
+    EXPECT_EQ(visible[0], &terrain.patches[2]);
+    Camera all = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
+    EXPECT_EQ(terrain.patchTree.CollectVisible(all).size(), 4u);
+
+    // Each pass draws only the visible patches.
+    const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
+    ASSERT_TRUE(terrain.AddPass(white.c_str(), nullptr, 1.0f, 1.0f, true));
+    ASSERT_TRUE(terrain.AddPass(white.c_str(), white.c_str(), 4.0f, 4.0f, false));
+    g_RenderDevice.device->ResetStats();
+    terrain.Render(&corner, false);
+    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 2u);
+    g_RenderDevice.device->ResetStats();
+    terrain.Render(&all, false);
+    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 8u);
+    g_RenderDevice.device->ResetStats();
+    terrain.Render(&all, true);
+    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 4u);
+}
+
+TEST_F(TerrainTest, CollisionMeshHoldsTheGridTrianglesInWorldSpace)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t) { return uint8_t(column * 60); }, false, false,
+                 {10.0f, -2.0f, 3.0f});
+    TTerrainMesh mesh;
+    terrain.BuildCollisionMesh(&mesh, 7);
+    std::unique_ptr<const TVec4[]> vertices(mesh.vertices);
+    std::unique_ptr<const TTerrainTriangle[]> triangles(mesh.triangles);
+    ASSERT_EQ(mesh.vertexCount, 25);
+    ASSERT_EQ(mesh.triangleCount, 32);
+    for (int i = 0; i < 25; ++i) {
+        const Vector3& p = terrain.vertices[size_t(i)].position;
+        EXPECT_EQ(vertices[i].x, p.x + 10.0f);
+        EXPECT_EQ(vertices[i].y, p.y - 2.0f);
+        EXPECT_EQ(vertices[i].z, p.z + 3.0f);
+    }
+    for (int t = 0; t < 32; ++t) {
+        EXPECT_EQ(triangles[t].a, terrain.indices[size_t(t * 3)]);
+        EXPECT_EQ(triangles[t].b, terrain.indices[size_t(t * 3 + 1)]);
+        EXPECT_EQ(triangles[t].c, terrain.indices[size_t(t * 3 + 2)]);
+        EXPECT_EQ(triangles[t].material, 7u);
+        EXPECT_EQ(triangles[t].flags, 0u);
+        EXPECT_EQ(triangles[t].tag, 0u);
+    }
+}
+
+TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(8, 2, 9, [](uint32_t, uint32_t) { return uint8_t(0); });
+    const std::string red = WriteSolidTexture("Red.dds", 0xFFFF0000u);
+    const std::string green = WriteSolidTexture("Green.dds", 0xFF00FF00u);
+    // The layer shows on the -x half (texel columns 0 and 1 of 4) only.
+    std::vector<uint32_t> alpha(16);
+    for (int i = 0; i < 16; ++i)
+        alpha[size_t(i)] = (i % 4) < 2 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    const std::string alphaMap = WriteTexture("GreenAlpha.dds", 4, 4, alpha);
+    ASSERT_TRUE(terrain.AddPass(red.c_str(), nullptr, 1.0f, 1.0f, true));
+    ASSERT_TRUE(terrain.AddPass(green.c_str(), alphaMap.c_str(), 8.0f, 8.0f, false));
+
+    // Straight down from above: +x to the right, +z up on the screen.
+    Camera camera = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
+    BeginFrame(0xFF0000FFu);
+    terrain.Render(&camera, false);
+    EndFrame();
+    std::vector<uint32_t> pixels = ReadBackBuffer();
+    const Vector2 left = ProjectToScreen(camera, {-10.0f, 0.0f, 5.0f});
+    const Vector2 right = ProjectToScreen(camera, {10.0f, 0.0f, -5.0f});
+    EXPECT_LT(left.x, 400.0f);
+    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF00FF00u))
+        << std::hex << PixelAt(pixels, int(left.x), int(left.y));
+    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFF0000u))
+        << std::hex << PixelAt(pixels, int(right.x), int(right.y));
+    // Outside the terrain the clear colour stays.
+    EXPECT_TRUE(SameColour(PixelAt(pixels, 5, 5), 0xFF0000FFu));
+
+    // The flat pass draws the base layer black over everything.
+    BeginFrame(0xFFFFFFFFu);
+    terrain.Render(&camera, true);
+    EndFrame();
+    pixels = ReadBackBuffer();
+    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
+    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u));
+}
+
+TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(4, 2, 5, [](uint32_t, uint32_t) { return uint8_t(0); });
+    const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
+    ASSERT_TRUE(terrain.AddPass(white.c_str(), "", 1.0f, 1.0f, true));
+    ASSERT_TRUE(terrain.AddPass(white.c_str(), white.c_str(), 2.0f, 2.0f, false));
+    GpuDevice* device = g_RenderDevice.device;
+    Camera camera = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
+    for (bool flat : {false, true}) {
+        terrain.Render(&camera, flat);
+        uint32_t value = 0;
+        device->GetRenderState(D3DRS_ZENABLE, &value);
+        EXPECT_EQ(value, 1u);
+        device->GetRenderState(D3DRS_CULLMODE, &value);
+        EXPECT_EQ(value, uint32_t(D3DCULL_NONE));
+        device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+        EXPECT_EQ(value, 0u);
+        device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
+        EXPECT_EQ(value, 0u);
+        device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
+        EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
+        device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
+        EXPECT_EQ(value, uint32_t(D3DTOP_MODULATE));
+        device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+        EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
+        device->GetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, &value);
+        EXPECT_EQ(value, uint32_t(D3DTTFF_DISABLE));
+    }
+}
+
+TEST_F(TerrainTest, ShortHeightMapAndMissingTexturesFailWithClearErrors)
+{
+    ASSERT_TRUE(OpenScene());
+    const std::string map = WriteRaw("Short.raw", 16, 15, [](uint32_t, uint32_t) { return uint8_t(9); });
+    const Vector3 size = {40.0f, 10.0f, 40.0f};
+    ASSERT_TRUE(terrain.Init(&size, 4, 4, 2, 2));
+    EXPECT_FALSE(terrain.LoadHeightMap(map.c_str(), 16, 16, D3DFMT_P8));
+    EXPECT_EQ(g_LastError, "Error reading RAW file: Bad data!");
+    // Without a height map there is nothing to build.
+    EXPECT_FALSE(terrain.Build(true, false));
+    EXPECT_EQ(terrain.patches.size(), 0u);
+
+    ASSERT_TRUE(terrain.LoadHeightMap(map.c_str(), 16, 15, D3DFMT_P8));
+    ASSERT_TRUE(terrain.Build(true, false));
+    EXPECT_FALSE(terrain.AddPass(TempPath("Missing.dds").c_str(), nullptr, 1.0f, 1.0f, true));
+    EXPECT_EQ(g_LastError, "Error loading a texture!");
+    const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
+    EXPECT_FALSE(terrain.AddPass(white.c_str(), TempPath("MissingAlpha.dds").c_str(), 1.0f, 1.0f, false));
+    EXPECT_EQ(g_LastError, "Error loading a texture!");
+}
