@@ -40,6 +40,12 @@ TEST_F(RigidBodyTest, NewBodyHasTheDefaults)
     EXPECT_EQ(transform.row[0].x, 1.0f);
     EXPECT_EQ(transform.row[3].w, 1.0f);
     EXPECT_FLOAT_EQ(body->gravityForce.y, -9.81f) << "a new body feels gravity in its first sub-step";
+    body->SetCollisionId(64);
+    EXPECT_EQ(body->collisionId, 0) << "ids outside the table are refused";
+    body->SetCollisionId(-1);
+    EXPECT_EQ(body->collisionId, -1);
+    body->SetCollisionId(63);
+    EXPECT_EQ(body->collisionId, 63);
 }
 
 TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
