@@ -1,16 +1,23 @@
 #include "ModelTestDevice.h"
 #include "ModelTestShapes.h"
 
+#include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
+#include "backend/math/MatrixMath.h"
 #include "datagen/writers/FrameAnimationWriter.h"
 #include "engine/models/LoadModel.h"
 #include "engine/models/Md2Model.h"
 #include "engine/models/QvxModel.h"
 #include "engine/models/XModel.h"
+#include "engine/platform/BoundingBox.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <filesystem>
 #include <memory>
+
+using backend::Matrix;
+using backend::MatrixIdentity;
 
 namespace {
 
@@ -111,4 +118,32 @@ TEST_F(LoadModelTest, FailedLoadsLeaveNothingBehind)
     EXPECT_EQ(Load(TempPath("missing.x"), nullptr), nullptr);
     EXPECT_EQ(g_LastError, "Error loading X file!");
     EXPECT_EQ(LiveResources(), live);
+}
+
+TEST_F(LoadModelTest, SampleDataModelsLoadAndHaveBounds)
+{
+    std::unique_ptr<Model> player = Load("Graphics\\Models\\Player.qvx", nullptr);
+    ASSERT_NE(player, nullptr) << g_LastError;
+    EXPECT_EQ(player->GetFrameCount(), 61);
+    End(player);
+
+    // Every model file of the data set loads through the factory.
+    const std::filesystem::path root = std::filesystem::path(backend::BaseDirectory()) / "Graphics";
+    size_t loaded = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string extension = entry.path().extension().string();
+        if (extension != ".qvx" && extension != ".x" && extension != ".md2")
+            continue;
+        std::unique_ptr<Model> model = Load(entry.path().string(), nullptr);
+        ASSERT_NE(model, nullptr) << entry.path() << ": " << g_LastError;
+        Matrix identity;
+        MatrixIdentity(&identity);
+        BoundingBox box;
+        model->GetFrameBounds(&box, 0, &identity);
+        EXPECT_LE(box.min.x, box.max.x) << entry.path();
+        EXPECT_LE(box.min.y, box.max.y) << entry.path();
+        End(model);
+        ++loaded;
+    }
+    EXPECT_GE(loaded, 2u);
 }
