@@ -145,6 +145,22 @@ TEST_F(GpuDeviceTest, DirectionalLightShadesByNormalAndMaterial)
     // Global ambient times the material's ambient adds to every side.
     device->SetRenderState(D3DRS_AMBIENT, 0xFF404040);
     EXPECT_TRUE(ColorNear(draw(0, 0, 1), 0xFF404040));
+    // Specular light adds after the stages, and only when enabled.
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    material.Specular = {0.0f, 0.0f, 1.0f, 1.0f};
+    material.Power = 4.0f;
+    device->SetMaterial(&material);
+    light.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    device->SetLight(0, &light);
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF8040));
+    device->SetRenderState(D3DRS_SPECULARENABLE, 1);
+    device->SetRenderState(D3DRS_LOCALVIEWER, 0); // the half vector is then straight at the viewer
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF80FF));
+    // Seen from the origin, the corners of this wide quad are far off the highlight (N.H = 0.82, to the 4th).
+    device->SetRenderState(D3DRS_LOCALVIEWER, 1);
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF80B1, 3));
+    device->SetRenderState(D3DRS_SPECULARENABLE, 0);
+    device->SetRenderState(D3DRS_AMBIENT, 0xFF404040);
     // A disabled light gives only the ambient part.
     device->LightEnable(0, false);
     EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF404040));
