@@ -1,0 +1,170 @@
+#include "race/RecordsFile.h"
+
+#include "backend/files/Files.h"
+#include "race/RecordsCipher.h"
+
+#include <cstdio>
+#include <cstring>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t CHUNK_SIZE = 4096;
+constexpr int MAX_NAME_LENGTH = RACE_RECORD_NAME_SIZE - 1;
+
+// Closes the file on every path out.
+struct FileCloser {
+    FILE* file;
+    ~FileCloser()
+    {
+        if (file)
+            std::fclose(file);
+    }
+};
+
+// Reads one row from `text` at `at`: a name of up to 19 bytes, a TAB, an
+// unsigned decimal time that fits 32 bits, then a line end or the end of the
+// text. False when the line does not read that way.
+bool ParseRow(const std::string& text, size_t& at, RaceRecord& record)
+{
+    const size_t tab = text.find('\t', at);
+    const size_t lineEnd = text.find('\n', at);
+    if (tab == std::string::npos || (lineEnd != std::string::npos && lineEnd < tab))
+        return false;
+    const size_t nameLength = tab - at;
+    if (nameLength > size_t(MAX_NAME_LENGTH) || std::memchr(text.data() + at, '\0', nameLength))
+        return false;
+
+    size_t pos = tab + 1;
+    uint64_t time = 0;
+    size_t digits = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        time = time * 10 + uint64_t(text[pos] - '0');
+        if (time > UINT32_MAX)
+            return false;
+        ++pos;
+        ++digits;
+    }
+    if (digits == 0)
+        return false;
+    // The line ends here: LF (CR LF tolerated) or the end of the text.
+    if (pos < text.size() && text[pos] == '\r')
+        ++pos;
+    if (pos < text.size() && text[pos] != '\n')
+        return false;
+
+    record = RaceRecord();
+    std::memcpy(record.name, text.data() + at, nameLength);
+    record.time = uint32_t(time);
+    at = pos;
+    return true;
+}
+
+} // namespace
+
+bool WriteEnciphered(std::istream& source, const char* path)
+{
+    if (!path || source.fail())
+        return false;
+    const std::string finalPath = backend::ResolvePath(path);
+    const std::string tempPath = finalPath + ".tmp";
+    FILE* file = std::fopen(tempPath.c_str(), "wb");
+    if (!file)
+        return false;
+
+    bool ok = true;
+    {
+        FileCloser closer{file};
+        char buffer[CHUNK_SIZE];
+        size_t position = 0;
+        while (ok && source) {
+            source.read(buffer, sizeof(buffer));
+            const size_t got = size_t(source.gcount());
+            if (got == 0)
+                break;
+            EncipherRecords(reinterpret_cast<uint8_t*>(buffer), got, position);
+            position += got;
+            ok = std::fwrite(buffer, 1, got, file) == got;
+        }
+        if (source.bad())
+            ok = false;
+        ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+        closer.file = nullptr;
+        ok = (std::fclose(file) == 0) && ok;
+    }
+    // Only a complete file replaces the old one.
+    if (!ok || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
+        std::remove(tempPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadEnciphered(const char* path, std::ostream& destination)
+{
+    if (!path || destination.fail())
+        return false;
+    FILE* file = backend::OpenFile(path, "rb");
+    if (!file)
+        return false;
+    FileCloser closer{file};
+    char buffer[CHUNK_SIZE];
+    size_t position = 0;
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        DecipherRecords(reinterpret_cast<uint8_t*>(buffer), got, position);
+        position += got;
+        destination.write(buffer, std::streamsize(got));
+    }
+    return true;
+}
+
+void WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records)
+{
+    std::stringstream text;
+    for (const RaceRecord& record : records) {
+        // A name fills its 20 bytes only when it lost its terminator; stop there.
+        const size_t length = strnlen(record.name, sizeof(record.name));
+        text.write(record.name, std::streamsize(length));
+        text << '\t' << record.time << '\n';
+    }
+    WriteEnciphered(text, path);
+}
+
+void ReadRecordsFile(const char* path, std::vector<RaceRecord>& records)
+{
+    records.clear();
+    std::stringstream stream;
+    if (!ReadEnciphered(path, stream))
+        return;
+    const std::string text = stream.str();
+    size_t at = 0;
+    while (records.size() < size_t(MAX_RECORDS)) {
+        // Only line ends lie between rows: a TAB or space starts a name.
+        while (at < text.size() && (text[at] == '\n' || text[at] == '\r'))
+            ++at;
+        if (at >= text.size())
+            break;
+        RaceRecord record;
+        if (!ParseRow(text, at, record))
+            break;
+        records.push_back(record);
+    }
+}
+
+int InsertRecord(std::vector<RaceRecord>& records, const RaceRecord& record)
+{
+    size_t position = 0;
+    while (position < records.size() && records[position].time <= record.time)
+        ++position;
+    if (position >= size_t(MAX_RECORDS))
+        return -1;
+    records.insert(records.begin() + std::ptrdiff_t(position), record);
+    if (records.size() > size_t(MAX_RECORDS))
+        records.resize(MAX_RECORDS);
+    return int(position);
+}

@@ -1,0 +1,288 @@
+// Best-time files: exact bytes, round trips, the table's insertion rules, and
+// files that are broken, huge, or cut short by a crash.
+
+#include "race/RecordsFile.h"
+
+#include "datagen/writers/RecordsWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+RaceRecord Row(const char* name, uint32_t time)
+{
+    RaceRecord record;
+    std::memcpy(record.name, name, std::min(std::strlen(name), sizeof(record.name) - 1));
+    record.time = time;
+    return record;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The rows a plain text reads as, after enciphering it into a file.
+std::vector<RaceRecord> ReadPlain(const std::string& path, const std::string& plain)
+{
+    WriteBytes(path, datagen::EncipherRecordsText(plain));
+    std::vector<RaceRecord> rows{Row("stale", 1)};
+    ReadRecordsFile(path.c_str(), rows);
+    return rows;
+}
+
+void ExpectRows(const std::vector<RaceRecord>& actual, const std::vector<RaceRecord>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_STREQ(actual[i].name, expected[i].name) << "row " << i;
+        EXPECT_EQ(actual[i].time, expected[i].time) << "row " << i;
+    }
+}
+
+class RecordsFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vantrel-records-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = dir + "/Records.bt";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string dir;
+    std::string path;
+};
+
+TEST_F(RecordsFile, SingleRowWritesTheKnownBytesAndReadsBack)
+{
+    WriteRecordsFile(path.c_str(), {Row("Ann", 61234)});
+    const std::vector<uint8_t> expected = {0x92, 0xC5, 0xBD, 0x59, 0x82, 0x7C, 0x73, 0x89, 0x79, 0x58};
+    EXPECT_EQ(FileBytes(path), expected);
+    EXPECT_EQ(FileBytes(path), datagen::EncodeRecords({{"Ann", 61234}}));
+
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, {Row("Ann", 61234)});
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+TEST_F(RecordsFile, FullTableWithAwkwardNamesRoundTrips)
+{
+    // A 19-character name, an empty name, leading and inner spaces, bytes that
+    // wrap past 255 when enciphered, and the largest time.
+    std::vector<RaceRecord> table = {
+        Row("NineteenCharacters1", 1000), Row("", 1001),  Row("  lead", 1002), Row("in ner", 1003),
+        Row("\xF0\xFF\xC9", 1004),        Row("x", 1004), Row(" ", 1005),
+    };
+    while (table.size() < size_t(MAX_RECORDS))
+        table.push_back(Row(("Rider" + std::to_string(table.size())).c_str(), uint32_t(2000 + table.size())));
+    table.back().time = UINT32_MAX;
+    ASSERT_EQ(std::strlen(table[0].name), 19u);
+
+    WriteRecordsFile(path.c_str(), table);
+    size_t expectedSize = 0;
+    for (const RaceRecord& r : table)
+        expectedSize += std::strlen(r.name) + 2 + std::to_string(r.time).size();
+    EXPECT_EQ(FileBytes(path).size(), expectedSize);
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, table);
+}
+
+TEST_F(RecordsFile, EmptyTableAndEmptyOrMissingFile)
+{
+    WriteRecordsFile(path.c_str(), {});
+    ASSERT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 0u);
+
+    std::vector<RaceRecord> rows{Row("stale", 1)};
+    ReadRecordsFile(path.c_str(), rows);
+    EXPECT_TRUE(rows.empty());
+
+    rows.push_back(Row("stale", 1));
+    ReadRecordsFile((dir + "/Missing.bt").c_str(), rows);
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(RecordsFile, MalformedLinesStopTheReaderKeepingEarlierRows)
+{
+    const std::string good = "Ann\t61234\nBob\t70000\n";
+    const std::vector<RaceRecord> goodRows = {Row("Ann", 61234), Row("Bob", 70000)};
+
+    ExpectRows(ReadPlain(path, good + "Cat\t-5\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + "Cat\t99999999999\nDan\t1\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + "Cat\t4294967296\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + "Cat\t12x\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + "no tab here\nDan\t1\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + "TwentyCharactersName\t5\n"), goodRows);
+    ExpectRows(ReadPlain(path, good + std::string("Nul\0l\t5\n", 8)), goodRows);
+    ExpectRows(ReadPlain(path, good + "Cat\t"), goodRows);
+    // The largest time still fits, and a last line without LF still reads.
+    ExpectRows(ReadPlain(path, good + "Cat\t4294967295"), {goodRows[0], goodRows[1], Row("Cat", UINT32_MAX)});
+    // Blank lines and CR LF line ends between rows are tolerated.
+    ExpectRows(ReadPlain(path, "\n\nAnn\t61234\r\n\r\nBob\t70000\n"), goodRows);
+    // A line starting with TAB is a row with an empty name.
+    ExpectRows(ReadPlain(path, "\t5\n"), {Row("", 5)});
+}
+
+TEST_F(RecordsFile, GarbageHugeAndOverlongFilesReadSafely)
+{
+    // Random bytes: whatever parses before the first bad line, never a crash.
+    std::vector<uint8_t> noise(64 * 1024);
+    uint32_t seed = 12345;
+    for (uint8_t& b : noise) {
+        seed = seed * 1103515245u + 12345u;
+        b = uint8_t(seed >> 16);
+    }
+    WriteBytes(path, noise);
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    EXPECT_LE(rows.size(), size_t(MAX_RECORDS));
+    for (const RaceRecord& r : rows)
+        EXPECT_LT(strnlen(r.name, sizeof(r.name)), sizeof(r.name));
+
+    // A good row, then one 10 MB line.
+    ExpectRows(ReadPlain(path, "Ann\t61234\n" + std::string(10 * 1024 * 1024, 'z')), {Row("Ann", 61234)});
+
+    // Twenty good rows: only the first fifteen are kept.
+    std::string many;
+    for (int i = 0; i < 20; ++i)
+        many += "R" + std::to_string(i) + "\t" + std::to_string(100 + i) + "\n";
+    rows = ReadPlain(path, many);
+    ASSERT_EQ(rows.size(), size_t(MAX_RECORDS));
+    EXPECT_STREQ(rows[14].name, "R14");
+    EXPECT_EQ(rows[14].time, 114u);
+}
+
+TEST_F(RecordsFile, TruncatedFileKeepsTheWholeRowsBeforeTheCut)
+{
+    const std::vector<RaceRecord> table = {Row("Ann", 61234), Row("Bob", 70000), Row("Carl", 80000)};
+    WriteRecordsFile(path.c_str(), table);
+    std::vector<uint8_t> bytes = FileBytes(path);
+    // Cut inside Carl's name: no TAB is left on that line.
+    bytes.resize(std::strlen("Ann\t61234\nBob\t70000\nCa"));
+    WriteBytes(path, bytes);
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, {table[0], table[1]});
+}
+
+TEST_F(RecordsFile, FailedWritesKeepTheOldFile)
+{
+    const std::vector<RaceRecord> old = {Row("Ann", 61234), Row("Bob", 70000)};
+    WriteRecordsFile(path.c_str(), old);
+    const std::vector<uint8_t> oldBytes = FileBytes(path);
+
+    // A source that has already failed writes nothing.
+    std::stringstream failed("Zed\t1\n");
+    failed.setstate(std::ios::failbit);
+    EXPECT_FALSE(WriteEnciphered(failed, path.c_str()));
+    EXPECT_EQ(FileBytes(path), oldBytes);
+
+    // A folder that does not exist.
+    const std::string nowhere = dir + "/missing/Records.bt";
+    WriteRecordsFile(nowhere.c_str(), old);
+    EXPECT_FALSE(fs::exists(nowhere));
+
+    std::vector<RaceRecord> big;
+    for (int i = 0; i < MAX_RECORDS; ++i)
+        big.push_back(Row("LongerRiderName", uint32_t(100000 + i)));
+
+    // The disk runs out mid-write (the write fails): the old file stays and no
+    // temporary file is left behind.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::stringstream text;
+        for (const RaceRecord& r : big)
+            text << r.name << '\t' << r.time << '\n';
+        _exit(WriteEnciphered(text, path.c_str()) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write reported success";
+    EXPECT_EQ(FileBytes(path), oldBytes);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+
+    // The program dies between writing and renaming: the old file is intact
+    // and the next write replaces the half-written temporary file.
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        WriteRecordsFile(path.c_str(), big);
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(FileBytes(path), oldBytes);
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, old);
+
+    WriteRecordsFile(path.c_str(), big);
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, big);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+TEST(RecordsTable, InsertionKeepsOrderAndTheLimit)
+{
+    std::vector<RaceRecord> table;
+    EXPECT_EQ(InsertRecord(table, Row("A", 5000)), 0);
+    // An equal time goes after the existing row, a faster one before it.
+    EXPECT_EQ(InsertRecord(table, Row("B", 5000)), 1);
+    EXPECT_EQ(InsertRecord(table, Row("C", 4000)), 0);
+    ExpectRows(table, {Row("C", 4000), Row("A", 5000), Row("B", 5000)});
+
+    while (table.size() < size_t(MAX_RECORDS))
+        InsertRecord(table, Row("F", 9000));
+    ASSERT_EQ(table.size(), size_t(MAX_RECORDS));
+
+    // Not better than the fifteenth row: nothing changes.
+    const std::vector<RaceRecord> full = table;
+    EXPECT_EQ(InsertRecord(table, Row("G", 9000)), -1);
+    EXPECT_EQ(InsertRecord(table, Row("H", 9001)), -1);
+    ExpectRows(table, full);
+
+    // A better time pushes the fifteenth row out.
+    EXPECT_EQ(InsertRecord(table, Row("I", 4500)), 1);
+    ASSERT_EQ(table.size(), size_t(MAX_RECORDS));
+    EXPECT_STREQ(table[1].name, "I");
+    EXPECT_EQ(table[14].time, 9000u);
+    EXPECT_STREQ(table[13].name, "F");
+}
+
+} // namespace
