@@ -11,6 +11,7 @@
 #include "backend/gpu/GpuRefCounted.h"
 #include "backend/gpu/GpuTypes.h"
 
+#include <atomic>
 #include <memory>
 #include <set>
 #include <unordered_map>
@@ -200,8 +201,8 @@ private:
     uint32_t m_forcedLostCalls = 0;
     Status m_status = Status::Ok;
     bool m_inScene = false;
-    bool m_windowMinimised = false; // from the window's events
-    bool m_windowFocusLost = false;
+    std::atomic<bool> m_windowMinimised = false; // from the window's events, on the thread that queues them
+    std::atomic<bool> m_windowFocusLost = false;
     bool m_windowAway = false; // full-screen window minimised or without focus
     bool m_watchingEvents = false;
 };
