@@ -3,11 +3,6 @@
 
 #include <cstdint>
 
-namespace backend {
-class GpuVertexBuffer;
-class GpuIndexBuffer;
-} // namespace backend
-
 // Sets the flexible vertex format through the render device's cache.
 void SetModelVertexFormat(uint32_t fvf);
 
