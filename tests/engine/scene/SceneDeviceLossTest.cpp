@@ -1,0 +1,79 @@
+#include "DemoScene.h"
+#include "SceneTestFixture.h"
+
+#include "backend/gpu/GpuDevice.h"
+#include "engine/platform/RenderDevice.h"
+
+using namespace backend;
+
+namespace {
+
+class SceneDeviceLossTest : public SceneTest {
+protected:
+    std::vector<uint32_t> DrawFrame(const Camera& camera)
+    {
+        BeginFrame(0xFF000000u);
+        scene.Draw(camera);
+        EndFrame();
+        return ReadBackBuffer();
+    }
+
+    void TearDown() override
+    {
+        scene.Release();
+        SceneTest::TearDown();
+    }
+
+    DemoScene scene;
+};
+
+size_t CountDifferences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    size_t differences = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (!SameColour(a[i], b[i], 1))
+            ++differences;
+    return differences;
+}
+
+} // namespace
+
+TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
+{
+    ASSERT_TRUE(OpenDevice());
+    ApplySceneStates();
+    DemoSceneOptions options;
+    options.cells = 64;
+    options.patches = 8;
+    options.billboards = 400;
+    ASSERT_TRUE(scene.Create(tempDirectory, options)) << g_LastError;
+    const Camera camera = scene.MakeCamera(1.0f);
+    scene.flare.Update(camera);
+    ASSERT_TRUE(scene.flare.visible);
+    const std::vector<uint32_t> before = DrawFrame(camera);
+    // The picture holds sky, ground and trees: more than a handful of colours.
+    size_t lit = 0;
+    for (uint32_t pixel : before)
+        if ((pixel & 0xFFFFFF) != 0)
+            ++lit;
+    EXPECT_GT(lit, before.size() * 9 / 10);
+    EXPECT_EQ(CountDifferences(before, DrawFrame(camera)), 0u);
+
+    GpuDevice* device = g_RenderDevice.device;
+    device->ForceDeviceLoss(1);
+    EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICELOST);
+    EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
+    EXPECT_GT(device->GetLiveDefaultPoolCount(), 0u);
+    EXPECT_TRUE(GpuFailed(device->Reset(&g_RenderDevice.presentParameters)));
+    scene.Release();
+    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+    // Releasing twice is harmless.
+    scene.Release();
+    ASSERT_TRUE(GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+    g_RenderDevice.ResetStateCache();
+    ApplySceneStates();
+    ASSERT_TRUE(scene.Restore()) << g_LastError;
+
+    const std::vector<uint32_t> after = DrawFrame(camera);
+    EXPECT_EQ(CountDifferences(before, after), 0u);
+}
