@@ -608,6 +608,13 @@ GpuResult GpuDevice::SetRenderTarget(GpuSurface* target, GpuSurface* depthStenci
     }
     if (depthStencil && depthStencil != m_depthStencil)
         return GPUERR_INVALIDCALL;
+    if (depthStencil) { // a depth buffer smaller than the target cannot serve it
+        GpuSurfaceDesc targetDesc, depthDesc;
+        (target ? target : m_renderTarget)->GetDesc(&targetDesc);
+        depthStencil->GetDesc(&depthDesc);
+        if (depthDesc.Width < targetDesc.Width || depthDesc.Height < targetDesc.Height)
+            return GPUERR_INVALIDCALL;
+    }
     if (target)
         Rebind(m_renderTarget, target);
     Rebind(m_depthTarget, depthStencil);

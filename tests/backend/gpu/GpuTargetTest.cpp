@@ -74,7 +74,11 @@ TEST_F(GpuDeviceTest, RenderTargetKeepsTheCullSenseOfTheScreen)
               GPU_OK);
     GpuSurface* surface = nullptr;
     target->GetSurfaceLevel(0, &surface);
+    GpuSurface* depth = nullptr;
+    ASSERT_EQ(device->GetDepthStencilSurface(&depth), GPU_OK);
     device->SetRenderTarget(surface, nullptr);
+    GpuSurface* none = nullptr;
+    EXPECT_EQ(device->GetDepthStencilSurface(&none), GPUERR_NOTAVAILABLE);
     device->SetRenderState(D3DRS_LIGHTING, 0);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -97,7 +101,19 @@ TEST_F(GpuDeviceTest, RenderTargetKeepsTheCullSenseOfTheScreen)
 
     GpuSurface* backBuffer = nullptr;
     device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-    device->SetRenderTarget(backBuffer, nullptr);
+    // The device's depth buffer (64x48) can serve this 16x16 target, not a larger one.
+    EXPECT_EQ(device->SetRenderTarget(surface, depth), GPU_OK);
+    GpuTexture* large = nullptr;
+    ASSERT_EQ(device->CreateTexture(128, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &large),
+              GPU_OK);
+    GpuSurface* largeSurface = nullptr;
+    large->GetSurfaceLevel(0, &largeSurface);
+    EXPECT_EQ(device->SetRenderTarget(largeSurface, depth), GPUERR_INVALIDCALL);
+    EXPECT_EQ(device->SetRenderTarget(largeSurface, nullptr), GPU_OK);
+    EXPECT_EQ(device->SetRenderTarget(backBuffer, depth), GPU_OK);
+    largeSurface->Release();
+    large->Release();
+    depth->Release();
     backBuffer->Release();
     surface->Release();
     target->Release();
