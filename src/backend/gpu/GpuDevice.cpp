@@ -79,11 +79,25 @@ GpuResult GpuDevice::Initialise(GpuPresentParameters* parameters)
     return ApplyPresentParameters(parameters);
 }
 
+// Present parameters the device can never take, found before anything is changed.
+GpuResult GpuDevice::CheckPresentParameters(const GpuPresentParameters& pp) const
+{
+    if (pp.BackBufferCount > 3 || (pp.EnableAutoDepthStencil && !GpuFormatIsDepth(pp.AutoDepthStencilFormat)))
+        return GPUERR_INVALIDCALL;
+    if (!pp.Windowed && (pp.BackBufferWidth == 0 || pp.BackBufferHeight == 0))
+        return GPUERR_INVALIDCALL;
+    if (!(pp.Windowed && pp.BackBufferFormat == D3DFMT_UNKNOWN) && !GpuFormatIsRenderTarget(pp.BackBufferFormat))
+        return GPUERR_INVALIDCALL;
+    if (pp.BackBufferWidth > m_context->MaxTextureSize() || pp.BackBufferHeight > m_context->MaxTextureSize())
+        return GPUERR_INVALIDCALL;
+    return GPU_OK;
+}
+
 GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
 {
     SDL_Window* window = m_window->sdlWindow;
-    if (pp->BackBufferCount > 3 || (pp->EnableAutoDepthStencil && !GpuFormatIsDepth(pp->AutoDepthStencilFormat)))
-        return GPUERR_INVALIDCALL;
+    if (GpuResult check = CheckPresentParameters(*pp); GpuFailed(check))
+        return check;
     if (pp->Windowed) {
         if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)
             SDL_SetWindowFullscreen(window, 0);
@@ -311,7 +325,8 @@ GpuResult GpuDevice::Reset(GpuPresentParameters* parameters)
     if (m_status == Status::Lost && (m_forcedLostCalls > 0 || m_windowAway))
         return GPUERR_DEVICELOST;
     DropBindings();
-    if (TakeFault(GpuDeviceFault::Reset) || GetLiveDefaultPoolCount() > 0) {
+    if (TakeFault(GpuDeviceFault::Reset) || GetLiveDefaultPoolCount() > 0 ||
+        GpuFailed(CheckPresentParameters(*parameters))) {
         m_status = Status::NotReset;
         Rebind(m_renderTarget, m_backBuffer);
         Rebind(m_depthTarget, m_depthStencil);
@@ -606,7 +621,7 @@ GpuResult GpuDevice::SetRenderTarget(GpuSurface* target, GpuSurface* depthStenci
         if (!isBackBuffer && !isTextureTarget)
             return GPUERR_INVALIDCALL;
     }
-    if (depthStencil && depthStencil != m_depthStencil)
+    if ((depthStencil && depthStencil != m_depthStencil) || (!target && !m_renderTarget))
         return GPUERR_INVALIDCALL;
     if (depthStencil) { // a depth buffer smaller than the target cannot serve it
         GpuSurfaceDesc targetDesc, depthDesc;

@@ -160,6 +160,7 @@ private:
     GpuDevice(GpuSystem* system, NativeWindow* window);
     ~GpuDevice() override;
     GpuResult Initialise(GpuPresentParameters* parameters);
+    GpuResult CheckPresentParameters(const GpuPresentParameters& parameters) const;
     GpuResult ApplyPresentParameters(GpuPresentParameters* parameters);
     bool TakeFault(GpuDeviceFault fault);
     void DropBindings();

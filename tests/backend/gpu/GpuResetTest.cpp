@@ -94,6 +94,17 @@ TEST_F(GpuDeviceTest, ResetFailsWhileTheBackBufferIsHeldOutside)
     depth->Release();
     EXPECT_EQ(device->Reset(&parameters), GPU_OK);
 
+    // Parameters the device cannot take fail and leave it waiting for a good reset.
+    GpuPresentParameters bad = parameters;
+    bad.BackBufferCount = 4;
+    EXPECT_EQ(device->Reset(&bad), GPUERR_INVALIDCALL);
+    bad = parameters;
+    bad.AutoDepthStencilFormat = D3DFMT_A8R8G8B8;
+    EXPECT_EQ(device->Reset(&bad), GPUERR_INVALIDCALL);
+    EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF123456, 1.0f, 0), GPU_OK);
+    EXPECT_EQ(device->Present(), GPUERR_DEVICELOST);
+
     // A new size comes with the reset.
     parameters.BackBufferWidth = 32;
     parameters.BackBufferHeight = 16;
