@@ -10,13 +10,13 @@
 namespace {
 
 // A planar slope falling along +x at the given angle; the box lies on it turned to match.
-SceneDesc SlopeScene(float angle, float friction)
+SceneDesc SlopeScene(float angle, float friction, float boxFriction = -1.0f)
 {
     SceneDesc scene;
     float slope = std::tan(angle);
     scene.terrain = MakeGridTerrain(24, 2.0f, [slope](float x, float) { return -slope * x; });
     scene.materials.push_back(SceneMaterial{0, friction, 0.0f});
-    scene.materials.push_back(SceneMaterial{1, friction, 0.0f});
+    scene.materials.push_back(SceneMaterial{1, boxFriction < 0.0f ? friction : boxFriction, 0.0f});
     float c = std::cos(angle), s = std::sin(angle);
     SceneBody box = MakeBox(Vec(1, 1, 1), 1.0f, Vec(0.52f * s, 0.52f * c, 0.0f));
     box.rotation.row[0] = Vec(c, -s, 0);
@@ -81,6 +81,12 @@ TEST(RestingScene, FrictionHoldsABoxOnASlopeOrLetsItSlide)
     EXPECT_GT(box->state.position.x - start.x, 1.0f) << "slides down the slope";
     EXPECT_EQ(box->status, TREST_AWAKE);
     DestroyOurWorld(slippery);
+
+    OurWorld mixed = BuildOurWorld(SlopeScene(angle, 0.1f, 18.0f));
+    start = mixed.Rigid(0)->state.position;
+    StepOurWorld(mixed, 300);
+    EXPECT_GT(mixed.Rigid(0)->state.position.x - start.x, 1.0f) << "the smaller friction of the pair applies";
+    DestroyOurWorld(mixed);
 }
 
 TEST(RestingScene, StacksStandStillSleepAndFallWhenTheBottomGoes)
