@@ -1,5 +1,6 @@
 #include "physics/BoxTriangleCollision.h"
 
+#include "physics/CollideTriangleSet.h"
 #include "physics/PairTests.h"
 
 #include <cmath>
@@ -244,39 +245,17 @@ void CollideBoxTriangle(TContact* out, const TConvex* a, const TMat44& worldA, c
 
 void CollideBoxTriangleSet(TContact* out, const TConvex* a, const TMat44& worldA, const TConvex* b, const TMat44&)
 {
-    out->collided = 0;
-    if (b->triangleIndices == nullptr || b->triangles == nullptr || b->vertexArray == nullptr) {
-        return;
-    }
     TBoxFrame box(a->HalfExtents(), worldA);
-    TBoxSatResult best;
-    best.depth = -1e6f;
-    best.hit = false;
-    uint32_t material = 0;
-    uint32_t tag = 0;
-    for (int32_t n = 0; n < b->triangleCount; ++n) {
-        const TTerrainTriangle& source = b->triangles[b->triangleIndices[n]];
-        if (source.flags != TTRIANGLE_ORDINARY && source.flags != TTRIANGLE_HEIGHT_FIELD) {
-            continue;
-        }
-        TTriangleFrame triangle(b->vertexArray[source.a], b->vertexArray[source.b], b->vertexArray[source.c]);
-        TBoxSatResult current;
-        bool hit = source.flags == TTRIANGLE_ORDINARY ? TestBoxTriangle(box, &current, triangle)
-                                                      : TestBoxTriangleVertical(box, &current, triangle);
-        if (hit && current.depth > best.depth) {
-            best = current;
-            material = source.material;
-            tag = source.tag;
-        }
-    }
-    if (!best.hit) {
-        return;
-    }
-    out->collided = 1;
-    out->depth = best.depth;
-    out->normal = best.normal;
-    out->worldPointA = best.pointA;
-    out->worldPointB = best.pointB;
-    out->materialB = int32_t(material);
-    out->triangleTag = tag;
+    CollideTriangleSet(
+        out, b, true, [&](const TTerrainTriangle& source, const TTriangleFrame& triangle, TTriangleHit* hit) {
+            TBoxSatResult result;
+            bool touched = source.flags == TTRIANGLE_ORDINARY ? TestBoxTriangle(box, &result, triangle)
+                                                              : TestBoxTriangleVertical(box, &result, triangle);
+            hit->normal = result.normal;
+            hit->pointA = result.pointA;
+            hit->pointB = result.pointB;
+            hit->depth = result.depth;
+            hit->hit = result.hit;
+            return touched;
+        });
 }

@@ -1,5 +1,6 @@
 #include "physics/CapsuleCollision.h"
 
+#include "physics/CollideTriangleSet.h"
 #include "physics/PairTests.h"
 #include "physics/TBoxFrame.h"
 #include "physics/TSegmentPair.h"
@@ -273,16 +274,8 @@ void CollideCapsuleCapsule(TContact* out, const TConvex* a, const TMat44& worldA
 
 namespace {
 
-struct TriangleSlot {
-    float depth = 100000.0f;
-    bool hit = false;
-    TVec4 normal;
-    TVec4 pointA;
-    TVec4 pointB;
-};
-
 // False only when the triangle's plane separates it from the capsule.
-bool TestCapsuleTriangleFace(const Capsule& capsule, const TTriangleFrame& triangle, TriangleSlot* slot)
+bool TestCapsuleTriangleFace(const Capsule& capsule, const TTriangleFrame& triangle, TTriangleHit* slot)
 {
     float s = Dot3(triangle.n, capsule.centre) - triangle.d;
     TVec4 towardsPlane = s < 0.0f ? triangle.n : -triangle.n;
@@ -316,7 +309,7 @@ bool TestCapsuleTriangleFace(const Capsule& capsule, const TTriangleFrame& trian
 }
 
 void TestCapsuleTriangleEdge(const Capsule& capsule, const TVec4& edgeStart, const TVec4& edgeEnd,
-                             const TTriangleFrame& triangle, TriangleSlot* slot)
+                             const TTriangleFrame& triangle, TTriangleHit* slot)
 {
     // The closest points of the axis and the edge, each kept on its own segment, so that the distance is
     // never shorter than the true one and a capsule ending short of the edge is not reported.
@@ -345,47 +338,16 @@ void TestCapsuleTriangleEdge(const Capsule& capsule, const TVec4& edgeStart, con
 
 void CollideCapsuleTriangleSet(TContact* out, const TConvex* a, const TMat44& worldA, const TConvex* b, const TMat44&)
 {
-    out->collided = 0;
-    if (b->triangleIndices == nullptr || b->triangles == nullptr || b->vertexArray == nullptr) {
-        return;
-    }
     Capsule capsule = MakeCapsule(a, worldA);
-    TriangleSlot best;
-    best.depth = -1e6f;
-    uint32_t material = 0;
-    uint32_t tag = 0;
-    for (int32_t n = 0; n < b->triangleCount; ++n) {
-        const TTerrainTriangle& source = b->triangles[b->triangleIndices[n]];
-        if (source.flags != TTRIANGLE_ORDINARY) {
-            continue;
+    CollideTriangleSet(out, b, false, [&](const TTerrainTriangle&, const TTriangleFrame& triangle, TTriangleHit* hit) {
+        if (!TestCapsuleTriangleFace(capsule, triangle, hit)) {
+            return false;
         }
-        TTriangleFrame triangle(b->vertexArray[source.a], b->vertexArray[source.b], b->vertexArray[source.c]);
-        if (triangle.IsDegenerate()) {
-            continue;
-        }
-        TriangleSlot slot;
-        if (!TestCapsuleTriangleFace(capsule, triangle, &slot)) {
-            continue;
-        }
-        if (!slot.hit) {
+        if (!hit->hit) {
             for (int e = 0; e < 3; ++e) {
-                TestCapsuleTriangleEdge(capsule, triangle.Vertex(e), triangle.Vertex((e + 1) % 3), triangle, &slot);
+                TestCapsuleTriangleEdge(capsule, triangle.Vertex(e), triangle.Vertex((e + 1) % 3), triangle, hit);
             }
         }
-        if (slot.hit && slot.depth > best.depth) {
-            best = slot;
-            material = source.material;
-            tag = source.tag;
-        }
-    }
-    if (!best.hit) {
-        return;
-    }
-    out->collided = 1;
-    out->depth = best.depth;
-    out->normal = best.normal;
-    out->worldPointA = best.pointA;
-    out->worldPointB = best.pointB;
-    out->materialB = int32_t(material);
-    out->triangleTag = tag;
+        return hit->hit;
+    });
 }

@@ -1,3 +1,4 @@
+#include "physics/CollideTriangleSet.h"
 #include "physics/PairTests.h"
 #include "physics/THullBlock.h"
 #include "physics/TSegmentPair.h"
@@ -261,43 +262,23 @@ void ConvexConvexTest(TContact* out, const TConvex* a, const TMat44& worldA, con
 
 void CollidePointsTriangle(TContact* out, const TConvex* a, const TMat44& worldA, const TConvex* b, const TMat44&)
 {
-    out->collided = 0;
-    if (b->triangleIndices == nullptr || b->triangles == nullptr || b->vertexArray == nullptr) {
-        return;
-    }
     static THull hull;
     static THull triangleHull;
     if (!InitHull(&hull, a, worldA)) {
+        out->collided = 0;
         return;
     }
-    TContact best{};
-    best.depth = -1e6f;
-    for (int32_t n = 0; n < b->triangleCount; ++n) {
-        const TTerrainTriangle& source = b->triangles[b->triangleIndices[n]];
-        if (source.flags != TTRIANGLE_ORDINARY && source.flags != TTRIANGLE_HEIGHT_FIELD) {
-            continue;
-        }
-        TTriangleFrame triangle(b->vertexArray[source.a], b->vertexArray[source.b], b->vertexArray[source.c]);
-        if (triangle.IsDegenerate()) {
-            continue;
-        }
+    CollideTriangleSet(out, b, true, [&](const TTerrainTriangle&, const TTriangleFrame& triangle, TTriangleHit* hit) {
         InitTriangle(&triangleHull, triangle);
         TContact current{};
-        if (HullSat(hull, triangleHull, &current) && current.depth > best.depth) {
-            best = current;
-            best.collided = 1;
-            best.materialB = int32_t(source.material);
-            best.triangleTag = source.tag;
+        if (!HullSat(hull, triangleHull, &current)) {
+            return false;
         }
-    }
-    if (best.collided == 0) {
-        return;
-    }
-    out->collided = 1;
-    out->normal = best.normal;
-    out->depth = best.depth;
-    out->worldPointA = best.worldPointA;
-    out->worldPointB = best.worldPointB;
-    out->materialB = best.materialB;
-    out->triangleTag = best.triangleTag;
+        hit->normal = current.normal;
+        hit->pointA = current.worldPointA;
+        hit->pointB = current.worldPointB;
+        hit->depth = current.depth;
+        hit->hit = true;
+        return true;
+    });
 }

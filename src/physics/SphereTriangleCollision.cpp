@@ -1,11 +1,11 @@
+#include "physics/CollideTriangleSet.h"
 #include "physics/PairTests.h"
-#include "physics/TBoxFrame.h"
 #include "physics/TTriangleFrame.h"
 
 #include <cmath>
 
 // Sphere (centre p, radius r) against one triangle; true with a hit in the result.
-static bool TestSphereTriangle(const TVec4& p, float r, TBoxSatResult* result, const TTriangleFrame& triangle)
+static bool TestSphereTriangle(const TVec4& p, float r, TTriangleHit* result, const TTriangleFrame& triangle)
 {
     result->depth = 100000.0f;
     result->hit = false;
@@ -47,38 +47,9 @@ static bool TestSphereTriangle(const TVec4& p, float r, TBoxSatResult* result, c
 
 void CollideSphereTriangleSet(TContact* out, const TConvex* a, const TMat44& worldA, const TConvex* b, const TMat44&)
 {
-    out->collided = 0;
-    if (b->triangleIndices == nullptr || b->triangles == nullptr || b->vertexArray == nullptr) {
-        return;
-    }
     TVec4 centre = worldA.row[3];
     float radius = a->Radius();
-    TBoxSatResult best;
-    best.depth = -1e6f;
-    best.hit = false;
-    uint32_t material = 0;
-    uint32_t tag = 0;
-    for (int32_t n = 0; n < b->triangleCount; ++n) {
-        const TTerrainTriangle& source = b->triangles[b->triangleIndices[n]];
-        if (source.flags != TTRIANGLE_ORDINARY) {
-            continue;
-        }
-        TTriangleFrame triangle(b->vertexArray[source.a], b->vertexArray[source.b], b->vertexArray[source.c]);
-        TBoxSatResult current;
-        if (TestSphereTriangle(centre, radius, &current, triangle) && current.depth > best.depth) {
-            best = current;
-            material = source.material;
-            tag = source.tag;
-        }
-    }
-    if (!best.hit) {
-        return;
-    }
-    out->collided = 1;
-    out->depth = best.depth;
-    out->normal = best.normal;
-    out->worldPointA = best.pointA;
-    out->worldPointB = best.pointB;
-    out->materialB = int32_t(material);
-    out->triangleTag = tag;
+    CollideTriangleSet(out, b, false, [&](const TTerrainTriangle&, const TTriangleFrame& triangle, TTriangleHit* hit) {
+        return TestSphereTriangle(centre, radius, hit, triangle);
+    });
 }
