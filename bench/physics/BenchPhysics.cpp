@@ -109,9 +109,9 @@ void RunScene(benchmark::State& state, const BenchScene& bench, int engine)
 std::vector<BenchScene> Scenes()
 {
     return {
-        {"tower 5", [] { return TowerScene(5); }, 0, 600},
-        {"tower 10", [] { return TowerScene(10); }, 0, 600},
-        {"tower 20", [] { return TowerScene(20); }, 0, 600},
+        {"tower 5", [] { return TowerScene(5, 1.0f); }, 0, 600},
+        {"tower 10", [] { return TowerScene(10, 1.0f); }, 0, 600},
+        {"tower 20", [] { return TowerScene(20, 1.0f); }, 0, 600},
         {"pyramid 55", [] { return PyramidScene(10); }, 0, 600},
         {"rain 100", [] { return RainScene(100); }, 0, 600},
         {"rain 300", [] { return RainScene(300); }, 0, 600},

@@ -221,14 +221,14 @@ SceneDesc BoxOnTerrainScene(float dropHeight)
     return scene;
 }
 
-SceneDesc TowerScene(int boxes)
+SceneDesc TowerScene(int boxes, float spacing)
 {
     SceneDesc scene;
     scene.name = "tower of " + std::to_string(boxes);
     scene.terrain = MakeGridTerrain(16, 2.0f, Flat);
     AddGroundMaterials(&scene, 0.5f);
     for (int i = 0; i < boxes; ++i) {
-        scene.bodies.push_back(MakeBox(Vec(1, 1, 1), 1.0f, Vec(0.3f, 0.5f + float(i) * 1.01f, 0.2f)));
+        scene.bodies.push_back(MakeBox(Vec(1, 1, 1), 1.0f, Vec(0.3f, 0.5f + float(i) * spacing, 0.2f)));
     }
     return scene;
 }

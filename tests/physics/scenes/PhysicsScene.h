@@ -88,7 +88,8 @@ SceneBody MakeStaticBox(const TVec4& size, const TVec4& position, int material =
 
 // The scenes.
 SceneDesc BoxOnTerrainScene(float dropHeight = 0.6f);
-SceneDesc TowerScene(int boxes);
+// Unit boxes stacked with the given centre spacing (1.0: touching).
+SceneDesc TowerScene(int boxes, float spacing = 1.01f);
 SceneDesc PyramidScene(int base);
 SceneDesc RainScene(int bodies);
 SceneDesc PileScene(int boxes);
