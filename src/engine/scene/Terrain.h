@@ -42,7 +42,8 @@ public:
     bool SnapToGroundXZ(backend::Vector3* point, float offset) const;
     // The arrays are made with new[]; the caller frees them with delete[].
     void BuildCollisionMesh(TTerrainMesh* out, uint32_t material) const;
-    bool Restore(bool buffersOnly = false);
+    // The passes' textures, then the buffers from the kept vertex grid.
+    bool Restore();
     void Release();
     void Destroy();
 

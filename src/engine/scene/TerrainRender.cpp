@@ -69,13 +69,15 @@ void Terrain::ReleaseBuffers()
     ReleaseObject(indexBuffer);
 }
 
-bool Terrain::Restore(bool buffersOnly)
+bool Terrain::Restore()
 {
     LogMessage("\nRestoring terrain...");
-    if (!buffersOnly)
-        for (auto& pass : passes)
-            if (!pass->colourTexture.Restore() || !pass->alphaTexture.Restore())
-                return false;
+    for (auto& pass : passes)
+        if (!pass->colourTexture.Restore() || !pass->alphaTexture.Restore())
+            return false;
+    // Never built: no buffers to make.
+    if (vertices.empty())
+        return true;
     return CreateBuffers();
 }
 

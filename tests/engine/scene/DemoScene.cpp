@@ -128,7 +128,12 @@ bool DemoScene::Create(const std::string& folder, const DemoSceneOptions& newOpt
         written = written && WriteImage(name, Disc(32, i == 0 ? 0xFFFFFFE0u : 0xFF8080FFu));
         std::strncpy(flareNames[i], name.c_str(), 259);
     }
-    if (!written)
+    datagen::RgbaImage cubeFaces[6];
+    for (int i = 0; i < 6; ++i)
+        cubeFaces[i] = Noise(32, faceColours[i], 20 + uint32_t(i));
+    written = written && datagen::WriteFileBytes(path("EnvMap.dds"),
+                                                 datagen::EncodeCubeDds(cubeFaces, datagen::DdsFormat::A8R8G8B8, true));
+    if (!written || !environment.Load(path("EnvMap.dds").c_str()))
         return false;
 
     if (!terrain.Init(&worldSize, options.cells, options.cells, options.patches, options.patches) ||
@@ -223,6 +228,7 @@ void DemoScene::Release()
 {
     terrain.Release();
     sky.Release();
+    environment.Release();
     water.Release();
     tree.Release();
     flare.Release();
@@ -234,7 +240,7 @@ void DemoScene::Release()
 
 bool DemoScene::Restore()
 {
-    return terrain.Restore() && sky.Restore() && water.Restore() && tree.Restore() &&
+    return terrain.Restore() && sky.Restore() && environment.Restore() && water.Restore() && tree.Restore() &&
            (!options.effects ||
             (flare.Restore() && snow.Restore() && rain.Restore() && smoke.Restore() && lamp.Restore()));
 }

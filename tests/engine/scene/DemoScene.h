@@ -7,6 +7,7 @@
 #include "engine/scene/Billboard.h"
 #include "engine/scene/BillboardSystem.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/CubeEnvironmentMap.h"
 #include "engine/scene/FlareLight.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/RainSystem.h"
@@ -42,6 +43,7 @@ public:
     DemoSceneOptions options;
     Terrain terrain;
     Skybox sky;
+    CubeEnvironmentMap environment;
     Water water;
     Billboard tree;
     BillboardSystem billboards;
