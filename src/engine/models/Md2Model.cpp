@@ -109,13 +109,7 @@ void Md2Model::RenderDot3(int32_t frame, bool flatColour)
         return;
     }
     RenderDevice& rd = g_RenderDevice;
-    rd.ChangeTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
-    rd.ChangeTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    BeginDot3Stages();
     SetModelVertexFormat(MD2_FVF);
     if (texture.texture != nullptr)
         rd.SetTexture(1, texture.texture);
@@ -124,13 +118,7 @@ void Md2Model::RenderDot3(int32_t frame, bool flatColour)
 
     DrawFrame(frame);
 
-    rd.RevertTextureStageState(2, D3DTSS_COLORARG1);
-    rd.RevertTextureStageState(2, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(2, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(1, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(1, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(0, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(0, D3DTSS_COLORARG2);
+    EndDot3Stages();
 }
 
 bool Md2Model::Animate(const char* animationName, uint32_t loop, float step)

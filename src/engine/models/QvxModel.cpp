@@ -165,18 +165,10 @@ void QvxModel::RenderDot3(int32_t frame, bool flatColour)
     }
     RenderDevice& rd = g_RenderDevice;
     if (material.Diffuse.a < 1.0f) {
-        rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-        rd.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        rd.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        SetAlphaBlending();
     }
     rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    rd.ChangeTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
-    rd.ChangeTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    BeginDot3Stages();
     SetModelVertexFormat(QVX_FVF);
     if (texture.texture != nullptr)
         rd.SetTexture(1, texture.texture);
@@ -186,13 +178,7 @@ void QvxModel::RenderDot3(int32_t frame, bool flatColour)
     DrawMeshes(frame);
 
     rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-    rd.RevertTextureStageState(2, D3DTSS_COLORARG1);
-    rd.RevertTextureStageState(2, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(2, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(1, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(1, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(0, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(0, D3DTSS_COLORARG2);
+    EndDot3Stages();
     rd.RevertRenderState(D3DRS_CULLMODE);
 }
 

@@ -106,9 +106,7 @@ void XModel::Render(int32_t, bool flatColour)
         rd.device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     }
     DrawSubsets(false, 0);
-    rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    rd.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    rd.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlending();
     DrawSubsets(true, 0);
     rd.primitiveCount += faceCount;
 
@@ -131,29 +129,15 @@ void XModel::RenderDot3(int32_t frame, bool flatColour)
     rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     SetModelVertexFormat(XMESH_FVF);
     rd.ChangeRenderState(D3DRS_ZENABLE, 1);
-    rd.ChangeTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3);
-    rd.ChangeTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    rd.ChangeTextureStageState(2, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    BeginDot3Stages();
     rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
     DrawSubsets(false, 1);
-    rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    rd.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    rd.device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlending();
     DrawSubsets(true, 1);
     rd.primitiveCount += faceCount;
     rd.device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
     rd.RevertRenderState(D3DRS_ZENABLE);
-    rd.RevertTextureStageState(2, D3DTSS_COLORARG1);
-    rd.RevertTextureStageState(2, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(2, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(1, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(1, D3DTSS_ALPHAOP);
-    rd.RevertTextureStageState(0, D3DTSS_COLOROP);
-    rd.RevertTextureStageState(0, D3DTSS_COLORARG2);
+    EndDot3Stages();
     rd.RevertRenderState(D3DRS_CULLMODE);
 }
 
