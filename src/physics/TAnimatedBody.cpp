@@ -18,6 +18,12 @@ void TAnimatedBody::SetRotation(const TMat34* newRotation)
     moved = 1;
 }
 
+void TAnimatedBody::SetRotation(const float rows[3][4])
+{
+    TMat34 turned = RotationFromRows(rows);
+    SetRotation(&turned);
+}
+
 void TAnimatedBody::UpdateWorldBoundsImpl()
 {
     UpdateWorldBounds();

@@ -11,6 +11,7 @@ public:
     void SetPosition(const TVec4* newPosition);
     // New world rotation (rows = the body's axes); the bounds follow at the next sub-step.
     void SetRotation(const TMat34* newRotation);
+    void SetRotation(const float rows[3][4]);
     void UpdateWorldBoundsImpl();
 
     TMat34 rotation = IdentityMat34();

@@ -172,3 +172,12 @@ void TBody::UnlinkConstraint(TConstraintLink* link)
     link->prev = nullptr;
     --constraintCount;
 }
+
+TMat34 TBody::RotationFromRows(const float rows[3][4])
+{
+    TMat34 rotation;
+    for (int i = 0; i < 3; ++i) {
+        rotation.row[i] = Vec(rows[i][0], rows[i][1], rows[i][2], rows[i][3]);
+    }
+    return rotation;
+}

@@ -45,6 +45,9 @@ public:
     void UpdateWorldBounds();
     void ComputeWorldBox();
 
+    // Rows of a 3x4 rotation given as plain floats.
+    static TMat34 RotationFromRows(const float rows[3][4]);
+
     // Joints.
     void LinkConstraint(TConstraintLink* link);
     void UnlinkConstraint(TConstraintLink* link);

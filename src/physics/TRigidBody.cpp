@@ -98,6 +98,12 @@ void TRigidBody::SetRotation(const TMat34* newRotation)
     Wake();
 }
 
+void TRigidBody::SetRotation(const float rows[3][4])
+{
+    TMat34 rotation = RotationFromRows(rows);
+    SetRotation(&rotation);
+}
+
 TMat44* TRigidBody::GetTransform(TMat44* out) const
 {
     *out = GetTransform();

@@ -42,6 +42,7 @@ public:
     void SetRestThreshold(float threshold) { restThreshold = threshold; }
     void SetPosition(const TVec4* newPosition);
     void SetRotation(const TMat34* newRotation);
+    void SetRotation(const float rows[3][4]);
     TMat44* GetTransform(TMat44* out) const;
     TMat44 GetTransform() const;
     void GetVelocity(TVec4* out) const { *out = velocity; }

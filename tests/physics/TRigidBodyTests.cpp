@@ -69,6 +69,27 @@ TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
     }
 }
 
+TEST_F(RigidBodyTest, RotationRowsAsPlainFloatsMatchTheMatrixForm)
+{
+    TMat34 rotation = AxisRotation(Normalize3(Vec(1, 1, 0)), 0.7f);
+    float rows[3][4];
+    for (int i = 0; i < 3; ++i) {
+        for (int k = 0; k < 4; ++k) {
+            rows[i][k] = rotation.row[i][k];
+        }
+    }
+    TRigidBody* a = simulator->CreateRigidBody();
+    TRigidBody* b = simulator->CreateRigidBody();
+    a->SetRotation(&rotation);
+    b->SetRotation(rows);
+    EXPECT_EQ(a->state.orientation.x, b->state.orientation.x);
+    EXPECT_EQ(a->state.orientation.w, b->state.orientation.w);
+    TAnimatedBody* fixed = simulator->CreateAnimatedBody();
+    fixed->SetRotation(rows);
+    EXPECT_EQ(fixed->rotation.row[2].y, rotation.row[2].y);
+    EXPECT_EQ(fixed->moved, 1);
+}
+
 TEST_F(RigidBodyTest, SettersRefuseBadMassAndSingularInertia)
 {
     TRigidBody* body = simulator->CreateRigidBody();
