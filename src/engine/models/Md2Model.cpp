@@ -5,6 +5,7 @@
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
 #include "engine/models/Md2Reader.h"
+#include "engine/models/ModelBuffers.h"
 #include "engine/models/ModelRenderUtil.h"
 #include "engine/platform/BoundingBox.h"
 #include "engine/platform/Log.h"
@@ -60,11 +61,8 @@ bool Md2Model::CreateBuffers()
         if (GpuFailed(
                 device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, MD2_FVF, D3DPOOL_DEFAULT, &frame.vertexBuffer)))
             return false;
-        uint8_t* data = nullptr;
-        if (GpuFailed(frame.vertexBuffer->Lock(0, 0, &data, 0)))
+        if (!FillModelBuffer(frame.vertexBuffer, frame.vertices.data(), bytes))
             return false;
-        std::memcpy(data, frame.vertices.data(), bytes);
-        frame.vertexBuffer->Unlock();
     }
     return true;
 }
@@ -156,12 +154,8 @@ bool Md2Model::Restore()
 
 void Md2Model::ReleaseBuffers()
 {
-    for (Md2Frame& frame : frames) {
-        if (frame.vertexBuffer != nullptr) {
-            frame.vertexBuffer->Release();
-            frame.vertexBuffer = nullptr;
-        }
-    }
+    for (Md2Frame& frame : frames)
+        ReleaseModelBuffer(frame.vertexBuffer);
 }
 
 void Md2Model::Release()

@@ -5,6 +5,7 @@
 #include "backend/gpu/GpuIndexBuffer.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
+#include "engine/models/ModelBuffers.h"
 #include "engine/models/ModelRenderUtil.h"
 #include "engine/models/QvxReader.h"
 #include "engine/platform/BoundingBox.h"
@@ -23,14 +24,6 @@ GpuMaterial DefaultMaterial()
     m.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
     m.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
     return m;
-}
-
-template <typename T> void ReleaseObject(T*& object)
-{
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
 }
 
 } // namespace
@@ -82,23 +75,17 @@ bool QvxModel::CreateBuffers()
                 continue;
             const uint32_t vertexBytes = uint32_t(mesh.vertices.size() * sizeof(QvxVertex));
             const uint32_t indexBytes = uint32_t(mesh.indices.size() * sizeof(uint16_t));
-            ReleaseObject(mesh.vertexBuffer);
-            ReleaseObject(mesh.indexBuffer);
+            ReleaseModelBuffer(mesh.vertexBuffer);
+            ReleaseModelBuffer(mesh.indexBuffer);
             if (GpuFailed(device->CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, QVX_FVF, D3DPOOL_MANAGED,
                                                      &mesh.vertexBuffer)))
                 return false;
             if (GpuFailed(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                                                     &mesh.indexBuffer)))
                 return false;
-            uint8_t* data = nullptr;
-            if (GpuFailed(mesh.vertexBuffer->Lock(0, 0, &data, 0)))
+            if (!FillModelBuffer(mesh.vertexBuffer, mesh.vertices.data(), vertexBytes) ||
+                !FillModelBuffer(mesh.indexBuffer, mesh.indices.data(), indexBytes))
                 return false;
-            std::memcpy(data, mesh.vertices.data(), vertexBytes);
-            mesh.vertexBuffer->Unlock();
-            if (GpuFailed(mesh.indexBuffer->Lock(0, 0, &data, 0)))
-                return false;
-            std::memcpy(data, mesh.indices.data(), indexBytes);
-            mesh.indexBuffer->Unlock();
         }
     }
     return true;
@@ -233,8 +220,8 @@ void QvxModel::ReleaseBuffers()
 {
     for (QvxFrame& frame : frames) {
         for (QvxMesh& mesh : frame.meshes) {
-            ReleaseObject(mesh.vertexBuffer);
-            ReleaseObject(mesh.indexBuffer);
+            ReleaseModelBuffer(mesh.vertexBuffer);
+            ReleaseModelBuffer(mesh.indexBuffer);
         }
     }
 }
