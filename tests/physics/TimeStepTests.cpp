@@ -194,3 +194,23 @@ TEST(TimeStep, RigidBodyPushesAParticleOutOfItself)
     EXPECT_STREQ(simulator->GetLastMessage(), "Trying to Free invalid RigidParticle.\n");
     TSimulator::DestroySimulator(simulator);
 }
+
+TEST(TimeStep, RestingBodyIsNotTestedAgainstTheTerrainUntilWoken)
+{
+    SceneDesc scene = BoxOnTerrainScene(0.6f);
+    scene.bodies[0].collisionId = 2;
+    OurWorld world = BuildOurWorld(scene);
+    world.simulator->GetCollisionTable()->Set(2, -1, 3);
+    world.simulator->SetCollisionCallback(&Record);
+    TRigidBody* box = world.Rigid(0);
+    StepOurWorld(world, 240);
+    ASSERT_EQ(box->status, TREST_RESTING);
+    g_Calls.clear();
+    StepOurWorld(world, 60);
+    EXPECT_TRUE(g_Calls.empty()) << "a resting body is left alone";
+    TVec4 nudge = Vec(0, 0, 5.0f);
+    box->SetForce(&nudge);
+    StepOurWorld(world, 1);
+    EXPECT_FALSE(g_Calls.empty()) << "a woken body touches the ground again";
+    DestroyOurWorld(world);
+}
