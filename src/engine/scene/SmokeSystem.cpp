@@ -54,7 +54,6 @@ void SmokeSystem::Reset()
 {
     for (Particle& puff : particles)
         Spawn(puff);
-    activeCount = int(particles.size());
 }
 
 bool SmokeSystem::Update()
