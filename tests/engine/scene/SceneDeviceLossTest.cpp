@@ -65,7 +65,22 @@ TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
     EXPECT_GT(device->GetLiveDefaultPoolCount(), 0u);
     EXPECT_TRUE(GpuFailed(device->Reset(&g_RenderDevice.presentParameters)));
-    scene.Release();
+    {
+        LogCapture log;
+        scene.Release();
+        // The release lines in the scene's order.
+        const char* lines[] = {
+            "\nReleasing terrain...",     "\nReleasing skybox...",      "\nReleasing cubic environment map...",
+            "\nReleasing water...",       "\nReleasing billboard...",   "\nReleasing lens flare...",
+            "\nReleasing snow system...", "\nReleasing rain system...", "\nReleasing smoke system...",
+            "\nReleasing flare light..."};
+        const std::string text = log.text.str();
+        size_t at = 0;
+        for (const char* line : lines) {
+            at = text.find(line, at);
+            ASSERT_NE(at, std::string::npos) << line;
+        }
+    }
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
     // Releasing twice is harmless.
     scene.Release();
