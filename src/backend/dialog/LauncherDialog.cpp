@@ -1,8 +1,10 @@
 #include "backend/dialog/LauncherDialog.h"
 
-#include "LauncherDialogResource.h"
-
 #include <gtk/gtk.h>
+
+extern "C" {
+#include "LauncherDialogResource.h"
+}
 
 #include <memory>
 
