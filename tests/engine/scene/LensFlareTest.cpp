@@ -11,6 +11,7 @@
 #include "engine/scene/BillboardSystem.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/SceneVertex.h"
+#include "engine/scene/Terrain.h"
 
 #include <cmath>
 #include <cstring>
@@ -47,12 +48,15 @@ protected:
     }
 
     // The track's flare pass, with an optional occluder drawn flat through the flare camera.
-    void DrawFlarePass(const Camera& camera, bool withSun, BillboardSystem* occluders = nullptr)
+    void DrawFlarePass(const Camera& camera, bool withSun, BillboardSystem* occluders = nullptr,
+                       Terrain* ground = nullptr)
     {
         flare.Update(camera);
         if (withSun)
             flare.RenderSun(false);
         if (flare.visible && flare.BeginSunMap()) {
+            if (ground != nullptr)
+                ground->Render(&flare.flareCamera, true);
             if (occluders != nullptr) {
                 occluders->Update(&flare.flareCamera);
                 occluders->Render(&flare.flareCamera, true);
@@ -296,4 +300,32 @@ TEST_F(LensFlareTest, MissingTextureFailsCreate)
     const Vector3 sun = {0, 0.2f, 1};
     EXPECT_FALSE(flare.Create(names, 100.0f, 5.0f, &sun, colour));
     EXPECT_EQ(g_LastError, "Error creating a lens flare!");
+}
+
+TEST_F(LensFlareTest, HillInFrontOfALowSunHidesIt)
+{
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(CreateFlare({0.0f, 0.1f, 1.0f}));
+    // Ground rising toward +z, up to 100 at the far edge.
+    const std::string map =
+        WriteRaw("HeightMap.raw", 9, 9, [](uint32_t, uint32_t row) { return uint8_t(row < 4 ? 255 - row * 60 : 0); });
+    Terrain hill;
+    const Vector3 size = {400.0f, 100.0f, 400.0f};
+    ASSERT_TRUE(hill.Init(&size, 8, 8, 2, 2));
+    ASSERT_TRUE(hill.LoadHeightMap(map.c_str(), 9, 9, D3DFMT_P8));
+    ASSERT_TRUE(hill.Build(false, false));
+    ASSERT_TRUE(hill.AddPass(WriteSolidTexture("Ground.dds", 0xFF808080u).c_str(), nullptr, 1.0f, 1.0f, true));
+
+    Camera camera = UseCamera({0.0f, 5.0f, -100.0f}, {0, 0, 0});
+    BeginFrame();
+    DrawFlarePass(camera, false);
+    EndFrame();
+    EXPECT_GT(IntensityRed(), 100u);
+    // Drawn flat through the flare camera, front faces toward it: the sun is gone.
+    BeginFrame();
+    DrawFlarePass(camera, false, nullptr, &hill);
+    EndFrame();
+    EXPECT_EQ(IntensityRed(), 0u);
+    hill.Release();
+    hill.Destroy();
 }
