@@ -49,6 +49,73 @@ template <typename T> void MoveToIdle(BasicSoundDefinition<T>& definition, T* in
     definition.idleInstances.push_back(instance);
 }
 
+// The audio manager's calls for each kind of instance.
+void NewInstance(AudioManager* audio, Sound*& instance)
+{
+    instance = audio->CreateSound();
+}
+
+void NewInstance(AudioManager* audio, Sound3D*& instance)
+{
+    instance = audio->Create3DSound();
+}
+
+void DestroyInstance(AudioManager* audio, Sound*& instance)
+{
+    audio->DestroySound(instance);
+}
+
+void DestroyInstance(AudioManager* audio, Sound3D*& instance)
+{
+    audio->Destroy3DSound(instance);
+}
+
+// A loaded instance of the definition, from its idle pool when the oldest idle
+// one has stopped, otherwise made and loaded anew; null when that fails.
+template <typename T>
+T* TakeInstance(AudioManager* audio, BasicSoundDefinition<T>& definition, const char* createFailed)
+{
+    T* instance = nullptr;
+    if (!definition.idleInstances.empty() && !definition.idleInstances.front()->IsPlaying()) {
+        instance = definition.idleInstances.front();
+        definition.idleInstances.pop_front();
+        if (!instance->IsLoaded() && !instance->Reload()) {
+            // Not stranded outside the pool: it goes for good.
+            DestroyInstance(audio, instance);
+            return nullptr;
+        }
+    } else {
+        NewInstance(audio, instance);
+        if (!instance) {
+            LogMessage(createFailed);
+            return nullptr;
+        }
+        if (!instance->Load(definition.name, &definition.params)) {
+            DestroyInstance(audio, instance);
+            return nullptr;
+        }
+    }
+    definition.instances.push_back(instance);
+    return instance;
+}
+
+// Destroys every instance of the definition, handed out or idle.
+template <typename T> void DestroyPool(BasicSoundDefinition<T>& definition)
+{
+    AudioManager* audio = GetAudioManager();
+    auto destroy = [audio](T* instance) {
+        if (instance->IsLoaded())
+            instance->Release();
+        DestroyInstance(audio, instance);
+    };
+    for (T* instance : definition.instances)
+        destroy(instance);
+    for (T* instance : definition.idleInstances)
+        destroy(instance);
+    definition.instances.clear();
+    definition.idleInstances.clear();
+}
+
 } // namespace
 
 SoundDefinitionManager* GetSoundDefinitionManager()
@@ -92,28 +159,7 @@ Sound* SoundDefinitionManager::CreateInstance(const char* name)
         LogMessage("\nSound definition not found!");
         return nullptr;
     }
-    Sound* instance = nullptr;
-    if (!definition->idleInstances.empty() && !definition->idleInstances.front()->IsPlaying()) {
-        instance = definition->idleInstances.front();
-        definition->idleInstances.pop_front();
-        if (!instance->IsLoaded() && !instance->Reload()) {
-            // Not stranded outside the pool: it goes for good.
-            audio->DestroySound(instance);
-            return nullptr;
-        }
-    } else {
-        instance = audio->CreateSound();
-        if (!instance) {
-            LogMessage("\nCreating a new sound instance FAILED!");
-            return nullptr;
-        }
-        if (!instance->Load(definition->name, &definition->params)) {
-            audio->DestroySound(instance);
-            return nullptr;
-        }
-    }
-    definition->instances.push_back(instance);
-    return instance;
+    return TakeInstance(audio, *definition, "\nCreating a new sound instance FAILED!");
 }
 
 void SoundDefinitionManager::ReleaseInstance(const char* name, Sound* instance)
@@ -126,22 +172,6 @@ void SoundDefinitionManager::ReleaseInstance(const char* name, Sound* instance)
     MoveToIdle(*definition, instance);
 }
 
-void SoundDefinitionManager::DestroyInstancesOf(SoundDefinition& definition)
-{
-    AudioManager* audio = GetAudioManager();
-    auto destroy = [audio](Sound* instance) {
-        if (instance->IsLoaded())
-            instance->Release();
-        audio->DestroySound(instance);
-    };
-    for (Sound* instance : definition.instances)
-        destroy(instance);
-    for (Sound* instance : definition.idleInstances)
-        destroy(instance);
-    definition.instances.clear();
-    definition.idleInstances.clear();
-}
-
 void SoundDefinitionManager::DestroyInstances(const char* name)
 {
     LogFormat("\nDestroying instances of the sound \"%s\"...", name ? name : "");
@@ -150,7 +180,7 @@ void SoundDefinitionManager::DestroyInstances(const char* name)
         LogMessage("\nSound definition not found!");
         return;
     }
-    DestroyInstancesOf(*definition);
+    DestroyPool(*definition);
 }
 
 void SoundDefinitionManager::RemoveDefinition(const char* name)
@@ -159,7 +189,7 @@ void SoundDefinitionManager::RemoveDefinition(const char* name)
     SoundDefinition* definition = FindDefinition(name);
     if (!definition)
         return;
-    DestroyInstancesOf(*definition);
+    DestroyPool(*definition);
     definitions.erase(std::find_if(definitions.begin(), definitions.end(),
                                    [definition](const auto& d) { return d.get() == definition; }));
 }
@@ -181,27 +211,7 @@ Sound3D* SoundDefinitionManager::Create3DInstance(const char* name)
         LogMessage("\n3D sound definition not found!");
         return nullptr;
     }
-    Sound3D* instance = nullptr;
-    if (!definition->idleInstances.empty() && !definition->idleInstances.front()->IsPlaying()) {
-        instance = definition->idleInstances.front();
-        definition->idleInstances.pop_front();
-        if (!instance->IsLoaded() && !instance->Reload()) {
-            audio->Destroy3DSound(instance);
-            return nullptr;
-        }
-    } else {
-        instance = audio->Create3DSound();
-        if (!instance) {
-            LogMessage("\nCreating a new 3D sound instance FAILED!");
-            return nullptr;
-        }
-        if (!instance->Load(definition->name, &definition->params)) {
-            audio->Destroy3DSound(instance);
-            return nullptr;
-        }
-    }
-    definition->instances.push_back(instance);
-    return instance;
+    return TakeInstance(audio, *definition, "\nCreating a new 3D sound instance FAILED!");
 }
 
 void SoundDefinitionManager::Release3DInstance(const char* name, Sound3D* instance)
@@ -220,22 +230,6 @@ void SoundDefinitionManager::Release3DInstance(const char* name, Sound3D** insta
         Release3DInstance(name, *instance);
 }
 
-void SoundDefinitionManager::DestroyInstancesOf(Sound3DDefinition& definition)
-{
-    AudioManager* audio = GetAudioManager();
-    auto destroy = [audio](Sound3D* instance) {
-        if (instance->IsLoaded())
-            instance->Release();
-        audio->Destroy3DSound(instance);
-    };
-    for (Sound3D* instance : definition.instances)
-        destroy(instance);
-    for (Sound3D* instance : definition.idleInstances)
-        destroy(instance);
-    definition.instances.clear();
-    definition.idleInstances.clear();
-}
-
 void SoundDefinitionManager::Destroy3DInstances(const char* name)
 {
     LogFormat("\nDestroying instances of the 3D sound \"%s\"...", name ? name : "");
@@ -244,7 +238,7 @@ void SoundDefinitionManager::Destroy3DInstances(const char* name)
         LogMessage("\n3D sound definition not found!");
         return;
     }
-    DestroyInstancesOf(*definition);
+    DestroyPool(*definition);
 }
 
 void SoundDefinitionManager::Remove3DDefinition(const char* name)
@@ -253,7 +247,7 @@ void SoundDefinitionManager::Remove3DDefinition(const char* name)
     Sound3DDefinition* definition = Find3DDefinition(name);
     if (!definition)
         return;
-    DestroyInstancesOf(*definition);
+    DestroyPool(*definition);
     definitions3D.erase(std::find_if(definitions3D.begin(), definitions3D.end(),
                                      [definition](const auto& d) { return d.get() == definition; }));
 }
@@ -261,18 +255,18 @@ void SoundDefinitionManager::Remove3DDefinition(const char* name)
 void SoundDefinitionManager::DestroyAllInstances()
 {
     for (auto& definition : definitions)
-        DestroyInstancesOf(*definition);
+        DestroyPool(*definition);
     for (auto& definition : definitions3D)
-        DestroyInstancesOf(*definition);
+        DestroyPool(*definition);
 }
 
 void SoundDefinitionManager::DestroyAllDefinitions()
 {
     LogMessage("\nDestroying all sound definitions...");
     for (auto& definition : definitions)
-        DestroyInstancesOf(*definition);
+        DestroyPool(*definition);
     definitions.clear();
     for (auto& definition : definitions3D)
-        DestroyInstancesOf(*definition);
+        DestroyPool(*definition);
     definitions3D.clear();
 }

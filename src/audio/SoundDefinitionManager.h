@@ -36,10 +36,6 @@ public:
 
     std::vector<std::unique_ptr<SoundDefinition>> definitions;
     std::vector<std::unique_ptr<Sound3DDefinition>> definitions3D;
-
-private:
-    void DestroyInstancesOf(SoundDefinition& definition);
-    void DestroyInstancesOf(Sound3DDefinition& definition);
 };
 
 // The process-wide registry, made on first use.
