@@ -1,0 +1,19 @@
+// InitApplication: the guard against a second copy and the launcher, then the game.
+
+#include "app/Application.h"
+#include "app/GameConfig.h"
+#include "app/Launcher.h"
+#include "engine/platform/DeviceSettings.h"
+#include "engine/platform/Window.h"
+
+bool InitApplication(int showCommand)
+{
+    if (!g_Window.CheckSingleInstance("Vantrel"))
+        return false;
+    if (!RunLauncher(&g_DeviceSettings))
+        return false;
+    if (g_Window.ActivateExistingWindow())
+        return false;
+    SaveGameConfig();
+    return InitGame(showCommand);
+}

@@ -1,0 +1,53 @@
+// ShutdownApplication: everything down again in its fixed order.
+
+#include "app/Application.h"
+#include "app/FrontEnd.h"
+#include "app/LogoScreen.h"
+#include "app/Menu.h"
+#include "audio/AudioManager.h"
+#include "audio/Sound.h"
+#include "audio/SoundDefinitionManager.h"
+#include "engine/platform/ColorPulseTable.h"
+#include "engine/platform/InputSystem.h"
+#include "engine/platform/KeyRepeatTable.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+#include "engine/platform/Window.h"
+
+void ShutdownApplication()
+{
+    AudioManager* audio = GetAudioManager();
+    audio->StopAll();
+    g_ColorPulses.Clear();
+    g_InGameMenuImage.Release();
+    if (g_Music != nullptr) {
+        g_Music->Stop();
+        g_Music->Release();
+        audio->DestroySound(g_Music);
+    }
+    if (g_Menu != nullptr) {
+        g_Menu->Release();
+        delete g_Menu;
+        g_Menu = nullptr;
+    }
+    // A program closed during the logo (or a start-up that failed after
+    // making it) still has its logo screen.
+    if (g_LogoScreen != nullptr) {
+        g_LogoScreen->Release();
+        delete g_LogoScreen;
+        g_LogoScreen = nullptr;
+    }
+    g_TitleImage.Release();
+    g_Font.Release();
+    g_LoadingBlockImage.Release();
+    g_LoadingImage.Release();
+    g_RaceRecords.clear();
+    GetSoundDefinitionManager()->DestroyAllDefinitions();
+    audio->Shutdown();
+    g_InputSystem.Shutdown();
+    g_RenderDevice.Shutdown();
+    g_KeyRepeat.Clear();
+    g_Window.ShowMouseCursor();
+    ShowLastError(g_Window.created ? g_Window.hWnd : nullptr, "Vantrel");
+    g_Window.Destroy();
+}

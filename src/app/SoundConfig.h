@@ -1,0 +1,19 @@
+#pragma once
+// "Data\Sound.cfg": the sound-effect and music volumes, two little-endian
+// 32-bit floats.
+
+constexpr const char* SOUND_CONFIG_PATH = "Data\\Sound.cfg";
+constexpr float DEFAULT_SOUND_VOLUME = 1.0f;
+constexpr float DEFAULT_MUSIC_VOLUME = 0.9f;
+
+struct SoundConfig {
+    float soundVolume = DEFAULT_SOUND_VOLUME;
+    float musicVolume = DEFAULT_MUSIC_VOLUME;
+};
+
+// Reads the volumes. A missing file, a value the file does not hold whole and
+// a value that is not a finite number keep their defaults; the rest are
+// clamped to 0..1.
+SoundConfig LoadSoundConfig(const char* path = SOUND_CONFIG_PATH);
+// Writes both volumes; false (and nothing written) when the file can't be opened.
+bool SaveSoundConfig(const SoundConfig& config, const char* path = SOUND_CONFIG_PATH);

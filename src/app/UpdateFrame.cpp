@@ -1,0 +1,57 @@
+// UpdateFrame: one logic step of the current state.
+
+#include "app/FrameFunctions.h"
+#include "app/FrontEnd.h"
+#include "app/LogoScreen.h"
+#include "app/Menu.h"
+#include "app/MenuActions.h"
+#include "audio/AudioManager.h"
+#include "engine/platform/ColorPulseTable.h"
+#include "race/RecordsFile.h"
+
+namespace {
+
+constexpr float TITLE_FADE_STEP = 0.05f;
+
+} // namespace
+
+void UpdateFrame()
+{
+    const GameState state = g_GameState;
+    switch (state) {
+    case GAMESTATE_LOGO:
+        if (g_LogoScreen != nullptr) {
+            g_LogoScreen->Update();
+            if (g_LogoScreen->timer.expired) {
+                CloseLogoScreen();
+                g_GameState = GAMESTATE_TITLE;
+                FadeInMusic();
+            }
+        }
+        break;
+    case GAMESTATE_MAIN_MENU:
+        if (g_Menu != nullptr)
+            g_Menu->Update();
+        break;
+    case GAMESTATE_NEW_RECORD:
+    case GAMESTATE_MULTIPLAYER_NAME:
+    case GAMESTATE_JOIN_GAME:
+    case GAMESTATE_TITLE:
+    case GAMESTATE_PAUSE_MENU:
+        g_ColorPulses.Update();
+        break;
+    case GAMESTATE_BEST_TIMES:
+        if (g_BestTimesShownRows < MAX_RECORDS)
+            ++g_BestTimesShownRows;
+        break;
+    default:
+        break;
+    }
+
+    if (state != GAMESTATE_LOGO && state != GAMESTATE_TITLE && g_TitleFade > 0.0f) {
+        g_TitleFade -= TITLE_FADE_STEP;
+        if (g_TitleFade <= 0.0f)
+            g_TitleImage.Release();
+    }
+    GetAudioManager()->Update();
+}

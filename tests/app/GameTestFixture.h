@@ -1,0 +1,38 @@
+#pragma once
+// The game started as the program starts it after the launcher, on a private
+// copy of the sample data, with the manual clock and simulated input.
+
+#include "app/MainLoop.h"
+#include "backend/window/WindowTypes.h"
+#include "engine/platform/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // InitGame with windowed 800 x 600 settings; the window gets the focus.
+    bool StartGame();
+    LoopTurn Turn();
+    void Turns(int count);
+    // A key pressed for one turn and released, with the turns its messages take.
+    void Press(uint8_t key);
+    // Each character as its own turn, each followed by another message.
+    void Type(const char* utf8);
+    // From the logo through the title to the main screen of the menu.
+    void GoToMainMenu();
+    std::string DataPath(const std::string& relative) const { return dataDirectory + "/" + relative; }
+
+    std::string dataDirectory;
+    std::string originalBase;
+    std::vector<std::string> shownErrors;
+    std::vector<std::string> shownCaptions;
+    Timer frameTimer;
+    backend::Message lastMessage;
+};

@@ -1,0 +1,52 @@
+// The logo's fade schedule over its six-second count-down.
+
+#include "GameTestFixture.h"
+
+#include "app/FrontEnd.h"
+#include "app/LogoScreen.h"
+#include "audio/Sound.h"
+#include "backend/clock/Clock.h"
+
+TEST_F(GameTest, LogoFadesInHoldsAndFadesOutThenTitleFollows)
+{
+    ASSERT_TRUE(StartGame());
+    LogoScreen& logo = *g_LogoScreen;
+    int turns = 0;
+    // Invisible while 5 or 6 whole seconds are left.
+    while (logo.timer.seconds > 4) {
+        EXPECT_EQ(logo.alpha, 0);
+        Turn();
+        ++turns;
+    }
+    int fadeInTurns = 0;
+    while (logo.fadePhase == 0) {
+        Turn();
+        ++fadeInTurns;
+    }
+    EXPECT_EQ(logo.alpha, 255);
+    EXPECT_NEAR(fadeInTurns, 85, 1);
+    while (logo.timer.seconds > 1)
+        Turn();
+    EXPECT_EQ(logo.alpha, 255);
+    while (g_GameState == GAMESTATE_LOGO && ++turns < 1000)
+        Turn();
+    EXPECT_EQ(g_GameState, GAMESTATE_TITLE);
+    EXPECT_EQ(g_LogoScreen, nullptr);
+    ASSERT_NE(g_Music, nullptr);
+    EXPECT_TRUE(g_Music->IsPlaying());
+}
+
+TEST_F(GameTest, LogoRestoreDoesNotCountTheStall)
+{
+    ASSERT_TRUE(StartGame());
+    Turns(3);
+    LogoScreen& logo = *g_LogoScreen;
+    const uint32_t left = logo.timer.currentMs;
+    logo.Release();
+    backend::AdvanceManualClock(2000000);
+    ASSERT_TRUE(logo.Restore());
+    Turn();
+    EXPECT_EQ(logo.timer.currentMs, left);
+    Turn();
+    EXPECT_EQ(logo.timer.currentMs, left - 16);
+}

@@ -1,0 +1,244 @@
+// The states and menu screens reached with their keys, on the running game.
+
+#include "GameTestFixture.h"
+
+#include "app/FrontEnd.h"
+#include "app/Menu.h"
+#include "app/SoundConfig.h"
+#include "audio/AudioManager.h"
+#include "backend/window/InputSimulation.h"
+#include "backend/window/KeyCodes.h"
+#include "backend/window/MessageQueue.h"
+#include "datagen/writers/RecordsWriter.h"
+#include "engine/platform/Window.h"
+#include "race/RecordsFile.h"
+#include "tracks/TrackTable.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+using namespace backend;
+
+namespace {
+
+void ExpectScreen(MenuScreen screen, int item)
+{
+    ASSERT_NE(g_Menu, nullptr);
+    EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
+    EXPECT_EQ(g_Menu->screen, screen);
+    EXPECT_EQ(g_Menu->selectedItem, item);
+}
+
+} // namespace
+
+TEST_F(GameTest, LogoTitleAndMenuFollowOnEnter)
+{
+    ASSERT_TRUE(StartGame());
+    EXPECT_NE(g_LogoScreen, nullptr);
+    GoToMainMenu();
+    EXPECT_EQ(g_LogoScreen, nullptr);
+    ExpectScreen(MENUSCREEN_MAIN, 0);
+    // The title keeps fading over the menu for 20 logic steps, then lets its picture go.
+    Turns(25);
+    EXPECT_LE(g_TitleFade, 0.0f);
+    EXPECT_EQ(g_TitleImage.vertexBuffer, nullptr);
+}
+
+TEST_F(GameTest, MainScreenItemsLeadToTheirScreensAndBack)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_SELECT_TRACK, 0);
+    Press(DIK_UP); // wraps to the last track
+    ExpectScreen(MENUSCREEN_SELECT_TRACK, 9);
+    Press(DIK_RETURN);
+    EXPECT_EQ(g_CurrentTrackId, 9);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 1);
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_BEST_TIMES, 0);
+    // Enter on the best times does nothing.
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_BEST_TIMES, 0);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 2);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 0);
+
+    Press(DIK_DOWN);
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_OPTIONS, 0);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_CREDITS, 0);
+    const float scrolled = g_Menu->creditsScrollY;
+    Turns(10);
+    EXPECT_NEAR(g_Menu->creditsScrollY, scrolled - 4.0f, 1e-4f);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MAIN, 3);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_QUIT_CONFIRM, 1);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 0);
+}
+
+TEST_F(GameTest, QuitBoxMovesWithoutWrapAndYesEndsTheLoop)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Press(DIK_UP); // wraps to "Quit"
+    ExpectScreen(MENUSCREEN_MAIN, 4);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_QUIT_CONFIRM, 1);
+    Press(DIK_RIGHT);
+    ExpectScreen(MENUSCREEN_QUIT_CONFIRM, 1);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MAIN, 4);
+    Press(DIK_RETURN);
+    Press(DIK_LEFT);
+    ExpectScreen(MENUSCREEN_QUIT_CONFIRM, 0);
+    SimulateKey(g_Window.hWnd, DIK_RETURN, true);
+    LoopTurn turn = Turn();
+    for (int i = 0; i < 10 && turn == TURN_GO_ON; ++i)
+        turn = Turn();
+    EXPECT_EQ(turn, TURN_QUIT);
+    EXPECT_EQ(lastMessage.message, WM_QUIT);
+}
+
+TEST_F(GameTest, OptionsVolumesStepOnTheGridAndBackSavesThem)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    AudioManager* audio = GetAudioManager();
+    audio->SetSoundVolume(0.33f);
+    audio->SetMusicVolume(1.0f);
+    g_Menu->SetScreen(MENUSCREEN_OPTIONS, 0);
+    Press(DIK_LEFT);
+    EXPECT_NEAR(audio->GetSoundVolume(), 0.30f, 1e-6f);
+    Press(DIK_RIGHT);
+    EXPECT_NEAR(audio->GetSoundVolume(), 0.35f, 1e-6f);
+    Press(DIK_DOWN);
+    Press(DIK_RIGHT); // already full
+    EXPECT_FLOAT_EQ(audio->GetMusicVolume(), 1.0f);
+    Press(DIK_LEFT);
+    EXPECT_NEAR(audio->GetMusicVolume(), 0.95f, 1e-6f);
+
+    // Escape keeps the volumes unsaved.
+    const SoundConfig before = LoadSoundConfig();
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    EXPECT_FLOAT_EQ(LoadSoundConfig().soundVolume, before.soundVolume);
+
+    Press(DIK_RETURN);
+    Press(DIK_DOWN);
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    const SoundConfig saved = LoadSoundConfig();
+    EXPECT_FLOAT_EQ(saved.soundVolume, audio->GetSoundVolume());
+    EXPECT_FLOAT_EQ(saved.musicVolume, audio->GetMusicVolume());
+}
+
+TEST_F(GameTest, MultiplayerNameEntryEndsOnNetworkErrorWithoutNetwork)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    std::strcpy(g_PlayerName, "Old");
+    Press(DIK_DOWN);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+    Type("\bxy");
+    EXPECT_STREQ(g_PlayerName, "Olxy");
+    // Escape restores the name it found.
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    EXPECT_STREQ(g_PlayerName, "Old");
+
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_NETWORK_ERROR, 0);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MAIN, 0);
+}
+
+TEST_F(GameTest, JoinEntryTakesOnlyAnAddressAndReturnsToIt)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    g_Menu->SetScreen(MENUSCREEN_MULTIPLAYER, 1);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    Type("127.0.a0.1");
+    EXPECT_STREQ(g_TextEntry, "127.0.0.1");
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_SESSION_NOT_FOUND, 0);
+    Press(DIK_ESCAPE);
+    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    EXPECT_STREQ(g_TextEntry, "127.0.0.1");
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 1);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+}
+
+TEST_F(GameTest, MessageScreensReturnWhereTheyLead)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    for (MenuScreen screen : {MENUSCREEN_HOST_ERROR, MENUSCREEN_CONNECT_ERROR, MENUSCREEN_CONNECTION_LOST}) {
+        g_Menu->SetScreen(screen, 0);
+        Press(DIK_DOWN); // no items: nothing moves
+        ExpectScreen(screen, 0);
+        Press(DIK_RETURN);
+        ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    }
+    g_Menu->SetScreen(MENUSCREEN_HOST_GAME, 3);
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    g_Menu->SetScreen(MENUSCREEN_INVALID_HOST_IP, 0);
+    Press(DIK_RETURN);
+    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+}
+
+TEST_F(GameTest, NewRecordIsStoredHighlightedAndWritten)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/Egypt/Records.bt"), {{"Ann", 60000}, {"Bo", 70000}}));
+    g_CurrentTrackId = 7;
+    g_RaceRecords = {};
+    RaceRecord ann{"Ann", 60000}, bo{"Bo", 70000};
+    g_RaceRecords.push_back(ann);
+    g_RaceRecords.push_back(bo);
+    g_NewRecordTime = 60000;
+    g_PlayerName[0] = '\0';
+    g_GameState = GAMESTATE_NEW_RECORD;
+    Press(DIK_RETURN); // no name: nothing
+    EXPECT_EQ(g_GameState, GAMESTATE_NEW_RECORD);
+    Type("Cy");
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
+    // An equal time goes below the stored one.
+    EXPECT_EQ(g_NewRecordIndex, 1);
+    ASSERT_EQ(g_RaceRecords.size(), 3u);
+    EXPECT_STREQ(g_RaceRecords[1].name, "Cy");
+
+    std::vector<RaceRecord> reread;
+    ReadRecordsFile(BuildTrackRecordsPath(TRACK_EGYPT).c_str(), reread);
+    ASSERT_EQ(reread.size(), 3u);
+    EXPECT_STREQ(reread[1].name, "Cy");
+
+    Turns(20);
+    EXPECT_EQ(g_BestTimesShownRows, 15);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
+}
