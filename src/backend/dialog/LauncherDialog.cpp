@@ -185,6 +185,9 @@ void DrainEvents()
 
 LauncherOutcome RunLauncherDialog(LauncherDialogModel& model, LauncherShownHook shown, void* user)
 {
+    // GTK would switch the whole program to the user's locale, and with it the
+    // decimal separator that the game's text readers expect to be '.'.
+    gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr))
         return LauncherOutcome::Failed;
     static bool registered = false;

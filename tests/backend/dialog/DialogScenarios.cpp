@@ -7,6 +7,7 @@
 
 #include <gtk/gtk.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -235,6 +236,9 @@ int RunScenario(const std::string& name)
         Expect(driver, driver.next == driver.steps.size(), "the dialog ended before its last step");
     }
     if (name == "keyboard") {
+        // The program keeps the C locale (the child runs with LC_ALL=C.UTF-8).
+        const char* numeric = setlocale(LC_NUMERIC, nullptr);
+        Expect(driver, numeric && std::strcmp(numeric, "C") == 0, "the dialog changed the program's locale");
         Expect(driver, model.Selection(LAUNCHER_RENDER_DEVICE) == 1, "render device row");
         Expect(driver, model.IsChecked(LAUNCHER_WINDOWED), "windowed box");
         Expect(driver, model.Selection(LAUNCHER_TEXTURE_FILTER) == 2, "texture filter row");

@@ -59,13 +59,15 @@ ScenarioResult RunScenario(const std::string& scenario, const std::string& xvfbR
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         if (entry.rfind("VANTREL_LAUNCHER_SCENARIO=", 0) == 0 || entry.rfind("DISPLAY=", 0) == 0 ||
-            entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
+            entry.rfind("WAYLAND_DISPLAY=", 0) == 0 || entry.rfind("LC_ALL=", 0) == 0)
             continue;
         environment.push_back(entry);
     }
     environment.push_back("VANTREL_LAUNCHER_SCENARIO=" + scenario);
     // Only the X11 backend: a virtual X server is all there is.
     environment.push_back("GDK_BACKEND=x11");
+    // A user locale that GTK would otherwise switch the program to.
+    environment.push_back("LC_ALL=C.UTF-8");
 
     // Servers of tests that run side by side start looking at different numbers.
     const std::string firstServer = std::to_string(100 + getpid() % 800);
