@@ -82,6 +82,9 @@ bool RunLauncher(DeviceSettings* settings)
 {
     if (!settings)
         return false;
+    // The dialog's display first: filling the lists opens and closes others.
+    if (!OpenLauncherDisplay())
+        return ReportError("Error opening the launcher dialog!");
     g_SoundDeviceTable.Clear();
     LauncherModel model(g_SoundDeviceTable);
     InitLauncherDialog(model);

@@ -183,12 +183,21 @@ void DrainEvents()
 
 } // namespace
 
+bool OpenLauncherDisplay()
+{
+    static bool opened = false;
+    if (!opened) {
+        // GTK would switch the whole program to the user's locale, and with it
+        // the decimal separator that the game's text readers expect to be '.'.
+        gtk_disable_setlocale();
+        opened = gtk_init_check(nullptr, nullptr);
+    }
+    return opened;
+}
+
 LauncherOutcome RunLauncherDialog(LauncherDialogModel& model, LauncherShownHook shown, void* user)
 {
-    // GTK would switch the whole program to the user's locale, and with it the
-    // decimal separator that the game's text readers expect to be '.'.
-    gtk_disable_setlocale();
-    if (!gtk_init_check(nullptr, nullptr))
+    if (!OpenLauncherDisplay())
         return LauncherOutcome::Failed;
     static bool registered = false;
     if (!registered) {

@@ -47,6 +47,12 @@ enum class LauncherOutcome {
     Failed,
 };
 
+// Connects to the display the dialog shows on; false when there is none. Call
+// it before anything else opens and closes display connections (a virtual X
+// server restarts when its last client leaves), and the connection then lasts
+// as long as the program.
+bool OpenLauncherDisplay();
+
 // Test hook: called once the dialog is on screen, with the dialog's GtkWindow.
 using LauncherShownHook = void (*)(void* gtkWindow, void* user);
 
