@@ -186,3 +186,36 @@ TEST(RestingScene, BodiesRainedOnHillsStayAboveTheGround)
     EXPECT_LT(deepest, 0.0f) << "no centre ever below the ground it lies on";
     DestroyOurWorld(world);
 }
+
+// The cached contact keeps its normal in the support's frame: a box turned on a tilted ramp must still see
+// the ramp's normal and come to rest where it landed.
+TEST(RestingScene, BoxTurnedOnATiltedRampComesToRest)
+{
+    const float tilt = 0.1745f; // 10 degrees about z
+    const float turn = 0.7854f; // 45 degrees about the ramp's normal
+    TMat34 ramp = IdentityMat34();
+    ramp.row[0] = Vec(std::cos(tilt), std::sin(tilt), 0);
+    ramp.row[1] = Vec(-std::sin(tilt), std::cos(tilt), 0);
+    TMat34 yaw = IdentityMat34();
+    yaw.row[0] = Vec(std::cos(turn), 0, -std::sin(turn));
+    yaw.row[2] = Vec(std::sin(turn), 0, std::cos(turn));
+    SceneDesc scene = BoxOnTerrainScene(0.6f);
+    scene.bodies.clear();
+    SceneBody platform = MakeStaticBox(Vec(6, 1, 6), Vec(0, 1.0f, 0), 1);
+    platform.rotation = ramp;
+    scene.bodies.push_back(platform);
+    TVec4 up = ramp.row[1];
+    SceneBody box = MakeBox(Vec(1, 1, 1), 1.0f, Vec(0, 1.0f, 0) + up * 1.02f);
+    box.rotation = Multiply(yaw, ramp);
+    scene.bodies.push_back(box);
+    OurWorld world = BuildOurWorld(scene);
+    TRigidBody* body = world.Rigid(1);
+    TVec4 start = body->state.position;
+    StepOurWorld(world, 300);
+    EXPECT_EQ(body->status, TREST_RESTING);
+    EXPECT_LT(std::sqrt(LengthSquared3(body->state.position - start)), 0.05f);
+    TVec4 rested = body->state.position;
+    StepOurWorld(world, 600);
+    EXPECT_LT(std::sqrt(LengthSquared3(body->state.position - rested)), 1e-4f);
+    DestroyOurWorld(world);
+}
