@@ -152,3 +152,32 @@ TEST(ConstraintSolver, SliderKeepsItsLimitUnderGravity)
     EXPECT_LT(pendulum.joint->angle, -0.14f) << "gravity pulls it to the lower stop";
     EXPECT_NEAR(pendulum.bob->state.position.x, 0.0f, 0.01f);
 }
+
+// A joint error of 1 m is corrected with a bias of length 0.05 per step, not 0.5: the converged closing
+// speed is 0.05 / (0.5 dt) = 6 m/s.
+TEST(ConstraintSolver, JointErrorBiasIsCappedAtFiveCentimetres)
+{
+    TSizeInfo sizes;
+    TVec4 none = Vec(0, 0, 0);
+    TSimulator* simulator = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    TAnimatedBody* anchor = simulator->CreateAnimatedBody();
+    TRigidBody* bob = simulator->CreateRigidBody();
+    TConstraint* joint = simulator->CreateConstraint(bob, anchor);
+    TMat44 frame = IdentityMat44();
+    joint->SetFrame(&frame);
+    joint->SetType(0);
+    joint->SetIterationCount(32);
+    joint->Enable(1);
+    TVec4 away = Vec(1.0f, 0, 0);
+    bob->SetPosition(&away);
+    simulator->Advance(1.0f / 60.0f, 1, nullptr);
+    EXPECT_NEAR(bob->velocity.x, -6.0f, 0.1f);
+    EXPECT_NEAR(bob->velocity.y, 0.0f, 1e-4f);
+    for (int step = 0; step < 120; ++step) {
+        simulator->Advance(1.0f / 60.0f, 1, nullptr);
+    }
+    joint->UpdateFrames();
+    joint->UpdateAnchors();
+    EXPECT_LT(std::sqrt(LengthSquared3(joint->pivotAWorld[0] - joint->pivotBWorld[0])), 0.01f) << "closed";
+    TSimulator::DestroySimulator(simulator);
+}
