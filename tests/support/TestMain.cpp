@@ -29,7 +29,15 @@ extern "C" const char* __lsan_default_suppressions()
            "leak:libdbus\n"
            "leak:libX11\n"
            "leak:libfontconfig\n"
-           "leak:libopenal\n";
+           "leak:libopenal\n"
+           "leak:libglib\n"
+           "leak:libgobject\n"
+           "leak:libgio\n"
+           "leak:libgtk\n"
+           "leak:libgdk\n"
+           "leak:libpango\n"
+           "leak:libcairo\n"
+           "leak:libatk\n";
 }
 
 // Keeps the software GL driver mapped until the process ends, so that the leak
