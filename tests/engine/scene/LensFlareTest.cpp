@@ -264,6 +264,50 @@ TEST_F(LensFlareTest, SunBehindTheCameraDrawsNothing)
         ASSERT_EQ(pixels[i] & 0xFFFFFF, 0u) << i;
 }
 
+TEST_F(LensFlareTest, SunStraightAheadOrOverheadKeepsTheFlareFinite)
+{
+    ASSERT_TRUE(OpenScene());
+    const auto finiteQuads = [this]() {
+        const SceneVertex* v = reinterpret_cast<const SceneVertex*>(flare.vertexBuffer->Bytes());
+        for (int i = 0; i < 4 * 4; ++i)
+            if (!std::isfinite(v[i].x) || !std::isfinite(v[i].y) || !std::isfinite(v[i].z))
+                return false;
+        return true;
+    };
+    // Looking straight at the sun: no flare line, the elements still get a size.
+    ASSERT_TRUE(CreateFlare({0.0f, 0.0f, 1.0f}));
+    Camera ahead = UseCamera({0, 0, 0}, {0, 0, 0});
+    BeginFrame();
+    DrawFlarePass(ahead, false);
+    EndFrame();
+    ASSERT_TRUE(flare.visible);
+    EXPECT_TRUE(finiteQuads());
+    const Vector3 onSun = QuadCentre(flare, 2);
+    EXPECT_NEAR(onSun.z, 100.0f, 1e-3f);
+    const SceneVertex* v = reinterpret_cast<const SceneVertex*>(flare.vertexBuffer->Bytes()) + 2 * 4;
+    const Vector3 edge = {v[1].x - v[0].x, v[1].y - v[0].y, v[1].z - v[0].z};
+    EXPECT_GT(Vec3Length(&edge), 1.0f);
+    EXPECT_NEAR(flare.flareCamera.forward.z, 1.0f, 1e-5f);
+    const int white = WhiteTexels();
+    EXPECT_GT(white, 100);
+    EXPECT_EQ(IntensityRed(), uint32_t(std::min(white, 255)));
+
+    // A sun overhead has no heading: the flare camera still looks straight up.
+    flare.sunDirection = {0.0f, 1.0f, 0.0f};
+    Camera upwards = UseCamera({0, 0, 0}, {SCENE_PI / 2 - 0.2f, 0, 0});
+    BeginFrame();
+    DrawFlarePass(upwards, false);
+    EndFrame();
+    ASSERT_TRUE(flare.visible);
+    EXPECT_TRUE(finiteQuads());
+    EXPECT_NEAR(flare.flareCamera.forward.y, 1.0f, 1e-5f);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            ASSERT_TRUE(std::isfinite(flare.flareCamera.view.m[r][c]) &&
+                        std::isfinite(flare.flareCamera.projection.m[r][c]));
+    EXPECT_GT(WhiteTexels(), 100);
+}
+
 TEST_F(LensFlareTest, ElementsAddedAfterCreateWaitForTheNextRestore)
 {
     ASSERT_TRUE(OpenScene());
