@@ -51,7 +51,6 @@ static void PinGraphicsDriver()
 
 int main(int argc, char** argv)
 {
-    PinGraphicsDriver();
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
@@ -59,6 +58,7 @@ int main(int argc, char** argv)
     // The software rasteriser draws on the calling thread: results repeat, and
     // the leak check at exit does not trip over its worker threads.
     setenv("LP_NUM_THREADS", "0", 0);
+    PinGraphicsDriver();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
