@@ -1,0 +1,201 @@
+// The real program under Xvfb, driven with real key events: launcher, logo,
+// title, menu, options, credits, quit. Screenshots of every screen are kept
+// in <build>/artefacts/end-to-end/ for review.
+
+#include "app/SoundConfig.h"
+#include "backend/files/Files.h"
+#include "datagen/writers/FileWriter.h"
+#include "datagen/writers/GameConfigWriter.h"
+#include "datagen/writers/PngWriter.h"
+#include "datagen/writers/SoundConfigWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// clang-format off
+const char* const DRIVER_SCRIPT = R"SCRIPT(#!/bin/bash
+# $1 program folder, $2 screenshot folder.
+cd "$1" || exit 2
+unset SDL_VIDEODRIVER
+export ALSOFT_DRIVERS=null LIBGL_ALWAYS_SOFTWARE=1
+shots="$2"
+log() { echo "$*" >> "$shots/steps.txt"; }
+key() { xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"; sleep 0.35; }
+shot() { xwd -root -silent > "$shots/$1.xwd"; }
+visible() { xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null; }
+./vantrel &
+pid=$!
+launcher=""
+for i in $(seq 150); do launcher=$(visible | head -1); [ -n "$launcher" ] && break; sleep 0.2; done
+if [ -z "$launcher" ]; then log "no launcher"; kill $pid; exit 3; fi
+sleep 1; shot 1-launcher
+key Return
+game=""
+for i in $(seq 150); do
+  for w in $(visible); do [ "$w" != "$launcher" ] && game=$w; done
+  [ -n "$game" ] && break; sleep 0.2
+done
+if [ -z "$game" ]; then log "no game window"; kill $pid; exit 4; fi
+sleep 3.5; shot 2-logo
+key Return; sleep 0.5; shot 3-title
+key Return; sleep 1; shot 4-menu
+timeout 20 ./vantrel; log "second copy exit $?"
+[ "$(xdotool getwindowfocus 2>/dev/null)" = "$game" ] && log "game window has the focus"
+key Down; key Down; key Return; shot 5-options
+key Left; key Left; shot 6-options-lowered
+key Down; key Down; key Return
+key Down; key Return; sleep 2; shot 7-credits
+key Escape; key Escape; shot 8-quit
+key Left; key Return
+for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+wait $pid
+log "exit $?"
+)SCRIPT";
+// clang-format on
+
+bool HasProgram(const char* name)
+{
+    const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+// Runs the command in its own process group; kills the group after `seconds`.
+int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    *timedOut = true;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            *timedOut = false;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (*timedOut) {
+        kill(-child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An X window dump (ZPixmap with 4 bytes per pixel, little-endian) as a PNG.
+bool ConvertScreenshot(const fs::path& xwd, const fs::path& png)
+{
+    std::ifstream in(xwd, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto field = [&](size_t index) -> uint32_t {
+        const size_t at = index * 4;
+        return at + 4 <= bytes.size() ? uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
+                                            uint32_t(bytes[at + 2]) << 8 | bytes[at + 3]
+                                      : 0;
+    };
+    const uint32_t headerSize = field(0), width = field(4), height = field(5), bytesPerLine = field(12),
+                   colourCount = field(19);
+    const size_t pixelsAt = size_t(headerSize) + size_t(colourCount) * 12;
+    if (width == 0 || bytesPerLine < width * 4 || height == 0 || width > 8192 || height > 8192 ||
+        pixelsAt + size_t(bytesPerLine) * height > bytes.size())
+        return false;
+    datagen::RgbaImage image(width, height);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = bytes.data() + pixelsAt + size_t(y) * bytesPerLine;
+        for (uint32_t x = 0; x < width; ++x)
+            image.At(x, y) = 0xFF000000u | uint32_t(row[4 * x + 2]) << 16 | uint32_t(row[4 * x + 1]) << 8 | row[4 * x];
+    }
+    return datagen::WriteFileBytes(png.string(), datagen::EncodePng(image, false));
+}
+
+} // namespace
+
+TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
+{
+    for (const char* tool : {"xvfb-run", "xdotool", "xwd"}) {
+        if (!HasProgram(tool))
+            GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
+    }
+    const fs::path bin = backend::BaseDirectory();
+    const fs::path work = fs::temp_directory_path() / ("vantrel-end-to-end-" + std::to_string(getpid()));
+    const fs::path shots = bin.parent_path() / "artefacts" / "end-to-end";
+    fs::remove_all(work);
+    fs::remove_all(shots);
+    fs::create_directories(shots);
+    for (const char* folder : {"Data", "Graphics/Textures", "Audio/Sounds"}) {
+        fs::create_directories(work / folder);
+        fs::copy(bin / folder, work / folder, fs::copy_options::recursive);
+    }
+    fs::create_directories(work / "Audio/Music");
+    fs::copy(bin / "Audio/Music/Menu.ogg", work / "Audio/Music/Menu.ogg");
+    fs::copy(bin / "vantrel", work / "vantrel");
+
+    // The launcher takes these choices from the file and "Play!" writes them back.
+    datagen::GameConfigValues choices;
+    choices.windowed = 1;
+    choices.textureFilterIndex = 0;
+    choices.disableMipmapping = 1;
+    choices.softwareSoundBuffers = 1;
+    ASSERT_TRUE(datagen::WriteGameConfig((work / "Game.cfg").string(), choices));
+    ASSERT_TRUE(datagen::WriteSoundConfig((work / "Data/Sound.cfg").string(), 1.0f, 0.9f));
+    const fs::path script = work / "drive.sh";
+    std::ofstream(script) << DRIVER_SCRIPT;
+    fs::permissions(script, fs::perms::owner_all);
+
+    bool timedOut = false;
+    const int result =
+        RunBounded({"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", script.string(), work.string(), shots.string()},
+                   150, &timedOut);
+    ASSERT_FALSE(timedOut) << "the driven program did not finish within 150 s";
+    std::stringstream steps;
+    steps << std::ifstream(shots / "steps.txt").rdbuf();
+    ASSERT_EQ(result, 0) << steps.str();
+    EXPECT_NE(steps.str().find("second copy exit 0"), std::string::npos) << steps.str();
+    EXPECT_NE(steps.str().find("game window has the focus"), std::string::npos) << steps.str();
+    EXPECT_NE(steps.str().find("\nexit 0"), std::string::npos) << steps.str();
+
+    std::vector<uint8_t> config;
+    ASSERT_TRUE(backend::ReadWholeFile((work / "Game.cfg").string(), config));
+    EXPECT_EQ(config, datagen::EncodeGameConfig(choices));
+    const SoundConfig volumes = LoadSoundConfig((work / "Data/Sound.cfg").string().c_str());
+    EXPECT_NEAR(volumes.soundVolume, 0.9f, 1e-6f);
+    EXPECT_NEAR(volumes.musicVolume, 0.9f, 1e-6f);
+
+    for (const auto& entry : fs::directory_iterator(shots)) {
+        if (entry.path().extension() == ".xwd") {
+            fs::path png = entry.path();
+            png.replace_extension(".png");
+            EXPECT_TRUE(ConvertScreenshot(entry.path(), png)) << entry.path();
+            fs::remove(entry.path());
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+}
