@@ -134,6 +134,72 @@ TEST(TerrainTree, QueriesOnA257GridFindEveryOverlappingTriangle)
     }
 }
 
+TEST(TerrainTree, QueriesReturnExactlyTheLeavesThatMeetTheBox)
+{
+    TestMesh mesh = HeightGrid(256, 1.0f, Hills);
+    TTerrainTree tree;
+    tree.SetNodeReserve(int32_t(mesh.vertices.size()), 0);
+    ASSERT_EQ(Build(tree, mesh), 1);
+    // Every leaf reachable from the root, found by walking the whole tree.
+    std::vector<const TTerrainTreeNode*> allLeaves;
+    std::vector<const TTerrainTreeNode*> stack = {tree.GetNode(TTREE_ROOT)};
+    while (!stack.empty()) {
+        const TTerrainTreeNode* node = stack.back();
+        stack.pop_back();
+        if (node->IsLeaf()) {
+            allLeaves.push_back(node);
+        }
+        for (int32_t child : node->children) {
+            if (child != TTREE_NO_CHILD) {
+                const TTerrainTreeNode* below = tree.GetNode(child);
+                // A child's box lies inside its parent's, so a walk that prunes by box loses nothing.
+                for (int k = 0; k < 3; ++k) {
+                    ASSERT_GE(below->min[k], node->min[k]);
+                    ASSERT_LE(below->max[k], node->max[k]);
+                }
+                stack.push_back(below);
+            }
+        }
+    }
+    ASSERT_GT(allLeaves.size(), 100u);
+    // Every triangle sits in some leaf.
+    std::set<uint32_t> listed;
+    for (const TTerrainTreeNode* leaf : allLeaves) {
+        listed.insert(leaf->triangles, leaf->triangles + leaf->triangleCount);
+    }
+    EXPECT_EQ(listed.size(), mesh.triangles.size());
+
+    Rng rng(53);
+    for (int q = 0; q < 300; ++q) {
+        TVec4 centre = Vec(rng.Uniform(-5, 261), rng.Uniform(-5, 5), rng.Uniform(-5, 261));
+        TVec4 half = Vec(rng.Uniform(0, 4), rng.Uniform(0, 2), rng.Uniform(0, 4));
+        // Some boxes snapped to whole units, so that they touch leaf boxes exactly.
+        if (q % 3 == 0) {
+            centre = Vec(std::round(centre.x), std::round(centre.y), std::round(centre.z));
+            half = Vec(std::round(half.x), std::round(half.y), std::round(half.z));
+        }
+        TVec4 min = centre - half;
+        TVec4 max = centre + half;
+        std::set<const TTerrainTreeNode*> expected;
+        std::set<uint32_t> expectedTriangles;
+        for (const TTerrainTreeNode* leaf : allLeaves) {
+            bool meets = true;
+            for (int k = 0; k < 3; ++k) {
+                meets = meets && leaf->min[k] <= max[k] && leaf->max[k] >= min[k];
+            }
+            if (meets) {
+                expected.insert(leaf);
+                expectedTriangles.insert(leaf->triangles, leaf->triangles + leaf->triangleCount);
+            }
+        }
+        std::vector<const TTerrainTreeNode*> leaves;
+        std::set<uint32_t> found = Gather(tree, min, max, &leaves);
+        EXPECT_EQ(leaves.size(), expected.size()) << "query " << q;
+        EXPECT_EQ(std::set<const TTerrainTreeNode*>(leaves.begin(), leaves.end()), expected) << "query " << q;
+        EXPECT_EQ(found, expectedTriangles) << "query " << q;
+    }
+}
+
 TEST(TerrainTree, FlatGridTrianglesReachEveryCellTheyTouch)
 {
     TestMesh mesh = HeightGrid(32, 1.0f, [](float, float) { return 0.0f; });
