@@ -1,5 +1,6 @@
 #include "AudioFixture.h"
 
+#include "audio/AudioListener.h"
 #include "audio/OggVorbisReader.h"
 #include "audio/Sound.h"
 #include "backend/sound/SoundBuffer.h"
@@ -315,6 +316,30 @@ TEST_F(SoundTest, SettersConvertToBufferUnits)
     EXPECT_EQ(BufferVolume(later), -4000);
     ASSERT_TRUE(later->buffer->GetFrequency(&hertz));
     EXPECT_EQ(hertz, 11025u);
+}
+
+TEST_F(SoundTest, PlainSoundsIgnoreTheListener)
+{
+    Sound* sound = Load(Tone("click.wav", 0.5f), SoundLoadParams{0, 0, 1});
+    sound->Play();
+    Frame();
+    Render(512);
+    const Frames before = Render(2048);
+    ASSERT_GT(before.Energy(0), 1.0);
+    EXPECT_NEAR(before.Energy(1) / before.Energy(0), 1.0, 0.01);
+
+    // Far off to one side, turned round and with a steep rolloff: a mono 2D
+    // sound stays in the middle at the same level.
+    AudioListener* listener = GetAudioManager()->GetListener();
+    backend::Vector3 away{300, 0, 40}, back{0, 0, -1}, up{0, 1, 0};
+    listener->SetPosition(&away);
+    listener->SetOrientation(&back, &up);
+    listener->SetRolloffFactor(4.0f);
+    Frame();
+    Render(512);
+    const Frames after = Render(2048);
+    for (int c = 0; c < 2; ++c)
+        EXPECT_NEAR(after.Energy(c) / before.Energy(c), 1.0, 0.05) << "channel " << c;
 }
 
 TEST_F(SoundTest, FadesStepOncePerUpdate)
