@@ -189,6 +189,8 @@ GpuResult GpuSystem::CreateDevice(uint32_t adapter, GpuDeviceType, NativeWindow*
         created->Release();
         return result;
     }
+    if (TakeFault(GpuSystemFault::NewDeviceCaps))
+        created->FailNext(GpuDeviceFault::GetDeviceCaps);
     *device = created;
     return GPU_OK;
 }

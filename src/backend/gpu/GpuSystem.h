@@ -13,7 +13,8 @@ namespace backend {
 class GpuDevice;
 
 // Calls a test can make fail once (the next call of that kind fails).
-enum class GpuSystemFault { GetAdapterDisplayMode, EnumAdapterModes, GetDeviceCaps, CreateDevice };
+// NewDeviceCaps: the next device made fails its first GetDeviceCaps.
+enum class GpuSystemFault { GetAdapterDisplayMode, EnumAdapterModes, GetDeviceCaps, CreateDevice, NewDeviceCaps };
 
 class GpuSystem : public GpuRefCounted {
 public:

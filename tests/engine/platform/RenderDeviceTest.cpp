@@ -75,6 +75,21 @@ TEST_F(RenderDeviceTest, EachFailingCreationStepReportsItsMessage)
     EXPECT_EQ(g_LastError, "Error creating Direct3D8 device!");
     EXPECT_EQ(g_RenderDevice.device, nullptr);
 
+    // The caps step fails after the device was made: it stays in the record, and
+    // the gamma ramp and caches are not reached.
+    g_RenderDevice.direct3D->FailNext(GpuSystemFault::NewDeviceCaps);
+    g_RenderDevice.gammaRamp.red[1] = 0;
+    g_RenderDevice.currentVertexShader = 0x142;
+    EXPECT_FALSE(g_RenderDevice.CreateDevice(window, mode, D3DDEVTYPE_HAL, 0, true, D3DFMT_D24S8, 1, true));
+    EXPECT_EQ(g_LastError, "Error getting Direct3D8 device capabilities!");
+    EXPECT_NE(g_RenderDevice.device, nullptr);
+    EXPECT_EQ(g_RenderDevice.presentParameters.BackBufferWidth, 800u);
+    EXPECT_EQ(g_RenderDevice.gammaRamp.red[1], 0u);
+    EXPECT_EQ(g_RenderDevice.currentVertexShader, 0x142u);
+    // Only the first query fails.
+    GpuCaps caps;
+    EXPECT_TRUE(GpuSucceeded(g_RenderDevice.device->GetDeviceCaps(&caps)));
+
     // Without the Direct3D object there is nothing to create the device with.
     RenderDevice empty;
     EXPECT_FALSE(empty.CreateDevice(window, mode, D3DDEVTYPE_HAL, 0, true, D3DFMT_D24S8, 1, true));
