@@ -203,3 +203,51 @@ TEST_F(RenderDeviceTest, VertexImageTextureModesAndLifeCycle)
     EXPECT_EQ(image.ownTexture.texture, nullptr);
     external->Release();
 }
+
+TEST_F(RenderDeviceTest, VertexImageRenderGoesThroughTheDeviceCaches)
+{
+    ASSERT_TRUE(OpenDevice());
+    RenderDevice& rd = g_RenderDevice;
+    const std::string path = WriteTexture("Grey.dds", 4, 4, std::vector<uint32_t>(16, 0xFF808080u));
+    VertexImage textured, plain;
+    ASSERT_TRUE(textured.Load(path.c_str(), 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));
+    ASSERT_TRUE(plain.Load(nullptr, 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));
+
+    rd.device->BeginScene();
+    rd.Begin2D(800.0f, 600.0f);
+    rd.device->ResetStats();
+    rd.primitiveCount = 0;
+    textured.Render();
+    textured.Render();
+    plain.Render();
+    // The vertex format reaches the device once; the texture is bound and let go
+    // around each textured draw, and the plain image finds stage 0 empty already.
+    EXPECT_EQ(rd.device->GetStats().setVertexShaderCalls, 1u);
+    EXPECT_EQ(rd.device->GetStats().setTextureCalls, 4u);
+    EXPECT_EQ(rd.currentVertexShader, VERTEXIMAGE_FVF);
+    EXPECT_EQ(rd.currentTexture[0], nullptr);
+    EXPECT_EQ(rd.device->GetStats().drawCalls, 3u);
+    EXPECT_EQ(rd.primitiveCount, 6u);
+
+    // After a cache reset the format is set again even though the device has it.
+    rd.ResetStateCache();
+    rd.device->ResetStats();
+    plain.Render();
+    plain.Render();
+    EXPECT_EQ(rd.device->GetStats().setVertexShaderCalls, 1u);
+    EXPECT_EQ(rd.device->GetStats().setTextureCalls, 0u);
+
+    // A stale texture left in the cache by another renderer is unbound first.
+    rd.SetTexture(0, textured.texture);
+    rd.device->ResetStats();
+    plain.Render();
+    EXPECT_EQ(rd.device->GetStats().setTextureCalls, 1u);
+    EXPECT_EQ(rd.currentTexture[0], nullptr);
+    GpuBaseTexture* bound = nullptr;
+    rd.device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, nullptr);
+    rd.device->EndScene();
+
+    textured.Release();
+    plain.Release();
+}
