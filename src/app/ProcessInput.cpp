@@ -32,20 +32,19 @@ void ProcessInput()
 {
     g_InputSystem.ReadKeyboard();
 
-    // A handler that changed the state ends the dispatch for this turn, so
-    // that no key acts on a state (or an object) it was not meant for.
+    // Once a handler has changed the state, the other keys down this turn
+    // count as held but act on nothing: no key acts on a state (or an
+    // object) it was not pressed for.
     const GameState state = g_GameState;
+    bool changed = false;
     if (Fires(KEY_ESCAPE, IsDown(backend::DIK_ESCAPE))) {
         HandleEscapeKey();
-        if (g_GameState != state)
-            return;
+        changed = g_GameState != state;
     }
-    if (state > GAMESTATE_PAUSE_MENU)
-        return;
 
-    if (state == GAMESTATE_NEW_RECORD || state == GAMESTATE_MULTIPLAYER_NAME)
+    if (!changed && (state == GAMESTATE_NEW_RECORD || state == GAMESTATE_MULTIPLAYER_NAME))
         UpdateTextEntry(g_PlayerName, NAME_MAX_LENGTH, false);
-    else if (state == GAMESTATE_JOIN_GAME)
+    else if (!changed && state == GAMESTATE_JOIN_GAME)
         UpdateTextEntry(g_TextEntry, ADDRESS_MAX_LENGTH, true);
 
     struct Binding {
@@ -60,11 +59,11 @@ void ProcessInput()
         {KEY_DOWN, IsDown(backend::DIK_DOWN), HandleKeyDown},
         {KEY_ENTER, IsDown(backend::DIK_RETURN) || IsDown(backend::DIK_NUMPADENTER), HandleEnterKey},
     };
+    const bool menuKeys = state <= GAMESTATE_PAUSE_MENU;
     for (const Binding& binding : bindings) {
-        if (Fires(binding.logicalKey, binding.down)) {
+        if (Fires(binding.logicalKey, binding.down) && menuKeys && !changed) {
             binding.handler();
-            if (g_GameState != state)
-                return;
+            changed = g_GameState != state;
         }
     }
 }

@@ -242,3 +242,40 @@ TEST_F(GameTest, NewRecordIsStoredHighlightedAndWritten)
     Press(DIK_RETURN);
     ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
 }
+
+TEST_F(GameTest, UnusedStatesOnlyFadeTheTitleAndReadEscape)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    for (int unused : {9, 11, 12}) {
+        g_GameState = GameState(unused);
+        const float fade = g_TitleFade;
+        Press(DIK_RETURN);
+        Press(DIK_ESCAPE);
+        Press(DIK_DOWN);
+        EXPECT_EQ(g_GameState, unused);
+        EXPECT_EQ(g_Menu->screen, MENUSCREEN_MAIN);
+        if (fade > 0.0f) {
+            EXPECT_LT(g_TitleFade, fade);
+        }
+    }
+}
+
+TEST_F(GameTest, KeyAfterAStateChangeWaitsForTheNextTurn)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    g_Menu->SetScreen(MENUSCREEN_MAIN, 1);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+    std::strcpy(g_PlayerName, "Ann");
+    // Escape and Enter in the same turn: only Escape acts.
+    SimulateKey(g_Window.hWnd, DIK_ESCAPE, true);
+    SimulateKey(g_Window.hWnd, DIK_RETURN, true);
+    Turns(2);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    SimulateKey(g_Window.hWnd, DIK_ESCAPE, false);
+    SimulateKey(g_Window.hWnd, DIK_RETURN, false);
+    Turns(4);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+}

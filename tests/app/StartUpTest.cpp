@@ -11,6 +11,7 @@
 #include "audio/Sound.h"
 #include "audio/SoundDefinitionManager.h"
 #include "backend/gpu/GpuDevice.h"
+#include "backend/window/SystemWindow.h"
 #include "datagen/writers/SoundConfigWriter.h"
 #include "engine/platform/ColorPulseTable.h"
 #include "engine/platform/DeviceSettings.h"
@@ -110,4 +111,29 @@ TEST_F(GameTest, MissingClickSoundIsNoFailure)
     std::filesystem::remove(DataPath("Audio/Sounds/Click.wav"));
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
+}
+
+TEST_F(GameTest, WindowAndSoundFailuresEndStartUpWithTheirMessages)
+{
+    // A class of the game's name already registered: the window cannot be made.
+    backend::WindowClass taken;
+    taken.className = "Vantrel";
+    const bool registered = backend::RegisterWindowClass(taken);
+    EXPECT_FALSE(StartGame());
+    ShutdownApplication();
+    if (registered)
+        backend::UnregisterWindowClass("Vantrel", nullptr);
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_FALSE(shownErrors[0].empty());
+
+    g_Window = Window();
+    g_RenderDevice = RenderDevice();
+    shownErrors.clear();
+    g_LastError.clear();
+    g_DeviceSettings.soundDevice = "No Such Sound Device";
+    EXPECT_FALSE(StartGame());
+    EXPECT_EQ(g_Menu, nullptr);
+    ShutdownApplication();
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_FALSE(shownErrors[0].empty());
 }
