@@ -91,9 +91,13 @@ void TRigidBody::TestRestImpl()
 
 int TRigidBody::GetSupportCount()
 {
-    // The load: this sub-step's force, or for a body that has none yet its own forces and weight.
+    // The load: this sub-step's force, or for a resting body that has none yet its own forces and weight.
+    // A body without contacts of its own in a constraint set hangs on its joints: the set decides its rest.
     TVec4 load = subStepForce;
     if (!(std::fabs(load.x) >= 1e-6f || std::fabs(load.y) >= 1e-6f || std::fabs(load.z) >= 1e-6f)) {
+        if (constraintSet != nullptr && CachedContactCount() == 0) {
+            return 3;
+        }
         load = force + accumulatedForce + simulator->gravity * mass;
     }
     if (!(std::fabs(load.x) >= 1e-6f || std::fabs(load.y) >= 1e-6f || std::fabs(load.z) >= 1e-6f)) {

@@ -74,3 +74,29 @@ TEST(Moped, SixOnHillyGroundAmongStaticBoxesStayFinite)
     EXPECT_LT(WorstPivotGap(world), 0.05f);
     DestroyOurWorld(world);
 }
+
+// Two tyres in a line cannot balance the moped by themselves: left alone it must come to rest and stay
+// up. Its body, handlebar and rider touch nothing and hang on their hinges.
+TEST(Moped, LeftAloneSleepsUprightAndStillRollsWhenPushed)
+{
+    OurWorld world = BuildOurWorld(MopedScene());
+    TRigidBody* body = world.Rigid(0);
+    StepOurWorld(world, 180);
+    for (size_t i = 0; i < world.bodies.size(); ++i) {
+        EXPECT_EQ(world.Rigid(int(i))->status, TREST_RESTING) << "body " << i;
+    }
+    TVec4 settled = body->state.position;
+    for (int step = 0; step < 900; ++step) {
+        StepOurWorld(world, 1);
+        ASSERT_LT(std::fabs(body->state.rotation.row[0].y), 0.01f) << "rolled over sideways, step " << step;
+    }
+    EXPECT_EQ(body->state.position.y, settled.y);
+    EXPECT_EQ(body->status, TREST_RESTING);
+
+    TVec4 push = Vec(0, 0, 300.0f);
+    body->SetForce(&push);
+    StepOurWorld(world, 120);
+    EXPECT_GT(body->state.position.z, settled.z + 2.0f);
+    EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
+    DestroyOurWorld(world);
+}
