@@ -1,10 +1,19 @@
 // Feeds arbitrary bytes to the image readers and, when a picture comes out, completes its mip chain.
+// Each input is also used to damage one of a set of valid DDS, PNG and JPEG files, so that the
+// decoders' own error paths are reached and not only the header checks.
 
 #include "backend/gpu/ImageData.h"
+#include "datagen/writers/DdsWriter.h"
+#include "datagen/writers/JpegWriter.h"
+#include "datagen/writers/PngWriter.h"
 
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Check(const uint8_t* data, size_t size)
 {
     backend::ImageData image;
     std::string error;
@@ -12,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (error.empty() || !image.surfaces.empty()) {
             std::abort(); // a failure must explain itself and leave nothing behind
         }
-        return 0;
+        return;
     }
     const size_t faces = image.cube ? 6 : 1;
     if (image.surfaces.size() != faces * image.levels) {
@@ -28,5 +37,61 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (uint64_t(image.width) * image.height <= 512 * 512) {
         backend::GenerateMipChain(image);
     }
+}
+
+datagen::RgbaImage Pattern(uint32_t width, uint32_t height)
+{
+    datagen::RgbaImage image(width, height);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            image.At(x, y) = (0x40u + x * 24) << 24 | (x * 32) << 16 | (y * 32) << 8 | ((x ^ y) * 16);
+    return image;
+}
+
+std::vector<Bytes> MakeSeeds()
+{
+    using datagen::DdsFormat;
+    std::vector<Bytes> seeds;
+    for (DdsFormat format : {DdsFormat::A8R8G8B8, DdsFormat::X8R8G8B8, DdsFormat::R5G6B5, DdsFormat::A4R4G4B4,
+                             DdsFormat::DXT1, DdsFormat::DXT3, DdsFormat::DXT5}) {
+        seeds.push_back(datagen::EncodeDds(Pattern(8, 8), format, true));
+        seeds.push_back(datagen::EncodeDds(Pattern(8, 4), format, false));
+    }
+    const datagen::RgbaImage faces[6] = {Pattern(4, 4), Pattern(4, 4), Pattern(4, 4),
+                                         Pattern(4, 4), Pattern(4, 4), Pattern(4, 4)};
+    seeds.push_back(datagen::EncodeCubeDds(faces, DdsFormat::DXT1, true));
+    seeds.push_back(datagen::EncodeCubeDds(faces, DdsFormat::A8R8G8B8, false));
+    seeds.push_back(datagen::EncodePng(Pattern(8, 8), true));
+    seeds.push_back(datagen::EncodePng(Pattern(5, 3), false));
+    seeds.push_back(datagen::EncodeJpeg(Pattern(8, 8), 90, false));
+    seeds.push_back(datagen::EncodeJpeg(Pattern(16, 8), 50, true));
+    return seeds;
+}
+
+const std::vector<Bytes>& Seeds()
+{
+    static const std::vector<Bytes> seeds = MakeSeeds();
+    return seeds;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Check(data, size);
+
+    // Byte 0 picks a valid file, byte 1 from 128 up cuts it short, and each
+    // following triple (offset high, offset low, mask) flips bits in it.
+    if (size < 2)
+        return 0;
+    const std::vector<Bytes>& seeds = Seeds();
+    Bytes file = seeds[data[0] % seeds.size()];
+    if (data[1] >= 128)
+        file.resize(file.size() * (data[1] - 128) / 128);
+    for (size_t i = 2; i + 2 < size && !file.empty(); i += 3) {
+        const size_t offset = (size_t(data[i]) << 8 | data[i + 1]) % file.size();
+        file[offset] ^= data[i + 2];
+    }
+    Check(file.data(), file.size());
     return 0;
 }
