@@ -4,6 +4,7 @@
 #include "GpuTestDevice.h"
 
 #include "backend/gpu/GpuIndexBuffer.h"
+#include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
@@ -360,6 +361,65 @@ TEST_F(GpuDeviceTest, GammaRampIsKeptAndCounted)
     GpuGammaRamp read;
     device->GetGammaRamp(&read);
     EXPECT_EQ(read.blue[10], 245);
+}
+
+TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
+{
+    // A frame left half-way inside a render target, with moved transforms and a light.
+    GpuTexture* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+              GPU_OK);
+    GpuSurface* level = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &level), GPU_OK);
+    ASSERT_EQ(device->SetRenderTarget(level, nullptr), GPU_OK);
+    GpuViewport viewport;
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 16u);
+    Matrix moved = GpuIdentityMatrix();
+    moved.m[3][0] = 5.0f;
+    for (uint32_t type :
+         {uint32_t(D3DTS_WORLD), uint32_t(D3DTS_VIEW), uint32_t(D3DTS_PROJECTION), uint32_t(D3DTS_TEXTURE1)})
+        device->SetTransform(type, &moved);
+    GpuLight light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    device->SetLight(0, &light);
+    device->LightEnable(0, true);
+    GpuMaterial material;
+    material.Power = 8.0f;
+    device->SetMaterial(&material);
+    // The owner lets go; only the device's own binding is left, which the reset drops.
+    level->Release();
+    target->Release();
+
+    ASSERT_EQ(device->Reset(&parameters), GPU_OK);
+    GpuSurface* current = nullptr;
+    GpuSurface* backBuffer = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(&current), GPU_OK);
+    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), GPU_OK);
+    EXPECT_EQ(current, backBuffer);
+    current->Release();
+    backBuffer->Release();
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.X, 0u);
+    EXPECT_EQ(viewport.Width, width);
+    EXPECT_EQ(viewport.Height, height);
+    const Matrix identity = GpuIdentityMatrix();
+    for (uint32_t type :
+         {uint32_t(D3DTS_WORLD), uint32_t(D3DTS_VIEW), uint32_t(D3DTS_PROJECTION), uint32_t(D3DTS_TEXTURE1)}) {
+        Matrix got;
+        device->GetTransform(type, &got);
+        EXPECT_EQ(std::memcmp(&got, &identity, sizeof(Matrix)), 0) << "transform " << type;
+    }
+    bool enabled = true;
+    device->GetLightEnable(0, &enabled);
+    EXPECT_FALSE(enabled);
+    device->GetMaterial(&material);
+    EXPECT_EQ(material.Power, 0.0f);
+
+    // The back buffer is drawn to again.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    EXPECT_EQ(Pixel(width - 1, height - 1), 0xFF0000FFu);
 }
 
 } // namespace
