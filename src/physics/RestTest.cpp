@@ -146,7 +146,21 @@ int TRigidBody::GetSupportCount()
     return 0;
 }
 
+namespace {
+
+// Whether a load pressed against a contact of normal n stays inside its friction cone.
+bool InsideFrictionCone(const TVec4& load, const TVec4& n, float friction)
+{
+    float pressing = -Dot3(load, n);
+    TVec4 sliding = load + n * pressing;
+    return std::sqrt(LengthSquared3(sliding)) <= friction * std::fmax(pressing, 0.0f);
+}
+
+} // namespace
+
 // Whether friction at the remembered contacts can hold the load: a body that would slide is never supported.
+// The load is held when it fits the friction cone of one contact, of the contacts' mean normal (a body
+// in a groove), or when two contacts' cones face each other and squeeze the body between them.
 bool TRigidBody::IsLoadHeldByFriction(const TVec4& load)
 {
     TVec4 normalSum;
@@ -168,9 +182,21 @@ bool TRigidBody::IsLoadHeldByFriction(const TVec4& load)
     if (friction < 0.0f || LengthSquared3(normal) == 0.0f) {
         return true;
     }
-    float pressing = -Dot3(load, normal);
-    TVec4 sliding = load + normal * pressing;
-    return std::sqrt(LengthSquared3(sliding)) <= friction * std::fmax(pressing, 0.0f);
+    float facing = -(1.0f - friction * friction) / (1.0f + friction * friction); // -cos(2 atan(mu))
+    for (int i = 0; i < CACHED_CONTACT_COUNT; ++i) {
+        if (!cache[i].IsUsed()) {
+            continue;
+        }
+        if (InsideFrictionCone(load, cache[i].worldNormal, friction)) {
+            return true;
+        }
+        for (int j = i + 1; j < CACHED_CONTACT_COUNT; ++j) {
+            if (cache[j].IsUsed() && Dot3(cache[i].worldNormal, cache[j].worldNormal) <= facing) {
+                return true;
+            }
+        }
+    }
+    return InsideFrictionCone(load, normal, friction);
 }
 
 bool TRigidBody::CheckCachedContactsStill()
