@@ -2,6 +2,7 @@
 // title, menu, options, credits, quit. Screenshots of every screen are kept
 // in <build>/artefacts/end-to-end/ for review.
 
+#include "ScreenDump.h"
 #include "app/SoundConfig.h"
 #include "backend/files/Files.h"
 #include "datagen/writers/FileWriter.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -55,6 +57,7 @@ for i in $(seq 150); do
   [ -n "$game" ] && break; sleep 0.2
 done
 if [ -z "$game" ]; then log "no game window"; kill $pid; exit 4; fi
+log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
 sleep 3.5; shot 2-logo
 key Return; sleep 0.5; shot 3-title
 key Return; sleep 1; shot 4-menu
@@ -117,30 +120,29 @@ int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* tim
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An X window dump (ZPixmap with 4 bytes per pixel, little-endian) as a PNG.
-bool ConvertScreenshot(const fs::path& xwd, const fs::path& png)
+// The screenshot as a PNG beside it; the picture for checks.
+bool ConvertScreenshot(const fs::path& xwd, const fs::path& png, datagen::RgbaImage& image)
 {
-    std::ifstream in(xwd, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto field = [&](size_t index) -> uint32_t {
-        const size_t at = index * 4;
-        return at + 4 <= bytes.size() ? uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
-                                            uint32_t(bytes[at + 2]) << 8 | bytes[at + 3]
-                                      : 0;
-    };
-    const uint32_t headerSize = field(0), width = field(4), height = field(5), bytesPerLine = field(12),
-                   colourCount = field(19);
-    const size_t pixelsAt = size_t(headerSize) + size_t(colourCount) * 12;
-    if (width == 0 || bytesPerLine < width * 4 || height == 0 || width > 8192 || height > 8192 ||
-        pixelsAt + size_t(bytesPerLine) * height > bytes.size())
-        return false;
-    datagen::RgbaImage image(width, height);
-    for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* row = bytes.data() + pixelsAt + size_t(y) * bytesPerLine;
-        for (uint32_t x = 0; x < width; ++x)
-            image.At(x, y) = 0xFF000000u | uint32_t(row[4 * x + 2]) << 16 | uint32_t(row[4 * x + 1]) << 8 | row[4 * x];
-    }
-    return datagen::WriteFileBytes(png.string(), datagen::EncodePng(image, false));
+    std::vector<uint8_t> bytes;
+    return backend::ReadWholeFile(xwd.string(), bytes) && DecodeScreenDump(bytes, image) &&
+           datagen::WriteFileBytes(png.string(), datagen::EncodePng(image, false));
+}
+
+// A number from the step log's "NAME=value" words, -1 when missing.
+int StepValue(const std::string& steps, const std::string& name)
+{
+    const size_t at = steps.find(" " + name + "=");
+    return at == std::string::npos ? -1 : std::atoi(steps.c_str() + at + name.size() + 2);
+}
+
+// The share of pixels in columns [left, right) and rows [top, bottom) that are not black.
+double LitShare(const datagen::RgbaImage& image, uint32_t left, uint32_t top, uint32_t right, uint32_t bottom)
+{
+    size_t lit = 0;
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+            lit += (image.At(x, y) & 0xFFFFFFu) != 0;
+    return double(lit) / double(size_t(right - left) * (bottom - top));
 }
 
 } // namespace
@@ -200,14 +202,32 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
     EXPECT_NEAR(volumes.soundVolume, 0.9f, 1e-6f);
     EXPECT_NEAR(volumes.musicVolume, 0.9f, 1e-6f);
 
+    std::map<std::string, datagen::RgbaImage> screenshots;
     for (const auto& entry : fs::directory_iterator(shots)) {
         if (entry.path().extension() == ".xwd") {
             fs::path png = entry.path();
             png.replace_extension(".png");
-            EXPECT_TRUE(ConvertScreenshot(entry.path(), png)) << entry.path();
+            EXPECT_TRUE(ConvertScreenshot(entry.path(), png, screenshots[entry.path().stem().string()]))
+                << entry.path();
             fs::remove(entry.path());
         }
     }
+
+    // The game's picture fills its 800 x 600 window: every quarter of the
+    // menu screen is lit, and the screen around the window stays black.
+    const int x = StepValue(steps.str(), "X"), y = StepValue(steps.str(), "Y");
+    EXPECT_EQ(StepValue(steps.str(), "WIDTH"), 800) << steps.str();
+    EXPECT_EQ(StepValue(steps.str(), "HEIGHT"), 600) << steps.str();
+    const datagen::RgbaImage& menu = screenshots["4-menu"];
+    ASSERT_TRUE(x >= 0 && y >= 0 && uint32_t(x) + 800 <= menu.width && uint32_t(y) + 600 <= menu.height)
+        << steps.str() << " on a screen of " << menu.width << " x " << menu.height;
+    for (uint32_t quarter = 0; quarter < 4; ++quarter) {
+        const uint32_t left = uint32_t(x) + 200 * quarter;
+        EXPECT_GT(LitShare(menu, left, uint32_t(y), left + 200, uint32_t(y) + 600), 0.9) << "quarter " << quarter;
+    }
+    if (uint32_t(x) + 800 < menu.width)
+        EXPECT_EQ(LitShare(menu, uint32_t(x) + 800, uint32_t(y), menu.width, uint32_t(y) + 600), 0.0);
+
     std::error_code ignored;
     fs::remove_all(work, ignored);
 }
