@@ -25,13 +25,13 @@ struct TCachedContact {
     bool IsSupportActive(const TSimulator* simulator) const;
     bool IsUsed() const { return kind != TCACHED_FREE; }
 
-    TVec4 point;            // point on the owner, owner's frame
-    TVec4 otherPoint;       // point on the support, support's frame
-    TVec4 supportWorld;     // support's point, world (refreshed by UpdateCachedContactPoint)
-    TVec4 ownerWorld;       // owner's point, world
-    TVec4 difference;       // ownerWorld - supportWorld
-    TVec4 otherNormal;      // normal in the support's frame
-    TVec4 worldNormal;      // written by GetWorldPoint
+    TVec4 point;             // point on the owner, owner's frame
+    TVec4 otherPoint;        // point on the support, support's frame
+    TVec4 supportWorld;      // support's point, world (refreshed by UpdateCachedContactPoint)
+    TVec4 ownerWorld;        // owner's point, world
+    TVec4 difference;        // ownerWorld - supportWorld
+    TVec4 otherNormal;       // normal in the support's frame
+    TVec4 worldNormal;       // written by GetWorldPoint
     float separation = 0.0f; // difference along the normal
     float drift = 0.0f;      // squared length of the difference across the normal
     float ranking = 0.0f;    // penetration when cached; the shallowest slot is replaced first
