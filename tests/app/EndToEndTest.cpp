@@ -225,8 +225,9 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
         const uint32_t left = uint32_t(x) + 200 * quarter;
         EXPECT_GT(LitShare(menu, left, uint32_t(y), left + 200, uint32_t(y) + 600), 0.9) << "quarter " << quarter;
     }
-    if (uint32_t(x) + 800 < menu.width)
+    if (uint32_t(x) + 800 < menu.width) {
         EXPECT_EQ(LitShare(menu, uint32_t(x) + 800, uint32_t(y), menu.width, uint32_t(y) + 600), 0.0);
+    }
 
     std::error_code ignored;
     fs::remove_all(work, ignored);
