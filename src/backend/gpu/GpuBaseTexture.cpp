@@ -20,19 +20,19 @@ uint32_t GpuFullMipCount(uint32_t width, uint32_t height)
     return levels;
 }
 
-GpuBaseTexture::GpuBaseTexture(GpuDevice* device, GpuResourceType type, uint32_t width, uint32_t height,
-                               uint32_t levels, uint32_t usage, GpuFormat format, GpuPool pool)
-    : GpuResource(device, type, pool, usage), m_format(format)
+GpuBaseTexture::GpuBaseTexture(GpuDevice* owner, GpuResourceType resourceType, uint32_t width, uint32_t height,
+                               uint32_t requestedLevels, uint32_t usageFlags, GpuFormat texelFormat, GpuPool memoryPool)
+    : GpuResource(owner, resourceType, memoryPool, usageFlags), format(texelFormat)
 {
     uint32_t full = GpuFullMipCount(width, height);
-    m_levelCount = (levels == 0 || levels > full) ? full : levels;
-    m_levels.resize(size_t(FaceCount()) * m_levelCount);
+    levelCount = (requestedLevels == 0 || requestedLevels > full) ? full : requestedLevels;
+    levels.resize(size_t(FaceCount()) * levelCount);
     for (uint32_t face = 0; face < FaceCount(); ++face) {
-        for (uint32_t level = 0; level < m_levelCount; ++level) {
-            GpuTextureLevel& entry = m_levels[face * m_levelCount + level];
+        for (uint32_t level = 0; level < levelCount; ++level) {
+            GpuTextureLevel& entry = levels[face * levelCount + level];
             entry.width = std::max(1u, width >> level);
             entry.height = std::max(1u, height >> level);
-            entry.pitch = GpuLevelPitch(format, entry.width);
+            entry.pitch = GpuLevelPitch(texelFormat, entry.width);
         }
     }
 }
@@ -44,12 +44,12 @@ GpuBaseTexture::~GpuBaseTexture()
 
 void GpuBaseTexture::FreeGlObjects()
 {
-    if (m_glName != 0 && GetDevice()) {
+    if (glName != 0 && GetDevice()) {
         GetDevice()->MakeCurrent();
-        GLuint name = m_glName;
+        GLuint name = glName;
         glDeleteTextures(1, &name);
     }
-    m_glName = 0;
+    glName = 0;
 }
 
 bool GpuBaseTexture::Allocate()
@@ -57,8 +57,8 @@ bool GpuBaseTexture::Allocate()
     GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
     if (!IsRenderTarget()) {
         try {
-            for (GpuTextureLevel& level : m_levels)
-                level.bytes.assign(size_t(level.pitch) * GpuLevelRows(m_format, level.height), 0);
+            for (GpuTextureLevel& level : levels)
+                level.bytes.assign(size_t(level.pitch) * GpuLevelRows(format, level.height), 0);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -67,25 +67,25 @@ bool GpuBaseTexture::Allocate()
     glGenTextures(1, &name);
     if (name == 0)
         return false;
-    m_glName = name;
+    glName = name;
     glBindTexture(target, name);
     glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(m_levelCount - 1));
+    glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(levelCount - 1));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (uint32_t face = 0; face < FaceCount(); ++face) {
         GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
-        for (uint32_t level = 0; level < m_levelCount; ++level) {
-            const GpuTextureLevel& entry = m_levels[face * m_levelCount + level];
+        for (uint32_t level = 0; level < levelCount; ++level) {
+            const GpuTextureLevel& entry = levels[face * levelCount + level];
             glTexImage2D(imageTarget, GLint(level), GL_RGBA8, GLsizei(entry.width), GLsizei(entry.height), 0, GL_BGRA,
                          GL_UNSIGNED_BYTE, nullptr);
         }
     }
-    m_appliedSampler = GpuSamplerSettings();
+    appliedSampler = GpuSamplerSettings();
     if (glGetError() == GL_OUT_OF_MEMORY)
         return false;
     if (!IsRenderTarget()) {
         for (uint32_t face = 0; face < FaceCount(); ++face)
-            for (uint32_t level = 0; level < m_levelCount; ++level)
+            for (uint32_t level = 0; level < levelCount; ++level)
                 Upload(face, level);
     }
     return true;
@@ -93,37 +93,37 @@ bool GpuBaseTexture::Allocate()
 
 uint32_t GpuBaseTexture::LevelWidth(uint32_t level) const
 {
-    return level < m_levelCount ? m_levels[level].width : 0;
+    return level < levelCount ? levels[level].width : 0;
 }
 
 uint32_t GpuBaseTexture::LevelHeight(uint32_t level) const
 {
-    return level < m_levelCount ? m_levels[level].height : 0;
+    return level < levelCount ? levels[level].height : 0;
 }
 
 GpuTextureLevel* GpuBaseTexture::Level(uint32_t face, uint32_t level)
 {
-    if (face >= FaceCount() || level >= m_levelCount)
+    if (face >= FaceCount() || level >= levelCount)
         return nullptr;
-    return &m_levels[face * m_levelCount + level];
+    return &levels[face * levelCount + level];
 }
 
 uint32_t GpuBaseTexture::PrepareForDraw()
 {
-    return m_glName;
+    return glName;
 }
 
 void GpuBaseTexture::Upload(uint32_t face, uint32_t level)
 {
     GpuTextureLevel* entry = Level(face, level);
-    if (!entry || m_glName == 0 || entry->bytes.empty() || !GetDevice())
+    if (!entry || glName == 0 || entry->bytes.empty() || !GetDevice())
         return;
     GetDevice()->MakeCurrent();
     std::vector<uint8_t> bgra;
-    GpuConvertToBgra(m_format, entry->width, entry->height, entry->bytes.data(), bgra);
+    GpuConvertToBgra(format, entry->width, entry->height, entry->bytes.data(), bgra);
     GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
     GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
-    glBindTexture(target, m_glName);
+    glBindTexture(target, glName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(imageTarget, GLint(level), 0, 0, GLsizei(entry->width), GLsizei(entry->height), GL_BGRA,
                     GL_UNSIGNED_BYTE, bgra.data());
@@ -144,12 +144,12 @@ GpuResult GpuBaseTexture::LockLevel(uint32_t face, uint32_t level, GpuLockedRect
         y = uint32_t(rect->top);
     }
     uint32_t offset;
-    if (GpuLevelRows(m_format, 4) == 1) { // block-compressed: rectangles start on a block
+    if (GpuLevelRows(format, 4) == 1) { // block-compressed: rectangles start on a block
         if (x % 4 || y % 4)
             return GPUERR_INVALIDCALL;
-        offset = (y / 4) * entry->pitch + GpuLevelPitch(m_format, 4) * (x / 4);
+        offset = (y / 4) * entry->pitch + GpuLevelPitch(format, 4) * (x / 4);
     } else {
-        offset = y * entry->pitch + GpuLevelPitch(m_format, x);
+        offset = y * entry->pitch + GpuLevelPitch(format, x);
     }
     locked->Pitch = int32_t(entry->pitch);
     locked->pBits = entry->bytes.data() + offset;
@@ -170,12 +170,12 @@ GpuResult GpuBaseTexture::UnlockLevel(uint32_t face, uint32_t level)
 
 void GpuBaseTexture::DescribeLevel(uint32_t level, GpuSurfaceDesc* desc) const
 {
-    const GpuTextureLevel& entry = m_levels[level];
-    desc->Format = m_format;
+    const GpuTextureLevel& entry = levels[level];
+    desc->Format = format;
     desc->Type = D3DRTYPE_SURFACE;
     desc->Usage = GetUsage();
     desc->Pool = GetPool();
-    desc->Size = uint32_t(entry.pitch * GpuLevelRows(m_format, entry.height));
+    desc->Size = uint32_t(entry.pitch * GpuLevelRows(format, entry.height));
     desc->MultiSampleType = 0;
     desc->Width = entry.width;
     desc->Height = entry.height;

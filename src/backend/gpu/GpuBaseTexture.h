@@ -34,22 +34,22 @@ struct GpuSamplerSettings {
 
 class GpuBaseTexture : public GpuResource {
 public:
-    uint32_t GetLevelCount() const { return m_levelCount; }
-    GpuFormat GetFormat() const { return m_format; }
+    uint32_t GetLevelCount() const { return levelCount; }
+    GpuFormat GetFormat() const { return format; }
     bool IsCube() const { return GetType() == D3DRTYPE_CUBETEXTURE; }
     bool IsRenderTarget() const { return (GetUsage() & D3DUSAGE_RENDERTARGET) != 0; }
 
     // Device side: the GL texture with every unlocked change uploaded.
     uint32_t PrepareForDraw();
-    uint32_t GlName() const { return m_glName; }
-    GpuSamplerSettings& AppliedSampler() { return m_appliedSampler; }
+    uint32_t GlName() const { return glName; }
+    GpuSamplerSettings& AppliedSampler() { return appliedSampler; }
     // Width and height of a level (faces share them).
     uint32_t LevelWidth(uint32_t level) const;
     uint32_t LevelHeight(uint32_t level) const;
 
 protected:
-    GpuBaseTexture(GpuDevice* device, GpuResourceType type, uint32_t width, uint32_t height, uint32_t levels,
-                   uint32_t usage, GpuFormat format, GpuPool pool);
+    GpuBaseTexture(GpuDevice* owner, GpuResourceType resourceType, uint32_t width, uint32_t height,
+                   uint32_t requestedLevels, uint32_t usageFlags, GpuFormat texelFormat, GpuPool memoryPool);
     ~GpuBaseTexture() override;
     void FreeGlObjects() override;
 
@@ -66,11 +66,11 @@ private:
     bool Allocate();
     void Upload(uint32_t face, uint32_t level);
 
-    GpuFormat m_format;
-    uint32_t m_levelCount;
-    std::vector<GpuTextureLevel> m_levels; // face-major
-    uint32_t m_glName = 0;
-    GpuSamplerSettings m_appliedSampler;
+    GpuFormat format;
+    uint32_t levelCount;
+    std::vector<GpuTextureLevel> levels; // face-major
+    uint32_t glName = 0;
+    GpuSamplerSettings appliedSampler;
 };
 
 // Number of levels of a full mip chain down to 1x1.

@@ -4,9 +4,10 @@
 
 namespace backend {
 
-GpuCubeTexture::GpuCubeTexture(GpuDevice* device, uint32_t edgeLength, uint32_t levels, uint32_t usage,
-                               GpuFormat format, GpuPool pool)
-    : GpuBaseTexture(device, D3DRTYPE_CUBETEXTURE, edgeLength, edgeLength, levels, usage, format, pool)
+GpuCubeTexture::GpuCubeTexture(GpuDevice* owner, uint32_t edgeLength, uint32_t requestedLevels, uint32_t usageFlags,
+                               GpuFormat texelFormat, GpuPool memoryPool)
+    : GpuBaseTexture(owner, D3DRTYPE_CUBETEXTURE, edgeLength, edgeLength, requestedLevels, usageFlags, texelFormat,
+                     memoryPool)
 {
 }
 

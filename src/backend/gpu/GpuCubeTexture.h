@@ -17,8 +17,8 @@ public:
 
 private:
     friend class GpuDevice;
-    GpuCubeTexture(GpuDevice* device, uint32_t edgeLength, uint32_t levels, uint32_t usage, GpuFormat format,
-                   GpuPool pool);
+    GpuCubeTexture(GpuDevice* owner, uint32_t edgeLength, uint32_t requestedLevels, uint32_t usageFlags,
+                   GpuFormat texelFormat, GpuPool memoryPool);
 };
 
 } // namespace backend

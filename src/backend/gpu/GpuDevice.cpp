@@ -36,47 +36,47 @@ template <typename T> void Rebind(T*& slot, T* value)
 
 } // namespace
 
-GpuDevice::GpuDevice(GpuSystem* system, NativeWindow* window)
-    : m_system(system), m_window(window), m_state(std::make_unique<GpuStateBlock>())
+GpuDevice::GpuDevice(GpuSystem* creator, NativeWindow* nativeWindow)
+    : system(creator), window(nativeWindow), state(std::make_unique<GpuStateBlock>())
 {
-    m_system->AddRef();
+    system->AddRef();
     for (uint32_t i = 0; i < 256; ++i)
-        m_gammaRamp.red[i] = m_gammaRamp.green[i] = m_gammaRamp.blue[i] = uint16_t(i << 8);
+        gammaRamp.red[i] = gammaRamp.green[i] = gammaRamp.blue[i] = uint16_t(i << 8);
 }
 
 GpuDevice::~GpuDevice()
 {
-    if (m_watchingEvents)
+    if (watchingEvents)
         SDL_DelEventWatch(&GpuDevice::WatchWindowEvents, this);
-    if (m_context) {
-        m_context->MakeCurrent();
+    if (context) {
+        context->MakeCurrent();
         DropBindings();
         ReleaseDeviceSurfaces();
         // Whatever the game still holds loses its GL objects now, while the context exists.
-        std::vector<GpuResource*> remaining(m_resources.begin(), m_resources.end());
+        std::vector<GpuResource*> remaining(resources.begin(), resources.end());
         for (GpuResource* resource : remaining)
             resource->DetachFromDevice();
-        m_resources.clear();
-        m_pipeline.reset();
-        m_context.reset();
+        resources.clear();
+        pipeline.reset();
+        context.reset();
     }
-    m_system->Release();
+    system->Release();
 }
 
-GpuResult GpuDevice::Initialise(GpuPresentParameters* parameters)
+GpuResult GpuDevice::Initialise(GpuPresentParameters* presentParameters)
 {
-    if (!m_window || !m_window->sdlWindow)
+    if (!window || !window->sdlWindow)
         return GPUERR_INVALIDCALL;
     std::string error;
-    m_context = GpuGlContext::Create(m_window->sdlWindow, error);
-    if (!m_context) {
+    context = GpuGlContext::Create(window->sdlWindow, error);
+    if (!context) {
         SDL_SetError("%s", error.c_str());
         return GPUERR_NOTAVAILABLE;
     }
-    m_pipeline = std::make_unique<GpuPipeline>(*m_context);
+    pipeline = std::make_unique<GpuPipeline>(*context);
     SDL_AddEventWatch(&GpuDevice::WatchWindowEvents, this);
-    m_watchingEvents = true;
-    return ApplyPresentParameters(parameters);
+    watchingEvents = true;
+    return ApplyPresentParameters(presentParameters);
 }
 
 // Present parameters the device can never take, found before anything is changed.
@@ -88,22 +88,22 @@ GpuResult GpuDevice::CheckPresentParameters(const GpuPresentParameters& pp) cons
         return GPUERR_INVALIDCALL;
     if (!(pp.Windowed && pp.BackBufferFormat == D3DFMT_UNKNOWN) && !GpuFormatIsRenderTarget(pp.BackBufferFormat))
         return GPUERR_INVALIDCALL;
-    if (pp.BackBufferWidth > m_context->MaxTextureSize() || pp.BackBufferHeight > m_context->MaxTextureSize())
+    if (pp.BackBufferWidth > context->MaxTextureSize() || pp.BackBufferHeight > context->MaxTextureSize())
         return GPUERR_INVALIDCALL;
     return GPU_OK;
 }
 
 GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
 {
-    SDL_Window* window = m_window->sdlWindow;
+    SDL_Window* sdlWindow = window->sdlWindow;
     if (GpuResult check = CheckPresentParameters(*pp); GpuFailed(check))
         return check;
     if (pp->Windowed) {
-        if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)
-            SDL_SetWindowFullscreen(window, 0);
+        if (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
+            SDL_SetWindowFullscreen(sdlWindow, 0);
         if (pp->BackBufferWidth == 0 || pp->BackBufferHeight == 0) {
             int width = 0, height = 0;
-            SDL_GL_GetDrawableSize(window, &width, &height);
+            SDL_GL_GetDrawableSize(sdlWindow, &width, &height);
             if (pp->BackBufferWidth == 0)
                 pp->BackBufferWidth = uint32_t(std::max(width, 1));
             if (pp->BackBufferHeight == 0)
@@ -120,14 +120,14 @@ GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
         mode.h = int(pp->BackBufferHeight);
         mode.refresh_rate = int(pp->FullScreen_RefreshRateInHz);
         // The window system may refuse a mode change; the picture is scaled then.
-        SDL_SetWindowDisplayMode(window, &mode);
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+        SDL_SetWindowDisplayMode(sdlWindow, &mode);
+        SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN);
     }
     if (!GpuFormatIsRenderTarget(pp->BackBufferFormat))
         return GPUERR_INVALIDCALL;
     if (pp->BackBufferCount == 0)
         pp->BackBufferCount = 1;
-    if (!m_context->ResizeBackBuffer(pp->BackBufferWidth, pp->BackBufferHeight))
+    if (!context->ResizeBackBuffer(pp->BackBufferWidth, pp->BackBufferHeight))
         return GPUERR_OUTOFVIDEOMEMORY;
 
     GpuSurfaceDesc desc;
@@ -137,86 +137,86 @@ GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
     desc.Width = pp->BackBufferWidth;
     desc.Height = pp->BackBufferHeight;
     desc.Size = desc.Width * desc.Height * 4;
-    m_backBuffer = new GpuSurface(this, GpuSurface::Kind::BackBuffer, desc);
+    backBuffer = new GpuSurface(this, GpuSurface::Kind::BackBuffer, desc);
     if (pp->EnableAutoDepthStencil) {
         desc.Format = pp->AutoDepthStencilFormat;
         desc.Usage = D3DUSAGE_DEPTHSTENCIL;
-        m_depthStencil = new GpuSurface(this, GpuSurface::Kind::DepthStencil, desc);
+        depthStencil = new GpuSurface(this, GpuSurface::Kind::DepthStencil, desc);
     }
-    m_parameters = *pp;
-    m_state->SetDefaults(pp->BackBufferWidth, pp->BackBufferHeight);
-    Rebind(m_renderTarget, m_backBuffer);
-    Rebind(m_depthTarget, m_depthStencil);
-    m_fvf = 0;
-    m_status = Status::Ok;
-    m_forcedLostCalls = 0;
-    m_inScene = false;
+    parameters = *pp;
+    state->SetDefaults(pp->BackBufferWidth, pp->BackBufferHeight);
+    Rebind(renderTarget, backBuffer);
+    Rebind(depthTarget, depthStencil);
+    fvf = 0;
+    status = Status::Ok;
+    forcedLostCalls = 0;
+    inScene = false;
     return GPU_OK;
 }
 
 void GpuDevice::RegisterResource(GpuResource* resource)
 {
-    m_resources.insert(resource);
+    resources.insert(resource);
 }
 
 void GpuDevice::UnregisterResource(GpuResource* resource)
 {
-    m_resources.erase(resource);
+    resources.erase(resource);
 }
 
 void GpuDevice::MakeCurrent()
 {
-    if (m_context)
-        m_context->MakeCurrent();
+    if (context)
+        context->MakeCurrent();
 }
 
 void GpuDevice::FailNext(GpuDeviceFault fault)
 {
-    m_pendingFaults |= 1u << uint32_t(fault);
+    pendingFaults |= 1u << uint32_t(fault);
 }
 
 bool GpuDevice::TakeFault(GpuDeviceFault fault)
 {
     uint32_t bit = 1u << uint32_t(fault);
-    bool pending = (m_pendingFaults & bit) != 0;
-    m_pendingFaults &= ~bit;
+    bool pending = (pendingFaults & bit) != 0;
+    pendingFaults &= ~bit;
     return pending;
 }
 
 void GpuDevice::RefuseFormat(GpuFormat format, bool refuse)
 {
     if (refuse)
-        m_refusedFormats.insert(format);
+        refusedFormats.insert(format);
     else
-        m_refusedFormats.erase(format);
+        refusedFormats.erase(format);
 }
 
 void GpuDevice::ForceDeviceLoss(uint32_t lostCalls)
 {
-    m_status = Status::Lost;
-    m_forcedLostCalls = lostCalls;
+    status = Status::Lost;
+    forcedLostCalls = lostCalls;
 }
 
 // The window's minimise and focus events, seen as they are queued.
 int GpuDevice::WatchWindowEvents(void* userData, SDL_Event* event)
 {
     auto* device = static_cast<GpuDevice*>(userData);
-    if (event->type != SDL_WINDOWEVENT || !device->m_window->sdlWindow ||
-        event->window.windowID != SDL_GetWindowID(device->m_window->sdlWindow))
+    if (event->type != SDL_WINDOWEVENT || !device->window->sdlWindow ||
+        event->window.windowID != SDL_GetWindowID(device->window->sdlWindow))
         return 1;
     switch (event->window.event) {
     case SDL_WINDOWEVENT_MINIMIZED:
-        device->m_windowMinimised = true;
+        device->windowMinimised = true;
         break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
-        device->m_windowMinimised = false;
+        device->windowMinimised = false;
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        device->m_windowFocusLost = true;
+        device->windowFocusLost = true;
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-        device->m_windowFocusLost = false;
+        device->windowFocusLost = false;
         break;
     default:
         break;
@@ -228,46 +228,46 @@ int GpuDevice::WatchWindowEvents(void* userData, SDL_Event* event)
 // focus; once the window is back it waits for a reset.
 void GpuDevice::UpdateLossState()
 {
-    m_windowAway = !m_parameters.Windowed && (m_windowMinimised || m_windowFocusLost);
-    if (m_windowAway)
-        m_status = Status::Lost;
+    windowAway = !parameters.Windowed && (windowMinimised || windowFocusLost);
+    if (windowAway)
+        status = Status::Lost;
 }
 
 GpuResult GpuDevice::TestCooperativeLevel()
 {
     UpdateLossState();
-    if (m_status == Status::Lost) {
-        if (m_forcedLostCalls > 0) {
-            --m_forcedLostCalls;
+    if (status == Status::Lost) {
+        if (forcedLostCalls > 0) {
+            --forcedLostCalls;
             return GPUERR_DEVICELOST;
         }
-        if (m_windowAway)
+        if (windowAway)
             return GPUERR_DEVICELOST;
-        m_status = Status::NotReset;
+        status = Status::NotReset;
     }
-    return m_status == Status::NotReset ? GPUERR_DEVICENOTRESET : GPU_OK;
+    return status == Status::NotReset ? GPUERR_DEVICENOTRESET : GPU_OK;
 }
 
 std::unordered_map<const GpuResource*, uint32_t> GpuDevice::DeviceHeldReferences() const
 {
     std::unordered_map<const GpuResource*, uint32_t> held;
-    for (GpuBaseTexture* texture : m_textures)
+    for (GpuBaseTexture* texture : textures)
         if (texture)
             ++held[texture];
-    if (m_stream)
-        ++held[m_stream];
-    if (m_indices)
-        ++held[m_indices];
-    if (m_renderTarget)
-        ++held[m_renderTarget];
-    if (m_depthTarget)
-        ++held[m_depthTarget];
-    if (m_backBuffer)
-        ++held[m_backBuffer];
-    if (m_depthStencil)
-        ++held[m_depthStencil];
+    if (stream)
+        ++held[stream];
+    if (indices)
+        ++held[indices];
+    if (renderTarget)
+        ++held[renderTarget];
+    if (depthTarget)
+        ++held[depthTarget];
+    if (backBuffer)
+        ++held[backBuffer];
+    if (depthStencil)
+        ++held[depthStencil];
     // A level surface that only the device holds keeps its texture for the device.
-    for (const GpuSurface* surface : {m_renderTarget, m_depthTarget})
+    for (const GpuSurface* surface : {renderTarget, depthTarget})
         if (surface && surface->GetContainer() && surface->GetRefCount() <= held[surface])
             ++held[surface->GetContainer()];
     return held;
@@ -277,7 +277,7 @@ uint32_t GpuDevice::GetLiveDefaultPoolCount() const
 {
     std::unordered_map<const GpuResource*, uint32_t> held = DeviceHeldReferences();
     uint32_t count = 0;
-    for (const GpuResource* resource : m_resources) {
+    for (const GpuResource* resource : resources) {
         auto found = held.find(resource);
         uint32_t deviceReferences = found == held.end() ? 0 : found->second;
         if (resource->GetRefCount() <= deviceReferences)
@@ -296,77 +296,77 @@ uint32_t GpuDevice::GetLiveDefaultPoolCount() const
 
 void GpuDevice::DropBindings()
 {
-    for (GpuBaseTexture*& texture : m_textures)
+    for (GpuBaseTexture*& texture : textures)
         Rebind<GpuBaseTexture>(texture, nullptr);
-    Rebind<GpuVertexBuffer>(m_stream, nullptr);
-    Rebind<GpuIndexBuffer>(m_indices, nullptr);
-    Rebind<GpuSurface>(m_renderTarget, nullptr);
-    Rebind<GpuSurface>(m_depthTarget, nullptr);
-    m_streamStride = 0;
-    m_baseVertexIndex = 0;
+    Rebind<GpuVertexBuffer>(stream, nullptr);
+    Rebind<GpuIndexBuffer>(indices, nullptr);
+    Rebind<GpuSurface>(renderTarget, nullptr);
+    Rebind<GpuSurface>(depthTarget, nullptr);
+    streamStride = 0;
+    baseVertexIndex = 0;
 }
 
 void GpuDevice::ReleaseDeviceSurfaces()
 {
-    if (m_backBuffer)
-        m_backBuffer->Release();
-    if (m_depthStencil)
-        m_depthStencil->Release();
-    m_backBuffer = nullptr;
-    m_depthStencil = nullptr;
+    if (backBuffer)
+        backBuffer->Release();
+    if (depthStencil)
+        depthStencil->Release();
+    backBuffer = nullptr;
+    depthStencil = nullptr;
 }
 
-GpuResult GpuDevice::Reset(GpuPresentParameters* parameters)
+GpuResult GpuDevice::Reset(GpuPresentParameters* presentParameters)
 {
-    if (!parameters)
+    if (!presentParameters)
         return GPUERR_INVALIDCALL;
     MakeCurrent();
     UpdateLossState();
-    if (m_status == Status::Lost && (m_forcedLostCalls > 0 || m_windowAway))
+    if (status == Status::Lost && (forcedLostCalls > 0 || windowAway))
         return GPUERR_DEVICELOST;
     DropBindings();
     if (TakeFault(GpuDeviceFault::Reset) || GetLiveDefaultPoolCount() > 0 ||
-        GpuFailed(CheckPresentParameters(*parameters))) {
-        m_status = Status::NotReset;
-        Rebind(m_renderTarget, m_backBuffer);
-        Rebind(m_depthTarget, m_depthStencil);
+        GpuFailed(CheckPresentParameters(*presentParameters))) {
+        status = Status::NotReset;
+        Rebind(renderTarget, backBuffer);
+        Rebind(depthTarget, depthStencil);
         return GPUERR_INVALIDCALL;
     }
     ReleaseDeviceSurfaces();
-    GpuResult result = ApplyPresentParameters(parameters);
+    GpuResult result = ApplyPresentParameters(presentParameters);
     if (GpuFailed(result)) {
-        m_status = Status::NotReset;
+        status = Status::NotReset;
         return result;
     }
-    ++m_stats.resets;
+    ++stats.resets;
     return GPU_OK;
 }
 
 GpuResult GpuDevice::Present(const GpuRect*, const GpuRect*, NativeWindow*, const void*)
 {
     UpdateLossState();
-    if (m_status != Status::Ok)
+    if (status != Status::Ok)
         return GPUERR_DEVICELOST;
     if (TakeFault(GpuDeviceFault::Present))
         return GPUERR_INVALIDCALL;
-    m_context->Present();
-    ++m_stats.presents;
+    context->Present();
+    ++stats.presents;
     return GPU_OK;
 }
 
 GpuResult GpuDevice::BeginScene()
 {
-    if (m_inScene)
+    if (inScene)
         return GPUERR_INVALIDCALL;
-    m_inScene = true;
+    inScene = true;
     return GPU_OK;
 }
 
 GpuResult GpuDevice::EndScene()
 {
-    if (!m_inScene)
+    if (!inScene)
         return GPUERR_INVALIDCALL;
-    m_inScene = false;
+    inScene = false;
     return GPU_OK;
 }
 
@@ -374,7 +374,7 @@ GpuResult GpuDevice::GetDeviceCaps(GpuCaps* caps)
 {
     if (!caps || TakeFault(GpuDeviceFault::GetDeviceCaps))
         return GPUERR_INVALIDCALL;
-    m_system->FillCaps(caps, m_context->MaxTextureSize(), m_context->MaxAnisotropy());
+    system->FillCaps(caps, context->MaxTextureSize(), context->MaxAnisotropy());
     return GPU_OK;
 }
 
@@ -382,21 +382,21 @@ GpuResult GpuDevice::GetDisplayMode(GpuDisplayMode* mode)
 {
     if (!mode)
         return GPUERR_INVALIDCALL;
-    if (m_parameters.Windowed)
-        return m_system->GetAdapterDisplayMode(0, mode);
-    mode->Width = m_parameters.BackBufferWidth;
-    mode->Height = m_parameters.BackBufferHeight;
-    mode->RefreshRate = m_parameters.FullScreen_RefreshRateInHz;
-    mode->Format = m_parameters.BackBufferFormat;
+    if (parameters.Windowed)
+        return system->GetAdapterDisplayMode(0, mode);
+    mode->Width = parameters.BackBufferWidth;
+    mode->Height = parameters.BackBufferHeight;
+    mode->RefreshRate = parameters.FullScreen_RefreshRateInHz;
+    mode->Format = parameters.BackBufferFormat;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::GetDirect3D(GpuSystem** system)
+GpuResult GpuDevice::GetDirect3D(GpuSystem** creator)
 {
-    if (!system)
+    if (!creator)
         return GPUERR_INVALIDCALL;
-    m_system->AddRef();
-    *system = m_system;
+    system->AddRef();
+    *creator = system;
     return GPU_OK;
 }
 
@@ -405,32 +405,32 @@ GpuResult GpuDevice::SetGammaRamp(uint32_t flags, const GpuGammaRamp* ramp)
     if (!ramp)
         return GPUERR_INVALIDCALL;
     // Kept and reported, never applied to the display (no gamma support is reported).
-    m_gammaRamp = *ramp;
-    ++m_stats.setGammaRampCalls;
-    m_stats.lastGammaFlags = flags;
+    gammaRamp = *ramp;
+    ++stats.setGammaRampCalls;
+    stats.lastGammaFlags = flags;
     return GPU_OK;
 }
 
 void GpuDevice::GetGammaRamp(GpuGammaRamp* ramp) const
 {
     if (ramp)
-        *ramp = m_gammaRamp;
+        *ramp = gammaRamp;
 }
 
-GpuResult GpuDevice::SetRenderState(uint32_t state, uint32_t value)
+GpuResult GpuDevice::SetRenderState(uint32_t renderState, uint32_t value)
 {
-    if (state >= GPU_RENDER_STATE_COUNT)
+    if (renderState >= GPU_RENDER_STATE_COUNT)
         return GPUERR_INVALIDCALL;
-    m_state->renderStates[state] = value;
-    ++m_stats.setRenderStateCalls;
+    state->renderStates[renderState] = value;
+    ++stats.setRenderStateCalls;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::GetRenderState(uint32_t state, uint32_t* value) const
+GpuResult GpuDevice::GetRenderState(uint32_t renderState, uint32_t* value) const
 {
-    if (state >= GPU_RENDER_STATE_COUNT || !value)
+    if (renderState >= GPU_RENDER_STATE_COUNT || !value)
         return GPUERR_INVALIDCALL;
-    *value = m_state->renderStates[state];
+    *value = state->renderStates[renderState];
     return GPU_OK;
 }
 
@@ -438,8 +438,8 @@ GpuResult GpuDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_
 {
     if (stage >= GPU_STAGE_COUNT || type >= GPU_STAGE_STATE_COUNT)
         return GPUERR_INVALIDCALL;
-    m_state->stageStates[stage][type] = value;
-    ++m_stats.setTextureStageStateCalls;
+    state->stageStates[stage][type] = value;
+    ++stats.setTextureStageStateCalls;
     return GPU_OK;
 }
 
@@ -447,13 +447,13 @@ GpuResult GpuDevice::GetTextureStageState(uint32_t stage, uint32_t type, uint32_
 {
     if (stage >= GPU_STAGE_COUNT || type >= GPU_STAGE_STATE_COUNT || !value)
         return GPUERR_INVALIDCALL;
-    *value = m_state->stageStates[stage][type];
+    *value = state->stageStates[stage][type];
     return GPU_OK;
 }
 
 GpuResult GpuDevice::SetTransform(uint32_t type, const Matrix* matrix)
 {
-    Matrix* slot = m_state->Transform(type);
+    Matrix* slot = state->Transform(type);
     if (!slot || !matrix)
         return GPUERR_INVALIDCALL;
     *slot = *matrix;
@@ -462,7 +462,7 @@ GpuResult GpuDevice::SetTransform(uint32_t type, const Matrix* matrix)
 
 GpuResult GpuDevice::GetTransform(uint32_t type, Matrix* matrix) const
 {
-    const Matrix* slot = m_state->Transform(type);
+    const Matrix* slot = state->Transform(type);
     if (!slot || !matrix)
         return GPUERR_INVALIDCALL;
     *matrix = *slot;
@@ -471,15 +471,15 @@ GpuResult GpuDevice::GetTransform(uint32_t type, Matrix* matrix) const
 
 GpuResult GpuDevice::SetViewport(const GpuViewport* viewport)
 {
-    if (!viewport || !m_renderTarget)
+    if (!viewport || !renderTarget)
         return GPUERR_INVALIDCALL;
     GpuSurfaceDesc desc;
-    m_renderTarget->GetDesc(&desc);
+    renderTarget->GetDesc(&desc);
     if (viewport->Width == 0 || viewport->Height == 0 || uint64_t(viewport->X) + viewport->Width > desc.Width ||
         uint64_t(viewport->Y) + viewport->Height > desc.Height || !(viewport->MinZ >= 0.0f) ||
         !(viewport->MaxZ <= 1.0f) || viewport->MinZ > viewport->MaxZ)
         return GPUERR_INVALIDCALL;
-    m_state->viewport = *viewport;
+    state->viewport = *viewport;
     return GPU_OK;
 }
 
@@ -487,7 +487,7 @@ GpuResult GpuDevice::GetViewport(GpuViewport* viewport) const
 {
     if (!viewport)
         return GPUERR_INVALIDCALL;
-    *viewport = m_state->viewport;
+    *viewport = state->viewport;
     return GPU_OK;
 }
 
@@ -495,7 +495,7 @@ GpuResult GpuDevice::SetLight(uint32_t index, const GpuLight* light)
 {
     if (index >= GPU_MAX_LIGHTS || !light)
         return GPUERR_INVALIDCALL;
-    m_state->lights[index] = *light;
+    state->lights[index] = *light;
     return GPU_OK;
 }
 
@@ -503,7 +503,7 @@ GpuResult GpuDevice::GetLight(uint32_t index, GpuLight* light) const
 {
     if (index >= GPU_MAX_LIGHTS || !light)
         return GPUERR_INVALIDCALL;
-    *light = m_state->lights[index];
+    *light = state->lights[index];
     return GPU_OK;
 }
 
@@ -511,7 +511,7 @@ GpuResult GpuDevice::LightEnable(uint32_t index, bool enable)
 {
     if (index >= GPU_MAX_LIGHTS)
         return GPUERR_INVALIDCALL;
-    m_state->lightEnabled[index] = enable;
+    state->lightEnabled[index] = enable;
     return GPU_OK;
 }
 
@@ -519,7 +519,7 @@ GpuResult GpuDevice::GetLightEnable(uint32_t index, bool* enable) const
 {
     if (index >= GPU_MAX_LIGHTS || !enable)
         return GPUERR_INVALIDCALL;
-    *enable = m_state->lightEnabled[index];
+    *enable = state->lightEnabled[index];
     return GPU_OK;
 }
 
@@ -527,7 +527,7 @@ GpuResult GpuDevice::SetMaterial(const GpuMaterial* material)
 {
     if (!material)
         return GPUERR_INVALIDCALL;
-    m_state->material = *material;
+    state->material = *material;
     return GPU_OK;
 }
 
@@ -535,7 +535,7 @@ GpuResult GpuDevice::GetMaterial(GpuMaterial* material) const
 {
     if (!material)
         return GPUERR_INVALIDCALL;
-    *material = m_state->material;
+    *material = state->material;
     return GPU_OK;
 }
 
@@ -543,8 +543,8 @@ GpuResult GpuDevice::SetTexture(uint32_t stage, GpuBaseTexture* texture)
 {
     if (stage >= GPU_STAGE_COUNT)
         return GPUERR_INVALIDCALL;
-    Rebind(m_textures[stage], texture);
-    ++m_stats.setTextureCalls;
+    Rebind(textures[stage], texture);
+    ++stats.setTextureCalls;
     return GPU_OK;
 }
 
@@ -552,92 +552,92 @@ GpuResult GpuDevice::GetTexture(uint32_t stage, GpuBaseTexture** texture)
 {
     if (stage >= GPU_STAGE_COUNT || !texture)
         return GPUERR_INVALIDCALL;
-    *texture = m_textures[stage];
+    *texture = textures[stage];
     if (*texture)
         (*texture)->AddRef();
     return GPU_OK;
 }
 
-GpuResult GpuDevice::SetVertexShader(uint32_t fvf)
+GpuResult GpuDevice::SetVertexShader(uint32_t vertexFormat)
 {
-    m_fvf = fvf;
-    ++m_stats.setVertexShaderCalls;
+    fvf = vertexFormat;
+    ++stats.setVertexShaderCalls;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::GetVertexShader(uint32_t* fvf) const
+GpuResult GpuDevice::GetVertexShader(uint32_t* vertexFormat) const
 {
-    if (!fvf)
+    if (!vertexFormat)
         return GPUERR_INVALIDCALL;
-    *fvf = m_fvf;
+    *vertexFormat = fvf;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::SetStreamSource(uint32_t stream, GpuVertexBuffer* buffer, uint32_t stride)
+GpuResult GpuDevice::SetStreamSource(uint32_t streamNumber, GpuVertexBuffer* buffer, uint32_t stride)
 {
-    if (stream != 0)
+    if (streamNumber != 0)
         return GPUERR_INVALIDCALL;
-    Rebind(m_stream, buffer);
-    m_streamStride = stride;
-    ++m_stats.setStreamSourceCalls;
+    Rebind(stream, buffer);
+    streamStride = stride;
+    ++stats.setStreamSourceCalls;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::GetStreamSource(uint32_t stream, GpuVertexBuffer** buffer, uint32_t* stride)
+GpuResult GpuDevice::GetStreamSource(uint32_t streamNumber, GpuVertexBuffer** buffer, uint32_t* stride)
 {
-    if (stream != 0 || !buffer || !stride)
+    if (streamNumber != 0 || !buffer || !stride)
         return GPUERR_INVALIDCALL;
-    *buffer = m_stream;
-    if (m_stream)
-        m_stream->AddRef();
-    *stride = m_streamStride;
+    *buffer = stream;
+    if (stream)
+        stream->AddRef();
+    *stride = streamStride;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::SetIndices(GpuIndexBuffer* buffer, uint32_t baseVertexIndex)
+GpuResult GpuDevice::SetIndices(GpuIndexBuffer* buffer, uint32_t baseVertex)
 {
-    Rebind(m_indices, buffer);
-    m_baseVertexIndex = baseVertexIndex;
+    Rebind(indices, buffer);
+    baseVertexIndex = baseVertex;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::GetIndices(GpuIndexBuffer** buffer, uint32_t* baseVertexIndex)
+GpuResult GpuDevice::GetIndices(GpuIndexBuffer** buffer, uint32_t* baseVertex)
 {
-    if (!buffer || !baseVertexIndex)
+    if (!buffer || !baseVertex)
         return GPUERR_INVALIDCALL;
-    *buffer = m_indices;
-    if (m_indices)
-        m_indices->AddRef();
-    *baseVertexIndex = m_baseVertexIndex;
+    *buffer = indices;
+    if (indices)
+        indices->AddRef();
+    *baseVertex = baseVertexIndex;
     return GPU_OK;
 }
 
-GpuResult GpuDevice::SetRenderTarget(GpuSurface* target, GpuSurface* depthStencil)
+GpuResult GpuDevice::SetRenderTarget(GpuSurface* target, GpuSurface* depthSurface)
 {
     if (target) {
-        bool isBackBuffer = target == m_backBuffer;
+        bool isBackBuffer = target == backBuffer;
         bool isTextureTarget = target->GetKind() == GpuSurface::Kind::TextureLevel && target->GetContainer() &&
                                target->GetContainer()->IsRenderTarget() && target->GetDevice() == this;
         if (!isBackBuffer && !isTextureTarget)
             return GPUERR_INVALIDCALL;
     }
-    if ((depthStencil && depthStencil != m_depthStencil) || (!target && !m_renderTarget))
+    if ((depthSurface && depthSurface != depthStencil) || (!target && !renderTarget))
         return GPUERR_INVALIDCALL;
-    if (depthStencil) { // a depth buffer smaller than the target cannot serve it
+    if (depthSurface) { // a depth buffer smaller than the target cannot serve it
         GpuSurfaceDesc targetDesc, depthDesc;
-        (target ? target : m_renderTarget)->GetDesc(&targetDesc);
-        depthStencil->GetDesc(&depthDesc);
+        (target ? target : renderTarget)->GetDesc(&targetDesc);
+        depthSurface->GetDesc(&depthDesc);
         if (depthDesc.Width < targetDesc.Width || depthDesc.Height < targetDesc.Height)
             return GPUERR_INVALIDCALL;
     }
     if (target)
-        Rebind(m_renderTarget, target);
-    Rebind(m_depthTarget, depthStencil);
+        Rebind(renderTarget, target);
+    Rebind(depthTarget, depthSurface);
     GpuSurfaceDesc desc;
-    m_renderTarget->GetDesc(&desc);
-    m_state->viewport = GpuViewport();
-    m_state->viewport.Width = desc.Width;
-    m_state->viewport.Height = desc.Height;
+    renderTarget->GetDesc(&desc);
+    state->viewport = GpuViewport();
+    state->viewport.Width = desc.Width;
+    state->viewport.Height = desc.Height;
     return GPU_OK;
 }
 
@@ -645,9 +645,9 @@ GpuResult GpuDevice::GetRenderTarget(GpuSurface** target)
 {
     if (!target)
         return GPUERR_INVALIDCALL;
-    *target = m_renderTarget;
-    if (m_renderTarget)
-        m_renderTarget->AddRef();
+    *target = renderTarget;
+    if (renderTarget)
+        renderTarget->AddRef();
     return GPU_OK;
 }
 
@@ -655,10 +655,10 @@ GpuResult GpuDevice::GetDepthStencilSurface(GpuSurface** surface)
 {
     if (!surface)
         return GPUERR_INVALIDCALL;
-    *surface = m_depthTarget;
-    if (!m_depthTarget)
+    *surface = depthTarget;
+    if (!depthTarget)
         return GPUERR_NOTAVAILABLE;
-    m_depthTarget->AddRef();
+    depthTarget->AddRef();
     return GPU_OK;
 }
 
@@ -667,11 +667,11 @@ GpuResult GpuDevice::GetBackBuffer(uint32_t index, GpuBackBufferType type, GpuSu
     if (!surface)
         return GPUERR_INVALIDCALL;
     *surface = nullptr;
-    if (index >= m_parameters.BackBufferCount || type != D3DBACKBUFFER_TYPE_MONO || !m_backBuffer)
+    if (index >= parameters.BackBufferCount || type != D3DBACKBUFFER_TYPE_MONO || !backBuffer)
         return GPUERR_INVALIDCALL;
     // Every back buffer of the chain is the one GL back buffer.
-    m_backBuffer->AddRef();
-    *surface = m_backBuffer;
+    backBuffer->AddRef();
+    *surface = backBuffer;
     return GPU_OK;
 }
 

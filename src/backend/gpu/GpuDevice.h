@@ -61,7 +61,7 @@ public:
     // Fails while any default-pool object or a reference to the back buffer
     // or depth surface is alive. Afterwards every state is back at its
     // default and all bindings are dropped.
-    GpuResult Reset(GpuPresentParameters* parameters);
+    GpuResult Reset(GpuPresentParameters* presentParameters);
     GpuResult Present(const GpuRect* sourceRect = nullptr, const GpuRect* destRect = nullptr,
                       NativeWindow* overrideWindow = nullptr, const void* dirtyRegion = nullptr);
     GpuResult BeginScene();
@@ -73,13 +73,13 @@ public:
 
     GpuResult GetDeviceCaps(GpuCaps* caps);
     GpuResult GetDisplayMode(GpuDisplayMode* mode);
-    GpuResult GetDirect3D(GpuSystem** system);
+    GpuResult GetDirect3D(GpuSystem** creator);
     GpuResult SetGammaRamp(uint32_t flags, const GpuGammaRamp* ramp);
     void GetGammaRamp(GpuGammaRamp* ramp) const;
 
     // --- States.
-    GpuResult SetRenderState(uint32_t state, uint32_t value);
-    GpuResult GetRenderState(uint32_t state, uint32_t* value) const;
+    GpuResult SetRenderState(uint32_t renderState, uint32_t value);
+    GpuResult GetRenderState(uint32_t renderState, uint32_t* value) const;
     GpuResult SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value);
     GpuResult GetTextureStageState(uint32_t stage, uint32_t type, uint32_t* value) const;
     GpuResult SetTransform(uint32_t type, const Matrix* matrix);
@@ -98,15 +98,15 @@ public:
     // A new reference to the bound texture, or null.
     GpuResult GetTexture(uint32_t stage, GpuBaseTexture** texture);
     // The flexible vertex format of the following draws.
-    GpuResult SetVertexShader(uint32_t fvf);
-    GpuResult GetVertexShader(uint32_t* fvf) const;
-    GpuResult SetStreamSource(uint32_t stream, GpuVertexBuffer* buffer, uint32_t stride);
-    GpuResult GetStreamSource(uint32_t stream, GpuVertexBuffer** buffer, uint32_t* stride);
-    GpuResult SetIndices(GpuIndexBuffer* buffer, uint32_t baseVertexIndex);
-    GpuResult GetIndices(GpuIndexBuffer** buffer, uint32_t* baseVertexIndex);
+    GpuResult SetVertexShader(uint32_t vertexFormat);
+    GpuResult GetVertexShader(uint32_t* vertexFormat) const;
+    GpuResult SetStreamSource(uint32_t streamNumber, GpuVertexBuffer* buffer, uint32_t stride);
+    GpuResult GetStreamSource(uint32_t streamNumber, GpuVertexBuffer** buffer, uint32_t* stride);
+    GpuResult SetIndices(GpuIndexBuffer* buffer, uint32_t baseVertex);
+    GpuResult GetIndices(GpuIndexBuffer** buffer, uint32_t* baseVertex);
     // Draws into a texture level (or the back buffer); a null depth surface
     // draws without depth buffer. Also resets the viewport to the target.
-    GpuResult SetRenderTarget(GpuSurface* target, GpuSurface* depthStencil);
+    GpuResult SetRenderTarget(GpuSurface* target, GpuSurface* depthSurface);
     GpuResult GetRenderTarget(GpuSurface** target);
     GpuResult GetDepthStencilSurface(GpuSurface** surface);
     GpuResult GetBackBuffer(uint32_t index, GpuBackBufferType type, GpuSurface** surface);
@@ -123,16 +123,17 @@ public:
                             GpuPool pool, GpuTexture** texture);
     GpuResult CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uint32_t usage, GpuFormat format, GpuPool pool,
                                 GpuCubeTexture** texture);
-    GpuResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, GpuPool pool, GpuVertexBuffer** buffer);
+    GpuResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t vertexFormat, GpuPool pool,
+                                 GpuVertexBuffer** buffer);
     GpuResult CreateIndexBuffer(uint32_t length, uint32_t usage, GpuFormat format, GpuPool pool,
                                 GpuIndexBuffer** buffer);
     // A lockable surface in memory.
     GpuResult CreateImageSurface(uint32_t width, uint32_t height, GpuFormat format, GpuSurface** surface);
 
     // --- Introspection and fault injection for tests.
-    const GpuDeviceStats& GetStats() const { return m_stats; }
-    void ResetStats() { m_stats = GpuDeviceStats(); }
-    uint32_t GetLiveResourceCount() const { return uint32_t(m_resources.size()); }
+    const GpuDeviceStats& GetStats() const { return stats; }
+    void ResetStats() { stats = GpuDeviceStats(); }
+    uint32_t GetLiveResourceCount() const { return uint32_t(resources.size()); }
     // Live objects that make Reset fail (default pool, extra references to the
     // back buffer or depth surface).
     uint32_t GetLiveDefaultPoolCount() const;
@@ -143,11 +144,11 @@ public:
     void FailNext(GpuDeviceFault fault);
     // Refused formats make texture creation fail with GPUERR_NOTAVAILABLE.
     void RefuseFormat(GpuFormat format, bool refuse = true);
-    bool IsFormatRefused(GpuFormat format) const { return m_refusedFormats.count(format) != 0; }
+    bool IsFormatRefused(GpuFormat format) const { return refusedFormats.count(format) != 0; }
     // The next `lostCalls` TestCooperativeLevel calls report the device lost,
     // then it reports "not reset" until Reset.
     void ForceDeviceLoss(uint32_t lostCalls = 1);
-    const GpuPresentParameters& GetPresentParameters() const { return m_parameters; }
+    const GpuPresentParameters& GetPresentParameters() const { return parameters; }
 
     // --- Used by the device's own objects.
     void RegisterResource(GpuResource* resource);
@@ -157,11 +158,11 @@ public:
 
 private:
     friend class GpuSystem;
-    GpuDevice(GpuSystem* system, NativeWindow* window);
+    GpuDevice(GpuSystem* creator, NativeWindow* nativeWindow);
     ~GpuDevice() override;
-    GpuResult Initialise(GpuPresentParameters* parameters);
-    GpuResult CheckPresentParameters(const GpuPresentParameters& parameters) const;
-    GpuResult ApplyPresentParameters(GpuPresentParameters* parameters);
+    GpuResult Initialise(GpuPresentParameters* presentParameters);
+    GpuResult CheckPresentParameters(const GpuPresentParameters& pp) const;
+    GpuResult ApplyPresentParameters(GpuPresentParameters* pp);
     bool TakeFault(GpuDeviceFault fault);
     void DropBindings();
     void ReleaseDeviceSurfaces();
@@ -176,36 +177,36 @@ private:
 
     enum class Status { Ok, Lost, NotReset };
 
-    GpuSystem* m_system; // referenced
-    NativeWindow* m_window;
-    GpuPresentParameters m_parameters;
-    std::unique_ptr<GpuGlContext> m_context;
-    std::unique_ptr<GpuStateBlock> m_state;
-    std::unique_ptr<GpuPipeline> m_pipeline;
+    GpuSystem* system; // referenced
+    NativeWindow* window;
+    GpuPresentParameters parameters;
+    std::unique_ptr<GpuGlContext> context;
+    std::unique_ptr<GpuStateBlock> state;
+    std::unique_ptr<GpuPipeline> pipeline;
 
-    GpuSurface* m_backBuffer = nullptr;
-    GpuSurface* m_depthStencil = nullptr;
-    GpuSurface* m_renderTarget = nullptr; // referenced
-    GpuSurface* m_depthTarget = nullptr;  // referenced, may be null
-    GpuBaseTexture* m_textures[GPU_STAGE_COUNT] = {};
-    GpuVertexBuffer* m_stream = nullptr;
-    uint32_t m_streamStride = 0;
-    GpuIndexBuffer* m_indices = nullptr;
-    uint32_t m_baseVertexIndex = 0;
-    uint32_t m_fvf = 0;
+    GpuSurface* backBuffer = nullptr;
+    GpuSurface* depthStencil = nullptr;
+    GpuSurface* renderTarget = nullptr; // referenced
+    GpuSurface* depthTarget = nullptr;  // referenced, may be null
+    GpuBaseTexture* textures[GPU_STAGE_COUNT] = {};
+    GpuVertexBuffer* stream = nullptr;
+    uint32_t streamStride = 0;
+    GpuIndexBuffer* indices = nullptr;
+    uint32_t baseVertexIndex = 0;
+    uint32_t fvf = 0;
 
-    GpuGammaRamp m_gammaRamp;
-    GpuDeviceStats m_stats;
-    std::set<GpuResource*> m_resources;
-    std::set<uint32_t> m_refusedFormats;
-    uint32_t m_pendingFaults = 0;
-    uint32_t m_forcedLostCalls = 0;
-    Status m_status = Status::Ok;
-    bool m_inScene = false;
-    std::atomic<bool> m_windowMinimised = false; // from the window's events, on the thread that queues them
-    std::atomic<bool> m_windowFocusLost = false;
-    bool m_windowAway = false; // full-screen window minimised or without focus
-    bool m_watchingEvents = false;
+    GpuGammaRamp gammaRamp;
+    GpuDeviceStats stats;
+    std::set<GpuResource*> resources;
+    std::set<uint32_t> refusedFormats;
+    uint32_t pendingFaults = 0;
+    uint32_t forcedLostCalls = 0;
+    Status status = Status::Ok;
+    bool inScene = false;
+    std::atomic<bool> windowMinimised = false; // from the window's events, on the thread that queues them
+    std::atomic<bool> windowFocusLost = false;
+    bool windowAway = false; // full-screen window minimised or without focus
+    bool watchingEvents = false;
 };
 
 } // namespace backend

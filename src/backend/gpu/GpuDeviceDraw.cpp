@@ -67,16 +67,16 @@ GpuDrawTarget GpuDevice::BindTarget()
     MakeCurrent();
     GpuDrawTarget target;
     GpuSurfaceDesc desc;
-    m_renderTarget->GetDesc(&desc);
+    renderTarget->GetDesc(&desc);
     target.width = desc.Width;
     target.height = desc.Height;
-    if (m_renderTarget == m_backBuffer) {
-        m_context->BindBackBuffer(m_depthTarget != nullptr);
+    if (renderTarget == backBuffer) {
+        context->BindBackBuffer(depthTarget != nullptr);
     } else {
         // Texture rows are stored top first, so drawing into one turns the picture over.
         target.flipped = true;
-        m_context->BindTextureTarget(m_renderTarget->GetContainer()->GlName(), FaceTarget(*m_renderTarget),
-                                     m_renderTarget->GetLevel(), m_depthTarget != nullptr);
+        context->BindTextureTarget(renderTarget->GetContainer()->GlName(), FaceTarget(*renderTarget),
+                                   renderTarget->GetLevel(), depthTarget != nullptr);
     }
     return target;
 }
@@ -86,15 +86,15 @@ GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t fl
 {
     if ((flags & ~uint32_t(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) || (rectCount && !rects))
         return GPUERR_INVALIDCALL;
-    if (m_status != Status::Ok)
+    if (status != Status::Ok)
         return GPU_OK;
     GpuDrawTarget target = BindTarget();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET)
         mask |= GL_COLOR_BUFFER_BIT;
-    if (m_depthTarget && (flags & D3DCLEAR_ZBUFFER))
+    if (depthTarget && (flags & D3DCLEAR_ZBUFFER))
         mask |= GL_DEPTH_BUFFER_BIT;
-    if (m_depthTarget && (flags & D3DCLEAR_STENCIL))
+    if (depthTarget && (flags & D3DCLEAR_STENCIL))
         mask |= GL_STENCIL_BUFFER_BIT;
     if (mask == 0)
         return GPU_OK;
@@ -107,7 +107,7 @@ GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t fl
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
     glClearStencil(GLint(stencil & 0xFF));
     glEnable(GL_SCISSOR_TEST);
-    const GpuViewport& vp = m_state->viewport;
+    const GpuViewport& vp = state->viewport;
     GpuRect whole = {int32_t(vp.X), int32_t(vp.Y), int32_t(vp.X + vp.Width), int32_t(vp.Y + vp.Height)};
     uint32_t count = rectCount ? rectCount : 1;
     for (uint32_t i = 0; i < count; ++i) {
@@ -155,12 +155,12 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
     PrimitiveShape shape;
     if (!ShapeOf(type, primitiveCount, shape))
         return GPUERR_INVALIDCALL;
-    if (primitiveCount == 0 || m_status != Status::Ok)
+    if (primitiveCount == 0 || status != Status::Ok)
         return GPU_OK;
     GpuVertexLayout layout;
-    if (!GpuDescribeFvf(m_fvf, layout))
+    if (!GpuDescribeFvf(fvf, layout))
         return GPUERR_INVALIDCALL;
-    uint32_t stride = userVertices ? userStride : m_streamStride;
+    uint32_t stride = userVertices ? userStride : streamStride;
     if (stride < layout.stride)
         return GPUERR_INVALIDCALL;
 
@@ -168,57 +168,57 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
     uint32_t vertexBuffer = 0;
     uintptr_t vertexOffset = 0;
     if (userVertices) {
-        vertexBuffer = m_context->ScratchBuffer();
+        vertexBuffer = context->ScratchBuffer();
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(shape.vertices * stride), userVertices, GL_STREAM_DRAW);
     } else {
-        if (!m_stream)
+        if (!stream)
             return GPUERR_INVALIDCALL;
-        uint64_t available = m_stream->GetSize() / stride;
+        uint64_t available = stream->GetSize() / stride;
         if (indexed) {
             // Every index must name a vertex of the stream; GL would read past it.
-            if (!m_indices)
+            if (!indices)
                 return GPUERR_INVALIDCALL;
-            uint64_t size = m_indices->IndexSize();
-            if ((uint64_t(startIndex) + shape.vertices) * size > m_indices->GetSize())
+            uint64_t size = indices->IndexSize();
+            if ((uint64_t(startIndex) + shape.vertices) * size > indices->GetSize())
                 return GPUERR_INVALIDCALL;
             // The whole buffer's largest index usually settles it without a scan of the range.
-            uint32_t highest = m_indices->MaxIndex();
-            if (uint64_t(m_baseVertexIndex) + highest >= available)
-                highest = m_indices->MaxIndex(startIndex, shape.vertices);
-            if (uint64_t(m_baseVertexIndex) + highest >= available)
+            uint32_t highest = indices->MaxIndex();
+            if (uint64_t(baseVertexIndex) + highest >= available)
+                highest = indices->MaxIndex(startIndex, shape.vertices);
+            if (uint64_t(baseVertexIndex) + highest >= available)
                 return GPUERR_INVALIDCALL;
-            vertexOffset = uintptr_t(m_baseVertexIndex) * stride;
+            vertexOffset = uintptr_t(baseVertexIndex) * stride;
         } else if (uint64_t(firstVertex) + shape.vertices > available) {
             return GPUERR_INVALIDCALL;
         }
-        vertexBuffer = m_stream->GlName();
+        vertexBuffer = stream->GlName();
     }
 
     GpuDrawTarget target = BindTarget();
-    if (!m_pipeline->Apply(*m_state, layout, m_textures, target, vertexBuffer, vertexOffset, stride)) {
-        SDL_SetError("%s", m_pipeline->Shaders().LastError().c_str());
+    if (!pipeline->Apply(*state, layout, textures, target, vertexBuffer, vertexOffset, stride)) {
+        SDL_SetError("%s", pipeline->Shaders().LastError().c_str());
         return GPUERR_INVALIDCALL;
     }
     if (indexed) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indices->GlName());
-        GLenum indexType = m_indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->GlName());
+        GLenum indexType = indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
         glDrawElements(shape.mode, GLsizei(shape.vertices), indexType,
-                       reinterpret_cast<const void*>(uintptr_t(startIndex) * m_indices->IndexSize()));
+                       reinterpret_cast<const void*>(uintptr_t(startIndex) * indices->IndexSize()));
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     } else {
         glDrawArrays(shape.mode, GLint(firstVertex), GLsizei(shape.vertices));
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-    ++m_stats.drawCalls;
-    m_stats.primitives += primitiveCount;
+    ++stats.drawCalls;
+    stats.primitives += primitiveCount;
     return GPU_OK;
 }
 
 GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixels, uint32_t* width, uint32_t* height)
 {
     if (!surface)
-        surface = m_renderTarget;
+        surface = renderTarget;
     if (!surface || surface->GetDevice() != this)
         return GPUERR_INVALIDCALL;
     GpuSurfaceDesc desc;
@@ -228,15 +228,15 @@ GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixe
     MakeCurrent();
     switch (surface->GetKind()) {
     case GpuSurface::Kind::BackBuffer:
-        m_context->BindBackBuffer(m_depthTarget != nullptr);
-        m_context->ReadBgra(desc.Width, desc.Height, bgra);
+        context->BindBackBuffer(depthTarget != nullptr);
+        context->ReadBgra(desc.Width, desc.Height, bgra);
         bottomFirst = true;
         break;
     case GpuSurface::Kind::TextureLevel: {
         GpuBaseTexture* container = surface->GetContainer();
         if (container->IsRenderTarget()) {
-            m_context->BindTextureTarget(container->GlName(), FaceTarget(*surface), surface->GetLevel(), false);
-            m_context->ReadBgra(desc.Width, desc.Height, bgra);
+            context->BindTextureTarget(container->GlName(), FaceTarget(*surface), surface->GetLevel(), false);
+            context->ReadBgra(desc.Width, desc.Height, bgra);
         } else {
             GpuTextureLevel* level = container->Level(surface->GetFace(), surface->GetLevel());
             GpuConvertToBgra(desc.Format, desc.Width, desc.Height, level->bytes.data(), bgra);
@@ -244,7 +244,7 @@ GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixe
         break;
     }
     case GpuSurface::Kind::Image:
-        GpuConvertToBgra(desc.Format, desc.Width, desc.Height, surface->m_bytes.data(), bgra);
+        GpuConvertToBgra(desc.Format, desc.Width, desc.Height, surface->bytes.data(), bgra);
         break;
     default:
         return GPUERR_INVALIDCALL;

@@ -37,7 +37,7 @@ GpuResult GpuDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t lev
     if (!texture)
         return GPUERR_INVALIDCALL;
     *texture = nullptr;
-    if (width == 0 || height == 0 || width > m_context->MaxTextureSize() || height > m_context->MaxTextureSize())
+    if (width == 0 || height == 0 || width > context->MaxTextureSize() || height > context->MaxTextureSize())
         return GPUERR_INVALIDCALL;
     if (GpuResult check = CheckCreate(usage, format, pool); GpuFailed(check))
         return check;
@@ -61,7 +61,7 @@ GpuResult GpuDevice::CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uin
     if (!texture)
         return GPUERR_INVALIDCALL;
     *texture = nullptr;
-    if (edgeLength == 0 || edgeLength > m_context->MaxTextureSize())
+    if (edgeLength == 0 || edgeLength > context->MaxTextureSize())
         return GPUERR_INVALIDCALL;
     if (GpuResult check = CheckCreate(usage, format, pool); GpuFailed(check))
         return check;
@@ -79,7 +79,7 @@ GpuResult GpuDevice::CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uin
     return GPU_OK;
 }
 
-GpuResult GpuDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, GpuPool pool,
+GpuResult GpuDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t vertexFormat, GpuPool pool,
                                         GpuVertexBuffer** buffer)
 {
     if (!buffer)
@@ -90,7 +90,7 @@ GpuResult GpuDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_
     if (length > MAX_BUFFER_BYTES || TakeFault(GpuDeviceFault::CreateResource))
         return GPUERR_OUTOFVIDEOMEMORY;
     MakeCurrent();
-    GpuVertexBuffer* created = new GpuVertexBuffer(this, length, usage, fvf, pool);
+    GpuVertexBuffer* created = new GpuVertexBuffer(this, length, usage, vertexFormat, pool);
     if (!created->Allocate()) {
         created->Release();
         return GPUERR_OUTOFVIDEOMEMORY;
@@ -124,7 +124,7 @@ GpuResult GpuDevice::CreateImageSurface(uint32_t width, uint32_t height, GpuForm
     if (!surface)
         return GPUERR_INVALIDCALL;
     *surface = nullptr;
-    if (width == 0 || height == 0 || width > m_context->MaxTextureSize() || height > m_context->MaxTextureSize() ||
+    if (width == 0 || height == 0 || width > context->MaxTextureSize() || height > context->MaxTextureSize() ||
         !GpuFormatIsTexture(format))
         return GPUERR_INVALIDCALL;
     if (TakeFault(GpuDeviceFault::CreateResource))

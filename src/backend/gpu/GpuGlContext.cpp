@@ -8,13 +8,13 @@
 
 namespace backend {
 
-std::unique_ptr<GpuGlContext> GpuGlContext::Create(SDL_Window* window, std::string& error)
+std::unique_ptr<GpuGlContext> GpuGlContext::Create(SDL_Window* sdlWindow, std::string& error)
 {
-    if (!window) {
+    if (!sdlWindow) {
         error = "no window";
         return nullptr;
     }
-    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
+    if (!(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL)) {
         error = "the window was not created for OpenGL";
         return nullptr;
     }
@@ -22,16 +22,16 @@ std::unique_ptr<GpuGlContext> GpuGlContext::Create(SDL_Window* window, std::stri
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    std::unique_ptr<GpuGlContext> context(new GpuGlContext());
-    context->m_window = window;
-    context->m_context = SDL_GL_CreateContext(window);
-    if (!context->m_context) {
+    std::unique_ptr<GpuGlContext> made(new GpuGlContext());
+    made->window = sdlWindow;
+    made->context = SDL_GL_CreateContext(sdlWindow);
+    if (!made->context) {
         error = std::string("cannot create a GL context: ") + SDL_GetError();
         return nullptr;
     }
-    if (!context->Initialise(error))
+    if (!made->Initialise(error))
         return nullptr;
-    return context;
+    return made;
 }
 
 bool GpuGlContext::Initialise(std::string& error)
@@ -51,24 +51,24 @@ bool GpuGlContext::Initialise(std::string& error)
     }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    m_maxTextureSize = maxSize > 0 ? uint32_t(maxSize) : 2048;
+    maxTextureSize = maxSize > 0 ? uint32_t(maxSize) : 2048;
     if (extensions && std::strstr(extensions, "GL_EXT_texture_filter_anisotropic")) {
-        GLfloat maxAnisotropy = 1.0f;
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
-        m_maxAnisotropy = maxAnisotropy >= 1.0f ? uint32_t(maxAnisotropy) : 1;
+        GLfloat reportedAnisotropy = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &reportedAnisotropy);
+        maxAnisotropy = reportedAnisotropy >= 1.0f ? uint32_t(reportedAnisotropy) : 1;
     }
 
     GLuint names[2] = {};
     glGenFramebuffers(2, names);
-    m_backFramebuffer = names[0];
-    m_targetFramebuffer = names[1];
+    backFramebuffer = names[0];
+    targetFramebuffer = names[1];
     glGenRenderbuffers(2, names);
-    m_colorBuffer = names[0];
-    m_depthBuffer = names[1];
+    colorBuffer = names[0];
+    depthBuffer = names[1];
 
     GLuint white = 0;
     glGenTextures(1, &white);
-    m_whiteTexture = white;
+    whiteTexture = white;
     const uint8_t texel[4] = {255, 255, 255, 255};
     glBindTexture(GL_TEXTURE_2D, white);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -78,52 +78,52 @@ bool GpuGlContext::Initialise(std::string& error)
 
     GLuint scratch = 0;
     glGenBuffers(1, &scratch);
-    m_scratchBuffer = scratch;
+    scratchBuffer = scratch;
     return true;
 }
 
 GpuGlContext::~GpuGlContext()
 {
-    if (!m_context)
+    if (!context)
         return;
     MakeCurrent();
-    GLuint framebuffers[2] = {m_backFramebuffer, m_targetFramebuffer};
+    GLuint framebuffers[2] = {backFramebuffer, targetFramebuffer};
     glDeleteFramebuffers(2, framebuffers);
-    GLuint renderbuffers[2] = {m_colorBuffer, m_depthBuffer};
+    GLuint renderbuffers[2] = {colorBuffer, depthBuffer};
     glDeleteRenderbuffers(2, renderbuffers);
-    GLuint texture = m_whiteTexture;
+    GLuint texture = whiteTexture;
     glDeleteTextures(1, &texture);
-    GLuint buffer = m_scratchBuffer;
+    GLuint buffer = scratchBuffer;
     glDeleteBuffers(1, &buffer);
-    SDL_GL_MakeCurrent(m_window, nullptr);
-    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(m_context));
+    SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
 }
 
 void GpuGlContext::MakeCurrent()
 {
-    if (SDL_GL_GetCurrentContext() != m_context)
-        SDL_GL_MakeCurrent(m_window, static_cast<SDL_GLContext>(m_context));
+    if (SDL_GL_GetCurrentContext() != context)
+        SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context));
 }
 
-bool GpuGlContext::ResizeBackBuffer(uint32_t width, uint32_t height)
+bool GpuGlContext::ResizeBackBuffer(uint32_t newWidth, uint32_t newHeight)
 {
     MakeCurrent();
-    if (width == 0 || height == 0 || width > m_maxTextureSize || height > m_maxTextureSize)
+    if (newWidth == 0 || newHeight == 0 || newWidth > maxTextureSize || newHeight > maxTextureSize)
         return false;
     glGetError();
-    glBindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GLsizei(width), GLsizei(height));
-    glBindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(width), GLsizei(height));
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GLsizei(newWidth), GLsizei(newHeight));
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GLsizei(newWidth), GLsizei(newHeight));
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
     bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (glGetError() != GL_NO_ERROR || !complete)
         return false;
-    m_width = width;
-    m_height = height;
+    width = newWidth;
+    height = newHeight;
     // A new back buffer starts black with the depth at the far plane.
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -138,17 +138,17 @@ bool GpuGlContext::ResizeBackBuffer(uint32_t width, uint32_t height)
 
 void GpuGlContext::BindBackBuffer(bool withDepth)
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              withDepth ? m_depthBuffer : 0);
+                              withDepth ? depthBuffer : 0);
 }
 
 bool GpuGlContext::BindTextureTarget(uint32_t texture, uint32_t imageTarget, uint32_t level, bool withDepth)
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, m_targetFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, imageTarget, texture, GLint(level));
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              withDepth ? m_depthBuffer : 0);
+                              withDepth ? depthBuffer : 0);
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
@@ -156,22 +156,22 @@ void GpuGlContext::Present()
 {
     MakeCurrent();
     int windowWidth = 0, windowHeight = 0;
-    SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_backFramebuffer);
+    SDL_GL_GetDrawableSize(window, &windowWidth, &windowHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDisable(GL_SCISSOR_TEST);
-    bool sameSize = uint32_t(windowWidth) == m_width && uint32_t(windowHeight) == m_height;
-    glBlitFramebuffer(0, 0, GLint(m_width), GLint(m_height), 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
+    bool sameSize = uint32_t(windowWidth) == width && uint32_t(windowHeight) == height;
+    glBlitFramebuffer(0, 0, GLint(width), GLint(height), 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
                       sameSize ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(m_window);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_backFramebuffer);
+    SDL_GL_SwapWindow(window);
+    glBindFramebuffer(GL_FRAMEBUFFER, backFramebuffer);
 }
 
-void GpuGlContext::ReadBgra(uint32_t width, uint32_t height, std::vector<uint8_t>& out)
+void GpuGlContext::ReadBgra(uint32_t areaWidth, uint32_t areaHeight, std::vector<uint8_t>& out)
 {
-    out.assign(size_t(width) * height * 4, 0);
+    out.assign(size_t(areaWidth) * areaHeight * 4, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, GLsizei(width), GLsizei(height), GL_BGRA, GL_UNSIGNED_BYTE, out.data());
+    glReadPixels(0, 0, GLsizei(areaWidth), GLsizei(areaHeight), GL_BGRA, GL_UNSIGNED_BYTE, out.data());
 }
 
 } // namespace backend

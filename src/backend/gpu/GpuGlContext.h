@@ -18,15 +18,15 @@ class GpuGlContext {
 public:
     // Null (with a reason) when the window has no GL support or GL 2.1 with
     // framebuffer objects is missing.
-    static std::unique_ptr<GpuGlContext> Create(SDL_Window* window, std::string& error);
+    static std::unique_ptr<GpuGlContext> Create(SDL_Window* sdlWindow, std::string& error);
     ~GpuGlContext();
     GpuGlContext(const GpuGlContext&) = delete;
     GpuGlContext& operator=(const GpuGlContext&) = delete;
 
     void MakeCurrent();
-    bool ResizeBackBuffer(uint32_t width, uint32_t height);
-    uint32_t BackBufferWidth() const { return m_width; }
-    uint32_t BackBufferHeight() const { return m_height; }
+    bool ResizeBackBuffer(uint32_t newWidth, uint32_t newHeight);
+    uint32_t BackBufferWidth() const { return width; }
+    uint32_t BackBufferHeight() const { return height; }
 
     // Draw into the back buffer, with or without its depth-stencil buffer.
     void BindBackBuffer(bool withDepth);
@@ -36,29 +36,29 @@ public:
     // Copies the back buffer to the window (scaled to its size) and swaps.
     void Present();
     // Reads a rectangle of the bound target as B,G,R,A, GL's row order.
-    void ReadBgra(uint32_t width, uint32_t height, std::vector<uint8_t>& out);
+    void ReadBgra(uint32_t areaWidth, uint32_t areaHeight, std::vector<uint8_t>& out);
 
-    uint32_t WhiteTexture() const { return m_whiteTexture; }
-    uint32_t ScratchBuffer() const { return m_scratchBuffer; }
-    uint32_t MaxTextureSize() const { return m_maxTextureSize; }
-    uint32_t MaxAnisotropy() const { return m_maxAnisotropy; }
-    SDL_Window* Window() const { return m_window; }
+    uint32_t WhiteTexture() const { return whiteTexture; }
+    uint32_t ScratchBuffer() const { return scratchBuffer; }
+    uint32_t MaxTextureSize() const { return maxTextureSize; }
+    uint32_t MaxAnisotropy() const { return maxAnisotropy; }
+    SDL_Window* Window() const { return window; }
 
 private:
     GpuGlContext() = default;
     bool Initialise(std::string& error);
 
-    SDL_Window* m_window = nullptr;
-    void* m_context = nullptr;
-    uint32_t m_width = 0, m_height = 0;
-    uint32_t m_backFramebuffer = 0;
-    uint32_t m_colorBuffer = 0;
-    uint32_t m_depthBuffer = 0;
-    uint32_t m_targetFramebuffer = 0;
-    uint32_t m_whiteTexture = 0;
-    uint32_t m_scratchBuffer = 0;
-    uint32_t m_maxTextureSize = 2048;
-    uint32_t m_maxAnisotropy = 1;
+    SDL_Window* window = nullptr;
+    void* context = nullptr;
+    uint32_t width = 0, height = 0;
+    uint32_t backFramebuffer = 0;
+    uint32_t colorBuffer = 0;
+    uint32_t depthBuffer = 0;
+    uint32_t targetFramebuffer = 0;
+    uint32_t whiteTexture = 0;
+    uint32_t scratchBuffer = 0;
+    uint32_t maxTextureSize = 2048;
+    uint32_t maxAnisotropy = 1;
 };
 
 } // namespace backend

@@ -8,8 +8,9 @@
 
 namespace backend {
 
-GpuIndexBuffer::GpuIndexBuffer(GpuDevice* device, uint32_t length, uint32_t usage, GpuFormat format, GpuPool pool)
-    : GpuResource(device, D3DRTYPE_INDEXBUFFER, pool, usage), m_format(format), m_length(length)
+GpuIndexBuffer::GpuIndexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t usageFlags, GpuFormat indexFormat,
+                               GpuPool memoryPool)
+    : GpuResource(owner, D3DRTYPE_INDEXBUFFER, memoryPool, usageFlags), format(indexFormat), length(byteLength)
 {
 }
 
@@ -20,18 +21,18 @@ GpuIndexBuffer::~GpuIndexBuffer()
 
 void GpuIndexBuffer::FreeGlObjects()
 {
-    if (m_glName != 0 && GetDevice()) {
+    if (glName != 0 && GetDevice()) {
         GetDevice()->MakeCurrent();
-        GLuint name = m_glName;
+        GLuint name = glName;
         glDeleteBuffers(1, &name);
     }
-    m_glName = 0;
+    glName = 0;
 }
 
 bool GpuIndexBuffer::Allocate()
 {
     try {
-        m_bytes.assign(m_length, 0);
+        bytes.assign(length, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -39,9 +40,9 @@ bool GpuIndexBuffer::Allocate()
     glGenBuffers(1, &name);
     if (name == 0)
         return false;
-    m_glName = name;
+    glName = name;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(m_bytes.size()), m_bytes.data(),
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(bytes.size()), bytes.data(),
                  (GetUsage() & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return glGetError() != GL_OUT_OF_MEMORY;
@@ -53,26 +54,26 @@ GpuResult GpuIndexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, u
         return GPUERR_INVALIDCALL;
     *data = nullptr;
     uint32_t total = GetSize();
-    if (m_locked || offset > total || (size != 0 && size > total - offset))
+    if (locked || offset > total || (size != 0 && size > total - offset))
         return GPUERR_INVALIDCALL;
-    m_lockOffset = offset;
-    m_lockSize = (flags & D3DLOCK_READONLY) ? 0 : (size == 0 ? total - offset : size);
-    m_locked = true;
-    *data = m_bytes.data() + offset;
+    lockOffset = offset;
+    lockSize = (flags & D3DLOCK_READONLY) ? 0 : (size == 0 ? total - offset : size);
+    locked = true;
+    *data = bytes.data() + offset;
     return GPU_OK;
 }
 
 uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count) const
 {
     uint32_t highest = 0;
-    const uint8_t* bytes = m_bytes.data() + first * IndexSize();
+    const uint8_t* indices = bytes.data() + first * IndexSize();
     for (uint64_t i = 0; i < count; ++i) {
         uint32_t index;
-        if (m_format == D3DFMT_INDEX32) {
-            std::memcpy(&index, bytes + i * 4, 4);
+        if (format == D3DFMT_INDEX32) {
+            std::memcpy(&index, indices + i * 4, 4);
         } else {
             uint16_t small;
-            std::memcpy(&small, bytes + i * 2, 2);
+            std::memcpy(&small, indices + i * 2, 2);
             index = small;
         }
         highest = index > highest ? index : highest;
@@ -82,26 +83,25 @@ uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count) const
 
 uint32_t GpuIndexBuffer::MaxIndex()
 {
-    if (!m_maxIndexKnown) {
-        m_maxIndex = MaxIndex(0, m_bytes.size() / IndexSize());
-        m_maxIndexKnown = true;
+    if (!maxIndexKnown) {
+        maxIndex = MaxIndex(0, bytes.size() / IndexSize());
+        maxIndexKnown = true;
     }
-    return m_maxIndex;
+    return maxIndex;
 }
 
 GpuResult GpuIndexBuffer::Unlock()
 {
-    if (!m_locked)
+    if (!locked)
         return GPUERR_INVALIDCALL;
-    m_locked = false;
-    if (m_lockSize != 0)
-        m_maxIndexKnown = false;
-    if (m_lockSize == 0 || m_glName == 0 || !GetDevice())
+    locked = false;
+    if (lockSize != 0)
+        maxIndexKnown = false;
+    if (lockSize == 0 || glName == 0 || !GetDevice())
         return GPU_OK;
     GetDevice()->MakeCurrent();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_glName);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(m_lockOffset), GLsizeiptr(m_lockSize),
-                    m_bytes.data() + m_lockOffset);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, glName);
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(lockOffset), GLsizeiptr(lockSize), bytes.data() + lockOffset);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return GPU_OK;
 }
@@ -110,7 +110,7 @@ GpuResult GpuIndexBuffer::GetDesc(GpuIndexBufferDesc* desc) const
 {
     if (!desc)
         return GPUERR_INVALIDCALL;
-    desc->Format = m_format;
+    desc->Format = format;
     desc->Type = D3DRTYPE_INDEXBUFFER;
     desc->Usage = GetUsage();
     desc->Pool = GetPool();

@@ -14,11 +14,11 @@ public:
     GpuResult Unlock();
     GpuResult GetDesc(GpuIndexBufferDesc* desc) const;
 
-    uint32_t GetSize() const { return uint32_t(m_bytes.size()); }
-    GpuFormat GetFormat() const { return m_format; }
-    uint32_t IndexSize() const { return m_format == D3DFMT_INDEX32 ? 4u : 2u; }
-    uint32_t GlName() const { return m_glName; }
-    const uint8_t* Bytes() const { return m_bytes.data(); }
+    uint32_t GetSize() const { return uint32_t(bytes.size()); }
+    GpuFormat GetFormat() const { return format; }
+    uint32_t IndexSize() const { return format == D3DFMT_INDEX32 ? 4u : 2u; }
+    uint32_t GlName() const { return glName; }
+    const uint8_t* Bytes() const { return bytes.data(); }
     // Largest index anywhere in the buffer (kept up to date by Unlock).
     uint32_t MaxIndex();
     // Largest of `count` indices from `first`.
@@ -26,20 +26,21 @@ public:
 
 private:
     friend class GpuDevice;
-    GpuIndexBuffer(GpuDevice* device, uint32_t length, uint32_t usage, GpuFormat format, GpuPool pool);
+    GpuIndexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t usageFlags, GpuFormat indexFormat,
+                   GpuPool memoryPool);
     ~GpuIndexBuffer() override;
     void FreeGlObjects() override;
     bool Allocate();
 
-    std::vector<uint8_t> m_bytes;
-    GpuFormat m_format;
-    uint32_t m_glName = 0;
-    uint32_t m_length; // bytes to allocate
-    bool m_locked = false;
-    uint32_t m_lockOffset = 0;
-    uint32_t m_lockSize = 0;
-    uint32_t m_maxIndex = 0;
-    bool m_maxIndexKnown = false;
+    std::vector<uint8_t> bytes;
+    GpuFormat format;
+    uint32_t glName = 0;
+    uint32_t length; // bytes to allocate
+    bool locked = false;
+    uint32_t lockOffset = 0;
+    uint32_t lockSize = 0;
+    uint32_t maxIndex = 0;
+    bool maxIndexKnown = false;
 };
 
 } // namespace backend

@@ -23,31 +23,31 @@ public:
     ~GpuMesh();
 
     // Makes the device buffers of `data` in `pool`.
-    static GpuResult Create(GpuDevice* device, const XMeshData& data, GpuPool pool, std::unique_ptr<GpuMesh>& mesh);
+    static GpuResult Create(GpuDevice* owner, const XMeshData& data, GpuPool pool, std::unique_ptr<GpuMesh>& mesh);
     // Reads a text .x file (a game path) and makes its mesh; the materials
     // are handed out when asked for. On failure `error` says why.
-    static GpuResult LoadFromX(GpuDevice* device, std::string_view path, GpuPool pool, std::unique_ptr<GpuMesh>& mesh,
+    static GpuResult LoadFromX(GpuDevice* owner, std::string_view path, GpuPool pool, std::unique_ptr<GpuMesh>& mesh,
                                std::vector<XMeshMaterial>* materials, std::string& error);
 
     // Sets the vertex format, stream 0 and the indices, and draws the faces of
     // one material; a material without faces draws nothing.
     GpuResult DrawSubset(uint32_t attribId);
-    uint32_t GetNumFaces() const { return m_faceCount; }
-    uint32_t GetNumVertices() const { return m_vertexCount; }
+    uint32_t GetNumFaces() const { return faceCount; }
+    uint32_t GetNumVertices() const { return vertexCount; }
     uint32_t GetFvf() const { return XMESH_FVF; }
-    const std::vector<XAttributeRange>& GetAttributeTable() const { return m_attributeTable; }
+    const std::vector<XAttributeRange>& GetAttributeTable() const { return attributeTable; }
     GpuResult LockVertexBuffer(uint32_t flags, uint8_t** data);
     GpuResult UnlockVertexBuffer();
 
 private:
     GpuMesh() = default;
 
-    GpuDevice* m_device = nullptr;
-    GpuVertexBuffer* m_vertexBuffer = nullptr;
-    GpuIndexBuffer* m_indexBuffer = nullptr;
-    uint32_t m_faceCount = 0;
-    uint32_t m_vertexCount = 0;
-    std::vector<XAttributeRange> m_attributeTable;
+    GpuDevice* device = nullptr;
+    GpuVertexBuffer* vertexBuffer = nullptr;
+    GpuIndexBuffer* indexBuffer = nullptr;
+    uint32_t faceCount = 0;
+    uint32_t vertexCount = 0;
+    std::vector<XAttributeRange> attributeTable;
 };
 
 } // namespace backend

@@ -189,7 +189,7 @@ bool GpuPipeline::Apply(const GpuStateBlock& state, const GpuVertexLayout& layou
                         const GpuDrawTarget& target, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride)
 {
     GpuShaderKey key = MakeKey(state, layout, textures);
-    const GpuProgram* program = m_shaders.Get(key);
+    const GpuProgram* program = shaders.Get(key);
     if (!program)
         return false;
     glUseProgram(program->name);
@@ -268,7 +268,7 @@ void GpuPipeline::BindTextures(const GpuShaderKey& key, const GpuStateBlock& sta
         GpuBaseTexture* texture = textures[s];
         uint32_t name = texture ? texture->PrepareForDraw() : 0;
         if (name == 0) { // an empty stage reads opaque white
-            glBindTexture(GL_TEXTURE_2D, m_context.WhiteTexture());
+            glBindTexture(GL_TEXTURE_2D, context.WhiteTexture());
             continue;
         }
         GLenum target = texture->IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
@@ -284,7 +284,7 @@ void GpuPipeline::BindTextures(const GpuShaderKey& key, const GpuStateBlock& sta
         want.addressW = ss[D3DTSS_ADDRESSW];
         bool anisotropic = want.minFilter == D3DTEXF_ANISOTROPIC || want.magFilter == D3DTEXF_ANISOTROPIC;
         want.maxAnisotropy =
-            anisotropic ? std::clamp<uint32_t>(ss[D3DTSS_MAXANISOTROPY], 1, m_context.MaxAnisotropy()) : 1;
+            anisotropic ? std::clamp<uint32_t>(ss[D3DTSS_MAXANISOTROPY], 1, context.MaxAnisotropy()) : 1;
         if (texture->AppliedSampler() == want)
             continue;
         bool linearMin = want.minFilter == D3DTEXF_LINEAR || want.minFilter == D3DTEXF_ANISOTROPIC;
@@ -307,7 +307,7 @@ void GpuPipeline::BindTextures(const GpuShaderKey& key, const GpuStateBlock& sta
         glTexParameteri(target, GL_TEXTURE_WRAP_T, AddressMode(want.addressV));
         if (target == GL_TEXTURE_CUBE_MAP)
             glTexParameteri(target, GL_TEXTURE_WRAP_R, AddressMode(want.addressW));
-        if (m_context.MaxAnisotropy() > 1)
+        if (context.MaxAnisotropy() > 1)
             glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, float(want.maxAnisotropy));
         texture->AppliedSampler() = want;
     }
@@ -381,13 +381,13 @@ void GpuPipeline::SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertex
         attribute(GPU_ATTRIB_TEXCOORD0 + i, GLint(layout.texCoordSizes[i]), GL_FLOAT, false, layout.texCoordOffsets[i]);
     for (uint32_t slot = 0; slot < 12; ++slot) {
         bool want = (wanted >> slot) & 1;
-        bool have = (m_enabledAttributes >> slot) & 1;
+        bool have = (enabledAttributes >> slot) & 1;
         if (want && !have)
             glEnableVertexAttribArray(slot);
         else if (!want && have)
             glDisableVertexAttribArray(slot);
     }
-    m_enabledAttributes = wanted;
+    enabledAttributes = wanted;
 }
 
 } // namespace backend

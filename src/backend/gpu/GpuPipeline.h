@@ -25,7 +25,7 @@ struct GpuDrawTarget {
 
 class GpuPipeline {
 public:
-    explicit GpuPipeline(GpuGlContext& context) : m_context(context) {}
+    explicit GpuPipeline(GpuGlContext& glContext) : context(glContext) {}
 
     // False when the program for this state cannot be built.
     bool Apply(const GpuStateBlock& state, const GpuVertexLayout& layout, GpuBaseTexture* const* textures,
@@ -36,7 +36,7 @@ public:
     static GpuShaderKey MakeKey(const GpuStateBlock& state, const GpuVertexLayout& layout,
                                 GpuBaseTexture* const* textures);
 
-    GpuShaderCache& Shaders() { return m_shaders; }
+    GpuShaderCache& Shaders() { return shaders; }
 
 private:
     void LoadUniforms(const GpuProgram& program, const GpuStateBlock& state, const GpuDrawTarget& target);
@@ -44,9 +44,9 @@ private:
     void SetFixedState(const GpuStateBlock& state, const GpuDrawTarget& target);
     void SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride);
 
-    GpuGlContext& m_context;
-    GpuShaderCache m_shaders;
-    uint32_t m_enabledAttributes = 0;
+    GpuGlContext& context;
+    GpuShaderCache shaders;
+    uint32_t enabledAttributes = 0;
 };
 
 } // namespace backend

@@ -4,9 +4,9 @@ namespace backend {
 
 uint32_t GpuRefCounted::Release()
 {
-    if (m_refCount == 0)
+    if (refCount == 0)
         return 0;
-    uint32_t count = --m_refCount;
+    uint32_t count = --refCount;
     if (count == 0)
         OnLastRelease();
     return count;

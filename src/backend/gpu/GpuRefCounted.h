@@ -12,9 +12,9 @@ public:
     GpuRefCounted(const GpuRefCounted&) = delete;
     GpuRefCounted& operator=(const GpuRefCounted&) = delete;
 
-    uint32_t AddRef() { return ++m_refCount; }
+    uint32_t AddRef() { return ++refCount; }
     uint32_t Release();
-    uint32_t GetRefCount() const { return m_refCount; }
+    uint32_t GetRefCount() const { return refCount; }
 
 protected:
     GpuRefCounted() = default;
@@ -24,7 +24,7 @@ protected:
     virtual void OnLastRelease() { delete this; }
 
 private:
-    uint32_t m_refCount = 1;
+    uint32_t refCount = 1;
 };
 
 } // namespace backend

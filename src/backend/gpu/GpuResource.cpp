@@ -4,23 +4,23 @@
 
 namespace backend {
 
-GpuResource::GpuResource(GpuDevice* device, GpuResourceType type, GpuPool pool, uint32_t usage)
-    : m_device(device), m_type(type), m_pool(pool), m_usage(usage)
+GpuResource::GpuResource(GpuDevice* owner, GpuResourceType resourceType, GpuPool memoryPool, uint32_t usageFlags)
+    : device(owner), type(resourceType), pool(memoryPool), usage(usageFlags)
 {
-    if (m_device)
-        m_device->RegisterResource(this);
+    if (device)
+        device->RegisterResource(this);
 }
 
 GpuResource::~GpuResource()
 {
-    if (m_device)
-        m_device->UnregisterResource(this);
+    if (device)
+        device->UnregisterResource(this);
 }
 
 void GpuResource::DetachFromDevice()
 {
     FreeGlObjects();
-    m_device = nullptr;
+    device = nullptr;
 }
 
 } // namespace backend

@@ -12,16 +12,16 @@ class GpuDevice;
 
 class GpuResource : public GpuRefCounted {
 public:
-    GpuResourceType GetType() const { return m_type; }
-    GpuPool GetPool() const { return m_pool; }
-    uint32_t GetUsage() const { return m_usage; }
+    GpuResourceType GetType() const { return type; }
+    GpuPool GetPool() const { return pool; }
+    uint32_t GetUsage() const { return usage; }
     // Null once the device that made the resource is gone.
-    GpuDevice* GetDevice() const { return m_device; }
+    GpuDevice* GetDevice() const { return device; }
     // True for objects that must be released before the device can be reset.
-    bool BlocksReset() const { return m_pool == D3DPOOL_DEFAULT; }
+    bool BlocksReset() const { return pool == D3DPOOL_DEFAULT; }
 
 protected:
-    GpuResource(GpuDevice* device, GpuResourceType type, GpuPool pool, uint32_t usage);
+    GpuResource(GpuDevice* owner, GpuResourceType resourceType, GpuPool memoryPool, uint32_t usageFlags);
     ~GpuResource() override;
 
     // Frees the GL objects while the context still exists; called by the
@@ -32,10 +32,10 @@ private:
     friend class GpuDevice;
     void DetachFromDevice();
 
-    GpuDevice* m_device;
-    GpuResourceType m_type;
-    GpuPool m_pool;
-    uint32_t m_usage;
+    GpuDevice* device;
+    GpuResourceType type;
+    GpuPool pool;
+    uint32_t usage;
 };
 
 } // namespace backend

@@ -31,28 +31,28 @@ GLuint Compile(GLenum type, const std::string& source, std::string& error)
 
 GpuShaderCache::~GpuShaderCache()
 {
-    for (auto& entry : m_programs)
+    for (auto& entry : programs)
         if (entry.second && entry.second->name)
             glDeleteProgram(entry.second->name);
 }
 
 const GpuProgram* GpuShaderCache::Get(const GpuShaderKey& key)
 {
-    auto found = m_programs.find(key);
-    if (found != m_programs.end())
+    auto found = programs.find(key);
+    if (found != programs.end())
         return found->second.get();
     auto program = std::make_unique<GpuProgram>();
     if (!Build(key, *program))
         return nullptr;
-    return m_programs.emplace(key, std::move(program)).first->second.get();
+    return programs.emplace(key, std::move(program)).first->second.get();
 }
 
 bool GpuShaderCache::Build(const GpuShaderKey& key, GpuProgram& program)
 {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, GpuVertexShaderSource(key), m_lastError);
+    GLuint vertex = Compile(GL_VERTEX_SHADER, GpuVertexShaderSource(key), lastError);
     if (!vertex)
         return false;
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, GpuFragmentShaderSource(key), m_lastError);
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, GpuFragmentShaderSource(key), lastError);
     if (!fragment) {
         glDeleteShader(vertex);
         return false;
@@ -76,7 +76,7 @@ bool GpuShaderCache::Build(const GpuShaderKey& key, GpuProgram& program)
     if (!ok) {
         char log[1024] = {};
         glGetProgramInfoLog(name, sizeof(log), nullptr, log);
-        m_lastError = std::string("shader link failed: ") + log;
+        lastError = std::string("shader link failed: ") + log;
         glDeleteProgram(name);
         return false;
     }

@@ -39,16 +39,16 @@ public:
 
     // The program of a key, or null when it failed to build (lastError says why).
     const GpuProgram* Get(const GpuShaderKey& key);
-    size_t Size() const { return m_programs.size(); }
-    const std::string& LastError() const { return m_lastError; }
+    size_t Size() const { return programs.size(); }
+    const std::string& LastError() const { return lastError; }
     // Forgets the programs without deleting them (their context is gone).
-    void Abandon() { m_programs.clear(); }
+    void Abandon() { programs.clear(); }
 
 private:
     bool Build(const GpuShaderKey& key, GpuProgram& program);
 
-    std::unordered_map<GpuShaderKey, std::unique_ptr<GpuProgram>, GpuShaderKeyHash> m_programs;
-    std::string m_lastError;
+    std::unordered_map<GpuShaderKey, std::unique_ptr<GpuProgram>, GpuShaderKeyHash> programs;
+    std::string lastError;
 };
 
 } // namespace backend

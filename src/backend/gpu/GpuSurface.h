@@ -14,32 +14,32 @@ class GpuSurface : public GpuResource {
 public:
     enum class Kind { BackBuffer, DepthStencil, TextureLevel, Image };
 
-    GpuResult GetDesc(GpuSurfaceDesc* desc) const;
+    GpuResult GetDesc(GpuSurfaceDesc* description) const;
     // Image surfaces and levels of lockable textures only.
-    GpuResult LockRect(GpuLockedRect* locked, const GpuRect* rect, uint32_t flags);
+    GpuResult LockRect(GpuLockedRect* lockedRect, const GpuRect* rect, uint32_t flags);
     GpuResult UnlockRect();
 
-    Kind GetKind() const { return m_kind; }
+    Kind GetKind() const { return kind; }
     // The texture of a level surface (not referenced), else null.
-    GpuBaseTexture* GetContainer() const { return m_container; }
-    uint32_t GetFace() const { return m_face; }
-    uint32_t GetLevel() const { return m_level; }
+    GpuBaseTexture* GetContainer() const { return container; }
+    uint32_t GetFace() const { return face; }
+    uint32_t GetLevel() const { return level; }
 
 private:
     friend class GpuDevice;
     friend class GpuTexture;
     friend class GpuCubeTexture;
-    GpuSurface(GpuDevice* device, Kind kind, GpuSurfaceDesc desc);
-    GpuSurface(GpuDevice* device, GpuBaseTexture* container, uint32_t face, uint32_t level);
+    GpuSurface(GpuDevice* owner, Kind surfaceKind, GpuSurfaceDesc surfaceDesc);
+    GpuSurface(GpuDevice* owner, GpuBaseTexture* texture, uint32_t faceIndex, uint32_t levelIndex);
     ~GpuSurface() override;
 
-    Kind m_kind;
-    GpuSurfaceDesc m_desc;
-    GpuBaseTexture* m_container = nullptr; // holds a reference
-    uint32_t m_face = 0;
-    uint32_t m_level = 0;
-    std::vector<uint8_t> m_bytes; // image surfaces
-    bool m_locked = false;
+    Kind kind;
+    GpuSurfaceDesc desc;
+    GpuBaseTexture* container = nullptr; // holds a reference
+    uint32_t face = 0;
+    uint32_t level = 0;
+    std::vector<uint8_t> bytes; // image surfaces
+    bool locked = false;
 };
 
 } // namespace backend

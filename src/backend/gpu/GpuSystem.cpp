@@ -43,7 +43,7 @@ GpuSystem* CreateGpuSystem()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     GpuSystem* system = new GpuSystem();
-    system->m_videoStarted = true;
+    system->videoStarted = true;
     return system;
 }
 
@@ -51,47 +51,47 @@ GpuSystem::GpuSystem() = default;
 
 GpuSystem::~GpuSystem()
 {
-    if (m_videoStarted)
+    if (videoStarted)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 void GpuSystem::FailNext(GpuSystemFault fault)
 {
-    m_pendingFaults |= 1u << uint32_t(fault);
+    pendingFaults |= 1u << uint32_t(fault);
 }
 
 bool GpuSystem::TakeFault(GpuSystemFault fault)
 {
     uint32_t bit = 1u << uint32_t(fault);
-    bool pending = (m_pendingFaults & bit) != 0;
-    m_pendingFaults &= ~bit;
+    bool pending = (pendingFaults & bit) != 0;
+    pendingFaults &= ~bit;
     return pending;
 }
 
 const std::vector<GpuDisplayMode>& GpuSystem::Modes()
 {
-    if (!m_modesOverride.empty())
-        return m_modesOverride;
-    m_modes.clear();
+    if (!modesOverride.empty())
+        return modesOverride;
+    modes.clear();
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode sdl;
         if (SDL_GetDisplayMode(0, i, &sdl) == 0 && sdl.w > 0 && sdl.h > 0)
-            m_modes.push_back(ModeOf(sdl));
+            modes.push_back(ModeOf(sdl));
     }
     // Some video drivers list no real mode; the desktop's own is always one.
     SDL_DisplayMode desktop;
-    if (m_modes.empty() && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0)
-        m_modes.push_back(ModeOf(desktop));
-    return m_modes;
+    if (modes.empty() && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0)
+        modes.push_back(ModeOf(desktop));
+    return modes;
 }
 
 GpuResult GpuSystem::GetAdapterDisplayMode(uint32_t adapter, GpuDisplayMode* mode)
 {
     if (TakeFault(GpuSystemFault::GetAdapterDisplayMode) || adapter != 0 || !mode)
         return GPUERR_INVALIDCALL;
-    if (!m_modesOverride.empty()) {
-        *mode = m_modesOverride.front();
+    if (!modesOverride.empty()) {
+        *mode = modesOverride.front();
         return GPU_OK;
     }
     SDL_DisplayMode sdl;
@@ -110,10 +110,10 @@ GpuResult GpuSystem::EnumAdapterModes(uint32_t adapter, uint32_t mode, GpuDispla
 {
     if (TakeFault(GpuSystemFault::EnumAdapterModes) || adapter != 0 || !out)
         return GPUERR_INVALIDCALL;
-    const std::vector<GpuDisplayMode>& modes = Modes();
-    if (mode >= modes.size())
+    const std::vector<GpuDisplayMode>& available = Modes();
+    if (mode >= available.size())
         return GPUERR_INVALIDCALL;
-    *out = modes[mode];
+    *out = available[mode];
     return GPU_OK;
 }
 
@@ -150,7 +150,7 @@ void GpuSystem::FillCaps(GpuCaps* caps, uint32_t maxTextureSize, uint32_t maxAni
     caps->DeviceType = D3DDEVTYPE_HAL;
     caps->AdapterOrdinal = 0;
     // No gamma ramp support is reported, so the game leaves the gamma alone.
-    caps->Caps2 = m_caps2Override ? *m_caps2Override : uint32_t(D3DCAPS2_CANRENDERWINDOWED | D3DCAPS2_DYNAMICTEXTURES);
+    caps->Caps2 = caps2Override ? *caps2Override : uint32_t(D3DCAPS2_CANRENDERWINDOWED | D3DCAPS2_DYNAMICTEXTURES);
     caps->PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
     caps->MaxTextureWidth = maxTextureSize;
     caps->MaxTextureHeight = maxTextureSize;

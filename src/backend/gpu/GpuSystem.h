@@ -35,9 +35,9 @@ public:
     // Test hooks.
     void FailNext(GpuSystemFault fault);
     // Replaces the Caps2 bits that this object and its devices report.
-    void OverrideCaps2(std::optional<uint32_t> caps2) { m_caps2Override = caps2; }
+    void OverrideCaps2(std::optional<uint32_t> caps2) { caps2Override = caps2; }
     // Replaces the adapter's modes (and the desktop mode, the first entry).
-    void OverrideModes(std::vector<GpuDisplayMode> modes) { m_modesOverride = std::move(modes); }
+    void OverrideModes(std::vector<GpuDisplayMode> replacement) { modesOverride = std::move(replacement); }
 
     // What a device reports: filled from the GL context's limits.
     void FillCaps(GpuCaps* caps, uint32_t maxTextureSize, uint32_t maxAnisotropy) const;
@@ -49,11 +49,11 @@ private:
     bool TakeFault(GpuSystemFault fault);
     const std::vector<GpuDisplayMode>& Modes();
 
-    uint32_t m_pendingFaults = 0;
-    std::optional<uint32_t> m_caps2Override;
-    std::vector<GpuDisplayMode> m_modesOverride;
-    std::vector<GpuDisplayMode> m_modes;
-    bool m_videoStarted = false;
+    uint32_t pendingFaults = 0;
+    std::optional<uint32_t> caps2Override;
+    std::vector<GpuDisplayMode> modesOverride;
+    std::vector<GpuDisplayMode> modes;
+    bool videoStarted = false;
 };
 
 // Starts SDL's video subsystem when needed; null when it cannot start.

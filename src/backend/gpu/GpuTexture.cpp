@@ -4,9 +4,9 @@
 
 namespace backend {
 
-GpuTexture::GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                       GpuFormat format, GpuPool pool)
-    : GpuBaseTexture(device, D3DRTYPE_TEXTURE, width, height, levels, usage, format, pool)
+GpuTexture::GpuTexture(GpuDevice* owner, uint32_t width, uint32_t height, uint32_t requestedLevels, uint32_t usageFlags,
+                       GpuFormat texelFormat, GpuPool memoryPool)
+    : GpuBaseTexture(owner, D3DRTYPE_TEXTURE, width, height, requestedLevels, usageFlags, texelFormat, memoryPool)
 {
 }
 

@@ -20,8 +20,8 @@ public:
 
 private:
     friend class GpuDevice;
-    GpuTexture(GpuDevice* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, GpuFormat format,
-               GpuPool pool);
+    GpuTexture(GpuDevice* owner, uint32_t width, uint32_t height, uint32_t requestedLevels, uint32_t usageFlags,
+               GpuFormat texelFormat, GpuPool memoryPool);
 };
 
 } // namespace backend

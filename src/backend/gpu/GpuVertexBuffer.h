@@ -16,26 +16,27 @@ public:
     GpuResult Unlock();
     GpuResult GetDesc(GpuVertexBufferDesc* desc) const;
 
-    uint32_t GetSize() const { return uint32_t(m_bytes.size()); }
-    uint32_t GetFvf() const { return m_fvf; }
-    uint32_t GlName() const { return m_glName; }
-    const uint8_t* Bytes() const { return m_bytes.data(); }
+    uint32_t GetSize() const { return uint32_t(bytes.size()); }
+    uint32_t GetFvf() const { return fvf; }
+    uint32_t GlName() const { return glName; }
+    const uint8_t* Bytes() const { return bytes.data(); }
 
 private:
     friend class GpuDevice;
-    GpuVertexBuffer(GpuDevice* device, uint32_t length, uint32_t usage, uint32_t fvf, GpuPool pool);
+    GpuVertexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t usageFlags, uint32_t vertexFormat,
+                    GpuPool memoryPool);
     ~GpuVertexBuffer() override;
     void FreeGlObjects() override;
     bool Allocate();
 
-    std::vector<uint8_t> m_bytes;
-    uint32_t m_fvf;
-    uint32_t m_glName = 0;
-    uint32_t m_length; // bytes to allocate
-    bool m_locked = false;
-    uint32_t m_lockOffset = 0;
-    uint32_t m_lockSize = 0;
-    uint32_t m_lockFlags = 0;
+    std::vector<uint8_t> bytes;
+    uint32_t fvf;
+    uint32_t glName = 0;
+    uint32_t length; // bytes to allocate
+    bool locked = false;
+    uint32_t lockOffset = 0;
+    uint32_t lockSize = 0;
+    uint32_t lockFlags = 0;
 };
 
 } // namespace backend

@@ -26,71 +26,71 @@ struct Token {
 
 class Tokenizer {
 public:
-    Tokenizer(const char* text, size_t size) : m_text(text), m_size(size) {}
+    Tokenizer(const char* source, size_t sourceSize) : text(source), size(sourceSize) {}
 
-    size_t Remaining() const { return m_size - m_pos; }
+    size_t Remaining() const { return size - pos; }
 
     Token Peek()
     {
-        const size_t saved = m_pos;
+        const size_t saved = pos;
         Token t = Next();
-        m_pos = saved;
+        pos = saved;
         return t;
     }
 
     Token Next()
     {
         SkipSpaceAndComments();
-        if (m_pos >= m_size)
+        if (pos >= size)
             return {TokenKind::End, {}};
-        const char c = m_text[m_pos];
-        const size_t start = m_pos;
+        const char c = text[pos];
+        const size_t start = pos;
         switch (c) {
         case '{':
-            ++m_pos;
+            ++pos;
             return {TokenKind::Open, {}};
         case '}':
-            ++m_pos;
+            ++pos;
             return {TokenKind::Close, {}};
         case ',':
-            ++m_pos;
+            ++pos;
             return {TokenKind::Comma, {}};
         case ';':
-            ++m_pos;
+            ++pos;
             return {TokenKind::Semicolon, {}};
         case '"': {
-            const void* end = std::memchr(m_text + m_pos + 1, '"', m_size - m_pos - 1);
+            const void* end = std::memchr(text + pos + 1, '"', size - pos - 1);
             if (end == nullptr) {
-                m_pos = m_size;
+                pos = size;
                 return {TokenKind::Bad, {}};
             }
-            const size_t close = size_t(static_cast<const char*>(end) - m_text);
-            m_pos = close + 1;
-            return {TokenKind::String, std::string_view(m_text + start + 1, close - start - 1)};
+            const size_t close = size_t(static_cast<const char*>(end) - text);
+            pos = close + 1;
+            return {TokenKind::String, std::string_view(text + start + 1, close - start - 1)};
         }
         case '<': {
-            const void* end = std::memchr(m_text + m_pos + 1, '>', m_size - m_pos - 1);
+            const void* end = std::memchr(text + pos + 1, '>', size - pos - 1);
             if (end == nullptr) {
-                m_pos = m_size;
+                pos = size;
                 return {TokenKind::Bad, {}};
             }
-            m_pos = size_t(static_cast<const char*>(end) - m_text) + 1;
+            pos = size_t(static_cast<const char*>(end) - text) + 1;
             return {TokenKind::Guid, {}};
         }
         default:
             break;
         }
         if (IsNumberStart(c)) {
-            while (m_pos < m_size && IsNumberChar(m_text[m_pos]))
-                ++m_pos;
-            return {TokenKind::Number, std::string_view(m_text + start, m_pos - start)};
+            while (pos < size && IsNumberChar(text[pos]))
+                ++pos;
+            return {TokenKind::Number, std::string_view(text + start, pos - start)};
         }
         if (IsNameChar(c)) {
-            while (m_pos < m_size && IsNameChar(m_text[m_pos]))
-                ++m_pos;
-            return {TokenKind::Name, std::string_view(m_text + start, m_pos - start)};
+            while (pos < size && IsNameChar(text[pos]))
+                ++pos;
+            return {TokenKind::Name, std::string_view(text + start, pos - start)};
         }
-        ++m_pos;
+        ++pos;
         return {TokenKind::Bad, {}};
     }
 
@@ -105,22 +105,22 @@ private:
 
     void SkipSpaceAndComments()
     {
-        while (m_pos < m_size) {
-            const char c = m_text[m_pos];
+        while (pos < size) {
+            const char c = text[pos];
             if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-                ++m_pos;
-            } else if (c == '#' || (c == '/' && m_pos + 1 < m_size && m_text[m_pos + 1] == '/')) {
-                while (m_pos < m_size && m_text[m_pos] != '\n')
-                    ++m_pos;
+                ++pos;
+            } else if (c == '#' || (c == '/' && pos + 1 < size && text[pos + 1] == '/')) {
+                while (pos < size && text[pos] != '\n')
+                    ++pos;
             } else {
                 break;
             }
         }
     }
 
-    const char* m_text;
-    size_t m_size;
-    size_t m_pos = 0;
+    const char* text;
+    size_t size;
+    size_t pos = 0;
 };
 
 // A mesh as the file gives it, before triangulation.
@@ -145,13 +145,13 @@ struct FrameNode {
 
 class Parser {
 public:
-    Parser(const char* text, size_t size) : m_in(text, size) {}
+    Parser(const char* text, size_t size) : in(text, size) {}
 
     bool Parse(FrameNode& root)
     {
         MatrixIdentity(&root.local);
         while (true) {
-            const Token t = m_in.Next();
+            const Token t = in.Next();
             if (t.kind == TokenKind::End)
                 return true;
             if (t.kind == TokenKind::Comma || t.kind == TokenKind::Semicolon)
@@ -186,16 +186,16 @@ private:
     // Reads the optional object name and the opening brace, then an optional GUID.
     bool ExpectObjectStart(std::string* name)
     {
-        Token t = m_in.Next();
+        Token t = in.Next();
         if (t.kind == TokenKind::Name || t.kind == TokenKind::Number) {
             if (name)
                 *name = std::string(t.text.substr(0, MAX_TEXT));
-            t = m_in.Next();
+            t = in.Next();
         }
         if (t.kind != TokenKind::Open)
             return Fail("missing '{'");
-        if (m_in.Peek().kind == TokenKind::Guid)
-            m_in.Next();
+        if (in.Peek().kind == TokenKind::Guid)
+            in.Next();
         return true;
     }
 
@@ -205,7 +205,7 @@ private:
     {
         int open = 1;
         while (open > 0) {
-            const Token t = m_in.Next();
+            const Token t = in.Next();
             if (t.kind == TokenKind::End)
                 return Fail("unbalanced braces");
             if (t.kind == TokenKind::Open && ++open + depth > MAX_DEPTH)
@@ -218,9 +218,9 @@ private:
 
     Token NextValue()
     {
-        Token t = m_in.Next();
+        Token t = in.Next();
         while (t.kind == TokenKind::Comma || t.kind == TokenKind::Semicolon)
-            t = m_in.Next();
+            t = in.Next();
         return t;
     }
 
@@ -254,7 +254,7 @@ private:
     {
         if (!Unsigned(out))
             return false;
-        if (size_t(out) > m_in.Remaining() / perItem)
+        if (size_t(out) > in.Remaining() / perItem)
             return Fail("count larger than the file");
         return true;
     }
@@ -298,7 +298,7 @@ private:
     template <typename Child> bool Children(int depth, Child child)
     {
         while (true) {
-            const Token t = m_in.Next();
+            const Token t = in.Next();
             if (t.kind == TokenKind::Close)
                 return true;
             if (t.kind == TokenKind::Comma || t.kind == TokenKind::Semicolon)
@@ -320,19 +320,19 @@ private:
     // "{ Name }": handed to the child function as a reference.
     template <typename Child> bool Reference(Child& child)
     {
-        Token t = m_in.Next();
+        Token t = in.Next();
         std::string name;
         if (t.kind == TokenKind::Name) {
             name = std::string(t.text.substr(0, MAX_TEXT));
-            t = m_in.Next();
+            t = in.Next();
         }
         if (t.kind == TokenKind::Guid)
-            t = m_in.Next();
+            t = in.Next();
         if (t.kind != TokenKind::Close)
             return Fail("bad reference");
-        m_reference = name;
+        reference = name;
         const bool ok = child("{reference}", 0);
-        m_reference.clear();
+        reference.clear();
         return ok;
     }
 
@@ -409,7 +409,7 @@ private:
             return Children(childDepth, [&](std::string_view, int d) { return SkipObject(d); });
         });
         if (ok && !name.empty())
-            m_materials[name] = out;
+            materials[name] = out;
         return ok;
     }
 
@@ -431,8 +431,8 @@ private:
         mesh.materials.clear();
         const bool ok = Children(depth, [&](std::string_view type, int childDepth) {
             if (type == "{reference}") {
-                const auto found = m_materials.find(m_reference);
-                if (found == m_materials.end())
+                const auto found = materials.find(reference);
+                if (found == materials.end())
                     return Fail("unknown material");
                 mesh.materials.push_back(found->second);
                 return true;
@@ -478,9 +478,9 @@ private:
         });
     }
 
-    Tokenizer m_in;
-    std::map<std::string, XMeshMaterial> m_materials;
-    std::string m_reference;
+    Tokenizer in;
+    std::map<std::string, XMeshMaterial> materials;
+    std::string reference;
 };
 
 XMeshMaterial DefaultMaterial()

@@ -8,25 +8,25 @@
 
 class ByteReader {
 public:
-    ByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(data ? size : 0) {}
+    ByteReader(const uint8_t* bytes, size_t byteCount) : data(bytes), size(bytes ? byteCount : 0) {}
 
-    size_t Remaining() const { return m_size - m_offset; }
-    size_t Offset() const { return m_offset; }
+    size_t Remaining() const { return size - offset; }
+    size_t Offset() const { return offset; }
 
     bool Bytes(void* out, size_t count)
     {
         if (count > Remaining())
             return false;
         if (count)
-            std::memcpy(out, m_data + m_offset, count);
-        m_offset += count;
+            std::memcpy(out, data + offset, count);
+        offset += count;
         return true;
     }
     bool Skip(size_t count)
     {
         if (count > Remaining())
             return false;
-        m_offset += count;
+        offset += count;
         return true;
     }
     bool I32(int32_t& out) { return Bytes(&out, 4); }
@@ -38,10 +38,10 @@ public:
     // false when no zero comes within them or the data ends first.
     bool String(char* out, size_t maxLength)
     {
-        for (size_t i = 0; i < maxLength && m_offset + i < m_size; ++i) {
-            if (m_data[m_offset + i] == 0) {
-                std::memcpy(out, m_data + m_offset, i + 1);
-                m_offset += i + 1;
+        for (size_t i = 0; i < maxLength && offset + i < size; ++i) {
+            if (data[offset + i] == 0) {
+                std::memcpy(out, data + offset, i + 1);
+                offset += i + 1;
                 return true;
             }
         }
@@ -49,9 +49,9 @@ public:
     }
 
 private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_offset = 0;
+    const uint8_t* data;
+    size_t size;
+    size_t offset = 0;
 };
 
 static_assert(sizeof(float) == 4);
