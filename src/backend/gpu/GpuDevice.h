@@ -167,6 +167,9 @@ private:
     void DropBindings();
     void ReleaseDeviceSurfaces();
     GpuResult CheckCreate(uint32_t usage, GpuFormat format, GpuPool pool) const;
+    // The tail of CreateVertexBuffer and CreateIndexBuffer: the size and fault
+    // checks, then a buffer of `length` bytes made with `args` and allocated.
+    template <class Buffer, class... Args> GpuResult CreateBuffer(uint32_t length, Buffer** buffer, Args... args);
     GpuResult Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t primitiveCount, bool indexed,
                    uint32_t startIndex, const void* userVertices, uint32_t userStride);
     GpuDrawTarget BindTarget();

@@ -79,6 +79,20 @@ GpuResult GpuDevice::CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uin
     return GPU_OK;
 }
 
+template <class Buffer, class... Args> GpuResult GpuDevice::CreateBuffer(uint32_t length, Buffer** buffer, Args... args)
+{
+    if (length > MAX_BUFFER_BYTES || TakeFault(GpuDeviceFault::CreateResource))
+        return GPUERR_OUTOFVIDEOMEMORY;
+    MakeCurrent();
+    Buffer* created = new Buffer(this, length, args...);
+    if (!created->Allocate()) {
+        created->Release();
+        return GPUERR_OUTOFVIDEOMEMORY;
+    }
+    *buffer = created;
+    return GPU_OK;
+}
+
 GpuResult GpuDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t vertexFormat, GpuPool pool,
                                         GpuVertexBuffer** buffer)
 {
@@ -87,16 +101,7 @@ GpuResult GpuDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_
     *buffer = nullptr;
     if (length == 0)
         return GPUERR_INVALIDCALL;
-    if (length > MAX_BUFFER_BYTES || TakeFault(GpuDeviceFault::CreateResource))
-        return GPUERR_OUTOFVIDEOMEMORY;
-    MakeCurrent();
-    GpuVertexBuffer* created = new GpuVertexBuffer(this, length, usage, vertexFormat, pool);
-    if (!created->Allocate()) {
-        created->Release();
-        return GPUERR_OUTOFVIDEOMEMORY;
-    }
-    *buffer = created;
-    return GPU_OK;
+    return CreateBuffer(length, buffer, usage, vertexFormat, pool);
 }
 
 GpuResult GpuDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, GpuFormat format, GpuPool pool,
@@ -107,16 +112,7 @@ GpuResult GpuDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, GpuForma
     *buffer = nullptr;
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return GPUERR_INVALIDCALL;
-    if (length > MAX_BUFFER_BYTES || TakeFault(GpuDeviceFault::CreateResource))
-        return GPUERR_OUTOFVIDEOMEMORY;
-    MakeCurrent();
-    GpuIndexBuffer* created = new GpuIndexBuffer(this, length, usage, format, pool);
-    if (!created->Allocate()) {
-        created->Release();
-        return GPUERR_OUTOFVIDEOMEMORY;
-    }
-    *buffer = created;
-    return GPU_OK;
+    return CreateBuffer(length, buffer, usage, format, pool);
 }
 
 GpuResult GpuDevice::CreateImageSurface(uint32_t width, uint32_t height, GpuFormat format, GpuSurface** surface)

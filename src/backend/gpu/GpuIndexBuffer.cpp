@@ -1,66 +1,16 @@
 #include "backend/gpu/GpuIndexBuffer.h"
 
 #include "backend/gpu/GlHeaders.h"
-#include "backend/gpu/GpuDevice.h"
 
 #include <cstring>
-#include <new>
 
 namespace backend {
 
 GpuIndexBuffer::GpuIndexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t usageFlags, GpuFormat indexFormat,
                                GpuPool memoryPool)
-    : GpuResource(owner, D3DRTYPE_INDEXBUFFER, memoryPool, usageFlags), format(indexFormat), length(byteLength)
+    : GpuBuffer(owner, D3DRTYPE_INDEXBUFFER, byteLength, usageFlags, memoryPool, GL_ELEMENT_ARRAY_BUFFER, false),
+      format(indexFormat)
 {
-}
-
-GpuIndexBuffer::~GpuIndexBuffer()
-{
-    FreeGlObjects();
-}
-
-void GpuIndexBuffer::FreeGlObjects()
-{
-    if (glName != 0 && GetDevice()) {
-        GetDevice()->MakeCurrent();
-        GLuint name = glName;
-        glDeleteBuffers(1, &name);
-    }
-    glName = 0;
-}
-
-bool GpuIndexBuffer::Allocate()
-{
-    try {
-        bytes.assign(length, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    if (name == 0)
-        return false;
-    glName = name;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(bytes.size()), bytes.data(),
-                 (GetUsage() & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    return glGetError() != GL_OUT_OF_MEMORY;
-}
-
-GpuResult GpuIndexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags)
-{
-    if (!data)
-        return GPUERR_INVALIDCALL;
-    *data = nullptr;
-    uint32_t total = GetSize();
-    if (locked || offset > total || (size != 0 && size > total - offset))
-        return GPUERR_INVALIDCALL;
-    lockOffset = offset;
-    lockSize = (flags & D3DLOCK_READONLY) ? 0 : (size == 0 ? total - offset : size);
-    locked = true;
-    *data = bytes.data() + offset;
-    return GPU_OK;
 }
 
 uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count) const
@@ -92,18 +42,9 @@ uint32_t GpuIndexBuffer::MaxIndex()
 
 GpuResult GpuIndexBuffer::Unlock()
 {
-    if (!locked)
-        return GPUERR_INVALIDCALL;
-    locked = false;
-    if (lockSize != 0)
+    if (locked && lockSize != 0)
         maxIndexKnown = false;
-    if (lockSize == 0 || glName == 0 || !GetDevice())
-        return GPU_OK;
-    GetDevice()->MakeCurrent();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, glName);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(lockOffset), GLsizeiptr(lockSize), bytes.data() + lockOffset);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    return GPU_OK;
+    return GpuBuffer::Unlock();
 }
 
 GpuResult GpuIndexBuffer::GetDesc(GpuIndexBufferDesc* desc) const
