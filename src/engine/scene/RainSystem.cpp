@@ -1,13 +1,10 @@
 #include "engine/scene/RainSystem.h"
 
-#include "engine/platform/Log.h"
 #include "engine/platform/MathUtil.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ParticleRandom.h"
 
-#include "backend/gpu/GpuDevice.h"
-#include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
 #include "backend/math/Vector.h"
 
@@ -25,15 +22,7 @@ bool RainSystem::Create(int newCount, float newDropSize, const char* textureFile
     bottom = newBottom;
     speed = newSpeed;
     colour = newColour;
-    LogMessage("\nCreating rain system...");
-    if (!buffers.Create(count))
-        return ReportError("Error creating rain system!");
-    texture.Release();
-    if (textureFile != nullptr && !texture.Load(textureFile))
-        return false;
-    particles.assign(size_t(count), Particle());
-    Reset();
-    return true;
+    return CreateParticles("\nCreating rain system...", "Error creating rain system!", textureFile);
 }
 
 void RainSystem::Spawn(Particle& drop) const
@@ -101,12 +90,9 @@ void RainSystem::Render(const Camera* camera)
     rd.ChangeRenderState(D3DRS_ZWRITEENABLE, 0);
     rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     rd.ChangeTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    if (texture.texture != nullptr)
-        rd.SetTexture(0, texture.texture);
     Matrix world;
     MatrixIdentity(&world);
-    rd.device->SetTransform(D3DTS_WORLD, &world);
-    buffers.Draw(int(particles.size()));
+    DrawParticles(world, int(particles.size()));
     rd.RevertTextureStageState(0, D3DTSS_COLOROP);
     rd.RevertTextureStageState(0, D3DTSS_ALPHAOP);
     rd.RevertRenderState(D3DRS_LIGHTING);
@@ -121,18 +107,10 @@ void RainSystem::Render(const Camera* camera)
 
 bool RainSystem::Restore()
 {
-    LogMessage("\nRestoring rain system...");
-    return buffers.Create(count) && texture.Restore();
+    return RestoreParticles("\nRestoring rain system...");
 }
 
 void RainSystem::Release()
 {
-    LogMessage("\nReleasing rain system...");
-    texture.Release();
-    buffers.Release();
-}
-
-void RainSystem::Clear()
-{
-    particles.clear();
+    ReleaseParticles("\nReleasing rain system...");
 }

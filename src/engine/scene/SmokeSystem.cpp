@@ -1,12 +1,9 @@
 #include "engine/scene/SmokeSystem.h"
 
-#include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ParticleRandom.h"
 
-#include "backend/gpu/GpuDevice.h"
-#include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
 #include "backend/math/Vector.h"
 
@@ -26,15 +23,7 @@ bool SmokeSystem::Create(int newCount, const char* textureFile, const Vector3* n
     fade = newFade;
     spread = newSpread;
     looping = newLooping;
-    LogMessage("\nCreating smoke system...");
-    if (!buffers.Create(count))
-        return ReportError("Error creating smoke system!");
-    texture.Release();
-    if (textureFile != nullptr && !texture.Load(textureFile))
-        return false;
-    particles.assign(size_t(count), Particle());
-    Reset();
-    return true;
+    return CreateParticles("\nCreating smoke system...", "Error creating smoke system!", textureFile);
 }
 
 void SmokeSystem::Spawn(Particle& puff) const
@@ -113,12 +102,9 @@ void SmokeSystem::Render(const Camera* camera)
     rd.ChangeRenderState(D3DRS_SRCBLEND, sourceBlend);
     rd.ChangeRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCCOLOR);
     rd.ChangeRenderState(D3DRS_ZWRITEENABLE, 0);
-    if (texture.texture != nullptr)
-        rd.SetTexture(0, texture.texture);
     Matrix world;
     MatrixIdentity(&world);
-    rd.device->SetTransform(D3DTS_WORLD, &world);
-    buffers.Draw(quads);
+    DrawParticles(world, quads);
     rd.RevertRenderState(D3DRS_LIGHTING);
     rd.RevertRenderState(D3DRS_CULLMODE);
     rd.RevertRenderState(D3DRS_ALPHABLENDENABLE);
@@ -129,19 +115,16 @@ void SmokeSystem::Render(const Camera* camera)
 
 bool SmokeSystem::Restore()
 {
-    LogMessage("\nRestoring smoke system...");
-    return buffers.Create(count) && texture.Restore();
+    return RestoreParticles("\nRestoring smoke system...");
 }
 
 void SmokeSystem::Release()
 {
-    LogMessage("\nReleasing smoke system...");
-    texture.Release();
-    buffers.Release();
+    ReleaseParticles("\nReleasing smoke system...");
 }
 
 void SmokeSystem::Clear()
 {
-    particles.clear();
+    ParticleSystem::Clear();
     activeCount = 0;
 }

@@ -2,17 +2,11 @@
 // Smoke puffs from an emitter: they spread, fade and shrink, and either start
 // again at the emitter (looping) or die.
 
-#include "engine/platform/Texture.h"
-#include "engine/scene/EffectSystem.h"
-#include "engine/scene/Particle.h"
-#include "engine/scene/ParticleBuffers.h"
+#include "engine/scene/ParticleSystem.h"
 
-#include <vector>
-
-class SmokeSystem : public EffectSystem {
+class SmokeSystem : public ParticleSystem {
 public:
     SmokeSystem() = default;
-    ~SmokeSystem() override { texture.Release(); }
 
     // Without a texture file the puffs draw with the texture bound on stage 0.
     bool Create(int count, const char* textureFile, const backend::Vector3* position, const backend::Vector3* direction,
@@ -28,10 +22,6 @@ public:
 
     void Spawn(Particle& puff) const;
 
-    Texture texture;
-    ParticleBuffers buffers;
-    std::vector<Particle> particles;
-    int count = 0;
     // The emitter in world space; the owner may move it every frame.
     backend::Vector3 position;
     backend::Vector3 direction;

@@ -1,12 +1,9 @@
 #include "engine/scene/SnowSystem.h"
 
-#include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ParticleRandom.h"
 
-#include "backend/gpu/GpuDevice.h"
-#include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
 #include "backend/math/Vector.h"
 
@@ -25,15 +22,7 @@ bool SnowSystem::Create(int newCount, float newFlakeSize, const char* textureFil
     jitter = newJitter;
     fallVariance = newFallVariance;
     wind = *newWind;
-    LogMessage("\nCreating snow system...");
-    if (!buffers.Create(count))
-        return ReportError("Error creating snow system!");
-    texture.Release();
-    if (textureFile != nullptr && !texture.Load(textureFile))
-        return false;
-    particles.assign(size_t(count), Particle());
-    Reset();
-    return true;
+    return CreateParticles("\nCreating snow system...", "Error creating snow system!", textureFile);
 }
 
 void SnowSystem::SpawnPosition(Particle& flake) const
@@ -90,12 +79,9 @@ void SnowSystem::Render(const Camera* camera)
     rd.ChangeRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     rd.ChangeRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
     rd.ChangeRenderState(D3DRS_ZWRITEENABLE, 0);
-    if (texture.texture != nullptr)
-        rd.SetTexture(0, texture.texture);
     Matrix world;
     MatrixTranslation(&world, position.x, position.y, position.z);
-    rd.device->SetTransform(D3DTS_WORLD, &world);
-    buffers.Draw(int(particles.size()));
+    DrawParticles(world, int(particles.size()));
     rd.RevertRenderState(D3DRS_LIGHTING);
     rd.RevertRenderState(D3DRS_ALPHABLENDENABLE);
     rd.RevertRenderState(D3DRS_ALPHATESTENABLE);
@@ -107,18 +93,10 @@ void SnowSystem::Render(const Camera* camera)
 
 bool SnowSystem::Restore()
 {
-    LogMessage("\nRestoring snow system...");
-    return buffers.Create(count) && texture.Restore();
+    return RestoreParticles("\nRestoring snow system...");
 }
 
 void SnowSystem::Release()
 {
-    LogMessage("\nReleasing snow system...");
-    texture.Release();
-    buffers.Release();
-}
-
-void SnowSystem::Clear()
-{
-    particles.clear();
+    ReleaseParticles("\nReleasing snow system...");
 }

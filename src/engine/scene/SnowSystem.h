@@ -2,17 +2,11 @@
 // Falling snow in a column around a point: random fall speeds, a drift that
 // only goes toward +x and +z, and wind; drawn additively and alpha-tested.
 
-#include "engine/platform/Texture.h"
-#include "engine/scene/EffectSystem.h"
-#include "engine/scene/Particle.h"
-#include "engine/scene/ParticleBuffers.h"
+#include "engine/scene/ParticleSystem.h"
 
-#include <vector>
-
-class SnowSystem : public EffectSystem {
+class SnowSystem : public ParticleSystem {
 public:
     SnowSystem() = default;
-    ~SnowSystem() override { texture.Release(); }
 
     bool Create(int count, float flakeSize, const char* textureFile, const backend::Vector3* position, float radius,
                 float top, float bottom, float jitter, float fallVariance, const backend::Vector3* wind);
@@ -21,15 +15,10 @@ public:
     void Render(const Camera* camera) override;
     bool Restore() override;
     void Release() override;
-    void Clear() override;
 
     // A new place in the column, relative to its centre.
     void SpawnPosition(Particle& flake) const;
 
-    Texture texture;
-    ParticleBuffers buffers;
-    std::vector<Particle> particles;
-    int count = 0;
     float flakeSize = 0.0f;
     // The column's centre, applied as the world translation.
     backend::Vector3 position;
