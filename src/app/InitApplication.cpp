@@ -5,9 +5,11 @@
 #include "app/Launcher.h"
 #include "engine/platform/DeviceSettings.h"
 #include "engine/platform/Window.h"
+#include "race/PhysicsMemory.h"
 
 bool InitApplication(int showCommand)
 {
+    InstallPhysicsMemory();
     if (!g_Window.CheckSingleInstance("Vantrel"))
         return false;
     if (!RunLauncher(&g_DeviceSettings))
