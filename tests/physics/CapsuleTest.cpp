@@ -236,9 +236,7 @@ TEST(Capsule, RandomTrianglesAgreeWithSampledDistance)
     int hits = 0;
     for (int i = 0; i < 3000; ++i) {
         TestMesh mesh;
-        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f), 3);
-        TTriangleFrame frame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
-        if (frame.IsDegenerate()) {
+        if (!AddRandomTriangle(mesh, rng, 1.5f, 3)) {
             continue;
         }
         TConvex set = mesh.Set();

@@ -1,6 +1,7 @@
 #pragma once
 // Builds hull blocks for the tests from vertices and outward-wound faces.
 
+#include "physics/TConvex.h"
 #include "physics/THullBlock.h"
 #include "physics/TMath.h"
 
@@ -70,5 +71,14 @@ public:
     std::vector<THullEdge> edges;
     THullBlock block;
 };
+
+// A convex point-set geometry over the hull.
+inline TConvex PointSet(const HullBuilder& hull)
+{
+    TConvex c;
+    c.SetDefault();
+    c.SetPoints(&hull.block);
+    return c;
+}
 
 } // namespace collisionkit

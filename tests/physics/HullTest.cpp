@@ -11,14 +11,6 @@ using namespace collisionkit;
 
 namespace {
 
-TConvex PointSet(const HullBuilder& hull)
-{
-    TConvex c;
-    c.SetDefault();
-    c.SetPoints(&hull.block);
-    return c;
-}
-
 // Minimum overlap of a hull and a box over every face normal and edge pair, in double precision.
 double HullBoxReference(const HullBuilder& hull, const TMat44& wh, const TConvex& box, const TMat44& wb)
 {

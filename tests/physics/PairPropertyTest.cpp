@@ -22,14 +22,6 @@ using namespace collisionkit;
 
 namespace {
 
-TConvex PointSet(const HullBuilder& hull)
-{
-    TConvex c;
-    c.SetDefault();
-    c.SetPoints(&hull.block);
-    return c;
-}
-
 // Closest point of a segment to a point, in double precision.
 D3 ClosestOnSegment(const D3& p, const D3& a, const D3& b)
 {
@@ -391,8 +383,7 @@ TEST(Hull, HullAgainstRandomTrianglesMatchesReferenceAndPushesOut)
         HullBuilder box = HullBuilder::Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
         const HullBuilder& hull = i % 2 == 0 ? octahedron : box;
         TestMesh mesh;
-        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f), 5);
-        if (TTriangleFrame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]).IsDegenerate()) {
+        if (!AddRandomTriangle(mesh, rng, 1.5f, 5)) {
             continue;
         }
         TConvex set = mesh.Set();

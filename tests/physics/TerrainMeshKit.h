@@ -1,9 +1,12 @@
 #pragma once
 // Terrain meshes for the tests: height grids and single triangles, with triangle-set geometries over them.
 
+#include "CollisionTestKit.h"
+
 #include "physics/TConvex.h"
 #include "physics/TMath.h"
 #include "physics/TTerrainTriangle.h"
+#include "physics/TTriangleFrame.h"
 
 #include <cstdint>
 #include <functional>
@@ -74,6 +77,15 @@ inline TestMesh HeightGrid(int cells, float cellSize, const std::function<float(
         }
     }
     return mesh;
+}
+
+// Adds one random triangle within +-extent; false when it has no area, which the
+// random tests skip.
+inline bool AddRandomTriangle(TestMesh& mesh, Rng& rng, float extent, uint32_t material = 0)
+{
+    mesh.Add(rng.Point(extent), rng.Point(extent), rng.Point(extent), material);
+    const size_t last = mesh.vertices.size() - 3;
+    return !TTriangleFrame(mesh.vertices[last], mesh.vertices[last + 1], mesh.vertices[last + 2]).IsDegenerate();
 }
 
 } // namespace collisionkit

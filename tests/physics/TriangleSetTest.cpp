@@ -133,9 +133,7 @@ TEST(TriangleSet, SphereAgainstRandomTrianglesMatchesClosestPointReference)
     int hits = 0;
     for (int i = 0; i < 20000; ++i) {
         TestMesh mesh;
-        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f), 4);
-        TTriangleFrame frame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
-        if (frame.IsDegenerate()) {
+        if (!AddRandomTriangle(mesh, rng, 1.5f, 4)) {
             continue;
         }
         TConvex set = mesh.Set();
@@ -196,8 +194,7 @@ TEST(TriangleSet, BoxAgainstRandomTrianglesFindsOverlapAndPushesOut)
     int hits = 0;
     for (int i = 0; i < 20000; ++i) {
         TestMesh mesh;
-        mesh.Add(rng.Point(1.5f), rng.Point(1.5f), rng.Point(1.5f));
-        if (TTriangleFrame(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]).IsDegenerate()) {
+        if (!AddRandomTriangle(mesh, rng, 1.5f)) {
             continue;
         }
         TConvex set = mesh.Set();
