@@ -4,6 +4,7 @@
 #include "physics/TSimulator.h"
 
 #include <cstdint>
+#include <cstdio>
 
 bool PhysicsEngine::Create(int rigidBodies, int animatedBodies, int rigidParticles, int geometries, int forceUpdaters,
                            int constraints, int constraintSets, int reserved8, int probes, int reserved10,
@@ -33,9 +34,11 @@ bool PhysicsEngine::Create(int rigidBodies, int animatedBodies, int rigidParticl
     if (simulator != nullptr) {
         return true;
     }
+    const char* const failure = "Error initializing physics engine!";
     if (reportError != nullptr) {
-        return reportError("Error initializing physics engine!", true, nullptr);
+        return reportError(failure, true, nullptr);
     }
+    std::fprintf(stderr, "%s\n", failure); // no reporter installed: the failure must not go unseen
     return false;
 }
 

@@ -136,6 +136,7 @@ private:
     void ClearSubStepAccumulators();
     void RunConstraintPreSteps();
     void IntegrateVelocities();
+    void ClearStackQueuedFlags();
     void SolveConstraintSets();
     void UpdateStacks();
     void ResolveRestingContacts();

@@ -45,6 +45,7 @@ void TSimulator::SubStep()
     RunConstraintPreSteps();
     IntegrateVelocities();
     Mark(0);
+    ClearStackQueuedFlags();
     SolveConstraintSets();
     UpdateStacks();
     Mark(3);
@@ -115,6 +116,15 @@ void TSimulator::IntegrateVelocities()
     }
     for (TBody* body = particles.head; body != nullptr; body = body->listNext) {
         static_cast<TRigidBody*>(body)->IntegrateVelocity(dt);
+    }
+}
+
+// A stack is gathered into at most one island per sub-step; the flag must not outlive it.
+void TSimulator::ClearStackQueuedFlags()
+{
+    groundStack.queued = 0;
+    for (TStack* stack = stackHead; stack != nullptr; stack = stack->next) {
+        stack->queued = 0;
     }
 }
 

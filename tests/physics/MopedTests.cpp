@@ -100,3 +100,23 @@ TEST(Moped, LeftAloneSleepsUprightAndStillRollsWhenPushed)
     EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
     DestroyOurWorld(world);
 }
+
+// A load on a jointed body sits in a stack that the joints' island solves, and must be solved in every step.
+TEST(Moped, CarriesALoadForTenSecondsWithoutItSinkingThrough)
+{
+    SceneDesc scene = MopedScene();
+    const float restingHeight = 0.284f + 0.15f; // the body's half height plus the load's
+    scene.bodies.push_back(MakeBox(Vec(0.3f, 0.3f, 0.3f), 4.0f, Vec(0, 0.45f + restingHeight + 0.01f, -0.37f)));
+    OurWorld world = BuildOurWorld(scene);
+    TRigidBody* body = world.Rigid(0);
+    TRigidBody* load = world.Rigid(6);
+    for (int step = 0; step < 600; ++step) {
+        StepOurWorld(world, 1);
+        TVec4 onBody = RotateInverse(body->state.rotation, load->state.position - body->state.position);
+        ASSERT_NEAR(onBody.y, restingHeight, 0.03f) << "step " << step;
+        ASSERT_GT(world.Rigid(2)->state.position.y, 0.209f - 0.05f) << "step " << step;
+        ASSERT_GT(world.Rigid(4)->state.position.y, 0.209f - 0.05f) << "step " << step;
+    }
+    EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
+    DestroyOurWorld(world);
+}

@@ -94,7 +94,10 @@ TEST_F(PhysicsEngineTest, CountsGoToTheirFieldsInTheRightOrder)
     refusing.allocate = &RefuseAll;
     refusing.release = &Release;
     g_PhysicsAllocator.SetMemoryFunctions(refusing);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(engine.Create(70000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, &gravity));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Error initializing physics engine!"), std::string::npos)
+        << "reported even without a reporter";
     EXPECT_EQ(engine.sizeInfo.overlapPairsCount, INT32_MAX) << "clamped, not overflowed";
 }
 
