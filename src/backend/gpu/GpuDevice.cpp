@@ -4,8 +4,10 @@
 #include "backend/gpu/GpuCubeTexture.h"
 #include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuIndexBuffer.h"
+#include "backend/gpu/GpuLog.h"
 #include "backend/gpu/GpuPipeline.h"
 #include "backend/gpu/GpuPixelFormat.h"
+#include "backend/gpu/GpuShaderSource.h"
 #include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuSystem.h"
@@ -16,6 +18,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -33,6 +36,23 @@ template <typename T> void Rebind(T*& slot, T* value)
     if (old)
         old->Release();
 }
+
+const GpuStateBlock& DefaultStates()
+{
+    static const GpuStateBlock defaults = [] {
+        GpuStateBlock block;
+        block.SetDefaults(0, 0);
+        return block;
+    }();
+    return defaults;
+}
+
+// What ReportUnsupported keys on: a kind in the top byte, the number below.
+enum : uint32_t {
+    UNSUPPORTED_RENDER_STATE = 1u << 24,
+    UNSUPPORTED_LIGHT = 2u << 24,
+    UNSUPPORTED_TEXTURE_OP = 3u << 24
+};
 
 } // namespace
 
@@ -423,6 +443,12 @@ GpuResult GpuDevice::SetRenderState(uint32_t renderState, uint32_t value)
         return GPUERR_INVALIDCALL;
     state->renderStates[renderState] = value;
     ++stats.setRenderStateCalls;
+    if (!GpuPipeline::HonoursRenderState(renderState) && value != DefaultStates().renderStates[renderState]) {
+        char line[96];
+        std::snprintf(line, sizeof(line), "GPU: render state %u (set to %u) is not implemented and has no effect",
+                      renderState, value);
+        ReportUnsupported(UNSUPPORTED_RENDER_STATE | renderState, line);
+    }
     return GPU_OK;
 }
 
@@ -440,6 +466,12 @@ GpuResult GpuDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_
         return GPUERR_INVALIDCALL;
     state->stageStates[stage][type] = value;
     ++stats.setTextureStageStateCalls;
+    if ((type == D3DTSS_COLOROP || type == D3DTSS_ALPHAOP) && !GpuTextureOpImplemented(value)) {
+        char line[96];
+        std::snprintf(line, sizeof(line),
+                      "GPU: texture operation %u is not implemented; the stage passes the current value on", value);
+        ReportUnsupported(UNSUPPORTED_TEXTURE_OP | (value & 0xFFFFFF), line);
+    }
     return GPU_OK;
 }
 
@@ -496,7 +528,19 @@ GpuResult GpuDevice::SetLight(uint32_t index, const GpuLight* light)
     if (index >= GPU_MAX_LIGHTS || !light)
         return GPUERR_INVALIDCALL;
     state->lights[index] = *light;
+    if (light->Type != D3DLIGHT_DIRECTIONAL) {
+        char line[96];
+        std::snprintf(line, sizeof(line), "GPU: light type %u is not implemented; only directional lights shine",
+                      uint32_t(light->Type));
+        ReportUnsupported(UNSUPPORTED_LIGHT | (light->Type & 0xFFFFFF), line);
+    }
     return GPU_OK;
+}
+
+void GpuDevice::ReportUnsupported(uint32_t what, const char* line)
+{
+    if (reportedUnsupported.insert(what).second)
+        GpuLog(line);
 }
 
 GpuResult GpuDevice::GetLight(uint32_t index, GpuLight* light) const

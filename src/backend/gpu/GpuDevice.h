@@ -176,6 +176,8 @@ private:
     // References the device itself holds, per object (bindings, own surfaces).
     std::unordered_map<const GpuResource*, uint32_t> DeviceHeldReferences() const;
     void UpdateLossState();
+    // Logs `line` the first time `what` is asked for on this device.
+    void ReportUnsupported(uint32_t what, const char* line);
     static int WatchWindowEvents(void* device, SDL_Event* event);
 
     enum class Status { Ok, Lost, NotReset };
@@ -202,6 +204,7 @@ private:
     GpuDeviceStats stats;
     std::set<GpuResource*> resources;
     std::set<uint32_t> refusedFormats;
+    std::set<uint32_t> reportedUnsupported;
     uint32_t pendingFaults = 0;
     uint32_t forcedLostCalls = 0;
     Status status = Status::Ok;

@@ -185,6 +185,41 @@ GpuShaderKey GpuPipeline::MakeKey(const GpuStateBlock& state, const GpuVertexLay
     return key;
 }
 
+bool GpuPipeline::HonoursRenderState(uint32_t renderState)
+{
+    switch (renderState) {
+    case D3DRS_ZENABLE:
+    case D3DRS_FILLMODE:
+    case D3DRS_ZWRITEENABLE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_SRCBLEND:
+    case D3DRS_DESTBLEND:
+    case D3DRS_CULLMODE:
+    case D3DRS_ZFUNC:
+    case D3DRS_ALPHAREF:
+    case D3DRS_ALPHAFUNC:
+    case D3DRS_DITHERENABLE: // no visible dither on 8-bit channels
+    case D3DRS_ALPHABLENDENABLE:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_TEXTUREFACTOR:
+    case D3DRS_CLIPPING: // GL always clips, which draws the same picture
+    case D3DRS_LIGHTING:
+    case D3DRS_AMBIENT:
+    case D3DRS_COLORVERTEX:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_NORMALIZENORMALS:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_POINTSIZE:
+    case D3DRS_COLORWRITEENABLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool GpuPipeline::Apply(const GpuStateBlock& state, const GpuVertexLayout& layout, GpuBaseTexture* const* textures,
                         const GpuDrawTarget& target, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride)
 {

@@ -36,6 +36,10 @@ public:
     static GpuShaderKey MakeKey(const GpuStateBlock& state, const GpuVertexLayout& layout,
                                 GpuBaseTexture* const* textures);
 
+    // False for render states that drawing ignores; states whose effect
+    // cannot show on these targets count as honoured.
+    static bool HonoursRenderState(uint32_t renderState);
+
     GpuShaderCache& Shaders() { return shaders; }
 
 private:

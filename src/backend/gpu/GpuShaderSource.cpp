@@ -151,7 +151,7 @@ varying vec4 v_specular;
         if (key.specularEnable) {
             s += R"(            vec3 h = normalize(l + toEye);
             float nh = max(dot(eyeNormal, h), 0.0);
-            if (u_matPower > 0.0 && nh > 0.0)
+            if (nh > 0.0) // power 0 gives a flat highlight, as (N.H)^0 = 1
                 specular += u_lightSpecular[i].rgb * pow(nh, u_matPower);
 )";
         }
@@ -242,10 +242,37 @@ std::string Operation(uint32_t op, const std::string& a1, const std::string& a2,
         return "mix(" + a2 + ", " + a1 + ", current.a)";
     case D3DTOP_DOTPRODUCT3:
         return "vec4(clamp(4.0 * dot((" + a1 + ").rgb - 0.5, (" + a2 + ").rgb - 0.5), 0.0, 1.0))";
-    default: // operations the device does not know pass the current value on
+    default: // operations the device does not know (it logs them) pass the current value on
         return "current";
     }
 }
+
+} // namespace
+
+bool GpuTextureOpImplemented(uint32_t op)
+{
+    switch (op) {
+    case D3DTOP_DISABLE:
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_SELECTARG2:
+    case D3DTOP_MODULATE:
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X:
+    case D3DTOP_ADD:
+    case D3DTOP_ADDSIGNED:
+    case D3DTOP_SUBTRACT:
+    case D3DTOP_BLENDDIFFUSEALPHA:
+    case D3DTOP_BLENDTEXTUREALPHA:
+    case D3DTOP_BLENDFACTORALPHA:
+    case D3DTOP_BLENDCURRENTALPHA:
+    case D3DTOP_DOTPRODUCT3:
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
 
 bool ReadsTexture(uint32_t arg)
 {

@@ -13,5 +13,7 @@ std::string GpuVertexShaderSource(const GpuShaderKey& key);
 std::string GpuFragmentShaderSource(const GpuShaderKey& key);
 // True when a stage's operation samples its texture.
 bool GpuStageReadsTexture(const GpuShaderStageKey& stage);
+// False for texture operations the generated shaders do not carry out.
+bool GpuTextureOpImplemented(uint32_t op);
 
 } // namespace backend

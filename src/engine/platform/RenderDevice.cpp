@@ -1,6 +1,7 @@
 #include "engine/platform/RenderDevice.h"
 
 #include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuLog.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuSystem.h"
 #include "backend/math/MatrixMath.h"
@@ -28,6 +29,8 @@ bool IsStageState(uint32_t stage, uint32_t type)
 bool RenderDevice::Init()
 {
     LogMessage("\nInitializing Direct3D8...");
+    // What the device cannot draw goes to the log, one line each.
+    SetGpuLogHook([](const char* line) { LogFormat("\n%s", line); });
     direct3D = CreateGpuSystem();
     if (direct3D == nullptr)
         return ReportError("Error initializing Direct3D8!");
