@@ -2,6 +2,7 @@
 
 #include "backend/files/Files.h"
 #include "backend/gpu/XFileReader.h"
+#include "datagen/TrackModelSizes.h"
 #include "datagen/writers/FrameAnimationWriter.h"
 #include "datagen/writers/Md2Writer.h"
 #include "datagen/writers/QvxWriter.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -196,4 +199,56 @@ TEST(GameXFileReader, ReadsTheFinishPoleAndWrittenModels)
     options.truncateTo = text.size() / 2;
     text = datagen::EncodeXFile(model, options);
     EXPECT_FALSE(backend::ReadXFile(reinterpret_cast<const uint8_t*>(text.data()), text.size(), mesh, error));
+}
+
+TEST(GameModelReaders, TrackModelsAreCentredAtTheirListedSizesWithOutwardFronts)
+{
+    for (const datagen::TrackModelSize& model : datagen::TRACK_MODEL_SIZES) {
+        SCOPED_TRACE(model.path);
+        std::vector<datagen::Float3> positions;
+        std::vector<uint16_t> indices;
+        const bool isX = std::string_view(model.path).ends_with(".x");
+        if (isX) {
+            backend::XMeshData mesh;
+            std::string error;
+            ASSERT_TRUE(backend::ReadXFileFromPath(model.path, mesh, error)) << error;
+            ASSERT_FALSE(mesh.attributeTable.empty()); // at least one material, or nothing is drawn
+            for (const backend::XMeshVertex& v : mesh.vertices)
+                positions.push_back({v.x, v.y, v.z});
+            indices = mesh.indices;
+        } else {
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(backend::ReadWholeFile(model.path, bytes));
+            std::vector<QvxFrame> frames;
+            ASSERT_EQ(GameReadQvx(bytes, frames), QvxReadResult::Ok);
+            ASSERT_EQ(frames.size(), 1u);
+            ASSERT_EQ(frames[0].meshes.size(), 1u);
+            for (const QvxVertex& v : frames[0].meshes[0].vertices)
+                positions.push_back({v.x, v.y, v.z});
+            indices = frames[0].meshes[0].indices;
+        }
+        ASSERT_FALSE(indices.empty());
+        datagen::Float3 low = positions[0], high = positions[0];
+        for (const datagen::Float3& p : positions) {
+            low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+        }
+        EXPECT_NEAR(high.x - low.x, model.size.x, 1e-3f);
+        EXPECT_NEAR(high.y - low.y, model.size.y, 1e-3f);
+        EXPECT_NEAR(high.z - low.z, model.size.z, 1e-3f);
+        EXPECT_NEAR(high.x + low.x, 0.0f, 1e-4f);
+        EXPECT_NEAR(high.y + low.y, 0.0f, 1e-4f);
+        EXPECT_NEAR(high.z + low.z, 0.0f, 1e-4f);
+        // Fronts clockwise from outside for .x, counter-clockwise for .qvx: the
+        // triple product summed in file order has the sign of the format.
+        double volume = 0.0;
+        for (size_t i = 0; i + 2 < indices.size(); i += 3) {
+            const datagen::Float3 a = positions[indices[i]], b = positions[indices[i + 1]],
+                                  c = positions[indices[i + 2]];
+            volume += double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
+                      double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+                      double(a.z) * (double(b.x) * c.y - double(b.y) * c.x);
+        }
+        EXPECT_GT(isX ? volume : -volume, 0.0);
+    }
 }

@@ -3,8 +3,8 @@
 #include "datagen/MeshBuilder.h"
 #include "datagen/Painter.h"
 #include "datagen/SampleData.h"
+#include "datagen/TrackAssets.h"
 #include "datagen/writers/QvxWriter.h"
-#include "datagen/writers/XFileWriter.h"
 
 #include <cmath>
 
@@ -164,24 +164,14 @@ void WriteRider(DataFolder& folder)
     WriteTexture(folder, "Graphics\\Textures\\Player.dds", RiderTexture(), DdsFormat::DXT1, true);
 }
 
+// A post striped black and white with a red band: one column of the
+// chequered texture, run twice up each side.
 void WriteFinishPole(DataFolder& folder)
 {
+    const char* path = "Graphics\\Models\\FinishPole.x";
     MeshBuilder pole;
-    pole.AddBox({0, 0, 0}, {0.16f, 3.0f, 0.16f}, {0, 0, 1, 4});
-    pole.AddBox({0, 1.3f, 0}, {0.24f, 0.4f, 0.24f}, {0, 0, 1, 0.5f});
-    pole.Recentre();
-    XMaterial material;
-    material.power = 8.0f;
-    material.specular[0] = material.specular[1] = material.specular[2] = 0.3f;
-    material.textureFile = "FinishPole.dds";
-    XFrame frame;
-    frame.name = "FinishPole";
-    frame.hasTransform = true;
-    frame.meshes.push_back(pole.ToXMesh("Pole", material));
-    XModel model;
-    model.frames.push_back(frame);
-    const std::string text = EncodeXFile(model);
-    folder.Write("Graphics\\Models\\FinishPole.x", std::vector<uint8_t>(text.begin(), text.end()));
+    AddBlock(pole, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, TrackModelBox(path), {2.0f / 128, 0, 14.0f / 128, 2});
+    folder.Write(path, EncodeTrackXModel(pole, "FinishPole", "FinishPole.dds"));
 }
 
 } // namespace

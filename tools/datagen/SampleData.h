@@ -21,6 +21,14 @@ void WriteRaceData(DataFolder& folder);
 void WriteModelData(DataFolder& folder);
 void WriteSoundData(DataFolder& folder);
 void WriteMusicData(DataFolder& folder);
+void WriteFinlandLandscape(DataFolder& folder);
+void WriteUKLandscape(DataFolder& folder);
+// Track skies, terrain textures, sprites and models.
+void WriteFinlandSky(DataFolder& folder);
+void WriteFinlandScenery(DataFolder& folder);
+void WriteFinlandModels(DataFolder& folder);
+void WriteUKSky(DataFolder& folder);
+void WriteUKScenery(DataFolder& folder);
 
 // Encodes a picture as DDS and writes it; a failure is noted in the folder.
 void WriteTexture(DataFolder& folder, const std::string& gamePath, const RgbaImage& image, DdsFormat format,

@@ -77,6 +77,36 @@ std::vector<std::string> BuildList()
         paths.push_back("Audio\\Music\\" + name + ".ogg");
         paths.push_back("Data\\Tracks\\" + name + "\\Records.bt");
     }
+    // Skies, terrain textures, sprites and models of the tracks.
+    for (const char* track : {"Finland", "UK"}) {
+        const std::string textures = std::string("Graphics\\Tracks\\") + track + "\\Textures\\";
+        for (const char* face : {"Front", "Back", "Left", "Right", "Up", "Down"})
+            paths.push_back(textures + "Skybox" + face + ".dds");
+        paths.push_back(textures + "EnvMap.dds");
+        paths.push_back(textures + "Fir.dds");
+    }
+    for (const char* name : {"Grass", "Gravel", "Pine", "Birch", "Cottage", "Cottage2", "Fence", "Rock", "Rock2",
+                             "Rock3", "Rock4", "Rock5", "Rock6"})
+        paths.push_back(std::string("Graphics\\Tracks\\Finland\\Textures\\") + name + ".dds");
+    for (const char* name : {"Cottage.x", "Cottage2.x", "Fence.x"})
+        paths.push_back(std::string("Graphics\\Tracks\\Finland\\Models\\") + name);
+    for (const char* kind : {"Rock", "Stone"})
+        for (const char* number : {"", "2", "3", "4", "5", "6", "7"})
+            paths.push_back(std::string("Graphics\\Tracks\\Finland\\Models\\") + kind + number + ".qvx");
+    paths.push_back("Graphics\\Tracks\\UK\\Textures\\Sand.dds");
+    paths.push_back("Graphics\\Tracks\\UK\\Textures\\Mud.dds");
+    // The landscapes: height maps, road networks, tree masks, road alpha maps and minimaps.
+    for (const char* track : {"Finland", "UK"}) {
+        const std::string graphics = std::string("Graphics\\Tracks\\") + track + "\\";
+        paths.push_back(graphics + "HeightMap.raw");
+        paths.push_back(std::string("Data\\Tracks\\") + track + "\\TrackData.tda");
+        paths.push_back(graphics + "Textures\\TrackHUD.dds");
+    }
+    for (const char* mask : {"FirTrees.raw", "PineTrees.raw", "BirchTrees.raw"})
+        paths.push_back(std::string("Graphics\\Tracks\\Finland\\") + mask);
+    paths.push_back("Graphics\\Tracks\\Finland\\Textures\\GravelAlpha.dds");
+    paths.push_back("Graphics\\Tracks\\UK\\Trees.raw");
+    paths.push_back("Graphics\\Tracks\\UK\\Textures\\MudAlpha.dds");
     return paths;
 }
 

@@ -2,6 +2,7 @@
 
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuDriverTimer.h"
 #include "backend/gpu/GpuPixelFormat.h"
 
 #include <algorithm>
@@ -118,6 +119,7 @@ void GpuBaseTexture::Upload(uint32_t face, uint32_t level)
     GpuTextureLevel* entry = Level(face, level);
     if (!entry || glName == 0 || entry->bytes.empty() || !GetDevice())
         return;
+    GpuDriverTimer timer;
     GetDevice()->MakeCurrent();
     std::vector<uint8_t> bgra;
     GpuConvertToBgra(format, entry->width, entry->height, entry->bytes.data(), bgra);

@@ -2,6 +2,7 @@
 
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuDriverTimer.h"
 
 #include <new>
 
@@ -71,6 +72,7 @@ GpuResult GpuBuffer::Unlock()
     locked = false;
     if (lockSize == 0 || glName == 0 || !GetDevice())
         return GPU_OK;
+    GpuDriverTimer timer;
     GetDevice()->MakeCurrent();
     glBindBuffer(target, glName);
     if (orphanOnDiscard && (lockFlags & D3DLOCK_DISCARD)) // draws already queued keep the old storage

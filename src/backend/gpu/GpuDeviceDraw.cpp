@@ -3,6 +3,7 @@
 #include "backend/gpu/GpuDevice.h"
 
 #include "backend/gpu/GlHeaders.h"
+#include "backend/gpu/GpuDriverTimer.h"
 #include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuIndexBuffer.h"
 #include "backend/gpu/GpuPipeline.h"
@@ -88,6 +89,7 @@ GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t fl
         return GPUERR_INVALIDCALL;
     if (status != Status::Ok)
         return GPU_OK;
+    GpuDriverTimer timer;
     GpuDrawTarget target = BindTarget();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET)
@@ -164,6 +166,7 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
     if (stride < layout.stride)
         return GPUERR_INVALIDCALL;
 
+    GpuDriverTimer timer;
     MakeCurrent();
     uint32_t vertexBuffer = 0;
     uintptr_t vertexOffset = 0;
@@ -225,6 +228,7 @@ GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixe
     surface->GetDesc(&desc);
     std::vector<uint8_t> bgra;
     bool bottomFirst = false;
+    GpuDriverTimer timer;
     MakeCurrent();
     switch (surface->GetKind()) {
     case GpuSurface::Kind::BackBuffer:

@@ -1,6 +1,7 @@
 #include "backend/gpu/GpuGlContext.h"
 
 #include "backend/gpu/GlHeaders.h"
+#include "backend/gpu/GpuDriverTimer.h"
 
 #include <SDL.h>
 
@@ -154,6 +155,7 @@ bool GpuGlContext::BindTextureTarget(uint32_t texture, uint32_t imageTarget, uin
 
 void GpuGlContext::Present()
 {
+    GpuDriverTimer timer;
     MakeCurrent();
     int windowWidth = 0, windowHeight = 0;
     SDL_GL_GetDrawableSize(window, &windowWidth, &windowHeight);

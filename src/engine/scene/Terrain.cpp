@@ -59,25 +59,22 @@ bool Terrain::Build(bool smooth, bool smoothBorders)
 
     // Vertex grid: row 0 along the +z edge, column 0 along the -x edge. The
     // grid coordinate runs from -cells/2 in whole steps, so odd counts work too.
-    const int mapWidth = int(heightMap.width), mapHeight = int(heightMap.height);
+    heights.Build(heightMap.data, int(heightMap.width), int(heightMap.height), cellsX, cellsZ, size.x, size.y, size.z);
+    if (smooth)
+        heights.Smooth(smoothBorders);
     vertices.assign(size_t(vertexCount), TerrainVertex());
     for (int row = 0; row <= cellsZ; ++row) {
         const float tZ = float(row) / float(cellsZ);
         const float gz = float(row) - float(cellsZ) * 0.5f;
-        const int r = std::clamp(mapHeight - int(tZ * float(mapHeight)), 0, mapHeight - 1);
         for (int column = 0; column <= cellsX; ++column) {
             const float tX = float(column) / float(cellsX);
             const float gx = float(column) - float(cellsX) * 0.5f;
-            const int c = std::clamp(int(tX * float(mapWidth)), 0, mapWidth - 1);
-            const uint8_t sample = heightMap.data[size_t(mapHeight - r - 1) * mapWidth + c];
             TerrainVertex& v = vertices[size_t(row) * (cellsX + 1) + column];
-            v.position = {gx * cellSizeX, float(sample) * size.y / 255.0f, -gz * cellSizeZ};
+            v.position = {gx * cellSizeX, heights.At(row, column), -gz * cellSizeZ};
             v.u = tX;
             v.v = tZ;
         }
     }
-    if (smooth)
-        Smooth(smoothBorders);
 
     const uint32_t stride = uint32_t(cellsX + 1);
     indices.resize(size_t(indexCount));
@@ -102,27 +99,6 @@ bool Terrain::Build(bool smooth, bool smoothBorders)
     material.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
     material.Ambient = {1.0f, 1.0f, 1.0f, 0.0f};
     return CreateBuffers();
-}
-
-void Terrain::Smooth(bool smoothBorders)
-{
-    std::vector<TerrainVertex> smoothed = vertices;
-    const int first = smoothBorders ? 0 : 1;
-    for (int row = first; row <= cellsZ - first; ++row)
-        for (int column = first; column <= cellsX - first; ++column) {
-            float sum = 0.0f;
-            int count = 0;
-            for (int dr = -1; dr <= 1; ++dr)
-                for (int dc = -1; dc <= 1; ++dc) {
-                    const int r = row + dr, c = column + dc;
-                    if (r < 0 || r > cellsZ || c < 0 || c > cellsX)
-                        continue;
-                    sum += VertexAt(r, c).position.y;
-                    ++count;
-                }
-            smoothed[size_t(row) * (cellsX + 1) + column].position.y = sum / float(count);
-        }
-    vertices.swap(smoothed);
 }
 
 void Terrain::ComputeNormals()
@@ -187,24 +163,12 @@ bool Terrain::AddPass(const char* textureFile, const char* alphaMapFile, float t
 
 bool Terrain::GetSurfacePoint(const Vector3* point, Vector3* out) const
 {
-    if (vertices.empty() || size.x == 0.0f || size.z == 0.0f)
+    if (vertices.empty())
         return false;
     const Vector3 local = *point - position;
-    const float u = local.x / size.x + 0.5f;
-    const float v = local.z / size.z + 0.5f;
-    const float cellU = u * float(cellsX), cellV = v * float(cellsZ);
-    // floor, so that points a little beyond the -x and -z edges are refused too.
-    const float fi = std::floor(cellU), fj = std::floor(cellV);
-    if (!(fi >= 0.0f && fi <= float(cellsX - 1) && fj >= 0.0f && fj <= float(cellsZ - 1)))
+    float h = 0.0f;
+    if (!heights.HeightAt(local.x, local.z, &h))
         return false;
-    const int i = int(fi), j = int(fj);
-    const float fx = cellU - fi, fz = cellV - fj;
-    const int k = cellsZ - j;
-    auto height = [this](int row, int column) {
-        return VertexAt(std::clamp(row, 0, cellsZ), std::clamp(column, 0, cellsX)).position.y;
-    };
-    const float h00 = height(k, i), h10 = height(k, i + 1), h01 = height(k - 1, i), h11 = height(k - 1, i + 1);
-    const float h = (1.0f - fz) * (h00 * (1.0f - fx) + h10 * fx) + fz * (h01 * (1.0f - fx) + h11 * fx);
     *out = Vector3{local.x, h, local.z} + position;
     return true;
 }
@@ -264,5 +228,6 @@ void Terrain::Destroy()
     std::vector<TerrainVertex>().swap(vertices);
     std::vector<uint32_t>().swap(indices);
     std::vector<TerrainPatch>().swap(patches);
+    heights.Clear();
     heightMap.Clear();
 }

@@ -5,6 +5,7 @@
 // triangles to the physics engine.
 
 #include "engine/platform/RawData.h"
+#include "engine/scene/HeightField.h"
 #include "engine/scene/Octree.h"
 #include "engine/scene/TerrainPass.h"
 #include "engine/scene/TerrainPatch.h"
@@ -57,6 +58,7 @@ public:
     std::vector<uint32_t> indices;
     std::vector<std::unique_ptr<TerrainPass>> passes;
     RawData heightMap;
+    HeightField heights; // the vertex heights, for the ground queries
     int cellsX = 0, cellsZ = 0;
     float cellSizeX = 0.0f, cellSizeZ = 0.0f;
     int patchesX = 0, patchesZ = 0;
@@ -69,7 +71,6 @@ public:
     backend::Matrix world;
 
 private:
-    void Smooth(bool smoothBorders);
     void ComputeNormals();
     bool CreateBuffers();
     void BuildPatchTree();

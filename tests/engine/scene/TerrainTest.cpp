@@ -6,6 +6,7 @@
 #include "backend/math/Vector.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
+#include "engine/scene/HeightField.h"
 #include "engine/scene/Terrain.h"
 #include "physics/TTerrainMesh.h"
 
@@ -334,4 +335,48 @@ TEST_F(TerrainTest, ShortHeightMapAndMissingTexturesFailWithClearErrors)
     const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     EXPECT_FALSE(terrain.AddPass(white.c_str(), TempPath("MissingAlpha.dds").c_str(), 1.0f, 1.0f, false));
     EXPECT_EQ(g_LastError, "Error loading a texture!");
+}
+
+TEST_F(TerrainTest, SharedHeightFieldGivesExactlyTheTerrainsHeights)
+{
+    ASSERT_TRUE(OpenScene());
+    // A bumpy map of another shape than the grid, odd cell counts, an offset terrain.
+    const int width = 37, height = 53, cellsX = 15, cellsZ = 9;
+    auto sample = [](uint32_t column, uint32_t row) {
+        return uint8_t((column * 97 + row * 57 + column * row * 13) % 251);
+    };
+    std::vector<uint8_t> map;
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            map.push_back(sample(uint32_t(column), uint32_t(row)));
+    const std::string path = WriteRaw("HeightMap.raw", width, height, sample);
+    const Vector3 size = {60.0f, 12.0f, 45.0f}, position = {3.0f, 1.0f, -2.0f};
+    for (bool borders : {false, true}) {
+        ASSERT_TRUE(terrain.Init(&size, cellsX, cellsZ, 5, 3));
+        ASSERT_TRUE(terrain.LoadHeightMap(path.c_str(), width, height, D3DFMT_P8));
+        terrain.position = position;
+        ASSERT_TRUE(terrain.Build(true, borders));
+        HeightField field;
+        field.Build(map.data(), width, height, cellsX, cellsZ, size.x, size.y, size.z);
+        field.Smooth(borders);
+        for (int row = 0; row <= cellsZ; ++row)
+            for (int column = 0; column <= cellsX; ++column)
+                ASSERT_EQ(field.At(row, column), terrain.VertexAt(row, column).position.y) << row << ", " << column;
+        int inside = 0;
+        for (float x = -32.0f; x <= 32.0f; x += 0.37f)
+            for (float z = -25.0f; z <= 25.0f; z += 0.41f) {
+                const Vector3 point = {x + position.x, 7.0f, z + position.z};
+                Vector3 surface;
+                float h = 0.0f;
+                const bool found = terrain.GetSurfacePoint(&point, &surface);
+                ASSERT_EQ(found, field.HeightAt(point.x - position.x, point.z - position.z, &h)) << x << ", " << z;
+                if (found) {
+                    ASSERT_EQ(surface.y, h + position.y) << x << ", " << z;
+                    ++inside;
+                }
+            }
+        EXPECT_GT(inside, 6000);
+        terrain.Release();
+        terrain.Destroy();
+    }
 }

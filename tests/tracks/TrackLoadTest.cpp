@@ -1,0 +1,120 @@
+#include "TrackTestKit.h"
+
+#include "tracks/FinlandDefs.h"
+#include "tracks/UKDefs.h"
+
+#include "backend/files/Files.h"
+#include "backend/gpu/GpuDevice.h"
+#include "engine/platform/RenderDevice.h"
+#include "physics/TSimulator.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BuiltTrack {
+    TrackId id;
+    int32_t staticCount, dynamicCount;
+    float groundFriction;
+};
+
+const BuiltTrack BUILT_TRACKS[] = {{TRACK_FINLAND, 33, 14, FinlandDefs::GROUND_FRICTION},
+                                   {TRACK_UK, 0, 2, UKDefs::GROUND_FRICTION}};
+
+// The error each kind of missing file leaves behind.
+std::string MissingFileError(const std::string& path)
+{
+    if (path.ends_with("EnvMap.dds"))
+        return "Error loading a cubic environment map!";
+    if (path.ends_with(".dds"))
+        return "Error loading a texture!";
+    if (path.ends_with(".raw"))
+        return "Error loading RAW file: File not found!";
+    if (path.ends_with(".qvx"))
+        return "Error loading QVX file: File not found!";
+    if (path.ends_with(".x"))
+        return "Error loading X file!";
+    return "Error loading track data";
+}
+
+} // namespace
+
+using TrackLoad = TrackTest;
+
+TEST_F(TrackLoad, EachBuiltTrackLoadsStandsInThePhysicsWorldAndCountsItsBodies)
+{
+    ASSERT_TRUE(OpenScene());
+    for (const BuiltTrack& built : BUILT_TRACKS) {
+        SCOPED_TRACE(GetTrackDisplayName(built.id));
+        ASSERT_TRUE(LoadTrack(built.id)) << g_LastError;
+        EXPECT_GT(track->billboards.collidingCount, 100);
+        EXPECT_LE(track->billboards.collidingCount, 1500);
+        EXPECT_EQ(track->GetAnimatedBodyCount(), track->billboards.collidingCount + built.staticCount);
+        EXPECT_EQ(track->GetRigidBodyCount(), built.dynamicCount);
+        EXPECT_EQ(track->GetGeometryCount(), track->GetAnimatedBodyCount() + track->GetRigidBodyCount());
+        EXPECT_GE(track->trackData.startPositionCount, 6);
+
+        // Pools sized exactly by the counts are enough, and all of them are used.
+        ASSERT_TRUE(CreateWorld());
+        EXPECT_EQ(physics.simulator->CreateAnimatedBody(), nullptr);
+        EXPECT_EQ(physics.simulator->CreateRigidBody(), nullptr);
+        float friction = 0.0f, restitution = 1.0f, density = 0.0f;
+        ASSERT_TRUE(physics.simulator->GetMaterial(0, &friction, &restitution, &density));
+        EXPECT_EQ(friction, built.groundFriction);
+        EXPECT_EQ(restitution, 0.0f);
+        FreeTrack();
+        physics.Destroy();
+    }
+}
+
+struct MissingFile {
+    TrackId track;
+    size_t index;
+};
+
+class TrackMissingFile : public TrackTest, public ::testing::WithParamInterface<MissingFile> {};
+
+// Every file of the load list in turn is missing: Load fails with that
+// file's message, and the partly loaded track gives every device object back.
+TEST_P(TrackMissingFile, LoadFailsWithTheFilesMessageAndLeavesNothingBehind)
+{
+    ASSERT_TRUE(OpenScene());
+    const std::vector<std::string>& files = TrackLoadList(GetParam().track);
+    const std::string& missing = files[GetParam().index];
+    const std::string original = backend::BaseDirectory();
+    const fs::path folder = TempPath("game");
+    for (const std::string& file : files) {
+        if (&file == &missing)
+            continue;
+        fs::path target = folder / backend::ResolvePath(file).substr(original.size() + 1);
+        fs::create_directories(target.parent_path());
+        fs::create_symlink(backend::ResolvePath(file), target);
+    }
+    const uint32_t liveBefore = g_RenderDevice.device->GetLiveResourceCount();
+    backend::SetBaseDirectory(folder.string());
+    g_LastError.clear();
+    const bool loaded = LoadTrack(GetParam().track);
+    backend::SetBaseDirectory(original);
+
+    EXPECT_FALSE(loaded) << missing;
+    EXPECT_EQ(g_LastError, MissingFileError(missing)) << missing;
+    FreeTrack();
+    EXPECT_EQ(g_RenderDevice.device->GetLiveResourceCount(), liveBefore) << missing;
+}
+
+std::vector<MissingFile> EveryLoadedFile()
+{
+    std::vector<MissingFile> cases;
+    for (TrackId id : {TRACK_FINLAND, TRACK_UK})
+        for (size_t i = 0; i < TrackLoadList(id).size(); ++i)
+            cases.push_back({id, i});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(LoadList, TrackMissingFile, ::testing::ValuesIn(EveryLoadedFile()),
+                         [](const ::testing::TestParamInfo<MissingFile>& info) {
+                             return std::string(g_TrackDirectoryNames[info.param.track]) + "_" +
+                                    std::to_string(info.param.index);
+                         });

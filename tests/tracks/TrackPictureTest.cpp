@@ -1,0 +1,120 @@
+#include "TrackTestKit.h"
+
+#include "engine/platform/RenderDevice.h"
+#include "engine/scene/Camera.h"
+
+#include "backend/gpu/GpuDevice.h"
+
+#include <cstdlib>
+
+using backend::Vector3;
+
+namespace {
+
+int Red(uint32_t c)
+{
+    return int(c >> 16 & 0xFF);
+}
+int Green(uint32_t c)
+{
+    return int(c >> 8 & 0xFF);
+}
+int Blue(uint32_t c)
+{
+    return int(c & 0xFF);
+}
+
+// Pixels of the two pictures that differ by more than a little, within a square around (x, y).
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, backend::Vector2 centre,
+                    int radius)
+{
+    int count = 0;
+    for (int y = int(centre.y) - radius; y <= int(centre.y) + radius; ++y)
+        for (int x = int(centre.x) - radius; x <= int(centre.x) + radius; ++x) {
+            if (x < 0 || x >= 800 || y < 0 || y >= 600)
+                continue;
+            const size_t i = size_t(y) * 800 + size_t(x);
+            if (!SameColour(a[i], b[i], 24))
+                ++count;
+        }
+    return count;
+}
+
+} // namespace
+
+class TrackPicture : public TrackTest, public ::testing::WithParamInterface<TrackId> {};
+
+// From start place 0, looking along the road: sky above, ground below, the
+// road layer where the road is, and both finish poles where they stand.
+TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
+{
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(CreateWorld());
+    track->Reset(nullptr);
+    track->Update(nullptr);
+    const Camera camera = StartCamera(0);
+    const std::vector<uint32_t> full = DrawTrack(camera);
+    SaveArtifact(std::string("track-") + g_TrackDirectoryNames[GetParam()], full);
+
+    // Sky: the top rows are lit and blue leads.
+    for (int x = 0; x < 800; x += 100) {
+        const uint32_t sky = full[size_t(5) * 800 + size_t(x)];
+        EXPECT_GT(Blue(sky), Red(sky)) << "x " << x;
+        EXPECT_GT(Blue(sky), 80) << "x " << x;
+    }
+    // Ground: the bottom rows are lit, not black and not sky.
+    for (int x = 0; x < 800; x += 100) {
+        const uint32_t ground = full[size_t(595) * 800 + size_t(x)];
+        EXPECT_GT(Red(ground) + Green(ground) + Blue(ground), 60) << "x " << x;
+        EXPECT_FALSE(Blue(ground) > Red(ground) + 30 && Blue(ground) > Green(ground) + 30) << "x " << x;
+    }
+
+    // The road layer shows on the road ahead and not beside it.
+    const TrackSegment* ahead = track->trackData.firstSegment->next;
+    Vector3 onRoad = {ahead->centre.x, 0.0f, ahead->centre.z};
+    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&onRoad, 0.0f));
+    auto roadPass = std::move(track->terrain.passes.back());
+    track->terrain.passes.pop_back();
+    const std::vector<uint32_t> withoutRoad = DrawTrack(camera);
+    track->terrain.passes.push_back(std::move(roadPass));
+    EXPECT_GT(DifferingPixels(full, withoutRoad, ProjectToScreen(camera, onRoad), 3), 20);
+
+    // Each finish pole leaves its mark: drawing without them changes the picture where they stand.
+    std::vector<DynamicTrackObject*> objects = track->dynamicObjects;
+    std::vector<DynamicTrackObject*> poles(objects.end() - 2, objects.end());
+    track->dynamicObjects.erase(track->dynamicObjects.end() - 2, track->dynamicObjects.end());
+    const std::vector<uint32_t> withoutPoles = DrawTrack(camera);
+    track->dynamicObjects = objects;
+    for (const DynamicTrackObject* pole : poles) {
+        const Vector3 middle = {pole->world.m[3][0], pole->world.m[3][1], pole->world.m[3][2]};
+        EXPECT_TRUE(camera.IsPointInFrustum(&middle));
+        EXPECT_GT(DifferingPixels(full, withoutPoles, ProjectToScreen(camera, middle), 4), 8);
+    }
+}
+
+// Released and restored twice around a device reset, the track draws the same picture.
+TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
+{
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    const Camera camera = StartCamera(0);
+    const std::vector<uint32_t> before = DrawTrack(camera);
+    backend::GpuDevice* device = g_RenderDevice.device;
+    for (int round = 0; round < 2; ++round) {
+        device->ForceDeviceLoss(1);
+        EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
+        track->Release();
+        EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+        ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+        g_RenderDevice.ResetStateCache();
+        ApplyFixedStates();
+        ASSERT_TRUE(track->Restore()) << g_LastError;
+        EXPECT_EQ(DrawTrack(camera), before) << "round " << round;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackPicture, ::testing::Values(TRACK_FINLAND, TRACK_UK),
+                         [](const ::testing::TestParamInfo<TrackId>& info) {
+                             return std::string(g_TrackDirectoryNames[info.param]);
+                         });

@@ -1,0 +1,35 @@
+#pragma once
+// A track loaded from the generated data set on the headless device, given
+// back whole at the end of the test, and a physics world sized by its counts.
+
+#include "engine/scene/SceneTestFixture.h"
+#include "tracks/Track.h"
+
+#include "physics/PhysicsEngine.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TrackTest : public SceneTest {
+protected:
+    void TearDown() override;
+
+    // Creates and loads the track; false when either fails.
+    bool LoadTrack(TrackId id);
+    void FreeTrack();
+    // A simulator with room for the track's bodies plus `extraRigid` boxes, then the track's physics.
+    bool CreateWorld(int32_t extraRigid = 0);
+    // A chase camera behind start place `slot`, looking along the road at the start line.
+    Camera StartCamera(int slot);
+    // Sky, terrain, objects and billboards through the camera; the back buffer.
+    std::vector<uint32_t> DrawTrack(const Camera& camera);
+
+    std::unique_ptr<Track> track;
+    PhysicsEngine physics;
+};
+
+// Every file a track's Load opens, in load order.
+const std::vector<std::string>& TrackLoadList(TrackId id);
+// Saves the picture as artifacts/<name>.png beside the test programs.
+void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels);

@@ -1,0 +1,113 @@
+#include "TrackTestKit.h"
+
+#include "physics/ComputeInertiaFromSize.h"
+#include "physics/TConvex.h"
+#include "physics/TRigidBody.h"
+#include "physics/TSimulator.h"
+
+#include <cmath>
+
+using backend::Vector3;
+
+namespace {
+
+constexpr int BOXES = 10;
+constexpr float BOX_SIZE = 0.5f;
+
+// Inside every plane of the cell, with a margin.
+bool InsideCell(const TrackSegment& cell, float x, float z, float margin)
+{
+    for (const float* plane : {cell.leftPlane, cell.rightPlane, cell.gatePlane, cell.nextGatePlane})
+        if (plane[0] * x + plane[2] * z + plane[3] < margin)
+            return false;
+    return true;
+}
+
+} // namespace
+
+using TrackWorld = TrackTest;
+
+// Boxes dropped on the road at ten places along the ring come to rest on the
+// surface the terrain's height query gives: physics and drawing agree.
+TEST_F(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
+{
+    ASSERT_TRUE(OpenScene());
+    for (TrackId id : {TRACK_FINLAND, TRACK_UK}) {
+        SCOPED_TRACE(GetTrackDisplayName(id));
+        ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+        ASSERT_TRUE(CreateWorld(BOXES));
+        int cells = 0;
+        for (const TrackSegment* s = track->trackData.firstSegment->next; s != track->trackData.firstSegment;
+             s = s->next)
+            ++cells;
+        std::vector<TRigidBody*> boxes;
+        std::vector<Vector3> ground;
+        const TrackSegment* cell = track->trackData.firstSegment;
+        for (int i = 0; i < BOXES; ++i) {
+            for (int step = 0; step < (cells + 1) / BOXES; ++step)
+                cell = cell->next;
+            // Half way into the cell, on its centre line.
+            Vector3 point = {cell->centre.x + cell->direction.x * 2.0f, 0.0f,
+                             cell->centre.z + cell->direction.z * 2.0f};
+            ASSERT_TRUE(track->terrain.SnapToGroundXZ(&point, 0.0f));
+            ground.push_back(point);
+            TRigidBody* box = physics.simulator->CreateRigidBody();
+            ASSERT_NE(box, nullptr);
+            TConvex* shape = box->AddGeometry();
+            const TVec4 size = Vec(BOX_SIZE, BOX_SIZE, BOX_SIZE);
+            shape->SetBoxSize(&size);
+            TVec4 inertia;
+            box->SetMass(5.0f);
+            box->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, 5.0f));
+            const TVec4 start = Vec(point.x, point.y + 1.0f, point.z, 1.0f);
+            box->SetPosition(&start);
+            box->UpdateBoundingInfo();
+            boxes.push_back(box);
+        }
+        for (int frame = 0; frame < 240; ++frame)
+            physics.simulator->Advance(1.0f / 60.0f, 1, nullptr);
+        for (int i = 0; i < BOXES; ++i) {
+            const TMat44 pose = boxes[size_t(i)]->GetTransform();
+            Vector3 rest = {pose.row[3].x, 0.0f, pose.row[3].z};
+            EXPECT_LT(std::hypot(rest.x - ground[size_t(i)].x, rest.z - ground[size_t(i)].z), 1.0f) << "box " << i;
+            ASSERT_TRUE(track->terrain.SnapToGroundXZ(&rest, 0.0f));
+            EXPECT_NEAR(pose.row[3].y - BOX_SIZE / 2, rest.y, 0.02f) << "box " << i;
+        }
+        FreeTrack();
+        physics.Destroy();
+    }
+}
+
+// Six start places behind the start line: inside the last cells of the ring,
+// on the terrain, apart from each other and clear of every placed object.
+TEST_F(TrackWorld, StartGridLiesBehindTheStartLineOnTheRoadClearOfObjects)
+{
+    ASSERT_TRUE(OpenScene());
+    for (TrackId id : {TRACK_FINLAND, TRACK_UK}) {
+        SCOPED_TRACE(GetTrackDisplayName(id));
+        ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+        const TrackData& road = track->trackData;
+        ASSERT_GE(road.startPositionCount, 6);
+        const TrackSegment* last = road.firstSegment->prev;
+        for (int slot = 0; slot < 6; ++slot) {
+            const TrackStartPosition& start = road.startPositions[slot];
+            Vector3 point = {start.x, 0.0f, start.z};
+            const TrackSegment* cell = road.FindSegment(&point);
+            ASSERT_NE(cell, nullptr) << "slot " << slot;
+            EXPECT_TRUE(cell == last || cell == last->prev) << "slot " << slot << " in cell " << cell->index;
+            EXPECT_TRUE(InsideCell(*cell, start.x, start.z, 0.5f)) << "slot " << slot;
+            EXPECT_TRUE(track->terrain.SnapToGroundXZ(&point, 0.0f)) << "slot " << slot;
+            for (int other = 0; other < slot; ++other)
+                EXPECT_GE(std::hypot(start.x - road.startPositions[other].x, start.z - road.startPositions[other].z),
+                          2.0f);
+            auto clear = [&](const BoundingBox& box) {
+                return start.x < box.min.x - 1.0f || start.x > box.max.x + 1.0f || start.z < box.min.z - 1.0f ||
+                       start.z > box.max.z + 1.0f;
+            };
+            for (const StaticTrackObject* object : track->staticObjects)
+                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
+            for (const DynamicTrackObject* object : track->dynamicObjects)
+                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
+        }
+    }
+}
