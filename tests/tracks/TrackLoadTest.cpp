@@ -41,13 +41,13 @@ std::string MissingFileError(const std::string& path)
 
 } // namespace
 
-using TrackLoad = TrackTest;
+class TrackLoad : public TrackTest, public ::testing::WithParamInterface<BuiltTrack> {};
 
-TEST_F(TrackLoad, EachBuiltTrackLoadsStandsInThePhysicsWorldAndCountsItsBodies)
+TEST_P(TrackLoad, LoadsStandsInThePhysicsWorldAndCountsItsBodies)
 {
     ASSERT_TRUE(OpenScene());
-    for (const BuiltTrack& built : BUILT_TRACKS) {
-        SCOPED_TRACE(GetTrackDisplayName(built.id));
+    {
+        const BuiltTrack& built = GetParam();
         ASSERT_TRUE(LoadTrack(built.id)) << g_LastError;
         EXPECT_GT(track->billboards.collidingCount, 100);
         EXPECT_LE(track->billboards.collidingCount, 1500);
@@ -64,10 +64,13 @@ TEST_F(TrackLoad, EachBuiltTrackLoadsStandsInThePhysicsWorldAndCountsItsBodies)
         ASSERT_TRUE(physics.simulator->GetMaterial(0, &friction, &restitution, &density));
         EXPECT_EQ(friction, built.groundFriction);
         EXPECT_EQ(restitution, 0.0f);
-        FreeTrack();
-        physics.Destroy();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackLoad, ::testing::ValuesIn(BUILT_TRACKS),
+                         [](const ::testing::TestParamInfo<BuiltTrack>& info) {
+                             return std::string(g_TrackDirectoryNames[info.param.id]);
+                         });
 
 struct MissingFile {
     TrackId track;
@@ -107,7 +110,7 @@ TEST_P(TrackMissingFile, LoadFailsWithTheFilesMessageAndLeavesNothingBehind)
 std::vector<MissingFile> EveryLoadedFile()
 {
     std::vector<MissingFile> cases;
-    for (TrackId id : {TRACK_FINLAND, TRACK_UK})
+    for (TrackId id : BuiltTracks())
         for (size_t i = 0; i < TrackLoadList(id).size(); ++i)
             cases.push_back({id, i});
     return cases;

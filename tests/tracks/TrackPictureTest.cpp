@@ -25,8 +25,7 @@ int Blue(uint32_t c)
 }
 
 // Pixels of the two pictures that differ by more than a little, within a square around (x, y).
-int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, backend::Vector2 centre,
-                    int radius)
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, backend::Vector2 centre, int radius)
 {
     int count = 0;
     for (int y = int(centre.y) - radius; y <= int(centre.y) + radius; ++y)
@@ -114,7 +113,4 @@ TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackPicture, ::testing::Values(TRACK_FINLAND, TRACK_UK),
-                         [](const ::testing::TestParamInfo<TrackId>& info) {
-                             return std::string(g_TrackDirectoryNames[info.param]);
-                         });
+INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackPicture, ::testing::ValuesIn(BuiltTracks()), TrackTestName);

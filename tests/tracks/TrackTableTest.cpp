@@ -16,9 +16,9 @@ TEST(TrackTable, PathsAndNamesOfEveryTrackComeFromItsDirectory)
         const char* directory;
         const char* display;
     };
-    const Row rows[TRACK_COUNT] = {{"Finland", "Finland I"}, {"Cambodia", "Cambodia"}, {"Mexico", "Mexico"},
-                                   {"UK", "UK Dirt Track"},  {"Tanzania", "Tanzania"}, {"USA", "USA"},
-                                   {"Germany", "Germany"},   {"Egypt", "Egypt"},       {"Hawaii", "Hawaii"},
+    const Row rows[TRACK_COUNT] = {{"Finland", "Finland I"},  {"Cambodia", "Cambodia"}, {"Mexico", "Mexico"},
+                                   {"UK", "UK Dirt Track"},   {"Tanzania", "Tanzania"}, {"USA", "USA"},
+                                   {"Germany", "Germany"},    {"Egypt", "Egypt"},       {"Hawaii", "Hawaii"},
                                    {"Finland2", "Finland II"}};
     for (uint32_t i = 0; i < TRACK_COUNT; ++i) {
         const TrackId id = TrackId(i);

@@ -84,11 +84,23 @@ std::vector<uint32_t> TrackTest::DrawTrack(const Camera& camera)
     return ReadBackBuffer();
 }
 
+const std::vector<TrackId>& BuiltTracks()
+{
+    static const std::vector<TrackId> built = {TRACK_FINLAND, TRACK_UK};
+    return built;
+}
+
+std::string TrackTestName(const ::testing::TestParamInfo<TrackId>& info)
+{
+    return g_TrackDirectoryNames[info.param];
+}
+
 const std::vector<std::string>& TrackLoadList(TrackId id)
 {
     static const std::vector<std::string> base = {
-        "Textures\\SkyboxFront.dds", "Textures\\SkyboxBack.dds", "Textures\\SkyboxLeft.dds",
-        "Textures\\SkyboxRight.dds", "Textures\\SkyboxUp.dds",   "Textures\\SkyboxDown.dds",
+        "Textures\\SkyboxFront.dds", "Textures\\SkyboxBack.dds",
+        "Textures\\SkyboxLeft.dds",  "Textures\\SkyboxRight.dds",
+        "Textures\\SkyboxUp.dds",    "Textures\\SkyboxDown.dds",
         "Textures\\EnvMap.dds",      "HeightMap.raw",
     };
     auto build = [](TrackId track, std::vector<std::string> own) {
@@ -100,17 +112,43 @@ const std::vector<std::string>& TrackLoadList(TrackId id)
             list.push_back(name.starts_with("Graphics\\") ? name : BuildTrackGraphicsPath(track) + name);
         return list;
     };
-    static const std::vector<std::string> finland = build(
-        TRACK_FINLAND,
-        {"Textures\\Grass.dds", "Textures\\Gravel.dds", "Textures\\GravelAlpha.dds", "Textures\\Fir.dds",
-         "FirTrees.raw", "Textures\\Pine.dds", "PineTrees.raw", "Textures\\Birch.dds", "BirchTrees.raw",
-         "Models\\Cottage.x", "Models\\Cottage2.x", "Models\\Fence.x", "Models\\Rock.qvx", "Models\\Rock2.qvx",
-         "Models\\Rock3.qvx", "Models\\Rock4.qvx", "Models\\Rock5.qvx", "Models\\Rock6.qvx", "Models\\Rock7.qvx",
-         "Models\\Stone.qvx", "Models\\Stone2.qvx", "Models\\Stone3.qvx", "Models\\Stone4.qvx",
-         "Models\\Stone5.qvx", "Models\\Stone6.qvx", "Models\\Stone7.qvx", "Graphics\\Models\\FinishPole.x",
-         "Textures\\Cottage.dds", "Textures\\Cottage2.dds", "Textures\\Fence.dds", "Textures\\Rock.dds",
-         "Textures\\Rock2.dds", "Textures\\Rock3.dds", "Textures\\Rock4.dds", "Textures\\Rock5.dds",
-         "Textures\\Rock6.dds", "Graphics\\Textures\\FinishPole.dds"});
+    static const std::vector<std::string> finland = build(TRACK_FINLAND, {"Textures\\Grass.dds",
+                                                                          "Textures\\Gravel.dds",
+                                                                          "Textures\\GravelAlpha.dds",
+                                                                          "Textures\\Fir.dds",
+                                                                          "FirTrees.raw",
+                                                                          "Textures\\Pine.dds",
+                                                                          "PineTrees.raw",
+                                                                          "Textures\\Birch.dds",
+                                                                          "BirchTrees.raw",
+                                                                          "Models\\Cottage.x",
+                                                                          "Models\\Cottage2.x",
+                                                                          "Models\\Fence.x",
+                                                                          "Models\\Rock.qvx",
+                                                                          "Models\\Rock2.qvx",
+                                                                          "Models\\Rock3.qvx",
+                                                                          "Models\\Rock4.qvx",
+                                                                          "Models\\Rock5.qvx",
+                                                                          "Models\\Rock6.qvx",
+                                                                          "Models\\Rock7.qvx",
+                                                                          "Models\\Stone.qvx",
+                                                                          "Models\\Stone2.qvx",
+                                                                          "Models\\Stone3.qvx",
+                                                                          "Models\\Stone4.qvx",
+                                                                          "Models\\Stone5.qvx",
+                                                                          "Models\\Stone6.qvx",
+                                                                          "Models\\Stone7.qvx",
+                                                                          "Graphics\\Models\\FinishPole.x",
+                                                                          "Textures\\Cottage.dds",
+                                                                          "Textures\\Cottage2.dds",
+                                                                          "Textures\\Fence.dds",
+                                                                          "Textures\\Rock.dds",
+                                                                          "Textures\\Rock2.dds",
+                                                                          "Textures\\Rock3.dds",
+                                                                          "Textures\\Rock4.dds",
+                                                                          "Textures\\Rock5.dds",
+                                                                          "Textures\\Rock6.dds",
+                                                                          "Graphics\\Textures\\FinishPole.dds"});
     static const std::vector<std::string> uk =
         build(TRACK_UK, {"Textures\\Sand.dds", "Textures\\Mud.dds", "Textures\\MudAlpha.dds", "Textures\\Fir.dds",
                          "Trees.raw", "Graphics\\Models\\FinishPole.x", "Graphics\\Textures\\FinishPole.dds"});

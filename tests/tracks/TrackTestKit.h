@@ -29,6 +29,10 @@ protected:
     PhysicsEngine physics;
 };
 
+// The tracks whose classes and data are built, by number.
+const std::vector<TrackId>& BuiltTracks();
+// The track's folder name, as a test name suffix.
+std::string TrackTestName(const ::testing::TestParamInfo<TrackId>& info);
 // Every file a track's Load opens, in load order.
 const std::vector<std::string>& TrackLoadList(TrackId id);
 // Saves the picture as artifacts/<name>.png beside the test programs.

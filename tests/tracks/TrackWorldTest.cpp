@@ -25,16 +25,15 @@ bool InsideCell(const TrackSegment& cell, float x, float z, float margin)
 
 } // namespace
 
-using TrackWorld = TrackTest;
+class TrackWorld : public TrackTest, public ::testing::WithParamInterface<TrackId> {};
 
 // Boxes dropped on the road at ten places along the ring come to rest on the
 // surface the terrain's height query gives: physics and drawing agree.
-TEST_F(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
+TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
 {
     ASSERT_TRUE(OpenScene());
-    for (TrackId id : {TRACK_FINLAND, TRACK_UK}) {
-        SCOPED_TRACE(GetTrackDisplayName(id));
-        ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+    {
+        ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
         ASSERT_TRUE(CreateWorld(BOXES));
         int cells = 0;
         for (const TrackSegment* s = track->trackData.firstSegment->next; s != track->trackData.firstSegment;
@@ -73,19 +72,16 @@ TEST_F(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
             ASSERT_TRUE(track->terrain.SnapToGroundXZ(&rest, 0.0f));
             EXPECT_NEAR(pose.row[3].y - BOX_SIZE / 2, rest.y, 0.02f) << "box " << i;
         }
-        FreeTrack();
-        physics.Destroy();
     }
 }
 
 // Six start places behind the start line: inside the last cells of the ring,
 // on the terrain, apart from each other and clear of every placed object.
-TEST_F(TrackWorld, StartGridLiesBehindTheStartLineOnTheRoadClearOfObjects)
+TEST_P(TrackWorld, StartGridLiesBehindTheStartLineOnTheRoadClearOfObjects)
 {
     ASSERT_TRUE(OpenScene());
-    for (TrackId id : {TRACK_FINLAND, TRACK_UK}) {
-        SCOPED_TRACE(GetTrackDisplayName(id));
-        ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+    {
+        ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
         const TrackData& road = track->trackData;
         ASSERT_GE(road.startPositionCount, 6);
         const TrackSegment* last = road.firstSegment->prev;
@@ -111,3 +107,5 @@ TEST_F(TrackWorld, StartGridLiesBehindTheStartLineOnTheRoadClearOfObjects)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackWorld, ::testing::ValuesIn(BuiltTracks()), TrackTestName);
