@@ -1,8 +1,10 @@
 #include "app/GameConfig.h"
 
 #include "backend/files/Files.h"
+#include "engine/platform/Log.h"
 
 #include <cstdio>
+#include <string>
 
 GameConfig g_GameConfig;
 
@@ -20,7 +22,10 @@ int32_t GameConfig::*const FIELDS[GAME_CONFIG_VALUE_COUNT] = {
 
 bool LoadGameConfig(const char* path)
 {
-    FILE* file = backend::OpenFile(path, "rb");
+    std::string refusal;
+    FILE* file = backend::OpenFileForReading(path, backend::MAX_SETTINGS_FILE_BYTES, &refusal);
+    if (!refusal.empty())
+        LogFormat("\nGame configuration not read: %s", refusal.c_str());
     if (!file)
         return false;
     uint8_t bytes[GAME_CONFIG_VALUE_COUNT * 4];
@@ -47,9 +52,6 @@ bool SaveGameConfig(const char* path)
         bytes[i * 4 + 2] = uint8_t(v >> 16);
         bytes[i * 4 + 3] = uint8_t(v >> 24);
     }
-    FILE* file = backend::OpenFile(path, "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes);
-    return (std::fclose(file) == 0) && written;
+    return backend::ReplaceFile(
+        path, [&bytes](FILE* file) { return std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes); });
 }

@@ -26,7 +26,9 @@ extern GameConfig g_GameConfig;
 
 // Reads the file into g_GameConfig: values the file does not hold whole are 0,
 // bytes past the tenth value are ignored. False when the file can't be opened
-// (g_GameConfig is then left as it was).
+// or is refused (not a regular file, or larger than a few KB: a line in the
+// log); g_GameConfig is then left as it was.
 bool LoadGameConfig(const char* path = GAME_CONFIG_PATH);
-// Writes g_GameConfig (40 bytes); false when the file can't be written.
+// Writes g_GameConfig (40 bytes) through a temporary file renamed over the old
+// one; false, with the old file kept, when it can't be written.
 bool SaveGameConfig(const char* path = GAME_CONFIG_PATH);

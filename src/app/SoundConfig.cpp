@@ -1,11 +1,13 @@
 #include "app/SoundConfig.h"
 
 #include "backend/files/Files.h"
+#include "engine/platform/Log.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -33,7 +35,10 @@ void EncodeVolume(float value, uint8_t* bytes)
 SoundConfig LoadSoundConfig(const char* path)
 {
     SoundConfig config;
-    FILE* file = backend::OpenFile(path, "rb");
+    std::string refusal;
+    FILE* file = backend::OpenFileForReading(path, backend::MAX_SETTINGS_FILE_BYTES, &refusal);
+    if (!refusal.empty())
+        LogFormat("\nSound configuration not read: %s", refusal.c_str());
     if (file == nullptr)
         return config;
     uint8_t bytes[8] = {};
@@ -48,12 +53,9 @@ SoundConfig LoadSoundConfig(const char* path)
 
 bool SaveSoundConfig(const SoundConfig& config, const char* path)
 {
-    FILE* file = backend::OpenFile(path, "wb");
-    if (file == nullptr)
-        return false;
     uint8_t bytes[8];
     EncodeVolume(config.soundVolume, bytes);
     EncodeVolume(config.musicVolume, bytes + 4);
-    const bool written = std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes);
-    return std::fclose(file) == 0 && written;
+    return backend::ReplaceFile(
+        path, [&bytes](FILE* file) { return std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes); });
 }

@@ -11,9 +11,11 @@ struct SoundConfig {
     float musicVolume = DEFAULT_MUSIC_VOLUME;
 };
 
-// Reads the volumes. A missing file, a value the file does not hold whole and
+// Reads the volumes. A missing or refused file (not a regular file, or larger
+// than a few KB: a line in the log), a value the file does not hold whole and
 // a value that is not a finite number keep their defaults; the rest are
 // clamped to 0..1.
 SoundConfig LoadSoundConfig(const char* path = SOUND_CONFIG_PATH);
-// Writes both volumes; false (and nothing written) when the file can't be opened.
+// Writes both volumes through a temporary file renamed over the old one; false,
+// with the old file kept, when it can't be written.
 bool SaveSoundConfig(const SoundConfig& config, const char* path = SOUND_CONFIG_PATH);

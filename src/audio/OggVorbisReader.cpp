@@ -6,6 +6,50 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string>
+
+namespace {
+
+size_t ReadMemory(void* out, size_t size, size_t count, void* source)
+{
+    auto* memory = static_cast<OggVorbisReader::MemoryFile*>(source);
+    if (size == 0)
+        return 0;
+    const uint64_t left = memory->position < memory->size ? memory->size - memory->position : 0;
+    const size_t items = size_t(std::min<uint64_t>(count, left / size));
+    if (items > 0)
+        std::memcpy(out, memory->data + memory->position, items * size);
+    memory->position += items * size;
+    return items;
+}
+
+// Any position from 0 on is taken, also past the end, where reads give nothing,
+// as tmpfs does: the hardest file system for the decoder's seeks.
+int SeekMemory(void* source, ogg_int64_t offset, int whence)
+{
+    auto* memory = static_cast<OggVorbisReader::MemoryFile*>(source);
+    int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = int64_t(memory->position);
+    else if (whence == SEEK_END)
+        base = int64_t(memory->size);
+    else if (whence != SEEK_SET)
+        return -1;
+    int64_t target = 0;
+    if (__builtin_add_overflow(base, int64_t(offset), &target) || target < 0)
+        return -1;
+    memory->position = uint64_t(target);
+    return 0;
+}
+
+long TellMemory(void* source)
+{
+    return long(static_cast<OggVorbisReader::MemoryFile*>(source)->position);
+}
+
+const ov_callbacks MEMORY_CALLBACKS = {ReadMemory, SeekMemory, nullptr, TellMemory};
+
+} // namespace
 
 OggVorbisReader::OggVorbisReader()
 {
@@ -23,21 +67,46 @@ bool OggVorbisReader::Open(const char* fileName)
 {
     Close();
     LogMessage("\nOpening an ogg vorbis file...");
-    file = fileName ? backend::OpenFile(fileName, "rb") : nullptr;
+    std::string refusal;
+    file = fileName ? backend::OpenFileForReading(fileName, backend::MAX_ASSET_FILE_BYTES, &refusal) : nullptr;
     if (!file)
-        return ReportError("Error opening an ogg vorbis file!");
+        return ReportError("Error opening an ogg vorbis file!", true, ErrorDetail(refusal));
     if (ov_open(file, &vorbisFile, nullptr, 0) < 0) {
         // vorbisfile takes the file only when the open succeeds.
         std::fclose(file);
         file = nullptr;
         return ReportError("Error opening an ogg vorbis file: ov_open failed!");
     }
+    return Start();
+}
+
+bool OggVorbisReader::OpenMemory(const uint8_t* data, size_t size)
+{
+    Close();
+    LogMessage("\nOpening an ogg vorbis file...");
+    memory = MemoryFile{data, data ? size : 0, 0};
+    if (ov_open_callbacks(&memory, &vorbisFile, nullptr, 0, MEMORY_CALLBACKS) < 0)
+        return ReportError("Error opening an ogg vorbis file: ov_open failed!");
+    return Start();
+}
+
+// After a successful open: back to the start of the first stream, then its
+// format. The rewind is a raw seek, never a PCM one: ov_pcm_seek bisects by the
+// file's granule positions, and a damaged file sends it to offsets near 2^63
+// (where tmpfs accepts the seek and reads nothing, for ever) or makes libogg
+// move memory with a negative size. The seek also makes a chained file report
+// its first stream, not its last. A file that fails either step is closed.
+bool OggVorbisReader::Start()
+{
     isOpen = true;
-    if (!ReadInfo())
+    if (ov_raw_seek(&vorbisFile, 0) != 0) {
+        Close();
+        return ReportError("Error opening an ogg vorbis file: seek failed!");
+    }
+    if (!ReadInfo()) {
+        Close();
         return false;
-    // At the start of the first stream: a chained file is left at the start of
-    // the data but reports its last stream until it has seeked once.
-    ov_pcm_seek(&vorbisFile, 0);
+    }
     return true;
 }
 
@@ -67,7 +136,7 @@ bool OggVorbisReader::ReadInfo()
 
 bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRead)
 {
-    if (!isOpen || !bytesRead)
+    if (!isOpen || failed || !bytesRead)
         return false;
     *bytesRead = 0;
     if (bytes == 0)
@@ -85,6 +154,7 @@ bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRea
             if (got > 0)
                 delivered += static_cast<uint32_t>(got);
         } else if (got < 0) {
+            failed = true;
             return false;
         } else {
             delivered += static_cast<uint32_t>(got);
@@ -96,10 +166,12 @@ bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRea
 
 bool OggVorbisReader::Reset()
 {
-    if (!isOpen)
+    if (!isOpen || failed)
         return false;
     endOfData = false;
-    return ov_pcm_seek(&vorbisFile, 0) == 0;
+    // A raw seek, as in Start.
+    failed = ov_raw_seek(&vorbisFile, 0) != 0;
+    return !failed;
 }
 
 void OggVorbisReader::Close()
@@ -110,7 +182,11 @@ void OggVorbisReader::Close()
     // Also closes the file given to ov_open.
     ov_clear(&vorbisFile);
     file = nullptr;
+    memory = MemoryFile();
     isOpen = false;
+    failed = false;
+    endOfData = false;
+    dataSize = 0;
 }
 
 bool OggVorbisReader::IsEndOfData()

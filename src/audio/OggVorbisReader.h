@@ -3,6 +3,7 @@
 
 #include "audio/SoundReader.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
@@ -13,6 +14,9 @@ public:
     OggVorbisReader();
     ~OggVorbisReader() override;
     bool Open(const char* fileName) override;
+    // Opens a file held in memory, as Open does one on disk; the bytes must
+    // stay until the reader is closed.
+    bool OpenMemory(const uint8_t* data, size_t size);
     bool Read(void* destination, uint32_t bytes, uint32_t* bytesRead) override;
     bool Reset() override;
     void Close() override;
@@ -25,7 +29,20 @@ public:
     uint32_t dataSize = 0;
     bool endOfData = false;
     bool isOpen = false;
+    // A decode or seek failed: the file is refused from then on. libvorbis
+    // 1.3.7 keeps half-built codebooks after a failed decoder set-up and
+    // divides by zero in them when asked to decode again.
+    bool failed = false;
+
+    // The bytes of OpenMemory and the read position in them.
+    struct MemoryFile {
+        const uint8_t* data = nullptr;
+        uint64_t size = 0;
+        uint64_t position = 0;
+    };
+    MemoryFile memory;
 
 private:
+    bool Start();
     bool ReadInfo();
 };

@@ -1,6 +1,7 @@
 #include "race/RecordsFile.h"
 
 #include "backend/files/Files.h"
+#include "engine/platform/Log.h"
 #include "race/RecordsCipher.h"
 
 #include <cstdio>
@@ -9,7 +10,6 @@
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -70,52 +70,38 @@ bool WriteEnciphered(std::istream& source, const char* path)
 {
     if (!path || source.fail())
         return false;
-    const std::string finalPath = backend::ResolvePath(path);
-    const std::string tempPath = finalPath + ".tmp";
-    FILE* file = std::fopen(tempPath.c_str(), "wb");
-    if (!file)
-        return false;
-
-    bool ok = true;
-    {
-        FileCloser closer{file};
+    return backend::ReplaceFile(path, [&source](FILE* file) {
         char buffer[CHUNK_SIZE];
         size_t position = 0;
-        while (ok && source) {
+        while (source) {
             source.read(buffer, sizeof(buffer));
             const size_t got = size_t(source.gcount());
             if (got == 0)
                 break;
             EncipherRecords(reinterpret_cast<uint8_t*>(buffer), got, position);
             position += got;
-            ok = std::fwrite(buffer, 1, got, file) == got;
+            if (std::fwrite(buffer, 1, got, file) != got)
+                return false;
         }
-        if (source.bad())
-            ok = false;
-        ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-        closer.file = nullptr;
-        ok = (std::fclose(file) == 0) && ok;
-    }
-    // Only a complete file replaces the old one.
-    if (!ok || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
-        std::remove(tempPath.c_str());
-        return false;
-    }
-    return true;
+        return !source.bad();
+    });
 }
 
 bool ReadEnciphered(const char* path, std::ostream& destination)
 {
     if (!path || destination.fail())
         return false;
-    FILE* file = backend::OpenFile(path, "rb");
+    std::string refusal;
+    FILE* file = backend::OpenFileForReading(path, backend::MAX_SETTINGS_FILE_BYTES, &refusal);
+    if (!refusal.empty())
+        LogFormat("\nBest times not read: %s", refusal.c_str());
     if (!file)
         return false;
     FileCloser closer{file};
     char buffer[CHUNK_SIZE];
     size_t position = 0;
     size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0 && position < backend::MAX_SETTINGS_FILE_BYTES) {
         DecipherRecords(reinterpret_cast<uint8_t*>(buffer), got, position);
         position += got;
         destination.write(buffer, std::streamsize(got));

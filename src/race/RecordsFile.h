@@ -14,7 +14,9 @@ constexpr int MAX_RECORDS = 15;
 // source has failed or the file can't be written.
 bool WriteEnciphered(std::istream& source, const char* path);
 // The file's bytes, deciphered, appended to `destination`; false (destination
-// untouched) when the file can't be opened or the destination has failed.
+// untouched) when the file can't be opened or the destination has failed. A
+// file that is not a regular file or is larger than a few KB is refused, with
+// a line in the log.
 bool ReadEnciphered(const char* path, std::ostream& destination);
 
 // Writes every record; a file that can't be written is left as it was.

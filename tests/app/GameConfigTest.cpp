@@ -1,15 +1,22 @@
-// "Game.cfg": exact bytes, round trip, and files of the wrong length.
+// "Game.cfg": exact bytes, round trip, and files of the wrong length; a FIFO in
+// its place, and failed saves of it and of "Data\Sound.cfg".
 
 #include "app/GameConfig.h"
+#include "app/SoundConfig.h"
+#include "engine/platform/Log.h"
 
 #include "datagen/writers/GameConfigWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -38,11 +45,12 @@ protected:
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    std::vector<uint8_t> ReadBytes()
+    static std::vector<uint8_t> ReadBytes(const std::string& file)
     {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(file, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    std::vector<uint8_t> ReadBytes() { return ReadBytes(path); }
 
     std::string dir, path;
     GameConfig saved;
@@ -124,6 +132,63 @@ TEST_F(GameConfigFile, MissingShortAndLongFiles)
 
     // A folder that does not exist can't be written.
     EXPECT_FALSE(SaveGameConfig((dir + "/missing/Game.cfg").c_str()));
+}
+
+// Without the O_NONBLOCK open and the look at the file, the launcher would
+// wait for ever for a writer to the FIFO.
+TEST_F(GameConfigFile, FifoInItsPlaceIsRefusedAtOnceAndReplacedOnSave)
+{
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::ostringstream log;
+    g_Log = &log;
+    g_LogEnabled = true;
+    g_GameConfig = GameConfig();
+    g_GameConfig.windowed = 1;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(LoadGameConfig(path.c_str()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    g_LogEnabled = false;
+    g_Log = &std::clog;
+    EXPECT_EQ(log.str(), "\nGame configuration not read: " + path + " is not a regular file");
+    EXPECT_EQ(g_GameConfig.windowed, 1);
+
+    // Play! writes a file in the FIFO's place.
+    ASSERT_TRUE(SaveGameConfig(path.c_str()));
+    EXPECT_TRUE(fs::is_regular_file(path));
+    EXPECT_EQ(ReadBytes().size(), 40u);
+}
+
+// Both settings files go through a temporary file that is renamed over the
+// old one: when it can't be written (here a folder is in its place), the old
+// files stay whole.
+TEST_F(GameConfigFile, FailedSavesKeepTheOldGameAndSoundConfig)
+{
+    const std::string soundPath = dir + "/Sound.cfg";
+    g_GameConfig = GameConfig();
+    g_GameConfig.displayModeIndex = 3;
+    ASSERT_TRUE(SaveGameConfig(path.c_str()));
+    ASSERT_TRUE(SaveSoundConfig({0.25f, 0.5f}, soundPath.c_str()));
+    const std::vector<uint8_t> oldGame = ReadBytes(), oldSound = ReadBytes(soundPath);
+
+    fs::create_directory(path + ".tmp");
+    fs::create_directory(soundPath + ".tmp");
+    g_GameConfig.displayModeIndex = 7;
+    EXPECT_FALSE(SaveGameConfig(path.c_str()));
+    EXPECT_FALSE(SaveSoundConfig({1.0f, 1.0f}, soundPath.c_str()));
+    EXPECT_EQ(ReadBytes(), oldGame);
+    EXPECT_EQ(ReadBytes(soundPath), oldSound);
+
+    // Once the way is clear the new values replace the old, with nothing left behind.
+    fs::remove(path + ".tmp");
+    fs::remove(soundPath + ".tmp");
+    ASSERT_TRUE(SaveGameConfig(path.c_str()));
+    ASSERT_TRUE(SaveSoundConfig({1.0f, 1.0f}, soundPath.c_str()));
+    g_GameConfig = GameConfig();
+    ASSERT_TRUE(LoadGameConfig(path.c_str()));
+    EXPECT_EQ(g_GameConfig.displayModeIndex, 7);
+    EXPECT_EQ(LoadSoundConfig(soundPath.c_str()).musicVolume, 1.0f);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_FALSE(fs::exists(soundPath + ".tmp"));
 }
 
 } // namespace

@@ -4,10 +4,12 @@
 #include "race/RecordsFile.h"
 
 #include "datagen/writers/RecordsWriter.h"
+#include "engine/platform/Log.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -167,8 +170,11 @@ TEST_F(RecordsFile, GarbageHugeAndOverlongFilesReadSafely)
     for (const RaceRecord& r : rows)
         EXPECT_LT(strnlen(r.name, sizeof(r.name)), sizeof(r.name));
 
-    // A good row, then one 10 MB line.
-    ExpectRows(ReadPlain(path, "Ann\t61234\n" + std::string(10 * 1024 * 1024, 'z')), {Row("Ann", 61234)});
+    // A good row, then a line as long as the file may be; one byte more and
+    // the file is refused whole.
+    const std::string first = "Ann\t61234\n";
+    ExpectRows(ReadPlain(path, first + std::string(4096 - first.size(), 'z')), {Row("Ann", 61234)});
+    ExpectRows(ReadPlain(path, first + std::string(4097 - first.size(), 'z')), {});
 
     // Twenty good rows: only the first fifteen are kept.
     std::string many;
@@ -178,6 +184,34 @@ TEST_F(RecordsFile, GarbageHugeAndOverlongFilesReadSafely)
     ASSERT_EQ(rows.size(), size_t(MAX_RECORDS));
     EXPECT_STREQ(rows[14].name, "R14");
     EXPECT_EQ(rows[14].time, 114u);
+}
+
+// /dev/zero as a track's best times once cost all memory; a FIFO would block
+// the menu. Both are refused at once, with a line in the log.
+TEST_F(RecordsFile, DevZeroOrFifoIsRefusedAtOnce)
+{
+    fs::create_symlink("/dev/zero", path);
+    const std::string fifo = dir + "/Fifo.bt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ostringstream log;
+    g_Log = &log;
+    g_LogEnabled = true;
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<RaceRecord> rows{Row("stale", 1)};
+    ReadRecordsFile(path.c_str(), rows);
+    EXPECT_TRUE(rows.empty());
+    ReadRecordsFile(fifo.c_str(), rows);
+    EXPECT_TRUE(rows.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    g_LogEnabled = false;
+    g_Log = &std::clog;
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "kilobytes more at the peak";
+    EXPECT_EQ(log.str(), "\nBest times not read: " + path + " is not a regular file" +
+                             "\nBest times not read: " + fifo + " is not a regular file");
 }
 
 TEST_F(RecordsFile, TruncatedFileKeepsTheWholeRowsBeforeTheCut)

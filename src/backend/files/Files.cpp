@@ -1,11 +1,14 @@
 #include "backend/files/Files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 namespace backend {
 
@@ -49,6 +52,23 @@ std::string FindEntryIgnoringCase(const std::string& directory, const std::strin
     }
     closedir(dir);
     return found;
+}
+
+std::string SizeText(uint64_t bytes)
+{
+    if (bytes >= (uint64_t(1) << 20) && bytes % (uint64_t(1) << 20) == 0)
+        return std::to_string(bytes >> 20) + " MB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// Why a file of this kind and size can't be read whole; empty when it can.
+std::string Refusal(std::string_view gamePath, const struct stat& info, uint64_t limit)
+{
+    if (!S_ISREG(info.st_mode))
+        return std::string(gamePath) + " is not a regular file";
+    if (uint64_t(info.st_size) > limit)
+        return std::string(gamePath) + " is larger than " + SizeText(limit);
+    return {};
 }
 
 } // namespace
@@ -97,29 +117,119 @@ std::string ResolvePath(std::string_view gamePath)
     return resolved.empty() ? std::string("/") : resolved;
 }
 
+FILE* OpenFileForReading(std::string_view gamePath, uint64_t limit, std::string* refusal)
+{
+    std::string reason;
+    const std::string path = ResolvePath(gamePath);
+    // Looked at before opening, so that a device is not even opened, and again
+    // on the open descriptor, in case the name changed in between. O_NONBLOCK
+    // keeps the open of a FIFO from waiting for a writer.
+    struct stat info;
+    int fd = -1;
+    if (stat(path.c_str(), &info) == 0 && (reason = Refusal(gamePath, info, limit)).empty()) {
+        fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0 && errno != ENOENT)
+            reason = "cannot open " + std::string(gamePath) + ": " + std::strerror(errno);
+        else if (fd >= 0 && fstat(fd, &info) != 0)
+            reason = "cannot read " + std::string(gamePath);
+        else if (fd >= 0)
+            reason = Refusal(gamePath, info, limit);
+    }
+    FILE* file = nullptr;
+    if (fd >= 0 && reason.empty() && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+        file = fdopen(fd, "rb");
+    if (!file && fd >= 0)
+        close(fd);
+    if (refusal)
+        *refusal = std::move(reason);
+    return file;
+}
+
 FILE* OpenFile(std::string_view gamePath, const char* mode)
 {
+    if (mode && mode[0] == 'r' && !std::strchr(mode, '+'))
+        return OpenFileForReading(gamePath, NO_FILE_SIZE_LIMIT);
     return std::fopen(ResolvePath(gamePath).c_str(), mode);
 }
 
-bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out)
+bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out, uint64_t limit, std::string* error)
 {
     out.clear();
-    FILE* file = OpenFile(gamePath, "rb");
-    if (!file)
-        return false;
-    bool ok = true;
-    uint8_t buffer[65536];
-    for (;;) {
-        size_t n = std::fread(buffer, 1, sizeof(buffer), file);
-        out.insert(out.end(), buffer, buffer + n);
-        if (n < sizeof(buffer)) {
-            ok = !std::ferror(file);
-            break;
+    std::string reason;
+    FILE* file = OpenFileForReading(gamePath, limit, &reason);
+    if (file) {
+        struct stat info;
+        if (fstat(fileno(file), &info) == 0)
+            out.reserve(size_t(info.st_size));
+        uint8_t buffer[65536];
+        for (;;) {
+            const size_t n = std::fread(buffer, 1, sizeof(buffer), file);
+            // A file that grew while it was read is held to the same limit.
+            if (out.size() + n > limit) {
+                reason = std::string(gamePath) + " is larger than " + SizeText(limit);
+                break;
+            }
+            out.insert(out.end(), buffer, buffer + n);
+            if (n < sizeof(buffer)) {
+                if (std::ferror(file))
+                    reason = "cannot read " + std::string(gamePath);
+                break;
+            }
         }
+        std::fclose(file);
     }
-    std::fclose(file);
+    const bool ok = file && reason.empty();
+    if (!ok)
+        out.clear();
+    if (error)
+        *error = std::move(reason);
     return ok;
+}
+
+bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write)
+{
+    const std::string finalPath = ResolvePath(gamePath);
+    const std::string tempPath = finalPath + ".tmp";
+    // Not through a link, and not into a FIFO or a device left in its place.
+    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return false;
+    }
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        std::remove(tempPath.c_str());
+        return false;
+    }
+    bool ok = write(file);
+    ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    ok = (std::fclose(file) == 0) && ok;
+    // Only a complete file replaces the old one.
+    if (!ok || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
+        std::remove(tempPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool IsNameInsideFolder(std::string_view name)
+{
+    if (!name.empty() && (name[0] == '/' || name[0] == '\\'))
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("/\\", start);
+        if (end == std::string_view::npos)
+            end = name.size();
+        if (name.substr(start, end - start) == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 } // namespace backend

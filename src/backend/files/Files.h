@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,34 @@ void SetBaseDirectory(std::string directory);
 // spelling is matched case-insensitively when exactly such an entry exists.
 std::string ResolvePath(std::string_view gamePath);
 
-// fopen of a game path.
+// Size ceilings of whole-file reads, by what the file holds.
+constexpr uint64_t MAX_SETTINGS_FILE_BYTES = 4096;             // Game.cfg, Data\Sound.cfg, Records.bt, font tables
+constexpr uint64_t MAX_ASSET_FILE_BYTES = uint64_t(256) << 20; // pictures, models, animations
+constexpr uint64_t NO_FILE_SIZE_LIMIT = UINT64_MAX;
+
+// Opens a game path for reading. Only a regular file of at most `limit` bytes
+// opens: a FIFO, a device or a folder is refused without blocking. When a file
+// that is there is refused, `refusal` (if given) says why; it stays empty when
+// there was nothing to open.
+FILE* OpenFileForReading(std::string_view gamePath, uint64_t limit, std::string* refusal = nullptr);
+
+// fopen of a game path; a mode that reads opens as OpenFileForReading without a
+// size limit.
 FILE* OpenFile(std::string_view gamePath, const char* mode);
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out);
+// Reads a whole file opened as by OpenFileForReading; false when it is missing,
+// refused or cannot be read, with the reason in `error` (empty when missing).
+bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out, uint64_t limit = MAX_ASSET_FILE_BYTES,
+                   std::string* error = nullptr);
+
+// Replaces a file: `write` fills a temporary file beside it ("<name>.tmp"),
+// which is then renamed over the old one. When the temporary file can't be
+// made, `write` fails or the data can't be flushed, the old file stays as it
+// was and no temporary file is left behind.
+bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write);
+
+// True when a name taken from a data file stays inside the folder it is joined
+// to: not rooted, and no ".." component (either slash separates).
+bool IsNameInsideFolder(std::string_view name);
 
 } // namespace backend

@@ -23,9 +23,10 @@ GpuResult Fail(std::string* error, const std::string& text, GpuResult result = G
 
 bool ReadFile(std::string_view path, std::vector<uint8_t>& bytes, std::string* error)
 {
-    if (!ReadWholeFile(path, bytes)) {
+    std::string reason;
+    if (!ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &reason)) {
         if (error)
-            *error = "cannot read " + std::string(path);
+            *error = reason.empty() ? "cannot read " + std::string(path) : reason;
         return false;
     }
     return true;

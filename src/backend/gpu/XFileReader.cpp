@@ -720,9 +720,10 @@ bool ReadXFile(const uint8_t* data, size_t size, XMeshData& mesh, std::string& e
 bool ReadXFileFromPath(std::string_view path, XMeshData& mesh, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    std::string reason;
+    if (!ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &reason)) {
         mesh = XMeshData();
-        error = "file not found";
+        error = reason.empty() ? "file not found" : reason;
         return false;
     }
     return ReadXFile(bytes.data(), bytes.size(), mesh, error);

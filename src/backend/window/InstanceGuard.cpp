@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -77,11 +78,13 @@ socklen_t SocketAddress(const std::string& name, sockaddr_un& address)
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 }
 
-bool SameUser(int client)
+// The user at the other end of a connected socket: the client's for an
+// accepted socket, the listener's for a connected one.
+bool SameUser(int socket)
 {
     ucred credentials{};
     socklen_t size = sizeof(credentials);
-    if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+    if (getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
         return false;
     return credentials.uid == getuid();
 }
@@ -170,7 +173,9 @@ RunningWindow FindWindow(const char* className)
         return RunningWindow();
     sockaddr_un address;
     socklen_t length = SocketAddress(name, address);
-    if (connect(client, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+    // Abstract names have no permissions: another user can listen on ours, and
+    // is then not our window.
+    if (connect(client, reinterpret_cast<sockaddr*>(&address), length) != 0 || !SameUser(client)) {
         close(client);
         return RunningWindow();
     }
@@ -192,9 +197,12 @@ void StartActivationListener(NativeWindow* window, const std::string& className)
         return;
     sockaddr_un address;
     socklen_t length = SocketAddress(SafeName(className.c_str(), state.scope), address);
-    // A name already taken means another window of the class listens; this one
-    // then cannot be found, as with two windows of one class.
+    // A name already taken means another window of the class listens (or
+    // another user squats on it); this one then cannot be found, as with two
+    // windows of one class.
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(listener, 8) != 0) {
+        std::fprintf(stderr, "Window \"%s\" cannot listen for activation requests: %s\n", className.c_str(),
+                     std::strerror(errno));
         close(listener);
         return;
     }

@@ -37,13 +37,15 @@ private:
     int socket_ = -1;
 };
 
+// Only a listener of this user counts: another user's on the same name is no window.
 RunningWindow FindWindow(const char* className);
 
 // How many activation requests this process's windows have received.
 int ActivationRequestCount();
 
 // Used by the window service: a window starts and stops listening for
-// activation requests, and the message queue serves them.
+// activation requests, and the message queue serves them. A window whose name
+// is taken says so on stderr and cannot be activated.
 void StartActivationListener(NativeWindow* window, const std::string& className);
 void StopActivationListener(NativeWindow* window);
 void ServeActivationRequests();

@@ -23,8 +23,9 @@ bool FrameAnimation::Load(const char* path)
     animations.clear();
     LogFormat("\nLoading animation data \"%s\"...", path ? path : "");
     std::vector<uint8_t> bytes;
-    if (path == nullptr || !backend::ReadWholeFile(path, bytes))
-        return ReportError("Error loading animation data: File not found!");
+    std::string refusal;
+    if (path == nullptr || !backend::ReadWholeFile(path, bytes, backend::MAX_ASSET_FILE_BYTES, &refusal))
+        return ReportError("Error loading animation data: File not found!", true, ErrorDetail(refusal));
     return LoadFromMemory(bytes.data(), bytes.size());
 }
 

@@ -29,8 +29,10 @@ bool Md2Model::Load(const char* path, const char* textureName)
     triangleCount = 0;
     LogFormat("\nLoading .md2 model \"%s\"...", path ? path : "");
     std::vector<uint8_t> bytes;
-    if (path == nullptr || std::strlen(path) >= sizeof(name) || !ReadWholeFile(path, bytes))
-        return ReportError("Error loading MD2 file!");
+    std::string refusal;
+    if (path == nullptr || std::strlen(path) >= sizeof(name) ||
+        !ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &refusal))
+        return ReportError("Error loading MD2 file!", true, ErrorDetail(refusal));
     if (!ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount) || !CreateBuffers())
         return ReportError("Error loading MD2 file!");
     texture.Release();

@@ -38,9 +38,11 @@ bool QvxModel::Load(const char* path, const char* textureName, const GpuMaterial
 {
     LogFormat("\nLoading .qvx model \"%s\"...", path ? path : "");
     std::vector<uint8_t> bytes;
+    std::string refusal;
     // A path that does not fit the name could not be found again by Restore.
-    if (path == nullptr || std::strlen(path) >= sizeof(name) || !ReadWholeFile(path, bytes))
-        return ReportError("Error loading QVX file: File not found!");
+    if (path == nullptr || std::strlen(path) >= sizeof(name) ||
+        !ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &refusal))
+        return ReportError("Error loading QVX file: File not found!", true, ErrorDetail(refusal));
 
     std::vector<QvxFrame> read;
     if (ReadQvx(bytes.data(), bytes.size(), read) != QvxReadResult::Ok)

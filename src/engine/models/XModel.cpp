@@ -1,5 +1,6 @@
 #include "engine/models/XModel.h"
 
+#include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/XMeshData.h"
@@ -43,7 +44,13 @@ bool XModel::Load(const char* path, const char* textureDirectory, bool skip)
         material.Ambient = material.Diffuse;
         materials.push_back(material);
         if (!skipTextures && !read[i].textureFile.empty()) {
-            // A texture that fails to load leaves its subset untextured.
+            // A texture that fails to load leaves its subset untextured, and so
+            // does a name that would leave the texture folder.
+            if (!backend::IsNameInsideFolder(read[i].textureFile)) {
+                LogFormat("\nTexture name \"%.200s\" refused: it leaves the texture folder",
+                          read[i].textureFile.c_str());
+                continue;
+            }
             const std::string file = std::string(textureDirectory ? textureDirectory : "") + read[i].textureFile;
             textures[i].Load(file.c_str());
         }

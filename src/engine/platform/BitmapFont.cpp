@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 using namespace backend;
 
@@ -25,9 +26,10 @@ bool BitmapFont::Load(const char* textureFile, const char* datFile, float newGly
         return false;
 
     LogMessage("\nLoading bitmap font DAT file...");
-    FILE* file = datFile != nullptr ? OpenFile(datFile, "rb") : nullptr;
+    std::string refusal;
+    FILE* file = datFile != nullptr ? OpenFileForReading(datFile, MAX_SETTINGS_FILE_BYTES, &refusal) : nullptr;
     if (file == nullptr)
-        return ReportError("Error loading bitmap font DAT file!");
+        return ReportError("Error loading bitmap font DAT file!", true, ErrorDetail(refusal));
     // The table is 256 little-endian floats, the machine's own layout here.
     const size_t read = std::fread(advance, 1, sizeof(advance), file);
     std::fclose(file);

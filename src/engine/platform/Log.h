@@ -20,6 +20,11 @@ void LogResult(bool success);
 // Logs `detail` (or "FAILED") when logIt, keeps `message` as the last error and
 // returns false, so that a failing operation can return its result.
 bool ReportError(const char* message, bool logIt = true, const char* detail = nullptr);
+// ReportError's detail from a reason text: null (a plain "FAILED") when it is empty.
+inline const char* ErrorDetail(const std::string& reason)
+{
+    return reason.empty() ? nullptr : reason.c_str();
+}
 
 // Shows g_LastError in a message box when there is one; caption "Error" when
 // none is given. The window is the owner, or null for none.

@@ -31,8 +31,12 @@ void FreeAllocation(void* block)
 
 MemoryCategory* FindOrAddMemoryCategory(const char* name)
 {
+    if (name == nullptr)
+        return nullptr;
+    // A longer name is stored cut to 31 characters, and is found by that.
+    const size_t stored = sizeof(g_MemoryCategories.records[0].name) - 1;
     for (int i = 0; i < g_MemoryCategories.count; ++i)
-        if (std::strcmp(g_MemoryCategories.records[i].name, name) == 0)
+        if (std::strncmp(g_MemoryCategories.records[i].name, name, stored) == 0)
             return &g_MemoryCategories.records[i];
     if (g_MemoryCategories.count >= MEMORY_CATEGORY_CAPACITY)
         return nullptr;

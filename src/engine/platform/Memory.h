@@ -22,5 +22,6 @@ extern MemoryCategoryTable g_MemoryCategories;
 void* AllocateInCategory(size_t size, MemoryCategory* category);
 void FreeAllocation(void* block);
 
-// The record of that name (exact match), a new one, or null when all 32 are used.
+// The record of that name (exact match of its first 31 characters, as many as a
+// record keeps), a new one, or null when all 32 are used or the name is null.
 MemoryCategory* FindOrAddMemoryCategory(const char* name);

@@ -4,10 +4,12 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/Memory.h"
 
+#include "backend/files/Files.h"
 #include "backend/gpu/GpuFormat.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -67,15 +69,20 @@ bool RawData::Load(const char* fileName, uint32_t newWidth, uint32_t newHeight, 
     uint64_t size = GridBytes(newWidth, newHeight, newFormat);
     if (size == 0)
         return false;
+    if (fileName == nullptr)
+        return ReportError("Error loading RAW file: File not found!");
     LogFormat("\nLoading raw data from file \"%s\"...", fileName);
     if (std::strlen(fileName) >= sizeof path)
         return ReportError("Error loading RAW file: File name too long!");
     if (size > RAW_MAX_BYTES)
         return ReportError("Error loading RAW file: Grid too large!");
 
+    // Only the grid's bytes are read, so any size of regular file will do.
     File file;
-    if (!file.Open(fileName, "rb"))
-        return ReportError("Error loading RAW file: File not found!");
+    std::string refusal;
+    file.stream = backend::OpenFileForReading(fileName, backend::NO_FILE_SIZE_LIMIT, &refusal);
+    if (!file.stream)
+        return ReportError("Error loading RAW file: File not found!", true, ErrorDetail(refusal));
     auto* buffer = static_cast<uint8_t*>(AllocateInCategory(size, nullptr));
     if (!buffer)
         return ReportError("Error loading RAW file: Out of memory!");

@@ -30,11 +30,11 @@ bool CopyName(char (&field)[260], const char* text)
 
 Texture::Texture() = default;
 
-bool Texture::LoadFile(const char* file)
+bool Texture::LoadFile(const char* file, std::string* error)
 {
     GpuTexture* loaded = nullptr;
-    if (g_RenderDevice.device == nullptr || GpuFailed(GpuCreateTextureFromFile(g_RenderDevice.device, file, &loaded)) ||
-        loaded == nullptr)
+    if (g_RenderDevice.device == nullptr ||
+        GpuFailed(GpuCreateTextureFromFile(g_RenderDevice.device, file, &loaded, error)) || loaded == nullptr)
         return false;
     texture = loaded;
     return true;
@@ -46,8 +46,9 @@ bool Texture::Load(const char* file)
         return ReportError("Error loading a texture!");
     LogFormat("\nLoading texture \"%s\"...", file);
     // The name must fit the record, or Restore could not find the file again.
-    if (std::strlen(file) >= sizeof(name) || !LoadFile(file))
-        return ReportError("Error loading a texture!");
+    std::string error;
+    if (std::strlen(file) >= sizeof(name) || !LoadFile(file, &error))
+        return ReportError("Error loading a texture!", true, ErrorDetail(error));
     CopyName(name, file);
     source = TEXTURE_SOURCE_FILE;
     owns = true;

@@ -6,6 +6,7 @@
 #include "engine/platform/TextureSource.h"
 
 #include <cstdint>
+#include <string>
 
 namespace backend {
 class GpuTexture;
@@ -34,6 +35,7 @@ public:
 
 private:
     // The device calls behind Load and Create, without log lines or error reports.
-    bool LoadFile(const char* file);
+    // `error` (when given) gets the reason of a failure.
+    bool LoadFile(const char* file, std::string* error = nullptr);
     bool CreateTexture(backend::GpuFormat withFormat);
 };

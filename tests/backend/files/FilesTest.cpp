@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +82,50 @@ TEST_F(FilesTest, ReadWholeFileReadsEveryByte)
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(backend::ReadWholeFile("Data\\Tracks\\UK\\Records.bt", bytes));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "records");
+}
+
+// A FIFO, /dev/zero through a link, a 3 GB sparse file and a settings file
+// over its few KB: each is refused at once, without reading, with its reason.
+TEST_F(FilesTest, SpecialAndOversizedFilesAreRefusedAtOnceWithTheirReason)
+{
+    ASSERT_EQ(mkfifo((root / "Game.cfg").c_str(), 0600), 0);
+    fs::create_directories(root / "Graphics" / "Textures");
+    fs::create_symlink("/dev/zero", root / "Graphics" / "Textures" / "Title.dds");
+    std::ofstream(root / "Graphics" / "Textures" / "Huge.dds").close();
+    fs::resize_file(root / "Graphics" / "Textures" / "Huge.dds", uint64_t(3) << 30);
+    std::ofstream(root / "Data" / "Sound.cfg") << std::string(5000, 'x');
+
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    std::string why;
+    EXPECT_EQ(backend::OpenFileForReading("Game.cfg", backend::MAX_SETTINGS_FILE_BYTES, &why), nullptr);
+    EXPECT_EQ(why, "Game.cfg is not a regular file");
+    EXPECT_EQ(backend::OpenFile("Game.cfg", "rb"), nullptr);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(backend::ReadWholeFile("Graphics\\Textures\\Title.dds", bytes, backend::MAX_ASSET_FILE_BYTES, &why));
+    EXPECT_EQ(why, "Graphics\\Textures\\Title.dds is not a regular file");
+    EXPECT_FALSE(backend::ReadWholeFile("Graphics\\Textures\\Huge.dds", bytes, backend::MAX_ASSET_FILE_BYTES, &why));
+    EXPECT_EQ(why, "Graphics\\Textures\\Huge.dds is larger than 256 MB");
+    EXPECT_FALSE(backend::ReadWholeFile("Data\\Sound.cfg", bytes, backend::MAX_SETTINGS_FILE_BYTES, &why));
+    EXPECT_EQ(why, "Data\\Sound.cfg is larger than 4096 bytes");
+    EXPECT_TRUE(bytes.empty());
+    // Nothing there: no reason, as for any missing file.
+    EXPECT_FALSE(backend::ReadWholeFile("Data\\Nothing.dat", bytes, backend::MAX_ASSET_FILE_BYTES, &why));
+    EXPECT_EQ(why, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes more at the peak";
+}
+
+TEST(Files, DataFileNamesMayNotLeaveTheirFolder)
+{
+    for (const char* inside : {"paint.dds", "Cars\\paint.dds", "a/b..c/d.dds", "..paint.dds", ""})
+        EXPECT_TRUE(backend::IsNameInsideFolder(inside)) << inside;
+    for (const char* outside :
+         {"..", "..\\..\\..\\dev\\zero", "Cars/../../x.dds", "/etc/shadow", "\\dev\\zero", "a\\..", "a/../b"})
+        EXPECT_FALSE(backend::IsNameInsideFolder(outside)) << outside;
 }
 
 TEST(Files, AbsolutePathsIgnoreBaseDirectory)

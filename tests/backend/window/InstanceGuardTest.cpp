@@ -8,6 +8,11 @@
 
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -186,4 +191,58 @@ TEST_F(InstanceGuard, BrokenRequestsAreIgnoredAndSplitOnesAccepted)
     ASSERT_TRUE(found);
     EXPECT_TRUE(found.Activate());
     EXPECT_TRUE(WaitForRequests(before + 2));
+}
+
+// Another user who listens on our name first (abstract names have no
+// permissions) must not stop the game: that listener is no window of ours, and
+// our own window, unable to listen, says so. Needs a second user id (a child
+// that may switch to "nobody"); skipped where the test can't make one.
+TEST_F(InstanceGuard, AnotherUsersListenerIsNoWindow)
+{
+    int ready[2], hold[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(hold), 0);
+    const std::string name = std::string(GUARD_NAME) + scope + "." + std::to_string(getuid());
+    const pid_t squatter = fork();
+    ASSERT_GE(squatter, 0);
+    if (squatter == 0) {
+        close(ready[0]);
+        close(hold[1]);
+        char state = 'n';
+        if (getuid() != 65534 && setgid(65534) == 0 && setuid(65534) == 0) {
+            int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, name.data(), name.size());
+            const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+            if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(listener, 8) == 0)
+                state = 'y';
+        }
+        if (write(ready[1], &state, 1) != 1 || state != 'y')
+            _exit(0);
+        char byte;
+        while (read(hold[0], &byte, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    close(hold[0]);
+    char state = 'n';
+    const bool listening = read(ready[0], &state, 1) == 1 && state == 'y';
+    close(ready[0]);
+    if (!listening) {
+        close(hold[1]);
+        waitpid(squatter, nullptr, 0);
+        GTEST_SKIP() << "this test can't listen as another user";
+    }
+
+    EXPECT_FALSE(backend::FindWindow(GUARD_NAME));
+    testing::internal::CaptureStderr();
+    CreateGuardedWindow();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Window \"VantrelGuard\" cannot listen for activation requests"), std::string::npos) << said;
+    EXPECT_FALSE(backend::FindWindow(GUARD_NAME));
+
+    close(hold[1]);
+    waitpid(squatter, nullptr, 0);
 }

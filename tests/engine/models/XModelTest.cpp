@@ -10,6 +10,9 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <filesystem>
+#include <sstream>
+
 using namespace backend;
 
 namespace {
@@ -228,4 +231,43 @@ TEST_F(XModelTest, BadFilesAreRefused)
         model.Release();
         model.Destroy();
     }
+}
+
+// A material's texture name comes from the file: one that climbs out of the
+// texture folder (or is rooted) leaves its subset untextured, even when the
+// file it names is there.
+TEST_F(XModelTest, TextureNamesThatLeaveTheTextureFolderAreRefused)
+{
+    OpenDevice();
+    datagen::RgbaImage image(4, 4);
+    image.pixels.assign(16, 0xFFFF00FFu);
+    const std::string magenta =
+        WriteBytes("magenta.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    std::filesystem::create_directories(tempDirectory + "/Textures");
+    datagen::XMesh quad = XQuad(-1, -1, 1, 1, 5);
+    quad.faces = {{0, 1, 2}, {0, 2, 3}};
+    quad.texCoords = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+    quad.faceMaterials = {0, 1};
+    quad.materials = {XColour(1, 1, 1, 1), XColour(1, 1, 1, 1)};
+    quad.materials[0].textureFile = "../magenta.dds";
+    quad.materials[1].textureFile = magenta;
+    datagen::XModel file;
+    file.meshes = {quad};
+    const std::string path = WriteText("climbing.x", datagen::EncodeXFile(file));
+
+    std::ostringstream log;
+    g_Log = &log;
+    g_LogEnabled = true;
+    XModel model;
+    const bool loaded = model.Load(path.c_str(), (tempDirectory + "/Textures/").c_str(), false);
+    g_LogEnabled = false;
+    g_Log = &std::clog;
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(model.textures.size(), 2u);
+    EXPECT_EQ(model.textures[0].texture, nullptr);
+    EXPECT_EQ(model.textures[1].texture, nullptr);
+    EXPECT_NE(log.str().find("Texture name \"../magenta.dds\" refused"), std::string::npos) << log.str();
+    EXPECT_NE(log.str().find("Texture name \"" + magenta + "\" refused"), std::string::npos) << log.str();
+    model.Release();
+    model.Destroy();
 }

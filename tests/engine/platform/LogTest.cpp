@@ -82,6 +82,10 @@ TEST(MemoryCategories, LongNamesAreCutTo31Characters)
     MemoryCategory* record = FindOrAddMemoryCategory(name.c_str());
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(std::string(record->name), std::string(31, 'n'));
+    // Found again by what the record keeps, not added on every lookup.
+    EXPECT_EQ(FindOrAddMemoryCategory(name.c_str()), record);
+    EXPECT_EQ(g_MemoryCategories.count, 1);
+    EXPECT_EQ(FindOrAddMemoryCategory(nullptr), nullptr);
 }
 
 TEST(Memory, FailedNewThrowsInsteadOfReturningNull)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -115,13 +117,30 @@ TEST_F(RawDataTest, ShortFileFailsAndKeepsTheRecord)
     EXPECT_EQ(raw.data[31], Sample(7, 3));
 }
 
-TEST_F(RawDataTest, MissingFileReportsNotFound)
+TEST_F(RawDataTest, MissingNullOrSpecialFileReportsNotFound)
 {
     RawData raw;
     EXPECT_FALSE(raw.Load("Graphics\\Tracks\\Nowhere\\Trees.raw", 8, 4, backend::D3DFMT_P8));
     EXPECT_EQ(g_LastError, "Error loading RAW file: File not found!");
     EXPECT_EQ(raw.data, nullptr);
     EXPECT_EQ(raw.width, 0u);
+
+    g_LastError.clear();
+    EXPECT_FALSE(raw.Load(nullptr, 8, 4, backend::D3DFMT_P8));
+    EXPECT_EQ(g_LastError, "Error loading RAW file: File not found!");
+
+    // /dev/zero would fill any grid; a FIFO would block. Neither is a file.
+    std::filesystem::create_symlink("/dev/zero", folder / "Zero.raw");
+    ASSERT_EQ(mkfifo((folder / "Fifo.raw").c_str(), 0600), 0);
+    for (const char* special : {"Zero.raw", "Fifo.raw"}) {
+        g_LastError.clear();
+        captured.str("");
+        EXPECT_FALSE(raw.Load(special, 8, 4, backend::D3DFMT_P8));
+        EXPECT_EQ(g_LastError, "Error loading RAW file: File not found!");
+        EXPECT_NE(captured.str().find(std::string(special) + " is not a regular file"), std::string::npos)
+            << captured.str();
+    }
+    EXPECT_EQ(raw.data, nullptr);
 }
 
 TEST_F(RawDataTest, UnknownFormatOrEmptyGridFailsSilently)

@@ -8,6 +8,11 @@
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Texture.h"
 
+#include <sys/resource.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 using namespace backend;
@@ -171,4 +176,31 @@ TEST_F(RenderDeviceTest, TextureBadFilesFailWithMessage)
     EXPECT_FALSE(texture.Create(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, longName.c_str(), true));
     EXPECT_EQ(texture.texture, nullptr);
     EXPECT_FALSE(texture.Load(nullptr));
+}
+
+// /dev/zero linked as a texture and a 3 GB sparse one once ran the game out of
+// memory while loading; both are refused at once, with the reason in the log.
+TEST_F(RenderDeviceTest, TextureFromDevZeroOrHugeFileIsRefusedAtOnce)
+{
+    ASSERT_TRUE(OpenDevice());
+    const std::string zero = TempPath("Zero.dds"), huge = TempPath("Huge.dds");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, uint64_t(3) << 30);
+
+    LogCapture log;
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    Texture texture;
+    EXPECT_FALSE(texture.Load(zero.c_str()));
+    EXPECT_EQ(g_LastError, "Error loading a texture!");
+    EXPECT_FALSE(texture.Load(huge.c_str()));
+    EXPECT_EQ(texture.texture, nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes more at the peak";
+    EXPECT_NE(log.text.str().find(zero + " is not a regular file"), std::string::npos) << log.text.str();
+    EXPECT_NE(log.text.str().find(huge + " is larger than 256 MB"), std::string::npos) << log.text.str();
 }

@@ -94,6 +94,50 @@ bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampl
     return true;
 }
 
+bool MakeSeekTrapOgg(const std::vector<uint8_t>& good, std::vector<uint8_t>& out)
+{
+    out.clear();
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    char* buffer = ogg_sync_buffer(&sync, long(good.size()));
+    std::memcpy(buffer, good.data(), good.size());
+    ogg_sync_wrote(&sync, long(good.size()));
+    ogg_stream_state in{};
+    ogg_page page;
+    ogg_packet packet{};
+    int headerPages = 0, packets = 0;
+    while (packets < 4 && ogg_sync_pageout(&sync, &page) == 1) {
+        if (headerPages == 0)
+            ogg_stream_init(&in, ogg_page_serialno(&page));
+        if (ogg_page_granulepos(&page) == 0) {
+            Append(out, page);
+            ++headerPages;
+        }
+        ogg_stream_pagein(&in, &page);
+        while (packets < 4 && ogg_stream_packetout(&in, &packet) == 1)
+            ++packets;
+    }
+    const bool found = packets == 4;
+    if (found) {
+        out.resize(out.size() + 65536, 0);
+        ogg_stream_state trap;
+        ogg_stream_init(&trap, in.serialno);
+        trap.pageno = headerPages;
+        packet.b_o_s = 0;
+        packet.granulepos = 0;
+        ogg_stream_packetin(&trap, &packet);
+        while (ogg_stream_flush(&trap, &page) != 0)
+            Append(out, page);
+        ogg_stream_clear(&trap);
+    }
+    if (headerPages > 0)
+        ogg_stream_clear(&in);
+    ogg_sync_clear(&sync);
+    if (!found)
+        out.clear();
+    return found;
+}
+
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,
                     float quality)
 {
