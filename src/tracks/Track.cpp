@@ -37,12 +37,11 @@ Track::~Track()
 
 bool Track::Load()
 {
-    if (!skybox.Create(GraphicsPath("Textures\\SkyboxFront.dds").c_str(),
-                       GraphicsPath("Textures\\SkyboxBack.dds").c_str(),
-                       GraphicsPath("Textures\\SkyboxLeft.dds").c_str(),
-                       GraphicsPath("Textures\\SkyboxRight.dds").c_str(), GraphicsPath("Textures\\SkyboxUp.dds").c_str(),
-                       GraphicsPath("Textures\\SkyboxDown.dds").c_str(), 0xFFFFFFFFu, SKYBOX_SIZE,
-                       SKYBOX_FACE_TEXTURE_SIZE, SKYBOX_VERTICAL_LAG, true))
+    if (!skybox.Create(
+            GraphicsPath("Textures\\SkyboxFront.dds").c_str(), GraphicsPath("Textures\\SkyboxBack.dds").c_str(),
+            GraphicsPath("Textures\\SkyboxLeft.dds").c_str(), GraphicsPath("Textures\\SkyboxRight.dds").c_str(),
+            GraphicsPath("Textures\\SkyboxUp.dds").c_str(), GraphicsPath("Textures\\SkyboxDown.dds").c_str(),
+            0xFFFFFFFFu, SKYBOX_SIZE, SKYBOX_FACE_TEXTURE_SIZE, SKYBOX_VERTICAL_LAG, true))
         return false;
     if (!environmentMap.Load(GraphicsPath("Textures\\EnvMap.dds").c_str()))
         return false;
@@ -155,8 +154,7 @@ bool Track::PlacementIndicesValid(uint32_t modelIndex, uint32_t textureIndex) co
 {
     if (modelIndex < models.size() && textureIndex < textures.size())
         return true;
-    return ReportError("Error building track objects: a placement names a missing model or texture!", false,
-                       nullptr);
+    return ReportError("Error building track objects: a placement names a missing model or texture!", false, nullptr);
 }
 
 Vector3 Track::PlacedPosition(const Vector3& position, uint8_t snapToGround, float heightAboveGround) const
@@ -173,8 +171,8 @@ bool Track::BuildObjects(int32_t octreeDepth, const Vector3* centre, const Vecto
     for (const StaticObjectPlacement& placement : staticPlacements) {
         if (!PlacementIndicesValid(placement.modelIndex, placement.textureIndex))
             return false;
-        const Vector3 position = PlacedPosition(placement.position, placement.snapToGround,
-                                                placement.heightAboveGround);
+        const Vector3 position =
+            PlacedPosition(placement.position, placement.snapToGround, placement.heightAboveGround);
         StaticTrackObject* object = new (std::nothrow) StaticTrackObject();
         if (object == nullptr)
             return false;
@@ -193,8 +191,8 @@ bool Track::BuildObjects(int32_t octreeDepth, const Vector3* centre, const Vecto
     for (const DynamicObjectPlacement& placement : dynamicPlacements) {
         if (!PlacementIndicesValid(placement.modelIndex, placement.textureIndex))
             return false;
-        const Vector3 position = PlacedPosition(placement.position, placement.snapToGround,
-                                                placement.heightAboveGround);
+        const Vector3 position =
+            PlacedPosition(placement.position, placement.snapToGround, placement.heightAboveGround);
         DynamicTrackObject* object = new (std::nothrow) DynamicTrackObject();
         if (object == nullptr)
             return false;
@@ -295,8 +293,8 @@ bool Track::LoadBillboard(Billboard& billboard, const BillboardDef& def)
     billboard.collisionRadius = def.collisionRadius;
     billboard.material = def.material;
     const Vector3 centre = {0.0f, 0.0f, 0.0f};
-    return billboards.AddFromMask(GraphicsPath(def.mask).c_str(), heightMapWidth, heightMapHeight, &billboard,
-                                  &terrain, def.yOffset, &centre, &worldSize);
+    return billboards.AddFromMask(GraphicsPath(def.mask).c_str(), heightMapWidth, heightMapHeight, &billboard, &terrain,
+                                  def.yOffset, &centre, &worldSize);
 }
 
 void Track::BuildBillboardTree(const TreeDef& tree)
@@ -333,13 +331,11 @@ bool Track::LoadTextures(std::span<const char* const> paths)
 void Track::AppendPlacements(std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics)
 {
     for (const PlacementDef& p : statics)
-        staticPlacements.emplace_back(p.modelIndex, p.textureIndex, p.name, &p.position, &p.rotation,
-                                      p.materialIndex, p.hasBoxSize, &p.boxSize, p.snapToGround,
-                                      p.heightAboveGround);
+        staticPlacements.emplace_back(p.modelIndex, p.textureIndex, p.name, &p.position, &p.rotation, p.materialIndex,
+                                      p.hasBoxSize, &p.boxSize, p.snapToGround, p.heightAboveGround);
     for (const PlacementDef& p : dynamics)
         dynamicPlacements.emplace_back(p.modelIndex, p.textureIndex, p.name, &p.position, &p.rotation, p.mass,
-                                       p.materialIndex, p.hasBoxSize, &p.boxSize, p.snapToGround,
-                                       p.heightAboveGround);
+                                       p.materialIndex, p.hasBoxSize, &p.boxSize, p.snapToGround, p.heightAboveGround);
 }
 
 bool Track::BuildObjects(const TreeDef& tree)

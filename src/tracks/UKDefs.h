@@ -26,8 +26,11 @@ constexpr PlacementDef DYNAMIC_PLACEMENTS[] = {
     {0, 0, "", {-7.916667f, 13.195f, 78.27974f}, {-0.02f, 1.5707964f, 0.22f}, 2.0f, 3, 0, {0.0f, 0.0f, 0.0f}, 0, 0.0f},
 };
 
-constexpr LightDef LIGHT = {{-0.22281f, -0.94888f, -0.22359f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f},
-                            {1.0f, 1.0f, 1.0f, 1.0f}, 0xFF4D4D4Du};
+constexpr LightDef LIGHT = {{-0.22281f, -0.94888f, -0.22359f},
+                            {1.0f, 1.0f, 1.0f, 1.0f},
+                            {0.0f, 0.0f, 0.0f, 0.0f},
+                            {1.0f, 1.0f, 1.0f, 1.0f},
+                            0xFF4D4D4Du};
 
 constexpr float GROUND_FRICTION = 4.0f;
 

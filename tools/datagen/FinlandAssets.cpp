@@ -3,8 +3,8 @@
 
 #include "datagen/SampleData.h"
 #include "datagen/TrackAssets.h"
-#include "tracks/FinlandDefs.h"
 #include "datagen/writers/QvxWriter.h"
+#include "tracks/FinlandDefs.h"
 
 #include <cmath>
 #include <string>
