@@ -10,6 +10,7 @@
 #include "tracks/CreateTrack.h"
 #include "tracks/Track.h"
 
+#include "audio/AudioManager.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/Memory.h"
 #include "engine/platform/RenderDevice.h"
@@ -507,11 +508,17 @@ int main(int argc, char** argv)
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
     setenv("LP_NUM_THREADS", "0", 0);
-    if (argc == 3 && std::strcmp(argv[1], "--cold") == 0)
-        return RunColdChild(TrackId(std::strtoul(argv[2], nullptr, 10)));
-    if (argc != 1) {
+    const bool cold = argc == 3 && std::strcmp(argv[1], "--cold") == 0;
+    if (!cold && argc != 1) {
         std::fprintf(stderr, "usage: %s\n", argv[0]);
         return 2;
     }
-    return RunBench();
+    // The rain tracks make their sound through the audio manager, started as the game starts it.
+    const AudioInitParams audio;
+    if (!GetAudioManager()->Init(&audio))
+        std::fprintf(stderr, "no audio: %s\n", g_LastError.c_str());
+    const int result = cold ? RunColdChild(TrackId(std::strtoul(argv[2], nullptr, 10))) : RunBench();
+    if (GetAudioManager()->IsInitialized())
+        GetAudioManager()->Shutdown();
+    return result;
 }

@@ -1,7 +1,15 @@
 #include "tracks/CreateTrack.h"
 
+#include "tracks/CambodiaTrack.h"
+#include "tracks/EgyptTrack.h"
+#include "tracks/Finland2Track.h"
 #include "tracks/FinlandTrack.h"
+#include "tracks/GermanyTrack.h"
+#include "tracks/HawaiiTrack.h"
+#include "tracks/MexicoTrack.h"
+#include "tracks/TanzaniaTrack.h"
 #include "tracks/UKTrack.h"
+#include "tracks/USATrack.h"
 
 #include "engine/platform/Log.h"
 
@@ -15,15 +23,21 @@ Track* CreateTrack(TrackId id)
     case TRACK_UK:
         return new (std::nothrow) UKTrack();
     case TRACK_CAMBODIA:
+        return new (std::nothrow) CambodiaTrack();
     case TRACK_MEXICO:
-    case TRACK_TANZANIA:
-    case TRACK_USA:
-    case TRACK_GERMANY:
+        return new (std::nothrow) MexicoTrack();
     case TRACK_EGYPT:
+        return new (std::nothrow) EgyptTrack();
     case TRACK_HAWAII:
+        return new (std::nothrow) HawaiiTrack();
+    case TRACK_TANZANIA:
+        return new (std::nothrow) TanzaniaTrack();
     case TRACK_FINLAND2:
-        ReportError("This track is not available yet!", false, nullptr);
-        return nullptr;
+        return new (std::nothrow) Finland2Track();
+    case TRACK_USA:
+        return new (std::nothrow) USATrack();
+    case TRACK_GERMANY:
+        return new (std::nothrow) GermanyTrack();
     }
     ReportError("Corrupt track ID!", false, nullptr);
     return nullptr;

@@ -55,6 +55,9 @@ bool DynamicTrackObject::CreatePhysics(PhysicsEngine* physics)
 void DynamicTrackObject::ResetPose()
 {
     BuildWorldMatrix(&world, &position, &rotation);
+    localCorners.GetTransformedBounds(&bounds, &world);
+    if (body == nullptr) // not in a physics world yet: only the pose goes back
+        return;
     const TVec4 origin = Vec(world.m[3][0], world.m[3][1], world.m[3][2], 1.0f);
     body->SetPosition(&origin);
     body->SetRotation(world.m);
@@ -64,7 +67,6 @@ void DynamicTrackObject::ResetPose()
     body->SetAngularMomentum(&zero);
     body->SetForce(&zero);
     body->SetTorque(&zero);
-    localCorners.GetTransformedBounds(&bounds, &world);
 }
 
 void DynamicTrackObject::Update()

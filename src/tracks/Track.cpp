@@ -7,6 +7,8 @@
 #include "engine/platform/Texture.h"
 #include "engine/scene/Billboard.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/LensFlare.h"
+#include "engine/scene/Water.h"
 
 #include "backend/gpu/GpuDevice.h"
 #include "physics/PhysicsEngine.h"
@@ -295,6 +297,25 @@ bool Track::LoadBillboard(Billboard& billboard, const BillboardDef& def)
     const Vector3 centre = {0.0f, 0.0f, 0.0f};
     return billboards.AddFromMask(GraphicsPath(def.mask).c_str(), heightMapWidth, heightMapHeight, &billboard, &terrain,
                                   def.yOffset, &centre, &worldSize);
+}
+
+bool Track::CreateWater(Water& water, const WaterDef& def)
+{
+    const std::string texture = def.texture != nullptr ? GraphicsPath(def.texture) : std::string();
+    if (!water.Create(def.texture != nullptr ? texture.c_str() : nullptr, def.sizeX, def.sizeZ, def.alpha, def.tileU,
+                      def.tileV, def.sourceBlend, def.scrollSpeed))
+        return false;
+    water.position = def.centre;
+    return true;
+}
+
+bool Track::CreateLensFlare(LensFlare& flare, std::span<const FlareElementDef> elements,
+                            const char (&textures)[LENS_FLARE_TEXTURES][260], const LensFlareDef& def)
+{
+    // Before Create, which sizes the flare's buffer by the element count.
+    for (const FlareElementDef& e : elements)
+        flare.AddElement(e.size, e.colour[0], e.colour[1], e.colour[2], e.colour[3], e.position, e.textureIndex);
+    return flare.Create(textures, def.distance, def.size, &def.sunDirection, def.colour);
 }
 
 void Track::BuildBillboardTree(const TreeDef& tree)

@@ -15,6 +15,7 @@
 #include "engine/platform/Light.h"
 #include "engine/scene/BillboardSystem.h"
 #include "engine/scene/CubeEnvironmentMap.h"
+#include "engine/scene/LensFlare.h"
 #include "engine/scene/Octree.h"
 #include "engine/scene/Skybox.h"
 #include "engine/scene/Terrain.h"
@@ -28,6 +29,7 @@ class Camera;
 class Model;
 class PhysicsEngine;
 class Texture;
+class Water;
 
 class Track {
 public:
@@ -89,6 +91,11 @@ protected:
     // Loads the sprite, sets its collision radius and material, then places it from its mask.
     bool LoadBillboard(Billboard& billboard, const BillboardDef& def);
     void BuildBillboardTree(const TreeDef& tree);
+    // Creates the surface and puts it at its centre.
+    bool CreateWater(Water& water, const WaterDef& def);
+    // Adds the elements, then creates the flare from the textures.
+    bool CreateLensFlare(LensFlare& flare, std::span<const FlareElementDef> elements,
+                         const char (&textures)[LENS_FLARE_TEXTURES][260], const LensFlareDef& def);
     bool LoadModels(std::span<const char* const> paths);
     bool LoadTextures(std::span<const char* const> paths);
     void AppendPlacements(std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics);

@@ -57,3 +57,27 @@ struct LightDef {
     float diffuse[4], ambient[4], specular[4];
     uint32_t deviceAmbient; // ARGB
 };
+
+// A scrolling water surface; a null texture draws with the texture bound on stage 0.
+struct WaterDef {
+    const char* texture; // relative to the graphics folder
+    float sizeX, sizeZ;
+    float alpha;
+    float tileU, tileV;
+    uint32_t sourceBlend;
+    float scrollSpeed[2]; // u, v per update
+    backend::Vector3 centre;
+};
+
+struct FlareElementDef {
+    float size;
+    float colour[4];
+    float position;
+    int32_t textureIndex;
+};
+
+struct LensFlareDef {
+    float distance, size;
+    backend::Vector3 sunDirection; // as given, normalised by the flare
+    float colour[4];
+};

@@ -337,6 +337,8 @@ TEST_F(TrackObjectTest, ModelWithoutGeometryGetsAZeroBoxAndEmptyPoolsAndClearAre
     for (const Vector3& size : {still.boxSize, loose.boxSize})
         ExpectVec3(size, {0.0f, 0.0f, 0.0f}, 0.0f);
     ExpectBox(still.bounds, Box(at, at));
+    loose.ResetPose(); // before the physics world: only the pose goes back
+    ExpectBox(loose.bounds, Box(at, at));
 
     ASSERT_TRUE(still.CreatePhysics(&physics));
     ASSERT_TRUE(loose.CreatePhysics(&physics));

@@ -29,10 +29,20 @@ protected:
     PhysicsEngine physics;
 };
 
+// The picture's pixel where a world point lands.
+uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const backend::Vector3& point);
+int Brightness(uint32_t colour);
+// Camera angles (pitch, yaw, roll) looking along `direction`.
+backend::Vector3 AnglesAlong(const backend::Vector3& direction);
+// The red of the flare's measured intensity, 0 when the sun is hidden.
+uint32_t FlareIntensity(LensFlare& flare);
+
 // The tracks whose classes and data are built, by number.
 const std::vector<TrackId>& BuiltTracks();
 // The track's folder name, as a test name suffix.
 std::string TrackTestName(const ::testing::TestParamInfo<TrackId>& info);
+// The terrain pass that draws the road, of the track's `count` passes.
+size_t RoadPassIndex(TrackId id, size_t count);
 // Every file a track's Load opens, in load order.
 const std::vector<std::string>& TrackLoadList(TrackId id);
 // Saves the picture as artifacts/<name>.png beside the test programs.

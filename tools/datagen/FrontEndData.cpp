@@ -8,6 +8,7 @@
 #include "datagen/writers/GameConfigWriter.h"
 #include "datagen/writers/SoundConfigWriter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace datagen {
@@ -33,6 +34,35 @@ void TintSheet(RgbaImage& sheet, uint32_t cellSize, uint32_t top, uint32_t botto
     }
 }
 
+// A dark rim round every glyph of a white coverage sheet, kept inside the
+// glyph's own cell, so that white text stays readable on a light picture.
+void OutlineSheet(RgbaImage& sheet, uint32_t cellSize)
+{
+    constexpr int RADIUS = 2;
+    constexpr uint32_t RIM = Argb(255, 16, 16, 24);
+    const RgbaImage glyphs = sheet;
+    const auto cell = [cellSize](int at) { return at < 1 ? -1 : (at - 1) / int(cellSize); };
+    for (int y = 0; y < int(sheet.height); ++y) {
+        for (int x = 0; x < int(sheet.width); ++x) {
+            const uint32_t own = glyphs.At(uint32_t(x), uint32_t(y)) >> 24;
+            uint32_t rim = 0;
+            for (int dy = -RADIUS; dy <= RADIUS; ++dy) {
+                for (int dx = -RADIUS; dx <= RADIUS; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (dx * dx + dy * dy > RADIUS * RADIUS || nx < 0 || ny < 0 || nx >= int(sheet.width) ||
+                        ny >= int(sheet.height) || cell(nx) != cell(x) || cell(ny) != cell(y))
+                        continue;
+                    rim = std::max(rim, glyphs.At(uint32_t(nx), uint32_t(ny)) >> 24);
+                }
+            }
+            if (rim <= own)
+                continue;
+            const uint32_t rgb = MixColor(RIM, 0xFFFFFFFFu, float(own) / float(rim)) & 0x00FFFFFFu;
+            sheet.At(uint32_t(x), uint32_t(y)) = rim << 24 | rgb;
+        }
+    }
+}
+
 void WriteFonts(DataFolder& folder)
 {
     FontSheet small;
@@ -41,6 +71,7 @@ void WriteFonts(DataFolder& folder)
         folder.Fail(error);
         return;
     }
+    OutlineSheet(small.image, 512 / 16);
     WriteTexture(folder, "Graphics\\Textures\\Font.dds", small.image, DdsFormat::A8R8G8B8, false);
     folder.Write("Data\\Font.dat", EncodeFontWidths(small.advances));
 

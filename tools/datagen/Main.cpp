@@ -1,14 +1,38 @@
 // Writes the sample data set into the folder given as the argument.
 
+#include "datagen/PlacementTable.h"
 #include "datagen/SampleData.h"
 
 #include <cstdio>
+#include <string>
 #include <thread>
+
+// `datagen --table <track>` prints the track's designed placement table instead.
+int PrintTable(const std::string& track)
+{
+    datagen::PlacementTable table;
+    if (track == "USA")
+        table = datagen::USAPlacementTable();
+    else if (track == "Germany")
+        table = datagen::GermanyPlacementTable();
+    else {
+        std::fprintf(stderr, "datagen: no placement table for %s\n", track.c_str());
+        return 2;
+    }
+    for (const std::string& problem : table.problems)
+        std::fprintf(stderr, "datagen: %s\n", problem.c_str());
+    const std::string text =
+        datagen::FormatPlacementTable(table, "Designed by `datagen --table " + track + "`; kept as source.");
+    std::fputs(text.c_str(), stdout);
+    return table.problems.empty() ? 0 : 1;
+}
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--table")
+        return PrintTable(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: datagen <folder>\n");
+        std::fprintf(stderr, "usage: datagen <folder> | datagen --table <track>\n");
         return 2;
     }
     const unsigned cores = std::thread::hardware_concurrency();

@@ -84,13 +84,14 @@ RgbaImage RiderTexture()
 MeshBuilder MopedBody()
 {
     MeshBuilder m;
-    m.AddBox({0, 0.02f, -0.28f}, {0.355f, 0.30f, 0.52f}, Cell(PAINT));                  // rear cowling
-    m.AddBox({0, 0.22f, -0.26f}, {0.26f, 0.128f, 0.50f}, Cell(SEAT));                   // seat
+    // The rear ends just in front of the back light's place (0, 0.166, -0.5), so its glow is not hidden.
+    m.AddBox({0, 0.02f, -0.245f}, {0.355f, 0.30f, 0.49f}, Cell(PAINT));                 // rear cowling
+    m.AddBox({0, 0.22f, -0.235f}, {0.26f, 0.128f, 0.47f}, Cell(SEAT));                  // seat
     m.AddBox({0, -0.17f, 0.12f}, {0.28f, 0.06f, 0.40f}, Cell(PLASTIC));                 // floorboard
     m.AddBox({0, 0.0f, 0.42f}, {0.32f, 0.568f, 0.12f}, Cell(PAINT));                    // leg shield
     m.AddBox({0, -0.14f, 0.50f}, {0.14f, 0.08f, 0.095f}, Cell(PAINT));                  // front mudguard
-    m.AddBox({0, -0.25f, -0.05f}, {0.10f, 0.068f, 0.90f}, Cell(CHROME));                // frame rail
-    m.AddBox({0, 0.12f, -0.52f}, {0.20f, 0.06f, 0.055f}, Cell(TAILLIGHT));              // rear light
+    m.AddBox({0, -0.25f, 0.0f}, {0.10f, 0.068f, 1.095f}, Cell(CHROME));                 // frame rail
+    m.AddBox({0, 0.166f, -0.485f}, {0.20f, 0.06f, 0.02f}, Cell(TAILLIGHT));             // rear light
     m.AddBeam({0.126f, -0.05f, -0.15f}, {0.126f, -0.02f, -0.45f}, 0.06f, Cell(CHROME)); // exhaust
     m.FitTo(BODY_SIZE);
     return m;

@@ -110,8 +110,14 @@ void WriteEffects(DataFolder& folder)
     FillDisc(backLight, 32, 32, 5, Argb(255, 255, 200, 180));
     WriteTexture(folder, "Graphics\\Textures\\BackLight.dds", backLight, DdsFormat::A8R8G8B8, false);
 
-    RgbaImage rain(32, 64, 0x00C8D2E6u);
-    DrawLine(rain, 16, 4, 16, 60, 2.0f, Argb(170, 200, 210, 230));
+    // The streak fills the drop's narrow quad: brightest down the middle, fading at both ends.
+    RgbaImage rain(16, 64, 0x00DCE6FFu);
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 16; ++x) {
+            const float across = 1.0f - std::fabs((x + 0.5f) / 8.0f - 1.0f);
+            const float along = std::sin((y + 0.5f) / 64.0f * 3.14159f);
+            rain.At(x, y) = Argb(static_cast<uint32_t>(230.0f * std::sqrt(across) * along), 220, 230, 255);
+        }
     WriteTexture(folder, "Graphics\\Textures\\Rain.dds", rain, DdsFormat::A8R8G8B8, false);
 
     // Chequered finish pole with a red band.

@@ -19,10 +19,20 @@ std::vector<std::string> GenerateSampleData(const std::string& root, int threads
 {
     DataFolder folder(root);
     // The slowest groups first so that the workers finish together.
-    void (*const groups[])(DataFolder&) = {
-        WriteFinlandLandscape, WriteUKLandscape,   WriteMusicData,     WriteFinlandSky,     WriteUKSky,
-        WriteFrontEndData,     WriteFinlandModels, WriteTrackPictures, WriteFinlandScenery, WriteUKScenery,
-        WriteRaceData,         WriteSoundData,     WriteModelData};
+    void (*const groups[])(DataFolder&) = {WriteUSALandscape,      WriteUSASky,           WriteUSAScenery,
+                                           WriteUSAModels,         WriteFinlandLandscape, WriteUKLandscape,
+                                           WriteMexicoLandscape,   WriteMexicoSky,        WriteMexicoScenery,
+                                           WriteEgyptLandscape,    WriteEgyptSky,         WriteEgyptScenery,
+                                           WriteHawaiiLandscape,   WriteHawaiiSky,        WriteHawaiiScenery,
+                                           WriteCambodiaLandscape, WriteGermanyLandscape, WriteTanzaniaLandscape,
+                                           WriteFinland2Landscape, WriteFinland2Sky,      WriteFinland2Scenery,
+                                           WriteFinland2Models,    WriteTanzaniaSky,      WriteTanzaniaScenery,
+                                           WriteCambodiaSky,       WriteCambodiaScenery,  WriteCambodiaModels,
+                                           WriteGermanySky,        WriteGermanyScenery,   WriteGermanyModels,
+                                           WriteMusicData,         WriteFinlandSky,       WriteUKSky,
+                                           WriteFrontEndData,      WriteFinlandModels,    WriteTrackPictures,
+                                           WriteFinlandScenery,    WriteUKScenery,        WriteRaceData,
+                                           WriteSoundData,         WriteModelData};
     constexpr size_t GROUP_COUNT = sizeof groups / sizeof groups[0];
     std::atomic<size_t> next{0};
     auto worker = [&] {

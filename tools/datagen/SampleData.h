@@ -23,12 +23,41 @@ void WriteSoundData(DataFolder& folder);
 void WriteMusicData(DataFolder& folder);
 void WriteFinlandLandscape(DataFolder& folder);
 void WriteUKLandscape(DataFolder& folder);
+void WriteCambodiaLandscape(DataFolder& folder);
+void WriteTanzaniaLandscape(DataFolder& folder);
+void WriteFinland2Landscape(DataFolder& folder);
 // Track skies, terrain textures, sprites and models.
 void WriteFinlandSky(DataFolder& folder);
 void WriteFinlandScenery(DataFolder& folder);
 void WriteFinlandModels(DataFolder& folder);
 void WriteUKSky(DataFolder& folder);
 void WriteUKScenery(DataFolder& folder);
+void WriteCambodiaSky(DataFolder& folder);
+void WriteCambodiaScenery(DataFolder& folder);
+void WriteCambodiaModels(DataFolder& folder);
+void WriteGermanyLandscape(DataFolder& folder);
+void WriteGermanySky(DataFolder& folder);
+void WriteGermanyScenery(DataFolder& folder);
+void WriteGermanyModels(DataFolder& folder);
+void WriteTanzaniaSky(DataFolder& folder);
+void WriteTanzaniaScenery(DataFolder& folder);
+void WriteFinland2Sky(DataFolder& folder);
+void WriteFinland2Scenery(DataFolder& folder);
+void WriteFinland2Models(DataFolder& folder);
+
+void WriteMexicoLandscape(DataFolder& folder);
+void WriteMexicoSky(DataFolder& folder);
+void WriteMexicoScenery(DataFolder& folder);
+void WriteEgyptLandscape(DataFolder& folder);
+void WriteEgyptSky(DataFolder& folder);
+void WriteEgyptScenery(DataFolder& folder);
+void WriteHawaiiLandscape(DataFolder& folder);
+void WriteHawaiiSky(DataFolder& folder);
+void WriteHawaiiScenery(DataFolder& folder);
+void WriteUSALandscape(DataFolder& folder);
+void WriteUSASky(DataFolder& folder);
+void WriteUSAScenery(DataFolder& folder);
+void WriteUSAModels(DataFolder& folder);
 
 // Encodes a picture as DDS and writes it; a failure is noted in the folder.
 void WriteTexture(DataFolder& folder, const std::string& gamePath, const RgbaImage& image, DdsFormat format,

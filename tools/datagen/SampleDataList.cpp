@@ -107,6 +107,105 @@ std::vector<std::string> BuildList()
     paths.push_back("Graphics\\Tracks\\Finland\\Textures\\GravelAlpha.dds");
     paths.push_back("Graphics\\Tracks\\UK\\Trees.raw");
     paths.push_back("Graphics\\Tracks\\UK\\Textures\\MudAlpha.dds");
+    // Cambodia.
+    {
+        const std::string graphics = "Graphics\\Tracks\\Cambodia\\";
+        for (const char* face : {"Front", "Back", "Left", "Right", "Up", "Down"})
+            paths.push_back(graphics + "Textures\\Skybox" + face + ".dds");
+        for (const char* name : {"EnvMap", "Grass", "Sand", "SandAlpha", "Tree", "FxGrass", "Hut", "TrackHUD"})
+            paths.push_back(graphics + "Textures\\" + name + ".dds");
+        for (const char* name :
+             {"Models\\Hut1.x", "Models\\Hut2.x", "Models\\Hut3.x", "HeightMap.raw", "Trees.raw", "FxGrass.raw"})
+            paths.push_back(graphics + name);
+        paths.push_back("Data\\Tracks\\Cambodia\\TrackData.tda");
+    }
+    // Germany.
+    {
+        const std::string graphics = "Graphics\\Tracks\\Germany\\";
+        for (const char* name :
+             {"SkyboxFront", "SkyboxBack", "SkyboxLeft", "SkyboxRight", "SkyboxUp", "SkyboxDown", "EnvMap", "Grass",
+              "Sand", "SandAlpha", "Asphalt", "AsphaltAlpha", "Seats", "TyreStackRed", "TyreStackWhite", "TrackHUD"})
+            paths.push_back(graphics + "Textures\\" + name + ".dds");
+        for (const char* name : {"Models\\Seats.x", "Models\\TyreStack.x", "HeightMap.raw"})
+            paths.push_back(graphics + name);
+        paths.push_back("Data\\Tracks\\Germany\\TrackData.tda");
+    }
+    // Tanzania.
+    {
+        const std::string graphics = "Graphics\\Tracks\\Tanzania\\";
+        for (const char* face : {"Front", "Back", "Left", "Right", "Up", "Down"})
+            paths.push_back(graphics + "Textures\\Skybox" + face + ".dds");
+        for (const char* name : {"EnvMap", "Grass", "Sand", "SandAlpha", "Acacia", "FxGrass", "TrackHUD"})
+            paths.push_back(graphics + "Textures\\" + name + ".dds");
+        for (const char* name : {"HeightMap.raw", "Trees.raw", "FxGrass.raw"})
+            paths.push_back(graphics + name);
+        paths.push_back("Data\\Tracks\\Tanzania\\TrackData.tda");
+    }
+    // Finland II.
+    {
+        const std::string graphics = "Graphics\\Tracks\\Finland2\\";
+        for (const char* face : {"Front", "Back", "Left", "Right", "Up", "Down"})
+            paths.push_back(graphics + "Textures\\Skybox" + face + ".dds");
+        for (const char* name :
+             {"EnvMap", "Snow", "Sand", "SandAlpha", "Fir", "SnowFlake", "Cottage", "Cottage2", "TrackHUD"})
+            paths.push_back(graphics + "Textures\\" + name + ".dds");
+        for (const char* name : {"Models\\Cottage.x", "Models\\Cottage2.x", "HeightMap.raw", "Trees.raw"})
+            paths.push_back(graphics + name);
+        paths.push_back("Data\\Tracks\\Finland2\\TrackData.tda");
+    }
+    // Mexico.
+    {
+        const std::string mexico = "Graphics\\Tracks\\Mexico\\";
+        for (const char* name :
+             {"SkyboxFront", "SkyboxBack", "SkyboxLeft", "SkyboxRight", "SkyboxUp", "SkyboxDown", "EnvMap", "Sand",
+              "Asphalt", "AsphaltAlpha", "MountainRock", "MountainRockAlpha", "Fog", "Cactus", "TrackHUD"})
+            paths.push_back(mexico + "Textures\\" + name + ".dds");
+        paths.push_back(mexico + "HeightMap.raw");
+        paths.push_back(mexico + "Cacti.raw");
+        paths.push_back("Data\\Tracks\\Mexico\\TrackData.tda");
+    }
+    // Egypt.
+    {
+        const std::string egypt = "Graphics\\Tracks\\Egypt\\";
+        for (const char* name : {"SkyboxFront", "SkyboxBack", "SkyboxLeft", "SkyboxRight", "SkyboxUp", "SkyboxDown",
+                                 "EnvMap", "Sand", "Asphalt", "AsphaltAlpha", "Water", "Palm", "Pyramid", "TrackHUD"})
+            paths.push_back(egypt + "Textures\\" + name + ".dds");
+        paths.push_back(egypt + "HeightMap.raw");
+        paths.push_back(egypt + "Trees.raw");
+        paths.push_back(egypt + "Models\\Pyramid.x");
+        paths.push_back("Data\\Tracks\\Egypt\\TrackData.tda");
+    }
+    // Hawaii.
+    {
+        const std::string hawaii = "Graphics\\Tracks\\Hawaii\\";
+        for (const char* name : {"SkyboxFront", "SkyboxBack", "SkyboxLeft", "SkyboxRight", "SkyboxUp", "SkyboxDown",
+                                 "EnvMap", "Sand", "Grass", "GrassAlpha", "Rock", "RockAlpha", "Asphalt",
+                                 "AsphaltAlpha", "Water", "Palm", "VolcanoSmoke", "TrackHUD"})
+            paths.push_back(hawaii + "Textures\\" + name + ".dds");
+        paths.push_back(hawaii + "HeightMap.raw");
+        paths.push_back(hawaii + "Trees.raw");
+        paths.push_back("Data\\Tracks\\Hawaii\\TrackData.tda");
+    }
+    // USA.
+    {
+        const std::string graphics = "Graphics\\Tracks\\USA\\";
+        for (const char* name :
+             {"SkyboxFront",  "SkyboxBack",  "SkyboxLeft",  "SkyboxRight",       "SkyboxUp",
+              "SkyboxDown",   "EnvMap",      "Asphalt",     "Pavement",          "PavementAlpha",
+              "Grass",        "GrassAlpha",  "Building",    "Building2",         "Building3",
+              "Building4",    "Building5",   "Skyscraper",  "Skyscraper2",       "Skyscraper5",
+              "Skyscraper6",  "Skyscraper7", "Skyscraper8", "TrafficSignToLeft", "TrafficSignToRight",
+              "TrafficLight", "CarRed",      "CarBlue",     "CarYellow",         "CarWhite",
+              "CarSilver",    "Block",       "Ramp",        "TrackHUD"})
+            paths.push_back(graphics + "Textures\\" + name + ".dds");
+        for (const char* name :
+             {"Building.x", "Building2.x", "Building3.x", "Building4.x", "Building5.x", "Skyscraper.x", "Skyscraper2.x",
+              "Skyscraper3.x", "Skyscraper4.x", "Skyscraper5.x", "Skyscraper6.x", "Skyscraper7.x", "Skyscraper8.x",
+              "TrafficSign.x", "TrafficLightOneSide.x", "TrafficLightTwoSides.x", "Car.qvx", "Block.x", "Ramp.x"})
+            paths.push_back(graphics + "Models\\" + name);
+        paths.push_back(graphics + "HeightMap.raw");
+        paths.push_back("Data\\Tracks\\USA\\TrackData.tda");
+    }
     return paths;
 }
 

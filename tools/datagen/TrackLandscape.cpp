@@ -189,7 +189,9 @@ RoadProfile MakeProfile(const LandscapeDesign& design, const TrackRoad& road)
     const float gateGround = (leftGround + rightGround) * 0.5f;
     profile.bank = (leftGround - rightGround) / road.Width();
     for (int i = 0; i < count; ++i) {
-        const float w = SmoothStep(std::abs(road.Wrapped(float(i) * road.Length() / float(count))), 15.0f, 70.0f);
+        const float w = design.levelRoad
+                            ? 0.0f
+                            : SmoothStep(std::abs(road.Wrapped(float(i) * road.Length() / float(count))), 15.0f, 70.0f);
         profile.heights[size_t(i)] = gateGround + (profile.heights[size_t(i)] - gateGround) * w;
     }
     return profile;
@@ -214,7 +216,7 @@ std::vector<float> DesignHeights(const LandscapeDesign& design, const TrackRoad&
     // Pads: flat under each placement, blended into the hills around it.
     const float reach = 2.5f * std::max(grid.cellX, grid.cellZ);
     for (const LandscapeObject& object : design.objects) {
-        if (object.onRoad)
+        if (object.onRoad || !object.padded)
             continue;
         const float target = GroundTarget(object);
         const float inner = std::max(ObjectRadius(object), reach) + 0.5f;
@@ -273,11 +275,14 @@ void PlantTrees(const LandscapeDesign& design, const TrackRoad& road, const Land
                 continue;
             if (road.Project(x, z).distance < road.Width() * 0.5f + 3.0f + widest)
                 continue;
+            if (std::hypot(x - design.polygon[0].x, z - design.polygon[0].z) < design.startClearing)
+                continue;
             bool clear = true;
             for (const LandscapeObject& object : design.objects)
                 clear = clear &&
                         std::hypot(x - object.position.x, z - object.position.z) > ObjectRadius(object) + 3.0f + widest;
-            if (!clear)
+            const float natural = NaturalHeight(design, x, z);
+            if (!clear || (design.hasWater && natural < design.waterLevel + 0.6f) || natural > design.treeLine)
                 continue;
             const float forest = FractalNoise(x + 500.0f, z + 500.0f, 45.0f, 3, design.seed + 17);
             trees.push_back({column, row, x, z, forest + 0.15f * Random01(i, j, design.seed + 19)});
@@ -302,7 +307,46 @@ void PlantTrees(const LandscapeDesign& design, const TrackRoad& road, const Land
     }
 }
 
-RgbaImage PaintAlphaMap(const TrackRoad& road, const LandscapeGrid& grid, const HeightField& ground)
+// Tufts within a band beside the road, where a rider sees them, thinning
+// with distance; never on the road, on a pad or in mask row 0.
+void PlantTufts(const LandscapeDesign& design, const TrackRoad& road, const LandscapeGrid& grid, Landscape& out)
+{
+    if (design.tuftCount <= 0)
+        return;
+    out.tufts.assign(size_t(grid.mapWidth) * grid.mapHeight, 0);
+    const float edgeX = grid.sizeX * 0.5f - 3.0f * grid.cellX, edgeZ = grid.sizeZ * 0.5f - 3.0f * grid.cellZ;
+    const float nearest = road.Width() * 0.5f + 1.0f, band = TrackRoad::REACH - 1.0f;
+    int planted = 0;
+    for (uint32_t k = 0; planted < design.tuftCount && k < uint32_t(design.tuftCount) * 40u; ++k) {
+        const int column = int(Random01(k, 1, design.seed + 29) * float(grid.mapWidth - 1));
+        const int row = 1 + int(Random01(k, 2, design.seed + 29) * float(grid.mapHeight - 2));
+        const float x = grid.MaskX(column), z = grid.MaskZ(row);
+        if (std::abs(x) > edgeX || std::abs(z) > edgeZ)
+            continue;
+        const float d = road.Project(x, z).distance;
+        if (d < nearest || d > band ||
+            Random01(k, 3, design.seed + 29) > 1.0f - (d - nearest) / (band - nearest) * 0.7f)
+            continue;
+        bool clear = true;
+        for (const LandscapeObject& object : design.objects)
+            clear = clear && std::hypot(x - object.position.x, z - object.position.z) > ObjectRadius(object) + 0.5f;
+        uint8_t& byte = out.tufts[size_t(row) * grid.mapWidth + column];
+        if (!clear || byte != 0)
+            continue;
+        byte = 255;
+        ++planted;
+    }
+}
+
+float SlopeAt(const HeightField& ground, float x, float z)
+{
+    float h0 = 0.0f, hx = 0.0f, hz = 0.0f;
+    if (!ground.HeightAt(x, z, &h0) || !ground.HeightAt(x + 1.0f, z, &hx) || !ground.HeightAt(x, z + 1.0f, &hz))
+        return 0.0f;
+    return std::atan(std::hypot(hx - h0, hz - h0)) * 57.29578f;
+}
+
+RgbaImage PaintAlphaMap(const TrackRoad& road, const LandscapeGrid& grid, const HeightField& ground, bool onSlopes)
 {
     RgbaImage image(ALPHA_MAP_SIZE, ALPHA_MAP_SIZE, 0x00FFFFFFu);
     const float halfWidth = road.Width() * 0.5f;
@@ -312,11 +356,30 @@ RgbaImage PaintAlphaMap(const TrackRoad& road, const LandscapeGrid& grid, const 
             const float x = ((float(px) + 0.5f) / ALPHA_MAP_SIZE - 0.5f) * grid.sizeX;
             const float z = (0.5f - (float(py) + 0.5f) / ALPHA_MAP_SIZE) * grid.sizeZ;
             float alpha = 1.0f - SmoothStep(road.Project(x, z).distance, halfWidth - 0.5f, halfWidth + 2.0f);
-            float h0 = 0.0f, hx = 0.0f, hz = 0.0f;
-            if (ground.HeightAt(x, z, &h0) && ground.HeightAt(x + 1.0f, z, &hx) && ground.HeightAt(x, z + 1.0f, &hz)) {
-                const float slope = std::atan(std::hypot(hx - h0, hz - h0)) * 57.29578f;
-                alpha = std::max(alpha, 0.7f * SmoothStep(slope, 14.0f, 26.0f));
-            }
+            if (onSlopes)
+                alpha = std::max(alpha, 0.7f * SmoothStep(SlopeAt(ground, x, z), 14.0f, 26.0f));
+            image.At(px, py) = (uint32_t(std::lround(alpha * 255.0f)) << 24) | 0x00FFFFFFu;
+        }
+    return image;
+}
+
+RgbaImage PaintLayer(const LandscapeLayer& layer, const TrackRoad& road, const LandscapeGrid& grid,
+                     const HeightField& ground)
+{
+    RgbaImage image(ALPHA_MAP_SIZE, ALPHA_MAP_SIZE, 0x00FFFFFFu);
+    const float halfWidth = road.Width() * 0.5f;
+    for (uint32_t py = 0; py < ALPHA_MAP_SIZE; ++py)
+        for (uint32_t px = 0; px < ALPHA_MAP_SIZE; ++px) {
+            const float x = ((float(px) + 0.5f) / ALPHA_MAP_SIZE - 0.5f) * grid.sizeX;
+            const float z = (0.5f - (float(py) + 0.5f) / ALPHA_MAP_SIZE) * grid.sizeZ;
+            float h = 0.0f;
+            ground.HeightAt(x, z, &h);
+            // Ragged edges, not contour lines.
+            h += 1.5f * (FractalNoise(x, z, 12.0f, 2, 91) - 0.5f);
+            const float band =
+                SmoothStep(h, layer.lowFrom, layer.lowFull) * (1.0f - SmoothStep(h, layer.highFull, layer.highTo));
+            float alpha = std::max(band, SmoothStep(SlopeAt(ground, x, z), layer.slopeFrom, layer.slopeFull));
+            alpha *= SmoothStep(road.Project(x, z).distance, halfWidth, halfWidth + 2.5f);
             image.At(px, py) = (uint32_t(std::lround(alpha * 255.0f)) << 24) | 0x00FFFFFFu;
         }
     return image;
@@ -358,18 +421,28 @@ LandscapeObject PlacedObject(const PlacementDef& placement, const char* modelPat
 float NaturalHeight(const LandscapeDesign& design, float x, float z)
 {
     const float n = FractalNoise(x + 1000.0f, z + 1000.0f, design.hillSize, 3, design.seed);
-    return design.baseHeight + design.hillHeight * std::clamp(2.5f * (n - 0.5f), -1.0f, 1.0f);
+    const float h = design.baseHeight + design.hillHeight * std::clamp(2.5f * (n - 0.5f), -1.0f, 1.0f);
+    return design.shape != nullptr ? design.shape(x, z, h) : h;
 }
 
 Landscape BuildLandscape(const LandscapeDesign& design, const TrackRoad& road)
 {
     const LandscapeGrid grid(design.constants);
+    Landscape out;
+    if (design.flatGround) {
+        out.heightMap.assign(size_t(grid.mapWidth) * grid.mapHeight, 0);
+        out.trackData = road.Data();
+        PlantTrees(design, road, grid, out);
+        if (!design.alphaMapPath.empty())
+            out.alphaMap = PaintAlphaMap(road, grid, grid.Ground(out.heightMap), false);
+        out.minimap = PaintMinimap(design, road, grid);
+        return out;
+    }
     const std::vector<float> heights = DesignHeights(design, road, grid);
     std::vector<uint8_t> samples(heights.size());
     for (size_t i = 0; i < heights.size(); ++i)
         samples[i] = uint8_t(std::clamp(std::lround(heights[i] * 255.0f / grid.sizeY), 0L, 255L));
 
-    Landscape out;
     out.heightMap = MapFromSamples(grid, samples);
     HeightField probe;
     probe.Build(out.heightMap.data(), grid.mapWidth, grid.mapHeight, grid.cellsX, grid.cellsZ, grid.sizeX, grid.sizeY,
@@ -381,7 +454,7 @@ Landscape BuildLandscape(const LandscapeDesign& design, const TrackRoad& road)
         bool tuned = true;
         for (const LandscapeObject& object : design.objects) {
             float h = 0.0f;
-            if (!ground.HeightAt(object.position.x, object.position.z, &h))
+            if (!object.padded || !ground.HeightAt(object.position.x, object.position.z, &h))
                 continue;
             const float error = GroundTarget(object) - h;
             if (std::abs(error) <= PAD_TUNE_TOLERANCE)
@@ -402,24 +475,38 @@ Landscape BuildLandscape(const LandscapeDesign& design, const TrackRoad& road)
         ground.HeightAt(gate.centre.x, gate.centre.z, &gate.centre.y);
     }
     PlantTrees(design, road, grid, out);
-    out.alphaMap = PaintAlphaMap(road, grid, ground);
+    PlantTufts(design, road, grid, out);
+    out.alphaMap = PaintAlphaMap(road, grid, ground, design.roadOnSlopes);
+    for (const LandscapeLayer& layer : design.layers)
+        out.layers.push_back(PaintLayer(layer, road, grid, ground));
     out.minimap = PaintMinimap(design, road, grid);
     return out;
 }
 
-void WriteLandscape(DataFolder& folder, const LandscapeDesign& design)
+TrackRoad DesignRoad(const LandscapeDesign& design)
 {
-    const TrackRoad road(design.polygon, design.gateLeft, design.gateRight, design.gateSpacing, START_ROWS);
-    const Landscape landscape = BuildLandscape(design, road);
+    return TrackRoad(design.polygon, design.gateLeft, design.gateRight, design.gateSpacing, START_ROWS);
+}
+
+Landscape WriteLandscape(DataFolder& folder, const LandscapeDesign& design)
+{
+    const TrackRoad road = DesignRoad(design);
+    Landscape landscape = BuildLandscape(design, road);
     for (const std::string& problem : CheckLandscape(design, road, landscape))
         folder.Fail(design.directory + " landscape: " + problem);
     const std::string graphics = "Graphics\\Tracks\\" + design.directory + "\\";
     folder.Write(graphics + "HeightMap.raw", landscape.heightMap);
     for (size_t i = 0; i < design.masks.size(); ++i)
         folder.Write(design.masks[i].gamePath, landscape.masks[i]);
+    if (!design.tuftMaskPath.empty())
+        folder.Write(design.tuftMaskPath, landscape.tufts);
     folder.Write("Data\\Tracks\\" + design.directory + "\\TrackData.tda", EncodeTrackData(landscape.trackData));
-    WriteTexture(folder, design.alphaMapPath, landscape.alphaMap, DdsFormat::A8R8G8B8, true);
+    if (!design.alphaMapPath.empty())
+        WriteTexture(folder, design.alphaMapPath, landscape.alphaMap, DdsFormat::A8R8G8B8, true);
+    for (size_t i = 0; i < design.layers.size(); ++i)
+        WriteTexture(folder, design.layers[i].gamePath, landscape.layers[i], DdsFormat::A8R8G8B8, true);
     WriteTexture(folder, graphics + "Textures\\TrackHUD.dds", landscape.minimap, DdsFormat::A8R8G8B8, false);
+    return landscape;
 }
 
 } // namespace datagen

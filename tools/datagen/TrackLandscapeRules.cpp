@@ -182,6 +182,27 @@ void CheckRoadSurface(const TrackRoad& road, const HeightField& ground, std::vec
             Format("the road slopes %.1f degrees at (%.1f, %.1f)", double(steepest), double(where.x), double(where.z)));
 }
 
+// The least distance from the road's centre line to the object's turned footprint.
+float FootprintDistance(const TrackRoad& road, const LandscapeObject& object)
+{
+    const float c = std::cos(object.rotationY), s = std::sin(object.rotationY);
+    const float hx = object.size.x * 0.5f, hz = object.size.z * 0.5f;
+    const int stepsX = std::max(1, int(std::ceil(object.size.x))), stepsZ = std::max(1, int(std::ceil(object.size.z)));
+    float nearest = road.Project(object.position.x, object.position.z).distance;
+    for (int i = 0; i <= stepsX; ++i)
+        for (int j = 0; j <= stepsZ; ++j) {
+            if (i != 0 && i != stepsX && j != 0 && j != stepsZ)
+                continue;
+            // Local x turns to (cos, -sin), local z to (sin, cos).
+            const float lx = -hx + 2.0f * hx * float(i) / float(stepsX);
+            const float lz = -hz + 2.0f * hz * float(j) / float(stepsZ);
+            nearest = std::min(
+                nearest,
+                road.Project(object.position.x + lx * c + lz * s, object.position.z - lx * s + lz * c).distance);
+        }
+    return nearest;
+}
+
 void CheckObjectsAndTrees(const LandscapeDesign& design, const TrackRoad& road, const Landscape& landscape,
                           const HeightField& ground, std::vector<std::string>& problems)
 {
@@ -194,12 +215,14 @@ void CheckObjectsAndTrees(const LandscapeDesign& design, const TrackRoad& road, 
             problems.push_back(Format("no ground under the object at (%.2f, %.2f)", double(x), double(z)));
             continue;
         }
-        if (std::abs(h - GroundTarget(object)) > PAD_TOLERANCE)
+        // On flat ground an object may sink in, as long as it does not float.
+        const float below = GroundTarget(object) - h;
+        if (object.padded && (design.flatGround ? below > PAD_TOLERANCE : std::abs(below) > PAD_TOLERANCE))
             problems.push_back(Format(object.onRoad ? "finish pole at (%.2f, %.2f) stands on ground %.3f"
                                                     : "object at (%.2f, %.2f) stands on ground %.3f",
                                       double(x), double(z), double(h)) +
                                Format(" instead of %.3f", double(GroundTarget(object))));
-        if (!object.onRoad && road.Project(x, z).distance - ObjectRadius(object) < clearance)
+        if (!object.onRoad && FootprintDistance(road, object) < clearance)
             problems.push_back(Format("object at (%.2f, %.2f) stands within %.1f of the road", double(x), double(z),
                                       double(clearance - road.Width() * 0.5f)));
     }
@@ -228,10 +251,70 @@ void CheckObjectsAndTrees(const LandscapeDesign& design, const TrackRoad& road, 
                         Format("a tree at (%.2f, %.2f) blocks the road or stands on a pad", double(x), double(z)));
             }
     }
+    if (!landscape.tufts.empty()) {
+        if (std::any_of(landscape.tufts.begin(), landscape.tufts.begin() + grid.mapWidth,
+                        [](uint8_t b) { return b != 0; }))
+            problems.push_back("row 0 of " + design.tuftMaskPath + " places a tuft");
+        for (int row = 0; row < grid.mapHeight; ++row)
+            for (int column = 0; column < grid.mapWidth; ++column)
+                if (landscape.tufts[size_t(row) * grid.mapWidth + column] != 0 &&
+                    road.Project(grid.MaskX(column), grid.MaskZ(row)).distance < road.Width() * 0.5f)
+                    problems.push_back(Format("a tuft at (%.2f, %.2f) stands on the road", double(grid.MaskX(column)),
+                                              double(grid.MaskZ(row))));
+    }
     if (trees > MAX_TREES)
         problems.push_back(Format("%.0f colliding trees (at most %.0f)", double(trees), double(MAX_TREES)));
     if (landscape.heightMap.size() != size_t(grid.mapWidth) * grid.mapHeight)
         problems.push_back("the height map has the wrong size");
+}
+
+// The road and the poles above the water, and the ground the design promises.
+void CheckDesignHeights(const LandscapeDesign& design, const TrackRoad& road, const HeightField& ground,
+                        std::vector<std::string>& problems)
+{
+    constexpr float DRY_MARGIN = 0.2f;
+    if (design.hasWater) {
+        const std::vector<Point2D>& line = road.Centreline();
+        const float halfWidth = road.Width() * 0.5f;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const Point2D a = line[i], b = line[(i + 1) % line.size()];
+            const float run = std::max(std::hypot(b.x - a.x, b.z - a.z), 1e-3f);
+            const float sideX = -(b.z - a.z) / run, sideZ = (b.x - a.x) / run;
+            for (float l : {-halfWidth, 0.0f, halfWidth}) {
+                float h = 0.0f;
+                if (ground.HeightAt(a.x + sideX * l, a.z + sideZ * l, &h) && h < design.waterLevel + DRY_MARGIN) {
+                    problems.push_back(
+                        Format("the road at (%.1f, %.1f) lies at %.2f", double(a.x), double(a.z), double(h)) +
+                        Format(", under the water at %.2f", double(design.waterLevel)));
+                    return;
+                }
+            }
+        }
+        for (const LandscapeObject& object : design.objects)
+            if (object.onRoad && GroundTarget(object) < design.waterLevel + DRY_MARGIN)
+                problems.push_back(Format("the finish pole at (%.2f, %.2f) stands in the water",
+                                          double(object.position.x), double(object.position.z)));
+    }
+    const LandscapeGrid grid(design.constants);
+    for (const HeightCheck& check : design.heightChecks) {
+        bool any = false;
+        std::string failure;
+        for (float dz = -check.radius; dz <= check.radius && failure.empty(); dz += grid.cellZ)
+            for (float dx = -check.radius; dx <= check.radius && failure.empty(); dx += grid.cellX) {
+                const float x = check.centre.x + dx, z = check.centre.z + dz;
+                float h = 0.0f;
+                if (std::hypot(dx, dz) > check.radius || !ground.HeightAt(x, z, &h))
+                    continue;
+                any = true;
+                if (h < check.low || h > check.high)
+                    failure = std::string(check.what) + Format(": ground %.2f at (%.1f, %.1f)", h, x, z) +
+                              Format(" outside %.2f .. %.2f", check.low, check.high);
+            }
+        if (!failure.empty())
+            problems.push_back(failure);
+        else if (!any)
+            problems.push_back(std::string(check.what) + ": no ground to check");
+    }
 }
 
 } // namespace
@@ -258,6 +341,7 @@ std::vector<std::string> CheckLandscape(const LandscapeDesign& design, const Tra
     CheckStart(design, data, cells, ground, problems);
     CheckRoadSurface(road, ground, problems);
     CheckObjectsAndTrees(design, road, landscape, ground, problems);
+    CheckDesignHeights(design, road, ground, problems);
     return problems;
 }
 

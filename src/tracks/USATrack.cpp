@@ -1,0 +1,34 @@
+#include "tracks/USATrack.h"
+
+#include "tracks/USADefs.h"
+
+using namespace USADefs;
+
+USATrack::USATrack() : Track(TRACK_USA)
+{
+    SetConstants(CONSTANTS);
+}
+
+bool USATrack::Load()
+{
+    if (!Track::Load() || !AddTerrainPasses(PASSES))
+        return false;
+    // No billboards: the town has no trees.
+    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
+        return false;
+    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
+    if (!BuildObjects(OBJECT_TREE))
+        return false;
+    SetLight(LIGHT);
+    return true;
+}
+
+bool USATrack::CreatePhysics(PhysicsEngine* physics)
+{
+    return CreatePhysicsWithGround(physics, GROUND_FRICTION);
+}
+
+void USATrack::SetupLighting()
+{
+    ApplyLighting(LIGHT.deviceAmbient);
+}

@@ -1,0 +1,177 @@
+#include "TrackTestKit.h"
+
+#include "tracks/CambodiaDefs.h"
+#include "tracks/CambodiaTrack.h"
+#include "tracks/Finland2Defs.h"
+#include "tracks/Finland2Track.h"
+#include "tracks/GermanyDefs.h"
+#include "tracks/GermanyTrack.h"
+
+#include "audio/Sound.h"
+#include "backend/sound/SoundTestHooks.h"
+
+#include <cmath>
+
+using backend::Vector3;
+
+namespace {
+
+// Pixels of the two pictures that differ by more than a little.
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!SameColour(a[i], b[i], 12))
+            ++count;
+    return count;
+}
+
+double SoundEnergy(uint32_t frames)
+{
+    std::vector<int16_t> out(size_t(frames) * 2);
+    if (!backend::RenderSoundFrames(out.data(), frames))
+        return -1.0;
+    double sum = 0.0;
+    for (int16_t s : out)
+        sum += double(s) * double(s);
+    return sum / double(out.size());
+}
+
+} // namespace
+
+// The numbers a rainy track's tables give its rain.
+struct RainSettings {
+    int count;
+    float radius, bottom, height, speed, volume;
+};
+
+class TrackWeather : public TrackTest {
+protected:
+    // The rain gathers round the moped at its height, falls at its speed, follows
+    // the moped, streaks the picture, and its sound loops at the rain volume.
+    template <class RainyTrack> void ExpectRainAndItsSound(TrackId id, const RainSettings& settings);
+};
+
+template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const RainSettings& settings)
+{
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+    ASSERT_TRUE(CreateWorld());
+    auto* rainy = dynamic_cast<RainyTrack*>(track.get());
+    ASSERT_NE(rainy, nullptr);
+    ASSERT_NE(rainy->rainSound, nullptr);
+    EXPECT_TRUE(rainy->rainSound->IsLooping());
+
+    rainy->rainSound->SetVolume(1.0f);
+    const Vector3 moped = {10.0f, 5.0f, -20.0f};
+    track->Reset(&moped);
+    EXPECT_EQ(rainy->rainSound->GetVolume(), settings.volume);
+    ASSERT_EQ(rainy->rain.particles.size(), size_t(settings.count));
+    for (const auto& drop : rainy->rain.particles) {
+        EXPECT_LE(std::abs(drop.position.x - moped.x), settings.radius);
+        EXPECT_LE(std::abs(drop.position.z - moped.z), settings.radius);
+        EXPECT_GE(drop.position.y, settings.bottom);
+        EXPECT_LE(drop.position.y, settings.height);
+    }
+
+    EXPECT_LT(SoundEnergy(2205), 1.0);
+    track->StartSounds();
+    EXPECT_TRUE(rainy->rainSound->IsPlaying());
+    EXPECT_GT(SoundEnergy(22050), 1000.0);
+
+    // Each step drops every drop by the speed, or respawns it under the new emitter.
+    const Vector3 moved = {30.0f, 7.0f, 40.0f};
+    std::vector<Vector3> before;
+    for (const auto& drop : rainy->rain.particles)
+        before.push_back(drop.position);
+    track->Update(&moved);
+    EXPECT_EQ(rainy->rain.position.x, moved.x);
+    EXPECT_EQ(rainy->rain.position.y, settings.height);
+    EXPECT_EQ(rainy->rain.position.z, moved.z);
+    int fallen = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const Vector3& now = rainy->rain.particles[i].position;
+        if (now.x == before[i].x && now.z == before[i].z && std::abs(before[i].y - settings.speed - now.y) < 1e-3f)
+            ++fallen;
+        else
+            EXPECT_LE(std::abs(now.x - moved.x), settings.radius);
+    }
+    EXPECT_GT(fallen, settings.count * 9 / 10);
+
+    // Streaks over the start view, from start place 0.
+    const TrackStartPosition& start = track->trackData.startPositions[0];
+    const Vector3 standing = {start.x, 0.0f, start.z};
+    track->Reset(&standing);
+    track->Update(&standing);
+    const Camera camera = StartCamera(0);
+    const std::vector<uint32_t> withRain = DrawTrack(camera);
+    SaveArtifact(std::string("track-") + g_TrackDirectoryNames[id] + "-rain", withRain);
+    rainy->rain.Clear();
+    EXPECT_GT(DifferingPixels(withRain, DrawTrack(camera)), 400);
+
+    track->Destroy();
+    EXPECT_EQ(rainy->rainSound, nullptr);
+    EXPECT_TRUE(rainy->rain.particles.empty());
+}
+
+TEST_F(TrackWeather, CambodiaRainFallsAroundTheMopedAndItsSoundPlays)
+{
+    using namespace CambodiaDefs;
+    ExpectRainAndItsSound<CambodiaTrack>(TRACK_CAMBODIA,
+                                         {RAIN_COUNT, RAIN_RADIUS, RAIN_BOTTOM, RAIN_HEIGHT, RAIN_SPEED, RAIN_VOLUME});
+}
+
+TEST_F(TrackWeather, GermanyRainFallsAroundTheMopedAndItsSoundPlays)
+{
+    using namespace GermanyDefs;
+    ExpectRainAndItsSound<GermanyTrack>(TRACK_GERMANY,
+                                        {RAIN_COUNT, RAIN_RADIUS, RAIN_BOTTOM, RAIN_HEIGHT, RAIN_SPEED, RAIN_VOLUME});
+}
+
+// The snow column stands on the moped's x and z at height 0 whatever its y,
+// its flakes fall and drift only inside it, and they show in the picture.
+TEST_F(TrackWeather, Finland2SnowFallsAroundTheMoped)
+{
+    using namespace Finland2Defs;
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(LoadTrack(TRACK_FINLAND2)) << g_LastError;
+    ASSERT_TRUE(CreateWorld());
+    auto* finland2 = dynamic_cast<Finland2Track*>(track.get());
+    ASSERT_NE(finland2, nullptr);
+
+    const Vector3 moped = {-40.0f, 14.0f, 25.0f};
+    track->Reset(&moped);
+    EXPECT_EQ(finland2->snow.position.x, moped.x);
+    EXPECT_EQ(finland2->snow.position.y, SNOW_HEIGHT);
+    EXPECT_EQ(finland2->snow.position.z, moped.z);
+    ASSERT_EQ(finland2->snow.particles.size(), size_t(SNOW_COUNT));
+    std::vector<float> heights;
+    for (const auto& flake : finland2->snow.particles) {
+        EXPECT_LE(std::abs(flake.position.x), SNOW_RADIUS);
+        EXPECT_LE(std::abs(flake.position.z), SNOW_RADIUS);
+        EXPECT_GE(flake.position.y, SNOW_BOTTOM);
+        EXPECT_LE(flake.position.y, SNOW_TOP);
+        heights.push_back(flake.position.y);
+    }
+    const Vector3 moved = {35.0f, -3.0f, -60.0f};
+    track->Update(&moved);
+    EXPECT_EQ(finland2->snow.position.x, moved.x);
+    EXPECT_EQ(finland2->snow.position.y, SNOW_HEIGHT);
+    EXPECT_EQ(finland2->snow.position.z, moved.z);
+    int falling = 0;
+    for (size_t i = 0; i < heights.size(); ++i)
+        if (finland2->snow.particles[i].position.y < heights[i])
+            ++falling;
+    EXPECT_GT(falling, SNOW_COUNT * 9 / 10);
+
+    const TrackStartPosition& start = track->trackData.startPositions[0];
+    const Vector3 standing = {start.x, 13.0f, start.z};
+    track->Reset(&standing);
+    for (int step = 0; step < 30; ++step)
+        track->Update(&standing);
+    const Camera camera = StartCamera(0);
+    const std::vector<uint32_t> snowing = DrawTrack(camera);
+    SaveArtifact("track-Finland2-snow", snowing);
+    finland2->snow.Clear();
+    EXPECT_GT(DifferingPixels(snowing, DrawTrack(camera)), 200);
+}
