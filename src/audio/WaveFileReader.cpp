@@ -26,9 +26,11 @@ WaveFileReader::~WaveFileReader()
 bool WaveFileReader::Open(const char* fileName)
 {
     Close();
-    // A missing file leaves the file closed; reading the header then fails quietly.
-    mmio.Open(fileName);
+    const bool opened = mmio.Open(fileName);
     LogMessage("\nOpening wave file MMIO...");
+    // Said here: reading the header of a file that isn't there would fail without a word.
+    if (!opened)
+        return ReportError("Error reading wave file MMIO: file not found!");
     if (!ReadHeader() || !Reset()) {
         Close();
         return false;

@@ -126,7 +126,7 @@ TEST_F(SoundReaderTest, BrokenWaveFilesAreRefusedWithClearErrors)
     EXPECT_EQ(g_LastError, "Error reading wave file MMIO: mmioDescend failed!");
     g_LastError.clear();
     EXPECT_FALSE(reader.Open(Path("missing.wav").c_str()));
-    EXPECT_EQ(g_LastError, "");
+    EXPECT_EQ(g_LastError, "Error reading wave file MMIO: file not found!");
 }
 
 TEST_F(SoundReaderTest, OggGivesItsFormatSizeAndTheSameSamplesAfterReset)

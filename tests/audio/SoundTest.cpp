@@ -418,11 +418,11 @@ TEST_F(SoundTest, BadFilesFailClearlyAndPlayNothing)
         EXPECT_FALSE(sound->IsPlaying());
         GetAudioManager()->DestroySound(sound);
     }
-    // A missing WAV fails without an error text of its own.
+    // A missing WAV says so.
     g_LastError.clear();
     Sound* sound = GetAudioManager()->CreateSound();
     EXPECT_FALSE(sound->Load(Path("missing.wav").c_str(), &params));
-    EXPECT_EQ(g_LastError, "");
+    EXPECT_EQ(g_LastError, "Error reading wave file MMIO: file not found!");
     EXPECT_TRUE(GetAudioManager()->loadedSounds.empty());
     EXPECT_LT(Frame(500).MaxAbs(), 4);
 }
