@@ -9,12 +9,17 @@
 #include "engine/platform/DeviceSettings.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
+#include "race/SinglePlayerRace.h"
 
 namespace {
 
-// The live screen objects: the menu, and the logo while it shows.
+// The live screen objects: the race, or the menu and the logo while it shows.
 void ReleaseScreens()
 {
+    if (g_SinglePlayerRace != nullptr) {
+        g_SinglePlayerRace->Release();
+        return;
+    }
     if (g_Menu != nullptr)
         g_Menu->Release();
     if (g_LogoScreen != nullptr)
@@ -23,6 +28,8 @@ void ReleaseScreens()
 
 bool RestoreScreens()
 {
+    if (g_SinglePlayerRace != nullptr)
+        return g_SinglePlayerRace->Restore();
     if (g_Menu != nullptr && !g_Menu->Restore())
         return false;
     return g_LogoScreen == nullptr || g_LogoScreen->Restore();
@@ -51,5 +58,8 @@ bool ResetDevice()
     SetFixedRenderStates();
     const bool inRace = g_GameState >= GAMESTATE_PAUSE_MENU;
     SetSamplerStates(inRace ? g_DeviceSettings.mipFilter : backend::D3DTEXF_NONE);
+    // The time lost in the reset is no race time.
+    if (g_SinglePlayerRace != nullptr)
+        g_SinglePlayerRace->ResetTimers();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/KeyHandlers.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/RaceActions.h"
 #include "app/SoundConfig.h"
 #include "audio/AudioManager.h"
 #include "backend/window/MessageQueue.h"
@@ -69,11 +70,10 @@ void EnterOnMenuScreen()
         }
         break;
     case MENUSCREEN_SINGLE_PLAYER:
-        // "Race!" (item 0) starts nothing until the race code exists.
-        if (item == 0)
-            break;
         PlayClickSound();
-        if (item == 1)
+        if (item == 0)
+            StartSinglePlayerRace();
+        else if (item == 1)
             menu.SetScreen(MENUSCREEN_SELECT_TRACK, g_CurrentTrackId);
         else if (item == 2)
             menu.SetScreen(MENUSCREEN_BEST_TIMES, 0);
@@ -135,6 +135,25 @@ void EnterOnMenuScreen()
     }
 }
 
+void EnterOnPauseMenu()
+{
+    PlayClickSound();
+    switch (g_PauseMenuItem) {
+    case 0:
+        ResumeSinglePlayerRace();
+        break;
+    case 1:
+        RestartSinglePlayerRace();
+        break;
+    default:
+        if (CloseSinglePlayerRace()) {
+            g_GameState = GAMESTATE_MAIN_MENU;
+            g_Menu->SetScreen(MENUSCREEN_SINGLE_PLAYER, 0);
+        }
+        break;
+    }
+}
+
 } // namespace
 
 void HandleEnterKey()
@@ -186,6 +205,10 @@ void HandleEnterKey()
         PlayClickSound();
         g_GameState = GAMESTATE_MAIN_MENU;
         g_Menu->SetScreen(MENUSCREEN_MAIN, 0);
+        break;
+    case GAMESTATE_PAUSE_MENU:
+        if (g_SinglePlayerRace != nullptr)
+            EnterOnPauseMenu();
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 #include "app/KeyHandlers.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/RaceActions.h"
 
 #include <cstring>
 
@@ -58,6 +59,19 @@ void EscapeOnMenuScreen()
 
 void HandleEscapeKey()
 {
+    // The race states have no menu.
+    if (g_GameState == GAMESTATE_SINGLE_PLAYER_RACE) {
+        if (g_SinglePlayerRace != nullptr)
+            PauseSinglePlayerRace();
+        return;
+    }
+    if (g_GameState == GAMESTATE_PAUSE_MENU) {
+        if (g_SinglePlayerRace != nullptr) {
+            PlayClickSound();
+            ResumeSinglePlayerRace();
+        }
+        return;
+    }
     if (g_Menu == nullptr)
         return;
     switch (g_GameState) {

@@ -15,7 +15,6 @@ SoundLoadParams g_MusicLoadParams;
 LogoScreen* g_LogoScreen = nullptr;
 Menu* g_Menu = nullptr;
 
-std::vector<RaceRecord> g_RaceRecords;
 char g_PlayerName[20] = {};
 char g_SavedPlayerName[20] = {};
 char g_TextEntry[16] = {};
@@ -24,7 +23,6 @@ float g_TitleFade = 1.0f;
 bool g_FramePending = false;
 
 int g_CurrentTrackId = 0;
-uint32_t g_SelectedTrackId = 0;
 uint32_t g_NewRecordTime = 0;
 int g_BestTimesShownRows = 0;
 int g_NewRecordIndex = -1;

@@ -7,7 +7,7 @@
 #include "backend/window/WindowTypes.h"
 #include "engine/platform/BitmapFont.h"
 #include "engine/platform/VertexImage.h"
-#include "race/RaceRecord.h"
+#include "race/RaceGlobals.h"
 
 #include <cstdint>
 #include <vector>
@@ -31,8 +31,6 @@ extern SoundLoadParams g_MusicLoadParams;
 extern LogoScreen* g_LogoScreen;
 extern Menu* g_Menu;
 
-// Best times of the track just raced.
-extern std::vector<RaceRecord> g_RaceRecords;
 // The typed name (at most 19 characters), the name as it was when the name
 // entry opened, and the typed host address (at most 15 characters).
 extern char g_PlayerName[20];
@@ -46,7 +44,6 @@ extern float g_TitleFade;
 extern bool g_FramePending;
 
 extern int g_CurrentTrackId;
-extern uint32_t g_SelectedTrackId;
 extern uint32_t g_NewRecordTime;
 extern int g_BestTimesShownRows;
 extern int g_NewRecordIndex;

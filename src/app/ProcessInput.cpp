@@ -7,6 +7,7 @@
 #include "backend/window/KeyCodes.h"
 #include "engine/platform/InputSystem.h"
 #include "engine/platform/KeyRepeatTable.h"
+#include "race/SinglePlayerRace.h"
 
 namespace {
 
@@ -66,4 +67,7 @@ void ProcessInput()
             changed = g_GameState != state;
         }
     }
+
+    if (!changed && state == GAMESTATE_SINGLE_PLAYER_RACE && g_SinglePlayerRace != nullptr)
+        g_SinglePlayerRace->HandleInput();
 }

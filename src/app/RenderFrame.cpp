@@ -7,8 +7,10 @@
 #include "app/Menu.h"
 #include "backend/gpu/GpuDevice.h"
 #include "engine/platform/ColorPulseTable.h"
+#include "engine/platform/DeviceSettings.h"
 #include "engine/platform/FormatTime.h"
 #include "engine/platform/RenderDevice.h"
+#include "race/SinglePlayerRace.h"
 #include "tracks/TrackTable.h"
 
 #include <cmath>
@@ -101,6 +103,24 @@ void DrawTitleFade()
     EndAlphaBlend();
 }
 
+// The race without its display, the panel and "Continue", "Restart", "Retire".
+void DrawPauseMenu()
+{
+    g_SinglePlayerRace->Draw(false, &g_Font);
+    g_RenderDevice.SetTextureStageState(0, backend::D3DTSS_MIPFILTER, backend::D3DTEXF_NONE);
+    g_RenderDevice.Begin2D(800.0f, 600.0f);
+    BeginAlphaBlend();
+    g_InGameMenuImage.SetPosition(0.0f, 0.0f, 3);
+    g_InGameMenuImage.Render();
+    const char* const items[] = {"Continue", "Restart", "Retire"};
+    for (int item = 0; item < 3; ++item) {
+        const uint32_t colour = item == g_PauseMenuItem ? g_ColorPulses.GetColor(HIGHLIGHT_PULSE) : WHITE;
+        g_Font.DrawText(items[item], 400.0f, 273.0f + 18.0f * float(item), 0.6f, 0.0f, colour, ALIGN_CENTRE);
+    }
+    EndAlphaBlend();
+    g_RenderDevice.SetTextureStageState(0, backend::D3DTSS_MIPFILTER, g_DeviceSettings.mipFilter);
+}
+
 // The states that draw on the menu's pictures do nothing without a menu.
 bool NeedsMenu(GameState state)
 {
@@ -145,6 +165,14 @@ void RenderFrame()
             break;
         case GAMESTATE_TITLE:
             DrawTitle();
+            break;
+        case GAMESTATE_PAUSE_MENU:
+            if (g_SinglePlayerRace != nullptr)
+                DrawPauseMenu();
+            break;
+        case GAMESTATE_SINGLE_PLAYER_RACE:
+            if (g_SinglePlayerRace != nullptr)
+                g_SinglePlayerRace->Draw(true, &g_Font);
             break;
         default:
             break;

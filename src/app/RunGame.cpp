@@ -3,11 +3,15 @@
 #include "app/Application.h"
 #include "app/FrontEnd.h"
 #include "app/MainLoop.h"
+#include "backend/dialog/GtkMessageBox.h"
+#include "backend/window/MessageBox.h"
 #include "engine/platform/Log.h"
 
 int RunGame(backend::InstanceHandle instance, int showCommand)
 {
     g_Instance = instance;
+    // Errors reach the player even where SDL cannot draw its own box.
+    backend::SetMessageBoxFallback(backend::ShowGtkMessageBox);
     if (!InitApplication(showCommand)) {
         // Quit in the launcher and a second copy store no error.
         const bool failed = !g_LastError.empty();

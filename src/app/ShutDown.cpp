@@ -4,6 +4,7 @@
 #include "app/FrontEnd.h"
 #include "app/LogoScreen.h"
 #include "app/Menu.h"
+#include "app/RaceActions.h"
 #include "audio/AudioManager.h"
 #include "audio/Sound.h"
 #include "audio/SoundDefinitionManager.h"
@@ -20,6 +21,7 @@ void ShutdownApplication()
     audio->StopAll();
     g_ColorPulses.Clear();
     g_InGameMenuImage.Release();
+    FreeSinglePlayerRace();
     if (g_Music != nullptr) {
         g_Music->Stop();
         g_Music->Release();

@@ -5,13 +5,42 @@
 #include "app/LogoScreen.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/RaceActions.h"
 #include "audio/AudioManager.h"
 #include "engine/platform/ColorPulseTable.h"
 #include "race/RecordsFile.h"
+#include "race/SinglePlayerRace.h"
+#include "tracks/TrackTable.h"
+
+#include <string>
 
 namespace {
 
 constexpr float TITLE_FADE_STEP = 0.05f;
+
+// One step of the race; once it is over, the menu comes back behind the
+// race's follow-up state with the track's best times. False when the menu
+// could not be made: the turn ends at once.
+bool UpdateSinglePlayerRace()
+{
+    SinglePlayerRace* race = g_SinglePlayerRace;
+    if (race == nullptr)
+        return true;
+    race->Update();
+    if (!race->isOver)
+        return true;
+    g_NewRecordTime = race->playerMoped.totalMs;
+    const GameState next = race->nextGameState == RACE_NEXT_BEST_TIMES ? GAMESTATE_BEST_TIMES : GAMESTATE_NEW_RECORD;
+    if (!CloseSinglePlayerRace())
+        return false;
+    g_GameState = next;
+    const std::string records = BuildTrackRecordsPath(TrackId(g_CurrentTrackId));
+    ReadRecordsFile(records.c_str(), g_RaceRecords);
+    g_BestTimesShownRows = 0;
+    if (next == GAMESTATE_BEST_TIMES)
+        g_NewRecordIndex = -1;
+    return true;
+}
 
 } // namespace
 
@@ -32,6 +61,10 @@ void UpdateFrame()
     case GAMESTATE_MAIN_MENU:
         if (g_Menu != nullptr)
             g_Menu->Update();
+        break;
+    case GAMESTATE_SINGLE_PLAYER_RACE:
+        if (!UpdateSinglePlayerRace())
+            return;
         break;
     case GAMESTATE_NEW_RECORD:
     case GAMESTATE_MULTIPLAYER_NAME:

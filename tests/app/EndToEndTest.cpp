@@ -1,5 +1,5 @@
 // The real program under Xvfb, driven with real key events: launcher, logo,
-// title, menu, options, credits, quit. Then again with menu music that once
+// title, menu, options, credits, a race on UK Dirt Track paused and left, quit. Then again with menu music that once
 // trapped the Ogg reader on tmpfs for good: the game must reach the menu (or
 // end with its message) and quit on SIGTERM. Screenshots of every screen are
 // kept in <build>/artefacts/end-to-end/ for review. The run has its own lock
@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -74,6 +75,25 @@ key Down; key Down; key Return; shot 5-options
 key Left; key Left; shot 6-options-lowered
 key Down; key Down; key Return
 key Down; key Return; sleep 2; shot 7-credits
+key Escape
+# Single Player, UK Dirt Track, "Race!": the loading frame, the count-down,
+# 20 s of throttle with steering, the pause menu, "Retire".
+key Up; key Up; key Up; key Return; key Down; key Return
+key Down; key Down; key Down; key Return; key Up
+xdotool keydown Return; sleep 0.1; xdotool keyup Return; shot 10-loading
+sleep 3; shot 11-count-down
+sleep 5
+xdotool keydown Up
+for i in $(seq 5); do
+  xdotool keydown Left; sleep 0.4; xdotool keyup Left; sleep 1.6
+  xdotool keydown Right; sleep 0.4; xdotool keyup Right; sleep 1.6
+  [ "$i" = 3 ] && shot 12-racing
+done
+shot 13-racing
+xdotool keyup Up
+key Escape; sleep 0.5; shot 14-pause
+key Up; key Return; sleep 1; shot 15-after-race
+kill -0 $pid 2>/dev/null && log "running after the race"
 key Escape; key Escape; shot 8-quit
 key Left; key Return
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
@@ -165,9 +185,34 @@ double LitShare(const datagen::RgbaImage& image, uint32_t left, uint32_t top, ui
     return double(lit) / double(size_t(right - left) * (bottom - top));
 }
 
+// The share of pixels in the rectangle that are white.
+double WhiteShare(const datagen::RgbaImage& image, uint32_t left, uint32_t top, uint32_t right, uint32_t bottom)
+{
+    if (right > image.width || bottom > image.height)
+        return 0.0;
+    size_t white = 0;
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+            white += (image.At(x, y) & 0xFFFFFFu) == 0xFFFFFFu;
+    return double(white) / double(size_t(right - left) * (bottom - top));
+}
+
+// The share of pixels in the rectangle that differ between two pictures.
+double ChangedShare(const datagen::RgbaImage& a, const datagen::RgbaImage& b, uint32_t left, uint32_t top,
+                    uint32_t right, uint32_t bottom)
+{
+    if (right > std::min(a.width, b.width) || bottom > std::min(a.height, b.height))
+        return 0.0;
+    size_t changed = 0;
+    for (uint32_t y = top; y < bottom; ++y)
+        for (uint32_t x = left; x < right; ++x)
+            changed += (a.At(x, y) & 0xFFFFFFu) != (b.At(x, y) & 0xFFFFFFu);
+    return double(changed) / double(size_t(right - left) * (bottom - top));
+}
+
 } // namespace
 
-TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
+TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 {
     for (const char* tool : {"xvfb-run", "xdotool", "xwd"}) {
         if (!HasProgram(tool))
@@ -181,12 +226,12 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
     fs::remove_all(work);
     fs::remove_all(shots);
     fs::create_directories(shots);
-    for (const char* folder : {"Data", "Graphics/Textures", "Audio/Sounds"}) {
+    for (const char* folder : {"Data", "Graphics/Textures", "Audio/Sounds", "Audio/Music"}) {
         fs::create_directories(work / folder);
         fs::copy(bin / folder, work / folder, fs::copy_options::recursive);
     }
-    fs::create_directories(work / "Audio/Music");
-    fs::copy(bin / "Audio/Music/Menu.ogg", work / "Audio/Music/Menu.ogg");
+    for (const char* folder : {"Graphics/Models", "Graphics/Tracks"})
+        fs::create_directory_symlink(fs::absolute(bin / folder), work / folder);
     fs::copy(bin / "vantrel", work / "vantrel");
 
     // The launcher takes these choices from the file and "Play!" writes them back.
@@ -219,8 +264,8 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
     command.push_back(work.string());
     command.push_back(shots.string());
     bool timedOut = false;
-    const int result = RunBounded(command, 180, &timedOut);
-    ASSERT_FALSE(timedOut) << "the driven program did not finish within 180 s";
+    const int result = RunBounded(command, 240, &timedOut);
+    ASSERT_FALSE(timedOut) << "the driven program did not finish within 240 s";
     std::stringstream steps;
     steps << std::ifstream(shots / "steps.txt").rdbuf();
     ASSERT_EQ(result, 0) << steps.str();
@@ -274,6 +319,18 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsQuit)
     if (uint32_t(x) + 800 < menu.width) {
         EXPECT_EQ(LitShare(menu, uint32_t(x) + 800, uint32_t(y), menu.width, uint32_t(y) + 600), 0.0);
     }
+
+    // The race: "Loading Track..." on white; then the moped moved the view,
+    // the needle left its rest and the total time went on.
+    EXPECT_NE(steps.str().find("running after the race"), std::string::npos) << steps.str();
+    const uint32_t left = uint32_t(x), top = uint32_t(y);
+    const datagen::RgbaImage& loading = screenshots["10-loading"];
+    EXPECT_GT(WhiteShare(loading, left, top, left + 800, top + 600), 0.9);
+    const datagen::RgbaImage &countDown = screenshots["11-count-down"], &racing = screenshots["12-racing"],
+                             &raced = screenshots["13-racing"];
+    EXPECT_GT(ChangedShare(countDown, raced, left + 200, top + 150, left + 600, top + 400), 0.2);
+    EXPECT_GT(ChangedShare(countDown, racing, left + 600, top + 410, left + 760, top + 570), 0.01);
+    EXPECT_GT(ChangedShare(racing, raced, left + 10, top + 85, left + 210, top + 112), 0.01);
 
     std::error_code ignored;
     fs::remove_all(work, ignored);

@@ -15,6 +15,7 @@ namespace {
 
 std::mutex g_HookMutex;
 MessageBoxHook g_Hook;
+MessageBoxFallback g_Fallback = nullptr;
 
 // A box needs a display server; the offscreen and dummy drivers have none, and
 // without one SDL would fail or, worse, find one the tests did not mean.
@@ -35,9 +36,11 @@ bool ShowMessageBox(NativeWindow* owner, const char* text, const char* caption, 
     text = text ? text : "";
     caption = caption ? caption : "";
     MessageBoxHook hook;
+    MessageBoxFallback fallback = nullptr;
     {
         std::lock_guard lock(g_HookMutex);
         hook = g_Hook;
+        fallback = g_Fallback;
     }
     if (hook) {
         hook(owner, text, caption);
@@ -48,7 +51,15 @@ bool ShowMessageBox(NativeWindow* owner, const char* text, const char* caption, 
     if (!HaveDisplay())
         return false;
     SDL_Window* parent = IsWindowAlive(owner) ? owner->sdlWindow : nullptr;
-    return SDL_ShowSimpleMessageBox(0, caption, text, parent) == 0;
+    if (SDL_ShowSimpleMessageBox(0, caption, text, parent) == 0)
+        return true;
+    return fallback != nullptr && fallback(text, caption);
+}
+
+void SetMessageBoxFallback(MessageBoxFallback fallback)
+{
+    std::lock_guard lock(g_HookMutex);
+    g_Fallback = fallback;
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

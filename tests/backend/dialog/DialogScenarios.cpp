@@ -20,6 +20,9 @@ using namespace backend;
 
 namespace dialogtest {
 
+// ErrorBoxScenarios.cpp
+int RunErrorBoxScenario(const std::string& name);
+
 namespace {
 
 constexpr guint STEP_MS = 40;
@@ -191,6 +194,8 @@ void Expect(Driver& driver, bool condition, const char* what)
 
 int RunScenario(const std::string& name)
 {
+    if (name.rfind("errorbox", 0) == 0)
+        return RunErrorBoxScenario(name);
     DialogTestModel model;
     Driver driver;
     LauncherOutcome expected = LauncherOutcome::Quit;

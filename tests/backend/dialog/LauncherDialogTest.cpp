@@ -168,6 +168,22 @@ TEST_F(LauncherDialog, EnterIsRefusedWhileThereIsNothingToPlay)
     ExpectScenarioPasses("refused");
 }
 
+// A fatal error's box, found on the display by its title and closed (or the
+// program told to end while it is up), and its text on stderr: drawn by SDL
+// where it can, by GTK where SDL finds no X server and no helper program.
+TEST_F(LauncherDialog, ErrorBoxIsShownAndItsTextGoesToStderr)
+{
+    if (FindProgram("xdotool").empty())
+        GTEST_SKIP() << "xdotool is not installed";
+    for (const char* scenario : {"errorbox-x11", "errorbox-no-x11", "errorbox-sigterm"}) {
+        const ScenarioResult result = RunScenario(scenario, xvfbRun);
+        ASSERT_TRUE(result.finished) << scenario << " did not end within " << SCENARIO_TIMEOUT_S << " s\n"
+                                     << result.output;
+        EXPECT_EQ(result.exitCode, 0) << scenario << "\n" << result.output;
+        EXPECT_NE(result.output.find("Vantrel error box: Error loading track!\n"), std::string::npos) << result.output;
+    }
+}
+
 TEST(LauncherDialogWithoutDisplay, ReportsFailureInsteadOfOpening)
 {
     const ScenarioResult result = RunScenario("nodisplay", std::string());

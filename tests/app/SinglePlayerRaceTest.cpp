@@ -1,0 +1,232 @@
+// The single-player race as the player reaches it: "Race!" on the menu, the
+// race states with pause, resume and leave, and the best time stored after the
+// finish. Each turn is the main loop's, on the manual clock (16 ms a turn).
+
+#include "GameTestFixture.h"
+
+#include "app/FrontEnd.h"
+#include "app/Menu.h"
+#include "audio/Sound.h"
+#include "backend/gpu/GpuDevice.h"
+#include "backend/window/InputSimulation.h"
+#include "backend/window/KeyCodes.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+#include "engine/platform/Window.h"
+#include "race/RecordsFile.h"
+#include "race/SinglePlayerRace.h"
+#include "tracks/TrackTable.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace backend;
+
+namespace {
+
+constexpr int COUNT_DOWN_TURN_LIMIT = 450;
+
+bool EndsWith(const char* text, const char* end)
+{
+    const size_t a = std::strlen(text), b = std::strlen(end);
+    return a >= b && std::strcmp(text + a - b, end) == 0;
+}
+
+std::vector<GpuColor> ReadFrame()
+{
+    std::vector<GpuColor> pixels;
+    EXPECT_TRUE(GpuSucceeded(g_RenderDevice.device->ReadPixels(nullptr, pixels)));
+    EXPECT_EQ(pixels.size(), 800u * 600u);
+    pixels.resize(800u * 600u);
+    return pixels;
+}
+
+int CountPixels(const std::vector<GpuColor>& pixels, int left, int top, int right, int bottom, bool (*test)(GpuColor))
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            count += test(pixels[size_t(y) * 800 + size_t(x)]) ? 1 : 0;
+    return count;
+}
+
+bool IsShaded(GpuColor c)
+{
+    return (c >> 16 & 0xFF) < 160 && (c >> 8 & 0xFF) < 160 && (c & 0xFF) < 160;
+}
+
+bool IsNotWhite(GpuColor c)
+{
+    return (c & 0xFFFFFFu) != 0xFFFFFFu;
+}
+
+bool IsGreen(GpuColor c)
+{
+    return (c >> 8 & 0xFF) > 150 && (c >> 16 & 0xFF) < 60 && (c & 0xFF) < 60;
+}
+
+// Device objects alive once nothing is bound to the device any more.
+uint32_t LiveResources()
+{
+    GpuDevice* device = g_RenderDevice.device;
+    for (uint32_t stage = 0; stage < 8; ++stage)
+        device->SetTexture(stage, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    g_RenderDevice.ResetStateCache();
+    return device->GetLiveResourceCount();
+}
+
+class RaceTest : public GameTest {
+protected:
+    // From the main screen to UK Dirt Track and "Race!"; the turn that starts
+    // the race leaves its "Loading Track..." frame in the back buffer.
+    void StartUkRace(std::vector<GpuColor>* loadingFrame = nullptr)
+    {
+        Press(DIK_RETURN);
+        Press(DIK_DOWN);
+        Press(DIK_RETURN);
+        ASSERT_EQ(g_Menu->screen, MENUSCREEN_SELECT_TRACK);
+        for (int i = 0; i < int(TRACK_UK); ++i)
+            Press(DIK_DOWN);
+        Press(DIK_RETURN);
+        Press(DIK_UP);
+        ASSERT_EQ(g_Menu->screen, MENUSCREEN_SINGLE_PLAYER);
+        ASSERT_EQ(g_Menu->selectedItem, 0);
+        ASSERT_EQ(g_CurrentTrackId, int(TRACK_UK));
+        SimulateKey(g_Window.hWnd, DIK_RETURN, true);
+        Turn();
+        ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE) << g_LastError;
+        if (loadingFrame != nullptr)
+            *loadingFrame = ReadFrame();
+        SimulateKey(g_Window.hWnd, DIK_RETURN, false);
+        Turns(3);
+    }
+
+    // Turns until the count-down has given way to racing.
+    void WaitForTheStart()
+    {
+        for (int turn = 0; turn < COUNT_DOWN_TURN_LIMIT && g_SinglePlayerRace->phase < RACEPHASE_RACING; ++turn)
+            Turn();
+        ASSERT_EQ(g_SinglePlayerRace->phase, RACEPHASE_RACING);
+    }
+};
+
+} // namespace
+
+TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Turns(25); // the title has faded out and let its picture go
+    GpuDevice* device = g_RenderDevice.device;
+    const uint32_t menuResources = LiveResources();
+
+    std::vector<GpuColor> loading;
+    ASSERT_NO_FATAL_FAILURE(StartUkRace(&loading));
+    EXPECT_EQ(g_Menu, nullptr);
+    ASSERT_NE(g_SinglePlayerRace, nullptr);
+    EXPECT_EQ(g_SinglePlayerRace->trackId, int32_t(TRACK_UK));
+    EXPECT_TRUE(EndsWith(g_Music->name, "UK.ogg")) << g_Music->name;
+    EXPECT_TRUE(g_Music->IsPlaying());
+    // "Loading Track...": white on white, readable by the font's dark outline
+    // around the centre and nowhere else.
+    EXPECT_GT(CountPixels(loading, 250, 275, 550, 310, IsShaded), 200);
+    EXPECT_EQ(CountPixels(loading, 0, 0, 800, 250, IsNotWhite), 0);
+    EXPECT_EQ(CountPixels(loading, 0, 340, 800, 600, IsNotWhite), 0);
+
+    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    SinglePlayerRace* race = g_SinglePlayerRace;
+    const TVec4 start = race->playerMoped.position;
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(120);
+    const float moved = std::hypot(race->playerMoped.position.x - start.x, race->playerMoped.position.z - start.z);
+    EXPECT_GT(moved, 2.0f);
+    EXPECT_GT(race->playerMoped.totalMs, 0u);
+
+    // Paused, the race clock stands still however long the pause lasts, and
+    // the first frame after it counts no more than a frame.
+    Press(DIK_ESCAPE);
+    ASSERT_EQ(g_GameState, GAMESTATE_PAUSE_MENU);
+    EXPECT_EQ(g_PauseMenuItem, 0);
+    const uint32_t paused = race->playerMoped.totalMs;
+    Turns(100);
+    EXPECT_EQ(race->playerMoped.totalMs, paused);
+    Press(DIK_ESCAPE);
+    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
+    EXPECT_LE(race->playerMoped.totalMs - paused, 4u * 16u + 16u);
+
+    // A device lost for 30 turns: the race lets its device objects go, comes
+    // back and goes on, and the lost time counts as no race time.
+    const uint32_t beforeLoss = race->playerMoped.totalMs;
+    device->ForceDeviceLoss(30);
+    for (int turn = 0; turn < 40; ++turn)
+        ASSERT_EQ(Turn(), TURN_GO_ON) << g_LastError;
+    EXPECT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
+    EXPECT_EQ(g_SinglePlayerRace, race);
+    EXPECT_LE(race->playerMoped.totalMs - beforeLoss, 10u * 16u);
+    SimulateKey(g_Window.hWnd, DIK_UP, false);
+
+    // The pause menu wraps over its three items; "Retire" leaves for the menu.
+    Press(DIK_ESCAPE);
+    Press(DIK_UP);
+    ASSERT_EQ(g_PauseMenuItem, 2);
+    Press(DIK_RETURN);
+    ASSERT_NE(g_Menu, nullptr);
+    EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
+    EXPECT_EQ(g_Menu->screen, MENUSCREEN_SINGLE_PLAYER);
+    EXPECT_EQ(g_Menu->selectedItem, 0);
+    EXPECT_EQ(g_SinglePlayerRace, nullptr);
+    EXPECT_TRUE(EndsWith(g_Music->name, "Menu.ogg")) << g_Music->name;
+    EXPECT_TRUE(g_Music->IsPlaying());
+    EXPECT_EQ(LiveResources(), menuResources);
+}
+
+TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndShowsItHighlighted)
+{
+    std::filesystem::remove(DataPath("Data/Tracks/UK/Records.bt"));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(StartUkRace());
+    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    SinglePlayerRace* race = g_SinglePlayerRace;
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(30);
+    SimulateKey(g_Window.hWnd, DIK_UP, false);
+    // The third lap done: the race ends five seconds of race time later.
+    race->playerMoped.progress.lap = RACE_LAP_COUNT;
+    Turn();
+    ASSERT_EQ(race->phase, RACEPHASE_FINISHED);
+    const uint32_t total = race->playerMoped.totalMs;
+    ASSERT_GT(total, 0u);
+    int turns = 0;
+    while (g_GameState == GAMESTATE_SINGLE_PLAYER_RACE && turns < 400) {
+        Turn();
+        ++turns;
+    }
+    ASSERT_EQ(g_GameState, GAMESTATE_NEW_RECORD);
+    EXPECT_NEAR(turns, 5000 / 16, 3);
+    EXPECT_EQ(g_SinglePlayerRace, nullptr);
+    EXPECT_EQ(g_NewRecordTime, total);
+    EXPECT_TRUE(g_RaceRecords.empty());
+    ASSERT_NE(g_Menu, nullptr);
+    EXPECT_TRUE(EndsWith(g_Music->name, "Menu.ogg")) << g_Music->name;
+
+    Type("Zed");
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
+    EXPECT_EQ(g_NewRecordIndex, 0);
+    std::vector<RaceRecord> stored;
+    ReadRecordsFile(BuildTrackRecordsPath(TRACK_UK).c_str(), stored);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_STREQ(stored[0].name, "Zed");
+    EXPECT_EQ(stored[0].time, total);
+
+    Turns(20);
+    const std::vector<GpuColor> table = ReadFrame();
+    EXPECT_GT(CountPixels(table, 300, 260, 760, 275, IsGreen), 20);
+    EXPECT_EQ(CountPixels(table, 300, 275, 760, 485, IsGreen), 0);
+}

@@ -1,0 +1,79 @@
+// The error box on a virtual X server, in the program that the dialog tests
+// start again under xvfb-run: the box is found on the display by its title,
+// as a player would see it, and closed with Escape.
+
+#include "backend/dialog/GtkMessageBox.h"
+#include "backend/dialog/LauncherDialog.h"
+#include "backend/window/MessageBox.h"
+#include "backend/window/WindowTypes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace dialogtest {
+
+namespace {
+
+constexpr const char* CAPTION = "Vantrel error box";
+constexpr const char* TEXT = "Error loading track!";
+
+int g_FallbackCalls = 0;
+
+bool CountingFallback(const char* text, const char* caption)
+{
+    ++g_FallbackCalls;
+    return backend::ShowGtkMessageBox(text, caption);
+}
+
+// Waits (at most 20 s) until a visible window titled CAPTION is on `display`,
+// then gives it the focus and presses Escape in it, or ends the program with SIGTERM.
+std::thread CloseWhenShown(const std::string& display, bool terminate, bool& closed)
+{
+    return std::thread([display, terminate, &closed] {
+        const std::string xdotool = "DISPLAY='" + display + "' timeout 20 xdotool ";
+        const std::string close =
+            terminate ? "kill -TERM " + std::to_string(getpid()) : "windowfocus --sync %1 && " + xdotool + "key Escape";
+        const std::string command =
+            xdotool + "search --sync --onlyvisible --name '^" + CAPTION + "$' " + (terminate ? "&& " : "") + close;
+        closed = std::system(command.c_str()) == 0;
+    });
+}
+
+} // namespace
+
+int RunErrorBoxScenario(const std::string& name)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr)
+        return 2;
+    const std::string server = display;
+    // The test run's headless video driver is not the player's.
+    unsetenv("SDL_VIDEODRIVER");
+    backend::SetMessageBoxFallback(CountingFallback);
+    if (name == "errorbox-no-x11") {
+        // A desktop where SDL finds neither an X server nor a helper to draw its box.
+        if (!backend::OpenLauncherDisplay())
+            return 2;
+        unsetenv("DISPLAY");
+        setenv("WAYLAND_DISPLAY", "vantrel-no-such-display", 1);
+    }
+    bool closed = false;
+    std::thread closer = CloseWhenShown(server, name == "errorbox-sigterm", closed);
+    const bool shown = backend::ShowMessageBox(nullptr, TEXT, CAPTION, backend::MB_OK);
+    closer.join();
+    std::fprintf(stderr, "box drawn by %s\n", g_FallbackCalls > 0 ? "GTK" : "SDL");
+    if (!shown || !closed) {
+        std::fprintf(stderr, "scenario %s: shown %d, found and closed %d\n", name.c_str(), shown, closed);
+        return 1;
+    }
+    if (name == "errorbox-no-x11" && g_FallbackCalls != 1) {
+        std::fprintf(stderr, "scenario %s: the GTK box was not asked for\n", name.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace dialogtest

@@ -1,0 +1,197 @@
+#include "MopedTestKit.h"
+
+#include "race/PhysicsMaterials.h"
+
+#include "audio/AudioInitParams.h"
+#include "audio/AudioManager.h"
+#include "audio/Sound3D.h"
+#include "audio/SoundDefinitionManager.h"
+#include "backend/clock/Clock.h"
+#include "backend/sound/SoundTestHooks.h"
+#include "engine/platform/RenderDevice.h"
+#include "physics/TSimulator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t FRAME_MS = 16;
+// Output frames of the loopback device in one 16 ms frame at 22050 Hz.
+constexpr uint32_t AUDIO_FRAMES = 353;
+
+Sound3D* g_TestCrashSound = nullptr;
+
+void OnTestCollision(TCollisionInfo* info)
+{
+    MopedTest::contacts.push_back(*info);
+    PlayCrashSound(g_TestCrashSound, info);
+}
+
+} // namespace
+
+std::vector<TCollisionInfo> MopedTest::contacts;
+
+void MopedTest::SetUp()
+{
+    TrackTest::SetUp();
+    contacts.clear();
+    backend::UseLoopbackSoundDevice(true);
+    backend::UseManualClock(true);
+    backend::AdvanceManualClock(1000);
+    AudioInitParams params;
+    ASSERT_TRUE(GetAudioManager()->Init(&params));
+    const SoundLoadParams once;
+    SoundDefinitionManager* definitions = GetSoundDefinitionManager();
+    ASSERT_TRUE(definitions->Add3DDefinition("Audio\\Sounds\\GearChange.wav", &once));
+    ASSERT_TRUE(definitions->Add3DDefinition("Audio\\Sounds\\EngineStart.wav", &once));
+    crashSound = GetAudioManager()->Create3DSound();
+    ASSERT_NE(crashSound, nullptr);
+    ASSERT_TRUE(crashSound->Load("Audio\\Sounds\\Crash.wav", &once));
+    g_TestCrashSound = crashSound;
+}
+
+void MopedTest::TearDown()
+{
+    FreeMoped();
+    mopedModel.Release();
+    mopedModel.Destroy();
+    g_TestCrashSound = nullptr;
+    if (crashSound != nullptr) {
+        crashSound->Release();
+        GetAudioManager()->Destroy3DSound(&crashSound);
+    }
+    GetSoundDefinitionManager()->DestroyAllDefinitions();
+    GetAudioManager()->Shutdown();
+    backend::UseManualClock(false);
+    backend::UseLoopbackSoundDevice(false);
+    TrackTest::TearDown();
+}
+
+void MopedTest::FreeMoped()
+{
+    if (moped != nullptr) {
+        moped->Release();
+        moped->Destroy(&physics);
+        moped.reset();
+    }
+    physics.Destroy();
+    contacts.clear();
+}
+
+std::unique_ptr<Moped> MopedTest::NewMoped()
+{
+    return std::make_unique<Moped>();
+}
+
+bool MopedTest::StartMoped(TrackId id, int slot, int extraStatic)
+{
+    if (g_RenderDevice.device == nullptr && (!OpenScene() || !mopedModel.Load()))
+        return false;
+    if (!LoadTrack(id))
+        return false;
+    moped = NewMoped();
+    moped->track = track.get();
+    if (!moped->Load(&mopedModel))
+        return false;
+    // Sized as the single-player race sizes it, plus the test's static boxes.
+    const TVec4 gravity = Vec(0.0f, -9.81f, 0.0f);
+    physics.reportError = ReportError;
+    if (!physics.Create(track->GetRigidBodyCount() + MOPED_BODY_COUNT, track->GetAnimatedBodyCount() + extraStatic, 0,
+                        track->GetGeometryCount() + MOPED_GEOMETRY_COUNT + extraStatic, 0, MOPED_JOINT_COUNT, 3, 10, 0,
+                        track->terrain.vertexCount, 0, &gravity))
+        return false;
+    physics.simulator->SetCollisionCallback(OnTestCollision);
+    SetupPhysicsMaterials(&physics);
+    SetupCollisionGroups(&physics);
+    if (!track->CreatePhysics(&physics) || !moped->CreatePhysics(&physics))
+        return false;
+    const TrackStartPosition& start = track->trackData.startPositions[slot];
+    const TVec4 place = Vec(start.x, start.y, start.z, 1.0f);
+    moped->SetPosition(&place);
+    moped->Reset();
+    moped->StartEngineSound();
+    return true;
+}
+
+TAnimatedBody* MopedTest::AddStaticBox(const TVec4& centre, const TVec4& size, float yaw, int material)
+{
+    TAnimatedBody* box = physics.simulator->CreateAnimatedBody();
+    if (box == nullptr)
+        return nullptr;
+    TConvex* shape = box->AddGeometry();
+    if (shape == nullptr)
+        return nullptr;
+    shape->SetMaterialIndex(material);
+    shape->SetBoxSize(&size);
+    box->SetCollisionId(material);
+    box->SetPosition(&centre);
+    const TMat34 turn = Moped::AngleRotation(0.0f, yaw, 0.0f);
+    box->SetRotation(&turn);
+    box->UpdateBoundingInfo();
+    return box;
+}
+
+void MopedTest::StepWorld()
+{
+    physics.simulator->Advance(1.0f / 60.0f, 1, nullptr);
+    backend::AdvanceManualClock(FRAME_MS * 1000);
+    std::vector<int16_t> mix(AUDIO_FRAMES * 2);
+    backend::RenderSoundFrames(mix.data(), AUDIO_FRAMES);
+    GetAudioManager()->Update();
+}
+
+void MopedTest::Step(int frames)
+{
+    for (int i = 0; i < frames; ++i) {
+        moped->Drive();
+        StepWorld();
+        moped->UpdateRaceState();
+    }
+}
+
+void MopedTest::SteerAlongRoad()
+{
+    const TrackProgress& road = moped->progress;
+    const TrackSegment* cell = road.currentSegment != nullptr ? road.currentSegment->next->next : road.lastSegment;
+    if (cell == nullptr) {
+        moped->steering = STEER_NONE;
+        return;
+    }
+    const float tx = cell->centre.x - moped->position.x, tz = cell->centre.z - moped->position.z;
+    // Positive when the target lies to the right (clockwise from above).
+    const float angle =
+        std::atan2(moped->forward.z * tx - moped->forward.x * tz, moped->forward.x * tx + moped->forward.z * tz);
+    moped->steering = angle > 0.05f ? STEER_RIGHT : angle < -0.05f ? STEER_LEFT : STEER_NONE;
+}
+
+float MopedTest::GroundAt(float x, float z) const
+{
+    backend::Vector3 point = {x, 0.0f, z};
+    track->terrain.SnapToGroundXZ(&point, 0.0f);
+    return point.y;
+}
+
+float WidestJointGap(const Moped& moped)
+{
+    float widest = 0.0f;
+    for (TConstraint* joint :
+         {moped.steeringJoint, moped.frontAxle, moped.swingArmJoint, moped.rearAxle, moped.riderJoint}) {
+        if (joint->set == nullptr)
+            return INFINITY;
+        joint->UpdateAnchors();
+        for (int i = 0; i < joint->rowCount; ++i)
+            widest = std::max(widest, std::sqrt(LengthSquared3(joint->pivotAWorld[i] - joint->pivotBWorld[i])));
+    }
+    return widest;
+}
+
+std::vector<TMat44> BodyPoses(const Moped& moped)
+{
+    std::vector<TMat44> poses;
+    for (const TRigidBody* part :
+         {moped.body, moped.handlebar, moped.frontTyre, moped.swingArm, moped.rearTyre, moped.rider})
+        poses.push_back(part->GetTransform());
+    return poses;
+}

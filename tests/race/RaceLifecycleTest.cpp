@@ -1,0 +1,101 @@
+// A race's life around its failures and interruptions: a track that does not
+// exist, tearing down twice, a pause in the count-down and a lost device in
+// the middle of the race.
+
+#include "RaceTestKit.h"
+
+#include "backend/clock/Clock.h"
+#include "backend/gpu/GpuDevice.h"
+#include "backend/window/KeyCodes.h"
+#include "engine/platform/RenderDevice.h"
+
+namespace {
+
+class RaceLifecycle : public RaceTest {
+protected:
+    // Time away from the race (a pause, a reset), then the front end's resynchronisation.
+    void Away(uint32_t ms)
+    {
+        backend::AdvanceManualClock(uint64_t(ms) * 1000);
+        race->ResetTimers();
+    }
+};
+
+TEST_F(RaceLifecycle, FailedOrFinishedRacesTearDownTwiceAndGiveEverythingBack)
+{
+    const uint32_t liveBefore = g_RenderDevice.device->GetLiveResourceCount();
+    race = std::make_unique<SinglePlayerRace>();
+    EXPECT_FALSE(race->Create(10));
+    EXPECT_NE(g_LastError.find("Corrupt track ID!"), std::string::npos) << g_LastError;
+    for (int round = 0; round < 2; ++round) {
+        race->Release();
+        race->Destroy();
+    }
+    race.reset();
+
+    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
+    EXPECT_EQ(race->physics.reportError, &ReportError);
+    EXPECT_NE(g_CrashSound, nullptr);
+    Frame();
+    for (int round = 0; round < 2; ++round) {
+        race->Release();
+        race->Destroy();
+    }
+    EXPECT_EQ(race->track, nullptr);
+    EXPECT_EQ(race->physics.simulator, nullptr);
+    EXPECT_EQ(g_CrashSound, nullptr);
+    EXPECT_EQ(race->newLapSound, nullptr);
+    // What the device still has bound stays alive until unbound.
+    backend::GpuDevice* device = g_RenderDevice.device;
+    for (uint32_t stage = 0; stage < backend::GPU_STAGE_COUNT; ++stage)
+        device->SetTexture(stage, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    EXPECT_EQ(device->GetLiveResourceCount(), liveBefore);
+    race.reset();
+}
+
+// A pause in the count-down does not shorten the pending second; a device
+// lost while racing is released and restored, draws the same picture, and the
+// time spent in the reset counts on no clock.
+TEST_F(RaceLifecycle, PauseAndDeviceLossCountNoTimeAway)
+{
+    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
+    while (frame < 100)
+        FastFrame();
+    Away(5000);
+    while (race->phase == RACEPHASE_COUNTDOWN && frame < 1000)
+        FastFrame();
+    EXPECT_EQ(frame, 378);
+
+    Press(backend::DIK_UP, true);
+    while (frame < 378 + 120)
+        FastFrame();
+    PlayerMoped& moped = race->playerMoped;
+    const uint32_t lapMs = moped.lapMs, totalMs = moped.totalMs;
+    EXPECT_EQ(totalMs, 121u * RACE_FRAME_MS);
+    const std::vector<uint32_t> before = DrawNow(true);
+
+    backend::GpuDevice* device = g_RenderDevice.device;
+    device->ForceDeviceLoss(1);
+    EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
+    race->Release();
+    race->Release();
+    font.Release();
+    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+    ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+    g_RenderDevice.ResetStateCache();
+    ApplyFixedStates();
+    ASSERT_TRUE(font.Restore());
+    ASSERT_TRUE(race->Restore()) << g_LastError;
+    Away(2500);
+    EXPECT_EQ(DrawNow(true), before);
+
+    Frame();
+    EXPECT_EQ(moped.lapMs, lapMs + RACE_FRAME_MS);
+    EXPECT_EQ(moped.totalMs, totalMs + RACE_FRAME_MS);
+    EXPECT_EQ(race->phase, RACEPHASE_RACING);
+    EXPECT_GT(moped.speed, 1.0f);
+}
+
+} // namespace

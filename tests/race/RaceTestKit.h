@@ -1,0 +1,47 @@
+#pragma once
+// A single-player race on the headless device, driven as the front end drives
+// it: each frame the test clock moves 16 ms, then HandleInput, Update, the
+// sound mix and Draw with the HUD font. The game's data is seen through a
+// private folder without any Records.bt, so tests may write their own.
+
+#include "engine/scene/SceneTestFixture.h"
+
+#include "race/SinglePlayerRace.h"
+#include "tracks/TrackTable.h"
+
+#include "engine/platform/BitmapFont.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+constexpr uint32_t RACE_FRAME_MS = 16;
+
+class RaceTest : public SceneTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new single-player race on `id`; false when Create fails.
+    bool StartRace(TrackId id);
+    // Release, Destroy and delete, as the front end ends a race.
+    void EndRace();
+    // One frame; with draw false the frame is not drawn.
+    void Frame(bool draw = true);
+    // A frame drawn only every `drawEvery` frames: the software rasteriser takes
+    // about 30 ms for a picture of the race, and nothing of the race's state
+    // depends on the drawing.
+    void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
+    // Holds or lets go of a key as a player would.
+    static void Press(uint8_t key, bool down);
+    // The drawn back buffer of the last frame.
+    std::vector<uint32_t> Picture() { return ReadBackBuffer(); }
+    // Draws the race as it stands (no clock, no update) and reads it back.
+    std::vector<uint32_t> DrawNow(bool withHud);
+
+    std::unique_ptr<SinglePlayerRace> race;
+    BitmapFont font;
+    std::string dataDirectory;
+    std::string originalBase;
+    int frame = 0;
+};
