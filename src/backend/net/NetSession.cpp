@@ -1,0 +1,483 @@
+#include "backend/net/NetSession.h"
+
+#include "backend/net/SessionState.h"
+
+#include <arpa/inet.h>
+
+#include <chrono>
+
+namespace backend {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+uint32_t RandomU32()
+{
+    static thread_local std::random_device device;
+    return device();
+}
+
+NetGuid RandomGuid()
+{
+    NetGuid guid;
+    for (size_t i = 0; i < sizeof guid.bytes; i += 4) {
+        const uint32_t value = RandomU32();
+        for (size_t k = 0; k < 4; ++k)
+            guid.bytes[i + k] = static_cast<uint8_t>(value >> (8 * k));
+    }
+    return guid;
+}
+
+ENetAddress ToEnet(const NetAddress& address)
+{
+    ENetAddress result;
+    result.host = htonl(address.ip);
+    result.port = address.port;
+    return result;
+}
+
+uint32_t MsSince(Clock::time_point start)
+{
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+} // namespace
+
+bool ParseNetAddress(const char* text, uint16_t port, NetAddress* address)
+{
+    in_addr parsed;
+    if (text == nullptr || inet_aton(text, &parsed) == 0)
+        return false;
+    address->ip = ntohl(parsed.s_addr);
+    address->port = port;
+    return true;
+}
+
+NetSession::State::State(NetMessageHandler handler, const NetSessionOptions& options)
+    : handler(std::move(handler)), options(options)
+{
+}
+
+void NetSession::State::StartDispatcher()
+{
+    if (dispatcher.joinable())
+        return;
+    {
+        std::lock_guard lock(queueMutex);
+        dispatchStop = false;
+    }
+    dispatcher = std::thread([this] { DispatchLoop(); });
+}
+
+void NetSession::State::StopDispatcher()
+{
+    if (!dispatcher.joinable())
+        return;
+    {
+        std::lock_guard lock(queueMutex);
+        queue.clear();
+        dispatchStop = true;
+        queueChanged.notify_all();
+    }
+    // Waits for a handler call that is running.
+    dispatcher.join();
+    std::lock_guard lock(queueMutex);
+    doneCount = queuedCount;
+}
+
+uint64_t NetSession::State::Queue(QueuedMessage message)
+{
+    std::lock_guard lock(queueMutex);
+    queue.push_back(std::move(message));
+    queueChanged.notify_all();
+    return ++queuedCount;
+}
+
+bool NetSession::State::WaitDispatched(uint64_t seq)
+{
+    std::unique_lock lock(queueMutex);
+    queueChanged.wait(lock, [&] { return doneCount >= seq || dispatchStop; });
+    return doneCount >= seq;
+}
+
+void NetSession::State::DispatchLoop()
+{
+    std::unique_lock lock(queueMutex);
+    for (;;) {
+        queueChanged.wait(lock, [&] { return dispatchStop || !queue.empty(); });
+        if (dispatchStop)
+            return;
+        QueuedMessage queued = std::move(queue.front());
+        queue.pop_front();
+        lock.unlock();
+
+        NetMessage message;
+        message.type = queued.type;
+        message.playerId = queued.playerId;
+        message.reason = queued.reason;
+        message.data = queued.data.data();
+        message.size = queued.data.size();
+        message.sender = queued.sender;
+        message.desc = &queued.desc;
+        message.roundTripMs = queued.roundTripMs;
+        const bool taken = handler ? handler(message) : true;
+        // A player's info stays readable until its departure has been delivered.
+        if (queued.type == NetMessageType::DESTROY_PLAYER) {
+            std::lock_guard tableLock(tableMutex);
+            table.erase(queued.playerId);
+        }
+
+        lock.lock();
+        ++doneCount;
+        lastTaken = taken;
+        queueChanged.notify_all();
+    }
+}
+
+bool NetSession::State::CreateHost(const ENetAddress& address)
+{
+    host = enet_host_create(&address, SESSION_PEER_SLOTS, CHANNEL_COUNT, 0, 0);
+    if (host == nullptr)
+        return false;
+    host->intercept = SessionIntercept;
+    return true;
+}
+
+void NetSession::State::StartIo()
+{
+    ioStop = false;
+    ioThread = std::thread([this] { IoLoop(); });
+}
+
+void NetSession::State::StopIo()
+{
+    ioStop = true;
+    if (ioThread.joinable())
+        ioThread.join();
+}
+
+void NetSession::State::DestroyHost()
+{
+    if (host != nullptr)
+        enet_host_destroy(host);
+    host = nullptr;
+    hostPeer = nullptr;
+}
+
+bool NetSession::State::AnyLink() const
+{
+    for (size_t i = 0; i < host->peerCount; ++i)
+        if (host->peers[i].state != ENET_PEER_STATE_DISCONNECTED)
+            return true;
+    return false;
+}
+
+void NetSession::State::ResetSession()
+{
+    {
+        std::lock_guard lock(ioMutex);
+        phase = SessionPhase::IDLE;
+        isHost = false;
+        localId = 0;
+        localJoinSeq = 0;
+        hostId = 0;
+        highestJoinSeq = 0;
+        desc = NetAppDesc();
+        members.clear();
+        joinedSeq = 0;
+        lossShare = 0;
+    }
+    std::lock_guard lock(tableMutex);
+    table.clear();
+}
+
+NetSession::NetSession(NetMessageHandler handler, const NetSessionOptions& options)
+    : state(std::make_unique<State>(std::move(handler), options))
+{
+    enet_initialize();
+}
+
+NetSession::~NetSession()
+{
+    Close();
+}
+
+bool NetSession::Host(const NetAppDesc& desc, uint16_t port)
+{
+    State& s = *state;
+    uint64_t seq = 0;
+    {
+        std::lock_guard lock(s.ioMutex);
+        if (s.phase != SessionPhase::IDLE || desc.appData.size() > NET_DATA_MAX)
+            return false;
+        if (!s.CreateHost(ToEnet({s.options.bindIp, port})))
+            return false;
+        s.desc = desc;
+        s.desc.instance = RandomGuid();
+        s.isHost = true;
+        uint32_t prefix = 0;
+        while (prefix == 0)
+            prefix = RandomU32() & 0xFFFF;
+        s.localJoinSeq = 1;
+        s.highestJoinSeq = 1;
+        s.localId = (prefix << 16) | s.localJoinSeq;
+        s.hostId = s.localId;
+        s.phase = SessionPhase::IN_SESSION;
+        s.StartDispatcher();
+        s.CreateLocalPlayer();
+        seq = s.joinedSeq;
+        s.StartIo();
+    }
+    s.WaitDispatched(seq);
+    return true;
+}
+
+bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address)
+{
+    State& s = *state;
+    const ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (socket == ENET_SOCKET_NULL)
+        return false;
+    const ENetAddress local = ToEnet({s.options.bindIp, 0});
+    const ENetAddress target = ToEnet(address);
+    if (enet_socket_bind(socket, &local) < 0 || enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1) < 0) {
+        enet_socket_destroy(socket);
+        return false;
+    }
+    s.StartDispatcher();
+
+    HostQuery query;
+    query.application = application;
+    query.nonce = RandomU32();
+    const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+    const uint32_t attempts = std::max<uint32_t>(s.options.enumAttempts, 1);
+    const uint32_t interval = s.options.enumTimeoutMs / attempts;
+    const Clock::time_point start = Clock::now();
+    uint32_t sent = 0;
+    for (;;) {
+        const uint32_t elapsed = MsSince(start);
+        if (elapsed >= s.options.enumTimeoutMs)
+            break;
+        if (sent < attempts && elapsed >= sent * interval) {
+            ENetBuffer buffer;
+            buffer.data = const_cast<uint8_t*>(bytes.data());
+            buffer.dataLength = bytes.size();
+            enet_socket_send(socket, &target, &buffer, 1);
+            ++sent;
+        }
+        const uint32_t nextSend = sent < attempts ? sent * interval : s.options.enumTimeoutMs;
+        enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+        const uint32_t wait = nextSend > elapsed ? nextSend - elapsed : 0;
+        if (enet_socket_wait(socket, &condition, wait) < 0 || (condition & ENET_SOCKET_WAIT_RECEIVE) == 0)
+            continue;
+        uint8_t received[1024];
+        ENetBuffer buffer;
+        buffer.data = received;
+        buffer.dataLength = sizeof received;
+        ENetAddress from;
+        const int size = enet_socket_receive(socket, &from, &buffer, 1);
+        HostAnswer answer;
+        if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &answer) ||
+            answer.nonce != query.nonce || !(answer.desc.application == application))
+            continue;
+        QueuedMessage message;
+        message.type = NetMessageType::ENUM_HOSTS_RESPONSE;
+        message.sender = {ntohl(from.host), from.port};
+        message.desc = std::move(answer.desc);
+        message.roundTripMs = MsSince(start) - (sent - 1) * interval;
+        const uint64_t seq = s.Queue(std::move(message));
+        if (s.WaitDispatched(seq)) {
+            std::lock_guard lock(s.queueMutex);
+            if (s.lastTaken) {
+                enet_socket_destroy(socket);
+                return true;
+            }
+        }
+    }
+    enet_socket_destroy(socket);
+    return false;
+}
+
+bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
+{
+    State& s = *state;
+    bool joined = false;
+    uint64_t seq = 0;
+    {
+        std::unique_lock lock(s.ioMutex);
+        if (s.phase != SessionPhase::IDLE)
+            return false;
+        // On the game's port when it is free, so that this player can be found
+        // at its address should it become the host.
+        if (!s.CreateHost(ToEnet({s.options.bindIp, address.port})) && !s.CreateHost(ToEnet({s.options.bindIp, 0})))
+            return false;
+        s.desc = desc;
+        s.phase = SessionPhase::JOINING;
+        const ENetAddress target = ToEnet(address);
+        s.hostPeer = enet_host_connect(s.host, &target, CHANNEL_COUNT, SESSION_PROTOCOL_MAGIC);
+        if (s.hostPeer != nullptr) {
+            s.SetLinkTimeouts(s.hostPeer);
+            s.StartDispatcher();
+            s.StartIo();
+            s.phaseChanged.wait_for(lock, std::chrono::milliseconds(s.options.connectTimeoutMs),
+                                    [&] { return s.phase != SessionPhase::JOINING; });
+        }
+        joined = s.phase == SessionPhase::IN_SESSION;
+        seq = s.joinedSeq;
+    }
+    if (!joined) {
+        Close();
+        return false;
+    }
+    s.WaitDispatched(seq);
+    return true;
+}
+
+bool NetSession::SetApplicationDesc(uint32_t maxPlayers, bool joinable, const std::vector<uint8_t>& appData)
+{
+    State& s = *state;
+    std::lock_guard lock(s.ioMutex);
+    if (s.phase != SessionPhase::IN_SESSION || !s.isHost || appData.size() > NET_DATA_MAX)
+        return false;
+    s.desc.maxPlayers = maxPlayers;
+    s.desc.joinable = joinable;
+    s.desc.appData = appData;
+    ControlFrame frame;
+    frame.kind = ControlKind::APP_DESC;
+    frame.desc = s.desc;
+    s.BroadcastControl(frame, 0);
+    enet_host_flush(s.host);
+    return true;
+}
+
+bool NetSession::SetPeerInfo(const std::string& name, const std::vector<uint8_t>& data)
+{
+    State& s = *state;
+    if (data.size() > NET_DATA_MAX)
+        return false;
+    std::lock_guard lock(s.ioMutex);
+    s.localName = name.substr(0, std::min(name.find('\0'), NET_PLAYER_NAME_MAX));
+    s.localData = data;
+    if (s.phase != SessionPhase::IN_SESSION)
+        return true;
+    {
+        std::lock_guard tableLock(s.tableMutex);
+        TableEntry& entry = s.table[s.localId];
+        entry.info.name = s.localName;
+        entry.info.data = s.localData;
+    }
+    ControlFrame frame;
+    frame.kind = ControlKind::PEER_INFO;
+    frame.member = s.LocalRecord();
+    s.BroadcastControl(frame, 0);
+    enet_host_flush(s.host);
+    return true;
+}
+
+bool NetSession::GetPeerInfo(uint32_t playerId, NetPlayerInfo* info) const
+{
+    std::lock_guard lock(state->tableMutex);
+    const auto found = state->table.find(playerId);
+    if (found == state->table.end())
+        return false;
+    *info = found->second.info;
+    return true;
+}
+
+bool NetSession::GetConnectionInfo(uint32_t playerId, uint32_t* roundTripMs) const
+{
+    std::lock_guard lock(state->tableMutex);
+    const auto found = state->table.find(playerId);
+    if (found == state->table.end())
+        return false;
+    *roundTripMs = found->second.roundTripMs;
+    return true;
+}
+
+bool NetSession::SendTo(uint32_t to, const void* data, size_t size, bool guaranteed)
+{
+    State& s = *state;
+    std::lock_guard lock(s.ioMutex);
+    if (s.phase != SessionPhase::IN_SESSION)
+        return false;
+    std::vector<ENetPeer*> peers;
+    for (const Member& member : s.members)
+        if (member.created && member.peer != nullptr && (to == NET_ALL_PLAYERS || to == member.record.id))
+            peers.push_back(member.peer);
+    if (peers.empty())
+        return to == NET_ALL_PLAYERS;
+    ENetPacket* packet = enet_packet_create(data, size, guaranteed ? ENET_PACKET_FLAG_RELIABLE : 0);
+    if (packet == nullptr)
+        return false;
+    for (ENetPeer* peer : peers)
+        enet_peer_send(peer, CHANNEL_GAME, packet);
+    if (packet->referenceCount == 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(s.host);
+    return true;
+}
+
+void NetSession::Close()
+{
+    State& s = *state;
+    s.StopIo();
+    {
+        std::lock_guard lock(s.ioMutex);
+        if (s.host != nullptr) {
+            for (size_t i = 0; i < s.host->peerCount; ++i)
+                if (s.host->peers[i].state != ENET_PEER_STATE_DISCONNECTED)
+                    enet_peer_disconnect(&s.host->peers[i], DISCONNECT_CLEAN);
+            // Gives the goodbyes time to be acknowledged; the events are not ours any more.
+            const Clock::time_point start = Clock::now();
+            ENetEvent event;
+            while (s.AnyLink() && MsSince(start) < s.options.closeLingerMs) {
+                if (enet_host_service(s.host, &event, 5) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+                    enet_packet_destroy(event.packet);
+            }
+        }
+        s.DestroyHost();
+    }
+    s.StopDispatcher();
+    s.ResetSession();
+}
+
+bool NetSession::InSession() const
+{
+    std::lock_guard lock(state->ioMutex);
+    return state->phase == SessionPhase::IN_SESSION;
+}
+
+bool NetSession::IsHost() const
+{
+    std::lock_guard lock(state->ioMutex);
+    return state->phase == SessionPhase::IN_SESSION && state->isHost;
+}
+
+uint32_t NetSession::LocalPlayerId() const
+{
+    std::lock_guard lock(state->ioMutex);
+    return state->localId;
+}
+
+void NetSession::SetIncomingLoss(double share, uint32_t seed)
+{
+    std::lock_guard lock(state->ioMutex);
+    state->lossShare = share;
+    state->lossRandom.seed(seed);
+}
+
+void NetSession::Vanish()
+{
+    State& s = *state;
+    s.StopIo();
+    {
+        std::lock_guard lock(s.ioMutex);
+        // Destroying the host resets every link without telling the other side.
+        s.DestroyHost();
+    }
+    s.StopDispatcher();
+    s.ResetSession();
+}
+
+} // namespace backend

@@ -1,0 +1,158 @@
+#pragma once
+// Peer-to-peer game sessions over UDP: one host, up to a handful of players all
+// linked to each other, host migration when the host goes. Guaranteed messages
+// arrive once and in order per sender; the others may be lost but never arrive
+// older after newer. Nothing is ever delivered back to its sender.
+//
+// Everything that happens arrives as a NetMessage at the handler, on a worker
+// thread of the session, one call at a time and with no lock of the session
+// held: the handler may call GetPeerInfo, GetConnectionInfo and SendTo. It must
+// not call Close. Host, Connect and EnumHosts return only after the handler
+// has seen the messages they caused (the players created, the answer found).
+// After Close returns, no handler call runs or comes.
+//
+// This talks only to itself: it is not compatible with any other program's
+// sessions.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace backend {
+
+struct NetGuid {
+    uint8_t bytes[16] = {};
+
+    bool operator==(const NetGuid&) const = default;
+};
+
+// An IPv4 address and port, both in host byte order.
+struct NetAddress {
+    uint32_t ip = 0;
+    uint16_t port = 0;
+};
+
+// Reads dotted IPv4 text the way inet_aton does (octal and hex parts
+// accepted); false when it does not read as an address.
+bool ParseNetAddress(const char* text, uint16_t port, NetAddress* address);
+
+constexpr uint32_t NET_ALL_PLAYERS = 0;
+constexpr size_t NET_PLAYER_NAME_MAX = 19;
+constexpr size_t NET_SESSION_NAME_MAX = 63;
+constexpr size_t NET_DATA_MAX = 256;
+
+// NetPlayerInfo::flags
+constexpr uint32_t NET_PLAYER_LOCAL = 1;
+constexpr uint32_t NET_PLAYER_HOST = 2;
+
+struct NetPlayerInfo {
+    std::string name; // at most NET_PLAYER_NAME_MAX characters
+    std::vector<uint8_t> data;
+    uint32_t flags = 0;
+};
+
+// What a host advertises.
+struct NetAppDesc {
+    NetGuid application;
+    NetGuid instance; // made up by the host, one per session
+    std::string sessionName;
+    uint32_t maxPlayers = 0;
+    uint32_t currentPlayers = 0; // the host included
+    bool joinable = true;        // false: the host admits nobody
+    std::vector<uint8_t> appData;
+};
+
+enum class NetMessageType {
+    CREATE_PLAYER,       // playerId joined (or is the local player)
+    DESTROY_PLAYER,      // playerId left; reason says how
+    HOST_MIGRATE,        // playerId is the new host
+    RECEIVE,             // data from playerId
+    ENUM_HOSTS_RESPONSE, // a host answered EnumHosts
+};
+
+enum NetDestroyReason : uint32_t {
+    NET_DESTROY_NORMAL = 1,
+    NET_DESTROY_CONNECTION_LOST = 2,
+};
+
+struct NetMessage {
+    NetMessageType type = NetMessageType::RECEIVE;
+    uint32_t playerId = 0;
+    NetDestroyReason reason = NET_DESTROY_NORMAL;
+    const uint8_t* data = nullptr; // RECEIVE
+    size_t size = 0;
+    NetAddress sender;                // ENUM_HOSTS_RESPONSE: the host's address
+    const NetAppDesc* desc = nullptr; // ENUM_HOSTS_RESPONSE
+    uint32_t roundTripMs = 0;         // ENUM_HOSTS_RESPONSE
+};
+
+// Returns what the operation that caused the message should make of it; only
+// ENUM_HOSTS_RESPONSE looks at it (false: the answer is not taken).
+using NetMessageHandler = std::function<bool(const NetMessage&)>;
+
+struct NetSessionOptions {
+    uint32_t bindIp = 0; // host byte order; 0 binds every address
+    uint32_t enumAttempts = 4;
+    uint32_t enumTimeoutMs = 5000;
+    uint32_t connectTimeoutMs = 5000;
+    // A link is lost after linkTimeoutMaxMs without answers (or linkTimeoutMinMs
+    // once many resends went unanswered).
+    uint32_t linkTimeoutMinMs = 5000;
+    uint32_t linkTimeoutMaxMs = 15000;
+    uint32_t pingIntervalMs = 500;
+    uint32_t closeLingerMs = 300;
+};
+
+class NetSession {
+public:
+    NetSession(NetMessageHandler handler, const NetSessionOptions& options = {});
+    ~NetSession();
+    NetSession(const NetSession&) = delete;
+    NetSession& operator=(const NetSession&) = delete;
+
+    // Hosts desc (application, name, max players, app data) on `port`; the
+    // local player, whose info SetPeerInfo gave, is the host.
+    bool Host(const NetAppDesc& desc, uint16_t port);
+    // Asks the host at `host` for its session: `attempts` queries spread over
+    // the time-out, true at the first answer of the same application, which
+    // reaches the handler before this returns and which it took.
+    bool EnumHosts(const NetGuid& application, const NetAddress& host);
+    // Joins the session an answer described. True once linked to every
+    // player; false when refused (full, not joinable, another session), when
+    // nobody answers or a link fails within the time-out.
+    bool Connect(const NetAppDesc& desc, const NetAddress& host);
+    // Host only: replaces what is advertised and whether anybody is admitted.
+    bool SetApplicationDesc(uint32_t maxPlayers, bool joinable, const std::vector<uint8_t>& appData);
+    // The local player's name (cut to NET_PLAYER_NAME_MAX) and data; sent to
+    // every player when in a session.
+    bool SetPeerInfo(const std::string& name, const std::vector<uint8_t>& data);
+    bool GetPeerInfo(uint32_t playerId, NetPlayerInfo* info) const;
+    // Measured round trip to a player; 0 before the first measurement.
+    bool GetConnectionInfo(uint32_t playerId, uint32_t* roundTripMs) const;
+    // To one player or NET_ALL_PLAYERS (true also when there is nobody else);
+    // false only outside a session or for an unknown player. Queues and returns.
+    bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
+    // Leaves cleanly (the others see a normal leave) and makes the session
+    // ready for the next Host or Connect.
+    void Close();
+
+    bool InSession() const;
+    bool IsHost() const;
+    uint32_t LocalPlayerId() const;
+
+    // Test hooks. Drops this share of the datagrams that arrive, picked by a
+    // generator seeded with `seed`.
+    void SetIncomingLoss(double share, uint32_t seed);
+    // Vanishes without a word: the others find out by their time-outs.
+    void Vanish();
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state;
+};
+
+} // namespace backend

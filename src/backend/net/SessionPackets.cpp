@@ -1,0 +1,297 @@
+#include "backend/net/SessionPackets.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace backend {
+
+namespace {
+
+// Little-endian writer; strings and byte blocks are cut to their limits.
+class Writer {
+public:
+    std::vector<uint8_t> bytes;
+
+    void U8(uint8_t value) { bytes.push_back(value); }
+    void U16(uint16_t value)
+    {
+        U8(static_cast<uint8_t>(value));
+        U8(static_cast<uint8_t>(value >> 8));
+    }
+    void U32(uint32_t value)
+    {
+        U16(static_cast<uint16_t>(value));
+        U16(static_cast<uint16_t>(value >> 16));
+    }
+    void Raw(const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); }
+    void Guid(const NetGuid& guid) { Raw(guid.bytes, sizeof guid.bytes); }
+    void Text(const std::string& text, size_t limit)
+    {
+        const size_t size = std::min(text.size(), limit);
+        U8(static_cast<uint8_t>(size));
+        Raw(reinterpret_cast<const uint8_t*>(text.data()), size);
+    }
+    void Block(const std::vector<uint8_t>& data)
+    {
+        const size_t size = std::min(data.size(), NET_DATA_MAX);
+        U16(static_cast<uint16_t>(size));
+        Raw(data.data(), size);
+    }
+    void Member(const MemberRecord& member)
+    {
+        U32(member.id);
+        U32(member.joinSeq);
+        U32(member.address.ip);
+        U16(member.address.port);
+        Text(member.name, NET_PLAYER_NAME_MAX);
+        Block(member.data);
+    }
+};
+
+// Bounds-checked reader: once a read fails every later read fails too.
+class Reader {
+public:
+    Reader(const uint8_t* data, size_t size) : data(data), size(size) {}
+
+    bool Ok() const { return ok; }
+    bool AtEnd() const { return ok && offset == size; }
+
+    bool Take(void* out, size_t count)
+    {
+        if (!ok || size - offset < count) {
+            ok = false;
+            return false;
+        }
+        if (count > 0)
+            std::memcpy(out, data + offset, count);
+        offset += count;
+        return true;
+    }
+    uint8_t U8()
+    {
+        uint8_t value = 0;
+        Take(&value, 1);
+        return value;
+    }
+    uint16_t U16()
+    {
+        const uint16_t low = U8();
+        return static_cast<uint16_t>(low | (U8() << 8));
+    }
+    uint32_t U32()
+    {
+        const uint32_t low = U16();
+        return low | (static_cast<uint32_t>(U16()) << 16);
+    }
+    void Guid(NetGuid* guid) { Take(guid->bytes, sizeof guid->bytes); }
+    bool Flag()
+    {
+        const uint8_t value = U8();
+        if (value > 1)
+            ok = false;
+        return value == 1;
+    }
+    void Text(std::string* text, size_t limit)
+    {
+        const size_t length = U8();
+        if (length > limit) {
+            ok = false;
+            return;
+        }
+        text->assign(length, '\0');
+        Take(text->data(), length);
+    }
+    void Block(std::vector<uint8_t>* block)
+    {
+        const size_t length = U16();
+        if (length > NET_DATA_MAX) {
+            ok = false;
+            return;
+        }
+        block->assign(length, 0);
+        Take(block->data(), length);
+    }
+    void Member(MemberRecord* member)
+    {
+        member->id = U32();
+        member->joinSeq = U32();
+        member->address.ip = U32();
+        member->address.port = U16();
+        Text(&member->name, NET_PLAYER_NAME_MAX);
+        Block(&member->data);
+    }
+
+private:
+    const uint8_t* data;
+    size_t size;
+    size_t offset = 0;
+    bool ok = true;
+};
+
+bool HasMagic(const uint8_t* bytes, size_t size, const uint8_t (&magic)[4])
+{
+    return size >= 4 && std::memcmp(bytes, magic, 4) == 0;
+}
+
+} // namespace
+
+bool IsHostDatagram(const uint8_t* bytes, size_t size)
+{
+    return HasMagic(bytes, size, HOST_QUERY_MAGIC) || HasMagic(bytes, size, HOST_ANSWER_MAGIC);
+}
+
+std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
+{
+    Writer writer;
+    writer.Raw(HOST_QUERY_MAGIC, 4);
+    writer.Guid(query.application);
+    writer.U32(query.nonce);
+    return writer.bytes;
+}
+
+bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query)
+{
+    if (!HasMagic(bytes, size, HOST_QUERY_MAGIC))
+        return false;
+    Reader reader(bytes + 4, size - 4);
+    reader.Guid(&query->application);
+    query->nonce = reader.U32();
+    return reader.AtEnd();
+}
+
+std::vector<uint8_t> EncodeHostAnswer(const HostAnswer& answer)
+{
+    Writer writer;
+    writer.Raw(HOST_ANSWER_MAGIC, 4);
+    writer.U32(answer.nonce);
+    writer.Guid(answer.desc.application);
+    writer.Guid(answer.desc.instance);
+    writer.U32(answer.desc.maxPlayers);
+    writer.U32(answer.desc.currentPlayers);
+    writer.U8(answer.desc.joinable ? 1 : 0);
+    writer.Text(answer.desc.sessionName, NET_SESSION_NAME_MAX);
+    writer.Block(answer.desc.appData);
+    return writer.bytes;
+}
+
+bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer)
+{
+    if (!HasMagic(bytes, size, HOST_ANSWER_MAGIC))
+        return false;
+    Reader reader(bytes + 4, size - 4);
+    answer->nonce = reader.U32();
+    reader.Guid(&answer->desc.application);
+    reader.Guid(&answer->desc.instance);
+    answer->desc.maxPlayers = reader.U32();
+    answer->desc.currentPlayers = reader.U32();
+    answer->desc.joinable = reader.Flag();
+    reader.Text(&answer->desc.sessionName, NET_SESSION_NAME_MAX);
+    reader.Block(&answer->desc.appData);
+    return reader.AtEnd();
+}
+
+std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
+{
+    Writer writer;
+    writer.U8(static_cast<uint8_t>(frame.kind));
+    switch (frame.kind) {
+    case ControlKind::HELLO:
+        writer.Guid(frame.application);
+        writer.Guid(frame.instance);
+        writer.Member(frame.member);
+        break;
+    case ControlKind::WELCOME: {
+        writer.Member(frame.member);
+        writer.U32(frame.hostId);
+        writer.U32(frame.highestJoinSeq);
+        writer.Text(frame.desc.sessionName, NET_SESSION_NAME_MAX);
+        writer.U32(frame.desc.maxPlayers);
+        writer.U8(frame.desc.joinable ? 1 : 0);
+        writer.Block(frame.desc.appData);
+        const size_t count = std::min(frame.members.size(), SESSION_MEMBERS_MAX);
+        writer.U8(static_cast<uint8_t>(count));
+        for (size_t i = 0; i < count; ++i)
+            writer.Member(frame.members[i]);
+        break;
+    }
+    case ControlKind::REJECT:
+        writer.U8(frame.reason);
+        break;
+    case ControlKind::ADD_MEMBER:
+    case ControlKind::PEER_ACK:
+    case ControlKind::PEER_INFO:
+        writer.Member(frame.member);
+        break;
+    case ControlKind::REMOVE_MEMBER:
+        writer.U32(frame.member.id);
+        writer.U8(frame.reason);
+        break;
+    case ControlKind::HELLO_PEER:
+        writer.Guid(frame.instance);
+        writer.Member(frame.member);
+        break;
+    case ControlKind::APP_DESC:
+        writer.U32(frame.desc.maxPlayers);
+        writer.U8(frame.desc.joinable ? 1 : 0);
+        writer.Block(frame.desc.appData);
+        break;
+    }
+    return writer.bytes;
+}
+
+bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
+{
+    *frame = ControlFrame();
+    Reader reader(bytes, size);
+    const uint8_t kind = reader.U8();
+    frame->kind = static_cast<ControlKind>(kind);
+    switch (frame->kind) {
+    case ControlKind::HELLO:
+        reader.Guid(&frame->application);
+        reader.Guid(&frame->instance);
+        reader.Member(&frame->member);
+        break;
+    case ControlKind::WELCOME: {
+        reader.Member(&frame->member);
+        frame->hostId = reader.U32();
+        frame->highestJoinSeq = reader.U32();
+        reader.Text(&frame->desc.sessionName, NET_SESSION_NAME_MAX);
+        frame->desc.maxPlayers = reader.U32();
+        frame->desc.joinable = reader.Flag();
+        reader.Block(&frame->desc.appData);
+        const size_t count = reader.U8();
+        if (count > SESSION_MEMBERS_MAX)
+            return false;
+        frame->members.resize(count);
+        for (MemberRecord& member : frame->members)
+            reader.Member(&member);
+        break;
+    }
+    case ControlKind::REJECT:
+        frame->reason = reader.U8();
+        break;
+    case ControlKind::ADD_MEMBER:
+    case ControlKind::PEER_ACK:
+    case ControlKind::PEER_INFO:
+        reader.Member(&frame->member);
+        break;
+    case ControlKind::REMOVE_MEMBER:
+        frame->member.id = reader.U32();
+        frame->reason = reader.U8();
+        break;
+    case ControlKind::HELLO_PEER:
+        reader.Guid(&frame->instance);
+        reader.Member(&frame->member);
+        break;
+    case ControlKind::APP_DESC:
+        frame->desc.maxPlayers = reader.U32();
+        frame->desc.joinable = reader.Flag();
+        reader.Block(&frame->desc.appData);
+        break;
+    default:
+        return false;
+    }
+    return reader.AtEnd();
+}
+
+} // namespace backend

@@ -1,0 +1,84 @@
+#pragma once
+// What the session layer sends besides the game's own data: the host query and
+// answer datagrams on the host's port, and the control frames between linked
+// players. Every decoder refuses bytes that are short, too long, carry a
+// length beyond its limit or trail extra bytes, and leaves its output unusable
+// then; what it accepts encodes back to the same bytes.
+
+#include "backend/net/NetSession.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace backend {
+
+// The first four bytes of every query and answer.
+constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
+constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
+// The data of every ENet connect of the layer.
+constexpr uint32_t SESSION_PROTOCOL_MAGIC = 0x564C5401;
+constexpr size_t SESSION_MEMBERS_MAX = 16;
+
+struct HostQuery {
+    NetGuid application;
+    uint32_t nonce = 0;
+};
+
+struct HostAnswer {
+    uint32_t nonce = 0;
+    NetAppDesc desc;
+};
+
+// True when the datagram starts like a query or an answer.
+bool IsHostDatagram(const uint8_t* bytes, size_t size);
+std::vector<uint8_t> EncodeHostQuery(const HostQuery& query);
+bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query);
+std::vector<uint8_t> EncodeHostAnswer(const HostAnswer& answer);
+bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer);
+
+enum class ControlKind : uint8_t {
+    HELLO = 1,     // joiner to host: application, instance, member (name, data)
+    WELCOME,       // host to joiner: member (the joiner), hostId, highestJoinSeq, desc, members
+    REJECT,        // host to joiner: reason
+    ADD_MEMBER,    // host to players: member
+    REMOVE_MEMBER, // host to players: member.id, reason
+    HELLO_PEER,    // joiner to player: instance, member
+    PEER_ACK,      // player to joiner: member (name, data)
+    PEER_INFO,     // to every player: member (name, data)
+    APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
+};
+
+enum RejectReason : uint8_t {
+    REJECT_NOT_HOST = 1,
+    REJECT_WRONG_SESSION = 2,
+    REJECT_NOT_JOINABLE = 3,
+    REJECT_FULL = 4,
+};
+
+struct MemberRecord {
+    uint32_t id = 0;
+    uint32_t joinSeq = 0;
+    NetAddress address; // where it listens
+    std::string name;
+    std::vector<uint8_t> data;
+};
+
+// One struct for every kind; each kind uses the fields named above.
+struct ControlFrame {
+    ControlKind kind = ControlKind::HELLO;
+    NetGuid application;
+    NetGuid instance;
+    MemberRecord member;
+    uint32_t hostId = 0;
+    uint32_t highestJoinSeq = 0;
+    uint8_t reason = 0;
+    NetAppDesc desc; // sessionName, maxPlayers, joinable, appData
+    std::vector<MemberRecord> members;
+};
+
+std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame);
+bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame);
+
+} // namespace backend

@@ -1,0 +1,135 @@
+// Players leaving: cleanly, vanishing, the host handing its role on, and the
+// end of a session while the handler is busy.
+
+#include "backend/net/SessionTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace nettest;
+
+namespace {
+
+const Event* Find(const std::vector<Event>& events, NetMessageType type)
+{
+    for (const Event& event : events)
+        if (event.type == type)
+            return &event;
+    return nullptr;
+}
+
+} // namespace
+
+class HostDeparture : public testing::TestWithParam<bool> {};
+
+TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
+{
+    const bool vanish = GetParam();
+    TestPlayer a(2), b(3), c(4), d(5);
+    ASSERT_TRUE(a.Host({1, 3, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(c.Join(a));
+    ASSERT_TRUE(b.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    const uint32_t oldHost = a.Id();
+    if (vanish)
+        a.Session().Vanish();
+    else
+        a.Session().Close();
+
+    const NetDestroyReason reason = vanish ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL;
+    for (TestPlayer* survivor : {&b, &c}) {
+        ASSERT_TRUE(survivor->WaitFor(
+            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::HOST_MIGRATE) == 1; }));
+        const std::vector<Event> events = survivor->Events();
+        const Event* destroyed = Find(events, NetMessageType::DESTROY_PLAYER);
+        const Event* migrated = Find(events, NetMessageType::HOST_MIGRATE);
+        ASSERT_NE(destroyed, nullptr);
+        EXPECT_EQ(destroyed->playerId, oldHost);
+        EXPECT_EQ(destroyed->reason, reason);
+        EXPECT_LT(destroyed, migrated) << "the old host goes before the new one is named";
+        EXPECT_EQ(migrated->playerId, b.Id()) << "the earliest joiner left";
+        EXPECT_EQ(CountOf(events, NetMessageType::DESTROY_PLAYER), 1u);
+    }
+    EXPECT_TRUE(b.Session().IsHost());
+    EXPECT_FALSE(c.Session().IsHost());
+    NetPlayerInfo info;
+    ASSERT_TRUE(c.Session().GetPeerInfo(b.Id(), &info));
+    EXPECT_EQ(info.flags, NET_PLAYER_HOST);
+    EXPECT_FALSE(c.Session().GetPeerInfo(oldHost, &info)) << "gone once its departure was delivered";
+
+    // The new host answers with what it now advertises, and admits a fourth.
+    ASSERT_TRUE(b.Session().SetApplicationDesc(6, true, {1, 4, 0, 0, 0}));
+    ASSERT_FALSE(d.Find(a.Address()));
+    ASSERT_TRUE(d.Join(b));
+    EXPECT_EQ(d.Found().currentPlayers, 2u);
+    EXPECT_EQ(d.Found().appData, (std::vector<uint8_t>{1, 4, 0, 0, 0}));
+    const uint32_t fourth = d.Id();
+    EXPECT_NE(fourth, oldHost);
+    for (TestPlayer* player : {&b, &c})
+        ASSERT_TRUE(player->WaitFor(
+            [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::CREATE_PLAYER, fourth); }));
+    ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
+    EXPECT_TRUE(
+        c.WaitFor([&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::RECEIVE, fourth); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Clean"; });
+
+TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
+{
+    TestPlayer host(2), b(3), c(4);
+    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(host));
+    ASSERT_TRUE(c.Join(host));
+    const uint32_t bId = b.Id(), cId = c.Id();
+    b.Session().Vanish();
+    c.Session().Close();
+    ASSERT_TRUE(host.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 2; }));
+    for (const Event& event : host.Events()) {
+        if (event.type == NetMessageType::DESTROY_PLAYER) {
+            EXPECT_EQ(event.reason, event.playerId == bId ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL)
+                << (event.playerId == cId ? "clean leave" : "vanished");
+            EXPECT_TRUE(event.infoKnown) << "info readable until the departure was delivered";
+        }
+    }
+    EXPECT_EQ(host.Count(NetMessageType::HOST_MIGRATE), 0u);
+    EXPECT_TRUE(host.Session().IsHost());
+
+    // The same object hosts again after closing.
+    host.Session().Close();
+    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(host));
+}
+
+TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
+{
+    TestPlayer host(2), joiner(3);
+    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(joiner.Join(host));
+    std::atomic<bool> busy{false}, returned{false}, closed{false}, calledAfterClose{false};
+    joiner.OnMessage([&](const NetMessage& message) {
+        if (closed)
+            calledAfterClose = true;
+        if (message.type != NetMessageType::RECEIVE || returned)
+            return;
+        busy = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        returned = true;
+    });
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true));
+    ASSERT_TRUE(Eventually([&] { return busy.load(); }));
+    joiner.Session().Close();
+    EXPECT_TRUE(returned) << "Close returned while the handler still ran";
+    closed = true;
+    for (int i = 0; i < 20; ++i)
+        host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true);
+    ASSERT_TRUE(host.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 1; }));
+    EXPECT_FALSE(calledAfterClose);
+    EXPECT_LT(joiner.Received().size(), 20u) << "what was still queued is dropped, not delivered";
+}

@@ -1,0 +1,128 @@
+// Hosting, finding and joining a session on loopback, and every refusal.
+
+#include "backend/net/SessionTestKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace nettest;
+
+namespace {
+
+const std::vector<uint8_t> OPEN_TRACK_7 = {1, 7, 0, 0, 0};
+
+bool Created(TestPlayer& player, uint32_t id)
+{
+    return player.WaitFor(
+        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::CREATE_PLAYER, id); });
+}
+
+} // namespace
+
+TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
+{
+    TestPlayer host(2);
+    TestPlayer joiner(3);
+    EXPECT_FALSE(host.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "no session yet";
+    ASSERT_TRUE(host.Host(OPEN_TRACK_7));
+    EXPECT_TRUE(host.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "alone, sending to all still succeeds";
+
+    ASSERT_TRUE(joiner.Find(host.Address()));
+    const NetAppDesc found = joiner.Found();
+    EXPECT_EQ(found.currentPlayers, 1u);
+    EXPECT_EQ(found.maxPlayers, 6u);
+    EXPECT_EQ(found.appData, OPEN_TRACK_7);
+    EXPECT_EQ(found.sessionName, "TestSession");
+    const std::vector<Event> enumEvents = joiner.Events();
+    ASSERT_EQ(enumEvents.size(), 1u);
+    EXPECT_NE(enumEvents[0].thread, std::this_thread::get_id());
+
+    joiner.Session().SetPeerInfo("a name much longer than nineteen", {9, 8, 7, 6});
+    ASSERT_TRUE(joiner.Session().Connect(found, host.Address()));
+    const uint32_t hostId = host.Id();
+    const uint32_t joinerId = joiner.Id();
+    ASSERT_NE(hostId, 0u);
+    ASSERT_NE(joinerId, 0u);
+    EXPECT_NE(hostId, joinerId);
+
+    // Connect returns once the joiner's handler has seen itself and the host,
+    // each with its info already readable inside the handler.
+    const std::vector<Event> joined = joiner.Events();
+    ASSERT_EQ(joined.size(), 3u);
+    EXPECT_EQ(joined[1].playerId, joinerId);
+    EXPECT_EQ(joined[1].info.flags, NET_PLAYER_LOCAL);
+    EXPECT_EQ(joined[1].info.name, "a name much longer ");
+    EXPECT_EQ(joined[2].playerId, hostId);
+    EXPECT_EQ(joined[2].info.flags, NET_PLAYER_HOST);
+    EXPECT_EQ(joined[2].info.name, "host");
+    for (const Event& event : joined)
+        EXPECT_NE(event.thread, std::this_thread::get_id());
+
+    ASSERT_TRUE(Created(host, joinerId));
+    const std::vector<Event> hostEvents = host.Events();
+    EXPECT_EQ(hostEvents[0].playerId, hostId);
+    EXPECT_EQ(hostEvents[0].info.flags, NET_PLAYER_LOCAL | NET_PLAYER_HOST);
+    EXPECT_EQ(hostEvents[1].info.data, (std::vector<uint8_t>{9, 8, 7, 6}));
+    EXPECT_EQ(host.Count(NetMessageType::CREATE_PLAYER), 2u);
+
+    ASSERT_TRUE(joiner.Session().SetPeerInfo("renamed", {1, 2, 3, 4}));
+    NetPlayerInfo info;
+    EXPECT_TRUE(Eventually([&] { return host.Session().GetPeerInfo(joinerId, &info) && info.name == "renamed"; }));
+    EXPECT_EQ(info.data, (std::vector<uint8_t>{1, 2, 3, 4}));
+
+    // A burst of guaranteed messages arrives whole and in order, never at the sender.
+    for (uint32_t i = 0; i < 100; ++i) {
+        const uint8_t bytes[2] = {static_cast<uint8_t>(i), 0xAB};
+        ASSERT_TRUE(joiner.Session().SendTo(NET_ALL_PLAYERS, bytes, sizeof bytes, true));
+    }
+    ASSERT_TRUE(
+        host.WaitFor([](const std::vector<Event>& events) { return CountOf(events, NetMessageType::RECEIVE) >= 100; }));
+    const std::vector<Event> burst = host.Received(joinerId);
+    ASSERT_EQ(burst.size(), 100u);
+    for (uint32_t i = 0; i < 100; ++i)
+        EXPECT_EQ(burst[i].data, (std::vector<uint8_t>{static_cast<uint8_t>(i), 0xAB}));
+    EXPECT_TRUE(joiner.Received().empty());
+
+    uint32_t roundTrip = 999;
+    ASSERT_TRUE(host.Session().GetConnectionInfo(joinerId, &roundTrip));
+    EXPECT_LT(roundTrip, 100u) << "a measured loopback round trip, not ENet's first guess";
+}
+
+TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)
+{
+    TestPlayer host(2);
+    ASSERT_TRUE(host.Host(OPEN_TRACK_7));
+    std::vector<std::unique_ptr<TestPlayer>> joiners;
+    for (uint32_t n = 3; n < 8; ++n) {
+        joiners.push_back(std::make_unique<TestPlayer>(n));
+        ASSERT_TRUE(joiners.back()->Join(host)) << "player " << n - 1;
+    }
+    // Six players: the seventh finds the session full.
+    TestPlayer seventh(8);
+    ASSERT_TRUE(seventh.Find(host.Address()));
+    EXPECT_EQ(seventh.Found().currentPlayers, 6u);
+    EXPECT_FALSE(seventh.Session().Connect(seventh.Found(), host.Address()));
+    EXPECT_FALSE(seventh.Session().InSession());
+
+    // One leaves; the host stops admitting, and says so in its answers.
+    joiners.pop_back();
+    ASSERT_TRUE(host.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 1; }));
+    ASSERT_TRUE(host.Session().SetApplicationDesc(6, false, {0, 7, 0, 0, 0}));
+    ASSERT_TRUE(seventh.Find(host.Address()));
+    EXPECT_EQ(seventh.Found().currentPlayers, 5u);
+    EXPECT_FALSE(seventh.Found().joinable);
+    EXPECT_EQ(seventh.Found().appData, (std::vector<uint8_t>{0, 7, 0, 0, 0}));
+    NetAppDesc stale = seventh.Found();
+    stale.joinable = true;
+    EXPECT_FALSE(seventh.Session().Connect(stale, host.Address())) << "the host refuses while the race runs";
+
+    // Another game's query goes unanswered; so does one where nobody listens.
+    EXPECT_FALSE(seventh.Find(host.Address(), TestApplication(2)));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(seventh.Find({TestIp(40), TEST_PORT}));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(900));
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
+    // A joiner the host never admitted never saw anybody.
+    EXPECT_EQ(seventh.Count(NetMessageType::CREATE_PLAYER), 0u);
+}

@@ -1,0 +1,148 @@
+#include "backend/net/SessionTestKit.h"
+
+#include <unistd.h>
+
+namespace nettest {
+
+uint32_t TestIp(uint32_t n)
+{
+    const uint32_t pid = static_cast<uint32_t>(getpid());
+    return (127u << 24) | ((pid >> 8) & 0xFF) << 16 | (pid & 0xFF) << 8 | (n & 0xFF);
+}
+
+NetSessionOptions TestOptions(uint32_t n)
+{
+    NetSessionOptions options;
+    options.bindIp = TestIp(n);
+    options.enumTimeoutMs = 1000;
+    options.connectTimeoutMs = 3000;
+    options.linkTimeoutMinMs = 300;
+    options.linkTimeoutMaxMs = 1000;
+    options.pingIntervalMs = 100;
+    return options;
+}
+
+NetGuid TestApplication(uint8_t seed)
+{
+    NetGuid guid;
+    for (uint8_t i = 0; i < 16; ++i)
+        guid.bytes[i] = static_cast<uint8_t>(seed * 31 + i);
+    return guid;
+}
+
+TestPlayer::TestPlayer(uint32_t n, NetSessionOptions options)
+    : n(n), session(std::make_unique<NetSession>([this](const NetMessage& m) { return Handle(m); }, options))
+{
+}
+
+bool TestPlayer::Handle(const NetMessage& message)
+{
+    std::function<void(const NetMessage&)> call;
+    {
+        std::lock_guard lock(mutex);
+        call = hook;
+    }
+    if (call)
+        call(message);
+    Event event;
+    event.type = message.type;
+    event.playerId = message.playerId;
+    event.reason = message.reason;
+    event.data.assign(message.data, message.data + message.size);
+    event.thread = std::this_thread::get_id();
+    // The layer holds none of its locks here, so asking it must not block.
+    if (message.type == NetMessageType::CREATE_PLAYER || message.type == NetMessageType::DESTROY_PLAYER)
+        event.infoKnown = session->GetPeerInfo(message.playerId, &event.info);
+    std::lock_guard lock(mutex);
+    if (message.type == NetMessageType::ENUM_HOSTS_RESPONSE)
+        found = *message.desc;
+    events.push_back(std::move(event));
+    changed.notify_all();
+    return true;
+}
+
+bool TestPlayer::Host(const std::vector<uint8_t>& appData, uint32_t maxPlayers, const std::string& name)
+{
+    NetAppDesc desc;
+    desc.application = TestApplication();
+    desc.sessionName = "TestSession";
+    desc.maxPlayers = maxPlayers;
+    desc.appData = appData;
+    session->SetPeerInfo(name, {0, 0, 0, 0});
+    return session->Host(desc, TEST_PORT);
+}
+
+bool TestPlayer::Find(const NetAddress& at, const NetGuid& application)
+{
+    return session->EnumHosts(application, at);
+}
+
+NetAppDesc TestPlayer::Found()
+{
+    std::lock_guard lock(mutex);
+    return found;
+}
+
+bool TestPlayer::Join(TestPlayer& host, const std::string& name)
+{
+    if (!Find(host.Address()))
+        return false;
+    session->SetPeerInfo(name, {static_cast<uint8_t>(n), 0, 0, 0});
+    return session->Connect(Found(), host.Address());
+}
+
+bool TestPlayer::WaitFor(const std::function<bool(const std::vector<Event>&)>& done, std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, limit, [&] { return done(events); });
+}
+
+std::vector<Event> TestPlayer::Events()
+{
+    std::lock_guard lock(mutex);
+    return events;
+}
+
+std::vector<Event> TestPlayer::Received(uint32_t from)
+{
+    std::vector<Event> received;
+    for (Event& event : Events())
+        if (event.type == NetMessageType::RECEIVE && (from == 0 || event.playerId == from))
+            received.push_back(std::move(event));
+    return received;
+}
+
+size_t CountOf(const std::vector<Event>& events, NetMessageType type)
+{
+    size_t count = 0;
+    for (const Event& event : events)
+        count += event.type == type ? 1 : 0;
+    return count;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+void TestPlayer::OnMessage(std::function<void(const NetMessage&)> call)
+{
+    std::lock_guard lock(mutex);
+    hook = std::move(call);
+}
+
+bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t playerId)
+{
+    for (const Event& event : events)
+        if (event.type == type && event.playerId == playerId)
+            return true;
+    return false;
+}
+
+} // namespace nettest

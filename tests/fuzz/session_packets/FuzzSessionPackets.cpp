@@ -1,0 +1,58 @@
+// Any bytes as a host query, a host answer and a control frame between
+// players: every decoder stays inside the bytes it was given, keeps to its
+// limits, and what it accepts encodes back to exactly the same bytes.
+
+#include "backend/net/SessionPackets.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+using namespace backend;
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void RequireSame(const std::vector<uint8_t>& encoded, const uint8_t* data, size_t size)
+{
+    Require(encoded.size() == size && std::memcmp(encoded.data(), data, size) == 0);
+}
+
+void RequireWithinLimits(const MemberRecord& member)
+{
+    Require(member.name.size() <= NET_PLAYER_NAME_MAX && member.data.size() <= NET_DATA_MAX);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    HostQuery query;
+    if (DecodeHostQuery(data, size, &query)) {
+        Require(IsHostDatagram(data, size));
+        RequireSame(EncodeHostQuery(query), data, size);
+    }
+
+    HostAnswer answer;
+    if (DecodeHostAnswer(data, size, &answer)) {
+        Require(IsHostDatagram(data, size));
+        Require(answer.desc.sessionName.size() <= NET_SESSION_NAME_MAX && answer.desc.appData.size() <= NET_DATA_MAX);
+        RequireSame(EncodeHostAnswer(answer), data, size);
+    }
+
+    ControlFrame frame;
+    if (DecodeControlFrame(data, size, &frame)) {
+        RequireWithinLimits(frame.member);
+        Require(frame.members.size() <= SESSION_MEMBERS_MAX && frame.desc.appData.size() <= NET_DATA_MAX);
+        for (const MemberRecord& member : frame.members)
+            RequireWithinLimits(member);
+        RequireSame(EncodeControlFrame(frame), data, size);
+    }
+    return 0;
+}
