@@ -2,6 +2,7 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -52,10 +53,36 @@ float FrictionOf(const SceneDesc& scene, int material, float* restitution)
     return 0.5f;
 }
 
+// The sweep's quantised space: the shared scenes' box, grown to hold a larger terrain or body spread.
+btVector3 WorldMin(const SceneDesc& scene)
+{
+    btVector3 low(-200, -100, -200);
+    for (const TVec4& v : scene.terrain.vertices)
+        low.setMin(btVector3(v.x - 50, v.y - 50, v.z - 50));
+    for (const SceneBody& body : scene.bodies)
+        low.setMin(btVector3(body.position.x - 50, body.position.y - 50, body.position.z - 50));
+    return low;
+}
+
+btVector3 WorldMax(const SceneDesc& scene)
+{
+    btVector3 high(200, 200, 200);
+    for (const TVec4& v : scene.terrain.vertices)
+        high.setMax(btVector3(v.x + 50, v.y + 50, v.z + 50));
+    for (const SceneBody& body : scene.bodies)
+        high.setMax(btVector3(body.position.x + 50, body.position.y + 50, body.position.z + 50));
+    return high;
+}
+
+unsigned short HandleCount(const SceneDesc& scene)
+{
+    return (unsigned short)std::clamp<size_t>(scene.bodies.size() + 16, 16384, 65000);
+}
+
 class BulletPeerWorld : public PeerWorld {
 public:
     explicit BulletPeerWorld(const SceneDesc& scene)
-        : dispatcher(&configuration), broadphase(btVector3(-200, -100, -200), btVector3(200, 200, 200), 16384),
+        : dispatcher(&configuration), broadphase(WorldMin(scene), WorldMax(scene), HandleCount(scene)),
           world(&dispatcher, &broadphase, &solver, &configuration)
     {
         world.setGravity(btVector3(0, -9.81f, 0));

@@ -1,7 +1,9 @@
 #pragma once
 // A rider for tests that holds Up and steers toward the centre of the road cell
 // after next (the last cell when off the road), pressing the keys a player
-// would; after 3 s nearly standing it asks to be put back on the road with R.
+// would: it brakes with Down before bends too sharp for its speed, leans no
+// farther than the moped clears the road, and after 3 s nearly standing with
+// the throttle open asks to be put back on the road with R.
 
 #include <cstdint>
 
