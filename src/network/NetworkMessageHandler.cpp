@@ -1,0 +1,218 @@
+#include "network/NetworkMessageHandler.h"
+
+#include "network/InsertRaceResult.h"
+#include "network/NetworkPeer.h"
+#include "network/PlayerDirectory.h"
+
+#include "race/GameMessages.h"
+#include "race/MultiplayerRace.h"
+#include "race/RaceGlobals.h"
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+using backend::NetMessage;
+using backend::NetMessageType;
+using backend::NetPlayerInfo;
+
+namespace {
+
+class PeerDirectory final : public PlayerDirectory {
+public:
+    bool GetRemotePlayerInfo(uint32_t player, NetPlayerInfo* info) override
+    {
+        return g_NetworkPeer.GetRemotePlayerInfo(player, info);
+    }
+    bool GetConnectionInfo(uint32_t player, uint32_t* roundTripLatencyMs) override
+    {
+        return g_NetworkPeer.GetConnectionInfo(player, roundTripLatencyMs);
+    }
+    bool OnEnumHostsResponse(const NetMessage& response) override
+    {
+        return g_NetworkPeer.OnEnumHostsResponse(response);
+    }
+};
+
+struct PlayerName {
+    char text[RACE_RECORD_NAME_SIZE] = {};
+};
+
+// Names are cut to 19 characters, whatever the session says.
+PlayerName NameOf(const NetPlayerInfo& info)
+{
+    PlayerName name;
+    std::strncpy(name.text, info.name.c_str(), sizeof name.text - 1);
+    return name;
+}
+
+// The join order a player published; false unless it is exactly a PeerData.
+bool JoinOrderOf(const NetPlayerInfo& info, int32_t* joinOrder)
+{
+    PeerData data;
+    if (info.data.size() != PEER_DATA_SIZE || !data.Unpack(info.data.data(), info.data.size()))
+        return false;
+    *joinOrder = static_cast<int32_t>(data.joinOrder);
+    return true;
+}
+
+// A new opponent with its "connected" line; a join order above the local one is left to the joined message.
+void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalOrder)
+{
+    int32_t joinOrder = 0;
+    if (!JoinOrderOf(info, &joinOrder))
+        return;
+    const PlayerName name = NameOf(info);
+    char text[MESSAGE_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "%s connected", name.text);
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    MultiplayerRace* race = g_MultiplayerRace;
+    if (race == nullptr || (onlyUpToLocalOrder && joinOrder > race->localJoinOrder))
+        return;
+    if (race->AddOpponent(playerId, name.text, joinOrder))
+        race->messages.Add(text);
+}
+
+void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
+{
+    NetPlayerInfo info;
+    if (!players.GetRemotePlayerInfo(message.playerId, &info))
+        return;
+    if (info.flags & backend::NET_PLAYER_LOCAL) {
+        g_LocalPlayerId = message.playerId;
+        return;
+    }
+    // Players who joined after this one are added by their joined message.
+    AddOpponent(message.playerId, info, true);
+}
+
+void OnDestroyPlayer(const NetMessage& message)
+{
+    if (message.playerId == g_LocalPlayerId)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    MultiplayerRace* race = g_MultiplayerRace;
+    if (race == nullptr)
+        return;
+    char text[MESSAGE_TEXT_SIZE];
+    const char* format = message.reason == backend::NET_DESTROY_CONNECTION_LOST ? "%s disconnected (connection lost)"
+                                                                                : "%s disconnected";
+    std::snprintf(text, sizeof text, format, race->FindOpponentName(message.playerId));
+    race->RemoveOpponent(message.playerId);
+    race->messages.Add(text);
+    g_PlayerLeft = true;
+}
+
+void OnHostMigrate(const NetMessage& message, PlayerDirectory& players)
+{
+    NetPlayerInfo info;
+    if (!players.GetRemotePlayerInfo(message.playerId, &info))
+        return;
+    const bool local = (info.flags & backend::NET_PLAYER_LOCAL) != 0;
+    char text[MESSAGE_TEXT_SIZE];
+    if (local)
+        std::snprintf(text, sizeof text, "Host migrated! You are the new host.");
+    else
+        std::snprintf(text, sizeof text, "Host migrated! %s is the new host.", NameOf(info).text);
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    MultiplayerRace* race = g_MultiplayerRace;
+    if (race == nullptr)
+        return;
+    if (local)
+        g_IsHost = true;
+    race->messages.Add(text);
+}
+
+void OnTimeSync(const NetMessage& message, PlayerDirectory& players)
+{
+    TimeSyncMessage sync;
+    uint32_t roundTrip = 0;
+    if (!sync.Unpack(message.data, message.size) || !players.GetConnectionInfo(message.playerId, &roundTrip))
+        return;
+    // Half the round trip, rounded, is how old the host's time is on arrival.
+    const uint32_t time = static_cast<uint32_t>(roundTrip * 0.5 + 0.5) + sync.raceTimeMs;
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    MultiplayerRace* race = g_MultiplayerRace;
+    if (race != nullptr && race->phase > RACEPHASE_COUNTDOWN)
+        race->playerMoped.SyncRaceTime(time);
+}
+
+void OnFinished(const NetMessage& message, PlayerDirectory& players)
+{
+    FinishedMessage finished;
+    NetPlayerInfo info;
+    if (!finished.Unpack(message.data, message.size) || !players.GetRemotePlayerInfo(message.playerId, &info))
+        return;
+    const PlayerName name = NameOf(info);
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    InsertRaceResult(name.text, finished.totalTimeMs, false);
+    if (g_MultiplayerRace != nullptr)
+        g_MultiplayerRace->RemoveOpponent(message.playerId);
+}
+
+void OnReceive(const NetMessage& message, PlayerDirectory& players)
+{
+    GameMessageKind kind;
+    if (message.data == nullptr || !ReadGameMessageKind(message.data, message.size, &kind))
+        return;
+    switch (kind) {
+    case GAME_MESSAGE_CONTROL: {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        if (g_MultiplayerRace != nullptr)
+            g_MultiplayerRace->QueueControlMessage(message.playerId, message.data);
+        break;
+    }
+    case GAME_MESSAGE_MOPED_STATE: {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        if (g_MultiplayerRace != nullptr)
+            g_MultiplayerRace->StoreStateMessage(message.playerId, message.data);
+        break;
+    }
+    case GAME_MESSAGE_PLAYER_JOINED: {
+        NetPlayerInfo info;
+        if (players.GetRemotePlayerInfo(message.playerId, &info) && !(info.flags & backend::NET_PLAYER_LOCAL))
+            AddOpponent(message.playerId, info, false);
+        break;
+    }
+    case GAME_MESSAGE_RACE_START: {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        g_RaceStartReceived = true;
+        break;
+    }
+    case GAME_MESSAGE_TIME_SYNC:
+        OnTimeSync(message, players);
+        break;
+    case GAME_MESSAGE_FINISHED:
+        OnFinished(message, players);
+        break;
+    }
+}
+
+} // namespace
+
+bool HandleNetworkMessage(const NetMessage& message)
+{
+    PeerDirectory players;
+    return HandleNetworkMessage(message, players);
+}
+
+bool HandleNetworkMessage(const NetMessage& message, PlayerDirectory& players)
+{
+    switch (message.type) {
+    case NetMessageType::CREATE_PLAYER:
+        OnCreatePlayer(message, players);
+        break;
+    case NetMessageType::DESTROY_PLAYER:
+        OnDestroyPlayer(message);
+        break;
+    case NetMessageType::ENUM_HOSTS_RESPONSE:
+        return players.OnEnumHostsResponse(message);
+    case NetMessageType::HOST_MIGRATE:
+        OnHostMigrate(message, players);
+        break;
+    case NetMessageType::RECEIVE:
+        OnReceive(message, players);
+        break;
+    }
+    return true;
+}

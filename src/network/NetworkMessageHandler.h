@@ -1,0 +1,17 @@
+#pragma once
+// The handler of every session message of a network game, called on the
+// session's worker thread: players arriving and leaving, host migration, the
+// hosts found, and the six game messages, applied to g_MultiplayerRace, the
+// results list and the network flags under g_RaceLock. Received bytes are
+// checked before use: a message shorter than its kind, of no known kind, or
+// with values no game sends changes nothing.
+
+#include "backend/net/NetSession.h"
+
+class PlayerDirectory;
+
+// The handler given to NetworkPeer::Init; it asks g_NetworkPeer about players.
+// False only for a host's answer that was not taken.
+bool HandleNetworkMessage(const backend::NetMessage& message);
+// The same, asking `players`.
+bool HandleNetworkMessage(const backend::NetMessage& message, PlayerDirectory& players);

@@ -1,0 +1,92 @@
+#pragma once
+// The race of a network game: the local race plus up to five other players,
+// each an Opponent whose moped is driven by the controls it sends and pulled
+// toward the states it reports. The race waits on the grid until the host
+// starts it, shares the host's clock, shows places, names and the messages of
+// the session, and ends in the results list.
+//
+// The front end and the network handler call every operation under
+// g_RaceLock. The handler only adds, marks and queues; records and mopeds are
+// made and freed by the frames, so a frame never sees one vanish.
+
+#include "race/MessageList.h"
+#include "race/Opponent.h"
+#include "race/Race.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+constexpr int32_t MAX_OPPONENTS = 5;
+// Start-grid slots of a session of six.
+constexpr int32_t MAX_JOIN_ORDER = 5;
+constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFFFF00FFu,
+                                                             0xFF00FFFFu};
+constexpr uint32_t LOCAL_MARKER_COLOUR = 0xFF0000FFu;
+// Names are drawn over opponents nearer than 50 units.
+constexpr float NAME_LABEL_RANGE_SQ = 2500.0f;
+
+class MultiplayerRace : public Race {
+public:
+    MultiplayerRace();
+    // Frees memory only: the owner calls Release and Destroy first.
+    ~MultiplayerRace() override;
+
+    // On the grid at slot localJoinOrder, waiting for the host's start.
+    void Reset() override;
+    void HandleInput() override;
+    void Update() override;
+    bool Restore() override;
+    void Release() override;
+    // Every opponent and moped, the message list, then the race; safe when repeated.
+    void Destroy() override;
+    void Render() override;
+    void RenderHud(BitmapFont* font) override;
+    void DriveMopeds() override;
+    void UpdateRaceClock(uint32_t ms) override;
+    int32_t GetRigidBodyCount() override;
+    int32_t GetGeometryCount() override;
+    int32_t GetConstraintCount() override;
+    int32_t GetConstraintSetCount() override;
+
+    void StartCountDown();
+    // The race clock on the results screen, where Update no longer runs.
+    void UpdateRaceTime();
+    // After a device reset, so that the time away counts on no recovery clock.
+    void ResetMopedTimers();
+
+    // Whether `joinOrder` names a slot of the loaded track's grid.
+    bool IsValidJoinOrder(int32_t joinOrder) const;
+    // A record for a player, its moped made by the next frame. False when the
+    // id is already listed, the slot is not on the grid, five players are
+    // listed, the race has no track or memory runs out.
+    bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
+    // Marks the player's record; the next frame frees its moped.
+    void RemoveOpponent(uint32_t playerId);
+    // False for an unknown player.
+    bool QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE]);
+    // False for an unknown player, and for a state with a value no moped can
+    // have (not finite, steering or torque out of range), which is dropped.
+    bool StoreStateMessage(uint32_t playerId, const uint8_t message[MOPED_STATE_MESSAGE_SIZE]);
+    // The record's name, or "OpponentNotFound".
+    const char* FindOpponentName(uint32_t playerId) const;
+
+    std::vector<std::unique_ptr<Opponent>> opponents;
+    MessageList messages;
+    int32_t localJoinOrder = -1;
+    int32_t finishedOpponentCount = 0;
+    int32_t finishPosition = -1;
+    uint8_t lastControlMessage[CONTROL_MESSAGE_SIZE] = {};
+    bool controlMessageChanged = false;
+    uint32_t raceTimeMs = 0;
+
+private:
+    Opponent* Find(uint32_t playerId) const;
+    // Where slot `joinOrder` of the grid is; slot 0 for a slot not on the grid.
+    TVec4 StartPlace(int32_t joinOrder) const;
+    // Makes the moped of `opponent`; false when it could not be made whole.
+    bool CreateMoped(Opponent& opponent);
+    // The grid closes up over the slot that a player who left had.
+    void CompactGrid(int32_t leftJoinOrder);
+    void PlaceListener(bool still);
+};
