@@ -4,7 +4,6 @@
 
 #include "audio/SoundLoadParams.h"
 
-#include <deque>
 #include <vector>
 
 class Sound;
@@ -13,8 +12,10 @@ class Sound3D;
 template <typename T> struct BasicSoundDefinition {
     char name[260] = {}; // the key, and the file its instances load
     SoundLoadParams params{};
-    std::deque<T*> idleInstances; // given back, first in first out
-    std::vector<T*> instances;    // handed out
+    // Given back, first in first out; a vector, so that cycling through a
+    // pool of fixed size never allocates.
+    std::vector<T*> idleInstances;
+    std::vector<T*> instances; // handed out
 };
 
 using SoundDefinition = BasicSoundDefinition<Sound>;

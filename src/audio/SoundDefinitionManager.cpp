@@ -78,7 +78,7 @@ T* TakeInstance(AudioManager* audio, BasicSoundDefinition<T>& definition, const 
     T* instance = nullptr;
     if (!definition.idleInstances.empty() && !definition.idleInstances.front()->IsPlaying()) {
         instance = definition.idleInstances.front();
-        definition.idleInstances.pop_front();
+        definition.idleInstances.erase(definition.idleInstances.begin());
         if (!instance->IsLoaded() && !instance->Reload()) {
             // Not stranded outside the pool: it goes for good.
             DestroyInstance(audio, instance);

@@ -188,7 +188,8 @@ void TSimulator::SetTerrainMesh(const TTerrainMesh* mesh)
         allocator->Free(triangleStamps);
         triangleStamps = nullptr;
     }
-    int32_t count = broadPhase.GetTerrainTree().TriangleCount();
+    const TTerrainTree& tree = broadPhase.GetTerrainTree();
+    int32_t count = tree.TriangleCount();
     if (count > 0) {
         triangleStamps = static_cast<uint32_t*>(allocator->Alloc(sizeof(uint32_t) * size_t(count), 0));
         if (triangleStamps != nullptr) {
@@ -198,6 +199,10 @@ void TSimulator::SetTerrainMesh(const TTerrainMesh* mesh)
         }
     }
     gatherStamp = 0;
+    // Room for the most a gathering can list (every leaf, every triangle once), so the
+    // terrain pass never grows them; should that fail they still grow on demand.
+    terrainCells.Reserve(tree.NodeCount() + 1);
+    terrainTriangles.Reserve(count);
 }
 
 // Bodies.

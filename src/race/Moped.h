@@ -86,6 +86,9 @@ public:
     void PlaceBodies(const TVec4* point, const float angles[3]);
     void Reset();
     void StartEngineSound();
+    // Two loaded instances per moped of the gear-change and engine-start sounds, left idle in their
+    // pools, so that playing them in the race loads nothing; their definitions must exist.
+    static void PreloadSounds(int32_t mopedCount);
 
     // One step of the driving model, before the physics advance.
     void Drive();

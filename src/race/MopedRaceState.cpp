@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 using backend::Vector3;
 
@@ -40,7 +41,27 @@ void PlayOnce(const char* name, const Vector3& where, const Vector3& moving)
     definitions->Release3DInstance(name, sound);
 }
 
+constexpr int32_t PRELOADED_PER_MOPED = 2;
+
 } // namespace
+
+void Moped::PreloadSounds(int32_t mopedCount)
+{
+    SoundDefinitionManager* definitions = GetSoundDefinitionManager();
+    std::vector<Sound3D*> taken;
+    for (const char* name : {GEAR_CHANGE_SOUND, ENGINE_START_SOUND}) {
+        // All taken before any goes back, so each one handed out is a distinct instance.
+        taken.clear();
+        for (int32_t i = 0; i < mopedCount * PRELOADED_PER_MOPED; ++i) {
+            Sound3D* sound = definitions->Create3DInstance(name);
+            if (sound == nullptr)
+                break;
+            taken.push_back(sound);
+        }
+        for (Sound3D* sound : taken)
+            definitions->Release3DInstance(name, sound);
+    }
+}
 
 float Moped::ShiftPoint(int gearIndex, float power)
 {

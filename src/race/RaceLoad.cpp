@@ -77,6 +77,7 @@ bool Race::Load(int32_t id)
     if (!definitions->Add3DDefinition(GEAR_CHANGE_SOUND, &once) ||
         !definitions->Add3DDefinition(ENGINE_START_SOUND, &once))
         return false;
+    Moped::PreloadSounds(1);
     if (!LoadSound(newLapSound, "Audio\\Sounds\\NewLapDriven.wav") ||
         !LoadSound(applauseSound, "Audio\\Sounds\\Applause.wav"))
         return false;

@@ -253,7 +253,12 @@ TEST(Determinism, SameSceneTwiceGivesBitIdenticalPoses)
 
 TEST(Determinism, StepsAllocateNothingAfterWarmUp)
 {
-    for (SceneDesc scene : {PyramidScene(10), RainScene(300), GameScene(6, 1400, 50), PileScene(400)}) {
+    // A wide slab that first meets the track-sized ground after the warm-up, over more cells and
+    // triangles than any earlier gathering listed.
+    SceneDesc slab = GameScene(0, 0, 0);
+    slab.name = "late slab";
+    slab.bodies.push_back(MakeBox(Vec(40, 1, 40), 200.0f, Vec(0, 45, 0)));
+    for (SceneDesc scene : {PyramidScene(10), RainScene(300), GameScene(6, 1400, 50), PileScene(400), slab}) {
         CountingAllocator allocator;
         OurWorld world = BuildOurWorld(scene, &allocator);
         ASSERT_NE(world.simulator, nullptr);

@@ -7,6 +7,9 @@
 
 #include "tracks/Track.h"
 
+#include "audio/SoundDefinition.h"
+#include "audio/SoundDefinitionManager.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -30,6 +33,13 @@ float LapLength(const Track& track)
     return length;
 }
 
+// Instances a sound definition holds, handed out or idle.
+size_t Pooled(const char* name)
+{
+    const Sound3DDefinition* definition = GetSoundDefinitionManager()->Find3DDefinition(name);
+    return definition == nullptr ? 0 : definition->instances.size() + definition->idleInstances.size();
+}
+
 bool Finite(const TVec4& v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -50,9 +60,16 @@ protected:
         const int frames = 378 + int(bound / RACE_FRAME_MS);
         Autopilot pilot;
         uint32_t offRoadMs = 0, longestOffRoad = 0;
+        // The moped's one-shot sounds were loaded with the race: riding loads none.
+        const char* const gearSound = "Audio\\Sounds\\GearChange.wav";
+        const size_t gearSounds = Pooled(gearSound);
+        EXPECT_GE(gearSounds, 2u);
+        int gearChanges = 0;
         while (moped.progress.lap < laps && frame < frames) {
             pilot.Press(moped, RACE_FRAME_MS);
+            const int gear = moped.gear;
             FastFrame(60);
+            gearChanges += moped.gear != gear ? 1 : 0;
             if (!Finite(moped.position) || !Finite(moped.velocity) || !Finite(moped.forward)) {
                 ADD_FAILURE() << "not finite at frame " << frame;
                 return 0;
@@ -62,6 +79,8 @@ protected:
         }
         EXPECT_EQ(moped.progress.lap, laps) << "after " << frame << " frames";
         EXPECT_LE(longestOffRoad, MOST_MS_OFF_ROAD);
+        EXPECT_GT(gearChanges, 3);
+        EXPECT_EQ(Pooled(gearSound), gearSounds);
         // No faster than the top speed over the laps themselves.
         EXPECT_GE(float(moped.totalMs), 1000.0f * length * float(laps) / TOP_SPEED);
         return moped.progress.lap == laps ? moped.totalMs : 0;

@@ -81,6 +81,7 @@ bool LensFlare::Create(const char textureNames[LENS_FLARE_TEXTURES][260], float 
     distance = newDistance;
     size = newSize;
     fovFactor = 0.7f;
+    ReleaseSurfaces();
     intensityMap.Release();
     sunMap.Release();
     for (int i = 0; i < LENS_FLARE_TEXTURES; ++i) {
@@ -91,7 +92,8 @@ bool LensFlare::Create(const char textureNames[LENS_FLARE_TEXTURES][260], float 
     if (!sunMap.Create(LENS_FLARE_MAP_SIZE, LENS_FLARE_MAP_SIZE, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                        D3DPOOL_DEFAULT, "SunMap", true) ||
         !intensityMap.Create(LENS_FLARE_MAP_SIZE, LENS_FLARE_MAP_SIZE, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                             D3DPOOL_DEFAULT, "IntensityMap", true))
+                             D3DPOOL_DEFAULT, "IntensityMap", true) ||
+        !TakeMapSurfaces())
         return false;
     return CreateBuffers();
 }
@@ -267,10 +269,29 @@ void LensFlare::RenderSun(bool toSunMap)
     rd.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
 }
 
-void LensFlare::ReleaseSurfaces()
+// Taken once per device: a frame's switches then make no new surface objects.
+bool LensFlare::TakeMapSurfaces()
+{
+    ReleaseObject(sunMapSurface);
+    ReleaseObject(intensitySurface);
+    if (sunMap.texture == nullptr || intensityMap.texture == nullptr ||
+        GpuFailed(sunMap.texture->GetSurfaceLevel(0, &sunMapSurface)) ||
+        GpuFailed(intensityMap.texture->GetSurfaceLevel(0, &intensitySurface))) {
+        ReleaseObject(sunMapSurface);
+        return ReportError("Error creating the lens flare's render targets!");
+    }
+    return true;
+}
+
+void LensFlare::ReleaseSavedTargets()
 {
     ReleaseObject(savedRenderTarget);
     ReleaseObject(savedDepthStencil);
+}
+
+void LensFlare::ReleaseSurfaces()
+{
+    ReleaseSavedTargets();
     ReleaseObject(sunMapSurface);
     ReleaseObject(intensitySurface);
 }
@@ -278,14 +299,12 @@ void LensFlare::ReleaseSurfaces()
 bool LensFlare::BeginSunMap()
 {
     GpuDevice* device = g_RenderDevice.device;
-    ReleaseSurfaces();
-    if (!visible || sunMap.texture == nullptr || intensityMap.texture == nullptr ||
+    ReleaseSavedTargets();
+    if (!visible || sunMapSurface == nullptr || intensitySurface == nullptr ||
         GpuFailed(device->GetRenderTarget(&savedRenderTarget)) ||
         GpuFailed(device->GetDepthStencilSurface(&savedDepthStencil)) ||
-        GpuFailed(sunMap.texture->GetSurfaceLevel(0, &sunMapSurface)) ||
-        GpuFailed(intensityMap.texture->GetSurfaceLevel(0, &intensitySurface)) ||
         GpuFailed(device->SetRenderTarget(sunMapSurface, nullptr))) {
-        ReleaseSurfaces();
+        ReleaseSavedTargets();
         return false;
     }
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000u, 1.0f, 0);
@@ -301,7 +320,7 @@ void LensFlare::ComputeIntensity(const Camera& camera)
     RenderDevice& rd = g_RenderDevice;
     GpuDevice* device = rd.device;
     if (savedRenderTarget == nullptr || intensitySurface == nullptr) {
-        ReleaseSurfaces();
+        ReleaseSavedTargets();
         return;
     }
     rd.SetRenderState(D3DRS_ZENABLE, 1);
@@ -343,7 +362,7 @@ void LensFlare::ComputeIntensity(const Camera& camera)
         rd.RevertRenderState(D3DRS_CULLMODE);
     }
     device->SetRenderTarget(savedRenderTarget, savedDepthStencil);
-    ReleaseSurfaces();
+    ReleaseSavedTargets();
     device->SetTransform(D3DTS_VIEW, &camera.view);
     device->SetTransform(D3DTS_PROJECTION, &camera.projection);
 }
@@ -416,7 +435,7 @@ bool LensFlare::Restore()
     for (Texture& texture : textures)
         if (!texture.Restore())
             return false;
-    if (!sunMap.Restore() || !intensityMap.Restore())
+    if (!sunMap.Restore() || !intensityMap.Restore() || !TakeMapSurfaces())
         return false;
     return CreateBuffers();
 }

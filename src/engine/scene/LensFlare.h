@@ -65,12 +65,15 @@ public:
     std::vector<LensFlareElement> elements;
     backend::GpuSurface* savedRenderTarget = nullptr;
     backend::GpuSurface* savedDepthStencil = nullptr;
+    // Level 0 of the two maps, held from Create or Restore to Release.
     backend::GpuSurface* sunMapSurface = nullptr;
     backend::GpuSurface* intensitySurface = nullptr;
     // Element quads the flare buffer holds.
     int32_t bufferElementCount = 0;
 
 private:
+    bool TakeMapSurfaces();
+    void ReleaseSavedTargets();
     void ReleaseSurfaces();
     void AimFlareCamera(const Camera& camera);
 };

@@ -6,6 +6,9 @@
 
 #include "backend/math/Vector.h"
 
+#include <algorithm>
+#include <cstddef>
+
 template <typename T, int CHILD_COUNT = 8> class Octree {
 public:
     using Node = OctreeNode<T, CHILD_COUNT>;
@@ -30,6 +33,10 @@ public:
     // from depth 2 on), else into the root.
     void Place(T* element)
     {
+        // Room in `visible` for every element, so that collecting never allocates.
+        ++placed;
+        if (visible.capacity() < placed)
+            visible.reserve(std::max(placed, 2 * visible.capacity()));
         Node* child = root.FindContainingChild(GetElementBounds(*element));
         if (child == nullptr) {
             root.elements.push_back(element);
@@ -58,10 +65,12 @@ public:
     {
         root.Clear();
         visible.clear();
+        placed = 0;
         maxDepth = 0;
     }
 
     Node root;
     std::vector<T*> visible;
+    std::size_t placed = 0; // elements placed since Begin
     int maxDepth = 0;
 };

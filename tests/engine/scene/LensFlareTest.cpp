@@ -175,10 +175,14 @@ TEST_F(LensFlareTest, UnoccludedSunLightsTheFlareWithTheCountedTexels)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
+    GpuSurface* const target = flare.sunMapSurface;
 
     BeginFrame();
     DrawFlarePass(camera, false);
     EndFrame();
+    // The frame draws through the surface taken at Create.
+    EXPECT_NE(target, nullptr);
+    EXPECT_EQ(flare.sunMapSurface, target);
     const int white = WhiteTexels();
     EXPECT_GT(white, 100);
     EXPECT_LT(white, 256);
@@ -330,6 +334,11 @@ TEST_F(LensFlareTest, ElementsAddedAfterCreateWaitForTheNextRestore)
     flare.Update(camera);
     flare.Render();
     EXPECT_EQ(g_RenderDevice.primitiveCount, 14u);
+    // The restored maps are measured into again.
+    BeginFrame();
+    DrawFlarePass(camera, false);
+    EndFrame();
+    EXPECT_GT(IntensityRed(), 100u);
     EXPECT_EQ(&flare.GetTexture(0), &flare.textures[5]);
     EXPECT_EQ(&flare.GetTexture(3), &flare.textures[3]);
 }

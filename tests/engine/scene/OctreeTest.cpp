@@ -76,6 +76,9 @@ template <int CHILDREN> void CheckAgainstBruteForce(int maxDepth)
     tree.Prune();
     ASSERT_EQ(CountElements(tree.root), boxes.size());
 
+    // Collecting reuses storage sized by the placing.
+    TestElement* const* storage = tree.visible.data();
+    ASSERT_NE(storage, nullptr);
     std::uniform_real_distribution<float> eyes(-extent, extent);
     std::uniform_real_distribution<float> turns(-3.14159265f, 3.14159265f);
     for (int view = 0; view < 40; ++view) {
@@ -92,6 +95,7 @@ template <int CHILDREN> void CheckAgainstBruteForce(int maxDepth)
         std::sort(expected.begin(), expected.end());
         std::sort(found.begin(), found.end());
         ASSERT_EQ(found, expected) << "view " << view;
+        ASSERT_EQ(tree.visible.data(), storage) << "view " << view;
     }
     for (size_t i = 0; i < boxes.size(); ++i) {
         ASSERT_EQ(boxes[i].bounds.min, before[i].bounds.min);
