@@ -9,7 +9,10 @@
 #include "engine/platform/DeviceSettings.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
+#include "race/MultiplayerRace.h"
 #include "race/SinglePlayerRace.h"
+
+#include <mutex>
 
 namespace {
 
@@ -20,6 +23,11 @@ void ReleaseScreens()
         g_SinglePlayerRace->Release();
         return;
     }
+    if (g_MultiplayerRace != nullptr && g_GameState == GAMESTATE_MULTIPLAYER_RACE) {
+        g_MultiplayerRace->Release();
+        return;
+    }
+    // On the results screen the race is already taken apart and the menu shows.
     if (g_Menu != nullptr)
         g_Menu->Release();
     if (g_LogoScreen != nullptr)
@@ -30,6 +38,8 @@ bool RestoreScreens()
 {
     if (g_SinglePlayerRace != nullptr)
         return g_SinglePlayerRace->Restore();
+    if (g_MultiplayerRace != nullptr && g_GameState == GAMESTATE_MULTIPLAYER_RACE)
+        return g_MultiplayerRace->Restore();
     if (g_Menu != nullptr && !g_Menu->Restore())
         return false;
     return g_LogoScreen == nullptr || g_LogoScreen->Restore();
@@ -39,6 +49,10 @@ bool RestoreScreens()
 
 bool ResetDevice()
 {
+    // The network handler reaches the network race on its own thread.
+    std::unique_lock<std::recursive_mutex> lock(g_RaceLock, std::defer_lock);
+    if (g_GameState == GAMESTATE_MULTIPLAYER_RACE || g_GameState == GAMESTATE_MULTIPLAYER_RESULTS)
+        lock.lock();
     ReleaseScreens();
     const bool titleLive = g_TitleFade > 0.0f;
     if (titleLive)
@@ -61,5 +75,7 @@ bool ResetDevice()
     // The time lost in the reset is no race time.
     if (g_SinglePlayerRace != nullptr)
         g_SinglePlayerRace->ResetTimers();
+    else if (g_MultiplayerRace != nullptr)
+        g_MultiplayerRace->ResetMopedTimers();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/KeyHandlers.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/NetworkActions.h"
 #include "app/RaceActions.h"
 #include "app/SoundConfig.h"
 #include "audio/AudioManager.h"
@@ -16,13 +17,6 @@
 #include <string>
 
 namespace {
-
-// The network peer comes with the network code; until then its
-// initialisation fails, which leads to the Network Error screen.
-bool InitNetwork()
-{
-    return false;
-}
 
 void StoreNewRecord()
 {
@@ -95,14 +89,13 @@ void EnterOnMenuScreen()
             g_GameState = GAMESTATE_JOIN_GAME;
             std::memset(g_TextEntry, 0, sizeof(g_TextEntry));
         } else {
+            ShutdownNetwork();
             menu.SetScreen(MENUSCREEN_MAIN, 1);
         }
         break;
     case MENUSCREEN_HOST_GAME:
-        // Hosting needs the network session, which fails here as its
-        // initialisation did.
         PlayClickSound();
-        menu.SetScreen(MENUSCREEN_HOST_ERROR, 0);
+        HostNetworkGame(item);
         break;
     case MENUSCREEN_NETWORK_ERROR:
         PlayClickSound();
@@ -185,13 +178,14 @@ void HandleEnterKey()
         g_Menu->SetScreen(InitNetwork() ? MENUSCREEN_MULTIPLAYER : MENUSCREEN_NETWORK_ERROR, 0);
         break;
     case GAMESTATE_JOIN_GAME:
-        // Joining needs the network session: no host can be found.
         if (g_TextEntry[0] == '\0' || g_Menu == nullptr)
             break;
         PlayClickSound();
-        g_RaceRecords.clear();
-        g_GameState = GAMESTATE_MAIN_MENU;
-        g_Menu->SetScreen(MENUSCREEN_SESSION_NOT_FOUND, 0);
+        JoinNetworkGame();
+        break;
+    case GAMESTATE_MULTIPLAYER_RESULTS:
+        if (g_Menu != nullptr)
+            CloseNetworkResults();
         break;
     case GAMESTATE_LOGO:
         PlayClickSound();

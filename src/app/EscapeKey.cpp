@@ -4,6 +4,7 @@
 #include "app/KeyHandlers.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/NetworkActions.h"
 #include "app/RaceActions.h"
 
 #include <cstring>
@@ -30,6 +31,7 @@ void EscapeOnMenuScreen()
         break;
     case MENUSCREEN_MULTIPLAYER:
         // As its "Back" item: the network is taken down here too.
+        ShutdownNetwork();
         menu.SetScreen(MENUSCREEN_MAIN, 1);
         break;
     case MENUSCREEN_HOST_GAME:
@@ -72,6 +74,10 @@ void HandleEscapeKey()
         }
         return;
     }
+    if (g_GameState == GAMESTATE_MULTIPLAYER_RACE) {
+        ExitNetworkRace(MENUSCREEN_MULTIPLAYER);
+        return;
+    }
     if (g_Menu == nullptr)
         return;
     switch (g_GameState) {
@@ -88,6 +94,9 @@ void HandleEscapeKey()
         PlayClickSound();
         g_GameState = GAMESTATE_MAIN_MENU;
         g_Menu->SetScreen(MENUSCREEN_MULTIPLAYER, 1);
+        break;
+    case GAMESTATE_MULTIPLAYER_RESULTS:
+        CloseNetworkResults();
         break;
     case GAMESTATE_BEST_TIMES:
         PlayClickSound();

@@ -3,6 +3,7 @@
 #include "app/FrameFunctions.h"
 #include "app/FrontEnd.h"
 #include "app/KeyHandlers.h"
+#include "app/NetworkActions.h"
 #include "app/TextEntry.h"
 #include "backend/window/KeyCodes.h"
 #include "engine/platform/InputSystem.h"
@@ -70,4 +71,6 @@ void ProcessInput()
 
     if (!changed && state == GAMESTATE_SINGLE_PLAYER_RACE && g_SinglePlayerRace != nullptr)
         g_SinglePlayerRace->HandleInput();
+    else if (!changed && state == GAMESTATE_MULTIPLAYER_RACE)
+        ProcessNetworkRaceInput();
 }

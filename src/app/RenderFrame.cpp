@@ -5,6 +5,7 @@
 #include "app/FrontEnd.h"
 #include "app/LogoScreen.h"
 #include "app/Menu.h"
+#include "app/NetworkActions.h"
 #include "backend/gpu/GpuDevice.h"
 #include "engine/platform/ColorPulseTable.h"
 #include "engine/platform/DeviceSettings.h"
@@ -158,6 +159,12 @@ void RenderFrame()
             break;
         case GAMESTATE_JOIN_GAME:
             DrawTextEntry("Join a Game", "Enter the host IP address:", g_TextEntry);
+            break;
+        case GAMESTATE_MULTIPLAYER_RESULTS:
+            DrawNetworkResults();
+            break;
+        case GAMESTATE_MULTIPLAYER_RACE:
+            DrawNetworkRace();
             break;
         case GAMESTATE_LOGO:
             if (g_LogoScreen != nullptr)

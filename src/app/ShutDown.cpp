@@ -4,6 +4,7 @@
 #include "app/FrontEnd.h"
 #include "app/LogoScreen.h"
 #include "app/Menu.h"
+#include "app/NetworkActions.h"
 #include "app/RaceActions.h"
 #include "audio/AudioManager.h"
 #include "audio/Sound.h"
@@ -14,14 +15,26 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Window.h"
+#include "race/MultiplayerRace.h"
 
 void ShutdownApplication()
 {
+    // The session first, so that no handler call reaches a race being freed.
+    ShutdownNetwork();
     AudioManager* audio = GetAudioManager();
     audio->StopAll();
     g_ColorPulses.Clear();
     g_InGameMenuImage.Release();
     FreeSinglePlayerRace();
+    if (g_MultiplayerRace != nullptr) {
+        // After the race, on the results screen, it is already taken apart.
+        if (g_GameState == GAMESTATE_MULTIPLAYER_RACE) {
+            g_MultiplayerRace->Release();
+            g_MultiplayerRace->Destroy();
+        }
+        delete g_MultiplayerRace;
+        g_MultiplayerRace = nullptr;
+    }
     if (g_Music != nullptr) {
         g_Music->Stop();
         g_Music->Release();

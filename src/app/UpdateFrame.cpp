@@ -5,6 +5,7 @@
 #include "app/LogoScreen.h"
 #include "app/Menu.h"
 #include "app/MenuActions.h"
+#include "app/NetworkActions.h"
 #include "app/RaceActions.h"
 #include "audio/AudioManager.h"
 #include "engine/platform/ColorPulseTable.h"
@@ -64,6 +65,14 @@ void UpdateFrame()
         break;
     case GAMESTATE_SINGLE_PLAYER_RACE:
         if (!UpdateSinglePlayerRace())
+            return;
+        break;
+    case GAMESTATE_MULTIPLAYER_RACE:
+        if (!UpdateNetworkRace())
+            return;
+        break;
+    case GAMESTATE_MULTIPLAYER_RESULTS:
+        if (!UpdateNetworkResults())
             return;
         break;
     case GAMESTATE_NEW_RECORD:

@@ -37,6 +37,9 @@ public:
     NetworkPeer(const NetworkPeer&) = delete;
     NetworkPeer& operator=(const NetworkPeer&) = delete;
 
+    // Tests bind the game's peer to a loopback address and shorten its waits; the next Init uses them.
+    void SetOptions(const backend::NetSessionOptions& newOptions) { options = newOptions; }
+
     bool Init(const backend::NetGuid& application, uint32_t port, backend::NetMessageHandler handler);
     bool Host(const char* sessionName, uint32_t maxPlayers, const uint8_t* appData, uint32_t appDataSize);
     // Asks the host at the dotted IPv4 text; true when a session was stored.

@@ -46,8 +46,14 @@ MultiplayerRace::~MultiplayerRace() = default;
 
 bool MultiplayerRace::IsValidJoinOrder(int32_t joinOrder) const
 {
-    return track != nullptr && joinOrder >= 0 && joinOrder <= MAX_JOIN_ORDER &&
-           joinOrder < track->trackData.startPositionCount;
+    if (joinOrder < 0 || joinOrder > MAX_JOIN_ORDER)
+        return false;
+    // A joining player (its own slot set) learns of the others before its
+    // track loads; their slots are checked again when their mopeds are made.
+    // A race taken down has neither.
+    if (track == nullptr)
+        return localJoinOrder >= 0;
+    return joinOrder < track->trackData.startPositionCount;
 }
 
 TVec4 MultiplayerRace::StartPlace(int32_t joinOrder) const
@@ -197,7 +203,8 @@ void MultiplayerRace::Update()
                 CompactGrid(leftJoinOrder);
             continue;
         }
-        if (!opponent.moped && !opponent.finished && !CreateMoped(opponent)) {
+        if (!opponent.moped && !opponent.finished &&
+            (!IsValidJoinOrder(opponent.joinOrder) || !CreateMoped(opponent))) {
             // The player stays in the session, so its slot is kept: no compaction.
             LogFormat("\nThe moped of %s could not be made: it is left out of the race.", opponent.name);
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));

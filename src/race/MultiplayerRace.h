@@ -55,11 +55,11 @@ public:
     // After a device reset, so that the time away counts on no recovery clock.
     void ResetMopedTimers();
 
-    // Whether `joinOrder` names a slot of the loaded track's grid.
+    // Whether `joinOrder` names a slot of a session's grid (and of the loaded track's).
     bool IsValidJoinOrder(int32_t joinOrder) const;
     // A record for a player, its moped made by the next frame. False when the
     // id is already listed, the slot is not on the grid, five players are
-    // listed, the race has no track or memory runs out.
+    // listed or memory runs out.
     bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
     // Marks the player's record; the next frame frees its moped.
     void RemoveOpponent(uint32_t playerId);

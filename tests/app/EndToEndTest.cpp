@@ -1,11 +1,16 @@
 // The real program under Xvfb, driven with real key events: launcher, logo,
-// title, menu, options, credits, a race on UK Dirt Track paused and left, quit. Then again with menu music that once
-// trapped the Ogg reader on tmpfs for good: the game must reach the menu (or
-// end with its message) and quit on SIGTERM. Screenshots of every screen are
-// kept in <build>/artefacts/end-to-end/ for review. The run has its own lock
-// folder and, where it may, its own network namespace, so that the game's
-// single-instance names do not meet another run's on the same host.
+// title, menu, options, credits, a race on UK Dirt Track paused and left, quit,
+// while another copy of the game (with a lock folder of its own, as a
+// player's) shows its window of the same name on the same display: the run
+// finds its windows by process id and says what it saw when it finds none.
+// Then again with menu music that once trapped the Ogg reader on tmpfs for
+// good: the game must reach the menu (or end with its message) and quit on
+// SIGTERM. Screenshots of every screen are kept in <build>/artefacts/end-to-end/
+// for review. The run has its own lock folder and, where it may, its own
+// network namespace, so that the game's single-instance names do not meet
+// another run's on the same host.
 
+#include "ChildProcess.h"
 #include "ScreenDump.h"
 #include "app/SoundConfig.h"
 #include "backend/files/Files.h"
@@ -19,20 +24,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -48,28 +46,60 @@ export ALSOFT_DRIVERS=null LIBGL_ALWAYS_SOFTWARE=1
 export LSAN_OPTIONS="suppressions=$1/lsan.supp:print_suppressions=0"
 shots="$2"
 log() { echo "$*" >> "$shots/steps.txt"; }
-key() { xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"; sleep 0.35; }
+key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35; }
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
-visible() { xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null; }
+# The visible windows named Vantrel of process $1.
+visible() { xdotool search --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
+# A window of process $1 other than $2, waited for up to 30 s; nothing when none came.
+window_of() {
+  for i in $(seq 150); do
+    for w in $(visible "$1"); do [ "$w" != "$2" ] && { echo "$w"; return; }; done
+    sleep 0.2
+  done
+}
+# Why the window $1 of process $2 was not found: the search, the process, the named windows there are.
+why() {
+  log "no $1: xdotool search --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 30 s"
+  if kill -0 "$2" 2>/dev/null; then log "  process $2 is running"; else log "  process $2 has ended"; fi
+  shown=" $(xdotool search --onlyvisible --name . 2>/dev/null | tr '\n' ' ') "
+  for w in $(xdotool search --name . 2>/dev/null); do
+    state=hidden; [[ "$shown" == *" $w "* ]] && state=visible
+    log "  window $w \"$(xdotool getwindowname "$w" 2>/dev/null)\" of process $(xdotool getwindowpid "$w" 2>/dev/null || echo unknown), $state"
+  done
+}
+# Another copy, as a player's would run: its own lock folder, its game window
+# on this display with the same name and class.
+XDG_RUNTIME_DIR="$1/player-run" ./vantrel 2> "$shots/other-stderr.txt" &
+other=$!
+other_launcher=$(window_of $other)
+if [ -z "$other_launcher" ]; then why "launcher of the other copy" $other; kill $other; exit 6; fi
+xdotool windowfocus --sync "$other_launcher"; key Return
+other_game=$(window_of $other "$other_launcher")
+if [ -z "$other_game" ]; then why "game window of the other copy" $other; kill $other; exit 6; fi
 ./vantrel &
 pid=$!
-launcher=""
-for i in $(seq 150); do launcher=$(visible | head -1); [ -n "$launcher" ] && break; sleep 0.2; done
-if [ -z "$launcher" ]; then log "no launcher"; kill $pid; exit 3; fi
+launcher=$(window_of $pid)
+if [ -z "$launcher" ]; then why launcher $pid; kill $pid $other; exit 3; fi
+xdotool windowfocus --sync "$launcher"
 sleep 1; shot 1-launcher
 key Return
-game=""
-for i in $(seq 150); do
-  for w in $(visible); do [ "$w" != "$launcher" ] && game=$w; done
-  [ -n "$game" ] && break; sleep 0.2
-done
-if [ -z "$game" ]; then log "no game window"; kill $pid; exit 4; fi
+game=$(window_of $pid "$launcher")
+if [ -z "$game" ]; then why "game window" $pid; kill $pid $other; exit 4; fi
+xdotool windowfocus --sync "$game"
 log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
 sleep 3.5; shot 2-logo
 key Return; sleep 0.5; shot 3-title
 key Return; sleep 1; shot 4-menu
+# A second copy in this run's lock folder brings this run's window to the
+# front, not the other copy's.
+xdotool windowraise "$other_game"
 started=$(date +%s%N); timeout 20 ./vantrel; code=$?
 log "second copy exit $code after $(( ($(date +%s%N) - started) / 1000000 )) ms"
+sleep 0.5
+# The root's children, top first.
+stack="$(for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do printf ' %d ' "$w"; done)"
+if [[ "$stack" == *" $game "*" $other_game "* ]]; then log "game window above the other copy's"
+else log "stacking, top first:$stack(game $game, other copy $other_game)"; fi
 [ "$(xdotool getwindowfocus 2>/dev/null)" = "$game" ] && log "game window has the focus"
 key Down; key Down; key Return; shot 5-options
 key Left; key Left; shot 6-options-lowered
@@ -94,18 +124,23 @@ xdotool keyup Up
 key Escape; sleep 0.5; shot 14-pause
 key Up; key Return; sleep 1; shot 15-after-race
 kill -0 $pid 2>/dev/null && log "running after the race"
+kill -0 $other 2>/dev/null && log "other copy running after the race"
+kill -TERM $other
+for i in $(seq 100); do kill -0 $other 2>/dev/null || break; sleep 0.1; done
+kill -9 $other 2>/dev/null && log "other copy still running 10 s after SIGTERM"
 key Escape; key Escape; shot 8-quit
 key Left; key Return
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -9 $pid 2>/dev/null && log "still running 10 s after Quit"
 wait $pid
 log "exit $?"
 # The trap as menu music: the launcher, Play!, logo and title, then SIGTERM.
 cp trap.ogg Audio/Music/Menu.ogg
 ./vantrel 2> "$shots/trap-stderr.txt" &
 pid=$!
-launcher=""
-for i in $(seq 150); do launcher=$(visible | head -1); [ -n "$launcher" ] && break; sleep 0.2; done
-if [ -z "$launcher" ]; then log "trap: no launcher"; kill -9 $pid; exit 5; fi
+launcher=$(window_of $pid)
+if [ -z "$launcher" ]; then why "trap: launcher" $pid; kill -9 $pid; exit 5; fi
+xdotool windowfocus --sync "$launcher"
 key Return; sleep 4; key Return; sleep 0.5; key Return; sleep 2; shot 9-trap-music
 kill -0 $pid 2>/dev/null && log "trap: running at SIGTERM"
 kill -TERM $pid
@@ -125,39 +160,6 @@ bool HasProgram(const char* name)
 {
     const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
-}
-
-// Runs the command in its own process group; kills the group after `seconds`.
-int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut)
-{
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], nullptr, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    *timedOut = true;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(child, &status, WNOHANG) == child) {
-            *timedOut = false;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    if (*timedOut) {
-        kill(-child, SIGKILL);
-        waitpid(child, &status, 0);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The screenshot as a PNG beside it; the picture for checks.
@@ -214,7 +216,7 @@ double ChangedShare(const datagen::RgbaImage& a, const datagen::RgbaImage& b, ui
 
 TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 {
-    for (const char* tool : {"xvfb-run", "xdotool", "xwd"}) {
+    for (const char* tool : {"xvfb-run", "xdotool", "xwd", "xwininfo"}) {
         if (!HasProgram(tool))
             GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
     }
@@ -247,15 +249,25 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
     ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthTone(440, 1.0f, 22050, 0.5f), 1, 22050, good));
     ASSERT_TRUE(datagen::MakeSeekTrapOgg(good, trap));
     ASSERT_TRUE(datagen::WriteFileBytes((work / "trap.ogg").string(), trap));
-    fs::create_directories(work / "run");
-    fs::permissions(work / "run", fs::perms::owner_all);
+    for (const char* folder : {"run", "player-run"}) {
+        fs::create_directories(work / folder);
+        fs::permissions(work / folder, fs::perms::owner_all);
+    }
     const fs::path script = work / "drive.sh";
     std::ofstream(script) << DRIVER_SCRIPT;
     fs::permissions(script, fs::perms::owner_all);
 
     // The lock file goes to the run's own folder; the abstract socket names to
     // its own network namespace where unshare may make one.
-    std::vector<std::string> command = {"env", "XDG_RUNTIME_DIR=" + (work / "run").string()};
+    // Sanitizer builds draw a race frame in up to a fifth of a second: a key
+    // is held that long, which with xdotool's start-up stays short of the
+    // 300 ms key repeat.
+#if defined(__SANITIZE_ADDRESS__)
+    const char* keyHold = "KEY_HOLD=0.2";
+#else
+    const char* keyHold = "KEY_HOLD=0.15";
+#endif
+    std::vector<std::string> command = {"env", "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
     if (std::system("unshare -n true >/dev/null 2>&1") == 0)
         command.insert(command.begin(), {"unshare", "-n"});
     for (const char* argument : {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24"})
@@ -274,6 +286,7 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
     ASSERT_NE(second, std::string::npos) << steps.str();
     EXPECT_LT(std::stoi(steps.str().substr(second + 25)), 5000) << steps.str();
     EXPECT_NE(steps.str().find("game window has the focus"), std::string::npos) << steps.str();
+    EXPECT_NE(steps.str().find("game window above the other copy's"), std::string::npos) << steps.str();
     EXPECT_NE(steps.str().find("\nexit 0"), std::string::npos) << steps.str();
     // The trapped music: the game got as far as it could and SIGTERM ended it
     // (the menu's message loop quits with 0; a game that stopped at an error
@@ -322,7 +335,8 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 
     // The race: "Loading Track..." on white; then the moped moved the view,
     // the needle left its rest and the total time went on.
-    EXPECT_NE(steps.str().find("running after the race"), std::string::npos) << steps.str();
+    EXPECT_NE(steps.str().find("\nrunning after the race"), std::string::npos) << steps.str();
+    EXPECT_NE(steps.str().find("other copy running after the race"), std::string::npos) << steps.str();
     const uint32_t left = uint32_t(x), top = uint32_t(y);
     const datagen::RgbaImage& loading = screenshots["10-loading"];
     EXPECT_GT(WhiteShare(loading, left, top, left + 800, top + 600), 0.9);

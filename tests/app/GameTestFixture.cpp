@@ -13,6 +13,7 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Window.h"
+#include "network/NetworkPeer.h"
 
 #include <cstring>
 #include <filesystem>
@@ -78,6 +79,12 @@ void GameTest::TearDown()
     std::memset(g_TextEntry, 0, sizeof(g_TextEntry));
     g_LastTypedChar = 0;
     g_LastError.clear();
+    g_NetworkPeer.SetOptions({});
+    g_IsHost = false;
+    g_RaceStartReceived = false;
+    g_PlayerLeft = false;
+    g_LocalPlayerId = 0;
+    g_LocalResultIndex = -1;
     backend::ClearMessageQueue();
     backend::SetMessageBoxHook(nullptr);
     backend::UseManualClock(false);

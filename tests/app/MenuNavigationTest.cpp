@@ -6,17 +6,22 @@
 #include "app/Menu.h"
 #include "app/SoundConfig.h"
 #include "audio/AudioManager.h"
+#include "backend/net/SessionTestKit.h"
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
 #include "backend/window/MessageQueue.h"
 #include "datagen/writers/RecordsWriter.h"
 #include "engine/platform/Window.h"
+#include "network/NetworkPeer.h"
 #include "race/RecordsFile.h"
 #include "tracks/TrackTable.h"
 
+#include <arpa/inet.h>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 using namespace backend;
 
@@ -147,7 +152,7 @@ TEST_F(GameTest, OptionsVolumesStepOnTheGridAndBackSavesThem)
     EXPECT_FLOAT_EQ(saved.musicVolume, audio->GetMusicVolume());
 }
 
-TEST_F(GameTest, MultiplayerNameEntryEndsOnNetworkErrorWithoutNetwork)
+TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpAndBackTakesItDown)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
@@ -165,25 +170,49 @@ TEST_F(GameTest, MultiplayerNameEntryEndsOnNetworkErrorWithoutNetwork)
     Press(DIK_RETURN);
     ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
     Press(DIK_RETURN);
-    ExpectScreen(MENUSCREEN_NETWORK_ERROR, 0);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    EXPECT_TRUE(g_NetworkPeer.IsInitialised());
+    Press(DIK_UP); // wraps to "Back"
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    EXPECT_FALSE(g_NetworkPeer.IsInitialised());
+    Press(DIK_RETURN);
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    // Escape takes it down as "Back" does.
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    EXPECT_FALSE(g_NetworkPeer.IsInitialised());
+
+    g_Menu->SetScreen(MENUSCREEN_NETWORK_ERROR, 0);
     Press(DIK_RETURN);
     ExpectScreen(MENUSCREEN_MAIN, 0);
 }
 
 TEST_F(GameTest, JoinEntryTakesOnlyAnAddressAndReturnsToIt)
 {
+    // A loopback address of this process where nobody listens, searched for a second at most.
+    g_NetworkPeer.SetOptions(nettest::TestOptions(1));
+    in_addr nobody{htonl(nettest::TestIp(9))};
+    const std::string address = inet_ntoa(nobody);
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
-    g_Menu->SetScreen(MENUSCREEN_MULTIPLAYER, 1);
+    std::strcpy(g_PlayerName, "Ann");
+    g_GameState = GAMESTATE_MULTIPLAYER_NAME;
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    Press(DIK_DOWN);
     Press(DIK_RETURN);
     ASSERT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
-    Type("127.0.a0.1");
-    EXPECT_STREQ(g_TextEntry, "127.0.0.1");
+    Type(("a" + address.substr(0, 4) + "x" + address.substr(4)).c_str());
+    EXPECT_STREQ(g_TextEntry, address.c_str());
+    const auto before = std::chrono::steady_clock::now();
     Press(DIK_RETURN);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(8));
     ExpectScreen(MENUSCREEN_SESSION_NOT_FOUND, 0);
     Press(DIK_ESCAPE);
     EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
-    EXPECT_STREQ(g_TextEntry, "127.0.0.1");
+    EXPECT_STREQ(g_TextEntry, address.c_str());
     Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_MULTIPLAYER, 1);
     Press(DIK_ESCAPE);

@@ -2,6 +2,7 @@
 // race states with pause, resume and leave, and the best time stored after the
 // finish. Each turn is the main loop's, on the manual clock (16 ms a turn).
 
+#include "ChildProcess.h"
 #include "GameTestFixture.h"
 
 #include "app/FrontEnd.h"
@@ -10,6 +11,9 @@
 #include "backend/gpu/GpuDevice.h"
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
+#include "backend/window/SystemWindow.h"
+#include "engine/platform/DeviceSettings.h"
+#include "engine/platform/InputSystem.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Window.h"
@@ -17,10 +21,17 @@
 #include "race/SinglePlayerRace.h"
 #include "tracks/TrackTable.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace backend;
@@ -66,6 +77,25 @@ bool IsNotWhite(GpuColor c)
 bool IsGreen(GpuColor c)
 {
     return (c >> 8 & 0xFF) > 150 && (c >> 16 & 0xFF) < 60 && (c & 0xFF) < 60;
+}
+
+// The X window of this process's visible window, 0 when there is none.
+unsigned long OwnXWindow()
+{
+    const std::string command = "xdotool search --onlyvisible --pid " + std::to_string(getpid()) + " 2>/dev/null";
+    FILE* output = popen(command.c_str(), "r");
+    if (output == nullptr)
+        return 0;
+    unsigned long window = 0;
+    if (std::fscanf(output, "%lu", &window) != 1)
+        window = 0;
+    pclose(output);
+    return window;
+}
+
+bool RunXdotool(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Device objects alive once nothing is bound to the device any more.
@@ -229,4 +259,94 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndShowsItHighlighted)
     const std::vector<GpuColor> table = ReadFrame();
     EXPECT_GT(CountPixels(table, 300, 260, 760, 275, IsGreen), 20);
     EXPECT_EQ(CountPixels(table, 300, 275, 760, 485, IsGreen), 0);
+}
+
+// A full-screen race whose window is minimised as a window manager does it
+// (the window unmapped, the focus gone) on a real X server, then restored.
+// Without a display of its own the test runs itself again on a private Xvfb.
+TEST_F(RaceTest, FullScreenRaceOnXGoesOnAfterAMinimise)
+{
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver == nullptr || std::string(driver) != "x11") {
+        for (const char* tool : {"Xvfb", "xdotool"}) {
+            if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+                GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
+        }
+        PrivateXServer server;
+        std::string error;
+        ASSERT_TRUE(server.Start(error)) << error;
+        const std::string output = DataPath("x11-run.txt");
+        bool timedOut = false;
+        const int status = RunBounded({"env", "DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
+                                       std::filesystem::read_symlink("/proc/self/exe").string(),
+                                       "--gtest_filter=RaceTest.FullScreenRaceOnXGoesOnAfterAMinimise"},
+                                      240, &timedOut, output);
+        std::stringstream log;
+        log << std::ifstream(output).rdbuf();
+        EXPECT_FALSE(timedOut) << log.str();
+        EXPECT_EQ(status, 0) << log.str();
+        EXPECT_NE(log.str().find("[  PASSED  ] 1 test"), std::string::npos) << log.str();
+        return;
+    }
+
+    g_DeviceSettings.windowed = false;
+    ASSERT_TRUE(StartGame()) << g_LastError;
+    GpuDevice* device = g_RenderDevice.device;
+    ASSERT_FALSE(device->GetPresentParameters().Windowed);
+    const unsigned long xWindow = OwnXWindow();
+    ASSERT_NE(xWindow, 0u) << "no visible window of this process on " << std::getenv("DISPLAY");
+    const std::string window = std::to_string(xWindow);
+    ASSERT_TRUE(RunXdotool("windowfocus --sync " + window));
+    // Key states follow the X server at once, however many messages wait.
+    for (int i = 0; i < 20; ++i)
+        SimulateOtherEvent();
+    Turn();
+    for (const bool down : {true, false}) {
+        ASSERT_TRUE(RunXdotool(std::string(down ? "keydown" : "keyup") + " Left"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Turn();
+        EXPECT_EQ((g_InputSystem.keys[DIK_LEFT] & 0x80) != 0, down);
+    }
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(StartUkRace());
+    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    SinglePlayerRace* race = g_SinglePlayerRace;
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(30);
+    const uint64_t resets = device->GetStats().resets;
+
+    // Turns with a real pause for the X server's events, until `done` or 10 s.
+    const auto turnUntil = [this](auto done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            ASSERT_EQ(Turn(), TURN_GO_ON) << g_LastError;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_TRUE(done());
+    };
+    ASSERT_TRUE(RunXdotool("windowunmap --sync " + window));
+    ASSERT_NO_FATAL_FAILURE(turnUntil([] { return WindowIsMinimized(g_Window.hWnd); }));
+    EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICELOST);
+    // A second of turns away: no frame runs and the race clock stands.
+    const uint32_t away = race->playerMoped.totalMs;
+    const uint64_t presents = device->GetStats().presents;
+    Turns(60);
+    EXPECT_EQ(race->playerMoped.totalMs, away);
+    EXPECT_EQ(device->GetStats().presents, presents);
+
+    ASSERT_TRUE(RunXdotool("windowmap --sync " + window));
+    ASSERT_TRUE(RunXdotool("windowfocus --sync " + window));
+    ASSERT_NO_FATAL_FAILURE(turnUntil([&] { return device->GetStats().resets > resets; }));
+    // Reset succeeds only once every device object of the race was let go.
+    EXPECT_EQ(device->GetStats().resets, resets + 1);
+    EXPECT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
+    ASSERT_EQ(g_SinglePlayerRace, race);
+    EXPECT_LE(race->playerMoped.totalMs - away, 2u * 16u);
+    const TVec4 back = race->playerMoped.position;
+    const uint32_t restored = race->playerMoped.totalMs;
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(60);
+    EXPECT_EQ(race->playerMoped.totalMs - restored, 60u * 16u);
+    EXPECT_GT(std::hypot(race->playerMoped.position.x - back.x, race->playerMoped.position.z - back.z), 0.5f);
+    EXPECT_EQ(device->GetStats().resets, resets + 1);
 }

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 
 using backend::NetMessage;
 using backend::NetMessageType;
@@ -123,6 +125,10 @@ TEST(NetworkPeer, FailuresDisconnectAndThePeerIsUsableAgain)
     ASSERT_TRUE(player.peer.Host(SESSION_NAME, MAX_SESSION_PLAYERS, OPEN_TRACK_2, 5));
     ASSERT_TRUE(joiner.peer.FindSession(player.address.c_str()));
     ASSERT_TRUE(joiner.peer.Connect());
+    // The host hears of the joiner on its own thread, a moment after the joiner is in.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (player.created < 3 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(player.created, 3);
 
     player.peer.Shutdown();

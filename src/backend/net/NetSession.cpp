@@ -467,6 +467,20 @@ void NetSession::SetIncomingLoss(double share, uint32_t seed)
     state->lossRandom.seed(seed);
 }
 
+NetTrafficStats NetSession::GetTrafficStats() const
+{
+    State& s = *state;
+    std::lock_guard lock(s.ioMutex);
+    NetTrafficStats stats;
+    if (s.host != nullptr) {
+        stats.sentBytes = s.host->totalSentData;
+        stats.sentDatagrams = s.host->totalSentPackets;
+        stats.receivedBytes = s.host->totalReceivedData;
+        stats.receivedDatagrams = s.host->totalReceivedPackets;
+    }
+    return stats;
+}
+
 void NetSession::Vanish()
 {
     State& s = *state;

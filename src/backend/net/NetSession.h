@@ -106,6 +106,14 @@ struct NetSessionOptions {
     uint32_t closeLingerMs = 300;
 };
 
+// What went through the socket: UDP payloads (protocol headers included).
+struct NetTrafficStats {
+    uint64_t sentBytes = 0;
+    uint64_t sentDatagrams = 0;
+    uint64_t receivedBytes = 0;
+    uint64_t receivedDatagrams = 0;
+};
+
 class NetSession {
 public:
     NetSession(NetMessageHandler handler, const NetSessionOptions& options = {});
@@ -142,6 +150,9 @@ public:
     bool InSession() const;
     bool IsHost() const;
     uint32_t LocalPlayerId() const;
+
+    // Totals since Host or Connect; zero outside a session.
+    NetTrafficStats GetTrafficStats() const;
 
     // Test hooks. Drops this share of the datagrams that arrive, picked by a
     // generator seeded with `seed`.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,12 +68,27 @@ std::string LockFilePath(const std::string& name)
     return "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock";
 }
 
+// The window name of this user and lock folder: copies that use other lock
+// folders are other sessions, and must neither find nor block each other's
+// windows.
+std::string AddressName(const std::string& name)
+{
+    uint64_t hash = 14695981039346656037ull; // FNV-1a of the lock file's path
+    for (char c : LockFilePath(name)) {
+        hash ^= uint8_t(c);
+        hash *= 1099511628211ull;
+    }
+    char folder[17];
+    std::snprintf(folder, sizeof(folder), "%016llx", static_cast<unsigned long long>(hash));
+    return name + "." + std::to_string(getuid()) + "." + folder;
+}
+
 // An abstract socket address: no file, gone with the process.
 socklen_t SocketAddress(const std::string& name, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof(address));
     address.sun_family = AF_UNIX;
-    std::string text = name + "." + std::to_string(getuid());
+    std::string text = AddressName(name);
     size_t length = std::min(text.size(), sizeof(address.sun_path) - 1);
     std::memcpy(address.sun_path + 1, text.data(), length);
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
@@ -180,6 +196,12 @@ RunningWindow FindWindow(const char* className)
         return RunningWindow();
     }
     return RunningWindow(client);
+}
+
+std::string ActivationAddress(const char* className)
+{
+    std::lock_guard lock(State().mutex);
+    return AddressName(SafeName(className, State().scope));
 }
 
 int ActivationRequestCount()

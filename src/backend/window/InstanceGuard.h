@@ -2,7 +2,8 @@
 // The single-instance guard: a lock that only one running copy of the game
 // can hold (a lock file in $XDG_RUNTIME_DIR, else /tmp), and a way for a
 // second copy to find the first copy's window and ask it to come to the
-// front (an abstract Unix socket on which each window of a class listens).
+// front (an abstract Unix socket on which each window of a class listens,
+// named after the class, the user and the lock folder).
 
 #include "backend/window/NativeWindow.h"
 
@@ -39,6 +40,10 @@ private:
 
 // Only a listener of this user counts: another user's on the same name is no window.
 RunningWindow FindWindow(const char* className);
+
+// The abstract socket name, without its leading zero byte, on which a window
+// of the class listens.
+std::string ActivationAddress(const char* className);
 
 // How many activation requests this process's windows have received.
 int ActivationRequestCount();

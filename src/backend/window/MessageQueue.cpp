@@ -190,6 +190,11 @@ Message Translate(const SDL_Event& event)
 bool PeekMessage(Message& message)
 {
     ServeActivationRequests();
+    // SDL takes in new events only once the game has removed all it had; a
+    // game that removes one a frame would see keys released long ago as
+    // held. Taking them in at every call keeps the key states current.
+    if (SDL_WasInit(SDL_INIT_EVENTS))
+        SDL_PumpEvents();
     {
         std::lock_guard lock(g_QueueMutex);
         if (!g_Posted.empty()) {

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -93,7 +95,7 @@ protected:
         int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        std::string name = std::string(GUARD_NAME) + scope + "." + std::to_string(getuid());
+        const std::string name = backend::ActivationAddress(GUARD_NAME);
         std::memcpy(address.sun_path + 1, name.data(), name.size());
         socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
         EXPECT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), length), 0);
@@ -156,6 +158,30 @@ TEST_F(InstanceGuard, NoWindowIsFoundBeforeOneIsCreatedOrAfterItIsDestroyed)
     EXPECT_FALSE(backend::FindWindow(GUARD_NAME));
 }
 
+// A copy with another lock folder (another session, or a test run beside a
+// player's game) neither finds this window nor keeps its own from listening.
+TEST_F(InstanceGuard, WindowsOfAnotherLockFolderAreNotFound)
+{
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = runtimeDir ? runtimeDir : "";
+    const std::string other = ::testing::TempDir() + "guard-folder-" + scope;
+    ASSERT_EQ(mkdir(other.c_str(), 0700), 0);
+    CreateGuardedWindow();
+    setenv("XDG_RUNTIME_DIR", other.c_str(), 1);
+    EXPECT_FALSE(backend::FindWindow(GUARD_NAME));
+    backend::NativeWindow* second =
+        backend::CreateWindow(GUARD_NAME, GUARD_NAME, backend::WS_VISIBLE, 0, 0, 64, 64, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(backend::FindWindow(GUARD_NAME));
+    backend::DestroyWindow(second);
+    if (runtimeDir)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(backend::FindWindow(GUARD_NAME));
+    rmdir(other.c_str());
+}
+
 TEST_F(InstanceGuard, BrokenRequestsAreIgnoredAndSplitOnesAccepted)
 {
     CreateGuardedWindow();
@@ -202,7 +228,7 @@ TEST_F(InstanceGuard, AnotherUsersListenerIsNoWindow)
     int ready[2], hold[2];
     ASSERT_EQ(pipe(ready), 0);
     ASSERT_EQ(pipe(hold), 0);
-    const std::string name = std::string(GUARD_NAME) + scope + "." + std::to_string(getuid());
+    const std::string name = backend::ActivationAddress(GUARD_NAME);
     const pid_t squatter = fork();
     ASSERT_GE(squatter, 0);
     if (squatter == 0) {

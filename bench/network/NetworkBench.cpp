@@ -1,0 +1,365 @@
+// Network figures on loopback, printed as tables:
+//  1. traffic of a six-player race: every player sends the game's messages at
+//     the game's pace (60 turns a second: its moped's state every 10th turn,
+//     its controls when they change, taken as every 8th turn, and the host's
+//     clock every 15th), for 20 s; bytes and datagrams per second per player;
+//  2. the time a message spends in the session layer: a ping-pong between two
+//     sessions against the same between two bare ENet hosts, each answered as
+//     soon as it arrives; half the difference of the round trips is what the
+//     layer adds to one message;
+//  3. the time from a host vanishing (no goodbye) to each survivor's
+//     host-migrate message, with the game's link time-outs.
+
+#include "backend/net/NetSession.h"
+#include "network/NetworkPeer.h"
+#include "race/GameMessages.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace backend;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int PLAYERS = 6;
+constexpr int TURN_US = 16667;
+constexpr int TRAFFIC_SECONDS = 20;
+constexpr int ROUND_TRIPS = 2000;
+constexpr int MIGRATIONS = 3;
+// IPv4 and UDP headers of each datagram.
+constexpr uint64_t IP_UDP_HEADER = 28;
+
+uint32_t BenchIp(uint32_t n)
+{
+    const uint32_t pid = static_cast<uint32_t>(getpid());
+    return (127u << 24) | ((pid >> 8) & 0xFF) << 16 | (pid & 0xFF) << 8 | (n & 0xFF);
+}
+
+double Percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+// A player with its own session on its own address; counts what reaches it.
+struct Player {
+    explicit Player(uint32_t n, const NetSessionOptions& base = {}) : address{BenchIp(n), uint16_t(NETWORK_PORT)}
+    {
+        NetSessionOptions options = base;
+        options.bindIp = address.ip;
+        options.enumTimeoutMs = 1000;
+        session = std::make_unique<NetSession>([this](const NetMessage& m) { return Handle(m); }, options);
+    }
+
+    bool Handle(const NetMessage& message)
+    {
+        std::lock_guard lock(mutex);
+        if (message.type == NetMessageType::ENUM_HOSTS_RESPONSE)
+            found = *message.desc;
+        if (message.type == NetMessageType::RECEIVE)
+            ++received;
+        if (message.type == NetMessageType::HOST_MIGRATE && migratedAt == Clock::time_point())
+            migratedAt = Clock::now();
+        if (onReceive && message.type == NetMessageType::RECEIVE)
+            onReceive(message);
+        return true;
+    }
+
+    bool Host()
+    {
+        NetAppDesc desc;
+        desc.application = g_ApplicationGuid;
+        desc.sessionName = SESSION_NAME;
+        desc.maxPlayers = MAX_SESSION_PLAYERS;
+        desc.appData = {1, 3, 0, 0, 0};
+        session->SetPeerInfo("Host", {0, 0, 0, 0});
+        return session->Host(desc, uint16_t(NETWORK_PORT));
+    }
+
+    bool Join(const Player& host, uint8_t order)
+    {
+        if (!session->EnumHosts(g_ApplicationGuid, host.address))
+            return false;
+        NetAppDesc desc;
+        {
+            std::lock_guard lock(mutex);
+            desc = found;
+        }
+        session->SetPeerInfo("Player" + std::to_string(order), {order, 0, 0, 0});
+        return session->Connect(desc, host.address);
+    }
+
+    NetAddress address;
+    std::mutex mutex;
+    NetAppDesc found;
+    uint64_t received = 0;
+    Clock::time_point migratedAt;
+    std::function<void(const NetMessage&)> onReceive;
+    std::unique_ptr<NetSession> session;
+};
+
+bool MakeSession(std::vector<std::unique_ptr<Player>>& players, uint32_t firstAddress,
+                 const NetSessionOptions& options = {})
+{
+    for (int i = 0; i < PLAYERS; ++i)
+        players.push_back(std::make_unique<Player>(firstAddress + uint32_t(i), options));
+    if (!players[0]->Host())
+        return false;
+    for (int i = 1; i < PLAYERS; ++i)
+        if (!players[size_t(i)]->Join(*players[0], uint8_t(i)))
+            return false;
+    return true;
+}
+
+void Traffic()
+{
+    std::vector<std::unique_ptr<Player>> players;
+    if (!MakeSession(players, 1)) {
+        std::printf("Traffic: the six-player session could not be made\n");
+        return;
+    }
+    std::vector<NetTrafficStats> before;
+    for (const auto& player : players)
+        before.push_back(player->session->GetTrafficStats());
+    uint8_t state[MOPED_STATE_MESSAGE_SIZE] = {GAME_MESSAGE_MOPED_STATE};
+    uint8_t control[CONTROL_MESSAGE_SIZE] = {GAME_MESSAGE_CONTROL};
+    uint8_t sync[TIME_SYNC_MESSAGE_SIZE] = {GAME_MESSAGE_TIME_SYNC};
+    uint64_t sentMessages = 0;
+    const auto start = Clock::now();
+    const int turns = TRAFFIC_SECONDS * 1000000 / TURN_US;
+    for (int turn = 0; turn < turns; ++turn) {
+        for (int p = 0; p < PLAYERS; ++p) {
+            NetSession& session = *players[size_t(p)]->session;
+            // The players' turns are not in step: each has its own phase.
+            if ((turn + p) % 10 == 0) {
+                session.SendTo(NET_ALL_PLAYERS, state, sizeof state, false);
+                ++sentMessages;
+            }
+            if ((turn + p) % 8 == 0) {
+                control[1] = uint8_t(turn / 8 % 3);
+                session.SendTo(NET_ALL_PLAYERS, control, sizeof control, false);
+                ++sentMessages;
+            }
+            if (p == 0 && turn % 15 == 0) {
+                session.SendTo(NET_ALL_PLAYERS, sync, sizeof sync, false);
+                ++sentMessages;
+            }
+        }
+        std::this_thread::sleep_until(start + std::chrono::microseconds(int64_t(turn + 1) * TURN_US));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::printf("\n1. Six-player loopback race, %d s at 60 turns/s (goal: at most 10 KB/s per player)\n",
+                TRAFFIC_SECONDS);
+    std::printf("%-8s | %12s | %12s | %14s | %12s | %12s | %10s\n", "player", "sent KB/s", "sent dgram/s",
+                "sent KB/s+IP", "recv KB/s", "recv dgram/s", "msgs recv");
+    uint64_t received = 0;
+    for (int p = 0; p < PLAYERS; ++p) {
+        const NetTrafficStats after = players[size_t(p)]->session->GetTrafficStats();
+        const NetTrafficStats& b = before[size_t(p)];
+        const double sentBytes = double(after.sentBytes - b.sentBytes);
+        const double sentDatagrams = double(after.sentDatagrams - b.sentDatagrams);
+        const double receivedBytes = double(after.receivedBytes - b.receivedBytes);
+        const double receivedDatagrams = double(after.receivedDatagrams - b.receivedDatagrams);
+        uint64_t messages = 0;
+        {
+            std::lock_guard lock(players[size_t(p)]->mutex);
+            messages = players[size_t(p)]->received;
+        }
+        received += messages;
+        std::printf("%-8s | %12.2f | %12.1f | %14.2f | %12.2f | %12.1f | %10llu\n", p == 0 ? "host" : "joiner",
+                    sentBytes / seconds / 1024.0, sentDatagrams / seconds,
+                    (sentBytes + sentDatagrams * IP_UDP_HEADER) / seconds / 1024.0, receivedBytes / seconds / 1024.0,
+                    receivedDatagrams / seconds, (unsigned long long)messages);
+    }
+    std::printf("messages sent %llu (each to 5 players: %llu deliveries), delivered %llu\n",
+                (unsigned long long)sentMessages, (unsigned long long)sentMessages * 5, (unsigned long long)received);
+    for (const auto& player : players)
+        player->session->Close();
+}
+
+// Round trips through two sessions: A sends, B answers from its handler.
+std::vector<double> SessionRoundTrips(bool guaranteed, size_t size)
+{
+    Player a(21), b(22);
+    if (!a.Host() || !b.Join(a, 1))
+        return {};
+    std::mutex mutex;
+    std::condition_variable answered;
+    uint64_t answers = 0;
+    b.onReceive = [&](const NetMessage& m) { b.session->SendTo(m.playerId, m.data, m.size, guaranteed); };
+    a.onReceive = [&](const NetMessage&) {
+        std::lock_guard lock(mutex);
+        ++answers;
+        answered.notify_all();
+    };
+    std::vector<uint8_t> message(size, 0);
+    std::vector<double> trips;
+    for (int i = 0; i < ROUND_TRIPS; ++i) {
+        const auto sent = Clock::now();
+        a.session->SendTo(NET_ALL_PLAYERS, message.data(), message.size(), guaranteed);
+        std::unique_lock lock(mutex);
+        if (!answered.wait_for(lock, std::chrono::seconds(2), [&] { return answers == uint64_t(i + 1); }))
+            break;
+        trips.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent).count());
+    }
+    a.onReceive = nullptr;
+    b.onReceive = nullptr;
+    b.session->Close();
+    a.session->Close();
+    return trips;
+}
+
+// The same between two bare ENet hosts, each serviced by its own thread.
+std::vector<double> EnetRoundTrips(bool guaranteed, size_t size)
+{
+    ENetAddress addressA{htonl(BenchIp(31)), 5200}, addressB{htonl(BenchIp(32)), 5200};
+    ENetHost* hostA = enet_host_create(&addressA, 2, 2, 0, 0);
+    ENetHost* hostB = enet_host_create(&addressB, 2, 2, 0, 0);
+    std::vector<double> trips;
+    if (hostA == nullptr || hostB == nullptr)
+        return trips;
+    std::atomic<bool> stop{false};
+    std::thread echo([&] {
+        ENetEvent event;
+        while (!stop) {
+            if (enet_host_service(hostB, &event, 5) <= 0 || event.type != ENET_EVENT_TYPE_RECEIVE)
+                continue;
+            ENetPacket* packet = enet_packet_create(event.packet->data, event.packet->dataLength,
+                                                    guaranteed ? ENET_PACKET_FLAG_RELIABLE : 0);
+            enet_packet_destroy(event.packet);
+            enet_peer_send(event.peer, 0, packet);
+            enet_host_flush(hostB);
+        }
+    });
+    ENetPeer* peer = enet_host_connect(hostA, &addressB, 2, 0);
+    ENetEvent event;
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    bool connected = false;
+    while (!connected && Clock::now() < deadline)
+        connected = enet_host_service(hostA, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_CONNECT;
+    std::vector<uint8_t> message(size, 0);
+    for (int i = 0; connected && i < ROUND_TRIPS; ++i) {
+        const auto sent = Clock::now();
+        enet_peer_send(peer, 0,
+                       enet_packet_create(message.data(), message.size(), guaranteed ? ENET_PACKET_FLAG_RELIABLE : 0));
+        enet_host_flush(hostA);
+        bool back = false;
+        const auto limit = Clock::now() + std::chrono::seconds(2);
+        while (!back && Clock::now() < limit) {
+            if (enet_host_service(hostA, &event, 5) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE) {
+                enet_packet_destroy(event.packet);
+                back = true;
+            }
+        }
+        if (!back)
+            break;
+        trips.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent).count());
+    }
+    stop = true;
+    echo.join();
+    enet_host_destroy(hostA);
+    enet_host_destroy(hostB);
+    return trips;
+}
+
+void Latency()
+{
+    std::printf("\n2. One message through the session layer on loopback (goal: under 1 ms added to ENet's own), "
+                "%d round trips each\n",
+                ROUND_TRIPS);
+    std::printf("%-26s | %14s | %14s | %14s | %14s | %16s\n", "message", "ours p50 us", "ours p99 us", "ENet p50 us",
+                "ENet p99 us", "added p50/p99 us");
+    struct Case {
+        const char* name;
+        bool guaranteed;
+        size_t size;
+    };
+    for (const Case& c : {Case{"state, 93 B, unguaranteed", false, MOPED_STATE_MESSAGE_SIZE},
+                          Case{"finished, 5 B, guaranteed", true, FINISHED_MESSAGE_SIZE}}) {
+        const std::vector<double> ours = SessionRoundTrips(c.guaranteed, c.size);
+        const std::vector<double> bare = EnetRoundTrips(c.guaranteed, c.size);
+        std::printf("%-26s | %14.1f | %14.1f | %14.1f | %14.1f | %7.1f / %6.1f  (%zu/%zu trips)\n", c.name,
+                    Percentile(ours, 0.5), Percentile(ours, 0.99), Percentile(bare, 0.5), Percentile(bare, 0.99),
+                    (Percentile(ours, 0.5) - Percentile(bare, 0.5)) / 2,
+                    (Percentile(ours, 0.99) - Percentile(bare, 0.99)) / 2, ours.size(), bare.size());
+    }
+}
+
+void Migration()
+{
+    const NetSessionOptions game;
+    std::printf("\n3. Host vanishing in a six-player session, the game's link time-outs (%u..%u ms): time to each "
+                "survivor's host-migrate message\n",
+                game.linkTimeoutMinMs, game.linkTimeoutMaxMs);
+    std::printf("%-6s | %10s | %10s | %10s | %9s\n", "run", "first ms", "median ms", "last ms", "survivors");
+    for (int run = 0; run < MIGRATIONS; ++run) {
+        std::vector<std::unique_ptr<Player>> players;
+        if (!MakeSession(players, 41 + uint32_t(run) * 8, game)) {
+            std::printf("%-6d | the session could not be made\n", run + 1);
+            continue;
+        }
+        // Traffic goes on as in a race, so the links are busy when the host goes.
+        std::atomic<bool> stop{false};
+        std::thread traffic([&] {
+            uint8_t state[MOPED_STATE_MESSAGE_SIZE] = {GAME_MESSAGE_MOPED_STATE};
+            for (int turn = 0; !stop; ++turn) {
+                for (size_t p = 1; p < players.size(); ++p)
+                    if ((turn + int(p)) % 10 == 0)
+                        players[p]->session->SendTo(NET_ALL_PLAYERS, state, sizeof state, false);
+                std::this_thread::sleep_for(std::chrono::microseconds(TURN_US));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const auto vanished = Clock::now();
+        players[0]->session->Vanish();
+        std::vector<double> ms;
+        const auto deadline = vanished + std::chrono::seconds(30);
+        while (ms.size() < size_t(PLAYERS - 1) && Clock::now() < deadline) {
+            ms.clear();
+            for (size_t p = 1; p < players.size(); ++p) {
+                std::lock_guard lock(players[p]->mutex);
+                if (players[p]->migratedAt != Clock::time_point())
+                    ms.push_back(std::chrono::duration<double, std::milli>(players[p]->migratedAt - vanished).count());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        stop = true;
+        traffic.join();
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-6d | %10.0f | %10.0f | %10.0f | %6zu/%d\n", run + 1, ms.empty() ? 0 : ms.front(),
+                    Percentile(ms, 0.5), ms.empty() ? 0 : ms.back(), ms.size(), PLAYERS - 1);
+        for (size_t p = 1; p < players.size(); ++p)
+            players[p]->session->Close();
+    }
+}
+
+} // namespace
+
+int main()
+{
+    if (enet_initialize() != 0) {
+        std::fprintf(stderr, "ENet could not start\n");
+        return 1;
+    }
+    Traffic();
+    Latency();
+    Migration();
+    enet_deinitialize();
+    return 0;
+}

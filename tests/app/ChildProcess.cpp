@@ -1,0 +1,110 @@
+#include "ChildProcess.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+pid_t SpawnInGroup(const std::vector<std::string>& arguments, posix_spawn_file_actions_t* actions)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t child = -1;
+    const int spawned = posix_spawnp(&child, argv[0], actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? child : -1;
+}
+
+} // namespace
+
+int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut, const std::string& outputFile)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!outputFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
+    const pid_t child = SpawnInGroup(arguments, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    *timedOut = false;
+    if (child < 0)
+        return -1;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    *timedOut = true;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            *timedOut = false;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (*timedOut) {
+        kill(-child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+PrivateXServer::~PrivateXServer()
+{
+    if (pid > 0) {
+        kill(-pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+bool PrivateXServer::Start(std::string& error)
+{
+    int ends[2];
+    if (pipe(ends) != 0) {
+        error = std::string("no pipe: ") + std::strerror(errno);
+        return false;
+    }
+    // The server writes the display number it took to the pipe once it listens.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    const std::vector<std::string> command = {
+        "Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+    pid = SpawnInGroup(command, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    std::string number;
+    pollfd wait = {ends[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (pid > 0 && number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wait, 1, 100) <= 0)
+            continue;
+        char buffer[16];
+        const ssize_t got = read(ends[0], buffer, sizeof(buffer));
+        if (got <= 0)
+            break;
+        number.append(buffer, size_t(got));
+    }
+    close(ends[0]);
+    if (pid < 0 || number.find('\n') == std::string::npos) {
+        error =
+            pid < 0 ? "Xvfb could not be started" : "Xvfb named no display within 20 s (it wrote \"" + number + "\")";
+        return false;
+    }
+    display = ":" + number.substr(0, number.find('\n'));
+    return true;
+}

@@ -1,0 +1,380 @@
+// Network play from the menu, against players made straight on the session
+// layer: hosting a track and racing it to the results, joining a host, and the
+// screens of every way a join fails.
+
+#include "GameTestFixture.h"
+
+#include "app/FrontEnd.h"
+#include "app/Menu.h"
+#include "audio/Sound.h"
+#include "backend/gpu/GpuDevice.h"
+#include "backend/net/SessionTestKit.h"
+#include "backend/window/InputSimulation.h"
+#include "backend/window/KeyCodes.h"
+#include "engine/platform/Log.h"
+#include "engine/platform/RenderDevice.h"
+#include "engine/platform/Window.h"
+#include "network/NetworkPeer.h"
+#include "race/GameMessages.h"
+#include "race/MultiplayerRace.h"
+#include "tracks/TrackTable.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+using namespace backend;
+using nettest::Event;
+using nettest::TestIp;
+using nettest::TestPlayer;
+
+namespace {
+
+std::string AddressText(uint32_t n)
+{
+    in_addr address{htonl(TestIp(n))};
+    return inet_ntoa(address);
+}
+
+NetAddress GameAddress()
+{
+    return {TestIp(1), uint16_t(NETWORK_PORT)};
+}
+
+std::vector<uint8_t> AppData(uint8_t joinable, uint32_t track)
+{
+    SessionAppData data;
+    data.joinable = joinable;
+    data.trackId = track;
+    std::vector<uint8_t> bytes(SESSION_APP_DATA_SIZE);
+    data.Pack(bytes.data());
+    return bytes;
+}
+
+// A session of the game hosted by a test player.
+bool HostGameSession(TestPlayer& host, uint32_t maxPlayers, std::vector<uint8_t> appData)
+{
+    NetAppDesc desc;
+    desc.application = g_ApplicationGuid;
+    desc.sessionName = SESSION_NAME;
+    desc.maxPlayers = maxPlayers;
+    desc.joinable = !appData.empty() && appData[0] != 0;
+    desc.appData = std::move(appData);
+    host.Session().SetPeerInfo("Hal", {0, 0, 0, 0});
+    return host.Session().Host(desc, uint16_t(NETWORK_PORT));
+}
+
+std::vector<Event> OfKind(const std::vector<Event>& events, GameMessageKind kind)
+{
+    std::vector<Event> found;
+    for (const Event& event : events)
+        if (event.type == NetMessageType::RECEIVE && !event.data.empty() && (event.data[0] & 0x0F) == kind)
+            found.push_back(event);
+    return found;
+}
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+bool HasLine(MultiplayerRace& race, const char* text)
+{
+    bool found = false;
+    race.messages.ForEachLine(
+        [&](const MessageListEntry& line) { found = found || std::strcmp(line.text, text) == 0; });
+    return found;
+}
+
+uint32_t LiveResources()
+{
+    GpuDevice* device = g_RenderDevice.device;
+    for (uint32_t stage = 0; stage < 8; ++stage)
+        device->SetTexture(stage, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    g_RenderDevice.ResetStateCache();
+    return device->GetLiveResourceCount();
+}
+
+int GreenPixels(int top, int bottom)
+{
+    std::vector<GpuColor> pixels;
+    EXPECT_TRUE(GpuSucceeded(g_RenderDevice.device->ReadPixels(nullptr, pixels)));
+    int count = 0;
+    for (int y = top; y < bottom && size_t(y) * 800 < pixels.size(); ++y)
+        for (int x = 300; x < 760; ++x) {
+            const GpuColor c = pixels[size_t(y) * 800 + size_t(x)];
+            count += (c >> 8 & 0xFF) > 150 && (c >> 16 & 0xFF) < 60 && (c & 0xFF) < 60 ? 1 : 0;
+        }
+    return count;
+}
+
+class NetworkMenuTest : public GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        g_NetworkPeer.SetOptions(nettest::TestOptions(1));
+    }
+
+    void ExpectScreen(MenuScreen screen, int item)
+    {
+        ASSERT_NE(g_Menu, nullptr);
+        EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
+        EXPECT_EQ(g_Menu->screen, screen);
+        EXPECT_EQ(g_Menu->selectedItem, item);
+    }
+
+    // Turns until `done`: at most `turns` of them, and 60 s of real time.
+    bool TurnUntil(const std::function<bool()>& done, int turns = 600)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (int turn = 0; turn < turns && !done() && std::chrono::steady_clock::now() < deadline; ++turn) {
+            Turn();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done();
+    }
+
+    // Enter held for the one turn that acts, then let go.
+    void Confirm()
+    {
+        SimulateKey(g_Window.hWnd, DIK_RETURN, true);
+        Turn();
+        SimulateKey(g_Window.hWnd, DIK_RETURN, false);
+        Turns(3);
+    }
+
+    // Main screen, "Multiplayer", the name, Enter: the Multiplayer screen.
+    void OpenMultiplayerMenu(const char* name)
+    {
+        Press(DIK_DOWN);
+        Press(DIK_RETURN);
+        ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+        Type(name);
+        Press(DIK_RETURN);
+        ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+        ASSERT_TRUE(g_NetworkPeer.IsInitialised());
+    }
+
+    // From the Multiplayer screen: "Join a Game", the address typed, Enter.
+    void Join(const std::string& address)
+    {
+        g_Menu->SetScreen(MENUSCREEN_MULTIPLAYER, 1);
+        Press(DIK_RETURN);
+        ASSERT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+        EXPECT_STREQ(g_TextEntry, "");
+        Type(address.c_str());
+        Confirm();
+    }
+};
+
+} // namespace
+
+TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Turns(25);
+    const uint32_t menuResources = LiveResources();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    Press(DIK_RETURN);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_HOST_GAME, 0));
+    for (int i = 0; i < int(TRACK_UK); ++i)
+        Press(DIK_DOWN);
+    Confirm();
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    MultiplayerRace* race = g_MultiplayerRace;
+    ASSERT_NE(race, nullptr);
+    EXPECT_EQ(race->trackId, int32_t(TRACK_UK));
+    EXPECT_EQ(g_Menu, nullptr);
+    EXPECT_TRUE(g_IsHost);
+
+    // The session advertises the track, open to joiners.
+    TestPlayer bot(2);
+    ASSERT_TRUE(bot.Session().EnumHosts(g_ApplicationGuid, GameAddress()));
+    const NetAppDesc found = bot.Found();
+    EXPECT_EQ(found.appData, AppData(1, TRACK_UK));
+    EXPECT_EQ(found.currentPlayers, 1u);
+    bot.Session().SetPeerInfo("Bot", {1, 0, 0, 0});
+    ASSERT_TRUE(bot.Session().Connect(found, GameAddress()));
+    const uint8_t joined[1] = {GAME_MESSAGE_PLAYER_JOINED};
+    bot.Session().SendTo(NET_ALL_PLAYERS, joined, 1, true);
+    ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
+    EXPECT_STREQ(race->opponents[0]->name, "Bot");
+    Turns(20);
+    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
+
+    // S starts it: the joiners are told, and nobody else gets in.
+    SimulateKey(g_Window.hWnd, DIK_S, true);
+    Turn();
+    SimulateKey(g_Window.hWnd, DIK_S, false);
+    EXPECT_EQ(race->phase, RACEPHASE_COUNTDOWN);
+    EXPECT_TRUE(HasLine(*race, "Race started!"));
+    EXPECT_TRUE(bot.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_RACE_START).size() == 1; }));
+    TestPlayer late(3);
+    ASSERT_TRUE(late.Session().EnumHosts(g_ApplicationGuid, GameAddress()));
+    EXPECT_EQ(late.Found().appData, AppData(0, TRACK_UK));
+    EXPECT_FALSE(late.Session().Connect(late.Found(), GameAddress()));
+
+    // Racing: the moped's state every 10th turn, the host's clock every 15th,
+    // the controls when they change.
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
+    bot.WaitFor([](const auto&) { return false; }, std::chrono::milliseconds(300));
+    const size_t states = OfKind(bot.Events(), GAME_MESSAGE_MOPED_STATE).size();
+    const size_t syncs = OfKind(bot.Events(), GAME_MESSAGE_TIME_SYNC).size();
+    const size_t controls = OfKind(bot.Events(), GAME_MESSAGE_CONTROL).size();
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(150);
+    SimulateKey(g_Window.hWnd, DIK_UP, false);
+    EXPECT_TRUE(bot.WaitFor([&](const auto& e) {
+        return OfKind(e, GAME_MESSAGE_MOPED_STATE).size() >= states + 15 &&
+               OfKind(e, GAME_MESSAGE_TIME_SYNC).size() >= syncs + 10;
+    }));
+    const std::vector<Event> events = bot.Events();
+    EXPECT_EQ(OfKind(events, GAME_MESSAGE_MOPED_STATE).size(), states + 15);
+    const std::vector<Event> syncEvents = OfKind(events, GAME_MESSAGE_TIME_SYNC);
+    ASSERT_EQ(syncEvents.size(), syncs + 10);
+    for (size_t i = syncs + 1; i < syncEvents.size(); ++i) {
+        const uint32_t step = U32At(syncEvents[i].data, 1) - U32At(syncEvents[i - 1].data, 1);
+        EXPECT_GE(step, 15u * 15u);
+        EXPECT_LE(step, 15u * 16u);
+    }
+    const std::vector<Event> controlEvents = OfKind(events, GAME_MESSAGE_CONTROL);
+    ASSERT_EQ(controlEvents.size(), controls + 1);
+    EXPECT_EQ(controlEvents.back().data[1] & 0x03, 1) << "throttle";
+
+    // The bot finishes first; the host's finish follows 5 s after its last lap.
+    const uint8_t botFinished[5] = {GAME_MESSAGE_FINISHED, 0xE8, 0x03, 0, 0}; // 1000 ms
+    bot.Session().SendTo(NET_ALL_PLAYERS, botFinished, 5, true);
+    race->playerMoped.progress.lap = RACE_LAP_COUNT;
+    Turn();
+    ASSERT_EQ(race->phase, RACEPHASE_FINISHED);
+    race->msSinceFinish = RACE_END_DELAY_MS - 100; // the wait after the finish is the single-player race's
+    ASSERT_TRUE(TurnUntil([] { return g_GameState == GAMESTATE_MULTIPLAYER_RESULTS; })) << g_LastError;
+    ASSERT_EQ(g_MultiplayerRace, race);
+    ASSERT_NE(g_Menu, nullptr);
+    ASSERT_EQ(g_RaceRecords.size(), 2u);
+    EXPECT_STREQ(g_RaceRecords[0].name, "Bot");
+    EXPECT_STREQ(g_RaceRecords[1].name, "Ann");
+    EXPECT_EQ(g_LocalResultIndex, 1);
+    const uint32_t total = g_RaceRecords[1].time;
+    EXPECT_EQ(total, race->playerMoped.totalMs);
+    ASSERT_TRUE(bot.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_FINISHED).size() == 1; }));
+    EXPECT_EQ(U32At(OfKind(bot.Events(), GAME_MESSAGE_FINISHED)[0].data, 1), total);
+    EXPECT_TRUE(std::strstr(g_Music->name, "Menu.ogg") != nullptr) << g_Music->name;
+    EXPECT_TRUE(g_Music->IsPlaying());
+    // The local row (the second) is drawn green, the first is not.
+    Turn();
+    EXPECT_GT(GreenPixels(275, 290), 20);
+    EXPECT_EQ(GreenPixels(260, 275), 0);
+    // The host's clock still goes out on the results screen.
+    const size_t resultSyncs = OfKind(bot.Events(), GAME_MESSAGE_TIME_SYNC).size();
+    Turns(30);
+    EXPECT_TRUE(
+        bot.WaitFor([&](const auto& e) { return OfKind(e, GAME_MESSAGE_TIME_SYNC).size() >= resultSyncs + 2; }));
+
+    // Enter leaves the session: the bot sees the host go.
+    const uint32_t gameId = g_LocalPlayerId;
+    Press(DIK_RETURN);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+    EXPECT_EQ(g_MultiplayerRace, nullptr);
+    EXPECT_TRUE(
+        bot.WaitFor([&](const auto& e) { return nettest::HasEvent(e, NetMessageType::DESTROY_PLAYER, gameId); }));
+    EXPECT_EQ(LiveResources(), menuResources);
+    Press(DIK_ESCAPE);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MAIN, 1));
+    EXPECT_FALSE(g_NetworkPeer.IsInitialised());
+}
+
+TEST_F(NetworkMenuTest, JoinedRaceStartsOnTheHostsWordAndEscapeLeavesIt)
+{
+    TestPlayer host(2);
+    ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Turns(25);
+    const uint32_t menuResources = LiveResources();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(2)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    MultiplayerRace* race = g_MultiplayerRace;
+    ASSERT_NE(race, nullptr);
+    EXPECT_FALSE(g_IsHost);
+    EXPECT_EQ(race->trackId, int32_t(TRACK_UK));
+    EXPECT_EQ(g_SelectedTrackId, uint32_t(TRACK_UK));
+    EXPECT_EQ(race->localJoinOrder, 1);
+    EXPECT_TRUE(host.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_PLAYER_JOINED).size() == 1; }));
+    // The host, announced while the track was still loading, races on slot 0.
+    ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
+    EXPECT_STREQ(race->opponents[0]->name, "Hal");
+    EXPECT_EQ(race->opponents[0]->joinOrder, 0);
+
+    Turns(10);
+    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
+    const uint8_t start[1] = {GAME_MESSAGE_RACE_START};
+    host.Session().SendTo(NET_ALL_PLAYERS, start, 1, true);
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_COUNTDOWN; }));
+    EXPECT_TRUE(HasLine(*race, "Race started!"));
+
+    const uint32_t gameId = g_LocalPlayerId;
+    ASSERT_NE(gameId, 0u);
+    Press(DIK_ESCAPE);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+    EXPECT_EQ(g_MultiplayerRace, nullptr);
+    EXPECT_TRUE(std::strstr(g_Music->name, "Menu.ogg") != nullptr) << g_Music->name;
+    EXPECT_TRUE(host.WaitFor([&](const auto& e) {
+        for (const Event& event : e)
+            if (event.type == NetMessageType::DESTROY_PLAYER && event.playerId == gameId)
+                return event.reason == NET_DESTROY_NORMAL;
+        return false;
+    }));
+    EXPECT_EQ(LiveResources(), menuResources);
+}
+
+TEST_F(NetworkMenuTest, EveryFailedJoinShowsItsScreenAndLeavesNoRace)
+{
+    TestPlayer full(2), started(3), badTrack(4);
+    ASSERT_TRUE(HostGameSession(full, 1, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(HostGameSession(started, MAX_SESSION_PLAYERS, AppData(0, TRACK_UK)));
+    ASSERT_TRUE(HostGameSession(badTrack, MAX_SESSION_PLAYERS, AppData(1, 57)));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+
+    ASSERT_NO_FATAL_FAILURE(Join("1.2.3"));
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_INVALID_HOST_IP, 0));
+    Press(DIK_RETURN);
+    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    EXPECT_STREQ(g_TextEntry, "1.2.3");
+    Press(DIK_ESCAPE);
+
+    // Nobody at the address: "session not found" within the search's time-out.
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(9)));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(8));
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_SESSION_NOT_FOUND, 0));
+    EXPECT_EQ(g_MultiplayerRace, nullptr);
+    EXPECT_TRUE(g_Music->IsPlaying());
+    Press(DIK_ESCAPE);
+    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    Press(DIK_ESCAPE);
+
+    // A full session, a started one and one naming no track: the join error.
+    for (uint32_t n : {2u, 3u, 4u}) {
+        ASSERT_NO_FATAL_FAILURE(Join(AddressText(n)));
+        ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_CONNECT_ERROR, 0)) << n;
+        EXPECT_EQ(g_MultiplayerRace, nullptr);
+        EXPECT_FALSE(g_NetworkPeer.IsInSession());
+        EXPECT_TRUE(g_Music->IsPlaying());
+        Press(DIK_RETURN);
+        ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+    }
+    EXPECT_EQ(full.Count(NetMessageType::CREATE_PLAYER), 1u) << "only the host itself";
+}
