@@ -21,6 +21,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -291,6 +292,59 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     Press(DIK_ESCAPE);
     ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MAIN, 1));
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
+}
+
+// A joiner that floods the host with garbage, NaN states and cut messages:
+// the host's race goes on and stays finite, whether or not the flooder's link holds.
+TEST_F(NetworkMenuTest, HostSurvivesAJoinerFloodingItWithGarbage)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    Press(DIK_RETURN);
+    for (int i = 0; i < int(TRACK_UK); ++i)
+        Press(DIK_DOWN);
+    Confirm();
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    MultiplayerRace* race = g_MultiplayerRace;
+    TestPlayer bot(2);
+    ASSERT_TRUE(bot.Session().EnumHosts(g_ApplicationGuid, GameAddress()));
+    bot.Session().SetPeerInfo("Bot", {1, 0, 0, 0});
+    ASSERT_TRUE(bot.Session().Connect(bot.Found(), GameAddress()));
+    const uint8_t joined[1] = {GAME_MESSAGE_PLAYER_JOINED};
+    bot.Session().SendTo(NET_ALL_PLAYERS, joined, 1, true);
+    ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
+    SimulateKey(g_Window.hWnd, DIK_S, true);
+    Turn();
+    SimulateKey(g_Window.hWnd, DIK_S, false);
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
+
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < 3000; ++i) {
+        uint8_t junk[120];
+        const size_t length = 1 + next() % sizeof junk;
+        for (size_t k = 0; k < length; ++k)
+            junk[k] = uint8_t(next() >> 24);
+        if (i % 3 == 0) { // a state message full of NaN bytes, whole or cut
+            std::memset(junk, 0xFF, length);
+            junk[0] = GAME_MESSAGE_MOPED_STATE;
+        }
+        bot.Session().SendTo(NET_ALL_PLAYERS, junk, length, i % 2 == 0);
+    }
+    SimulateKey(g_Window.hWnd, DIK_UP, true);
+    Turns(120);
+    SimulateKey(g_Window.hWnd, DIK_UP, false);
+    EXPECT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE);
+    EXPECT_EQ(race->phase, RACEPHASE_RACING);
+    EXPECT_GT(race->playerMoped.speed, 0.5f);
+    std::vector<const Moped*> mopeds = {&race->playerMoped};
+    for (const auto& opponent : race->opponents)
+        if (opponent->moped)
+            mopeds.push_back(opponent->moped.get());
+    for (const Moped* moped : mopeds)
+        EXPECT_TRUE(std::isfinite(moped->position.x) && std::isfinite(moped->position.y) &&
+                    std::isfinite(moped->position.z) && std::isfinite(moped->speed));
 }
 
 TEST_F(NetworkMenuTest, JoinedRaceStartsOnTheHostsWordAndEscapeLeavesIt)
