@@ -2,7 +2,8 @@
 
 #include "tracks/CambodiaDefs.h"
 
-#include "audio/AudioManager.h"
+#include "tracks/TrackRain.h"
+
 #include "audio/Sound.h"
 
 using namespace CambodiaDefs;
@@ -19,8 +20,7 @@ bool CambodiaTrack::Load()
     if (!LoadBillboard(treeBillboard, TREE) || !LoadBillboard(grassBillboard, GRASS))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!rain.Create(RAIN_COUNT, RAIN_DROP_SIZE, RAIN_TEXTURE, &RAIN_POSITION, &RAIN_DIRECTION, RAIN_RADIUS,
-                     RAIN_BOTTOM, RAIN_SPEED, RAIN_COLOUR))
+    if (!CreateRain(rain, RAIN))
         return false;
     if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
         return false;
@@ -28,11 +28,7 @@ bool CambodiaTrack::Load()
     if (!BuildObjects(OBJECT_TREE))
         return false;
     SetLight(LIGHT);
-    rainSound = GetAudioManager()->CreateSound();
-    if (rainSound == nullptr)
-        return false;
-    const SoundLoadParams looping = {0, 0, 1};
-    return rainSound->Load(RAIN_SOUND, &looping);
+    return LoadRainSound(rainSound, RAIN);
 }
 
 bool CambodiaTrack::CreatePhysics(PhysicsEngine* physics)
@@ -43,10 +39,7 @@ bool CambodiaTrack::CreatePhysics(PhysicsEngine* physics)
 void CambodiaTrack::Reset(const backend::Vector3* mopedPosition)
 {
     Track::Reset(mopedPosition);
-    rain.position = {mopedPosition->x, RAIN_HEIGHT, mopedPosition->z};
-    rain.Reset();
-    if (rainSound != nullptr)
-        rainSound->SetVolume(RAIN_VOLUME);
+    ResetRain(rain, rainSound, mopedPosition, RAIN);
 }
 
 void CambodiaTrack::SetupLighting()
@@ -63,8 +56,7 @@ void CambodiaTrack::StartSounds()
 void CambodiaTrack::Update(const backend::Vector3* mopedPosition)
 {
     Track::Update(mopedPosition);
-    rain.position = {mopedPosition->x, RAIN_HEIGHT, mopedPosition->z};
-    rain.Update();
+    UpdateRain(rain, mopedPosition, RAIN);
 }
 
 void CambodiaTrack::RenderParticles(const Camera* camera)
@@ -87,10 +79,6 @@ void CambodiaTrack::Release()
 
 void CambodiaTrack::Destroy()
 {
-    if (rainSound != nullptr) {
-        rainSound->Release();
-        GetAudioManager()->DestroySound(&rainSound);
-    }
-    rain.Clear();
+    DestroyRain(rain, rainSound);
     Track::Destroy();
 }

@@ -15,7 +15,7 @@ bool EgyptTrack::Load()
         !LoadBillboard(palmBillboard, PALM))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!CreateLensFlare(lensFlare, FLARE_ELEMENTS, FLARE_TEXTURES, LENS_FLARE))
+    if (!CreateLensFlare(lensFlare, LENS_FLARE))
         return false;
     if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
         return false;
@@ -50,15 +50,7 @@ void EgyptTrack::RenderTransparent(const Camera* camera)
 
 void EgyptTrack::RenderLensFlare(const Camera* camera)
 {
-    lensFlare.Update(*camera);
-    lensFlare.RenderSun(false);
-    if (!lensFlare.visible)
-        return;
-    if (!lensFlare.BeginSunMap())
-        return;
-    RenderFlareOccluders(camera);
-    lensFlare.ComputeIntensity(*camera);
-    lensFlare.Render();
+    RenderSunFlare(lensFlare, camera);
 }
 
 void EgyptTrack::RenderFlareOccluders(const Camera* camera)

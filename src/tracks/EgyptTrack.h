@@ -22,7 +22,7 @@ public:
     void Release() override;
 
     // The objects and the palms hide the sun here; the terrain doesn't.
-    void RenderFlareOccluders(const Camera* camera);
+    void RenderFlareOccluders(const Camera* camera) override;
 
     Billboard palmBillboard;
     Water water;

@@ -16,19 +16,18 @@ constexpr TerrainPassDef PASSES[] = {
 
 constexpr TreeDef OBJECT_TREE = {4, {0.0f, 20.0f, 0.0f}, {400.0f, 40.0f, 550.0f}};
 
-// The rain follows the local moped at RAIN_HEIGHT.
-constexpr int RAIN_COUNT = 500;
-constexpr float RAIN_DROP_SIZE = 0.05f;
-constexpr const char* RAIN_TEXTURE = "Graphics\\Textures\\Rain.dds";
-constexpr backend::Vector3 RAIN_POSITION = {0.0f, 50.0f, 0.0f};
-constexpr backend::Vector3 RAIN_DIRECTION = {0.0f, -1.0f, 0.0f};
-constexpr float RAIN_RADIUS = 80.0f;
-constexpr float RAIN_BOTTOM = 0.0f;
-constexpr float RAIN_SPEED = 5.0f;
-constexpr uint32_t RAIN_COLOUR = 0x50505090u;
-constexpr float RAIN_HEIGHT = 100.0f;
-constexpr const char* RAIN_SOUND = "Audio\\Sounds\\Rain.wav";
-constexpr float RAIN_VOLUME = 0.15f;
+constexpr RainDef RAIN = {500,
+                          0.05f,
+                          "Graphics\\Textures\\Rain.dds",
+                          {0.0f, 50.0f, 0.0f},
+                          {0.0f, -1.0f, 0.0f},
+                          80.0f,
+                          0.0f,
+                          5.0f,
+                          0x50505090u,
+                          100.0f,
+                          "Audio\\Sounds\\Rain.wav",
+                          0.15f};
 
 constexpr const char* MODELS[] = {
     "Graphics\\Tracks\\Germany\\Models\\Seats.x",

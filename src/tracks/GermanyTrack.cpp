@@ -2,7 +2,8 @@
 
 #include "tracks/GermanyDefs.h"
 
-#include "audio/AudioManager.h"
+#include "tracks/TrackRain.h"
+
 #include "audio/Sound.h"
 
 using namespace GermanyDefs;
@@ -16,8 +17,7 @@ bool GermanyTrack::Load()
 {
     if (!Track::Load() || !AddTerrainPasses(PASSES))
         return false;
-    if (!rain.Create(RAIN_COUNT, RAIN_DROP_SIZE, RAIN_TEXTURE, &RAIN_POSITION, &RAIN_DIRECTION, RAIN_RADIUS,
-                     RAIN_BOTTOM, RAIN_SPEED, RAIN_COLOUR))
+    if (!CreateRain(rain, RAIN))
         return false;
     // No billboards: the circuit has no trees.
     if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
@@ -26,11 +26,7 @@ bool GermanyTrack::Load()
     if (!BuildObjects(OBJECT_TREE))
         return false;
     SetLight(LIGHT);
-    rainSound = GetAudioManager()->CreateSound();
-    if (rainSound == nullptr)
-        return false;
-    const SoundLoadParams looping = {0, 0, 1};
-    return rainSound->Load(RAIN_SOUND, &looping);
+    return LoadRainSound(rainSound, RAIN);
 }
 
 bool GermanyTrack::CreatePhysics(PhysicsEngine* physics)
@@ -41,10 +37,7 @@ bool GermanyTrack::CreatePhysics(PhysicsEngine* physics)
 void GermanyTrack::Reset(const backend::Vector3* mopedPosition)
 {
     Track::Reset(mopedPosition);
-    rain.position = {mopedPosition->x, RAIN_HEIGHT, mopedPosition->z};
-    rain.Reset();
-    if (rainSound != nullptr)
-        rainSound->SetVolume(RAIN_VOLUME);
+    ResetRain(rain, rainSound, mopedPosition, RAIN);
 }
 
 void GermanyTrack::SetupLighting()
@@ -61,8 +54,7 @@ void GermanyTrack::StartSounds()
 void GermanyTrack::Update(const backend::Vector3* mopedPosition)
 {
     Track::Update(mopedPosition);
-    rain.position = {mopedPosition->x, RAIN_HEIGHT, mopedPosition->z};
-    rain.Update();
+    UpdateRain(rain, mopedPosition, RAIN);
 }
 
 void GermanyTrack::RenderParticles(const Camera* camera)
@@ -83,10 +75,6 @@ void GermanyTrack::Release()
 
 void GermanyTrack::Destroy()
 {
-    if (rainSound != nullptr) {
-        rainSound->Release();
-        GetAudioManager()->DestroySound(&rainSound);
-    }
-    rain.Clear();
+    DestroyRain(rain, rainSound);
     Track::Destroy();
 }

@@ -28,20 +28,6 @@ constexpr BillboardDef CACTUS = {"Textures\\Cactus.dds", 2.35f, 3.0f, 0xFFFFFFFF
 
 constexpr TreeDef BILLBOARD_TREE = {4, {0.0f, 40.0f, 0.0f}, {330.0f, 80.0f, 484.0f}};
 
-// Position 1.0 is the sun end of the flare line as the table gives it.
-constexpr FlareElementDef FLARE_ELEMENTS[] = {
-    {1.0f, {1.0f, 0.8f, 0.6f, 1.0f}, 1.0f, 4},  {0.7f, {1.0f, 0.8f, 0.6f, 1.0f}, 0.7f, 3},
-    {0.4f, {1.0f, 0.8f, 0.6f, 1.0f}, 0.3f, 2},  {0.25f, {1.0f, 0.8f, 0.6f, 1.0f}, 0.0f, 1},
-    {0.4f, {1.0f, 0.8f, 0.6f, 1.0f}, -0.3f, 1}, {0.5f, {1.0f, 0.8f, 0.6f, 1.0f}, -0.6f, 3},
-    {2.0f, {1.0f, 1.0f, 1.0f, 1.0f}, -1.0f, 5},
-};
-
-constexpr char FLARE_TEXTURES[6][260] = {
-    "Graphics\\Textures\\LensFlare\\Flare0.dds", "Graphics\\Textures\\LensFlare\\Flare1.dds",
-    "Graphics\\Textures\\LensFlare\\Flare2.dds", "Graphics\\Textures\\LensFlare\\Flare3.dds",
-    "Graphics\\Textures\\LensFlare\\Flare4.dds", "Graphics\\Textures\\LensFlare\\Flare5.dds",
-};
-
 constexpr LensFlareDef LENS_FLARE = {176.0f, 12.0f, {0.72312f, 0.15f, 0.40746f}, {1.0f, 1.0f, 0.0f, 1.0f}};
 
 constexpr const char* MODELS[] = {"Graphics\\Models\\FinishPole.x"};

@@ -28,7 +28,7 @@ bool MexicoTrack::Load()
     if (!fogTexture.Load((graphicsDir + FOG_TEXTURE).c_str()) || !LoadBillboard(cactusBillboard, CACTUS))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!CreateLensFlare(lensFlare, FLARE_ELEMENTS, FLARE_TEXTURES, LENS_FLARE))
+    if (!CreateLensFlare(lensFlare, LENS_FLARE))
         return false;
     if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
         return false;
@@ -67,15 +67,7 @@ void MexicoTrack::RenderTransparent(const Camera* camera)
 
 void MexicoTrack::RenderLensFlare(const Camera* camera)
 {
-    lensFlare.Update(*camera);
-    lensFlare.RenderSun(false);
-    if (!lensFlare.visible)
-        return;
-    if (!lensFlare.BeginSunMap())
-        return;
-    RenderFlareOccluders(camera);
-    lensFlare.ComputeIntensity(*camera);
-    lensFlare.Render();
+    RenderSunFlare(lensFlare, camera);
 }
 
 void MexicoTrack::RenderFlareOccluders(const Camera*)

@@ -24,7 +24,7 @@ public:
     void Release() override;
 
     // Only the terrain hides the sun here.
-    void RenderFlareOccluders(const Camera* camera);
+    void RenderFlareOccluders(const Camera* camera) override;
 
     Billboard cactusBillboard;
     Water fogLayers[2];

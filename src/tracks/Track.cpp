@@ -1,5 +1,7 @@
 #include "tracks/Track.h"
 
+#include "tracks/SunFlareDefs.h"
+
 #include "engine/models/LoadModel.h"
 #include "engine/models/Model.h"
 #include "engine/platform/Log.h"
@@ -309,13 +311,23 @@ bool Track::CreateWater(Water& water, const WaterDef& def)
     return true;
 }
 
-bool Track::CreateLensFlare(LensFlare& flare, std::span<const FlareElementDef> elements,
-                            const char (&textures)[LENS_FLARE_TEXTURES][260], const LensFlareDef& def)
+bool Track::CreateLensFlare(LensFlare& flare, const LensFlareDef& def)
 {
     // Before Create, which sizes the flare's buffer by the element count.
-    for (const FlareElementDef& e : elements)
+    for (const FlareElementDef& e : SUN_FLARE_ELEMENTS)
         flare.AddElement(e.size, e.colour[0], e.colour[1], e.colour[2], e.colour[3], e.position, e.textureIndex);
-    return flare.Create(textures, def.distance, def.size, &def.sunDirection, def.colour);
+    return flare.Create(SUN_FLARE_TEXTURES, def.distance, def.size, &def.sunDirection, def.colour);
+}
+
+void Track::RenderSunFlare(LensFlare& flare, const Camera* camera)
+{
+    flare.Update(*camera);
+    flare.RenderSun(false);
+    if (!flare.visible || !flare.BeginSunMap())
+        return;
+    RenderFlareOccluders(camera);
+    flare.ComputeIntensity(*camera);
+    flare.Render();
 }
 
 void Track::BuildBillboardTree(const TreeDef& tree)

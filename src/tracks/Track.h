@@ -94,8 +94,12 @@ protected:
     // Creates the surface and puts it at its centre.
     bool CreateWater(Water& water, const WaterDef& def);
     // Adds the elements, then creates the flare from the textures.
-    bool CreateLensFlare(LensFlare& flare, std::span<const FlareElementDef> elements,
-                         const char (&textures)[LENS_FLARE_TEXTURES][260], const LensFlareDef& def);
+    // The sun's flare with the shared elements and pictures.
+    bool CreateLensFlare(LensFlare& flare, const LensFlareDef& def);
+    // The sun, then when it shows: the occluders drawn flat into the sun map, the intensity, the flare.
+    void RenderSunFlare(LensFlare& flare, const Camera* camera);
+    // What hides the sun, drawn flat through the flare's camera.
+    virtual void RenderFlareOccluders(const Camera*) {}
     bool LoadModels(std::span<const char* const> paths);
     bool LoadTextures(std::span<const char* const> paths);
     void AppendPlacements(std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics);

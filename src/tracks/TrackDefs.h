@@ -81,3 +81,16 @@ struct LensFlareDef {
     backend::Vector3 sunDirection; // as given, normalised by the flare
     float colour[4];
 };
+
+// Rain that follows the local moped at `height`, and its looping sound.
+struct RainDef {
+    int32_t count;
+    float dropSize;
+    const char* texture;
+    backend::Vector3 position, direction;
+    float radius, bottom, speed;
+    uint32_t colour;
+    float height;
+    const char* sound;
+    float volume;
+};

@@ -40,19 +40,15 @@ double SoundEnergy(uint32_t frames)
 } // namespace
 
 // The numbers a rainy track's tables give its rain.
-struct RainSettings {
-    int count;
-    float radius, bottom, height, speed, volume;
-};
 
 class TrackWeather : public TrackTest {
 protected:
     // The rain gathers round the moped at its height, falls at its speed, follows
     // the moped, streaks the picture, and its sound loops at the rain volume.
-    template <class RainyTrack> void ExpectRainAndItsSound(TrackId id, const RainSettings& settings);
+    template <class RainyTrack> void ExpectRainAndItsSound(TrackId id, const RainDef& settings);
 };
 
-template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const RainSettings& settings)
+template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const RainDef& settings)
 {
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(id)) << g_LastError;
@@ -117,15 +113,13 @@ template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id,
 TEST_F(TrackWeather, CambodiaRainFallsAroundTheMopedAndItsSoundPlays)
 {
     using namespace CambodiaDefs;
-    ExpectRainAndItsSound<CambodiaTrack>(TRACK_CAMBODIA,
-                                         {RAIN_COUNT, RAIN_RADIUS, RAIN_BOTTOM, RAIN_HEIGHT, RAIN_SPEED, RAIN_VOLUME});
+    ExpectRainAndItsSound<CambodiaTrack>(TRACK_CAMBODIA, RAIN);
 }
 
 TEST_F(TrackWeather, GermanyRainFallsAroundTheMopedAndItsSoundPlays)
 {
     using namespace GermanyDefs;
-    ExpectRainAndItsSound<GermanyTrack>(TRACK_GERMANY,
-                                        {RAIN_COUNT, RAIN_RADIUS, RAIN_BOTTOM, RAIN_HEIGHT, RAIN_SPEED, RAIN_VOLUME});
+    ExpectRainAndItsSound<GermanyTrack>(TRACK_GERMANY, RAIN);
 }
 
 // The snow column stands on the moped's x and z at height 0 whatever its y,
