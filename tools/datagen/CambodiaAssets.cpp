@@ -20,36 +20,26 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 
 RgbaImage Grass()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float patches = TileNoise(u, v, 4, 4, 701), fine = TileNoise(u, v, 64, 2, 702);
-            const float blades = TileNoise(u * 0.25f, v, 128, 1, 703);
-            image.At(x, y) = ShadeColor(MixColor(Argb(255, 40, 92, 30), Argb(255, 88, 138, 44), patches),
-                                        0.8f + 0.25f * fine + 0.15f * (blades - 0.5f));
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float patches = TileNoise(u, v, 4, 4, 701), fine = TileNoise(u, v, 64, 2, 702);
+        const float blades = TileNoise(u * 0.25f, v, 128, 1, 703);
+        return ShadeColor(MixColor(Argb(255, 40, 92, 30), Argb(255, 88, 138, 44), patches),
+                          0.8f + 0.25f * fine + 0.15f * (blades - 0.5f));
+    });
 }
 
 // Red laterite with puddles that hold the grey of the sky.
 RgbaImage Laterite()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float broad = TileNoise(u, v, 3, 4, 711), fine = TileNoise(u, v, 80, 1, 712);
-            uint32_t color = ShadeColor(Argb(255, 168, 84, 50), 0.78f + 0.3f * broad + 0.2f * (fine - 0.5f));
-            const float wet = std::clamp((TileNoise(u, v, 5, 3, 713) - 0.66f) * 9.0f, 0.0f, 1.0f);
-            color = MixColor(color, Argb(255, 112, 96, 92), wet * 0.8f);
-            if (Random01(714, y * TERRAIN_SIZE + x) > 0.988f)
-                color = ShadeColor(color, 0.6f);
-            image.At(x, y) = color;
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t x, uint32_t y) {
+        const float broad = TileNoise(u, v, 3, 4, 711), fine = TileNoise(u, v, 80, 1, 712);
+        uint32_t color = ShadeColor(Argb(255, 168, 84, 50), 0.78f + 0.3f * broad + 0.2f * (fine - 0.5f));
+        const float wet = std::clamp((TileNoise(u, v, 5, 3, 713) - 0.66f) * 9.0f, 0.0f, 1.0f);
+        color = MixColor(color, Argb(255, 112, 96, 92), wet * 0.8f);
+        if (Random01(714, y * TERRAIN_SIZE + x) > 0.988f)
+            color = ShadeColor(color, 0.6f);
+        return color;
+    });
 }
 
 // A broadleaf tree: a leaning trunk under a wide, layered crown.

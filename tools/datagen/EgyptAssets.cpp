@@ -44,25 +44,15 @@ MeshBuilder Pyramid(Float3 size)
 // Courses of sandstone blocks, weathered.
 RgbaImage Sandstone()
 {
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (float(x) + 0.5f) / TERRAIN_SIZE, v = (float(y) + 0.5f) / TERRAIN_SIZE;
-            const uint32_t course = y / 32, offset = course % 2 ? 24 : 0;
-            const bool joint = y % 32 < 2 || (x + offset) % 48 < 2;
-            float shade =
-                0.82f + 0.25f * TileNoise(u, v, 6, 3, 811) + 0.1f * Random01(812, course * 16 + (x + offset) / 48);
-            if (joint)
-                shade *= 0.62f;
-            image.At(x, y) = ShadeColor(Argb(255, 206, 174, 120), shade) | 0xFF000000u;
-        }
-    return image;
-}
-
-Float3 Unit(const backend::Vector3& v)
-{
-    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return {v.x / length, v.y / length, v.z / length};
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t x, uint32_t y) {
+        const uint32_t course = y / 32, offset = course % 2 ? 24 : 0;
+        const bool joint = y % 32 < 2 || (x + offset) % 48 < 2;
+        float shade =
+            0.82f + 0.25f * TileNoise(u, v, 6, 3, 811) + 0.1f * Random01(812, course * 16 + (x + offset) / 48);
+        if (joint)
+            shade *= 0.62f;
+        return ShadeColor(Argb(255, 206, 174, 120), shade) | 0xFF000000u;
+    });
 }
 
 } // namespace
@@ -80,7 +70,7 @@ void WriteEgyptSky(DataFolder& folder)
     style.treeHeight = 0.0f;
     style.spikyTrees = false;
     style.cloudCover = 0.05f;
-    style.towardsSun = Unit(EgyptDefs::LENS_FLARE.sunDirection);
+    style.towardsSun = UnitVector(EgyptDefs::LENS_FLARE.sunDirection);
     style.seed = 808;
     WriteTrackSky(folder, TEXTURES, style);
 }

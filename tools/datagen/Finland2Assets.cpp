@@ -20,36 +20,26 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 
 RgbaImage Snow()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float drifts = TileNoise(u, v, 3, 4, 901), fine = TileNoise(u, v, 64, 2, 902);
-            uint32_t color = MixColor(Argb(255, 196, 210, 232), Argb(255, 246, 248, 252), drifts);
-            color = ShadeColor(color, 0.94f + 0.08f * fine);
-            if (Random01(903, y * TERRAIN_SIZE + x) > 0.995f)
-                color = Argb(255, 255, 255, 255);
-            image.At(x, y) = color;
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t x, uint32_t y) {
+        const float drifts = TileNoise(u, v, 3, 4, 901), fine = TileNoise(u, v, 64, 2, 902);
+        uint32_t color = MixColor(Argb(255, 196, 210, 232), Argb(255, 246, 248, 252), drifts);
+        color = ShadeColor(color, 0.94f + 0.08f * fine);
+        if (Random01(903, y * TERRAIN_SIZE + x) > 0.995f)
+            color = Argb(255, 255, 255, 255);
+        return color;
+    });
 }
 
 // Packed sand with ruts of slush.
 RgbaImage Sand()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float broad = TileNoise(u, v, 4, 4, 911), fine = TileNoise(u, v, 80, 1, 912);
-            uint32_t color = ShadeColor(Argb(255, 150, 124, 92), 0.8f + 0.25f * broad + 0.2f * (fine - 0.5f));
-            const float slush = std::clamp((TileNoise(u, v, 6, 3, 913) - 0.6f) * 6.0f, 0.0f, 1.0f);
-            color = MixColor(color, Argb(255, 214, 218, 226), slush * 0.7f);
-            image.At(x, y) = color;
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float broad = TileNoise(u, v, 4, 4, 911), fine = TileNoise(u, v, 80, 1, 912);
+        uint32_t color = ShadeColor(Argb(255, 150, 124, 92), 0.8f + 0.25f * broad + 0.2f * (fine - 0.5f));
+        const float slush = std::clamp((TileNoise(u, v, 6, 3, 913) - 0.6f) * 6.0f, 0.0f, 1.0f);
+        color = MixColor(color, Argb(255, 214, 218, 226), slush * 0.7f);
+        return color;
+    });
 }
 
 // The fir with snow lying on its branches.

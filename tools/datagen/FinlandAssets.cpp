@@ -32,14 +32,10 @@ template <typename Draw> void DrawWrapped(float x, float y, float reach, float s
 RgbaImage Grass()
 {
     const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float patches = TileNoise(u, v, 3, 4, 21), fine = TileNoise(u, v, 48, 2, 22);
-            image.At(x, y) =
-                ShadeColor(MixColor(Argb(255, 50, 80, 30), Argb(255, 100, 132, 52), patches), 0.85f + 0.3f * fine);
-        }
+    RgbaImage image = PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float patches = TileNoise(u, v, 3, 4, 21), fine = TileNoise(u, v, 48, 2, 22);
+        return ShadeColor(MixColor(Argb(255, 50, 80, 30), Argb(255, 100, 132, 52), patches), 0.85f + 0.3f * fine);
+    });
     uint32_t n = 0;
     for (int i = 0; i < 2600; ++i) {
         const float x = size * Random01(23, n++), y = size * Random01(23, n++);
@@ -59,13 +55,10 @@ RgbaImage Grass()
 RgbaImage Gravel()
 {
     const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float shade = 0.8f + 0.3f * TileNoise(u, v, 4, 3, 31) + 0.2f * (TileNoise(u, v, 64, 1, 32) - 0.5f);
-            image.At(x, y) = ShadeColor(Argb(255, 128, 116, 98), shade);
-        }
+    RgbaImage image = PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float shade = 0.8f + 0.3f * TileNoise(u, v, 4, 3, 31) + 0.2f * (TileNoise(u, v, 64, 1, 32) - 0.5f);
+        return ShadeColor(Argb(255, 128, 116, 98), shade);
+    });
     const uint32_t stones[] = {Argb(255, 150, 145, 135), Argb(255, 120, 110, 98), Argb(255, 170, 160, 140),
                                Argb(255, 95, 92, 88), Argb(255, 140, 120, 100)};
     uint32_t n = 0;
@@ -141,17 +134,13 @@ RgbaImage Birch()
 
 RgbaImage FenceWood()
 {
-    RgbaImage image(128, 128);
-    for (uint32_t y = 0; y < 128; ++y)
-        for (uint32_t x = 0; x < 128; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / 128.0f, v = (static_cast<float>(y) + 0.5f) / 128.0f;
-            const float grain = TileNoise(u * 0.25f, v, 2, 4, 61);
-            float shade = 0.75f + 0.4f * grain + 0.15f * (TileNoise(u, v, 32, 1, 62) - 0.5f);
-            if (std::fabs(TileNoise(u, v * 0.25f, 4, 2, 63) - 0.5f) < 0.005f)
-                shade *= 0.7f;
-            image.At(x, y) = ShadeColor(Argb(255, 140, 128, 112), shade);
-        }
-    return image;
+    return PaintTile(128, [&](float u, float v, uint32_t, uint32_t) {
+        const float grain = TileNoise(u * 0.25f, v, 2, 4, 61);
+        float shade = 0.75f + 0.4f * grain + 0.15f * (TileNoise(u, v, 32, 1, 62) - 0.5f);
+        if (std::fabs(TileNoise(u, v * 0.25f, 4, 2, 63) - 0.5f) < 0.005f)
+            shade *= 0.7f;
+        return ShadeColor(Argb(255, 140, 128, 112), shade);
+    });
 }
 
 MeshBuilder Fence(Float3 size)

@@ -19,16 +19,11 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 
 RgbaImage Grass()
 {
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (float(x) + 0.5f) / TERRAIN_SIZE, v = (float(y) + 0.5f) / TERRAIN_SIZE;
-            const float patches = TileNoise(u, v, 4, 4, 911), blades = TileNoise(u, v, 96, 2, 912);
-            image.At(x, y) =
-                ShadeColor(MixColor(Argb(255, 46, 110, 40), Argb(255, 96, 150, 52), patches), 0.8f + 0.4f * blades) |
-                0xFF000000u;
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float patches = TileNoise(u, v, 4, 4, 911), blades = TileNoise(u, v, 96, 2, 912);
+        return ShadeColor(MixColor(Argb(255, 46, 110, 40), Argb(255, 96, 150, 52), patches), 0.8f + 0.4f * blades) |
+               0xFF000000u;
+    });
 }
 
 // A soft puff added by its brightness: light grey on black.

@@ -20,22 +20,11 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 // Soft white wisps whose alpha thins to clear gaps.
 RgbaImage Fog()
 {
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (float(x) + 0.5f) / TERRAIN_SIZE, v = (float(y) + 0.5f) / TERRAIN_SIZE;
-            const float n = TileNoise(u, v, 4, 5, 721);
-            const float alpha = std::clamp(0.35f + 1.3f * (n - 0.4f), 0.2f, 1.0f);
-            image.At(x, y) =
-                (uint32_t(alpha * 255.0f) << 24) | (ShadeColor(Argb(255, 236, 236, 240), 0.9f + 0.1f * n) & 0xFFFFFFu);
-        }
-    return image;
-}
-
-Float3 Unit(const backend::Vector3& v)
-{
-    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return {v.x / length, v.y / length, v.z / length};
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float n = TileNoise(u, v, 4, 5, 721);
+        const float alpha = std::clamp(0.35f + 1.3f * (n - 0.4f), 0.2f, 1.0f);
+        return (uint32_t(alpha * 255.0f) << 24) | (ShadeColor(Argb(255, 236, 236, 240), 0.9f + 0.1f * n) & 0xFFFFFFu);
+    });
 }
 
 } // namespace
@@ -54,7 +43,7 @@ void WriteMexicoSky(DataFolder& folder)
     style.spikyTrees = false;
     style.cloudCover = 0.1f;
     // The sun where the flare puts it.
-    style.towardsSun = Unit(MexicoDefs::LENS_FLARE.sunDirection);
+    style.towardsSun = UnitVector(MexicoDefs::LENS_FLARE.sunDirection);
     style.seed = 707;
     WriteTrackSky(folder, TEXTURES, style);
 }

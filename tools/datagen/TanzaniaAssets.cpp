@@ -18,33 +18,23 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 
 RgbaImage Grass()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float patches = TileNoise(u, v, 4, 4, 801), fine = TileNoise(u, v, 64, 2, 802);
-            const float stalks = TileNoise(u * 0.2f, v, 160, 1, 803);
-            image.At(x, y) = ShadeColor(MixColor(Argb(255, 150, 132, 64), Argb(255, 118, 126, 58), patches),
-                                        0.8f + 0.25f * fine + 0.2f * (stalks - 0.5f));
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float patches = TileNoise(u, v, 4, 4, 801), fine = TileNoise(u, v, 64, 2, 802);
+        const float stalks = TileNoise(u * 0.2f, v, 160, 1, 803);
+        return ShadeColor(MixColor(Argb(255, 150, 132, 64), Argb(255, 118, 126, 58), patches),
+                          0.8f + 0.25f * fine + 0.2f * (stalks - 0.5f));
+    });
 }
 
 RgbaImage Dirt()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float broad = TileNoise(u, v, 3, 4, 811), fine = TileNoise(u, v, 96, 1, 812);
-            uint32_t color = ShadeColor(Argb(255, 196, 146, 92), 0.8f + 0.25f * broad + 0.18f * (fine - 0.5f));
-            if (Random01(813, y * TERRAIN_SIZE + x) > 0.99f)
-                color = ShadeColor(color, 0.7f);
-            image.At(x, y) = color;
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t x, uint32_t y) {
+        const float broad = TileNoise(u, v, 3, 4, 811), fine = TileNoise(u, v, 96, 1, 812);
+        uint32_t color = ShadeColor(Argb(255, 196, 146, 92), 0.8f + 0.25f * broad + 0.18f * (fine - 0.5f));
+        if (Random01(813, y * TERRAIN_SIZE + x) > 0.99f)
+            color = ShadeColor(color, 0.7f);
+        return color;
+    });
 }
 
 // A flat-topped umbrella acacia; drawn narrow, since the sprite is stretched wider than tall.

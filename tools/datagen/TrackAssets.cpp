@@ -135,29 +135,25 @@ RgbaImage PaintFirSprite(uint32_t width, uint32_t height, uint32_t needles, uint
 
 RgbaImage PaintRockTexture(uint32_t size, uint32_t base, uint32_t lichen, float lichenAmount, uint32_t seed)
 {
-    RgbaImage image(size, size);
-    for (uint32_t y = 0; y < size; ++y)
-        for (uint32_t x = 0; x < size; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float mottle = TileNoise(u, v, 4, 4, seed);
-            const float grain = TileNoise(u, v, 64, 2, seed + 1);
-            float shade = 0.7f + 0.55f * mottle + 0.25f * (grain - 0.5f);
-            const float speck = Random01(seed + 2, y * size + x);
-            if (speck > 0.94f)
-                shade *= 1.25f;
-            else if (speck < 0.05f)
-                shade *= 0.6f;
-            // Cracks along the middle of a ridged noise.
-            const float crack = std::fabs(TileNoise(u, v, 5, 3, seed + 3) - 0.5f);
-            if (crack < 0.006f)
-                shade *= 0.7f + 50.0f * crack;
-            uint32_t color = ShadeColor(base, shade);
-            const float patch = TileNoise(u, v, 8, 3, seed + 4) + 0.3f * (grain - 0.5f);
-            const float cover = std::clamp((patch - (1.0f - lichenAmount)) * 8.0f, 0.0f, 1.0f);
-            color = MixColor(color, ShadeColor(lichen, 0.8f + 0.4f * grain), cover * 0.85f);
-            image.At(x, y) = color | 0xFF000000u;
-        }
-    return image;
+    return PaintTile(size, [&](float u, float v, uint32_t x, uint32_t y) {
+        const float mottle = TileNoise(u, v, 4, 4, seed);
+        const float grain = TileNoise(u, v, 64, 2, seed + 1);
+        float shade = 0.7f + 0.55f * mottle + 0.25f * (grain - 0.5f);
+        const float speck = Random01(seed + 2, y * size + x);
+        if (speck > 0.94f)
+            shade *= 1.25f;
+        else if (speck < 0.05f)
+            shade *= 0.6f;
+        // Cracks along the middle of a ridged noise.
+        const float crack = std::fabs(TileNoise(u, v, 5, 3, seed + 3) - 0.5f);
+        if (crack < 0.006f)
+            shade *= 0.7f + 50.0f * crack;
+        uint32_t color = ShadeColor(base, shade);
+        const float patch = TileNoise(u, v, 8, 3, seed + 4) + 0.3f * (grain - 0.5f);
+        const float cover = std::clamp((patch - (1.0f - lichenAmount)) * 8.0f, 0.0f, 1.0f);
+        color = MixColor(color, ShadeColor(lichen, 0.8f + 0.4f * grain), cover * 0.85f);
+        return color | 0xFF000000u;
+    });
 }
 
 void AddPlanarFace(MeshBuilder& mesh, const std::vector<Float3>& corners, Float3 inside, Float3 uAxis, Float3 vAxis,
@@ -401,69 +397,64 @@ MeshBuilder BuildHouse(const HouseShape& shape)
 
 RgbaImage PaintHouseAtlas(uint32_t wall, uint32_t trim, uint32_t roof, bool logs, uint32_t seed)
 {
-    RgbaImage atlas(256, 256);
-    for (uint32_t y = 0; y < 256; ++y)
-        for (uint32_t x = 0; x < 256; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / 256.0f, v = (static_cast<float>(y) + 0.5f) / 256.0f;
-            uint32_t color = 0;
-            if (y < 128) {
-                // Boards 8 texels wide (or logs 10 high), each its own shade, with dark joints.
-                const uint32_t across = logs ? y : x, width = logs ? 10u : 8u;
-                const uint32_t board = across / width, inBoard = across % width;
-                const float grain = logs ? TileNoise(u, v * 0.5f, 4, 3, seed) : TileNoise(u * 0.5f, v, 4, 3, seed);
-                float shade = 0.85f + 0.2f * Random01(seed, board) + 0.25f * (grain - 0.5f);
-                if (logs) {
-                    const float t = (static_cast<float>(inBoard) + 0.5f) / width * 2.0f - 1.0f;
-                    shade *= 1.1f - 0.45f * t * t;
-                }
-                if (inBoard == 0)
-                    shade *= 0.45f;
-                else if (inBoard == 1)
-                    shade *= 1.12f;
-                color = ShadeColor(wall, shade);
-            } else if (y < 192 && x < 128) {
-                const uint32_t seam = x % 16;
-                float shade = 0.9f + 0.2f * TileNoise(u, v, 8, 3, seed + 1);
-                shade *= seam == 0 ? 1.35f : (seam == 1 ? 0.6f : 1.0f);
-                color = ShadeColor(roof, shade);
-            } else if (y < 192 && x < 192) {
-                // Field stones in rows.
-                const uint32_t row = (y - 128) / 13, shift = Random01(seed + 2, row) * 20;
-                const uint32_t stone = (x - 128 + shift) / 18;
-                const bool joint = (y - 128) % 13 < 2 || (x - 128 + shift) % 18 < 2;
-                const float shade = joint ? 0.45f
-                                          : 0.75f + 0.4f * Random01(seed + 3, row * 31 + stone) +
-                                                0.2f * TileNoise(u, v, 32, 2, seed + 4);
-                color = ShadeColor(Argb(255, 130, 128, 122), shade);
-            } else if (y < 192) {
-                const uint32_t row = (y - 128) / 8, shift = row % 2 ? 8u : 0u;
-                const bool joint = (y - 128) % 8 == 0 || (x - 192 + shift) % 16 == 0;
-                color = joint ? Argb(255, 170, 165, 155)
-                              : ShadeColor(Argb(255, 150, 60, 45), 0.8f + 0.35f * Random01(seed + 5, x / 16 + row * 7));
-            } else if (x < 64) {
-                color = ShadeColor(trim, 0.92f + 0.1f * TileNoise(u * 0.5f, v * 4.0f, 8, 2, seed + 6));
-            } else if (x < 128) {
-                const int wx = static_cast<int>(x) - 64, wy = static_cast<int>(y) - 192;
-                const bool frame =
-                    wx < 6 || wx >= 58 || wy < 6 || wy >= 58 || std::abs(wx - 32) < 2 || std::abs(wy - 30) < 2;
-                const float sheen =
-                    0.7f + 0.6f * std::max(0.0f, 1.0f - static_cast<float>(std::abs(wx - wy - 10)) / 12.0f);
-                color = frame ? trim : ShadeColor(Argb(255, 50, 70, 90), sheen + 0.3f * static_cast<float>(wy) / 64.0f);
-            } else if (x < 192) {
-                const int dx = static_cast<int>(x) - 128, dy = static_cast<int>(y) - 192;
-                const bool frame = dx < 4 || dx >= 60 || dy < 3;
-                const bool panel = (dx > 12 && dx < 52) && ((dy > 8 && dy < 28) || (dy > 34 && dy < 58));
-                const bool handle = dx > 48 && dx < 54 && dy > 30 && dy < 34;
-                uint32_t door = ShadeColor(Argb(255, 60, 90, 70), 0.9f + 0.2f * TileNoise(u * 0.5f, v, 8, 2, seed));
-                if (panel)
-                    door = ShadeColor(door, 0.8f);
-                color = frame ? trim : (handle ? Argb(255, 200, 190, 150) : door);
-            } else {
-                color = ShadeColor(Argb(255, 120, 112, 100), 0.8f + 0.3f * TileNoise(u, v * 0.25f, 16, 2, seed + 7));
+    return PaintTile(256, [&](float u, float v, uint32_t x, uint32_t y) {
+        uint32_t color = 0;
+        if (y < 128) {
+            // Boards 8 texels wide (or logs 10 high), each its own shade, with dark joints.
+            const uint32_t across = logs ? y : x, width = logs ? 10u : 8u;
+            const uint32_t board = across / width, inBoard = across % width;
+            const float grain = logs ? TileNoise(u, v * 0.5f, 4, 3, seed) : TileNoise(u * 0.5f, v, 4, 3, seed);
+            float shade = 0.85f + 0.2f * Random01(seed, board) + 0.25f * (grain - 0.5f);
+            if (logs) {
+                const float t = (static_cast<float>(inBoard) + 0.5f) / width * 2.0f - 1.0f;
+                shade *= 1.1f - 0.45f * t * t;
             }
-            atlas.At(x, y) = color | 0xFF000000u;
+            if (inBoard == 0)
+                shade *= 0.45f;
+            else if (inBoard == 1)
+                shade *= 1.12f;
+            color = ShadeColor(wall, shade);
+        } else if (y < 192 && x < 128) {
+            const uint32_t seam = x % 16;
+            float shade = 0.9f + 0.2f * TileNoise(u, v, 8, 3, seed + 1);
+            shade *= seam == 0 ? 1.35f : (seam == 1 ? 0.6f : 1.0f);
+            color = ShadeColor(roof, shade);
+        } else if (y < 192 && x < 192) {
+            // Field stones in rows.
+            const uint32_t row = (y - 128) / 13, shift = Random01(seed + 2, row) * 20;
+            const uint32_t stone = (x - 128 + shift) / 18;
+            const bool joint = (y - 128) % 13 < 2 || (x - 128 + shift) % 18 < 2;
+            const float shade =
+                joint ? 0.45f
+                      : 0.75f + 0.4f * Random01(seed + 3, row * 31 + stone) + 0.2f * TileNoise(u, v, 32, 2, seed + 4);
+            color = ShadeColor(Argb(255, 130, 128, 122), shade);
+        } else if (y < 192) {
+            const uint32_t row = (y - 128) / 8, shift = row % 2 ? 8u : 0u;
+            const bool joint = (y - 128) % 8 == 0 || (x - 192 + shift) % 16 == 0;
+            color = joint ? Argb(255, 170, 165, 155)
+                          : ShadeColor(Argb(255, 150, 60, 45), 0.8f + 0.35f * Random01(seed + 5, x / 16 + row * 7));
+        } else if (x < 64) {
+            color = ShadeColor(trim, 0.92f + 0.1f * TileNoise(u * 0.5f, v * 4.0f, 8, 2, seed + 6));
+        } else if (x < 128) {
+            const int wx = static_cast<int>(x) - 64, wy = static_cast<int>(y) - 192;
+            const bool frame =
+                wx < 6 || wx >= 58 || wy < 6 || wy >= 58 || std::abs(wx - 32) < 2 || std::abs(wy - 30) < 2;
+            const float sheen = 0.7f + 0.6f * std::max(0.0f, 1.0f - static_cast<float>(std::abs(wx - wy - 10)) / 12.0f);
+            color = frame ? trim : ShadeColor(Argb(255, 50, 70, 90), sheen + 0.3f * static_cast<float>(wy) / 64.0f);
+        } else if (x < 192) {
+            const int dx = static_cast<int>(x) - 128, dy = static_cast<int>(y) - 192;
+            const bool frame = dx < 4 || dx >= 60 || dy < 3;
+            const bool panel = (dx > 12 && dx < 52) && ((dy > 8 && dy < 28) || (dy > 34 && dy < 58));
+            const bool handle = dx > 48 && dx < 54 && dy > 30 && dy < 34;
+            uint32_t door = ShadeColor(Argb(255, 60, 90, 70), 0.9f + 0.2f * TileNoise(u * 0.5f, v, 8, 2, seed));
+            if (panel)
+                door = ShadeColor(door, 0.8f);
+            color = frame ? trim : (handle ? Argb(255, 200, 190, 150) : door);
+        } else {
+            color = ShadeColor(Argb(255, 120, 112, 100), 0.8f + 0.3f * TileNoise(u, v * 0.25f, 16, 2, seed + 7));
         }
-    return atlas;
+        return color | 0xFF000000u;
+    });
 }
 
 Float3 TowardsLight(const LightDef& light)
@@ -471,6 +462,12 @@ Float3 TowardsLight(const LightDef& light)
     const backend::Vector3& d = light.direction;
     const float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     return {-d.x / length, -d.y / length, -d.z / length};
+}
+
+Float3 UnitVector(const backend::Vector3& v)
+{
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return {v.x / length, v.y / length, v.z / length};
 }
 
 } // namespace datagen

@@ -23,6 +23,20 @@ float Random01(uint32_t seed, uint32_t index);
 // The colour's red, green and blue times `factor`, alpha kept.
 uint32_t ShadeColor(uint32_t color, float factor);
 
+// A square picture of `size` texels, each `pixel(u, v, x, y)` with u and v at
+// the texel centre in 0..1.
+template <typename Pixel> RgbaImage PaintTile(uint32_t size, Pixel pixel)
+{
+    RgbaImage image(size, size);
+    for (uint32_t y = 0; y < size; ++y)
+        for (uint32_t x = 0; x < size; ++x) {
+            const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(size);
+            const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(size);
+            image.At(x, y) = pixel(u, v, x, y);
+        }
+    return image;
+}
+
 struct SkyStyle {
     uint32_t zenith, horizon;    // sky gradient
     uint32_t farHills, treeline; // the two bands along the horizon
@@ -37,6 +51,8 @@ struct SkyStyle {
 
 // The unit vector towards the light, against its (unnormalised) direction.
 Float3 TowardsLight(const LightDef& light);
+// `v` scaled to unit length.
+Float3 UnitVector(const backend::Vector3& v);
 
 // Skybox{Front,Back,Left,Right,Up,Down}.dds and EnvMap.dds in `textureDir`.
 void WriteTrackSky(DataFolder& folder, const std::string& textureDir, const SkyStyle& style);

@@ -18,39 +18,31 @@ constexpr uint32_t TERRAIN_SIZE = 256;
 
 RgbaImage Sand()
 {
-    const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float broad = TileNoise(u, v, 3, 4, 501), fine = TileNoise(u, v, 96, 1, 502);
-            // Wind-blown ripples running across.
-            const float ripple = std::sin((v + 0.04f * TileNoise(u, v, 4, 2, 503)) * 6.2832f * 24.0f);
-            float shade = 0.82f + 0.25f * broad + 0.18f * (fine - 0.5f) + 0.04f * ripple;
-            const float speck = Random01(504, y * TERRAIN_SIZE + x);
-            if (speck > 0.985f)
-                shade *= 0.65f;
-            else if (speck < 0.01f)
-                shade *= 1.2f;
-            image.At(x, y) = ShadeColor(Argb(255, 192, 164, 118), shade);
-        }
-    return image;
+    return PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t x, uint32_t y) {
+        const float broad = TileNoise(u, v, 3, 4, 501), fine = TileNoise(u, v, 96, 1, 502);
+        // Wind-blown ripples running across.
+        const float ripple = std::sin((v + 0.04f * TileNoise(u, v, 4, 2, 503)) * 6.2832f * 24.0f);
+        float shade = 0.82f + 0.25f * broad + 0.18f * (fine - 0.5f) + 0.04f * ripple;
+        const float speck = Random01(504, y * TERRAIN_SIZE + x);
+        if (speck > 0.985f)
+            shade *= 0.65f;
+        else if (speck < 0.01f)
+            shade *= 1.2f;
+        return ShadeColor(Argb(255, 192, 164, 118), shade);
+    });
 }
 
 RgbaImage Mud()
 {
     const float size = static_cast<float>(TERRAIN_SIZE);
-    RgbaImage image(TERRAIN_SIZE, TERRAIN_SIZE);
-    for (uint32_t y = 0; y < TERRAIN_SIZE; ++y)
-        for (uint32_t x = 0; x < TERRAIN_SIZE; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / size, v = (static_cast<float>(y) + 0.5f) / size;
-            const float broad = TileNoise(u, v, 4, 4, 511), fine = TileNoise(u, v, 64, 2, 512);
-            uint32_t color = ShadeColor(Argb(255, 92, 66, 44), 0.75f + 0.4f * broad + 0.3f * (fine - 0.5f));
-            // Wet hollows hold a sheen of sky.
-            const float wet = std::clamp((TileNoise(u, v, 6, 3, 513) - 0.62f) * 10.0f, 0.0f, 1.0f);
-            color = MixColor(color, MixColor(Argb(255, 60, 48, 38), Argb(255, 120, 118, 112), fine * 0.6f), wet);
-            image.At(x, y) = color;
-        }
+    RgbaImage image = PaintTile(TERRAIN_SIZE, [&](float u, float v, uint32_t, uint32_t) {
+        const float broad = TileNoise(u, v, 4, 4, 511), fine = TileNoise(u, v, 64, 2, 512);
+        uint32_t color = ShadeColor(Argb(255, 92, 66, 44), 0.75f + 0.4f * broad + 0.3f * (fine - 0.5f));
+        // Wet hollows hold a sheen of sky.
+        const float wet = std::clamp((TileNoise(u, v, 6, 3, 513) - 0.62f) * 10.0f, 0.0f, 1.0f);
+        color = MixColor(color, MixColor(Argb(255, 60, 48, 38), Argb(255, 120, 118, 112), fine * 0.6f), wet);
+        return color;
+    });
     // Clods thrown up by the wheels.
     uint32_t n = 0;
     for (int i = 0; i < 500; ++i) {
