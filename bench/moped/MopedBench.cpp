@@ -9,7 +9,11 @@
 
 #include "RaceWorldScene.h"
 
+#include "../common/BenchAudio.h"
+#include "../common/BenchDevice.h"
+#include "../common/BenchStats.h"
 #include "../common/HeapCounter.h"
+#include "../common/TrackDeleter.h"
 #include "../physics/PeerWorld.h"
 
 #include "race/Moped.h"
@@ -23,18 +27,12 @@
 #include "audio/Sound3D.h"
 #include "audio/SoundDefinitionManager.h"
 #include "engine/platform/Log.h"
-#include "engine/platform/RenderDevice.h"
 
-#include "backend/gpu/GpuDevice.h"
 #include "backend/sound/SoundTestHooks.h"
-#include "backend/window/SystemWindow.h"
-#include "backend/window/WindowTypes.h"
 #include "physics/PhysicsEngine.h"
 #include "physics/TSimulator.h"
 #include <LinearMath/btScalar.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,60 +55,7 @@ constexpr float STEER_DEAD_ANGLE = 0.05f;
 // Output frames of the loopback sound device in one 1/60 s frame at 22050 Hz.
 constexpr uint32_t AUDIO_FRAMES = 367;
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration duration)
-{
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double Percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
-}
-
-intptr_t BenchWindowProc(NativeWindow*, uint32_t, uintptr_t, intptr_t)
-{
-    return 0;
-}
-
-// The window and the 800 x 600 device the models and tracks load onto.
-class BenchDevice {
-public:
-    BenchDevice()
-    {
-        WindowClass windowClass;
-        windowClass.procedure = BenchWindowProc;
-        windowClass.className = "VantrelMopedBench";
-        if (!RegisterWindowClass(windowClass))
-            return;
-        window = CreateWindow("VantrelMopedBench", "Vantrel", WS_VISIBLE, 0, 0, 800, 600, nullptr);
-        GpuDisplayMode mode;
-        mode.Width = 800;
-        mode.Height = 600;
-        mode.Format = D3DFMT_X8R8G8B8;
-        ready = window != nullptr && g_RenderDevice.Init() &&
-                g_RenderDevice.CreateDevice(window, mode, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, true,
-                                            D3DFMT_D24S8, 1, true);
-    }
-    ~BenchDevice()
-    {
-        g_RenderDevice.Shutdown();
-        if (window != nullptr)
-            DestroyWindow(window);
-        UnregisterWindowClass("VantrelMopedBench", nullptr);
-    }
-    BenchDevice(const BenchDevice&) = delete;
-    BenchDevice& operator=(const BenchDevice&) = delete;
-
-    bool ready = false;
-
-private:
-    NativeWindow* window = nullptr;
-};
+using namespace BenchStats;
 
 // Steers toward the centre of the road cell after next; back on the road after 3 s standing.
 class Rider {
@@ -172,17 +117,8 @@ void Add(HeapCounter::Counts& total, const HeapCounter::Counts& more)
     total.gameBlocks += more.gameBlocks;
 }
 
-struct TrackDeleter {
-    void operator()(Track* track) const
-    {
-        track->Release();
-        track->Destroy();
-        delete track;
-    }
-};
-
 struct Setup {
-    std::unique_ptr<Track, TrackDeleter> track;
+    TrackPointer track;
     PhysicsEngine physics;
     std::vector<std::unique_ptr<Moped>> mopeds;
 
@@ -412,7 +348,7 @@ void PrintTables(const std::vector<Row>& rows)
 
 int RunBench(bool where)
 {
-    BenchDevice device;
+    BenchDevice device("VantrelMopedBench", false);
     if (!device.ready) {
         std::fprintf(stderr, "no device: %s\n", g_LastError.c_str());
         return 1;
@@ -464,10 +400,7 @@ int RunBench(bool where)
 
 int main(int argc, char** argv)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    BenchDevice::UseHeadlessDrivers();
     const bool where = argc == 2 && std::strcmp(argv[1], "--where") == 0;
     if (argc != 1 && !where) {
         std::fprintf(stderr, "usage: %s [--where]\n", argv[0]);
@@ -477,11 +410,6 @@ int main(int argc, char** argv)
     // Sounds play on the bench's 60 Hz clock, not the wall clock: the frames run far faster than
     // real time, and on a sound card every one-shot sound of a run would still be playing.
     UseLoopbackSoundDevice(true);
-    const AudioInitParams audio;
-    if (!GetAudioManager()->Init(&audio))
-        std::fprintf(stderr, "no audio: %s\n", g_LastError.c_str());
-    const int result = RunBench(where);
-    if (GetAudioManager()->IsInitialized())
-        GetAudioManager()->Shutdown();
-    return result;
+    const BenchAudio audio;
+    return RunBench(where);
 }

@@ -9,6 +9,9 @@
 // LP_NUM_THREADS defaults to 0, so that rasterisation is counted as driver
 // time.
 
+#include "../common/BenchAudio.h"
+#include "../common/BenchDevice.h"
+#include "../common/BenchStats.h"
 #include "../common/HeapCounter.h"
 #include "race/Autopilot.h"
 
@@ -24,11 +27,8 @@
 
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
-#include "backend/window/SystemWindow.h"
-#include "backend/window/WindowTypes.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,75 +46,7 @@ constexpr double FRAME_SECONDS = 6.0;
 constexpr double START_TARGET_SECONDS = 2.0;
 constexpr uint32_t FRAME_MS = 16;
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration duration)
-{
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double Percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
-}
-
-intptr_t BenchWindowProc(NativeWindow*, uint32_t, uintptr_t, intptr_t)
-{
-    return 0;
-}
-
-// The window and the 800 x 600 device with the game's fixed states.
-class BenchDevice {
-public:
-    BenchDevice()
-    {
-        WindowClass windowClass;
-        windowClass.procedure = BenchWindowProc;
-        windowClass.className = "VantrelRaceBench";
-        if (!RegisterWindowClass(windowClass))
-            return;
-        window = CreateWindow("VantrelRaceBench", "Vantrel", WS_VISIBLE, 0, 0, 800, 600, nullptr);
-        GpuDisplayMode mode;
-        mode.Width = 800;
-        mode.Height = 600;
-        mode.Format = D3DFMT_X8R8G8B8;
-        ready = window != nullptr && g_RenderDevice.Init() &&
-                g_RenderDevice.CreateDevice(window, mode, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, true,
-                                            D3DFMT_D24S8, 1, true);
-        if (!ready)
-            return;
-        GpuDevice* gpu = g_RenderDevice.device;
-        gpu->SetRenderState(D3DRS_ZENABLE, 1);
-        gpu->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        gpu->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        gpu->SetRenderState(D3DRS_DITHERENABLE, 1);
-        gpu->SetRenderState(D3DRS_SPECULARENABLE, 1);
-        gpu->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
-        gpu->SetRenderState(D3DRS_LIGHTING, 1);
-        for (uint32_t stage = 0; stage < 2; ++stage) {
-            gpu->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-            gpu->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-            gpu->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-        }
-    }
-    ~BenchDevice()
-    {
-        g_RenderDevice.Shutdown();
-        if (window != nullptr)
-            DestroyWindow(window);
-        UnregisterWindowClass("VantrelRaceBench", nullptr);
-    }
-    BenchDevice(const BenchDevice&) = delete;
-    BenchDevice& operator=(const BenchDevice&) = delete;
-
-    bool ready = false;
-
-private:
-    NativeWindow* window = nullptr;
-};
+using namespace BenchStats;
 
 struct FrameTimes {
     double frameMs = 0;
@@ -178,7 +110,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     const auto start = Clock::now();
     auto race = std::make_unique<SinglePlayerRace>();
     const bool created = race->Create(int32_t(id));
-    result.createSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.createSeconds = Seconds(Clock::now() - start);
     if (!created) {
         std::fprintf(stderr, "%s: Create failed: %s\n", GetTrackDisplayName(id), g_LastError.c_str());
         race->Release();
@@ -186,7 +118,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
         return result;
     }
     Frame(*race, font, autopilot);
-    result.firstFrameSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.firstFrameSeconds = Seconds(Clock::now() - start);
     result.countDownFrames = 1;
     while (race->phase == RACEPHASE_COUNTDOWN) {
         Frame(*race, font, autopilot);
@@ -198,8 +130,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     GpuDriverTimer::enabled = true;
     const auto begin = Clock::now();
     while (int(result.frameMs.size()) < MAX_FRAMES &&
-           (int(result.frameMs.size()) < MIN_FRAMES ||
-            std::chrono::duration<double>(Clock::now() - begin).count() < FRAME_SECONDS)) {
+           (int(result.frameMs.size()) < MIN_FRAMES || Seconds(Clock::now() - begin) < FRAME_SECONDS)) {
         const HeapCounter::Counts before = HeapCounter::Read();
         HeapCounter::Start();
         const FrameTimes times = Frame(*race, font, autopilot);
@@ -228,7 +159,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
 
 int RunBench(bool where, uint32_t whereTrack)
 {
-    BenchDevice device;
+    BenchDevice device("VantrelRaceBench", true);
     if (!device.ready) {
         std::fprintf(stderr, "no device: %s\n", g_LastError.c_str());
         return 1;
@@ -308,10 +239,7 @@ int RunBench(bool where, uint32_t whereTrack)
 
 int main(int argc, char** argv)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    BenchDevice::UseHeadlessDrivers();
     setenv("LP_NUM_THREADS", "0", 0);
     const bool where = (argc == 2 || argc == 3) && std::strcmp(argv[1], "--where") == 0;
     const uint32_t whereTrack = argc == 3 ? uint32_t(std::strtoul(argv[2], nullptr, 10)) : 0;
@@ -319,11 +247,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s [--where [track number]]\n", argv[0]);
         return 2;
     }
-    const AudioInitParams audio;
-    if (!GetAudioManager()->Init(&audio))
-        std::fprintf(stderr, "no audio: %s\n", g_LastError.c_str());
-    const int result = RunBench(where, whereTrack);
-    if (GetAudioManager()->IsInitialized())
-        GetAudioManager()->Shutdown();
-    return result;
+    const BenchAudio audio;
+    return RunBench(where, whereTrack);
 }

@@ -7,10 +7,14 @@
 // generated beside the program. Software GL: LP_NUM_THREADS defaults to 0, as
 // in the tests, so that rasterisation is counted as driver time.
 
+#include "../common/BenchAudio.h"
+#include "../common/BenchDevice.h"
+#include "../common/BenchStats.h"
+#include "../common/TrackDeleter.h"
+
 #include "tracks/CreateTrack.h"
 #include "tracks/Track.h"
 
-#include "audio/AudioManager.h"
 #include "engine/platform/Log.h"
 #include "engine/platform/Memory.h"
 #include "engine/platform/RenderDevice.h"
@@ -18,14 +22,11 @@
 
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
-#include "backend/window/SystemWindow.h"
-#include "backend/window/WindowTypes.h"
 #include "physics/PhysicsAllocator.h"
 #include "physics/PhysicsEngine.h"
 #include "physics/TSimulator.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -49,12 +50,7 @@ constexpr double LOAD_TARGET_SECONDS = 2.0;
 constexpr double GAME_CPU_TARGET_MS = 2.0;
 constexpr double MB = 1024.0 * 1024.0;
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration duration)
-{
-    return std::chrono::duration<double>(duration).count();
-}
+using namespace BenchStats;
 
 // The simulator's blocks, counted through the physics allocator's hook.
 struct PhysicsBytes {
@@ -106,71 +102,6 @@ size_t ResidentBytes()
     return read ? size_t(resident) * size_t(sysconf(_SC_PAGESIZE)) : 0;
 }
 
-intptr_t BenchWindowProc(NativeWindow*, uint32_t, uintptr_t, intptr_t)
-{
-    return 0;
-}
-
-// The window and the 800 x 600 device with the game's fixed states.
-class BenchDevice {
-public:
-    BenchDevice()
-    {
-        WindowClass windowClass;
-        windowClass.procedure = BenchWindowProc;
-        windowClass.className = "VantrelTrackBench";
-        if (!RegisterWindowClass(windowClass))
-            return;
-        window = CreateWindow("VantrelTrackBench", "Vantrel", WS_VISIBLE, 0, 0, 800, 600, nullptr);
-        GpuDisplayMode mode;
-        mode.Width = 800;
-        mode.Height = 600;
-        mode.Format = D3DFMT_X8R8G8B8;
-        ready = window != nullptr && g_RenderDevice.Init() &&
-                g_RenderDevice.CreateDevice(window, mode, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, true,
-                                            D3DFMT_D24S8, 1, true);
-        if (!ready)
-            return;
-        GpuDevice* gpu = g_RenderDevice.device;
-        gpu->SetRenderState(D3DRS_ZENABLE, 1);
-        gpu->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        gpu->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        gpu->SetRenderState(D3DRS_DITHERENABLE, 1);
-        gpu->SetRenderState(D3DRS_SPECULARENABLE, 1);
-        gpu->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
-        gpu->SetRenderState(D3DRS_LIGHTING, 1);
-        for (uint32_t stage = 0; stage < 2; ++stage) {
-            gpu->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-            gpu->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-            gpu->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-        }
-    }
-    ~BenchDevice()
-    {
-        g_RenderDevice.Shutdown();
-        if (window != nullptr)
-            DestroyWindow(window);
-        UnregisterWindowClass("VantrelTrackBench", nullptr);
-    }
-    BenchDevice(const BenchDevice&) = delete;
-    BenchDevice& operator=(const BenchDevice&) = delete;
-
-    bool ready = false;
-
-private:
-    NativeWindow* window = nullptr;
-};
-
-struct TrackDeleter {
-    void operator()(Track* track) const
-    {
-        track->Release();
-        track->Destroy();
-        delete track;
-    }
-};
-using TrackPointer = std::unique_ptr<Track, TrackDeleter>;
-
 TrackPointer MakeTrack(TrackId id)
 {
     return TrackPointer(CreateTrack(id));
@@ -205,7 +136,7 @@ constexpr const char* COLD_FORMAT = "COLD %d %lf %lf %lf %lf %lf %lf %ld %ld %ld
 // Child mode: load the track once, measure, print one line.
 int RunColdChild(TrackId id)
 {
-    BenchDevice device;
+    BenchDevice device("VantrelTrackBench", true);
     if (!device.ready) {
         std::fprintf(stderr, "no device: %s\n", g_LastError.c_str());
         return 1;
@@ -285,23 +216,6 @@ ColdResult RunColdLoad(TrackId id)
     if (pclose(child) != 0)
         result.ok = false;
     return result;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : 0.5 * (values[middle - 1] + values[middle]);
-}
-
-double Percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
 }
 
 struct FrameResult {
@@ -428,7 +342,7 @@ int RunBench()
         for (int run = 0; run < COLD_RUNS; ++run)
             cold[t].push_back(RunColdLoad(built[t]));
 
-    BenchDevice device;
+    BenchDevice device("VantrelTrackBench", true);
     if (!device.ready) {
         std::fprintf(stderr, "no device: %s\n", g_LastError.c_str());
         return 1;
@@ -503,10 +417,7 @@ int RunBench()
 
 int main(int argc, char** argv)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
+    BenchDevice::UseHeadlessDrivers();
     setenv("LP_NUM_THREADS", "0", 0);
     const bool cold = argc == 3 && std::strcmp(argv[1], "--cold") == 0;
     if (!cold && argc != 1) {
@@ -514,11 +425,6 @@ int main(int argc, char** argv)
         return 2;
     }
     // The rain tracks make their sound through the audio manager, started as the game starts it.
-    const AudioInitParams audio;
-    if (!GetAudioManager()->Init(&audio))
-        std::fprintf(stderr, "no audio: %s\n", g_LastError.c_str());
-    const int result = cold ? RunColdChild(TrackId(std::strtoul(argv[2], nullptr, 10))) : RunBench();
-    if (GetAudioManager()->IsInitialized())
-        GetAudioManager()->Shutdown();
-    return result;
+    const BenchAudio audio;
+    return cold ? RunColdChild(TrackId(std::strtoul(argv[2], nullptr, 10))) : RunBench();
 }
