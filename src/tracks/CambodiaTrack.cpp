@@ -22,10 +22,7 @@ bool CambodiaTrack::Load()
     BuildBillboardTree(BILLBOARD_TREE);
     if (!CreateRain(rain, RAIN))
         return false;
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return LoadRainSound(rainSound, RAIN);

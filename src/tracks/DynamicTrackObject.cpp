@@ -34,20 +34,13 @@ bool DynamicTrackObject::Init(Model* newModel, Texture* newTexture, const char* 
 bool DynamicTrackObject::CreatePhysics(PhysicsEngine* physics)
 {
     body = physics->simulator->CreateRigidBody();
-    if (body == nullptr)
-        return false;
-    TConvex* geometry = body->AddGeometry();
-    if (geometry == nullptr)
+    if (body == nullptr || !AddCollisionBox(body, boxSize, materialIndex))
         return false;
     const TVec4 size = Vec(boxSize.x, boxSize.y, boxSize.z);
     TVec4 inertia;
     ComputeInertiaFromSize(&inertia, &size, mass);
-    geometry->SetMaterialIndex(int32_t(materialIndex));
-    geometry->SetBoxSize(&size);
-    body->UpdateBoundingInfo();
     body->SetMass(mass);
     body->SetInertiaTensor(&inertia);
-    body->SetCollisionId(int32_t(materialIndex));
     ResetPose();
     return true;
 }

@@ -17,10 +17,7 @@ bool Finland2Track::Load()
     if (!snow.Create(SNOW_COUNT, SNOW_FLAKE_SIZE, (graphicsDir + SNOW_TEXTURE).c_str(), &SNOW_POSITION, SNOW_RADIUS,
                      SNOW_TOP, SNOW_BOTTOM, SNOW_JITTER, SNOW_FALL_VARIANCE, &SNOW_WIND))
         return false;
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

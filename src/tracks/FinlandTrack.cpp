@@ -17,10 +17,7 @@ bool FinlandTrack::Load()
         !LoadBillboard(birchBillboard, BIRCH))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

@@ -20,10 +20,7 @@ bool GermanyTrack::Load()
     if (!CreateRain(rain, RAIN))
         return false;
     // No billboards: the circuit has no trees.
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return LoadRainSound(rainSound, RAIN);

@@ -19,10 +19,7 @@ bool HawaiiTrack::Load()
                              smoke.sourceBlend, smoke.size, smoke.speed, smoke.shrink, smoke.fade, smoke.spread,
                              smoke.looping))
         return false;
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements({}, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, {}, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

@@ -30,10 +30,7 @@ bool MexicoTrack::Load()
     BuildBillboardTree(BILLBOARD_TREE);
     if (!CreateLensFlare(lensFlare, LENS_FLARE))
         return false;
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements({}, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, {}, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

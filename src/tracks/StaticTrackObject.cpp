@@ -35,18 +35,9 @@ bool StaticTrackObject::Init(Model* newModel, Texture* newTexture, const char* n
 bool StaticTrackObject::CreatePhysics(PhysicsEngine* physics)
 {
     body = physics->simulator->CreateAnimatedBody();
-    if (body == nullptr)
+    if (body == nullptr || !AddCollisionBox(body, boxSize, materialIndex))
         return false;
-    TConvex* geometry = body->AddGeometry();
-    if (geometry == nullptr)
-        return false;
-    const TVec4 size = Vec(boxSize.x, boxSize.y, boxSize.z);
-    geometry->SetMaterialIndex(int32_t(materialIndex));
-    geometry->SetBoxSize(&size);
-    body->UpdateBoundingInfo();
-    body->SetCollisionId(int32_t(materialIndex));
-
-    BuildWorldMatrix(&world, &position, &rotation);
+    // The world matrix Init built.
     const TVec4 origin = Vec(world.m[3][0], world.m[3][1], world.m[3][2], 1.0f);
     body->SetPosition(&origin);
     body->SetRotation(world.m);

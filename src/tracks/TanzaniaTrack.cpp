@@ -16,10 +16,7 @@ bool TanzaniaTrack::Load()
     if (!LoadBillboard(acaciaBillboard, ACACIA) || !LoadBillboard(grassBillboard, GRASS))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements({}, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, {}, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

@@ -371,6 +371,16 @@ void Track::AppendPlacements(std::span<const PlacementDef> statics, std::span<co
                                        p.materialIndex, p.hasBoxSize, &p.boxSize, p.snapToGround, p.heightAboveGround);
 }
 
+bool Track::LoadObjects(std::span<const char* const> modelPaths, std::span<const char* const> texturePaths,
+                        std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics,
+                        const TreeDef& tree)
+{
+    if (!LoadModels(modelPaths) || !LoadTextures(texturePaths))
+        return false;
+    AppendPlacements(statics, dynamics);
+    return BuildObjects(tree);
+}
+
 bool Track::BuildObjects(const TreeDef& tree)
 {
     return BuildObjects(tree.depth, &tree.centre, &tree.size);

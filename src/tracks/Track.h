@@ -104,6 +104,10 @@ protected:
     bool LoadTextures(std::span<const char* const> paths);
     void AppendPlacements(std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics);
     bool BuildObjects(const TreeDef& tree);
+    // Models, textures, placements and the objects built from them, stopping at the first failure.
+    bool LoadObjects(std::span<const char* const> modelPaths, std::span<const char* const> texturePaths,
+                     std::span<const PlacementDef> statics, std::span<const PlacementDef> dynamics,
+                     const TreeDef& tree);
     void SetLight(const LightDef& def);
     // The body of every track's SetupLighting: lights 0-7 off, the ambient, light 0 on.
     void ApplyLighting(uint32_t ambient);

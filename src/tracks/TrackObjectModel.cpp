@@ -7,6 +7,9 @@
 #include "engine/platform/BoundingBox.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Texture.h"
+#include "physics/TBody.h"
+#include "physics/TConvex.h"
+#include "physics/TMath.h"
 
 #include <algorithm>
 
@@ -64,4 +67,17 @@ void RenderTrackModel(Model* model, Texture* texture, const char* name, const ba
         g_RenderDevice.SetTexture(0, texture->texture);
     const int32_t frame = name[0] != 0 ? model->GetAnimationFrame(name) : 0;
     model->Render(frame, flatColour);
+}
+
+bool AddCollisionBox(TBody* body, const backend::Vector3& boxSize, uint32_t materialIndex)
+{
+    TConvex* geometry = body->AddGeometry();
+    if (geometry == nullptr)
+        return false;
+    const TVec4 size = Vec(boxSize.x, boxSize.y, boxSize.z);
+    geometry->SetMaterialIndex(int32_t(materialIndex));
+    geometry->SetBoxSize(&size);
+    body->UpdateBoundingInfo();
+    body->SetCollisionId(int32_t(materialIndex));
+    return true;
 }

@@ -14,10 +14,7 @@ bool UKTrack::Load()
     if (!Track::Load() || !AddTerrainPasses(PASSES) || !LoadBillboard(firBillboard, FIR))
         return false;
     BuildBillboardTree(BILLBOARD_TREE);
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements({}, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, {}, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;

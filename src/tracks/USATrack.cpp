@@ -14,10 +14,7 @@ bool USATrack::Load()
     if (!Track::Load() || !AddTerrainPasses(PASSES))
         return false;
     // No billboards: the town has no trees.
-    if (!LoadModels(MODELS) || !LoadTextures(TEXTURES))
-        return false;
-    AppendPlacements(STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS);
-    if (!BuildObjects(OBJECT_TREE))
+    if (!LoadObjects(MODELS, TEXTURES, STATIC_PLACEMENTS, DYNAMIC_PLACEMENTS, OBJECT_TREE))
         return false;
     SetLight(LIGHT);
     return true;
