@@ -3,7 +3,9 @@
 #include "backend/net/SessionState.h"
 
 #include <arpa/inet.h>
+#include <sys/random.h>
 
+#include <cerrno>
 #include <chrono>
 
 namespace backend {
@@ -44,6 +46,26 @@ uint32_t MsSince(Clock::time_point start)
 
 } // namespace
 
+uint64_t RandomSecret()
+{
+    uint64_t secret = 0;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(&secret);
+    size_t filled = 0;
+    while (filled < sizeof secret) {
+        const ssize_t got = getrandom(bytes + filled, sizeof secret - filled, 0);
+        if (got > 0)
+            filled += static_cast<size_t>(got);
+        else if (got < 0 && errno != EINTR)
+            break;
+    }
+    // Without the system call std::random_device reads the same source.
+    while (filled < sizeof secret || secret == 0) {
+        secret = (static_cast<uint64_t>(RandomU32()) << 32) | RandomU32();
+        filled = sizeof secret;
+    }
+    return secret;
+}
+
 bool ParseNetAddress(const char* text, uint16_t port, NetAddress* address)
 {
     in_addr parsed;
@@ -77,6 +99,7 @@ void NetSession::State::StopDispatcher()
     {
         std::lock_guard lock(queueMutex);
         queue.clear();
+        queuedFrom.clear();
         dispatchStop = true;
         queueChanged.notify_all();
     }
@@ -92,6 +115,23 @@ uint64_t NetSession::State::Queue(QueuedMessage message)
     queue.push_back(std::move(message));
     queueChanged.notify_all();
     return ++queuedCount;
+}
+
+bool NetSession::State::QueueReceived(uint32_t from, std::vector<uint8_t> data)
+{
+    std::lock_guard lock(queueMutex);
+    size_t& waiting = queuedFrom[from];
+    if (waiting >= MEMBER_QUEUED_MAX)
+        return false;
+    ++waiting;
+    QueuedMessage message;
+    message.type = NetMessageType::RECEIVE;
+    message.playerId = from;
+    message.data = std::move(data);
+    queue.push_back(std::move(message));
+    queueChanged.notify_all();
+    ++queuedCount;
+    return true;
 }
 
 bool NetSession::State::WaitDispatched(uint64_t seq)
@@ -110,6 +150,11 @@ void NetSession::State::DispatchLoop()
             return;
         QueuedMessage queued = std::move(queue.front());
         queue.pop_front();
+        if (queued.type == NetMessageType::RECEIVE) {
+            const auto waiting = queuedFrom.find(queued.playerId);
+            if (waiting != queuedFrom.end() && --waiting->second == 0)
+                queuedFrom.erase(waiting);
+        }
         lock.unlock();
 
         NetMessage message;
@@ -141,6 +186,8 @@ bool NetSession::State::CreateHost(const ENetAddress& address)
     if (host == nullptr)
         return false;
     host->intercept = SessionIntercept;
+    host->maximumPacketSize = SESSION_PACKET_MAX;
+    host->maximumWaitingData = SESSION_WAITING_DATA_MAX;
     return true;
 }
 
@@ -186,7 +233,12 @@ void NetSession::State::ResetSession()
         desc = NetAppDesc();
         members.clear();
         joinedSeq = 0;
+        localSecret = 0;
+        pending.clear();
+        queryWindows.clear();
+        awaitingSurvivors = false;
         lossShare = 0;
+        ignored.clear();
     }
     std::lock_guard lock(tableMutex);
     table.clear();
@@ -398,6 +450,8 @@ bool NetSession::GetConnectionInfo(uint32_t playerId, uint32_t* roundTripMs) con
 bool NetSession::SendTo(uint32_t to, const void* data, size_t size, bool guaranteed)
 {
     State& s = *state;
+    if (size > NET_MESSAGE_MAX)
+        return false;
     std::lock_guard lock(s.ioMutex);
     if (s.phase != SessionPhase::IN_SESSION)
         return false;
@@ -465,6 +519,12 @@ void NetSession::SetIncomingLoss(double share, uint32_t seed)
     std::lock_guard lock(state->ioMutex);
     state->lossShare = share;
     state->lossRandom.seed(seed);
+}
+
+void NetSession::IgnoreFrom(const NetAddress& from)
+{
+    std::lock_guard lock(state->ioMutex);
+    state->ignored.push_back(from);
 }
 
 NetTrafficStats NetSession::GetTrafficStats() const

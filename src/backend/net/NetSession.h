@@ -43,6 +43,8 @@ constexpr uint32_t NET_ALL_PLAYERS = 0;
 constexpr size_t NET_PLAYER_NAME_MAX = 19;
 constexpr size_t NET_SESSION_NAME_MAX = 63;
 constexpr size_t NET_DATA_MAX = 256;
+// The largest message SendTo takes.
+constexpr size_t NET_MESSAGE_MAX = 2048;
 
 // NetPlayerInfo::flags
 constexpr uint32_t NET_PLAYER_LOCAL = 1;
@@ -98,11 +100,15 @@ struct NetSessionOptions {
     uint32_t enumAttempts = 4;
     uint32_t enumTimeoutMs = 5000;
     uint32_t connectTimeoutMs = 5000;
-    // A link is lost after linkTimeoutMaxMs without answers (or linkTimeoutMinMs
-    // once many resends went unanswered).
-    uint32_t linkTimeoutMinMs = 5000;
+    // A link is lost after linkTimeoutMaxMs without answers, resent at least
+    // every resendMaxMs meanwhile, so that a lossy link is not given up early.
+    // linkTimeoutMinMs counts only once many resends went unanswered.
+    uint32_t linkTimeoutMinMs = 15000;
     uint32_t linkTimeoutMaxMs = 15000;
+    uint32_t resendMaxMs = 1000;
     uint32_t pingIntervalMs = 500;
+    // A link that has not said who it is within this long is closed.
+    uint32_t helloTimeoutMs = 3000;
     uint32_t closeLingerMs = 300;
 };
 
@@ -141,8 +147,12 @@ public:
     // Measured round trip to a player; 0 before the first measurement.
     bool GetConnectionInfo(uint32_t playerId, uint32_t* roundTripMs) const;
     // To one player or NET_ALL_PLAYERS (true also when there is nobody else);
-    // false only outside a session or for an unknown player. Queues and returns.
+    // false outside a session, for an unknown player or above NET_MESSAGE_MAX
+    // bytes. Queues and returns.
     bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
+    // A player cut off from the others (the host and the other players say so,
+    // or nobody confirms the host is gone) sees every other player destroyed
+    // as a lost connection and is no longer in a session.
     // Leaves cleanly (the others see a normal leave) and makes the session
     // ready for the next Host or Connect.
     void Close();
@@ -157,6 +167,8 @@ public:
     // Test hooks. Drops this share of the datagrams that arrive, picked by a
     // generator seeded with `seed`.
     void SetIncomingLoss(double share, uint32_t seed);
+    // Drops everything that arrives from `from` (the link to it breaks).
+    void IgnoreFrom(const NetAddress& from);
     // Vanishes without a word: the others find out by their time-outs.
     void Vanish();
 

@@ -6,15 +6,19 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cstdarg>
+#include <cstdio>
 
 namespace backend {
 
 namespace {
 
 constexpr uint32_t LINK_TIMEOUT_LIMIT = 32;
-constexpr size_t EARLY_MESSAGES_MAX = 1024;
 constexpr uint32_t IO_WAIT_MS = 5;
+// Host answers per source address and second, and the addresses remembered.
+constexpr uint32_t ANSWERS_PER_SECOND = 4;
+constexpr size_t QUERY_SOURCES_MAX = 256;
+constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
 
 // The session whose host this thread services, for the intercept callback,
 // which ENet gives only the host.
@@ -25,7 +29,45 @@ NetAddress FromEnet(const ENetAddress& address)
     return {ntohl(address.host), address.port};
 }
 
+uint32_t JoinSeqOf(uint32_t id)
+{
+    return id & 0xFFFF;
+}
+
+const char* RejectText(uint8_t reason)
+{
+    switch (reason) {
+    case REJECT_NOT_HOST:
+        return "that player is not the host";
+    case REJECT_WRONG_SESSION:
+        return "the session is another one now";
+    case REJECT_NOT_JOINABLE:
+        return "the race has started";
+    case REJECT_FULL:
+        return "the session is full";
+    case REJECT_VERSION:
+        return "the host runs another version of the game";
+    default:
+        return "no reason given";
+    }
+}
+
+bool SamePrefix(uint32_t a, uint32_t b)
+{
+    return (a & 0xFFFF0000) == (b & 0xFFFF0000);
+}
+
 } // namespace
+
+void LogSession(const char* format, ...)
+{
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    std::fprintf(stderr, "Network session: %s\n", line);
+}
 
 int ENET_CALLBACK SessionIntercept(ENetHost* host, ENetEvent*)
 {
@@ -42,6 +84,7 @@ void NetSession::State::IoLoop()
             ENetEvent event;
             while (enet_host_service(host, &event, 0) > 0)
                 HandleEvent(event);
+            CheckLinks();
             RefreshRoundTrips();
         }
         enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
@@ -50,9 +93,64 @@ void NetSession::State::IoLoop()
     t_Servicing = nullptr;
 }
 
+void NetSession::State::CheckLinks()
+{
+    for (size_t i = 0; i < host->peerCount; ++i) {
+        ENetPeer* peer = &host->peers[i];
+        // Half-open: a connect whose answer nobody acknowledged.
+        if (peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT)
+            enet_peer_timeout(peer, LINK_TIMEOUT_LIMIT, options.helloTimeoutMs, options.helloTimeoutMs);
+        if (peer->state != ENET_PEER_STATE_DISCONNECTED)
+            CapResendIntervals(peer);
+    }
+    const SessionClock::time_point now = SessionClock::now();
+    for (size_t i = 0; i < pending.size();) {
+        if (now < pending[i].deadline)
+            ++i;
+        else
+            Refuse(pending[i].peer, "it did not say who it is in time");
+    }
+    if (awaitingSurvivors && now >= survivorsDeadline)
+        EndCutOff("the host was lost and the other players did not say the same in time");
+}
+
+void NetSession::State::CapResendIntervals(ENetPeer* peer)
+{
+    // ENet doubles the wait after every resend; on a lossy link that soon
+    // means nothing is resent before the link is given up.
+    ENetList& sent = peer->sentReliableCommands;
+    for (ENetListIterator it = enet_list_begin(&sent); it != enet_list_end(&sent); it = enet_list_next(it)) {
+        ENetOutgoingCommand* command = reinterpret_cast<ENetOutgoingCommand*>(it);
+        command->roundTripTimeout = std::min(command->roundTripTimeout, options.resendMaxMs);
+    }
+}
+
+bool NetSession::State::MayAnswer(const ENetAddress& address)
+{
+    const SessionClock::time_point now = SessionClock::now();
+    auto window = queryWindows.find(address.host);
+    if (window == queryWindows.end()) {
+        if (queryWindows.size() >= QUERY_SOURCES_MAX)
+            std::erase_if(queryWindows, [&](const auto& entry) { return now - entry.second.start >= QUERY_WINDOW; });
+        if (queryWindows.size() >= QUERY_SOURCES_MAX)
+            return false;
+        window = queryWindows.emplace(address.host, QueryWindow{now, 0}).first;
+    }
+    if (now - window->second.start >= QUERY_WINDOW)
+        window->second = {now, 0};
+    if (window->second.answers >= ANSWERS_PER_SECOND)
+        return false;
+    ++window->second.answers;
+    return true;
+}
+
 int NetSession::State::Intercept(ENetHost* enetHost)
 {
     if (lossShare > 0 && std::uniform_real_distribution<double>(0, 1)(lossRandom) < lossShare)
+        return 1;
+    const NetAddress from = FromEnet(enetHost->receivedAddress);
+    if (std::any_of(ignored.begin(), ignored.end(),
+                    [&](const NetAddress& address) { return address.ip == from.ip && address.port == from.port; }))
         return 1;
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
@@ -60,12 +158,14 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         return 0;
     HostQuery query;
     if (isHost && phase == SessionPhase::IN_SESSION && DecodeHostQuery(bytes, size, &query) &&
-        query.application == desc.application) {
+        query.application == desc.application && MayAnswer(enetHost->receivedAddress)) {
         HostAnswer answer;
         answer.nonce = query.nonce;
         answer.desc = desc;
         answer.desc.currentPlayers = PlayerCount();
         std::vector<uint8_t> reply = EncodeHostAnswer(answer);
+        if (reply.size() > size)
+            return 1;
         ENetBuffer buffer;
         buffer.data = reply.data();
         buffer.dataLength = reply.size();
@@ -91,12 +191,25 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
             ControlFrame hello;
             hello.kind = ControlKind::HELLO_PEER;
             hello.instance = desc.instance;
-            hello.member = LocalRecord();
+            hello.member.id = localId;
+            hello.secret = localSecret;
             SendControl(event.peer, hello);
-        } else if (event.data != SESSION_PROTOCOL_MAGIC) {
-            enet_peer_disconnect_now(event.peer, 0);
-        } else {
+        } else if (event.data == SESSION_PROTOCOL_MAGIC) {
             SetLinkTimeouts(event.peer);
+            PendingLink link;
+            link.peer = event.peer;
+            link.deadline = SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs);
+            pending.push_back(link);
+        } else if ((event.data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
+            LogSession("refused a player of another version of the game (session format %u, ours is %u)",
+                       event.data & 0xFF, SESSION_FORMAT_VERSION);
+            const std::vector<uint8_t> reject = EncodeFirstFormatReject();
+            ENetPacket* packet = enet_packet_create(reject.data(), reject.size(), ENET_PACKET_FLAG_RELIABLE);
+            if (packet != nullptr && enet_peer_send(event.peer, CHANNEL_CONTROL, packet) < 0)
+                enet_packet_destroy(packet);
+            enet_peer_disconnect_later(event.peer, 0);
+        } else {
+            enet_peer_disconnect_now(event.peer, 0);
         }
         break;
     }
@@ -108,13 +221,13 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         } else if (Member* member = FindMember(event.peer)) {
             std::vector<uint8_t> data(event.packet->data, event.packet->data + event.packet->dataLength);
             if (member->created) {
-                QueuedMessage message;
-                message.type = NetMessageType::RECEIVE;
-                message.playerId = member->record.id;
-                message.data = std::move(data);
-                Queue(std::move(message));
-            } else if (phase == SessionPhase::JOINING && member->early.size() < EARLY_MESSAGES_MAX) {
-                member->early.push_back(std::move(data));
+                if (!QueueReceived(member->record.id, std::move(data)))
+                    DropMember(*member, "it sends faster than the game takes its messages");
+            } else if (phase == SessionPhase::JOINING) {
+                if (member->early.size() < MEMBER_QUEUED_MAX)
+                    member->early.push_back(std::move(data));
+                else
+                    DropMember(*member, "it sent too much before the join ended");
             }
         }
         enet_packet_destroy(event.packet);
@@ -123,10 +236,16 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
     case ENET_EVENT_TYPE_DISCONNECT: {
         const NetDestroyReason reason =
             event.data == DISCONNECT_CLEAN ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST;
-        if (Member* member = FindMember(event.peer)) {
+        ForgetPending(event.peer);
+        if (event.data == DISCONNECT_REMOVED && phase == SessionPhase::IN_SESSION &&
+            FindMember(event.peer) != nullptr) {
+            EndCutOff("the host removed this player");
+        } else if (Member* member = FindMember(event.peer)) {
             member->peer = nullptr;
             LoseMember(member->record.id, reason);
         } else if (event.peer == hostPeer && phase == SessionPhase::JOINING) {
+            if (localId == 0)
+                LogSession("the host closed the link before admitting this player (another version of the game?)");
             phase = SessionPhase::FAILED;
             phaseChanged.notify_all();
         }
@@ -145,7 +264,7 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     const bool fromHost = sender != nullptr && sender->record.id == hostId;
     switch (frame.kind) {
     case ControlKind::HELLO:
-        if (sender == nullptr && peer != hostPeer)
+        if (FindPending(peer) != nullptr)
             Admit(peer, frame);
         break;
     case ControlKind::WELCOME:
@@ -154,23 +273,21 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         break;
     case ControlKind::REJECT:
         if (peer == hostPeer && phase == SessionPhase::JOINING) {
+            LogSession("the host did not admit this player: %s", RejectText(frame.reason));
             phase = SessionPhase::FAILED;
             phaseChanged.notify_all();
         }
         break;
     case ControlKind::ADD_MEMBER:
-        if (fromHost && frame.member.id != 0 && frame.member.id != localId && FindMember(frame.member.id) == nullptr) {
-            Member member;
-            member.record = frame.member;
-            members.push_back(std::move(member));
-            highestJoinSeq = std::max(highestJoinSeq, frame.member.joinSeq);
-        }
+        if (fromHost && frame.member.id != 0 && frame.member.id != localId && FindMember(frame.member.id) == nullptr)
+            Announced(frame);
         break;
     case ControlKind::REMOVE_MEMBER:
         if (fromHost && frame.member.id != localId) {
             if (Member* gone = FindMember(frame.member.id)) {
+                // Tells it why, should it still hear us but not the host.
                 if (gone->peer != nullptr)
-                    enet_peer_reset(gone->peer);
+                    enet_peer_disconnect(gone->peer, DISCONNECT_REMOVED);
                 gone->peer = nullptr;
                 LoseMember(frame.member.id,
                            frame.reason == NET_DESTROY_NORMAL ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST);
@@ -178,7 +295,7 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         }
         break;
     case ControlKind::HELLO_PEER:
-        if (sender == nullptr && peer != hostPeer)
+        if (FindPending(peer) != nullptr)
             HelloPeer(peer, frame);
         break;
     case ControlKind::PEER_ACK:
@@ -208,6 +325,11 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
             desc.appData = frame.desc.appData;
         }
         break;
+    case ControlKind::HOST_LOST:
+    case ControlKind::HOST_ALIVE:
+        if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
+            SurvivorSaid(*sender, frame);
+        break;
     }
 }
 
@@ -220,8 +342,9 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
         reason = REJECT_WRONG_SESSION;
     else if (!desc.joinable)
         reason = REJECT_NOT_JOINABLE;
-    else if (PlayerCount() >= desc.maxPlayers || highestJoinSeq >= 0xFFFF)
+    else if (PlayerCount() >= std::min<size_t>(desc.maxPlayers, SESSION_PLAYERS_MAX) || highestJoinSeq >= 0xFFFF)
         reason = REJECT_FULL;
+    ForgetPending(peer);
     if (reason != 0) {
         ControlFrame reject;
         reject.kind = ControlKind::REJECT;
@@ -238,10 +361,12 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
     joiner.record.address = FromEnet(peer->address);
     joiner.peer = peer;
     joiner.acked = true;
+    joiner.secret = RandomSecret();
 
     ControlFrame welcome;
     welcome.kind = ControlKind::WELCOME;
     welcome.member = joiner.record;
+    welcome.secret = joiner.secret;
     welcome.hostId = hostId;
     welcome.highestJoinSeq = highestJoinSeq;
     welcome.desc = desc;
@@ -254,6 +379,7 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
     ControlFrame added;
     added.kind = ControlKind::ADD_MEMBER;
     added.member = joiner.record;
+    added.secret = joiner.secret;
     BroadcastControl(added, 0);
 
     members.push_back(std::move(joiner));
@@ -269,6 +395,7 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
     }
     localId = welcome.member.id;
     localJoinSeq = welcome.member.joinSeq;
+    localSecret = welcome.secret;
     hostId = welcome.hostId;
     highestJoinSeq = std::max(highestJoinSeq, welcome.highestJoinSeq);
     desc.sessionName = welcome.desc.sessionName;
@@ -310,31 +437,99 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
 {
     const uint32_t id = hello.member.id;
     const bool ours = phase == SessionPhase::IN_SESSION || (phase == SessionPhase::JOINING && localId != 0);
-    Member* member = FindMember(id);
-    if (!ours || !(hello.instance == desc.instance) || id == 0 || id == localId ||
-        (member != nullptr && member->peer != nullptr)) {
-        enet_peer_disconnect_now(peer, 0);
+    if (!ours || !(hello.instance == desc.instance) || id == 0 || id == localId) {
+        Refuse(peer, "it said hello to another session");
         return;
     }
+    Member* member = FindMember(id);
     if (member == nullptr) {
-        members.emplace_back();
-        member = &members.back();
-        member->record.id = id;
+        // The host's announcement may still be on its way: a player it will
+        // admit next waits for it until the link's deadline.
+        PendingLink* link = FindPending(peer);
+        const uint32_t seq = JoinSeqOf(id);
+        if (link->helloSeen || !SamePrefix(id, localId) || seq <= highestJoinSeq ||
+            seq > highestJoinSeq + SESSION_PLAYERS_MAX) {
+            Refuse(peer, "the host did not announce that player");
+            return;
+        }
+        link->helloSeen = true;
+        link->helloId = id;
+        link->helloSecret = hello.secret;
+        return;
     }
-    member->record.joinSeq = hello.member.joinSeq;
-    member->record.name = hello.member.name;
-    member->record.data = hello.member.data;
-    member->record.address = FromEnet(peer->address);
-    member->peer = peer;
-    member->acked = true;
-    highestJoinSeq = std::max(highestJoinSeq, hello.member.joinSeq);
+    if (member->peer != nullptr || member->secret == 0 || hello.secret != member->secret) {
+        Refuse(peer, "it did not show the secret the host gave that player");
+        return;
+    }
+    AcceptPeer(peer, *member);
+}
+
+void NetSession::State::AcceptPeer(ENetPeer* peer, Member& member)
+{
+    // Everything else about the player is what the host announced.
+    ForgetPending(peer);
+    member.record.address = FromEnet(peer->address);
+    member.peer = peer;
+    member.acked = true;
 
     ControlFrame ack;
     ack.kind = ControlKind::PEER_ACK;
     ack.member = LocalRecord();
     SendControl(peer, ack);
     if (phase == SessionPhase::IN_SESSION)
-        CreatePlayer(*member);
+        CreatePlayer(member);
+}
+
+void NetSession::State::Announced(const ControlFrame& added)
+{
+    Member member;
+    member.record = added.member;
+    member.secret = added.secret;
+    members.push_back(std::move(member));
+    highestJoinSeq = std::max(highestJoinSeq, added.member.joinSeq);
+    std::vector<PendingLink> waiting;
+    for (const PendingLink& link : pending)
+        if (link.helloSeen && link.helloId == added.member.id)
+            waiting.push_back(link);
+    for (const PendingLink& link : waiting) {
+        Member* member = FindMember(added.member.id);
+        if (member != nullptr && member->peer == nullptr && member->secret != 0 && link.helloSecret == member->secret)
+            AcceptPeer(link.peer, *member);
+        else
+            Refuse(link.peer, "it did not show the secret the host gave that player");
+    }
+}
+
+PendingLink* NetSession::State::FindPending(const ENetPeer* peer)
+{
+    for (PendingLink& link : pending)
+        if (link.peer == peer)
+            return &link;
+    return nullptr;
+}
+
+void NetSession::State::ForgetPending(const ENetPeer* peer)
+{
+    std::erase_if(pending, [&](const PendingLink& link) { return link.peer == peer; });
+}
+
+void NetSession::State::Refuse(ENetPeer* peer, const char* why)
+{
+    char address[32] = "?";
+    enet_address_get_host_ip(&peer->address, address, sizeof address);
+    LogSession("closed a link from %s:%u: %s", address, peer->address.port, why);
+    ForgetPending(peer);
+    enet_peer_disconnect_now(peer, 0);
+}
+
+void NetSession::State::DropMember(Member& member, const char* why)
+{
+    const uint32_t id = member.record.id;
+    LogSession("dropped player %08x: %s", id, why);
+    if (member.peer != nullptr)
+        enet_peer_disconnect_now(member.peer, 0);
+    member.peer = nullptr;
+    LoseMember(id, NET_DESTROY_CONNECTION_LOST);
 }
 
 void NetSession::State::CompleteJoinIfLinked()
@@ -427,7 +622,95 @@ void NetSession::State::LoseMember(uint32_t id, NetDestroyReason reason)
         BroadcastControl(removed, 0);
     }
     if (id == hostId)
+        HostLost();
+    else
+        ElectIfSurvivorsAgree();
+}
+
+void NetSession::State::HostLost()
+{
+    const bool othersLinked =
+        std::any_of(members.begin(), members.end(), [](const Member& m) { return m.created && m.peer != nullptr; });
+    if (!othersLinked) {
         Elect();
+        return;
+    }
+    // Perhaps only our link to the host broke: elect only once every other
+    // player says it lost the host too.
+    awaitingSurvivors = true;
+    survivorsDeadline = SessionClock::now() + std::chrono::milliseconds(options.linkTimeoutMaxMs);
+    ControlFrame lost;
+    lost.kind = ControlKind::HOST_LOST;
+    lost.member.id = hostId;
+    BroadcastControl(lost, 0);
+    ElectIfSurvivorsAgree();
+}
+
+void NetSession::State::SurvivorSaid(Member& sender, const ControlFrame& frame)
+{
+    if (frame.member.id != hostId)
+        return;
+    if (frame.kind == ControlKind::HOST_ALIVE) {
+        if (awaitingSurvivors)
+            EndCutOff("the other players still hear the host");
+        return;
+    }
+    sender.lostHost = true;
+    const Member* hostMember = FindMember(hostId);
+    if (hostMember != nullptr && hostMember->peer != nullptr &&
+        host->serviceTime - hostMember->peer->lastReceiveTime <
+            std::min(options.linkTimeoutMinMs, options.linkTimeoutMaxMs) / 2) {
+        ControlFrame alive;
+        alive.kind = ControlKind::HOST_ALIVE;
+        alive.member.id = hostId;
+        SendControl(sender.peer, alive);
+        return;
+    }
+    ElectIfSurvivorsAgree();
+}
+
+void NetSession::State::ElectIfSurvivorsAgree()
+{
+    if (!awaitingSurvivors || phase != SessionPhase::IN_SESSION)
+        return;
+    size_t linked = 0;
+    for (const Member& member : members) {
+        if (!member.created || member.peer == nullptr)
+            continue;
+        if (!member.lostHost)
+            return;
+        ++linked;
+    }
+    if (linked == 0) {
+        EndCutOff("the host and every other player were lost");
+        return;
+    }
+    awaitingSurvivors = false;
+    Elect();
+}
+
+void NetSession::State::EndCutOff(const char* why)
+{
+    LogSession("the session ends here: %s", why);
+    for (Member& member : members) {
+        if (member.peer != nullptr)
+            enet_peer_disconnect_now(member.peer, 0);
+        if (member.created) {
+            QueuedMessage message;
+            message.type = NetMessageType::DESTROY_PLAYER;
+            message.playerId = member.record.id;
+            message.reason = NET_DESTROY_CONNECTION_LOST;
+            Queue(std::move(message));
+        }
+    }
+    members.clear();
+    for (const PendingLink& link : pending)
+        enet_peer_disconnect_now(link.peer, 0);
+    pending.clear();
+    awaitingSurvivors = false;
+    isHost = false;
+    phase = SessionPhase::FAILED;
+    phaseChanged.notify_all();
 }
 
 void NetSession::State::Elect()
@@ -442,6 +725,8 @@ void NetSession::State::Elect()
         }
     hostId = bestId;
     isHost = bestId == localId;
+    for (Member& member : members)
+        member.lostHost = false;
     SetHostFlags();
     QueuedMessage message;
     message.type = NetMessageType::HOST_MIGRATE;

@@ -23,6 +23,11 @@ public:
         U16(static_cast<uint16_t>(value));
         U16(static_cast<uint16_t>(value >> 16));
     }
+    void U64(uint64_t value)
+    {
+        U32(static_cast<uint32_t>(value));
+        U32(static_cast<uint32_t>(value >> 32));
+    }
     void Raw(const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); }
     void Guid(const NetGuid& guid) { Raw(guid.bytes, sizeof guid.bytes); }
     void Text(const std::string& text, size_t limit)
@@ -82,6 +87,11 @@ public:
     {
         const uint32_t low = U16();
         return low | (static_cast<uint32_t>(U16()) << 16);
+    }
+    uint64_t U64()
+    {
+        const uint64_t low = U32();
+        return low | (static_cast<uint64_t>(U32()) << 32);
     }
     void Guid(NetGuid* guid) { Take(guid->bytes, sizeof guid->bytes); }
     bool Flag()
@@ -146,16 +156,20 @@ std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
     writer.Raw(HOST_QUERY_MAGIC, 4);
     writer.Guid(query.application);
     writer.U32(query.nonce);
+    writer.bytes.resize(HOST_QUERY_SIZE, 0);
     return writer.bytes;
 }
 
 bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query)
 {
-    if (!HasMagic(bytes, size, HOST_QUERY_MAGIC))
+    if (!HasMagic(bytes, size, HOST_QUERY_MAGIC) || size != HOST_QUERY_SIZE)
         return false;
     Reader reader(bytes + 4, size - 4);
     reader.Guid(&query->application);
     query->nonce = reader.U32();
+    while (reader.Ok() && !reader.AtEnd())
+        if (reader.U8() != 0)
+            return false;
     return reader.AtEnd();
 }
 
@@ -193,6 +207,7 @@ bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer)
 std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
 {
     Writer writer;
+    writer.U8(SESSION_FORMAT_VERSION);
     writer.U8(static_cast<uint8_t>(frame.kind));
     switch (frame.kind) {
     case ControlKind::HELLO:
@@ -202,6 +217,7 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         break;
     case ControlKind::WELCOME: {
         writer.Member(frame.member);
+        writer.U64(frame.secret);
         writer.U32(frame.hostId);
         writer.U32(frame.highestJoinSeq);
         writer.Text(frame.desc.sessionName, NET_SESSION_NAME_MAX);
@@ -218,6 +234,9 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         writer.U8(frame.reason);
         break;
     case ControlKind::ADD_MEMBER:
+        writer.Member(frame.member);
+        writer.U64(frame.secret);
+        break;
     case ControlKind::PEER_ACK:
     case ControlKind::PEER_INFO:
         writer.Member(frame.member);
@@ -228,7 +247,12 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         break;
     case ControlKind::HELLO_PEER:
         writer.Guid(frame.instance);
-        writer.Member(frame.member);
+        writer.U32(frame.member.id);
+        writer.U64(frame.secret);
+        break;
+    case ControlKind::HOST_LOST:
+    case ControlKind::HOST_ALIVE:
+        writer.U32(frame.member.id);
         break;
     case ControlKind::APP_DESC:
         writer.U32(frame.desc.maxPlayers);
@@ -243,6 +267,8 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
 {
     *frame = ControlFrame();
     Reader reader(bytes, size);
+    if (reader.U8() != SESSION_FORMAT_VERSION)
+        return false;
     const uint8_t kind = reader.U8();
     frame->kind = static_cast<ControlKind>(kind);
     switch (frame->kind) {
@@ -253,6 +279,7 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         break;
     case ControlKind::WELCOME: {
         reader.Member(&frame->member);
+        frame->secret = reader.U64();
         frame->hostId = reader.U32();
         frame->highestJoinSeq = reader.U32();
         reader.Text(&frame->desc.sessionName, NET_SESSION_NAME_MAX);
@@ -271,6 +298,9 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         frame->reason = reader.U8();
         break;
     case ControlKind::ADD_MEMBER:
+        reader.Member(&frame->member);
+        frame->secret = reader.U64();
+        break;
     case ControlKind::PEER_ACK:
     case ControlKind::PEER_INFO:
         reader.Member(&frame->member);
@@ -281,7 +311,12 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         break;
     case ControlKind::HELLO_PEER:
         reader.Guid(&frame->instance);
-        reader.Member(&frame->member);
+        frame->member.id = reader.U32();
+        frame->secret = reader.U64();
+        break;
+    case ControlKind::HOST_LOST:
+    case ControlKind::HOST_ALIVE:
+        frame->member.id = reader.U32();
         break;
     case ControlKind::APP_DESC:
         frame->desc.maxPlayers = reader.U32();
@@ -292,6 +327,11 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         return false;
     }
     return reader.AtEnd();
+}
+
+std::vector<uint8_t> EncodeFirstFormatReject()
+{
+    return {static_cast<uint8_t>(ControlKind::REJECT), REJECT_VERSION};
 }
 
 } // namespace backend

@@ -17,9 +17,23 @@ namespace backend {
 // The first four bytes of every query and answer.
 constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
-// The data of every ENet connect of the layer.
-constexpr uint32_t SESSION_PROTOCOL_MAGIC = 0x564C5401;
-constexpr size_t SESSION_MEMBERS_MAX = 16;
+// The format of the control frames; the first byte of each, and the low byte
+// of the data of every ENet connect of the layer.
+constexpr uint8_t SESSION_FORMAT_VERSION = 2;
+constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
+constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
+// Players in one session, the host included.
+constexpr size_t SESSION_PLAYERS_MAX = 8;
+constexpr size_t SESSION_MEMBERS_MAX = SESSION_PLAYERS_MAX - 1;
+
+constexpr size_t MEMBER_RECORD_MAX = 4 + 4 + 4 + 2 + 1 + NET_PLAYER_NAME_MAX + 2 + NET_DATA_MAX;
+constexpr size_t HOST_ANSWER_MAX = 4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION_NAME_MAX + 2 + NET_DATA_MAX;
+// Queries are padded to the largest answer, so that an answer is never larger
+// than the query that drew it.
+constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
+// The largest control frame: a WELCOME to a full session.
+constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 8 + 4 + 4 + 1 + NET_SESSION_NAME_MAX + 4 + 1 + 2 +
+                                     NET_DATA_MAX + 1 + SESSION_MEMBERS_MAX * MEMBER_RECORD_MAX;
 
 struct HostQuery {
     NetGuid application;
@@ -44,10 +58,12 @@ enum class ControlKind : uint8_t {
     REJECT,        // host to joiner: reason
     ADD_MEMBER,    // host to players: member
     REMOVE_MEMBER, // host to players: member.id, reason
-    HELLO_PEER,    // joiner to player: instance, member
+    HELLO_PEER,    // joiner to player: instance, member.id, secret
     PEER_ACK,      // player to joiner: member (name, data)
     PEER_INFO,     // to every player: member (name, data)
     APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
+    HOST_LOST,     // player to players: member.id, the host it lost
+    HOST_ALIVE,    // player to player: member.id, the host it still hears
 };
 
 enum RejectReason : uint8_t {
@@ -55,6 +71,7 @@ enum RejectReason : uint8_t {
     REJECT_WRONG_SESSION = 2,
     REJECT_NOT_JOINABLE = 3,
     REJECT_FULL = 4,
+    REJECT_VERSION = 5,
 };
 
 struct MemberRecord {
@@ -71,6 +88,7 @@ struct ControlFrame {
     NetGuid application;
     NetGuid instance;
     MemberRecord member;
+    uint64_t secret = 0; // WELCOME, ADD_MEMBER, HELLO_PEER: what the admitted player shows the others
     uint32_t hostId = 0;
     uint32_t highestJoinSeq = 0;
     uint8_t reason = 0;
@@ -79,6 +97,9 @@ struct ControlFrame {
 };
 
 std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame);
+// Also refuses frames of another format version.
 bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame);
+// The refusal a player of the first format, which sent no version, understands.
+std::vector<uint8_t> EncodeFirstFormatReject();
 
 } // namespace backend

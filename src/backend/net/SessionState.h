@@ -12,6 +12,7 @@
 #include <enet/enet.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -21,8 +22,19 @@
 
 namespace backend {
 
+using SessionClock = std::chrono::steady_clock;
+
 constexpr uint32_t DISCONNECT_CLEAN = 1;
-constexpr size_t SESSION_PEER_SLOTS = 16;
+// Sent by a player told by the host that the linked player left.
+constexpr uint32_t DISCONNECT_REMOVED = 2;
+// Room for every player plus links that never complete.
+constexpr size_t SESSION_PEER_SLOTS = 64;
+// ENet refuses anything larger, also half-way through reassembly.
+constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
+static_assert(SESSION_PACKET_MAX < 4096);
+constexpr size_t SESSION_WAITING_DATA_MAX = 256 * 1024;
+// Messages from one player waiting for the handler, or for the join to end.
+constexpr size_t MEMBER_QUEUED_MAX = 1024;
 constexpr uint8_t CHANNEL_GAME = 0;
 constexpr uint8_t CHANNEL_CONTROL = 1;
 constexpr uint8_t CHANNEL_COUNT = 2;
@@ -33,7 +45,24 @@ struct Member {
     ENetPeer* peer = nullptr;                // the link, null until there is one
     bool acked = false;                      // joining: the player answered our HELLO_PEER
     bool created = false;                    // CREATE_PLAYER queued
+    bool lostHost = false;                   // said it lost the host
+    uint64_t secret = 0;                     // what its HELLO_PEER must show
     std::vector<std::vector<uint8_t>> early; // data that came while we were still joining
+};
+
+// A link that has not said who it is yet.
+struct PendingLink {
+    ENetPeer* peer = nullptr;
+    SessionClock::time_point deadline;
+    bool helloSeen = false; // a HELLO_PEER for a player not announced yet
+    uint32_t helloId = 0;
+    uint64_t helloSecret = 0;
+};
+
+// Answers given to one address in the current second.
+struct QueryWindow {
+    SessionClock::time_point start;
+    uint32_t answers = 0;
 };
 
 struct QueuedMessage {
@@ -64,6 +93,7 @@ struct NetSession::State {
     std::mutex queueMutex;
     std::condition_variable queueChanged;
     std::deque<QueuedMessage> queue;
+    std::map<uint32_t, size_t> queuedFrom; // RECEIVE messages waiting, by sender
     uint64_t queuedCount = 0;
     uint64_t doneCount = 0;
     bool lastTaken = false;
@@ -92,13 +122,22 @@ struct NetSession::State {
     std::vector<Member> members;
     ENetPeer* hostPeer = nullptr; // joining: the link to the host
     uint64_t joinedSeq = 0;       // the last CREATE_PLAYER the join queued
+    uint64_t localSecret = 0;     // joining: what our HELLO_PEER shows
+    std::vector<PendingLink> pending;
+    std::map<uint32_t, QueryWindow> queryWindows;
+    // Lost the host while others were linked: waiting for what they say.
+    bool awaitingSurvivors = false;
+    SessionClock::time_point survivorsDeadline;
     double lossShare = 0;
+    std::vector<NetAddress> ignored;
     std::mt19937 lossRandom;
 
     // NetSession.cpp
     void StartDispatcher();
     void StopDispatcher();
     uint64_t Queue(QueuedMessage message);
+    // Queues data from a player; false when too much of its data waits already.
+    bool QueueReceived(uint32_t from, std::vector<uint8_t> data);
     // Waits until the handler has returned for message `seq`; false when the
     // dispatcher stopped first.
     bool WaitDispatched(uint64_t seq);
@@ -112,12 +151,24 @@ struct NetSession::State {
 
     // SessionIo.cpp, all under ioMutex.
     void IoLoop();
+    void CheckLinks();
     int Intercept(ENetHost* enetHost);
+    bool MayAnswer(const ENetAddress& address);
     void HandleEvent(const ENetEvent& event);
     void HandleControl(ENetPeer* peer, const ControlFrame& frame);
     void Admit(ENetPeer* peer, const ControlFrame& hello);
     void Welcomed(const ControlFrame& welcome);
     void HelloPeer(ENetPeer* peer, const ControlFrame& hello);
+    void AcceptPeer(ENetPeer* peer, Member& member);
+    void Announced(const ControlFrame& added);
+    PendingLink* FindPending(const ENetPeer* peer);
+    void ForgetPending(const ENetPeer* peer);
+    void Refuse(ENetPeer* peer, const char* why);
+    void DropMember(Member& member, const char* why);
+    void HostLost();
+    void SurvivorSaid(Member& sender, const ControlFrame& frame);
+    void ElectIfSurvivorsAgree();
+    void EndCutOff(const char* why);
     void CompleteJoinIfLinked();
     void CreatePlayer(Member& member);
     void CreateLocalPlayer();
@@ -126,6 +177,7 @@ struct NetSession::State {
     void SendControl(ENetPeer* peer, const ControlFrame& frame);
     void BroadcastControl(const ControlFrame& frame, uint32_t except);
     void SetLinkTimeouts(ENetPeer* peer);
+    void CapResendIntervals(ENetPeer* peer);
     void RefreshRoundTrips();
     void SetHostFlags();
     Member* FindMember(uint32_t id);
@@ -135,5 +187,9 @@ struct NetSession::State {
 };
 
 int ENET_CALLBACK SessionIntercept(ENetHost* host, ENetEvent* event);
+// At least 64 bits from the kernel's random source.
+uint64_t RandomSecret();
+// One line on stderr.
+void LogSession(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 } // namespace backend

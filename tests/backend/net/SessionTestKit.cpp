@@ -1,6 +1,12 @@
 #include "backend/net/SessionTestKit.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace nettest {
 
@@ -83,12 +89,12 @@ NetAppDesc TestPlayer::Found()
     return found;
 }
 
-bool TestPlayer::Join(TestPlayer& host, const std::string& name)
+bool TestPlayer::JoinAt(const NetAddress& host, const std::string& name)
 {
-    if (!Find(host.Address()))
+    if (!Find(host))
         return false;
     session->SetPeerInfo(name, {static_cast<uint8_t>(n), 0, 0, 0});
-    return session->Connect(Found(), host.Address());
+    return session->Connect(Found(), host);
 }
 
 bool TestPlayer::WaitFor(const std::function<bool(const std::vector<Event>&)>& done, std::chrono::milliseconds limit)
@@ -143,6 +149,103 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
         if (event.type == type && event.playerId == playerId)
             return true;
     return false;
+}
+
+} // namespace nettest
+
+namespace nettest {
+
+RawClient::RawClient(uint32_t n, size_t links) : peers(links, nullptr)
+{
+    enet_initialize();
+    ENetAddress address;
+    address.host = htonl(TestIp(n));
+    address.port = 0;
+    host = enet_host_create(&address, links, 2, 0, 0);
+}
+
+RawClient::~RawClient()
+{
+    if (host != nullptr)
+        enet_host_destroy(host);
+}
+
+void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
+{
+    if (deaf)
+        host->intercept = DropAll;
+    const ENetAddress address = {htonl(to.ip), to.port};
+    for (ENetPeer*& peer : peers)
+        peer = enet_host_connect(host, &address, 2, data);
+}
+
+void RawClient::Pump(int turns, const std::function<bool()>& done)
+{
+    for (int turn = 0; turn < turns && !(done && done()); ++turn) {
+        ENetEvent event;
+        if (enet_host_service(host, &event, 5) <= 0)
+            continue;
+        do {
+            if (event.type == ENET_EVENT_TYPE_CONNECT) {
+                ++connected;
+            } else if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+                ++closed;
+            } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+                frames.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
+                enet_packet_destroy(event.packet);
+            }
+        } while (enet_host_check_events(host, &event) > 0);
+    }
+}
+
+bool RawClient::AllConnected(int turns)
+{
+    Pump(turns, [&] { return connected == peers.size(); });
+    return connected == peers.size();
+}
+
+void RawClient::Send(size_t link, const ControlFrame& frame)
+{
+    SendBytes(link, EncodeControlFrame(frame), 1);
+}
+
+void RawClient::SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel)
+{
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+    if (enet_peer_send(peers.at(link), channel, packet) < 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(host);
+}
+
+QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count)
+{
+    QueryOutcome outcome;
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(TestIp(n));
+    sockaddr_in target = {};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(to.ip);
+    target.sin_port = htons(to.port);
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return outcome;
+    }
+    for (int i = 0; i < count; ++i)
+        sendto(fd, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target);
+    pollfd wait = {fd, POLLIN, 0};
+    while (poll(&wait, 1, 300) > 0) {
+        uint8_t answer[2048];
+        const ssize_t size = recv(fd, answer, sizeof answer, 0);
+        if (size <= 0)
+            break;
+        ++outcome.answers;
+        outcome.largestAnswer = std::max(outcome.largestAnswer, static_cast<size_t>(size));
+    }
+    close(fd);
+    return outcome;
 }
 
 } // namespace nettest

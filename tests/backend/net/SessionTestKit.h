@@ -3,6 +3,9 @@
 // session on its own 127.x.y.N address and records what its handler is given.
 
 #include "backend/net/NetSession.h"
+#include "backend/net/SessionPackets.h"
+
+#include <enet/enet.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -47,7 +50,8 @@ public:
 
     bool Host(const std::vector<uint8_t>& appData, uint32_t maxPlayers = 6, const std::string& name = "host");
     // Finds the session at `host` and joins it.
-    bool Join(TestPlayer& host, const std::string& name = "joiner");
+    bool Join(TestPlayer& host, const std::string& name = "joiner") { return JoinAt(host.Address(), name); }
+    bool JoinAt(const NetAddress& host, const std::string& name = "joiner");
     bool Find(const NetAddress& at, const NetGuid& application = TestApplication());
     NetAppDesc Found();
 
@@ -76,5 +80,54 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
 // Polls `condition` until it holds, at most `limit`.
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+
+} // namespace nettest
+
+namespace nettest {
+
+// A stranger that speaks ENet, and our frames when it wants to: `links` links
+// from its own 127.x.y.n address, pumped by the test turn by turn.
+class RawClient {
+public:
+    RawClient(uint32_t n, size_t links);
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    // Drops everything that arrives: links it opens stay half-open.
+    void Deafen() { deaf = true; }
+    // Opens every link to `to`, each with `data` as its connect data.
+    void ConnectAll(const NetAddress& to, uint32_t data);
+    // Services for `turns` rounds of at most 5 ms each; stops early once
+    // `done` holds.
+    void Pump(int turns, const std::function<bool()>& done = {});
+    // Pumps until every link is up (at most `turns` rounds).
+    bool AllConnected(int turns);
+    void Send(size_t link, const ControlFrame& frame);
+    void SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel);
+    size_t Connected() const { return connected; }
+    size_t Closed() const { return closed; }
+    // Control frames received, raw.
+    const std::vector<std::vector<uint8_t>>& Frames() const { return frames; }
+
+private:
+    static int ENET_CALLBACK DropAll(ENetHost*, ENetEvent*) { return 1; }
+
+    ENetHost* host = nullptr;
+    std::vector<ENetPeer*> peers;
+    bool deaf = false;
+    size_t connected = 0;
+    size_t closed = 0;
+    std::vector<std::vector<uint8_t>> frames;
+};
+
+// Answers to one discovery query, read from a plain UDP socket.
+struct QueryOutcome {
+    size_t answers = 0;
+    size_t largestAnswer = 0;
+};
+// Sends `count` copies of `query` to `to` from 127.x.y.n, then reads answers
+// until none comes for a while.
+QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count);
 
 } // namespace nettest

@@ -1,0 +1,101 @@
+// Strangers knocking: links that claim to be players the host never admitted,
+// and players of another version of the game.
+
+#include "backend/net/SessionTestKit.h"
+
+#include <gtest/gtest.h>
+
+using namespace nettest;
+
+namespace {
+
+ControlFrame HelloPeer(const NetGuid& instance, uint32_t id, uint64_t secret)
+{
+    ControlFrame hello;
+    hello.kind = ControlKind::HELLO_PEER;
+    hello.instance = instance;
+    hello.member.id = id;
+    hello.secret = secret;
+    return hello;
+}
+
+// Two links to `target`: one claims a player that is in, one claims join
+// number 0 under the session's own id prefix. Both must be closed.
+void KnockAsPlayers(uint32_t n, TestPlayer& target, const NetGuid& instance, uint32_t inId, uint32_t prefix)
+{
+    RawClient stranger(n, 2);
+    stranger.ConnectAll(target.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(stranger.AllConnected(400));
+    stranger.Send(0, HelloPeer(instance, inId, 0x1234));
+    stranger.Send(1, HelloPeer(instance, prefix, 0));
+    stranger.Pump(400, [&] { return stranger.Closed() == 2; });
+    EXPECT_EQ(stranger.Closed(), 2u) << "the links stay open";
+}
+
+} // namespace
+
+TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoElection)
+{
+    TestPlayer a(2), b(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(c.Join(a));
+    for (TestPlayer* player : {&a, &b, &c})
+        ASSERT_TRUE(player->WaitFor(
+            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    // All a stranger needs to know is in every answer to a query.
+    const NetGuid instance = c.Found().instance;
+    const uint32_t prefix = a.Id() & 0xFFFF0000;
+
+    KnockAsPlayers(9, a, instance, b.Id(), prefix);
+    KnockAsPlayers(10, c, instance, b.Id(), prefix);
+    ASSERT_TRUE(a.Session().SetApplicationDesc(6, false, {0, 0, 0, 0, 0}));
+    KnockAsPlayers(11, a, instance, c.Id(), prefix);
+    KnockAsPlayers(12, c, instance, b.Id(), prefix);
+
+    // The host goes: both survivors name the same new host, the earliest
+    // joiner the host admitted.
+    a.Session().Vanish();
+    for (TestPlayer* survivor : {&b, &c}) {
+        ASSERT_TRUE(survivor->WaitFor(
+            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::HOST_MIGRATE) == 1; }));
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
+        EXPECT_EQ(survivor->Count(NetMessageType::CREATE_PLAYER), 3u) << "a stranger became a player";
+    }
+}
+
+TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnouncesTheRealOne)
+{
+    TestPlayer a(2), b(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    // It links to b before c is admitted, claiming the id c will get.
+    RawClient stranger(9, 1);
+    stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(stranger.AllConnected(400));
+    const uint32_t nextId = (a.Id() & 0xFFFF0000) | 3;
+    stranger.Send(0, HelloPeer(b.Found().instance, nextId, 0x5EC2E7));
+    stranger.Pump(20);
+
+    ASSERT_TRUE(c.Join(a));
+    ASSERT_EQ(c.Id(), nextId);
+    stranger.Pump(400, [&] { return stranger.Closed() == 1; });
+    EXPECT_EQ(stranger.Closed(), 1u);
+    ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
+    EXPECT_TRUE(b.WaitFor([&](const std::vector<Event>& events) {
+        return HasEvent(events, NetMessageType::RECEIVE, c.Id());
+    })) << "the real player did not get its link";
+}
+
+TEST(SessionAdmission, APlayerOfTheFirstFormatIsToldWhyAndClosed)
+{
+    TestPlayer a(2);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    RawClient old(9, 1);
+    old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | 1);
+    old.Pump(400, [&] { return old.Closed() == 1; });
+    EXPECT_EQ(old.Closed(), 1u);
+    ASSERT_EQ(old.Frames().size(), 1u);
+    EXPECT_EQ(old.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
+}

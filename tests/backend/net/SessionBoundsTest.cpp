@@ -1,0 +1,169 @@
+// What strangers and flooding players can cost: slots, memory, answers.
+
+#include "backend/net/SessionTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+
+using namespace nettest;
+
+namespace {
+
+size_t ResidentBytes()
+{
+    long pages = 0, resident = 0;
+    FILE* file = std::fopen("/proc/self/statm", "r");
+    if (file == nullptr)
+        return 0;
+    if (std::fscanf(file, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+    std::fclose(file);
+    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+constexpr size_t HUGE_PACKET = 30u << 20;
+constexpr size_t HUGE_LINKS = 8;
+
+// The child side: eight links that never say hello, each sending one huge
+// reliable packet, for a bounded number of turns; then one byte back.
+[[noreturn]] void SendHugePackets(int in, int out)
+{
+    NetAddress from, to;
+    if (read(in, &from, sizeof from) != sizeof from || read(in, &to, sizeof to) != sizeof to)
+        _exit(1);
+    enet_initialize();
+    const ENetAddress local = {htonl(from.ip), 0};
+    ENetHost* host = enet_host_create(&local, HUGE_LINKS, 2, 0, 0);
+    const ENetAddress target = {htonl(to.ip), to.port};
+    std::vector<ENetPeer*> peers;
+    for (size_t i = 0; i < HUGE_LINKS && host != nullptr; ++i)
+        peers.push_back(enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC));
+    std::vector<uint8_t> huge(HUGE_PACKET, 0xA5);
+    size_t connected = 0, closed = 0;
+    for (int turn = 0; turn < 20000 && host != nullptr && closed < HUGE_LINKS; ++turn) {
+        ENetEvent event;
+        while (enet_host_service(host, &event, 1) > 0) {
+            if (event.type == ENET_EVENT_TYPE_CONNECT) {
+                ++connected;
+                ENetPacket* packet = enet_packet_create(huge.data(), huge.size(),
+                                                        ENET_PACKET_FLAG_RELIABLE | ENET_PACKET_FLAG_NO_ALLOCATE);
+                enet_peer_send(event.peer, 0, packet);
+            } else if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+                ++closed;
+            } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+                enet_packet_destroy(event.packet);
+            }
+        }
+    }
+    const uint8_t done = static_cast<uint8_t>(connected);
+    if (write(out, &done, 1) != 1)
+        _exit(1);
+    _exit(0);
+}
+
+} // namespace
+
+TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
+{
+    NetSessionOptions options = TestOptions(2);
+    options.helloTimeoutMs = 1000;
+    TestPlayer a(2, options);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    RawClient halfOpen(9, 16);
+    halfOpen.Deafen();
+    halfOpen.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    halfOpen.Pump(20);
+    RawClient silent(10, 15);
+    silent.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(silent.AllConnected(400));
+
+    TestPlayer b(3);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(b.Join(a)) << "locked out";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    silent.Pump(1000, [&] { return silent.Closed() == 15; });
+    EXPECT_EQ(silent.Closed(), 15u) << "links that never said who they are stay open";
+    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 2u);
+}
+
+TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
+{
+    // The stranger runs in a child made before any session thread exists.
+    int toChild[2], fromChild[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(fromChild), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        SendHugePackets(toChild[0], fromChild[1]);
+
+    TestPlayer a(2);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    const size_t before = ResidentBytes();
+    const NetAddress from = {TestIp(9), 0}, to = a.Address();
+    ASSERT_EQ(write(toChild[1], &from, sizeof from), ssize_t(sizeof from));
+    ASSERT_EQ(write(toChild[1], &to, sizeof to), ssize_t(sizeof to));
+    // A generous bound only: the child counts its own turns.
+    pollfd done = {fromChild[0], POLLIN, 0};
+    ASSERT_EQ(poll(&done, 1, 120000), 1) << "the child never finished";
+    uint8_t connected = 0;
+    ASSERT_EQ(read(fromChild[0], &connected, 1), 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
+        close(fd);
+    EXPECT_EQ(connected, HUGE_LINKS);
+    const size_t after = ResidentBytes();
+    EXPECT_LT(after, before + (20u << 20)) << "resident " << (before >> 20) << " -> " << (after >> 20) << " MB";
+    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
+}
+
+TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
+{
+    TestPlayer a(2);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "a host with a long name"));
+    HostQuery query;
+    query.application = TestApplication();
+    query.nonce = 7;
+    const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+
+    const QueryOutcome one = SendQueries(5, a.Address(), bytes, 1);
+    EXPECT_EQ(one.answers, 1u);
+    EXPECT_LE(one.largestAnswer, bytes.size());
+    const std::vector<uint8_t> unpadded(bytes.begin(), bytes.begin() + 24);
+    EXPECT_EQ(SendQueries(6, a.Address(), unpadded, 1).answers, 0u) << "a short query is answered";
+    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 40);
+    EXPECT_GE(burst.answers, 1u);
+    EXPECT_LE(burst.answers, 8u) << "every query of a burst from one address is answered";
+}
+
+TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
+{
+    TestPlayer a(2), b(3);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(a.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 2; }));
+    std::atomic<bool> release{false};
+    a.OnMessage([&](const NetMessage& message) {
+        while (message.type == NetMessageType::RECEIVE && !release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_TRUE(b.Session().SendTo(NET_ALL_PLAYERS, "flood", 5, true));
+    const bool dropped = b.WaitFor(
+        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::DESTROY_PLAYER, a.Id()); },
+        std::chrono::milliseconds(15000));
+    release = true;
+    EXPECT_TRUE(dropped) << "the host kept the flooding player";
+    ASSERT_TRUE(a.WaitFor(
+        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::DESTROY_PLAYER, b.Id()); }));
+    EXPECT_LT(a.Received(b.Id()).size(), 3000u);
+}

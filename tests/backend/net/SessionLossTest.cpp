@@ -1,0 +1,200 @@
+// Links that lose datagrams or break for one pair of players only.
+
+#include "backend/net/SessionTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <deque>
+#include <random>
+
+using namespace nettest;
+
+namespace {
+
+// Forwards UDP between one client, which sends to Front(), and `back`, losing
+// `loss` of the datagrams each way and delaying the rest by `delay`.
+class UdpRelay {
+public:
+    UdpRelay(uint32_t n, const NetAddress& back, double loss, std::chrono::milliseconds delay)
+        : back(back), loss(loss), delay(delay), random(n)
+    {
+        front = Bind(TestIp(n), TEST_PORT);
+        rear = Bind(TestIp(n + 1), 0);
+        worker = std::thread([this] { Run(); });
+    }
+    ~UdpRelay()
+    {
+        stop = true;
+        worker.join();
+        close(front);
+        close(rear);
+    }
+    NetAddress Front(uint32_t n) const { return {TestIp(n), TEST_PORT}; }
+
+private:
+    struct Held {
+        std::chrono::steady_clock::time_point due;
+        int fd;
+        sockaddr_in to;
+        std::vector<uint8_t> bytes;
+    };
+
+    static int Bind(uint32_t ip, uint16_t port)
+    {
+        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(ip);
+        address.sin_port = htons(port);
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        return fd;
+    }
+
+    void Take(int from, int via, bool toBack)
+    {
+        uint8_t bytes[2048];
+        sockaddr_in sender = {};
+        socklen_t length = sizeof sender;
+        const ssize_t size =
+            recvfrom(from, bytes, sizeof bytes, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &length);
+        if (size <= 0)
+            return;
+        if (toBack)
+            client = sender;
+        if (std::uniform_real_distribution<double>(0, 1)(random) < loss)
+            return;
+        sockaddr_in to = client;
+        if (toBack) {
+            to = {};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(back.ip);
+            to.sin_port = htons(back.port);
+        }
+        held.push_back({std::chrono::steady_clock::now() + delay, via, to, {bytes, bytes + size}});
+    }
+
+    void Run()
+    {
+        while (!stop) {
+            pollfd fds[2] = {{front, POLLIN, 0}, {rear, POLLIN, 0}};
+            if (poll(fds, 2, 1) > 0) {
+                if (fds[0].revents & POLLIN)
+                    Take(front, rear, true);
+                if (fds[1].revents & POLLIN)
+                    Take(rear, front, false);
+            }
+            const auto now = std::chrono::steady_clock::now();
+            while (!held.empty() && held.front().due <= now) {
+                const Held& due = held.front();
+                sendto(due.fd, due.bytes.data(), due.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&due.to),
+                       sizeof due.to);
+                held.pop_front();
+            }
+        }
+    }
+
+    NetAddress back;
+    double loss;
+    std::chrono::milliseconds delay;
+    std::mt19937 random;
+    int front = -1, rear = -1;
+    sockaddr_in client = {};
+    std::deque<Held> held;
+    std::atomic<bool> stop{false};
+    std::thread worker;
+};
+
+// The game's own time-outs, on a test address.
+NetSessionOptions GameOptions(uint32_t n)
+{
+    NetSessionOptions options;
+    options.bindIp = TestIp(n);
+    return options;
+}
+
+size_t Departures(TestPlayer& player)
+{
+    return player.Count(NetMessageType::DESTROY_PLAYER) + player.Count(NetMessageType::HOST_MIGRATE);
+}
+
+} // namespace
+
+TEST(SessionLoss, ARaceAcrossALossySlowRelayEndsTogether)
+{
+    TestPlayer a(2, GameOptions(2)), b(3, GameOptions(3));
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    UdpRelay relay(20, a.Address(), 0.2, std::chrono::milliseconds(100));
+    ASSERT_TRUE(b.JoinAt(relay.Front(20)));
+    ASSERT_TRUE(a.WaitFor(
+        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 2; }));
+
+    // A short race: states every turn, a guaranteed lap message now and then,
+    // then each player's finish.
+    constexpr int TURNS = 1200;
+    for (int turn = 0; turn < TURNS; ++turn) {
+        const uint8_t state[2] = {'S', uint8_t(turn)};
+        const uint8_t lap[2] = {'L', uint8_t(turn / 100)};
+        for (TestPlayer* player : {&a, &b}) {
+            ASSERT_TRUE(player->Session().SendTo(NET_ALL_PLAYERS, state, sizeof state, false)) << "turn " << turn;
+            if (turn % 100 == 99) {
+                ASSERT_TRUE(player->Session().SendTo(NET_ALL_PLAYERS, lap, sizeof lap, true));
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(16));
+    }
+    const uint8_t finished[1] = {'F'};
+    for (TestPlayer* player : {&a, &b})
+        ASSERT_TRUE(player->Session().SendTo(NET_ALL_PLAYERS, finished, sizeof finished, true));
+    for (TestPlayer* player : {&a, &b}) {
+        TestPlayer* other = player == &a ? &b : &a;
+        ASSERT_TRUE(player->WaitFor(
+            [](const std::vector<Event>& events) {
+                return !events.empty() && events.back().data == std::vector<uint8_t>{'F'};
+            },
+            std::chrono::milliseconds(20000)));
+        std::vector<uint8_t> laps;
+        for (const Event& event : player->Received(other->Id()))
+            if (event.data.at(0) == 'L')
+                laps.push_back(event.data.at(1));
+        EXPECT_EQ(laps, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+        EXPECT_EQ(Departures(*player), 0u) << "the link was given up";
+        EXPECT_TRUE(player->Session().InSession());
+    }
+    EXPECT_TRUE(a.Session().IsHost());
+    EXPECT_FALSE(b.Session().IsHost());
+}
+
+TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
+{
+    TestPlayer a(2), b(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(c.Join(a));
+    for (TestPlayer* player : {&a, &b, &c})
+        ASSERT_TRUE(player->WaitFor(
+            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    // Only the link between the host and b breaks; c still hears both.
+    a.Session().IgnoreFrom(b.Address());
+    b.Session().IgnoreFrom(a.Address());
+
+    ASSERT_TRUE(b.WaitFor([](const std::vector<Event>& events) {
+        return CountOf(events, NetMessageType::DESTROY_PLAYER) == 2;
+    })) << "b neither went on with c nor ended";
+    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
+    EXPECT_FALSE(b.Session().InSession());
+    EXPECT_FALSE(b.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "the game is not told the session ended";
+    for (TestPlayer* player : {&a, &c}) {
+        ASSERT_TRUE(player->WaitFor([&](const std::vector<Event>& events) {
+            return HasEvent(events, NetMessageType::DESTROY_PLAYER, b.Id());
+        }));
+        EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
+    }
+    EXPECT_TRUE(a.Session().IsHost());
+}
