@@ -97,9 +97,10 @@ void NetSession::State::CheckLinks()
 {
     for (size_t i = 0; i < host->peerCount; ++i) {
         ENetPeer* peer = &host->peers[i];
-        // Half-open: a connect whose answer nobody acknowledged.
+        // Half-open: a connect whose answer nobody acknowledged yet; a lossy
+        // link gets a few more resends than the hello deadline would allow.
         if (peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT)
-            enet_peer_timeout(peer, LINK_TIMEOUT_LIMIT, options.helloTimeoutMs, options.helloTimeoutMs);
+            enet_peer_timeout(peer, LINK_TIMEOUT_LIMIT, 2 * options.helloTimeoutMs, 2 * options.helloTimeoutMs);
         if (peer->state != ENET_PEER_STATE_DISCONNECTED)
             CapResendIntervals(peer);
     }

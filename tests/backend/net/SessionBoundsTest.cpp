@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -47,7 +48,7 @@ constexpr size_t HUGE_LINKS = 8;
         peers.push_back(enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC));
     std::vector<uint8_t> huge(HUGE_PACKET, 0xA5);
     size_t connected = 0, closed = 0;
-    for (int turn = 0; turn < 20000 && host != nullptr && closed < HUGE_LINKS; ++turn) {
+    for (int turn = 0; turn < 3000 && host != nullptr && closed < HUGE_LINKS; ++turn) {
         ENetEvent event;
         while (enet_host_service(host, &event, 1) > 0) {
             if (event.type == ENET_EVENT_TYPE_CONNECT) {
@@ -76,21 +77,32 @@ TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
     options.helloTimeoutMs = 1000;
     TestPlayer a(2, options);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    RawClient halfOpen(9, 16);
-    halfOpen.Deafen();
-    halfOpen.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
-    halfOpen.Pump(20);
     RawClient silent(10, 15);
     silent.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
     ASSERT_TRUE(silent.AllConnected(400));
+    // Sixteen new connects that are never acknowledged, again and again while
+    // the joiner tries.
+    std::atomic<bool> stop{false};
+    std::thread halfOpen([&] {
+        RawClient stranger(9, 16);
+        stranger.Deafen();
+        while (!stop) {
+            stranger.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+            stranger.Pump(40);
+        }
+    });
 
     TestPlayer b(3);
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(b.Join(a)) << "locked out";
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const bool joined = b.Join(a);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    halfOpen.join();
+    EXPECT_TRUE(joined) << "locked out";
+    EXPECT_LT(took, std::chrono::seconds(5));
     silent.Pump(1000, [&] { return silent.Closed() == 15; });
     EXPECT_EQ(silent.Closed(), 15u) << "links that never said who they are stay open";
-    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 2u);
+    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), joined ? 2u : 1u);
 }
 
 TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
@@ -104,24 +116,30 @@ TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
     if (child == 0)
         SendHugePackets(toChild[0], fromChild[1]);
 
-    TestPlayer a(2);
+    // Only the packet limit may stop them.
+    NetSessionOptions options = TestOptions(2);
+    options.helloTimeoutMs = 60000;
+    TestPlayer a(2, options);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     const size_t before = ResidentBytes();
     const NetAddress from = {TestIp(9), 0}, to = a.Address();
     ASSERT_EQ(write(toChild[1], &from, sizeof from), ssize_t(sizeof from));
     ASSERT_EQ(write(toChild[1], &to, sizeof to), ssize_t(sizeof to));
-    // A generous bound only: the child counts its own turns.
+    // The highest resident size while the child works; the child counts its
+    // own turns, the bound here is a generous one only.
+    size_t highest = before;
     pollfd done = {fromChild[0], POLLIN, 0};
-    ASSERT_EQ(poll(&done, 1, 120000), 1) << "the child never finished";
+    int polls = 0;
+    while (poll(&done, 1, 10) == 0 && ++polls < 12000)
+        highest = std::max(highest, ResidentBytes());
     uint8_t connected = 0;
-    ASSERT_EQ(read(fromChild[0], &connected, 1), 1);
+    ASSERT_EQ(read(fromChild[0], &connected, 1), 1) << "the child never finished";
     int status = 0;
     waitpid(child, &status, 0);
     for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
         close(fd);
     EXPECT_EQ(connected, HUGE_LINKS);
-    const size_t after = ResidentBytes();
-    EXPECT_LT(after, before + (20u << 20)) << "resident " << (before >> 20) << " -> " << (after >> 20) << " MB";
+    EXPECT_LT(highest, before + (20u << 20)) << "resident " << (before >> 20) << " -> " << (highest >> 20) << " MB";
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 

@@ -175,8 +175,12 @@ void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
     if (deaf)
         host->intercept = DropAll;
     const ENetAddress address = {htonl(to.ip), to.port};
-    for (ENetPeer*& peer : peers)
+    for (ENetPeer*& peer : peers) {
+        // Again: the other side sees new links.
+        if (peer != nullptr)
+            enet_peer_reset(peer);
         peer = enet_host_connect(host, &address, 2, data);
+    }
 }
 
 void RawClient::Pump(int turns, const std::function<bool()>& done)

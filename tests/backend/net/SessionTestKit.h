@@ -96,7 +96,8 @@ public:
 
     // Drops everything that arrives: links it opens stay half-open.
     void Deafen() { deaf = true; }
-    // Opens every link to `to`, each with `data` as its connect data.
+    // Opens every link to `to`, each with `data` as its connect data; drops
+    // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
     // Services for `turns` rounds of at most 5 ms each; stops early once
     // `done` holds.
