@@ -327,7 +327,6 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         }
         break;
     case ControlKind::HOST_LOST:
-    case ControlKind::HOST_ALIVE:
         if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
             SurvivorSaid(*sender, frame);
         break;
@@ -649,24 +648,11 @@ void NetSession::State::HostLost()
 
 void NetSession::State::SurvivorSaid(Member& sender, const ControlFrame& frame)
 {
+    // A player still linked to the host waits: should the sender be cut off
+    // from the host, the host removes it, and we close its link.
     if (frame.member.id != hostId)
         return;
-    if (frame.kind == ControlKind::HOST_ALIVE) {
-        if (awaitingSurvivors)
-            EndCutOff("the other players still hear the host");
-        return;
-    }
     sender.lostHost = true;
-    const Member* hostMember = FindMember(hostId);
-    if (hostMember != nullptr && hostMember->peer != nullptr &&
-        host->serviceTime - hostMember->peer->lastReceiveTime <
-            std::min(options.linkTimeoutMinMs, options.linkTimeoutMaxMs) / 2) {
-        ControlFrame alive;
-        alive.kind = ControlKind::HOST_ALIVE;
-        alive.member.id = hostId;
-        SendControl(sender.peer, alive);
-        return;
-    }
     ElectIfSurvivorsAgree();
 }
 

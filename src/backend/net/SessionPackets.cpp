@@ -251,7 +251,6 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         writer.U64(frame.secret);
         break;
     case ControlKind::HOST_LOST:
-    case ControlKind::HOST_ALIVE:
         writer.U32(frame.member.id);
         break;
     case ControlKind::APP_DESC:
@@ -315,7 +314,6 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         frame->secret = reader.U64();
         break;
     case ControlKind::HOST_LOST:
-    case ControlKind::HOST_ALIVE:
         frame->member.id = reader.U32();
         break;
     case ControlKind::APP_DESC:

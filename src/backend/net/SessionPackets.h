@@ -63,7 +63,6 @@ enum class ControlKind : uint8_t {
     PEER_INFO,     // to every player: member (name, data)
     APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
     HOST_LOST,     // player to players: member.id, the host it lost
-    HOST_ALIVE,    // player to player: member.id, the host it still hears
 };
 
 enum RejectReason : uint8_t {

@@ -37,12 +37,7 @@ void KnockAsPlayers(uint32_t n, TestPlayer& target, const NetGuid& instance, uin
 TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoElection)
 {
     TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(c.Join(a));
-    for (TestPlayer* player : {&a, &b, &c})
-        ASSERT_TRUE(player->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
     // All a stranger needs to know is in every answer to a query.
     const NetGuid instance = c.Found().instance;
     const uint32_t prefix = a.Id() & 0xFFFF0000;

@@ -167,8 +167,7 @@ TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
     TestPlayer a(2), b(3);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(a.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 2; }));
+    ASSERT_TRUE(SawCreated(a, 2));
     std::atomic<bool> release{false};
     a.OnMessage([&](const NetMessage& message) {
         while (message.type == NetMessageType::RECEIVE && !release)

@@ -30,8 +30,7 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
     ASSERT_TRUE(a.Host({1, 3, 0, 0, 0}));
     ASSERT_TRUE(b.Join(a));
     ASSERT_TRUE(c.Join(a));
-    ASSERT_TRUE(b.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    ASSERT_TRUE(SawCreated(b, 3));
     const uint32_t oldHost = a.Id();
     if (vanish)
         a.Session().Vanish();

@@ -132,8 +132,7 @@ TEST(SessionLoss, ARaceAcrossALossySlowRelayEndsTogether)
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     UdpRelay relay(20, a.Address(), 0.2, std::chrono::milliseconds(100));
     ASSERT_TRUE(b.JoinAt(relay.Front(20)));
-    ASSERT_TRUE(a.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 2; }));
+    ASSERT_TRUE(SawCreated(a, 2));
 
     // A short race: every turn a state and a guaranteed message (so that
     // many resends are under way), then each player's finish.
@@ -172,12 +171,7 @@ TEST(SessionLoss, ARaceAcrossALossySlowRelayEndsTogether)
 TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
 {
     TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(c.Join(a));
-    for (TestPlayer* player : {&a, &b, &c})
-        ASSERT_TRUE(player->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
     // Only the link between the host and b breaks; c still hears both.
     a.Session().IgnoreFrom(b.Address());
     b.Session().IgnoreFrom(a.Address());

@@ -151,6 +151,26 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
     return false;
 }
 
+bool SawCreated(TestPlayer& player, size_t count)
+{
+    return player.WaitFor(
+        [&](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == count; });
+}
+
+bool MakeSession(std::initializer_list<TestPlayer*> players)
+{
+    TestPlayer& host = **players.begin();
+    if (!host.Host({1, 0, 0, 0, 0}))
+        return false;
+    for (TestPlayer* player : players)
+        if (player != &host && !player->Join(host))
+            return false;
+    for (TestPlayer* player : players)
+        if (!SawCreated(*player, players.size()))
+            return false;
+    return true;
+}
+
 } // namespace nettest
 
 namespace nettest {

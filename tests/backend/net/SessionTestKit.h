@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -77,6 +78,10 @@ private:
 };
 
 bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t playerId);
+// Waits until the player's handler has seen `count` players created.
+bool SawCreated(TestPlayer& player, size_t count);
+// The first hosts, the others join in turn, and each has seen all of them.
+bool MakeSession(std::initializer_list<TestPlayer*> players);
 // Polls `condition` until it holds, at most `limit`.
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds limit = std::chrono::milliseconds(5000));

@@ -11,13 +11,8 @@ using namespace nettest;
 TEST(SessionTraffic, MeshOfThreeSendsReachExactlyTheOtherTwo)
 {
     TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(c.Join(a));
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
     TestPlayer* players[3] = {&a, &b, &c};
-    for (TestPlayer* player : players)
-        ASSERT_TRUE(player->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 3; }));
 
     for (uint8_t i = 0; i < 3; ++i) {
         const uint8_t guaranteed[1] = {static_cast<uint8_t>(10 + i)};
@@ -61,8 +56,7 @@ TEST(SessionTraffic, UnderLossGuaranteedStaysWholeAndOrderedTheRestOnlyLosesMess
     TestPlayer joiner(3, patient);
     ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
     ASSERT_TRUE(joiner.Join(host));
-    ASSERT_TRUE(host.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == 2; }));
+    ASSERT_TRUE(SawCreated(host, 2));
     host.Session().SetIncomingLoss(0.3, 7);
     joiner.Session().SetIncomingLoss(0.3, 8);
 
