@@ -139,11 +139,13 @@ TEST_F(MultiplayerRaceTest, ControlsOnePerFrameAndRecoveringForcesOneState)
     ASSERT_NE(moped, nullptr);
     const uint8_t bursts[4][CONTROL_MESSAGE_SIZE] = {
         {0, 1 | 1 << 2, 0, 0}, {0, 2, 0, 0}, {0, 3 | 3 << 2, 1, 0}, {0, 0, 0, 0}};
-    for (const auto& control : bursts)
-        ASSERT_TRUE(mp->QueueControlMessage(10, control));
+    ASSERT_TRUE(mp->QueueControlMessage(10, bursts[0]));
     Step();
     EXPECT_EQ(moped->throttle, 0) << "nothing is applied while waiting";
     mp->StartCountDown();
+    Step();
+    for (const auto& control : bursts)
+        ASSERT_TRUE(mp->QueueControlMessage(10, control));
     const int32_t throttles[4] = {1, 2, 3, 0}, steerings[4] = {1, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         Step();
