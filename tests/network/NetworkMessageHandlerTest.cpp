@@ -455,6 +455,8 @@ public:
     std::string Results() const
     {
         std::string text = std::to_string(g_RaceRecords.size());
+        if (g_RaceRecords.size() > MAX_SESSION_PLAYERS)
+            return text + " rows, more than players";
         for (const RaceRecord& record : g_RaceRecords)
             text += std::string(" ") + record.name + ":" + std::to_string(record.time);
         return text;
