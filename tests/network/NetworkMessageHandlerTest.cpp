@@ -163,6 +163,15 @@ protected:
         return nullptr;
     }
 
+    // The host (id 20, slot 0) has arrived and its moped is made.
+    Opponent* ArrivedHost()
+    {
+        session.Add(20, "Host", Order(0));
+        Handle(Event(NetMessageType::CREATE_PLAYER, 20));
+        Step();
+        return Record(20);
+    }
+
     std::vector<std::string> Lines()
     {
         std::vector<std::string> lines;
@@ -233,10 +242,7 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 // unknown kinds, unknown senders, states no moped can have.
 TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
 {
-    session.Add(20, "Host", Order(0));
-    Handle(Event(NetMessageType::CREATE_PLAYER, 20));
-    Step();
-    Opponent* host = Record(20);
+    Opponent* host = ArrivedHost();
     ASSERT_NE(host->moped, nullptr);
 
     Receive(20, {0x00, 0x01, 0x00});
@@ -307,10 +313,7 @@ TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
 // bounded, and the moped plays the newest controls, in the order they were sent.
 TEST_F(MessageHandlerTest, ControlFloodKeepsQueuesShortAndTheNewestControlsObeyed)
 {
-    session.Add(20, "Host", Order(0));
-    Handle(Event(NetMessageType::CREATE_PLAYER, 20));
-    Step();
-    Opponent* host = Record(20);
+    Opponent* host = ArrivedHost();
     ASSERT_NE(host->moped, nullptr);
     const auto flood = [&] {
         for (int i = 0; i < 20000; ++i)
