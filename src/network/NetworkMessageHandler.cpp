@@ -137,17 +137,19 @@ void OnTimeSync(const NetMessage& message, PlayerDirectory& players)
         race->playerMoped.SyncRaceTime(time);
 }
 
-void OnFinished(const NetMessage& message, PlayerDirectory& players)
+// A finish counts once per player who raced here, with a time the race clock allows.
+void OnFinished(const NetMessage& message)
 {
     FinishedMessage finished;
-    NetPlayerInfo info;
-    if (!finished.Unpack(message.data, message.size) || !players.GetRemotePlayerInfo(message.playerId, &info))
+    if (!finished.Unpack(message.data, message.size))
         return;
-    const PlayerName name = NameOf(info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
-    InsertRaceResult(name.text, finished.totalTimeMs, false);
-    if (g_MultiplayerRace != nullptr)
-        g_MultiplayerRace->RemoveOpponent(message.playerId);
+    MultiplayerRace* race = g_MultiplayerRace;
+    const char* name = nullptr;
+    if (race == nullptr || !race->CountFinish(message.playerId, finished.totalTimeMs, &name))
+        return;
+    InsertRaceResult(name, finished.totalTimeMs, false);
+    race->RemoveOpponent(message.playerId);
 }
 
 void OnReceive(const NetMessage& message, PlayerDirectory& players)
@@ -183,7 +185,7 @@ void OnReceive(const NetMessage& message, PlayerDirectory& players)
         OnTimeSync(message, players);
         break;
     case GAME_MESSAGE_FINISHED:
-        OnFinished(message, players);
+        OnFinished(message);
         break;
     }
 }

@@ -4,7 +4,8 @@
 // hosts found, and the six game messages, applied to g_MultiplayerRace, the
 // results list and the network flags under g_RaceLock. Received bytes are
 // checked before use: a message shorter than its kind, of no known kind, or
-// with values no game sends changes nothing.
+// with values no game sends changes nothing, and a finish counts only once
+// per player who raced, with a time the race clock allows.
 
 #include "backend/net/NetSession.h"
 

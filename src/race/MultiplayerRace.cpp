@@ -198,8 +198,11 @@ void MultiplayerRace::Update()
                 continue;
             }
             const int32_t leftJoinOrder = opponent.joinOrder;
+            const bool beforeStart = phase < RACEPHASE_COUNTDOWN;
+            if (beforeStart)
+                finishers.Withdraw(opponent.playerId);
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
-            if (phase < RACEPHASE_COUNTDOWN)
+            if (beforeStart)
                 CompactGrid(leftJoinOrder);
             continue;
         }
@@ -207,6 +210,7 @@ void MultiplayerRace::Update()
             (!IsValidJoinOrder(opponent.joinOrder) || !CreateMoped(opponent))) {
             // The player stays in the session, so its slot is kept: no compaction.
             LogFormat("\nThe moped of %s could not be made: it is left out of the race.", opponent.name);
+            finishers.Withdraw(opponent.playerId);
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
             break;
         }
@@ -314,9 +318,13 @@ bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t j
                                        [](const std::unique_ptr<Opponent>& o) { return !o->removed; });
     if (present >= MAX_OPPONENTS)
         return false;
-    std::unique_ptr<Opponent> opponent(new (std::nothrow) Opponent);
-    if (!opponent)
+    if (!finishers.Enter(playerId, name))
         return false;
+    std::unique_ptr<Opponent> opponent(new (std::nothrow) Opponent);
+    if (!opponent) {
+        finishers.Withdraw(playerId);
+        return false;
+    }
     if (name != nullptr)
         std::strncpy(opponent->name, name, sizeof opponent->name - 1);
     opponent->playerId = playerId;
@@ -324,6 +332,7 @@ bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t j
     try {
         opponents.push_back(std::move(opponent));
     } catch (const std::bad_alloc&) {
+        finishers.Withdraw(playerId);
         return false;
     }
     return true;
@@ -342,6 +351,14 @@ bool MultiplayerRace::QueueControlMessage(uint32_t playerId, const uint8_t messa
         return false;
     std::array<uint8_t, CONTROL_MESSAGE_SIZE> copy;
     std::copy_n(message, CONTROL_MESSAGE_SIZE, copy.begin());
+    // Nothing is played back before the start: only the newest controls count then.
+    const size_t limit = phase < RACEPHASE_COUNTDOWN ? 1 : CONTROL_QUEUE_LIMIT;
+    while (opponent->controlQueue.size() >= limit) {
+        // A recovery among the dropped still snaps the next state into place.
+        if (opponent->controlQueue.front()[3] != 0)
+            opponent->forceNextState = true;
+        opponent->controlQueue.pop_front();
+    }
     try {
         opponent->controlQueue.push_back(copy);
     } catch (const std::bad_alloc&) {
@@ -369,6 +386,11 @@ const char* MultiplayerRace::FindOpponentName(uint32_t playerId) const
 {
     const Opponent* opponent = Find(playerId);
     return opponent != nullptr ? opponent->name : "OpponentNotFound";
+}
+
+bool MultiplayerRace::CountFinish(uint32_t playerId, uint32_t timeMs, const char** name)
+{
+    return finishers.Count(playerId, timeMs, raceTimeMs, name);
 }
 
 int32_t MultiplayerRace::GetRigidBodyCount()

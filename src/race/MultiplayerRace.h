@@ -9,19 +9,23 @@
 // g_RaceLock. The handler only adds, marks and queues; records and mopeds are
 // made and freed by the frames, so a frame never sees one vanish.
 
+#include "race/FinishLedger.h"
 #include "race/MessageList.h"
 #include "race/Opponent.h"
 #include "race/Race.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-constexpr int32_t MAX_OPPONENTS = 5;
 // Start-grid slots of a session of six.
 constexpr int32_t MAX_JOIN_ORDER = 5;
 constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFFFF00FFu,
                                                              0xFF00FFFFu};
+// Controls queued per opponent while racing: about an eighth of a second of
+// play at one change per frame, so a moped never obeys stale controls.
+constexpr size_t CONTROL_QUEUE_LIMIT = 8;
 constexpr uint32_t LOCAL_MARKER_COLOUR = 0xFF0000FFu;
 // Names are drawn over opponents nearer than 50 units.
 constexpr float NAME_LABEL_RANGE_SQ = 2500.0f;
@@ -57,19 +61,23 @@ public:
 
     // Whether `joinOrder` names a slot of a session's grid (and of the loaded track's).
     bool IsValidJoinOrder(int32_t joinOrder) const;
-    // A record for a player, its moped made by the next frame. False when the
-    // id is already listed, the slot is not on the grid, five players are
-    // listed or memory runs out.
+    // A record for a player, its moped made by the next frame, and its entry
+    // for the results. False when the id is already listed, the slot is not on
+    // the grid, five players are listed or have raced, or memory runs out.
     bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
     // Marks the player's record; the next frame frees its moped.
     void RemoveOpponent(uint32_t playerId);
-    // False for an unknown player.
+    // False for an unknown player. While the race waits only the newest is
+    // kept; while it runs the oldest make way beyond CONTROL_QUEUE_LIMIT.
     bool QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE]);
     // False for an unknown player, and for a state with a value no moped can
     // have (not finite, steering or torque out of range), which is dropped.
     bool StoreStateMessage(uint32_t playerId, const uint8_t message[MOPED_STATE_MESSAGE_SIZE]);
     // The record's name, or "OpponentNotFound".
     const char* FindOpponentName(uint32_t playerId) const;
+    // Whether a player's finish goes into the results (see FinishLedger),
+    // judged against raceTimeMs; *name is then the player's name.
+    bool CountFinish(uint32_t playerId, uint32_t timeMs, const char** name);
 
     std::vector<std::unique_ptr<Opponent>> opponents;
     MessageList messages;
@@ -79,6 +87,8 @@ public:
     uint8_t lastControlMessage[CONTROL_MESSAGE_SIZE] = {};
     bool controlMessageChanged = false;
     uint32_t raceTimeMs = 0;
+    // Everybody who raced here; outlives Destroy for the results screen.
+    FinishLedger finishers;
 
 private:
     Opponent* Find(uint32_t playerId) const;

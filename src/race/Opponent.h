@@ -12,6 +12,8 @@
 #include <memory>
 
 constexpr int OPPONENT_NAME_SIZE = 20;
+// Six players per session.
+constexpr int32_t MAX_OPPONENTS = 5;
 
 struct Opponent {
     char name[OPPONENT_NAME_SIZE] = {}; // at most 19 characters

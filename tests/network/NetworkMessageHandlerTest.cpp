@@ -7,6 +7,7 @@
 #include "network/InsertRaceResult.h"
 #include "network/IsValidIpAddress.h"
 #include "network/NetworkMessageHandler.h"
+#include "network/NetworkPeer.h"
 #include "network/PlayerDirectory.h"
 
 #include "race/MultiplayerRace.h"
@@ -14,13 +15,20 @@
 
 #include "backend/clock/Clock.h"
 #include "backend/files/Files.h"
+#include "backend/net/SessionTestKit.h"
+#include "engine/platform/Log.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using backend::NetMessage;
@@ -68,15 +76,40 @@ std::vector<uint8_t> Order(uint32_t joinOrder)
     return bytes;
 }
 
+// What the session hands the handler for bytes received from `from`.
+bool Deliver(PlayerDirectory& players, uint32_t from, std::vector<uint8_t> bytes)
+{
+    NetMessage message;
+    message.type = NetMessageType::RECEIVE;
+    message.playerId = from;
+    message.data = bytes.data();
+    message.size = bytes.size();
+    return HandleNetworkMessage(message, players);
+}
+
+std::vector<uint8_t> Finished(uint32_t totalMs)
+{
+    std::vector<uint8_t> bytes(FINISHED_MESSAGE_SIZE);
+    FinishedMessage{totalMs}.Pack(bytes.data());
+    return bytes;
+}
+
+std::vector<uint8_t> Controls(uint8_t throttleAndSteering, uint8_t recovering = 0)
+{
+    return {GAME_MESSAGE_CONTROL, throttleAndSteering, 0, recovering};
+}
+
 } // namespace
 
 class MessageHandlerTest : public RaceTest {
 protected:
     void SetUp() override
     {
-        // The ThreadSanitizer build makes no game data.
+        // The ThreadSanitizer build makes no game data: it reads a normal build's.
+        if (const char* folder = std::getenv("VANTREL_GAME_DATA"))
+            backend::SetBaseDirectory(folder);
         if (!std::filesystem::exists(backend::BaseDirectory() + "/Data")) {
-            GTEST_SKIP() << "no generated game data";
+            GTEST_SKIP() << "no generated game data (VANTREL_GAME_DATA names a folder with it)";
         }
         RaceTest::SetUp();
         ready = true;
@@ -113,13 +146,7 @@ protected:
 
     bool Handle(const NetMessage& message) { return HandleNetworkMessage(message, session); }
 
-    void Receive(uint32_t from, std::vector<uint8_t> bytes)
-    {
-        NetMessage message = Event(NetMessageType::RECEIVE, from);
-        message.data = bytes.data();
-        message.size = bytes.size();
-        Handle(message);
-    }
+    void Receive(uint32_t from, std::vector<uint8_t> bytes) { Deliver(session, from, std::move(bytes)); }
 
     void Step()
     {
@@ -134,6 +161,15 @@ protected:
             if (opponent->playerId == id)
                 return opponent.get();
         return nullptr;
+    }
+
+    // The host (id 20, slot 0) has arrived and its moped is made.
+    Opponent* ArrivedHost()
+    {
+        session.Add(20, "Host", Order(0));
+        Handle(Event(NetMessageType::CREATE_PLAYER, 20));
+        Step();
+        return Record(20);
     }
 
     std::vector<std::string> Lines()
@@ -206,10 +242,7 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 // unknown kinds, unknown senders, states no moped can have.
 TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
 {
-    session.Add(20, "Host", Order(0));
-    Handle(Event(NetMessageType::CREATE_PLAYER, 20));
-    Step();
-    Opponent* host = Record(20);
+    Opponent* host = ArrivedHost();
     ASSERT_NE(host->moped, nullptr);
 
     Receive(20, {0x00, 0x01, 0x00});
@@ -258,7 +291,9 @@ TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
     Receive(99, {0x04, 0x00, 0x00, 0x01, 0x00});
     EXPECT_EQ(race->playerMoped.totalMs, 1003u) << "no round trip, no sync";
 
-    // A finish gives a results row and takes the moped, even after the race is taken down.
+    // A finish within the race clock gives a results row and takes the moped;
+    // once the race is taken down, one from a player who never raced here does nothing.
+    race->raceTimeMs = 61000;
     Receive(20, {0x05, 0x32, 0xEF, 0x00});
     EXPECT_TRUE(g_RaceRecords.empty());
     Receive(20, {0x05, 0x32, 0xEF, 0x00, 0x00});
@@ -266,15 +301,230 @@ TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
     race->Release();
     race->Destroy();
     session.Add(21, "Second", Order(2));
-    Receive(21, {0x05, 0x10, 0x27, 0x00, 0x00});
-    Receive(99, {0x05, 0x01, 0x00, 0x00, 0x00});
+    Receive(21, Finished(10000));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 21));
     Handle(Event(NetMessageType::HOST_MIGRATE, 21));
-    ASSERT_EQ(g_RaceRecords.size(), 2u);
-    EXPECT_STREQ(g_RaceRecords[0].name, "Second");
-    EXPECT_EQ(g_RaceRecords[0].time, 10000u);
-    EXPECT_STREQ(g_RaceRecords[1].name, "Host");
-    EXPECT_EQ(g_RaceRecords[1].time, 61234u);
+    ASSERT_EQ(g_RaceRecords.size(), 1u);
+    EXPECT_STREQ(g_RaceRecords[0].name, "Host");
+    EXPECT_EQ(g_RaceRecords[0].time, 61234u);
+}
+
+// Controls flooded while the race waits and while it runs: each queue stays
+// bounded, and the moped plays the newest controls, in the order they were sent.
+TEST_F(MessageHandlerTest, ControlFloodKeepsQueuesShortAndTheNewestControlsObeyed)
+{
+    Opponent* host = ArrivedHost();
+    ASSERT_NE(host->moped, nullptr);
+    const auto flood = [&] {
+        for (int i = 0; i < 20000; ++i)
+            Receive(20, Controls(i % 2 == 0 ? 0x02 : 0x00));
+    };
+    // Fresh controls: throttle 1, 2, 3 with steering none, left, right, over and over.
+    const auto fresh = [](size_t i) { return uint8_t((1 + i % 3) | (i % 3) << 2); };
+
+    flood();
+    Receive(20, Controls(fresh(1)));
+    Step();
+    EXPECT_LE(host->controlQueue.size(), 1u) << "nothing is played back while waiting";
+    race->StartCountDown();
+    Step();
+    EXPECT_EQ(host->moped->throttle, 2);
+    EXPECT_EQ(host->moped->steering, 1);
+
+    race->phase = RACEPHASE_RACING;
+    Receive(20, Controls(0x00, 1));
+    flood();
+    for (size_t i = 0; i < CONTROL_QUEUE_LIMIT; ++i)
+        Receive(20, Controls(fresh(i)));
+    EXPECT_LE(host->controlQueue.size(), CONTROL_QUEUE_LIMIT);
+    EXPECT_TRUE(host->forceNextState) << "a recovery among the dropped still takes the next state whole";
+    for (size_t i = 0; i < CONTROL_QUEUE_LIMIT; ++i) {
+        Step();
+        EXPECT_EQ(host->moped->throttle, int32_t(1 + i % 3)) << i;
+        EXPECT_EQ(host->moped->steering, int32_t(i % 3)) << i;
+    }
+    EXPECT_TRUE(host->controlQueue.empty());
+}
+
+// The game's handler on the session's own thread, fed by a player over
+// loopback while the race runs its frames under g_RaceLock, as in a game.
+TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
+{
+    struct PeerShutdown {
+        ~PeerShutdown() { g_NetworkPeer.Shutdown(); }
+    } shutdown;
+    g_NetworkPeer.SetOptions(nettest::TestOptions(1));
+    ASSERT_TRUE(g_NetworkPeer.Init(g_ApplicationGuid, NETWORK_PORT,
+                                   [](const NetMessage& message) { return HandleNetworkMessage(message); }));
+    ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Me", Order(1).data(), PEER_DATA_SIZE, true));
+    uint8_t appData[SESSION_APP_DATA_SIZE];
+    SessionAppData{1, TRACK_UK}.Pack(appData);
+    ASSERT_TRUE(g_NetworkPeer.Host(SESSION_NAME, MAX_SESSION_PLAYERS, appData, SESSION_APP_DATA_SIZE));
+    nettest::TestPlayer bot(2);
+    const backend::NetAddress game{nettest::TestIp(1), uint16_t(NETWORK_PORT)};
+    ASSERT_TRUE(bot.Session().EnumHosts(g_ApplicationGuid, game));
+    bot.Session().SetPeerInfo("Bot", Order(2));
+    ASSERT_TRUE(bot.Session().Connect(bot.Found(), game));
+    const auto send = [&](std::vector<uint8_t> bytes, bool guaranteed) {
+        bot.Session().SendTo(backend::NET_ALL_PLAYERS, bytes.data(), bytes.size(), guaranteed);
+    };
+    const auto locked = [](const std::function<bool()>& read) {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        return read();
+    };
+    // Frames until `done`: at most `turns`, and 60 s as a generous guard.
+    const auto frameUntil = [&](const std::function<bool()>& done, int turns) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (int turn = 0; turn < turns && std::chrono::steady_clock::now() < deadline; ++turn) {
+            if (locked(done))
+                return true;
+            locked([&] { return Step(), true; });
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return locked(done);
+    };
+
+    send({GAME_MESSAGE_PLAYER_JOINED}, true);
+    ASSERT_TRUE(frameUntil([&] { return Record(bot.Id()) != nullptr && Record(bot.Id())->moped != nullptr; }, 3000));
+    locked([&] {
+        race->StartCountDown();
+        race->phase = RACEPHASE_RACING;
+        return race->raceTimeMs = 60000;
+    });
+    std::vector<uint8_t> state(MOPED_STATE_MESSAGE_SIZE);
+    locked([&] {
+        MopedStateMessage pose;
+        for (int i = 0; i < 16; ++i)
+            pose.world[i] = Record(bot.Id())->moped->world.row[i / 4][i % 4];
+        pose.Pack(state.data());
+        return true;
+    });
+    for (uint32_t turn = 0; turn < 120; ++turn) {
+        send(Controls(turn % 3 == 0 ? 0x01 : 0x06), false);
+        if (turn % 10 == 0)
+            send(state, false);
+        if (turn % 15 == 0)
+            send({GAME_MESSAGE_TIME_SYNC, uint8_t(turn), 0xEA, 0, 0}, false);
+        locked([&] { return Step(), true; });
+    }
+    send(Finished(50000), true);
+    ASSERT_TRUE(frameUntil([] { return !g_RaceRecords.empty(); }, 3000));
+    locked([&] {
+        EXPECT_STREQ(g_RaceRecords[0].name, "Bot");
+        EXPECT_TRUE(Record(bot.Id())->removed);
+        EXPECT_GT(race->playerMoped.totalMs, 59000u) << "the host's clock was followed";
+        return true;
+    });
+}
+
+namespace {
+
+constexpr uint32_t ANN = 20, BOB = 21, CY = 22, STRANGER = 99;
+
+// One machine of a race of Ann (the host), Bob and Cy, seen through the
+// handler with the local player Ann or Bob; no track is needed for the results.
+class ResultsMachine {
+public:
+    explicit ResultsMachine(uint32_t localId) : localId(localId)
+    {
+        g_RaceRecords.clear();
+        g_LocalResultIndex = -1;
+        race.localJoinOrder = localId == ANN ? 0 : 1;
+        g_MultiplayerRace = &race;
+        const std::pair<uint32_t, const char*> players[] = {{ANN, "Ann"}, {BOB, "Bob"}, {CY, "Cy"}};
+        for (uint32_t order = 0; order < 3; ++order) {
+            const auto [id, name] = players[order];
+            session.Add(id, name, Order(order), id == localId ? backend::NET_PLAYER_LOCAL : 0u);
+            Deliver(session, id, {GAME_MESSAGE_PLAYER_JOINED});
+        }
+        race.StartCountDown();
+        race.phase = RACEPHASE_RACING;
+    }
+    ~ResultsMachine()
+    {
+        g_MultiplayerRace = nullptr;
+        race.Destroy();
+    }
+
+    void At(uint32_t raceMs) { race.raceTimeMs = raceMs; }
+    void Receive(uint32_t from, uint32_t totalMs) { Deliver(session, from, Finished(totalMs)); }
+    // Cy's flood: no time, every bit set, far beyond the clock, and one that could be true.
+    void Flood(int count)
+    {
+        const uint32_t times[] = {0, 0xFFFFFFFFu, race.raceTimeMs + 100000, 25000};
+        for (int i = 0; i < count; ++i)
+            Receive(CY, times[i % 4] + uint32_t(i / 4));
+    }
+    // As the front end ends the race: the race is taken down, then the local row.
+    void FinishLocally(uint32_t totalMs)
+    {
+        race.Destroy();
+        InsertRaceResult(localId == ANN ? "Ann" : "Bob", totalMs, true);
+    }
+    std::string Results() const
+    {
+        std::string text = std::to_string(g_RaceRecords.size());
+        if (g_RaceRecords.size() > MAX_SESSION_PLAYERS)
+            return text + " rows, more than players";
+        for (const RaceRecord& record : g_RaceRecords)
+            text += std::string(" ") + record.name + ":" + std::to_string(record.time);
+        return text;
+    }
+
+private:
+    uint32_t localId;
+    MultiplayerRace race;
+    SessionPlayers session;
+};
+
+} // namespace
+
+// Cy sends 20,000 finishes to both machines, before and after each local
+// finish; a stranger and Bob's repeat are dropped too. Both machines end with
+// the same three rows, Cy's from its first finish the clock allows, and one
+// log line per sender.
+TEST(RaceResults, FinishFloodLeavesHostAndJoinerTheSameRows)
+{
+    std::ostringstream log;
+    g_Log = &log;
+    g_LogEnabled = true;
+    std::string host, joiner;
+    {
+        ResultsMachine ann(ANN);
+        ann.At(30000);
+        ann.Flood(10000);
+        ann.At(60000);
+        ann.FinishLocally(60000);
+        ann.Flood(10000);
+        ann.At(62500);
+        ann.Receive(BOB, 62000);
+        ann.Receive(BOB, 61000);
+        ann.Receive(STRANGER, 50000);
+        host = ann.Results();
+    }
+    {
+        ResultsMachine bob(BOB);
+        bob.At(30000);
+        bob.Flood(10000);
+        bob.At(60100);
+        bob.Receive(ANN, 60000);
+        bob.Flood(10000);
+        bob.At(62000);
+        bob.FinishLocally(62000);
+        bob.Receive(STRANGER, 50000);
+        joiner = bob.Results();
+    }
+    g_LogEnabled = false;
+    g_Log = &std::clog;
+    EXPECT_EQ(host, "3 Cy:25000 Ann:60000 Bob:62000");
+    EXPECT_EQ(joiner, host);
+    const std::string lines = log.str();
+    size_t drops = 0;
+    for (size_t at = 0; (at = lines.find("was dropped", at)) != std::string::npos; ++at)
+        ++drops;
+    EXPECT_EQ(drops, 5u) << lines;
+    g_RaceRecords.clear();
+    g_LocalResultIndex = -1;
 }
 
 TEST(RaceResults, InsertAfterEqualTimesAndFollowTheLocalRow)

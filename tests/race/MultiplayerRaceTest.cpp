@@ -89,8 +89,8 @@ protected:
     std::unique_ptr<MultiplayerRace> mp;
 };
 
-// A player who leaves while the race waits closes up the grid behind it;
-// once the count-down has begun nobody moves.
+// A player who leaves while the race waits closes up the grid behind it and
+// leaves the race's entrants; once the count-down has begun nobody moves.
 TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
 {
     ASSERT_TRUE(Start(2)) << g_LastError;
@@ -118,11 +118,18 @@ TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
     EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(Record(12)->moped->position, Slot(2)), 0.5f);
     EXPECT_EQ(Record(10)->joinOrder, 0);
+    // Those who left did not race: newcomers take their places, their finishes count for nothing.
+    for (int32_t order : {3, 4, 5})
+        ASSERT_TRUE(mp->AddOpponent(uint32_t(11 + order), "New", order)) << order;
+    const char* name = nullptr;
+    EXPECT_FALSE(mp->CountFinish(11, 1000, &name));
+    EXPECT_TRUE(mp->CountFinish(14, 1000, &name));
+    EXPECT_STREQ(name, "New");
 
     mp->StartCountDown();
     mp->RemoveOpponent(10);
     Step();
-    EXPECT_EQ(mp->opponents.size(), 1u);
+    EXPECT_EQ(mp->opponents.size(), 4u);
     EXPECT_EQ(mp->localJoinOrder, 1);
     EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
@@ -139,11 +146,13 @@ TEST_F(MultiplayerRaceTest, ControlsOnePerFrameAndRecoveringForcesOneState)
     ASSERT_NE(moped, nullptr);
     const uint8_t bursts[4][CONTROL_MESSAGE_SIZE] = {
         {0, 1 | 1 << 2, 0, 0}, {0, 2, 0, 0}, {0, 3 | 3 << 2, 1, 0}, {0, 0, 0, 0}};
-    for (const auto& control : bursts)
-        ASSERT_TRUE(mp->QueueControlMessage(10, control));
+    ASSERT_TRUE(mp->QueueControlMessage(10, bursts[0]));
     Step();
     EXPECT_EQ(moped->throttle, 0) << "nothing is applied while waiting";
     mp->StartCountDown();
+    Step();
+    for (const auto& control : bursts)
+        ASSERT_TRUE(mp->QueueControlMessage(10, control));
     const int32_t throttles[4] = {1, 2, 3, 0}, steerings[4] = {1, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         Step();

@@ -167,6 +167,7 @@ void Restart()
     g_Race->msSinceFinish = 0;
     g_Race->finishedOpponentCount = 0;
     g_Race->finishPosition = -1;
+    g_Race->finishers = FinishLedger();
     g_RaceRecords.clear();
     g_LocalResultIndex = -1;
     g_RaceStartReceived = false;
@@ -199,6 +200,8 @@ void Check()
     }
     if (finished != g_Race->finishedOpponentCount)
         Fail("finished count");
+    if (g_RaceRecords.size() > size_t(MAX_OPPONENTS))
+        Fail("more results than players who raced");
     if (!Finite(g_Race->playerMoped.position))
         Fail("bad player moped");
 }

@@ -2,7 +2,9 @@
 // writers: seed_corpus <folder> gives <folder>/<target>/<file> for each
 // target, so that fuzzing starts from valid files of every format it reads,
 // also those the sample data set does not hold (MD2, frame animations, PNG,
-// JPEG).
+// JPEG), and the network's packets, messages and handler events.
+
+#include "NetworkSeeds.h"
 
 #include "datagen/writers/DdsWriter.h"
 #include "datagen/writers/FileWriter.h"
@@ -188,6 +190,7 @@ int main(int argc, char** argv)
     ImageSeeds();
     ModelSeeds();
     RecordSeeds();
+    NetworkSeeds(Seed);
     if (g_Failures != 0)
         std::fprintf(stderr, "seed_corpus: %d seeds could not be written\n", g_Failures);
     return g_Failures == 0 ? 0 : 1;
