@@ -19,6 +19,7 @@
 #include "engine/platform/Window.h"
 #include "race/RecordsFile.h"
 #include "race/SinglePlayerRace.h"
+#include "tracks/Track.h"
 #include "tracks/TrackTable.h"
 
 #include <chrono>
@@ -199,6 +200,25 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_EQ(g_SinglePlayerRace, race);
     EXPECT_LE(race->playerMoped.totalMs - beforeLoss, 10u * 16u);
     SimulateKey(g_Window.hWnd, DIK_UP, false);
+
+    // "Restart" puts the moped back on the grid, the clock to zero and the lap
+    // before the first, and counts down again with the world standing still.
+    Press(DIK_ESCAPE);
+    Press(DIK_DOWN);
+    ASSERT_EQ(g_PauseMenuItem, 1);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
+    ASSERT_EQ(g_SinglePlayerRace, race);
+    const TrackStartPosition& grid = race->track->trackData.startPositions[0];
+    for (int turn = 0; turn < 30; ++turn) {
+        ASSERT_EQ(race->phase, RACEPHASE_COUNTDOWN) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.totalMs, 0u) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.lapMs, 0u) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.progress.lap, -1) << "turn " << turn;
+        ASSERT_LT(std::hypot(race->playerMoped.position.x - grid.x, race->playerMoped.position.z - grid.z), 0.3f)
+            << "turn " << turn;
+        Turn();
+    }
 
     // The pause menu wraps over its three items; "Retire" leaves for the menu.
     Press(DIK_ESCAPE);

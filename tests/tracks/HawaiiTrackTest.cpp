@@ -18,17 +18,8 @@ TEST_F(HawaiiTrackTest, SeaCoversOnlyTheGroundBelowItsLevel)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(TRACK_HAWAII)) << g_LastError;
     const Camera camera = UseCamera({0.0f, 70.0f, 180.0f}, {-0.6f, 0.0f, 0.0f});
-    const std::vector<uint32_t> withSea = DrawTrack(camera);
-    Hawaii().water.position.y -= 100.0f;
-    const std::vector<uint32_t> withoutSea = DrawTrack(camera);
-
-    Vector3 sea = {0.0f, 0.0f, 285.0f}, beach = {0.0f, 0.0f, 215.0f};
-    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&sea, 0.0f));
-    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&beach, 0.0f));
-    ASSERT_LT(sea.y, HawaiiDefs::SEA.centre.y - 0.5f);
-    ASSERT_GT(beach.y, HawaiiDefs::SEA.centre.y + 0.5f);
-    EXPECT_FALSE(SameColour(PixelOf(withSea, camera, sea), PixelOf(withoutSea, camera, sea), 16));
-    EXPECT_TRUE(SameColour(PixelOf(withSea, camera, beach), PixelOf(withoutSea, camera, beach), 2));
+    ExpectWaterOnlyBelowItsLevel(Hawaii().water, camera, 2.5f, {600.0f, 618.0f}, {0.0f, 0.0f, 285.0f},
+                                 {0.0f, 0.0f, 215.0f}, "");
 }
 
 // After a race reset the puffs start at the vent, then rise straight up from
