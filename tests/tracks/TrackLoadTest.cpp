@@ -6,6 +6,7 @@
 #include "physics/TSimulator.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace fs = std::filesystem;
 
@@ -30,6 +31,11 @@ const BuiltTrack BUILT_TRACKS[] = {{TRACK_FINLAND, 33, 14, 5.0f, 0xFF4D4D4D, {-0
                                    {TRACK_FINLAND2, 8, 2, 2.2f, 0xFF4D4D4D, {-0.682f, -0.47716f, 0.55425f}},
                                    {TRACK_USA, 333, 224, 6.0f, 0xFF4D4D4D, {1.0f, -1.0f, 0.0f}, false},
                                    {TRACK_GERMANY, 1428, 2, 5.0f, 0xFF4D4D4D, {-0.74216f, -0.55775f, 0.37165f}, false}};
+
+void PrintTo(const BuiltTrack& built, std::ostream* out)
+{
+    *out << g_TrackDirectoryNames[built.id];
+}
 
 // The error each kind of missing file leaves behind.
 std::string MissingFileError(const std::string& path)
