@@ -144,6 +144,16 @@ protected:
             Turn();
         ASSERT_EQ(g_SinglePlayerRace->phase, RACEPHASE_RACING);
     }
+
+    // From the main screen to the start of a race on UK Dirt Track, then 30 turns with Up held.
+    void RideOffFromTheMenu()
+    {
+        GoToMainMenu();
+        ASSERT_NO_FATAL_FAILURE(StartUkRace());
+        ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+        SimulateKey(g_Window.hWnd, DIK_UP, true);
+        Turns(30);
+    }
 };
 
 } // namespace
@@ -239,12 +249,8 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndShowsItHighlighted)
 {
     std::filesystem::remove(DataPath("Data/Tracks/UK/Records.bt"));
     ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(StartUkRace());
-    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
-    SimulateKey(g_Window.hWnd, DIK_UP, true);
-    Turns(30);
     SimulateKey(g_Window.hWnd, DIK_UP, false);
     // The third lap done: the race ends five seconds of race time later.
     race->playerMoped.progress.lap = RACE_LAP_COUNT;
@@ -327,12 +333,8 @@ TEST_F(RaceTest, FullScreenRaceOnXGoesOnAfterAMinimise)
         Turn();
         EXPECT_EQ((g_InputSystem.keys[DIK_LEFT] & 0x80) != 0, down);
     }
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(StartUkRace());
-    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
-    SimulateKey(g_Window.hWnd, DIK_UP, true);
-    Turns(30);
     const uint64_t resets = device->GetStats().resets;
 
     // Turns with a real pause for the X server's events, until `done` or 10 s.

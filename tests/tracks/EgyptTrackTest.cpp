@@ -9,10 +9,7 @@
 
 using backend::Vector3;
 
-class EgyptTrackTest : public TrackTest {
-protected:
-    EgyptTrack& Egypt() { return static_cast<EgyptTrack&>(*track); }
-};
+class EgyptTrackTest : public TrackTest {};
 
 // From above the oasis: the water covers the ground below its level and not
 // the sand above it.
@@ -21,7 +18,7 @@ TEST_F(EgyptTrackTest, WaterCoversOnlyTheGroundBelowItsLevel)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(TRACK_EGYPT)) << g_LastError;
     const Camera camera = UseCamera({-15.0f, 45.0f, -25.0f}, {-0.8f, 0.0f, 0.0f});
-    ExpectWaterOnlyBelowItsLevel(Egypt().water, camera, 1.7f, {262.5f, 384.0f}, {-15.0f, 0.0f, 20.0f},
+    ExpectWaterOnlyBelowItsLevel(Loaded<EgyptTrack>().water, camera, 1.7f, {262.5f, 384.0f}, {-15.0f, 0.0f, 20.0f},
                                  {-15.0f, 0.0f, -8.0f}, "track-Egypt-oasis");
 }
 
@@ -36,8 +33,8 @@ TEST_F(EgyptTrackTest, SunFlareDimsBehindThePyramidAndBehindAPalm)
     const Vector3 flat = {sun.x, 0.0f, sun.z};
     auto intensity = [&](Vector3 eye) {
         DrawTrack(UseCamera(eye, AnglesAlong(sun)));
-        EXPECT_TRUE(Egypt().lensFlare.visible);
-        return FlareIntensity(Egypt().lensFlare);
+        EXPECT_TRUE(Loaded<EgyptTrack>().lensFlare.visible);
+        return FlareIntensity(Loaded<EgyptTrack>().lensFlare);
     };
 
     const Vector3 pyramid = EgyptDefs::STATIC_PLACEMENTS[0].position;

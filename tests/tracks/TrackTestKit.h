@@ -32,6 +32,9 @@ protected:
     void ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera, float level, backend::Vector2 size,
                                       backend::Vector3 below, backend::Vector3 above, const std::string& artifact);
 
+    // The loaded track as its own class.
+    template <class TrackClass> TrackClass& Loaded() { return static_cast<TrackClass&>(*track); }
+
     std::unique_ptr<Track> track;
     PhysicsEngine physics;
 };
