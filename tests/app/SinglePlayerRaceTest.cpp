@@ -19,6 +19,7 @@
 #include "engine/platform/Window.h"
 #include "race/RecordsFile.h"
 #include "race/SinglePlayerRace.h"
+#include "tracks/Track.h"
 #include "tracks/TrackTable.h"
 
 #include <chrono>
@@ -143,6 +144,16 @@ protected:
             Turn();
         ASSERT_EQ(g_SinglePlayerRace->phase, RACEPHASE_RACING);
     }
+
+    // From the main screen to the start of a race on UK Dirt Track, then 30 turns with Up held.
+    void RideOffFromTheMenu()
+    {
+        GoToMainMenu();
+        ASSERT_NO_FATAL_FAILURE(StartUkRace());
+        ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+        SimulateKey(g_Window.hWnd, DIK_UP, true);
+        Turns(30);
+    }
 };
 
 } // namespace
@@ -200,6 +211,25 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_LE(race->playerMoped.totalMs - beforeLoss, 10u * 16u);
     SimulateKey(g_Window.hWnd, DIK_UP, false);
 
+    // "Restart" puts the moped back on the grid, the clock to zero and the lap
+    // before the first, and counts down again with the world standing still.
+    Press(DIK_ESCAPE);
+    Press(DIK_DOWN);
+    ASSERT_EQ(g_PauseMenuItem, 1);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
+    ASSERT_EQ(g_SinglePlayerRace, race);
+    const TrackStartPosition& grid = race->track->trackData.startPositions[0];
+    for (int turn = 0; turn < 30; ++turn) {
+        ASSERT_EQ(race->phase, RACEPHASE_COUNTDOWN) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.totalMs, 0u) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.lapMs, 0u) << "turn " << turn;
+        ASSERT_EQ(race->playerMoped.progress.lap, -1) << "turn " << turn;
+        ASSERT_LT(std::hypot(race->playerMoped.position.x - grid.x, race->playerMoped.position.z - grid.z), 0.3f)
+            << "turn " << turn;
+        Turn();
+    }
+
     // The pause menu wraps over its three items; "Retire" leaves for the menu.
     Press(DIK_ESCAPE);
     Press(DIK_UP);
@@ -219,12 +249,8 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndShowsItHighlighted)
 {
     std::filesystem::remove(DataPath("Data/Tracks/UK/Records.bt"));
     ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(StartUkRace());
-    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
-    SimulateKey(g_Window.hWnd, DIK_UP, true);
-    Turns(30);
     SimulateKey(g_Window.hWnd, DIK_UP, false);
     // The third lap done: the race ends five seconds of race time later.
     race->playerMoped.progress.lap = RACE_LAP_COUNT;
@@ -307,12 +333,8 @@ TEST_F(RaceTest, FullScreenRaceOnXGoesOnAfterAMinimise)
         Turn();
         EXPECT_EQ((g_InputSystem.keys[DIK_LEFT] & 0x80) != 0, down);
     }
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(StartUkRace());
-    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
-    SimulateKey(g_Window.hWnd, DIK_UP, true);
-    Turns(30);
     const uint64_t resets = device->GetStats().resets;
 
     // Turns with a real pause for the X server's events, until `done` or 10 s.

@@ -7,6 +7,8 @@
 #include "race/Minimap.h"
 #include "race/SpeedMeter.h"
 
+#include "RaceTestKit.h"
+
 #include "tracks/TrackTestKit.h"
 #include "tracks/UKDefs.h"
 
@@ -36,36 +38,6 @@ enum HudPart : uint32_t {
     PART_MARKER = 16,
     PART_ALL = 31,
 };
-
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
-    double sumX = 0, sumY = 0;
-};
-
-// The pixels where two pictures differ.
-Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
-{
-    Box box;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const size_t i = size_t(y) * 800 + size_t(x);
-            if (SameColour(a[i], b[i], 12))
-                continue;
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.top = std::min(box.top, y);
-            box.bottom = std::max(box.bottom, y);
-            box.sumX += x;
-            box.sumY += y;
-            ++box.count;
-        }
-    return box;
-}
-
-bool IsRed(uint32_t c)
-{
-    return (c >> 16 & 0xFF) > 180 && (c >> 8 & 0xFF) < 70 && (c & 0xFF) < 70;
-}
 
 // A pixel of the needle's red within 3 pixels of (x, y).
 bool RedNear(const std::vector<uint32_t>& pixels, int x, int y)
@@ -227,8 +199,8 @@ TEST_F(HudWidgets, EachWidgetDrawsWhereTheDisplayPutsIt)
     const Box marker = Footprint(all, Draw(PART_ALL & ~PART_MARKER, upright, 40.0f));
     ASSERT_GT(marker.count, 40);
     EXPECT_LT(marker.count, 145);
-    EXPECT_NEAR(marker.sumX / marker.count, 88.125, 1.0);
-    EXPECT_NEAR(marker.sumY / marker.count, 547.5, 1.0);
+    EXPECT_NEAR(marker.CentreX(), 88.125, 1.0);
+    EXPECT_NEAR(marker.CentreY(), 547.5, 1.0);
     const uint32_t middle = PixelAt(all, 88, 547);
     EXPECT_GT(int(middle & 0xFF), 200);
     EXPECT_LT(int(middle >> 16 & 0xFF), 40);

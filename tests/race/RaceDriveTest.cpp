@@ -64,12 +64,14 @@ protected:
         const char* const gearSound = "Audio\\Sounds\\GearChange.wav";
         const size_t gearSounds = Pooled(gearSound);
         EXPECT_GE(gearSounds, 2u);
-        int gearChanges = 0;
+        int gearChanges = 0, wrongWay = 0, driving = 0;
         while (moped.progress.lap < laps && frame < frames) {
             pilot.Press(moped, RACE_FRAME_MS);
             const int gear = moped.gear;
             FastFrame(60);
             gearChanges += moped.gear != gear ? 1 : 0;
+            driving += moped.driveDirection == 1 ? 1 : 0;
+            wrongWay += moped.wrongDirection != 0 ? 1 : 0;
             if (!Finite(moped.position) || !Finite(moped.velocity) || !Finite(moped.forward)) {
                 ADD_FAILURE() << "not finite at frame " << frame;
                 return 0;
@@ -80,6 +82,9 @@ protected:
         EXPECT_EQ(moped.progress.lap, laps) << "after " << frame << " frames";
         EXPECT_LE(longestOffRoad, MOST_MS_OFF_ROAD);
         EXPECT_GT(gearChanges, 3);
+        // Ridden along the road, the moped is hardly ever told it goes the wrong way.
+        EXPECT_GT(driving, 200);
+        EXPECT_LT(wrongWay, driving / 20);
         EXPECT_EQ(Pooled(gearSound), gearSounds);
         // No faster than the top speed over the laps themselves.
         EXPECT_GE(float(moped.totalMs), 1000.0f * length * float(laps) / TOP_SPEED);

@@ -14,33 +14,6 @@
 
 namespace {
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
-    double sumX = 0, sumY = 0;
-    double CentreX() const { return sumX / std::max(count, 1); }
-    double CentreY() const { return sumY / std::max(count, 1); }
-};
-
-// Where two pictures differ.
-Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
-{
-    Box box;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const size_t i = size_t(y) * 800 + size_t(x);
-            if (SameColour(a[i], b[i], 12))
-                continue;
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.top = std::min(box.top, y);
-            box.bottom = std::max(box.bottom, y);
-            box.sumX += x;
-            box.sumY += y;
-            ++box.count;
-        }
-    return box;
-}
-
 bool Inside(const Box& box, int left, int top, int right, int bottom)
 {
     return box.count > 0 && box.left >= left && box.top >= top && box.right <= right && box.bottom <= bottom;
@@ -58,11 +31,6 @@ int CountPixels(const std::vector<uint32_t>& picture, int left, int top, int rig
 bool IsGreen(uint32_t c)
 {
     return (c >> 8 & 0xFF) > 200 && (c >> 16 & 0xFF) < 90 && (c & 0xFF) < 90;
-}
-
-bool IsRed(uint32_t c)
-{
-    return (c >> 16 & 0xFF) > 180 && (c >> 8 & 0xFF) < 70 && (c & 0xFF) < 70;
 }
 
 class RaceHud : public RaceTest {
@@ -167,6 +135,52 @@ TEST_F(RaceHud, EveryWidgetWhereTheDisplayPutsIt)
     const Track& track = *race->track;
     EXPECT_NEAR(marker.CentreX(), moped.position.x / track.worldSize.x * track.viewValues.x + 60.0, 1.5);
     EXPECT_NEAR(marker.CentreY(), 510.0 - moped.position.z / track.worldSize.z * track.viewValues.y, 1.5);
+}
+
+// The display's texts read as the race stands: the times with their minutes,
+// the lap counter from 1/3 to 3/3 and never beyond, the recovery count that
+// ends at 1, and the centre message that wins.
+TEST_F(RaceHud, TextsReadAsTheRaceStands)
+{
+    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
+    Frame(false);
+    race->countDown.counter = -1;
+    race->lapMessageTimer.running = false;
+    PlayerMoped& moped = race->playerMoped;
+    const TextLook centred = {.centred = true};
+    moped.totalMs = 105869;
+    moped.lapMs = 65120;
+    moped.progress.lap = -1;
+    std::vector<uint32_t> hud = DrawNow(true);
+    EXPECT_TRUE(ShowsText(hud, "01.45,869", 10.0f, 88.0f, 0.65f));
+    EXPECT_TRUE(ShowsText(hud, "01.05,120", 10.0f, 128.0f, 0.65f));
+    EXPECT_TRUE(ShowsText(hud, "1/3", 19.0f, 20.0f, 1.2f, {.spacing = 2.0f}));
+    for (int32_t lap : {2, 3}) {
+        moped.progress.lap = lap;
+        hud = DrawNow(true);
+        EXPECT_TRUE(ShowsText(hud, "3/3", 19.0f, 20.0f, 1.2f, {.spacing = 2.0f})) << "lap " << lap;
+    }
+    EXPECT_TRUE(ShowsText(hud, "Finished!", 400.0f, 292.0f, 0.65f, centred));
+
+    moped.progress.lap = 1;
+    moped.status = MOPEDSTATUS_NORMAL;
+    const std::vector<uint32_t> quiet = DrawNow(true);
+    moped.status = MOPEDSTATUS_MESSAGE;
+    moped.wrongDirection = 1;
+    moped.recoveryTimer.seconds = 4;
+    EXPECT_TRUE(ShowsText(DrawNow(true), "Recover in 5 seconds", 400.0f, 292.0f, 0.55f, centred));
+    moped.recoveryTimer.seconds = 0;
+    EXPECT_TRUE(ShowsText(DrawNow(true), "Recover in 1 seconds", 400.0f, 292.0f, 0.55f, centred));
+    moped.recoveryTimer.seconds = 5;
+    EXPECT_TRUE(DrawNow(true) == quiet) << "no centre text from 5 seconds on";
+    moped.status = MOPEDSTATUS_NORMAL;
+    EXPECT_TRUE(ShowsText(DrawNow(true), "Wrong direction!", 400.0f, 292.0f, 0.55f, centred));
+    moped.wrongDirection = 0;
+
+    // The lap message, in green, in place of the lap time.
+    race->lapMessageTimer.running = true;
+    std::strcpy(race->lapMessageText, "00.58,240");
+    EXPECT_TRUE(ShowsText(DrawNow(true), "00.58,240", 10.0f, 128.0f, 0.65f, {.colour = 0xFF00FF00u}));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "engine/platform/InputSystem.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -38,6 +39,30 @@ void Mirror(const fs::path& from, const fs::path& to)
 }
 
 } // namespace
+
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    Box box;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const size_t i = size_t(y) * 800 + size_t(x);
+            if (SameColour(a[i], b[i], 12))
+                continue;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+            box.sumX += x;
+            box.sumY += y;
+            ++box.count;
+        }
+    return box;
+}
+
+bool IsRed(uint32_t c)
+{
+    return (c >> 16 & 0xFF) > 180 && (c >> 8 & 0xFF) < 70 && (c & 0xFF) < 70;
+}
 
 void RaceTest::SetUp()
 {
@@ -111,6 +136,38 @@ std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
     race->Draw(withHud, &font);
     EndFrame();
     return ReadBackBuffer();
+}
+
+::testing::AssertionResult RaceTest::ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
+                                               float scale, const TextLook& look)
+{
+    const std::vector<uint32_t> scene = DrawNow(false);
+    BeginFrame();
+    race->Draw(false, &font);
+    g_RenderDevice.ChangeTextureStageState(0, backend::D3DTSS_MIPFILTER, backend::D3DTEXF_NONE);
+    font.DrawText(text, x, y, scale, look.spacing, look.colour, look.centred ? 1 : 0);
+    g_RenderDevice.RevertTextureStageState(0, backend::D3DTSS_MIPFILTER);
+    EndFrame();
+    const std::vector<uint32_t> drawn = ReadBackBuffer();
+
+    const float width = font.GetLineWidth(text, scale, look.spacing);
+    const float start = font.AlignX(x, width, look.centred ? 1 : 0);
+    const int left = std::max(int(start) - 2, 0);
+    const int right = std::min(int(start + width + font.glyphWidth * scale) + 1, 799);
+    // The rows of the text, clear of the texts above and below it.
+    const int top = int(y + font.glyphHeight * scale * 0.2f), bottom = std::min(int(y + font.glyphHeight * scale), 599);
+    int textPixels = 0, wrong = 0;
+    for (int row = top; row < bottom; ++row)
+        for (int column = left; column <= right; ++column) {
+            const size_t i = size_t(row) * 800 + size_t(column);
+            textPixels += SameColour(drawn[i], scene[i], 12) ? 0 : 1;
+            wrong += SameColour(drawn[i], picture[i], 12) ? 0 : 1;
+        }
+    if (textPixels == 0)
+        return ::testing::AssertionFailure() << "\"" << text << "\" leaves no mark";
+    if (wrong > 0)
+        return ::testing::AssertionFailure() << wrong << " pixels differ from \"" << text << "\"";
+    return ::testing::AssertionSuccess();
 }
 
 void RaceTest::Press(uint8_t key, bool down)

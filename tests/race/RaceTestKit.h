@@ -11,11 +11,31 @@
 
 #include "engine/platform/BitmapFont.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 constexpr uint32_t RACE_FRAME_MS = 16;
+
+// Where two display pictures differ: the bounds, the number and the centre of the pixels.
+struct Box {
+    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
+    double sumX = 0, sumY = 0;
+    double CentreX() const { return sumX / std::max(count, 1); }
+    double CentreY() const { return sumY / std::max(count, 1); }
+};
+
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
+// The red of the speed needle and the boost bar.
+bool IsRed(uint32_t colour);
+
+// How a display text is drawn besides its place and scale.
+struct TextLook {
+    uint32_t colour = 0xFFFFFFFFu;
+    bool centred = false;
+    float spacing = 0.0f;
+};
 
 class RaceTest : public SceneTest {
 protected:
@@ -38,6 +58,10 @@ protected:
     std::vector<uint32_t> Picture() { return ReadBackBuffer(); }
     // Draws the race as it stands (no clock, no update) and reads it back.
     std::vector<uint32_t> DrawNow(bool withHud);
+    // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text
+    // covers are those of the scene with only that text drawn on it.
+    ::testing::AssertionResult ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
+                                         float scale, const TextLook& look = {});
 
     std::unique_ptr<SinglePlayerRace> race;
     BitmapFont font;

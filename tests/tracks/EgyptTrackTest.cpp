@@ -9,10 +9,7 @@
 
 using backend::Vector3;
 
-class EgyptTrackTest : public TrackTest {
-protected:
-    EgyptTrack& Egypt() { return static_cast<EgyptTrack&>(*track); }
-};
+class EgyptTrackTest : public TrackTest {};
 
 // From above the oasis: the water covers the ground below its level and not
 // the sand above it.
@@ -21,18 +18,8 @@ TEST_F(EgyptTrackTest, WaterCoversOnlyTheGroundBelowItsLevel)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(TRACK_EGYPT)) << g_LastError;
     const Camera camera = UseCamera({-15.0f, 45.0f, -25.0f}, {-0.8f, 0.0f, 0.0f});
-    const std::vector<uint32_t> withWater = DrawTrack(camera);
-    SaveArtifact("track-Egypt-oasis", withWater);
-    Egypt().water.position.y -= 100.0f;
-    const std::vector<uint32_t> withoutWater = DrawTrack(camera);
-
-    Vector3 pool = {-15.0f, 0.0f, 20.0f}, sand = {-15.0f, 0.0f, -8.0f};
-    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&pool, 0.0f));
-    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&sand, 0.0f));
-    ASSERT_LT(pool.y, EgyptDefs::WATER.centre.y - 0.3f);
-    ASSERT_GT(sand.y, EgyptDefs::WATER.centre.y + 0.3f);
-    EXPECT_FALSE(SameColour(PixelOf(withWater, camera, pool), PixelOf(withoutWater, camera, pool), 16));
-    EXPECT_TRUE(SameColour(PixelOf(withWater, camera, sand), PixelOf(withoutWater, camera, sand), 2));
+    ExpectWaterOnlyBelowItsLevel(Loaded<EgyptTrack>().water, camera, 1.7f, {262.5f, 384.0f}, {-15.0f, 0.0f, 20.0f},
+                                 {-15.0f, 0.0f, -8.0f}, "track-Egypt-oasis");
 }
 
 // Facing the low sun, the great pyramid and a palm each hide it; seen from
@@ -46,8 +33,8 @@ TEST_F(EgyptTrackTest, SunFlareDimsBehindThePyramidAndBehindAPalm)
     const Vector3 flat = {sun.x, 0.0f, sun.z};
     auto intensity = [&](Vector3 eye) {
         DrawTrack(UseCamera(eye, AnglesAlong(sun)));
-        EXPECT_TRUE(Egypt().lensFlare.visible);
-        return FlareIntensity(Egypt().lensFlare);
+        EXPECT_TRUE(Loaded<EgyptTrack>().lensFlare.visible);
+        return FlareIntensity(Loaded<EgyptTrack>().lensFlare);
     };
 
     const Vector3 pyramid = EgyptDefs::STATIC_PLACEMENTS[0].position;

@@ -26,10 +26,7 @@ float SunLineClearance(const Terrain& terrain, const Vector3& eye, const Vector3
 
 } // namespace
 
-class MexicoTrackTest : public TrackTest {
-protected:
-    MexicoTrack& Mexico() { return static_cast<MexicoTrack&>(*track); }
-};
+class MexicoTrackTest : public TrackTest {};
 
 // Seen from above the east side, the fog sheets whiten the valley floor below
 // them and leave the higher ground alone.
@@ -38,17 +35,29 @@ TEST_F(MexicoTrackTest, FogSheetsLieOverTheValleyOnly)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(TRACK_MEXICO)) << g_LastError;
     const Camera camera = UseCamera({40.0f, 50.0f, 64.0f}, {-0.45f, SCENE_PI / 2, 0.0f});
+    // Two sheets a tenth apart, drifting their own ways.
+    const Water* sheets = Loaded<MexicoTrack>().fogLayers;
+    const float heights[] = {12.9f, 13.0f}, driftU[] = {0.00004f, -0.000065f}, driftV[] = {0.00004f, 0.000015f};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(sheets[i].position.x, 165.0f) << "sheet " << i;
+        EXPECT_EQ(sheets[i].position.y, heights[i]) << "sheet " << i;
+        EXPECT_EQ(sheets[i].position.z, 64.04f) << "sheet " << i;
+        EXPECT_EQ(sheets[i].speedU, driftU[i]) << "sheet " << i;
+        EXPECT_EQ(sheets[i].speedV, driftV[i]) << "sheet " << i;
+        EXPECT_EQ(sheets[i].sizeX, 212.0f) << "sheet " << i;
+        EXPECT_EQ(sheets[i].sizeZ, 556.16f) << "sheet " << i;
+    }
     const std::vector<uint32_t> withFog = DrawTrack(camera);
     SaveArtifact("track-Mexico-fog", withFog);
-    for (Water& sheet : Mexico().fogLayers)
+    for (Water& sheet : Loaded<MexicoTrack>().fogLayers)
         sheet.position.y -= 100.0f;
     const std::vector<uint32_t> withoutFog = DrawTrack(camera);
 
     Vector3 valley = {150.0f, 0.0f, 64.0f}, rim = {88.0f, 0.0f, 64.0f};
     ASSERT_TRUE(track->terrain.SnapToGroundXZ(&valley, 0.0f));
     ASSERT_TRUE(track->terrain.SnapToGroundXZ(&rim, 0.0f));
-    ASSERT_LT(valley.y, MexicoDefs::FOG_LAYERS[0].centre.y);
-    ASSERT_GT(rim.y, MexicoDefs::FOG_LAYERS[1].centre.y);
+    ASSERT_LT(valley.y, heights[0]);
+    ASSERT_GT(rim.y, heights[1]);
     EXPECT_GT(Brightness(PixelOf(withFog, camera, valley)), Brightness(PixelOf(withoutFog, camera, valley)) + 60);
     EXPECT_TRUE(SameColour(PixelOf(withFog, camera, rim), PixelOf(withoutFog, camera, rim), 2));
 }
@@ -80,11 +89,11 @@ TEST_F(MexicoTrackTest, SunFlareDimsWhenTheTerrainHidesTheSun)
 
     const Vector3 towardsSun = AnglesAlong(sun);
     DrawTrack(UseCamera(clear, towardsSun));
-    ASSERT_TRUE(Mexico().lensFlare.visible);
-    const uint32_t bright = FlareIntensity(Mexico().lensFlare);
+    ASSERT_TRUE(Loaded<MexicoTrack>().lensFlare.visible);
+    const uint32_t bright = FlareIntensity(Loaded<MexicoTrack>().lensFlare);
     DrawTrack(UseCamera(hidden, towardsSun));
-    ASSERT_TRUE(Mexico().lensFlare.visible);
-    const uint32_t dimmed = FlareIntensity(Mexico().lensFlare);
+    ASSERT_TRUE(Loaded<MexicoTrack>().lensFlare.visible);
+    const uint32_t dimmed = FlareIntensity(Loaded<MexicoTrack>().lensFlare);
     EXPECT_GT(bright, 100u);
     EXPECT_LT(dimmed, bright / 4);
 }

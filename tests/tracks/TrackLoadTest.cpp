@@ -1,22 +1,12 @@
 #include "TrackTestKit.h"
 
-#include "tracks/CambodiaDefs.h"
-#include "tracks/EgyptDefs.h"
-#include "tracks/Finland2Defs.h"
-#include "tracks/FinlandDefs.h"
-#include "tracks/GermanyDefs.h"
-#include "tracks/HawaiiDefs.h"
-#include "tracks/MexicoDefs.h"
-#include "tracks/TanzaniaDefs.h"
-#include "tracks/UKDefs.h"
-#include "tracks/USADefs.h"
-
 #include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
 #include "engine/platform/RenderDevice.h"
 #include "physics/TSimulator.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace fs = std::filesystem;
 
@@ -26,19 +16,26 @@ struct BuiltTrack {
     TrackId id;
     int32_t staticCount, dynamicCount;
     float groundFriction;
+    uint32_t ambient;
+    backend::Vector3 lightDirection;
     bool trees = true; // colliding billboards from its masks
 };
 
-const BuiltTrack BUILT_TRACKS[] = {{TRACK_FINLAND, 33, 14, FinlandDefs::GROUND_FRICTION},
-                                   {TRACK_CAMBODIA, 9, 2, CambodiaDefs::GROUND_FRICTION},
-                                   {TRACK_MEXICO, 0, 2, MexicoDefs::GROUND_FRICTION},
-                                   {TRACK_UK, 0, 2, UKDefs::GROUND_FRICTION},
-                                   {TRACK_EGYPT, 3, 2, EgyptDefs::GROUND_FRICTION},
-                                   {TRACK_HAWAII, 0, 2, HawaiiDefs::GROUND_FRICTION},
-                                   {TRACK_TANZANIA, 0, 2, TanzaniaDefs::GROUND_FRICTION},
-                                   {TRACK_FINLAND2, 8, 2, Finland2Defs::GROUND_FRICTION},
-                                   {TRACK_USA, 333, 224, USADefs::GROUND_FRICTION, false},
-                                   {TRACK_GERMANY, 1428, 2, GermanyDefs::GROUND_FRICTION, false}};
+const BuiltTrack BUILT_TRACKS[] = {{TRACK_FINLAND, 33, 14, 5.0f, 0xFF4D4D4D, {-0.682f, -0.55484f, 0.78228f}},
+                                   {TRACK_CAMBODIA, 9, 2, 3.0f, 0xFF333333, {0.0f, -1.0f, 1.0f}},
+                                   {TRACK_MEXICO, 0, 2, 6.0f, 0xFF666666, {-0.72312f, -0.55775f, -0.40746f}},
+                                   {TRACK_UK, 0, 2, 4.0f, 0xFF4D4D4D, {-0.22281f, -0.94888f, -0.22359f}},
+                                   {TRACK_EGYPT, 3, 2, 6.0f, 0xFF666666, {-1.0f, -3.0f, 1.0f}},
+                                   {TRACK_HAWAII, 0, 2, 6.0f, 0xFF4D4D4D, {0.2739f, -0.87462f, 0.40002f}},
+                                   {TRACK_TANZANIA, 0, 2, 4.0f, 0xFF666666, {-0.74216f, -0.55775f, 0.37165f}},
+                                   {TRACK_FINLAND2, 8, 2, 2.2f, 0xFF4D4D4D, {-0.682f, -0.47716f, 0.55425f}},
+                                   {TRACK_USA, 333, 224, 6.0f, 0xFF4D4D4D, {1.0f, -1.0f, 0.0f}, false},
+                                   {TRACK_GERMANY, 1428, 2, 5.0f, 0xFF4D4D4D, {-0.74216f, -0.55775f, 0.37165f}, false}};
+
+void PrintTo(const BuiltTrack& built, std::ostream* out)
+{
+    *out << g_TrackDirectoryNames[built.id];
+}
 
 // The error each kind of missing file leaves behind.
 std::string MissingFileError(const std::string& path)
@@ -88,6 +85,26 @@ TEST_P(TrackLoad, LoadsStandsInThePhysicsWorldAndCountsItsBodies)
         ASSERT_TRUE(physics.simulator->GetMaterial(0, &friction, &restitution, &density));
         EXPECT_EQ(friction, built.groundFriction);
         EXPECT_EQ(restitution, 0.0f);
+
+        // The lighting: only light 0, the track's sun, over the track's ambient.
+        backend::GpuDevice* device = g_RenderDevice.device;
+        device->SetRenderState(backend::D3DRS_AMBIENT, 0);
+        device->LightEnable(3, true);
+        track->SetupLighting();
+        uint32_t ambient = 0;
+        ASSERT_TRUE(backend::GpuSucceeded(device->GetRenderState(backend::D3DRS_AMBIENT, &ambient)));
+        EXPECT_EQ(ambient, built.ambient);
+        backend::GpuLight sun;
+        ASSERT_TRUE(backend::GpuSucceeded(device->GetLight(0, &sun)));
+        EXPECT_EQ(sun.Type, backend::D3DLIGHT_DIRECTIONAL);
+        EXPECT_NEAR(sun.Direction.x, built.lightDirection.x, 1e-5f);
+        EXPECT_NEAR(sun.Direction.y, built.lightDirection.y, 1e-5f);
+        EXPECT_NEAR(sun.Direction.z, built.lightDirection.z, 1e-5f);
+        for (uint32_t i = 0; i < 8; ++i) {
+            bool enabled = false;
+            ASSERT_TRUE(backend::GpuSucceeded(device->GetLightEnable(i, &enabled)));
+            EXPECT_EQ(enabled, i == 0) << "light " << i;
+        }
     }
 }
 

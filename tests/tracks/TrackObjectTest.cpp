@@ -12,6 +12,7 @@
 #include "tracks/DynamicTrackObject.h"
 #include "tracks/StaticObjectPlacement.h"
 #include "tracks/StaticTrackObject.h"
+#include "tracks/Track.h"
 
 #include "backend/gpu/GpuTexture.h"
 
@@ -80,13 +81,18 @@ Matrix WorldOf(Vector3 position, Vector3 rotation)
     return world;
 }
 
-// What the track does with a record: Init, then the record's collision box.
-void Place(StaticTrackObject& object, const StaticObjectPlacement& p, Model* model, Texture* texture)
-{
-    ASSERT_TRUE(object.Init(model, texture, p.name, &p.position, &p.rotation, p.materialIndex));
-    if (p.hasBoxSize)
-        object.boxSize = p.boxSize;
-}
+// A track with nothing of its own: the objects come from the test's records.
+class RecordTrack : public Track {
+public:
+    RecordTrack() : Track(TRACK_UK) {}
+    ~RecordTrack() override
+    {
+        // The models and textures belong to the test.
+        models.clear();
+        textures.clear();
+    }
+    void SetupLighting() override {}
+};
 
 const TConvex& FirstGeometry(const TBody& body)
 {
@@ -103,6 +109,7 @@ protected:
 
     void TearDown() override
     {
+        placed.clear();
         for (auto& model : models)
             model->Destroy();
         models.clear();
@@ -137,8 +144,23 @@ protected:
         ASSERT_TRUE(physics.Create(rigidBodies, animatedBodies, 0, 16, 0, 0, 0, 100, 0, 200, 0, &g));
     }
 
+    // The static object the track's BuildObjects makes of the record, with the record's model and texture.
+    StaticTrackObject& Place(const StaticObjectPlacement& record, Model* model, Texture* texture)
+    {
+        placed.push_back(std::make_unique<RecordTrack>());
+        RecordTrack& track = *placed.back();
+        track.models = {model};
+        track.textures = {texture};
+        track.staticPlacements = {record};
+        const Vector3 centre{}, size{64.0f, 64.0f, 64.0f};
+        EXPECT_TRUE(track.BuildObjects(1, &centre, &size));
+        EXPECT_EQ(track.staticObjects.size(), 1u);
+        return *track.staticObjects.front();
+    }
+
     std::vector<std::unique_ptr<QvxModel>> models;
     std::vector<std::unique_ptr<Texture>> textures;
+    std::vector<std::unique_ptr<RecordTrack>> placed;
     PhysicsEngine physics;
 };
 
@@ -155,8 +177,7 @@ TEST_F(TrackObjectTest, StaticObjectStandsWhereItsRecordPutsItWithTheRecordsColl
     ASSERT_TRUE(plain.Init(model, texture, "", &position, &rotation, 7));
     ExpectVec3(plain.boxSize, {2.0f, 1.0f, 1.0f});
 
-    StaticTrackObject object;
-    Place(object, record, model, texture);
+    StaticTrackObject& object = Place(record, model, texture);
 
     // Rotation about z, then x (y is 0), then the translation; row vectors.
     const float cz = std::cos(0.28f), sz = std::sin(0.28f), cx = std::cos(0.05f), sx = std::sin(0.05f);
@@ -192,8 +213,7 @@ TEST_F(TrackObjectTest, DynamicObjectKnockedOverComesToRestAndResetPoseStandsItB
     // The ground: a pedestal 6 x 2 x 6, from a unit cube with the record's box.
     const Vector3 pedestalAt{0.0f, 1.0f, 0.0f}, flat{}, pedestalBox{6.0f, 2.0f, 6.0f};
     const StaticObjectPlacement pedestalRecord(0, 0, "", &pedestalAt, &flat, 3, 1, &pedestalBox, 0, 0.0f);
-    StaticTrackObject pedestal;
-    Place(pedestal, pedestalRecord, cube, texture);
+    StaticTrackObject& pedestal = Place(pedestalRecord, cube, texture);
     ASSERT_TRUE(pedestal.CreatePhysics(&physics));
 
     // A stone standing on top of it.

@@ -6,6 +6,7 @@
 #include "backend/gpu/GpuDevice.h"
 
 #include <cstdlib>
+#include <string>
 
 using backend::Vector3;
 
@@ -50,6 +51,10 @@ TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
     ASSERT_TRUE(CreateWorld());
+    const char* const faces[] = {"Front", "Back", "Left", "Right", "Up", "Down"};
+    for (int face = 0; face < 6; ++face)
+        EXPECT_TRUE(std::string(track->skybox.faces[face].name).ends_with(std::string("Skybox") + faces[face] + ".dds"))
+            << track->skybox.faces[face].name;
     const TrackStartPosition& start = track->trackData.startPositions[0];
     const Vector3 moped = {start.x, 0.0f, start.z};
     track->Reset(&moped);
@@ -97,14 +102,22 @@ TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
     }
 }
 
-// Released and restored twice around a device reset, the track draws the same picture.
+// Released and restored twice around a device reset, the track draws the same
+// pictures: from the grid, and where the sea or the fog sheets are in view.
 TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
 {
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
-    const Camera camera = StartCamera(0);
-    const std::vector<uint32_t> before = DrawTrack(camera);
+    std::vector<Camera> cameras = {StartCamera(0)};
+    if (GetParam() == TRACK_HAWAII)
+        cameras.push_back(UseCamera({0.0f, 70.0f, 180.0f}, {-0.6f, 0.0f, 0.0f}));
+    if (GetParam() == TRACK_MEXICO)
+        cameras.push_back(UseCamera({40.0f, 50.0f, 64.0f}, {-0.45f, SCENE_PI / 2, 0.0f}));
+    std::vector<std::vector<uint32_t>> before;
+    for (const Camera& camera : cameras)
+        before.push_back(DrawTrack(camera));
     backend::GpuDevice* device = g_RenderDevice.device;
+    const uint32_t defaultPool = device->GetLiveDefaultPoolCount();
     for (int round = 0; round < 2; ++round) {
         device->ForceDeviceLoss(1);
         EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
@@ -114,7 +127,9 @@ TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
         g_RenderDevice.ResetStateCache();
         ApplyFixedStates();
         ASSERT_TRUE(track->Restore()) << g_LastError;
-        EXPECT_EQ(DrawTrack(camera), before) << "round " << round;
+        EXPECT_EQ(device->GetLiveDefaultPoolCount(), defaultPool) << "round " << round;
+        for (size_t view = 0; view < cameras.size(); ++view)
+            EXPECT_TRUE(DrawTrack(cameras[view]) == before[view]) << "round " << round << " view " << view;
     }
 }
 

@@ -100,6 +100,29 @@ std::vector<uint32_t> TrackTest::DrawTrack(const Camera& camera)
     return ReadBackBuffer();
 }
 
+void TrackTest::ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera, float level, backend::Vector2 size,
+                                             Vector3 below, Vector3 above, const std::string& artifact)
+{
+    EXPECT_EQ(water.position.x, 0.0f);
+    EXPECT_EQ(water.position.y, level);
+    EXPECT_EQ(water.position.z, 0.0f);
+    EXPECT_EQ(water.sizeX, size.x);
+    EXPECT_EQ(water.sizeZ, size.y);
+    const std::vector<uint32_t> withWater = DrawTrack(camera);
+    if (!artifact.empty())
+        SaveArtifact(artifact, withWater);
+    water.position.y -= 100.0f;
+    const std::vector<uint32_t> withoutWater = DrawTrack(camera);
+    water.position.y += 100.0f;
+
+    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&below, 0.0f));
+    ASSERT_TRUE(track->terrain.SnapToGroundXZ(&above, 0.0f));
+    ASSERT_LT(below.y, level - 0.3f);
+    ASSERT_GT(above.y, level + 0.3f);
+    EXPECT_FALSE(SameColour(PixelOf(withWater, camera, below), PixelOf(withoutWater, camera, below), 16));
+    EXPECT_TRUE(SameColour(PixelOf(withWater, camera, above), PixelOf(withoutWater, camera, above), 2));
+}
+
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const Vector3& point)
 {
     const backend::Vector2 p = ProjectToScreen(camera, point);

@@ -7,6 +7,8 @@
 
 #include "physics/PhysicsEngine.h"
 
+#include "engine/scene/Water.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,14 @@ protected:
     Camera StartCamera(int slot);
     // Sky, terrain, objects and billboards through the camera; the back buffer.
     std::vector<uint32_t> DrawTrack(const Camera& camera);
+
+    // Seen through the camera, the water at its level (world centre, given height and size) covers the
+    // ground at `below` and leaves `above` as it was; the picture is kept as `artifact` unless empty.
+    void ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera, float level, backend::Vector2 size,
+                                      backend::Vector3 below, backend::Vector3 above, const std::string& artifact);
+
+    // The loaded track as its own class.
+    template <class TrackClass> TrackClass& Loaded() { return static_cast<TrackClass&>(*track); }
 
     std::unique_ptr<Track> track;
     PhysicsEngine physics;

@@ -1,10 +1,7 @@
 #include "TrackTestKit.h"
 
-#include "tracks/CambodiaDefs.h"
 #include "tracks/CambodiaTrack.h"
-#include "tracks/Finland2Defs.h"
 #include "tracks/Finland2Track.h"
-#include "tracks/GermanyDefs.h"
 #include "tracks/GermanyTrack.h"
 
 #include "audio/Sound.h"
@@ -37,18 +34,22 @@ double SoundEnergy(uint32_t frames)
     return sum / double(out.size());
 }
 
-} // namespace
+// What a rainy track's rain must be.
+struct Rain {
+    int count;
+    float radius, bottom, speed, height, volume;
+};
 
-// The numbers a rainy track's tables give its rain.
+} // namespace
 
 class TrackWeather : public TrackTest {
 protected:
     // The rain gathers round the moped at its height, falls at its speed, follows
     // the moped, streaks the picture, and its sound loops at the rain volume.
-    template <class RainyTrack> void ExpectRainAndItsSound(TrackId id, const RainDef& settings);
+    template <class RainyTrack> void ExpectRainAndItsSound(TrackId id, const Rain& settings);
 };
 
-template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const RainDef& settings)
+template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const Rain& settings)
 {
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(id)) << g_LastError;
@@ -112,21 +113,20 @@ template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id,
 
 TEST_F(TrackWeather, CambodiaRainFallsAroundTheMopedAndItsSoundPlays)
 {
-    using namespace CambodiaDefs;
-    ExpectRainAndItsSound<CambodiaTrack>(TRACK_CAMBODIA, RAIN);
+    ExpectRainAndItsSound<CambodiaTrack>(TRACK_CAMBODIA, {1000, 80.0f, 0.0f, 5.0f, 100.0f, 0.15f});
 }
 
 TEST_F(TrackWeather, GermanyRainFallsAroundTheMopedAndItsSoundPlays)
 {
-    using namespace GermanyDefs;
-    ExpectRainAndItsSound<GermanyTrack>(TRACK_GERMANY, RAIN);
+    ExpectRainAndItsSound<GermanyTrack>(TRACK_GERMANY, {500, 80.0f, 0.0f, 5.0f, 100.0f, 0.15f});
 }
 
 // The snow column stands on the moped's x and z at height 0 whatever its y,
 // its flakes fall and drift only inside it, and they show in the picture.
 TEST_F(TrackWeather, Finland2SnowFallsAroundTheMoped)
 {
-    using namespace Finland2Defs;
+    constexpr int SNOW_COUNT = 2000;
+    constexpr float SNOW_RADIUS = 40.0f, SNOW_TOP = 50.0f, SNOW_BOTTOM = 0.0f, SNOW_HEIGHT = 0.0f;
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(TRACK_FINLAND2)) << g_LastError;
     ASSERT_TRUE(CreateWorld());

@@ -72,6 +72,26 @@ TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
             ASSERT_TRUE(track->terrain.SnapToGroundXZ(&rest, 0.0f));
             EXPECT_NEAR(pose.row[3].y - BOX_SIZE / 2, rest.y, 0.02f) << "box " << i;
         }
+
+        // Every loose object knocked away is back at its place after the race's reset.
+        for (DynamicTrackObject* object : track->dynamicObjects) {
+            const TVec4 away = Vec(object->position.x + 3.0f, object->position.y + 2.0f, object->position.z, 1.0f);
+            const TVec4 flying = Vec(4.0f, 1.0f, 0.0f);
+            object->body->SetPosition(&away);
+            object->body->SetVelocity(&flying);
+        }
+        physics.simulator->Advance(1.0f / 60.0f, 1, nullptr);
+        const TrackStartPosition& start = track->trackData.startPositions[0];
+        const Vector3 moped = {start.x, 0.0f, start.z};
+        track->Reset(&moped);
+        for (size_t i = 0; i < track->dynamicObjects.size(); ++i) {
+            const DynamicTrackObject& object = *track->dynamicObjects[i];
+            const TVec4 at = object.body->Position();
+            EXPECT_NEAR(at.x, object.position.x, 1e-4f) << "object " << i;
+            EXPECT_NEAR(at.y, object.position.y, 1e-4f) << "object " << i;
+            EXPECT_NEAR(at.z, object.position.z, 1e-4f) << "object " << i;
+            EXPECT_EQ(Length3(object.body->GetVelocity()), 0.0f) << "object " << i;
+        }
     }
 }
 

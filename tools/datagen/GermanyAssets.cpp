@@ -142,8 +142,9 @@ void WriteGermanySky(DataFolder& folder)
     style.horizon = Argb(255, 160, 164, 170);
     style.farHills = Argb(255, 96, 110, 108);
     style.treeline = Argb(255, 44, 66, 46);
-    style.farGround = Argb(255, 70, 100, 56);
-    style.ground = Argb(255, 66, 104, 50);
+    // Below the horizon the sky meets the terrain's edge: the grass as it shows lit.
+    style.farGround = Argb(255, 50, 79, 32);
+    style.ground = Argb(255, 50, 79, 32);
     style.hillHeight = 0.03f;
     style.treeHeight = 0.035f;
     style.spikyTrees = false;

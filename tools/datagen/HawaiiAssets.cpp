@@ -50,8 +50,9 @@ void WriteHawaiiSky(DataFolder& folder)
     style.horizon = Argb(255, 190, 220, 240);
     style.farHills = Argb(255, 120, 170, 200);
     style.treeline = Argb(255, 110, 160, 196);
-    style.farGround = Argb(255, 40, 110, 150);
-    style.ground = Argb(255, 30, 90, 130);
+    // Below the horizon the sky meets the sea's edge: the sea as it shows lit.
+    style.farGround = Argb(255, 74, 123, 175);
+    style.ground = Argb(255, 74, 123, 175);
     style.hillHeight = 0.0f;
     style.treeHeight = 0.0f;
     style.spikyTrees = false;
