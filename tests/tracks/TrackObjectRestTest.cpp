@@ -76,9 +76,8 @@ protected:
 
 class TrackObjectsLeftAlone : public TrackObjectRest, public ::testing::WithParamInterface<TrackId> {};
 
-// With no moped near, every loose object stays where the track places it for 10 s: a leaning finish pole
-// may settle on its foot by a few degrees (the ground under it is only as exact as the terrain's grid), but
-// neither falls over nor slides away.
+// With no moped near, every loose object stays where the track places it for 10 s: a finish pole placed
+// leaning more than the ground under it may settle on its foot, but it neither falls over nor slides away.
 TEST_P(TrackObjectsLeftAlone, StayWherePlacedForTenSeconds)
 {
     ASSERT_TRUE(OpenScene());
@@ -93,7 +92,7 @@ TEST_P(TrackObjectsLeftAlone, StayWherePlacedForTenSeconds)
         const backend::Vector3 from = Origin(placed[i]), to = Origin(now);
         EXPECT_LT(std::hypot(to.x - from.x, to.z - from.z), 0.1f) << "object " << i;
         EXPECT_NEAR(to.y, from.y, 0.05f) << "object " << i;
-        EXPECT_GT(UpAxisCosine(placed[i], now), std::cos(0.2f)) << "object " << i << " tips over";
+        EXPECT_GT(UpAxisCosine(placed[i], now), std::cos(0.35f)) << "object " << i << " tips over";
     }
     EXPECT_TRUE(AllAtRest(*track));
 }

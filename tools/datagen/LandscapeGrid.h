@@ -43,17 +43,9 @@ inline float ObjectRadius(const LandscapeObject& object)
     return 0.5f * std::hypot(object.size.x, object.size.z);
 }
 
-// The ground height under the object's origin: its box's bottom face, tilted with the object, meets it there.
 inline float GroundTarget(const LandscapeObject& object)
 {
-    return object.position.y - object.size.y * 0.5f / object.up.y;
-}
-
-// The ground height at (x, z) on the plane of the object's bottom face.
-inline float GroundTargetAt(const LandscapeObject& object, float x, float z)
-{
-    const Float3& up = object.up;
-    return GroundTarget(object) - (up.x * (x - object.position.x) + up.z * (z - object.position.z)) / up.y;
+    return object.position.y - object.size.y * 0.5f;
 }
 
 } // namespace datagen

@@ -178,7 +178,7 @@ void WriteFinishPole(DataFolder& folder)
     AddBlock(pole, {0, footHeight * 0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {postWidth, box.y - footHeight, postWidth},
              stripes);
     AddBlock(pole, {0, (footHeight - box.y) * 0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {box.x, footHeight, box.z},
-             {2.0f / 128, 0, 14.0f / 128, 0.1f});
+             {stripes.u0, stripes.v0, stripes.u1, 0.1f});
     folder.Write(path, EncodeTrackXModel(pole, "FinishPole", "FinishPole.dds"));
 }
 

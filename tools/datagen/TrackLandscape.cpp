@@ -19,7 +19,6 @@ constexpr uint32_t ALPHA_MAP_SIZE = 512;
 constexpr uint32_t MINIMAP_SIZE = 256;
 constexpr int START_ROWS = 3;
 constexpr float PAD_TUNE_TOLERANCE = 0.015f;
-constexpr float POLE_PAD_LEAN = 0.16f; // radians
 constexpr float TREE_SPACING = 5.0f;
 
 float SmoothStep(float x, float from, float to)
@@ -214,18 +213,16 @@ std::vector<float> DesignHeights(const LandscapeDesign& design, const TrackRoad&
             }
             heights[grid.Index(row, column)] = h;
         }
-    // Pads: level with each placement's bottom face, blended into the hills (or for a finish pole, into the
-    // road) around it.
+    // Pads: flat under each placement, blended into the hills around it.
     const float reach = 2.5f * std::max(grid.cellX, grid.cellZ);
     for (const LandscapeObject& object : design.objects) {
-        if (!object.padded)
+        if (object.onRoad || !object.padded)
             continue;
         const float target = GroundTarget(object);
-        const float inner = object.onRoad ? reach : std::max(ObjectRadius(object), reach) + 0.5f;
+        const float inner = std::max(ObjectRadius(object), reach) + 0.5f;
         const float outer =
-            inner + (object.onRoad ? 6.0f
-                                   : std::max(6.0f, 5.0f * std::abs(target - NaturalHeight(design, object.position.x,
-                                                                                           object.position.z))));
+            inner +
+            std::max(6.0f, 5.0f * std::abs(target - NaturalHeight(design, object.position.x, object.position.z)));
         for (int row = 0; row < grid.Rows(); ++row) {
             const float dz = grid.Z(row) - object.position.z;
             if (std::abs(dz) > outer)
@@ -235,7 +232,7 @@ std::vector<float> DesignHeights(const LandscapeDesign& design, const TrackRoad&
                 if (d >= outer)
                     continue;
                 float& h = heights[grid.Index(row, column)];
-                h += (GroundTargetAt(object, grid.X(column), grid.Z(row)) - h) * (1.0f - SmoothStep(d, inner, outer));
+                h += (target - h) * (1.0f - SmoothStep(d, inner, outer));
             }
         }
     }
@@ -409,31 +406,6 @@ RgbaImage PaintMinimap(const LandscapeDesign& design, const TrackRoad& road, con
 
 } // namespace
 
-namespace {
-
-// (0, 1, 0) turned as the game turns an object: about z, then x, then y.
-Float3 UpAxis(const Float3& angles)
-{
-    const float cz = std::cos(angles.z), sz = std::sin(angles.z);
-    const float cx = std::cos(angles.x), sx = std::sin(angles.x);
-    const float cy = std::cos(angles.y), sy = std::sin(angles.y);
-    const Float3 turnedZ = {-sz, cz, 0.0f};
-    const Float3 turnedX = {turnedZ.x, turnedZ.y * cx, turnedZ.y * sx};
-    return {turnedX.x * cy + turnedX.z * sy, turnedX.y, -turnedX.x * sy + turnedX.z * cy};
-}
-
-// The axis leaned over by at most `limit` radians: a road's edge may not be steeper.
-Float3 LeanAtMost(Float3 axis, float limit)
-{
-    const float across = std::hypot(axis.x, axis.z);
-    if (across <= std::sin(limit))
-        return axis;
-    const float scale = std::sin(limit) / across;
-    return {axis.x * scale, std::cos(limit), axis.z * scale};
-}
-
-} // namespace
-
 LandscapeObject PlacedObject(const PlacementDef& placement, const char* modelPath)
 {
     LandscapeObject object;
@@ -443,10 +415,6 @@ LandscapeObject PlacedObject(const PlacementDef& placement, const char* modelPat
         if (std::string_view(model.path) == modelPath)
             object.size = model.size;
     object.onRoad = std::string_view(modelPath) == "Graphics\\Models\\FinishPole.x";
-    // A finish pole leans as placed; the small pad under it is tilted to meet its foot.
-    if (object.onRoad)
-        object.up =
-            LeanAtMost(UpAxis({placement.rotation.x, placement.rotation.y, placement.rotation.z}), POLE_PAD_LEAN);
     return object;
 }
 

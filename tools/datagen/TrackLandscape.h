@@ -18,9 +18,8 @@ struct LandscapeObject {
     Float3 position;
     Float3 size;
     float rotationY = 0.0f;
-    Float3 up = {0.0f, 1.0f, 0.0f}; // normal of the ground the object stands on (a leaning pole's, its own up axis)
-    bool onRoad = false;            // the finish poles stand on the gate's ends
-    bool padded = true;             // false: the object sinks into the ground as it lies
+    bool onRoad = false; // the finish poles stand on the gate's ends
+    bool padded = true;  // false: the object sinks into the ground as it lies
 };
 
 struct LandscapeMask {
