@@ -30,6 +30,7 @@ struct BenchScene {
     std::function<SceneDesc()> make;
     int settleSteps; // stepped before timing (a settled world is timed asleep)
     int timedSteps;
+    float wallHalfWidth = 0.0f; // bodies within this of the vertical axis count for the rest time; 0: all
 };
 
 struct Result {
@@ -39,6 +40,7 @@ struct Result {
     float maxDrift = 0; // largest displacement of a dynamic body from its start
     float asleep = 0;   // fraction of dynamic bodies asleep at the end
     float jointError = -1;
+    float restTime = -1; // simulated time from which every body inside the walls stayed asleep; -1: never
     bool done = false;
 };
 
@@ -62,6 +64,34 @@ uint64_t Blocks(int engine)
     return engine == 0 ? OurAllocations() : engine == 1 ? BulletAllocations() : OdeAllocations();
 }
 
+constexpr float STEP_TIME = 1.0f / 60.0f;
+
+bool IsInside(const BenchScene& bench, const TVec4& p)
+{
+    return bench.wallHalfWidth <= 0.0f ||
+           (std::fabs(p.x) < bench.wallHalfWidth && std::fabs(p.z) < bench.wallHalfWidth);
+}
+
+// Counts the steps until every body inside the scene's walls is asleep; a body that wakes starts it again.
+class RestClock {
+public:
+    void Observe(const PeerWorld& world, const BenchScene& bench)
+    {
+        ++steps;
+        for (int i = 0; i < world.DynamicCount(); ++i) {
+            if (!world.IsAsleep(i) && IsInside(bench, world.Position(i))) {
+                lastAwake = steps;
+                return;
+            }
+        }
+    }
+    float RestTime() const { return lastAwake == steps ? -1.0f : float(lastAwake) * STEP_TIME; }
+
+private:
+    int steps = 0;
+    int lastAwake = 0;
+};
+
 void RunScene(benchmark::State& state, const BenchScene& bench, int engine)
 {
     SceneDesc scene = bench.make();
@@ -70,8 +100,10 @@ void RunScene(benchmark::State& state, const BenchScene& bench, int engine)
     for (int i = 0; i < world->DynamicCount(); ++i) {
         start.push_back(world->Position(i));
     }
+    RestClock restClock;
     for (int i = 0; i < bench.settleSteps + 60; ++i) {
         world->Step();
+        restClock.Observe(*world, bench);
     }
     std::vector<double> times;
     times.reserve(size_t(bench.timedSteps));
@@ -83,6 +115,7 @@ void RunScene(benchmark::State& state, const BenchScene& bench, int engine)
         double seconds = std::chrono::duration<double>(end - begin).count();
         times.push_back(seconds);
         state.SetIterationTime(seconds);
+        restClock.Observe(*world, bench);
     }
     Result result;
     result.blocksPerStep = double(Blocks(engine) - blocksBefore) / double(std::max<size_t>(times.size(), 1));
@@ -99,6 +132,7 @@ void RunScene(benchmark::State& state, const BenchScene& bench, int engine)
     }
     result.asleep = world->DynamicCount() > 0 ? float(asleep) / float(world->DynamicCount()) : 0.0f;
     result.jointError = world->JointError();
+    result.restTime = restClock.RestTime();
     result.done = true;
     g_Results[engine][bench.name] = result;
     state.counters["median_ms"] = result.medianMs;
@@ -118,9 +152,24 @@ std::vector<BenchScene> Scenes()
         {"rain 1000", [] { return RainScene(1000); }, 0, 600},
         {"game 1 moped", [] { return GameScene(1, 1400, 50); }, 0, 600},
         {"game 6 mopeds", [] { return GameScene(6, 1400, 50); }, 0, 600},
-        {"pile 1000", [] { return PileScene(1000); }, 0, 300},
+        {"pile 1000", [] { return PileScene(1000); }, 0, 840, PILE_WALL_HALF_WIDTH},
         {"settled rain 300", [] { return RainScene(300); }, 1200, 300},
     };
+}
+
+std::string RestTimes(const Result* const* r)
+{
+    std::string text;
+    for (int e = 0; e < 3; ++e) {
+        char field[16];
+        if (r[e]->restTime < 0.0f) {
+            std::snprintf(field, sizeof field, "%s-", e > 0 ? "/" : "");
+        } else {
+            std::snprintf(field, sizeof field, "%s%.2f", e > 0 ? "/" : "", double(r[e]->restTime));
+        }
+        text += field;
+    }
+    return text;
 }
 
 void PrintTable()
@@ -141,12 +190,12 @@ void PrintTable()
         }
         std::printf("%-18s | %7.3f / %6.3f | %7.3f / %6.3f | %7.3f / %6.3f | %8.2f | %8.2f | %4.1f/%4.1f/%4.1f | "
                     "%4.2f/%4.2f/%4.2f | "
-                    "%4.2f/%4.2f/%4.2f\n",
+                    "%4.2f/%4.2f/%4.2f | %s\n",
                     bench.name.c_str(), r[0]->medianMs, r[0]->p95Ms, r[1]->medianMs, r[1]->p95Ms, r[2]->medianMs,
                     r[2]->p95Ms, r[1]->medianMs > 0 ? r[0]->medianMs / r[1]->medianMs : 0.0,
                     r[2]->medianMs > 0 ? r[0]->medianMs / r[2]->medianMs : 0.0, r[0]->blocksPerStep,
                     r[1]->blocksPerStep, r[2]->blocksPerStep, r[0]->asleep, r[1]->asleep, r[2]->asleep, r[0]->maxDrift,
-                    r[1]->maxDrift, r[2]->maxDrift);
+                    r[1]->maxDrift, r[2]->maxDrift, RestTimes(r).c_str());
     }
     for (const BenchScene& bench : Scenes()) {
         auto it = g_Results[0].find(bench.name);
@@ -154,6 +203,8 @@ void PrintTable()
             std::printf("%-18s ours: largest hinge pivot gap %.4f m\n", bench.name.c_str(), it->second.jointError);
         }
     }
+    std::printf("at rest: simulated time from which every body inside the scene's walls stays asleep ('-': not "
+                "within the run).\n");
     std::printf("ODE is the distribution's double-precision build; Bullet and ours are single precision.\n");
 }
 

@@ -91,17 +91,13 @@ void TRigidBody::TestRestImpl()
 
 int TRigidBody::GetSupportCount()
 {
-    // The load: this sub-step's force, or for a resting body that has none yet its own forces and weight.
-    // A body without contacts of its own in a constraint set hangs on its joints: the set decides its rest.
-    TVec4 load = subStepForce;
+    const TVec4& load = subStepForce;
     if (!(std::fabs(load.x) >= 1e-6f || std::fabs(load.y) >= 1e-6f || std::fabs(load.z) >= 1e-6f)) {
+        // A body without contacts of its own in a constraint set hangs on its joints: the set decides its rest.
         if (constraintSet != nullptr && CachedContactCount() == 0) {
             return 3;
         }
-        load = force + accumulatedForce + simulator->gravity * mass;
-    }
-    if (!(std::fabs(load.x) >= 1e-6f || std::fabs(load.y) >= 1e-6f || std::fabs(load.z) >= 1e-6f)) {
-        return 3;
+        return AreCachedContactsTouching() ? 3 : 0;
     }
     if (!IsLoadHeldByFriction(load)) {
         return 0;
@@ -199,6 +195,30 @@ bool TRigidBody::IsLoadHeldByFriction(const TVec4& load)
     return InsideFrictionCone(load, normal, friction);
 }
 
+bool TRigidBody::IsTouchingSupport(TCachedContact& slot) const
+{
+    TVec4 ownerWorld = Rotate(state.rotation, slot.point) + state.position;
+    TVec4 supportWorld;
+    slot.GetWorldPoint(&supportWorld);
+    return LengthSquared3(ownerWorld - supportWorld) <= 0.002f;
+}
+
+bool TRigidBody::AreCachedContactsTouching()
+{
+    int used = 0;
+    for (TCachedContact& slot : cache) {
+        if (!slot.IsUsed()) {
+            continue;
+        }
+        ++used;
+        bool movedSupport = slot.kind == TCACHED_ANIMATED_SUPPORT && !slot.IsSupportStill();
+        if (movedSupport || !IsTouchingSupport(slot)) {
+            return false;
+        }
+    }
+    return used > 0;
+}
+
 bool TRigidBody::CheckCachedContactsStill()
 {
     if (stackNode == nullptr || stackNode->top != 0) {
@@ -209,13 +229,7 @@ bool TRigidBody::CheckCachedContactsStill()
         return false;
     }
     for (TCachedContact& slot : cache) {
-        if (!slot.IsUsed()) {
-            continue;
-        }
-        TVec4 ownerWorld = Rotate(state.rotation, slot.point) + state.position;
-        TVec4 supportWorld;
-        slot.GetWorldPoint(&supportWorld);
-        if (LengthSquared3(ownerWorld - supportWorld) > 0.002f) {
+        if (slot.IsUsed() && !IsTouchingSupport(slot)) {
             ClearContactCache();
             return false;
         }

@@ -94,6 +94,10 @@ public:
     int GetSupportCount();
     bool IsLoadHeldByFriction(const TVec4& load);
     bool CheckCachedContactsStill();
+    // Whether the slot's point on this body still lies on its support's point (squared distance 0.002).
+    bool IsTouchingSupport(TCachedContact& slot) const;
+    // A body without load this sub-step: it has cached contacts, each touching a support that did not move.
+    bool AreCachedContactsTouching();
     bool IsRestSupported();
     bool TestRestOverSteps();
 

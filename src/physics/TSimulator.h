@@ -133,6 +133,7 @@ private:
     void CollideTerrain();
     void CollideBodyWithTerrain(TRigidBody* body);
     void RollCorrectedFlags();
+    void ClearAnimatedMovedFlags();
     void ClearSubStepAccumulators();
     void RunConstraintPreSteps();
     void IntegrateVelocities();

@@ -5,6 +5,8 @@
 void TSimulator::Advance(float time, int steps, TPerfReport* perfReport)
 {
     if (steps <= 0) {
+        ClearAnimatedMovedFlags();
+        ++advanceCount;
         return;
     }
     dt = float(double(time) / double(steps));
@@ -21,14 +23,19 @@ void TSimulator::Advance(float time, int steps, TPerfReport* perfReport)
         subStepWord = 0;
         SubStep();
     }
-    for (TBody* body = animatedBodies.head; body != nullptr; body = body->listNext) {
-        static_cast<TAnimatedBody*>(body)->moved = 0;
-    }
+    ClearAnimatedMovedFlags();
     if (report != nullptr) {
         ReportAdvance();
     }
     report = nullptr;
     ++advanceCount;
+}
+
+void TSimulator::ClearAnimatedMovedFlags()
+{
+    for (TBody* body = animatedBodies.head; body != nullptr; body = body->listNext) {
+        static_cast<TAnimatedBody*>(body)->moved = 0;
+    }
 }
 
 void TSimulator::SubStep()

@@ -135,8 +135,9 @@ TEST(SampleModels, FinishPoleIsATextModelCentredWithClockwiseFronts)
     std::vector<std::vector<uint32_t>> faces;
     ASSERT_TRUE(datagen_test::ReadFirstXMesh(text, positions, faces));
     ASSERT_FALSE(faces.empty());
-    // A short post: the tracks stand it on the ground at its half height.
-    ExpectCentredBox(BoxOf(positions), {0.1f, 0.5f, 0.1f}, 1e-3f, "finish pole");
+    // A short post on a square foot: the tracks stand it on the ground at its half height, and the foot keeps
+    // a leaning pole up.
+    ExpectCentredBox(BoxOf(positions), {0.32f, 0.5f, 0.32f}, 1e-3f, "finish pole");
     // Clockwise fronts in a left-handed frame enclose a positive volume taken as (a, b, c).
     double volume = 0.0;
     for (const auto& f : faces)

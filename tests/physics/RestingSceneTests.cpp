@@ -219,3 +219,37 @@ TEST(RestingScene, BoxTurnedOnATiltedRampComesToRest)
     EXPECT_LT(std::sqrt(LengthSquared3(body->state.position - rested)), 1e-4f);
     DestroyOurWorld(world);
 }
+
+// A pile of boxes settles when its boxes do: a box put to rest on its neighbours is not woken again at once by
+// the check that its supports still hold it, and every box inside the walls is asleep within 6 s.
+TEST(RestingScene, PileSettlesWithoutWakingBoxesJustPutToRest)
+{
+    constexpr int BOXES = 300;
+    constexpr int STEPS = 6 * 60;
+    OurWorld world = BuildOurWorld(PileScene(BOXES));
+    const int first = int(world.bodies.size()) - BOXES;
+    std::vector<int> restedAt(BOXES, -1);
+    int quickWakes = 0;
+    int lastAwakeInside = 0;
+    for (int step = 1; step <= STEPS; ++step) {
+        StepOurWorld(world, 1);
+        for (int i = 0; i < BOXES; ++i) {
+            TRigidBody* box = world.Rigid(first + i);
+            bool resting = box->status == TREST_RESTING;
+            if (resting && restedAt[size_t(i)] < 0) {
+                restedAt[size_t(i)] = step;
+            } else if (!resting && restedAt[size_t(i)] >= 0) {
+                quickWakes += step - restedAt[size_t(i)] <= 2 ? 1 : 0;
+                restedAt[size_t(i)] = -1;
+            }
+            const TVec4& p = box->state.position;
+            if (!resting && std::fabs(p.x) < PILE_WALL_HALF_WIDTH && std::fabs(p.z) < PILE_WALL_HALF_WIDTH) {
+                lastAwakeInside = step;
+            }
+        }
+    }
+    printf("QW %d last %d\n", quickWakes, lastAwakeInside);
+    EXPECT_EQ(quickWakes, 0) << "boxes woken within 2 steps of being put to rest";
+    EXPECT_LT(lastAwakeInside, STEPS) << "a box inside the walls is still awake after " << STEPS << " steps";
+    DestroyOurWorld(world);
+}

@@ -153,13 +153,17 @@ TEST_F(RigidBodyTest, FreeFallMovesOneAndAHalfGDtSquaredInTheFirstStep)
     EXPECT_EQ(simulator->GetAdvanceCount(), 2);
 }
 
-TEST_F(RigidBodyTest, ZeroStepsDoNothing)
+TEST_F(RigidBodyTest, ZeroStepsMoveNothingButCountAndClearTheMovedFlags)
 {
     TRigidBody* body = AddBox(simulator, Vec(1, 1, 1), Vec(0, 100, 0));
+    TAnimatedBody* platform = AddStaticBox(simulator, Vec(4, 0.5f, 4), Vec(0, -2, 0));
+    TVec4 lifted = Vec(0, -1, 0);
+    platform->SetPosition(&lifted);
     simulator->Advance(1.0f / 60.0f, 0, nullptr);
+    EXPECT_EQ(platform->moved, 0);
     simulator->Advance(1.0f / 60.0f, -3, nullptr);
     EXPECT_EQ(body->state.position.y, 100.0f);
-    EXPECT_EQ(simulator->GetAdvanceCount(), 0);
+    EXPECT_EQ(simulator->GetAdvanceCount(), 2);
     simulator->Advance(0.0f, 1, nullptr);
     EXPECT_TRUE(IsFiniteBody(body));
 }

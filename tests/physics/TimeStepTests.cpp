@@ -159,6 +159,10 @@ TEST(TimeStep, MovedPlatformWakesTheBoxOnIt)
     ASSERT_EQ(box->status, TREST_RESTING);
     EXPECT_NEAR(box->state.position.y, 2.75f, 0.02f);
     float restingHeight = box->state.position.y;
+    TVec4 nudged = Vec(0, 2.01f, 0);
+    platform->SetPosition(&nudged);
+    StepOurWorld(world, 1);
+    EXPECT_EQ(box->status, TREST_AWAKE) << "a support that moves wakes the box, even by less than contact slack";
     TVec4 lifted = Vec(0, 2.3f, 0);
     platform->SetPosition(&lifted);
     StepOurWorld(world, 30);

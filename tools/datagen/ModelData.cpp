@@ -166,12 +166,19 @@ void WriteRider(DataFolder& folder)
 }
 
 // A post striped black and white with a red band: one column of the
-// chequered texture, run twice up each side.
+// chequered texture, run twice up each side. It stands on a flat square foot
+// as wide as its box, so that it stays up where it is placed leaning.
 void WriteFinishPole(DataFolder& folder)
 {
     const char* path = "Graphics\\Models\\FinishPole.x";
+    const Float3 box = TrackModelBox(path);
+    const float postWidth = 0.1f, footHeight = 0.04f;
+    const UvRect stripes = {2.0f / 128, 0, 14.0f / 128, 2};
     MeshBuilder pole;
-    AddBlock(pole, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, TrackModelBox(path), {2.0f / 128, 0, 14.0f / 128, 2});
+    AddBlock(pole, {0, footHeight * 0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {postWidth, box.y - footHeight, postWidth},
+             stripes);
+    AddBlock(pole, {0, (footHeight - box.y) * 0.5f, 0}, {1, 0, 0}, {0, 1, 0}, {box.x, footHeight, box.z},
+             {stripes.u0, stripes.v0, stripes.u1, 0.1f});
     folder.Write(path, EncodeTrackXModel(pole, "FinishPole", "FinishPole.dds"));
 }
 

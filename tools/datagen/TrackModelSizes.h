@@ -13,7 +13,7 @@ struct TrackModelSize {
 };
 
 constexpr TrackModelSize TRACK_MODEL_SIZES[] = {
-    {"Graphics\\Models\\FinishPole.x", {0.1f, 0.5f, 0.1f}},
+    {"Graphics\\Models\\FinishPole.x", {0.32f, 0.5f, 0.32f}},
     {"Graphics\\Tracks\\Finland\\Models\\Cottage.x", {4.55f, 6.692f, 4.69f}},
     {"Graphics\\Tracks\\Finland\\Models\\Cottage2.x", {9.3f, 4.82f, 6.5f}},
     {"Graphics\\Tracks\\Finland\\Models\\Fence.x", {8.0f, 1.2f, 0.2f}},

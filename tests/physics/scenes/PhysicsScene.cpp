@@ -278,7 +278,7 @@ SceneDesc PileScene(int boxes)
     scene.name = "pile of " + std::to_string(boxes);
     scene.terrain = MakeGridTerrain(16, 2.0f, Flat);
     AddGroundMaterials(&scene, 0.6f);
-    const float inner = 6.0f;
+    const float inner = PILE_WALL_HALF_WIDTH * 2.0f;
     scene.bodies.push_back(MakeStaticBox(Vec(inner + 1, 4, 0.5f), Vec(0, 2, inner * 0.5f + 0.25f)));
     scene.bodies.push_back(MakeStaticBox(Vec(inner + 1, 4, 0.5f), Vec(0, 2, -inner * 0.5f - 0.25f)));
     scene.bodies.push_back(MakeStaticBox(Vec(0.5f, 4, inner), Vec(inner * 0.5f + 0.25f, 2, 0)));

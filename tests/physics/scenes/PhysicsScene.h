@@ -92,7 +92,9 @@ SceneDesc BoxOnTerrainScene(float dropHeight = 0.6f);
 SceneDesc TowerScene(int boxes, float spacing = 1.01f);
 SceneDesc PyramidScene(int base);
 SceneDesc RainScene(int bodies);
+// Boxes dropped in layers of 100 between four walls whose inner faces lie PILE_WALL_HALF_WIDTH from the centre.
 SceneDesc PileScene(int boxes);
+constexpr float PILE_WALL_HALF_WIDTH = 3.0f;
 // count mopeds of six bodies and five hinges on rolling terrain; with staticBoxes static objects and crates.
 SceneDesc GameScene(int mopeds, int staticBoxes, int crates);
 // One moped on flat ground, as the race builds it.
