@@ -120,8 +120,9 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
             (lapFrames.size() == 1 && frame < lapFrames[0] + 3) || (finishFrame > 0 && frame < finishFrame + 3);
         Press(backend::DIK_B, lookingBack);
         FastFrame();
-        if (lookingBack)
+        if (lookingBack) {
             EXPECT_EQ(moped.lookBack, finishFrame < 0 ? 1u : 0u) << "frame " << frame;
+        }
         const ProgressEvent event = moped.progress.event;
         if (event == PROGRESS_CHECKPOINT)
             checkpoints.push_back(moped.progress.currentSegment->checkpointIndex);
@@ -129,9 +130,10 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
             lapFrames.push_back(frame);
             // The lap's time in green in place of the lap time, for five seconds.
             EXPECT_TRUE(race->lapMessageTimer.running);
-            if (lapFrames.size() == 1)
+            if (lapFrames.size() == 1) {
                 EXPECT_TRUE(
                     ShowsText(DrawNow(true), race->lapMessageText, 10.0f, 128.0f, 0.65f, {.colour = 0xFF00FF00u}));
+            }
             EXPECT_EQ(race->lapMessageText, [&] {
                 std::string text;
                 FormatTime(&text, moped.lastLapMs, 3, '.', ',');
