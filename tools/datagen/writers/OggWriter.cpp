@@ -138,6 +138,31 @@ bool MakeSeekTrapOgg(const std::vector<uint8_t>& good, std::vector<uint8_t>& out
     return found;
 }
 
+bool DamageMiddleAudioPage(const std::vector<uint8_t>& good, std::vector<uint8_t>& out)
+{
+    out.clear();
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    char* buffer = ogg_sync_buffer(&sync, long(good.size()));
+    std::memcpy(buffer, good.data(), good.size());
+    ogg_sync_wrote(&sync, long(good.size()));
+    std::vector<size_t> audioBodies;
+    ogg_page page;
+    while (ogg_sync_pageout(&sync, &page) == 1) {
+        Append(out, page);
+        if (ogg_page_granulepos(&page) > 0 && page.body_len > 0)
+            audioBodies.push_back(out.size() - size_t(page.body_len) / 2);
+    }
+    ogg_sync_clear(&sync);
+    // The first and last audio pages stay whole, so the gap has sound on both sides.
+    if (audioBodies.size() < 3) {
+        out.clear();
+        return false;
+    }
+    out[audioBodies[audioBodies.size() / 2]] ^= 0xFF;
+    return true;
+}
+
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,
                     float quality)
 {
