@@ -30,9 +30,9 @@ public:
     bool endOfData = false;
     bool isOpen = false;
     // A gap in the stream (a damaged page) is skipped. Any other decode or
-    // seek failure refuses the file from then on. libvorbis
-    // 1.3.7 keeps half-built codebooks after a failed decoder set-up and
-    // divides by zero in them when asked to decode again.
+    // seek failure refuses the file from then on: libvorbis 1.3.7 keeps
+    // half-built codebooks after a failed decoder set-up and divides by zero
+    // in them when asked to decode again.
     bool failed = false;
 
     // The bytes of OpenMemory and the read position in them.
