@@ -1,5 +1,6 @@
 // HandleEnterKey: the confirm key in each state and menu screen.
 
+#include "app/FailedSave.h"
 #include "app/FrontEnd.h"
 #include "app/KeyHandlers.h"
 #include "app/Menu.h"
@@ -27,7 +28,17 @@ void StoreNewRecord()
     record.time = g_NewRecordTime;
     g_NewRecordIndex = InsertRecord(g_RaceRecords, record);
     const std::string path = BuildTrackRecordsPath(TrackId(g_CurrentTrackId));
-    WriteRecordsFile(path.c_str(), g_RaceRecords);
+    std::string reason;
+    if (!WriteRecordsFile(path.c_str(), g_RaceRecords, &reason))
+        ReportFailedSave("Error saving the best times!", reason);
+}
+
+void SaveVolumes()
+{
+    AudioManager* audio = GetAudioManager();
+    std::string reason;
+    if (!SaveSoundConfig({audio->GetSoundVolume(), audio->GetMusicVolume()}, SOUND_CONFIG_PATH, &reason))
+        ReportFailedSave("Error saving the sound settings!", reason);
 }
 
 void EnterOnMenuScreen()
@@ -116,7 +127,7 @@ void EnterOnMenuScreen()
         if (item != 2)
             break;
         PlayClickSound();
-        SaveSoundConfig({GetAudioManager()->GetSoundVolume(), GetAudioManager()->GetMusicVolume()});
+        SaveVolumes();
         menu.SetScreen(MENUSCREEN_MAIN, 2);
         break;
     case MENUSCREEN_CREDITS:

@@ -42,7 +42,7 @@ bool LoadGameConfig(const char* path)
     return true;
 }
 
-bool SaveGameConfig(const char* path)
+bool SaveGameConfig(const char* path, std::string* error)
 {
     uint8_t bytes[GAME_CONFIG_VALUE_COUNT * 4];
     for (size_t i = 0; i < GAME_CONFIG_VALUE_COUNT; ++i) {
@@ -52,6 +52,5 @@ bool SaveGameConfig(const char* path)
         bytes[i * 4 + 2] = uint8_t(v >> 16);
         bytes[i * 4 + 3] = uint8_t(v >> 24);
     }
-    return backend::ReplaceFile(
-        path, [&bytes](FILE* file) { return std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes); });
+    return backend::ReplaceFileBytes(path, bytes, sizeof(bytes), error);
 }

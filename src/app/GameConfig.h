@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct GameConfig {
     int32_t renderDeviceIndex = 0;
@@ -30,5 +31,6 @@ extern GameConfig g_GameConfig;
 // log); g_GameConfig is then left as it was.
 bool LoadGameConfig(const char* path = GAME_CONFIG_PATH);
 // Writes g_GameConfig (40 bytes) through a temporary file renamed over the old
-// one; false, with the old file kept, when it can't be written.
-bool SaveGameConfig(const char* path = GAME_CONFIG_PATH);
+// one; false, with the old file kept, when it can't be written (which file and
+// why in `error`, if given).
+bool SaveGameConfig(const char* path = GAME_CONFIG_PATH, std::string* error = nullptr);

@@ -51,11 +51,10 @@ SoundConfig LoadSoundConfig(const char* path)
     return config;
 }
 
-bool SaveSoundConfig(const SoundConfig& config, const char* path)
+bool SaveSoundConfig(const SoundConfig& config, const char* path, std::string* error)
 {
     uint8_t bytes[8];
     EncodeVolume(config.soundVolume, bytes);
     EncodeVolume(config.musicVolume, bytes + 4);
-    return backend::ReplaceFile(
-        path, [&bytes](FILE* file) { return std::fwrite(bytes, 1, sizeof(bytes), file) == sizeof(bytes); });
+    return backend::ReplaceFileBytes(path, bytes, sizeof(bytes), error);
 }

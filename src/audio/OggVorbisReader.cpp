@@ -70,7 +70,7 @@ bool OggVorbisReader::Open(const char* fileName)
     std::string refusal;
     file = fileName ? backend::OpenFileForReading(fileName, backend::MAX_ASSET_FILE_BYTES, &refusal) : nullptr;
     if (!file)
-        return ReportError("Error opening an ogg vorbis file!", true, ErrorDetail(refusal));
+        return ReportFileError("Error opening an ogg vorbis file!", fileName, refusal);
     if (ov_open(file, &vorbisFile, nullptr, 0) < 0) {
         // vorbisfile takes the file only when the open succeeds.
         std::fclose(file);
@@ -153,6 +153,9 @@ bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRea
             endOfData = true;
             if (got > 0)
                 delivered += static_cast<uint32_t>(got);
+        } else if (got == OV_HOLE) {
+            // A damaged or missing page: the stream goes on after the gap.
+            continue;
         } else if (got < 0) {
             failed = true;
             return false;

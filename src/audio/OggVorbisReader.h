@@ -29,9 +29,10 @@ public:
     uint32_t dataSize = 0;
     bool endOfData = false;
     bool isOpen = false;
-    // A decode or seek failed: the file is refused from then on. libvorbis
-    // 1.3.7 keeps half-built codebooks after a failed decoder set-up and
-    // divides by zero in them when asked to decode again.
+    // A gap in the stream (a damaged page) is skipped. Any other decode or
+    // seek failure refuses the file from then on: libvorbis 1.3.7 keeps
+    // half-built codebooks after a failed decoder set-up and divides by zero
+    // in them when asked to decode again.
     bool failed = false;
 
     // The bytes of OpenMemory and the read position in them.

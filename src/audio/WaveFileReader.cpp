@@ -26,11 +26,14 @@ WaveFileReader::~WaveFileReader()
 bool WaveFileReader::Open(const char* fileName)
 {
     Close();
-    const bool opened = mmio.Open(fileName);
+    std::string refusal;
+    const bool opened = mmio.Open(fileName, &refusal);
     LogMessage("\nOpening wave file MMIO...");
     // Said here: reading the header of a file that isn't there would fail without a word.
     if (!opened)
-        return ReportError("Error reading wave file MMIO: file not found!");
+        return ReportFileError(MissingOrRefused(refusal, "Error reading wave file MMIO: file not found!",
+                                                "Error reading wave file MMIO: can't open file!"),
+                               fileName, refusal);
     if (!ReadHeader() || !Reset()) {
         Close();
         return false;

@@ -64,13 +64,23 @@ bool ParseRow(const std::string& text, size_t& at, RaceRecord& record)
     return true;
 }
 
+// Where the line holding `at` ends: past its LF, or the end of the text.
+size_t SkipLine(const std::string& text, size_t at)
+{
+    const size_t lineEnd = text.find('\n', at);
+    return lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+}
+
 } // namespace
 
-bool WriteEnciphered(std::istream& source, const char* path)
+bool WriteEnciphered(std::istream& source, const char* path, std::string* error)
 {
-    if (!path || source.fail())
+    if (!path || source.fail()) {
+        if (error)
+            *error = path ? std::string("nothing to write to ") + path : "no file to write";
         return false;
-    return backend::ReplaceFile(path, [&source](FILE* file) {
+    }
+    const auto encipher = [&source](FILE* file) {
         char buffer[CHUNK_SIZE];
         size_t position = 0;
         while (source) {
@@ -84,7 +94,8 @@ bool WriteEnciphered(std::istream& source, const char* path)
                 return false;
         }
         return !source.bad();
-    });
+    };
+    return backend::ReplaceFile(path, encipher, error);
 }
 
 bool ReadEnciphered(const char* path, std::ostream& destination)
@@ -109,7 +120,7 @@ bool ReadEnciphered(const char* path, std::ostream& destination)
     return true;
 }
 
-void WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records)
+bool WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records, std::string* error)
 {
     std::stringstream text;
     for (const RaceRecord& record : records) {
@@ -118,7 +129,7 @@ void WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records)
         text.write(record.name, std::streamsize(length));
         text << '\t' << record.time << '\n';
     }
-    WriteEnciphered(text, path);
+    return WriteEnciphered(text, path, error);
 }
 
 void ReadRecordsFile(const char* path, std::vector<RaceRecord>& records)
@@ -136,9 +147,10 @@ void ReadRecordsFile(const char* path, std::vector<RaceRecord>& records)
         if (at >= text.size())
             break;
         RaceRecord record;
-        if (!ParseRow(text, at, record))
-            break;
-        records.push_back(record);
+        if (ParseRow(text, at, record))
+            records.push_back(record);
+        else
+            at = SkipLine(text, at);
     }
 }
 

@@ -5,24 +5,27 @@
 #include "race/RaceRecord.h"
 
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 constexpr int MAX_RECORDS = 15;
 
 // The source's bytes, enciphered, into a temporary file beside `path` that is
 // then renamed over it, so a failed write keeps the old file. False when the
-// source has failed or the file can't be written.
-bool WriteEnciphered(std::istream& source, const char* path);
+// source has failed or the file can't be written, with the file and the reason
+// in `error` (if given).
+bool WriteEnciphered(std::istream& source, const char* path, std::string* error = nullptr);
 // The file's bytes, deciphered, appended to `destination`; false (destination
 // untouched) when the file can't be opened or the destination has failed. A
 // file that is not a regular file or is larger than a few KB is refused, with
 // a line in the log.
 bool ReadEnciphered(const char* path, std::ostream& destination);
 
-// Writes every record; a file that can't be written is left as it was.
-void WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records);
-// Empties `records` and reads the file's rows, at most MAX_RECORDS; reading
-// stops at the first line that does not parse, keeping the rows before it.
+// Writes every record; false when the file can't be written, which leaves it
+// as it was, with the file and the reason in `error` (if given).
+bool WriteRecordsFile(const char* path, const std::vector<RaceRecord>& records, std::string* error = nullptr);
+// Empties `records` and reads the file's rows, at most MAX_RECORDS; a line
+// that does not parse is skipped and the rows after it are kept.
 void ReadRecordsFile(const char* path, std::vector<RaceRecord>& records);
 
 // Puts a new row after every row with a time not greater than its own; a full

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 using backend::Vector3;
@@ -113,8 +114,9 @@ bool TrackData::Load(const char* path)
 {
     LogFormat("\nLoading track data from file \"%s\"...", path ? path : "");
     std::vector<uint8_t> bytes;
-    if (path == nullptr || !backend::ReadWholeFile(path, bytes))
-        return Refuse("FAILED: cannot read the file");
+    std::string reason;
+    if (path == nullptr || !backend::ReadWholeFile(path, bytes, backend::MAX_ASSET_FILE_BYTES, &reason))
+        return ReportFileError(LOAD_ERROR, path, reason);
     return LoadFromMemory(bytes.data(), bytes.size());
 }
 

@@ -173,8 +173,12 @@ TEST_F(GameConfigFile, FailedSavesKeepTheOldGameAndSoundConfig)
     fs::create_directory(path + ".tmp");
     fs::create_directory(soundPath + ".tmp");
     g_GameConfig.displayModeIndex = 7;
-    EXPECT_FALSE(SaveGameConfig(path.c_str()));
-    EXPECT_FALSE(SaveSoundConfig({1.0f, 1.0f}, soundPath.c_str()));
+    // Each says which file and why, for the player to be told.
+    std::string error;
+    EXPECT_FALSE(SaveGameConfig(path.c_str(), &error));
+    EXPECT_EQ(error, "cannot create " + path + ".tmp: Is a directory");
+    EXPECT_FALSE(SaveSoundConfig({1.0f, 1.0f}, soundPath.c_str(), &error));
+    EXPECT_EQ(error, "cannot create " + soundPath + ".tmp: Is a directory");
     EXPECT_EQ(ReadBytes(), oldGame);
     EXPECT_EQ(ReadBytes(soundPath), oldSound);
 

@@ -6,6 +6,7 @@
 #include "app/Menu.h"
 #include "app/SoundConfig.h"
 #include "audio/AudioManager.h"
+#include "backend/files/Files.h"
 #include "backend/net/SessionTestKit.h"
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
@@ -13,15 +14,18 @@
 #include "datagen/writers/RecordsWriter.h"
 #include "engine/platform/Window.h"
 #include "network/NetworkPeer.h"
+#include "race/RaceGlobals.h"
 #include "race/RecordsFile.h"
 #include "tracks/TrackTable.h"
 
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using namespace backend;
 
@@ -150,6 +154,62 @@ TEST_F(GameTest, OptionsVolumesStepOnTheGridAndBackSavesThem)
     const SoundConfig saved = LoadSoundConfig();
     EXPECT_FLOAT_EQ(saved.soundVolume, audio->GetSoundVolume());
     EXPECT_FLOAT_EQ(saved.musicVolume, audio->GetMusicVolume());
+}
+
+// A key pressed and released between two turns still acts once; one held acts
+// once and then at the repeat interval, as before.
+TEST_F(GameTest, TapBetweenTwoTurnsMovesTheMenuOnce)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
+    Turn();
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+}
+
+// A save that can't be made (a folder holds the temporary file's name, as a
+// read-only folder or a full disk refuses it) is shown to the player, and
+// stderr says which file and why; the new best time stays in the table shown.
+TEST_F(GameTest, FailedSavesAreShownAndNameTheFile)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    const std::string volumes = backend::ResolvePath(SOUND_CONFIG_PATH) + ".tmp";
+    std::filesystem::create_directory(volumes);
+    g_Menu->SetScreen(MENUSCREEN_OPTIONS, 2);
+    ::testing::internal::CaptureStderr();
+    Press(DIK_RETURN);
+    std::string stderrText = ::testing::internal::GetCapturedStderr();
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    ASSERT_EQ(shownErrors, std::vector<std::string>{"Error saving the sound settings!"});
+    EXPECT_EQ(shownCaptions[0], "Vantrel");
+    EXPECT_NE(stderrText.find("cannot create " + volumes + ": Is a directory"), std::string::npos) << stderrText;
+
+    const std::string records = backend::ResolvePath(BuildTrackRecordsPath(TRACK_UK)) + ".tmp";
+    std::filesystem::create_directory(records);
+    g_CurrentTrackId = TRACK_UK;
+    g_RaceRecords.clear();
+    g_NewRecordTime = 61234;
+    std::strcpy(g_PlayerName, "Zed");
+    g_GameState = GAMESTATE_NEW_RECORD;
+    ::testing::internal::CaptureStderr();
+    Press(DIK_RETURN);
+    stderrText = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
+    ASSERT_EQ(shownErrors.size(), 2u);
+    EXPECT_EQ(shownErrors[1], "Error saving the best times!");
+    EXPECT_NE(stderrText.find("cannot create " + records + ": Is a directory"), std::string::npos) << stderrText;
+    ASSERT_EQ(g_RaceRecords.size(), 1u);
+    EXPECT_STREQ(g_RaceRecords[0].name, "Zed");
 }
 
 TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpAndBackTakesItDown)

@@ -181,6 +181,13 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
 
     ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
     SinglePlayerRace* race = g_SinglePlayerRace;
+    // A tap of Left that went down and up between two turns steers for one turn.
+    SimulateKey(g_Window.hWnd, DIK_LEFT, true);
+    SimulateKey(g_Window.hWnd, DIK_LEFT, false);
+    Turn();
+    EXPECT_EQ(race->playerMoped.steering, STEER_LEFT);
+    Turn();
+    EXPECT_EQ(race->playerMoped.steering, STEER_NONE);
     const TVec4 start = race->playerMoped.position;
     SimulateKey(g_Window.hWnd, DIK_UP, true);
     Turns(120);

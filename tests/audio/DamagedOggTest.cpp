@@ -94,6 +94,33 @@ TEST(DamagedOgg, SeekTrapOnTmpfsIsPlayedToItsEndWithinASecond)
     std::filesystem::remove_all(folder);
 }
 
+// One damaged page in the middle of a piece of music is a gap: the reader
+// goes on after it to the end, and rewinds and plays it again.
+TEST(DamagedOgg, DamagedPageIsAGapThatReadingGoesOnAfter)
+{
+    std::vector<uint8_t> good, damaged;
+    ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthNoise(1.5f, 22050, 0.5f, 7), 1, 22050, good));
+    ASSERT_TRUE(datagen::DamageMiddleAudioPage(good, damaged));
+    OggVorbisReader reader;
+    ASSERT_TRUE(reader.OpenMemory(damaged.data(), damaged.size()));
+    const uint32_t whole = reader.GetDataSize();
+    std::vector<uint8_t> buffer(4096);
+    for (int pass = 0; pass < 2; ++pass) {
+        uint32_t delivered = 0;
+        for (int reads = 0; !reader.IsEndOfData() && reads < 1000; ++reads) {
+            uint32_t got = 0;
+            ASSERT_TRUE(reader.Read(buffer.data(), uint32_t(buffer.size()), &got))
+                << "pass " << pass << ", after " << delivered << " of " << whole << " bytes";
+            delivered += got;
+        }
+        EXPECT_TRUE(reader.IsEndOfData());
+        // The damaged page's samples are missing, and only they.
+        EXPECT_LT(delivered, whole);
+        EXPECT_GT(delivered, whole / 2);
+        ASSERT_TRUE(reader.Reset());
+    }
+}
+
 TEST(DamagedOgg, FilesThatCrashedTheReaderUnderFuzzingAreHandled)
 {
     const std::filesystem::path folder =

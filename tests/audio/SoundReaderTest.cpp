@@ -127,6 +127,13 @@ TEST_F(SoundReaderTest, BrokenWaveFilesAreRefusedWithClearErrors)
     g_LastError.clear();
     EXPECT_FALSE(reader.Open(Path("missing.wav").c_str()));
     EXPECT_EQ(g_LastError, "Error reading wave file MMIO: file not found!");
+    // A folder in the sound's place is there, but no file.
+    std::filesystem::create_directory(Path("folder.wav"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(reader.Open(Path("folder.wav").c_str()));
+    EXPECT_EQ(g_LastError, "Error reading wave file MMIO: can't open file!");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(Path("folder.wav") + " is not a regular file"),
+              std::string::npos);
 }
 
 TEST_F(SoundReaderTest, OggGivesItsFormatSizeAndTheSameSamplesAfterReset)

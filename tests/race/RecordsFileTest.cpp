@@ -133,18 +133,19 @@ TEST_F(RecordsFile, EmptyTableAndEmptyOrMissingFile)
     EXPECT_TRUE(rows.empty());
 }
 
-TEST_F(RecordsFile, MalformedLinesStopTheReaderKeepingEarlierRows)
+TEST_F(RecordsFile, MalformedLinesAreSkippedKeepingTheRowsAroundThem)
 {
     const std::string good = "Ann\t61234\nBob\t70000\n";
     const std::vector<RaceRecord> goodRows = {Row("Ann", 61234), Row("Bob", 70000)};
+    const std::vector<RaceRecord> withDan = {goodRows[0], goodRows[1], Row("Dan", 1)};
 
-    ExpectRows(ReadPlain(path, good + "Cat\t-5\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + "Cat\t99999999999\nDan\t1\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + "Cat\t4294967296\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + "Cat\t12x\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + "no tab here\nDan\t1\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + "TwentyCharactersName\t5\n"), goodRows);
-    ExpectRows(ReadPlain(path, good + std::string("Nul\0l\t5\n", 8)), goodRows);
+    ExpectRows(ReadPlain(path, good + "Cat\t-5\nDan\t1\n"), withDan);
+    ExpectRows(ReadPlain(path, good + "Cat\t99999999999\nDan\t1\n"), withDan);
+    ExpectRows(ReadPlain(path, good + "Cat\t4294967296\nDan\t1"), withDan);
+    ExpectRows(ReadPlain(path, good + "Cat\t12x\nDan\t1\n"), withDan);
+    ExpectRows(ReadPlain(path, good + "no tab here\nDan\t1\n"), withDan);
+    ExpectRows(ReadPlain(path, good + "TwentyCharactersName\t5\nDan\t1\n"), withDan);
+    ExpectRows(ReadPlain(path, good + std::string("Nul\0l\t5\nDan\t1\n", 14)), withDan);
     ExpectRows(ReadPlain(path, good + "Cat\t"), goodRows);
     // The largest time still fits, and a last line without LF still reads.
     ExpectRows(ReadPlain(path, good + "Cat\t4294967295"), {goodRows[0], goodRows[1], Row("Cat", UINT32_MAX)});
@@ -214,6 +215,23 @@ TEST_F(RecordsFile, DevZeroOrFifoIsRefusedAtOnce)
                              "\nBest times not read: " + fifo + " is not a regular file");
 }
 
+// A flipped byte on disk costs only the rows it touches (here the line end
+// between the first two); the rows after it are read, and saved again.
+TEST_F(RecordsFile, FlippedByteLosesOnlyTheRowsItTouches)
+{
+    const std::vector<RaceRecord> table = {Row("Ann", 61234), Row("Bob", 70000), Row("Cy", 1), Row("Di", 2)};
+    WriteRecordsFile(path.c_str(), table);
+    std::vector<uint8_t> bytes = FileBytes(path);
+    bytes[std::strlen("Ann\t61234")] ^= 0x40;
+    WriteBytes(path, bytes);
+    std::vector<RaceRecord> rows;
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, {table[2], table[3]});
+    ASSERT_TRUE(WriteRecordsFile(path.c_str(), rows));
+    ReadRecordsFile(path.c_str(), rows);
+    ExpectRows(rows, {table[2], table[3]});
+}
+
 TEST_F(RecordsFile, TruncatedFileKeepsTheWholeRowsBeforeTheCut)
 {
     const std::vector<RaceRecord> table = {Row("Ann", 61234), Row("Bob", 70000), Row("Carl", 80000)};
@@ -239,10 +257,28 @@ TEST_F(RecordsFile, FailedWritesKeepTheOldFile)
     EXPECT_FALSE(WriteEnciphered(failed, path.c_str()));
     EXPECT_EQ(FileBytes(path), oldBytes);
 
-    // A folder that does not exist.
+    // Each failure says so, naming the file and the reason: a folder that does
+    // not exist, one that takes no new file (a folder holds the temporary
+    // file's name, as a read-only folder refuses it even to root), and a file
+    // that can't be replaced (a folder in its place).
+    std::string error;
     const std::string nowhere = dir + "/missing/Records.bt";
-    WriteRecordsFile(nowhere.c_str(), old);
+    EXPECT_FALSE(WriteRecordsFile(nowhere.c_str(), old, &error));
     EXPECT_FALSE(fs::exists(nowhere));
+    EXPECT_EQ(error, "cannot create " + nowhere + ".tmp: No such file or directory");
+    fs::create_directory(path + ".tmp");
+    EXPECT_FALSE(WriteRecordsFile(path.c_str(), {Row("Zed", 1)}, &error));
+    EXPECT_EQ(error, "cannot create " + path + ".tmp: Is a directory");
+    EXPECT_TRUE(fs::is_directory(path + ".tmp"));
+    fs::remove(path + ".tmp");
+    const std::string folder = dir + "/Folder.bt";
+    fs::create_directories(folder + "/inside");
+    EXPECT_FALSE(WriteRecordsFile(folder.c_str(), old, &error));
+    EXPECT_EQ(error.rfind("cannot replace " + folder + ": ", 0), 0u) << error;
+    EXPECT_FALSE(fs::exists(folder + ".tmp"));
+    EXPECT_EQ(FileBytes(path), oldBytes);
+    EXPECT_TRUE(WriteRecordsFile(path.c_str(), old, &error));
+    EXPECT_EQ(error, "");
 
     std::vector<RaceRecord> big;
     for (int i = 0; i < MAX_RECORDS; ++i)
@@ -256,15 +292,16 @@ TEST_F(RecordsFile, FailedWritesKeepTheOldFile)
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{64, 64};
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::stringstream text;
-        for (const RaceRecord& r : big)
-            text << r.name << '\t' << r.time << '\n';
-        _exit(WriteEnciphered(text, path.c_str()) ? 1 : 0);
+        std::string reason;
+        if (WriteRecordsFile(path.c_str(), big, &reason))
+            _exit(1);
+        _exit(reason == "cannot write " + path + ".tmp: File too large" ? 0 : 2);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write reported success";
+    EXPECT_NE(WEXITSTATUS(status), 1) << "the failed write reported success";
+    EXPECT_NE(WEXITSTATUS(status), 2) << "the failed write did not say which file and why";
     EXPECT_EQ(FileBytes(path), oldBytes);
     EXPECT_FALSE(fs::exists(path + ".tmp"));
 

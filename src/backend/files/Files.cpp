@@ -186,34 +186,54 @@ bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out, uint64_
     return ok;
 }
 
-bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write)
+bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write, std::string* error)
 {
     const std::string finalPath = ResolvePath(gamePath);
     const std::string tempPath = finalPath + ".tmp";
+    std::string reason;
+    const auto fail = [&](const char* what, const std::string& path, int code) {
+        reason = std::string(what) + " " + path;
+        if (code != 0)
+            reason += std::string(": ") + std::strerror(code);
+    };
     // Not through a link, and not into a FIFO or a device left in its place.
     int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    FILE* file = nullptr;
+    if (fd < 0) {
+        fail("cannot create", tempPath, errno);
+    } else if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = tempPath + " is not a regular file";
         close(fd);
-        return false;
-    }
-    FILE* file = fdopen(fd, "wb");
-    if (!file) {
+    } else if (!(file = fdopen(fd, "wb"))) {
+        fail("cannot write", tempPath, errno);
         close(fd);
         std::remove(tempPath.c_str());
-        return false;
     }
-    bool ok = write(file);
-    ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    ok = (std::fclose(file) == 0) && ok;
-    // Only a complete file replaces the old one.
-    if (!ok || std::rename(tempPath.c_str(), finalPath.c_str()) != 0) {
-        std::remove(tempPath.c_str());
-        return false;
+    if (file) {
+        errno = 0;
+        bool ok = write(file);
+        ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+        const int writeError = errno;
+        const bool closed = std::fclose(file) == 0;
+        if (!ok || !closed)
+            fail("cannot write", tempPath, ok ? errno : writeError);
+        // Only a complete file replaces the old one.
+        else if (std::rename(tempPath.c_str(), finalPath.c_str()) != 0)
+            fail("cannot replace", finalPath, errno);
+        if (!reason.empty())
+            std::remove(tempPath.c_str());
     }
-    return true;
+    const bool replaced = reason.empty();
+    if (error)
+        *error = std::move(reason);
+    return replaced;
+}
+
+bool ReplaceFileBytes(std::string_view gamePath, const void* bytes, size_t size, std::string* error)
+{
+    return ReplaceFile(
+        gamePath, [bytes, size](FILE* file) { return std::fwrite(bytes, 1, size, file) == size; }, error);
 }
 
 bool IsNameInsideFolder(std::string_view name)

@@ -44,8 +44,12 @@ bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out, uint64_
 // Replaces a file: `write` fills a temporary file beside it ("<name>.tmp"),
 // which is then renamed over the old one. When the temporary file can't be
 // made, `write` fails or the data can't be flushed, the old file stays as it
-// was and no temporary file is left behind.
-bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write);
+// was and no temporary file is left behind; `error` (if given) says which file
+// and why, and is empty on success.
+bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write, std::string* error = nullptr);
+
+// ReplaceFile with a file that holds exactly these bytes.
+bool ReplaceFileBytes(std::string_view gamePath, const void* bytes, size_t size, std::string* error = nullptr);
 
 // True when a name taken from a data file stays inside the folder it is joined
 // to: not rooted, and no ".." component (either slash separates).

@@ -11,12 +11,12 @@ RiffFile::~RiffFile()
     Close();
 }
 
-bool RiffFile::Open(const char* gamePath)
+bool RiffFile::Open(const char* gamePath, std::string* refusal)
 {
     Close();
     if (!gamePath)
         return false;
-    file = OpenFile(gamePath, "rb");
+    file = OpenFileForReading(gamePath, NO_FILE_SIZE_LIMIT, refusal);
     if (!file)
         return false;
     long size = -1;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace backend {
 
@@ -38,8 +39,9 @@ public:
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
 
-    // Opens a game path for reading.
-    bool Open(const char* gamePath);
+    // Opens a game path for reading. When a file that is there can't be opened
+    // (not a regular file, say), `refusal` (if given) says why.
+    bool Open(const char* gamePath, std::string* refusal = nullptr);
     void Close();
     bool IsOpen() const { return file != nullptr; }
 

@@ -7,6 +7,11 @@ namespace backend {
 
 namespace {
 
+constexpr uint8_t KEY_DOWN = 0x80;
+// The key went down since the last copy: a tap released before the next read
+// still reads as down once.
+constexpr uint8_t KEY_PRESSED_SINCE_COPY = 0x01;
+
 std::mutex g_KeyStateMutex;
 uint8_t g_KeyStates[256] = {};
 
@@ -15,7 +20,8 @@ uint8_t g_KeyStates[256] = {};
 void SetKeyState(uint8_t keyNumber, bool down)
 {
     std::lock_guard lock(g_KeyStateMutex);
-    g_KeyStates[keyNumber] = down ? 0x80 : 0x00;
+    uint8_t& state = g_KeyStates[keyNumber];
+    state = uint8_t(down ? KEY_DOWN | KEY_PRESSED_SINCE_COPY : state & KEY_PRESSED_SINCE_COPY);
 }
 
 void ClearKeyStates()
@@ -27,7 +33,10 @@ void ClearKeyStates()
 void CopyKeyStates(uint8_t* out)
 {
     std::lock_guard lock(g_KeyStateMutex);
-    std::memcpy(out, g_KeyStates, sizeof(g_KeyStates));
+    for (size_t key = 0; key < sizeof(g_KeyStates); ++key) {
+        out[key] = g_KeyStates[key] != 0 ? KEY_DOWN : 0;
+        g_KeyStates[key] &= KEY_DOWN;
+    }
 }
 
 } // namespace backend

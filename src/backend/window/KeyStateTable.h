@@ -9,7 +9,8 @@ namespace backend {
 
 void SetKeyState(uint8_t keyNumber, bool down);
 void ClearKeyStates();
-// 256 bytes, bit 7 set for a key that is down.
+// 256 bytes, bit 7 set for a key that is down or went down since the last copy
+// (so a tap between two copies is seen once).
 void CopyKeyStates(uint8_t* out);
 
 } // namespace backend

@@ -25,7 +25,9 @@ bool FrameAnimation::Load(const char* path)
     std::vector<uint8_t> bytes;
     std::string refusal;
     if (path == nullptr || !backend::ReadWholeFile(path, bytes, backend::MAX_ASSET_FILE_BYTES, &refusal))
-        return ReportError("Error loading animation data: File not found!", true, ErrorDetail(refusal));
+        return ReportFileError(MissingOrRefused(refusal, "Error loading animation data: File not found!",
+                                                "Error loading animation data: Can't open file!"),
+                               path, refusal);
     return LoadFromMemory(bytes.data(), bytes.size());
 }
 

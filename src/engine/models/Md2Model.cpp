@@ -32,7 +32,7 @@ bool Md2Model::Load(const char* path, const char* textureName)
     std::string refusal;
     if (path == nullptr || std::strlen(path) >= sizeof(name) ||
         !ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &refusal))
-        return ReportError("Error loading MD2 file!", true, ErrorDetail(refusal));
+        return ReportFileError("Error loading MD2 file!", path, refusal);
     if (!ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount) || !CreateBuffers())
         return ReportError("Error loading MD2 file!");
     texture.Release();

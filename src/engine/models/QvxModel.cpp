@@ -42,7 +42,9 @@ bool QvxModel::Load(const char* path, const char* textureName, const GpuMaterial
     // A path that does not fit the name could not be found again by Restore.
     if (path == nullptr || std::strlen(path) >= sizeof(name) ||
         !ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &refusal))
-        return ReportError("Error loading QVX file: File not found!", true, ErrorDetail(refusal));
+        return ReportFileError(MissingOrRefused(refusal, "Error loading QVX file: File not found!",
+                                                "Error loading QVX file: Can't open file!"),
+                               path, refusal);
 
     std::vector<QvxFrame> read;
     if (ReadQvx(bytes.data(), bytes.size(), read) != QvxReadResult::Ok)

@@ -37,6 +37,19 @@ void LogResult(bool success)
     LogMessage(success ? "\t\t\tSuccessful!" : "\t\t\tFailed!");
 }
 
+bool ReportFileError(const char* message, const char* path, const std::string& reason)
+{
+    const std::string file = path ? path : "no file named";
+    if (reason.empty())
+        std::fprintf(stderr, "Vantrel: %s (%s: no such file)\n", message, file.c_str());
+    else if (reason.find(file) != std::string::npos)
+        std::fprintf(stderr, "Vantrel: %s (%s)\n", message, reason.c_str());
+    else
+        std::fprintf(stderr, "Vantrel: %s (%s: %s)\n", message, file.c_str(), reason.c_str());
+    std::fflush(stderr);
+    return ReportError(message, true, ErrorDetail(reason));
+}
+
 bool ReportError(const char* message, bool logIt, const char* detail)
 {
     if (logIt)

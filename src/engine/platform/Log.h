@@ -20,6 +20,15 @@ void LogResult(bool success);
 // Logs `detail` (or "FAILED") when logIt, keeps `message` as the last error and
 // returns false, so that a failing operation can return its result.
 bool ReportError(const char* message, bool logIt = true, const char* detail = nullptr);
+// ReportError, and a line on stderr naming the file: `reason` says why it
+// could not be used (empty: it is not there).
+bool ReportFileError(const char* message, const char* path, const std::string& reason);
+// The game's text for a file that is not there, or for one that is there but
+// can't be used.
+inline const char* MissingOrRefused(const std::string& reason, const char* missing, const char* refused)
+{
+    return reason.empty() ? missing : refused;
+}
 // ReportError's detail from a reason text: null (a plain "FAILED") when it is empty.
 inline const char* ErrorDetail(const std::string& reason)
 {

@@ -82,7 +82,9 @@ bool RawData::Load(const char* fileName, uint32_t newWidth, uint32_t newHeight, 
     std::string refusal;
     file.stream = backend::OpenFileForReading(fileName, backend::NO_FILE_SIZE_LIMIT, &refusal);
     if (!file.stream)
-        return ReportError("Error loading RAW file: File not found!", true, ErrorDetail(refusal));
+        return ReportFileError(MissingOrRefused(refusal, "Error loading RAW file: File not found!",
+                                                "Error loading RAW file: Can't open file!"),
+                               fileName, refusal);
     auto* buffer = static_cast<uint8_t*>(AllocateInCategory(size, nullptr));
     if (!buffer)
         return ReportError("Error loading RAW file: Out of memory!");

@@ -46,9 +46,11 @@ bool Texture::Load(const char* file)
         return ReportError("Error loading a texture!");
     LogFormat("\nLoading texture \"%s\"...", file);
     // The name must fit the record, or Restore could not find the file again.
+    if (std::strlen(file) >= sizeof(name))
+        return ReportFileError("Error loading a texture!", file, "the name is too long");
     std::string error;
-    if (std::strlen(file) >= sizeof(name) || !LoadFile(file, &error))
-        return ReportError("Error loading a texture!", true, ErrorDetail(error));
+    if (!LoadFile(file, &error))
+        return ReportFileError("Error loading a texture!", file, error);
     CopyName(name, file);
     source = TEXTURE_SOURCE_FILE;
     owns = true;

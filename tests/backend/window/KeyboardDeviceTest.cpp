@@ -96,6 +96,30 @@ TEST_F(Keyboard, PressedKeySetsExactlyItsByteWhileFocused)
     }
 }
 
+// A key that went down since the last read reads as down once even when it is
+// already up again, unless the focus went in between.
+TEST_F(Keyboard, TapBetweenTwoReadsIsSeenOnceUnlessTheFocusWent)
+{
+    Focus(true);
+    ASSERT_EQ(keyboard->Acquire(), backend::DI_OK);
+    uint8_t state[256];
+    ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_LEFT, true));
+    ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_LEFT, false));
+    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
+    EXPECT_EQ(state[backend::DIK_LEFT], 0x80);
+    EXPECT_EQ(CountDown(state), 1);
+    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
+    EXPECT_EQ(CountDown(state), 0);
+
+    ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_RIGHT, true));
+    ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_RIGHT, false));
+    Focus(false);
+    Focus(true);
+    keyboard->Acquire();
+    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
+    EXPECT_EQ(CountDown(state), 0);
+}
+
 TEST_F(Keyboard, WithoutFocusTheDeviceIsLostAndHeldKeysAreForgotten)
 {
     Focus(true);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <filesystem>
 
 namespace {
 
@@ -214,7 +215,9 @@ TEST_F(BrokenModelFileTest, LoadersReportTheirMessages)
         {WriteBytes("magic.qvx", datagen::EncodeQvx(TwoFrames(), magic)), "Error loading QVX file: File corrupted!"},
         {WriteBytes("cut.qvx", std::vector<uint8_t>(qvx.begin(), qvx.end() - 5)),
          "Error loading QVX file: File corrupted!"},
-        {std::string(300, 'a') + ".qvx", "Error loading QVX file: File not found!"}};
+        {std::string(300, 'a') + ".qvx", "Error loading QVX file: File not found!"},
+        {TempPath("folder.qvx"), "Error loading QVX file: Can't open file!"}};
+    std::filesystem::create_directory(TempPath("folder.qvx"));
     for (const Case& c : qvxCases) {
         g_LastError.clear();
         QvxModel model;

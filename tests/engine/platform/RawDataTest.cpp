@@ -117,7 +117,7 @@ TEST_F(RawDataTest, ShortFileFailsAndKeepsTheRecord)
     EXPECT_EQ(raw.data[31], Sample(7, 3));
 }
 
-TEST_F(RawDataTest, MissingNullOrSpecialFileReportsNotFound)
+TEST_F(RawDataTest, MissingNullOrSpecialFileIsReportedWithItsName)
 {
     RawData raw;
     EXPECT_FALSE(raw.Load("Graphics\\Tracks\\Nowhere\\Trees.raw", 8, 4, backend::D3DFMT_P8));
@@ -129,17 +129,28 @@ TEST_F(RawDataTest, MissingNullOrSpecialFileReportsNotFound)
     EXPECT_FALSE(raw.Load(nullptr, 8, 4, backend::D3DFMT_P8));
     EXPECT_EQ(g_LastError, "Error loading RAW file: File not found!");
 
-    // /dev/zero would fill any grid; a FIFO would block. Neither is a file.
+    // /dev/zero would fill any grid; a FIFO would block; a folder is no map.
+    // None is a file, and none is said to be missing; stderr names each.
     std::filesystem::create_symlink("/dev/zero", folder / "Zero.raw");
     ASSERT_EQ(mkfifo((folder / "Fifo.raw").c_str(), 0600), 0);
-    for (const char* special : {"Zero.raw", "Fifo.raw"}) {
+    std::filesystem::create_directory(folder / "Folder.raw");
+    for (const char* special : {"Zero.raw", "Fifo.raw", "Folder.raw"}) {
         g_LastError.clear();
         captured.str("");
+        ::testing::internal::CaptureStderr();
         EXPECT_FALSE(raw.Load(special, 8, 4, backend::D3DFMT_P8));
-        EXPECT_EQ(g_LastError, "Error loading RAW file: File not found!");
+        const std::string stderrText = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(g_LastError, "Error loading RAW file: Can't open file!");
         EXPECT_NE(captured.str().find(std::string(special) + " is not a regular file"), std::string::npos)
             << captured.str();
+        EXPECT_EQ(stderrText, "Vantrel: Error loading RAW file: Can't open file! (" + std::string(special) +
+                                  " is not a regular file)\n");
     }
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(raw.Load("Graphics\\Tracks\\Nowhere\\Trees.raw", 8, 4, backend::D3DFMT_P8));
+    EXPECT_EQ(
+        ::testing::internal::GetCapturedStderr(),
+        "Vantrel: Error loading RAW file: File not found! (Graphics\\Tracks\\Nowhere\\Trees.raw: no such file)\n");
     EXPECT_EQ(raw.data, nullptr);
 }
 

@@ -165,8 +165,13 @@ TEST_F(RenderDeviceTest, TextureBadFilesFailWithMessage)
     const std::string truncated = TempPath("Truncated.dds");
     ASSERT_TRUE(datagen::WriteFileBytes(truncated, bytes));
     g_LastError.clear();
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(texture.Load(truncated.c_str()));
     EXPECT_EQ(g_LastError, "Error loading a texture!");
+    // Of the many textures a track loads, stderr names the one that failed.
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("Vantrel: Error loading a texture! (", 0), 0u) << said;
+    EXPECT_NE(said.find(truncated), std::string::npos) << said;
 
     // A name longer than the record holds is refused, not cut short.
     const std::string longName = TempPath(std::string(300, 'x') + ".dds");

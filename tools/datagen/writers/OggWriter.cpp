@@ -17,6 +17,15 @@ void Append(std::vector<uint8_t>& out, const ogg_page& page)
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
 
+// Sets up `sync` to page through the whole of `bytes`.
+void StartPaging(ogg_sync_state& sync, const std::vector<uint8_t>& bytes)
+{
+    ogg_sync_init(&sync);
+    char* buffer = ogg_sync_buffer(&sync, long(bytes.size()));
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    ogg_sync_wrote(&sync, long(bytes.size()));
+}
+
 } // namespace
 
 bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampleRate, std::vector<uint8_t>& out,
@@ -98,10 +107,7 @@ bool MakeSeekTrapOgg(const std::vector<uint8_t>& good, std::vector<uint8_t>& out
 {
     out.clear();
     ogg_sync_state sync;
-    ogg_sync_init(&sync);
-    char* buffer = ogg_sync_buffer(&sync, long(good.size()));
-    std::memcpy(buffer, good.data(), good.size());
-    ogg_sync_wrote(&sync, long(good.size()));
+    StartPaging(sync, good);
     ogg_stream_state in{};
     ogg_page page;
     ogg_packet packet{};
@@ -136,6 +142,28 @@ bool MakeSeekTrapOgg(const std::vector<uint8_t>& good, std::vector<uint8_t>& out
     if (!found)
         out.clear();
     return found;
+}
+
+bool DamageMiddleAudioPage(const std::vector<uint8_t>& good, std::vector<uint8_t>& out)
+{
+    out.clear();
+    ogg_sync_state sync;
+    StartPaging(sync, good);
+    std::vector<size_t> audioBodies;
+    ogg_page page;
+    while (ogg_sync_pageout(&sync, &page) == 1) {
+        Append(out, page);
+        if (ogg_page_granulepos(&page) > 0 && page.body_len > 0)
+            audioBodies.push_back(out.size() - size_t(page.body_len) / 2);
+    }
+    ogg_sync_clear(&sync);
+    // The first and last audio pages stay whole, so the gap has sound on both sides.
+    if (audioBodies.size() < 3) {
+        out.clear();
+        return false;
+    }
+    out[audioBodies[audioBodies.size() / 2]] ^= 0xFF;
+    return true;
 }
 
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,

@@ -17,6 +17,10 @@ bool EncodeOggVorbis(const std::vector<float>& samples, int channels, long sampl
 // accepts the seek and reads nothing, for ever. False when `good` holds no
 // audio packet.
 bool MakeSeekTrapOgg(const std::vector<uint8_t>& good, std::vector<uint8_t>& out);
+// A good file with one byte flipped inside its middle audio page, as a damaged
+// disk or download leaves it: that page fails its checksum and the decoder
+// meets a gap. False when `good` has fewer than three audio pages.
+bool DamageMiddleAudioPage(const std::vector<uint8_t>& good, std::vector<uint8_t>& out);
 bool WriteOggVorbis(const std::string& path, const std::vector<float>& samples, int channels, long sampleRate,
                     float quality = 0.4f);
 
