@@ -124,7 +124,13 @@ void Terrain::BuildPatchTree()
 {
     for (int pz = 0; pz < patchesZ; ++pz)
         for (int px = 0; px < patchesX; ++px) {
-            BoundingBox& box = patches[size_t(pz) * patchesX + px].bounds;
+            const size_t number = size_t(pz) * patchesX + px;
+            TerrainPatch& patch = patches[number];
+            const uint32_t stride = uint32_t(cellsX) + 1;
+            patch.firstIndex = uint32_t(number) * uint32_t(patchIndexCount);
+            patch.minVertex = uint32_t(pz * cellsPerPatchZ) * stride + uint32_t(px * cellsPerPatchX);
+            patch.maxVertex = uint32_t((pz + 1) * cellsPerPatchZ) * stride + uint32_t((px + 1) * cellsPerPatchX);
+            BoundingBox& box = patch.bounds;
             bool first = true;
             for (int row = pz * cellsPerPatchZ; row <= (pz + 1) * cellsPerPatchZ; ++row)
                 for (int column = px * cellsPerPatchX; column <= (px + 1) * cellsPerPatchX; ++column) {
@@ -143,6 +149,8 @@ void Terrain::BuildPatchTree()
     for (TerrainPatch& patch : patches)
         patchTree.Place(&patch);
     patchTree.Prune();
+    patchVisible.assign(patches.size(), 0);
+    runs.reserve(patches.size());
 }
 
 bool Terrain::AddPass(const char* textureFile, const char* alphaMapFile, float tileU, float tileV, bool opaque)
@@ -228,6 +236,8 @@ void Terrain::Destroy()
     std::vector<TerrainVertex>().swap(vertices);
     std::vector<uint32_t>().swap(indices);
     std::vector<TerrainPatch>().swap(patches);
+    std::vector<uint8_t>().swap(patchVisible);
+    std::vector<TerrainRun>().swap(runs);
     heights.Clear();
     heightMap.Clear();
 }

@@ -1,13 +1,14 @@
 #pragma once
-// One rectangle of terrain cells: its own vertex buffer and its world box.
+// One rectangle of terrain cells: its range in the terrain's shared index
+// buffer, the grid vertices that range uses, and its world box.
 
 #include "engine/platform/BoundingBox.h"
 
-namespace backend {
-class GpuVertexBuffer;
-}
+#include <cstdint>
 
 struct TerrainPatch {
-    backend::GpuVertexBuffer* vertexBuffer = nullptr;
+    uint32_t firstIndex = 0;
+    uint32_t minVertex = 0; // lowest and highest grid vertex its indices name
+    uint32_t maxVertex = 0;
     BoundingBox bounds;
 };

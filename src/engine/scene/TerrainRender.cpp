@@ -14,58 +14,57 @@
 
 using namespace backend;
 
+namespace {
+
+// Copies `bytes` into a new write-only default-pool buffer made by `create`.
+template <class Buffer, class Create> bool CreateFilled(Buffer*& buffer, const void* bytes, size_t size, Create create)
+{
+    uint8_t* data = nullptr;
+    if (GpuFailed(create(uint32_t(size), &buffer)) || GpuFailed(buffer->Lock(0, 0, &data, 0)))
+        return false;
+    std::memcpy(data, bytes, size);
+    buffer->Unlock();
+    return true;
+}
+
+} // namespace
+
 bool Terrain::CreateBuffers()
 {
     LogMessage("\nCreating vertex and index buffers for terrain...");
     GpuDevice* device = g_RenderDevice.device;
-    const size_t stride = size_t(cellsX) + 1;
-    for (int pz = 0; pz < patchesZ; ++pz)
-        for (int px = 0; px < patchesX; ++px) {
-            TerrainPatch& patch = patches[size_t(pz) * patchesX + px];
-            ReleaseObject(patch.vertexBuffer);
-            uint8_t* data = nullptr;
-            if (device == nullptr ||
-                GpuFailed(device->CreateVertexBuffer(uint32_t(patchVertexCount) * sizeof(TerrainVertex),
-                                                     D3DUSAGE_WRITEONLY, TERRAIN_VERTEX_FVF, D3DPOOL_DEFAULT,
-                                                     &patch.vertexBuffer)) ||
-                GpuFailed(patch.vertexBuffer->Lock(0, 0, &data, 0)))
-                return ReportError("Error creating a vertex buffer for terrain!");
-            TerrainVertex* out = reinterpret_cast<TerrainVertex*>(data);
-            for (int row = 0; row <= cellsPerPatchZ; ++row) {
-                const TerrainVertex* source =
-                    &vertices[size_t(pz * cellsPerPatchZ + row) * stride + size_t(px) * cellsPerPatchX];
-                std::memcpy(out, source, sizeof(TerrainVertex) * size_t(cellsPerPatchX + 1));
-                out += cellsPerPatchX + 1;
-            }
-            patch.vertexBuffer->Unlock();
-        }
+    ReleaseBuffers();
+    if (device == nullptr || !CreateFilled(vertexBuffer, vertices.data(), vertices.size() * sizeof(TerrainVertex),
+                                           [device](uint32_t length, GpuVertexBuffer** out) {
+                                               return device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY,
+                                                                                 TERRAIN_VERTEX_FVF, D3DPOOL_DEFAULT,
+                                                                                 out);
+                                           }))
+        return ReportError("Error creating a vertex buffer for terrain!");
 
-    ReleaseObject(indexBuffer);
-    uint8_t* data = nullptr;
-    if (device == nullptr ||
-        GpuFailed(device->CreateIndexBuffer(uint32_t(patchIndexCount) * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
-                                            D3DPOOL_DEFAULT, &indexBuffer)) ||
-        GpuFailed(indexBuffer->Lock(0, 0, &data, 0)))
+    // Patch after patch (z outer, x inner), each its cells in grid order.
+    std::vector<uint32_t> patchIndices;
+    patchIndices.reserve(indices.size());
+    const size_t rowIndices = size_t(cellsX) * 6;
+    const size_t patchRowIndices = size_t(cellsPerPatchX) * 6;
+    for (int pz = 0; pz < patchesZ; ++pz)
+        for (int px = 0; px < patchesX; ++px)
+            for (int z = pz * cellsPerPatchZ; z < (pz + 1) * cellsPerPatchZ; ++z) {
+                const auto first = indices.begin() + ptrdiff_t(size_t(z) * rowIndices + size_t(px) * patchRowIndices);
+                patchIndices.insert(patchIndices.end(), first, first + ptrdiff_t(patchRowIndices));
+            }
+    if (!CreateFilled(indexBuffer, patchIndices.data(), patchIndices.size() * sizeof(uint32_t),
+                      [device](uint32_t length, GpuIndexBuffer** out) {
+                          return device->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_DEFAULT,
+                                                           out);
+                      }))
         return ReportError("Error creating an index buffer for terrain!");
-    uint32_t* out = reinterpret_cast<uint32_t*>(data);
-    const uint32_t patchStride = uint32_t(cellsPerPatchX + 1);
-    for (uint32_t z = 0; z < uint32_t(cellsPerPatchZ); ++z)
-        for (uint32_t x = 0; x < uint32_t(cellsPerPatchX); ++x) {
-            *out++ = z * patchStride + x;
-            *out++ = z * patchStride + x + 1;
-            *out++ = (z + 1) * patchStride + x + 1;
-            *out++ = z * patchStride + x;
-            *out++ = (z + 1) * patchStride + x + 1;
-            *out++ = (z + 1) * patchStride + x;
-        }
-    indexBuffer->Unlock();
     return true;
 }
 
 void Terrain::ReleaseBuffers()
 {
-    for (TerrainPatch& patch : patches)
-        ReleaseObject(patch.vertexBuffer);
+    ReleaseObject(vertexBuffer);
     ReleaseObject(indexBuffer);
 }
 
@@ -95,13 +94,14 @@ void Terrain::Render(const Camera* camera, bool flat)
 {
     if (indexBuffer == nullptr || passes.empty())
         return;
-    const std::vector<TerrainPatch*>& visible = patchTree.CollectVisible(*camera);
+    CollectRuns(patchTree.CollectVisible(*camera));
     RenderDevice& rd = g_RenderDevice;
     GpuDevice* device = rd.device;
 
     device->SetTransform(D3DTS_WORLD, &world);
     rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     device->SetIndices(indexBuffer, 0);
+    device->SetStreamSource(0, vertexBuffer, sizeof(TerrainVertex));
     SetVertexFormat(TERRAIN_VERTEX_FVF);
     device->SetMaterial(&material);
 
@@ -126,7 +126,7 @@ void Terrain::Render(const Camera* camera, bool flat)
     rd.ChangeTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
 
     for (const auto& pass : passes) {
-        DrawPass(*pass, visible);
+        DrawPass(*pass);
         if (flat)
             break;
     }
@@ -142,7 +142,27 @@ void Terrain::Render(const Camera* camera, bool flat)
     rd.RevertRenderState(D3DRS_CULLMODE);
 }
 
-void Terrain::DrawPass(const TerrainPass& pass, const std::vector<TerrainPatch*>& visible)
+void Terrain::CollectRuns(const std::vector<TerrainPatch*>& visible)
+{
+    for (const TerrainPatch* patch : visible)
+        patchVisible[size_t(patch - patches.data())] = 1;
+    runs.clear();
+    const uint32_t patchTriangles = uint32_t(patchTriangleCount);
+    for (size_t number = 0; number < patches.size(); ++number) {
+        if (patchVisible[number] == 0)
+            continue;
+        patchVisible[number] = 0;
+        const TerrainPatch& patch = patches[number];
+        if (!runs.empty() && runs.back().firstIndex + runs.back().triangleCount * 3 == patch.firstIndex) {
+            runs.back().triangleCount += patchTriangles;
+            runs.back().maxVertex = patch.maxVertex;
+        } else {
+            runs.push_back({patch.firstIndex, patchTriangles, patch.minVertex, patch.maxVertex});
+        }
+    }
+}
+
+void Terrain::DrawPass(const TerrainPass& pass)
 {
     RenderDevice& rd = g_RenderDevice;
     GpuDevice* device = rd.device;
@@ -176,10 +196,9 @@ void Terrain::DrawPass(const TerrainPass& pass, const std::vector<TerrainPatch*>
         rd.ChangeTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
     }
 
-    for (TerrainPatch* patch : visible) {
-        device->SetStreamSource(0, patch->vertexBuffer, sizeof(TerrainVertex));
-        DrawIndexed(D3DPT_TRIANGLELIST, uint32_t(patchVertexCount), uint32_t(patchTriangleCount));
-    }
+    for (const TerrainRun& run : runs)
+        DrawIndexed(D3DPT_TRIANGLELIST, run.minVertex, run.maxVertex - run.minVertex + 1, run.firstIndex,
+                    run.triangleCount);
 
     rd.RevertTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS);
     if (!pass.opaque)
