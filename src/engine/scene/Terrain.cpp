@@ -124,12 +124,10 @@ void Terrain::BuildPatchTree()
 {
     for (int pz = 0; pz < patchesZ; ++pz)
         for (int px = 0; px < patchesX; ++px) {
-            const size_t number = size_t(pz) * patchesX + px;
+            const uint32_t number = uint32_t(pz * patchesX + px);
             TerrainPatch& patch = patches[number];
-            const uint32_t stride = uint32_t(cellsX) + 1;
-            patch.firstIndex = uint32_t(number) * uint32_t(patchIndexCount);
-            patch.minVertex = uint32_t(pz * cellsPerPatchZ) * stride + uint32_t(px * cellsPerPatchX);
-            patch.maxVertex = uint32_t((pz + 1) * cellsPerPatchZ) * stride + uint32_t((px + 1) * cellsPerPatchX);
+            patch.firstVertex = number * uint32_t(patchVertexCount);
+            patch.firstIndex = number * uint32_t(patchIndexCount);
             BoundingBox& box = patch.bounds;
             bool first = true;
             for (int row = pz * cellsPerPatchZ; row <= (pz + 1) * cellsPerPatchZ; ++row)

@@ -1,8 +1,8 @@
 #pragma once
 // The landscape of a track: an 8-bit height map made into a grid of vertices,
 // cut into patches culled through a quadtree and drawn in texture passes. The
-// grid is one vertex buffer and the patches' cells one index buffer, patch
-// after patch, so that neighbouring visible patches draw as one range. It
+// patches' vertices lie in one vertex buffer and their cells in one index
+// buffer, patch after patch, so that visible neighbours draw as one range. It
 // answers height queries and hands its triangles to the physics engine.
 
 #include "engine/platform/RawData.h"
@@ -55,8 +55,10 @@ public:
     const TerrainVertex& VertexAt(int row, int column) const { return vertices[size_t(row) * (cellsX + 1) + column]; }
 
     Octree<TerrainPatch, 4> patchTree;
-    backend::GpuVertexBuffer* vertexBuffer = nullptr; // the whole grid
-    backend::GpuIndexBuffer* indexBuffer = nullptr;   // the patches' cells, patch after patch
+    // Patch after patch: its own vertices (sharing their border values with
+    // the neighbours) and its cells indexing them.
+    backend::GpuVertexBuffer* vertexBuffer = nullptr;
+    backend::GpuIndexBuffer* indexBuffer = nullptr;
     backend::GpuMaterial material;
     std::vector<TerrainVertex> vertices;
     std::vector<uint32_t> indices;

@@ -34,25 +34,36 @@ bool Terrain::CreateBuffers()
     LogMessage("\nCreating vertex and index buffers for terrain...");
     GpuDevice* device = g_RenderDevice.device;
     ReleaseBuffers();
-    if (device == nullptr || !CreateFilled(vertexBuffer, vertices.data(), vertices.size() * sizeof(TerrainVertex),
-                                           [device](uint32_t length, GpuVertexBuffer** out) {
-                                               return device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY,
-                                                                                 TERRAIN_VERTEX_FVF, D3DPOOL_DEFAULT,
-                                                                                 out);
-                                           }))
-        return ReportError("Error creating a vertex buffer for terrain!");
-
-    // Patch after patch (z outer, x inner), each its cells in grid order.
+    // Patch after patch (z outer, x inner): its (cellsPerPatchZ + 1) x
+    // (cellsPerPatchX + 1) vertices out of the grid, and its cells indexing them.
+    const size_t stride = size_t(cellsX) + 1;
+    const uint32_t patchStride = uint32_t(cellsPerPatchX + 1);
+    std::vector<TerrainVertex> patchVertices;
     std::vector<uint32_t> patchIndices;
-    patchIndices.reserve(indices.size());
-    const size_t rowIndices = size_t(cellsX) * 6;
-    const size_t patchRowIndices = size_t(cellsPerPatchX) * 6;
+    patchVertices.reserve(patches.size() * size_t(patchVertexCount));
+    patchIndices.reserve(patches.size() * size_t(patchIndexCount));
     for (int pz = 0; pz < patchesZ; ++pz)
-        for (int px = 0; px < patchesX; ++px)
-            for (int z = pz * cellsPerPatchZ; z < (pz + 1) * cellsPerPatchZ; ++z) {
-                const auto first = indices.begin() + ptrdiff_t(size_t(z) * rowIndices + size_t(px) * patchRowIndices);
-                patchIndices.insert(patchIndices.end(), first, first + ptrdiff_t(patchRowIndices));
+        for (int px = 0; px < patchesX; ++px) {
+            const uint32_t base = uint32_t(patchVertices.size());
+            for (int row = 0; row <= cellsPerPatchZ; ++row) {
+                const auto first = vertices.begin() +
+                                   ptrdiff_t(size_t(pz * cellsPerPatchZ + row) * stride + size_t(px) * cellsPerPatchX);
+                patchVertices.insert(patchVertices.end(), first, first + ptrdiff_t(patchStride));
             }
+            for (uint32_t z = 0; z < uint32_t(cellsPerPatchZ); ++z)
+                for (uint32_t x = 0; x < patchStride - 1; ++x) {
+                    const uint32_t top = base + z * patchStride + x, bottom = top + patchStride;
+                    for (uint32_t index : {top, top + 1, bottom + 1, top, bottom + 1, bottom})
+                        patchIndices.push_back(index);
+                }
+        }
+    if (device == nullptr ||
+        !CreateFilled(vertexBuffer, patchVertices.data(), patchVertices.size() * sizeof(TerrainVertex),
+                      [device](uint32_t length, GpuVertexBuffer** out) {
+                          return device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, TERRAIN_VERTEX_FVF,
+                                                            D3DPOOL_DEFAULT, out);
+                      }))
+        return ReportError("Error creating a vertex buffer for terrain!");
     if (!CreateFilled(indexBuffer, patchIndices.data(), patchIndices.size() * sizeof(uint32_t),
                       [device](uint32_t length, GpuIndexBuffer** out) {
                           return device->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_DEFAULT,
@@ -147,17 +158,18 @@ void Terrain::CollectRuns(const std::vector<TerrainPatch*>& visible)
     for (const TerrainPatch* patch : visible)
         patchVisible[size_t(patch - patches.data())] = 1;
     runs.clear();
-    const uint32_t patchTriangles = uint32_t(patchTriangleCount);
+    const uint32_t patchVertices = uint32_t(patchVertexCount), patchTriangles = uint32_t(patchTriangleCount);
     for (size_t number = 0; number < patches.size(); ++number) {
         if (patchVisible[number] == 0)
             continue;
         patchVisible[number] = 0;
         const TerrainPatch& patch = patches[number];
-        if (!runs.empty() && runs.back().firstIndex + runs.back().triangleCount * 3 == patch.firstIndex) {
-            runs.back().triangleCount += patchTriangles;
-            runs.back().maxVertex = patch.maxVertex;
+        TerrainRun* last = runs.empty() ? nullptr : &runs.back();
+        if (last != nullptr && last->firstVertex + last->vertexCount == patch.firstVertex) {
+            last->vertexCount += patchVertices;
+            last->triangleCount += patchTriangles;
         } else {
-            runs.push_back({patch.firstIndex, patchTriangles, patch.minVertex, patch.maxVertex});
+            runs.push_back({patch.firstVertex, patchVertices, patch.firstIndex, patchTriangles});
         }
     }
 }
@@ -197,8 +209,7 @@ void Terrain::DrawPass(const TerrainPass& pass)
     }
 
     for (const TerrainRun& run : runs)
-        DrawIndexed(D3DPT_TRIANGLELIST, run.minVertex, run.maxVertex - run.minVertex + 1, run.firstIndex,
-                    run.triangleCount);
+        DrawIndexed(D3DPT_TRIANGLELIST, run.firstVertex, run.vertexCount, run.firstIndex, run.triangleCount);
 
     rd.RevertTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS);
     if (!pass.opaque)

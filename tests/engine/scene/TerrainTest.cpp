@@ -185,28 +185,32 @@ TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
     BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t row) { return uint8_t(column * 40 + row * 7); });
     ASSERT_EQ(terrain.patches.size(), 4u);
     EXPECT_EQ(terrain.patchVertexCount, 9);
-    // The vertex buffer is the grid; each patch's index range names only its
-    // own 3 x 3 vertices, and together the ranges hold every grid triangle once.
-    ASSERT_EQ(terrain.vertexBuffer->GetSize(), 25u * 32u);
-    EXPECT_EQ(std::memcmp(terrain.vertexBuffer->Bytes(), terrain.vertices.data(), 25u * 32u), 0);
+    // Patch after patch: its 3 x 3 vertices out of the grid (neighbours share
+    // their border values) and its cells naming only those; together the
+    // patches hold every grid triangle once.
+    ASSERT_EQ(terrain.vertexBuffer->GetSize(), 36u * 32u);
     ASSERT_EQ(terrain.indexBuffer->GetSize(), 96u * 4u);
+    const TerrainVertex* patchVertices = reinterpret_cast<const TerrainVertex*>(terrain.vertexBuffer->Bytes());
     const uint32_t* patchIndices = reinterpret_cast<const uint32_t*>(terrain.indexBuffer->Bytes());
     std::vector<int> uses(terrain.indices.size() / 3, 0);
-    for (size_t p = 0; p < 4; ++p) {
+    for (uint32_t p = 0; p < 4; ++p) {
         const TerrainPatch& patch = terrain.patches[p];
-        const uint32_t row0 = uint32_t(p / 2) * 2, column0 = uint32_t(p % 2) * 2;
-        EXPECT_EQ(patch.firstIndex, uint32_t(p) * 24u);
-        EXPECT_EQ(patch.minVertex, row0 * 5 + column0);
-        EXPECT_EQ(patch.maxVertex, (row0 + 2) * 5 + column0 + 2);
-        for (uint32_t k = patch.firstIndex; k < patch.firstIndex + 24; k += 3) {
-            for (uint32_t i = k; i < k + 3; ++i) {
-                EXPECT_GE(patchIndices[i] / 5, row0);
-                EXPECT_LE(patchIndices[i] / 5, row0 + 2);
-                EXPECT_GE(patchIndices[i] % 5, column0);
-                EXPECT_LE(patchIndices[i] % 5, column0 + 2);
+        const uint32_t row0 = p / 2 * 2, column0 = p % 2 * 2;
+        EXPECT_EQ(patch.firstVertex, p * 9);
+        EXPECT_EQ(patch.firstIndex, p * 24);
+        for (uint32_t v = 0; v < 9; ++v)
+            EXPECT_EQ(std::memcmp(&patchVertices[p * 9 + v], &terrain.VertexAt(int(row0 + v / 3), int(column0 + v % 3)),
+                                  sizeof(TerrainVertex)),
+                      0);
+        for (uint32_t k = p * 24; k < p * 24 + 24; k += 3) {
+            uint32_t grid[3];
+            for (uint32_t i = 0; i < 3; ++i) {
+                const uint32_t local = patchIndices[k + i] - p * 9;
+                ASSERT_LT(local, 9u);
+                grid[i] = (row0 + local / 3) * 5 + column0 + local % 3;
             }
             for (size_t t = 0; t < uses.size(); ++t)
-                if (std::equal(patchIndices + k, patchIndices + k + 3, terrain.indices.begin() + ptrdiff_t(t * 3)))
+                if (std::equal(grid, grid + 3, terrain.indices.begin() + ptrdiff_t(t * 3)))
                     ++uses[t];
         }
     }
