@@ -89,6 +89,8 @@ void BillboardBatch::Reserve(size_t count)
 void BillboardBatch::Draw(const std::vector<BillboardInstance*>& placements, bool flat)
 {
     Collect(placements);
+    if (groups.empty())
+        return;
     Arrange();
     RenderDevice& rd = g_RenderDevice;
     Matrix identity;
