@@ -48,18 +48,18 @@ bool Billboard::CreateBuffer()
     uint8_t* data = nullptr;
     if (GpuFailed(vertexBuffer->Lock(0, 0, &data, 0)))
         return false;
-    const float w = width * 0.5f;
-    const SceneVertex vertices[4] = {
-        {-w, 0.0f, 0.0f, colour, uvRect[0], uvRect[3]},
-        {-w, height, 0.0f, colour, uvRect[0], uvRect[1]},
-        {w, 0.0f, 0.0f, colour, uvRect[2], uvRect[3]},
-        {w, height, 0.0f, colour, uvRect[2], uvRect[1]},
-    };
-    SceneVertex* out = reinterpret_cast<SceneVertex*>(data);
-    for (const SceneVertex& v : vertices)
-        *out++ = v;
+    GetCorners(reinterpret_cast<SceneVertex*>(data));
     vertexBuffer->Unlock();
     return true;
+}
+
+void Billboard::GetCorners(SceneVertex out[4]) const
+{
+    const float w = width * 0.5f;
+    out[0] = {-w, 0.0f, 0.0f, colour, uvRect[0], uvRect[3]};
+    out[1] = {-w, height, 0.0f, colour, uvRect[0], uvRect[1]};
+    out[2] = {w, 0.0f, 0.0f, colour, uvRect[2], uvRect[3]};
+    out[3] = {w, height, 0.0f, colour, uvRect[2], uvRect[1]};
 }
 
 BoundingBox Billboard::GetBounds(const Vector3& base) const
@@ -83,6 +83,14 @@ void Billboard::Render(bool flat)
     rd.SetStreamSource(0, vertexBuffer, sizeof(SceneVertex));
     SetVertexFormat(SCENE_VERTEX_FVF);
     rd.SetTexture(0, texture.texture);
+    BeginDraw(flat);
+    rd.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    EndDraw(flat);
+}
+
+void Billboard::BeginDraw(bool flat)
+{
+    RenderDevice& rd = g_RenderDevice;
     if (flat) {
         rd.ChangeRenderState(D3DRS_ZENABLE, 0);
         rd.ChangeRenderState(D3DRS_TEXTUREFACTOR, 0);
@@ -91,7 +99,11 @@ void Billboard::Render(bool flat)
     } else {
         rd.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     }
-    rd.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+}
+
+void Billboard::EndDraw(bool flat)
+{
+    RenderDevice& rd = g_RenderDevice;
     rd.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     rd.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     if (flat)

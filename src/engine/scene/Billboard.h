@@ -5,6 +5,8 @@
 #include "engine/platform/BoundingBox.h"
 #include "engine/platform/Texture.h"
 
+#include "engine/scene/SceneVertex.h"
+
 #include "backend/math/MathTypes.h"
 
 namespace backend {
@@ -23,8 +25,13 @@ public:
     bool Load(const char* textureFile, float width, float height, uint32_t colour, const float uvRect[4]);
     bool CreateBuffer();
     BoundingBox GetBounds(const backend::Vector3& base) const;
+    // The quad as a triangle strip standing on the origin, facing -z.
+    void GetCorners(SceneVertex out[4]) const;
     // flat draws the shape black without depth test (the lens flare's occluders).
     void Render(bool flat);
+    // The states of Render around a draw of billboards, and back.
+    static void BeginDraw(bool flat);
+    static void EndDraw(bool flat);
     // An animated box body (collisionRadius, height, collisionRadius) standing
     // on the point; nothing when collisionRadius is 0.
     bool AddToPhysics(TSimulator* simulator, const backend::Vector3& base) const;

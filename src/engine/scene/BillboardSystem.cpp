@@ -82,6 +82,7 @@ void BillboardSystem::BuildTree(int maxDepth, const Vector3* centre, const Vecto
         tree.Place(instance.get());
     tree.Prune();
     sorted.reserve(instances.size());
+    batch.Reserve(instances.size());
 }
 
 void BillboardSystem::Update(const Camera* camera)
@@ -111,10 +112,7 @@ void BillboardSystem::Render(const Camera* camera, bool flat)
     rd.SetRenderState(D3DRS_ALPHAREF, 8);
     rd.SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
     rd.ChangeRenderState(D3DRS_LIGHTING, 0);
-    for (BillboardInstance* instance : sorted) {
-        instance->billboard->position = instance->position;
-        instance->billboard->Render(flat);
-    }
+    batch.Draw(sorted, flat);
     rd.RevertRenderState(D3DRS_LIGHTING);
     rd.RevertRenderState(D3DRS_ALPHATESTENABLE);
     rd.RevertTextureStageState(0, D3DTSS_ALPHAOP);

@@ -2,6 +2,7 @@
 // Every billboard placement of a track: placed from mask files, culled through
 // an octree and drawn back to front.
 
+#include "engine/scene/BillboardBatch.h"
 #include "engine/scene/BillboardInstance.h"
 #include "engine/scene/Octree.h"
 
@@ -40,4 +41,7 @@ public:
     std::vector<std::unique_ptr<BillboardInstance>> instances;
     std::vector<BillboardInstance*> sorted;
     int32_t collidingCount = 0;
+
+private:
+    BillboardBatch batch;
 };

@@ -51,10 +51,13 @@ void ParticleBuffers::Release()
     capacity = 0;
 }
 
-SceneVertex* ParticleBuffers::Lock()
+SceneVertex* ParticleBuffers::Lock(int quads)
 {
     uint8_t* data = nullptr;
-    if (vertexBuffer == nullptr || GpuFailed(vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)))
+    // No discard: the device keeps what earlier draws used, and a discard
+    // would send the whole buffer again.
+    if (vertexBuffer == nullptr || quads < 1 || quads > capacity ||
+        GpuFailed(vertexBuffer->Lock(0, uint32_t(quads) * 4 * sizeof(SceneVertex), &data, 0)))
         return nullptr;
     return reinterpret_cast<SceneVertex*>(data);
 }
@@ -72,7 +75,7 @@ bool ParticleBuffers::Draw(int quads)
     SetVertexFormat(SCENE_VERTEX_FVF);
     rd.SetStreamSource(0, vertexBuffer, sizeof(SceneVertex));
     rd.device->SetIndices(indexBuffer, 0);
-    return DrawIndexed(D3DPT_TRIANGLELIST, uint32_t(quads) * 4, uint32_t(quads) * 2);
+    return DrawIndexed(D3DPT_TRIANGLELIST, 0, uint32_t(quads) * 4, 0, uint32_t(quads) * 2);
 }
 
 void BuildFacingRotation(Matrix* out, const Camera& camera)

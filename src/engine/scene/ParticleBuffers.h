@@ -27,8 +27,9 @@ public:
     // Buffers for `count` particles, indices written once.
     bool Create(int count);
     void Release();
-    // The whole vertex buffer, locked with discard; null on failure.
-    SceneVertex* Lock();
+    // The vertices of the first `quads` quads, to be written whole: only they
+    // reach the device at Unlock. Null on failure or beyond the capacity.
+    SceneVertex* Lock(int quads);
     void Unlock();
     // Draws the first `quads` quads as indexed triangles.
     bool Draw(int quads);

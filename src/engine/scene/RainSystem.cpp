@@ -63,7 +63,7 @@ void RainSystem::Render(const Camera* camera)
     BuildAlignMatrix(&align, &direction, &down);
     MatrixMultiply(&rotation, &yaw, &align);
     const float w = dropSize;
-    SceneVertex* out = buffers.Lock();
+    SceneVertex* out = buffers.Lock(int(particles.size()));
     if (out == nullptr)
         return;
     for (const Particle& drop : particles) {

@@ -15,10 +15,10 @@ bool SetVertexFormat(uint32_t fvf)
     return true;
 }
 
-bool DrawIndexed(uint32_t type, uint32_t vertexCount, uint32_t primitiveCount)
+bool DrawIndexed(uint32_t type, uint32_t minIndex, uint32_t vertexCount, uint32_t startIndex, uint32_t primitiveCount)
 {
-    if (GpuFailed(
-            g_RenderDevice.device->DrawIndexedPrimitive(GpuPrimitiveType(type), 0, vertexCount, 0, primitiveCount)))
+    if (GpuFailed(g_RenderDevice.device->DrawIndexedPrimitive(GpuPrimitiveType(type), minIndex, vertexCount, startIndex,
+                                                              primitiveCount)))
         return false;
     g_RenderDevice.primitiveCount += primitiveCount;
     return true;

@@ -7,6 +7,8 @@
 #include "backend/math/MatrixMath.h"
 #include "backend/math/Vector.h"
 
+#include <algorithm>
+
 using namespace backend;
 
 bool SmokeSystem::Create(int newCount, const char* textureFile, const Vector3* newPosition, const Vector3* newDirection,
@@ -74,7 +76,11 @@ void SmokeSystem::Render(const Camera* camera)
         return;
     Matrix facing;
     BuildFacingRotation(&facing, *camera);
-    SceneVertex* out = buffers.Lock();
+    const int alive =
+        int(std::count_if(particles.begin(), particles.end(), [](const Particle& p) { return p.alive != 0; }));
+    if (alive == 0)
+        return;
+    SceneVertex* out = buffers.Lock(alive);
     if (out == nullptr)
         return;
     int quads = 0;
@@ -92,8 +98,6 @@ void SmokeSystem::Render(const Camera* camera)
         ++quads;
     }
     buffers.Unlock();
-    if (quads == 0)
-        return;
 
     RenderDevice& rd = g_RenderDevice;
     rd.ChangeRenderState(D3DRS_LIGHTING, 0);

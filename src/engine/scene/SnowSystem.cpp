@@ -61,7 +61,7 @@ void SnowSystem::Render(const Camera* camera)
     BuildFacingRotation(&facing, *camera);
     Vector3 corners[4];
     BuildQuadCorners(corners, flakeSize, facing);
-    SceneVertex* out = buffers.Lock();
+    SceneVertex* out = buffers.Lock(int(particles.size()));
     if (out == nullptr)
         return;
     for (const Particle& flake : particles)

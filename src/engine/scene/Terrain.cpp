@@ -124,7 +124,11 @@ void Terrain::BuildPatchTree()
 {
     for (int pz = 0; pz < patchesZ; ++pz)
         for (int px = 0; px < patchesX; ++px) {
-            BoundingBox& box = patches[size_t(pz) * patchesX + px].bounds;
+            const uint32_t number = uint32_t(pz * patchesX + px);
+            TerrainPatch& patch = patches[number];
+            patch.firstVertex = number * uint32_t(patchVertexCount);
+            patch.firstIndex = number * uint32_t(patchIndexCount);
+            BoundingBox& box = patch.bounds;
             bool first = true;
             for (int row = pz * cellsPerPatchZ; row <= (pz + 1) * cellsPerPatchZ; ++row)
                 for (int column = px * cellsPerPatchX; column <= (px + 1) * cellsPerPatchX; ++column) {
@@ -143,6 +147,8 @@ void Terrain::BuildPatchTree()
     for (TerrainPatch& patch : patches)
         patchTree.Place(&patch);
     patchTree.Prune();
+    patchVisible.assign(patches.size(), 0);
+    runs.reserve(patches.size());
 }
 
 bool Terrain::AddPass(const char* textureFile, const char* alphaMapFile, float tileU, float tileV, bool opaque)
@@ -228,6 +234,8 @@ void Terrain::Destroy()
     std::vector<TerrainVertex>().swap(vertices);
     std::vector<uint32_t>().swap(indices);
     std::vector<TerrainPatch>().swap(patches);
+    std::vector<uint8_t>().swap(patchVisible);
+    std::vector<TerrainRun>().swap(runs);
     heights.Clear();
     heightMap.Clear();
 }

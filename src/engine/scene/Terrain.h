@@ -1,14 +1,16 @@
 #pragma once
 // The landscape of a track: an 8-bit height map made into a grid of vertices,
-// cut into patches with their own vertex buffers, culled through a quadtree
-// and drawn in texture passes. It answers height queries and hands its
-// triangles to the physics engine.
+// cut into patches culled through a quadtree and drawn in texture passes. The
+// patches' vertices lie in one vertex buffer and their cells in one index
+// buffer, patch after patch, so that visible neighbours draw as one range. It
+// answers height queries and hands its triangles to the physics engine.
 
 #include "engine/platform/RawData.h"
 #include "engine/scene/HeightField.h"
 #include "engine/scene/Octree.h"
 #include "engine/scene/TerrainPass.h"
 #include "engine/scene/TerrainPatch.h"
+#include "engine/scene/TerrainRun.h"
 #include "engine/scene/TerrainVertex.h"
 
 #include "backend/gpu/GpuTypes.h"
@@ -18,7 +20,8 @@
 
 namespace backend {
 class GpuIndexBuffer;
-}
+class GpuVertexBuffer;
+} // namespace backend
 struct TTerrainMesh;
 
 constexpr int TERRAIN_TREE_DEPTH = 9;
@@ -52,6 +55,9 @@ public:
     const TerrainVertex& VertexAt(int row, int column) const { return vertices[size_t(row) * (cellsX + 1) + column]; }
 
     Octree<TerrainPatch, 4> patchTree;
+    // Patch after patch: its own vertices (sharing their border values with
+    // the neighbours) and its cells indexing them.
+    backend::GpuVertexBuffer* vertexBuffer = nullptr;
     backend::GpuIndexBuffer* indexBuffer = nullptr;
     backend::GpuMaterial material;
     std::vector<TerrainVertex> vertices;
@@ -75,5 +81,10 @@ private:
     bool CreateBuffers();
     void BuildPatchTree();
     void ReleaseBuffers();
-    void DrawPass(const TerrainPass& pass, const std::vector<TerrainPatch*>& visible);
+    // The visible patches as runs of neighbours in the index buffer.
+    void CollectRuns(const std::vector<TerrainPatch*>& visible);
+    void DrawPass(const TerrainPass& pass);
+
+    std::vector<uint8_t> patchVisible; // per patch, for CollectRuns
+    std::vector<TerrainRun> runs;
 };

@@ -1,13 +1,13 @@
 #pragma once
-// One rectangle of terrain cells: its own vertex buffer and its world box.
+// One rectangle of terrain cells: where its vertices and its cells lie in the
+// terrain's shared vertex and index buffers, and its world box.
 
 #include "engine/platform/BoundingBox.h"
 
-namespace backend {
-class GpuVertexBuffer;
-}
+#include <cstdint>
 
 struct TerrainPatch {
-    backend::GpuVertexBuffer* vertexBuffer = nullptr;
+    uint32_t firstVertex = 0;
+    uint32_t firstIndex = 0;
     BoundingBox bounds;
 };

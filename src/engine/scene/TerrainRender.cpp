@@ -14,58 +14,68 @@
 
 using namespace backend;
 
+namespace {
+
+// Copies `bytes` into a new write-only default-pool buffer made by `create`.
+template <class Buffer, class Create> bool CreateFilled(Buffer*& buffer, const void* bytes, size_t size, Create create)
+{
+    uint8_t* data = nullptr;
+    if (GpuFailed(create(uint32_t(size), &buffer)) || GpuFailed(buffer->Lock(0, 0, &data, 0)))
+        return false;
+    std::memcpy(data, bytes, size);
+    buffer->Unlock();
+    return true;
+}
+
+} // namespace
+
 bool Terrain::CreateBuffers()
 {
     LogMessage("\nCreating vertex and index buffers for terrain...");
     GpuDevice* device = g_RenderDevice.device;
+    ReleaseBuffers();
+    // Patch after patch (z outer, x inner): its (cellsPerPatchZ + 1) x
+    // (cellsPerPatchX + 1) vertices out of the grid, and its cells indexing them.
     const size_t stride = size_t(cellsX) + 1;
+    const uint32_t patchStride = uint32_t(cellsPerPatchX + 1);
+    std::vector<TerrainVertex> patchVertices;
+    std::vector<uint32_t> patchIndices;
+    patchVertices.reserve(patches.size() * size_t(patchVertexCount));
+    patchIndices.reserve(patches.size() * size_t(patchIndexCount));
     for (int pz = 0; pz < patchesZ; ++pz)
         for (int px = 0; px < patchesX; ++px) {
-            TerrainPatch& patch = patches[size_t(pz) * patchesX + px];
-            ReleaseObject(patch.vertexBuffer);
-            uint8_t* data = nullptr;
-            if (device == nullptr ||
-                GpuFailed(device->CreateVertexBuffer(uint32_t(patchVertexCount) * sizeof(TerrainVertex),
-                                                     D3DUSAGE_WRITEONLY, TERRAIN_VERTEX_FVF, D3DPOOL_DEFAULT,
-                                                     &patch.vertexBuffer)) ||
-                GpuFailed(patch.vertexBuffer->Lock(0, 0, &data, 0)))
-                return ReportError("Error creating a vertex buffer for terrain!");
-            TerrainVertex* out = reinterpret_cast<TerrainVertex*>(data);
+            const uint32_t base = uint32_t(patchVertices.size());
             for (int row = 0; row <= cellsPerPatchZ; ++row) {
-                const TerrainVertex* source =
-                    &vertices[size_t(pz * cellsPerPatchZ + row) * stride + size_t(px) * cellsPerPatchX];
-                std::memcpy(out, source, sizeof(TerrainVertex) * size_t(cellsPerPatchX + 1));
-                out += cellsPerPatchX + 1;
+                const auto first = vertices.begin() +
+                                   ptrdiff_t(size_t(pz * cellsPerPatchZ + row) * stride + size_t(px) * cellsPerPatchX);
+                patchVertices.insert(patchVertices.end(), first, first + ptrdiff_t(patchStride));
             }
-            patch.vertexBuffer->Unlock();
+            for (uint32_t z = 0; z < uint32_t(cellsPerPatchZ); ++z)
+                for (uint32_t x = 0; x < patchStride - 1; ++x) {
+                    const uint32_t top = base + z * patchStride + x, bottom = top + patchStride;
+                    for (uint32_t index : {top, top + 1, bottom + 1, top, bottom + 1, bottom})
+                        patchIndices.push_back(index);
+                }
         }
-
-    ReleaseObject(indexBuffer);
-    uint8_t* data = nullptr;
     if (device == nullptr ||
-        GpuFailed(device->CreateIndexBuffer(uint32_t(patchIndexCount) * 4, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32,
-                                            D3DPOOL_DEFAULT, &indexBuffer)) ||
-        GpuFailed(indexBuffer->Lock(0, 0, &data, 0)))
+        !CreateFilled(vertexBuffer, patchVertices.data(), patchVertices.size() * sizeof(TerrainVertex),
+                      [device](uint32_t length, GpuVertexBuffer** out) {
+                          return device->CreateVertexBuffer(length, D3DUSAGE_WRITEONLY, TERRAIN_VERTEX_FVF,
+                                                            D3DPOOL_DEFAULT, out);
+                      }))
+        return ReportError("Error creating a vertex buffer for terrain!");
+    if (!CreateFilled(indexBuffer, patchIndices.data(), patchIndices.size() * sizeof(uint32_t),
+                      [device](uint32_t length, GpuIndexBuffer** out) {
+                          return device->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_DEFAULT,
+                                                           out);
+                      }))
         return ReportError("Error creating an index buffer for terrain!");
-    uint32_t* out = reinterpret_cast<uint32_t*>(data);
-    const uint32_t patchStride = uint32_t(cellsPerPatchX + 1);
-    for (uint32_t z = 0; z < uint32_t(cellsPerPatchZ); ++z)
-        for (uint32_t x = 0; x < uint32_t(cellsPerPatchX); ++x) {
-            *out++ = z * patchStride + x;
-            *out++ = z * patchStride + x + 1;
-            *out++ = (z + 1) * patchStride + x + 1;
-            *out++ = z * patchStride + x;
-            *out++ = (z + 1) * patchStride + x + 1;
-            *out++ = (z + 1) * patchStride + x;
-        }
-    indexBuffer->Unlock();
     return true;
 }
 
 void Terrain::ReleaseBuffers()
 {
-    for (TerrainPatch& patch : patches)
-        ReleaseObject(patch.vertexBuffer);
+    ReleaseObject(vertexBuffer);
     ReleaseObject(indexBuffer);
 }
 
@@ -95,13 +105,14 @@ void Terrain::Render(const Camera* camera, bool flat)
 {
     if (indexBuffer == nullptr || passes.empty())
         return;
-    const std::vector<TerrainPatch*>& visible = patchTree.CollectVisible(*camera);
+    CollectRuns(patchTree.CollectVisible(*camera));
     RenderDevice& rd = g_RenderDevice;
     GpuDevice* device = rd.device;
 
     device->SetTransform(D3DTS_WORLD, &world);
     rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     device->SetIndices(indexBuffer, 0);
+    device->SetStreamSource(0, vertexBuffer, sizeof(TerrainVertex));
     SetVertexFormat(TERRAIN_VERTEX_FVF);
     device->SetMaterial(&material);
 
@@ -126,7 +137,7 @@ void Terrain::Render(const Camera* camera, bool flat)
     rd.ChangeTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
 
     for (const auto& pass : passes) {
-        DrawPass(*pass, visible);
+        DrawPass(*pass);
         if (flat)
             break;
     }
@@ -142,7 +153,28 @@ void Terrain::Render(const Camera* camera, bool flat)
     rd.RevertRenderState(D3DRS_CULLMODE);
 }
 
-void Terrain::DrawPass(const TerrainPass& pass, const std::vector<TerrainPatch*>& visible)
+void Terrain::CollectRuns(const std::vector<TerrainPatch*>& visible)
+{
+    for (const TerrainPatch* patch : visible)
+        patchVisible[size_t(patch - patches.data())] = 1;
+    runs.clear();
+    const uint32_t patchVertices = uint32_t(patchVertexCount), patchTriangles = uint32_t(patchTriangleCount);
+    for (size_t number = 0; number < patches.size(); ++number) {
+        if (patchVisible[number] == 0)
+            continue;
+        patchVisible[number] = 0;
+        const TerrainPatch& patch = patches[number];
+        TerrainRun* last = runs.empty() ? nullptr : &runs.back();
+        if (last != nullptr && last->firstVertex + last->vertexCount == patch.firstVertex) {
+            last->vertexCount += patchVertices;
+            last->triangleCount += patchTriangles;
+        } else {
+            runs.push_back({patch.firstVertex, patchVertices, patch.firstIndex, patchTriangles});
+        }
+    }
+}
+
+void Terrain::DrawPass(const TerrainPass& pass)
 {
     RenderDevice& rd = g_RenderDevice;
     GpuDevice* device = rd.device;
@@ -176,10 +208,8 @@ void Terrain::DrawPass(const TerrainPass& pass, const std::vector<TerrainPatch*>
         rd.ChangeTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
     }
 
-    for (TerrainPatch* patch : visible) {
-        device->SetStreamSource(0, patch->vertexBuffer, sizeof(TerrainVertex));
-        DrawIndexed(D3DPT_TRIANGLELIST, uint32_t(patchVertexCount), uint32_t(patchTriangleCount));
-    }
+    for (const TerrainRun& run : runs)
+        DrawIndexed(D3DPT_TRIANGLELIST, run.firstVertex, run.vertexCount, run.firstIndex, run.triangleCount);
 
     rd.RevertTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS);
     if (!pass.opaque)

@@ -191,6 +191,75 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
     EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
 }
 
+// The system draws placements that share a texture together; the picture is
+// the one each placement drawn on its own, in order, would give. Half-
+// transparent sprites show a dropped, doubled or wrongly reordered one: those
+// that overlap keep their order, those apart join their texture's draw.
+TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
+{
+    ASSERT_TRUE(OpenScene());
+    const std::string red = WriteTexture("Red.dds", 4, 4, std::vector<uint32_t>(16, 0x80FF0000u));
+    const std::string green = WriteTexture("Green.dds", 4, 4, std::vector<uint32_t>(16, 0x8000FF00u));
+    ASSERT_TRUE(tree.Load(red.c_str(), 3.0f, 5.0f, 0xFFFFFFFFu, FULL_UV));
+    ASSERT_TRUE(bush.Load(green.c_str(), 4.0f, 3.0f, 0xFFC0C0C0u, FULL_UV));
+    const Vector3 centre = {0, 0, 0}, size = {100, 100, 100};
+    Camera camera = UseCamera({-3.0f, 0.0f, 0.0f}, {0.0f, 0.2f, 0.0f});
+    GpuDevice* device = g_RenderDevice.device;
+
+    // Far to near along z: in a row that overlaps red, red, red, green, green,
+    // red (three draws); spread apart red, green, red, green (two draws); the
+    // last red apart from the first but over the second green (three draws).
+    struct Layout {
+        std::vector<Billboard*> kinds;
+        std::vector<float> x;
+        uint64_t draws;
+    };
+    const Layout layouts[] = {
+        {{&tree, &tree, &tree, &bush, &bush, &tree}, {0.0f, 0.7f, 1.4f, 2.1f, 2.8f, 3.5f}, 3},
+        {{&tree, &bush, &tree, &bush}, {-6.0f, 0.0f, 6.0f, 12.0f}, 2},
+        {{&tree, &bush, &bush, &tree}, {-8.0f, -2.0f, 6.0f, 6.7f}, 3},
+    };
+    for (const Layout& layout : layouts) {
+        system.Destroy();
+        for (size_t k = 0; k < layout.kinds.size(); ++k)
+            system.AddBillboard(layout.kinds[k], {layout.x[k], -2.0f, 30.0f - float(k) * 2.0f});
+        system.BuildTree(2, &centre, &size);
+        system.Update(&camera);
+        ASSERT_EQ(system.sorted.size(), layout.kinds.size());
+
+        device->ResetStats();
+        BeginFrame(0xFF202020u);
+        system.Render(&camera, false);
+        EndFrame();
+        EXPECT_EQ(device->GetStats().drawCalls, layout.draws);
+        EXPECT_EQ(device->GetStats().primitives, layout.kinds.size() * 2);
+        const std::vector<uint32_t> batched = ReadBackBuffer();
+
+        BeginFrame(0xFF202020u);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+        device->SetRenderState(D3DRS_ALPHAREF, 8);
+        device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+        device->SetRenderState(D3DRS_LIGHTING, 0);
+        for (BillboardInstance* placement : system.sorted) {
+            placement->billboard->position = placement->position;
+            placement->billboard->Render(false);
+        }
+        EndFrame();
+        const std::vector<uint32_t> single = ReadBackBuffer();
+        int covered = 0, differing = 0;
+        for (size_t i = 0; i < single.size(); ++i) {
+            covered += single[i] != 0xFF202020u ? 1 : 0;
+            differing += SameColour(single[i], batched[i], 1) ? 0 : 1;
+        }
+        EXPECT_GT(covered, 2000);
+        EXPECT_EQ(differing, 0) << layout.draws;
+    }
+}
+
 TEST_F(BillboardTest, PhysicsBodiesOnlyForCollidingBillboardsAndFalseWhenThePoolRunsOut)
 {
     ASSERT_TRUE(OpenScene());

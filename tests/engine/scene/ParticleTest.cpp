@@ -228,6 +228,41 @@ TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
     snow.Release();
 }
 
+// Only the live puffs are written and sent; each of them reaches the picture
+// and a dead one leaves no mark.
+TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
+{
+    ASSERT_TRUE(OpenScene());
+    Texture white;
+    ASSERT_TRUE(white.Load(WriteSolidTexture("White.dds", 0xFFFFFFFFu).c_str()));
+    SmokeSystem smoke;
+    const Vector3 origin = {0, 0, 0}, back = {0, 0, -1};
+    ASSERT_TRUE(smoke.Create(6, nullptr, &origin, &back, D3DBLEND_SRCCOLOR, 0.1f, 0.0f, 0.0f, 0.0f, 0.0f, true));
+    for (size_t k = 0; k < 6; ++k) {
+        Particle& puff = smoke.particles[k];
+        puff.position = {float(k) - 2.5f, 0.0f, 0.0f};
+        puff.size = 0.2f;
+        puff.shade = 1.0f;
+        puff.alive = k == 1 || k == 4 ? 0 : 1;
+    }
+    Camera camera = UseCamera({0.0f, 0.0f, -6.0f}, {0, 0, 0});
+    g_RenderDevice.SetTexture(0, white.texture);
+    g_RenderDevice.device->ResetStats();
+    BeginFrame();
+    smoke.Render(&camera);
+    EndFrame();
+    EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, 8u);
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    for (size_t k = 0; k < 6; ++k) {
+        const Vector2 p = ProjectToScreen(camera, smoke.particles[k].position);
+        const uint32_t expected = smoke.particles[k].alive != 0 ? 0xFFFFFFFFu : 0xFF000000u;
+        EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), expected))
+            << "puff " << k << ": " << std::hex << PixelAt(pixels, int(p.x), int(p.y));
+    }
+    smoke.Release();
+    white.Release();
+}
+
 TEST_F(ParticleTest, TooManyParticlesOrAMissingTextureFailCreate)
 {
     ASSERT_TRUE(OpenScene());

@@ -10,6 +10,7 @@
 #include "engine/scene/Terrain.h"
 #include "physics/TTerrainMesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -184,15 +185,36 @@ TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
     BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t row) { return uint8_t(column * 40 + row * 7); });
     ASSERT_EQ(terrain.patches.size(), 4u);
     EXPECT_EQ(terrain.patchVertexCount, 9);
-    // Patch 0 (vertex rows and columns 0..2) and patch 1 (columns 2..4) share column 2.
-    const TerrainVertex* first = reinterpret_cast<const TerrainVertex*>(terrain.patches[0].vertexBuffer->Bytes());
-    const TerrainVertex* second = reinterpret_cast<const TerrainVertex*>(terrain.patches[1].vertexBuffer->Bytes());
-    EXPECT_EQ(terrain.patches[0].vertexBuffer->GetSize(), 9u * 32u);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(std::memcmp(&first[row * 3 + 2], &second[row * 3], sizeof(TerrainVertex)), 0);
-        EXPECT_EQ(std::memcmp(&first[row * 3], &terrain.VertexAt(row, 0), sizeof(TerrainVertex)), 0);
+    // Patch after patch: its 3 x 3 vertices out of the grid (neighbours share
+    // their border values) and its cells naming only those; together the
+    // patches hold every grid triangle once.
+    ASSERT_EQ(terrain.vertexBuffer->GetSize(), 36u * 32u);
+    ASSERT_EQ(terrain.indexBuffer->GetSize(), 96u * 4u);
+    const TerrainVertex* patchVertices = reinterpret_cast<const TerrainVertex*>(terrain.vertexBuffer->Bytes());
+    const uint32_t* patchIndices = reinterpret_cast<const uint32_t*>(terrain.indexBuffer->Bytes());
+    std::vector<int> uses(terrain.indices.size() / 3, 0);
+    for (uint32_t p = 0; p < 4; ++p) {
+        const TerrainPatch& patch = terrain.patches[p];
+        const uint32_t row0 = p / 2 * 2, column0 = p % 2 * 2;
+        EXPECT_EQ(patch.firstVertex, p * 9);
+        EXPECT_EQ(patch.firstIndex, p * 24);
+        for (uint32_t v = 0; v < 9; ++v)
+            EXPECT_EQ(std::memcmp(&patchVertices[p * 9 + v], &terrain.VertexAt(int(row0 + v / 3), int(column0 + v % 3)),
+                                  sizeof(TerrainVertex)),
+                      0);
+        for (uint32_t k = p * 24; k < p * 24 + 24; k += 3) {
+            uint32_t grid[3];
+            for (uint32_t i = 0; i < 3; ++i) {
+                const uint32_t local = patchIndices[k + i] - p * 9;
+                ASSERT_LT(local, 9u);
+                grid[i] = (row0 + local / 3) * 5 + column0 + local % 3;
+            }
+            for (size_t t = 0; t < uses.size(); ++t)
+                if (std::equal(grid, grid + 3, terrain.indices.begin() + ptrdiff_t(t * 3)))
+                    ++uses[t];
+        }
     }
-    EXPECT_EQ(terrain.indexBuffer->GetSize(), 24u * 4u);
+    EXPECT_EQ(std::count(uses.begin(), uses.end(), 1), 32);
     EXPECT_FLOAT_EQ(terrain.patches[3].bounds.min.x, 0.0f);
     EXPECT_FLOAT_EQ(terrain.patches[3].bounds.max.z, 0.0f);
 
@@ -204,19 +226,61 @@ TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
     Camera all = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
     EXPECT_EQ(terrain.patchTree.CollectVisible(all).size(), 4u);
 
-    // Each pass draws only the visible patches.
+    // Each pass draws the visible patches, neighbours in one draw.
     const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     ASSERT_TRUE(terrain.AddPass(white.c_str(), nullptr, 1.0f, 1.0f, true));
     ASSERT_TRUE(terrain.AddPass(white.c_str(), white.c_str(), 4.0f, 4.0f, false));
-    g_RenderDevice.device->ResetStats();
-    terrain.Render(&corner, false);
-    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 2u);
-    g_RenderDevice.device->ResetStats();
-    terrain.Render(&all, false);
-    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 8u);
-    g_RenderDevice.device->ResetStats();
-    terrain.Render(&all, true);
-    EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 4u);
+    const std::pair<const Camera*, bool> views[] = {{&corner, false}, {&all, false}, {&all, true}};
+    const uint64_t draws[] = {2, 2, 1}, triangles[] = {16, 64, 32};
+    for (size_t v = 0; v < 3; ++v) {
+        g_RenderDevice.device->ResetStats();
+        terrain.Render(views[v].first, views[v].second);
+        EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, draws[v]) << v;
+        EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, triangles[v]) << v;
+    }
+}
+
+// Drawn in merged ranges, every visible patch shows its layers exactly once:
+// a half-transparent layer drawn twice over a patch, or not at all, changes
+// its colour; a patch drawn while culled shows in the triangle count.
+TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(8, 4, 9, [](uint32_t, uint32_t) { return uint8_t(0); });
+    const std::string red = WriteSolidTexture("Red.dds", 0xFFFF0000u);
+    const std::string green = WriteSolidTexture("Green.dds", 0xFF00FF00u);
+    const std::string half = WriteTexture("Half.dds", 4, 4, std::vector<uint32_t>(16, 0x80FFFFFFu));
+    ASSERT_TRUE(terrain.AddPass(red.c_str(), nullptr, 1.0f, 1.0f, true));
+    ASSERT_TRUE(terrain.AddPass(green.c_str(), half.c_str(), 1.0f, 1.0f, false));
+    const uint32_t blend = 0xFF7F8000u;
+
+    const Camera above = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
+    const Camera slanted = UseCamera({-30.0f, 12.0f, 25.0f}, {-0.45f, 2.4f, 0.0f}, 0.5f);
+    for (const Camera* camera : {&above, &slanted, &above}) {
+        SetCameraMatrices(*camera);
+        const std::vector<TerrainPatch*> visible = terrain.patchTree.CollectVisible(*camera);
+        ASSERT_GE(visible.size(), 2u);
+        g_RenderDevice.device->ResetStats();
+        BeginFrame(0xFF0000FFu);
+        terrain.Render(camera, false);
+        EndFrame();
+        const GpuDeviceStats stats = g_RenderDevice.device->GetStats();
+        EXPECT_EQ(stats.primitives, visible.size() * 8u * 2u);
+        EXPECT_LT(stats.drawCalls, visible.size() * 2u);
+        const std::vector<uint32_t> pixels = ReadBackBuffer();
+        int seen = 0;
+        for (const TerrainPatch* patch : visible) {
+            const Vector3 middle = (patch->bounds.min + patch->bounds.max) * 0.5f;
+            const Vector2 p = ProjectToScreen(*camera, middle);
+            if (!camera->IsPointInFrustum(&middle) || p.x < 0 || p.x >= 800 || p.y < 0 || p.y >= 600)
+                continue;
+            ++seen;
+            EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
+                << std::hex << PixelAt(pixels, int(p.x), int(p.y)) << " at patch " << std::dec
+                << (patch - terrain.patches.data());
+        }
+        EXPECT_GE(seen, 2);
+    }
 }
 
 TEST_F(TerrainTest, CollisionMeshHoldsTheGridTrianglesInWorldSpace)
