@@ -3,6 +3,7 @@
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
+#include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuPixelFormat.h"
 
 #include <algorithm>
@@ -45,11 +46,8 @@ GpuBaseTexture::~GpuBaseTexture()
 
 void GpuBaseTexture::FreeGlObjects()
 {
-    if (glName != 0 && GetDevice()) {
-        GetDevice()->MakeCurrent();
-        GLuint name = glName;
-        glDeleteTextures(1, &name);
-    }
+    if (glName != 0 && GetDevice() && GetDevice()->GlContext())
+        GetDevice()->GlContext()->DeleteTexture(glName);
     glName = 0;
 }
 
@@ -69,7 +67,7 @@ bool GpuBaseTexture::Allocate()
     if (name == 0)
         return false;
     glName = name;
-    glBindTexture(target, name);
+    GetDevice()->GlContext()->State().BindTextureForEdit(target, name);
     glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(levelCount - 1));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -125,7 +123,7 @@ void GpuBaseTexture::Upload(uint32_t face, uint32_t level)
     GpuConvertToBgra(format, entry->width, entry->height, entry->bytes.data(), bgra);
     GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
     GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
-    glBindTexture(target, glName);
+    GetDevice()->GlContext()->State().BindTextureForEdit(target, glName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(imageTarget, GLint(level), 0, 0, GLsizei(entry->width), GLsizei(entry->height), GL_BGRA,
                     GL_UNSIGNED_BYTE, bgra.data());

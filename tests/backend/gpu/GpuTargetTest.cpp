@@ -3,6 +3,7 @@
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuGlState.h"
 #include "backend/gpu/GpuPipeline.h"
 #include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
@@ -209,12 +210,17 @@ TEST_F(GpuDeviceTest, GeneratedProgramsBuildForEveryStageSetting)
                              D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0)};
     GpuTexture* texture = MakeTexture(1, 1, {0xFFFFFFFF});
     GpuBaseTexture* textures[8] = {texture, texture};
-    GpuShaderCache cache;
+    GpuGlState glState;
+    GpuShaderCache cache(glState);
     GpuVertexLayout layout;
-    for (uint32_t fvf : fvfs) {
+    for (const uint32_t& fvf : fvfs) {
         ASSERT_TRUE(GpuDescribeFvf(fvf, layout));
         for (uint32_t lighting = 0; lighting < 2; ++lighting) {
             state.renderStates[D3DRS_LIGHTING] = lighting;
+            for (uint32_t light = 0; light < GPU_MAX_LIGHTS; ++light) { // a program for each light count
+                state.lights[light].Type = D3DLIGHT_DIRECTIONAL;
+                state.lightEnabled[light] = lighting && light < uint32_t(&fvf - fvfs);
+            }
             state.renderStates[D3DRS_SPECULARENABLE] = lighting;
             state.renderStates[D3DRS_ALPHATESTENABLE] = lighting;
             state.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;

@@ -15,6 +15,9 @@ void GpuDeviceTest::SetUp()
 {
     system = CreateGpuSystem();
     ASSERT_NE(system, nullptr) << SDL_GetError();
+    // The buffers the game's windows ask for, so that the device draws straight into the window.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     window.sdlWindow = SDL_CreateWindow("gpu test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window.sdlWindow, nullptr) << SDL_GetError();
     ASSERT_TRUE(CreateDevice(64, 48));
