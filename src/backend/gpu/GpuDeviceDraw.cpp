@@ -248,8 +248,7 @@ GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixe
                                        desc.Height);
             context->ReadBgra(desc.Width, desc.Height, bgra);
         } else {
-            GpuTextureLevel* level = container->Level(surface->GetFace(), surface->GetLevel());
-            GpuConvertToBgra(desc.Format, desc.Width, desc.Height, level->bytes.data(), bgra);
+            container->ReadLevel(surface->GetFace(), surface->GetLevel(), bgra);
         }
         break;
     }
