@@ -50,6 +50,8 @@ bool GpuGlContext::Initialise(std::string& error)
         error = "framebuffer objects are needed";
         return false;
     }
+    hasFences = version[0] >= '4' || std::strncmp(version, "3.2", 3) >= 0 ||
+                (extensions && std::strstr(extensions, "GL_ARB_sync"));
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     maxTextureSize = maxSize > 0 ? uint32_t(maxSize) : 2048;
@@ -88,6 +90,8 @@ GpuGlContext::~GpuGlContext()
     if (!context)
         return;
     MakeCurrent();
+    if (previousFrame)
+        glDeleteSync(static_cast<GLsync>(previousFrame));
     GLuint framebuffers[2] = {backFramebuffer, targetFramebuffer};
     glDeleteFramebuffers(2, framebuffers);
     GLuint renderbuffers[2] = {colorBuffer, depthBuffer};
@@ -242,8 +246,25 @@ void GpuGlContext::Present()
         // The window changed size under a picture drawn into it: the next ones are drawn apart and scaled.
         drawsToWindow = false;
     }
+    // A swap need not flush (an offscreen surface's does not): the frame is sent on its way here.
+    glFlush();
     SDL_GL_SwapWindow(window);
+    WaitForPreviousFrame();
     state.Forget();
+}
+
+void GpuGlContext::WaitForPreviousFrame()
+{
+    if (!hasFences)
+        return;
+    constexpr GLuint64 WAIT_LIMIT_NS = 2'000'000'000; // a hung driver does not hang the game
+    GLsync thisFrame = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (previousFrame) {
+        GLsync previous = static_cast<GLsync>(previousFrame);
+        glClientWaitSync(previous, GL_SYNC_FLUSH_COMMANDS_BIT, WAIT_LIMIT_NS);
+        glDeleteSync(previous);
+    }
+    previousFrame = thisFrame;
 }
 
 void GpuGlContext::ReadBgra(uint32_t areaWidth, uint32_t areaHeight, std::vector<uint8_t>& out)

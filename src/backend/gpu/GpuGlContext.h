@@ -47,7 +47,9 @@ public:
     void DeleteTexture(uint32_t name);
     void DeleteBuffer(uint32_t name);
     // Shows the back buffer in the window (a copy scaled to the window when it
-    // is not the window's own) and swaps. GL state is unknown afterwards.
+    // is not the window's own) and swaps, then waits until the frame before
+    // is drawn: one frame is drawn while the next is built, never more (a
+    // swap need not wait for anything). GL state is unknown afterwards.
     void Present();
     // Reads a rectangle of the bound target as B,G,R,A, GL's row order.
     void ReadBgra(uint32_t areaWidth, uint32_t areaHeight, std::vector<uint8_t>& out);
@@ -63,6 +65,7 @@ private:
     GpuGlContext() = default;
     bool Initialise(std::string& error);
     bool WindowMatches(uint32_t wantWidth, uint32_t wantHeight, bool withAlpha);
+    void WaitForPreviousFrame();
     bool AttachBackBuffer(uint32_t newWidth, uint32_t newHeight);
     void ClearBackBuffer();
 
@@ -78,6 +81,8 @@ private:
     uint32_t maxTextureSize = 2048;
     uint32_t maxAnisotropy = 1;
     bool drawsToWindow = false;
+    bool hasFences = false;
+    void* previousFrame = nullptr; // the fence after the frame presented last
     // What is attached to the texture framebuffer.
     uint32_t targetTexture = 0, targetImage = 0, targetLevel = 0;
     bool targetDepth = false;
