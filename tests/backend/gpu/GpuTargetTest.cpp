@@ -181,6 +181,22 @@ TEST_F(GpuDeviceTest, DirectionalLightShadesByNormalAndMaterial)
     // A disabled light gives only the ambient part.
     device->LightEnable(0, false);
     EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF404040));
+    // Lights add up, each from its own side, whichever indices are on.
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    device->SetMaterial(&material);
+    const ColorValue colors[3] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    const Vector3 sides[3] = {{0, 0, 1}, {0, -std::sqrt(3.0f) / 2, 0.5f}, {0, 0, 1}}; // full, half, full
+    const uint32_t indices[3] = {1, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        light.Diffuse = colors[i];
+        light.Direction = sides[i];
+        device->SetLight(indices[i], &light);
+        device->LightEnable(indices[i], true);
+    }
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF80FF));
+    device->LightEnable(1, false);
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF0080FF));
 }
 
 // Every operation, argument source, coordinate source and transform count the

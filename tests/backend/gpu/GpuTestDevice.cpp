@@ -1,5 +1,6 @@
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuTexture.h"
 
 #include <SDL.h>
@@ -21,6 +22,8 @@ void GpuDeviceTest::SetUp()
     window.sdlWindow = SDL_CreateWindow("gpu test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window.sdlWindow, nullptr) << SDL_GetError();
     ASSERT_TRUE(CreateDevice(64, 48));
+    // The pixel tests read what was drawn straight into the window.
+    ASSERT_TRUE(device->GlContext()->DrawsToWindow());
 }
 
 void GpuDeviceTest::TearDown()
