@@ -154,39 +154,21 @@ void GpuGlState::SetFixed(const GpuFixedState& want)
     if (fixedKnown && fixed == want)
         return;
     const bool all = !fixedKnown;
-    auto differs = [&](auto GpuFixedState::*field) { return all || fixed.*field != want.*field; };
-    if (differs(&GpuFixedState::depthTest)) {
-        Switch(GL_DEPTH_TEST, want.depthTest);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::depthFunc)) {
-        glDepthFunc(want.depthFunc);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::blend)) {
-        Switch(GL_BLEND, want.blend);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::blendSource) || differs(&GpuFixedState::blendDest)) {
-        glBlendFunc(want.blendSource, want.blendDest);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::cull)) {
-        Switch(GL_CULL_FACE, want.cull);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::frontFace)) {
-        glFrontFace(want.frontFace);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::polygonMode)) {
-        glPolygonMode(GL_FRONT_AND_BACK, want.polygonMode);
-        ++calls;
-    }
-    if (differs(&GpuFixedState::pointSize)) {
-        glPointSize(want.pointSize);
-        ++calls;
-    }
+    auto update = [&](bool changed, auto emit) {
+        if (all || changed) {
+            emit();
+            ++calls;
+        }
+    };
+    update(fixed.depthTest != want.depthTest, [&] { Switch(GL_DEPTH_TEST, want.depthTest); });
+    update(fixed.depthFunc != want.depthFunc, [&] { glDepthFunc(want.depthFunc); });
+    update(fixed.blend != want.blend, [&] { Switch(GL_BLEND, want.blend); });
+    update(fixed.blendSource != want.blendSource || fixed.blendDest != want.blendDest,
+           [&] { glBlendFunc(want.blendSource, want.blendDest); });
+    update(fixed.cull != want.cull, [&] { Switch(GL_CULL_FACE, want.cull); });
+    update(fixed.frontFace != want.frontFace, [&] { glFrontFace(want.frontFace); });
+    update(fixed.polygonMode != want.polygonMode, [&] { glPolygonMode(GL_FRONT_AND_BACK, want.polygonMode); });
+    update(fixed.pointSize != want.pointSize, [&] { glPointSize(want.pointSize); });
     if (all) { // the cull face is always the back one
         glCullFace(GL_BACK);
         ++calls;

@@ -158,6 +158,32 @@ TEST_F(GpuGlStateTest, RepeatedDrawsSendOnlyTheDrawAndEachProgramGetsItsOwnUnifo
     white->Release();
 }
 
+TEST_F(GpuGlStateTest, StatesSwitchedBackAndForthReachEachDraw)
+{
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    ClearTo(BLUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    DrawScreenQuad(0, 0, 8, 8, 0x80FF0000, 0.5f);
+    EXPECT_TRUE(ColorNear(Pixel(4, 4), 0xFF80007F));
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    DrawScreenQuad(0, 0, 8, 8, 0x8000FF00, 0.5f);
+    EXPECT_EQ(Pixel(4, 4), GREEN);
+    // Farther is hidden under LESSEQUAL, shown under GREATER, and then hidden again.
+    DrawScreenQuad(0, 0, 8, 8, RED, 0.7f);
+    EXPECT_EQ(Pixel(4, 4), GREEN);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_GREATER);
+    DrawScreenQuad(0, 0, 8, 8, RED, 0.7f);
+    EXPECT_EQ(Pixel(4, 4), RED);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    DrawScreenQuad(0, 0, 8, 8, BLUE, 0.9f);
+    EXPECT_EQ(Pixel(4, 4), RED);
+}
+
 TEST_F(GpuGlStateTest, GlChangedBehindTheDeviceIsSetAgainAfterThePresent)
 {
     UseTexturedStage();
