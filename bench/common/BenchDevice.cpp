@@ -20,17 +20,17 @@ intptr_t BenchWindowProc(NativeWindow*, uint32_t, uintptr_t, intptr_t)
 
 } // namespace
 
-BenchDevice::BenchDevice(const char* className, bool fixedStates) : className(className)
+BenchDevice::BenchDevice(const char* className, bool fixedStates, int width, int height) : className(className)
 {
     WindowClass windowClass;
     windowClass.procedure = BenchWindowProc;
     windowClass.className = className;
     if (!RegisterWindowClass(windowClass))
         return;
-    window = CreateWindow(className, "Vantrel", WS_VISIBLE, 0, 0, 800, 600, nullptr);
+    window = CreateWindow(className, "Vantrel", WS_VISIBLE, 0, 0, width, height, nullptr);
     GpuDisplayMode mode;
-    mode.Width = 800;
-    mode.Height = 600;
+    mode.Width = uint32_t(width);
+    mode.Height = uint32_t(height);
     mode.Format = D3DFMT_X8R8G8B8;
     ready = window != nullptr && g_RenderDevice.Init() &&
             g_RenderDevice.CreateDevice(window, mode, D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING, true,

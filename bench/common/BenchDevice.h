@@ -1,5 +1,5 @@
 #pragma once
-// The window and the 800 x 600 device a bench loads onto and draws with.
+// The window and the device (800 x 600 unless given) a bench loads onto and draws with.
 
 namespace backend {
 struct NativeWindow;
@@ -8,7 +8,7 @@ struct NativeWindow;
 class BenchDevice {
 public:
     // With `fixedStates`, the device takes the game's fixed render and sampler states.
-    BenchDevice(const char* className, bool fixedStates);
+    BenchDevice(const char* className, bool fixedStates, int width = 800, int height = 600);
     ~BenchDevice();
     BenchDevice(const BenchDevice&) = delete;
     BenchDevice& operator=(const BenchDevice&) = delete;

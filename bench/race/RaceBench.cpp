@@ -1,13 +1,18 @@
 // Cost of a running single-player race on every track, driven as the front
 // end drives it (HandleInput, Update, the sound mix, then Clear, BeginScene,
-// Draw with the HUD, EndScene, Present) at 800 x 600, the moped ridden by the
-// test autopilot: the whole frame and the game's own CPU time apart from the
-// time inside the device's GL calls (p50 and p99 after the count-down), the
-// heap blocks each frame takes once the race runs, and the time from the
-// start of Race::Create to the end of the first count-down frame. Prints
-// tables; reads the sample data generated beside the program. Software GL:
-// LP_NUM_THREADS defaults to 0, so that rasterisation is counted as driver
-// time.
+// Draw with the HUD, EndScene, Present) at the size given (800 x 600 unless
+// given), the moped ridden by the test autopilot: the whole frame and the
+// game's own CPU time apart from the time inside the device's GL calls (p50
+// and p99 after the count-down); the process's CPU time per frame, the
+// draws, GL calls and uniform uploads per frame, and the frame in units of
+// one full-screen single-textured opaque pass measured at the same size
+// ("screens"); the peak resident memory during each race; the heap blocks
+// each frame takes once the race runs, and the time from the start of
+// Race::Create to the end of the first count-down frame. Prints tables; reads
+// the sample data generated beside the program. Software GL: LP_NUM_THREADS
+// defaults to 1 (one rasteriser thread, whose time the CPU time includes);
+// the wall-clock frame rate with all cores needs LP_NUM_THREADS unset or set
+// to the core count.
 
 #include "../common/BenchAudio.h"
 #include "../common/BenchDevice.h"
@@ -27,6 +32,9 @@
 
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
+#include "backend/gpu/GpuTexture.h"
+
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,10 +58,41 @@ using namespace BenchStats;
 
 struct FrameTimes {
     double frameMs = 0;
+    double cpuMs = 0; // the process's CPU time, the rasteriser threads included
     double driverMs = 0;
     double updateMs = 0; // HandleInput and Update: physics, moped, camera, track
     double drawMs = 0;   // Draw with the HUD, less its time in the driver: scene and HUD submission
 };
+
+double ProcessCpuMs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The peak resident set since the last ResetPeakMemory, in MB (0 when unknown).
+double PeakMemoryMb()
+{
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    double kb = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %lf kB", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb / 1024.0;
+}
+
+void ResetPeakMemory()
+{
+    if (FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", refs);
+        std::fclose(refs);
+    }
+}
 
 // One frame as the front end runs it.
 FrameTimes Frame(SinglePlayerRace& race, BitmapFont& font, Autopilot& autopilot)
@@ -61,6 +100,7 @@ FrameTimes Frame(SinglePlayerRace& race, BitmapFont& font, Autopilot& autopilot)
     FrameTimes times;
     GpuDevice* device = g_RenderDevice.device;
     const uint64_t driverBefore = GpuDriverTimer::nanoseconds;
+    const double cpuStart = ProcessCpuMs();
     const auto start = Clock::now();
     autopilot.Press(race.playerMoped, FRAME_MS);
     race.HandleInput();
@@ -77,6 +117,7 @@ FrameTimes Frame(SinglePlayerRace& race, BitmapFont& font, Autopilot& autopilot)
     device->EndScene();
     device->Present();
     const auto end = Clock::now();
+    times.cpuMs = ProcessCpuMs() - cpuStart;
     times.frameMs = Ms(end - start);
     times.driverMs = double(GpuDriverTimer::nanoseconds - driverBefore) / 1e6;
     times.updateMs = Ms(updated - start);
@@ -90,7 +131,9 @@ struct TrackResult {
     double firstFrameSeconds = 0;
     int countDownFrames = 0;
     int frames = 0;
-    std::vector<double> frameMs, gameMs, driverMs, updateMs, drawGameMs;
+    std::vector<double> frameMs, cpuMs, gameMs, driverMs, updateMs, drawGameMs;
+    uint64_t draws = 0, glCalls = 0, uniformUploads = 0; // over all measured frames
+    double peakMb = 0;
     uint64_t blocks = 0;
     uint64_t gameBlocks = 0;
     uint64_t worstGameBlocks = 0; // the most one frame took
@@ -107,6 +150,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     g_InputSystem.keyboardValid = true;
 
     // "Race!": the race is made and its first count-down frame shown.
+    ResetPeakMemory();
     const auto start = Clock::now();
     auto race = std::make_unique<SinglePlayerRace>();
     const bool created = race->Create(int32_t(id));
@@ -132,9 +176,15 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     while (int(result.frameMs.size()) < MAX_FRAMES &&
            (int(result.frameMs.size()) < MIN_FRAMES || Seconds(Clock::now() - begin) < FRAME_SECONDS)) {
         const HeapCounter::Counts before = HeapCounter::Read();
+        g_RenderDevice.device->ResetStats();
         HeapCounter::Start();
         const FrameTimes times = Frame(*race, font, autopilot);
         HeapCounter::Stop();
+        const GpuDeviceStats& stats = g_RenderDevice.device->GetStats();
+        result.draws += stats.drawCalls;
+        result.glCalls += stats.glCalls;
+        result.uniformUploads += stats.uniformUploads;
+        result.cpuMs.push_back(times.cpuMs);
         const HeapCounter::Counts after = HeapCounter::Read();
         const uint64_t game = after.gameBlocks - before.gameBlocks;
         result.blocks += after.blocks - before.blocks;
@@ -149,6 +199,7 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     }
     GpuDriverTimer::enabled = false;
     result.frames = int(result.frameMs.size());
+    result.peakMb = PeakMemoryMb();
     result.lap = race->playerMoped.progress.lap;
     result.speed = race->playerMoped.speed;
     result.ok = race->phase == RACEPHASE_RACING || race->phase == RACEPHASE_FINISHED;
@@ -157,9 +208,68 @@ TrackResult MeasureTrack(TrackId id, BitmapFont& font)
     return result;
 }
 
-int RunBench(bool where, uint32_t whereTrack)
+// The process's CPU time of one full-screen pass of a 256 x 256 texture,
+// opaque and without depth test, on the back buffer (ms; median of 5 runs of
+// 20 passes, each run closed by a read-back whose own cost is taken off).
+double MeasureScreenPass(uint32_t width, uint32_t height)
 {
-    BenchDevice device("VantrelRaceBench", true);
+    GpuDevice* device = g_RenderDevice.device;
+    GpuTexture* texture = nullptr;
+    if (GpuFailed(device->CreateTexture(256, 256, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture)))
+        return 0;
+    GpuLockedRect locked;
+    if (GpuSucceeded(texture->LockRect(0, &locked, nullptr, 0))) {
+        for (uint32_t y = 0; y < 256; ++y)
+            for (uint32_t x = 0; x < 256; ++x)
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * uint32_t(locked.Pitch))[x] =
+                    0xFF000000u | (x << 16) | (y << 8) | ((x ^ y) & 0xFF);
+        texture->UnlockRect(0);
+    }
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetTexture(0, texture);
+    device->SetTexture(1, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    struct Vertex {
+        float x, y, z, rhw;
+        uint32_t color;
+        float u, v;
+    };
+    const float w = float(width) - 0.5f, h = float(height) - 0.5f;
+    const Vertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, ~0u, 0, 0},
+                            {w, -0.5f, 0.5f, 1, ~0u, 1, 0},
+                            {-0.5f, h, 0.5f, 1, ~0u, 0, 1},
+                            {w, h, 0.5f, 1, ~0u, 1, 1}};
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    constexpr int PASSES = 20;
+    std::vector<GpuColor> pixels;
+    std::vector<double> runs;
+    device->ReadPixels(nullptr, pixels);
+    for (int run = 0; run < 5; ++run) {
+        const double start = ProcessCpuMs();
+        for (int i = 0; i < PASSES; ++i)
+            device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+        device->ReadPixels(nullptr, pixels);
+        const double drawn = ProcessCpuMs();
+        device->ReadPixels(nullptr, pixels);
+        const double read = ProcessCpuMs() - drawn;
+        runs.push_back(std::max(0.0, drawn - start - read) / PASSES);
+    }
+    device->SetTexture(0, nullptr);
+    texture->Release();
+    return Median(runs);
+}
+
+int RunBench(bool where, uint32_t whereTrack, int width, int height)
+{
+    BenchDevice device("VantrelRaceBench", true, width, height);
     if (!device.ready) {
         std::fprintf(stderr, "no device: %s\n", g_LastError.c_str());
         return 1;
@@ -170,9 +280,9 @@ int RunBench(bool where, uint32_t whereTrack)
         return 1;
     }
     HeapCounter::RecordSites(where);
-    std::printf("Software GL, LP_NUM_THREADS=%s; 800 x 600; frames after the count-down and %d more, for %.0f s "
+    std::printf("Software GL, LP_NUM_THREADS=%s; %d x %d; frames after the count-down and %d more, for %.0f s "
                 "(%d..%d frames).\n",
-                std::getenv("LP_NUM_THREADS"), WARM_UP_FRAMES, FRAME_SECONDS, MIN_FRAMES, MAX_FRAMES);
+                std::getenv("LP_NUM_THREADS"), width, height, WARM_UP_FRAMES, FRAME_SECONDS, MIN_FRAMES, MAX_FRAMES);
     // Call sites are gathered on one track only.
     std::vector<TrackResult> results(TRACK_COUNT);
     for (uint32_t i = 0; i < TRACK_COUNT; ++i)
@@ -197,6 +307,25 @@ int RunBench(bool where, uint32_t whereTrack)
                     GetTrackDisplayName(TrackId(i)), r.frames, Percentile(r.frameMs, 0.5), Percentile(r.frameMs, 0.99),
                     Percentile(r.gameMs, 0.5), Percentile(r.gameMs, 0.99), Percentile(r.driverMs, 0.5),
                     Percentile(r.driverMs, 0.99), Percentile(r.updateMs, 0.5), Percentile(r.drawGameMs, 0.5));
+    }
+
+    const double screenMs = MeasureScreenPass(uint32_t(width), uint32_t(height));
+    std::printf("\nFrame CPU time (ms, p50; the process's CPU time, rasteriser threads included), per frame: draws, "
+                "GL calls (per draw), uniform uploads; screens = the frame in units of one full-screen "
+                "single-textured opaque pass at %d x %d, %.3f ms; peak RSS during the race (MB); frame rate of the "
+                "wall-clock p50\n",
+                width, height, screenMs);
+    std::printf("%-20s | %8s | %7s | %15s | %8s | %7s | %8s | %6s\n", "track", "CPU p50", "draws", "GL calls (/draw)",
+                "uniforms", "screens", "peak RSS", "fps");
+    for (uint32_t i = 0; i < TRACK_COUNT; ++i) {
+        const TrackResult& r = results[i];
+        if (!r.ok)
+            continue;
+        const double frames = double(r.frames), cpu = Percentile(r.cpuMs, 0.5);
+        std::printf("%-20s | %8.2f | %7.1f | %7.0f (%5.1f) | %8.1f | %7.2f | %8.1f | %6.1f\n",
+                    GetTrackDisplayName(TrackId(i)), cpu, double(r.draws) / frames, double(r.glCalls) / frames,
+                    r.draws ? double(r.glCalls) / double(r.draws) : 0.0, double(r.uniformUploads) / frames,
+                    screenMs > 0 ? cpu / screenMs : 0.0, r.peakMb, 1000.0 / Percentile(r.frameMs, 0.5));
     }
 
     std::printf("\nHeap blocks per frame after the count-down (malloc family on the main thread; game = asked for "
@@ -240,13 +369,17 @@ int RunBench(bool where, uint32_t whereTrack)
 int main(int argc, char** argv)
 {
     BenchDevice::UseHeadlessDrivers();
-    setenv("LP_NUM_THREADS", "0", 0);
-    const bool where = (argc == 2 || argc == 3) && std::strcmp(argv[1], "--where") == 0;
-    const uint32_t whereTrack = argc == 3 ? uint32_t(std::strtoul(argv[2], nullptr, 10)) : 0;
-    if ((argc != 1 && !where) || whereTrack >= TRACK_COUNT) {
-        std::fprintf(stderr, "usage: %s [--where [track number]]\n", argv[0]);
+    setenv("LP_NUM_THREADS", "1", 0);
+    int width = 800, height = 600, next = 1;
+    if (next < argc && std::sscanf(argv[next], "%dx%d", &width, &height) == 2)
+        ++next;
+    const bool where = next < argc && std::strcmp(argv[next], "--where") == 0;
+    const uint32_t whereTrack = where && next + 1 < argc ? uint32_t(std::strtoul(argv[next + 1], nullptr, 10)) : 0;
+    const int used = next + (where ? 1 : 0) + (where && next + 1 < argc ? 1 : 0);
+    if (used != argc || whereTrack >= TRACK_COUNT || width < 64 || height < 48 || width > 4096 || height > 4096) {
+        std::fprintf(stderr, "usage: %s [WIDTHxHEIGHT] [--where [track number]]\n", argv[0]);
         return 2;
     }
     const BenchAudio audio;
-    return RunBench(where, whereTrack);
+    return RunBench(where, whereTrack, width, height);
 }

@@ -3,12 +3,29 @@
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
+#include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuPixelFormat.h"
+
+#include "backend/gpu/TexelCodec.h"
 
 #include <algorithm>
 #include <new>
 
 namespace backend {
+
+namespace {
+
+bool IsBlockCompressed(GpuFormat format)
+{
+    return GpuLevelRows(format, 4) == 1;
+}
+
+GLenum ImageTarget(bool cube, uint32_t face)
+{
+    return cube ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GLenum(GL_TEXTURE_2D);
+}
+
+} // namespace
 
 uint32_t GpuFullMipCount(uint32_t width, uint32_t height)
 {
@@ -45,11 +62,8 @@ GpuBaseTexture::~GpuBaseTexture()
 
 void GpuBaseTexture::FreeGlObjects()
 {
-    if (glName != 0 && GetDevice()) {
-        GetDevice()->MakeCurrent();
-        GLuint name = glName;
-        glDeleteTextures(1, &name);
-    }
+    if (glName != 0 && GetDevice() && GetDevice()->GlContext())
+        GetDevice()->GlContext()->DeleteTexture(glName);
     glName = 0;
 }
 
@@ -69,12 +83,12 @@ bool GpuBaseTexture::Allocate()
     if (name == 0)
         return false;
     glName = name;
-    glBindTexture(target, name);
+    GetDevice()->GlContext()->State().BindTextureForEdit(target, name);
     glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(levelCount - 1));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (uint32_t face = 0; face < FaceCount(); ++face) {
-        GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
+        GLenum imageTarget = ImageTarget(IsCube(), face);
         for (uint32_t level = 0; level < levelCount; ++level) {
             const GpuTextureLevel& entry = levels[face * levelCount + level];
             glTexImage2D(imageTarget, GLint(level), GL_RGBA8, GLsizei(entry.width), GLsizei(entry.height), 0, GL_BGRA,
@@ -124,17 +138,73 @@ void GpuBaseTexture::Upload(uint32_t face, uint32_t level)
     std::vector<uint8_t> bgra;
     GpuConvertToBgra(format, entry->width, entry->height, entry->bytes.data(), bgra);
     GLenum target = IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
-    GLenum imageTarget = IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GL_TEXTURE_2D;
-    glBindTexture(target, glName);
+    GLenum imageTarget = ImageTarget(IsCube(), face);
+    GetDevice()->GlContext()->State().BindTextureForEdit(target, glName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(imageTarget, GLint(level), 0, 0, GLsizei(entry->width), GLsizei(entry->height), GL_BGRA,
                     GL_UNSIGNED_BYTE, bgra.data());
     entry->dirty = false;
 }
 
+void GpuBaseTexture::LeaveLevelsToGl()
+{
+    if (IsRenderTarget() || IsBlockCompressed(format) || glName == 0)
+        return;
+    for (GpuTextureLevel& entry : levels) {
+        if (entry.locked || entry.dirty || entry.bytes.empty())
+            continue;
+        std::vector<uint8_t>().swap(entry.bytes);
+        entry.inGlOnly = true;
+    }
+}
+
+bool GpuBaseTexture::ReadFromGl(uint32_t face, uint32_t level, std::vector<uint8_t>& bgra)
+{
+    const GpuTextureLevel* entry = Level(face, level);
+    if (!entry || glName == 0 || !GetDevice() || !GetDevice()->GlContext())
+        return false;
+    GpuDriverTimer timer;
+    GetDevice()->MakeCurrent();
+    GetDevice()->GlContext()->State().BindTextureForEdit(IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D, glName);
+    bgra.resize(size_t(entry->width) * entry->height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(ImageTarget(IsCube(), face), GLint(level), GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
+    return true;
+}
+
+// The copy made again from GL's texels: exact for the formats left to GL.
+bool GpuBaseTexture::RestoreCopy(uint32_t face, uint32_t level)
+{
+    GpuTextureLevel* entry = Level(face, level);
+    std::vector<uint8_t> bgra;
+    if (!entry || !ReadFromGl(face, level, bgra))
+        return false;
+    const uint32_t texelBytes = GpuLevelPitch(format, 1);
+    entry->bytes.assign(size_t(entry->pitch) * GpuLevelRows(format, entry->height), 0);
+    for (uint32_t y = 0; y < entry->height; ++y)
+        for (uint32_t x = 0; x < entry->width; ++x)
+            PackTexel(format, &bgra[(size_t(y) * entry->width + x) * 4],
+                      &entry->bytes[size_t(y) * entry->pitch + size_t(x) * texelBytes]);
+    entry->inGlOnly = false;
+    return true;
+}
+
+void GpuBaseTexture::ReadLevel(uint32_t face, uint32_t level, std::vector<uint8_t>& bgra)
+{
+    GpuTextureLevel* entry = Level(face, level);
+    if (!entry)
+        return;
+    if (entry->inGlOnly)
+        ReadFromGl(face, level, bgra);
+    else
+        GpuConvertToBgra(format, entry->width, entry->height, entry->bytes.data(), bgra);
+}
+
 GpuResult GpuBaseTexture::LockLevel(uint32_t face, uint32_t level, GpuLockedRect* locked, const GpuRect* rect, uint32_t)
 {
     GpuTextureLevel* entry = Level(face, level);
+    if (entry && entry->inGlOnly && !RestoreCopy(face, level))
+        return GPUERR_INVALIDCALL;
     if (!entry || !locked || entry->locked || IsRenderTarget() || entry->bytes.empty())
         return GPUERR_INVALIDCALL;
     uint32_t x = 0, y = 0;
@@ -146,7 +216,7 @@ GpuResult GpuBaseTexture::LockLevel(uint32_t face, uint32_t level, GpuLockedRect
         y = uint32_t(rect->top);
     }
     uint32_t offset;
-    if (GpuLevelRows(format, 4) == 1) { // block-compressed: rectangles start on a block
+    if (IsBlockCompressed(format)) { // rectangles start on a block
         if (x % 4 || y % 4)
             return GPUERR_INVALIDCALL;
         offset = (y / 4) * entry->pitch + GpuLevelPitch(format, 4) * (x / 4);

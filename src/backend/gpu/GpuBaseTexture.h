@@ -1,7 +1,8 @@
 #pragma once
 // What plain and cube textures share: the levels in their own format (a copy
-// in memory that locks read and write), the GL texture they are uploaded to,
-// and the sampler settings last applied to it.
+// in memory that locks read and write, unless the levels were left to GL),
+// the GL texture they are uploaded to, and the sampler settings last applied
+// to it.
 
 #include "backend/gpu/GpuResource.h"
 
@@ -18,6 +19,7 @@ struct GpuTextureLevel {
     std::vector<uint8_t> bytes;
     bool locked = false;
     bool dirty = false;
+    bool inGlOnly = false; // no copy: a lock takes the level back from GL
 };
 
 // Sampler settings as applied to a GL texture object.
@@ -46,6 +48,17 @@ public:
     // Width and height of a level (faces share them).
     uint32_t LevelWidth(uint32_t level) const;
     uint32_t LevelHeight(uint32_t level) const;
+    // For a texture filled once that nothing is expected to lock again: the
+    // levels GL can give back exactly live in GL only (block-compressed ones
+    // keep their copy). A later lock brings a level's copy back.
+    void LeaveLevelsToGl();
+    // Whether a level has its copy in memory (for tests).
+    bool HoldsLevelCopy(uint32_t face, uint32_t level) const
+    {
+        return face < FaceCount() && level < levelCount && !levels[face * levelCount + level].bytes.empty();
+    }
+    // A level as B,G,R,A bytes, row 0 first.
+    void ReadLevel(uint32_t face, uint32_t level, std::vector<uint8_t>& bgra);
 
 protected:
     GpuBaseTexture(GpuDevice* owner, GpuResourceType resourceType, uint32_t width, uint32_t height,
@@ -65,6 +78,9 @@ private:
     // Allocates the GL texture and the level copies; false when out of memory.
     bool Allocate();
     void Upload(uint32_t face, uint32_t level);
+    // Reads a level from GL into `bgra`; false when there is no GL texture.
+    bool ReadFromGl(uint32_t face, uint32_t level, std::vector<uint8_t>& bgra);
+    bool RestoreCopy(uint32_t face, uint32_t level);
 
     GpuFormat format;
     uint32_t levelCount;

@@ -3,6 +3,7 @@
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuDriverTimer.h"
+#include "backend/gpu/GpuGlContext.h"
 
 #include <new>
 
@@ -22,11 +23,8 @@ GpuBuffer::~GpuBuffer()
 
 void GpuBuffer::FreeGlObjects()
 {
-    if (glName != 0 && GetDevice()) {
-        GetDevice()->MakeCurrent();
-        GLuint name = glName;
-        glDeleteBuffers(1, &name);
-    }
+    if (glName != 0 && GetDevice() && GetDevice()->GlContext())
+        GetDevice()->GlContext()->DeleteBuffer(glName);
     glName = 0;
 }
 
@@ -42,10 +40,9 @@ bool GpuBuffer::Allocate()
     if (name == 0)
         return false;
     glName = name;
-    glBindBuffer(target, name);
+    GetDevice()->GlContext()->State().BindBuffer(target, name);
     glBufferData(target, GLsizeiptr(bytes.size()), bytes.data(),
                  (GetUsage() & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    glBindBuffer(target, 0);
     return glGetError() != GL_OUT_OF_MEMORY;
 }
 
@@ -74,12 +71,11 @@ GpuResult GpuBuffer::Unlock()
         return GPU_OK;
     GpuDriverTimer timer;
     GetDevice()->MakeCurrent();
-    glBindBuffer(target, glName);
+    GetDevice()->GlContext()->State().BindBuffer(target, glName);
     if (orphanOnDiscard && (lockFlags & D3DLOCK_DISCARD)) // draws already queued keep the old storage
         glBufferData(target, GLsizeiptr(bytes.size()), bytes.data(), GL_DYNAMIC_DRAW);
     else
         glBufferSubData(target, GLintptr(lockOffset), GLsizeiptr(lockSize), bytes.data() + lockOffset);
-    glBindBuffer(target, 0);
     return GPU_OK;
 }
 

@@ -147,7 +147,7 @@ GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
         return GPUERR_INVALIDCALL;
     if (pp->BackBufferCount == 0)
         pp->BackBufferCount = 1;
-    if (!context->ResizeBackBuffer(pp->BackBufferWidth, pp->BackBufferHeight))
+    if (!context->ResizeBackBuffer(pp->BackBufferWidth, pp->BackBufferHeight, GpuFormatHasAlpha(pp->BackBufferFormat)))
         return GPUERR_OUTOFVIDEOMEMORY;
 
     GpuSurfaceDesc desc;
@@ -172,6 +172,21 @@ GpuResult GpuDevice::ApplyPresentParameters(GpuPresentParameters* pp)
     forcedLostCalls = 0;
     inScene = false;
     return GPU_OK;
+}
+
+void GpuDevice::ResetStats()
+{
+    stats = GpuDeviceStats();
+    if (context) {
+        context->State().ResetCount();
+        pipeline->ResetCount();
+    }
+}
+
+void GpuDevice::SyncCounts()
+{
+    stats.glCalls = context->State().Calls();
+    stats.uniformUploads = pipeline->UniformUploads();
 }
 
 void GpuDevice::RegisterResource(GpuResource* resource)
@@ -370,6 +385,8 @@ GpuResult GpuDevice::Present(const GpuRect*, const GpuRect*, NativeWindow*, cons
     if (TakeFault(GpuDeviceFault::Present))
         return GPUERR_INVALIDCALL;
     context->Present();
+    context->State().Count();
+    SyncCounts();
     ++stats.presents;
     return GPU_OK;
 }

@@ -49,6 +49,8 @@ struct GpuDeviceStats {
     uint64_t setGammaRampCalls = 0;
     uint64_t presents = 0;
     uint64_t resets = 0;
+    uint64_t glCalls = 0;        // calls the device made to GL
+    uint64_t uniformUploads = 0; // of them, uniform uploads
     uint32_t lastGammaFlags = 0;
 };
 
@@ -132,7 +134,7 @@ public:
 
     // --- Introspection and fault injection for tests.
     const GpuDeviceStats& GetStats() const { return stats; }
-    void ResetStats() { stats = GpuDeviceStats(); }
+    void ResetStats();
     uint32_t GetLiveResourceCount() const { return uint32_t(resources.size()); }
     // Live objects that make Reset fail (default pool, extra references to the
     // back buffer or depth surface).
@@ -155,6 +157,8 @@ public:
     void UnregisterResource(GpuResource* resource);
     // Makes the device's GL context current (there is one per device).
     void MakeCurrent();
+    // The GL context, which resources bind and delete their objects through.
+    GpuGlContext* GlContext() { return context.get(); }
 
 private:
     friend class GpuSystem;
@@ -173,6 +177,8 @@ private:
     GpuResult Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t primitiveCount, bool indexed,
                    uint32_t startIndex, const void* userVertices, uint32_t userStride);
     GpuDrawTarget BindTarget();
+    // The GL call counts into the stats.
+    void SyncCounts();
     // References the device itself holds, per object (bindings, own surfaces).
     std::unordered_map<const GpuResource*, uint32_t> DeviceHeldReferences() const;
     void UpdateLossState();

@@ -5,6 +5,7 @@
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuDriverTimer.h"
 #include "backend/gpu/GpuGlContext.h"
+#include "backend/gpu/GpuGlState.h"
 #include "backend/gpu/GpuIndexBuffer.h"
 #include "backend/gpu/GpuPipeline.h"
 #include "backend/gpu/GpuPixelFormat.h"
@@ -71,13 +72,14 @@ GpuDrawTarget GpuDevice::BindTarget()
     renderTarget->GetDesc(&desc);
     target.width = desc.Width;
     target.height = desc.Height;
+    target.hasDepth = depthTarget != nullptr;
     if (renderTarget == backBuffer) {
-        context->BindBackBuffer(depthTarget != nullptr);
+        context->BindBackBuffer();
     } else {
         // Texture rows are stored top first, so drawing into one turns the picture over.
         target.flipped = true;
         context->BindTextureTarget(renderTarget->GetContainer()->GlName(), FaceTarget(*renderTarget),
-                                   renderTarget->GetLevel(), depthTarget != nullptr);
+                                   renderTarget->GetLevel(), desc.Width, desc.Height);
     }
     return target;
 }
@@ -101,14 +103,14 @@ GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t fl
     if (mask == 0)
         return GPU_OK;
     // A clear writes whatever the write masks say.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
-    glStencilMask(0xFFFFFFFFu);
+    GpuGlState& gl = context->State();
+    gl.EnableAllWrites();
     glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
                  float(color & 0xFF) / 255.0f, float((color >> 24) & 0xFF) / 255.0f);
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
     glClearStencil(GLint(stencil & 0xFF));
-    glEnable(GL_SCISSOR_TEST);
+    gl.Count(3);
+    gl.SetScissorTest(true);
     const GpuViewport& vp = state->viewport;
     GpuRect whole = {int32_t(vp.X), int32_t(vp.Y), int32_t(vp.X + vp.Width), int32_t(vp.Y + vp.Height)};
     uint32_t count = rectCount ? rectCount : 1;
@@ -125,8 +127,9 @@ GpuResult GpuDevice::Clear(uint32_t rectCount, const GpuRect* rects, uint32_t fl
         GLint y = target.flipped ? r.top : GLint(target.height) - r.bottom;
         glScissor(r.left, y, r.right - r.left, r.bottom - r.top);
         glClear(mask);
+        gl.Count(2);
     }
-    glDisable(GL_SCISSOR_TEST);
+    SyncCounts();
     return GPU_OK;
 }
 
@@ -168,12 +171,14 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
 
     GpuDriverTimer timer;
     MakeCurrent();
+    GpuGlState& gl = context->State();
     uint32_t vertexBuffer = 0;
     uintptr_t vertexOffset = 0;
     if (userVertices) {
         vertexBuffer = context->ScratchBuffer();
-        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+        gl.BindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(shape.vertices * stride), userVertices, GL_STREAM_DRAW);
+        gl.Count();
     } else {
         if (!stream)
             return GPUERR_INVALIDCALL;
@@ -204,17 +209,17 @@ GpuResult GpuDevice::Draw(GpuPrimitiveType type, uint32_t firstVertex, uint32_t 
         return GPUERR_INVALIDCALL;
     }
     if (indexed) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->GlName());
+        gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->GlName());
         GLenum indexType = indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
         glDrawElements(shape.mode, GLsizei(shape.vertices), indexType,
                        reinterpret_cast<const void*>(uintptr_t(startIndex) * indices->IndexSize()));
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     } else {
         glDrawArrays(shape.mode, GLint(firstVertex), GLsizei(shape.vertices));
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.Count();
     ++stats.drawCalls;
     stats.primitives += primitiveCount;
+    SyncCounts();
     return GPU_OK;
 }
 
@@ -232,18 +237,18 @@ GpuResult GpuDevice::ReadPixels(GpuSurface* surface, std::vector<GpuColor>& pixe
     MakeCurrent();
     switch (surface->GetKind()) {
     case GpuSurface::Kind::BackBuffer:
-        context->BindBackBuffer(depthTarget != nullptr);
+        context->BindBackBuffer();
         context->ReadBgra(desc.Width, desc.Height, bgra);
         bottomFirst = true;
         break;
     case GpuSurface::Kind::TextureLevel: {
         GpuBaseTexture* container = surface->GetContainer();
         if (container->IsRenderTarget()) {
-            context->BindTextureTarget(container->GlName(), FaceTarget(*surface), surface->GetLevel(), false);
+            context->BindTextureTarget(container->GlName(), FaceTarget(*surface), surface->GetLevel(), desc.Width,
+                                       desc.Height);
             context->ReadBgra(desc.Width, desc.Height, bgra);
         } else {
-            GpuTextureLevel* level = container->Level(surface->GetFace(), surface->GetLevel());
-            GpuConvertToBgra(desc.Format, desc.Width, desc.Height, level->bytes.data(), bgra);
+            container->ReadLevel(surface->GetFace(), surface->GetLevel(), bgra);
         }
         break;
     }

@@ -160,6 +160,10 @@ GpuShaderKey GpuPipeline::MakeKey(const GpuStateBlock& state, const GpuVertexLay
         }
     }
     key.specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
+    if (key.lighting)
+        for (uint32_t i = 0; i < GPU_MAX_LIGHTS; ++i)
+            if (state.lightEnabled[i] && state.lights[i].Type == D3DLIGHT_DIRECTIONAL)
+                ++key.lightCount;
     key.alphaFunc =
         rs[D3DRS_ALPHATESTENABLE] ? uint8_t(std::clamp<uint32_t>(rs[D3DRS_ALPHAFUNC], 1, 8)) : uint8_t(D3DCMP_ALWAYS);
     for (uint32_t s = 0; s < GPU_STAGE_COUNT; ++s) {
@@ -220,37 +224,100 @@ bool GpuPipeline::HonoursRenderState(uint32_t renderState)
     }
 }
 
+GpuPipeline::GpuPipeline(GpuGlContext& glContext) : context(glContext), gl(glContext.State()), shaders(gl) {}
+
 bool GpuPipeline::Apply(const GpuStateBlock& state, const GpuVertexLayout& layout, GpuBaseTexture* const* textures,
                         const GpuDrawTarget& target, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride)
 {
     GpuShaderKey key = MakeKey(state, layout, textures);
-    const GpuProgram* program = shaders.Get(key);
+    GpuProgram* program = shaders.Get(key);
     if (!program)
         return false;
-    glUseProgram(program->name);
-    LoadUniforms(*program, state, target);
+    gl.UseProgram(program->name);
+    LoadUniforms(*program, key, state, target);
     BindTextures(key, state, textures);
     SetFixedState(state, target);
     SetVertexArrays(layout, vertexBuffer, vertexOffset, stride);
     return true;
 }
 
-void GpuPipeline::LoadUniforms(const GpuProgram& p, const GpuStateBlock& state, const GpuDrawTarget& target)
+bool GpuPipeline::Changed(GpuProgram& program, GpuUniformValues::Group group, int location, const float* values,
+                          uint32_t count)
 {
-    Matrix worldView = Multiply(state.world, state.view);
-    glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
-    glUniformMatrix4fv(p.projection, 1, GL_FALSE, &state.projection.m[0][0]);
-    float normal[9];
-    Inverse3(worldView, normal);
-    glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, normal);
-    glUniform1f(p.flipY, target.flipped ? -1.0f : 1.0f);
-    const GpuViewport& vp = state.viewport;
-    glUniform4f(p.viewport, float(vp.X), float(vp.Y), float(std::max(1u, vp.Width)), float(std::max(1u, vp.Height)));
-    glUniformMatrix4fv(p.texMatrix, GLsizei(GPU_STAGE_COUNT), GL_FALSE, &state.textureTransforms[0].m[0][0]);
+    if (location < 0)
+        return false;
+    GpuUniformValues& cache = program.uniforms;
+    const uint32_t bit = 1u << group;
+    float* held = cache.values[group];
+    if ((cache.known & bit) && std::equal(values, values + count, held))
+        return false;
+    std::copy(values, values + count, held);
+    cache.known |= bit;
+    ++uniformUploads;
+    gl.Count();
+    return true;
+}
 
+void GpuPipeline::LoadUniforms(GpuProgram& p, const GpuShaderKey& key, const GpuStateBlock& state,
+                               const GpuDrawTarget& target)
+{
+    using U = GpuUniformValues;
+    if (p.worldView >= 0 || p.normalMatrix >= 0) {
+        Matrix worldView = Multiply(state.world, state.view);
+        if (Changed(p, U::WORLD_VIEW, p.worldView, &worldView.m[0][0], 16))
+            glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
+        float normal[9];
+        Inverse3(worldView, normal);
+        if (Changed(p, U::NORMAL_MATRIX, p.normalMatrix, normal, 9))
+            glUniformMatrix3fv(p.normalMatrix, 1, GL_TRUE, normal);
+    }
+    if (Changed(p, U::PROJECTION, p.projection, &state.projection.m[0][0], 16))
+        glUniformMatrix4fv(p.projection, 1, GL_FALSE, &state.projection.m[0][0]);
+    const float flip = target.flipped ? -1.0f : 1.0f;
+    if (Changed(p, U::FLIP_Y, p.flipY, &flip, 1))
+        glUniform1f(p.flipY, flip);
+    const GpuViewport& vp = state.viewport;
+    const float viewport[4] = {float(vp.X), float(vp.Y), float(std::max(1u, vp.Width)), float(std::max(1u, vp.Height))};
+    if (Changed(p, U::VIEWPORT, p.viewport, viewport, 4))
+        glUniform4fv(p.viewport, 1, viewport);
+    const GLsizei matrices = key.stageCount;
+    if (matrices > 0 && Changed(p, U::TEX_MATRIX, p.texMatrix, &state.textureTransforms[0].m[0][0], 16 * matrices))
+        glUniformMatrix4fv(p.texMatrix, matrices, GL_FALSE, &state.textureTransforms[0].m[0][0]);
+    if (p.lightToward >= 0)
+        LoadLights(p, state);
+
+    const GpuMaterial& m = state.material;
+    auto color4 = [&](U::Group group, int location, const ColorValue& c) {
+        const float value[4] = {c.r, c.g, c.b, c.a};
+        if (Changed(p, group, location, value, 4))
+            glUniform4fv(location, 1, value);
+    };
+    color4(U::MAT_DIFFUSE, p.matDiffuse, m.Diffuse);
+    color4(U::MAT_AMBIENT, p.matAmbient, m.Ambient);
+    color4(U::MAT_SPECULAR, p.matSpecular, m.Specular);
+    color4(U::MAT_EMISSIVE, p.matEmissive, m.Emissive);
+    if (Changed(p, U::MAT_POWER, p.matPower, &m.Power, 1))
+        glUniform1f(p.matPower, m.Power);
+    float color[4];
+    ColorToFloats(state.renderStates[D3DRS_AMBIENT], color);
+    if (Changed(p, U::GLOBAL_AMBIENT, p.globalAmbient, color, 4))
+        glUniform4fv(p.globalAmbient, 1, color);
+    ColorToFloats(state.renderStates[D3DRS_TEXTUREFACTOR], color);
+    if (Changed(p, U::TFACTOR, p.tfactor, color, 4))
+        glUniform4fv(p.tfactor, 1, color);
+    const float alphaRef = float(state.renderStates[D3DRS_ALPHAREF] & 0xFF);
+    if (Changed(p, U::ALPHA_REF, p.alphaRef, &alphaRef, 1))
+        glUniform1f(p.alphaRef, alphaRef);
+}
+
+// The enabled directional lights, in camera space, in the order of their
+// indices (the program was made for their number).
+void GpuPipeline::LoadLights(GpuProgram& p, const GpuStateBlock& state)
+{
+    using U = GpuUniformValues;
     float toward[GPU_MAX_LIGHTS][3] = {};
     float diffuse[GPU_MAX_LIGHTS][4] = {}, specular[GPU_MAX_LIGHTS][4] = {}, ambient[GPU_MAX_LIGHTS][4] = {};
-    int count = 0;
+    uint32_t count = 0;
     for (uint32_t i = 0; i < GPU_MAX_LIGHTS; ++i) {
         const GpuLight& light = state.lights[i];
         if (!state.lightEnabled[i] || light.Type != D3DLIGHT_DIRECTIONAL)
@@ -276,38 +343,29 @@ void GpuPipeline::LoadUniforms(const GpuProgram& p, const GpuStateBlock& state, 
         }
         ++count;
     }
-    glUniform3fv(p.lightToward, GPU_MAX_LIGHTS, &toward[0][0]);
-    glUniform4fv(p.lightDiffuse, GPU_MAX_LIGHTS, &diffuse[0][0]);
-    glUniform4fv(p.lightSpecular, GPU_MAX_LIGHTS, &specular[0][0]);
-    glUniform4fv(p.lightAmbient, GPU_MAX_LIGHTS, &ambient[0][0]);
-    glUniform1i(p.lightCount, count);
-
-    const GpuMaterial& m = state.material;
-    glUniform4f(p.matDiffuse, m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a);
-    glUniform4f(p.matAmbient, m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a);
-    glUniform4f(p.matSpecular, m.Specular.r, m.Specular.g, m.Specular.b, m.Specular.a);
-    glUniform4f(p.matEmissive, m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a);
-    glUniform1f(p.matPower, m.Power);
-    float color[4];
-    ColorToFloats(state.renderStates[D3DRS_AMBIENT], color);
-    glUniform4fv(p.globalAmbient, 1, color);
-    ColorToFloats(state.renderStates[D3DRS_TEXTUREFACTOR], color);
-    glUniform4fv(p.tfactor, 1, color);
-    glUniform1f(p.alphaRef, float(state.renderStates[D3DRS_ALPHAREF] & 0xFF));
+    if (count == 0)
+        return;
+    if (Changed(p, U::LIGHT_TOWARD, p.lightToward, &toward[0][0], 3 * count))
+        glUniform3fv(p.lightToward, GLsizei(count), &toward[0][0]);
+    if (Changed(p, U::LIGHT_DIFFUSE, p.lightDiffuse, &diffuse[0][0], 4 * count))
+        glUniform4fv(p.lightDiffuse, GLsizei(count), &diffuse[0][0]);
+    if (Changed(p, U::LIGHT_SPECULAR, p.lightSpecular, &specular[0][0], 4 * count))
+        glUniform4fv(p.lightSpecular, GLsizei(count), &specular[0][0]);
+    if (Changed(p, U::LIGHT_AMBIENT, p.lightAmbient, &ambient[0][0], 4 * count))
+        glUniform4fv(p.lightAmbient, GLsizei(count), &ambient[0][0]);
 }
 
 void GpuPipeline::BindTextures(const GpuShaderKey& key, const GpuStateBlock& state, GpuBaseTexture* const* textures)
 {
     for (uint32_t s = 0; s < key.stageCount; ++s) {
-        glActiveTexture(GL_TEXTURE0 + s);
         GpuBaseTexture* texture = textures[s];
         uint32_t name = texture ? texture->PrepareForDraw() : 0;
         if (name == 0) { // an empty stage reads opaque white
-            glBindTexture(GL_TEXTURE_2D, context.WhiteTexture());
+            gl.BindTexture(s, GL_TEXTURE_2D, context.WhiteTexture());
             continue;
         }
         GLenum target = texture->IsCube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
-        glBindTexture(target, name);
+        gl.BindTexture(s, target, name);
         // Sampler settings belong to the stage: apply them to whatever texture it holds.
         const uint32_t* ss = state.stageStates[s];
         GpuSamplerSettings want;
@@ -336,74 +394,71 @@ void GpuPipeline::BindTextures(const GpuShaderKey& key, const GpuStateBlock& sta
             break;
         }
         bool linearMag = want.magFilter == D3DTEXF_LINEAR || want.magFilter == D3DTEXF_ANISOTROPIC;
+        gl.SelectUnit(s);
         glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
         glTexParameteri(target, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
         glTexParameteri(target, GL_TEXTURE_WRAP_S, AddressMode(want.addressU));
         glTexParameteri(target, GL_TEXTURE_WRAP_T, AddressMode(want.addressV));
-        if (target == GL_TEXTURE_CUBE_MAP)
+        gl.Count(4);
+        if (target == GL_TEXTURE_CUBE_MAP) {
             glTexParameteri(target, GL_TEXTURE_WRAP_R, AddressMode(want.addressW));
-        if (context.MaxAnisotropy() > 1)
+            gl.Count();
+        }
+        if (context.MaxAnisotropy() > 1) {
             glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, float(want.maxAnisotropy));
+            gl.Count();
+        }
         texture->AppliedSampler() = want;
     }
-    glActiveTexture(GL_TEXTURE0);
 }
 
-void GpuPipeline::SetViewport(const GpuViewport& viewport, const GpuDrawTarget& target)
+GpuGlViewport GpuPipeline::GlViewport(const GpuViewport& viewport, const GpuDrawTarget& target)
 {
-    GLint y = target.flipped ? GLint(viewport.Y) : GLint(target.height) - GLint(viewport.Y + viewport.Height);
-    glViewport(GLint(viewport.X), y, GLsizei(viewport.Width), GLsizei(viewport.Height));
-    glDepthRange(viewport.MinZ, viewport.MaxZ);
+    GpuGlViewport out;
+    out.x = GLint(viewport.X);
+    out.y = target.flipped ? GLint(viewport.Y) : GLint(target.height) - GLint(viewport.Y + viewport.Height);
+    out.width = GLsizei(viewport.Width);
+    out.height = GLsizei(viewport.Height);
+    out.minZ = viewport.MinZ;
+    out.maxZ = viewport.MaxZ;
+    return out;
 }
 
 void GpuPipeline::SetFixedState(const GpuStateBlock& state, const GpuDrawTarget& target)
 {
     const uint32_t* rs = state.renderStates;
-    SetViewport(state.viewport, target);
-    glDisable(GL_SCISSOR_TEST);
-    if (rs[D3DRS_ZENABLE]) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(CompareFunc(rs[D3DRS_ZFUNC]));
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-    if (rs[D3DRS_ALPHABLENDENABLE]) {
-        glEnable(GL_BLEND);
-        glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
-    } else {
-        glDisable(GL_BLEND);
-    }
+    gl.SetViewport(GlViewport(state.viewport, target));
+    gl.SetScissorTest(false);
+    GpuFixedState fixed;
+    // Without a depth buffer nothing is tested or written; the one buffer stays attached.
+    fixed.depthTest = rs[D3DRS_ZENABLE] != 0 && target.hasDepth;
+    fixed.depthFunc = fixed.depthTest ? CompareFunc(rs[D3DRS_ZFUNC]) : GL_LESS;
+    fixed.depthWrite = rs[D3DRS_ZWRITEENABLE] != 0 && target.hasDepth;
+    fixed.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    fixed.blendSource = fixed.blend ? BlendFactor(rs[D3DRS_SRCBLEND]) : GL_ONE;
+    fixed.blendDest = fixed.blend ? BlendFactor(rs[D3DRS_DESTBLEND]) : GL_ZERO;
     // Culling names the winding seen on the screen; a texture target shows the
     // picture upside down, which turns the winding over.
     uint32_t cull = rs[D3DRS_CULLMODE];
-    if (cull == D3DCULL_CW || cull == D3DCULL_CCW) {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        bool clockwiseFront = (cull == D3DCULL_CCW) != target.flipped;
-        glFrontFace(clockwiseFront ? GL_CW : GL_CCW);
-    } else {
-        glDisable(GL_CULL_FACE);
-    }
-    GLenum fill = rs[D3DRS_FILLMODE] == D3DFILL_POINT       ? GL_POINT
-                  : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
-                                                            : GL_FILL;
-    glPolygonMode(GL_FRONT_AND_BACK, fill);
-    uint32_t mask = rs[D3DRS_COLORWRITEENABLE];
-    glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
+    fixed.cull = cull == D3DCULL_CW || cull == D3DCULL_CCW;
+    bool clockwiseFront = (cull == D3DCULL_CCW) != target.flipped;
+    fixed.frontFace = !fixed.cull || !clockwiseFront ? GL_CCW : GL_CW;
+    fixed.polygonMode = rs[D3DRS_FILLMODE] == D3DFILL_POINT       ? GL_POINT
+                        : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
+                                                                  : GL_FILL;
+    fixed.colorMask = rs[D3DRS_COLORWRITEENABLE] & 0xF;
     float pointSize = std::bit_cast<float>(rs[D3DRS_POINTSIZE]);
-    glPointSize(std::isfinite(pointSize) && pointSize > 1.0f ? pointSize : 1.0f);
+    fixed.pointSize = std::isfinite(pointSize) && pointSize > 1.0f ? pointSize : 1.0f;
+    gl.SetFixed(fixed);
 }
 
 void GpuPipeline::SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertexBuffer, uintptr_t vertexOffset,
                                   uint32_t stride)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     uint32_t wanted = 0;
     auto attribute = [&](uint32_t slot, GLint size, GLenum type, bool normalised, uint32_t offset) {
         wanted |= 1u << slot;
-        glVertexAttribPointer(slot, size, type, normalised ? GL_TRUE : GL_FALSE, GLsizei(stride),
-                              reinterpret_cast<const void*>(vertexOffset + offset));
+        gl.SetAttribPointer(slot, {vertexBuffer, size, type, normalised, stride, vertexOffset + offset});
     };
     attribute(GPU_ATTRIB_POSITION, layout.pretransformed ? 4 : 3, GL_FLOAT, false, layout.positionOffset);
     if (layout.normalOffset >= 0 && !layout.pretransformed)
@@ -414,15 +469,7 @@ void GpuPipeline::SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertex
         attribute(GPU_ATTRIB_SPECULAR, 4, GL_UNSIGNED_BYTE, true, uint32_t(layout.specularOffset));
     for (uint32_t i = 0; i < layout.texCoordCount; ++i)
         attribute(GPU_ATTRIB_TEXCOORD0 + i, GLint(layout.texCoordSizes[i]), GL_FLOAT, false, layout.texCoordOffsets[i]);
-    for (uint32_t slot = 0; slot < 12; ++slot) {
-        bool want = (wanted >> slot) & 1;
-        bool have = (enabledAttributes >> slot) & 1;
-        if (want && !have)
-            glEnableVertexAttribArray(slot);
-        else if (!want && have)
-            glDisableVertexAttribArray(slot);
-    }
-    enabledAttributes = wanted;
+    gl.EnableAttributes(wanted);
 }
 
 } // namespace backend

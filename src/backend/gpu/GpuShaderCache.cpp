@@ -1,6 +1,7 @@
 #include "backend/gpu/GpuShaderCache.h"
 
 #include "backend/gpu/GlHeaders.h"
+#include "backend/gpu/GpuGlState.h"
 #include "backend/gpu/GpuShaderSource.h"
 
 #include <string>
@@ -36,7 +37,7 @@ GpuShaderCache::~GpuShaderCache()
             glDeleteProgram(entry.second->name);
 }
 
-const GpuProgram* GpuShaderCache::Get(const GpuShaderKey& key)
+GpuProgram* GpuShaderCache::Get(const GpuShaderKey& key)
 {
     auto found = programs.find(key);
     if (found != programs.end())
@@ -91,7 +92,6 @@ bool GpuShaderCache::Build(const GpuShaderKey& key, GpuProgram& program)
     program.lightDiffuse = glGetUniformLocation(name, "u_lightDiffuse");
     program.lightSpecular = glGetUniformLocation(name, "u_lightSpecular");
     program.lightAmbient = glGetUniformLocation(name, "u_lightAmbient");
-    program.lightCount = glGetUniformLocation(name, "u_lightCount");
     program.matDiffuse = glGetUniformLocation(name, "u_matDiffuse");
     program.matAmbient = glGetUniformLocation(name, "u_matAmbient");
     program.matSpecular = glGetUniformLocation(name, "u_matSpecular");
@@ -100,7 +100,7 @@ bool GpuShaderCache::Build(const GpuShaderKey& key, GpuProgram& program)
     program.globalAmbient = glGetUniformLocation(name, "u_globalAmbient");
     program.tfactor = glGetUniformLocation(name, "u_tfactor");
     program.alphaRef = glGetUniformLocation(name, "u_alphaRef");
-    glUseProgram(name);
+    state.UseProgram(name);
     for (int i = 0; i < 8; ++i) {
         std::string sampler = "u_tex" + std::to_string(i);
         program.samplers[i] = glGetUniformLocation(name, sampler.c_str());

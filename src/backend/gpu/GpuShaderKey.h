@@ -35,6 +35,7 @@ struct GpuShaderKey {
     uint8_t normalizeNormals = 0;
     uint8_t localViewer = 0;
     uint8_t specularEnable = 0;
+    uint8_t lightCount = 0; // enabled directional lights when lighting
     GpuColorFrom diffuseFrom = GpuColorFrom::Material;
     GpuColorFrom ambientFrom = GpuColorFrom::Material;
     GpuColorFrom specularFrom = GpuColorFrom::Material;

@@ -62,6 +62,24 @@ std::string StageCoordinate(const GpuShaderKey& key, const GpuShaderStageKey& st
     }
 }
 
+// One enabled light's share of the lit colour; the program has one per light.
+std::string LightTerm(const GpuShaderKey& key, const std::string& i)
+{
+    std::string s = "    {\n        vec3 l = u_lightToward[" + i + "];\n";
+    s += "        ambient += u_lightAmbient[" + i + "].rgb;\n";
+    s += "        float nl = dot(eyeNormal, l);\n";
+    s += "        if (nl > 0.0) {\n";
+    s += "            diffuse += u_lightDiffuse[" + i + "].rgb * nl;\n";
+    if (key.specularEnable) {
+        s += "            vec3 h = normalize(l + toEye);\n";
+        s += "            float nh = max(dot(eyeNormal, h), 0.0);\n";
+        s += "            if (nh > 0.0) // power 0 gives a flat highlight, as (N.H)^0 = 1\n";
+        s += "                specular += u_lightSpecular[" + i + "].rgb * pow(nh, u_matPower);\n";
+    }
+    s += "        }\n    }\n";
+    return s;
+}
+
 } // namespace
 
 std::string GpuVertexShaderSource(const GpuShaderKey& key)
@@ -90,7 +108,6 @@ uniform vec3 u_lightToward[8];
 uniform vec4 u_lightDiffuse[8];
 uniform vec4 u_lightSpecular[8];
 uniform vec4 u_lightAmbient[8];
-uniform int u_lightCount;
 uniform vec4 u_matDiffuse;
 uniform vec4 u_matAmbient;
 uniform vec4 u_matSpecular;
@@ -139,25 +156,9 @@ varying vec4 v_specular;
 )";
         s += key.localViewer ? "    vec3 toEye = -normalize(eyePosition.xyz);\n"
                              : "    vec3 toEye = vec3(0.0, 0.0, -1.0);\n";
-        s += R"(    for (int i = 0; i < 8; ++i) {
-        if (i >= u_lightCount)
-            break;
-        vec3 l = u_lightToward[i];
-        ambient += u_lightAmbient[i].rgb;
-        float nl = dot(eyeNormal, l);
-        if (nl > 0.0) {
-            diffuse += u_lightDiffuse[i].rgb * nl;
-)";
-        if (key.specularEnable) {
-            s += R"(            vec3 h = normalize(l + toEye);
-            float nh = max(dot(eyeNormal, h), 0.0);
-            if (nh > 0.0) // power 0 gives a flat highlight, as (N.H)^0 = 1
-                specular += u_lightSpecular[i].rgb * pow(nh, u_matPower);
-)";
-        }
-        s += R"(        }
-    }
-    v_diffuse = clamp(vec4(me.rgb + ma.rgb * ambient + md.rgb * diffuse, md.a), 0.0, 1.0);
+        for (uint32_t i = 0; i < key.lightCount; ++i)
+            s += LightTerm(key, Num(i));
+        s += R"(    v_diffuse = clamp(vec4(me.rgb + ma.rgb * ambient + md.rgb * diffuse, md.a), 0.0, 1.0);
     v_specular = clamp(vec4(ms.rgb * specular, 0.0), 0.0, 1.0);
 )";
     } else {

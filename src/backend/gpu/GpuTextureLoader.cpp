@@ -87,6 +87,7 @@ GpuResult GpuCreateTextureFromImage(GpuDevice* device, ImageData& image, GpuText
         CopyLevel(image.Surface(0, level), image.format, locked);
         created->UnlockRect(level);
     }
+    created->LeaveLevelsToGl();
     *texture = created;
     return GPU_OK;
 }
@@ -116,6 +117,7 @@ GpuResult GpuCreateCubeTextureFromImage(GpuDevice* device, ImageData& image, Gpu
             CopyLevel(image.Surface(face, level), image.format, locked);
             created->UnlockRect(GpuCubeFace(face), level);
         }
+    created->LeaveLevelsToGl();
     *texture = created;
     return GPU_OK;
 }

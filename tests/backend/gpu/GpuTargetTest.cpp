@@ -3,6 +3,7 @@
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuGlState.h"
 #include "backend/gpu/GpuPipeline.h"
 #include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
@@ -180,6 +181,22 @@ TEST_F(GpuDeviceTest, DirectionalLightShadesByNormalAndMaterial)
     // A disabled light gives only the ambient part.
     device->LightEnable(0, false);
     EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF404040));
+    // Lights add up, each from its own side, whichever indices are on.
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    device->SetMaterial(&material);
+    const ColorValue colors[3] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    const Vector3 sides[3] = {{0, 0, 1}, {0, -std::sqrt(3.0f) / 2, 0.5f}, {0, 0, 1}}; // full, half, full
+    const uint32_t indices[3] = {1, 2, 5};
+    for (int i = 0; i < 3; ++i) {
+        light.Diffuse = colors[i];
+        light.Direction = sides[i];
+        device->SetLight(indices[i], &light);
+        device->LightEnable(indices[i], true);
+    }
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFFFF80FF));
+    device->LightEnable(1, false);
+    EXPECT_TRUE(ColorNear(draw(0, 0, -1), 0xFF0080FF));
 }
 
 // Every operation, argument source, coordinate source and transform count the
@@ -209,12 +226,17 @@ TEST_F(GpuDeviceTest, GeneratedProgramsBuildForEveryStageSetting)
                              D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE1(0)};
     GpuTexture* texture = MakeTexture(1, 1, {0xFFFFFFFF});
     GpuBaseTexture* textures[8] = {texture, texture};
-    GpuShaderCache cache;
+    GpuGlState glState;
+    GpuShaderCache cache(glState);
     GpuVertexLayout layout;
-    for (uint32_t fvf : fvfs) {
+    for (const uint32_t& fvf : fvfs) {
         ASSERT_TRUE(GpuDescribeFvf(fvf, layout));
         for (uint32_t lighting = 0; lighting < 2; ++lighting) {
             state.renderStates[D3DRS_LIGHTING] = lighting;
+            for (uint32_t light = 0; light < GPU_MAX_LIGHTS; ++light) { // a program for each light count
+                state.lights[light].Type = D3DLIGHT_DIRECTIONAL;
+                state.lightEnabled[light] = lighting && light < uint32_t(&fvf - fvfs);
+            }
             state.renderStates[D3DRS_SPECULARENABLE] = lighting;
             state.renderStates[D3DRS_ALPHATESTENABLE] = lighting;
             state.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATEREQUAL;

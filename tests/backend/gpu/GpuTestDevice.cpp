@@ -1,5 +1,6 @@
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuTexture.h"
 
 #include <SDL.h>
@@ -15,9 +16,14 @@ void GpuDeviceTest::SetUp()
 {
     system = CreateGpuSystem();
     ASSERT_NE(system, nullptr) << SDL_GetError();
+    // The buffers the game's windows ask for, so that the device draws straight into the window.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     window.sdlWindow = SDL_CreateWindow("gpu test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(window.sdlWindow, nullptr) << SDL_GetError();
     ASSERT_TRUE(CreateDevice(64, 48));
+    // The pixel tests read what was drawn straight into the window.
+    ASSERT_TRUE(device->GlContext()->DrawsToWindow());
 }
 
 void GpuDeviceTest::TearDown()

@@ -7,10 +7,12 @@
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuTextureLoader.h"
+#include "backend/gpu/ImageData.h"
 #include "datagen/writers/DdsWriter.h"
 #include "datagen/writers/FileWriter.h"
 #include "datagen/writers/PngWriter.h"
 
+#include <cstring>
 #include <filesystem>
 
 namespace gputest {
@@ -38,6 +40,50 @@ TEST_F(GpuDeviceTest, LoadedTexturesGetTheWholeMipChainInTheFilesFormat)
     smallest->Release();
     texture->Release();
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u); // managed: no obstacle to a reset
+}
+
+// A file's texture lives in GL only where GL can give its texels back; a
+// lock after loading still reads the file's texels and writes new ones.
+TEST_F(GpuDeviceTest, LoadedTexturesLockBackTheFilesTexelsExactly)
+{
+    for (GpuFormat format : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_DXT1}) {
+        SCOPED_TRACE(format);
+        ImageData image;
+        image.format = format;
+        image.width = image.height = 8;
+        image.levels = 4; // the whole chain, so that nothing is generated
+        uint32_t seed = 12345;
+        for (uint32_t size = 8; size >= 1; size /= 2) {
+            ImageSurface& surface = image.surfaces.emplace_back();
+            surface.width = surface.height = size;
+            surface.bytes.resize(ImageSurfaceSize(format, size, size));
+            for (uint8_t& byte : surface.bytes) {
+                seed = seed * 1103515245u + 12345u;
+                byte = uint8_t(seed >> 16);
+            }
+        }
+        const std::vector<uint8_t> file = image.surfaces[0].bytes;
+        GpuTexture* texture = nullptr;
+        ASSERT_EQ(GpuCreateTextureFromImage(device, image, &texture), GPU_OK);
+        GpuSurface* top = nullptr;
+        texture->GetSurfaceLevel(0, &top);
+        const std::vector<GpuColor> picture = Pixels(top);
+        EXPECT_EQ(texture->HoldsLevelCopy(0, 0), format == D3DFMT_DXT1); // GL keeps DXT1 decoded
+        GpuLockedRect locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), GPU_OK);
+        const size_t rowBytes = file.size() / (format == D3DFMT_DXT1 ? 2 : 8);
+        for (size_t row = 0; row < file.size() / rowBytes; ++row)
+            EXPECT_EQ(0, std::memcmp(static_cast<uint8_t*>(locked.pBits) + row * size_t(locked.Pitch),
+                                     &file[row * rowBytes], rowBytes))
+                << row;
+        std::memset(locked.pBits, 0, rowBytes); // the top row (of blocks) black
+        texture->UnlockRect(0);
+        const std::vector<GpuColor> changed = Pixels(top);
+        EXPECT_EQ(changed[0] & 0xFFFFFF, 0u);
+        EXPECT_EQ(changed[7 * 8 + 7], picture[7 * 8 + 7]);
+        top->Release();
+        texture->Release();
+    }
 }
 
 TEST_F(GpuDeviceTest, PngTextureKeepsItsTopRowFirst)
