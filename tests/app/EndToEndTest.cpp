@@ -10,7 +10,6 @@
 // network namespace, so that the game's single-instance names do not meet
 // another run's on the same host.
 
-#include "ChildProcess.h"
 #include "ScreenDump.h"
 #include "app/SoundConfig.h"
 #include "backend/files/Files.h"
@@ -20,6 +19,7 @@
 #include "datagen/writers/PngWriter.h"
 #include "datagen/writers/SoundConfigWriter.h"
 #include "datagen/writers/SoundSynth.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
