@@ -50,14 +50,10 @@ key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35;
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
 # The visible windows named Vantrel of process $1.
 visible() { xdotool search --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
-size() { xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ { print $2 }'; }
-# A window of process $1 other than $2 and not of size $3 (GTK may show a
-# second window of the launcher's), waited for up to 30 s; nothing when none came.
+# A window of process $1 other than $2, waited for up to 30 s; nothing when none came.
 window_of() {
   for i in $(seq 150); do
-    for w in $(visible "$1"); do
-      [ "$w" != "${2:-}" ] && { [ -z "${3:-}" ] || [ "$(size "$w")" != "$3" ]; } && { echo "$w"; return; }
-    done
+    for w in $(visible "$1"); do [ "$w" != "$2" ] && { echo "$w"; return; }; done
     sleep 0.2
   done
 }
@@ -77,21 +73,24 @@ XDG_RUNTIME_DIR="$1/player-run" ./vantrel 2> "$shots/other-stderr.txt" &
 other=$!
 other_launcher=$(window_of $other)
 if [ -z "$other_launcher" ]; then why "launcher of the other copy" $other; kill $other; exit 6; fi
-other_launcher_size=$(size "$other_launcher")
 xdotool windowfocus --sync "$other_launcher"; key Return
-other_game=$(window_of $other "$other_launcher" "$other_launcher_size")
+other_game=$(window_of $other "$other_launcher")
 if [ -z "$other_game" ]; then why "game window of the other copy" $other; kill $other; exit 6; fi
 ./vantrel &
 pid=$!
 launcher=$(window_of $pid)
 if [ -z "$launcher" ]; then why launcher $pid; kill $pid $other; exit 3; fi
-launcher_size=$(size "$launcher")
 xdotool windowfocus --sync "$launcher"
 sleep 1; shot 1-launcher
 key Return
-game=$(window_of $pid "$launcher" "$launcher_size")
+game=$(window_of $pid "$launcher")
 if [ -z "$game" ]; then why "game window" $pid; kill $pid $other; exit 4; fi
 xdotool windowfocus --sync "$game"
+# The game's window may show before it takes its size: the keys wait for that (at most 30 s).
+for i in $(seq 150); do
+  [ "$(xdotool getwindowgeometry "$game" 2>/dev/null | awk '/Geometry/ { print $2 }')" = 800x600 ] && break
+  sleep 0.2
+done
 log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
 sleep 3.5; shot 2-logo
 key Return; sleep 0.5; shot 3-title
