@@ -10,7 +10,6 @@
 // network namespace, so that the game's single-instance names do not meet
 // another run's on the same host.
 
-#include "ChildProcess.h"
 #include "ScreenDump.h"
 #include "app/SoundConfig.h"
 #include "backend/files/Files.h"
@@ -20,6 +19,7 @@
 #include "datagen/writers/PngWriter.h"
 #include "datagen/writers/SoundConfigWriter.h"
 #include "datagen/writers/SoundSynth.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +86,11 @@ key Return
 game=$(window_of $pid "$launcher")
 if [ -z "$game" ]; then why "game window" $pid; kill $pid $other; exit 4; fi
 xdotool windowfocus --sync "$game"
+# The game's window may show before it takes its size: the keys wait for that (at most 30 s).
+for i in $(seq 150); do
+  [ "$(xdotool getwindowgeometry "$game" 2>/dev/null | awk '/Geometry/ { print $2 }')" = 800x600 ] && break
+  sleep 0.2
+done
 log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
 sleep 3.5; shot 2-logo
 key Return; sleep 0.5; shot 3-title
@@ -216,7 +221,7 @@ double ChangedShare(const datagen::RgbaImage& a, const datagen::RgbaImage& b, ui
 
 TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 {
-    for (const char* tool : {"xvfb-run", "xdotool", "xwd", "xwininfo"}) {
+    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwininfo"}) {
         if (!HasProgram(tool))
             GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
     }
@@ -267,11 +272,14 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 #else
     const char* keyHold = "KEY_HOLD=0.15";
 #endif
-    std::vector<std::string> command = {"env", "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
+    // The X server stays outside the namespace; its clients reach it through its socket file.
+    PrivateXServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    std::vector<std::string> command = {"env", "DISPLAY=" + server.Display(),
+                                        "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
     if (std::system("unshare -n true >/dev/null 2>&1") == 0)
         command.insert(command.begin(), {"unshare", "-n"});
-    for (const char* argument : {"xvfb-run", "-a", "-s", "-screen 0 1024x768x24"})
-        command.push_back(argument);
     command.push_back(script.string());
     command.push_back(work.string());
     command.push_back(shots.string());

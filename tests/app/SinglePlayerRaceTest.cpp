@@ -2,8 +2,8 @@
 // race states with pause, resume and leave, and the best time stored after the
 // finish. Each turn is the main loop's, on the manual clock (16 ms a turn).
 
-#include "ChildProcess.h"
 #include "GameTestFixture.h"
+#include "support/ChildProcess.h"
 
 #include "app/FrontEnd.h"
 #include "app/Menu.h"

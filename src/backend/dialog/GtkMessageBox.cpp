@@ -11,10 +11,18 @@ namespace backend {
 
 namespace {
 
-// A box up at exit must not keep the program from ending when it is told to.
-gboolean CloseOnSignal(gpointer dialog)
+struct OpenBox {
+    GtkWidget* dialog = nullptr;
+    int endingSignal = 0;
+};
+
+// A box up at exit must not keep the program from ending when it is told to:
+// the box goes, then the signal ends the program.
+template <int SIGNAL> gboolean CloseOnSignal(gpointer data)
 {
-    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+    OpenBox& box = *static_cast<OpenBox*>(data);
+    box.endingSignal = SIGNAL;
+    gtk_dialog_response(GTK_DIALOG(box.dialog), GTK_RESPONSE_CLOSE);
     return G_SOURCE_CONTINUE;
 }
 
@@ -24,21 +32,26 @@ bool ShowGtkMessageBox(const char* text, const char* caption)
 {
     if (!OpenLauncherDisplay())
         return false;
-    GtkWidget* dialog =
+    OpenBox box;
+    box.dialog =
         gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text ? text : "");
-    gtk_window_set_title(GTK_WINDOW(dialog), caption ? caption : "");
-    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
-    const guint signals[] = {g_unix_signal_add(SIGTERM, CloseOnSignal, dialog),
-                             g_unix_signal_add(SIGINT, CloseOnSignal, dialog),
-                             g_unix_signal_add(SIGHUP, CloseOnSignal, dialog)};
-    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_window_set_title(GTK_WINDOW(box.dialog), caption ? caption : "");
+    gtk_window_set_position(GTK_WINDOW(box.dialog), GTK_WIN_POS_CENTER);
+    gtk_window_set_keep_above(GTK_WINDOW(box.dialog), TRUE);
+    const guint signals[] = {g_unix_signal_add(SIGTERM, CloseOnSignal<SIGTERM>, &box),
+                             g_unix_signal_add(SIGINT, CloseOnSignal<SIGINT>, &box),
+                             g_unix_signal_add(SIGHUP, CloseOnSignal<SIGHUP>, &box)};
+    gtk_dialog_run(GTK_DIALOG(box.dialog));
     for (guint source : signals)
         g_source_remove(source);
-    gtk_widget_destroy(dialog);
+    gtk_widget_destroy(box.dialog);
     // Let the window really go before the program carries on or ends.
     while (gtk_events_pending())
         gtk_main_iteration();
+    if (box.endingSignal != 0) {
+        std::signal(box.endingSignal, SIG_DFL);
+        std::raise(box.endingSignal);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 namespace backend {
 
 // Shows the box and waits until it is closed; false when there is no display.
+// SIGTERM, SIGINT and SIGHUP close it and then end the program.
 bool ShowGtkMessageBox(const char* text, const char* caption);
 
 } // namespace backend

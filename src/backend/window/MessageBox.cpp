@@ -1,5 +1,6 @@
 #include "backend/window/MessageBox.h"
 
+#include "backend/window/EndOnStopSignal.h"
 #include "backend/window/SystemWindow.h"
 
 #include <SDL.h>
@@ -29,6 +30,14 @@ bool HaveDisplay()
     return (x11 && x11[0]) || (wayland && wayland[0]);
 }
 
+bool ShowSdlBox(NativeWindow* owner, const char* text, const char* caption)
+{
+    // SDL's box waits for its drawing process through signals it would only note.
+    const EndOnStopSignal endOnStop;
+    SDL_Window* parent = IsWindowAlive(owner) ? owner->sdlWindow : nullptr;
+    return SDL_ShowSimpleMessageBox(0, caption, text, parent) == 0;
+}
+
 } // namespace
 
 bool ShowMessageBox(NativeWindow* owner, const char* text, const char* caption, uint32_t)
@@ -50,8 +59,7 @@ bool ShowMessageBox(NativeWindow* owner, const char* text, const char* caption, 
     std::fflush(stderr);
     if (!HaveDisplay())
         return false;
-    SDL_Window* parent = IsWindowAlive(owner) ? owner->sdlWindow : nullptr;
-    if (SDL_ShowSimpleMessageBox(0, caption, text, parent) == 0)
+    if (ShowSdlBox(owner, text, caption))
         return true;
     return fallback != nullptr && fallback(text, caption);
 }

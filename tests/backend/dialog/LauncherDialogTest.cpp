@@ -1,6 +1,8 @@
 // The launcher dialog on a real GTK display: each test starts this program
-// again under xvfb-run for one scenario (DialogScenarios.cpp) and checks that
-// it ended well.
+// again on a private X server for one scenario (DialogScenarios.cpp) and
+// checks that it ended well.
+
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +23,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int SCENARIO_TIMEOUT_S = 60;
+constexpr int SCENARIO_TIMEOUT_S = 90;
 
 std::string FindProgram(const char* name)
 {
@@ -43,11 +45,12 @@ std::string FindProgram(const char* name)
 struct ScenarioResult {
     bool finished = false;
     int exitCode = -1;
+    int endingSignal = 0;
     std::string output;
 };
 
-// Runs this program for one scenario, under xvfb-run or with no display at all.
-ScenarioResult RunScenario(const std::string& scenario, const std::string& xvfbRun)
+// Runs this program for one scenario on `display`, or with no display at all.
+ScenarioResult RunScenario(const std::string& scenario, const std::string& display)
 {
     char self[4096];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
@@ -64,18 +67,13 @@ ScenarioResult RunScenario(const std::string& scenario, const std::string& xvfbR
         environment.push_back(entry);
     }
     environment.push_back("VANTREL_LAUNCHER_SCENARIO=" + scenario);
+    if (!display.empty())
+        environment.push_back("DISPLAY=" + display);
     // Only the X11 backend: a virtual X server is all there is.
     environment.push_back("GDK_BACKEND=x11");
     // A user locale that GTK would otherwise switch the program to.
     environment.push_back("LC_ALL=C.UTF-8");
-
-    // Servers of tests that run side by side start looking at different numbers.
-    const std::string firstServer = std::to_string(100 + getpid() % 800);
-    std::vector<std::string> args;
-    if (!xvfbRun.empty())
-        args = {xvfbRun, "-a", "-n", firstServer, "-s", "-screen 0 1024x768x24", self};
-    else
-        args = {self};
+    std::vector<std::string> args = {self};
 
     std::vector<char*> argv, envp;
     for (std::string& a : args)
@@ -120,6 +118,8 @@ ScenarioResult RunScenario(const std::string& scenario, const std::string& xvfbR
         }
         if (result.finished && WIFEXITED(status))
             result.exitCode = WEXITSTATUS(status);
+        if (result.finished && WIFSIGNALED(status))
+            result.endingSignal = WTERMSIG(status);
     }
     std::ifstream in(outputPath);
     result.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -131,19 +131,20 @@ class LauncherDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        xvfbRun = FindProgram("xvfb-run");
-        if (xvfbRun.empty())
-            GTEST_SKIP() << "xvfb-run is not installed";
+        if (FindProgram("Xvfb").empty())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string error;
+        ASSERT_TRUE(server.Start(error)) << error;
     }
     void ExpectScenarioPasses(const char* scenario)
     {
-        const ScenarioResult result = RunScenario(scenario, xvfbRun);
+        const ScenarioResult result = RunScenario(scenario, server.Display());
         ASSERT_TRUE(result.finished) << scenario << " did not end within " << SCENARIO_TIMEOUT_S << " s\n"
                                      << result.output;
         EXPECT_EQ(result.exitCode, 0) << result.output;
     }
 
-    std::string xvfbRun;
+    PrivateXServer server;
 };
 
 TEST_F(LauncherDialog, KeyboardChoicesAndEnterPlay)
@@ -168,20 +169,37 @@ TEST_F(LauncherDialog, EnterIsRefusedWhileThereIsNothingToPlay)
     ExpectScenarioPasses("refused");
 }
 
-// A fatal error's box, found on the display by its title and closed (or the
-// program told to end while it is up), and its text on stderr: drawn by SDL
-// where it can, by GTK where SDL finds no X server and no helper program.
+// A fatal error's box, found on the display by its title and closed with
+// Escape, and its text on stderr: drawn by SDL where it can, by GTK where SDL
+// finds no X server and no helper program. SIGTERM while either box is up
+// ends the program and takes the box with it.
 TEST_F(LauncherDialog, ErrorBoxIsShownAndItsTextGoesToStderr)
 {
     if (FindProgram("xdotool").empty())
         GTEST_SKIP() << "xdotool is not installed";
-    for (const char* scenario : {"errorbox-x11", "errorbox-no-x11", "errorbox-sigterm"}) {
-        const ScenarioResult result = RunScenario(scenario, xvfbRun);
+    for (const std::string scenario :
+         {"errorbox-x11", "errorbox-no-x11", "errorbox-sigterm", "errorbox-no-x11-sigterm"}) {
+        const ScenarioResult result = RunScenario(scenario, server.Display());
         ASSERT_TRUE(result.finished) << scenario << " did not end within " << SCENARIO_TIMEOUT_S << " s\n"
                                      << result.output;
-        EXPECT_EQ(result.exitCode, 0) << scenario << "\n" << result.output;
+        if (scenario.ends_with("-sigterm"))
+            EXPECT_EQ(result.endingSignal, SIGTERM) << "exit code " << result.exitCode << "\n" << result.output;
+        else
+            EXPECT_EQ(result.exitCode, 0) << scenario << "\n" << result.output;
         EXPECT_NE(result.output.find("Vantrel error box: Error loading track!\n"), std::string::npos) << result.output;
     }
+    // No box outlives its program (SDL draws its box in a process of its own).
+    const std::string stillShown = "DISPLAY='" + server.Display() +
+                                   "' xdotool search --onlyvisible --classname '.*' 2>/dev/null |"
+                                   " while read w; do DISPLAY='" +
+                                   server.Display() +
+                                   "' xdotool getwindowname $w; done | grep -q '^Vantrel error box$'";
+    int shownFor = 0;
+    while (shownFor < 50 && std::system(stillShown.c_str()) == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ++shownFor;
+    }
+    EXPECT_LT(shownFor, 50) << "an error box is still on the display 5 s after its program ended";
 }
 
 TEST(LauncherDialogWithoutDisplay, ReportsFailureInsteadOfOpening)

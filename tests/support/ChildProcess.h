@@ -12,8 +12,8 @@
 int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut,
                const std::string& outputFile = "");
 
-// Xvfb on a display number it picks itself, so that parallel runs never meet;
-// stopped with the object.
+// Xvfb on a display number it picks itself (-displayfd), so that it never
+// meets another server on the machine; stopped with the object.
 class PrivateXServer {
 public:
     PrivateXServer() = default;
@@ -21,7 +21,8 @@ public:
     PrivateXServer& operator=(const PrivateXServer&) = delete;
     ~PrivateXServer();
 
-    // False, with the reason in `error`, when no server came up within 20 s.
+    // Once the server answers on its socket: true. False, with the reason in
+    // `error`, when none did within a minute.
     bool Start(std::string& error);
     // ":N" once started.
     const std::string& Display() const { return display; }

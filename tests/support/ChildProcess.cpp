@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -14,6 +16,9 @@
 extern char** environ;
 
 namespace {
+
+// A loaded machine may take its time to start a server.
+constexpr int START_S = 60;
 
 pid_t SpawnInGroup(const std::vector<std::string>& arguments, posix_spawn_file_actions_t* actions)
 {
@@ -29,6 +34,21 @@ pid_t SpawnInGroup(const std::vector<std::string>& arguments, posix_spawn_file_a
     const int spawned = posix_spawnp(&child, argv[0], actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     return spawned == 0 ? child : -1;
+}
+
+// True once the server of display `number` takes a connection on its socket.
+bool ServerAnswers(const std::string& number)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = "/tmp/.X11-unix/X" + number;
+    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool answered = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return answered;
 }
 
 } // namespace
@@ -89,7 +109,7 @@ bool PrivateXServer::Start(std::string& error)
     close(ends[1]);
     std::string number;
     pollfd wait = {ends[0], POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(START_S);
     while (pid > 0 && number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
         if (poll(&wait, 1, 100) <= 0)
             continue;
@@ -101,10 +121,24 @@ bool PrivateXServer::Start(std::string& error)
     }
     close(ends[0]);
     if (pid < 0 || number.find('\n') == std::string::npos) {
-        error =
-            pid < 0 ? "Xvfb could not be started" : "Xvfb named no display within 20 s (it wrote \"" + number + "\")";
+        error = pid < 0
+                    ? "Xvfb could not be started"
+                    : "Xvfb named no display within " + std::to_string(START_S) + " s (it wrote \"" + number + "\")";
         return false;
     }
-    display = ":" + number.substr(0, number.find('\n'));
+    number.resize(number.find('\n'));
+    while (!ServerAnswers(number)) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = -1;
+            error = "Xvfb on display :" + number + " ended before it answered";
+            return false;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            error = "Xvfb on display :" + number + " did not answer within " + std::to_string(START_S) + " s";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    display = ":" + number;
     return true;
 }
