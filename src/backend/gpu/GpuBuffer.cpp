@@ -41,7 +41,7 @@ bool GpuBuffer::Allocate()
         return false;
     glName = name;
     GetDevice()->GlContext()->State().BindBuffer(target, name);
-    glBufferData(target, GLsizeiptr(bytes.size()), bytes.data(),
+    glBufferData(target, GLsizeiptr(length), bytes.data(),
                  (GetUsage() & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     return glGetError() != GL_OUT_OF_MEMORY;
 }
@@ -54,6 +54,8 @@ GpuResult GpuBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32
     uint32_t total = GetSize();
     if (locked || offset > total || (size != 0 && size > total - offset))
         return GPUERR_INVALIDCALL;
+    if (inGlOnly && !RestoreCopy())
+        return GPUERR_OUTOFVIDEOMEMORY;
     lockOffset = offset;
     lockSize = (flags & D3DLOCK_READONLY) ? 0 : (size == 0 ? total - offset : size);
     lockFlags = flags;
@@ -73,10 +75,32 @@ GpuResult GpuBuffer::Unlock()
     GetDevice()->MakeCurrent();
     GetDevice()->GlContext()->State().BindBuffer(target, glName);
     if (orphanOnDiscard && (lockFlags & D3DLOCK_DISCARD)) // draws already queued keep the old storage
-        glBufferData(target, GLsizeiptr(bytes.size()), bytes.data(), GL_DYNAMIC_DRAW);
+        glBufferData(target, GLsizeiptr(length), bytes.data(), GL_DYNAMIC_DRAW);
     else
         glBufferSubData(target, GLintptr(lockOffset), GLsizeiptr(lockSize), bytes.data() + lockOffset);
+    if (leaveToGl && !keepCopy) {
+        std::vector<uint8_t>().swap(bytes);
+        inGlOnly = true;
+    }
     return GPU_OK;
+}
+
+bool GpuBuffer::RestoreCopy()
+{
+    if (glName == 0 || !GetDevice() || !GetDevice()->GlContext())
+        return false;
+    try {
+        bytes.assign(length, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    GpuDriverTimer timer;
+    GetDevice()->MakeCurrent();
+    GetDevice()->GlContext()->State().BindBuffer(target, glName);
+    glGetBufferSubData(target, 0, GLsizeiptr(length), bytes.data());
+    inGlOnly = false;
+    keepCopy = true;
+    return true;
 }
 
 } // namespace backend

@@ -9,6 +9,7 @@ GpuVertexBuffer::GpuVertexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t
     : GpuBuffer(owner, D3DRTYPE_VERTEXBUFFER, byteLength, usageFlags, memoryPool, GL_ARRAY_BUFFER, true),
       fvf(vertexFormat)
 {
+    LeaveBytesToGl();
 }
 
 GpuResult GpuVertexBuffer::GetDesc(GpuVertexBufferDesc* desc) const

@@ -282,9 +282,19 @@ TEST_F(GpuDeviceTest, VertexBufferLockCopiesOnUnlock)
     // The same buffer rewritten between draws: each draw keeps what it was given.
     fill(0, 10, 0xFFFF0000);
     ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), GPU_OK);
-    fill(20, 30, 0xFF00FF00);
-    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), GPU_OK);
+    // Once written, a buffer that is not dynamic lives in GL only; a lock
+    // hands out what it holds and the copy stays from then on.
+    EXPECT_FALSE(buffer->HoldsCopy());
     uint8_t* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, D3DLOCK_READONLY), GPU_OK);
+    ScreenVertex held[4];
+    std::memcpy(held, data, sizeof(held));
+    ASSERT_EQ(buffer->Unlock(), GPU_OK);
+    EXPECT_EQ(held[3].x, 9.5f);
+    EXPECT_EQ(held[3].color, 0xFFFF0000u);
+    fill(20, 30, 0xFF00FF00);
+    EXPECT_TRUE(buffer->HoldsCopy());
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), GPU_OK);
     ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GPU_OK);
     std::memset(data, 0, 4 * sizeof(ScreenVertex)); // locked, never unlocked before reading
     EXPECT_EQ(Pixel(5, 5), 0xFFFF0000u);
@@ -298,6 +308,15 @@ TEST_F(GpuDeviceTest, VertexBufferLockCopiesOnUnlock)
     EXPECT_EQ(device->GetStats().drawCalls, draws);
     device->SetStreamSource(0, nullptr, 0);
     buffer->Release();
+
+    GpuVertexBuffer* dynamic = nullptr; // rewritten every frame: keeps its copy
+    ASSERT_EQ(
+        device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, SCREEN_FVF, D3DPOOL_DEFAULT, &dynamic),
+        GPU_OK);
+    ASSERT_EQ(dynamic->Lock(0, 0, &data, D3DLOCK_DISCARD), GPU_OK);
+    ASSERT_EQ(dynamic->Unlock(), GPU_OK);
+    EXPECT_TRUE(dynamic->HoldsCopy());
+    dynamic->Release();
 }
 
 } // namespace
