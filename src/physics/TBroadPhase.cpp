@@ -86,10 +86,9 @@ bool TBroadPhase::Create(TAllocator* with, TBroadPhaseHost* owner, const TSizeIn
             recordPair[r] = -1;
         }
     }
-    for (int32_t p = 0; p < pairCapacity; ++p) {
-        pairs[p] = Pair{-1, -1, p + 1 < pairCapacity ? p + 1 : -1, -1, -1, 0};
-    }
-    freePair = pairCapacity > 0 ? 0 : -1;
+    // Pairs past the ones ever used stay untouched, so that their pages cost no memory.
+    freePair = -1;
+    unusedPair = 0;
     return true;
 }
 
@@ -121,6 +120,7 @@ void TBroadPhase::Release()
     recordCount = 0;
     pairCapacity = 0;
     freePair = pairHead = pairTail = -1;
+    unusedPair = 0;
     livePairs = 0;
 }
 
@@ -274,11 +274,14 @@ void TBroadPhase::OrderPair(int32_t* a, int32_t* b) const
 
 bool TBroadPhase::TakePair(int32_t a, int32_t b, int64_t record)
 {
-    if (freePair < 0) {
+    int32_t p = freePair;
+    if (p >= 0) {
+        freePair = pairs[p].next;
+    } else if (unusedPair < pairCapacity) {
+        p = unusedPair++;
+    } else {
         return false;
     }
-    int32_t p = freePair;
-    freePair = pairs[p].next;
     OrderPair(&a, &b);
     pairs[p] = Pair{a, b, -1, pairTail, record, 1};
     if (pairTail >= 0) {
@@ -294,6 +297,9 @@ bool TBroadPhase::TakePair(int32_t a, int32_t b, int64_t record)
 
 void TBroadPhase::GivePair(int32_t p)
 {
+    if (p < 0 || p >= unusedPair) {
+        return;
+    }
     Pair& pair = pairs[p];
     if (!pair.inUse) {
         return;

@@ -134,7 +134,8 @@ private:
     // Overlap pair buffer.
     Pair* pairs = nullptr;
     int32_t pairCapacity = 0;
-    int32_t freePair = -1;
+    int32_t freePair = -1;  // pairs given back
+    int32_t unusedPair = 0; // the pairs from here on were never taken
     int32_t pairHead = -1;
     int32_t pairTail = -1;
     int32_t livePairs = 0;
