@@ -8,6 +8,7 @@
 #include "engine/platform/RawData.h"
 #include "engine/scene/HeightField.h"
 #include "engine/scene/Octree.h"
+#include "engine/scene/TerrainFold.h"
 #include "engine/scene/TerrainPass.h"
 #include "engine/scene/TerrainPatch.h"
 #include "engine/scene/TerrainRun.h"
@@ -83,8 +84,13 @@ private:
     void ReleaseBuffers();
     // The visible patches as runs of neighbours in the index buffer.
     void CollectRuns(const std::vector<TerrainPatch*>& visible);
+    void DrawPasses(bool flat);
     void DrawPass(const TerrainPass& pass);
+    // Where the device has the stages: the passes in one draw of each run.
+    bool DrawFolded();
+    void DrawRuns();
 
     std::vector<uint8_t> patchVisible; // per patch, for CollectRuns
     std::vector<TerrainRun> runs;
+    TerrainFold fold;
 };
