@@ -424,13 +424,15 @@ TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
     const Layer layers[] = {
         {WriteTexture("Checker.dds", 8, 8, checker), shade, 3.0f, 2.0f},
         {WriteSolidTexture("Red.dds", 0xFFFF2010u), WriteTexture("Ramp.dds", 8, 8, ramp), 1.0f, 1.0f},
-        {WriteTexture("Tiles.dds", 8, 8, checker), WriteTexture("Stripes.dds", 8, 8, stripes), 5.0f, 7.0f},
-        {WriteSolidTexture("Hidden.dds", 0xFFFFFFFFu), "", 2.0f, 2.0f}};
+        {WriteSolidTexture("Hidden.dds", 0xFFFFFFFFu), "", 2.0f, 2.0f},
+        {WriteTexture("Tiles.dds", 8, 8, checker), WriteTexture("Stripes.dds", 8, 8, stripes), 5.0f, 7.0f}};
     // Eight stages: the shaded base, two for each mapped layer, one for the unmapped one and the light.
     for (size_t i = 0; i < std::size(layers); ++i)
         ASSERT_TRUE(terrain.AddPass(layers[i].texture.c_str(), layers[i].alphaMap.c_str(), layers[i].tileU,
                                     layers[i].tileV, i == 0));
 
+    // Grey light, so that lighting shows.
+    g_RenderDevice.device->SetRenderState(D3DRS_AMBIENT, 0xFF808080u);
     for (const Camera& camera : {UseCamera({0.0f, 60.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f}),
                                  UseCamera({-30.0f, 14.0f, 25.0f}, {-0.35f, 2.4f, 0.0f})}) {
         std::vector<uint32_t> pictures[2];
