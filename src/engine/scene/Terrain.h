@@ -1,9 +1,10 @@
 #pragma once
 // The landscape of a track: an 8-bit height map made into a grid of vertices,
-// cut into patches culled through a quadtree and drawn in texture passes. The
-// patches' vertices lie in one vertex buffer and their cells in one index
-// buffer, patch after patch, so that visible neighbours draw as one range. It
-// answers height queries and hands its triangles to the physics engine.
+// cut into patches culled through a quadtree and drawn in texture passes, which
+// become one multi-texture draw where the device has the stages. The patches'
+// vertices lie in one vertex buffer and their cells in one index buffer, patch
+// after patch, so that visible neighbours draw as one range. It answers height
+// queries and hands its triangles to the physics engine.
 
 #include "engine/platform/RawData.h"
 #include "engine/scene/HeightField.h"

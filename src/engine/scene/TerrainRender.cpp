@@ -232,6 +232,9 @@ bool Terrain::DrawFolded()
         rd.RevertTextureStageState(stageCount, D3DTSS_COLOROP);
     for (uint32_t number = 0; number < stageCount; ++number)
         RevertStage(number);
+    // The stages past the two the passes use keep no hold on the terrain's textures.
+    for (uint32_t number = 2; number < stageCount; ++number)
+        rd.SetTexture(number, nullptr);
     return true;
 }
 
