@@ -133,4 +133,25 @@ TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
     }
 }
 
+// The terrain's layers folded into texture stages draw the picture its passes
+// blended one over another draw, to within a step per channel: from the grid
+// and turned three ways round.
+TEST_P(TrackPicture, FoldedTerrainLayersDrawThePictureOfBlendedPasses)
+{
+    ASSERT_TRUE(OpenScene());
+    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    const Camera start = StartCamera(0);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const Vector3 angles = {start.angles.x, start.angles.y + float(quarter) * SCENE_PI / 2, 0.0f};
+        const Camera camera = UseCamera(start.eye, angles);
+        const std::vector<uint32_t> folded = DrawTrack(camera);
+        std::vector<uint32_t> blended;
+        {
+            TextureStageLimit limit(2);
+            blended = DrawTrack(camera);
+        }
+        EXPECT_TRUE(SameUpToLayerRounding(folded, blended)) << "turned " << quarter << " quarters";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BuiltTracks, TrackPicture, ::testing::ValuesIn(BuiltTracks()), TrackTestName);

@@ -1,13 +1,15 @@
 #pragma once
 // The landscape of a track: an 8-bit height map made into a grid of vertices,
-// cut into patches culled through a quadtree and drawn in texture passes. The
-// patches' vertices lie in one vertex buffer and their cells in one index
-// buffer, patch after patch, so that visible neighbours draw as one range. It
-// answers height queries and hands its triangles to the physics engine.
+// cut into patches culled through a quadtree and drawn in texture passes, which
+// become one multi-texture draw where the device has the stages. The patches'
+// vertices lie in one vertex buffer and their cells in one index buffer, patch
+// after patch, so that visible neighbours draw as one range. It answers height
+// queries and hands its triangles to the physics engine.
 
 #include "engine/platform/RawData.h"
 #include "engine/scene/HeightField.h"
 #include "engine/scene/Octree.h"
+#include "engine/scene/TerrainFold.h"
 #include "engine/scene/TerrainPass.h"
 #include "engine/scene/TerrainPatch.h"
 #include "engine/scene/TerrainRun.h"
@@ -83,8 +85,13 @@ private:
     void ReleaseBuffers();
     // The visible patches as runs of neighbours in the index buffer.
     void CollectRuns(const std::vector<TerrainPatch*>& visible);
+    void DrawPasses(bool flat);
     void DrawPass(const TerrainPass& pass);
+    // Where the device has the stages: the passes in one draw of each run.
+    bool DrawFolded();
+    void DrawRuns();
 
     std::vector<uint8_t> patchVisible; // per patch, for CollectRuns
     std::vector<TerrainRun> runs;
+    TerrainFold fold;
 };

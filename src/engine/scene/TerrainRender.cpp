@@ -10,7 +10,10 @@
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <span>
 
 using namespace backend;
 
@@ -115,14 +118,24 @@ void Terrain::Render(const Camera* camera, bool flat)
     device->SetStreamSource(0, vertexBuffer, sizeof(TerrainVertex));
     SetVertexFormat(TERRAIN_VERTEX_FVF);
     device->SetMaterial(&material);
+    rd.ChangeRenderState(D3DRS_ZENABLE, flat ? 0 : 1);
 
+    if (flat || !DrawFolded())
+        DrawPasses(flat);
+
+    rd.RevertRenderState(D3DRS_ZENABLE);
+    rd.RevertRenderState(D3DRS_CULLMODE);
+}
+
+void Terrain::DrawPasses(bool flat)
+{
+    RenderDevice& rd = g_RenderDevice;
+    GpuDevice* device = rd.device;
     if (flat) {
-        rd.ChangeRenderState(D3DRS_ZENABLE, 0);
         rd.ChangeRenderState(D3DRS_TEXTUREFACTOR, 0);
         rd.ChangeTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
         rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     } else {
-        rd.ChangeRenderState(D3DRS_ZENABLE, 1);
         rd.ChangeTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     }
     rd.ChangeTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
@@ -149,8 +162,86 @@ void Terrain::Render(const Camera* camera, bool flat)
     rd.RevertTextureStageState(0, D3DTSS_ALPHAOP);
     rd.RevertTextureStageState(0, D3DTSS_COLOROP);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    rd.RevertRenderState(D3DRS_ZENABLE);
-    rd.RevertRenderState(D3DRS_CULLMODE);
+}
+
+namespace {
+
+// The states a folded stage sets, the filters taken from the stage its texture would have had.
+constexpr uint32_t SAMPLER_STATES[] = {D3DTSS_MINFILTER,     D3DTSS_MAGFILTER, D3DTSS_MIPFILTER,
+                                       D3DTSS_MAXANISOTROPY, D3DTSS_ADDRESSU,  D3DTSS_ADDRESSV};
+constexpr uint32_t COMBINE_STATES[] = {
+    D3DTSS_COLOROP,   D3DTSS_COLORARG1, D3DTSS_COLORARG2,     D3DTSS_ALPHAOP,
+    D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2, D3DTSS_TEXCOORDINDEX, D3DTSS_TEXTURETRANSFORMFLAGS};
+constexpr size_t SAMPLER_SOURCES = 2;
+
+void ChangeStage(uint32_t number, const TerrainStage& stage,
+                 const uint32_t (&samplers)[SAMPLER_SOURCES][std::size(SAMPLER_STATES)])
+{
+    RenderDevice& rd = g_RenderDevice;
+    rd.SetTexture(number, stage.texture);
+    const uint32_t combine[] = {stage.colourOp,
+                                stage.colourArg1,
+                                stage.colourArg2,
+                                stage.alphaOp,
+                                stage.alphaArg1,
+                                stage.alphaArg2,
+                                0,
+                                stage.textureMatrix != nullptr ? uint32_t(D3DTTFF_COUNT2) : uint32_t(D3DTTFF_DISABLE)};
+    for (size_t i = 0; i < std::size(COMBINE_STATES); ++i)
+        rd.ChangeTextureStageState(number, COMBINE_STATES[i], combine[i]);
+    for (size_t i = 0; i < std::size(SAMPLER_STATES); ++i)
+        rd.ChangeTextureStageState(number, SAMPLER_STATES[i], samplers[stage.samplerStage][i]);
+    if (stage.textureMatrix != nullptr)
+        rd.device->SetTransform(D3DTS_TEXTURE0 + number, stage.textureMatrix);
+}
+
+void RevertStage(uint32_t number)
+{
+    RenderDevice& rd = g_RenderDevice;
+    for (uint32_t state : COMBINE_STATES)
+        rd.RevertTextureStageState(number, state);
+    for (uint32_t state : SAMPLER_STATES)
+        rd.RevertTextureStageState(number, state);
+}
+
+} // namespace
+
+bool Terrain::DrawFolded()
+{
+    RenderDevice& rd = g_RenderDevice;
+    const uint32_t stageLimit = std::min(rd.caps.MaxTextureBlendStages, rd.caps.MaxSimultaneousTextures);
+    if (!fold.Build(passes, stageLimit))
+        return false;
+    uint32_t samplers[SAMPLER_SOURCES][std::size(SAMPLER_STATES)] = {};
+    for (uint32_t source = 0; source < SAMPLER_SOURCES; ++source)
+        for (size_t i = 0; i < std::size(SAMPLER_STATES); ++i)
+            rd.device->GetTextureStageState(source, SAMPLER_STATES[i], &samplers[source][i]);
+
+    const std::span<const TerrainStage> stages = fold.Stages();
+    const uint32_t stageCount = uint32_t(stages.size());
+    for (uint32_t number = 0; number < stageCount; ++number)
+        ChangeStage(number, stages[number], samplers);
+    if (stageCount < GPU_STAGE_COUNT)
+        rd.ChangeTextureStageState(stageCount, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    rd.ChangeRenderState(D3DRS_ALPHABLENDENABLE, 0);
+
+    DrawRuns();
+
+    rd.RevertRenderState(D3DRS_ALPHABLENDENABLE);
+    if (stageCount < GPU_STAGE_COUNT)
+        rd.RevertTextureStageState(stageCount, D3DTSS_COLOROP);
+    for (uint32_t number = 0; number < stageCount; ++number)
+        RevertStage(number);
+    // The stages past the two the passes use keep no hold on the terrain's textures.
+    for (uint32_t number = 2; number < stageCount; ++number)
+        rd.SetTexture(number, nullptr);
+    return true;
+}
+
+void Terrain::DrawRuns()
+{
+    for (const TerrainRun& run : runs)
+        DrawIndexed(D3DPT_TRIANGLELIST, run.firstVertex, run.vertexCount, run.firstIndex, run.triangleCount);
 }
 
 void Terrain::CollectRuns(const std::vector<TerrainPatch*>& visible)
@@ -208,8 +299,7 @@ void Terrain::DrawPass(const TerrainPass& pass)
         rd.ChangeTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
     }
 
-    for (const TerrainRun& run : runs)
-        DrawIndexed(D3DPT_TRIANGLELIST, run.firstVertex, run.vertexCount, run.firstIndex, run.triangleCount);
+    DrawRuns();
 
     rd.RevertTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS);
     if (!pass.opaque)

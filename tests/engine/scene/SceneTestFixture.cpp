@@ -7,6 +7,7 @@
 #include "datagen/writers/RawWriter.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace backend;
@@ -74,6 +75,34 @@ void SceneTest::BeginFrame(uint32_t clearColour)
 void SceneTest::EndFrame()
 {
     g_RenderDevice.device->EndScene();
+}
+
+TextureStageLimit::TextureStageLimit(uint32_t count)
+    : blendStages(g_RenderDevice.caps.MaxTextureBlendStages), textures(g_RenderDevice.caps.MaxSimultaneousTextures)
+{
+    g_RenderDevice.caps.MaxTextureBlendStages = std::min(blendStages, count);
+    g_RenderDevice.caps.MaxSimultaneousTextures = std::min(textures, count);
+}
+
+TextureStageLimit::~TextureStageLimit()
+{
+    g_RenderDevice.caps.MaxTextureBlendStages = blendStages;
+    g_RenderDevice.caps.MaxSimultaneousTextures = textures;
+}
+
+::testing::AssertionResult SameUpToLayerRounding(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    if (a.size() != b.size())
+        return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
+    size_t twoSteps = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (!SameColour(a[i], b[i], 2))
+            return ::testing::AssertionFailure() << "pixel " << i << ": " << std::hex << a[i] << " against " << b[i];
+        twoSteps += SameColour(a[i], b[i], 1) ? 0 : 1;
+    }
+    if (twoSteps > a.size() / 400)
+        return ::testing::AssertionFailure() << twoSteps << " pixels two steps apart";
+    return ::testing::AssertionSuccess() << twoSteps << " pixels two steps apart";
 }
 
 bool SameColour(uint32_t a, uint32_t b, int tolerance)

@@ -30,7 +30,23 @@ protected:
     void EndFrame();
 };
 
+// While it lives the device reports at most `count` texture stages, as a device that has fewer does.
+class TextureStageLimit {
+public:
+    explicit TextureStageLimit(uint32_t count);
+    ~TextureStageLimit();
+    TextureStageLimit(const TextureStageLimit&) = delete;
+    TextureStageLimit& operator=(const TextureStageLimit&) = delete;
+
+private:
+    uint32_t blendStages, textures;
+};
+
 // Channels within `tolerance` of each other.
 bool SameColour(uint32_t a, uint32_t b, int tolerance = 8);
+// Layers blended into the frame buffer one by one round to its steps after each
+// layer; combined before they reach it, they round once. The pictures differ by
+// no more than two steps in a channel, and by two on at most 1 in 400 pixels.
+::testing::AssertionResult SameUpToLayerRounding(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 // (x, y) of a world point on the 800 x 600 back buffer.
 backend::Vector2 ProjectToScreen(const Camera& camera, const backend::Vector3& point);

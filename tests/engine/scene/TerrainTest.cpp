@@ -226,17 +226,23 @@ TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
     Camera all = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
     EXPECT_EQ(terrain.patchTree.CollectVisible(all).size(), 4u);
 
-    // Each pass draws the visible patches, neighbours in one draw.
+    // Each pass draws the visible patches, neighbours in one draw; folded
+    // into texture stages, the passes draw together.
     const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     ASSERT_TRUE(terrain.AddPass(white.c_str(), nullptr, 1.0f, 1.0f, true));
     ASSERT_TRUE(terrain.AddPass(white.c_str(), white.c_str(), 4.0f, 4.0f, false));
     const std::pair<const Camera*, bool> views[] = {{&corner, false}, {&all, false}, {&all, true}};
-    const uint64_t draws[] = {2, 2, 1}, triangles[] = {16, 64, 32};
-    for (size_t v = 0; v < 3; ++v) {
-        g_RenderDevice.device->ResetStats();
-        terrain.Render(views[v].first, views[v].second);
-        EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, draws[v]) << v;
-        EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, triangles[v]) << v;
+    for (const uint32_t stages : {GPU_STAGE_COUNT, 2u}) {
+        const bool folded = stages == GPU_STAGE_COUNT;
+        const uint64_t draws[] = {folded ? 1u : 2u, folded ? 1u : 2u, 1}, triangles[] = {16, 64, 32};
+        TextureStageLimit limit(stages);
+        for (size_t v = 0; v < 3; ++v) {
+            g_RenderDevice.device->ResetStats();
+            terrain.Render(views[v].first, views[v].second);
+            EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, draws[v]) << stages << " stages, view " << v;
+            EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, triangles[v] / (folded && v < 2 ? 2 : 1))
+                << stages << " stages, view " << v;
+        }
     }
 }
 
@@ -256,31 +262,34 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
 
     const Camera above = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
     const Camera slanted = UseCamera({-30.0f, 12.0f, 25.0f}, {-0.45f, 2.4f, 0.0f}, 0.5f);
-    for (const Camera* camera : {&above, &slanted, &above}) {
-        SetCameraMatrices(*camera);
-        const std::vector<TerrainPatch*> visible = terrain.patchTree.CollectVisible(*camera);
-        ASSERT_GE(visible.size(), 2u);
-        g_RenderDevice.device->ResetStats();
-        BeginFrame(0xFF0000FFu);
-        terrain.Render(camera, false);
-        EndFrame();
-        const GpuDeviceStats stats = g_RenderDevice.device->GetStats();
-        EXPECT_EQ(stats.primitives, visible.size() * 8u * 2u);
-        EXPECT_LT(stats.drawCalls, visible.size() * 2u);
-        const std::vector<uint32_t> pixels = ReadBackBuffer();
-        int seen = 0;
-        for (const TerrainPatch* patch : visible) {
-            const Vector3 middle = (patch->bounds.min + patch->bounds.max) * 0.5f;
-            const Vector2 p = ProjectToScreen(*camera, middle);
-            if (!camera->IsPointInFrustum(&middle) || p.x < 0 || p.x >= 800 || p.y < 0 || p.y >= 600)
-                continue;
-            ++seen;
-            EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
-                << std::hex << PixelAt(pixels, int(p.x), int(p.y)) << " at patch " << std::dec
-                << (patch - terrain.patches.data());
+    for (const uint32_t stages : {GPU_STAGE_COUNT, 2u})
+        for (const Camera* camera : {&above, &slanted, &above}) {
+            TextureStageLimit limit(stages);
+            const size_t draws = stages == GPU_STAGE_COUNT ? 1 : 2;
+            SetCameraMatrices(*camera);
+            const std::vector<TerrainPatch*> visible = terrain.patchTree.CollectVisible(*camera);
+            ASSERT_GE(visible.size(), 2u);
+            g_RenderDevice.device->ResetStats();
+            BeginFrame(0xFF0000FFu);
+            terrain.Render(camera, false);
+            EndFrame();
+            const GpuDeviceStats stats = g_RenderDevice.device->GetStats();
+            EXPECT_EQ(stats.primitives, visible.size() * 8u * draws);
+            EXPECT_LT(stats.drawCalls, visible.size() * draws);
+            const std::vector<uint32_t> pixels = ReadBackBuffer();
+            int seen = 0;
+            for (const TerrainPatch* patch : visible) {
+                const Vector3 middle = (patch->bounds.min + patch->bounds.max) * 0.5f;
+                const Vector2 p = ProjectToScreen(*camera, middle);
+                if (!camera->IsPointInFrustum(&middle) || p.x < 0 || p.x >= 800 || p.y < 0 || p.y >= 600)
+                    continue;
+                ++seen;
+                EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
+                    << std::hex << PixelAt(pixels, int(p.x), int(p.y)) << " at patch " << std::dec
+                    << (patch - terrain.patches.data());
+            }
+            EXPECT_GE(seen, 2);
         }
-        EXPECT_GE(seen, 2);
-    }
 }
 
 TEST_F(TerrainTest, CollisionMeshHoldsTheGridTrianglesInWorldSpace)
@@ -357,26 +366,91 @@ TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
     ASSERT_TRUE(terrain.AddPass(white.c_str(), "", 1.0f, 1.0f, true));
     ASSERT_TRUE(terrain.AddPass(white.c_str(), white.c_str(), 2.0f, 2.0f, false));
     GpuDevice* device = g_RenderDevice.device;
+    uint32_t filters[GPU_STAGE_COUNT] = {};
+    for (uint32_t stage = 0; stage < GPU_STAGE_COUNT; ++stage)
+        device->GetTextureStageState(stage, D3DTSS_MINFILTER, &filters[stage]);
     Camera camera = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
-    for (bool flat : {false, true}) {
-        terrain.Render(&camera, flat);
-        uint32_t value = 0;
-        device->GetRenderState(D3DRS_ZENABLE, &value);
-        EXPECT_EQ(value, 1u);
-        device->GetRenderState(D3DRS_CULLMODE, &value);
-        EXPECT_EQ(value, uint32_t(D3DCULL_NONE));
-        device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-        EXPECT_EQ(value, 0u);
-        device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
-        EXPECT_EQ(value, 0u);
-        device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
-        EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
-        device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
-        EXPECT_EQ(value, uint32_t(D3DTOP_MODULATE));
-        device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
-        EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
-        device->GetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, &value);
-        EXPECT_EQ(value, uint32_t(D3DTTFF_DISABLE));
+    for (const uint32_t stages : {GPU_STAGE_COUNT, 2u})
+        for (bool flat : {false, true}) {
+            TextureStageLimit limit(stages);
+            terrain.Render(&camera, flat);
+            uint32_t value = 0;
+            device->GetRenderState(D3DRS_ZENABLE, &value);
+            EXPECT_EQ(value, 1u);
+            device->GetRenderState(D3DRS_CULLMODE, &value);
+            EXPECT_EQ(value, uint32_t(D3DCULL_NONE));
+            device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+            EXPECT_EQ(value, 0u);
+            device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
+            EXPECT_EQ(value, 0u);
+            device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
+            EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
+            device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
+            EXPECT_EQ(value, uint32_t(D3DTOP_MODULATE));
+            for (uint32_t stage = 0; stage < GPU_STAGE_COUNT; ++stage) {
+                device->GetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, &value);
+                EXPECT_EQ(value, uint32_t(D3DTTFF_DISABLE)) << stage;
+                device->GetTextureStageState(stage, D3DTSS_MINFILTER, &value);
+                EXPECT_EQ(value, filters[stage]) << stage;
+                if (stage > 0) {
+                    device->GetTextureStageState(stage, D3DTSS_COLOROP, &value);
+                    EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE)) << stage;
+                }
+            }
+        }
+}
+
+// Folded into texture stages, the layers draw what the passes blended one over
+// another draw, to within a step per channel: each layer where its alpha map
+// puts it, at its own tiling, in order, lit as the passes are lit. A blended
+// layer without an alpha map takes the lit alpha, which the terrain's material
+// makes clear.
+TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
+{
+    ASSERT_TRUE(OpenScene());
+    BuildTerrain(16, 4, 17, [](uint32_t column, uint32_t row) { return uint8_t((column * 37 + row * 91) % 160); });
+    std::vector<uint32_t> checker(64), ramp(64), stripes(64);
+    for (uint32_t i = 0; i < 64; ++i) {
+        const uint32_t x = i % 8, y = i / 8;
+        checker[i] = (x + y) % 2 != 0 ? 0xFFE0C040u : 0xFF3060A0u;
+        ramp[i] = (x * 36u) << 24 | 0x00FFFFFFu;
+        stripes[i] = (y % 4 < 2 ? 0xC0u : 0x30u) << 24 | 0x00FFFFFFu;
+    }
+    const std::string shade = WriteTexture("Shade.dds", 8, 8, std::vector<uint32_t>(64, 0xFFC0A080u));
+    struct Layer {
+        std::string texture, alphaMap;
+        float tileU, tileV;
+    };
+    const Layer layers[] = {
+        {WriteTexture("Checker.dds", 8, 8, checker), shade, 3.0f, 2.0f},
+        {WriteSolidTexture("Red.dds", 0xFFFF2010u), WriteTexture("Ramp.dds", 8, 8, ramp), 1.0f, 1.0f},
+        {WriteSolidTexture("Hidden.dds", 0xFFFFFFFFu), "", 2.0f, 2.0f},
+        {WriteTexture("Tiles.dds", 8, 8, checker), WriteTexture("Stripes.dds", 8, 8, stripes), 5.0f, 7.0f}};
+    // Eight stages: the shaded base, two for each mapped layer, one for the unmapped one and the light.
+    for (size_t i = 0; i < std::size(layers); ++i)
+        ASSERT_TRUE(terrain.AddPass(layers[i].texture.c_str(), layers[i].alphaMap.c_str(), layers[i].tileU,
+                                    layers[i].tileV, i == 0));
+
+    // Grey light, so that lighting shows.
+    g_RenderDevice.device->SetRenderState(D3DRS_AMBIENT, 0xFF808080u);
+    for (const Camera& camera : {UseCamera({0.0f, 60.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f}),
+                                 UseCamera({-30.0f, 14.0f, 25.0f}, {-0.35f, 2.4f, 0.0f})}) {
+        std::vector<uint32_t> pictures[2];
+        uint64_t draws[2] = {};
+        for (const uint32_t stages : {GPU_STAGE_COUNT, 2u}) {
+            TextureStageLimit limit(stages);
+            const size_t path = stages == GPU_STAGE_COUNT ? 0 : 1; // folded, then blended
+            SetCameraMatrices(camera);
+            g_RenderDevice.device->ResetStats();
+            BeginFrame(0xFF000000u);
+            terrain.Render(&camera, false);
+            EndFrame();
+            draws[path] = g_RenderDevice.device->GetStats().drawCalls;
+            pictures[path] = ReadBackBuffer();
+        }
+        EXPECT_EQ(draws[1], draws[0] * std::size(layers));
+        EXPECT_TRUE(SameUpToLayerRounding(pictures[0], pictures[1]));
+        EXPECT_LT(std::count(pictures[0].begin(), pictures[0].end(), 0xFF000000u), 300000);
     }
 }
 
