@@ -186,44 +186,60 @@ bool ReadWholeFile(std::string_view gamePath, std::vector<uint8_t>& out, uint64_
     return ok;
 }
 
+namespace {
+
+// Why a replacement failed: what, on which path, and the system's reason.
+std::string Failure(const char* what, const std::string& path, int code)
+{
+    std::string reason = std::string(what) + " " + path;
+    if (code != 0)
+        reason += std::string(": ") + std::strerror(code);
+    return reason;
+}
+
+// Writes the temporary file and renames it over the final one; the reason, or
+// an empty string when the file was replaced.
+std::string WriteAndReplace(const std::string& tempPath, const std::string& finalPath,
+                            const std::function<bool(FILE*)>& write)
+{
+    // Not through a link, and not into a FIFO or a device left in its place.
+    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Failure("cannot create", tempPath, errno);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return tempPath + " is not a regular file";
+    }
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        const int code = errno;
+        close(fd);
+        std::remove(tempPath.c_str());
+        return Failure("cannot write", tempPath, code);
+    }
+    errno = 0;
+    bool ok = write(file);
+    ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    std::string reason;
+    if (!ok || !closed)
+        reason = Failure("cannot write", tempPath, ok ? errno : writeError);
+    // Only a complete file replaces the old one.
+    else if (std::rename(tempPath.c_str(), finalPath.c_str()) != 0)
+        reason = Failure("cannot replace", finalPath, errno);
+    if (!reason.empty())
+        std::remove(tempPath.c_str());
+    return reason;
+}
+
+} // namespace
+
 bool ReplaceFile(std::string_view gamePath, const std::function<bool(FILE*)>& write, std::string* error)
 {
     const std::string finalPath = ResolvePath(gamePath);
-    const std::string tempPath = finalPath + ".tmp";
-    std::string reason;
-    const auto fail = [&](const char* what, const std::string& path, int code) {
-        reason = std::string(what) + " " + path;
-        if (code != 0)
-            reason += std::string(": ") + std::strerror(code);
-    };
-    // Not through a link, and not into a FIFO or a device left in its place.
-    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    struct stat info;
-    FILE* file = nullptr;
-    if (fd < 0) {
-        fail("cannot create", tempPath, errno);
-    } else if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = tempPath + " is not a regular file";
-        close(fd);
-    } else if (!(file = fdopen(fd, "wb"))) {
-        fail("cannot write", tempPath, errno);
-        close(fd);
-        std::remove(tempPath.c_str());
-    }
-    if (file) {
-        errno = 0;
-        bool ok = write(file);
-        ok = ok && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-        const int writeError = errno;
-        const bool closed = std::fclose(file) == 0;
-        if (!ok || !closed)
-            fail("cannot write", tempPath, ok ? errno : writeError);
-        // Only a complete file replaces the old one.
-        else if (std::rename(tempPath.c_str(), finalPath.c_str()) != 0)
-            fail("cannot replace", finalPath, errno);
-        if (!reason.empty())
-            std::remove(tempPath.c_str());
-    }
+    std::string reason = WriteAndReplace(finalPath + ".tmp", finalPath, write);
     const bool replaced = reason.empty();
     if (error)
         *error = std::move(reason);
