@@ -31,7 +31,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--table")
         return PrintTable(argv[2]);
-    if (argc != 2) {
+    // An option it does not know ("--help") is not a folder to fill.
+    if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: datagen <folder> | datagen --table <track>\n");
         return 2;
     }
