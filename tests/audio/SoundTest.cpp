@@ -477,12 +477,13 @@ TEST_F(SoundTest, MusicThatFailsMidPlayPlaysOutWhatItQueuedAndLetsGo)
         uint32_t cutAfter; // frames played before the file is cut short, if it is
         uint64_t cutTo;    // its size then
         const char* reason;
+        bool pause; // and Play again while it plays out
     };
     const char* cut = "the file was cut short while it played";
     const Case cases[] = {
-        {Path("cut-at-once.ogg"), good, 11025, 0, good.size() / 2, cut},
-        {Path("cut-later.ogg"), good, 353, 22050, good.size() * 4 / 5, cut},
-        {Path("chained.ogg"), chained, 1000, UINT32_MAX, 0, "decoding failed (vorbisfile error -137)"},
+        {Path("cut-at-once.ogg"), good, 11025, 0, good.size() / 2, cut, false},
+        {Path("cut-later.ogg"), good, 353, 22050, good.size() * 4 / 5, cut, true},
+        {Path("chained.ogg"), chained, 1000, UINT32_MAX, 0, "decoding failed (vorbisfile error -137)", false},
     };
     Sound* music = GetAudioManager()->CreateSound();
     const SoundLoadParams params{1, 1, 1};
@@ -502,10 +503,12 @@ TEST_F(SoundTest, MusicThatFailsMidPlayPlaysOutWhatItQueuedAndLetsGo)
         const size_t failedAt = heard.size() / 2;
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "Vantrel: Error reading an ogg vorbis file! (" + c.file + ": " + c.reason + ")\n");
-        // A pause keeps what is left of the music for the Play after it.
-        music->Pause();
-        EXPECT_TRUE(music->IsPaused());
-        music->Play();
+        if (c.pause) {
+            // A pause keeps what is left of the music for the Play after it.
+            music->Pause();
+            EXPECT_TRUE(music->IsPaused());
+            music->Play();
+        }
         // Played out without updates; a Play then has nothing left to start.
         while (music->IsPlaying() && heard.size() < 2 * 7 * soundtest::OUTPUT_RATE)
             hear(Render(353));
