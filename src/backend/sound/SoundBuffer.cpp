@@ -241,10 +241,12 @@ bool SoundBuffer::PlayOutGoesOn()
 {
     if (!playingOut)
         return false;
-    if (ringMode)
+    if (ringMode) {
         ServiceRing();
-    else if (SourceState() == AL_STOPPED)
+    } else if (SourceState() == AL_STOPPED) {
         playingOut = false;
+        UploadStatic(); // what was written meanwhile, for the next Play
+    }
     return playingOut;
 }
 
@@ -498,11 +500,9 @@ bool SoundBuffer::GetVolume(int32_t* out) const
 // The pan is part of the uploaded data: upload again where the buffer stands.
 void SoundBuffer::ApplyPan()
 {
-    if (!expandMono)
-        return;
+    if (!expandMono || PlayOutGoesOn())
+        return; // a play-out keeps what it has
     if (ringMode) {
-        if (PlayOutGoesOn())
-            return; // what is queued stays as it is
         if (ringPlaying)
             StartRing(RingCursor());
         else if (!queue.empty())
