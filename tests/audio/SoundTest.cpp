@@ -501,6 +501,9 @@ TEST_F(SoundTest, MusicThatFailsMidPlayPlaysOutWhatItQueuedAndLetsGo)
             hear(Frame(c.step));
         }
         const size_t failedAt = heard.size() / 2;
+        if (c.cutAfter == 0) {
+            EXPECT_EQ(failedAt, c.step) << "not at the first refill, while the buffer still loops whole";
+        }
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "Vantrel: Error reading an ogg vorbis file! (" + c.file + ": " + c.reason + ")\n");
         if (c.pause) {
@@ -533,12 +536,10 @@ TEST_F(SoundTest, MusicThatFailsMidPlayPlaysOutWhatItQueuedAndLetsGo)
         GetAudioManager()->DestroySound(click);
         ASSERT_TRUE(music->Load(Path("good.ogg").c_str(), &params));
         music->Play();
-        std::vector<int16_t> next;
-        for (int i = 0; i < 10; ++i) {
-            Frames out = Frame(353);
-            next.insert(next.end(), out.samples.begin(), out.samples.end());
-        }
-        ExpectHeard(next, decoded, StartOf(next, decoded), 3000);
+        heard.clear();
+        for (int i = 0; i < 10; ++i)
+            hear(Frame(353));
+        ExpectHeard(heard, decoded, StartOf(heard, decoded), 3000);
         music->Release();
     }
 }
