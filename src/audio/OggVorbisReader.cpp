@@ -77,6 +77,8 @@ bool OggVorbisReader::Open(const char* fileName)
         file = nullptr;
         return ReportError("Error opening an ogg vorbis file: ov_open failed!");
     }
+    name = fileName;
+    openedBytes = backend::CurrentFileSize(file);
     return Start();
 }
 
@@ -149,6 +151,9 @@ bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRea
         int bitstream = 0;
         int ask = static_cast<int>(std::min<uint32_t>(bytes - delivered, INT_MAX));
         long got = ov_read(&vorbisFile, out + delivered, ask, 0, 2, 1, &bitstream);
+        // vorbisfile reads the end of a file, or a read that failed, as the end of the music.
+        if (const char* lost = got == 0 ? LostFile() : nullptr)
+            return Fail(lost);
         if (got == 0 || bitstream != 0) {
             endOfData = true;
             if (got > 0)
@@ -157,8 +162,7 @@ bool OggVorbisReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRea
             // A damaged or missing page: the stream goes on after the gap.
             continue;
         } else if (got < 0) {
-            failed = true;
-            return false;
+            return Fail("decoding failed (vorbisfile error " + std::to_string(got) + ")");
         } else {
             delivered += static_cast<uint32_t>(got);
         }
@@ -173,8 +177,32 @@ bool OggVorbisReader::Reset()
         return false;
     endOfData = false;
     // A raw seek, as in Start.
-    failed = ov_raw_seek(&vorbisFile, 0) != 0;
-    return !failed;
+    if (ov_raw_seek(&vorbisFile, 0) != 0)
+        return Fail("going back to its start failed");
+    return true;
+}
+
+// Why a file opened by name can't be read to its end any more, or null: a
+// read failed (a disk that went away), or it was cut short while it played.
+const char* OggVorbisReader::LostFile()
+{
+    if (!file)
+        return nullptr;
+    if (std::ferror(file))
+        return "reading it failed";
+    if (backend::CurrentFileSize(file) < openedBytes)
+        return "the file was cut short while it played";
+    return nullptr;
+}
+
+// Refuses the file from now on, and says why; on stderr too for a named file.
+bool OggVorbisReader::Fail(const std::string& reason)
+{
+    failed = true;
+    const char* message = "Error reading an ogg vorbis file!";
+    if (name.empty())
+        return ReportError(message, false);
+    return ReportFileError(message, name.c_str(), reason);
 }
 
 void OggVorbisReader::Close()
@@ -186,6 +214,8 @@ void OggVorbisReader::Close()
     ov_clear(&vorbisFile);
     file = nullptr;
     memory = MemoryFile();
+    name.clear();
+    openedBytes = 0;
     isOpen = false;
     failed = false;
     endOfData = false;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
@@ -30,9 +31,9 @@ public:
     bool endOfData = false;
     bool isOpen = false;
     // A gap in the stream (a damaged page) is skipped. Any other decode or
-    // seek failure refuses the file from then on: libvorbis 1.3.7 keeps
-    // half-built codebooks after a failed decoder set-up and divides by zero
-    // in them when asked to decode again.
+    // seek failure, or a file that can no longer be read to its end, refuses
+    // the file from then on: libvorbis 1.3.7 keeps half-built codebooks after a
+    // failed decoder set-up and divides by zero in them when asked to decode again.
     bool failed = false;
 
     // The bytes of OpenMemory and the read position in them.
@@ -46,4 +47,11 @@ public:
 private:
     bool Start();
     bool ReadInfo();
+    const char* LostFile();
+    bool Fail(const std::string& reason);
+
+    // The file's name for error reports (empty for one held in memory), and
+    // its size at the open.
+    std::string name;
+    int64_t openedBytes = 0;
 };

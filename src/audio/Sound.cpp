@@ -187,7 +187,8 @@ void Sound::Release()
 
 void Sound::Play()
 {
-    if (!isLoaded || IsPlaying())
+    // A stream that failed only resumes what it has left to play.
+    if (!isLoaded || IsPlaying() || (StreamFailed() && !paused))
         return;
     uint32_t flags = (params.looping || params.streamed) ? backend::DSBPLAY_LOOPING : 0;
     if (!buffer->Play(flags))
@@ -223,11 +224,7 @@ void Sound::Stop()
         lastPlayCursor = 0;
         buffer->SetCurrentPosition(0);
         if (!reader || !reader->Reset() || !FillInitialData()) {
-            // Half a sound is no sound: let go of all of it.
-            if (owner3D)
-                owner3D->Release();
-            else
-                Release();
+            ReleaseWhole();
             return;
         }
     } else {
@@ -237,6 +234,15 @@ void Sound::Stop()
         manager->RemoveFadingSound(this);
     fadeMode = 0;
     paused = false;
+}
+
+// Half a sound is no sound: lets go of all of it.
+void Sound::ReleaseWhole()
+{
+    if (owner3D)
+        owner3D->Release();
+    else
+        Release();
 }
 
 void Sound::FadeIn(float step)
@@ -437,7 +443,14 @@ void Sound::UpdateFade()
 
 void Sound::UpdateStream()
 {
-    if (!isLoaded || !reader || !IsPlaying())
+    if (!isLoaded)
+        return;
+    if (StreamFailed()) {
+        if (!IsPlaying())
+            ReleaseWhole(); // played out
+        return;
+    }
+    if (!IsPlaying())
         return;
     uint32_t cursor = 0;
     if (!buffer->GetCurrentPosition(&cursor, nullptr)) {
@@ -481,9 +494,7 @@ void Sound::UpdateStream()
                 writeOffset += read;
             }
             if (!ok) {
-                buffer->Unlock(part1, bytes1, part2, bytes2);
-                lastPlayCursor = cursor;
-                writeOffset %= bufferBytes;
+                EndFailedStream(part1, bytes1, part2, bytes2);
                 return;
             }
         }
@@ -494,4 +505,14 @@ void Sound::UpdateStream()
     }
     lastPlayCursor = cursor;
     writeOffset %= bufferBytes;
+}
+
+// The reader failed (and said why): the buffer plays out what it has queued and
+// queues nothing more, since all it holds besides is older music; then the
+// next update lets go of the sound. A stream that plays again loads anew.
+void Sound::EndFailedStream(void* part1, uint32_t bytes1, void* part2, uint32_t bytes2)
+{
+    buffer->PlayOut();
+    buffer->Unlock(part1, bytes1, part2, bytes2);
+    CloseReader();
 }

@@ -121,5 +121,8 @@ private:
     bool CreateBuffer();
     bool FillInitialData();
     void CloseReader();
+    void EndFailedStream(void* part1, uint32_t bytes1, void* part2, uint32_t bytes2);
+    bool StreamFailed() const { return params.streamed && !reader; }
+    void ReleaseWhole();
     uint8_t SilenceByte() const { return format.bitsPerSample == 8 ? 128 : 0; }
 };

@@ -1,4 +1,5 @@
 #include "AudioFixture.h"
+#include "DamagedOggInputs.h"
 
 #include "audio/AudioListener.h"
 #include "audio/OggVorbisReader.h"
@@ -74,22 +75,28 @@ std::vector<int16_t> Decode(const std::string& file)
     return out;
 }
 
-// Checks that `heard` (stereo) plays `expected` (stereo) `loops` times over
-// without a gap, repeat or skip, within the mixer's dither.
-void ExpectLoopedStream(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected, int loops)
+// The output frame where `expected` (stereo) starts in `heard` (stereo).
+size_t StartOf(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected)
 {
-    Frames out{heard};
-    size_t frames = expected.size() / 2;
     std::vector<double> head;
     for (size_t i = 0; i < 3000; ++i)
         head.push_back(expected[2 * i]);
-    soundtest::Match match = BestMatch(out, 0, head);
-    ASSERT_GE(match.lag, 0);
-    ASSERT_NEAR(match.gain, 1.0, 0.01);
-    ASSERT_GE(out.Count(), match.lag + loops * frames);
+    soundtest::Match match = BestMatch(Frames{heard}, 0, head);
+    EXPECT_GE(match.lag, 0);
+    EXPECT_NEAR(match.gain, 1.0, 0.01);
+    return std::max(match.lag, 0);
+}
+
+// Checks that `heard` (stereo) plays `count` frames of `expected` (stereo,
+// over again after its end) from output frame `start` on, without a gap,
+// repeat or skip, within the mixer's dither.
+void ExpectHeard(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected, size_t start, size_t count)
+{
+    ASSERT_GE(heard.size() / 2, start + count);
+    size_t frames = expected.size() / 2;
     int errors = 0;
-    for (size_t i = 0; i < loops * frames; ++i) {
-        size_t at = match.lag + i;
+    for (size_t i = 0; i < count; ++i) {
+        size_t at = start + i;
         size_t from = i % frames;
         for (int c = 0; c < 2; ++c) {
             int diff = std::abs(heard[2 * at + c] - expected[2 * from + c]);
@@ -189,7 +196,7 @@ TEST_F(SoundTest, StreamedWavLoopsSeamlesslyAtFineAndCoarseSteps)
                 Frames out = Frame(i % 3 == 0 ? 0 : step); // now and then the cursor has not moved
                 heard.insert(heard.end(), out.samples.begin(), out.samples.end());
             }
-            ExpectLoopedStream(heard, samples, 3);
+            ExpectHeard(heard, samples, StartOf(heard, samples), 3 * samples.size() / 2);
             EXPECT_TRUE(sound->IsPlaying());
             EXPECT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
             sound->Release();
@@ -216,7 +223,7 @@ TEST_F(SoundTest, StreamedOggLoopsSeamlessly)
         Frames out = Frame(steps[i % 7]);
         heard.insert(heard.end(), out.samples.begin(), out.samples.end());
     }
-    ExpectLoopedStream(heard, decoded, 3);
+    ExpectHeard(heard, decoded, StartOf(heard, decoded), 3 * decoded.size() / 2);
 }
 
 TEST_F(SoundTest, StreamThatDoesNotLoopEndsInSilenceAndStopsItself)
@@ -445,6 +452,96 @@ TEST_F(SoundTest, MusicWithADamagedPageLoadsAndLoopsOn)
         Frame(1000);
     EXPECT_TRUE(music->IsPlaying());
     EXPECT_FALSE(static_cast<OggVorbisReader&>(*music->reader).failed);
+}
+
+// Music that can't be read on while it plays: a file cut short under it (found
+// at the first refill, and after many) and a file whose chained second stream
+// is damaged. What was queued plays out as one unbroken start of the music,
+// then silence, with one line on stderr; the sound lets go of everything, the
+// other sounds play on and the next piece of music plays.
+TEST_F(SoundTest, MusicThatFailsMidPlayPlaysOutWhatItQueuedAndLetsGo)
+{
+    std::vector<uint8_t> good;
+    const std::vector<float> left = datagen::SynthNoise(3.0f, 22050, 0.5f, 3);
+    const std::vector<float> right = datagen::SynthNoise(3.0f, 22050, 0.5f, 5);
+    ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::Interleave(left, right), 2, 22050, good, 0.4f, 1));
+    ASSERT_TRUE(datagen::WriteFileBytes(Path("good.ogg"), good));
+    const std::vector<int16_t> decoded = Decode(Path("good.ogg"));
+    std::vector<uint8_t> chained = good;
+    chained.insert(chained.end(), std::begin(damagedogg::FAILED_SET_UP_THEN_REWIND),
+                   std::end(damagedogg::FAILED_SET_UP_THEN_REWIND));
+    struct Case {
+        std::string file;
+        const std::vector<uint8_t>& bytes;
+        uint32_t step;     // output frames per game frame
+        uint32_t cutAfter; // frames played before the file is cut short, if it is
+        uint64_t cutTo;    // its size then
+        const char* reason;
+        bool pause; // and Play again while it plays out
+    };
+    const char* cut = "the file was cut short while it played";
+    const Case cases[] = {
+        {Path("cut-at-once.ogg"), good, 11025, 0, good.size() / 2, cut, false},
+        {Path("cut-later.ogg"), good, 353, 22050, good.size() * 4 / 5, cut, true},
+        {Path("chained.ogg"), chained, 1000, UINT32_MAX, 0, "decoding failed (vorbisfile error -137)", false},
+    };
+    Sound* music = GetAudioManager()->CreateSound();
+    const SoundLoadParams params{1, 1, 1};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(datagen::WriteFileBytes(c.file, c.bytes));
+        ::testing::internal::CaptureStderr();
+        ASSERT_TRUE(music->Load(c.file.c_str(), &params));
+        music->Play();
+        std::vector<int16_t> heard;
+        auto hear = [&heard](const Frames& out) { heard.insert(heard.end(), out.samples.begin(), out.samples.end()); };
+        while (music->reader && heard.size() < 2 * 5 * soundtest::OUTPUT_RATE) {
+            if (heard.size() / 2 >= c.cutAfter && std::filesystem::file_size(c.file) > c.cutTo)
+                std::filesystem::resize_file(c.file, c.cutTo);
+            hear(Frame(c.step));
+        }
+        const size_t failedAt = heard.size() / 2;
+        if (c.cutAfter == 0) {
+            EXPECT_EQ(failedAt, c.step) << "not at the first refill, while the buffer still loops whole";
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Vantrel: Error reading an ogg vorbis file! (" + c.file + ": " + c.reason + ")\n");
+        if (c.pause) {
+            // A pause keeps what is left of the music for the Play after it.
+            music->Pause();
+            EXPECT_TRUE(music->IsPaused());
+            music->Play();
+        }
+        // Played out without updates; a Play then has nothing left to start.
+        while (music->IsPlaying() && heard.size() < 2 * 7 * soundtest::OUTPUT_RATE)
+            hear(Render(353));
+        music->Play();
+        hear(Render(soundtest::OUTPUT_RATE));
+        Frame(0);
+        EXPECT_FALSE(music->IsLoaded());
+        EXPECT_TRUE(GetAudioManager()->streamingSounds.empty());
+
+        size_t end = heard.size() / 2;
+        while (end > 0 && std::abs(heard[2 * end - 1]) <= 8 && std::abs(heard[2 * end - 2]) <= 8)
+            --end;
+        ASSERT_LT(end + soundtest::OUTPUT_RATE / 2, heard.size() / 2) << "no silence at the end";
+        const size_t start = StartOf(heard, decoded);
+        ASSERT_LE(start, end);
+        ExpectHeard(heard, decoded, start, end - start);
+        EXPECT_GE(end, failedAt + soundtest::OUTPUT_RATE / 4) << "the queued music was cut off";
+
+        Sound* click = Load(Tone("click.wav", 0.2f));
+        click->Play();
+        EXPECT_GT(Frame(2000).MaxAbs(), 5000);
+        GetAudioManager()->DestroySound(click);
+        ASSERT_TRUE(music->Load(Path("good.ogg").c_str(), &params));
+        music->Play();
+        heard.clear();
+        for (int i = 0; i < 10; ++i)
+            hear(Frame(353));
+        ExpectHeard(heard, decoded, StartOf(heard, decoded), 3000);
+        music->Release();
+    }
 }
 
 TEST_F(SoundTest, FailedRefillWhileStoppingReleasesTheWholeSound)

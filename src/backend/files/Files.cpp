@@ -145,6 +145,14 @@ FILE* OpenFileForReading(std::string_view gamePath, uint64_t limit, std::string*
     return file;
 }
 
+int64_t CurrentFileSize(FILE* file)
+{
+    struct stat info;
+    if (!file || fstat(fileno(file), &info) != 0)
+        return -1;
+    return info.st_size;
+}
+
 FILE* OpenFile(std::string_view gamePath, const char* mode)
 {
     if (mode && mode[0] == 'r' && !std::strchr(mode, '+'))

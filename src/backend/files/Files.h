@@ -32,6 +32,10 @@ constexpr uint64_t NO_FILE_SIZE_LIMIT = UINT64_MAX;
 // there was nothing to open.
 FILE* OpenFileForReading(std::string_view gamePath, uint64_t limit, std::string* refusal = nullptr);
 
+// The size of an open file as it is now (another program may have cut it
+// short or lengthened it since the open); -1 when it can't be told.
+int64_t CurrentFileSize(FILE* file);
+
 // fopen of a game path; a mode that reads opens as OpenFileForReading without a
 // size limit.
 FILE* OpenFile(std::string_view gamePath, const char* mode);

@@ -208,15 +208,16 @@ void SoundBuffer::StopRing(uint32_t offset)
     blockedSegment = -1;
     nextSegment = SegmentOf(offset);
     position = offset;
+    playingOut = false;
 }
 
-// Takes the pieces that finished playing off the source.
+// Takes the pieces that finished playing off the source. A ring playing out
+// stops where its last piece ended once all have played.
 void SoundBuffer::ServiceRing()
 {
-    if (queue.empty())
-        return;
     ALint processed = 0;
-    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    if (!queue.empty())
+        alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
     for (ALint i = 0; i < processed && !queue.empty(); ++i) {
         ALuint done = 0;
         alSourceUnqueueBuffers(source, 1, &done);
@@ -227,6 +228,26 @@ void SoundBuffer::ServiceRing()
         else
             segmentQueued[piece.segment] = false;
     }
+    if (playingOut && queue.empty()) {
+        playingOut = false;
+        ringPlaying = false;
+        position = SegmentStart(nextSegment);
+    }
+}
+
+// Whether a play-out has still something to play: a ring's queue, a plain
+// buffer's source that has not stopped.
+bool SoundBuffer::PlayOutGoesOn()
+{
+    if (!playingOut)
+        return false;
+    if (ringMode) {
+        ServiceRing();
+    } else if (SourceState() == AL_STOPPED) {
+        playingOut = false;
+        UploadStatic(); // what was written meanwhile, for the next Play
+    }
+    return playingOut;
 }
 
 // Uploads the segments that have played since they were queued and queues them
@@ -286,6 +307,8 @@ bool SoundBuffer::Unlock(void*, uint32_t, void*, uint32_t)
         return false;
     locked = false;
     context->Use();
+    if (PlayOutGoesOn())
+        return true; // never heard
     if (ringMode) {
         if (ringPlaying) {
             ServiceRing();
@@ -349,7 +372,7 @@ bool SoundBuffer::Play(uint32_t playFlags)
         UploadStatic();
     }
     int state = SourceState();
-    alSourcei(source, AL_LOOPING, looping ? AL_TRUE : AL_FALSE);
+    alSourcei(source, AL_LOOPING, looping && !PlayOutGoesOn() ? AL_TRUE : AL_FALSE);
     if (state == AL_PLAYING)
         return true;
     if (state != AL_PAUSED && position != 0)
@@ -378,11 +401,29 @@ bool SoundBuffer::Stop()
     return true;
 }
 
+void SoundBuffer::PlayOut()
+{
+    context->Use();
+    if (ringMode) {
+        if (!ringPlaying && queue.empty())
+            return;
+        playingOut = true;
+        ServiceRing(); // a ring that ran dry ends here
+        return;
+    }
+    const int state = SourceState();
+    if (state != AL_PLAYING && state != AL_PAUSED)
+        return;
+    playingOut = true;
+    alSourcei(source, AL_LOOPING, AL_FALSE);
+}
+
 bool SoundBuffer::GetStatus(uint32_t* status)
 {
     if (!status)
         return false;
     context->Use();
+    PlayOutGoesOn();
     bool playing = ringMode ? ringPlaying : SourceState() == AL_PLAYING;
     *status = 0;
     if (playing) {
@@ -459,8 +500,8 @@ bool SoundBuffer::GetVolume(int32_t* out) const
 // The pan is part of the uploaded data: upload again where the buffer stands.
 void SoundBuffer::ApplyPan()
 {
-    if (!expandMono)
-        return;
+    if (!expandMono || PlayOutGoesOn())
+        return; // a play-out keeps what it has
     if (ringMode) {
         if (ringPlaying)
             StartRing(RingCursor());

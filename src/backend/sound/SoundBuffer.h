@@ -34,6 +34,11 @@ public:
     bool Play(uint32_t flags);
     // Pauses: the position stays and Play resumes from it.
     bool Stop();
+    // Ends a looping buffer whose writer has nothing more for it: what lies
+    // ahead of the cursor plays (a ring what it has queued, a plain buffer up to
+    // its end), nothing written from now on is heard, and then it stops. A
+    // pause and Play in between resume the play-out; a Play after it starts afresh.
+    void PlayOut();
     bool GetStatus(uint32_t* status);
     bool GetCurrentPosition(uint32_t* playCursor, uint32_t* writeCursor);
     bool SetCurrentPosition(uint32_t position);
@@ -78,6 +83,7 @@ private:
     void StartRing(uint32_t position);
     void StopRing(uint32_t position);
     void ServiceRing();
+    bool PlayOutGoesOn();
     void RequeueRing();
     uint32_t RingCursor();
     uint32_t StaticCursor() const;
@@ -95,6 +101,7 @@ private:
     std::vector<uint8_t> data;
     std::vector<uint8_t> scratch;
     bool locked = false;
+    bool playingOut = false;
 
     uint32_t source = 0;
     uint32_t staticBuffer = 0;

@@ -288,3 +288,60 @@ TEST_F(SoundBufferTest, RingWrittenBehindTheCursorPlaysAsOneStream)
     }
     EXPECT_EQ(errors, 0);
 }
+
+// A looping buffer told to play out plays what lies ahead of its cursor once,
+// across a pause and a pan change, hears nothing written after, and stops; a
+// Play after that starts afresh with what was written. As a plain buffer and
+// as a ring.
+TEST_F(SoundBufferTest, PlayOutPlaysWhatIsAheadOnceThenStops)
+{
+    auto format = Pcm(1, 16, OUTPUT_RATE);
+    const uint32_t bytes = format.avgBytesPerSec; // one second
+    // Frame n holds 1000 + 7n % 28000, so that a slip or a repeat shows, and
+    // silence too; what is written after the play-out holds JUNK.
+    constexpr int16_t JUNK = -20000;
+    std::vector<int16_t> counter(bytes / 2), junk(bytes / 2, JUNK);
+    for (size_t n = 0; n < counter.size(); ++n)
+        counter[n] = static_cast<int16_t>(1000 + n * 7 % 28000);
+    for (bool ring : {false, true}) {
+        SCOPED_TRACE(ring ? "ring" : "plain");
+        Render(256); // the case before dies away
+        auto buffer = MakeBuffer(format, bytes, backend::DSBCAPS_CTRLPAN);
+        Fill(*buffer, 0, counter.data(), bytes);
+        ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+        std::vector<int16_t> heard = Render(5000).samples;
+        if (ring)
+            Fill(*buffer, 0, counter.data(), 5000 * 2); // the same bytes, written while it loops
+        buffer->PlayOut();
+        Fill(*buffer, 0, junk.data(), bytes);
+        ASSERT_TRUE(buffer->Stop());
+        ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+        ASSERT_TRUE(buffer->SetPan(backend::DSBPAN_LEFT));
+        for (int i = 0; IsPlaying(*buffer) && i < 100; ++i) {
+            Frames out = Render(500);
+            heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+        }
+        EXPECT_FALSE(IsPlaying(*buffer));
+        EXPECT_LT(Render(1000).MaxAbs(), 4);
+
+        // The left side: a run of the counter from its start, then silence.
+        size_t frames = heard.size() / 2, start = 0, end = 0;
+        while (start < frames && heard[2 * start] < 500)
+            ++start;
+        ASSERT_LT(start, 200u);
+        for (end = start; end < frames && std::abs(heard[2 * end]) > 4; ++end)
+            ASSERT_NEAR(heard[2 * end], counter[(end - start) % counter.size()], 3) << "frame " << end;
+        for (size_t i = end; i < frames; ++i)
+            ASSERT_LE(std::abs(heard[2 * i]), 4) << "frame " << i;
+        // A plain buffer plays to its end; a ring what it had queued, at most a lap.
+        if (ring) {
+            EXPECT_GT(end - start, counter.size());
+            EXPECT_LE(end - start, counter.size() + 5000u);
+        } else {
+            EXPECT_EQ(end - start, counter.size());
+        }
+
+        ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
+        EXPECT_NEAR(Render(2000).samples[2000], JUNK, 3);
+    }
+}
