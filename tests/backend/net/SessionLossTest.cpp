@@ -176,16 +176,12 @@ TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
     a.Session().IgnoreFrom(b.Address());
     b.Session().IgnoreFrom(a.Address());
 
-    ASSERT_TRUE(b.WaitFor([](const std::vector<Event>& events) {
-        return CountOf(events, NetMessageType::DESTROY_PLAYER) == 2;
-    })) << "b neither went on with c nor ended";
+    ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2)) << "b neither went on with c nor ended";
     EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
     EXPECT_FALSE(b.Session().InSession());
     EXPECT_FALSE(b.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "the game is not told the session ended";
     for (TestPlayer* player : {&a, &c}) {
-        ASSERT_TRUE(player->WaitFor([&](const std::vector<Event>& events) {
-            return HasEvent(events, NetMessageType::DESTROY_PLAYER, b.Id());
-        }));
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
         EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
     }
     EXPECT_TRUE(a.Session().IsHost());

@@ -103,6 +103,16 @@ bool TestPlayer::WaitFor(const std::function<bool(const std::vector<Event>&)>& d
     return changed.wait_for(lock, limit, [&] { return done(events); });
 }
 
+bool TestPlayer::WaitForCount(NetMessageType type, size_t count, std::chrono::milliseconds limit)
+{
+    return WaitFor([&](const std::vector<Event>& seen) { return CountOf(seen, type) == count; }, limit);
+}
+
+bool TestPlayer::WaitForEvent(NetMessageType type, uint32_t playerId, std::chrono::milliseconds limit)
+{
+    return WaitFor([&](const std::vector<Event>& seen) { return HasEvent(seen, type, playerId); }, limit);
+}
+
 std::vector<Event> TestPlayer::Events()
 {
     std::lock_guard lock(mutex);
@@ -153,8 +163,7 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
 
 bool SawCreated(TestPlayer& player, size_t count)
 {
-    return player.WaitFor(
-        [&](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == count; });
+    return player.WaitForCount(NetMessageType::CREATE_PLAYER, count);
 }
 
 bool MakeSession(std::initializer_list<TestPlayer*> players)

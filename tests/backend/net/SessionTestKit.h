@@ -59,6 +59,12 @@ public:
     // Waits (at most 5 s) until the events satisfy `done`.
     bool WaitFor(const std::function<bool(const std::vector<Event>&)>& done,
                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Waits (at most `limit`) until the handler has seen `count` events of `type`.
+    bool WaitForCount(NetMessageType type, size_t count,
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Waits (at most `limit`) until the handler has seen an event of `type` about `playerId`.
+    bool WaitForEvent(NetMessageType type, uint32_t playerId,
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
     std::vector<Event> Events();
     std::vector<Event> Received(uint32_t from = 0);
     size_t Count(NetMessageType type) { return CountOf(Events(), type); }
