@@ -6,6 +6,7 @@
 #include "backend/net/SessionPackets.h"
 
 #include <enet/enet.h>
+#include <netinet/in.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -132,6 +133,10 @@ private:
     size_t closed = 0;
     std::vector<std::vector<uint8_t>> frames;
 };
+
+sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
+// A plain UDP socket bound to ip:port (port 0: any), or -1.
+int BindUdp(uint32_t ip, uint16_t port);
 
 // Answers to one discovery query, read from a plain UDP socket.
 struct QueryOutcome {
