@@ -2,6 +2,7 @@
 // What the data generator's tests share: values read out of written bytes,
 // the smallest model, and the shape checks every generated model gets.
 
+#include "datagen/writers/Md2Writer.h"
 #include "datagen/writers/QvxWriter.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,16 @@ inline datagen::QvxMesh OneTriangle()
     mesh.texCoords = {{0, 0}, {1, 0}, {0, 1}};
     mesh.texFaces = {{0, 1, 2}};
     return mesh;
+}
+
+// One triangle with its texture corners in the frames given.
+inline datagen::Md2Model OneTriangleMd2(std::vector<datagen::Md2Frame> frames)
+{
+    datagen::Md2Model model;
+    model.texCoords = {{0, 0}, {64, 0}, {0, 32}};
+    model.triangles = {datagen::Md2Triangle{{0, 1, 2}, {0, 1, 2}}};
+    model.frames = std::move(frames);
+    return model;
 }
 
 // The bounding box has `size` (within `tolerance`) and its centre at the origin.

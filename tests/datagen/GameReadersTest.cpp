@@ -31,17 +31,10 @@ QvxReadResult GameReadQvxFile(const char* path, std::vector<QvxFrame>& frames)
 
 datagen::Md2Model SmallMd2()
 {
-    datagen::Md2Model model;
+    datagen::Md2Model model =
+        datagen_test::OneTriangleMd2({datagen::QuantizeMd2Frame("a", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}),
+                                      datagen::QuantizeMd2Frame("b", {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}})});
     model.skins = {"skin.pcx"};
-    model.texCoords = {{0, 0}, {64, 0}, {0, 32}};
-    datagen::Md2Triangle t;
-    t.vertex[1] = 1;
-    t.vertex[2] = 2;
-    t.texCoord[1] = 1;
-    t.texCoord[2] = 2;
-    model.triangles = {t};
-    model.frames = {datagen::QuantizeMd2Frame("a", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}),
-                    datagen::QuantizeMd2Frame("b", {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}})};
     return model;
 }
 

@@ -81,18 +81,8 @@ TEST(QvxWriter, BrokenVariantsAreDetectable)
 
 TEST(Md2Writer, MinimalModelHasTheDocumentedHeaderAndOffsets)
 {
-    Md2Model model;
-    model.texCoords = {{0, 0}, {64, 0}, {0, 32}};
-    Md2Triangle triangle;
-    triangle.vertex[0] = 0;
-    triangle.vertex[1] = 1;
-    triangle.vertex[2] = 2;
-    triangle.texCoord[0] = 0;
-    triangle.texCoord[1] = 1;
-    triangle.texCoord[2] = 2;
-    model.triangles = {triangle};
-    model.frames = {QuantizeMd2Frame("stand01", {{0, 0, 0}, {2, 0, 0}, {0, 1, 4}})};
-    const std::vector<uint8_t> bytes = EncodeMd2(model);
+    const std::vector<uint8_t> bytes =
+        EncodeMd2(datagen_test::OneTriangleMd2({QuantizeMd2Frame("stand01", {{0, 0, 0}, {2, 0, 0}, {0, 1, 4}})}));
     ASSERT_EQ(bytes.size(), 144u);
     EXPECT_EQ(std::memcmp(bytes.data(), "IDP2", 4), 0);
     EXPECT_EQ(I32At(bytes, 4), 8);

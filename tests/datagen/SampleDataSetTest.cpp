@@ -217,17 +217,16 @@ TEST(SampleTextures, AlphaCarriesWhatTheGameUsesItFor)
     EXPECT_GT(AlphaAt(moped, 160, 32), AlphaAt(moped, 32, 32));
     // Font sheets: coverage in alpha, empty cells clear.
     const backend::ImageData font = LoadTexture("Graphics\\Textures\\Font.dds");
-    uint32_t covered = 0;
-    for (uint32_t y = 1; y < 33; ++y)
-        for (uint32_t x = 1; x < 33; ++x)
-            covered += AlphaAt(font, x, y) != 0; // cell 0 holds no glyph
-    EXPECT_EQ(covered, 0u);
-    const uint32_t cellA = 'A';
-    covered = 0;
-    for (uint32_t y = 1 + (cellA / 16) * 32; y < 1 + (cellA / 16 + 1) * 32; ++y)
-        for (uint32_t x = 1 + (cellA % 16) * 32; x < 1 + (cellA % 16 + 1) * 32; ++x)
-            covered += AlphaAt(font, x, y) > 128;
-    EXPECT_GT(covered, 40u);
+    // Pixels of a 32-pixel cell (the sheet is 16 cells wide) with alpha above `threshold`.
+    const auto covered = [&](uint32_t cell, uint8_t threshold) {
+        uint32_t count = 0;
+        for (uint32_t y = 1 + (cell / 16) * 32; y < 1 + (cell / 16 + 1) * 32; ++y)
+            for (uint32_t x = 1 + (cell % 16) * 32; x < 1 + (cell % 16 + 1) * 32; ++x)
+                count += AlphaAt(font, x, y) > threshold;
+        return count;
+    };
+    EXPECT_EQ(covered(0, 0), 0u); // cell 0 holds no glyph
+    EXPECT_GT(covered('A', 128), 40u);
 }
 
 TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)
