@@ -61,8 +61,7 @@ TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoE
 TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnouncesTheRealOne)
 {
     TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(MakeSession({&a, &b}));
     // It links to b before c is admitted, claiming the id c will get.
     RawClient stranger(9, 1);
     stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);

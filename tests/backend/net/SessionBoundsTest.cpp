@@ -165,9 +165,7 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
 TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
 {
     TestPlayer a(2), b(3);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(SawCreated(a, 2));
+    ASSERT_TRUE(MakeSession({&a, &b}));
     std::atomic<bool> release{false};
     a.OnMessage([&](const NetMessage& message) {
         while (message.type == NetMessageType::RECEIVE && !release)

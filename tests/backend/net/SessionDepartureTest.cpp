@@ -77,9 +77,7 @@ INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, 
 TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
 {
     TestPlayer host(2), b(3), c(4);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(host));
-    ASSERT_TRUE(c.Join(host));
+    ASSERT_TRUE(MakeSession({&host, &b, &c}));
     const uint32_t bId = b.Id(), cId = c.Id();
     b.Session().Vanish();
     c.Session().Close();
@@ -103,8 +101,7 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
 {
     TestPlayer host(2), joiner(3);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(joiner.Join(host));
+    ASSERT_TRUE(MakeSession({&host, &joiner}));
     std::atomic<bool> busy{false}, returned{false}, closed{false}, calledAfterClose{false};
     joiner.OnMessage([&](const NetMessage& message) {
         if (closed)

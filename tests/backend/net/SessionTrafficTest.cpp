@@ -53,9 +53,7 @@ TEST(SessionTraffic, UnderLossGuaranteedStaysWholeAndOrderedTheRestOnlyLosesMess
     TestPlayer host(2, patient);
     patient.bindIp = TestIp(3);
     TestPlayer joiner(3, patient);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(joiner.Join(host));
-    ASSERT_TRUE(SawCreated(host, 2));
+    ASSERT_TRUE(MakeSession({&host, &joiner}));
     host.Session().SetIncomingLoss(0.3, 7);
     joiner.Session().SetIncomingLoss(0.3, 8);
 
