@@ -69,6 +69,12 @@ public:
     int answers = 0;
 };
 
+void ClearResults()
+{
+    g_RaceRecords.clear();
+    g_LocalResultIndex = -1;
+}
+
 std::vector<uint8_t> Order(uint32_t joinOrder)
 {
     std::vector<uint8_t> bytes(PEER_DATA_SIZE);
@@ -131,8 +137,7 @@ protected:
         ready = true;
         g_LocalPlayerId = 0;
         g_IsHost = g_RaceStartReceived = g_PlayerLeft = false;
-        g_RaceRecords.clear();
-        g_LocalResultIndex = -1;
+        ClearResults();
         race = std::make_unique<MultiplayerRace>();
         race->localJoinOrder = 1;
         ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
@@ -431,8 +436,7 @@ class ResultsMachine {
 public:
     explicit ResultsMachine(uint32_t localId) : localId(localId)
     {
-        g_RaceRecords.clear();
-        g_LocalResultIndex = -1;
+        ClearResults();
         race.localJoinOrder = localId == ANN ? 0 : 1;
         g_MultiplayerRace = &race;
         const std::pair<uint32_t, const char*> players[] = {{ANN, "Ann"}, {BOB, "Bob"}, {CY, "Cy"}};
@@ -527,14 +531,12 @@ TEST(RaceResults, FinishFloodLeavesHostAndJoinerTheSameRows)
     for (size_t at = 0; (at = lines.find("was dropped", at)) != std::string::npos; ++at)
         ++drops;
     EXPECT_EQ(drops, 5u) << lines;
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
 }
 
 TEST(RaceResults, InsertAfterEqualTimesAndFollowTheLocalRow)
 {
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
     InsertRaceResult("A", 900, false);
     InsertRaceResult("B", 1000, false);
     InsertRaceResult("Me", 1000, true);
@@ -546,8 +548,7 @@ TEST(RaceResults, InsertAfterEqualTimesAndFollowTheLocalRow)
     EXPECT_STREQ(g_RaceRecords[1].name, "D");
     EXPECT_EQ(g_LocalResultIndex, 3);
     EXPECT_STREQ(g_RaceRecords[3].name, "Me");
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
 }
 
 TEST(HostAddress, FourNumbersOfAByteBetweenDots)
