@@ -24,9 +24,17 @@ std::string TestAddress(uint32_t n)
     return inet_ntoa(address);
 }
 
+// The session kit's options, waiting as briefly for answers as a peer's tests need.
+backend::NetSessionOptions PeerOptions(uint32_t n)
+{
+    backend::NetSessionOptions options = nettest::TestOptions(n);
+    options.enumTimeoutMs = 800;
+    return options;
+}
+
 // A peer whose handler passes answers on and counts the players it was told of.
 struct Player {
-    explicit Player(uint32_t n) : address(TestAddress(n)), peer(nettest::TestOptions(n))
+    explicit Player(uint32_t n) : address(TestAddress(n)), peer(PeerOptions(n))
     {
         EXPECT_TRUE(peer.Init(g_ApplicationGuid, NETWORK_PORT, [this](const NetMessage& message) {
             if (message.type == NetMessageType::ENUM_HOSTS_RESPONSE)
