@@ -20,18 +20,9 @@ template <typename T> T ValueAt(const std::vector<uint8_t>& bytes, size_t at)
     std::memcpy(&value, bytes.data() + at, sizeof value);
     return value;
 }
-inline int32_t I32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return ValueAt<int32_t>(bytes, at);
-}
-inline uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return ValueAt<uint32_t>(bytes, at);
-}
-inline float F32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return ValueAt<float>(bytes, at);
-}
+inline constexpr auto I32At = &ValueAt<int32_t>;
+inline constexpr auto U32At = &ValueAt<uint32_t>;
+inline constexpr auto F32At = &ValueAt<float>;
 
 // One textured triangle in one mesh.
 inline datagen::QvxMesh OneTriangle()

@@ -134,6 +134,7 @@ private:
     std::vector<std::vector<uint8_t>> frames;
 };
 
+// ip:port as the socket calls take it.
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
 // A plain UDP socket bound to ip:port (port 0: any), or -1.
 int BindUdp(uint32_t ip, uint16_t port);
