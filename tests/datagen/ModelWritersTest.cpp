@@ -1,3 +1,4 @@
+#include "DatagenTestKit.h"
 #include "QvxTestReader.h"
 #include "XTestReader.h"
 
@@ -13,37 +14,12 @@
 #include <cstring>
 
 using namespace datagen;
+using datagen_test::F32At;
+using datagen_test::I32At;
 using datagen_test::NumbersAfter;
+using datagen_test::OneTriangle;
 using datagen_test::ReadQvx;
 using datagen_test::Tokens;
-
-namespace {
-
-int32_t I32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    int32_t v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
-float F32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    float v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
-QvxMesh OneTriangle()
-{
-    QvxMesh mesh;
-    mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    mesh.faces = {{0, 1, 2}};
-    mesh.texCoords = {{0, 0}, {1, 0}, {0, 1}};
-    mesh.texFaces = {{0, 1, 2}};
-    return mesh;
-}
-
-} // namespace
 
 TEST(QvxWriter, OneTriangleHasTheDocumentedLayoutAndReadsBack)
 {
@@ -105,18 +81,8 @@ TEST(QvxWriter, BrokenVariantsAreDetectable)
 
 TEST(Md2Writer, MinimalModelHasTheDocumentedHeaderAndOffsets)
 {
-    Md2Model model;
-    model.texCoords = {{0, 0}, {64, 0}, {0, 32}};
-    Md2Triangle triangle;
-    triangle.vertex[0] = 0;
-    triangle.vertex[1] = 1;
-    triangle.vertex[2] = 2;
-    triangle.texCoord[0] = 0;
-    triangle.texCoord[1] = 1;
-    triangle.texCoord[2] = 2;
-    model.triangles = {triangle};
-    model.frames = {QuantizeMd2Frame("stand01", {{0, 0, 0}, {2, 0, 0}, {0, 1, 4}})};
-    const std::vector<uint8_t> bytes = EncodeMd2(model);
+    const std::vector<uint8_t> bytes =
+        EncodeMd2(datagen_test::OneTriangleMd2({QuantizeMd2Frame("stand01", {{0, 0, 0}, {2, 0, 0}, {0, 1, 4}})}));
     ASSERT_EQ(bytes.size(), 144u);
     EXPECT_EQ(std::memcmp(bytes.data(), "IDP2", 4), 0);
     EXPECT_EQ(I32At(bytes, 4), 8);

@@ -1,8 +1,7 @@
 #include "QvxTestReader.h"
+#include "DatagenTestKit.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace datagen_test {
 
@@ -23,15 +22,26 @@ struct Cursor {
     bool Count(int32_t& n) { return Take(&n, 4) && n >= 0; }
 };
 
-bool ReadTriangles(Cursor& in, int32_t count, std::vector<datagen::Triangle16>& out, size_t limit)
+// A count, then that many items; false when fewer bytes are left.
+template <typename T> bool TakeArray(Cursor& in, std::vector<T>& out)
 {
-    out.resize(size_t(count));
-    for (auto& t : out) {
-        if (!in.Take(&t.a, 2) || !in.Take(&t.b, 2) || !in.Take(&t.c, 2))
-            return false;
+    int32_t n;
+    if (!in.Count(n) || in.bytes.size() - in.at < size_t(n) * sizeof(T))
+        return false;
+    out.resize(size_t(n));
+    for (T& item : out)
+        in.Take(&item, sizeof item);
+    return true;
+}
+
+// Triangles whose corners all index one of `limit` items.
+bool TakeTriangles(Cursor& in, std::vector<datagen::Triangle16>& out, size_t limit)
+{
+    if (!TakeArray(in, out))
+        return false;
+    for (const datagen::Triangle16& t : out)
         if (t.a >= limit || t.b >= limit || t.c >= limit)
             return false;
-    }
     return true;
 }
 
@@ -59,27 +69,13 @@ bool ReadQvx(const std::vector<uint8_t>& bytes, std::vector<datagen::QvxFrame>& 
         }
         frame.meshes.assign(size_t(meshCount), {});
         for (auto& mesh : frame.meshes) {
-            int32_t n;
-            if (!in.Count(n) || bytes.size() - in.at < size_t(n) * 12) {
-                error = "bad position count";
-                return false;
-            }
-            mesh.positions.resize(size_t(n));
-            for (auto& p : mesh.positions)
-                in.Take(&p, 12);
-            if (!in.Count(n) || !ReadTriangles(in, n, mesh.faces, mesh.positions.size())) {
-                error = "bad faces";
-                return false;
-            }
-            if (!in.Count(n) || bytes.size() - in.at < size_t(n) * 8) {
-                error = "bad texture coordinate count";
-                return false;
-            }
-            mesh.texCoords.resize(size_t(n));
-            for (auto& t : mesh.texCoords)
-                in.Take(&t, 8);
-            if (!in.Count(n) || !ReadTriangles(in, n, mesh.texFaces, mesh.texCoords.size())) {
-                error = "bad texture faces";
+            const char* problem = !TakeArray(in, mesh.positions)                          ? "bad position count"
+                                  : !TakeTriangles(in, mesh.faces, mesh.positions.size()) ? "bad faces"
+                                  : !TakeArray(in, mesh.texCoords) ? "bad texture coordinate count"
+                                  : !TakeTriangles(in, mesh.texFaces, mesh.texCoords.size()) ? "bad texture faces"
+                                                                                             : nullptr;
+            if (problem != nullptr) {
+                error = problem;
                 return false;
             }
         }
@@ -93,23 +89,11 @@ bool ReadQvx(const std::vector<uint8_t>& bytes, std::vector<datagen::QvxFrame>& 
 
 double QvxSignedVolume(const datagen::QvxMesh& mesh)
 {
-    double volume = 0.0;
-    for (const auto& f : mesh.faces) {
-        const auto& a = mesh.positions[f.a];
-        const auto& b = mesh.positions[f.b];
-        const auto& c = mesh.positions[f.c];
-        // Counter-clockwise fronts in a left-handed frame: (a, c, b) is the outward order.
-        volume += double(a.x) * (double(c.y) * b.z - double(c.z) * b.y) -
-                  double(a.y) * (double(c.x) * b.z - double(c.z) * b.x) +
-                  double(a.z) * (double(c.x) * b.y - double(c.y) * b.x);
-    }
-    return volume;
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // Counter-clockwise fronts: (a, c, b) is the clockwise order.
+    std::vector<uint16_t> corners;
+    for (const datagen::Triangle16& f : mesh.faces)
+        corners.insert(corners.end(), {f.a, f.c, f.b});
+    return SignedVolume(mesh.positions, corners);
 }
 
 } // namespace datagen_test

@@ -16,6 +16,4 @@ bool ReadQvx(const std::vector<uint8_t>& bytes, std::vector<datagen::QvxFrame>& 
 // positive for closed meshes whose faces point outwards.
 double QvxSignedVolume(const datagen::QvxMesh& mesh);
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 } // namespace datagen_test

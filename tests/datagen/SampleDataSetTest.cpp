@@ -1,4 +1,4 @@
-#include "QvxTestReader.h"
+#include "DatagenTestKit.h"
 
 #include "backend/files/Files.h"
 #include "backend/gpu/DdsReader.h"
@@ -16,19 +16,9 @@
 
 namespace fs = std::filesystem;
 using namespace datagen;
+using datagen_test::U32At;
 
 namespace {
-
-// The generated set beside the test programs, where the game looks for it.
-std::string GeneratedPath(const std::string& gamePath)
-{
-    std::string path = backend::BaseDirectory();
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    for (char c : gamePath)
-        path += c == '\\' ? '/' : c;
-    return path;
-}
 
 // True when every component of the path exists with exactly this spelling.
 bool ExistsWithExactSpelling(const std::string& gamePath)
@@ -113,8 +103,9 @@ TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesAndOnlyTheListedFiles)
     EXPECT_EQ(files.size(), SampleDataPaths().size());
     EXPECT_LT(total, 200u * 1024u * 1024u);
     for (const auto& [relative, size] : files) {
-        const std::vector<uint8_t> a = datagen_test::ReadFileBytes((first.path / relative).string());
-        const std::vector<uint8_t> b = datagen_test::ReadFileBytes((second.path / relative).string());
+        std::vector<uint8_t> a, b;
+        backend::ReadWholeFile((first.path / relative).string(), a);
+        backend::ReadWholeFile((second.path / relative).string(), b);
         EXPECT_EQ(a.size(), size);
         EXPECT_TRUE(a == b) << relative << " differs between runs";
     }
@@ -176,13 +167,6 @@ backend::ImageData LoadTexture(const std::string& path)
     return image;
 }
 
-uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
-{
-    uint32_t v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-
 } // namespace
 
 TEST(SampleTextures, EveryTextureReadsBackWithPowerOfTwoSizesAndSoundHeaders)
@@ -195,7 +179,8 @@ TEST(SampleTextures, EveryTextureReadsBackWithPowerOfTwoSizesAndSoundHeaders)
         const bool environment = path.size() >= 10 && path.substr(path.size() - 10) == "EnvMap.dds";
         EXPECT_EQ(image.cube, environment) << path;
         // The header fields, checked on their own.
-        const std::vector<uint8_t> bytes = datagen_test::ReadFileBytes(GeneratedPath(path));
+        std::vector<uint8_t> bytes;
+        backend::ReadWholeFile(path, bytes);
         ASSERT_GE(bytes.size(), 128u) << path;
         EXPECT_EQ(std::memcmp(bytes.data(), "DDS ", 4), 0) << path;
         EXPECT_EQ(U32At(bytes, 4), 124u) << path;
@@ -232,17 +217,16 @@ TEST(SampleTextures, AlphaCarriesWhatTheGameUsesItFor)
     EXPECT_GT(AlphaAt(moped, 160, 32), AlphaAt(moped, 32, 32));
     // Font sheets: coverage in alpha, empty cells clear.
     const backend::ImageData font = LoadTexture("Graphics\\Textures\\Font.dds");
-    uint32_t covered = 0;
-    for (uint32_t y = 1; y < 33; ++y)
-        for (uint32_t x = 1; x < 33; ++x)
-            covered += AlphaAt(font, x, y) != 0; // cell 0 holds no glyph
-    EXPECT_EQ(covered, 0u);
-    const uint32_t cellA = 'A';
-    covered = 0;
-    for (uint32_t y = 1 + (cellA / 16) * 32; y < 1 + (cellA / 16 + 1) * 32; ++y)
-        for (uint32_t x = 1 + (cellA % 16) * 32; x < 1 + (cellA % 16 + 1) * 32; ++x)
-            covered += AlphaAt(font, x, y) > 128;
-    EXPECT_GT(covered, 40u);
+    // Pixels of a 32-pixel cell (the sheet is 16 cells wide) with alpha above `threshold`.
+    const auto covered = [&](uint32_t cell, uint8_t threshold) {
+        uint32_t count = 0;
+        for (uint32_t y = 1 + (cell / 16) * 32; y < 1 + (cell / 16 + 1) * 32; ++y)
+            for (uint32_t x = 1 + (cell % 16) * 32; x < 1 + (cell % 16 + 1) * 32; ++x)
+                count += AlphaAt(font, x, y) > threshold;
+        return count;
+    };
+    EXPECT_EQ(covered(0, 0), 0u); // cell 0 holds no glyph
+    EXPECT_GT(covered('A', 128), 40u);
 }
 
 TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)

@@ -1,5 +1,5 @@
+#include "DatagenTestKit.h"
 #include "QvxTestReader.h"
-#include "XTestReader.h"
 
 #include "backend/files/Files.h"
 
@@ -9,35 +9,9 @@
 #include <cmath>
 
 using namespace datagen;
+using datagen_test::ExpectCentredBox;
 
 namespace {
-
-struct Box {
-    Float3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
-    void Add(const Float3& p)
-    {
-        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
-};
-
-Box BoxOf(const std::vector<Float3>& positions)
-{
-    Box box;
-    for (const Float3& p : positions)
-        box.Add(p);
-    return box;
-}
-
-void ExpectCentredBox(const Box& box, Float3 size, float tolerance, const char* what)
-{
-    EXPECT_NEAR(box.high.x - box.low.x, size.x, tolerance) << what;
-    EXPECT_NEAR(box.high.y - box.low.y, size.y, tolerance) << what;
-    EXPECT_NEAR(box.high.z - box.low.z, size.z, tolerance) << what;
-    EXPECT_NEAR(box.high.x + box.low.x, 0.0f, 1e-4f) << what;
-    EXPECT_NEAR(box.high.y + box.low.y, 0.0f, 1e-4f) << what;
-    EXPECT_NEAR(box.high.z + box.low.z, 0.0f, 1e-4f) << what;
-}
 
 std::vector<QvxFrame> LoadQvx(const char* path)
 {
@@ -60,13 +34,14 @@ TEST(SampleModels, MopedPartsHaveTheirCollisionSizesAndFaceOutwards)
                  {"Graphics\\Models\\MopedHandlebar.qvx", {0.4f, 0.828f, 0.358f}},
                  {"Graphics\\Models\\MopedTyre.qvx", {0.185f, 0.418f, 0.418f}}};
     for (const auto& part : parts) {
+        SCOPED_TRACE(part.path);
         const std::vector<QvxFrame> frames = LoadQvx(part.path);
-        ASSERT_EQ(frames.size(), 1u) << part.path;
-        ASSERT_EQ(frames[0].meshes.size(), 1u) << part.path;
+        ASSERT_EQ(frames.size(), 1u);
+        ASSERT_EQ(frames[0].meshes.size(), 1u);
         const QvxMesh& mesh = frames[0].meshes[0];
-        ExpectCentredBox(BoxOf(mesh.positions), part.size, 0.005f, part.path);
-        EXPECT_GT(datagen_test::QvxSignedVolume(mesh), 0.0) << part.path;
-        EXPECT_EQ(mesh.texFaces.size(), mesh.faces.size()) << part.path;
+        ExpectCentredBox(mesh.positions, part.size, 0.005f);
+        EXPECT_GT(datagen_test::QvxSignedVolume(mesh), 0.0);
+        EXPECT_EQ(mesh.texFaces.size(), mesh.faces.size());
         for (const Float2& uv : mesh.texCoords) {
             EXPECT_GE(uv.u, 0.0f);
             EXPECT_LE(uv.u, 1.0f);
@@ -110,7 +85,7 @@ TEST(SampleModels, RiderLeansFromFullLeftThroughUprightToFullRight)
             sum += frames[frame].meshes[0].positions[i].x;
         return sum / static_cast<float>(head.size());
     };
-    ExpectCentredBox(BoxOf(frames[30].meshes[0].positions), {0.521f, 0.9f, 0.342f}, 0.01f, "upright rider");
+    ExpectCentredBox(frames[30].meshes[0].positions, {0.521f, 0.9f, 0.342f}, 0.01f);
     EXPECT_NEAR(headX(30), 0.0f, 0.01f);
     EXPECT_LT(headX(0), -0.15f);
     EXPECT_GT(headX(60), 0.15f);
@@ -121,31 +96,4 @@ TEST(SampleModels, RiderLeansFromFullLeftThroughUprightToFullRight)
         EXPECT_GT(headX(f), headX(f - 1)) << "frame " << f;
         EXPECT_GT(datagen_test::QvxSignedVolume(frames[f].meshes[0]), 0.0) << "frame " << f;
     }
-}
-
-TEST(SampleModels, FinishPoleIsATextModelCentredWithClockwiseFronts)
-{
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(backend::ReadWholeFile("Graphics\\Models\\FinishPole.x", bytes));
-    const std::string text(bytes.begin(), bytes.end());
-    ASSERT_EQ(text.substr(0, 16), "xof 0303txt 0032");
-    EXPECT_NE(text.find("MeshMaterialList"), std::string::npos);
-    EXPECT_NE(text.find("Material {"), std::string::npos);
-    std::vector<Float3> positions;
-    std::vector<std::vector<uint32_t>> faces;
-    ASSERT_TRUE(datagen_test::ReadFirstXMesh(text, positions, faces));
-    ASSERT_FALSE(faces.empty());
-    // A short post on a square foot: the tracks stand it on the ground at its half height, and the foot keeps
-    // a leaning pole up.
-    ExpectCentredBox(BoxOf(positions), {0.32f, 0.5f, 0.32f}, 1e-3f, "finish pole");
-    // Clockwise fronts in a left-handed frame enclose a positive volume taken as (a, b, c).
-    double volume = 0.0;
-    for (const auto& f : faces)
-        for (size_t k = 1; k + 1 < f.size(); ++k) {
-            const Float3 a = positions[f[0]], b = positions[f[k]], c = positions[f[k + 1]];
-            volume += double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
-                      double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-                      double(a.z) * (double(b.x) * c.y - double(b.y) * c.x);
-        }
-    EXPECT_GT(volume, 0.0);
 }

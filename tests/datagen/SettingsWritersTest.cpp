@@ -1,3 +1,5 @@
+#include "DatagenTestKit.h"
+
 #include "datagen/writers/GameConfigWriter.h"
 #include "datagen/writers/RecordsWriter.h"
 #include "datagen/writers/SoundConfigWriter.h"
@@ -11,20 +13,14 @@
 #include <limits>
 
 using namespace datagen;
+using datagen_test::F32At;
+using datagen_test::I32At;
 
 TEST(GameConfigWriter, ExampleEncodesAsTenLittleEndianWords)
 {
-    GameConfigValues values;
-    values.renderDeviceIndex = 0;
-    values.displayModeIndex = 0;
-    values.windowed = 1;
-    values.tripleBuffering = 0;
-    values.textureFilterIndex = 2;
-    values.anisotropyIndex = 3;
-    values.disableMipmapping = 0;
-    values.soundDeviceIndex = 0;
-    values.softwareSoundBuffers = 0;
-    values.disableMusic = 1;
+    // Device, mode, windowed, triple buffering, filter, anisotropy, no mipmaps, sound device, software
+    // buffers, no music.
+    GameConfigValues values{0, 0, 1, 0, 2, 3, 0, 0, 0, 1};
     const std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0,
                                            3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
     EXPECT_EQ(EncodeGameConfig(values), expected);
@@ -42,9 +38,7 @@ TEST(SoundConfigWriter, DefaultsEncodeAsDocumentedAndBreakOnRequest)
     EXPECT_EQ(EncodeSoundConfig(1.0f, 0.9f), expected);
     EXPECT_EQ(EncodeSoundConfig(1.0f, 0.9f, 6).size(), 6u);
     const std::vector<uint8_t> nan = EncodeSoundConfig(std::numeric_limits<float>::quiet_NaN(), 2.0f);
-    float first;
-    std::memcpy(&first, nan.data(), 4);
-    EXPECT_TRUE(std::isnan(first));
+    EXPECT_TRUE(std::isnan(F32At(nan, 0)));
 }
 
 TEST(RecordsWriter, GoldenRowEnciphersAsDocumented)
@@ -100,19 +94,18 @@ TEST(TrackDataWriter, LayoutHoldsStartGridAndGates)
     const std::vector<uint8_t> bytes = EncodeTrackData(track);
     ASSERT_EQ(bytes.size(), 8u + 12u * 6u + 4u + TRACK_GATE_RECORD_SIZE * 3u);
     EXPECT_EQ(std::memcmp(bytes.data(), "TDA\0", 4), 0);
-    int32_t count;
-    std::memcpy(&count, bytes.data() + 4, 4);
-    EXPECT_EQ(count, 6);
-    std::memcpy(&count, bytes.data() + 80, 4);
-    EXPECT_EQ(count, 3);
-    const uint8_t* gate2 = bytes.data() + 84 + 2 * TRACK_GATE_RECORD_SIZE;
-    float value;
-    std::memcpy(&value, gate2 + 12, 4);
-    EXPECT_FLOAT_EQ(value, 4.0f); // right end x
-    std::memcpy(&value, gate2 + 36 + 8, 4);
-    EXPECT_FLOAT_EQ(value, 40.0f); // the unused point repeats the centre
-    EXPECT_EQ(gate2[48], 1);
-    EXPECT_EQ(gate2[49] | gate2[50] | gate2[51], 0);
+    EXPECT_EQ(I32At(bytes, 4), 6);
+    EXPECT_EQ(I32At(bytes, 80), 3);
+    const size_t gate2 = 84 + 2 * TRACK_GATE_RECORD_SIZE;
+    EXPECT_FLOAT_EQ(F32At(bytes, gate2 + 12), 4.0f); // right end x
+    // The centre, and the unused fourth point that repeats it.
+    const float centre[3] = {0.0f, 1.0f, 40.0f};
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_FLOAT_EQ(F32At(bytes, gate2 + 24 + 4 * k), centre[k]);
+        EXPECT_FLOAT_EQ(F32At(bytes, gate2 + 36 + 4 * k), centre[k]);
+    }
+    EXPECT_EQ(bytes[gate2 + 48], 1);
+    EXPECT_EQ(bytes[gate2 + 49] | bytes[gate2 + 50] | bytes[gate2 + 51], 0);
     EXPECT_EQ(bytes[84 + 48], 0);
 }
 
@@ -126,10 +119,7 @@ TEST(TrackDataWriter, FaultsBreakMagicCountsAndLength)
     EXPECT_NE(std::memcmp(EncodeTrackData(track, faults).data(), "TDA", 3), 0);
     faults = {};
     faults.gateCount = 1000;
-    const std::vector<uint8_t> bytes = EncodeTrackData(track, faults);
-    int32_t count;
-    std::memcpy(&count, bytes.data() + 80, 4);
-    EXPECT_EQ(count, 1000);
+    EXPECT_EQ(I32At(EncodeTrackData(track, faults), 80), 1000);
     faults = {};
     faults.truncateTo = 10;
     EXPECT_EQ(EncodeTrackData(track, faults).size(), 10u);

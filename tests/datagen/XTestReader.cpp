@@ -58,43 +58,4 @@ std::vector<double> NumbersAfter(const std::vector<std::string>& tokens, size_t 
     return out;
 }
 
-bool ReadFirstXMesh(const std::string& text, std::vector<datagen::Float3>& positions,
-                    std::vector<std::vector<uint32_t>>& faces)
-{
-    const std::vector<std::string> tokens = Tokens(text);
-    size_t at = 0;
-    while (at < tokens.size() && tokens[at] != "Mesh")
-        ++at;
-    while (at < tokens.size() && tokens[at] != "{")
-        ++at;
-    const std::vector<double> n = NumbersAfter(tokens, at);
-    if (n.empty())
-        return false;
-    const size_t count = static_cast<size_t>(n[0]);
-    if (n.size() < 2 + count * 3)
-        return false;
-    positions.clear();
-    for (size_t i = 0; i < count; ++i)
-        positions.push_back({float(n[1 + 3 * i]), float(n[2 + 3 * i]), float(n[3 + 3 * i])});
-    size_t k = 1 + count * 3;
-    const size_t faceCount = static_cast<size_t>(n[k++]);
-    faces.clear();
-    for (size_t f = 0; f < faceCount; ++f) {
-        if (k >= n.size())
-            return false;
-        const size_t corners = static_cast<size_t>(n[k++]);
-        if (k + corners > n.size())
-            return false;
-        std::vector<uint32_t> face;
-        for (size_t c = 0; c < corners; ++c) {
-            const double index = n[k++];
-            if (index < 0 || index >= double(count))
-                return false;
-            face.push_back(static_cast<uint32_t>(index));
-        }
-        faces.push_back(face);
-    }
-    return true;
-}
-
 } // namespace datagen_test

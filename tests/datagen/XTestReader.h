@@ -1,9 +1,6 @@
 #pragma once
-// Just enough of the text ".x" format for the tests: tokens, number runs and the first mesh.
+// Just enough of the text ".x" format for the tests: tokens and number runs.
 
-#include "datagen/writers/ModelTypes.h"
-
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,8 +10,5 @@ namespace datagen_test {
 std::vector<std::string> Tokens(const std::string& text);
 // The numbers from `from` (skipping one opening brace) up to the next brace or name.
 std::vector<double> NumbersAfter(const std::vector<std::string>& tokens, size_t from);
-// Positions and faces of the first Mesh; false when its counts or indices don't fit.
-bool ReadFirstXMesh(const std::string& text, std::vector<datagen::Float3>& positions,
-                    std::vector<std::vector<uint32_t>>& faces);
 
 } // namespace datagen_test

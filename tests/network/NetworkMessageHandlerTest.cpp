@@ -69,6 +69,12 @@ public:
     int answers = 0;
 };
 
+void ClearResults()
+{
+    g_RaceRecords.clear();
+    g_LocalResultIndex = -1;
+}
+
 std::vector<uint8_t> Order(uint32_t joinOrder)
 {
     std::vector<uint8_t> bytes(PEER_DATA_SIZE);
@@ -94,6 +100,22 @@ std::vector<uint8_t> Finished(uint32_t totalMs)
     return bytes;
 }
 
+// A state message that leaves the opponent's moped where it is.
+MopedStateMessage PoseOf(const Opponent& opponent)
+{
+    MopedStateMessage pose;
+    for (int i = 0; i < 16; ++i)
+        pose.world[i] = opponent.moped->world.row[i / 4][i % 4];
+    return pose;
+}
+
+std::vector<uint8_t> Packed(const MopedStateMessage& state)
+{
+    std::vector<uint8_t> bytes(MOPED_STATE_MESSAGE_SIZE);
+    state.Pack(bytes.data());
+    return bytes;
+}
+
 std::vector<uint8_t> Controls(uint8_t throttleAndSteering, uint8_t recovering = 0)
 {
     return {GAME_MESSAGE_CONTROL, throttleAndSteering, 0, recovering};
@@ -115,8 +137,7 @@ protected:
         ready = true;
         g_LocalPlayerId = 0;
         g_IsHost = g_RaceStartReceived = g_PlayerLeft = false;
-        g_RaceRecords.clear();
-        g_LocalResultIndex = -1;
+        ClearResults();
         race = std::make_unique<MultiplayerRace>();
         race->localJoinOrder = 1;
         ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
@@ -255,18 +276,12 @@ TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
     ASSERT_EQ(host->controlQueue.size(), 1u);
     EXPECT_EQ(host->controlQueue.front()[1], 0x01);
 
-    std::vector<uint8_t> state(MOPED_STATE_MESSAGE_SIZE);
-    MopedStateMessage good;
-    for (int i = 0; i < 16; ++i)
-        good.world[i] = host->moped->world.row[i / 4][i % 4];
-    good.Pack(state.data());
+    const std::vector<uint8_t> state = Packed(PoseOf(*host));
     Receive(20, std::vector<uint8_t>(state.begin(), state.end() - 1));
     EXPECT_FALSE(host->stateReceived);
-    MopedStateMessage poisoned = good;
+    MopedStateMessage poisoned = PoseOf(*host);
     poisoned.velocity[1] = std::numeric_limits<float>::infinity();
-    std::vector<uint8_t> bad(MOPED_STATE_MESSAGE_SIZE);
-    poisoned.Pack(bad.data());
-    Receive(20, bad);
+    Receive(20, Packed(poisoned));
     EXPECT_FALSE(host->stateReceived);
     Receive(20, state);
     EXPECT_TRUE(host->stateReceived);
@@ -391,14 +406,8 @@ TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
         race->phase = RACEPHASE_RACING;
         return race->raceTimeMs = 60000;
     });
-    std::vector<uint8_t> state(MOPED_STATE_MESSAGE_SIZE);
-    locked([&] {
-        MopedStateMessage pose;
-        for (int i = 0; i < 16; ++i)
-            pose.world[i] = Record(bot.Id())->moped->world.row[i / 4][i % 4];
-        pose.Pack(state.data());
-        return true;
-    });
+    std::vector<uint8_t> state;
+    locked([&] { return state = Packed(PoseOf(*Record(bot.Id()))), true; });
     for (uint32_t turn = 0; turn < 120; ++turn) {
         send(Controls(turn % 3 == 0 ? 0x01 : 0x06), false);
         if (turn % 10 == 0)
@@ -427,8 +436,7 @@ class ResultsMachine {
 public:
     explicit ResultsMachine(uint32_t localId) : localId(localId)
     {
-        g_RaceRecords.clear();
-        g_LocalResultIndex = -1;
+        ClearResults();
         race.localJoinOrder = localId == ANN ? 0 : 1;
         g_MultiplayerRace = &race;
         const std::pair<uint32_t, const char*> players[] = {{ANN, "Ann"}, {BOB, "Bob"}, {CY, "Cy"}};
@@ -523,14 +531,12 @@ TEST(RaceResults, FinishFloodLeavesHostAndJoinerTheSameRows)
     for (size_t at = 0; (at = lines.find("was dropped", at)) != std::string::npos; ++at)
         ++drops;
     EXPECT_EQ(drops, 5u) << lines;
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
 }
 
 TEST(RaceResults, InsertAfterEqualTimesAndFollowTheLocalRow)
 {
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
     InsertRaceResult("A", 900, false);
     InsertRaceResult("B", 1000, false);
     InsertRaceResult("Me", 1000, true);
@@ -542,8 +548,7 @@ TEST(RaceResults, InsertAfterEqualTimesAndFollowTheLocalRow)
     EXPECT_STREQ(g_RaceRecords[1].name, "D");
     EXPECT_EQ(g_LocalResultIndex, 3);
     EXPECT_STREQ(g_RaceRecords[3].name, "Me");
-    g_RaceRecords.clear();
-    g_LocalResultIndex = -1;
+    ClearResults();
 }
 
 TEST(HostAddress, FourNumbersOfAByteBetweenDots)

@@ -3,42 +3,38 @@
 
 #include "network/NetworkPeer.h"
 
+#include "backend/net/SessionTestKit.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 
 using backend::NetMessage;
 using backend::NetMessageType;
 
 namespace {
 
-// 127.a.b.n, a.b from the process id so that test processes never share an address.
+// The dotted form of a test address.
 std::string TestAddress(uint32_t n)
 {
-    const uint32_t pid = static_cast<uint32_t>(getpid());
-    return "127." + std::to_string((pid >> 8) & 0xFF) + "." + std::to_string(pid & 0xFF) + "." + std::to_string(n);
+    const in_addr address{htonl(nettest::TestIp(n))};
+    return inet_ntoa(address);
 }
 
-backend::NetSessionOptions TestOptions(uint32_t n)
+// The session kit's options, waiting as briefly for answers as a peer's tests need.
+backend::NetSessionOptions PeerOptions(uint32_t n)
 {
-    backend::NetSessionOptions options;
-    in_addr address;
-    inet_aton(TestAddress(n).c_str(), &address);
-    options.bindIp = ntohl(address.s_addr);
+    backend::NetSessionOptions options = nettest::TestOptions(n);
     options.enumTimeoutMs = 800;
-    options.connectTimeoutMs = 3000;
     return options;
 }
 
 // A peer whose handler passes answers on and counts the players it was told of.
 struct Player {
-    explicit Player(uint32_t n) : address(TestAddress(n)), peer(TestOptions(n))
+    explicit Player(uint32_t n) : address(TestAddress(n)), peer(PeerOptions(n))
     {
         EXPECT_TRUE(peer.Init(g_ApplicationGuid, NETWORK_PORT, [this](const NetMessage& message) {
             if (message.type == NetMessageType::ENUM_HOSTS_RESPONSE)
@@ -92,8 +88,7 @@ TEST(NetworkPeer, HostFindAndConnectWithTheGamesSessionData)
     EXPECT_TRUE(joiner.peer.IsInSession());
     EXPECT_EQ(joiner.created, 2);
     ASSERT_TRUE(joiner.peer.Send(0, "hello", 5, true));
-    for (int i = 0; i < 500 && host.received == 0; ++i)
-        usleep(2000);
+    EXPECT_TRUE(nettest::Eventually([&] { return host.received > 0; }));
     EXPECT_EQ(host.received, 1);
     EXPECT_EQ(joiner.received, 0) << "never back to the sender";
 
@@ -126,10 +121,7 @@ TEST(NetworkPeer, FailuresDisconnectAndThePeerIsUsableAgain)
     ASSERT_TRUE(joiner.peer.FindSession(player.address.c_str()));
     ASSERT_TRUE(joiner.peer.Connect());
     // The host hears of the joiner on its own thread, a moment after the joiner is in.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (player.created < 3 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(player.created, 3);
+    EXPECT_TRUE(nettest::Eventually([&] { return player.created == 3; }));
 
     player.peer.Shutdown();
     player.peer.Shutdown();

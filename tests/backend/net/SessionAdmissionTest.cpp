@@ -52,8 +52,7 @@ TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoE
     // joiner the host admitted.
     a.Session().Vanish();
     for (TestPlayer* survivor : {&b, &c}) {
-        ASSERT_TRUE(survivor->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::HOST_MIGRATE) == 1; }));
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
         EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
         EXPECT_EQ(survivor->Count(NetMessageType::CREATE_PLAYER), 3u) << "a stranger became a player";
     }
@@ -62,8 +61,7 @@ TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoE
 TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnouncesTheRealOne)
 {
     TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
+    ASSERT_TRUE(MakeSession({&a, &b}));
     // It links to b before c is admitted, claiming the id c will get.
     RawClient stranger(9, 1);
     stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
@@ -77,9 +75,7 @@ TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnounce
     stranger.Pump(400, [&] { return stranger.Closed() == 1; });
     EXPECT_EQ(stranger.Closed(), 1u);
     ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
-    EXPECT_TRUE(b.WaitFor([&](const std::vector<Event>& events) {
-        return HasEvent(events, NetMessageType::RECEIVE, c.Id());
-    })) << "the real player did not get its link";
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real player did not get its link";
 }
 
 TEST(SessionAdmission, APlayerOfTheFirstFormatIsToldWhyAndClosed)

@@ -165,9 +165,7 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
 TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
 {
     TestPlayer a(2), b(3);
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(a));
-    ASSERT_TRUE(SawCreated(a, 2));
+    ASSERT_TRUE(MakeSession({&a, &b}));
     std::atomic<bool> release{false};
     a.OnMessage([&](const NetMessage& message) {
         while (message.type == NetMessageType::RECEIVE && !release)
@@ -175,12 +173,9 @@ TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
     });
     for (int i = 0; i < 3000; ++i)
         ASSERT_TRUE(b.Session().SendTo(NET_ALL_PLAYERS, "flood", 5, true));
-    const bool dropped = b.WaitFor(
-        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::DESTROY_PLAYER, a.Id()); },
-        std::chrono::milliseconds(15000));
+    const bool dropped = b.WaitForEvent(NetMessageType::DESTROY_PLAYER, a.Id(), std::chrono::milliseconds(15000));
     release = true;
     EXPECT_TRUE(dropped) << "the host kept the flooding player";
-    ASSERT_TRUE(a.WaitFor(
-        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::DESTROY_PLAYER, b.Id()); }));
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
     EXPECT_LT(a.Received(b.Id()).size(), 3000u);
 }

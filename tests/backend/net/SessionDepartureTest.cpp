@@ -39,8 +39,7 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
 
     const NetDestroyReason reason = vanish ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL;
     for (TestPlayer* survivor : {&b, &c}) {
-        ASSERT_TRUE(survivor->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::HOST_MIGRATE) == 1; }));
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
         const std::vector<Event> events = survivor->Events();
         const Event* destroyed = Find(events, NetMessageType::DESTROY_PLAYER);
         const Event* migrated = Find(events, NetMessageType::HOST_MIGRATE);
@@ -67,11 +66,9 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
     const uint32_t fourth = d.Id();
     EXPECT_NE(fourth, oldHost);
     for (TestPlayer* player : {&b, &c})
-        ASSERT_TRUE(player->WaitFor(
-            [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::CREATE_PLAYER, fourth); }));
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fourth));
     ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
-    EXPECT_TRUE(
-        c.WaitFor([&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::RECEIVE, fourth); }));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fourth));
 }
 
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
@@ -80,14 +77,11 @@ INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, 
 TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
 {
     TestPlayer host(2), b(3), c(4);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(b.Join(host));
-    ASSERT_TRUE(c.Join(host));
+    ASSERT_TRUE(MakeSession({&host, &b, &c}));
     const uint32_t bId = b.Id(), cId = c.Id();
     b.Session().Vanish();
     c.Session().Close();
-    ASSERT_TRUE(host.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 2; }));
+    ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 2));
     for (const Event& event : host.Events()) {
         if (event.type == NetMessageType::DESTROY_PLAYER) {
             EXPECT_EQ(event.reason, event.playerId == bId ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL)
@@ -107,8 +101,7 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
 {
     TestPlayer host(2), joiner(3);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(joiner.Join(host));
+    ASSERT_TRUE(MakeSession({&host, &joiner}));
     std::atomic<bool> busy{false}, returned{false}, closed{false}, calledAfterClose{false};
     joiner.OnMessage([&](const NetMessage& message) {
         if (closed)
@@ -127,8 +120,7 @@ TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
     closed = true;
     for (int i = 0; i < 20; ++i)
         host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true);
-    ASSERT_TRUE(host.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 1; }));
+    ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 1));
     EXPECT_FALSE(calledAfterClose);
     EXPECT_LT(joiner.Received().size(), 20u) << "what was still queued is dropped, not delivered";
 }

@@ -10,12 +10,6 @@ namespace {
 
 const std::vector<uint8_t> OPEN_TRACK_7 = {1, 7, 0, 0, 0};
 
-bool Created(TestPlayer& player, uint32_t id)
-{
-    return player.WaitFor(
-        [&](const std::vector<Event>& events) { return HasEvent(events, NetMessageType::CREATE_PLAYER, id); });
-}
-
 } // namespace
 
 TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
@@ -57,7 +51,7 @@ TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
     for (const Event& event : joined)
         EXPECT_NE(event.thread, std::this_thread::get_id());
 
-    ASSERT_TRUE(Created(host, joinerId));
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::CREATE_PLAYER, joinerId));
     const std::vector<Event> hostEvents = host.Events();
     EXPECT_EQ(hostEvents[0].playerId, hostId);
     EXPECT_EQ(hostEvents[0].info.flags, NET_PLAYER_LOCAL | NET_PLAYER_HOST);
@@ -74,8 +68,7 @@ TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
         const uint8_t bytes[2] = {static_cast<uint8_t>(i), 0xAB};
         ASSERT_TRUE(joiner.Session().SendTo(NET_ALL_PLAYERS, bytes, sizeof bytes, true));
     }
-    ASSERT_TRUE(
-        host.WaitFor([](const std::vector<Event>& events) { return CountOf(events, NetMessageType::RECEIVE) >= 100; }));
+    ASSERT_TRUE(host.WaitForCount(NetMessageType::RECEIVE, 100));
     const std::vector<Event> burst = host.Received(joinerId);
     ASSERT_EQ(burst.size(), 100u);
     for (uint32_t i = 0; i < 100; ++i)
@@ -105,8 +98,7 @@ TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)
 
     // One leaves; the host stops admitting, and says so in its answers.
     joiners.pop_back();
-    ASSERT_TRUE(host.WaitFor(
-        [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::DESTROY_PLAYER) == 1; }));
+    ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 1));
     ASSERT_TRUE(host.Session().SetApplicationDesc(6, false, {0, 7, 0, 0, 0}));
     ASSERT_TRUE(seventh.Find(host.Address()));
     EXPECT_EQ(seventh.Found().currentPlayers, 5u);

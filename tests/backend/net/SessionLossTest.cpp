@@ -25,8 +25,8 @@ public:
     UdpRelay(uint32_t n, const NetAddress& back, double loss, std::chrono::milliseconds delay)
         : back(back), loss(loss), delay(delay), random(n)
     {
-        front = Bind(TestIp(n), TEST_PORT);
-        rear = Bind(TestIp(n + 1), 0);
+        front = BindUdp(TestIp(n), TEST_PORT);
+        rear = BindUdp(TestIp(n + 1), 0);
         worker = std::thread([this] { Run(); });
     }
     ~UdpRelay()
@@ -46,17 +46,6 @@ private:
         std::vector<uint8_t> bytes;
     };
 
-    static int Bind(uint32_t ip, uint16_t port)
-    {
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(ip);
-        address.sin_port = htons(port);
-        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        return fd;
-    }
-
     void Take(int from, int via, bool toBack)
     {
         uint8_t bytes[2048];
@@ -70,13 +59,7 @@ private:
             client = sender;
         if (std::uniform_real_distribution<double>(0, 1)(random) < loss)
             return;
-        sockaddr_in to = client;
-        if (toBack) {
-            to = {};
-            to.sin_family = AF_INET;
-            to.sin_addr.s_addr = htonl(back.ip);
-            to.sin_port = htons(back.port);
-        }
+        const sockaddr_in to = toBack ? SocketAddress(back.ip, back.port) : client;
         held.push_back({std::chrono::steady_clock::now() + delay, via, to, {bytes, bytes + size}});
     }
 
@@ -176,16 +159,12 @@ TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
     a.Session().IgnoreFrom(b.Address());
     b.Session().IgnoreFrom(a.Address());
 
-    ASSERT_TRUE(b.WaitFor([](const std::vector<Event>& events) {
-        return CountOf(events, NetMessageType::DESTROY_PLAYER) == 2;
-    })) << "b neither went on with c nor ended";
+    ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2)) << "b neither went on with c nor ended";
     EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
     EXPECT_FALSE(b.Session().InSession());
     EXPECT_FALSE(b.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "the game is not told the session ended";
     for (TestPlayer* player : {&a, &c}) {
-        ASSERT_TRUE(player->WaitFor([&](const std::vector<Event>& events) {
-            return HasEvent(events, NetMessageType::DESTROY_PLAYER, b.Id());
-        }));
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
         EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
     }
     EXPECT_TRUE(a.Session().IsHost());

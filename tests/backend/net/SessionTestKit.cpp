@@ -103,6 +103,16 @@ bool TestPlayer::WaitFor(const std::function<bool(const std::vector<Event>&)>& d
     return changed.wait_for(lock, limit, [&] { return done(events); });
 }
 
+bool TestPlayer::WaitForCount(NetMessageType type, size_t count, std::chrono::milliseconds limit)
+{
+    return WaitFor([&](const std::vector<Event>& seen) { return CountOf(seen, type) == count; }, limit);
+}
+
+bool TestPlayer::WaitForEvent(NetMessageType type, uint32_t playerId, std::chrono::milliseconds limit)
+{
+    return WaitFor([&](const std::vector<Event>& seen) { return HasEvent(seen, type, playerId); }, limit);
+}
+
 std::vector<Event> TestPlayer::Events()
 {
     std::lock_guard lock(mutex);
@@ -153,8 +163,7 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
 
 bool SawCreated(TestPlayer& player, size_t count)
 {
-    return player.WaitFor(
-        [&](const std::vector<Event>& events) { return CountOf(events, NetMessageType::CREATE_PLAYER) == count; });
+    return player.WaitForCount(NetMessageType::CREATE_PLAYER, count);
 }
 
 bool MakeSession(std::initializer_list<TestPlayer*> players)
@@ -241,24 +250,35 @@ void RawClient::SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_
     enet_host_flush(host);
 }
 
+sockaddr_in SocketAddress(uint32_t ip, uint16_t port)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(ip);
+    address.sin_port = htons(port);
+    return address;
+}
+
+int BindUdp(uint32_t ip, uint16_t port)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const sockaddr_in address = SocketAddress(ip, port);
+    if (fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count)
 {
     QueryOutcome outcome;
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(TestIp(n));
-    sockaddr_in target = {};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = htonl(to.ip);
-    target.sin_port = htons(to.port);
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-        if (fd >= 0)
-            close(fd);
+    const int fd = BindUdp(TestIp(n), 0);
+    if (fd < 0)
         return outcome;
-    }
+    const sockaddr_in target = SocketAddress(to.ip, to.port);
     for (int i = 0; i < count; ++i)
-        sendto(fd, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target);
+        sendto(fd, query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
     pollfd wait = {fd, POLLIN, 0};
     while (poll(&wait, 1, 300) > 0) {
         uint8_t answer[2048];

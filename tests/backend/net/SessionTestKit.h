@@ -6,6 +6,7 @@
 #include "backend/net/SessionPackets.h"
 
 #include <enet/enet.h>
+#include <netinet/in.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -59,6 +60,12 @@ public:
     // Waits (at most 5 s) until the events satisfy `done`.
     bool WaitFor(const std::function<bool(const std::vector<Event>&)>& done,
                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Waits (at most `limit`) until the handler has seen `count` events of `type`.
+    bool WaitForCount(NetMessageType type, size_t count,
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Waits (at most `limit`) until the handler has seen an event of `type` about `playerId`.
+    bool WaitForEvent(NetMessageType type, uint32_t playerId,
+                      std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
     std::vector<Event> Events();
     std::vector<Event> Received(uint32_t from = 0);
     size_t Count(NetMessageType type) { return CountOf(Events(), type); }
@@ -126,6 +133,11 @@ private:
     size_t closed = 0;
     std::vector<std::vector<uint8_t>> frames;
 };
+
+// ip:port as the socket calls take it.
+sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
+// A plain UDP socket bound to ip:port (port 0: any), or -1.
+int BindUdp(uint32_t ip, uint16_t port);
 
 // Answers to one discovery query, read from a plain UDP socket.
 struct QueryOutcome {

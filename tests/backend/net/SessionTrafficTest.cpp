@@ -21,8 +21,7 @@ TEST(SessionTraffic, MeshOfThreeSendsReachExactlyTheOtherTwo)
         ASSERT_TRUE(players[i]->Session().SendTo(NET_ALL_PLAYERS, unguaranteed, 1, false));
     }
     for (uint8_t i = 0; i < 3; ++i) {
-        ASSERT_TRUE(players[i]->WaitFor(
-            [](const std::vector<Event>& events) { return CountOf(events, NetMessageType::RECEIVE) >= 4; }));
+        ASSERT_TRUE(players[i]->WaitForCount(NetMessageType::RECEIVE, 4));
     }
     // Quiet for a moment: nothing more may come.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -54,9 +53,7 @@ TEST(SessionTraffic, UnderLossGuaranteedStaysWholeAndOrderedTheRestOnlyLosesMess
     TestPlayer host(2, patient);
     patient.bindIp = TestIp(3);
     TestPlayer joiner(3, patient);
-    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
-    ASSERT_TRUE(joiner.Join(host));
-    ASSERT_TRUE(SawCreated(host, 2));
+    ASSERT_TRUE(MakeSession({&host, &joiner}));
     host.Session().SetIncomingLoss(0.3, 7);
     joiner.Session().SetIncomingLoss(0.3, 8);
 

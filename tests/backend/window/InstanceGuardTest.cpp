@@ -55,6 +55,16 @@ intptr_t PlainProcedure(backend::NativeWindow* window, uint32_t message, uintptr
     return backend::DefWindowProc(window, message, wParam, lParam);
 }
 
+// The abstract address the guarded window listens on, and its length.
+socklen_t ActivationSocketAddress(sockaddr_un& address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    const std::string name = backend::ActivationAddress(GUARD_NAME);
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    return socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+}
+
 void ServeMessages()
 {
     backend::Message message;
@@ -93,11 +103,8 @@ protected:
     int ConnectRaw()
     {
         int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string name = backend::ActivationAddress(GUARD_NAME);
-        std::memcpy(address.sun_path + 1, name.data(), name.size());
-        socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        sockaddr_un address;
+        const socklen_t length = ActivationSocketAddress(address);
         EXPECT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), length), 0);
         return client;
     }
@@ -228,7 +235,8 @@ TEST_F(InstanceGuard, AnotherUsersListenerIsNoWindow)
     int ready[2], hold[2];
     ASSERT_EQ(pipe(ready), 0);
     ASSERT_EQ(pipe(hold), 0);
-    const std::string name = backend::ActivationAddress(GUARD_NAME);
+    sockaddr_un address;
+    const socklen_t length = ActivationSocketAddress(address);
     const pid_t squatter = fork();
     ASSERT_GE(squatter, 0);
     if (squatter == 0) {
@@ -237,10 +245,6 @@ TEST_F(InstanceGuard, AnotherUsersListenerIsNoWindow)
         char state = 'n';
         if (getuid() != 65534 && setgid(65534) == 0 && setuid(65534) == 0) {
             int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path + 1, name.data(), name.size());
-            const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
             if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(listener, 8) == 0)
                 state = 'y';
         }

@@ -31,7 +31,10 @@ protected:
                                                                  : backend::SimulatedWindowEvent::FocusLost));
     }
 
-    int CountDown(const uint8_t* state)
+    // Reads the keyboard into `state`.
+    bool Read() { return keyboard->GetDeviceState(sizeof(state), state) == backend::DI_OK; }
+
+    int CountDown() const
     {
         int down = 0;
         for (int i = 0; i < 256; ++i)
@@ -41,6 +44,7 @@ protected:
 
     std::unique_ptr<backend::InputDriver> driver;
     std::unique_ptr<backend::KeyboardDevice> keyboard;
+    uint8_t state[256] = {};
 };
 
 } // namespace
@@ -86,13 +90,12 @@ TEST_F(Keyboard, PressedKeySetsExactlyItsByteWhileFocused)
     ASSERT_EQ(keyboard->Acquire(), backend::DI_OK);
     for (uint8_t key : {backend::DIK_UP, backend::DIK_RCONTROL, backend::DIK_NUMPADENTER, backend::DIK_S}) {
         ASSERT_TRUE(backend::SimulateKey(window, key, true));
-        uint8_t state[256];
-        ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
+        ASSERT_TRUE(Read());
         EXPECT_EQ(state[key], 0x80) << int(key);
-        EXPECT_EQ(CountDown(state), 1) << int(key);
+        EXPECT_EQ(CountDown(), 1) << int(key);
         ASSERT_TRUE(backend::SimulateKey(window, key, false));
-        ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
-        EXPECT_EQ(CountDown(state), 0);
+        ASSERT_TRUE(Read());
+        EXPECT_EQ(CountDown(), 0);
     }
 }
 
@@ -102,22 +105,21 @@ TEST_F(Keyboard, TapBetweenTwoReadsIsSeenOnceUnlessTheFocusWent)
 {
     Focus(true);
     ASSERT_EQ(keyboard->Acquire(), backend::DI_OK);
-    uint8_t state[256];
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_LEFT, true));
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_LEFT, false));
-    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
+    ASSERT_TRUE(Read());
     EXPECT_EQ(state[backend::DIK_LEFT], 0x80);
-    EXPECT_EQ(CountDown(state), 1);
-    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
-    EXPECT_EQ(CountDown(state), 0);
+    EXPECT_EQ(CountDown(), 1);
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(CountDown(), 0);
 
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_RIGHT, true));
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_RIGHT, false));
     Focus(false);
     Focus(true);
     keyboard->Acquire();
-    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
-    EXPECT_EQ(CountDown(state), 0);
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(CountDown(), 0);
 }
 
 TEST_F(Keyboard, WithoutFocusTheDeviceIsLostAndHeldKeysAreForgotten)
@@ -127,7 +129,6 @@ TEST_F(Keyboard, WithoutFocusTheDeviceIsLostAndHeldKeysAreForgotten)
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_LEFT, true));
     Focus(false);
 
-    uint8_t state[256];
     std::memset(state, 0x55, sizeof(state));
     EXPECT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DIERR_INPUTLOST);
     EXPECT_EQ(state[0], 0x55); // untouched
@@ -137,8 +138,8 @@ TEST_F(Keyboard, WithoutFocusTheDeviceIsLostAndHeldKeysAreForgotten)
     Focus(true);
     ASSERT_EQ(keyboard->Acquire(), backend::DI_OK);
     EXPECT_EQ(keyboard->Acquire(), backend::DI_NOEFFECT);
-    ASSERT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DI_OK);
-    EXPECT_EQ(CountDown(state), 0);
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(CountDown(), 0);
 }
 
 TEST_F(Keyboard, BadUseIsRefused)
@@ -167,7 +168,6 @@ TEST_F(Keyboard, BackgroundLevelReadsWithoutFocus)
               backend::DI_OK);
     Focus(false);
     ASSERT_EQ(background->Acquire(), backend::DI_OK);
-    uint8_t state[256];
     EXPECT_EQ(background->GetDeviceState(sizeof(state), state), backend::DI_OK);
 }
 
@@ -179,7 +179,6 @@ TEST_F(Keyboard, KeyboardOfADestroyedWindowIsLostNotBroken)
     ASSERT_TRUE(backend::DestroyWindow(window));
     backend::NativeWindow* gone = window;
     window = nullptr;
-    uint8_t state[256];
     EXPECT_EQ(keyboard->GetDeviceState(sizeof(state), state), backend::DIERR_INPUTLOST);
     EXPECT_EQ(keyboard->Acquire(), backend::DIERR_OTHERAPPHASPRIO);
     EXPECT_FALSE(backend::WindowHasFocus(gone));

@@ -13,24 +13,16 @@ TEST_F(MessageQueue, TypedTextBecomesOneCharacterMessagePerLatin1Character)
 {
     ASSERT_TRUE(backend::SimulateText(window, "a\xC3\xA9\xE2\x82\xAC"
                                               "b")); // a, e-acute, euro sign, b
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CHAR);
-    EXPECT_EQ(message.wParam, uintptr_t('a'));
-    EXPECT_EQ(message.window, window);
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CHAR);
-    EXPECT_EQ(message.wParam, 0xE9u);
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CHAR);
-    EXPECT_EQ(message.wParam, uintptr_t('b'));
-    EXPECT_FALSE(backend::PeekMessage(message));
+    ASSERT_TRUE(NextIs(backend::WM_CHAR, 'a'));
+    EXPECT_EQ(last.window, window);
+    ASSERT_TRUE(NextIs(backend::WM_CHAR, 0xE9));
+    ASSERT_TRUE(NextIs(backend::WM_CHAR, 'b'));
+    EXPECT_TRUE(QueueIsEmpty());
 
     // Text with nothing the game can show, or broken UTF-8, still counts as a message.
     ASSERT_TRUE(backend::SimulateText(window, "\xE2\x82\xAC\xC3"));
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_NULL);
-    EXPECT_FALSE(backend::PeekMessage(message));
+    ASSERT_TRUE(NextIs(backend::WM_NULL));
+    EXPECT_TRUE(QueueIsEmpty());
 }
 
 TEST_F(MessageQueue, ControlKeysAreFollowedByTheirCharacterOthersByText)
@@ -41,61 +33,49 @@ TEST_F(MessageQueue, ControlKeysAreFollowedByTheirCharacterOthersByText)
     };
     for (Case c : {Case{backend::DIK_BACK, 8}, Case{backend::DIK_TAB, 9}, Case{backend::DIK_RETURN, 13},
                    Case{backend::DIK_NUMPADENTER, 13}, Case{backend::DIK_ESCAPE, 27}}) {
+        SCOPED_TRACE(int(c.key));
         ASSERT_TRUE(backend::SimulateKey(window, c.key, true));
-        backend::Message message;
-        ASSERT_TRUE(backend::PeekMessage(message));
-        EXPECT_EQ(message.message, backend::WM_KEYDOWN);
-        EXPECT_EQ((message.lParam >> 16) & 0xFF, c.key & 0x7F);
-        EXPECT_EQ((message.lParam >> 24) & 1, (c.key & 0x80) ? 1 : 0);
-        EXPECT_TRUE(backend::TranslateMessage(message));
-        ASSERT_TRUE(backend::PeekMessage(message));
-        EXPECT_EQ(message.message, backend::WM_CHAR);
-        EXPECT_EQ(message.wParam, c.character) << int(c.key);
-        EXPECT_FALSE(backend::PeekMessage(message));
+        ASSERT_TRUE(NextIs(backend::WM_KEYDOWN));
+        EXPECT_EQ((last.lParam >> 16) & 0xFF, c.key & 0x7F);
+        EXPECT_EQ((last.lParam >> 24) & 1, (c.key & 0x80) ? 1 : 0);
+        EXPECT_TRUE(backend::TranslateMessage(last));
+        ASSERT_TRUE(NextIs(backend::WM_CHAR, c.character));
+        EXPECT_TRUE(QueueIsEmpty());
     }
 
     // A letter brings its character as text from the system, not from here.
     ASSERT_TRUE(backend::SimulateKey(window, backend::DIK_A, true));
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_KEYDOWN);
-    EXPECT_EQ(message.wParam, uintptr_t('A'));
-    EXPECT_FALSE(backend::TranslateMessage(message));
-    EXPECT_FALSE(backend::PeekMessage(message));
+    ASSERT_TRUE(NextIs(backend::WM_KEYDOWN, 'A'));
+    EXPECT_FALSE(backend::TranslateMessage(last));
+    EXPECT_TRUE(QueueIsEmpty());
 }
 
 TEST_F(MessageQueue, CloseSendsDestroyOnceAndQuitFollows)
 {
     ASSERT_TRUE(backend::SimulateWindowEvent(window, backend::SimulatedWindowEvent::Close));
     ASSERT_TRUE(backend::SimulateQuit()); // the system follows a closed last window with a quit
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CLOSE);
-    backend::DispatchMessage(message);
+    ASSERT_TRUE(NextIs(backend::WM_CLOSE));
+    backend::DispatchMessage(last);
     ASSERT_EQ(Received().size(), 2u);
     EXPECT_EQ(Received()[0].message, backend::WM_CLOSE);
     EXPECT_EQ(Received()[1].message, backend::WM_DESTROY);
     EXPECT_FALSE(backend::IsWindowAlive(window));
 
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_QUIT);
-    EXPECT_EQ(message.wParam, 0u);
+    ASSERT_TRUE(NextIs(backend::WM_QUIT, 0));
 
     // The system's quit finds no open window: nothing more reaches the procedure.
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_NE(message.message, backend::WM_QUIT);
-    backend::DispatchMessage(message);
+    ASSERT_TRUE(backend::PeekMessage(last));
+    EXPECT_NE(last.message, backend::WM_QUIT);
+    backend::DispatchMessage(last);
     EXPECT_EQ(Received().size(), 2u);
-    EXPECT_FALSE(backend::PeekMessage(message));
+    EXPECT_TRUE(QueueIsEmpty());
 }
 
 TEST_F(MessageQueue, QuitFromTheSystemClosesTheWindow)
 {
     ASSERT_TRUE(backend::SimulateQuit());
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CLOSE);
-    EXPECT_EQ(message.window, window);
+    ASSERT_TRUE(NextIs(backend::WM_CLOSE));
+    EXPECT_EQ(last.window, window);
 }
 
 TEST_F(MessageQueue, PostedMessagesComeFirstInOrderThenQuit)
@@ -104,18 +84,11 @@ TEST_F(MessageQueue, PostedMessagesComeFirstInOrderThenQuit)
     backend::PostQuitMessage(3);
     backend::PostMessage(window, backend::WM_CLOSE, 0, 0);
     backend::PostMessage(window, backend::WM_CHAR, 'q', 0);
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CLOSE);
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CHAR);
-    EXPECT_EQ(message.wParam, uintptr_t('q'));
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_QUIT);
-    EXPECT_EQ(message.wParam, 3u);
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.wParam, uintptr_t('x'));
-    EXPECT_FALSE(backend::PeekMessage(message));
+    ASSERT_TRUE(NextIs(backend::WM_CLOSE));
+    ASSERT_TRUE(NextIs(backend::WM_CHAR, 'q'));
+    ASSERT_TRUE(NextIs(backend::WM_QUIT, 3));
+    ASSERT_TRUE(NextIs(backend::WM_CHAR, 'x'));
+    EXPECT_TRUE(QueueIsEmpty());
 }
 
 TEST_F(MessageQueue, MouseMotionFloodDoesNotDelayTypedText)
@@ -128,10 +101,7 @@ TEST_F(MessageQueue, MouseMotionFloodDoesNotDelayTypedText)
         SDL_PushEvent(&motion);
     }
     ASSERT_TRUE(backend::SimulateText(window, "z"));
-    backend::Message message;
-    ASSERT_TRUE(backend::PeekMessage(message));
-    EXPECT_EQ(message.message, backend::WM_CHAR);
-    EXPECT_EQ(message.wParam, uintptr_t('z'));
+    EXPECT_TRUE(NextIs(backend::WM_CHAR, 'z'));
 }
 
 TEST_F(MessageQueue, FocusAndMinimiseStatesFollowEventsBeforeTheyAreRemoved)
@@ -145,12 +115,8 @@ TEST_F(MessageQueue, FocusAndMinimiseStatesFollowEventsBeforeTheyAreRemoved)
     ASSERT_TRUE(backend::SimulateWindowEvent(window, backend::SimulatedWindowEvent::Restored));
     EXPECT_FALSE(backend::WindowIsMinimized(window));
 
-    backend::Message message;
-    uint32_t expected[] = {backend::WM_SETFOCUS, backend::WM_SIZE, backend::WM_KILLFOCUS, backend::WM_SIZE};
-    for (uint32_t type : expected) {
-        ASSERT_TRUE(backend::PeekMessage(message));
-        EXPECT_EQ(message.message, type);
-    }
+    for (uint32_t type : {backend::WM_SETFOCUS, backend::WM_SIZE, backend::WM_KILLFOCUS, backend::WM_SIZE})
+        ASSERT_TRUE(NextIs(type));
 }
 
 TEST_F(MessageQueue, WindowOfAnotherClassIsRefusedAndClassesAreUnique)
@@ -179,15 +145,13 @@ TEST_F(MessageQueue, WindowedWindowHasItsOuterSizeAtTheCorner)
 
 TEST_F(MessageQueue, EventArrivingAfterAnEmptyPollIsTheNextMessage)
 {
-    backend::Message message;
     for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
         ASSERT_TRUE(backend::SimulateText(window, "k"));
-        ASSERT_TRUE(backend::PeekMessage(message)) << i;
-        EXPECT_EQ(message.wParam, uintptr_t('k'));
+        ASSERT_TRUE(NextIs(backend::WM_CHAR, 'k'));
         ASSERT_TRUE(backend::SimulateOtherEvent());
-        ASSERT_TRUE(backend::PeekMessage(message)) << i;
-        EXPECT_EQ(message.message, backend::WM_NULL);
-        EXPECT_EQ(message.window, window); // events without a window go to the game's one
+        ASSERT_TRUE(NextIs(backend::WM_NULL));
+        EXPECT_EQ(last.window, window); // events without a window go to the game's one
     }
-    EXPECT_FALSE(backend::PeekMessage(message));
+    EXPECT_TRUE(QueueIsEmpty());
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace windowtest {
@@ -47,16 +48,21 @@ protected:
         backend::UnregisterWindowClass(CLASS_NAME, nullptr);
     }
 
-    // Removes messages until one of `type` comes (or the queue is empty).
-    bool NextOfType(uint32_t type, backend::Message& message)
+    // Removes the next message into `last`: it must be of `type`, with `wParam` when one is given.
+    ::testing::AssertionResult NextIs(uint32_t type, std::optional<uintptr_t> wParam = std::nullopt)
     {
-        while (backend::PeekMessage(message))
-            if (message.message == type)
-                return true;
-        return false;
+        if (!backend::PeekMessage(last))
+            return ::testing::AssertionFailure() << "no message where " << type << " was due";
+        if (last.message != type)
+            return ::testing::AssertionFailure() << "message " << last.message << " where " << type << " was due";
+        if (wParam && last.wParam != *wParam)
+            return ::testing::AssertionFailure() << "wParam " << last.wParam << " instead of " << *wParam;
+        return ::testing::AssertionSuccess();
     }
+    bool QueueIsEmpty() { return !backend::PeekMessage(last); }
 
     backend::NativeWindow* window = nullptr;
+    backend::Message last;
 };
 
 } // namespace windowtest
