@@ -99,11 +99,13 @@ bool PrivateXServer::Start(std::string& error)
         return false;
     }
     // The server writes the display number it took to the pipe once it listens.
+    // Without auto-repeat, a key that a loaded machine holds down too long is
+    // still one press.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, ends[0]);
     const std::vector<std::string> command = {
-        "Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+        "Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-r"};
     pid = SpawnInGroup(command, &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(ends[1]);
