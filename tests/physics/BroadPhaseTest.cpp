@@ -1,4 +1,5 @@
 #include "CollisionTestKit.h"
+#include "PhysicsTestSupport.h"
 
 #include "physics/TBroadPhase.h"
 #include "physics/TBroadPhaseHost.h"
@@ -331,6 +332,7 @@ TEST(BroadPhase, CreationFailsCleanlyWhenMemoryIsRefused)
     for (int failAfter = 0; failAfter < 12; ++failAfter) {
         CountingAllocator allocator;
         allocator.failAfter = failAfter;
+        allocator.fill = 0xCD;
         FakeWorld world(20);
         {
             TBroadPhase broad;

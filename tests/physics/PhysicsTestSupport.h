@@ -17,7 +17,7 @@ public:
     void* Alloc(size_t size, uint32_t) override
     {
         ++calls;
-        if (failAt >= 0 && calls == failAt) {
+        if ((failAt >= 0 && calls == failAt) || (failAfter >= 0 && allocations >= failAfter)) {
             return nullptr;
         }
         void* block = std::aligned_alloc(16, ((size == 0 ? 1 : size) + 15) & ~size_t(15));
@@ -43,8 +43,9 @@ public:
         std::free(block);
     }
 
-    int fill = 0;    // byte written over every new block
-    int failAt = -1; // the call number (1-based) that returns null
+    int fill = 0;       // byte written over every new block
+    int failAt = -1;    // the call number (1-based) that returns null
+    int failAfter = -1; // the number of blocks handed out before every later call returns null
     int calls = 0;
     int allocations = 0;
     int frees = 0;

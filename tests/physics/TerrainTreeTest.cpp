@@ -1,4 +1,5 @@
 #include "CollisionTestKit.h"
+#include "PhysicsTestSupport.h"
 #include "TerrainMeshKit.h"
 
 #include "physics/TTerrainTree.h"
@@ -276,6 +277,7 @@ TEST(TerrainTree, BuildRefusesBrokenInputAndKeepsTheOldTree)
 TEST(TerrainTree, RebuildAndClearGiveEveryBlockBack)
 {
     CountingAllocator allocator;
+    allocator.fill = 0xCD;
     TestMesh mesh = HeightGrid(40, 1.0f, Hills);
     {
         TTerrainTree tree;
