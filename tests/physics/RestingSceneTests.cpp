@@ -248,7 +248,6 @@ TEST(RestingScene, PileSettlesWithoutWakingBoxesJustPutToRest)
             }
         }
     }
-    printf("QW %d last %d\n", quickWakes, lastAwakeInside);
     EXPECT_EQ(quickWakes, 0) << "boxes woken within 2 steps of being put to rest";
     EXPECT_LT(lastAwakeInside, STEPS) << "a box inside the walls is still awake after " << STEPS << " steps";
     DestroyOurWorld(world);
