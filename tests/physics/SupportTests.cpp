@@ -111,5 +111,4 @@ TEST(RestingScene, ThousandBoxPileFallsAsleepToTheLastBox)
     }
     EXPECT_EQ(awake, 0);
     EXPECT_TRUE(world.simulator->CheckStackInvariants());
-    DestroyOurWorld(world);
 }

@@ -90,7 +90,6 @@ TEST(TimeStep, TerrainCallbackNamesTheTerrainSide)
     EXPECT_NE(info.bodyB, nullptr);
     EXPECT_EQ(info.materialB, 9);
     EXPECT_NEAR(info.normal.y, 1.0f, 1e-5f);
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, FreshWorldResolvesTerrainContactsWithoutCallback)
@@ -101,7 +100,6 @@ TEST(TimeStep, FreshWorldResolvesTerrainContactsWithoutCallback)
     StepOurWorld(world, 30);
     EXPECT_TRUE(g_Calls.empty());
     EXPECT_GT(world.Rigid(0)->state.position.y, 0.45f);
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, OverlappingAnimatedBodiesNeverMeet)
@@ -172,7 +170,6 @@ TEST(TimeStep, MovedPlatformWakesTheBoxOnIt)
     StepOurWorld(world, 60);
     EXPECT_EQ(box->status, TREST_AWAKE);
     EXPECT_LT(box->state.position.y, 1.0f) << "the box falls once its support is gone";
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, RigidBodyPushesAParticleOutOfItself)
@@ -216,5 +213,4 @@ TEST(TimeStep, RestingBodyIsNotTestedAgainstTheTerrainUntilWoken)
     box->SetForce(&nudge);
     StepOurWorld(world, 1);
     EXPECT_FALSE(g_Calls.empty()) << "a woken body touches the ground again";
-    DestroyOurWorld(world);
 }
