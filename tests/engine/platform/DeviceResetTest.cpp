@@ -19,7 +19,7 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
     ASSERT_TRUE(OpenDevice());
     RenderDevice& rd = g_RenderDevice;
 
-    const std::string picture = WriteTexture("Blue.dds", 4, 4, std::vector<uint32_t>(16, 0xFF0000FFu));
+    const std::string picture = WriteSolidTexture("Blue.dds", 0xFF0000FFu);
     const float fullUv[4] = {0, 0, 1, 1};
     VertexImage image;
     ASSERT_TRUE(image.Load(picture.c_str(), 100.0f, 50.0f, 0xFFFFFFFFu, fullUv));
@@ -80,11 +80,8 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
     EXPECT_EQ(framesDrawn, 1);
 
     // The states are back at the device's defaults after the reset.
-    uint32_t value = 0;
-    rd.device->GetRenderState(D3DRS_CULLMODE, &value);
-    EXPECT_EQ(value, uint32_t(D3DCULL_CCW));
-    rd.device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
 
     // And the restored objects draw: the image's blue in the corner, text in the middle.
     ClearBackBuffer(0xFF000000u);

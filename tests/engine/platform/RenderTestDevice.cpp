@@ -93,3 +93,22 @@ std::string RenderDeviceTest::WriteTexture(const std::string& name, uint32_t wid
     EXPECT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false)));
     return path;
 }
+
+std::string RenderDeviceTest::WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size)
+{
+    return WriteTexture(name, size, size, std::vector<uint32_t>(size_t(size) * size, colour));
+}
+
+uint32_t RenderState(uint32_t state)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetRenderState(state, &value);
+    return value;
+}
+
+uint32_t StageState(uint32_t stage, uint32_t type)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetTextureStageState(stage, type, &value);
+    return value;
+}

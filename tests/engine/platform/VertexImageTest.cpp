@@ -115,9 +115,7 @@ TEST_F(RenderDeviceTest, VertexImageTextureShowsUprightTimesColour)
     EXPECT_NEAR(int(tinted & 0xFF), 0x80, 2);
     // Render leaves stage 0 unbound and its two states as they were.
     EXPECT_EQ(g_RenderDevice.currentTexture[0], nullptr);
-    uint32_t value = 0;
-    g_RenderDevice.device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 0u); // as Begin2D left it
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u); // as Begin2D left it
     image.Release();
 }
 
@@ -159,7 +157,7 @@ TEST_F(RenderDeviceTest, VertexImageVerticesAndPlacement)
 TEST_F(RenderDeviceTest, VertexImageTextureModesAndLifeCycle)
 {
     ASSERT_TRUE(OpenDevice());
-    const std::string path = WriteTexture("White.dds", 4, 4, std::vector<uint32_t>(16, 0xFFFFFFFFu));
+    const std::string path = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     VertexImage image;
     EXPECT_EQ(image.mode, 0);
 
@@ -208,7 +206,7 @@ TEST_F(RenderDeviceTest, VertexImageRenderGoesThroughTheDeviceCaches)
 {
     ASSERT_TRUE(OpenDevice());
     RenderDevice& rd = g_RenderDevice;
-    const std::string path = WriteTexture("Grey.dds", 4, 4, std::vector<uint32_t>(16, 0xFF808080u));
+    const std::string path = WriteSolidTexture("Grey.dds", 0xFF808080u);
     VertexImage textured, plain;
     ASSERT_TRUE(textured.Load(path.c_str(), 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));
     ASSERT_TRUE(plain.Load(nullptr, 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));

@@ -177,18 +177,11 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu));
 
-    GpuDevice* device = g_RenderDevice.device;
-    uint32_t value = 0;
-    device->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
-    EXPECT_EQ(value, 0u);
-    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    EXPECT_EQ(value, 0u);
-    device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
-    EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHATESTENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
 }
 
 // The system draws placements that share a texture together; the picture is
@@ -198,8 +191,8 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
 TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
 {
     ASSERT_TRUE(OpenScene());
-    const std::string red = WriteTexture("Red.dds", 4, 4, std::vector<uint32_t>(16, 0x80FF0000u));
-    const std::string green = WriteTexture("Green.dds", 4, 4, std::vector<uint32_t>(16, 0x8000FF00u));
+    const std::string red = WriteSolidTexture("Red.dds", 0x80FF0000u);
+    const std::string green = WriteSolidTexture("Green.dds", 0x8000FF00u);
     ASSERT_TRUE(tree.Load(red.c_str(), 3.0f, 5.0f, 0xFFFFFFFFu, FULL_UV));
     ASSERT_TRUE(bush.Load(green.c_str(), 4.0f, 3.0f, 0xFFC0C0C0u, FULL_UV));
     const Vector3 centre = {0, 0, 0}, size = {100, 100, 100};

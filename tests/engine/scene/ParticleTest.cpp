@@ -209,9 +209,7 @@ TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
     snow.Render(&camera);
     EXPECT_EQ(g_RenderDevice.currentTexture[0], smokeTexture.texture);
     for (int i = 0; i < 5; ++i) {
-        uint32_t value = 0;
-        device->GetRenderState(states[i], &value);
-        EXPECT_EQ(value, before[i]) << states[i];
+        EXPECT_EQ(RenderState(states[i]), before[i]) << states[i];
     }
 
     // Release frees both default-pool buffers; Restore makes them again.

@@ -61,11 +61,6 @@ std::string SceneTest::WriteRaw(const std::string& name, uint32_t width, uint32_
     return path;
 }
 
-std::string SceneTest::WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size)
-{
-    return WriteTexture(name, size, size, std::vector<uint32_t>(size_t(size) * size, colour));
-}
-
 void SceneTest::BeginFrame(uint32_t clearColour)
 {
     ClearBackBuffer(clearColour);

@@ -25,7 +25,6 @@ protected:
     // A raw file of width x height bytes, sample(column, row).
     std::string WriteRaw(const std::string& name, uint32_t width, uint32_t height,
                          const std::function<uint8_t(uint32_t, uint32_t)>& sample);
-    std::string WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size = 4);
     void BeginFrame(uint32_t clearColour = 0xFF000000u);
     void EndFrame();
 };

@@ -145,17 +145,11 @@ TEST_F(WaterTest, WithoutItsOwnTextureItUsesTheCallersAndRestoresStates)
 
     for (bool flat : {false, true}) {
         water.Render(flat);
-        uint32_t value = 0;
-        device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-        EXPECT_EQ(value, 0u);
-        device->GetRenderState(D3DRS_ZENABLE, &value);
-        EXPECT_EQ(value, 1u);
-        device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
-        EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
-        device->GetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, &value);
-        EXPECT_EQ(value, uint32_t(D3DTTFF_DISABLE));
-        device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
-        EXPECT_EQ(value, uint32_t(D3DTOP_SELECTARG1));
+        EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+        EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+        EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
+        EXPECT_EQ(StageState(0, D3DTSS_TEXTURETRANSFORMFLAGS), uint32_t(D3DTTFF_DISABLE));
+        EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
     }
     fog.Release();
     EXPECT_FALSE(water.Create(TempPath("Missing.dds").c_str(), 4.0f, 4.0f, 1.0f, 1.0f, 1.0f, D3DBLEND_SRCALPHA, speed));
