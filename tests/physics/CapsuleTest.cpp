@@ -79,10 +79,7 @@ TEST(Capsule, BoxAgainstCapsuleMatchesSegmentBoxDistanceAndSwaps)
         TConvex capsule = Capsule(rng.Uniform(0.1f, 0.5f), rng.Uniform(0, 1));
         TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
         TMat44 wb = Pose(rng.Rotation(), rng.Point(1.5f));
-        TContact c{};
-        TContact swapped{};
-        CollidePrimitives(&c, &box, wa, &capsule, wb);
-        CollidePrimitives(&swapped, &capsule, wb, &box, wa);
+        auto [c, swapped] = CollideBothWays(box, wa, capsule, wb);
         ASSERT_EQ(c.collided, swapped.collided);
         if (!c.collided) {
             continue;

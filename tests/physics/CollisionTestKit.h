@@ -4,6 +4,7 @@
 #include "physics/TContact.h"
 #include "physics/TConvex.h"
 #include "physics/TMath.h"
+#include "physics/TNarrowPhase.h"
 
 #include <gtest/gtest.h>
 
@@ -340,6 +341,17 @@ inline void CapsuleEnds(const TConvex& c, const TMat44& w, D3* e0, D3* e1)
 {
     *e0 = ToD(w.row[3] - w.row[1] * c.HalfHeight());
     *e1 = ToD(w.row[3] + w.row[1] * c.HalfHeight());
+}
+
+// The pair tested as given and reversed, through the dispatcher.
+inline std::pair<TContact, TContact> CollideBothWays(const TConvex& a, const TMat44& wa, const TConvex& b,
+                                                     const TMat44& wb)
+{
+    TContact forward{};
+    TContact reversed{};
+    CollidePrimitives(&forward, &a, wa, &b, wb);
+    CollidePrimitives(&reversed, &b, wb, &a, wa);
+    return {forward, reversed};
 }
 
 // A hit where the reference overlaps by more than the margin, none where it is apart by more.

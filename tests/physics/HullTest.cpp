@@ -52,10 +52,7 @@ TEST(Hull, OctahedronAgainstBoxPushesOutAndSwapsExactly)
         TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
         TMat44 wb = Pose(rng.Rotation(), rng.Point(1));
         double reference = Penetration(HullShape(hull, wa), BoxShape(box, wb));
-        TContact c{};
-        TContact swapped{};
-        CollidePrimitives(&c, &points, wa, &box, wb);
-        CollidePrimitives(&swapped, &box, wb, &points, wa);
+        auto [c, swapped] = CollideBothWays(points, wa, box, wb);
         ASSERT_TRUE(HitAgrees(c, reference, 1e-4)) << i;
         ASSERT_EQ(c.collided, swapped.collided);
         if (!c.collided) {

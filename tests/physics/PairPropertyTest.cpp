@@ -25,10 +25,7 @@ TEST(SphereSphere, RandomPlacementsMatchCentreDistanceBothWays)
         TMat44 wb = Pose(rng.Rotation(), rng.Point(1.5f));
         D3 between = ToD(wa.row[3]) - ToD(wb.row[3]);
         double gap = Len(between) - a.Radius() - b.Radius();
-        TContact c{};
-        TContact reversed{};
-        CollidePrimitives(&c, &a, wa, &b, wb);
-        CollidePrimitives(&reversed, &b, wb, &a, wa);
+        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
         ASSERT_TRUE(HitAgrees(c, -gap, 1e-4)) << i;
         ASSERT_EQ(c.collided, reversed.collided) << i;
         if (!c.collided) {
@@ -62,10 +59,7 @@ TEST(Capsule, SphereAtRandomMatchesSegmentDistanceBothWays)
         D3 nearest = ClosestOnSegment(centre, e0, e1);
         double distance = Len(centre - nearest);
         double gap = distance - capsule.Radius() - sphere.Radius();
-        TContact c{};
-        TContact reversed{};
-        CollidePrimitives(&c, &capsule, wa, &sphere, wb);
-        CollidePrimitives(&reversed, &sphere, wb, &capsule, wa);
+        auto [c, reversed] = CollideBothWays(capsule, wa, sphere, wb);
         ASSERT_TRUE(HitAgrees(c, -gap, 1e-4)) << i;
         ASSERT_EQ(c.collided, reversed.collided) << i;
         if (!c.collided) {
@@ -100,10 +94,7 @@ TEST(Capsule, CapsulePairsSeparateWhenPushedOutAndMirrorWhenReversed)
         CapsuleEnds(a, wa, &a0, &a1);
         CapsuleEnds(b, wb, &b0, &b1);
         double gap = SegmentGap(a0, a1, b0, b1) - a.Radius() - b.Radius();
-        TContact c{};
-        TContact reversed{};
-        CollidePrimitives(&c, &a, wa, &b, wb);
-        CollidePrimitives(&reversed, &b, wb, &a, wa);
+        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
         ASSERT_TRUE(HitAgrees(c, -gap, 2e-3)) << i;
         ASSERT_TRUE(HitAgrees(reversed, -gap, 2e-3)) << i;
         if (!c.collided || !reversed.collided) {
@@ -140,10 +131,7 @@ TEST(Hull, HullPairsMatchReferenceSeparateAndMirror)
         TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
         TMat44 wb = Pose(rng.Rotation(), rng.Point(1));
         std::vector<double> overlaps = ShapeOverlaps(HullShape(first, wa), HullShape(box, wb));
-        TContact c{};
-        TContact reversed{};
-        CollidePrimitives(&c, &a, wa, &b, wb);
-        CollidePrimitives(&reversed, &b, wb, &a, wa);
+        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
         ASSERT_TRUE(HitAgrees(c, overlaps[0], 1e-4)) << i;
         ASSERT_TRUE(HitAgrees(reversed, overlaps[0], 1e-4)) << i;
         if (!c.collided || !reversed.collided) {

@@ -1,3 +1,4 @@
+#include "CollisionTestKit.h"
 #include "PhysicsTestSupport.h"
 
 #include "physics/ComputeInertiaFromSize.h"
@@ -7,17 +8,6 @@
 #include <cmath>
 
 namespace {
-
-TMat34 AxisRotation(const TVec4& axis, float angle)
-{
-    TQuat q;
-    float s = std::sin(angle * 0.5f);
-    q.x = axis.x * s;
-    q.y = axis.y * s;
-    q.z = axis.z * s;
-    q.w = std::cos(angle * 0.5f);
-    return RotationFromQuat(q);
-}
 
 class RigidBodyTest : public ::testing::Test {
 protected:
@@ -55,7 +45,7 @@ TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
     const float angles[] = {0.3f, 1.7f, 3.14159265f, -2.5f};
     for (const TVec4& axis : axes) {
         for (float angle : angles) {
-            TMat34 rotation = AxisRotation(axis, angle);
+            TMat34 rotation = collisionkit::RotationAbout(axis, angle);
             body->SetRotation(&rotation);
             EXPECT_NEAR(QuaternionLength(body->state.orientation), 1.0f, 1e-5f);
             EXPECT_GE(body->state.orientation.w, 0.0f);
@@ -71,7 +61,7 @@ TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
 
 TEST_F(RigidBodyTest, RotationRowsAsPlainFloatsMatchTheMatrixForm)
 {
-    TMat34 rotation = AxisRotation(Normalize3(Vec(1, 1, 0)), 0.7f);
+    TMat34 rotation = collisionkit::RotationAbout(Normalize3(Vec(1, 1, 0)), 0.7f);
     float rows[3][4];
     for (int i = 0; i < 3; ++i) {
         for (int k = 0; k < 4; ++k) {
@@ -228,7 +218,7 @@ TEST(TBody, BoundsFollowTheAnimatedPose)
     EXPECT_NEAR(body->worldMin.x, 9.5f, 1e-6f);
     EXPECT_NEAR(body->worldMax.x, 10.5f, 1e-6f);
     EXPECT_NEAR(body->worldMin.y, -0.5f, 1e-6f);
-    TMat34 turn = AxisRotation(Vec(0, 1, 0), 0.78539816f);
+    TMat34 turn = collisionkit::RotationAbout(Vec(0, 1, 0), 0.78539816f);
     body->SetRotation(&turn);
     body->SetPosition(&body->position);
     EXPECT_NEAR(body->worldMax.x - 10.0f, 0.70710678f, 1e-5f);
