@@ -170,10 +170,7 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu));
 
-    BeginFrame(0xFFFFFFFFu);
-    system.Render(&camera, true);
-    EndFrame();
-    pixels = ReadBackBuffer();
+    pixels = DrawFrame([&] { system.Render(&camera, true); }, 0xFFFFFFFFu);
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu));
 

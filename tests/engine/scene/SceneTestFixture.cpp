@@ -72,6 +72,14 @@ void SceneTest::EndFrame()
     g_RenderDevice.device->EndScene();
 }
 
+std::vector<uint32_t> SceneTest::DrawFrame(const std::function<void()>& draw, uint32_t clearColour)
+{
+    BeginFrame(clearColour);
+    draw();
+    EndFrame();
+    return ReadBackBuffer();
+}
+
 TextureStageLimit::TextureStageLimit(uint32_t count)
     : blendStages(g_RenderDevice.caps.MaxTextureBlendStages), textures(g_RenderDevice.caps.MaxSimultaneousTextures)
 {

@@ -27,6 +27,8 @@ protected:
                          const std::function<uint8_t(uint32_t, uint32_t)>& sample);
     void BeginFrame(uint32_t clearColour = 0xFF000000u);
     void EndFrame();
+    // One frame of draw(), and the back buffer it leaves.
+    std::vector<uint32_t> DrawFrame(const std::function<void()>& draw, uint32_t clearColour = 0xFF000000u);
 };
 
 // While it lives the device reports at most `count` texture stages, as a device that has fewer does.

@@ -66,10 +66,7 @@ TEST_F(SkyboxTest, EachDirectionShowsItsFace)
     };
     for (const View& view : views) {
         Camera camera = UseCamera({3.0f, 40.0f, -7.0f}, view.angles);
-        BeginFrame(0xFF808080u);
-        sky.Render(&camera);
-        EndFrame();
-        const std::vector<uint32_t> pixels = ReadBackBuffer();
+        const std::vector<uint32_t> pixels = DrawFrame([&] { sky.Render(&camera); }, 0xFF808080u);
         EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), FACE_COLOURS[view.face], 2))
             << "face " << view.face << ": " << std::hex << PixelAt(pixels, 400, 300);
         EXPECT_TRUE(SameColour(PixelAt(pixels, 20, 20), FACE_COLOURS[view.face], 2) || view.face == SKYBOX_TOP ||

@@ -335,10 +335,7 @@ TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
 
     // Straight down from above: +x to the right, +z up on the screen.
     Camera camera = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
-    BeginFrame(0xFF0000FFu);
-    terrain.Render(&camera, false);
-    EndFrame();
-    std::vector<uint32_t> pixels = ReadBackBuffer();
+    std::vector<uint32_t> pixels = DrawFrame([&] { terrain.Render(&camera, false); }, 0xFF0000FFu);
     const Vector2 left = ProjectToScreen(camera, {-10.0f, 0.0f, 5.0f});
     const Vector2 right = ProjectToScreen(camera, {10.0f, 0.0f, -5.0f});
     EXPECT_LT(left.x, 400.0f);
@@ -350,10 +347,7 @@ TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
     EXPECT_TRUE(SameColour(PixelAt(pixels, 5, 5), 0xFF0000FFu));
 
     // The flat pass draws the base layer black over everything.
-    BeginFrame(0xFFFFFFFFu);
-    terrain.Render(&camera, true);
-    EndFrame();
-    pixels = ReadBackBuffer();
+    pixels = DrawFrame([&] { terrain.Render(&camera, true); }, 0xFFFFFFFFu);
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u));
 }

@@ -93,33 +93,21 @@ TEST_F(WaterTest, DrawsAtItsLevelAndScrollsItsTextureByATexel)
     // At level 5 the surface is twice as near: a point 1.8 from its centre is on it.
     const Vector2 edge = ProjectToScreen(camera, {1.8f, 5.0f, 0.0f});
     water.position = {0.0f, 0.0f, 0.0f};
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
-    std::vector<uint32_t> pixels = ReadBackBuffer();
+    std::vector<uint32_t> pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_EQ(PixelAt(pixels, int(edge.x), int(edge.y)) & 0xFFFFFF, 0u);
     water.position = {0.0f, 5.0f, 0.0f};
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
-    pixels = ReadBackBuffer();
+    pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(edge.x), int(edge.y)), STRIPES[3]));
 
     // Texel column 0 (u 0..0.25) lies at x -2..-1.
     water.position = {0.0f, 0.0f, 0.0f};
     const Vector2 column0 = ProjectToScreen(camera, {-1.5f, 0.0f, 0.0f});
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
-    pixels = ReadBackBuffer();
+    pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(column0.x), int(column0.y)), STRIPES[0]))
         << std::hex << PixelAt(pixels, int(column0.x), int(column0.y));
     for (int i = 0; i < 5; ++i)
         water.Update();
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
-    pixels = ReadBackBuffer();
+    pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_TRUE(SameColour(PixelAt(pixels, int(column0.x), int(column0.y)), STRIPES[1]))
         << std::hex << PixelAt(pixels, int(column0.x), int(column0.y));
 }
