@@ -5,9 +5,6 @@
 #include "datagen/writers/FileWriter.h"
 #include "engine/platform/RenderDevice.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 using namespace backend;
 
 void ModelDeviceTest::OpenDevice()
@@ -53,17 +50,4 @@ std::string ModelDeviceTest::WriteBytes(const std::string& name, const std::vect
 std::string ModelDeviceTest::WriteText(const std::string& name, const std::string& text)
 {
     return WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int a = int((actual >> shift) & 0xFF), e = int((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "pixel 0x%08X is not near 0x%08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
 }

@@ -36,6 +36,3 @@ template <typename M> struct Scoped : M {
         this->Destroy();
     }
 };
-
-// Channel comparison with a tolerance, for blended pixels.
-::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance = 3);

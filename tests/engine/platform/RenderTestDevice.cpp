@@ -9,6 +9,8 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -111,4 +113,17 @@ uint32_t StageState(uint32_t stage, uint32_t type)
     uint32_t value = 0;
     g_RenderDevice.device->GetTextureStageState(stage, type, &value);
     return value;
+}
+
+::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int a = int((actual >> shift) & 0xFF), e = int((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance) {
+            char text[64];
+            std::snprintf(text, sizeof text, "pixel 0x%08X is not near 0x%08X", actual, expected);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }

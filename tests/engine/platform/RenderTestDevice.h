@@ -41,6 +41,9 @@ protected:
 uint32_t RenderState(uint32_t state);
 uint32_t StageState(uint32_t stage, uint32_t type);
 
+// Channels within `tolerance` of each other, for blended pixels.
+::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance = 3);
+
 // Captures the log while it lives.
 struct LogCapture {
     LogCapture()

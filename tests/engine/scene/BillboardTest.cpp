@@ -166,13 +166,13 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
     EndFrame();
     EXPECT_EQ(g_RenderDevice.primitiveCount, 2u);
     std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF0000FFu))
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF0000FFu, 8))
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu, 8));
 
     pixels = DrawFrame([&] { system.Render(&camera, true); }, 0xFFFFFFFFu);
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u, 8));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu, 8));
 
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
@@ -243,7 +243,7 @@ TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
         int covered = 0, differing = 0;
         for (size_t i = 0; i < single.size(); ++i) {
             covered += single[i] != 0xFF202020u ? 1 : 0;
-            differing += SameColour(single[i], batched[i], 1) ? 0 : 1;
+            differing += ColourNear(single[i], batched[i], 1) ? 0 : 1;
         }
         EXPECT_GT(covered, 2000);
         EXPECT_EQ(differing, 0) << layout.draws;

@@ -119,7 +119,7 @@ TEST_F(FlareLightTest, DrawsWithTheCallersTextureAndRevertsStates)
     EndFrame();
     EXPECT_EQ(g_RenderDevice.currentTexture[0], backLight.texture);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), 0xFFFF0000u)) << std::hex << PixelAt(pixels, 400, 300);
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFFFF0000u, 8)) << std::hex << PixelAt(pixels, 400, 300);
     EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
     EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);

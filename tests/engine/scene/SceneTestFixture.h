@@ -43,8 +43,6 @@ private:
     uint32_t blendStages, textures;
 };
 
-// Channels within `tolerance` of each other.
-bool SameColour(uint32_t a, uint32_t b, int tolerance = 8);
 // Layers blended into the frame buffer one by one round to its steps after each
 // layer; combined before they reach it, they round once. The pictures differ by
 // no more than two steps in a channel, and by two on at most 1 in 400 pixels.

@@ -67,9 +67,9 @@ TEST_F(SkyboxTest, EachDirectionShowsItsFace)
     for (const View& view : views) {
         Camera camera = UseCamera({3.0f, 40.0f, -7.0f}, view.angles);
         const std::vector<uint32_t> pixels = DrawFrame([&] { sky.Render(&camera); }, 0xFF808080u);
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), FACE_COLOURS[view.face], 2))
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), FACE_COLOURS[view.face], 2))
             << "face " << view.face << ": " << std::hex << PixelAt(pixels, 400, 300);
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 20, 20), FACE_COLOURS[view.face], 2) || view.face == SKYBOX_TOP ||
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 20, 20), FACE_COLOURS[view.face], 2) || view.face == SKYBOX_TOP ||
                     view.face == SKYBOX_BOTTOM);
     }
 }
@@ -180,7 +180,7 @@ TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
         cube.Remove();
         EndFrame();
         const std::vector<uint32_t> pixels = ReadBackBuffer();
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), CUBE_COLOURS[view.face], 2))
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), CUBE_COLOURS[view.face], 2))
             << "yaw " << view.yaw << ": " << std::hex << PixelAt(pixels, 400, 300);
     }
 }

@@ -284,7 +284,7 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
                 if (!camera->IsPointInFrustum(&middle) || p.x < 0 || p.x >= 800 || p.y < 0 || p.y >= 600)
                     continue;
                 ++seen;
-                EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
+                EXPECT_TRUE(ColourNear(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
                     << std::hex << PixelAt(pixels, int(p.x), int(p.y)) << " at patch " << std::dec
                     << (patch - terrain.patches.data());
             }
@@ -339,17 +339,17 @@ TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
     const Vector2 left = ProjectToScreen(camera, {-10.0f, 0.0f, 5.0f});
     const Vector2 right = ProjectToScreen(camera, {10.0f, 0.0f, -5.0f});
     EXPECT_LT(left.x, 400.0f);
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF00FF00u))
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF00FF00u, 8))
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFF0000u))
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFF0000u, 8))
         << std::hex << PixelAt(pixels, int(right.x), int(right.y));
     // Outside the terrain the clear colour stays.
-    EXPECT_TRUE(SameColour(PixelAt(pixels, 5, 5), 0xFF0000FFu));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, 5, 5), 0xFF0000FFu, 8));
 
     // The flat pass draws the base layer black over everything.
     pixels = DrawFrame([&] { terrain.Render(&camera, true); }, 0xFFFFFFFFu);
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u, 8));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u, 8));
 }
 
 TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
