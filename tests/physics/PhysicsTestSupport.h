@@ -105,6 +105,29 @@ inline TSimulator* MakeSimulator(int rigid, int animated, int geometries, TAlloc
     return TSimulator::CreateSimulator(&sizes, allocator, &gravity);
 }
 
+// A simulator with the default pools and no gravity.
+inline TSimulator* MakeWeightlessSimulator()
+{
+    TSizeInfo sizes;
+    TVec4 none = Vec(0, 0, 0);
+    return TSimulator::CreateSimulator(&sizes, nullptr, &none);
+}
+
+// A simulator destroyed when it goes out of scope; it stands for the simulator wherever one is asked for.
+class OwnedSimulator {
+public:
+    explicit OwnedSimulator(TSimulator* owned) : simulator(owned) {}
+    ~OwnedSimulator() { TSimulator::DestroySimulator(simulator); }
+    OwnedSimulator(const OwnedSimulator&) = delete;
+    OwnedSimulator& operator=(const OwnedSimulator&) = delete;
+
+    operator TSimulator*() const { return simulator; }
+    TSimulator* operator->() const { return simulator; }
+
+private:
+    TSimulator* simulator;
+};
+
 // A rigid unit-mass box of the given full sizes at a position.
 inline TRigidBody* AddBox(TSimulator* simulator, const TVec4& size, const TVec4& position, float mass = 1.0f,
                           int material = 1)

@@ -11,9 +11,7 @@ namespace {
 
 class RigidBodyTest : public ::testing::Test {
 protected:
-    void SetUp() override { simulator = MakeSimulator(4, 2, 8); }
-    void TearDown() override { TSimulator::DestroySimulator(simulator); }
-    TSimulator* simulator = nullptr;
+    OwnedSimulator simulator{MakeSimulator(4, 2, 8)};
 };
 
 } // namespace
@@ -160,11 +158,7 @@ TEST_F(RigidBodyTest, ZeroStepsMoveNothingButCountAndClearTheMovedFlags)
 
 TEST_F(RigidBodyTest, TorqueFreeSpinKeepsMomentumEnergyAndUnitQuaternion)
 {
-    TSimulator* weightless = MakeSimulator(1, 0, 1);
-    TVec4 none = Vec(0, 0, 0);
-    TSimulator::DestroySimulator(weightless);
-    TSizeInfo sizes;
-    weightless = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    OwnedSimulator weightless(MakeWeightlessSimulator());
     TRigidBody* body = weightless->CreateRigidBody();
     TVec4 inertia = Vec(1, 2, 3);
     body->SetInertiaTensor(&inertia);
@@ -184,7 +178,6 @@ TEST_F(RigidBodyTest, TorqueFreeSpinKeepsMomentumEnergyAndUnitQuaternion)
     EXPECT_FLOAT_EQ(body->state.angularMomentum.z, 4.0f);
     EXPECT_EQ(body->status, TREST_AWAKE);
     EXPECT_GT(LengthSquared3(body->angularVelocity), 0.0f);
-    TSimulator::DestroySimulator(weightless);
 }
 
 TEST_F(RigidBodyTest, ImpulseChangesVelocityAndMomentum)
@@ -213,7 +206,7 @@ TEST(ComputeInertiaFromSize, UsesTheLargestSize)
 
 TEST(TBody, BoundsFollowTheAnimatedPose)
 {
-    TSimulator* simulator = MakeSimulator(1, 1, 4);
+    OwnedSimulator simulator(MakeSimulator(1, 1, 4));
     TAnimatedBody* body = AddStaticBox(simulator, Vec(1, 1, 1), Vec(10, 0, 0));
     EXPECT_NEAR(body->worldMin.x, 9.5f, 1e-6f);
     EXPECT_NEAR(body->worldMax.x, 10.5f, 1e-6f);
@@ -234,5 +227,4 @@ TEST(TBody, BoundsFollowTheAnimatedPose)
     EXPECT_EQ(rigid->NextGeometry(), second);
     EXPECT_EQ(rigid->NextGeometry(), third);
     EXPECT_EQ(rigid->NextGeometry(), nullptr);
-    TSimulator::DestroySimulator(simulator);
 }
