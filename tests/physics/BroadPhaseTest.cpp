@@ -1,4 +1,5 @@
 #include "CollisionTestKit.h"
+#include "PhysicsTestSupport.h"
 
 #include "physics/TBroadPhase.h"
 #include "physics/TBroadPhaseHost.h"
@@ -72,6 +73,27 @@ void Place(FakeWorld& world, int i, float x, float y, float z, float sx, float s
     world.bodies[size_t(i)].min = Vec(x, y, z);
     world.bodies[size_t(i)].max = Vec(x + sx, y + sy, z + sz);
 }
+
+// A broad phase over a fake world with room for the given bodies and pairs.
+class BroadPhaseWorld : public ::testing::Test {
+protected:
+    bool Create(int rigid, int animated, int particles, int pairs)
+    {
+        world.bodies.resize(size_t(rigid + animated + particles));
+        return broad.Create(&allocator, &world, Sizes(rigid, animated, particles, pairs));
+    }
+    // Body i as a live unit box at (x, 0, 0), added.
+    void Add(int i, float x)
+    {
+        Place(world, i, x, 0, 0, 1, 1, 1);
+        world.bodies[size_t(i)].live = true;
+        broad.AddBody(world.Handle(i), i);
+    }
+
+    FakeWorld world{0};
+    TDefaultAllocator allocator;
+    TBroadPhase broad;
+};
 
 } // namespace
 
@@ -171,18 +193,11 @@ TEST(BroadPhase, MatchesBruteForceWithMovesTiesAndSlotReuse)
     }
 }
 
-TEST(BroadPhase, TouchingBoxesAreNoPairUntilTheyOverlap)
+TEST_F(BroadPhaseWorld, TouchingBoxesAreNoPairUntilTheyOverlap)
 {
-    FakeWorld world(2);
-    TDefaultAllocator allocator;
-    TBroadPhase broad;
-    ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(2, 0, 0, 10)));
-    Place(world, 0, 0, 0, 0, 1, 1, 1);
-    Place(world, 1, 1, 0, 0, 1, 1, 1);
-    for (int i = 0; i < 2; ++i) {
-        world.bodies[size_t(i)].live = true;
-        broad.AddBody(world.Handle(i), i);
-    }
+    ASSERT_TRUE(Create(2, 0, 0, 10));
+    Add(0, 0);
+    Add(1, 1);
     broad.Update();
     EXPECT_EQ(broad.PairCount(), 0);
     broad.SetBounds(1, Vec(0.99f, 0, 0), Vec(1.99f, 1, 1));
@@ -208,16 +223,11 @@ TEST(BroadPhase, TouchingBoxesAreNoPairUntilTheyOverlap)
     EXPECT_EQ(broad.PairCount(), 1);
 }
 
-TEST(BroadPhase, ParticlesNeverPairWithEachOther)
+TEST_F(BroadPhaseWorld, ParticlesNeverPairWithEachOther)
 {
-    FakeWorld world(4);
-    TDefaultAllocator allocator;
-    TBroadPhase broad;
-    ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(1, 0, 3, 10)));
+    ASSERT_TRUE(Create(1, 0, 3, 10));
     for (int i = 0; i < 4; ++i) {
-        Place(world, i, 0, 0, 0, 1, 1, 1);
-        world.bodies[size_t(i)].live = true;
-        broad.AddBody(world.Handle(i), i);
+        Add(i, 0);
     }
     broad.Update();
     EXPECT_EQ(LivePairs(broad), (std::set<std::pair<int, int>>{{0, 1}, {0, 2}, {0, 3}}));
@@ -229,16 +239,11 @@ TEST(BroadPhase, ParticlesNeverPairWithEachOther)
     EXPECT_EQ(broad.PairCount(), 3);
 }
 
-TEST(BroadPhase, FullPairBufferKeepsTheFirstPairAndReports)
+TEST_F(BroadPhaseWorld, FullPairBufferKeepsTheFirstPairAndReports)
 {
-    FakeWorld world(3);
-    TDefaultAllocator allocator;
-    TBroadPhase broad;
-    ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(3, 0, 0, 1)));
+    ASSERT_TRUE(Create(3, 0, 0, 1));
     for (int i = 0; i < 3; ++i) {
-        Place(world, i, float(i) * 3, 0, 0, 1, 1, 1);
-        world.bodies[size_t(i)].live = true;
-        broad.AddBody(world.Handle(i), i);
+        Add(i, float(i) * 3);
     }
     broad.Update();
     EXPECT_EQ(broad.PairCount(), 0);
@@ -263,18 +268,11 @@ TEST(BroadPhase, FullPairBufferKeepsTheFirstPairAndReports)
     EXPECT_EQ(broad.PairCount(), 1);
 }
 
-TEST(BroadPhase, SilencedPairStaysOutUntilItMeetsAgain)
+TEST_F(BroadPhaseWorld, SilencedPairStaysOutUntilItMeetsAgain)
 {
-    FakeWorld world(2);
-    TDefaultAllocator allocator;
-    TBroadPhase broad;
-    ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(2, 0, 0, 10)));
-    Place(world, 0, 0, 0, 0, 1, 1, 1);
-    Place(world, 1, 5, 0, 0, 1, 1, 1);
-    for (int i = 0; i < 2; ++i) {
-        world.bodies[size_t(i)].live = true;
-        broad.AddBody(world.Handle(i), i);
-    }
+    ASSERT_TRUE(Create(2, 0, 0, 10));
+    Add(0, 0);
+    Add(1, 5);
     broad.Update();
     world.silenced.insert({0, 1});
     broad.SetBounds(1, Vec(0.5f, 0, 0), Vec(1.5f, 1, 1));
@@ -290,12 +288,9 @@ TEST(BroadPhase, SilencedPairStaysOutUntilItMeetsAgain)
     EXPECT_EQ(broad.PairCount(), 1);
 }
 
-TEST(BroadPhase, BodyAddedAndRemovedBeforeUpdateNeverGetsEndpoints)
+TEST_F(BroadPhaseWorld, BodyAddedAndRemovedBeforeUpdateNeverGetsEndpoints)
 {
-    FakeWorld world(3);
-    TDefaultAllocator allocator;
-    TBroadPhase broad;
-    ASSERT_TRUE(broad.Create(&allocator, &world, Sizes(3, 0, 0, 10)));
+    ASSERT_TRUE(Create(3, 0, 0, 10));
     for (int i = 0; i < 3; ++i) {
         Place(world, i, 0, 0, 0, 1, 1, 1);
         world.bodies[size_t(i)].live = true;
@@ -331,6 +326,7 @@ TEST(BroadPhase, CreationFailsCleanlyWhenMemoryIsRefused)
     for (int failAfter = 0; failAfter < 12; ++failAfter) {
         CountingAllocator allocator;
         allocator.failAfter = failAfter;
+        allocator.fill = 0xCD;
         FakeWorld world(20);
         {
             TBroadPhase broad;

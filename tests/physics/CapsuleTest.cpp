@@ -10,25 +10,6 @@
 
 using namespace collisionkit;
 
-namespace {
-
-// Distance of two segments by dense sampling of one and exact clamping on the other, in double precision.
-double SegmentDistance(const D3& a0, const D3& a1, const D3& b0, const D3& b1)
-{
-    double best = 1e30;
-    D3 db = b1 - b0;
-    double bb = Dot(db, db);
-    for (int i = 0; i <= 4000; ++i) {
-        D3 p = a0 + (a1 - a0) * (i / 4000.0);
-        double t = bb > 0 ? Dot(p - b0, db) / bb : 0;
-        t = t < 0 ? 0 : (t > 1 ? 1 : t);
-        best = std::fmin(best, Len(p - (b0 + db * t)));
-    }
-    return best;
-}
-
-} // namespace
-
 TEST(Capsule, SphereBesideTheMiddleAndOnTheAxis)
 {
     TConvex capsule = Capsule(1.0f, 2.0f);
@@ -61,52 +42,10 @@ TEST(Capsule, ClosestSegmentBoxPointsMatchesSampling)
         TVec4 onSegment, onBox;
         ClosestSegmentBoxPoints(p0, p1, h, &onSegment, &onBox);
         double found = Len(ToD(onSegment) - ToD(onBox));
-        double sampled = 1e30;
-        for (int s = 0; s <= 2000; ++s) {
-            D3 p = ToD(p0) + (ToD(p1) - ToD(p0)) * (s / 2000.0);
-            D3 q = {std::fmax(-h.x, std::fmin(h.x, p.x)), std::fmax(-h.y, std::fmin(h.y, p.y)),
-                    std::fmax(-h.z, std::fmin(h.z, p.z))};
-            sampled = std::fmin(sampled, Len(p - q));
-        }
+        double sampled = SegmentBoxGap(p0, p1, h);
         EXPECT_LE(found, sampled + 1e-4) << i;
         EXPECT_GE(found, sampled - 5e-3) << i;
     }
-}
-
-TEST(Capsule, RandomPairsAgreeWithSegmentDistances)
-{
-    Rng rng(19);
-    int hits = 0;
-    for (int i = 0; i < 3000; ++i) {
-        TConvex a = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
-        TConvex b = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1.2f));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1.2f));
-        auto ends = [](const TConvex& c, const TMat44& w, D3* e0, D3* e1) {
-            *e0 = ToD(w.row[3] - w.row[1] * c.HalfHeight());
-            *e1 = ToD(w.row[3] + w.row[1] * c.HalfHeight());
-        };
-        D3 a0, a1, b0, b1;
-        ends(a, wa, &a0, &a1);
-        ends(b, wb, &b0, &b1);
-        double gap = SegmentDistance(a0, a1, b0, b1) - a.Radius() - b.Radius();
-        TContact c{};
-        CollideCapsuleCapsule(&c, &a, wa, &b, wb);
-        if (gap < -2e-3) {
-            ASSERT_EQ(c.collided, 1) << i;
-        } else if (gap > 2e-3) {
-            ASSERT_EQ(c.collided, 0) << i;
-        }
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ASSERT_TRUE(Finite(c));
-        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
-        EXPECT_NEAR(c.depth, -gap, 3e-3) << i;
-        EXPECT_NEAR(Dot3(c.worldPointB - c.worldPointA, c.normal), c.depth, 2e-3f);
-    }
-    EXPECT_GT(hits, 300);
 }
 
 TEST(Capsule, ParallelCapsulesSideBySideUseTheEnds)
@@ -140,10 +79,7 @@ TEST(Capsule, BoxAgainstCapsuleMatchesSegmentBoxDistanceAndSwaps)
         TConvex capsule = Capsule(rng.Uniform(0.1f, 0.5f), rng.Uniform(0, 1));
         TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
         TMat44 wb = Pose(rng.Rotation(), rng.Point(1.5f));
-        TContact c{};
-        TContact swapped{};
-        CollidePrimitives(&c, &box, wa, &capsule, wb);
-        CollidePrimitives(&swapped, &capsule, wb, &box, wa);
+        auto [c, swapped] = CollideBothWays(box, wa, capsule, wb);
         ASSERT_EQ(c.collided, swapped.collided);
         if (!c.collided) {
             continue;
@@ -153,21 +89,12 @@ TEST(Capsule, BoxAgainstCapsuleMatchesSegmentBoxDistanceAndSwaps)
         // Against the sampled distance of the axis from the box.
         TVec4 p0 = InverseTransformPoint(wa, wb.row[3] - wb.row[1] * capsule.HalfHeight());
         TVec4 p1 = InverseTransformPoint(wa, wb.row[3] + wb.row[1] * capsule.HalfHeight());
-        double sampled = 1e30;
-        for (int s = 0; s <= 2000; ++s) {
-            D3 p = ToD(p0) + (ToD(p1) - ToD(p0)) * (s / 2000.0);
-            D3 q = {std::fmax(-box.dims[0], std::fmin(box.dims[0], p.x)),
-                    std::fmax(-box.dims[1], std::fmin(box.dims[1], p.y)),
-                    std::fmax(-box.dims[2], std::fmin(box.dims[2], p.z))};
-            sampled = std::fmin(sampled, Len(p - q));
-        }
+        double sampled = SegmentBoxGap(p0, p1, Vec(box.dims[0], box.dims[1], box.dims[2]));
         EXPECT_LE(sampled, capsule.Radius() + 1e-3) << i;
         if (sampled > 2e-3) {
             EXPECT_NEAR(c.depth, capsule.Radius() - sampled, 2e-3) << i;
-            TMat44 moved = wa;
-            moved.row[3] = wa.row[3] + c.normal * (c.depth + 2e-3f);
             TContact after{};
-            CollideBoxCapsule(&after, &box, moved, &capsule, wb);
+            CollideBoxCapsule(&after, &box, PushedOut(wa, c), &capsule, wb);
             EXPECT_EQ(after.collided, 0) << i;
         }
         EXPECT_EQ(c.normal.x, -swapped.normal.x);
@@ -242,21 +169,14 @@ TEST(Capsule, RandomTrianglesAgreeWithSampledDistance)
         TConvex set = mesh.Set();
         TConvex capsule = Capsule(rng.Uniform(0.1f, 0.5f), rng.Uniform(0.0f, 0.8f));
         TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
-        D3 e0 = ToD(world.row[3] - world.row[1] * capsule.HalfHeight());
-        D3 e1 = ToD(world.row[3] + world.row[1] * capsule.HalfHeight());
-        double distance = 1e30;
-        for (int s = 0; s <= 2000; ++s) {
-            D3 p = e0 + (e1 - e0) * (s / 2000.0);
-            D3 q = ClosestOnTriangle(p, ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2]));
-            distance = std::fmin(distance, Len(p - q));
-        }
+        D3 e0, e1;
+        CapsuleEnds(capsule, world, &e0, &e1);
+        double distance = SampledDistance(e0, e1, [&](const D3& p) {
+            return ClosestOnTriangle(p, ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2]));
+        });
         TContact c{};
         CollideCapsuleTriangleSet(&c, &capsule, world, &set, IdentityMat44());
-        if (distance < capsule.Radius() - 2e-3) {
-            ASSERT_EQ(c.collided, 1) << i;
-        } else if (distance > capsule.Radius() + 2e-3) {
-            ASSERT_EQ(c.collided, 0) << i;
-        }
+        ASSERT_TRUE(HitAgrees(c, capsule.Radius() - distance, 2e-3)) << i;
         if (!c.collided) {
             continue;
         }

@@ -1,15 +1,18 @@
 #pragma once
 // Shapes, random poses and double-precision reference checks for the collision tests.
 
-#include "physics/TAllocator.h"
 #include "physics/TContact.h"
 #include "physics/TConvex.h"
 #include "physics/TMath.h"
+#include "physics/TNarrowPhase.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <random>
-#include <set>
+#include <utility>
+#include <vector>
 
 namespace collisionkit {
 
@@ -131,31 +134,6 @@ inline double Len(const D3& a)
     return std::sqrt(Dot(a, a));
 }
 
-// Minimum overlap of two vertex sets over the given axes (negative: separated on some axis).
-template <size_t NA, size_t NB, size_t NX>
-double MinOverlap(const D3 (&a)[NA], const D3 (&b)[NB], const D3 (&axes)[NX], int axisCount)
-{
-    double best = 1e30;
-    for (int k = 0; k < axisCount; ++k) {
-        double length = Len(axes[k]);
-        if (length < 1e-9) {
-            continue;
-        }
-        D3 n = axes[k] * (1.0 / length);
-        double lowA = 1e30, highA = -1e30, lowB = 1e30, highB = -1e30;
-        for (const D3& v : a) {
-            lowA = std::fmin(lowA, Dot(n, v));
-            highA = std::fmax(highA, Dot(n, v));
-        }
-        for (const D3& v : b) {
-            lowB = std::fmin(lowB, Dot(n, v));
-            highB = std::fmax(highB, Dot(n, v));
-        }
-        best = std::fmin(best, std::fmin(highA - lowB, highB - lowA));
-    }
-    return best;
-}
-
 inline void BoxCorners(const TConvex& box, const TMat44& world, D3 (&out)[8])
 {
     for (int i = 0; i < 8; ++i) {
@@ -165,27 +143,104 @@ inline void BoxCorners(const TConvex& box, const TMat44& world, D3 (&out)[8])
     }
 }
 
-// Exact minimum penetration of two boxes over their fifteen axes (negative when separated).
-inline double BoxBoxReference(const TConvex& a, const TMat44& wa, const TConvex& b, const TMat44& wb)
+// World vertices, face normals and edge directions of a convex polytope.
+struct Shape {
+    std::vector<D3> vertices;
+    std::vector<D3> normals;
+    std::vector<D3> edges;
+};
+
+inline Shape BoxShape(const TConvex& box, const TMat44& world)
 {
-    D3 ca[8], cb[8];
-    BoxCorners(a, wa, ca);
-    BoxCorners(b, wb, cb);
-    D3 axes[15];
-    int n = 0;
-    for (int i = 0; i < 3; ++i) {
-        axes[n++] = ToD(wa.row[i]);
-        axes[n++] = ToD(wb.row[i]);
+    Shape s;
+    D3 corners[8];
+    BoxCorners(box, world, corners);
+    s.vertices.assign(corners, corners + 8);
+    for (int k = 0; k < 3; ++k) {
+        s.normals.push_back(ToD(world.row[k]));
+        s.edges.push_back(ToD(world.row[k]));
     }
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            D3 c = Cross(ToD(wa.row[i]), ToD(wb.row[j]));
-            if (Len(c) > 1e-3) {
-                axes[n++] = c;
+    return s;
+}
+
+inline Shape TriangleShape(const TVec4& a, const TVec4& b, const TVec4& c)
+{
+    Shape s;
+    s.vertices = {ToD(a), ToD(b), ToD(c)};
+    s.edges = {s.vertices[1] - s.vertices[0], s.vertices[2] - s.vertices[1], s.vertices[0] - s.vertices[2]};
+    s.normals = {Cross(s.edges[0], s.edges[1])};
+    return s;
+}
+
+// The separating-axis candidates of two polytopes: their face normals and edge cross products.
+inline std::vector<D3> CandidateAxes(const Shape& a, const Shape& b)
+{
+    std::vector<D3> axes;
+    for (const std::vector<D3>* normals : {&a.normals, &b.normals}) {
+        for (const D3& n : *normals) {
+            if (Len(n) > 1e-9) {
+                axes.push_back(n * (1.0 / Len(n)));
             }
         }
     }
-    return MinOverlap(ca, cb, axes, n);
+    for (const D3& ea : a.edges) {
+        for (const D3& eb : b.edges) {
+            D3 axis = Cross(ea, eb);
+            if (Len(axis) > 1e-3 * Len(ea) * Len(eb)) {
+                axes.push_back(axis * (1.0 / Len(axis)));
+            }
+        }
+    }
+    return axes;
+}
+
+// Overlap of two vertex sets along a unit axis (negative: separated).
+inline double AxisOverlap(const std::vector<D3>& a, const std::vector<D3>& b, const D3& n)
+{
+    double lowA = 1e30, highA = -1e30, lowB = 1e30, highB = -1e30;
+    for (const D3& v : a) {
+        lowA = std::fmin(lowA, Dot(n, v));
+        highA = std::fmax(highA, Dot(n, v));
+    }
+    for (const D3& v : b) {
+        lowB = std::fmin(lowB, Dot(n, v));
+        highB = std::fmax(highB, Dot(n, v));
+    }
+    return std::fmin(highA - lowB, highB - lowA);
+}
+
+// Exact minimum penetration of two polytopes (negative when separated).
+inline double Penetration(const Shape& a, const Shape& b)
+{
+    double best = 1e30;
+    for (const D3& n : CandidateAxes(a, b)) {
+        best = std::fmin(best, AxisOverlap(a.vertices, b.vertices, n));
+    }
+    return best;
+}
+
+// The overlaps along the candidate axes, smallest first. Axes that point almost the same way as a
+// shallower one are left out, so the second entry is the best other axis.
+inline std::vector<double> ShapeOverlaps(const Shape& a, const Shape& b)
+{
+    std::vector<std::pair<double, D3>> found;
+    for (const D3& n : CandidateAxes(a, b)) {
+        found.push_back({AxisOverlap(a.vertices, b.vertices, n), n});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<double> overlaps;
+    std::vector<D3> kept;
+    for (const auto& [overlap, n] : found) {
+        bool near = false;
+        for (const D3& k : kept) {
+            near = near || std::fabs(Dot(k, n)) > 0.999;
+        }
+        if (!near) {
+            overlaps.push_back(overlap);
+            kept.push_back(n);
+        }
+    }
+    return overlaps;
 }
 
 // Closest point of a box (world) to a point, in double precision.
@@ -237,42 +292,102 @@ inline D3 ClosestOnTriangle(const D3& p, const D3& a, const D3& b, const D3& c)
     return a + ab * (vb * denominator) + ac * (vc * denominator);
 }
 
-// Allocator that counts blocks and bytes, and can refuse after a number of blocks.
-class CountingAllocator : public TAllocator {
-public:
-    void* Alloc(size_t size, uint32_t) override
-    {
-        if (failAfter >= 0 && allocations >= failAfter) {
-            return nullptr;
-        }
-        void* block = std::aligned_alloc(16, (size + 15) & ~size_t(15));
-        if (block != nullptr) {
-            ++allocations;
-            live.insert(block);
-        }
-        return block;
-    }
-    void Free(void* block) override
-    {
-        if (live.erase(block) == 1) {
-            ++frees;
-        } else {
-            ++badFrees;
-        }
-        std::free(block);
-    }
-    int allocations = 0;
-    int frees = 0;
-    int badFrees = 0;
-    int failAfter = -1;
-    std::set<void*> live;
-};
-
-} // namespace collisionkit
-
-namespace collisionkit {
 inline TVec4 ToDVec(const D3& v)
 {
     return Vec(float(v.x), float(v.y), float(v.z));
 }
+
+// Closest point of a segment to a point, in double precision.
+inline D3 ClosestOnSegment(const D3& p, const D3& a, const D3& b)
+{
+    D3 d = b - a;
+    double dd = Dot(d, d);
+    double t = dd > 0 ? Dot(p - a, d) / dd : 0;
+    t = t < 0 ? 0 : (t > 1 ? 1 : t);
+    return a + d * t;
+}
+
+// Distance of a segment from a shape: the minimum over a dense sampling of the segment, each sample
+// taken exactly onto the shape by closest(p).
+template <typename Closest> double SampledDistance(const D3& a0, const D3& a1, Closest closest)
+{
+    double best = 1e30;
+    for (int i = 0; i <= 2000; ++i) {
+        D3 p = a0 + (a1 - a0) * (i / 2000.0);
+        best = std::fmin(best, Len(p - closest(p)));
+    }
+    return best;
+}
+
+inline double SegmentGap(const D3& a0, const D3& a1, const D3& b0, const D3& b1)
+{
+    double best = SampledDistance(a0, a1, [&](const D3& p) { return ClosestOnSegment(p, b0, b1); });
+    for (const D3& p : {b0, b1}) {
+        best = std::fmin(best, Len(p - ClosestOnSegment(p, a0, a1)));
+    }
+    return best;
+}
+
+// Distance of a segment given in a box's own frame from the box of half sizes h.
+inline double SegmentBoxGap(const TVec4& p0, const TVec4& p1, const TVec4& h)
+{
+    return SampledDistance(ToD(p0), ToD(p1), [&](const D3& p) {
+        return D3{std::fmax(-h.x, std::fmin(h.x, p.x)), std::fmax(-h.y, std::fmin(h.y, p.y)),
+                  std::fmax(-h.z, std::fmin(h.z, p.z))};
+    });
+}
+
+inline void CapsuleEnds(const TConvex& c, const TMat44& w, D3* e0, D3* e1)
+{
+    *e0 = ToD(w.row[3] - w.row[1] * c.HalfHeight());
+    *e1 = ToD(w.row[3] + w.row[1] * c.HalfHeight());
+}
+
+// The pair tested as given and reversed, through the dispatcher.
+inline std::pair<TContact, TContact> CollideBothWays(const TConvex& a, const TMat44& wa, const TConvex& b,
+                                                     const TMat44& wb)
+{
+    TContact forward{};
+    TContact reversed{};
+    CollidePrimitives(&forward, &a, wa, &b, wb);
+    CollidePrimitives(&reversed, &b, wb, &a, wa);
+    return {forward, reversed};
+}
+
+// A hit where the reference overlaps by more than the margin, none where it is apart by more.
+inline testing::AssertionResult HitAgrees(const TContact& c, double overlap, double margin)
+{
+    if ((overlap > margin && c.collided != 1) || (overlap < -margin && c.collided != 0)) {
+        return testing::AssertionFailure() << "collided " << c.collided << " with reference overlap " << overlap;
+    }
+    return testing::AssertionSuccess();
+}
+
+// Point B = point A + normal * depth, the normal of unit length.
+inline void ExpectConsistent(const TContact& c, int pair, float tolerance = 2e-3f)
+{
+    ASSERT_TRUE(Finite(c)) << pair;
+    EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f) << pair;
+    EXPECT_GT(c.depth, 0.0f) << pair;
+    EXPECT_LT(Distance(c.worldPointB, c.worldPointA + c.normal * c.depth), tolerance) << pair;
+}
+
+// The reversed call describes the same contact: normal negated, points exchanged, same depth.
+inline void ExpectMirrored(const TContact& forward, const TContact& backward, float tolerance, int pair)
+{
+    ASSERT_EQ(backward.collided, 1) << pair;
+    EXPECT_NEAR(forward.depth, backward.depth, tolerance) << pair;
+    EXPECT_LT(Dot3(forward.normal, backward.normal), -0.9999f) << pair;
+    EXPECT_LT(Distance(forward.worldPointA, backward.worldPointB), tolerance) << pair;
+    EXPECT_LT(Distance(forward.worldPointB, backward.worldPointA), tolerance) << pair;
+}
+
+// The pose moved out along the contact normal by the depth and a little more.
+inline TMat44 PushedOut(const TMat44& world, const TContact& c, float extra = 2e-3f)
+{
+    TMat44 moved = world;
+    moved.row[3] = world.row[3] + c.normal * (c.depth + extra);
+    return moved;
+}
+
 } // namespace collisionkit

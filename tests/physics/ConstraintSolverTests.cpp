@@ -8,14 +8,13 @@ namespace {
 
 // A 0.5 m box hanging from a fixed body by a joint whose frame sits at the top of the box.
 struct Pendulum {
-    TSimulator* simulator = nullptr;
+    OwnedSimulator simulator{MakeSimulator(2, 2, 4)};
     TAnimatedBody* anchor = nullptr;
     TRigidBody* bob = nullptr;
     TConstraint* joint = nullptr;
 
     Pendulum(int type, const TMat34& frameRotation, int iterations)
     {
-        simulator = MakeSimulator(2, 2, 4);
         anchor = simulator->CreateAnimatedBody();
         TVec4 origin = Vec(0, 5, 0);
         anchor->SetPosition(&origin);
@@ -26,7 +25,6 @@ struct Pendulum {
         joint->SetType(type);
         joint->SetIterationCount(iterations);
     }
-    ~Pendulum() { TSimulator::DestroySimulator(simulator); }
 
     float PivotGap() const
     {
@@ -157,9 +155,7 @@ TEST(ConstraintSolver, SliderKeepsItsLimitUnderGravity)
 // speed is 0.05 / (0.5 dt) = 6 m/s.
 TEST(ConstraintSolver, JointErrorBiasIsCappedAtFiveCentimetres)
 {
-    TSizeInfo sizes;
-    TVec4 none = Vec(0, 0, 0);
-    TSimulator* simulator = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    OwnedSimulator simulator(MakeWeightlessSimulator());
     TAnimatedBody* anchor = simulator->CreateAnimatedBody();
     TRigidBody* bob = simulator->CreateRigidBody();
     TConstraint* joint = simulator->CreateConstraint(bob, anchor);
@@ -179,5 +175,4 @@ TEST(ConstraintSolver, JointErrorBiasIsCappedAtFiveCentimetres)
     joint->UpdateFrames();
     joint->UpdateAnchors();
     EXPECT_LT(std::sqrt(LengthSquared3(joint->pivotAWorld[0] - joint->pivotBWorld[0])), 0.01f) << "closed";
-    TSimulator::DestroySimulator(simulator);
 }

@@ -39,7 +39,7 @@ TEST(BuildContactFrame, GivesARightHandedOrthonormalFrame)
 // the requested amount.
 TEST(ApplyConstraintRecord, InverseMatrixProducesTheRequestedVelocityChange)
 {
-    TSimulator* simulator = MakeSimulator(2, 0, 2);
+    OwnedSimulator simulator(MakeSimulator(2, 0, 2));
     std::mt19937 random(11);
     std::uniform_real_distribution<float> range(-1.0f, 1.0f);
     for (int trial = 0; trial < 50; ++trial) {
@@ -89,12 +89,11 @@ TEST(ApplyConstraintRecord, InverseMatrixProducesTheRequestedVelocityChange)
         simulator->FreeBody(a);
         simulator->FreeBody(b);
     }
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(ApplyConstraintRecord, TerrainSideCountsAsImmovable)
 {
-    TSimulator* simulator = MakeSimulator(1, 1, 1);
+    OwnedSimulator simulator(MakeSimulator(1, 1, 1));
     TRigidBody* a = simulator->CreateRigidBody();
     a->SetMass(2.0f);
     TContact row{};
@@ -105,12 +104,11 @@ TEST(ApplyConstraintRecord, TerrainSideCountsAsImmovable)
     ApplyConstraintRecord(&row, 0, 0);
     EXPECT_FLOAT_EQ(row.collisionMatrix.row[0].x, 0.5f);
     EXPECT_FLOAT_EQ(row.inverseMatrix.row[2].z, 2.0f);
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(CheckRestingBodies, SkipsRestingPairsAndFreezesTheRestingSide)
 {
-    TSimulator* simulator = MakeSimulator(2, 0, 0);
+    OwnedSimulator simulator(MakeSimulator(2, 0, 0));
     TRigidBody* a = simulator->CreateRigidBody();
     TRigidBody* b = simulator->CreateRigidBody();
     TContact row{};
@@ -133,5 +131,4 @@ TEST(CheckRestingBodies, SkipsRestingPairsAndFreezesTheRestingSide)
     row.ratio = 2.0f;
     EXPECT_FALSE(CheckRestingBodies(&row));
     EXPECT_EQ(row.bodyA, a);
-    TSimulator::DestroySimulator(simulator);
 }

@@ -48,7 +48,6 @@ TEST(Energy, BouncingBodiesNeverGainEnergy)
         }
         EXPECT_LE(highest, start * 1.01f) << (sphere ? "sphere" : "box");
         EXPECT_GE(bounces, 1) << "restitution 0.5 bounces";
-        DestroyOurWorld(world);
     }
 }
 
@@ -72,7 +71,6 @@ TEST(Energy, TheSmallerRestitutionOfThePairApplies)
             }
         }
         EXPECT_TRUE(touched);
-        DestroyOurWorld(world);
     }
     EXPECT_LT(apexes[0], 0.7f) << "restitutions 0 and 0.9: the ball does not bounce";
     EXPECT_GT(apexes[1], 1.2f) << "restitutions 0.9 and 0.9: it does";

@@ -1,6 +1,8 @@
 #pragma once
 // Builds hull blocks for the tests from vertices and outward-wound faces.
 
+#include "CollisionTestKit.h"
+
 #include "physics/TConvex.h"
 #include "physics/THullBlock.h"
 #include "physics/TMath.h"
@@ -79,6 +81,21 @@ inline TConvex PointSet(const HullBuilder& hull)
     c.SetDefault();
     c.SetPoints(&hull.block);
     return c;
+}
+
+inline Shape HullShape(const HullBuilder& hull, const TMat44& world)
+{
+    Shape s;
+    for (const TVec4& v : hull.vertices) {
+        s.vertices.push_back(ToD(TransformPoint(world, v)));
+    }
+    for (const TVec4& p : hull.planes) {
+        s.normals.push_back(ToD(Rotate(world, p)));
+    }
+    for (const THullEdge& e : hull.edges) {
+        s.edges.push_back(ToD(Rotate(world, hull.vertices[e.vertex[1]] - hull.vertices[e.vertex[0]])));
+    }
+    return s;
 }
 
 } // namespace collisionkit

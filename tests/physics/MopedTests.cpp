@@ -58,7 +58,6 @@ TEST(Moped, StandsOnFlatGroundAndRollsWhenPushed)
     EXPECT_GT(rearTyre->angularVelocity.x, 5.0f) << "the wheels roll";
     EXPECT_GT(frontTyre->angularVelocity.x, 5.0f);
     EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
-    DestroyOurWorld(world);
 }
 
 TEST(Moped, SixOnHillyGroundAmongStaticBoxesStayFinite)
@@ -72,7 +71,6 @@ TEST(Moped, SixOnHillyGroundAmongStaticBoxesStayFinite)
         EXPECT_GT(p.y, RollingHeight(p.x, p.z) - 0.3f) << "body " << i;
     }
     EXPECT_LT(WorstPivotGap(world), 0.05f);
-    DestroyOurWorld(world);
 }
 
 // Two tyres in a line cannot balance the moped by themselves: left alone it must come to rest and stay
@@ -98,7 +96,6 @@ TEST(Moped, LeftAloneSleepsUprightAndStillRollsWhenPushed)
     StepOurWorld(world, 120);
     EXPECT_GT(body->state.position.z, settled.z + 2.0f);
     EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
-    DestroyOurWorld(world);
 }
 
 // A load on a jointed body sits in a stack that the joints' island solves, and must be solved in every step.
@@ -118,5 +115,4 @@ TEST(Moped, CarriesALoadForTenSecondsWithoutItSinkingThrough)
         ASSERT_GT(world.Rigid(4)->state.position.y, 0.209f - 0.05f) << "step " << step;
     }
     EXPECT_GT(body->state.rotation.row[1].y, 0.95f);
-    DestroyOurWorld(world);
 }

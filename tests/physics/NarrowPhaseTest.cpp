@@ -62,10 +62,7 @@ TEST(NarrowPhase, SwappedEntriesNegateNormalAndExchangePoints)
             const TConvex& b = shapes[pair[1]];
             TMat44 wa = Pose(rng.Rotation(), rng.Point(0.8f));
             TMat44 wb = Pose(rng.Rotation(), rng.Point(0.8f));
-            TContact forward{};
-            TContact backward{};
-            CollidePrimitives(&forward, &a, wa, &b, wb);
-            CollidePrimitives(&backward, &b, wb, &a, wa);
+            auto [forward, backward] = CollideBothWays(a, wa, b, wb);
             ASSERT_EQ(forward.collided, backward.collided);
             if (!forward.collided) {
                 continue;

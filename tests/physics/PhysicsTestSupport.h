@@ -17,7 +17,7 @@ public:
     void* Alloc(size_t size, uint32_t) override
     {
         ++calls;
-        if (failAt >= 0 && calls == failAt) {
+        if ((failAt >= 0 && calls == failAt) || (failAfter >= 0 && allocations >= failAfter)) {
             return nullptr;
         }
         void* block = std::aligned_alloc(16, ((size == 0 ? 1 : size) + 15) & ~size_t(15));
@@ -43,8 +43,9 @@ public:
         std::free(block);
     }
 
-    int fill = 0;    // byte written over every new block
-    int failAt = -1; // the call number (1-based) that returns null
+    int fill = 0;       // byte written over every new block
+    int failAt = -1;    // the call number (1-based) that returns null
+    int failAfter = -1; // the number of blocks handed out before every later call returns null
     int calls = 0;
     int allocations = 0;
     int frees = 0;
@@ -103,6 +104,29 @@ inline TSimulator* MakeSimulator(int rigid, int animated, int geometries, TAlloc
     TVec4 gravity = Vec(0, -9.81f, 0);
     return TSimulator::CreateSimulator(&sizes, allocator, &gravity);
 }
+
+// A simulator with the default pools and no gravity.
+inline TSimulator* MakeWeightlessSimulator()
+{
+    TSizeInfo sizes;
+    TVec4 none = Vec(0, 0, 0);
+    return TSimulator::CreateSimulator(&sizes, nullptr, &none);
+}
+
+// A simulator destroyed when it goes out of scope; it stands for the simulator wherever one is asked for.
+class OwnedSimulator {
+public:
+    explicit OwnedSimulator(TSimulator* owned) : simulator(owned) {}
+    ~OwnedSimulator() { TSimulator::DestroySimulator(simulator); }
+    OwnedSimulator(const OwnedSimulator&) = delete;
+    OwnedSimulator& operator=(const OwnedSimulator&) = delete;
+
+    operator TSimulator*() const { return simulator; }
+    TSimulator* operator->() const { return simulator; }
+
+private:
+    TSimulator* simulator;
+};
 
 // A rigid unit-mass box of the given full sizes at a position.
 inline TRigidBody* AddBox(TSimulator* simulator, const TVec4& size, const TVec4& position, float mass = 1.0f,

@@ -58,7 +58,6 @@ TEST(RestingScene, BoxDroppedOnFlatTerrainComesToRestAtItsHalfHeight)
     EXPECT_EQ(box->status, TREST_RESTING);
     EXPECT_EQ(box->state.position.y, rested.y);
     EXPECT_LE(box->CachedContactCount(), 3);
-    DestroyOurWorld(world);
 }
 
 TEST(RestingScene, FrictionHoldsABoxOnASlopeOrLetsItSlide)
@@ -72,7 +71,6 @@ TEST(RestingScene, FrictionHoldsABoxOnASlopeOrLetsItSlide)
     EXPECT_LT(HorizontalDistance(sticky.Rigid(0)->state.position, settled), 0.05f);
     EXPECT_LT(HorizontalDistance(settled, start), 0.05f);
     EXPECT_EQ(sticky.Rigid(0)->status, TREST_RESTING);
-    DestroyOurWorld(sticky);
 
     OurWorld slippery = BuildOurWorld(SlopeScene(angle, 0.1f));
     start = slippery.Rigid(0)->state.position;
@@ -80,13 +78,11 @@ TEST(RestingScene, FrictionHoldsABoxOnASlopeOrLetsItSlide)
     TRigidBody* box = slippery.Rigid(0);
     EXPECT_GT(box->state.position.x - start.x, 1.0f) << "slides down the slope";
     EXPECT_EQ(box->status, TREST_AWAKE);
-    DestroyOurWorld(slippery);
 
     OurWorld mixed = BuildOurWorld(SlopeScene(angle, 0.1f, 18.0f));
     start = mixed.Rigid(0)->state.position;
     StepOurWorld(mixed, 300);
     EXPECT_GT(mixed.Rigid(0)->state.position.x - start.x, 1.0f) << "the smaller friction of the pair applies";
-    DestroyOurWorld(mixed);
 }
 
 TEST(RestingScene, StacksStandStillSleepAndFallWhenTheBottomGoes)
@@ -116,7 +112,6 @@ TEST(RestingScene, StacksStandStillSleepAndFallWhenTheBottomGoes)
             EXPECT_LT(world.Rigid(i)->state.position.y, settled[size_t(i)].y - 0.3f)
                 << "tower of " << height << ", box " << i;
         }
-        DestroyOurWorld(world);
     }
 }
 
@@ -132,7 +127,6 @@ TEST(RestingScene, PyramidSettlesWithoutTunnelling)
         resting += box->status == TREST_RESTING ? 1 : 0;
     }
     EXPECT_EQ(resting, 55);
-    DestroyOurWorld(world);
 }
 
 TEST(RestingScene, StackBookkeepingHoldsWhileAHeapSettlesAndIsTakenApart)
@@ -167,7 +161,6 @@ TEST(RestingScene, StackBookkeepingHoldsWhileAHeapSettlesAndIsTakenApart)
     StepOurWorld(world, 10);
     EXPECT_EQ(simulator->StackNodesInUse(), 0);
     EXPECT_EQ(simulator->StacksInUse(), 0);
-    DestroyOurWorld(world);
 }
 
 TEST(RestingScene, BodiesRainedOnHillsStayAboveTheGround)
@@ -184,7 +177,6 @@ TEST(RestingScene, BodiesRainedOnHillsStayAboveTheGround)
         }
     }
     EXPECT_LT(deepest, 0.0f) << "no centre ever below the ground it lies on";
-    DestroyOurWorld(world);
 }
 
 // The cached contact keeps its normal in the support's frame: a box turned on a tilted ramp must still see
@@ -217,7 +209,6 @@ TEST(RestingScene, BoxTurnedOnATiltedRampComesToRest)
     TVec4 rested = body->state.position;
     StepOurWorld(world, 600);
     EXPECT_LT(std::sqrt(LengthSquared3(body->state.position - rested)), 1e-4f);
-    DestroyOurWorld(world);
 }
 
 // A pile of boxes settles when its boxes do: a box put to rest on its neighbours is not woken again at once by
@@ -248,8 +239,6 @@ TEST(RestingScene, PileSettlesWithoutWakingBoxesJustPutToRest)
             }
         }
     }
-    printf("QW %d last %d\n", quickWakes, lastAwakeInside);
     EXPECT_EQ(quickWakes, 0) << "boxes woken within 2 steps of being put to rest";
     EXPECT_LT(lastAwakeInside, STEPS) << "a box inside the walls is still awake after " << STEPS << " steps";
-    DestroyOurWorld(world);
 }

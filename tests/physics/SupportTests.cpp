@@ -16,7 +16,6 @@ class SupportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        simulator = MakeSimulator(1, 1, 2);
         ASSERT_NE(simulator, nullptr);
         simulator->SetMaterial(1, 0.5f, 0.0f);
         simulator->SetMaterial(3, 0.5f, 0.0f);
@@ -25,7 +24,6 @@ protected:
         ASSERT_NE(box, nullptr);
         ASSERT_NE(block, nullptr);
     }
-    void TearDown() override { TSimulator::DestroySimulator(simulator); }
 
     // A contact at a point of the box (its own frame, the box unrotated at the origin) with a normal
     // pointing from the block towards the box.
@@ -44,7 +42,7 @@ protected:
 
     TVec4 Weight() const { return Vec(0, -9.81f, 0); }
 
-    TSimulator* simulator = nullptr;
+    OwnedSimulator simulator{MakeSimulator(1, 1, 2)};
     TRigidBody* box = nullptr;
     TAnimatedBody* block = nullptr;
 };
@@ -111,5 +109,4 @@ TEST(RestingScene, ThousandBoxPileFallsAsleepToTheLastBox)
     }
     EXPECT_EQ(awake, 0);
     EXPECT_TRUE(world.simulator->CheckStackInvariants());
-    DestroyOurWorld(world);
 }

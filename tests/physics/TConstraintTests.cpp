@@ -16,8 +16,6 @@ TMat34 TurnAboutY(float angle)
 
 class ConstraintTest : public ::testing::Test {
 protected:
-    void SetUp() override { simulator = MakeSimulator(6, 2, 8, nullptr, 6, 4); }
-    void TearDown() override { TSimulator::DestroySimulator(simulator); }
     TConstraint* Join(TRigidBody* a, TBody* b, int type)
     {
         TConstraint* joint = simulator->CreateConstraint(a, b);
@@ -27,7 +25,7 @@ protected:
         joint->Enable(1);
         return joint;
     }
-    TSimulator* simulator = nullptr;
+    OwnedSimulator simulator{MakeSimulator(6, 2, 8, nullptr, 6, 4)};
 };
 
 } // namespace

@@ -40,7 +40,7 @@ TEST(TPerfTimer, ElapsedSubtractsTheOverheadAndNeverGoesNegative)
 // Without terrain a sub-step marks eight stages; each mark reads the fake clock once.
 TEST(TPerfReport, ReportsTheLastTotalOrARunningMeanOfSaneTotals)
 {
-    TSimulator* simulator = MakeSimulator(1, 0, 1);
+    OwnedSimulator simulator(MakeSimulator(1, 0, 1));
     AddBox(simulator, Vec(1, 1, 1), Vec(0, 10, 0));
     simulator->perfTimer->clock = &FakeClock;
     simulator->perfTimer->overhead = 0;
@@ -72,5 +72,4 @@ TEST(TPerfReport, ReportsTheLastTotalOrARunningMeanOfSaneTotals)
     simulator->Advance(1.0f / 60.0f, 1, &huge);
     EXPECT_EQ(huge.count, 0);
     EXPECT_EQ(huge.values[0], 0.0f);
-    TSimulator::DestroySimulator(simulator);
 }

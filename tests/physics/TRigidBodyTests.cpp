@@ -1,3 +1,4 @@
+#include "CollisionTestKit.h"
 #include "PhysicsTestSupport.h"
 
 #include "physics/ComputeInertiaFromSize.h"
@@ -8,22 +9,9 @@
 
 namespace {
 
-TMat34 AxisRotation(const TVec4& axis, float angle)
-{
-    TQuat q;
-    float s = std::sin(angle * 0.5f);
-    q.x = axis.x * s;
-    q.y = axis.y * s;
-    q.z = axis.z * s;
-    q.w = std::cos(angle * 0.5f);
-    return RotationFromQuat(q);
-}
-
 class RigidBodyTest : public ::testing::Test {
 protected:
-    void SetUp() override { simulator = MakeSimulator(4, 2, 8); }
-    void TearDown() override { TSimulator::DestroySimulator(simulator); }
-    TSimulator* simulator = nullptr;
+    OwnedSimulator simulator{MakeSimulator(4, 2, 8)};
 };
 
 } // namespace
@@ -55,7 +43,7 @@ TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
     const float angles[] = {0.3f, 1.7f, 3.14159265f, -2.5f};
     for (const TVec4& axis : axes) {
         for (float angle : angles) {
-            TMat34 rotation = AxisRotation(axis, angle);
+            TMat34 rotation = collisionkit::RotationAbout(axis, angle);
             body->SetRotation(&rotation);
             EXPECT_NEAR(QuaternionLength(body->state.orientation), 1.0f, 1e-5f);
             EXPECT_GE(body->state.orientation.w, 0.0f);
@@ -71,7 +59,7 @@ TEST_F(RigidBodyTest, SetRotationRoundTripsThroughTheQuaternion)
 
 TEST_F(RigidBodyTest, RotationRowsAsPlainFloatsMatchTheMatrixForm)
 {
-    TMat34 rotation = AxisRotation(Normalize3(Vec(1, 1, 0)), 0.7f);
+    TMat34 rotation = collisionkit::RotationAbout(Normalize3(Vec(1, 1, 0)), 0.7f);
     float rows[3][4];
     for (int i = 0; i < 3; ++i) {
         for (int k = 0; k < 4; ++k) {
@@ -170,11 +158,7 @@ TEST_F(RigidBodyTest, ZeroStepsMoveNothingButCountAndClearTheMovedFlags)
 
 TEST_F(RigidBodyTest, TorqueFreeSpinKeepsMomentumEnergyAndUnitQuaternion)
 {
-    TSimulator* weightless = MakeSimulator(1, 0, 1);
-    TVec4 none = Vec(0, 0, 0);
-    TSimulator::DestroySimulator(weightless);
-    TSizeInfo sizes;
-    weightless = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    OwnedSimulator weightless(MakeWeightlessSimulator());
     TRigidBody* body = weightless->CreateRigidBody();
     TVec4 inertia = Vec(1, 2, 3);
     body->SetInertiaTensor(&inertia);
@@ -194,7 +178,6 @@ TEST_F(RigidBodyTest, TorqueFreeSpinKeepsMomentumEnergyAndUnitQuaternion)
     EXPECT_FLOAT_EQ(body->state.angularMomentum.z, 4.0f);
     EXPECT_EQ(body->status, TREST_AWAKE);
     EXPECT_GT(LengthSquared3(body->angularVelocity), 0.0f);
-    TSimulator::DestroySimulator(weightless);
 }
 
 TEST_F(RigidBodyTest, ImpulseChangesVelocityAndMomentum)
@@ -223,12 +206,12 @@ TEST(ComputeInertiaFromSize, UsesTheLargestSize)
 
 TEST(TBody, BoundsFollowTheAnimatedPose)
 {
-    TSimulator* simulator = MakeSimulator(1, 1, 4);
+    OwnedSimulator simulator(MakeSimulator(1, 1, 4));
     TAnimatedBody* body = AddStaticBox(simulator, Vec(1, 1, 1), Vec(10, 0, 0));
     EXPECT_NEAR(body->worldMin.x, 9.5f, 1e-6f);
     EXPECT_NEAR(body->worldMax.x, 10.5f, 1e-6f);
     EXPECT_NEAR(body->worldMin.y, -0.5f, 1e-6f);
-    TMat34 turn = AxisRotation(Vec(0, 1, 0), 0.78539816f);
+    TMat34 turn = collisionkit::RotationAbout(Vec(0, 1, 0), 0.78539816f);
     body->SetRotation(&turn);
     body->SetPosition(&body->position);
     EXPECT_NEAR(body->worldMax.x - 10.0f, 0.70710678f, 1e-5f);
@@ -244,5 +227,4 @@ TEST(TBody, BoundsFollowTheAnimatedPose)
     EXPECT_EQ(rigid->NextGeometry(), second);
     EXPECT_EQ(rigid->NextGeometry(), third);
     EXPECT_EQ(rigid->NextGeometry(), nullptr);
-    TSimulator::DestroySimulator(simulator);
 }

@@ -41,7 +41,7 @@ TEST(TSimulator, GravityGivesDirectionAndMagnitudeAndRefusesNonFinite)
 
 TEST(TSimulator, MaterialsOutsideTheTableAreRefused)
 {
-    TSimulator* simulator = TSimulator::CreateSimulator(nullptr, nullptr, nullptr);
+    OwnedSimulator simulator(TSimulator::CreateSimulator(nullptr, nullptr, nullptr));
     EXPECT_FALSE(simulator->SetMaterial(256, 1, 1));
     EXPECT_FALSE(simulator->SetMaterial(-1, 1, 1));
     EXPECT_TRUE(simulator->SetMaterial(0, 3.0f, 0.0f));
@@ -54,12 +54,11 @@ TEST(TSimulator, MaterialsOutsideTheTableAreRefused)
     EXPECT_EQ(friction, 0.5f);
     EXPECT_EQ(density, 1.0f);
     EXPECT_FALSE(simulator->GetMaterial(256, &friction, &restitution, &density));
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TSimulator, EmptyPoolsReturnNullWithTheirMessageAndReuseTheFreedSlot)
 {
-    TSimulator* simulator = MakeSimulator(2, 1, 2, nullptr, 1, 1);
+    OwnedSimulator simulator(MakeSimulator(2, 1, 2, nullptr, 1, 1));
     MessageCatcher::Attach(simulator);
     TRigidBody* a = simulator->CreateRigidBody();
     TRigidBody* b = simulator->CreateRigidBody();
@@ -83,20 +82,18 @@ TEST(TSimulator, EmptyPoolsReturnNullWithTheirMessageAndReuseTheFreedSlot)
     EXPECT_EQ(a->bounds.geometryCount, 0);
     EXPECT_EQ(b->constraintCount, 0) << "freeing a body frees its joints";
     EXPECT_NE(b->AddGeometry(), nullptr) << "its geometries went back to the pool";
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TSimulator, MessagesStaySilentWithoutALogCallback)
 {
-    TSimulator* simulator = MakeSimulator(0, 0, 0);
+    OwnedSimulator simulator(MakeSimulator(0, 0, 0));
     EXPECT_EQ(simulator->CreateRigidBody(), nullptr);
     EXPECT_STREQ(simulator->GetLastMessage(), "Run out of RigidBodies. Increase 'rigidBodiesCount'.\n");
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TSimulator, FreeingTwiceOrAForeignBodyIsReportedAndChangesNothing)
 {
-    TSimulator* simulator = MakeSimulator(2, 2, 4);
+    OwnedSimulator simulator(MakeSimulator(2, 2, 4));
     MessageCatcher::Attach(simulator);
     TRigidBody* rigid = AddBox(simulator, Vec(1, 1, 1), Vec(0, 5, 0));
     TAnimatedBody* animated = AddStaticBox(simulator, Vec(1, 1, 1), Vec(3, 0, 0));
@@ -110,7 +107,6 @@ TEST(TSimulator, FreeingTwiceOrAForeignBodyIsReportedAndChangesNothing)
     simulator->FreeBody(&stranger);
     EXPECT_EQ(simulator->CreateRigidBody(), rigid);
     simulator->Advance(1.0f / 60.0f, 1, nullptr);
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TSimulator, EveryBlockIsFreedOnceWhateverTheSizes)

@@ -18,15 +18,12 @@ void Record(TCollisionInfo* info)
 
 // Two unit boxes overlapping by 0.1 along x, in a world without terrain and without gravity.
 struct OverlappingBoxes {
-    TSimulator* simulator;
+    OwnedSimulator simulator{MakeWeightlessSimulator()};
     TRigidBody* a;
     TRigidBody* b;
 
     explicit OverlappingBoxes(uint32_t response)
     {
-        TSizeInfo sizes;
-        TVec4 none = Vec(0, 0, 0);
-        simulator = TSimulator::CreateSimulator(&sizes, nullptr, &none);
         a = AddBox(simulator, Vec(1, 1, 1), Vec(0, 0, 0));
         b = AddBox(simulator, Vec(1, 1, 1), Vec(0.9f, 0, 0));
         a->SetCollisionId(4);
@@ -35,7 +32,6 @@ struct OverlappingBoxes {
         simulator->SetCollisionCallback(&Record);
         g_Calls.clear();
     }
-    ~OverlappingBoxes() { TSimulator::DestroySimulator(simulator); }
 };
 
 } // namespace
@@ -90,7 +86,6 @@ TEST(TimeStep, TerrainCallbackNamesTheTerrainSide)
     EXPECT_NE(info.bodyB, nullptr);
     EXPECT_EQ(info.materialB, 9);
     EXPECT_NEAR(info.normal.y, 1.0f, 1e-5f);
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, FreshWorldResolvesTerrainContactsWithoutCallback)
@@ -101,12 +96,11 @@ TEST(TimeStep, FreshWorldResolvesTerrainContactsWithoutCallback)
     StepOurWorld(world, 30);
     EXPECT_TRUE(g_Calls.empty());
     EXPECT_GT(world.Rigid(0)->state.position.y, 0.45f);
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, OverlappingAnimatedBodiesNeverMeet)
 {
-    TSimulator* simulator = MakeSimulator(1, 2, 4);
+    OwnedSimulator simulator(MakeSimulator(1, 2, 4));
     simulator->SetCollisionCallback(&Record);
     simulator->GetCollisionTable()->Set(3, 3, 3);
     AddStaticBox(simulator, Vec(1, 1, 1), Vec(0, 0, 0));
@@ -114,7 +108,6 @@ TEST(TimeStep, OverlappingAnimatedBodiesNeverMeet)
     g_Calls.clear();
     simulator->Advance(1.0f / 60.0f, 2, nullptr);
     EXPECT_TRUE(g_Calls.empty());
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TimeStep, JoinedBodiesReportButDoNotResolve)
@@ -139,13 +132,12 @@ TEST(TimeStep, JoinedBodiesReportButDoNotResolve)
 
 TEST(TimeStep, AdvanceSplitsTheTimeAndCountsOnce)
 {
-    TSimulator* simulator = MakeSimulator(1, 0, 1);
+    OwnedSimulator simulator(MakeSimulator(1, 0, 1));
     TRigidBody* body = AddBox(simulator, Vec(1, 1, 1), Vec(0, 100, 0));
     simulator->Advance(0.1f, 4, nullptr);
     EXPECT_FLOAT_EQ(simulator->GetSubStepTime(), 0.025f);
     EXPECT_EQ(simulator->GetAdvanceCount(), 1);
     EXPECT_NEAR(body->velocity.y, -9.81f * 0.1f, 1e-4f);
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TimeStep, MovedPlatformWakesTheBoxOnIt)
@@ -172,14 +164,12 @@ TEST(TimeStep, MovedPlatformWakesTheBoxOnIt)
     StepOurWorld(world, 60);
     EXPECT_EQ(box->status, TREST_AWAKE);
     EXPECT_LT(box->state.position.y, 1.0f) << "the box falls once its support is gone";
-    DestroyOurWorld(world);
 }
 
 TEST(TimeStep, RigidBodyPushesAParticleOutOfItself)
 {
     TSizeInfo sizes;
-    TVec4 none = Vec(0, 0, 0);
-    TSimulator* simulator = TSimulator::CreateSimulator(&sizes, nullptr, &none);
+    OwnedSimulator simulator(MakeWeightlessSimulator());
     TRigidBody* box = AddBox(simulator, Vec(1, 1, 1), Vec(0, 0, 0));
     TRigidBody* particle = simulator->CreateBodyImpl(1);
     ASSERT_NE(particle, nullptr);
@@ -196,7 +186,6 @@ TEST(TimeStep, RigidBodyPushesAParticleOutOfItself)
     simulator->FreeBody(particle);
     simulator->FreeBody(particle);
     EXPECT_STREQ(simulator->GetLastMessage(), "Trying to Free invalid RigidParticle.\n");
-    TSimulator::DestroySimulator(simulator);
 }
 
 TEST(TimeStep, RestingBodyIsNotTestedAgainstTheTerrainUntilWoken)
@@ -216,5 +205,4 @@ TEST(TimeStep, RestingBodyIsNotTestedAgainstTheTerrainUntilWoken)
     box->SetForce(&nudge);
     StepOurWorld(world, 1);
     EXPECT_FALSE(g_Calls.empty()) << "a woken body touches the ground again";
-    DestroyOurWorld(world);
 }

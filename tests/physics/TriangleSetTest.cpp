@@ -20,28 +20,6 @@ TestMesh FlatGround(float height, uint32_t material, uint32_t flags = 0)
     return mesh;
 }
 
-// Minimum overlap of a box and a triangle over their thirteen axes, in double precision.
-double BoxTriangleReference(const TConvex& box, const TMat44& world, const TVec4& a, const TVec4& b, const TVec4& c)
-{
-    D3 corners[8];
-    BoxCorners(box, world, corners);
-    D3 triangle[3] = {ToD(a), ToD(b), ToD(c)};
-    D3 edges[3] = {triangle[1] - triangle[0], triangle[2] - triangle[1], triangle[0] - triangle[2]};
-    D3 axes[13];
-    int n = 0;
-    axes[n++] = Cross(edges[0], edges[1]);
-    for (int i = 0; i < 3; ++i) {
-        axes[n++] = ToD(world.row[i]);
-        for (const D3& e : edges) {
-            D3 axis = Cross(e, ToD(world.row[i]));
-            if (Len(axis) > 1e-3 * Len(e)) {
-                axes[n++] = axis;
-            }
-        }
-    }
-    return MinOverlap(corners, triangle, axes, n);
-}
-
 } // namespace
 
 TEST(TriangleSet, UprightBoxSinkingIntoGroundReportsPlaneDepthAndCorner)
@@ -145,11 +123,7 @@ TEST(TriangleSet, SphereAgainstRandomTrianglesMatchesClosestPointReference)
         double distance = Len(ToD(centre) - nearest);
         TContact c{};
         CollideSphereTriangleSet(&c, &sphere, At(centre.x, centre.y, centre.z), &set, IdentityMat44());
-        if (distance < radius - 1e-4) {
-            ASSERT_EQ(c.collided, 1) << i;
-        } else if (distance > radius + 1e-4) {
-            ASSERT_EQ(c.collided, 0) << i;
-        }
+        ASSERT_TRUE(HitAgrees(c, radius - distance, 1e-4)) << i;
         if (!c.collided) {
             continue;
         }
@@ -200,24 +174,20 @@ TEST(TriangleSet, BoxAgainstRandomTrianglesFindsOverlapAndPushesOut)
         TConvex set = mesh.Set();
         TConvex box = Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
         TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
-        double reference = BoxTriangleReference(box, world, mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
+        Shape triangle = TriangleShape(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
+        double reference = Penetration(BoxShape(box, world), triangle);
         TContact c{};
         CollideBoxTriangleSet(&c, &box, world, &set, IdentityMat44());
-        if (reference > 1e-4) {
-            ASSERT_EQ(c.collided, 1) << i;
-        } else if (reference < -1e-4) {
-            ASSERT_EQ(c.collided, 0) << i;
-        }
+        ASSERT_TRUE(HitAgrees(c, reference, 1e-4)) << i;
         if (!c.collided) {
             continue;
         }
         ++hits;
         ASSERT_TRUE(Finite(c));
         EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
-        EXPECT_GE(c.depth, reference - 1e-4);
-        TMat44 moved = world;
-        moved.row[3] = world.row[3] + c.normal * (c.depth + 2e-3f);
-        EXPECT_LT(BoxTriangleReference(box, moved, mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]), 1e-6) << i;
+        EXPECT_GE(c.depth, reference - 1e-4) << i;
+        EXPECT_LE(c.depth, reference + 5e-4) << i;
+        EXPECT_LT(Penetration(BoxShape(box, PushedOut(world, c)), triangle), 1e-6) << i;
     }
     EXPECT_GT(hits, 2000);
 }

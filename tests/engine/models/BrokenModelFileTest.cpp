@@ -220,22 +220,18 @@ TEST_F(BrokenModelFileTest, LoadersReportTheirMessages)
     std::filesystem::create_directory(TempPath("folder.qvx"));
     for (const Case& c : qvxCases) {
         g_LastError.clear();
-        QvxModel model;
+        Scoped<QvxModel> model;
         EXPECT_FALSE(model.Load(c.path.c_str(), nullptr, nullptr));
         EXPECT_EQ(g_LastError, c.message);
         EXPECT_EQ(model.name[0], 0);
-        model.Release();
-        model.Destroy();
     }
     const std::vector<uint8_t> md2 = datagen::EncodeMd2(Md2TestTriangle(2));
     for (const std::string& path :
          {TempPath("none.md2"), WriteBytes("cut.md2", std::vector<uint8_t>(md2.begin(), md2.end() - 1))}) {
         g_LastError.clear();
-        Md2Model model;
+        Scoped<Md2Model> model;
         EXPECT_FALSE(model.Load(path.c_str(), nullptr));
         EXPECT_EQ(g_LastError, "Error loading MD2 file!");
         EXPECT_EQ(model.GetFrameCount(), 0);
-        model.Release();
-        model.Destroy();
     }
 }

@@ -40,20 +40,24 @@ protected:
         badAnimationPath = WriteBytes("bad.dat", datagen::EncodeFrameAnimation({{"idle", 0, 1, 0.5f}}, faults));
     }
 
-    std::unique_ptr<Model> Load(const std::string& path, const char* animation)
+    // A loaded model, released, destroyed and deleted as its owner does when it goes out of scope.
+    struct Unload {
+        void operator()(Model* model) const
+        {
+            model->Release();
+            model->Destroy();
+            std::default_delete<Model>()(model);
+        }
+    };
+    using ModelPtr = std::unique_ptr<Model, Unload>;
+
+    ModelPtr Load(const std::string& path, const char* animation)
     {
         g_LastError.clear();
-        return std::unique_ptr<Model>(LoadModel(path.c_str(), animation));
+        return ModelPtr(LoadModel(path.c_str(), animation));
     }
 
     static uint32_t LiveResources() { return g_RenderDevice.device->GetLiveResourceCount(); }
-
-    static void End(std::unique_ptr<Model>& model)
-    {
-        model->Release();
-        model->Destroy();
-        model.reset();
-    }
 
     std::string qvxPath, xPath, md2Path, animationPath, badAnimationPath;
 };
@@ -62,29 +66,27 @@ protected:
 
 TEST_F(LoadModelTest, ExtensionPicksTheClass)
 {
-    std::unique_ptr<Model> qvx = Load(qvxPath, animationPath.c_str());
+    ModelPtr qvx = Load(qvxPath, animationPath.c_str());
     ASSERT_NE(dynamic_cast<QvxModel*>(qvx.get()), nullptr);
     EXPECT_TRUE(qvx->Animate("idle", 1, -1.0f));
     EXPECT_EQ(qvx->GetFrameCount(), 1);
 
-    std::unique_ptr<Model> md2 = Load(md2Path, animationPath.c_str());
+    ModelPtr md2 = Load(md2Path, animationPath.c_str());
     ASSERT_NE(dynamic_cast<Md2Model*>(md2.get()), nullptr);
     EXPECT_EQ(md2->GetFrameCount(), 2);
     EXPECT_TRUE(md2->Animate("idle", 1, -1.0f));
 
     // .x models ignore the animation path, even a broken one.
-    std::unique_ptr<Model> x = Load(xPath, badAnimationPath.c_str());
+    ModelPtr x = Load(xPath, badAnimationPath.c_str());
     ASSERT_NE(dynamic_cast<XModel*>(x.get()), nullptr);
     EXPECT_TRUE(static_cast<XModel*>(x.get())->skipTextures);
     EXPECT_EQ(x->GetFrameCount(), 1);
 
     // No animation: an empty path is none.
-    std::unique_ptr<Model> plain = Load(qvxPath, "");
+    ModelPtr plain = Load(qvxPath, "");
     ASSERT_NE(plain, nullptr);
     EXPECT_FALSE(plain->Animate("idle", 1, -1.0f));
     EXPECT_EQ(g_LastError, "");
-    for (auto* model : {&qvx, &md2, &x, &plain})
-        End(*model);
 }
 
 TEST_F(LoadModelTest, UnknownExtensionsAreReported)
@@ -122,10 +124,10 @@ TEST_F(LoadModelTest, FailedLoadsLeaveNothingBehind)
 
 TEST_F(LoadModelTest, SampleDataModelsLoadAndHaveBounds)
 {
-    std::unique_ptr<Model> player = Load("Graphics\\Models\\Player.qvx", nullptr);
+    ModelPtr player = Load("Graphics\\Models\\Player.qvx", nullptr);
     ASSERT_NE(player, nullptr) << g_LastError;
     EXPECT_EQ(player->GetFrameCount(), 61);
-    End(player);
+    player.reset();
 
     // Every model file of the data set loads through the factory.
     const std::filesystem::path root = std::filesystem::path(backend::BaseDirectory()) / "Graphics";
@@ -134,7 +136,7 @@ TEST_F(LoadModelTest, SampleDataModelsLoadAndHaveBounds)
         const std::string extension = entry.path().extension().string();
         if (extension != ".qvx" && extension != ".x" && extension != ".md2")
             continue;
-        std::unique_ptr<Model> model = Load(entry.path().string(), nullptr);
+        ModelPtr model = Load(entry.path().string(), nullptr);
         ASSERT_NE(model, nullptr) << entry.path() << ": " << g_LastError;
         Matrix identity;
         MatrixIdentity(&identity);
@@ -142,7 +144,6 @@ TEST_F(LoadModelTest, SampleDataModelsLoadAndHaveBounds)
         model->GetFrameBounds(&box, 0, &identity);
         EXPECT_LE(box.min.x, box.max.x) << entry.path();
         EXPECT_LE(box.min.y, box.max.y) << entry.path();
-        End(model);
         ++loaded;
     }
     EXPECT_GE(loaded, 2u);

@@ -16,9 +16,6 @@ using namespace backend;
 
 namespace {
 
-constexpr uint32_t BLUE = 0xFF0000FFu;
-constexpr uint32_t WHITE = 0xFFFFFFFFu;
-
 class Md2ModelTest : public ModelDeviceTest {
 protected:
     std::string Write(const std::string& file, const datagen::Md2Model& model)
@@ -42,7 +39,7 @@ TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
     const std::vector<uint8_t> bytes = datagen::EncodeMd2(file);
     // One triangle, three vertices and coordinates, no skins: 68 + 12 + 12 + 3 x 52.
     EXPECT_EQ(bytes.size(), 68u + 12 + 12 + 3 * 52);
-    Md2Model model;
+    Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(WriteBytes("tri.md2", bytes).c_str(), nullptr));
     EXPECT_EQ(model.GetFrameCount(), 3);
     EXPECT_EQ(model.frames.size(), size_t(MD2_MAX_FRAMES));
@@ -62,14 +59,12 @@ TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
     // Frame 2 is moved by 2 along x.
     EXPECT_FLOAT_EQ(model.frames[2].vertices[2].x, 1.0f);
     EXPECT_EQ(model.material.Diffuse.a, 0.0f);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
 {
     OpenDevice();
-    Md2Model model;
+    Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle()).c_str(), nullptr));
     for (const Md2Vertex& v : model.frames[0].vertices) {
         EXPECT_NEAR(v.nx, 0.0f, 1e-6f);
@@ -84,46 +79,37 @@ TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
     g_RenderDevice.device->SetLight(0, &light);
     g_RenderDevice.device->LightEnable(0, true);
     g_RenderDevice.device->SetRenderState(D3DRS_LIGHTING, 1);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 320), WHITE);
-    model.Release();
-    model.Destroy();
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
 }
 
 TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
 {
     OpenDevice();
-    Md2Model model;
+    Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(2)).c_str(), nullptr));
     LookAtTriangle();
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.primitiveCount = 0;
     model.Render(1, false);
     EXPECT_EQ(g_RenderDevice.primitiveCount, 1u);
     std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 500, 320), WHITE);
-    EXPECT_EQ(Pixel(pixels, 330, 320), BLUE);
+    EXPECT_EQ(PixelAt(pixels, 500, 320), WHITE);
+    EXPECT_EQ(PixelAt(pixels, 330, 320), BLUE);
 
     model.Render(0, true);
     pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 400, 320), 0xFF000000u);
-    uint32_t value = 0;
-    g_RenderDevice.device->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    g_RenderDevice.device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
-    EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
+    EXPECT_EQ(PixelAt(pixels, 400, 320), 0xFF000000u);
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
 
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
     model.RenderDot3(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 320), WHITE);
-    g_RenderDevice.device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_MODULATE));
-    g_RenderDevice.device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
-    model.Release();
-    model.Destroy();
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
+    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
 }
 
 TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers)
@@ -133,7 +119,7 @@ TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers
     file.frames[1] = file.frames[0];
     for (auto& vertex : file.frames[1].vertices)
         vertex[3] = 150;
-    Md2Model model;
+    Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("same.md2", file).c_str(), nullptr));
     GpuVertexBuffer* a = model.frames[0].vertexBuffer;
     GpuVertexBuffer* b = model.frames[1].vertexBuffer;
@@ -141,14 +127,12 @@ TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers
     ASSERT_NE(b, nullptr);
     ASSERT_EQ(a->GetSize(), 96u);
     EXPECT_EQ(std::memcmp(a->Bytes(), b->Bytes(), a->GetSize()), 0);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 {
     OpenDevice();
-    Md2Model model;
+    Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
     Matrix identity;
     MatrixIdentity(&identity);
@@ -163,8 +147,6 @@ TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
     model.animations.AddAnimation("walk", 0, 2, 1.0f);
     EXPECT_TRUE(model.Animate("walk", 1, -1.0f));
     EXPECT_EQ(model.GetAnimationFrame("walk"), 1);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
@@ -181,9 +163,9 @@ TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 4u);
     LookAtTriangle();
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
     model.Release();
     model.Destroy();
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);

@@ -5,7 +5,6 @@
 #include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
 #include "backend/math/Vector.h"
-#include "datagen/writers/DdsWriter.h"
 #include "datagen/writers/FrameAnimationWriter.h"
 #include "engine/models/QvxModel.h"
 #include "engine/platform/BoundingBox.h"
@@ -17,24 +16,6 @@
 using namespace backend;
 
 namespace {
-
-constexpr uint32_t BLUE = 0xFF0000FFu;
-constexpr uint32_t WHITE = 0xFFFFFFFFu;
-constexpr uint32_t BLACK = 0xFF000000u;
-
-uint32_t RenderState(uint32_t state)
-{
-    uint32_t value = 0;
-    g_RenderDevice.device->GetRenderState(state, &value);
-    return value;
-}
-
-uint32_t StageState(uint32_t stage, uint32_t type)
-{
-    uint32_t value = 0;
-    g_RenderDevice.device->GetTextureStageState(stage, type, &value);
-    return value;
-}
 
 GpuMaterial Colour(float r, float g, float b, float a)
 {
@@ -63,7 +44,7 @@ protected:
 TEST_F(QvxModelTest, CubeWeldsToEightVerticesWithOutwardNormals)
 {
     OpenDevice();
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube(1.0f, {0, 0, 0}).c_str(), nullptr, nullptr));
     ASSERT_EQ(model.GetFrameCount(), 1);
     const QvxMesh& mesh = model.frames[0].meshes[0];
@@ -86,33 +67,29 @@ TEST_F(QvxModelTest, CubeWeldsToEightVerticesWithOutwardNormals)
     EXPECT_EQ(model.material.Diffuse.a, 1.0f);
     EXPECT_EQ(model.material.Ambient.r, 1.0f);
     EXPECT_STREQ(model.name, TempPath("cube.qvx").c_str());
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, CubeDrawsItsFrontFacesInOneCall)
 {
     OpenDevice();
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.primitiveCount = 0;
     g_RenderDevice.device->ResetStats();
     model.Render(0, false);
     EXPECT_EQ(g_RenderDevice.primitiveCount, 12u);
     EXPECT_EQ(g_RenderDevice.device->GetStats().drawCalls, 1u);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 400, 300), WHITE);
-    EXPECT_EQ(Pixel(pixels, 360, 260), WHITE);
-    EXPECT_EQ(Pixel(pixels, 460, 300), BLUE);
-    EXPECT_EQ(Pixel(pixels, 400, 360), BLUE);
+    EXPECT_EQ(PixelAt(pixels, 400, 300), WHITE);
+    EXPECT_EQ(PixelAt(pixels, 360, 260), WHITE);
+    EXPECT_EQ(PixelAt(pixels, 460, 300), BLUE);
+    EXPECT_EQ(PixelAt(pixels, 400, 360), BLUE);
     // States are back as they were.
     EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, ClockwiseTrianglesAreCulled)
@@ -123,18 +100,16 @@ TEST_F(QvxModelTest, ClockwiseTrianglesAreCulled)
     mesh.faces = {{0, 1, 2}};
     datagen::QvxFrame frame;
     frame.meshes = {mesh};
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("cw.qvx", {frame}).c_str(), nullptr, nullptr));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 320), BLUE);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), BLUE);
 
     frame.meshes[0].faces = {{3, 4, 5}};
     ASSERT_TRUE(model.Load(WriteModel("ccw.qvx", {frame}).c_str(), nullptr, nullptr));
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 320), WHITE);
-    model.Release();
-    model.Destroy();
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
 }
 
 TEST_F(QvxModelTest, WeldingSplitsOnlyWhereCornersDiffer)
@@ -148,7 +123,7 @@ TEST_F(QvxModelTest, WeldingSplitsOnlyWhereCornersDiffer)
     mesh.texFaces = {{0, 2, 1}, {3, 2, 4}, {0, 2, 1}};
     datagen::QvxFrame frame;
     frame.meshes = {mesh};
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("weld.qvx", {frame}).c_str(), nullptr, nullptr));
     const QvxMesh& m = model.frames[0].meshes[0];
     ASSERT_EQ(m.vertices.size(), 6u);
@@ -162,8 +137,6 @@ TEST_F(QvxModelTest, WeldingSplitsOnlyWhereCornersDiffer)
     // Position 3 keeps its own slot although it equals position 0.
     EXPECT_EQ(m.indices[6], 3);
     EXPECT_EQ(m.indices[8], 1);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, SmallestFileLoadsExactly)
@@ -178,7 +151,7 @@ TEST_F(QvxModelTest, SmallestFileLoadsExactly)
     frame.meshes = {mesh};
     const std::vector<uint8_t> bytes = datagen::EncodeQvx({frame});
     ASSERT_EQ(bytes.size(), 106u);
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteBytes("small.qvx", bytes).c_str(), nullptr, nullptr));
     const QvxMesh& m = model.frames[0].meshes[0];
     ASSERT_EQ(m.vertices.size(), 3u);
@@ -193,20 +166,18 @@ TEST_F(QvxModelTest, SmallestFileLoadsExactly)
     EXPECT_EQ(box.min.x, -1.0f);
     EXPECT_EQ(box.max.y, 1.0f);
     EXPECT_EQ(box.min.z, 5.0f);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, TranslucentMaterialBlendsAndRevertsBlending)
 {
     OpenDevice();
     UseAmbientLight();
-    QvxModel model;
+    Scoped<QvxModel> model;
     const GpuMaterial red = Colour(1, 0, 0, 0.5f);
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, &red));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_TRUE(ColourNear(Pixel(ReadBackBuffer(), 400, 300), 0xFF800080u));
+    EXPECT_TRUE(ColourNear(PixelAt(ReadBackBuffer(), 400, 300), 0xFF800080u));
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
 
@@ -216,75 +187,62 @@ TEST_F(QvxModelTest, TranslucentMaterialBlendsAndRevertsBlending)
     ASSERT_TRUE(model.Load(TempPath("cube.qvx").c_str(), nullptr, &opaque));
     g_RenderDevice.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF0000u);
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), uint32_t(D3DBLEND_ONE));
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, FlatColourDrawsBlackOverNearerGeometry)
 {
     OpenDevice();
-    QvxModel nearCube, farCube;
+    Scoped<QvxModel> nearCube, farCube;
     datagen::QvxFrame nearFrame, farFrame;
     nearFrame.meshes.push_back(QvxCube(2.0f, {0, 0, 2}));
     farFrame.meshes.push_back(QvxCube(1.0f, {0, 0, 8}));
     ASSERT_TRUE(nearCube.Load(WriteModel("near.qvx", {nearFrame}).c_str(), nullptr, nullptr));
     ASSERT_TRUE(farCube.Load(WriteModel("far.qvx", {farFrame}).c_str(), nullptr, nullptr));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     nearCube.Render(0, false);
     farCube.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), WHITE);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), WHITE);
     farCube.Render(0, true);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 400, 300), BLACK);
-    EXPECT_EQ(Pixel(pixels, 480, 300), WHITE);
+    EXPECT_EQ(PixelAt(pixels, 400, 300), BLACK);
+    EXPECT_EQ(PixelAt(pixels, 480, 300), WHITE);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
-    for (QvxModel* model : {&nearCube, &farCube}) {
-        model->Release();
-        model->Destroy();
-    }
 }
 
 TEST_F(QvxModelTest, TextureIsBoundOnStageZero)
 {
     OpenDevice();
-    datagen::RgbaImage image(4, 4);
-    image.pixels.assign(16, 0xFF00FF00u);
-    const std::string texturePath =
-        WriteBytes("green.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    const std::string texturePath = WriteSolidTexture("green.dds", 0xFF00FF00u);
     datagen::QvxMesh mesh = QvxCube(1.0f, {0, 0, 5});
     mesh.texCoords = {{0, 0}, {1, 1}};
     for (size_t i = 0; i < mesh.faces.size(); ++i)
         mesh.texFaces.push_back({0, 1, 1});
     datagen::QvxFrame frame;
     frame.meshes = {mesh};
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("textured.qvx", {frame}).c_str(), texturePath.c_str(), nullptr));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFF00FF00u);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF00FF00u);
     EXPECT_EQ(g_RenderDevice.currentTexture[0], static_cast<GpuBaseTexture*>(model.texture.texture));
 
-    QvxModel missing;
+    Scoped<QvxModel> missing;
     EXPECT_FALSE(missing.Load(TempPath("textured.qvx").c_str(), TempPath("none.dds").c_str(), nullptr));
-    missing.Release();
-    missing.Destroy();
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 {
     OpenDevice();
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
     model.RenderDot3(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), WHITE);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), WHITE);
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), uint32_t(D3DTA_CURRENT));
     EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
@@ -293,17 +251,15 @@ TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 
     // The material-only pass keeps the caller's stage set-up: select the
     // texture factor, and the cube comes out in its colour.
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000u);
     g_RenderDevice.device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
     g_RenderDevice.device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     g_RenderDevice.device->ResetStats();
     model.RenderMaterialOnly(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF0000u);
     EXPECT_EQ(g_RenderDevice.device->GetStats().setTextureStageStateCalls, 0u);
     EXPECT_EQ(g_RenderDevice.device->GetStats().setTextureCalls, 0u);
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
@@ -312,7 +268,7 @@ TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
     std::vector<datagen::QvxFrame> frames(61);
     for (size_t f = 0; f < frames.size(); ++f)
         frames[f].meshes.push_back(QvxCube(1.0f, {float(f), 0, 5}));
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("player.qvx", frames).c_str(), nullptr, nullptr));
     EXPECT_EQ(model.GetFrameCount(), 61);
     Matrix identity;
@@ -335,13 +291,11 @@ TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
     EXPECT_NEAR(box.min.z, -2.5f, 1e-5f);
     EXPECT_NEAR(box.max.z, -1.5f, 1e-5f);
 
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(-1, false);
     model.Render(61, false);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 400, 300), WHITE);
-    model.Release();
-    model.Destroy();
+    EXPECT_EQ(PixelAt(pixels, 400, 300), WHITE);
 }
 
 TEST_F(QvxModelTest, AnimationChoosesTheFrame)
@@ -350,7 +304,7 @@ TEST_F(QvxModelTest, AnimationChoosesTheFrame)
     std::vector<datagen::QvxFrame> frames(4);
     for (size_t f = 0; f < frames.size(); ++f)
         frames[f].meshes.push_back(QvxCube(0.5f, {float(f), 0, 5}));
-    QvxModel model;
+    Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("anim.qvx", frames).c_str(), nullptr, nullptr));
     const std::string animation = WriteBytes("anim.dat", datagen::EncodeFrameAnimation({{"spin", 0, 3, 1.0f}}));
     ASSERT_TRUE(model.LoadAnimation(animation.c_str()));
@@ -359,13 +313,11 @@ TEST_F(QvxModelTest, AnimationChoosesTheFrame)
     EXPECT_EQ(model.GetAnimationFrame("spin"), 2);
     EXPECT_FALSE(model.Animate("jump", 1, -1.0f));
     EXPECT_EQ(model.GetAnimationFrame("jump"), -1);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(model.GetAnimationFrame("spin"), false);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 600, 300), WHITE);
-    EXPECT_EQ(Pixel(pixels, 400, 300), BLUE);
-    model.Release();
-    model.Destroy();
+    EXPECT_EQ(PixelAt(pixels, 600, 300), WHITE);
+    EXPECT_EQ(PixelAt(pixels, 400, 300), BLUE);
 }
 
 TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
@@ -391,9 +343,9 @@ TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
     ASSERT_TRUE(ResetDevice());
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveResourceCount(), live);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(2, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), WHITE);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), WHITE);
     model.Release();
     model.Destroy();
     EXPECT_TRUE(model.frames.empty());
@@ -403,23 +355,19 @@ TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
 TEST_F(QvxModelTest, LifeCycleLogsOnlyForLoadedModels)
 {
     OpenDevice();
-    std::ostringstream log;
-    g_Log = &log;
-    g_LogEnabled = true;
+    LogCapture log;
     QvxModel empty;
     empty.Release();
     empty.Destroy();
-    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(log.text.str(), "");
     QvxModel model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
     model.Release();
     model.Restore();
     model.Release();
     model.Destroy();
-    g_LogEnabled = false;
-    g_Log = &std::clog;
     const std::string path = TempPath("cube.qvx");
-    EXPECT_EQ(log.str(), "\nLoading .qvx model \"" + path + "\"...\nReleasing .qvx model \"" + path +
-                             "\"...\nRestoring .qvx model \"" + path + "\"...\nReleasing .qvx model \"" + path +
-                             "\"...\nDestroying .qvx model \"" + path + "\"...");
+    EXPECT_EQ(log.text.str(), "\nLoading .qvx model \"" + path + "\"...\nReleasing .qvx model \"" + path +
+                                  "\"...\nRestoring .qvx model \"" + path + "\"...\nReleasing .qvx model \"" + path +
+                                  "\"...\nDestroying .qvx model \"" + path + "\"...");
 }

@@ -4,7 +4,6 @@
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
-#include "datagen/writers/DdsWriter.h"
 #include "engine/models/XModel.h"
 #include "engine/platform/BoundingBox.h"
 #include "engine/platform/Log.h"
@@ -16,22 +15,6 @@
 using namespace backend;
 
 namespace {
-
-constexpr uint32_t BLUE = 0xFF0000FFu;
-
-uint32_t RenderState(uint32_t state)
-{
-    uint32_t value = 0;
-    g_RenderDevice.device->GetRenderState(state, &value);
-    return value;
-}
-
-uint32_t StageState(uint32_t stage, uint32_t type)
-{
-    uint32_t value = 0;
-    g_RenderDevice.device->GetTextureStageState(stage, type, &value);
-    return value;
-}
 
 class XModelTest : public ModelDeviceTest {
 protected:
@@ -67,14 +50,14 @@ TEST_F(XModelTest, OpaqueSubsetsDrawBeforeTranslucentOnes)
 {
     OpenDevice();
     UseAmbientLight();
-    XModel model;
+    Scoped<XModel> model;
     ASSERT_TRUE(model.Load(WriteLayers().c_str(), "", true));
     EXPECT_EQ(model.faceCount, 4u);
     EXPECT_EQ(model.materialCount, 2u);
     // Ambient takes the diffuse colour.
     EXPECT_FLOAT_EQ(model.materials[0].Ambient.g, 1.0f);
     EXPECT_FLOAT_EQ(model.materials[0].Ambient.a, 0.5f);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     // Translucency reaches the pixels through stage 0's alpha, set by the caller.
     g_RenderDevice.device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     g_RenderDevice.primitiveCount = 0;
@@ -82,21 +65,19 @@ TEST_F(XModelTest, OpaqueSubsetsDrawBeforeTranslucentOnes)
     EXPECT_EQ(g_RenderDevice.primitiveCount, 4u);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
     // Green over red in the middle, red alone around it.
-    EXPECT_TRUE(ColourNear(Pixel(pixels, 400, 300), 0xFF808000u));
-    EXPECT_EQ(Pixel(pixels, 550, 300), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(pixels, 700, 300), BLUE);
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFF808000u));
+    EXPECT_EQ(PixelAt(pixels, 550, 300), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(pixels, 700, 300), BLUE);
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
 {
     OpenDevice();
-    XModel model;
+    Scoped<XModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), "", true));
     EXPECT_EQ(model.faceCount, 12u);
     EXPECT_EQ(model.GetFrameCount(), 1);
@@ -114,34 +95,29 @@ TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
     EXPECT_EQ(other.min.x, box.min.x);
     EXPECT_EQ(other.max.z, box.max.z);
 
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
     std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 400, 300), 0xFFFFFFFFu);
-    EXPECT_EQ(Pixel(pixels, 470, 300), BLUE);
+    EXPECT_EQ(PixelAt(pixels, 400, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(pixels, 470, 300), BLUE);
 
     model.Render(0, true);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFF000000u);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF000000u);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
     model.RenderDot3(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFFFFFFu);
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), uint32_t(D3DTA_CURRENT));
     EXPECT_EQ(StageState(2, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
-    model.Release();
-    model.Destroy();
 }
 
 TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
 {
     OpenDevice();
-    datagen::RgbaImage image(4, 4);
-    image.pixels.assign(16, 0xFFFF00FFu);
-    WriteBytes("magenta.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
-    image.pixels.assign(16, 0xFF00FFFFu);
-    const std::string cyan = WriteBytes("cyan.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    WriteSolidTexture("magenta.dds", 0xFFFF00FFu);
+    const std::string cyan = WriteSolidTexture("cyan.dds", 0xFF00FFFFu);
     datagen::XModel file;
     datagen::XMesh quad = XQuad(-1, -1, 1, 1, 5);
     quad.texCoords = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
@@ -153,21 +129,21 @@ TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
 
     Texture callers;
     ASSERT_TRUE(callers.Load(cyan.c_str()));
-    XModel skipping;
+    Scoped<XModel> skipping;
     ASSERT_TRUE(skipping.Load(path.c_str(), "", true));
     EXPECT_TRUE(skipping.textures.empty());
     g_RenderDevice.SetTexture(0, callers.texture);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     skipping.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFF00FFFFu);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF00FFFFu);
 
-    XModel own;
+    Scoped<XModel> own;
     ASSERT_TRUE(own.Load(path.c_str(), (tempDirectory + "/").c_str(), false));
     ASSERT_EQ(own.textures.size(), 1u);
     EXPECT_NE(own.textures[0].texture, nullptr);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     own.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
 
     // Device loss: textures and mesh go, and come back.
     own.Release();
@@ -175,14 +151,10 @@ TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
     EXPECT_EQ(own.textures[0].texture, nullptr);
     ASSERT_TRUE(own.Restore());
     EXPECT_NE(own.textures[0].texture, nullptr);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     own.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
     g_RenderDevice.SetTexture(0, nullptr);
-    for (XModel* model : {&skipping, &own}) {
-        model->Release();
-        model->Destroy();
-    }
     callers.Release();
 }
 
@@ -202,9 +174,9 @@ TEST_F(XModelTest, RestoreReloadsTheMeshAndKeepsTheMaterials)
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveResourceCount(), live);
     EXPECT_EQ(model.materialCount, 2u);
-    Clear(BLUE);
+    ClearBackBuffer(BLUE);
     model.Render(0, false);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 550, 300), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(ReadBackBuffer(), 550, 300), 0xFFFF0000u);
     model.Release();
     model.Destroy();
     EXPECT_TRUE(model.materials.empty());
@@ -223,13 +195,11 @@ TEST_F(XModelTest, BadFilesAreRefused)
         WriteText("index.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,3;; }")};
     for (const std::string& path : paths) {
         g_LastError.clear();
-        XModel model;
+        Scoped<XModel> model;
         EXPECT_FALSE(model.Load(path.c_str(), "", true)) << path;
         EXPECT_EQ(g_LastError, "Error loading X file!");
         EXPECT_EQ(model.mesh, nullptr);
         EXPECT_EQ(model.name[0], 0);
-        model.Release();
-        model.Destroy();
     }
 }
 
@@ -239,10 +209,7 @@ TEST_F(XModelTest, BadFilesAreRefused)
 TEST_F(XModelTest, TextureNamesThatLeaveTheTextureFolderAreRefused)
 {
     OpenDevice();
-    datagen::RgbaImage image(4, 4);
-    image.pixels.assign(16, 0xFFFF00FFu);
-    const std::string magenta =
-        WriteBytes("magenta.dds", datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false));
+    const std::string magenta = WriteSolidTexture("magenta.dds", 0xFFFF00FFu);
     std::filesystem::create_directories(tempDirectory + "/Textures");
     datagen::XMesh quad = XQuad(-1, -1, 1, 1, 5);
     quad.faces = {{0, 1, 2}, {0, 2, 3}};
@@ -255,19 +222,13 @@ TEST_F(XModelTest, TextureNamesThatLeaveTheTextureFolderAreRefused)
     file.meshes = {quad};
     const std::string path = WriteText("climbing.x", datagen::EncodeXFile(file));
 
-    std::ostringstream log;
-    g_Log = &log;
-    g_LogEnabled = true;
-    XModel model;
-    const bool loaded = model.Load(path.c_str(), (tempDirectory + "/Textures/").c_str(), false);
-    g_LogEnabled = false;
-    g_Log = &std::clog;
-    ASSERT_TRUE(loaded);
+    LogCapture log;
+    Scoped<XModel> model;
+    ASSERT_TRUE(model.Load(path.c_str(), (tempDirectory + "/Textures/").c_str(), false));
     ASSERT_EQ(model.textures.size(), 2u);
     EXPECT_EQ(model.textures[0].texture, nullptr);
     EXPECT_EQ(model.textures[1].texture, nullptr);
-    EXPECT_NE(log.str().find("Texture name \"../magenta.dds\" refused"), std::string::npos) << log.str();
-    EXPECT_NE(log.str().find("Texture name \"" + magenta + "\" refused"), std::string::npos) << log.str();
-    model.Release();
-    model.Destroy();
+    const std::string text = log.text.str();
+    EXPECT_NE(text.find("Texture name \"../magenta.dds\" refused"), std::string::npos) << text;
+    EXPECT_NE(text.find("Texture name \"" + magenta + "\" refused"), std::string::npos) << text;
 }

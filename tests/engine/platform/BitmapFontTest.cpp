@@ -228,21 +228,13 @@ TEST_F(BitmapFontTest, DrawTextPutsChangedStatesBack)
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     Draw(font, "AAA", 10.0f, 10.0f, 1.0f, 0);
-    uint32_t value = 0;
-    device->GetRenderState(D3DRS_SRCBLEND, &value);
-    EXPECT_EQ(value, uint32_t(D3DBLEND_ONE));
-    device->GetRenderState(D3DRS_DESTBLEND, &value);
-    EXPECT_EQ(value, uint32_t(D3DBLEND_ZERO));
-    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    EXPECT_EQ(value, 0u);
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_SELECTARG1));
-    device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_SELECTARG1));
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RenderState(D3DRS_SRCBLEND), uint32_t(D3DBLEND_ONE));
+    EXPECT_EQ(RenderState(D3DRS_DESTBLEND), uint32_t(D3DBLEND_ZERO));
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
+    EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_SELECTARG1));
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(g_RenderDevice.currentVertexShader, 0x142u);
 
     // A colour-only font leaves the alpha operation alone.
@@ -251,8 +243,7 @@ TEST_F(BitmapFontTest, DrawTextPutsChangedStatesBack)
     g_RenderDevice.savedTextureStageStates[0][D3DTSS_ALPHAOP] = 0x55;
     Draw(font, "A", 10.0f, 10.0f, 1.0f, 0);
     EXPECT_EQ(g_RenderDevice.savedTextureStageStates[0][D3DTSS_ALPHAOP], 0x55u);
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
+    EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_DISABLE));
 
     // Empty text touches nothing.
     device->ResetStats();

@@ -19,7 +19,7 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
     ASSERT_TRUE(OpenDevice());
     RenderDevice& rd = g_RenderDevice;
 
-    const std::string picture = WriteTexture("Blue.dds", 4, 4, std::vector<uint32_t>(16, 0xFF0000FFu));
+    const std::string picture = WriteSolidTexture("Blue.dds", 0xFF0000FFu);
     const float fullUv[4] = {0, 0, 1, 1};
     VertexImage image;
     ASSERT_TRUE(image.Load(picture.c_str(), 100.0f, 50.0f, 0xFFFFFFFFu, fullUv));
@@ -36,7 +36,7 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
     Texture target;
     ASSERT_TRUE(target.Create(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, "SunMap", true));
 
-    const auto drawFrame = [&]() {
+    const auto drawFrame = [&](bool present) {
         ClearBackBuffer(0xFF000000u);
         rd.device->BeginScene();
         rd.Begin2D(800.0f, 600.0f);
@@ -44,9 +44,10 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
         image.Render();
         font.DrawText("Vantrel", 400.0f, 300.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1);
         rd.device->EndScene();
-        rd.device->Present();
+        if (present)
+            rd.device->Present();
     };
-    drawFrame();
+    drawFrame(true);
     rd.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
 
     // Two lost turns draw nothing; then the device asks for a reset.
@@ -74,26 +75,17 @@ TEST_F(RenderDeviceTest, DeviceLossReleaseResetRestore)
             continue;
         }
         ++framesDrawn;
-        drawFrame();
+        drawFrame(true);
     }
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(framesDrawn, 1);
 
     // The states are back at the device's defaults after the reset.
-    uint32_t value = 0;
-    rd.device->GetRenderState(D3DRS_CULLMODE, &value);
-    EXPECT_EQ(value, uint32_t(D3DCULL_CCW));
-    rd.device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
 
     // And the restored objects draw: the image's blue in the corner, text in the middle.
-    ClearBackBuffer(0xFF000000u);
-    rd.device->BeginScene();
-    rd.Begin2D(800.0f, 600.0f);
-    image.SetPosition(0.0f, 0.0f, 0);
-    image.Render();
-    font.DrawText("Vantrel", 400.0f, 300.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1);
-    rd.device->EndScene();
+    drawFrame(false);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_EQ(PixelAt(pixels, 10, 10) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(PixelAt(pixels, 99, 49) & 0xFFFFFF, 0x0000FFu);

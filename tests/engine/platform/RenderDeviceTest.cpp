@@ -118,23 +118,19 @@ TEST_F(RenderDeviceTest, SaveSlotsHoldOneValuePerState)
 {
     ASSERT_TRUE(OpenDevice());
     RenderDevice& rd = g_RenderDevice;
-    uint32_t value = 0;
 
     // Change, Change, Revert: the second Change saved the first one's value.
     rd.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     EXPECT_TRUE(rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CW));
     EXPECT_TRUE(rd.ChangeRenderState(D3DRS_CULLMODE, D3DCULL_CCW));
     EXPECT_TRUE(rd.RevertRenderState(D3DRS_CULLMODE));
-    rd.device->GetRenderState(D3DRS_CULLMODE, &value);
-    EXPECT_EQ(value, uint32_t(D3DCULL_CW));
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_CW));
 
     // A single Change and Revert restores what was there before.
     EXPECT_TRUE(rd.ChangeRenderState(D3DRS_ALPHABLENDENABLE, 1));
-    rd.device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 1u);
     EXPECT_TRUE(rd.RevertRenderState(D3DRS_ALPHABLENDENABLE));
-    rd.device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
 
     // Stage slots are indexed stage x 128 + type: the last one is apart from its neighbours.
     rd.device->SetTextureStageState(7, 127, 77);
@@ -147,10 +143,8 @@ TEST_F(RenderDeviceTest, SaveSlotsHoldOneValuePerState)
     EXPECT_EQ(rd.savedTextureStageStates[6][127], 66u);
     EXPECT_EQ(rd.savedTextureStageStates[0][0], 11u);
     EXPECT_TRUE(rd.RevertTextureStageState(7, 127));
-    rd.device->GetTextureStageState(7, 127, &value);
-    EXPECT_EQ(value, 77u);
-    rd.device->GetTextureStageState(6, 127, &value);
-    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(StageState(7, 127), 77u);
+    EXPECT_EQ(StageState(6, 127), 2u);
 
     // Numbers outside the tables are refused instead of writing past them.
     const RenderDevice before = rd;
@@ -228,9 +222,7 @@ TEST_F(RenderDeviceTest, VertexFormatCacheAndPrimitiveCounter)
     EXPECT_EQ(rd.currentVertexShader, 0xFFFFFFFFu);
     EXPECT_TRUE(rd.SetRenderState(D3DRS_TEXTUREFACTOR, 0x12345678));
     EXPECT_TRUE(rd.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE));
-    uint32_t value = 0;
-    rd.device->GetRenderState(D3DRS_TEXTUREFACTOR, &value);
-    EXPECT_EQ(value, 0x12345678u);
+    EXPECT_EQ(RenderState(D3DRS_TEXTUREFACTOR), 0x12345678u);
     rd.SetStreamSource(0, nullptr, 0);
     buffer->Release();
 }
@@ -255,11 +247,8 @@ TEST_F(RenderDeviceTest, Begin2DSetsOrthographicScreenWithoutDepthOrLighting)
     EXPECT_EQ(std::memcmp(&got, &identity, sizeof(Matrix)), 0);
     rd.device->GetTransform(D3DTS_VIEW, &got);
     EXPECT_EQ(std::memcmp(&got, &identity, sizeof(Matrix)), 0);
-    uint32_t value = 1;
-    rd.device->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, 0u);
-    rd.device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u);
     // Set directly, not through the saved slots.
     EXPECT_EQ(rd.savedRenderStates[D3DRS_ZENABLE], 0xABCDu);
 }

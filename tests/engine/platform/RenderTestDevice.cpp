@@ -9,6 +9,8 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -92,4 +94,36 @@ std::string RenderDeviceTest::WriteTexture(const std::string& name, uint32_t wid
     const std::string path = TempPath(name);
     EXPECT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeDds(image, datagen::DdsFormat::A8R8G8B8, false)));
     return path;
+}
+
+std::string RenderDeviceTest::WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size)
+{
+    return WriteTexture(name, size, size, std::vector<uint32_t>(size_t(size) * size, colour));
+}
+
+uint32_t RenderState(uint32_t state)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetRenderState(state, &value);
+    return value;
+}
+
+uint32_t StageState(uint32_t stage, uint32_t type)
+{
+    uint32_t value = 0;
+    g_RenderDevice.device->GetTextureStageState(stage, type, &value);
+    return value;
+}
+
+::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int a = int((actual >> shift) & 0xFF), e = int((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance) {
+            char text[64];
+            std::snprintf(text, sizeof text, "pixel 0x%08X is not near 0x%08X", actual, expected);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }

@@ -30,11 +30,19 @@ protected:
     // Writes a DDS file of the image (0xAARRGGBB texels) and returns its path.
     std::string WriteTexture(const std::string& name, uint32_t width, uint32_t height,
                              const std::vector<uint32_t>& texels);
+    std::string WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size = 4);
 
     backend::NativeWindow* window = nullptr;
     std::string className;
     std::string tempDirectory;
 };
+
+// The device's current value of a render state, and of a texture stage's state.
+uint32_t RenderState(uint32_t state);
+uint32_t StageState(uint32_t stage, uint32_t type);
+
+// Channels within `tolerance` of each other, for blended pixels.
+::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, int tolerance = 3);
 
 // Captures the log while it lives.
 struct LogCapture {

@@ -99,7 +99,7 @@ TEST_F(RenderDeviceTest, TextureCreateFailsWhenEveryFormatIsRefused)
 TEST_F(RenderDeviceTest, TextureLoadReleaseRestoreLifeCycle)
 {
     ASSERT_TRUE(OpenDevice());
-    const std::string path = WriteTexture("Red.dds", 4, 4, std::vector<uint32_t>(16, 0xFFFF0000u));
+    const std::string path = WriteSolidTexture("Red.dds", 0xFFFF0000u);
 
     Texture empty;
     EXPECT_TRUE(empty.Restore());
@@ -158,7 +158,7 @@ TEST_F(RenderDeviceTest, TextureBadFilesFailWithMessage)
     EXPECT_EQ(texture.source, TEXTURE_SOURCE_NONE);
 
     // A truncated file.
-    const std::string good = WriteTexture("Good.dds", 8, 8, std::vector<uint32_t>(64, 0xFF00FF00u));
+    const std::string good = WriteSolidTexture("Good.dds", 0xFF00FF00u, 8);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(backend::ReadWholeFile(good, bytes));
     bytes.resize(bytes.size() / 2);

@@ -44,42 +44,35 @@ Coverage Measure(const std::vector<uint32_t>& pixels, uint32_t colour, int right
 
 } // namespace
 
-TEST_F(RenderDeviceTest, VertexImageFullScreenCoversEveryPixel)
+// A screen-sized quad and a small one at the origin cover exactly their pixels.
+TEST_F(RenderDeviceTest, VertexImageAtTheOriginCoversExactlyItsPixels)
 {
     ASSERT_TRUE(OpenDevice());
-    VertexImage image;
-    ASSERT_TRUE(image.Load(nullptr, 800.0f, 600.0f, 0xFFFF0000u, FULL_UV));
-    EXPECT_EQ(image.mode, VERTEXIMAGE_TEXTURE_NONE);
-    ClearBackBuffer(0xFF000000u);
-    g_RenderDevice.device->BeginScene();
-    g_RenderDevice.Begin2D(800.0f, 600.0f);
-    image.SetPosition(0.0f, 0.0f, 0);
-    image.Render();
-    g_RenderDevice.device->EndScene();
-    const Coverage coverage = Measure(ReadBackBuffer(), 0xFFFF0000u, 800, 600);
-    EXPECT_EQ(coverage.insideMatching, 800 * 600);
-    image.Release();
-}
-
-TEST_F(RenderDeviceTest, VertexImageSmallQuadAtOriginCoversExactlyTopLeftPixels)
-{
-    ASSERT_TRUE(OpenDevice());
-    VertexImage image;
-    ASSERT_TRUE(image.Load(nullptr, 100.0f, 50.0f, 0xFF00FF00u, FULL_UV));
-    ClearBackBuffer(0xFF000000u);
-    g_RenderDevice.device->BeginScene();
-    g_RenderDevice.Begin2D(800.0f, 600.0f);
-    image.SetPosition(0.0f, 0.0f, 0);
-    const Matrix world = WorldTransform();
-    EXPECT_FLOAT_EQ(world.m[3][0], -350.0f);
-    EXPECT_FLOAT_EQ(world.m[3][1], 275.0f);
-    EXPECT_FLOAT_EQ(world.m[3][2], 0.0f);
-    image.Render();
-    g_RenderDevice.device->EndScene();
-    const Coverage coverage = Measure(ReadBackBuffer(), 0xFF00FF00u, 100, 50);
-    EXPECT_EQ(coverage.insideMatching, 100 * 50);
-    EXPECT_EQ(coverage.outsideMatching, 0);
-    image.Release();
+    struct Case {
+        float width, height;
+        uint32_t colour;
+        float worldX, worldY;
+    };
+    for (const Case& c :
+         {Case{800.0f, 600.0f, 0xFFFF0000u, 0.0f, 0.0f}, Case{100.0f, 50.0f, 0xFF00FF00u, -350.0f, 275.0f}}) {
+        VertexImage image;
+        ASSERT_TRUE(image.Load(nullptr, c.width, c.height, c.colour, FULL_UV));
+        EXPECT_EQ(image.mode, VERTEXIMAGE_TEXTURE_NONE);
+        ClearBackBuffer(0xFF000000u);
+        g_RenderDevice.device->BeginScene();
+        g_RenderDevice.Begin2D(800.0f, 600.0f);
+        image.SetPosition(0.0f, 0.0f, 0);
+        const Matrix world = WorldTransform();
+        EXPECT_FLOAT_EQ(world.m[3][0], c.worldX);
+        EXPECT_FLOAT_EQ(world.m[3][1], c.worldY);
+        EXPECT_FLOAT_EQ(world.m[3][2], 0.0f);
+        image.Render();
+        g_RenderDevice.device->EndScene();
+        const Coverage coverage = Measure(ReadBackBuffer(), c.colour, int(c.width), int(c.height));
+        EXPECT_EQ(coverage.insideMatching, int(c.width * c.height)) << c.width;
+        EXPECT_EQ(coverage.outsideMatching, 0) << c.width;
+        image.Release();
+    }
 }
 
 TEST_F(RenderDeviceTest, VertexImageTextureShowsUprightTimesColour)
@@ -115,9 +108,7 @@ TEST_F(RenderDeviceTest, VertexImageTextureShowsUprightTimesColour)
     EXPECT_NEAR(int(tinted & 0xFF), 0x80, 2);
     // Render leaves stage 0 unbound and its two states as they were.
     EXPECT_EQ(g_RenderDevice.currentTexture[0], nullptr);
-    uint32_t value = 0;
-    g_RenderDevice.device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 0u); // as Begin2D left it
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u); // as Begin2D left it
     image.Release();
 }
 
@@ -159,7 +150,7 @@ TEST_F(RenderDeviceTest, VertexImageVerticesAndPlacement)
 TEST_F(RenderDeviceTest, VertexImageTextureModesAndLifeCycle)
 {
     ASSERT_TRUE(OpenDevice());
-    const std::string path = WriteTexture("White.dds", 4, 4, std::vector<uint32_t>(16, 0xFFFFFFFFu));
+    const std::string path = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     VertexImage image;
     EXPECT_EQ(image.mode, 0);
 
@@ -208,7 +199,7 @@ TEST_F(RenderDeviceTest, VertexImageRenderGoesThroughTheDeviceCaches)
 {
     ASSERT_TRUE(OpenDevice());
     RenderDevice& rd = g_RenderDevice;
-    const std::string path = WriteTexture("Grey.dds", 4, 4, std::vector<uint32_t>(16, 0xFF808080u));
+    const std::string path = WriteSolidTexture("Grey.dds", 0xFF808080u);
     VertexImage textured, plain;
     ASSERT_TRUE(textured.Load(path.c_str(), 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));
     ASSERT_TRUE(plain.Load(nullptr, 100.0f, 50.0f, 0xFFFFFFFFu, FULL_UV));

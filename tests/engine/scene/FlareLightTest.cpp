@@ -113,23 +113,17 @@ TEST_F(FlareLightTest, DrawsWithTheCallersTextureAndRevertsStates)
     const Vector3 lamp = {0.0f, 0.0f, 5.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 1.0f, &lamp, &beam, 0.0f, 1.0f, 0.2f, false));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
-    GpuDevice* device = g_RenderDevice.device;
     g_RenderDevice.SetTexture(0, backLight.texture);
     BeginFrame();
     light.Render(&camera);
     EndFrame();
     EXPECT_EQ(g_RenderDevice.currentTexture[0], backLight.texture);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
-    EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), 0xFFFF0000u)) << std::hex << PixelAt(pixels, 400, 300);
-    uint32_t value = 0;
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_ZWRITEENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    EXPECT_EQ(value, 0u);
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_SELECTARG1));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFFFF0000u, 8)) << std::hex << PixelAt(pixels, 400, 300);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
     backLight.Release();
 
     EXPECT_FALSE(light.Create(TempPath("Missing.dds").c_str(), 1.0f, &lamp, &beam, 0.0f, 1.0f, 0.2f, false));

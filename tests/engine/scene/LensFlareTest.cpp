@@ -66,6 +66,14 @@ protected:
         }
     }
 
+    // One frame of the flare pass without the sun sprite.
+    void DrawFlareFrame(const Camera& camera, BillboardSystem* occluders = nullptr, Terrain* ground = nullptr)
+    {
+        BeginFrame();
+        DrawFlarePass(camera, false, occluders, ground);
+        EndFrame();
+    }
+
     std::vector<uint32_t> ReadMap(Texture& map)
     {
         GpuSurface* surface = nullptr;
@@ -177,9 +185,7 @@ TEST_F(LensFlareTest, UnoccludedSunLightsTheFlareWithTheCountedTexels)
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     GpuSurface* const target = flare.sunMapSurface;
 
-    BeginFrame();
-    DrawFlarePass(camera, false);
-    EndFrame();
+    DrawFlareFrame(camera);
     // The frame draws through the surface taken at Create.
     EXPECT_NE(target, nullptr);
     EXPECT_EQ(flare.sunMapSurface, target);
@@ -203,12 +209,11 @@ TEST_F(LensFlareTest, UnoccludedSunLightsTheFlareWithTheCountedTexels)
     EXPECT_GT(centre & 0xFF, 100u) << std::hex << centre;
 
     // The screen sun sprite (the sun texture itself) sits on the same point.
-    BeginFrame();
-    flare.Update(camera);
-    flare.RenderSun(false);
-    EndFrame();
-    pixels = ReadBackBuffer();
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(sun.x), int(sun.y)), 0xFFFFFFFFu, 16))
+    pixels = DrawFrame([&] {
+        flare.Update(camera);
+        flare.RenderSun(false);
+    });
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(sun.x), int(sun.y)), 0xFFFFFFFFu, 16))
         << std::hex << PixelAt(pixels, int(sun.x), int(sun.y));
 }
 
@@ -217,17 +222,13 @@ TEST_F(LensFlareTest, CoveredSunDimsTheFlareByTheUncoveredShare)
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
-    BeginFrame();
-    DrawFlarePass(camera, false);
-    EndFrame();
+    DrawFlareFrame(camera);
     const uint32_t full = IntensityRed();
     ASSERT_GT(full, 100u);
 
     // Half covered: about half the count.
     AddOccluder(20.0f, -10.0f);
-    BeginFrame();
-    DrawFlarePass(camera, false, &occluders);
-    EndFrame();
+    DrawFlareFrame(camera, &occluders);
     const uint32_t half = IntensityRed();
     EXPECT_EQ(half, uint32_t(WhiteTexels()));
     EXPECT_GT(half, full / 4);
@@ -241,9 +242,7 @@ TEST_F(LensFlareTest, FullyCoveredSunShowsNoFlare)
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     flare.Update(camera);
     AddOccluder(60.0f, 0.0f);
-    BeginFrame();
-    DrawFlarePass(camera, false, &occluders);
-    EndFrame();
+    DrawFlareFrame(camera, &occluders);
     EXPECT_EQ(IntensityRed(), 0u);
     EXPECT_EQ(WhiteTexels(), 0);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
@@ -281,9 +280,7 @@ TEST_F(LensFlareTest, SunStraightAheadOrOverheadKeepsTheFlareFinite)
     // Looking straight at the sun: no flare line, the elements still get a size.
     ASSERT_TRUE(CreateFlare({0.0f, 0.0f, 1.0f}));
     Camera ahead = UseCamera({0, 0, 0}, {0, 0, 0});
-    BeginFrame();
-    DrawFlarePass(ahead, false);
-    EndFrame();
+    DrawFlareFrame(ahead);
     ASSERT_TRUE(flare.visible);
     EXPECT_TRUE(finiteQuads());
     const Vector3 onSun = QuadCentre(flare, 2);
@@ -299,9 +296,7 @@ TEST_F(LensFlareTest, SunStraightAheadOrOverheadKeepsTheFlareFinite)
     // A sun overhead has no heading: the flare camera still looks straight up.
     flare.sunDirection = {0.0f, 1.0f, 0.0f};
     Camera upwards = UseCamera({0, 0, 0}, {SCENE_PI / 2 - 0.2f, 0, 0});
-    BeginFrame();
-    DrawFlarePass(upwards, false);
-    EndFrame();
+    DrawFlareFrame(upwards);
     ASSERT_TRUE(flare.visible);
     EXPECT_TRUE(finiteQuads());
     EXPECT_NEAR(flare.flareCamera.forward.y, 1.0f, 1e-5f);
@@ -335,9 +330,7 @@ TEST_F(LensFlareTest, ElementsAddedAfterCreateWaitForTheNextRestore)
     flare.Render();
     EXPECT_EQ(g_RenderDevice.primitiveCount, 14u);
     // The restored maps are measured into again.
-    BeginFrame();
-    DrawFlarePass(camera, false);
-    EndFrame();
+    DrawFlareFrame(camera);
     EXPECT_GT(IntensityRed(), 100u);
     EXPECT_EQ(&flare.GetTexture(0), &flare.textures[5]);
     EXPECT_EQ(&flare.GetTexture(3), &flare.textures[3]);
@@ -370,14 +363,10 @@ TEST_F(LensFlareTest, HillInFrontOfALowSunHidesIt)
     ASSERT_TRUE(hill.AddPass(WriteSolidTexture("Ground.dds", 0xFF808080u).c_str(), nullptr, 1.0f, 1.0f, true));
 
     Camera camera = UseCamera({0.0f, 5.0f, -100.0f}, {0, 0, 0});
-    BeginFrame();
-    DrawFlarePass(camera, false);
-    EndFrame();
+    DrawFlareFrame(camera);
     EXPECT_GT(IntensityRed(), 100u);
     // Drawn flat through the flare camera, front faces toward it: the sun is gone.
-    BeginFrame();
-    DrawFlarePass(camera, false, nullptr, &hill);
-    EndFrame();
+    DrawFlareFrame(camera, nullptr, &hill);
     EXPECT_EQ(IntensityRed(), 0u);
     hill.Release();
     hill.Destroy();

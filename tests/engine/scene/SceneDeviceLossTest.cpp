@@ -31,7 +31,7 @@ size_t CountDifferences(const std::vector<uint32_t>& a, const std::vector<uint32
 {
     size_t differences = 0;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (!SameColour(a[i], b[i], 1))
+        if (!ColourNear(a[i], b[i], 1))
             ++differences;
     return differences;
 }

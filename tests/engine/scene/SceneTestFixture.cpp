@@ -61,11 +61,6 @@ std::string SceneTest::WriteRaw(const std::string& name, uint32_t width, uint32_
     return path;
 }
 
-std::string SceneTest::WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size)
-{
-    return WriteTexture(name, size, size, std::vector<uint32_t>(size_t(size) * size, colour));
-}
-
 void SceneTest::BeginFrame(uint32_t clearColour)
 {
     ClearBackBuffer(clearColour);
@@ -75,6 +70,14 @@ void SceneTest::BeginFrame(uint32_t clearColour)
 void SceneTest::EndFrame()
 {
     g_RenderDevice.device->EndScene();
+}
+
+std::vector<uint32_t> SceneTest::DrawFrame(const std::function<void()>& draw, uint32_t clearColour)
+{
+    BeginFrame(clearColour);
+    draw();
+    EndFrame();
+    return ReadBackBuffer();
 }
 
 TextureStageLimit::TextureStageLimit(uint32_t count)
@@ -96,23 +99,13 @@ TextureStageLimit::~TextureStageLimit()
         return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
     size_t twoSteps = 0;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (!SameColour(a[i], b[i], 2))
+        if (!ColourNear(a[i], b[i], 2))
             return ::testing::AssertionFailure() << "pixel " << i << ": " << std::hex << a[i] << " against " << b[i];
-        twoSteps += SameColour(a[i], b[i], 1) ? 0 : 1;
+        twoSteps += ColourNear(a[i], b[i], 1) ? 0 : 1;
     }
     if (twoSteps > a.size() / 400)
         return ::testing::AssertionFailure() << twoSteps << " pixels two steps apart";
     return ::testing::AssertionSuccess() << twoSteps << " pixels two steps apart";
-}
-
-bool SameColour(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int ca = int((a >> shift) & 0xFF), cb = int((b >> shift) & 0xFF);
-        if (std::abs(ca - cb) > tolerance)
-            return false;
-    }
-    return true;
 }
 
 Vector2 ProjectToScreen(const Camera& camera, const Vector3& point)

@@ -25,9 +25,10 @@ protected:
     // A raw file of width x height bytes, sample(column, row).
     std::string WriteRaw(const std::string& name, uint32_t width, uint32_t height,
                          const std::function<uint8_t(uint32_t, uint32_t)>& sample);
-    std::string WriteSolidTexture(const std::string& name, uint32_t colour, uint32_t size = 4);
     void BeginFrame(uint32_t clearColour = 0xFF000000u);
     void EndFrame();
+    // One frame of draw(), and the back buffer it leaves.
+    std::vector<uint32_t> DrawFrame(const std::function<void()>& draw, uint32_t clearColour = 0xFF000000u);
 };
 
 // While it lives the device reports at most `count` texture stages, as a device that has fewer does.
@@ -42,8 +43,6 @@ private:
     uint32_t blendStages, textures;
 };
 
-// Channels within `tolerance` of each other.
-bool SameColour(uint32_t a, uint32_t b, int tolerance = 8);
 // Layers blended into the frame buffer one by one round to its steps after each
 // layer; combined before they reach it, they round once. The pictures differ by
 // no more than two steps in a channel, and by two on at most 1 in 400 pixels.

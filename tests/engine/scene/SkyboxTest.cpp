@@ -66,13 +66,10 @@ TEST_F(SkyboxTest, EachDirectionShowsItsFace)
     };
     for (const View& view : views) {
         Camera camera = UseCamera({3.0f, 40.0f, -7.0f}, view.angles);
-        BeginFrame(0xFF808080u);
-        sky.Render(&camera);
-        EndFrame();
-        const std::vector<uint32_t> pixels = ReadBackBuffer();
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), FACE_COLOURS[view.face], 2))
+        const std::vector<uint32_t> pixels = DrawFrame([&] { sky.Render(&camera); }, 0xFF808080u);
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), FACE_COLOURS[view.face], 2))
             << "face " << view.face << ": " << std::hex << PixelAt(pixels, 400, 300);
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 20, 20), FACE_COLOURS[view.face], 2) || view.face == SKYBOX_TOP ||
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 20, 20), FACE_COLOURS[view.face], 2) || view.face == SKYBOX_TOP ||
                     view.face == SKYBOX_BOTTOM);
     }
 }
@@ -120,18 +117,11 @@ TEST_F(SkyboxTest, WithoutBottomFiveFacesLagAndStatesReverted)
     EXPECT_EQ(sky.world.m[3][1], 0.0f);
     EXPECT_EQ(sky.world.m[3][2], 2.0f);
 
-    uint32_t value = 0;
-    GpuDevice* device = g_RenderDevice.device;
-    device->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_ZWRITEENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
-    device->GetTextureStageState(0, D3DTSS_MIPFILTER, &value);
-    EXPECT_EQ(value, uint32_t(D3DTEXF_LINEAR));
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_SELECTARG1));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(StageState(0, D3DTSS_MIPFILTER), uint32_t(D3DTEXF_LINEAR));
+    EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
 }
 
 TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
@@ -190,7 +180,7 @@ TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
         cube.Remove();
         EndFrame();
         const std::vector<uint32_t> pixels = ReadBackBuffer();
-        EXPECT_TRUE(SameColour(PixelAt(pixels, 400, 300), CUBE_COLOURS[view.face], 2))
+        EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), CUBE_COLOURS[view.face], 2))
             << "yaw " << view.yaw << ": " << std::hex << PixelAt(pixels, 400, 300);
     }
 }
@@ -218,13 +208,9 @@ TEST_F(SkyboxTest, EnvironmentMapApplyKeepsTheFirstSetupAndRemoveRevertsIt)
     cube.Apply(1, D3DTOP_BLENDCURRENTALPHA, &camera, false);
     cube.Apply(2, D3DTOP_MODULATE, &camera, true);
     EXPECT_EQ(cube.stageInUse, 1);
-    uint32_t value = 0;
-    device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_BLENDCURRENTALPHA));
-    device->GetTextureStageState(1, D3DTSS_TEXCOORDINDEX, &value);
-    EXPECT_EQ(value, 1u | D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
-    device->GetTextureStageState(2, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
+    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_BLENDCURRENTALPHA));
+    EXPECT_EQ(StageState(1, D3DTSS_TEXCOORDINDEX), 1u | D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
+    EXPECT_EQ(StageState(2, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
 
     // The texture transform turns the camera-space forward axis into the world forward axis.
     Matrix transform;
@@ -238,8 +224,7 @@ TEST_F(SkyboxTest, EnvironmentMapApplyKeepsTheFirstSetupAndRemoveRevertsIt)
 
     cube.Remove();
     for (int i = 0; i < 6; ++i) {
-        device->GetTextureStageState(1, types[i], &value);
-        EXPECT_EQ(value, before[i]) << types[i];
+        EXPECT_EQ(StageState(1, types[i]), before[i]) << types[i];
     }
     EXPECT_EQ(g_RenderDevice.currentTexture[1], nullptr);
 }

@@ -255,7 +255,7 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
     BuildTerrain(8, 4, 9, [](uint32_t, uint32_t) { return uint8_t(0); });
     const std::string red = WriteSolidTexture("Red.dds", 0xFFFF0000u);
     const std::string green = WriteSolidTexture("Green.dds", 0xFF00FF00u);
-    const std::string half = WriteTexture("Half.dds", 4, 4, std::vector<uint32_t>(16, 0x80FFFFFFu));
+    const std::string half = WriteSolidTexture("Half.dds", 0x80FFFFFFu);
     ASSERT_TRUE(terrain.AddPass(red.c_str(), nullptr, 1.0f, 1.0f, true));
     ASSERT_TRUE(terrain.AddPass(green.c_str(), half.c_str(), 1.0f, 1.0f, false));
     const uint32_t blend = 0xFF7F8000u;
@@ -284,7 +284,7 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
                 if (!camera->IsPointInFrustum(&middle) || p.x < 0 || p.x >= 800 || p.y < 0 || p.y >= 600)
                     continue;
                 ++seen;
-                EXPECT_TRUE(SameColour(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
+                EXPECT_TRUE(ColourNear(PixelAt(pixels, int(p.x), int(p.y)), blend, 4))
                     << std::hex << PixelAt(pixels, int(p.x), int(p.y)) << " at patch " << std::dec
                     << (patch - terrain.patches.data());
             }
@@ -335,27 +335,21 @@ TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
 
     // Straight down from above: +x to the right, +z up on the screen.
     Camera camera = UseCamera({0.0f, 80.0f, 0.0f}, {-SCENE_PI / 2, 0.0f, 0.0f});
-    BeginFrame(0xFF0000FFu);
-    terrain.Render(&camera, false);
-    EndFrame();
-    std::vector<uint32_t> pixels = ReadBackBuffer();
+    std::vector<uint32_t> pixels = DrawFrame([&] { terrain.Render(&camera, false); }, 0xFF0000FFu);
     const Vector2 left = ProjectToScreen(camera, {-10.0f, 0.0f, 5.0f});
     const Vector2 right = ProjectToScreen(camera, {10.0f, 0.0f, -5.0f});
     EXPECT_LT(left.x, 400.0f);
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF00FF00u))
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF00FF00u, 8))
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFF0000u))
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFF0000u, 8))
         << std::hex << PixelAt(pixels, int(right.x), int(right.y));
     // Outside the terrain the clear colour stays.
-    EXPECT_TRUE(SameColour(PixelAt(pixels, 5, 5), 0xFF0000FFu));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, 5, 5), 0xFF0000FFu, 8));
 
     // The flat pass draws the base layer black over everything.
-    BeginFrame(0xFFFFFFFFu);
-    terrain.Render(&camera, true);
-    EndFrame();
-    pixels = ReadBackBuffer();
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u));
-    EXPECT_TRUE(SameColour(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u));
+    pixels = DrawFrame([&] { terrain.Render(&camera, true); }, 0xFFFFFFFFu);
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF000000u, 8));
+    EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFF000000u, 8));
 }
 
 TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
@@ -374,27 +368,17 @@ TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
         for (bool flat : {false, true}) {
             TextureStageLimit limit(stages);
             terrain.Render(&camera, flat);
-            uint32_t value = 0;
-            device->GetRenderState(D3DRS_ZENABLE, &value);
-            EXPECT_EQ(value, 1u);
-            device->GetRenderState(D3DRS_CULLMODE, &value);
-            EXPECT_EQ(value, uint32_t(D3DCULL_NONE));
-            device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
-            EXPECT_EQ(value, 0u);
-            device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
-            EXPECT_EQ(value, 0u);
-            device->GetTextureStageState(0, D3DTSS_COLORARG1, &value);
-            EXPECT_EQ(value, uint32_t(D3DTA_TEXTURE));
-            device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
-            EXPECT_EQ(value, uint32_t(D3DTOP_MODULATE));
+            EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+            EXPECT_EQ(RenderState(D3DRS_CULLMODE), uint32_t(D3DCULL_NONE));
+            EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+            EXPECT_EQ(RenderState(D3DRS_ALPHATESTENABLE), 0u);
+            EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
+            EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
             for (uint32_t stage = 0; stage < GPU_STAGE_COUNT; ++stage) {
-                device->GetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, &value);
-                EXPECT_EQ(value, uint32_t(D3DTTFF_DISABLE)) << stage;
-                device->GetTextureStageState(stage, D3DTSS_MINFILTER, &value);
-                EXPECT_EQ(value, filters[stage]) << stage;
+                EXPECT_EQ(StageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS), uint32_t(D3DTTFF_DISABLE)) << stage;
+                EXPECT_EQ(StageState(stage, D3DTSS_MINFILTER), filters[stage]) << stage;
                 if (stage > 0) {
-                    device->GetTextureStageState(stage, D3DTSS_COLOROP, &value);
-                    EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE)) << stage;
+                    EXPECT_EQ(StageState(stage, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE)) << stage;
                 }
             }
         }
@@ -416,7 +400,7 @@ TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
         ramp[i] = (x * 36u) << 24 | 0x00FFFFFFu;
         stripes[i] = (y % 4 < 2 ? 0xC0u : 0x30u) << 24 | 0x00FFFFFFu;
     }
-    const std::string shade = WriteTexture("Shade.dds", 8, 8, std::vector<uint32_t>(64, 0xFFC0A080u));
+    const std::string shade = WriteSolidTexture("Shade.dds", 0xFFC0A080u, 8);
     struct Layer {
         std::string texture, alphaMap;
         float tileU, tileV;

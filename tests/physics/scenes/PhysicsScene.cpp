@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -447,6 +448,17 @@ OurWorld BuildOurWorld(const SceneDesc& scene, TAllocator* allocator, int spareB
         joint->Enable(1);
     }
     return world;
+}
+
+OurWorld::OurWorld(OurWorld&& other) noexcept
+    : simulator(other.simulator), bodies(std::move(other.bodies)), joints(std::move(other.joints))
+{
+    other.simulator = nullptr;
+}
+
+OurWorld::~OurWorld()
+{
+    DestroyOurWorld(*this);
 }
 
 void DestroyOurWorld(OurWorld& world)

@@ -100,8 +100,13 @@ SceneDesc GameScene(int mopeds, int staticBoxes, int crates);
 // One moped on flat ground, as the race builds it.
 SceneDesc MopedScene();
 
-// Our simulator built from a scene: bodies and joints in scene order.
+// Our simulator built from a scene: bodies and joints in scene order. The world owns its simulator.
 struct OurWorld {
+    OurWorld() = default;
+    OurWorld(OurWorld&& other) noexcept;
+    OurWorld& operator=(OurWorld&&) = delete;
+    ~OurWorld();
+
     TSimulator* simulator = nullptr;
     std::vector<TBody*> bodies;
     std::vector<TConstraint*> joints;
