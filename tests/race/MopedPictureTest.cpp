@@ -32,7 +32,7 @@ Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
     double sx = 0, sy = 0;
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
-            if (!SameColour(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
+            if (!ColourNear(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
                 ++d.count;
                 sx += x;
                 sy += y;
@@ -47,7 +47,7 @@ Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
     int heads = 0;
     for (int y = top; y <= headRows; ++y)
         for (int x = 0; x < 800; ++x)
-            if (!SameColour(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
+            if (!ColourNear(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
                 hx += x;
                 ++heads;
             }
@@ -118,7 +118,7 @@ TEST_F(MopedPicture, MopedAndRiderShowWhereTheMopedStands)
     // The moped skin is drawn: its red paint shows.
     int red = 0;
     for (size_t i = 0; i < full.size(); ++i)
-        if (!SameColour(full[i], empty[i], 24) && (full[i] >> 16 & 0xFF) > 2 * (full[i] >> 8 & 0xFF) + 20)
+        if (!ColourNear(full[i], empty[i], 24) && (full[i] >> 16 & 0xFF) > 2 * (full[i] >> 8 & 0xFF) + 20)
             ++red;
     EXPECT_GT(red, 300);
 

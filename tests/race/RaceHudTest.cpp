@@ -76,7 +76,7 @@ TEST_F(RaceHud, EveryWidgetWhereTheDisplayPutsIt)
     // Nothing of the display in the top middle of the screen.
     for (int y = 0; y < 200; ++y)
         for (int x = 250; x < 550; ++x)
-            ASSERT_TRUE(SameColour(all[size_t(y) * 800 + size_t(x)], scene[size_t(y) * 800 + size_t(x)], 12))
+            ASSERT_TRUE(ColourNear(all[size_t(y) * 800 + size_t(x)], scene[size_t(y) * 800 + size_t(x)], 12))
                 << x << "," << y;
 
     // Each part against the same frame with only that part changed.
@@ -124,7 +124,7 @@ TEST_F(RaceHud, EveryWidgetWhereTheDisplayPutsIt)
     for (int y = 434; y <= 586; ++y)
         for (int x = 0; x < 300; ++x) {
             const size_t i = size_t(y) * 800 + size_t(x);
-            const bool differs = !SameColour(all[i], scene[i], 12);
+            const bool differs = !ColourNear(all[i], scene[i], 12);
             mapPixels += differs && x >= 3 && x <= 117 ? 1 : 0;
             besideMap += differs && x >= 125 ? 1 : 0;
         }

@@ -46,7 +46,7 @@ Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
             const size_t i = size_t(y) * 800 + size_t(x);
-            if (SameColour(a[i], b[i], 12))
+            if (ColourNear(a[i], b[i], 12))
                 continue;
             box.left = std::min(box.left, x);
             box.right = std::max(box.right, x);
@@ -160,8 +160,8 @@ std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
     for (int row = top; row < bottom; ++row)
         for (int column = left; column <= right; ++column) {
             const size_t i = size_t(row) * 800 + size_t(column);
-            textPixels += SameColour(drawn[i], scene[i], 12) ? 0 : 1;
-            wrong += SameColour(drawn[i], picture[i], 12) ? 0 : 1;
+            textPixels += ColourNear(drawn[i], scene[i], 12) ? 0 : 1;
+            wrong += ColourNear(drawn[i], picture[i], 12) ? 0 : 1;
         }
     if (textPixels == 0)
         return ::testing::AssertionFailure() << "\"" << text << "\" leaves no mark";

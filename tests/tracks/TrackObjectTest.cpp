@@ -320,9 +320,9 @@ TEST_F(TrackObjectTest, ObjectsDrawTheirFrameWithTheirTextureWhereTheyStand)
     };
 
     std::vector<uint32_t> pixels = draw();
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {-1.5f, 0, 0}), 0xFFFF0000u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {1.5f, 0, 0}), 0xFF000000u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {-1.5f, 3.0f, 0}), 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {-1.5f, 0, 0}), 0xFFFF0000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {1.5f, 0, 0}), 0xFF000000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {-1.5f, 3.0f, 0}), 0xFF00FF00u));
     EXPECT_EQ(g_RenderDevice.currentTexture[0], green->texture);
 
     // One update: the named object draws the frame its animation reached, the
@@ -333,11 +333,11 @@ TEST_F(TrackObjectTest, ObjectsDrawTheirFrameWithTheirTextureWhereTheyStand)
     loose.Update();
     ExpectVec3(loose.bounds.min, {-2.0f, -3.5f, -0.5f});
     pixels = draw();
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {-1.5f, 0, 0}), 0xFF000000u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {1.5f, 0, 0}), 0xFFFF0000u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {-1.5f, 3.0f, 0}), 0xFF000000u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {-1.5f, -3.0f, 0}), 0xFF00FF00u));
-    EXPECT_TRUE(SameColour(pixelAt(pixels, {1.5f, -3.0f, 0}), 0xFF000000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {-1.5f, 0, 0}), 0xFF000000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {1.5f, 0, 0}), 0xFFFF0000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {-1.5f, 3.0f, 0}), 0xFF000000u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {-1.5f, -3.0f, 0}), 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(pixelAt(pixels, {1.5f, -3.0f, 0}), 0xFF000000u));
 }
 
 TEST_F(TrackObjectTest, ModelWithoutGeometryGetsAZeroBoxAndEmptyPoolsAndClearAreSafe)

@@ -34,7 +34,7 @@ int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>&
             if (x < 0 || x >= 800 || y < 0 || y >= 600)
                 continue;
             const size_t i = size_t(y) * 800 + size_t(x);
-            if (!SameColour(a[i], b[i], 24))
+            if (!ColourNear(a[i], b[i], 24))
                 ++count;
         }
     return count;

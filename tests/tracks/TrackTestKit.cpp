@@ -119,8 +119,8 @@ void TrackTest::ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera,
     ASSERT_TRUE(track->terrain.SnapToGroundXZ(&above, 0.0f));
     ASSERT_LT(below.y, level - 0.3f);
     ASSERT_GT(above.y, level + 0.3f);
-    EXPECT_FALSE(SameColour(PixelOf(withWater, camera, below), PixelOf(withoutWater, camera, below), 16));
-    EXPECT_TRUE(SameColour(PixelOf(withWater, camera, above), PixelOf(withoutWater, camera, above), 2));
+    EXPECT_FALSE(ColourNear(PixelOf(withWater, camera, below), PixelOf(withoutWater, camera, below), 16));
+    EXPECT_TRUE(ColourNear(PixelOf(withWater, camera, above), PixelOf(withoutWater, camera, above), 2));
 }
 
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const Vector3& point)

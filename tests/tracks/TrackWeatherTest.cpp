@@ -18,7 +18,7 @@ int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>&
 {
     int count = 0;
     for (size_t i = 0; i < a.size(); ++i)
-        if (!SameColour(a[i], b[i], 12))
+        if (!ColourNear(a[i], b[i], 12))
             ++count;
     return count;
 }

@@ -24,7 +24,7 @@ protected:
         int seams = 0;
         for (int x = left; x < 790; x += 20) {
             const uint32_t beyond = PixelAt(picture, x, row - 8), inside = PixelAt(picture, x, row + 8);
-            seams += SameColour(beyond, inside, 12) ? 0 : 1;
+            seams += ColourNear(beyond, inside, 12) ? 0 : 1;
         }
         EXPECT_LE(seams, 1) << artifact << " at row " << row;
     }
