@@ -247,7 +247,7 @@ void DrawFrame(Track& track, const Camera& camera)
     GpuDevice* gpu = g_RenderDevice.device;
     gpu->SetTransform(D3DTS_VIEW, &camera.view);
     gpu->SetTransform(D3DTS_PROJECTION, &camera.projection);
-    gpu->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    gpu->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
     gpu->BeginScene();
     track.Render(&camera);
     track.RenderTransparent(&camera);

@@ -85,9 +85,37 @@ void Track::Update(const Vector3*)
 
 void Track::Render(const Camera* camera)
 {
-    skybox.Render(camera);
-    terrain.Render(camera, false);
+    if (terrain.DrawsOnePass() && g_RenderDevice.device->TargetHasStencil()) {
+        RenderSkyBehindTerrain(camera);
+    } else {
+        skybox.Render(camera);
+        terrain.Render(camera, false);
+    }
     RenderObjects(camera, false);
+}
+
+// The opaque terrain marks the stencil wherever it is drawn, then the sky
+// fills only the unmarked rest: the picture of sky then terrain, without
+// shading the sky the terrain covers. A fragment that fails the depth test
+// leaves no mark, as the sky would have shown there. The frame starts with a
+// clear stencil, and the test is off again for what follows.
+void Track::RenderSkyBehindTerrain(const Camera* camera)
+{
+    RenderDevice& rd = g_RenderDevice;
+    rd.ChangeRenderState(backend::D3DRS_STENCILENABLE, 1);
+    rd.ChangeRenderState(backend::D3DRS_STENCILREF, 1);
+    rd.ChangeRenderState(backend::D3DRS_STENCILFUNC, backend::D3DCMP_ALWAYS);
+    rd.ChangeRenderState(backend::D3DRS_STENCILZFAIL, backend::D3DSTENCILOP_KEEP);
+    rd.ChangeRenderState(backend::D3DRS_STENCILPASS, backend::D3DSTENCILOP_REPLACE);
+    terrain.Render(camera, false);
+    rd.SetRenderState(backend::D3DRS_STENCILFUNC, backend::D3DCMP_NOTEQUAL);
+    rd.SetRenderState(backend::D3DRS_STENCILPASS, backend::D3DSTENCILOP_KEEP);
+    skybox.Render(camera);
+    rd.RevertRenderState(backend::D3DRS_STENCILPASS);
+    rd.RevertRenderState(backend::D3DRS_STENCILZFAIL);
+    rd.RevertRenderState(backend::D3DRS_STENCILFUNC);
+    rd.RevertRenderState(backend::D3DRS_STENCILREF);
+    rd.RevertRenderState(backend::D3DRS_STENCILENABLE);
 }
 
 void Track::RenderTransparent(const Camera* camera)

@@ -116,6 +116,7 @@ protected:
 
 private:
     std::string GraphicsPath(const char* name) const { return graphicsDir + name; }
+    void RenderSkyBehindTerrain(const Camera* camera);
     bool PlacementIndicesValid(uint32_t modelIndex, uint32_t textureIndex) const;
     backend::Vector3 PlacedPosition(const backend::Vector3& position, uint8_t snapToGround,
                                     float heightAboveGround) const;

@@ -102,20 +102,29 @@ TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
     }
 }
 
-// Released and restored twice around a device reset, the track draws the same
-// pictures: from the grid, and where the sea or the fog sheets are in view.
-TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
+// Released and restored around two device resets, the track draws the same
+// pictures: from the grid, and where the sea or the fog sheets are in view,
+// each frame after one that saw only the ground. The first reset brings a
+// depth buffer without stencil, where the sky is drawn first and the terrain
+// over it; with stencil the terrain marks where the sky need not be drawn.
+TEST_P(TrackPicture, ReleaseAndRestoreLeaveThePictureUnchangedWithOrWithoutStencil)
 {
     ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
-    std::vector<Camera> cameras = {StartCamera(0)};
+    const Camera start = StartCamera(0);
+    std::vector<Camera> cameras = {start};
     if (GetParam() == TRACK_HAWAII)
         cameras.push_back(UseCamera({0.0f, 70.0f, 180.0f}, {-0.6f, 0.0f, 0.0f}));
     if (GetParam() == TRACK_MEXICO)
         cameras.push_back(UseCamera({40.0f, 50.0f, 64.0f}, {-0.45f, SCENE_PI / 2, 0.0f}));
+    const Camera ground = UseCamera(start.eye, {-1.2f, start.angles.y, 0.0f});
+    auto drawAfterGround = [&](const Camera& camera) {
+        DrawTrack(ground);
+        return DrawTrack(camera);
+    };
     std::vector<std::vector<uint32_t>> before;
     for (const Camera& camera : cameras)
-        before.push_back(DrawTrack(camera));
+        before.push_back(drawAfterGround(camera));
     backend::GpuDevice* device = g_RenderDevice.device;
     const uint32_t defaultPool = device->GetLiveDefaultPoolCount();
     for (int round = 0; round < 2; ++round) {
@@ -123,13 +132,16 @@ TEST_P(TrackPicture, ReleaseAndRestoreTwiceLeaveThePictureUnchanged)
         EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
         track->Release();
         EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+        g_RenderDevice.presentParameters.AutoDepthStencilFormat =
+            round == 0 ? backend::D3DFMT_D24X8 : backend::D3DFMT_D24S8;
         ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+        EXPECT_EQ(device->TargetHasStencil(), round == 1);
         g_RenderDevice.ResetStateCache();
         ApplyFixedStates();
         ASSERT_TRUE(track->Restore()) << g_LastError;
         EXPECT_EQ(device->GetLiveDefaultPoolCount(), defaultPool) << "round " << round;
         for (size_t view = 0; view < cameras.size(); ++view)
-            EXPECT_TRUE(DrawTrack(cameras[view]) == before[view]) << "round " << round << " view " << view;
+            EXPECT_TRUE(drawAfterGround(cameras[view]) == before[view]) << "round " << round << " view " << view;
     }
 }
 

@@ -723,6 +723,15 @@ GpuResult GpuDevice::GetDepthStencilSurface(GpuSurface** surface)
     return GPU_OK;
 }
 
+bool GpuDevice::TargetHasStencil() const
+{
+    if (renderTarget == nullptr || renderTarget != backBuffer || depthTarget == nullptr)
+        return false;
+    GpuSurfaceDesc desc;
+    depthTarget->GetDesc(&desc);
+    return GpuFormatHasStencil(desc.Format);
+}
+
 GpuResult GpuDevice::GetBackBuffer(uint32_t index, GpuBackBufferType type, GpuSurface** surface)
 {
     if (!surface)

@@ -112,6 +112,10 @@ public:
     GpuResult GetRenderTarget(GpuSurface** target);
     GpuResult GetDepthStencilSurface(GpuSurface** surface);
     GpuResult GetBackBuffer(uint32_t index, GpuBackBufferType type, GpuSurface** surface);
+    // True when draws into the current target have a stencil buffer: the back
+    // buffer with a depth surface of a format with stencil bits. Texture
+    // targets count as without (one larger than the back buffer has none).
+    bool TargetHasStencil() const;
 
     // --- Drawing. Zero primitives draw nothing and succeed.
     GpuResult DrawPrimitive(GpuPrimitiveType type, uint32_t startVertex, uint32_t primitiveCount);

@@ -73,6 +73,7 @@ GpuDrawTarget GpuDevice::BindTarget()
     target.width = desc.Width;
     target.height = desc.Height;
     target.hasDepth = depthTarget != nullptr;
+    target.hasStencil = TargetHasStencil();
     if (renderTarget == backBuffer) {
         context->BindBackBuffer();
     } else {

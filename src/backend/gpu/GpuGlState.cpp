@@ -12,7 +12,7 @@ void GpuGlState::Forget()
     for (bool& known : attributeKnown)
         known = false;
     enabledKnown = fixedKnown = viewportKnown = false;
-    scissorTest = stencilWrite = UNKNOWN;
+    scissorTest = UNKNOWN;
 }
 
 void GpuGlState::ForgetTexture(uint32_t name)
@@ -149,6 +149,15 @@ void GpuGlState::SetDepthWrite(bool write)
     ++calls;
 }
 
+void GpuGlState::SetStencilWriteMask(uint32_t mask)
+{
+    if (fixedKnown && fixed.stencilWriteMask == mask)
+        return;
+    glStencilMask(mask);
+    fixed.stencilWriteMask = mask;
+    ++calls;
+}
+
 void GpuGlState::SetFixed(const GpuFixedState& want)
 {
     if (fixedKnown && fixed == want)
@@ -169,12 +178,20 @@ void GpuGlState::SetFixed(const GpuFixedState& want)
     update(fixed.frontFace != want.frontFace, [&] { glFrontFace(want.frontFace); });
     update(fixed.polygonMode != want.polygonMode, [&] { glPolygonMode(GL_FRONT_AND_BACK, want.polygonMode); });
     update(fixed.pointSize != want.pointSize, [&] { glPointSize(want.pointSize); });
+    update(fixed.stencilTest != want.stencilTest, [&] { Switch(GL_STENCIL_TEST, want.stencilTest); });
+    update(fixed.stencilFunc != want.stencilFunc || fixed.stencilRef != want.stencilRef ||
+               fixed.stencilReadMask != want.stencilReadMask,
+           [&] { glStencilFunc(want.stencilFunc, GLint(want.stencilRef), want.stencilReadMask); });
+    update(fixed.stencilFail != want.stencilFail || fixed.stencilDepthFail != want.stencilDepthFail ||
+               fixed.stencilPass != want.stencilPass,
+           [&] { glStencilOp(want.stencilFail, want.stencilDepthFail, want.stencilPass); });
     if (all) { // the cull face is always the back one
         glCullFace(GL_BACK);
         ++calls;
     }
     SetColorMask(want.colorMask);
     SetDepthWrite(want.depthWrite);
+    SetStencilWriteMask(want.stencilWriteMask);
     fixed = want;
     fixedKnown = true;
 }
@@ -210,15 +227,12 @@ void GpuGlState::EnableAllWrites()
     if (!fixedKnown) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glDepthMask(GL_TRUE);
-        calls += 2;
+        glStencilMask(0xFFFFFFFFu);
+        calls += 3;
     } else {
         SetColorMask(0xF);
         SetDepthWrite(true);
-    }
-    if (stencilWrite != 1) {
-        glStencilMask(0xFFFFFFFFu);
-        stencilWrite = 1;
-        ++calls;
+        SetStencilWriteMask(0xFFFFFFFFu);
     }
 }
 

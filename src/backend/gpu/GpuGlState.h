@@ -33,6 +33,9 @@ struct GpuFixedState {
     uint32_t polygonMode = 0;
     uint32_t colorMask = 0; // bit 0 red .. bit 3 alpha
     float pointSize = 1.0f;
+    bool stencilTest = false;
+    uint32_t stencilFunc = 0, stencilRef = 0, stencilReadMask = 0, stencilWriteMask = 0;
+    uint32_t stencilFail = 0, stencilDepthFail = 0, stencilPass = 0;
     bool operator==(const GpuFixedState&) const = default;
 };
 
@@ -81,6 +84,7 @@ public:
 private:
     void SetColorMask(uint32_t mask);
     void SetDepthWrite(bool write);
+    void SetStencilWriteMask(uint32_t mask);
     static constexpr uint32_t UNKNOWN = 0xFFFFFFFFu;
 
     uint32_t program = UNKNOWN;
@@ -99,7 +103,6 @@ private:
     GpuGlViewport viewport;
     bool viewportKnown = false;
     uint32_t scissorTest = UNKNOWN;
-    uint32_t stencilWrite = UNKNOWN;
     uint64_t calls = 0;
 };
 

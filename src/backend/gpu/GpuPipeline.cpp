@@ -111,6 +111,28 @@ GLenum CompareFunc(uint32_t func)
     }
 }
 
+GLenum StencilOp(uint32_t op)
+{
+    switch (op) {
+    case D3DSTENCILOP_ZERO:
+        return GL_ZERO;
+    case D3DSTENCILOP_REPLACE:
+        return GL_REPLACE;
+    case D3DSTENCILOP_INCRSAT:
+        return GL_INCR;
+    case D3DSTENCILOP_DECRSAT:
+        return GL_DECR;
+    case D3DSTENCILOP_INVERT:
+        return GL_INVERT;
+    case D3DSTENCILOP_INCR:
+        return GL_INCR_WRAP;
+    case D3DSTENCILOP_DECR:
+        return GL_DECR_WRAP;
+    default:
+        return GL_KEEP;
+    }
+}
+
 GLint AddressMode(uint32_t address)
 {
     switch (address) {
@@ -205,6 +227,14 @@ bool GpuPipeline::HonoursRenderState(uint32_t renderState)
     case D3DRS_DITHERENABLE: // no visible dither on 8-bit channels
     case D3DRS_ALPHABLENDENABLE:
     case D3DRS_SPECULARENABLE:
+    case D3DRS_STENCILENABLE:
+    case D3DRS_STENCILFAIL:
+    case D3DRS_STENCILZFAIL:
+    case D3DRS_STENCILPASS:
+    case D3DRS_STENCILFUNC:
+    case D3DRS_STENCILREF:
+    case D3DRS_STENCILMASK:
+    case D3DRS_STENCILWRITEMASK:
     case D3DRS_TEXTUREFACTOR:
     case D3DRS_CLIPPING: // GL always clips, which draws the same picture
     case D3DRS_LIGHTING:
@@ -449,7 +479,23 @@ void GpuPipeline::SetFixedState(const GpuStateBlock& state, const GpuDrawTarget&
     fixed.colorMask = rs[D3DRS_COLORWRITEENABLE] & 0xF;
     float pointSize = std::bit_cast<float>(rs[D3DRS_POINTSIZE]);
     fixed.pointSize = std::isfinite(pointSize) && pointSize > 1.0f ? pointSize : 1.0f;
+    SetStencil(rs, target, fixed);
     gl.SetFixed(fixed);
+}
+
+// While the test is off (or there is no stencil buffer) everything stays at
+// GL's defaults, so that only switching it on and off reaches GL.
+void GpuPipeline::SetStencil(const uint32_t* rs, const GpuDrawTarget& target, GpuFixedState& fixed)
+{
+    fixed.stencilTest = rs[D3DRS_STENCILENABLE] != 0 && target.hasStencil;
+    const bool on = fixed.stencilTest;
+    fixed.stencilFunc = on ? CompareFunc(rs[D3DRS_STENCILFUNC]) : GL_ALWAYS;
+    fixed.stencilRef = on ? rs[D3DRS_STENCILREF] & 0xFF : 0; // the buffer's 8 bits
+    fixed.stencilReadMask = on ? rs[D3DRS_STENCILMASK] : 0xFFFFFFFFu;
+    fixed.stencilWriteMask = on ? rs[D3DRS_STENCILWRITEMASK] : 0xFFFFFFFFu;
+    fixed.stencilFail = on ? StencilOp(rs[D3DRS_STENCILFAIL]) : GL_KEEP;
+    fixed.stencilDepthFail = on ? StencilOp(rs[D3DRS_STENCILZFAIL]) : GL_KEEP;
+    fixed.stencilPass = on ? StencilOp(rs[D3DRS_STENCILPASS]) : GL_KEEP;
 }
 
 void GpuPipeline::SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertexBuffer, uintptr_t vertexOffset,

@@ -21,8 +21,9 @@ struct GpuVertexLayout;
 struct GpuDrawTarget {
     uint32_t width = 0;
     uint32_t height = 0;
-    bool flipped = false; // a texture: row 0 at the top, so the picture is turned over
-    bool hasDepth = true; // false: drawn as without a depth buffer
+    bool flipped = false;    // a texture: row 0 at the top, so the picture is turned over
+    bool hasDepth = true;    // false: drawn as without a depth buffer
+    bool hasStencil = false; // false: the stencil states do nothing
 };
 
 class GpuPipeline {
@@ -56,6 +57,7 @@ private:
     bool Changed(GpuProgram& program, GpuUniformValues::Group group, int location, const float* values, uint32_t count);
     void BindTextures(const GpuShaderKey& key, const GpuStateBlock& state, GpuBaseTexture* const* textures);
     void SetFixedState(const GpuStateBlock& state, const GpuDrawTarget& target);
+    static void SetStencil(const uint32_t* renderStates, const GpuDrawTarget& target, GpuFixedState& fixed);
     void SetVertexArrays(const GpuVertexLayout& layout, uint32_t vertexBuffer, uintptr_t vertexOffset, uint32_t stride);
 
     GpuGlContext& context;

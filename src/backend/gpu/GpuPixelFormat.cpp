@@ -51,6 +51,11 @@ bool GpuFormatIsDepth(GpuFormat format)
     return format == D3DFMT_D16 || format == D3DFMT_D24S8 || format == D3DFMT_D24X8;
 }
 
+bool GpuFormatHasStencil(GpuFormat format)
+{
+    return format == D3DFMT_D24S8;
+}
+
 bool GpuFormatHasAlpha(GpuFormat format)
 {
     switch (format) {

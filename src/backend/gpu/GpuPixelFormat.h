@@ -13,6 +13,7 @@ namespace backend {
 bool GpuFormatIsTexture(GpuFormat format);
 bool GpuFormatIsRenderTarget(GpuFormat format);
 bool GpuFormatIsDepth(GpuFormat format);
+bool GpuFormatHasStencil(GpuFormat format);
 bool GpuFormatHasAlpha(GpuFormat format);
 // Bytes of one row (of one row of 4x4 blocks for DXT) and number of rows.
 uint32_t GpuLevelPitch(GpuFormat format, uint32_t width);

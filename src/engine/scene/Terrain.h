@@ -42,6 +42,9 @@ public:
     // alphaMapFile null or empty: no alpha map. A tiling of 0 counts as 1.
     bool AddPass(const char* textureFile, const char* alphaMapFile, float tileU, float tileV, bool opaque);
     void Render(const Camera* camera, bool flat);
+    // True when Render(camera, false) draws one opaque pass (no blending, every
+    // layer folded into the device's texture stages).
+    bool DrawsOnePass();
     // Only the height of `out` means anything to the callers.
     bool GetSurfacePoint(const backend::Vector3* point, backend::Vector3* out) const;
     bool SnapToGround(backend::Vector3* point, float offset) const;
@@ -89,6 +92,7 @@ private:
     void DrawPass(const TerrainPass& pass);
     // Where the device has the stages: the passes in one draw of each run.
     bool DrawFolded();
+    bool BuildFold();
     void DrawRuns();
 
     std::vector<uint8_t> patchVisible; // per patch, for CollectRuns

@@ -206,11 +206,21 @@ void RevertStage(uint32_t number)
 
 } // namespace
 
+bool Terrain::BuildFold()
+{
+    const RenderDevice& rd = g_RenderDevice;
+    return fold.Build(passes, std::min(rd.caps.MaxTextureBlendStages, rd.caps.MaxSimultaneousTextures));
+}
+
+bool Terrain::DrawsOnePass()
+{
+    return indexBuffer != nullptr && BuildFold();
+}
+
 bool Terrain::DrawFolded()
 {
     RenderDevice& rd = g_RenderDevice;
-    const uint32_t stageLimit = std::min(rd.caps.MaxTextureBlendStages, rd.caps.MaxSimultaneousTextures);
-    if (!fold.Build(passes, stageLimit))
+    if (!BuildFold())
         return false;
     uint32_t samplers[SAMPLER_SOURCES][std::size(SAMPLER_STATES)] = {};
     for (uint32_t source = 0; source < SAMPLER_SOURCES; ++source)

@@ -3,6 +3,7 @@
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
 
@@ -203,6 +204,63 @@ TEST_F(GpuDeviceTest, DepthRangeIsZeroToOneAndFarPlaneIsKept)
         v.z = 1.01f;
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
     EXPECT_EQ(Pixel(32, 24), 0xFF000000u);
+}
+
+// A stencil mark made where a quad passes the depth test, and another where
+// it fails it, each limit a later draw to where they are; texture targets
+// and depth formats without stencil bits draw as without a stencil buffer.
+TEST_F(GpuDeviceTest, StencilMarksFromDepthPassAndFailLimitLaterDraws)
+{
+    constexpr GpuColor GREEN = 0xFF00FF00, RED = 0xFFFF0000, BLUE = 0xFF0000FF, BLACK = 0xFF000000;
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, BLACK, 1.0f, 0), GPU_OK);
+    EXPECT_TRUE(device->TargetHasStencil());
+    DrawScreenQuad(0, 0, 16, 48, GREEN, 0.2f);
+    device->SetRenderState(D3DRS_STENCILENABLE, 1);
+    device->SetRenderState(D3DRS_STENCILREF, 3);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_INCRSAT);
+    DrawScreenQuad(8, 0, 32, 48, RED, 0.5f); // behind green on [8, 16): marked 1 there, 3 on [16, 32)
+
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    device->SetRenderState(D3DRS_STENCILREF, 1);
+    DrawScreenQuad(0, 0, 64, 48, BLUE);
+    // Only bit 1 is compared: 3 matches 2, 1 and 0 do not.
+    device->SetRenderState(D3DRS_STENCILREF, 2);
+    device->SetRenderState(D3DRS_STENCILMASK, 2);
+    DrawScreenQuad(0, 0, 64, 48, 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(4, 10), GREEN);
+    EXPECT_EQ(Pixel(12, 10), BLUE);
+    EXPECT_EQ(Pixel(20, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(40, 10), BLACK);
+
+    // Into a texture, or over a depth buffer without stencil, the same states limit nothing.
+    GpuTexture* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
+              GPU_OK);
+    GpuSurface *level = nullptr, *back = nullptr, *depth = nullptr;
+    texture->GetSurfaceLevel(0, &level);
+    device->GetRenderTarget(&back);
+    device->GetDepthStencilSurface(&depth);
+    ASSERT_EQ(device->SetRenderTarget(level, depth), GPU_OK);
+    EXPECT_FALSE(device->TargetHasStencil());
+    DrawScreenQuad(0, 0, 8, 8, RED);
+    EXPECT_EQ(Pixels(level)[0], RED);
+    device->SetRenderTarget(back, depth);
+    for (GpuSurface* surface : {level, back, depth})
+        surface->Release();
+    texture->Release();
+    parameters.AutoDepthStencilFormat = D3DFMT_D24X8;
+    ASSERT_EQ(device->Reset(&parameters), GPU_OK);
+    EXPECT_FALSE(device->TargetHasStencil());
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    device->SetRenderState(D3DRS_STENCILENABLE, 1);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NEVER);
+    DrawScreenQuad(0, 0, 64, 48, RED);
+    EXPECT_EQ(Pixel(4, 10), RED);
 }
 
 TEST_F(GpuDeviceTest, CullModesRemoveTheWindingTheyName)

@@ -30,7 +30,10 @@ protected:
         device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     }
-    void ClearTo(GpuColor color) { device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0); }
+    void ClearTo(GpuColor color)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, color, 1.0f, 0);
+    }
 
     // A quad over [x0, x1) x [0, 8) in a default-pool vertex buffer with an
     // index buffer, drawn indexed.
@@ -182,6 +185,31 @@ TEST_F(GpuGlStateTest, StatesSwitchedBackAndForthReachEachDraw)
     device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     DrawScreenQuad(0, 0, 8, 8, BLUE, 0.9f);
     EXPECT_EQ(Pixel(4, 4), RED);
+
+    // A stencil mark on [0, 8) keeps a draw out; a clear removes it whatever
+    // the write mask; switched off, the test keeps nothing out.
+    auto mark = [&] {
+        device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+        device->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFFFFFFFF);
+        DrawScreenQuad(0, 0, 8, 8, GREEN);
+        device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
+        device->SetRenderState(D3DRS_STENCILWRITEMASK, 0);
+    };
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    device->SetRenderState(D3DRS_STENCILENABLE, 1);
+    device->SetRenderState(D3DRS_STENCILREF, 1);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    mark();
+    DrawScreenQuad(0, 0, 16, 8, BLUE);
+    EXPECT_EQ(Pixel(4, 4), GREEN);
+    EXPECT_EQ(Pixel(12, 4), BLUE);
+    device->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
+    DrawScreenQuad(0, 0, 16, 8, RED);
+    EXPECT_EQ(Pixel(4, 4), RED);
+    mark();
+    device->SetRenderState(D3DRS_STENCILENABLE, 0);
+    DrawScreenQuad(0, 0, 16, 8, BLUE);
+    EXPECT_EQ(Pixel(4, 4), BLUE);
 }
 
 TEST_F(GpuGlStateTest, GlChangedBehindTheDeviceIsSetAgainAfterThePresent)

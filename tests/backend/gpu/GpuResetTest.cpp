@@ -12,6 +12,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace gputest {
 namespace {
@@ -388,6 +389,11 @@ TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
     GpuMaterial material;
     material.Power = 8.0f;
     device->SetMaterial(&material);
+    const uint32_t stencilStates[] = {D3DRS_STENCILENABLE, D3DRS_STENCILFAIL,     D3DRS_STENCILZFAIL,
+                                      D3DRS_STENCILPASS,   D3DRS_STENCILFUNC,     D3DRS_STENCILREF,
+                                      D3DRS_STENCILMASK,   D3DRS_STENCILWRITEMASK};
+    for (uint32_t stencilState : stencilStates)
+        device->SetRenderState(stencilState, D3DCMP_NEVER);
     // The owner lets go; only the device's own binding is left, which the reset drops.
     level->Release();
     target->Release();
@@ -417,9 +423,21 @@ TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
     device->GetMaterial(&material);
     EXPECT_EQ(material.Power, 0.0f);
 
-    // The back buffer is drawn to again.
+    // Stencil off, every operation keeps, the test always passes, reference 0, all bits.
+    const uint32_t stencilDefaults[] = {0, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DCMP_ALWAYS,
+                                        0, 0xFFFFFFFF,        0xFFFFFFFF};
+    for (size_t i = 0; i < std::size(stencilStates); ++i) {
+        uint32_t value = 1;
+        device->GetRenderState(stencilStates[i], &value);
+        EXPECT_EQ(value, stencilDefaults[i]) << "render state " << stencilStates[i];
+    }
+
+    // The back buffer is drawn to again, by a draw the stencil test no longer keeps out.
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
     EXPECT_EQ(Pixel(width - 1, height - 1), 0xFF0000FFu);
+    device->SetRenderState(D3DRS_LIGHTING, 0);
+    DrawScreenQuad(0, 0, float(width), float(height), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(width - 1, height - 1), 0xFFFF0000u);
 }
 
 } // namespace

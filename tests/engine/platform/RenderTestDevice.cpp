@@ -78,7 +78,8 @@ std::vector<uint32_t> RenderDeviceTest::ReadBackBuffer()
 
 void RenderDeviceTest::ClearBackBuffer(uint32_t colour)
 {
-    g_RenderDevice.device->Clear(0, nullptr, backend::D3DCLEAR_TARGET | backend::D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
+    g_RenderDevice.device->Clear(
+        0, nullptr, backend::D3DCLEAR_TARGET | backend::D3DCLEAR_ZBUFFER | backend::D3DCLEAR_STENCIL, colour, 1.0f, 0);
 }
 
 std::string RenderDeviceTest::TempPath(const std::string& name) const
