@@ -8,6 +8,8 @@
 namespace {
 
 constexpr uint8_t ALL_AXES = 7;
+// Set in an overlap record while the pair holds an entry in the pair buffer.
+constexpr uint8_t HAS_PAIR = 8;
 
 // Endpoint order: by coordinate, and at equal coordinates a maximum before a minimum.
 bool Before(const TBroadPhase::Endpoint& a, const TBroadPhase::Endpoint& b)
@@ -52,7 +54,8 @@ bool TBroadPhase::Create(TAllocator* with, TBroadPhaseHost* owner, const TSizeIn
     bodies = AllocArray<TBody*>(allocator, bodyCount);
     states = AllocArray<int32_t>(allocator, bodyCount);
     pendingOrder = AllocArray<int32_t>(allocator, bodyCount);
-    bool ok = bodies != nullptr && states != nullptr && pendingOrder != nullptr;
+    pairsOfA = AllocArray<int32_t>(allocator, bodyCount);
+    bool ok = bodies != nullptr && states != nullptr && pendingOrder != nullptr && pairsOfA != nullptr;
     for (int axis = 0; axis < 3; ++axis) {
         endpoints[axis] = AllocArray<Endpoint>(allocator, 2 * int64_t(bodyCount));
         order[axis] = AllocArray<int32_t>(allocator, 2 * int64_t(bodyCount));
@@ -60,8 +63,7 @@ bool TBroadPhase::Create(TAllocator* with, TBroadPhaseHost* owner, const TSizeIn
     }
     if (recordCount > 0) {
         recordBits = AllocArray<uint8_t>(allocator, recordCount);
-        recordPair = AllocArray<int32_t>(allocator, recordCount);
-        ok = ok && recordBits != nullptr && recordPair != nullptr;
+        ok = ok && recordBits != nullptr;
     }
     if (pairCapacity > 0) {
         pairs = AllocArray<Pair>(allocator, pairCapacity);
@@ -75,6 +77,7 @@ bool TBroadPhase::Create(TAllocator* with, TBroadPhaseHost* owner, const TSizeIn
         bodies[i] = nullptr;
         states[i] = TBROADPHASE_OUTSIDE;
         pendingOrder[i] = -1;
+        pairsOfA[i] = -1;
         for (int axis = 0; axis < 3; ++axis) {
             endpoints[axis][2 * i] = Endpoint{0.0f, i, -1, -1, 0};
             endpoints[axis][2 * i + 1] = Endpoint{0.0f, i, -1, -1, 1};
@@ -82,9 +85,6 @@ bool TBroadPhase::Create(TAllocator* with, TBroadPhaseHost* owner, const TSizeIn
     }
     if (recordCount > 0) {
         std::memset(recordBits, 0, size_t(recordCount));
-        for (int64_t r = 0; r < recordCount; ++r) {
-            recordPair[r] = -1;
-        }
     }
     // Pairs past the ones ever used stay untouched, so that their pages cost no memory.
     freePair = -1;
@@ -97,8 +97,8 @@ void TBroadPhase::Release()
     terrainTree.Clear();
     pending.Release();
     if (allocator != nullptr) {
-        void* blocks[] = {bodies,       states,       pendingOrder, recordBits, recordPair, pairs,
-                          endpoints[0], endpoints[1], endpoints[2], order[0],   order[1],   order[2]};
+        void* blocks[] = {bodies,       states,       pendingOrder, pairsOfA, recordBits, pairs,
+                          endpoints[0], endpoints[1], endpoints[2], order[0], order[1],   order[2]};
         for (void* block : blocks) {
             if (block != nullptr) {
                 allocator->Free(block);
@@ -108,8 +108,8 @@ void TBroadPhase::Release()
     bodies = nullptr;
     states = nullptr;
     pendingOrder = nullptr;
+    pairsOfA = nullptr;
     recordBits = nullptr;
-    recordPair = nullptr;
     pairs = nullptr;
     for (int axis = 0; axis < 3; ++axis) {
         endpoints[axis] = nullptr;
@@ -144,7 +144,7 @@ int64_t TBroadPhase::RecordIndex(int32_t i, int32_t j) const
 uint8_t TBroadPhase::OverlapBits(int32_t i, int32_t j) const
 {
     int64_t record = RecordIndex(i, j);
-    return record < 0 ? 0 : recordBits[record];
+    return record < 0 ? 0 : uint8_t(recordBits[record] & ALL_AXES);
 }
 
 bool TBroadPhase::AddBody(TBody* body, int32_t bodyIndex, int32_t hintIndex)
@@ -283,16 +283,35 @@ bool TBroadPhase::TakePair(int32_t a, int32_t b, int64_t record)
         return false;
     }
     OrderPair(&a, &b);
-    pairs[p] = Pair{a, b, -1, pairTail, record, 1};
+    pairs[p] = Pair{a, b, -1, pairTail, record, pairsOfA[a], -1, 1};
     if (pairTail >= 0) {
         pairs[pairTail].next = p;
     } else {
         pairHead = p;
     }
     pairTail = p;
+    if (pairsOfA[a] >= 0) {
+        pairs[pairsOfA[a]].prevOfA = p;
+    }
+    pairsOfA[a] = p;
     ++livePairs;
-    recordPair[record] = p;
+    recordBits[record] = uint8_t(recordBits[record] | HAS_PAIR);
     return true;
+}
+
+int32_t TBroadPhase::FindPair(int32_t a, int32_t b) const
+{
+    for (int32_t p = pairsOfA[a]; p >= 0; p = pairs[p].nextOfA) {
+        if (pairs[p].bodyB == b) {
+            return p;
+        }
+    }
+    for (int32_t p = pairsOfA[b]; p >= 0; p = pairs[p].nextOfA) {
+        if (pairs[p].bodyB == a) {
+            return p;
+        }
+    }
+    return -1;
 }
 
 void TBroadPhase::GivePair(int32_t p)
@@ -314,8 +333,16 @@ void TBroadPhase::GivePair(int32_t p)
     } else {
         pairTail = pair.prev;
     }
-    if (pair.record >= 0 && recordPair[pair.record] == p) {
-        recordPair[pair.record] = -1;
+    if (pair.prevOfA >= 0) {
+        pairs[pair.prevOfA].nextOfA = pair.nextOfA;
+    } else {
+        pairsOfA[pair.bodyA] = pair.nextOfA;
+    }
+    if (pair.nextOfA >= 0) {
+        pairs[pair.nextOfA].prevOfA = pair.prevOfA;
+    }
+    if (pair.record >= 0) {
+        recordBits[pair.record] = uint8_t(recordBits[pair.record] & ~HAS_PAIR);
     }
     pair.inUse = 0;
     pair.prev = -1;
@@ -331,15 +358,15 @@ void TBroadPhase::ToggleOverlap(int32_t a, int32_t b, int axis)
         return;
     }
     uint8_t bit = uint8_t(1u << axis);
-    uint8_t before = recordBits[record];
+    const uint8_t before = recordBits[record];
     recordBits[record] = uint8_t(before ^ bit);
-    if (before == ALL_AXES) {
-        if (recordPair[record] >= 0) {
-            GivePair(recordPair[record]);
+    if ((before & ALL_AXES) == ALL_AXES) {
+        if ((before & HAS_PAIR) != 0) {
+            GivePair(FindPair(a, b));
         }
         return;
     }
-    if (recordBits[record] != ALL_AXES || host->GetPairResponse(bodies[a], bodies[b]) == 0) {
+    if ((recordBits[record] & ALL_AXES) != ALL_AXES || host->GetPairResponse(bodies[a], bodies[b]) == 0) {
         return;
     }
     if (livePairs >= pairCapacity) {
@@ -415,10 +442,10 @@ void TBroadPhase::ComputeOverlap(int32_t newBody, int32_t other)
             bits = uint8_t(bits | (1u << axis));
         }
     }
-    recordBits[record] = bits;
-    if (recordPair[record] >= 0) {
-        GivePair(recordPair[record]);
+    if ((recordBits[record] & HAS_PAIR) != 0) {
+        GivePair(FindPair(newBody, other));
     }
+    recordBits[record] = bits;
     if (bits == ALL_AXES) {
         TakePair(newBody, other, record);
     }

@@ -38,7 +38,9 @@ public:
         int32_t bodyB;
         int32_t next;
         int32_t prev;
-        int64_t record; // index of the pair's overlap record
+        int64_t record;  // index of the pair's overlap record
+        int32_t nextOfA; // the live pairs of body A, newest first
+        int32_t prevOfA;
         uint8_t inUse;
     };
 
@@ -98,6 +100,8 @@ private:
     void OrderPair(int32_t* a, int32_t* b) const;
     bool TakePair(int32_t a, int32_t b, int64_t record);
     void GivePair(int32_t pair);
+    // The live pair of two bodies, in either order; -1 when they have none.
+    int32_t FindPair(int32_t a, int32_t b) const;
     void Number(int axis);
 
     TAllocator* allocator = nullptr;
@@ -111,11 +115,12 @@ private:
     TBody** bodies = nullptr;
     int32_t* states = nullptr;
     int32_t* pendingOrder = nullptr; // position in the pending array while it is processed
+    int32_t* pairsOfA = nullptr;     // newest live pair whose body A it is, -1: none
 
-    // Overlap records: rigid and animated pairs, then body-particle pairs.
+    // Overlap records: rigid and animated pairs, then body-particle pairs. One byte each: the axis bits,
+    // and a flag while the pair holds a buffer entry (found through its body A's list of pairs).
     int64_t recordCount = 0;
     uint8_t* recordBits = nullptr;
-    int32_t* recordPair = nullptr; // -1: no buffer entry
 
     // Pending insertions.
     struct Pending {

@@ -6,11 +6,14 @@
 #include "tracks/Track.h"
 #include "tracks/TrackTable.h"
 
+#include "backend/gpu/GpuDevice.h"
+
 #include "audio/AudioManager.h"
 #include "audio/Sound.h"
 #include "audio/Sound3D.h"
 #include "audio/SoundDefinitionManager.h"
 #include "engine/platform/Log.h"
+#include "engine/platform/Memory.h"
 #include "engine/platform/RenderDevice.h"
 #include "physics/TSimulator.h"
 
@@ -143,4 +146,9 @@ void Race::Destroy()
         track = nullptr;
     }
     mopedModel.Destroy();
+    // The next race or menu builds the programs it draws with again; the
+    // driver's code for this race's states would otherwise stay for good.
+    if (g_RenderDevice.device != nullptr)
+        g_RenderDevice.device->ReleaseGeneratedPrograms();
+    ReturnFreedMemory();
 }

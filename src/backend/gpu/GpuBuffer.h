@@ -37,6 +37,8 @@ protected:
     // Nothing but a lock reads the bytes: a buffer that is not dynamic keeps
     // them in GL only once written.
     void LeaveBytesToGl() { leaveToGl = (GetUsage() & D3DUSAGE_DYNAMIC) == 0; }
+    // Whether the next unlock of a write drops the copy.
+    bool DropsCopyOnUnlock() const { return leaveToGl && !keepCopy; }
     ~GpuBuffer() override;
     void FreeGlObjects() override;
 

@@ -2,6 +2,7 @@
 
 #include "backend/gpu/GlHeaders.h"
 #include "backend/gpu/GpuCubeTexture.h"
+#include "backend/gpu/GpuDriverTimer.h"
 #include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuIndexBuffer.h"
 #include "backend/gpu/GpuLog.h"
@@ -181,6 +182,20 @@ void GpuDevice::ResetStats()
         context->State().ResetCount();
         pipeline->ResetCount();
     }
+}
+
+void GpuDevice::ReleaseGeneratedPrograms()
+{
+    if (!context)
+        return;
+    GpuDriverTimer timer;
+    MakeCurrent();
+    pipeline->Shaders().Clear();
+}
+
+size_t GpuDevice::GetGeneratedProgramCount() const
+{
+    return pipeline ? pipeline->Shaders().Size() : 0;
 }
 
 void GpuDevice::SyncCounts()

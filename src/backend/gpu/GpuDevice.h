@@ -136,6 +136,13 @@ public:
     // A lockable surface in memory.
     GpuResult CreateImageSurface(uint32_t width, uint32_t height, GpuFormat format, GpuSurface** surface);
 
+    // Deletes the programs generated for the states drawn so far, and with
+    // them the driver's compiled code; the next draw of a state builds its
+    // program again. For the end of a scene whose states the next may not use.
+    void ReleaseGeneratedPrograms();
+    // Programs generated and not released (for tests).
+    size_t GetGeneratedProgramCount() const;
+
     // --- Introspection and fault injection for tests.
     const GpuDeviceStats& GetStats() const { return stats; }
     void ResetStats();

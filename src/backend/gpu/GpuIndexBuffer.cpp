@@ -2,6 +2,7 @@
 
 #include "backend/gpu/GlHeaders.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace backend {
@@ -11,12 +12,16 @@ GpuIndexBuffer::GpuIndexBuffer(GpuDevice* owner, uint32_t byteLength, uint32_t u
     : GpuBuffer(owner, D3DRTYPE_INDEXBUFFER, byteLength, usageFlags, memoryPool, GL_ELEMENT_ARRAY_BUFFER, false),
       format(indexFormat)
 {
+    LeaveBytesToGl();
 }
 
-uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count) const
+uint32_t GpuIndexBuffer::MaxIndex(uint64_t first, uint64_t count)
 {
+    const uint8_t* all = Bytes();
+    if (!HoldsCopy())
+        return UINT32_MAX;
     uint32_t highest = 0;
-    const uint8_t* indices = bytes.data() + first * IndexSize();
+    const uint8_t* indices = all + first * IndexSize();
     for (uint64_t i = 0; i < count; ++i) {
         uint32_t index;
         if (format == D3DFMT_INDEX32) {
@@ -42,8 +47,11 @@ uint32_t GpuIndexBuffer::MaxIndex()
 
 GpuResult GpuIndexBuffer::Unlock()
 {
-    if (locked && lockSize != 0)
+    if (locked && lockSize != 0) {
         maxIndexKnown = false;
+        if (DropsCopyOnUnlock())
+            MaxIndex(); // while the bytes are at hand
+    }
     return GpuBuffer::Unlock();
 }
 

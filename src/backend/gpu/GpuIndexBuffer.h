@@ -1,6 +1,6 @@
 #pragma once
 // An index buffer of 16- or 32-bit indices, locked and copied like a vertex
-// buffer.
+// buffer, and like one left to GL once written unless it is dynamic.
 
 #include "backend/gpu/GpuBuffer.h"
 
@@ -16,8 +16,9 @@ public:
     uint32_t IndexSize() const { return format == D3DFMT_INDEX32 ? 4u : 2u; }
     // Largest index anywhere in the buffer (kept up to date by Unlock).
     uint32_t MaxIndex();
-    // Largest of `count` indices from `first`.
-    uint32_t MaxIndex(uint64_t first, uint64_t count) const;
+    // Largest of `count` indices from `first`; a copy left to GL is read
+    // back for it (UINT32_MAX when that fails).
+    uint32_t MaxIndex(uint64_t first, uint64_t count);
 
 private:
     friend class GpuDevice;

@@ -37,6 +37,15 @@ GpuShaderCache::~GpuShaderCache()
             glDeleteProgram(entry.second->name);
 }
 
+void GpuShaderCache::Clear()
+{
+    state.UseProgram(0);
+    for (auto& entry : programs)
+        if (entry.second && entry.second->name)
+            glDeleteProgram(entry.second->name);
+    programs.clear();
+}
+
 GpuProgram* GpuShaderCache::Get(const GpuShaderKey& key)
 {
     auto found = programs.find(key);

@@ -74,6 +74,8 @@ public:
     const std::string& LastError() const { return lastError; }
     // Forgets the programs without deleting them (their context is gone).
     void Abandon() { programs.clear(); }
+    // Deletes every program; each is built again when next asked for.
+    void Clear();
 
 private:
     bool Build(const GpuShaderKey& key, GpuProgram& program);

@@ -1,6 +1,9 @@
 #include "engine/platform/Memory.h"
 
 #include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cstring>
 #include <new>
 
@@ -27,6 +30,13 @@ void* AllocateInCategory(size_t size, MemoryCategory*)
 void FreeAllocation(void* block)
 {
     std::free(block);
+}
+
+void ReturnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 MemoryCategory* FindOrAddMemoryCategory(const char* name)

@@ -21,6 +21,9 @@ extern MemoryCategoryTable g_MemoryCategories;
 // malloc of the runtime; the category does not change how memory is obtained.
 void* AllocateInCategory(size_t size, MemoryCategory* category);
 void FreeAllocation(void* block);
+// Hands the pages of freed blocks back to the system, after a large set of
+// blocks (a race) has been freed.
+void ReturnFreedMemory();
 
 // The record of that name (exact match of its first 31 characters, as many as a
 // record keeps), a new one, or null when all 32 are used or the name is null.

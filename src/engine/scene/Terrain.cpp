@@ -62,6 +62,8 @@ bool Terrain::Build(bool smooth, bool smoothBorders)
     heights.Build(heightMap.data, int(heightMap.width), int(heightMap.height), cellsX, cellsZ, size.x, size.y, size.z);
     if (smooth)
         heights.Smooth(smoothBorders);
+    // Nothing reads the samples again: the heights answer the ground queries.
+    heightMap.Clear();
     vertices.assign(size_t(vertexCount), TerrainVertex());
     for (int row = 0; row <= cellsZ; ++row) {
         const float tZ = float(row) / float(cellsZ);

@@ -293,6 +293,33 @@ TEST_F(GpuGlStateTest, ObjectsReleasedAndMadeAgainDrawTheirNewContentAcrossARese
 
 // GL may hand a deleted object's name out again (this driver seldom does):
 // nothing the device deletes may stay bound in its record.
+TEST_F(GpuGlStateTest, ProgramsReleasedBetweenScenesAreBuiltAgainWithTheirUniforms)
+{
+    GpuMaterial material = {};
+    device->SetRenderState(D3DRS_LIGHTING, 1);
+    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    device->SetVertexShader(COLOR_FVF);
+    const ColorVertex quad[4] = {
+        {-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 0, 0}, {-1, -1, 0.5f, 0, 0, 0}, {1, -1, 0.5f, 0, 0, 0}};
+    auto drawLit = [&](GpuColor ambient) {
+        material.Ambient = {float((ambient >> 16) & 0xFF) / 255.0f, float((ambient >> 8) & 0xFF) / 255.0f,
+                            float(ambient & 0xFF) / 255.0f, 1};
+        device->SetMaterial(&material);
+        ClearTo(BLACK);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+    };
+    drawLit(RED);
+    EXPECT_TRUE(ColorNear(Pixel(20, 20), RED));
+    ASSERT_GT(device->GetGeneratedProgramCount(), 0u);
+
+    device->ReleaseGeneratedPrograms();
+    EXPECT_EQ(device->GetGeneratedProgramCount(), 0u);
+    drawLit(RED); // the same state and values as the last draw: the new program still gets them
+    EXPECT_TRUE(ColorNear(Pixel(20, 20), RED));
+    drawLit(GREEN);
+    EXPECT_TRUE(ColorNear(Pixel(20, 20), GREEN));
+}
+
 TEST_F(GpuGlStateTest, DeletedNamesAreBoundAgainWhenTheyComeBack)
 {
     GpuGlContext& context = *device->GlContext();

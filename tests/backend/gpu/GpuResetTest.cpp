@@ -229,6 +229,7 @@ TEST_F(GpuDeviceTest, IndexedDrawsCheckEveryIndex)
     indices->Lock(0, 0, &data, 0);
     std::memcpy(data, list, sizeof(list));
     indices->Unlock();
+    EXPECT_FALSE(indices->HoldsCopy()); // the checks below work from what GL holds
     device->SetVertexShader(SCREEN_FVF);
     device->SetStreamSource(0, buffer, sizeof(ScreenVertex));
     device->SetIndices(indices, 0);
