@@ -21,6 +21,12 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr uint32_t SMALL_SCREEN_WIDTH = 320, SMALL_SCREEN_HEIGHT = 240;
+
+} // namespace
+
 void GameTest::SetUp()
 {
     g_LastError.clear();
@@ -91,6 +97,13 @@ void GameTest::TearDown()
     backend::SetBaseDirectory(originalBase);
     std::error_code ignored;
     fs::remove_all(dataDirectory, ignored);
+}
+
+void GameTest::ChooseSmallScreen()
+{
+    g_DeviceSettings.windowed = false;
+    g_DeviceSettings.width = SMALL_SCREEN_WIDTH;
+    g_DeviceSettings.height = SMALL_SCREEN_HEIGHT;
 }
 
 bool GameTest::StartGame()

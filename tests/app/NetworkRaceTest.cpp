@@ -200,6 +200,7 @@ TEST_F(NetworkPlayer, DISABLED_Run)
     options.pingIntervalMs = 200;
     g_NetworkPeer.SetOptions(options);
 
+    ChooseSmallScreen();
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
     Press(DIK_DOWN);
