@@ -21,12 +21,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr uint32_t SMALL_SCREEN_WIDTH = 320, SMALL_SCREEN_HEIGHT = 240;
-
-} // namespace
-
 void GameTest::SetUp()
 {
     g_LastError.clear();

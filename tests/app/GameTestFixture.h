@@ -14,6 +14,8 @@
 
 class GameTest : public ::testing::Test {
 protected:
+    static constexpr uint32_t SMALL_SCREEN_WIDTH = 320, SMALL_SCREEN_HEIGHT = 240;
+
     void SetUp() override;
     void TearDown() override;
 

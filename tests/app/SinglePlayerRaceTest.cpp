@@ -159,6 +159,8 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_TRUE(g_Music->IsPlaying());
     // "Loading Track...": white on white, readable by the font's dark outline
     // around the centre and nowhere else.
+    EXPECT_EQ(loading.width, SMALL_SCREEN_WIDTH);
+    EXPECT_EQ(loading.height, SMALL_SCREEN_HEIGHT);
     EXPECT_GT(loading.Count(250, 275, 550, 310, IsShaded), 200);
     EXPECT_EQ(loading.Count(0, 0, 800, 250, IsNotWhite), 0);
     EXPECT_EQ(loading.Count(0, 340, 800, 600, IsNotWhite), 0);
