@@ -444,6 +444,10 @@ public:
 
 class NetworkRace : public ::testing::Test {
 protected:
+    // A player that died leaves its input pipe without a reader: writing to it
+    // fails instead of ending the driver, and the player's exit is reported.
+    void SetUp() override { previousPipeHandler = std::signal(SIGPIPE, SIG_IGN); }
+
     GameProcess& Launch(const std::string& name, uint32_t n, int track, int laps = 1)
     {
         players.push_back(std::make_unique<GameProcess>());
@@ -553,6 +557,7 @@ protected:
                 EXPECT_EQ(player->Quit(), 0) << player->name << "\n" << player->log;
             }
         }
+        std::signal(SIGPIPE, previousPipeHandler);
     }
 
     std::string Logs() const
@@ -568,6 +573,7 @@ protected:
 
     std::vector<std::unique_ptr<GameProcess>> players;
     int seconds = 600;
+    void (*previousPipeHandler)(int) = SIG_DFL;
 };
 
 void ExpectSameResults(const std::vector<std::string>& results, const std::vector<std::string>& names)
