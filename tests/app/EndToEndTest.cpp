@@ -112,17 +112,17 @@ key Down; key Down; key Return
 key Down; key Return; sleep 2; shot 7-credits
 key Escape
 # Single Player, UK Dirt Track, "Race!": the loading frame, the count-down,
-# 20 s of throttle with steering, the pause menu, "Retire".
+# 8 s of throttle with steering, the pause menu, "Retire".
 key Up; key Up; key Up; key Return; key Down; key Return
 key Down; key Down; key Down; key Return; key Up
 xdotool keydown Return; sleep 0.1; xdotool keyup Return; shot 10-loading
 sleep 3; shot 11-count-down
 sleep 5
 xdotool keydown Up
-for i in $(seq 5); do
+for i in 1 2; do
   xdotool keydown Left; sleep 0.4; xdotool keyup Left; sleep 1.6
   xdotool keydown Right; sleep 0.4; xdotool keyup Right; sleep 1.6
-  [ "$i" = 3 ] && shot 12-racing
+  [ "$i" = 1 ] && shot 12-racing
 done
 shot 13-racing
 xdotool keyup Up

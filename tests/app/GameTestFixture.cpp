@@ -93,6 +93,13 @@ void GameTest::TearDown()
     fs::remove_all(dataDirectory, ignored);
 }
 
+void GameTest::ChooseSmallScreen()
+{
+    g_DeviceSettings.windowed = false;
+    g_DeviceSettings.width = SMALL_SCREEN_WIDTH;
+    g_DeviceSettings.height = SMALL_SCREEN_HEIGHT;
+}
+
 bool GameTest::StartGame()
 {
     if (!g_Window.CheckSingleInstance("Vantrel") || !InitGame(backend::SW_SHOWDEFAULT))

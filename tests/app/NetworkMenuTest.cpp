@@ -3,6 +3,7 @@
 // screens of every way a join fails.
 
 #include "GameTestFixture.h"
+#include "ScreenPicture.h"
 
 #include "app/FrontEnd.h"
 #include "app/Menu.h"
@@ -103,19 +104,6 @@ uint32_t LiveResources()
     return device->GetLiveResourceCount();
 }
 
-int GreenPixels(int top, int bottom)
-{
-    std::vector<GpuColor> pixels;
-    EXPECT_TRUE(GpuSucceeded(g_RenderDevice.device->ReadPixels(nullptr, pixels)));
-    int count = 0;
-    for (int y = top; y < bottom && size_t(y) * 800 < pixels.size(); ++y)
-        for (int x = 300; x < 760; ++x) {
-            const GpuColor c = pixels[size_t(y) * 800 + size_t(x)];
-            count += (c >> 8 & 0xFF) > 150 && (c >> 16 & 0xFF) < 60 && (c & 0xFF) < 60 ? 1 : 0;
-        }
-    return count;
-}
-
 // Far beyond the slowest sanitizer build on a loaded machine, and inside ctest's time-out.
 constexpr int TURN_GUARD_S = 240;
 
@@ -124,6 +112,7 @@ protected:
     void SetUp() override
     {
         GameTest::SetUp();
+        ChooseSmallScreen();
         g_NetworkPeer.SetOptions(nettest::TestOptions(1));
     }
 
@@ -290,8 +279,9 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     EXPECT_TRUE(g_Music->IsPlaying());
     // The local row (the second) is drawn green, the first is not.
     Turn();
-    EXPECT_GT(GreenPixels(275, 290), 20);
-    EXPECT_EQ(GreenPixels(260, 275), 0);
+    const ScreenPicture results = ScreenPicture::Read();
+    EXPECT_GT(results.Count(300, 275, 760, 290, IsGreen), 20);
+    EXPECT_EQ(results.Count(300, 260, 760, 275, IsGreen), 0);
     // The host's clock still goes out on the results screen.
     const size_t resultSyncs = OfKind(bot.Events(), GAME_MESSAGE_TIME_SYNC).size();
     Turns(30);

@@ -3,6 +3,7 @@
 // finish. Each turn is the main loop's, on the manual clock (16 ms a turn).
 
 #include "GameTestFixture.h"
+#include "ScreenPicture.h"
 #include "support/ChildProcess.h"
 
 #include "app/FrontEnd.h"
@@ -47,24 +48,6 @@ bool EndsWith(const char* text, const char* end)
     return a >= b && std::strcmp(text + a - b, end) == 0;
 }
 
-std::vector<GpuColor> ReadFrame()
-{
-    std::vector<GpuColor> pixels;
-    EXPECT_TRUE(GpuSucceeded(g_RenderDevice.device->ReadPixels(nullptr, pixels)));
-    EXPECT_EQ(pixels.size(), 800u * 600u);
-    pixels.resize(800u * 600u);
-    return pixels;
-}
-
-int CountPixels(const std::vector<GpuColor>& pixels, int left, int top, int right, int bottom, bool (*test)(GpuColor))
-{
-    int count = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            count += test(pixels[size_t(y) * 800 + size_t(x)]) ? 1 : 0;
-    return count;
-}
-
 bool IsShaded(GpuColor c)
 {
     return (c >> 16 & 0xFF) < 160 && (c >> 8 & 0xFF) < 160 && (c & 0xFF) < 160;
@@ -73,11 +56,6 @@ bool IsShaded(GpuColor c)
 bool IsNotWhite(GpuColor c)
 {
     return (c & 0xFFFFFFu) != 0xFFFFFFu;
-}
-
-bool IsGreen(GpuColor c)
-{
-    return (c >> 8 & 0xFF) > 150 && (c >> 16 & 0xFF) < 60 && (c & 0xFF) < 60;
 }
 
 // The X window of this process's visible window, 0 when there is none.
@@ -113,9 +91,15 @@ uint32_t LiveResources()
 
 class RaceTest : public GameTest {
 protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        ChooseSmallScreen();
+    }
+
     // From the main screen to UK Dirt Track and "Race!"; the turn that starts
     // the race leaves its "Loading Track..." frame in the back buffer.
-    void StartUkRace(std::vector<GpuColor>* loadingFrame = nullptr)
+    void StartUkRace(ScreenPicture* loadingFrame = nullptr)
     {
         Press(DIK_RETURN);
         Press(DIK_DOWN);
@@ -132,7 +116,7 @@ protected:
         Turn();
         ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE) << g_LastError;
         if (loadingFrame != nullptr)
-            *loadingFrame = ReadFrame();
+            *loadingFrame = ScreenPicture::Read();
         SimulateKey(g_Window.hWnd, DIK_RETURN, false);
         Turns(3);
     }
@@ -166,7 +150,7 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     GpuDevice* device = g_RenderDevice.device;
     const uint32_t menuResources = LiveResources();
 
-    std::vector<GpuColor> loading;
+    ScreenPicture loading;
     ASSERT_NO_FATAL_FAILURE(StartUkRace(&loading));
     EXPECT_EQ(g_Menu, nullptr);
     ASSERT_NE(g_SinglePlayerRace, nullptr);
@@ -175,9 +159,11 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_TRUE(g_Music->IsPlaying());
     // "Loading Track...": white on white, readable by the font's dark outline
     // around the centre and nowhere else.
-    EXPECT_GT(CountPixels(loading, 250, 275, 550, 310, IsShaded), 200);
-    EXPECT_EQ(CountPixels(loading, 0, 0, 800, 250, IsNotWhite), 0);
-    EXPECT_EQ(CountPixels(loading, 0, 340, 800, 600, IsNotWhite), 0);
+    EXPECT_EQ(loading.width, SMALL_SCREEN_WIDTH);
+    EXPECT_EQ(loading.height, SMALL_SCREEN_HEIGHT);
+    EXPECT_GT(loading.Count(250, 275, 550, 310, IsShaded), 200);
+    EXPECT_EQ(loading.Count(0, 0, 800, 250, IsNotWhite), 0);
+    EXPECT_EQ(loading.Count(0, 340, 800, 600, IsNotWhite), 0);
 
     ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
     SinglePlayerRace* race = g_SinglePlayerRace;
@@ -289,9 +275,9 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndShowsItHighlighted)
     EXPECT_EQ(stored[0].time, total);
 
     Turns(20);
-    const std::vector<GpuColor> table = ReadFrame();
-    EXPECT_GT(CountPixels(table, 300, 260, 760, 275, IsGreen), 20);
-    EXPECT_EQ(CountPixels(table, 300, 275, 760, 485, IsGreen), 0);
+    const ScreenPicture table = ScreenPicture::Read();
+    EXPECT_GT(table.Count(300, 260, 760, 275, IsGreen), 20);
+    EXPECT_EQ(table.Count(300, 275, 760, 485, IsGreen), 0);
 }
 
 // A full-screen race whose window is minimised as a window manager does it
@@ -322,7 +308,6 @@ TEST_F(RaceTest, FullScreenRaceOnXGoesOnAfterAMinimise)
         return;
     }
 
-    g_DeviceSettings.windowed = false;
     ASSERT_TRUE(StartGame()) << g_LastError;
     GpuDevice* device = g_RenderDevice.device;
     ASSERT_FALSE(device->GetPresentParameters().Windowed);
