@@ -1,9 +1,13 @@
 #pragma once
 // Pictures and byte patching shared by the image reader tests.
 
+#include "backend/gpu/ImageData.h"
 #include "datagen/writers/RgbaImage.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace imagetest {
@@ -38,6 +42,15 @@ inline int ChannelDistance(uint32_t a, uint32_t b)
         worst = d < 0 ? (-d > worst ? -d : worst) : (d > worst ? d : worst);
     }
     return worst;
+}
+
+// A file the reader must accept; a refusal fails the test with the reader's error.
+inline backend::ImageData ReadGood(const std::vector<uint8_t>& file)
+{
+    backend::ImageData image;
+    std::string error;
+    EXPECT_TRUE(backend::ReadImageFile(file.data(), file.size(), image, error)) << error;
+    return image;
 }
 
 // Header fields by their byte offset in the file (the magic is bytes 0..3).
