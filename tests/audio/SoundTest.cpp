@@ -17,15 +17,6 @@ namespace {
 
 class SoundTest : public AudioFixture {
 protected:
-    Sound* Load(const std::string& file, SoundLoadParams params = {})
-    {
-        Sound* sound = GetAudioManager()->CreateSound();
-        EXPECT_NE(sound, nullptr);
-        if (sound && !sound->Load(file.c_str(), &params))
-            ADD_FAILURE() << "load failed: " << g_LastError;
-        return sound;
-    }
-
     // A 16-bit WAV whose frame n holds (7n mod 28000, -(7n mod 28000)), or
     // only the first of the two in mono; `heard` gets what the output should hold.
     std::string CounterWav(const std::string& file, uint32_t frames, std::vector<int16_t>& heard, uint16_t channels = 2)
@@ -45,13 +36,6 @@ protected:
         spec.channels = channels;
         EXPECT_TRUE(datagen::WriteWav(Path(file), spec, bytes));
         return Path(file);
-    }
-
-    static int32_t BufferVolume(Sound* sound)
-    {
-        int32_t volume = 1;
-        EXPECT_TRUE(sound->buffer->GetVolume(&volume));
-        return volume;
     }
 };
 
