@@ -26,8 +26,11 @@
 namespace audiotest {
 
 using soundtest::BestMatch;
+using soundtest::CounterSample;
+using soundtest::ExpectHeard;
 using soundtest::Frames;
 using soundtest::Render;
+using soundtest::StartOf;
 
 class AudioFixture : public ::testing::Test {
 protected:
