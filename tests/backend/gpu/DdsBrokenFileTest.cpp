@@ -11,18 +11,6 @@ using datagen::RgbaImage;
 
 namespace {
 
-// The reader must refuse the file with an error naming the problem and leave nothing behind.
-void ExpectRefused(const std::vector<uint8_t>& file, const std::string& expectedWords)
-{
-    ImageData image;
-    image.width = 99; // stale content must not survive a failed read
-    std::string error;
-    EXPECT_FALSE(ReadImageFile(file.data(), file.size(), image, error));
-    EXPECT_NE(error.find(expectedWords), std::string::npos) << "error was: " << error;
-    EXPECT_EQ(image.width, 0u);
-    EXPECT_TRUE(image.surfaces.empty());
-}
-
 std::vector<uint8_t> GoodFile(DdsFormat format = DdsFormat::A8R8G8B8, bool mips = true)
 {
     return datagen::EncodeDds(Gradient(16, 16), format, mips);

@@ -53,6 +53,18 @@ inline backend::ImageData ReadGood(const std::vector<uint8_t>& file)
     return image;
 }
 
+// The reader must refuse the file with an error naming the problem and leave nothing behind.
+inline void ExpectRefused(const std::vector<uint8_t>& file, const std::string& expectedWords)
+{
+    backend::ImageData image;
+    image.width = 99; // stale content must not survive a failed read
+    std::string error;
+    EXPECT_FALSE(backend::ReadImageFile(file.data(), file.size(), image, error));
+    EXPECT_NE(error.find(expectedWords), std::string::npos) << "error was: " << error;
+    EXPECT_EQ(image.width, 0u);
+    EXPECT_TRUE(image.surfaces.empty());
+}
+
 // Header fields by their byte offset in the file (the magic is bytes 0..3).
 constexpr size_t DDS_FLAGS = 8, DDS_HEIGHT = 12, DDS_WIDTH = 16, DDS_MIPCOUNT = 28, DDS_PF_FLAGS = 80,
                  DDS_PF_FOURCC = 84, DDS_PF_BITS = 88, DDS_PF_RMASK = 92, DDS_PF_GMASK = 96, DDS_PF_BMASK = 100,
