@@ -54,9 +54,8 @@ TEST_F(SoundBufferTest, RefusesFormatsAndSizesOutsidePcm)
 
 TEST_F(SoundBufferTest, StereoDataReachesTheOutputUnchanged)
 {
-    auto format = Pcm(2, 16, OUTPUT_RATE);
     std::vector<int16_t> data = Ramp(2000, 37);
-    auto buffer = MakeBuffer(format, 4000);
+    auto buffer = MakeBuffer(Pcm(2, 16, OUTPUT_RATE), 4000);
     Fill(*buffer, 0, data.data(), 4000);
     ASSERT_TRUE(buffer->Play(0));
     Frames out = Render(1200);
@@ -79,7 +78,6 @@ TEST_F(SoundBufferTest, MonoDataReachesBothSidesAtFullLevelAndPanAttenuatesOneSi
 {
     for (uint16_t bits : {8, 16}) {
         SCOPED_TRACE(bits);
-        auto format = Pcm(1, bits, OUTPUT_RATE);
         std::vector<int16_t> samples = Ramp(3000, 53);
         std::vector<uint8_t> bytes;
         std::vector<double> expected;
@@ -94,7 +92,8 @@ TEST_F(SoundBufferTest, MonoDataReachesBothSidesAtFullLevelAndPanAttenuatesOneSi
             }
         }
         expected.resize(2000);
-        auto buffer = MakeBuffer(format, static_cast<uint32_t>(bytes.size()), backend::DSBCAPS_CTRLPAN);
+        auto buffer =
+            MakeBuffer(Pcm(1, bits, OUTPUT_RATE), static_cast<uint32_t>(bytes.size()), backend::DSBCAPS_CTRLPAN);
         Fill(*buffer, 0, bytes.data(), static_cast<uint32_t>(bytes.size()));
         ASSERT_TRUE(buffer->SetPan(-602)); // the right side at half
         ASSERT_TRUE(buffer->Play(0));
@@ -110,8 +109,7 @@ TEST_F(SoundBufferTest, MonoDataReachesBothSidesAtFullLevelAndPanAttenuatesOneSi
 
 TEST_F(SoundBufferTest, OneShotStopsAtItsEndAndPlaysAgainFromTheStart)
 {
-    auto format = Pcm(1, 16, OUTPUT_RATE);
-    auto buffer = MakeBuffer(format, 2000);
+    auto buffer = MakeBuffer(Pcm(1, 16, OUTPUT_RATE), 2000);
     std::vector<int16_t> data = Ramp(1000, 29);
     Fill(*buffer, 0, data.data(), 2000);
     ASSERT_TRUE(buffer->Play(0));
@@ -129,8 +127,7 @@ TEST_F(SoundBufferTest, OneShotStopsAtItsEndAndPlaysAgainFromTheStart)
 
 TEST_F(SoundBufferTest, LoopingWrapsAndStopPausesWherePlayResumes)
 {
-    auto format = Pcm(1, 8, OUTPUT_RATE);
-    auto buffer = MakeBuffer(format, 1000);
+    auto buffer = MakeBuffer(Pcm(1, 8, OUTPUT_RATE), 1000);
     std::vector<uint8_t> data(1000);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(128 + 100 * std::sin(i * 0.05));
@@ -164,11 +161,10 @@ TEST_F(SoundBufferTest, LoopingWrapsAndStopPausesWherePlayResumes)
 
 TEST_F(SoundBufferTest, VolumeFrequencyAndPanApplyTheirUnits)
 {
-    auto format = Pcm(1, 16, OUTPUT_RATE);
     std::vector<int16_t> data(4000);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<int16_t>(12000 * std::sin(i * 0.1));
-    auto buffer = MakeBuffer(format, 8000, backend::DSBCAPS_CTRLPAN);
+    auto buffer = MakeBuffer(Pcm(1, 16, OUTPUT_RATE), 8000, backend::DSBCAPS_CTRLPAN);
     Fill(*buffer, 0, data.data(), 8000);
     ASSERT_TRUE(buffer->Play(backend::DSBPLAY_LOOPING));
     Settle();
@@ -203,8 +199,7 @@ TEST_F(SoundBufferTest, VolumeFrequencyAndPanApplyTheirUnits)
 
 TEST_F(SoundBufferTest, PanNeedsItsCapabilityAndLockChecksItsRange)
 {
-    auto format = Pcm(1, 16, OUTPUT_RATE);
-    auto buffer = MakeBuffer(format, 1000);
+    auto buffer = MakeBuffer(Pcm(1, 16, OUTPUT_RATE), 1000);
     EXPECT_FALSE(buffer->SetPan(100));
     void* p1 = nullptr;
     void* p2 = nullptr;
