@@ -3,9 +3,12 @@
 // folder for the sound files a test writes.
 
 #include "audio/AudioManager.h"
+#include "audio/Sound.h"
+#include "audio/Sound3D.h"
 #include "audio/SoundDefinitionManager.h"
 #include "backend/clock/Clock.h"
 #include "backend/sound/LoopbackDevice.h"
+#include "backend/sound/SoundBuffer.h"
 #include "datagen/writers/OggWriter.h"
 #include "datagen/writers/SoundSynth.h"
 #include "datagen/writers/WavWriter.h"
@@ -23,8 +26,11 @@
 namespace audiotest {
 
 using soundtest::BestMatch;
+using soundtest::CounterSample;
+using soundtest::ExpectHeard;
 using soundtest::Frames;
 using soundtest::Render;
+using soundtest::StartOf;
 
 class AudioFixture : public ::testing::Test {
 protected:
@@ -83,6 +89,23 @@ protected:
         return Path(file);
     }
 
+    Sound* Load(const std::string& file, SoundLoadParams params = {})
+    {
+        return LoadInto(GetAudioManager()->CreateSound(), file, params);
+    }
+
+    Sound3D* Load3D(const std::string& file, SoundLoadParams params = {0, 0, 1})
+    {
+        return LoadInto(GetAudioManager()->Create3DSound(), file, params);
+    }
+
+    static int32_t BufferVolume(Sound* sound)
+    {
+        int32_t volume = 1;
+        EXPECT_TRUE(sound->buffer->GetVolume(&volume));
+        return volume;
+    }
+
     // Renders and runs the manager's update, as the game's frames do.
     // With 0 frames the cursor stands still between two updates, as it does
     // when the device mixes in periods longer than a frame.
@@ -97,6 +120,15 @@ protected:
     bool initialize = true;
     AudioInitParams initParams;
     std::filesystem::path folder;
+
+private:
+    template <class S> static S* LoadInto(S* sound, const std::string& file, SoundLoadParams& params)
+    {
+        EXPECT_NE(sound, nullptr);
+        if (sound && !sound->Load(file.c_str(), &params))
+            ADD_FAILURE() << "load failed: " << g_LastError;
+        return sound;
+    }
 };
 
 } // namespace audiotest

@@ -12,23 +12,7 @@ using namespace audiotest;
 
 namespace {
 
-class AudioManagerTest : public AudioFixture {
-protected:
-    Sound* Load(const std::string& file, SoundLoadParams params = {})
-    {
-        Sound* sound = GetAudioManager()->CreateSound();
-        if (!sound->Load(file.c_str(), &params))
-            ADD_FAILURE() << g_LastError;
-        return sound;
-    }
-
-    static int32_t BufferVolume(Sound* sound)
-    {
-        int32_t volume = 1;
-        EXPECT_TRUE(sound->buffer->GetVolume(&volume));
-        return volume;
-    }
-};
+using AudioManagerTest = AudioFixture;
 
 class AudioManagerBeforeInit : public AudioFixture {
 protected:

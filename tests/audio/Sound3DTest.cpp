@@ -12,15 +12,6 @@ namespace {
 
 class Sound3DTest : public AudioFixture {
 protected:
-    Sound3D* Load3D(const std::string& file, SoundLoadParams params = {0, 0, 1})
-    {
-        Sound3D* sound = GetAudioManager()->Create3DSound();
-        EXPECT_NE(sound, nullptr);
-        if (sound && !sound->Load(file.c_str(), &params))
-            ADD_FAILURE() << "load failed: " << g_LastError;
-        return sound;
-    }
-
     // The committed image after the manager's update: energy left and right.
     std::pair<double, double> Heard()
     {

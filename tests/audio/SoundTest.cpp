@@ -17,15 +17,6 @@ namespace {
 
 class SoundTest : public AudioFixture {
 protected:
-    Sound* Load(const std::string& file, SoundLoadParams params = {})
-    {
-        Sound* sound = GetAudioManager()->CreateSound();
-        EXPECT_NE(sound, nullptr);
-        if (sound && !sound->Load(file.c_str(), &params))
-            ADD_FAILURE() << "load failed: " << g_LastError;
-        return sound;
-    }
-
     // A 16-bit WAV whose frame n holds (7n mod 28000, -(7n mod 28000)), or
     // only the first of the two in mono; `heard` gets what the output should hold.
     std::string CounterWav(const std::string& file, uint32_t frames, std::vector<int16_t>& heard, uint16_t channels = 2)
@@ -33,7 +24,7 @@ protected:
         std::vector<int16_t> samples;
         heard.resize(frames * 2);
         for (uint32_t n = 0; n < frames; ++n) {
-            heard[2 * n] = static_cast<int16_t>(n * 7 % 28000);
+            heard[2 * n] = CounterSample(n);
             heard[2 * n + 1] = static_cast<int16_t>(channels == 2 ? -heard[2 * n] : heard[2 * n]);
             samples.push_back(heard[2 * n]);
             if (channels == 2)
@@ -45,13 +36,6 @@ protected:
         spec.channels = channels;
         EXPECT_TRUE(datagen::WriteWav(Path(file), spec, bytes));
         return Path(file);
-    }
-
-    static int32_t BufferVolume(Sound* sound)
-    {
-        int32_t volume = 1;
-        EXPECT_TRUE(sound->buffer->GetVolume(&volume));
-        return volume;
     }
 };
 
@@ -73,39 +57,6 @@ std::vector<int16_t> Decode(const std::string& file)
     }
     ov_clear(&vf);
     return out;
-}
-
-// The output frame where `expected` (stereo) starts in `heard` (stereo).
-size_t StartOf(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected)
-{
-    std::vector<double> head;
-    for (size_t i = 0; i < 3000; ++i)
-        head.push_back(expected[2 * i]);
-    soundtest::Match match = BestMatch(Frames{heard}, 0, head);
-    EXPECT_GE(match.lag, 0);
-    EXPECT_NEAR(match.gain, 1.0, 0.01);
-    return std::max(match.lag, 0);
-}
-
-// Checks that `heard` (stereo) plays `count` frames of `expected` (stereo,
-// over again after its end) from output frame `start` on, without a gap,
-// repeat or skip, within the mixer's dither.
-void ExpectHeard(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected, size_t start, size_t count)
-{
-    ASSERT_GE(heard.size() / 2, start + count);
-    size_t frames = expected.size() / 2;
-    int errors = 0;
-    for (size_t i = 0; i < count; ++i) {
-        size_t at = start + i;
-        size_t from = i % frames;
-        for (int c = 0; c < 2; ++c) {
-            int diff = std::abs(heard[2 * at + c] - expected[2 * from + c]);
-            if (diff > 4 && errors++ < 5)
-                ADD_FAILURE() << "output frame " << at << " (loop " << i / frames << ", frame " << from << ") channel "
-                              << c << ": " << heard[2 * at + c] << " instead of " << expected[2 * from + c];
-        }
-    }
-    EXPECT_EQ(errors, 0);
 }
 
 } // namespace

@@ -238,11 +238,9 @@ TEST_F(GpuDeviceTest, StencilMarksFromDepthPassAndFailLimitLaterDraws)
     EXPECT_EQ(Pixel(40, 10), BLACK);
 
     // Into a texture, or over a depth buffer without stencil, the same states limit nothing.
-    GpuTexture* texture = nullptr;
-    ASSERT_EQ(device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
-              GPU_OK);
     GpuSurface *level = nullptr, *back = nullptr, *depth = nullptr;
-    texture->GetSurfaceLevel(0, &level);
+    GpuTexture* texture = MakeTarget(8, 8, &level);
+    ASSERT_NE(texture, nullptr);
     device->GetRenderTarget(&back);
     device->GetDepthStencilSurface(&depth);
     ASSERT_EQ(device->SetRenderTarget(level, depth), GPU_OK);

@@ -92,13 +92,11 @@ protected:
         quad = QuadBuffers();
     }
     // A 1x1 render target texture filled with a colour.
-    GpuTexture* MakeTarget(GpuColor color)
+    GpuTexture* FilledTarget(GpuColor color)
     {
-        GpuTexture* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(1, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
-                  GPU_OK);
         GpuSurface* surface = nullptr;
-        texture->GetSurfaceLevel(0, &surface);
+        GpuTexture* texture = MakeTarget(1, 1, &surface);
+        EXPECT_NE(texture, nullptr);
         GpuSurface *back = nullptr, *depth = nullptr;
         device->GetRenderTarget(&back);
         device->GetDepthStencilSurface(&depth);
@@ -271,7 +269,7 @@ TEST_F(GpuGlStateTest, ObjectsReleasedAndMadeAgainDrawTheirNewContentAcrossARese
         const float left = round == 0 ? 0.0f : 16.0f;
         // Every kind: a managed texture, a render target, a vertex and an index buffer.
         GpuTexture* texture = MakeTexture(1, 1, {color});
-        GpuTexture* target = MakeTarget(color);
+        GpuTexture* target = FilledTarget(color);
         QuadBuffers quad = MakeQuad(left, left + 8);
         ClearTo(BLACK);
         device->SetTexture(0, texture);

@@ -368,11 +368,9 @@ TEST_F(GpuDeviceTest, GammaRampIsKeptAndCounted)
 TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
 {
     // A frame left half-way inside a render target, with moved transforms and a light.
-    GpuTexture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              GPU_OK);
     GpuSurface* level = nullptr;
-    ASSERT_EQ(target->GetSurfaceLevel(0, &level), GPU_OK);
+    GpuTexture* target = MakeTarget(16, 16, &level);
+    ASSERT_NE(target, nullptr);
     ASSERT_EQ(device->SetRenderTarget(level, nullptr), GPU_OK);
     GpuViewport viewport;
     device->GetViewport(&viewport);

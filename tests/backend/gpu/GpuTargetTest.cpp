@@ -19,11 +19,9 @@ using namespace backend;
 
 TEST_F(GpuDeviceTest, RenderTargetRoundTripKeepsRowZeroAtTheTop)
 {
-    GpuTexture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              GPU_OK);
     GpuSurface* surface = nullptr;
-    ASSERT_EQ(target->GetSurfaceLevel(0, &surface), GPU_OK);
+    GpuTexture* target = MakeTarget(16, 16, &surface);
+    ASSERT_NE(target, nullptr);
     GpuSurface* backBuffer = nullptr;
     ASSERT_EQ(device->GetRenderTarget(&backBuffer), GPU_OK);
 
@@ -70,11 +68,9 @@ TEST_F(GpuDeviceTest, RenderTargetRoundTripKeepsRowZeroAtTheTop)
 
 TEST_F(GpuDeviceTest, RenderTargetKeepsTheCullSenseOfTheScreen)
 {
-    GpuTexture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              GPU_OK);
     GpuSurface* surface = nullptr;
-    target->GetSurfaceLevel(0, &surface);
+    GpuTexture* target = MakeTarget(16, 16, &surface);
+    ASSERT_NE(target, nullptr);
     GpuSurface* depth = nullptr;
     ASSERT_EQ(device->GetDepthStencilSurface(&depth), GPU_OK);
     device->SetRenderTarget(surface, nullptr);
@@ -104,11 +100,9 @@ TEST_F(GpuDeviceTest, RenderTargetKeepsTheCullSenseOfTheScreen)
     device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
     // The device's depth buffer (64x48) can serve this 16x16 target, not a larger one.
     EXPECT_EQ(device->SetRenderTarget(surface, depth), GPU_OK);
-    GpuTexture* large = nullptr;
-    ASSERT_EQ(device->CreateTexture(128, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &large),
-              GPU_OK);
     GpuSurface* largeSurface = nullptr;
-    large->GetSurfaceLevel(0, &largeSurface);
+    GpuTexture* large = MakeTarget(128, 16, &largeSurface);
+    ASSERT_NE(large, nullptr);
     EXPECT_EQ(device->SetRenderTarget(largeSurface, depth), GPUERR_INVALIDCALL);
     EXPECT_EQ(device->SetRenderTarget(largeSurface, nullptr), GPU_OK);
     EXPECT_EQ(device->SetRenderTarget(backBuffer, depth), GPU_OK);

@@ -104,6 +104,18 @@ GpuTexture* GpuDeviceTest::MakeTexture(uint32_t w, uint32_t h, const std::vector
     return texture;
 }
 
+GpuTexture* GpuDeviceTest::MakeTarget(uint32_t w, uint32_t h, GpuSurface** level)
+{
+    GpuTexture* texture = nullptr;
+    *level = nullptr;
+    EXPECT_EQ(device->CreateTexture(w, h, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
+              GPU_OK);
+    if (texture) {
+        EXPECT_EQ(texture->GetSurfaceLevel(0, level), GPU_OK);
+    }
+    return *level ? texture : nullptr;
+}
+
 ::testing::AssertionResult ColorNear(GpuColor actual, GpuColor expected, int tolerance)
 {
     for (int shift = 0; shift < 32; shift += 8) {

@@ -43,6 +43,8 @@ protected:
     backend::GpuColor Pixel(uint32_t x, uint32_t y);
     // A managed A8R8G8B8 texture filled with the given texels (row 0 first).
     backend::GpuTexture* MakeTexture(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels);
+    // An A8R8G8B8 render target texture; `level` gets its top surface. Null when the device refuses.
+    backend::GpuTexture* MakeTarget(uint32_t width, uint32_t height, backend::GpuSurface** level);
 
     backend::GpuSystem* system = nullptr;
     backend::NativeWindow window;

@@ -72,9 +72,8 @@ TEST(ImageMipChain, PackedFormatsKeepTheirFormat)
         }
     }
     std::vector<uint8_t> file = datagen::EncodeDds(source, datagen::DdsFormat::R5G6B5, false);
-    ImageData image;
-    std::string error;
-    ASSERT_TRUE(ReadImageFile(file.data(), file.size(), image, error)) << error;
+    ImageData image = ReadGood(file);
+    ASSERT_FALSE(HasFailure());
     GenerateMipChain(image);
     ASSERT_EQ(image.format, D3DFMT_R5G6B5);
     ASSERT_EQ(image.levels, 4u);
@@ -89,9 +88,8 @@ TEST(ImageMipChain, CompressedImagesWithoutMipsAreDecompressedFirst)
 {
     datagen::RgbaImage source(16, 16, 0xFF00FF00);
     std::vector<uint8_t> file = datagen::EncodeDds(source, datagen::DdsFormat::DXT1, false);
-    ImageData image;
-    std::string error;
-    ASSERT_TRUE(ReadImageFile(file.data(), file.size(), image, error)) << error;
+    ImageData image = ReadGood(file);
+    ASSERT_FALSE(HasFailure());
     ASSERT_EQ(image.format, D3DFMT_DXT1);
     GenerateMipChain(image);
     EXPECT_EQ(image.format, D3DFMT_A8R8G8B8);

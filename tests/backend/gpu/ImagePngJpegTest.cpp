@@ -9,21 +9,10 @@ using namespace backend;
 using namespace imagetest;
 using datagen::RgbaImage;
 
-namespace {
-
-bool Read(const std::vector<uint8_t>& file, ImageData& image, std::string& error)
-{
-    return ReadImageFile(file.data(), file.size(), image, error);
-}
-
-} // namespace
-
 TEST(ImagePng, RoundTripKeepsEveryPixelAndAlpha)
 {
     const RgbaImage image = Gradient(13, 7);
-    ImageData read;
-    std::string error;
-    ASSERT_TRUE(Read(datagen::EncodePng(image, true), read, error)) << error;
+    ImageData read = ReadGood(datagen::EncodePng(image, true));
     EXPECT_EQ(read.format, D3DFMT_A8R8G8B8);
     ASSERT_EQ(read.width, 13u);
     ASSERT_EQ(read.height, 7u);
@@ -35,7 +24,8 @@ TEST(ImagePng, RoundTripKeepsEveryPixelAndAlpha)
     }
 
     // Without alpha: X8R8G8B8 with the fourth byte opaque.
-    ASSERT_TRUE(Read(datagen::EncodePng(image, false), read, error)) << error;
+    read = ReadGood(datagen::EncodePng(image, false));
+    ASSERT_FALSE(HasFailure());
     EXPECT_EQ(read.format, D3DFMT_X8R8G8B8);
     EXPECT_EQ(ArgbAt(read.surfaces[0].bytes, 13, 12, 6), image.At(12, 6) | 0xFF000000u);
 
@@ -48,24 +38,20 @@ TEST(ImagePng, RoundTripKeepsEveryPixelAndAlpha)
 TEST(ImagePng, DamagedFilesFailWithAnError)
 {
     const std::vector<uint8_t> good = datagen::EncodePng(Gradient(32, 32), true);
-    ImageData read;
-    std::string error;
 
     // Cut anywhere past the signature.
     for (size_t size : {size_t(8), size_t(20), size_t(40), good.size() / 2, good.size() - 1}) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + size);
-        EXPECT_FALSE(Read(cut, read, error)) << size;
-        EXPECT_NE(error.find("PNG"), std::string::npos) << error;
-        EXPECT_TRUE(read.surfaces.empty());
+        SCOPED_TRACE(size);
+        ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + size), "PNG");
     }
     // A flipped byte inside the picture data breaks its checksum.
     std::vector<uint8_t> flipped = good;
     flipped[good.size() / 2] ^= 0x5A;
-    EXPECT_FALSE(Read(flipped, read, error));
+    ExpectRefused(flipped, "PNG");
     // A header claiming a huge picture is refused before anything is allocated.
     std::vector<uint8_t> huge = good;
     huge[16] = 0x7F; // width, big-endian at bytes 16..19
-    EXPECT_FALSE(Read(huge, read, error));
+    ExpectRefused(huge, "PNG");
 }
 
 TEST(ImageJpeg, ColourAndGreyPicturesDecodeCloseToTheSource)
@@ -76,9 +62,7 @@ TEST(ImageJpeg, ColourAndGreyPicturesDecodeCloseToTheSource)
             image.At(x, y) = x < 16 ? (y < 8 ? 0xFFFF0000 : 0xFF0000FF) : (y < 8 ? 0xFF00FF00 : 0xFF808080);
         }
     }
-    ImageData read;
-    std::string error;
-    ASSERT_TRUE(Read(datagen::EncodeJpeg(image, 98), read, error)) << error;
+    ImageData read = ReadGood(datagen::EncodeJpeg(image, 98));
     EXPECT_EQ(read.format, D3DFMT_X8R8G8B8);
     ASSERT_EQ(read.width, 32u);
     ASSERT_EQ(read.height, 16u);
@@ -89,7 +73,8 @@ TEST(ImageJpeg, ColourAndGreyPicturesDecodeCloseToTheSource)
             << p[0] << "," << p[1];
     }
 
-    ASSERT_TRUE(Read(datagen::EncodeJpeg(image, 98, true), read, error)) << error;
+    read = ReadGood(datagen::EncodeJpeg(image, 98, true));
+    ASSERT_FALSE(HasFailure());
     uint32_t grey = ArgbAt(read.surfaces[0].bytes, 32, 27, 12);
     EXPECT_EQ(grey >> 24, 0xFFu);
     EXPECT_EQ((grey >> 16) & 0xFF, grey & 0xFF);
@@ -99,18 +84,13 @@ TEST(ImageJpeg, ColourAndGreyPicturesDecodeCloseToTheSource)
 TEST(ImageJpeg, DamagedFilesFailWithAnError)
 {
     const std::vector<uint8_t> good = datagen::EncodeJpeg(Gradient(64, 64), 90);
-    ImageData read;
-    std::string error;
     for (size_t size : {size_t(3), size_t(10), size_t(200), good.size() / 2, good.size() - 2}) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + size);
-        EXPECT_FALSE(Read(cut, read, error)) << size;
-        EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
-        EXPECT_TRUE(read.surfaces.empty());
+        SCOPED_TRACE(size);
+        ExpectRefused(std::vector<uint8_t>(good.begin(), good.begin() + size), "JPEG");
     }
     std::vector<uint8_t> garbage = {0xFF, 0xD8, 0xFF};
     for (int i = 0; i < 500; ++i) {
         garbage.push_back(uint8_t(i * 97 + 13));
     }
-    EXPECT_FALSE(Read(garbage, read, error));
-    EXPECT_NE(error.find("corrupt JPEG"), std::string::npos) << error;
+    ExpectRefused(garbage, "corrupt JPEG");
 }

@@ -1,9 +1,13 @@
 #pragma once
 // Pictures and byte patching shared by the image reader tests.
 
+#include "backend/gpu/ImageData.h"
 #include "datagen/writers/RgbaImage.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace imagetest {
@@ -38,6 +42,27 @@ inline int ChannelDistance(uint32_t a, uint32_t b)
         worst = d < 0 ? (-d > worst ? -d : worst) : (d > worst ? d : worst);
     }
     return worst;
+}
+
+// A file the reader must accept; a refusal fails the test with the reader's error.
+inline backend::ImageData ReadGood(const std::vector<uint8_t>& file)
+{
+    backend::ImageData image;
+    std::string error;
+    EXPECT_TRUE(backend::ReadImageFile(file.data(), file.size(), image, error)) << error;
+    return image;
+}
+
+// The reader must refuse the file with an error naming the problem and leave nothing behind.
+inline void ExpectRefused(const std::vector<uint8_t>& file, const std::string& expectedWords)
+{
+    backend::ImageData image;
+    image.width = 99; // stale content must not survive a failed read
+    std::string error;
+    EXPECT_FALSE(backend::ReadImageFile(file.data(), file.size(), image, error));
+    EXPECT_NE(error.find(expectedWords), std::string::npos) << "error was: " << error;
+    EXPECT_EQ(image.width, 0u);
+    EXPECT_TRUE(image.surfaces.empty());
 }
 
 // Header fields by their byte offset in the file (the magic is bytes 0..3).

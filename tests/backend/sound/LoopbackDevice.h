@@ -164,4 +164,44 @@ inline Match BestMatch(const Frames& out, int channel, const std::vector<double>
     return best;
 }
 
+// A counting signal: a slip, repeat or gap of one frame shows as a step of 7.
+inline int16_t CounterSample(uint32_t n)
+{
+    return static_cast<int16_t>(n * 7 % 28000);
+}
+
+// The output frame where `expected` (stereo) starts in `heard` (stereo).
+inline size_t StartOf(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected)
+{
+    std::vector<double> head;
+    for (size_t i = 0; i < 3000; ++i)
+        head.push_back(expected[2 * i]);
+    Match match = BestMatch(Frames{heard}, 0, head);
+    EXPECT_GE(match.lag, 0);
+    EXPECT_NEAR(match.gain, 1.0, 0.01);
+    return std::max(match.lag, 0);
+}
+
+// Checks that `heard` (stereo) plays `count` frames of `expected` (stereo,
+// over again after its end) from output frame `start` on, without a gap,
+// repeat or skip, within the mixer's dither (`tolerance`).
+inline void ExpectHeard(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected, size_t start,
+                        size_t count, int tolerance = 4)
+{
+    ASSERT_GE(heard.size() / 2, start + count);
+    size_t frames = expected.size() / 2;
+    int errors = 0;
+    for (size_t i = 0; i < count; ++i) {
+        size_t at = start + i;
+        size_t from = i % frames;
+        for (int c = 0; c < 2; ++c) {
+            int diff = std::abs(heard[2 * at + c] - expected[2 * from + c]);
+            if (diff > tolerance && errors++ < 5)
+                ADD_FAILURE() << "output frame " << at << " (loop " << i / frames << ", frame " << from << ") channel "
+                              << c << ": " << heard[2 * at + c] << " instead of " << expected[2 * from + c];
+        }
+    }
+    EXPECT_EQ(errors, 0);
+}
+
 } // namespace soundtest
