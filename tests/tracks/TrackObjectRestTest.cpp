@@ -80,8 +80,7 @@ class TrackObjectsLeftAlone : public TrackObjectRest, public ::testing::WithPara
 // leaning more than the ground under it may settle on its foot, but it neither falls over nor slides away.
 TEST_P(TrackObjectsLeftAlone, StayWherePlacedForTenSeconds)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(OpenTrack(GetParam())) << g_LastError;
     ASSERT_TRUE(CreateWorld());
     std::vector<backend::Matrix> placed;
     for (const DynamicTrackObject* object : track->dynamicObjects)

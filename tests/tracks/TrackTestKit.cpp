@@ -46,6 +46,11 @@ bool TrackTest::LoadTrack(TrackId id)
     return track != nullptr && track->Load();
 }
 
+bool TrackTest::OpenTrack(TrackId id)
+{
+    return OpenScene() && LoadTrack(id);
+}
+
 void TrackTest::FreeTrack()
 {
     if (track == nullptr)
@@ -324,4 +329,22 @@ void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels)
     const std::filesystem::path folder = std::filesystem::path(backend::BaseDirectory()) / "artifacts";
     std::filesystem::create_directories(folder);
     datagen::WriteFileBytes((folder / (name + ".png")).string(), datagen::EncodePng(image, false));
+}
+
+std::vector<const TrackSegment*> TrackTest::RoadCells() const
+{
+    std::vector<const TrackSegment*> cells;
+    const TrackSegment* cell = track->trackData.firstSegment;
+    do {
+        cells.push_back(cell);
+        cell = cell->next;
+    } while (cell != track->trackData.firstSegment);
+    return cells;
+}
+
+uint32_t TrackTest::FlareSeenFrom(LensFlare& flare, const Vector3& eye, const Vector3& sun)
+{
+    DrawTrack(UseCamera(eye, AnglesAlong(sun)));
+    EXPECT_TRUE(flare.visible);
+    return FlareIntensity(flare);
 }

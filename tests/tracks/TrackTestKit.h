@@ -19,6 +19,8 @@ protected:
 
     // Creates and loads the track; false when either fails.
     bool LoadTrack(TrackId id);
+    // Opens the scene, then loads the track.
+    bool OpenTrack(TrackId id);
     void FreeTrack();
     // A simulator with room for the track's bodies plus `extraRigid` boxes, then the track's physics.
     bool CreateWorld(int32_t extraRigid = 0);
@@ -26,6 +28,10 @@ protected:
     Camera StartCamera(int slot);
     // Sky, terrain, objects and billboards through the camera; the back buffer.
     std::vector<uint32_t> DrawTrack(const Camera& camera);
+    // Every road cell once, from the first.
+    std::vector<const TrackSegment*> RoadCells() const;
+    // The flare's intensity after drawing from `eye` looking along `sun`; it must be on screen.
+    uint32_t FlareSeenFrom(LensFlare& flare, const backend::Vector3& eye, const backend::Vector3& sun);
 
     // Seen through the camera, the water at its level (world centre, given height and size) covers the
     // ground at `below` and leaves `above` as it was; the picture is kept as `artifact` unless empty.

@@ -23,8 +23,7 @@ class USATrackTest : public TrackTest {};
 // stands it back where it was placed, at rest.
 TEST_F(USATrackTest, BlocksKnockedAsideComeToRestAndReturnOnReset)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_USA)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_USA)) << g_LastError;
     ASSERT_TRUE(CreateWorld(1));
     auto advance = [&](int frames) {
         for (int frame = 0; frame < frames; ++frame) {
