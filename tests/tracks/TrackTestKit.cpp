@@ -14,6 +14,9 @@
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
+#include "physics/ComputeInertiaFromSize.h"
+#include "physics/TConvex.h"
+#include "physics/TRigidBody.h"
 #include "physics/TSimulator.h"
 
 #include <algorithm>
@@ -69,6 +72,21 @@ bool TrackTest::CreateWorld(int32_t extraRigid)
     if (!physics.Create(rigid, animated, 0, geometries, 0, 0, 0, 2000, 0, track->terrain.vertexCount, -1, &gravity))
         return false;
     return track->CreatePhysics(&physics);
+}
+
+TRigidBody* TrackTest::ThrowBox(const TVec4& size, float mass, const TVec4& position, const TVec4& velocity)
+{
+    TRigidBody* box = physics.simulator->CreateRigidBody();
+    if (box == nullptr)
+        return nullptr;
+    box->AddGeometry()->SetBoxSize(&size);
+    TVec4 inertia;
+    box->SetMass(mass);
+    box->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, mass));
+    box->SetPosition(&position);
+    box->SetVelocity(&velocity);
+    box->UpdateBoundingInfo();
+    return box;
 }
 
 Camera TrackTest::StartCamera(int slot)
@@ -347,4 +365,9 @@ uint32_t TrackTest::FlareSeenFrom(LensFlare& flare, const Vector3& eye, const Ve
     DrawTrack(UseCamera(eye, AnglesAlong(sun)));
     EXPECT_TRUE(flare.visible);
     return FlareIntensity(flare);
+}
+
+Vector3 Origin(const backend::Matrix& world)
+{
+    return {world.m[3][0], world.m[3][1], world.m[3][2]};
 }

@@ -24,6 +24,8 @@ protected:
     void FreeTrack();
     // A simulator with room for the track's bodies plus `extraRigid` boxes, then the track's physics.
     bool CreateWorld(int32_t extraRigid = 0);
+    // A box of `size` and `mass` at `position` moving at `velocity`; null when the world has no room.
+    TRigidBody* ThrowBox(const TVec4& size, float mass, const TVec4& position, const TVec4& velocity);
     // A chase camera behind start place `slot`, looking along the road at the start line.
     Camera StartCamera(int slot);
     // Sky, terrain, objects and billboards through the camera; the back buffer.
@@ -45,6 +47,8 @@ protected:
     PhysicsEngine physics;
 };
 
+// The translation of a world matrix.
+backend::Vector3 Origin(const backend::Matrix& world);
 // The picture's pixel where a world point lands.
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const backend::Vector3& point);
 int Brightness(uint32_t colour);
