@@ -4,6 +4,7 @@
 
 #include "Autopilot.h"
 #include "RaceTestKit.h"
+#include "tracks/TrackTestKit.h"
 
 #include "tracks/Track.h"
 
@@ -25,11 +26,8 @@ constexpr uint32_t MOST_MS_OFF_ROAD = 8000;
 float LapLength(const Track& track)
 {
     float length = 0.0f;
-    const TrackSegment* cell = track.trackData.firstSegment;
-    do {
+    for (const TrackSegment* cell : RoadCells(track.trackData))
         length += std::hypot(cell->next->centre.x - cell->centre.x, cell->next->centre.z - cell->centre.z);
-        cell = cell->next;
-    } while (cell != track.trackData.firstSegment);
     return length;
 }
 

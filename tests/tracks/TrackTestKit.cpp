@@ -349,14 +349,14 @@ void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels)
     datagen::WriteFileBytes((folder / (name + ".png")).string(), datagen::EncodePng(image, false));
 }
 
-std::vector<const TrackSegment*> TrackTest::RoadCells() const
+std::vector<const TrackSegment*> RoadCells(const TrackData& road)
 {
     std::vector<const TrackSegment*> cells;
-    const TrackSegment* cell = track->trackData.firstSegment;
+    const TrackSegment* cell = road.firstSegment;
     do {
         cells.push_back(cell);
         cell = cell->next;
-    } while (cell != track->trackData.firstSegment);
+    } while (cell != road.firstSegment);
     return cells;
 }
 

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// Every road cell once, from the first.
+std::vector<const TrackSegment*> RoadCells(const TrackData& road);
+
 class TrackTest : public SceneTest {
 protected:
     void TearDown() override;
@@ -30,8 +33,7 @@ protected:
     Camera StartCamera(int slot);
     // Sky, terrain, objects and billboards through the camera; the back buffer.
     std::vector<uint32_t> DrawTrack(const Camera& camera);
-    // Every road cell once, from the first.
-    std::vector<const TrackSegment*> RoadCells() const;
+    std::vector<const TrackSegment*> RoadCells() const { return ::RoadCells(track->trackData); }
     // The flare's intensity after drawing from `eye` looking along `sun`; it must be on screen.
     uint32_t FlareSeenFrom(LensFlare& flare, const backend::Vector3& eye, const backend::Vector3& sun);
 

@@ -33,10 +33,7 @@ TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
     {
         ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
         ASSERT_TRUE(CreateWorld(BOXES));
-        int cells = 0;
-        for (const TrackSegment* s = track->trackData.firstSegment->next; s != track->trackData.firstSegment;
-             s = s->next)
-            ++cells;
+        const int cells = int(RoadCells().size()) - 1;
         std::vector<TRigidBody*> boxes;
         std::vector<Vector3> ground;
         const TrackSegment* cell = track->trackData.firstSegment;
