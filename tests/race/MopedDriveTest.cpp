@@ -16,7 +16,6 @@ namespace {
 // the drive's 20-step build-up after every shift; top speed 15.58 m/s.
 // engineRate is the road speed of the rear tyre, so the shifts come at 2.5,
 // 7.5 and 11.0 m/s.
-constexpr float TOP_SPEED = 15.58f;
 
 // Signed turn from a to b seen from above, positive clockwise (to the right).
 float TurnBetween(const TVec4& a, const TVec4& b)
@@ -63,7 +62,7 @@ TEST_F(MopedDrive, SpeedGearsAndTopSpeedFollowTheDriveModel)
     EXPECT_GT(at6, 7.0f);
     EXPECT_LT(at6, 10.8f);
     EXPECT_GT(fastest, 12.5f);
-    EXPECT_LT(fastest, TOP_SPEED * 1.06f);
+    EXPECT_LT(fastest, MOPED_TOP_SPEED * 1.06f);
     ASSERT_GE(shifts.size(), 4u);
     const float points[4] = {0.01f, 2.5f, 7.5f, 11.0f};
     for (int i = 0; i < 4; ++i) {

@@ -8,16 +8,17 @@
 #include "audio/SoundDefinitionManager.h"
 #include "backend/clock/Clock.h"
 #include "backend/sound/SoundTestHooks.h"
+#include "engine/platform/InputSystem.h"
 #include "engine/platform/RenderDevice.h"
 #include "physics/TSimulator.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t FRAME_MS = 16;
 // Output frames of the loopback device in one 16 ms frame at 22050 Hz.
 constexpr uint32_t AUDIO_FRAMES = 353;
 
@@ -54,6 +55,9 @@ void MopedTest::SetUp()
 
 void MopedTest::TearDown()
 {
+    // No key stays down for the next test.
+    Hold({});
+    g_InputSystem.keyboardValid = false;
     FreeMoped();
     mopedModel.Release();
     mopedModel.Destroy();
@@ -67,6 +71,14 @@ void MopedTest::TearDown()
     backend::UseManualClock(false);
     backend::UseLoopbackSoundDevice(false);
     TrackTest::TearDown();
+}
+
+void Hold(std::initializer_list<uint8_t> keys)
+{
+    std::memset(g_InputSystem.keys, 0, sizeof g_InputSystem.keys);
+    for (uint8_t key : keys)
+        g_InputSystem.keys[key] = 0x80;
+    g_InputSystem.keyboardValid = true;
 }
 
 void MopedTest::FreeMoped()
@@ -136,7 +148,7 @@ TAnimatedBody* MopedTest::AddStaticBox(const TVec4& centre, const TVec4& size, f
 void MopedTest::StepWorld()
 {
     physics.simulator->Advance(1.0f / 60.0f, 1, nullptr);
-    backend::AdvanceManualClock(FRAME_MS * 1000);
+    backend::AdvanceManualClock(MOPED_FRAME_MS * 1000);
     std::vector<int16_t> mix(AUDIO_FRAMES * 2);
     backend::RenderSoundFrames(mix.data(), AUDIO_FRAMES);
     GetAudioManager()->Update();

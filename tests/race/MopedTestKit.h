@@ -10,8 +10,14 @@
 
 #include "physics/TCollisionInfo.h"
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
+
+// A race frame on the clock, ms.
+constexpr uint32_t MOPED_FRAME_MS = 16;
+// Top speed of the moped on level ground without boost, m/s (the driving model's tanh curve).
+constexpr float MOPED_TOP_SPEED = 15.58f;
 
 class Sound3D;
 class TAnimatedBody;
@@ -49,6 +55,8 @@ public:
     static std::vector<TCollisionInfo> contacts;
 };
 
+// Holds exactly `keys` down on a readable keyboard.
+void Hold(std::initializer_list<uint8_t> keys);
 // The widest gap between a joint's two pivots; infinite when a joint was left out of every constraint set.
 float WidestJointGap(const Moped& moped);
 // All six bodies' poses, for exact comparisons.

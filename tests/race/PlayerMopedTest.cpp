@@ -19,20 +19,8 @@ using namespace backend;
 namespace {
 
 constexpr float PI = 3.14159265f;
-constexpr uint32_t FRAME_MS = 16;
 // The recovery count-down in 16 ms frames.
 constexpr int COUNT_DOWN_FRAMES = 500;
-// Top speed of the driving model on the flat at normal power, m/s.
-constexpr float TOP_SPEED = 15.58f;
-
-void Hold(std::initializer_list<uint8_t> keys)
-{
-    std::memset(g_InputSystem.keys, 0, sizeof g_InputSystem.keys);
-    for (uint8_t key : keys)
-        g_InputSystem.keys[key] = 0x80;
-    g_InputSystem.keyboardValid = true;
-}
-
 float Heading(float x, float z)
 {
     return std::atan2(x, z);
@@ -162,12 +150,6 @@ protected:
         MopedTest::SetUp();
         Hold({});
     }
-    void TearDown() override
-    {
-        Hold({});
-        g_InputSystem.keyboardValid = false;
-        MopedTest::TearDown();
-    }
 
     std::unique_ptr<Moped> NewMoped() override { return std::make_unique<PlayerMoped>(); }
     PlayerMoped& Player() { return static_cast<PlayerMoped&>(*moped); }
@@ -200,7 +182,7 @@ protected:
                 p.recoverRequest = 1;
             p.Drive();
             StepWorld();
-            p.UpdateRaceClock(FRAME_MS);
+            p.UpdateRaceClock(MOPED_FRAME_MS);
             if (p.status == MOPEDSTATUS_RECOVERING)
                 p.PlaceChaseCamera(p.lookBack, &camera);
             else
@@ -522,9 +504,9 @@ protected:
                 ++lap.cameraAhead;
             if (moped->progress.event == PROGRESS_LAP_COMPLETED) {
                 // The lap clock took this frame too, then started again.
-                EXPECT_EQ(Player().lastLapMs, lapBefore + FRAME_MS);
+                EXPECT_EQ(Player().lastLapMs, lapBefore + MOPED_FRAME_MS);
                 EXPECT_EQ(Player().lapMs, 0u);
-                EXPECT_EQ(Player().totalMs, FRAME_MS * uint32_t(frame));
+                EXPECT_EQ(Player().totalMs, MOPED_FRAME_MS * uint32_t(frame));
                 EXPECT_EQ(moped->progress.lap, 1);
                 lap.frames = frame;
                 lap.poses = BodyPoses(*moped);
@@ -552,7 +534,7 @@ protected:
         }();
         if (HasFailure())
             return {};
-        const int bound = int(length / (0.65f * TOP_SPEED) * 60.0f);
+        const int bound = int(length / (0.65f * MOPED_TOP_SPEED) * 60.0f);
         const Lap lap = DriveLap(id, bound);
         EXPECT_GT(lap.frames, 0) << "no lap in " << bound << " frames over " << length << " m";
         std::printf("lap of %.0f m in %.2f s (bound %.2f s), longest off the road %d frames\n", length,

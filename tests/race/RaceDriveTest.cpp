@@ -3,6 +3,7 @@
 // with finite bodies, and two races ridden alike take the same time.
 
 #include "Autopilot.h"
+#include "MopedTestKit.h"
 #include "RaceTestKit.h"
 
 #include "tracks/Track.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-// Top speed of the moped on level ground without boost (the driving model's tanh curve).
-constexpr float TOP_SPEED = 15.58f;
 // The autopilot keeps at least this share of the top speed on average, curves and start included.
 constexpr float LEAST_AVERAGE_SHARE = 0.4f;
 constexpr uint32_t MOST_MS_OFF_ROAD = 8000;
@@ -25,11 +24,8 @@ constexpr uint32_t MOST_MS_OFF_ROAD = 8000;
 float LapLength(const Track& track)
 {
     float length = 0.0f;
-    const TrackSegment* cell = track.trackData.firstSegment;
-    do {
+    for (const TrackSegment* cell : RoadCells(track.trackData))
         length += std::hypot(cell->next->centre.x - cell->centre.x, cell->next->centre.z - cell->centre.z);
-        cell = cell->next;
-    } while (cell != track.trackData.firstSegment);
     return length;
 }
 
@@ -56,7 +52,7 @@ protected:
         PlayerMoped& moped = race->playerMoped;
         const float length = LapLength(*race->track);
         // The way from the grid to the start line is at most one more round.
-        const float bound = 1000.0f * length * float(laps + 1) / (TOP_SPEED * LEAST_AVERAGE_SHARE);
+        const float bound = 1000.0f * length * float(laps + 1) / (MOPED_TOP_SPEED * LEAST_AVERAGE_SHARE);
         const int frames = 378 + int(bound / RACE_FRAME_MS);
         Autopilot pilot;
         uint32_t offRoadMs = 0, longestOffRoad = 0;
@@ -87,7 +83,7 @@ protected:
         EXPECT_LT(wrongWay, driving / 20);
         EXPECT_EQ(Pooled(gearSound), gearSounds);
         // No faster than the top speed over the laps themselves.
-        EXPECT_GE(float(moped.totalMs), 1000.0f * length * float(laps) / TOP_SPEED);
+        EXPECT_GE(float(moped.totalMs), 1000.0f * length * float(laps) / MOPED_TOP_SPEED);
         return moped.progress.lap == laps ? moped.totalMs : 0;
     }
 

@@ -3,6 +3,7 @@
 // the decision between name entry and the best-times table.
 
 #include "RaceTestKit.h"
+#include "tracks/TrackTestKit.h"
 
 #include "race/RecordsFile.h"
 #include "tracks/Track.h"
@@ -31,9 +32,7 @@ std::vector<Vector3> CentreLine(const Track& track, float spacing, int laps)
     const Vector3 from = {start.x, 0.0f, start.z};
     const TrackSegment* cell = track.trackData.FindSegment(&from);
     std::vector<Vector3> corners = {from};
-    int gates = 1;
-    for (const TrackSegment* s = track.trackData.firstSegment->next; s != track.trackData.firstSegment; s = s->next)
-        ++gates;
+    const int gates = int(RoadCells(track.trackData).size());
     for (int i = 0; i <= gates * laps + 4; ++i) {
         cell = cell->next;
         corners.push_back(cell->centre);

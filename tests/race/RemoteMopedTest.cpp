@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t FRAME_MS = 16;
 constexpr float THIRD_PI = 1.0471976f;
 constexpr float TWO_PI = 6.2831853f;
 // Float slots of a state: world rows, velocity, spin, torque, steer.
@@ -79,12 +78,6 @@ bool AllFinite(const Moped& m)
 
 class RemoteMopedTest : public MopedTest {
 protected:
-    void TearDown() override
-    {
-        std::memset(g_InputSystem.keys, 0, sizeof g_InputSystem.keys);
-        g_InputSystem.keyboardValid = false;
-        MopedTest::TearDown();
-    }
     std::unique_ptr<Moped> NewMoped() override
     {
         if (sending)
@@ -112,7 +105,7 @@ protected:
     {
         moped->Drive();
         StepWorld();
-        Remote().UpdateRaceClock(FRAME_MS);
+        Remote().UpdateRaceClock(MOPED_FRAME_MS);
     }
 
     bool sending = false;
@@ -316,7 +309,7 @@ TEST_F(RemoteMopedTest, FollowsAPlayerMopedFromItsMessages)
         last = out.control;
         player.Drive();
         StepWorld();
-        player.UpdateRaceClock(FRAME_MS);
+        player.UpdateRaceClock(MOPED_FRAME_MS);
         if ((out.hasState = frame % 10 == 0))
             player.PackStateMessage(out.state);
         out.position = player.position, out.forward = player.forward;
@@ -378,7 +371,7 @@ TEST_F(RemoteMopedTest, HalfMadeMopedIsDestroyedAndNotDriven)
     const std::array<float, 23> state = StateOf(*moped);
     PackState(state, half.stateMessage);
     EXPECT_FALSE(half.ApplyState(true));
-    half.UpdateRaceClock(FRAME_MS);
+    half.UpdateRaceClock(MOPED_FRAME_MS);
     half.Destroy(&small);
 
     RemoteMoped& m = Remote();
@@ -388,5 +381,5 @@ TEST_F(RemoteMopedTest, HalfMadeMopedIsDestroyedAndNotDriven)
     EXPECT_FALSE(m.IsComplete());
     Receive(state);
     EXPECT_FALSE(m.ApplyState(true));
-    m.UpdateRaceClock(FRAME_MS);
+    m.UpdateRaceClock(MOPED_FRAME_MS);
 }

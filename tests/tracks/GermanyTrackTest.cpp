@@ -90,14 +90,8 @@ TEST_F(GermanyTrackTest, TyreWallsLineTheStraightsClearOfTheRoad)
             }
         }
 
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_GERMANY)) << g_LastError;
-    std::vector<const TrackSegment*> cells;
-    const TrackSegment* cell = track->trackData.firstSegment;
-    do {
-        cells.push_back(cell);
-        cell = cell->next;
-    } while (cell != track->trackData.firstSegment);
+    ASSERT_TRUE(OpenTrack(TRACK_GERMANY)) << g_LastError;
+    const std::vector<const TrackSegment*> cells = RoadCells();
 
     int walls = 0;
     for (size_t first = 0; first < reds.size(); ++first) {

@@ -11,8 +11,7 @@ class HawaiiTrackTest : public TrackTest {};
 // From above the north shore: the sea covers the sea floor and not the beach.
 TEST_F(HawaiiTrackTest, SeaCoversOnlyTheGroundBelowItsLevel)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_HAWAII)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_HAWAII)) << g_LastError;
     const Camera camera = UseCamera({0.0f, 70.0f, 180.0f}, {-0.6f, 0.0f, 0.0f});
     ExpectWaterOnlyBelowItsLevel(Loaded<HawaiiTrack>().water, camera, 2.5f, {600.0f, 618.0f}, {0.0f, 0.0f, 285.0f},
                                  {0.0f, 0.0f, 215.0f}, "");
@@ -22,8 +21,7 @@ TEST_F(HawaiiTrackTest, SeaCoversOnlyTheGroundBelowItsLevel)
 // it, spreading a little; seen from the slope, the plume shows over the vent.
 TEST_F(HawaiiTrackTest, SmokeRisesFromTheVent)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_HAWAII)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_HAWAII)) << g_LastError;
     // A hundred puffs rising 0.2 and spreading at most 0.1 a step.
     const struct {
         int count;

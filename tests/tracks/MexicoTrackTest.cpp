@@ -32,8 +32,7 @@ class MexicoTrackTest : public TrackTest {};
 // them and leave the higher ground alone.
 TEST_F(MexicoTrackTest, FogSheetsLieOverTheValleyOnly)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_MEXICO)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_MEXICO)) << g_LastError;
     const Camera camera = UseCamera({40.0f, 50.0f, 64.0f}, {-0.45f, SCENE_PI / 2, 0.0f});
     // Two sheets a tenth apart, drifting their own ways.
     const Water* sheets = Loaded<MexicoTrack>().fogLayers;
@@ -66,15 +65,13 @@ TEST_F(MexicoTrackTest, FogSheetsLieOverTheValleyOnly)
 // and dark where the mesa stands in front of it.
 TEST_F(MexicoTrackTest, SunFlareDimsWhenTheTerrainHidesTheSun)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_MEXICO)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_MEXICO)) << g_LastError;
     Vector3 sun;
     Vec3Normalize(&sun, &MexicoDefs::LENS_FLARE.sunDirection);
     // The road places with the clearest and the most hidden view of the sun.
     Vector3 clear, hidden;
     float mostClear = -1e9f, mostHidden = 1e9f;
-    const TrackSegment* cell = track->trackData.firstSegment;
-    do {
+    for (const TrackSegment* cell : RoadCells()) {
         Vector3 eye = cell->centre;
         ASSERT_TRUE(track->terrain.SnapToGroundXZ(&eye, 2.5f));
         const float clearance = SunLineClearance(track->terrain, eye, sun);
@@ -82,18 +79,12 @@ TEST_F(MexicoTrackTest, SunFlareDimsWhenTheTerrainHidesTheSun)
             mostClear = clearance, clear = eye;
         if (clearance < mostHidden)
             mostHidden = clearance, hidden = eye;
-        cell = cell->next;
-    } while (cell != track->trackData.firstSegment);
+    }
     ASSERT_GT(mostClear, 1.0f);
     ASSERT_LT(mostHidden, -3.0f);
 
-    const Vector3 towardsSun = AnglesAlong(sun);
-    DrawTrack(UseCamera(clear, towardsSun));
-    ASSERT_TRUE(Loaded<MexicoTrack>().lensFlare.visible);
-    const uint32_t bright = FlareIntensity(Loaded<MexicoTrack>().lensFlare);
-    DrawTrack(UseCamera(hidden, towardsSun));
-    ASSERT_TRUE(Loaded<MexicoTrack>().lensFlare.visible);
-    const uint32_t dimmed = FlareIntensity(Loaded<MexicoTrack>().lensFlare);
+    const uint32_t bright = FlareSeenFrom(Loaded<MexicoTrack>().lensFlare, clear, sun);
+    const uint32_t dimmed = FlareSeenFrom(Loaded<MexicoTrack>().lensFlare, hidden, sun);
     EXPECT_GT(bright, 100u);
     EXPECT_LT(dimmed, bright / 4);
 }

@@ -1,7 +1,5 @@
 #include "TrackTestKit.h"
 
-#include "physics/ComputeInertiaFromSize.h"
-#include "physics/TConvex.h"
 #include "physics/TRigidBody.h"
 #include "physics/TSimulator.h"
 
@@ -11,11 +9,6 @@
 namespace {
 
 constexpr int FRAMES_PER_SECOND = 60;
-
-backend::Vector3 Origin(const backend::Matrix& world)
-{
-    return {world.m[3][0], world.m[3][1], world.m[3][2]};
-}
 
 // Cosine of the angle between the objects' up axes.
 float UpAxisCosine(const backend::Matrix& a, const backend::Matrix& b)
@@ -49,19 +42,8 @@ protected:
     // its bottom a little above the object's.
     void DriveMopedInto(const DynamicTrackObject& object, float speed)
     {
-        TRigidBody* moped = physics.simulator->CreateRigidBody();
-        ASSERT_NE(moped, nullptr);
-        const TVec4 size = Vec(0.6f, 0.9f, 1.1f);
-        const float mass = 120.0f;
-        moped->AddGeometry()->SetBoxSize(&size);
-        TVec4 inertia;
-        moped->SetMass(mass);
-        moped->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, mass));
         const TVec4 start = Vec(object.position.x, object.position.y + 0.25f, object.position.z - 1.3f, 1.0f);
-        const TVec4 velocity = Vec(0.0f, 0.0f, speed);
-        moped->SetPosition(&start);
-        moped->SetVelocity(&velocity);
-        moped->UpdateBoundingInfo();
+        ASSERT_NE(ThrowBox(Vec(0.6f, 0.9f, 1.1f), 120.0f, start, Vec(0.0f, 0.0f, speed)), nullptr);
     }
 
     // Frames until every loose object of the track rests, at most `limit`.
@@ -80,8 +62,7 @@ class TrackObjectsLeftAlone : public TrackObjectRest, public ::testing::WithPara
 // leaning more than the ground under it may settle on its foot, but it neither falls over nor slides away.
 TEST_P(TrackObjectsLeftAlone, StayWherePlacedForTenSeconds)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(OpenTrack(GetParam())) << g_LastError;
     ASSERT_TRUE(CreateWorld());
     std::vector<backend::Matrix> placed;
     for (const DynamicTrackObject* object : track->dynamicObjects)

@@ -48,8 +48,7 @@ class TrackPicture : public TrackTest, public ::testing::WithParamInterface<Trac
 // road layer where the road is, and both finish poles where they stand.
 TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(OpenTrack(GetParam())) << g_LastError;
     ASSERT_TRUE(CreateWorld());
     const char* const faces[] = {"Front", "Back", "Left", "Right", "Up", "Down"};
     for (int face = 0; face < 6; ++face)
@@ -109,8 +108,7 @@ TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
 // over it; with stencil the terrain marks where the sky need not be drawn.
 TEST_P(TrackPicture, ReleaseAndRestoreLeaveThePictureUnchangedWithOrWithoutStencil)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(OpenTrack(GetParam())) << g_LastError;
     const Camera start = StartCamera(0);
     std::vector<Camera> cameras = {start};
     if (GetParam() == TRACK_HAWAII)
@@ -150,8 +148,7 @@ TEST_P(TrackPicture, ReleaseAndRestoreLeaveThePictureUnchangedWithOrWithoutStenc
 // and turned three ways round.
 TEST_P(TrackPicture, FoldedTerrainLayersDrawThePictureOfBlendedPasses)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
+    ASSERT_TRUE(OpenTrack(GetParam())) << g_LastError;
     const Camera start = StartCamera(0);
     for (int quarter = 0; quarter < 4; ++quarter) {
         const Vector3 angles = {start.angles.x, start.angles.y + float(quarter) * SCENE_PI / 2, 0.0f};

@@ -14,6 +14,9 @@
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
+#include "physics/ComputeInertiaFromSize.h"
+#include "physics/TConvex.h"
+#include "physics/TRigidBody.h"
 #include "physics/TSimulator.h"
 
 #include <algorithm>
@@ -46,6 +49,11 @@ bool TrackTest::LoadTrack(TrackId id)
     return track != nullptr && track->Load();
 }
 
+bool TrackTest::OpenTrack(TrackId id)
+{
+    return OpenScene() && LoadTrack(id);
+}
+
 void TrackTest::FreeTrack()
 {
     if (track == nullptr)
@@ -64,6 +72,21 @@ bool TrackTest::CreateWorld(int32_t extraRigid)
     if (!physics.Create(rigid, animated, 0, geometries, 0, 0, 0, 2000, 0, track->terrain.vertexCount, -1, &gravity))
         return false;
     return track->CreatePhysics(&physics);
+}
+
+TRigidBody* TrackTest::ThrowBox(const TVec4& size, float mass, const TVec4& position, const TVec4& velocity)
+{
+    TRigidBody* box = physics.simulator->CreateRigidBody();
+    if (box == nullptr)
+        return nullptr;
+    box->AddGeometry()->SetBoxSize(&size);
+    TVec4 inertia;
+    box->SetMass(mass);
+    box->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, mass));
+    box->SetPosition(&position);
+    box->SetVelocity(&velocity);
+    box->UpdateBoundingInfo();
+    return box;
 }
 
 Camera TrackTest::StartCamera(int slot)
@@ -324,4 +347,27 @@ void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels)
     const std::filesystem::path folder = std::filesystem::path(backend::BaseDirectory()) / "artifacts";
     std::filesystem::create_directories(folder);
     datagen::WriteFileBytes((folder / (name + ".png")).string(), datagen::EncodePng(image, false));
+}
+
+std::vector<const TrackSegment*> RoadCells(const TrackData& road)
+{
+    std::vector<const TrackSegment*> cells;
+    const TrackSegment* cell = road.firstSegment;
+    do {
+        cells.push_back(cell);
+        cell = cell->next;
+    } while (cell != road.firstSegment);
+    return cells;
+}
+
+uint32_t TrackTest::FlareSeenFrom(LensFlare& flare, const Vector3& eye, const Vector3& sun)
+{
+    DrawTrack(UseCamera(eye, AnglesAlong(sun)));
+    EXPECT_TRUE(flare.visible);
+    return FlareIntensity(flare);
+}
+
+Vector3 Origin(const backend::Matrix& world)
+{
+    return {world.m[3][0], world.m[3][1], world.m[3][2]};
 }

@@ -13,19 +13,29 @@
 #include <string>
 #include <vector>
 
+// Every road cell once, from the first.
+std::vector<const TrackSegment*> RoadCells(const TrackData& road);
+
 class TrackTest : public SceneTest {
 protected:
     void TearDown() override;
 
     // Creates and loads the track; false when either fails.
     bool LoadTrack(TrackId id);
+    // Opens the scene, then loads the track.
+    bool OpenTrack(TrackId id);
     void FreeTrack();
     // A simulator with room for the track's bodies plus `extraRigid` boxes, then the track's physics.
     bool CreateWorld(int32_t extraRigid = 0);
+    // A box of `size` and `mass` at `position` moving at `velocity`; null when the world has no room.
+    TRigidBody* ThrowBox(const TVec4& size, float mass, const TVec4& position, const TVec4& velocity);
     // A chase camera behind start place `slot`, looking along the road at the start line.
     Camera StartCamera(int slot);
     // Sky, terrain, objects and billboards through the camera; the back buffer.
     std::vector<uint32_t> DrawTrack(const Camera& camera);
+    std::vector<const TrackSegment*> RoadCells() const { return ::RoadCells(track->trackData); }
+    // The flare's intensity after drawing from `eye` looking along `sun`; it must be on screen.
+    uint32_t FlareSeenFrom(LensFlare& flare, const backend::Vector3& eye, const backend::Vector3& sun);
 
     // Seen through the camera, the water at its level (world centre, given height and size) covers the
     // ground at `below` and leaves `above` as it was; the picture is kept as `artifact` unless empty.
@@ -39,6 +49,8 @@ protected:
     PhysicsEngine physics;
 };
 
+// The translation of a world matrix.
+backend::Vector3 Origin(const backend::Matrix& world);
 // The picture's pixel where a world point lands.
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const backend::Vector3& point);
 int Brightness(uint32_t colour);

@@ -51,8 +51,7 @@ protected:
 
 template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id, const Rain& settings)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(id)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(id)) << g_LastError;
     ASSERT_TRUE(CreateWorld());
     auto* rainy = dynamic_cast<RainyTrack*>(track.get());
     ASSERT_NE(rainy, nullptr);
@@ -127,8 +126,7 @@ TEST_F(TrackWeather, Finland2SnowFallsAroundTheMoped)
 {
     constexpr int SNOW_COUNT = 2000;
     constexpr float SNOW_RADIUS = 40.0f, SNOW_TOP = 50.0f, SNOW_BOTTOM = 0.0f, SNOW_HEIGHT = 0.0f;
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_FINLAND2)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_FINLAND2)) << g_LastError;
     ASSERT_TRUE(CreateWorld());
     auto* finland2 = dynamic_cast<Finland2Track*>(track.get());
     ASSERT_NE(finland2, nullptr);

@@ -1,7 +1,5 @@
 #include "TrackTestKit.h"
 
-#include "physics/ComputeInertiaFromSize.h"
-#include "physics/TConvex.h"
 #include "physics/TRigidBody.h"
 #include "physics/TSimulator.h"
 
@@ -35,10 +33,7 @@ TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
     {
         ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
         ASSERT_TRUE(CreateWorld(BOXES));
-        int cells = 0;
-        for (const TrackSegment* s = track->trackData.firstSegment->next; s != track->trackData.firstSegment;
-             s = s->next)
-            ++cells;
+        const int cells = int(RoadCells().size()) - 1;
         std::vector<TRigidBody*> boxes;
         std::vector<Vector3> ground;
         const TrackSegment* cell = track->trackData.firstSegment;
@@ -50,18 +45,9 @@ TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
                              cell->centre.z + cell->direction.z * 2.0f};
             ASSERT_TRUE(track->terrain.SnapToGroundXZ(&point, 0.0f));
             ground.push_back(point);
-            TRigidBody* box = physics.simulator->CreateRigidBody();
-            ASSERT_NE(box, nullptr);
-            TConvex* shape = box->AddGeometry();
-            const TVec4 size = Vec(BOX_SIZE, BOX_SIZE, BOX_SIZE);
-            shape->SetBoxSize(&size);
-            TVec4 inertia;
-            box->SetMass(5.0f);
-            box->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, 5.0f));
             const TVec4 start = Vec(point.x, point.y + 1.0f, point.z, 1.0f);
-            box->SetPosition(&start);
-            box->UpdateBoundingInfo();
-            boxes.push_back(box);
+            boxes.push_back(ThrowBox(Vec(BOX_SIZE, BOX_SIZE, BOX_SIZE), 5.0f, start, Vec(0.0f, 0.0f, 0.0f)));
+            ASSERT_NE(boxes.back(), nullptr);
         }
         for (int frame = 0; frame < 240; ++frame)
             physics.simulator->Advance(1.0f / 60.0f, 1, nullptr);

@@ -1,20 +1,9 @@
 #include "TrackTestKit.h"
 
-#include "physics/ComputeInertiaFromSize.h"
-#include "physics/TConvex.h"
 #include "physics/TRigidBody.h"
 #include "physics/TSimulator.h"
 
 #include <cmath>
-
-namespace {
-
-backend::Vector3 Origin(const DynamicTrackObject& object)
-{
-    return {object.world.m[3][0], object.world.m[3][1], object.world.m[3][2]};
-}
-
-} // namespace
 
 class USATrackTest : public TrackTest {};
 
@@ -23,8 +12,7 @@ class USATrackTest : public TrackTest {};
 // stands it back where it was placed, at rest.
 TEST_F(USATrackTest, BlocksKnockedAsideComeToRestAndReturnOnReset)
 {
-    ASSERT_TRUE(OpenScene());
-    ASSERT_TRUE(LoadTrack(TRACK_USA)) << g_LastError;
+    ASSERT_TRUE(OpenTrack(TRACK_USA)) << g_LastError;
     ASSERT_TRUE(CreateWorld(1));
     auto advance = [&](int frames) {
         for (int frame = 0; frame < frames; ++frame) {
@@ -36,7 +24,7 @@ TEST_F(USATrackTest, BlocksKnockedAsideComeToRestAndReturnOnReset)
     advance(120);
     for (size_t i = 0; i < track->dynamicObjects.size(); ++i) {
         const DynamicTrackObject& object = *track->dynamicObjects[i];
-        const backend::Vector3 now = Origin(object);
+        const backend::Vector3 now = Origin(object.world);
         EXPECT_LT(std::hypot(now.x - object.position.x, now.z - object.position.z), 0.05f) << "object " << i;
         EXPECT_NEAR(now.y, object.position.y, 0.03f) << "object " << i;
     }
@@ -46,27 +34,18 @@ TEST_F(USATrackTest, BlocksKnockedAsideComeToRestAndReturnOnReset)
         if (std::abs(object->position.x + 55.8868f) < 1e-3f && std::abs(object->position.z + 52.547f) < 1e-3f)
             hit = object;
     ASSERT_NE(hit, nullptr);
-    TRigidBody* hammer = physics.simulator->CreateRigidBody();
-    ASSERT_NE(hammer, nullptr);
-    const TVec4 size = Vec(0.8f, 0.8f, 0.8f);
-    hammer->AddGeometry()->SetBoxSize(&size);
-    TVec4 inertia;
-    hammer->SetMass(80.0f);
-    hammer->SetInertiaTensor(ComputeInertiaFromSize(&inertia, &size, 80.0f));
     // Close, so that the rough street cannot stop it before it strikes.
     const TVec4 start = Vec(hit->position.x, 0.5f, hit->position.z - 1.6f, 1.0f);
-    const TVec4 throwing = Vec(0.0f, 0.0f, 9.0f);
-    hammer->SetPosition(&start);
-    hammer->SetVelocity(&throwing);
-    hammer->UpdateBoundingInfo();
+    TRigidBody* hammer = ThrowBox(Vec(0.8f, 0.8f, 0.8f), 80.0f, start, Vec(0.0f, 0.0f, 9.0f));
+    ASSERT_NE(hammer, nullptr);
 
     advance(300);
-    const backend::Vector3 knocked = Origin(*hit);
+    const backend::Vector3 knocked = Origin(hit->world);
     EXPECT_GT(std::hypot(knocked.x - hit->position.x, knocked.z - hit->position.z), 0.5f);
     EXPECT_GT(knocked.y, 0.15f);
     EXPECT_LT(knocked.y, 1.0f);
     advance(1);
-    const backend::Vector3 later = Origin(*hit);
+    const backend::Vector3 later = Origin(hit->world);
     EXPECT_LT(std::hypot(later.x - knocked.x, later.z - knocked.z), 2e-3f) << "still sliding";
     EXPECT_LT(std::abs(later.y - knocked.y), 2e-3f) << "still bouncing";
 
@@ -76,7 +55,7 @@ TEST_F(USATrackTest, BlocksKnockedAsideComeToRestAndReturnOnReset)
     hammer->SetVelocity(&still);
     track->Reset(nullptr);
     advance(60);
-    const backend::Vector3 back = Origin(*hit);
+    const backend::Vector3 back = Origin(hit->world);
     EXPECT_LT(std::hypot(back.x - hit->position.x, back.z - hit->position.z), 0.02f);
     EXPECT_NEAR(back.y, hit->position.y, 0.02f);
 }
