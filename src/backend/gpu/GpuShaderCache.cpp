@@ -32,6 +32,11 @@ GLuint Compile(GLenum type, const std::string& source, std::string& error)
 
 GpuShaderCache::~GpuShaderCache()
 {
+    DeletePrograms();
+}
+
+void GpuShaderCache::DeletePrograms()
+{
     for (auto& entry : programs)
         if (entry.second && entry.second->name)
             glDeleteProgram(entry.second->name);
@@ -40,9 +45,7 @@ GpuShaderCache::~GpuShaderCache()
 void GpuShaderCache::Clear()
 {
     state.UseProgram(0);
-    for (auto& entry : programs)
-        if (entry.second && entry.second->name)
-            glDeleteProgram(entry.second->name);
+    DeletePrograms();
     programs.clear();
 }
 

@@ -79,6 +79,7 @@ public:
 
 private:
     bool Build(const GpuShaderKey& key, GpuProgram& program);
+    void DeletePrograms();
 
     std::unordered_map<GpuShaderKey, std::unique_ptr<GpuProgram>, GpuShaderKeyHash> programs;
     GpuGlState& state;
