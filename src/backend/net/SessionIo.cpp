@@ -4,6 +4,7 @@
 #include "backend/net/SessionState.h"
 
 #include <arpa/inet.h>
+#include <enet/time.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -50,6 +51,14 @@ const char* RejectText(uint8_t reason)
     default:
         return "no reason given";
     }
+}
+
+// How long after noticing a lost link another player may still notice the
+// same loss: its last answer can be a ping interval older than ours, and its
+// time-out is checked only at its next resend.
+uint32_t SurvivorsWaitMs(const NetSessionOptions& options)
+{
+    return options.linkTimeoutMaxMs + options.resendMaxMs + options.pingIntervalMs;
 }
 
 bool SamePrefix(uint32_t a, uint32_t b)
@@ -123,6 +132,13 @@ void NetSession::State::CapResendIntervals(ENetPeer* peer)
     for (ENetListIterator it = enet_list_begin(&sent); it != enet_list_end(&sent); it = enet_list_next(it)) {
         ENetOutgoingCommand* command = reinterpret_cast<ENetOutgoingCommand*>(it);
         command->roundTripTimeout = std::min(command->roundTripTimeout, options.resendMaxMs);
+    }
+    // ENet set the next resend from the doubled wait before we capped it.
+    if (!enet_list_empty(&sent)) {
+        const ENetOutgoingCommand* first = reinterpret_cast<ENetOutgoingCommand*>(enet_list_front(&sent));
+        const enet_uint32 due = first->sentTime + first->roundTripTimeout;
+        if (ENET_TIME_LESS(due, peer->nextTimeout))
+            peer->nextTimeout = due;
     }
 }
 
@@ -638,7 +654,7 @@ void NetSession::State::HostLost()
     // Perhaps only our link to the host broke: elect only once every other
     // player says it lost the host too.
     awaitingSurvivors = true;
-    survivorsDeadline = SessionClock::now() + std::chrono::milliseconds(options.linkTimeoutMaxMs);
+    survivorsDeadline = SessionClock::now() + std::chrono::milliseconds(SurvivorsWaitMs(options));
     ControlFrame lost;
     lost.kind = ControlKind::HOST_LOST;
     lost.member.id = hostId;

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <random>
@@ -168,4 +169,61 @@ TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
         EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
     }
     EXPECT_TRUE(a.Session().IsHost());
+}
+
+TEST(SessionLoss, AnUnansweredLinkIsResentAtLeastEveryResendInterval)
+{
+    NetSessionOptions patient = TestOptions(2);
+    patient.linkTimeoutMinMs = patient.linkTimeoutMaxMs = 10000;
+    patient.resendMaxMs = 200;
+    TestPlayer a(2, patient);
+    patient.bindIp = TestIp(3);
+    TestPlayer b(3, patient);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // b hears nothing more, acknowledgements included: its ping is resent
+    // over and over, and each resend is one datagram at a.
+    b.Session().SetIncomingLoss(1.0, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    std::vector<std::chrono::steady_clock::time_point> arrivals;
+    uint64_t seen = a.Session().GetTrafficStats().receivedDatagrams;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(3000);
+    while (std::chrono::steady_clock::now() < end) {
+        const uint64_t now = a.Session().GetTrafficStats().receivedDatagrams;
+        if (now != seen)
+            arrivals.push_back(std::chrono::steady_clock::now());
+        seen = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GE(arrivals.size(), 3u);
+    std::vector<int64_t> gaps;
+    for (size_t i = 1; i < arrivals.size(); ++i)
+        gaps.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[i] - arrivals[i - 1]).count());
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    EXPECT_LE(gaps[gaps.size() / 2], 300) << "resends slowed past the interval";
+    EXPECT_TRUE(b.Session().InSession());
+}
+
+TEST(SessionLoss, AVanishedHostIsReplacedAlsoWhenOneSurvivorReachedItSlowly)
+{
+    // c reaches the host over a slow relay, so it notices the host is gone
+    // well after b does; b must wait for it instead of ending alone.
+    const auto options = [](uint32_t n) {
+        NetSessionOptions options = TestOptions(n);
+        options.linkTimeoutMaxMs = 600;
+        return options;
+    };
+    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Join(a));
+    UdpRelay relay(20, a.Address(), 0, std::chrono::milliseconds(200));
+    ASSERT_TRUE(c.JoinAt(relay.Front(20)));
+    for (TestPlayer* player : {&a, &b, &c})
+        ASSERT_TRUE(SawCreated(*player, 3));
+
+    a.Session().Vanish();
+    for (TestPlayer* survivor : {&b, &c}) {
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
+        EXPECT_TRUE(survivor->Session().InSession());
+    }
 }
