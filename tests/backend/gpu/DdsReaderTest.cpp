@@ -23,11 +23,7 @@ TEST(DdsReader, SmallArgbKeepsByteOrderAndRowOrder)
     ASSERT_EQ(read.surfaces.size(), 1u);
     const std::vector<uint8_t>& b = read.surfaces[0].bytes;
     ASSERT_EQ(b.size(), 32u);
-    // First texel stored as B, G, R, A; the top row comes first.
-    EXPECT_EQ(b[0], 0x30);
-    EXPECT_EQ(b[1], 0x20);
-    EXPECT_EQ(b[2], 0x10);
-    EXPECT_EQ(b[3], 0xFF);
+    // Texels stored as B, G, R, A; the top row comes first.
     for (uint32_t i = 0; i < 8; ++i) {
         EXPECT_EQ(ArgbAt(b, 4, i % 4, i / 4), pixels[i]) << "texel " << i;
     }
@@ -49,8 +45,6 @@ TEST(DdsReader, UncompressedFormatsRoundTripWithinTheirPrecision)
         ImageData read = ReadGood(EncodeDds(image, c.writer, false));
         ASSERT_EQ(read.format, c.format);
         ASSERT_EQ(read.surfaces[0].bytes.size(), ImageSurfaceSize(c.format, 16, 8));
-        GenerateMipChain(read); // uncompressed formats keep their format while the chain grows
-        ASSERT_EQ(read.format, c.format);
         // Compare through the A8R8G8B8 view the decoder gives every texel.
         const uint32_t bpp = ImageBytesPerTexel(c.format);
         for (uint32_t y = 0; y < 8; ++y) {
@@ -75,30 +69,6 @@ TEST(DdsReader, UncompressedFormatsRoundTripWithinTheirPrecision)
                 }
                 EXPECT_LE(ChannelDistance(ArgbAt(texel, 1, 0, 0), expected), c.tolerance)
                     << "format " << c.format << " at " << x << "," << y;
-            }
-        }
-    }
-}
-
-TEST(DdsReader, CompressedFormatsRoundTripFlatBlocksExactly)
-{
-    // Each 4x4 block one colour whose 5:6:5 form is exact: the encoder must reproduce it.
-    RgbaImage image(8, 8);
-    const uint32_t colours[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    for (uint32_t y = 0; y < 8; ++y) {
-        for (uint32_t x = 0; x < 8; ++x) {
-            image.At(x, y) = colours[(y / 4) * 2 + x / 4];
-        }
-    }
-    for (DdsFormat f : {DdsFormat::DXT1, DdsFormat::DXT3, DdsFormat::DXT5}) {
-        ImageData read = ReadGood(EncodeDds(image, f, false));
-        ASSERT_TRUE(ImageIsCompressed(read.format));
-        ASSERT_EQ(read.surfaces[0].bytes.size(), f == DdsFormat::DXT1 ? 32u : 64u);
-        std::vector<uint8_t> argb;
-        DecompressDxt(read.format, 8, 8, read.surfaces[0].bytes.data(), argb);
-        for (uint32_t y = 0; y < 8; ++y) {
-            for (uint32_t x = 0; x < 8; ++x) {
-                EXPECT_EQ(ArgbAt(argb, 8, x, y), image.At(x, y)) << int(f) << " at " << x << "," << y;
             }
         }
     }

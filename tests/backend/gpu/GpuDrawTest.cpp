@@ -3,9 +3,11 @@
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
+#include "backend/math/MatrixMath.h"
 
 #include <cstring>
 
@@ -14,23 +16,11 @@ namespace {
 
 using namespace backend;
 
-Matrix Identity()
+// Orthographic projection of a w x h screen, depth 0..1.
+Matrix Ortho(float w, float h)
 {
     Matrix m;
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 1.0f;
-    return m;
-}
-
-// Left-handed orthographic projection of a w x h screen, depth zn..zf to 0..1.
-Matrix OrthoLH(float w, float h, float zn, float zf)
-{
-    Matrix m;
-    m.m[0][0] = 2.0f / w;
-    m.m[1][1] = 2.0f / h;
-    m.m[2][2] = 1.0f / (zf - zn);
-    m.m[3][2] = zn / (zn - zf);
-    m.m[3][3] = 1.0f;
+    MatrixOrthoLH(&m, w, h, 0, 1);
     return m;
 }
 
@@ -44,7 +34,7 @@ void DrawImageQuad(GpuDevice* device, float x, float y, float w, float h, uint32
         {w / 2, -h / 2, z, color, 1, 1},
         {w / 2, h / 2, z, color, 1, 0},
     };
-    Matrix world = Identity();
+    Matrix world = GpuIdentityMatrix();
     world.m[3][0] = x + w / 2 - 400.0f;
     world.m[3][1] = -(y + h / 2 - 300.0f);
     ASSERT_EQ(device->SetTransform(D3DTS_WORLD, &world), GPU_OK);
@@ -54,7 +44,7 @@ void DrawImageQuad(GpuDevice* device, float x, float y, float w, float h, uint32
 
 void Begin2D(GpuDevice* device)
 {
-    Matrix projection = OrthoLH(800, 600, 0, 1), identity = Identity();
+    Matrix projection = Ortho(800, 600), identity = GpuIdentityMatrix();
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_VIEW, &identity);
     device->SetTransform(D3DTS_WORLD, &identity);
@@ -143,7 +133,7 @@ TEST_F(GpuDeviceTest, HalfTexelInsetUvsSampleTexelCentres)
                            {-2, 0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
                            {2, -0.5f, 1, 0xFFFFFFFF, u1, 0.5f},
                            {2, 0.5f, 1, 0xFFFFFFFF, u1, 0.5f}};
-    Matrix world = Identity();
+    Matrix world = GpuIdentityMatrix();
     world.m[3][0] = 2 - 400.0f; // pixels 0..3 of the top row
     world.m[3][1] = 300.0f - 0.5f;
     device->SetTransform(D3DTS_WORLD, &world);
@@ -186,7 +176,7 @@ TEST_F(GpuDeviceTest, DepthRangeIsZeroToOneAndFarPlaneIsKept)
 
     // Transformed geometry exactly on the far plane of the projection is drawn.
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    Matrix projection = OrthoLH(64, 48, 0, 1), identity = Identity();
+    Matrix projection = Ortho(64, 48), identity = GpuIdentityMatrix();
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_VIEW, &identity);
     device->SetTransform(D3DTS_WORLD, &identity);

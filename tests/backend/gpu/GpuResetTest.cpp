@@ -352,19 +352,6 @@ TEST_F(GpuDeviceTest, SystemListsModesAndChecksFormats)
               GPUERR_NOTAVAILABLE);
 }
 
-TEST_F(GpuDeviceTest, GammaRampIsKeptAndCounted)
-{
-    GpuGammaRamp ramp;
-    for (int i = 0; i < 256; ++i)
-        ramp.red[i] = ramp.green[i] = ramp.blue[i] = uint16_t(255 - i);
-    ASSERT_EQ(device->SetGammaRamp(D3DSGR_CALIBRATE, &ramp), GPU_OK);
-    EXPECT_EQ(device->GetStats().setGammaRampCalls, 1u);
-    EXPECT_EQ(device->GetStats().lastGammaFlags, uint32_t(D3DSGR_CALIBRATE));
-    GpuGammaRamp read;
-    device->GetGammaRamp(&read);
-    EXPECT_EQ(read.blue[10], 245);
-}
-
 TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
 {
     // A frame left half-way inside a render target, with moved transforms and a light.

@@ -4,6 +4,7 @@
 #include "GpuTestDevice.h"
 
 #include "backend/gpu/GpuCubeTexture.h"
+#include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuTexture.h"
 
 #include <SDL.h>
@@ -142,9 +143,7 @@ TEST_F(GpuStageTest, TwoComponentTransformTakesTranslationFromThirdRow)
     GpuTexture* texture = MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
     device->SetTexture(0, texture);
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-    Matrix shift;
-    for (int i = 0; i < 4; ++i)
-        shift.m[i][i] = 1.0f;
+    Matrix shift = GpuIdentityMatrix();
     shift.m[2][0] = 0.5f; // (u, v, 1) * M moves u by a half
     device->SetTransform(D3DTS_TEXTURE0, &shift);
     EXPECT_EQ(Draw(0xFFFFFFFF), 0xFFFF0000u); // transforms are off until the flags say
