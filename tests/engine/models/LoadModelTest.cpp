@@ -26,7 +26,6 @@ protected:
     void SetUp() override
     {
         ModelDeviceTest::SetUp();
-        OpenDevice();
         datagen::QvxFrame frame;
         frame.meshes.push_back(QvxCube());
         qvxPath = WriteBytes("rock.qvx", datagen::EncodeQvx({frame}));

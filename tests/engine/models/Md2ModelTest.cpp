@@ -34,7 +34,6 @@ protected:
 
 TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
     EXPECT_EQ(model.GetFrameCount(), 3);
@@ -59,7 +58,6 @@ TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
 
 TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle()).c_str(), nullptr));
     for (const Md2Vertex& v : model.frames[0].vertices) {
@@ -82,7 +80,6 @@ TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
 
 TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(2)).c_str(), nullptr));
     LookAtTriangle();
@@ -110,7 +107,6 @@ TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
 
 TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers)
 {
-    OpenDevice();
     datagen::Md2Model file = Md2TestTriangle(2);
     file.frames[1] = file.frames[0];
     for (auto& vertex : file.frames[1].vertices)
@@ -127,7 +123,6 @@ TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers
 
 TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
     Matrix identity;
@@ -147,7 +142,6 @@ TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 
 TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
 {
-    OpenDevice();
     Md2Model model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(4)).c_str(), nullptr));
     GpuDevice* device = g_RenderDevice.device;

@@ -7,9 +7,10 @@
 
 using namespace backend;
 
-void ModelDeviceTest::OpenDevice()
+void ModelDeviceTest::SetUp()
 {
-    ASSERT_TRUE(RenderDeviceTest::OpenDevice());
+    RenderDeviceTest::SetUp();
+    ASSERT_TRUE(OpenDevice());
     SetCamera();
 }
 

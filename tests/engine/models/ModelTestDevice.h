@@ -16,8 +16,8 @@ constexpr uint32_t BLACK = 0xFF000000u;
 
 class ModelDeviceTest : public RenderDeviceTest {
 protected:
-    // Opens the device and sets the camera; lighting off unless asked for.
-    void OpenDevice();
+    // Every test starts with the device open and the camera set; lighting off unless asked for.
+    void SetUp() override;
     // Resets the device (true when that succeeds) and sets the camera again.
     bool ResetDevice();
     // Lighting on with a white ambient colour, so pixels show the material's diffuse colour.

@@ -43,7 +43,6 @@ protected:
 
 TEST_F(QvxModelTest, CubeWeldsToEightVerticesWithOutwardNormals)
 {
-    OpenDevice();
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube(1.0f, {0, 0, 0}).c_str(), nullptr, nullptr));
     ASSERT_EQ(model.GetFrameCount(), 1);
@@ -67,7 +66,6 @@ TEST_F(QvxModelTest, CubeWeldsToEightVerticesWithOutwardNormals)
 
 TEST_F(QvxModelTest, CubeDrawsItsFrontFacesInOneCall)
 {
-    OpenDevice();
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
     ClearBackBuffer(BLUE);
@@ -90,7 +88,6 @@ TEST_F(QvxModelTest, CubeDrawsItsFrontFacesInOneCall)
 
 TEST_F(QvxModelTest, ClockwiseTrianglesAreCulled)
 {
-    OpenDevice();
     datagen::QvxMesh mesh;
     mesh.positions = {{-1, -1, 5}, {0, 1, 5}, {1, -1, 5}, {-1, -1, 6}, {1, -1, 6}, {0, 1, 6}};
     mesh.faces = {{0, 1, 2}};
@@ -110,7 +107,6 @@ TEST_F(QvxModelTest, ClockwiseTrianglesAreCulled)
 
 TEST_F(QvxModelTest, WeldingSplitsOnlyWhereCornersDiffer)
 {
-    OpenDevice();
     datagen::QvxMesh mesh;
     // Positions 0 and 3 are equal; position 1 has two texture coordinates.
     mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 0}, {1, 1, 0}};
@@ -137,7 +133,6 @@ TEST_F(QvxModelTest, WeldingSplitsOnlyWhereCornersDiffer)
 
 TEST_F(QvxModelTest, SmallestFileKeepsBothTextureCoordinates)
 {
-    OpenDevice();
     datagen::QvxMesh mesh;
     mesh.positions = {{-1, -1, 5}, {1, -1, 5}, {0, 1, 5}};
     mesh.faces = {{0, 1, 2}};
@@ -155,7 +150,6 @@ TEST_F(QvxModelTest, SmallestFileKeepsBothTextureCoordinates)
 
 TEST_F(QvxModelTest, TranslucentMaterialBlendsAndRevertsBlending)
 {
-    OpenDevice();
     UseAmbientLight();
     Scoped<QvxModel> model;
     const GpuMaterial red = Colour(1, 0, 0, 0.5f);
@@ -178,7 +172,6 @@ TEST_F(QvxModelTest, TranslucentMaterialBlendsAndRevertsBlending)
 
 TEST_F(QvxModelTest, FlatColourDrawsBlackOverNearerGeometry)
 {
-    OpenDevice();
     Scoped<QvxModel> nearCube, farCube;
     datagen::QvxFrame nearFrame, farFrame;
     nearFrame.meshes.push_back(QvxCube(2.0f, {0, 0, 2}));
@@ -200,7 +193,6 @@ TEST_F(QvxModelTest, FlatColourDrawsBlackOverNearerGeometry)
 
 TEST_F(QvxModelTest, TextureIsBoundOnStageZero)
 {
-    OpenDevice();
     const std::string texturePath = WriteSolidTexture("green.dds", 0xFF00FF00u);
     datagen::QvxMesh mesh = QvxCube(1.0f, {0, 0, 5});
     mesh.texCoords = {{0, 0}, {1, 1}};
@@ -221,7 +213,6 @@ TEST_F(QvxModelTest, TextureIsBoundOnStageZero)
 
 TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 {
-    OpenDevice();
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
     ClearBackBuffer(BLUE);
@@ -249,7 +240,6 @@ TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 
 TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
 {
-    OpenDevice();
     std::vector<datagen::QvxFrame> frames(61);
     for (size_t f = 0; f < frames.size(); ++f)
         frames[f].meshes.push_back(QvxCube(1.0f, {float(f), 0, 5}));
@@ -285,7 +275,6 @@ TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
 
 TEST_F(QvxModelTest, AnimationChoosesTheFrame)
 {
-    OpenDevice();
     std::vector<datagen::QvxFrame> frames(4);
     for (size_t f = 0; f < frames.size(); ++f)
         frames[f].meshes.push_back(QvxCube(0.5f, {float(f), 0, 5}));
@@ -307,7 +296,6 @@ TEST_F(QvxModelTest, AnimationChoosesTheFrame)
 
 TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
 {
-    OpenDevice();
     std::vector<datagen::QvxFrame> frames(3);
     for (auto& frame : frames) {
         frame.meshes.push_back(QvxCube(1.0f, {0, 0, 5}));
@@ -339,7 +327,6 @@ TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
 
 TEST_F(QvxModelTest, LifeCycleLogsOnlyForLoadedModels)
 {
-    OpenDevice();
     LogCapture log;
     QvxModel empty;
     empty.Release();

@@ -48,7 +48,6 @@ protected:
 
 TEST_F(XModelTest, OpaqueSubsetsDrawBeforeTranslucentOnes)
 {
-    OpenDevice();
     UseAmbientLight();
     Scoped<XModel> model;
     ASSERT_TRUE(model.Load(WriteLayers().c_str(), "", true));
@@ -76,7 +75,6 @@ TEST_F(XModelTest, OpaqueSubsetsDrawBeforeTranslucentOnes)
 
 TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
 {
-    OpenDevice();
     Scoped<XModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), "", true));
     EXPECT_EQ(model.faceCount, 12u);
@@ -115,7 +113,6 @@ TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
 
 TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
 {
-    OpenDevice();
     WriteSolidTexture("magenta.dds", 0xFFFF00FFu);
     const std::string cyan = WriteSolidTexture("cyan.dds", 0xFF00FFFFu);
     datagen::XModel file;
@@ -160,7 +157,6 @@ TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
 
 TEST_F(XModelTest, RestoreReloadsTheMeshAndKeepsTheMaterials)
 {
-    OpenDevice();
     UseAmbientLight();
     XModel model;
     ASSERT_TRUE(model.Load(WriteLayers().c_str(), "", true));
@@ -184,7 +180,6 @@ TEST_F(XModelTest, RestoreReloadsTheMeshAndKeepsTheMaterials)
 
 TEST_F(XModelTest, BadFilesAreRefused)
 {
-    OpenDevice();
     const std::vector<std::string> paths = {
         TempPath("missing.x"),
         WriteText("braces.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; ")};
@@ -203,7 +198,6 @@ TEST_F(XModelTest, BadFilesAreRefused)
 // file it names is there.
 TEST_F(XModelTest, TextureNamesThatLeaveTheTextureFolderAreRefused)
 {
-    OpenDevice();
     const std::string magenta = WriteSolidTexture("magenta.dds", 0xFFFF00FFu);
     std::filesystem::create_directories(tempDirectory + "/Textures");
     datagen::XMesh quad = XQuad(-1, -1, 1, 1, 5);

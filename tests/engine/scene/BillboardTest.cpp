@@ -51,7 +51,6 @@ protected:
 
 TEST_F(BillboardTest, MaskPlacesAtCornersWithFloatDivisionAndSnapsToTheGround)
 {
-    ASSERT_TRUE(OpenScene());
     BuildSlope();
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 6.0f, 0xFFFFFFFFu, FULL_UV));
     tree.collisionRadius = 1.0f;
@@ -82,7 +81,6 @@ TEST_F(BillboardTest, MaskPlacesAtCornersWithFloatDivisionAndSnapsToTheGround)
 
 TEST_F(BillboardTest, EmptyMaskSucceedsAndShortMaskFails)
 {
-    ASSERT_TRUE(OpenScene());
     BuildSlope();
     ASSERT_TRUE(bush.Load(nullptr, 1.0f, 1.0f, 0xFFFFFFFFu, FULL_UV));
     const Vector3 centre = {0.0f, 0.0f, 0.0f}, size = {40.0f, 10.0f, 30.0f};
@@ -105,7 +103,6 @@ TEST_F(BillboardTest, EmptyMaskSucceedsAndShortMaskFails)
 
 TEST_F(BillboardTest, UpdateCullsAndSortsBackToFront)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 4.0f, 0xFFFFFFFFu, FULL_UV));
     for (int i = 0; i < 20; ++i)
         for (int j = 0; j < 20; ++j)
@@ -144,7 +141,6 @@ TEST_F(BillboardTest, UpdateCullsAndSortsBackToFront)
 
 TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     // Opaque blue in the left half, transparent in the right half.
     std::vector<uint32_t> texels(64);
     for (int i = 0; i < 64; ++i)
@@ -187,7 +183,6 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
 // that overlap keep their order, those apart join their texture's draw.
 TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string red = WriteSolidTexture("Red.dds", 0x80FF0000u);
     const std::string green = WriteSolidTexture("Green.dds", 0x8000FF00u);
     ASSERT_TRUE(tree.Load(red.c_str(), 3.0f, 5.0f, 0xFFFFFFFFu, FULL_UV));
@@ -252,7 +247,6 @@ TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
 
 TEST_F(BillboardTest, PhysicsBodiesOnlyForCollidingBillboardsAndFalseWhenThePoolRunsOut)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 6.0f, 0xFFFFFFFFu, FULL_UV));
     ASSERT_TRUE(bush.Load(nullptr, 1.0f, 1.0f, 0xFFFFFFFFu, FULL_UV));
     tree.collisionRadius = 0.8f;

@@ -34,7 +34,6 @@ protected:
 
 TEST_F(FlareLightTest, LampShiningAtTheCameraIsFullyBright)
 {
-    ASSERT_TRUE(OpenScene());
     // The lamp at the eye, shining back along -z toward a camera looking +z.
     const Vector3 lamp = {0.0f, 0.0f, 0.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.5f, 1.0f, 0.2f, false));
@@ -49,7 +48,6 @@ TEST_F(FlareLightTest, LampShiningAtTheCameraIsFullyBright)
 
 TEST_F(FlareLightTest, LampSeenFromBehindFadesTwiceAsFastAndComesBack)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 lamp = {0.0f, 0.0f, 10.0f}, beam = {0.0f, 0.0f, 1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.0f, 255.0f, 0.2f, false));
     Camera away = UseCamera({0, 0, 0}, {0, 0, 0});
@@ -84,7 +82,6 @@ TEST_F(FlareLightTest, LampSeenFromBehindFadesTwiceAsFastAndComesBack)
 
 TEST_F(FlareLightTest, RateOneReachesTheTargetInOneStepAndDistanceDarkens)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 lamp = {0.0f, 0.0f, 10.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.05f, 1.0f, 1.0f, false));
     Camera toward = UseCamera({0, 0, 0}, {0, 0, 0});
@@ -107,7 +104,6 @@ TEST_F(FlareLightTest, RateOneReachesTheTargetInOneStepAndDistanceDarkens)
 
 TEST_F(FlareLightTest, DrawsWithTheCallersTextureAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     Texture backLight;
     ASSERT_TRUE(backLight.Load(WriteSolidTexture("BackLight.dds", 0xFFFF0000u).c_str()));
     const Vector3 lamp = {0.0f, 0.0f, 5.0f}, beam = {0.0f, 0.0f, -1.0f};

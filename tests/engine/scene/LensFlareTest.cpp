@@ -133,7 +133,6 @@ Vector3 QuadCentre(const LensFlare& flare, int quad)
 
 TEST_F(LensFlareTest, UpdatePlacesSunAndElementsOnTheFlareLine)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 direction = Normalised({0.15f, 0.1f, 1.0f});
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     Camera camera = UseCamera({3.0f, 2.0f, 1.0f}, {0.0f, 0.05f, 0.0f});
@@ -174,7 +173,6 @@ TEST_F(LensFlareTest, UpdatePlacesSunAndElementsOnTheFlareLine)
 
 TEST_F(LensFlareTest, UnoccludedSunLightsTheFlareWithTheCountedTexels)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     GpuSurface* const target = flare.sunMapSurface;
@@ -213,7 +211,6 @@ TEST_F(LensFlareTest, UnoccludedSunLightsTheFlareWithTheCountedTexels)
 
 TEST_F(LensFlareTest, CoveredSunDimsTheFlareByTheUncoveredShareAndHiddenShowsNone)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     DrawFlareFrame(camera);
@@ -243,7 +240,6 @@ TEST_F(LensFlareTest, CoveredSunDimsTheFlareByTheUncoveredShareAndHiddenShowsNon
 
 TEST_F(LensFlareTest, SunBehindTheCameraDrawsNothing)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, -1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     g_RenderDevice.primitiveCount = 0;
@@ -259,7 +255,6 @@ TEST_F(LensFlareTest, SunBehindTheCameraDrawsNothing)
 
 TEST_F(LensFlareTest, SunStraightAheadOrOverheadKeepsTheFlareFinite)
 {
-    ASSERT_TRUE(OpenScene());
     const auto finiteQuads = [this]() {
         const SceneVertex* v = reinterpret_cast<const SceneVertex*>(flare.vertexBuffer->Bytes());
         for (int i = 0; i < 4 * 4; ++i)
@@ -299,7 +294,6 @@ TEST_F(LensFlareTest, SunStraightAheadOrOverheadKeepsTheFlareFinite)
 
 TEST_F(LensFlareTest, ElementsAddedAfterCreateWaitForTheNextRestore)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, 1.0f}));
     for (int i = 0; i < 5; ++i)
         flare.AddElement(0.3f, 1.0f, 1.0f, 1.0f, 1.0f, 0.2f * float(i), i);
@@ -328,7 +322,6 @@ TEST_F(LensFlareTest, ElementsAddedAfterCreateWaitForTheNextRestore)
 
 TEST_F(LensFlareTest, MissingTextureFailsCreate)
 {
-    ASSERT_TRUE(OpenScene());
     std::memset(names, 0, sizeof(names));
     for (int i = 0; i < 6; ++i)
         std::strcpy(names[i], TempPath("Missing.dds").c_str());
@@ -340,7 +333,6 @@ TEST_F(LensFlareTest, MissingTextureFailsCreate)
 
 TEST_F(LensFlareTest, HillInFrontOfALowSunHidesIt)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateFlare({0.0f, 0.1f, 1.0f}));
     // Ground rising toward +z, up to 100 at the far edge.
     const std::string map =

@@ -35,7 +35,6 @@ using ParticleTest = SceneTest;
 
 TEST_F(ParticleTest, SnowStaysInItsColumnAndDriftsOnlyTowardPlus)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(7);
     SnowSystem snow;
     const Vector3 centre = {100.0f, 0.0f, -50.0f}, wind = {0.0f, 0.0f, 0.0f};
@@ -83,7 +82,6 @@ TEST_F(ParticleTest, SnowStaysInItsColumnAndDriftsOnlyTowardPlus)
 
 TEST_F(ParticleTest, RainStraightDownGivesFiniteStreaksAsTallAsTheSpeed)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(11);
     RainSystem rain;
     const Vector3 centre = {0.0f, 60.0f, 0.0f}, down = {0.0f, -1.0f, 0.0f};
@@ -134,7 +132,6 @@ TEST_F(ParticleTest, RainStraightDownGivesFiniteStreaksAsTallAsTheSpeed)
 
 TEST_F(ParticleTest, SmokeSpawnsInRangeLoopsOrDiesAndShadesItsColour)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(3);
     SmokeSystem smoke;
     const Vector3 emitter = {5.0f, 1.0f, 2.0f}, up = {0.0f, 2.0f, 0.0f};
@@ -186,7 +183,6 @@ TEST_F(ParticleTest, SmokeSpawnsInRangeLoopsOrDiesAndShadesItsColour)
 
 TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     Texture smokeTexture;
     ASSERT_TRUE(smokeTexture.Load(WriteSolidTexture("Smoke.dds", 0xFFFFFFFFu).c_str()));
     SmokeSystem exhaust;
@@ -230,7 +226,6 @@ TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
 // and a dead one leaves no mark.
 TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
 {
-    ASSERT_TRUE(OpenScene());
     Texture white;
     ASSERT_TRUE(white.Load(WriteSolidTexture("White.dds", 0xFFFFFFFFu).c_str()));
     SmokeSystem smoke;
@@ -263,7 +258,6 @@ TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
 
 TEST_F(ParticleTest, TooManyParticlesOrAMissingTextureFailCreate)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 origin = {0, 0, 0}, down = {0, -1, 0};
     RainSystem rain;
     EXPECT_FALSE(rain.Create(16385, 0.05f, nullptr, &origin, &down, 10.0f, 0.0f, 1.0f, 0xFFFFFFFFu));

@@ -40,7 +40,6 @@ size_t CountDifferences(const std::vector<uint32_t>& a, const std::vector<uint32
 
 TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
 {
-    ASSERT_TRUE(OpenScene());
     DemoScene::Light();
     ASSERT_TRUE(scene.Create(tempDirectory)) << g_LastError;
     const Camera camera = scene.MakeCamera();

@@ -12,12 +12,11 @@
 
 using namespace backend;
 
-bool SceneTest::OpenScene()
+void SceneTest::SetUp()
 {
-    if (!OpenDevice())
-        return false;
+    RenderDeviceTest::SetUp();
+    ASSERT_TRUE(OpenDevice());
     ApplyFixedStates();
-    return true;
 }
 
 void SceneTest::ApplyFixedStates()

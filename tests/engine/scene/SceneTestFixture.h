@@ -17,8 +17,8 @@ constexpr float SCENE_PI = 3.14159265f;
 
 class SceneTest : public RenderDeviceTest {
 protected:
-    // Opens the device and sets the states the game sets after start-up.
-    bool OpenScene();
+    // Every test starts with the device open and the states the game sets after start-up.
+    void SetUp() override;
     void ApplyFixedStates();
     // A lens looking from eye with angles (pitch, yaw, roll), aspect 4:3; set on the device.
     Camera UseCamera(backend::Vector3 eye, backend::Vector3 angles, float fov = SCENE_PI / 4);

@@ -50,7 +50,6 @@ constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xF
 
 TEST_F(SkyboxTest, EachDirectionShowsItsFace)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(true));
     struct View {
         Vector3 angles;
@@ -76,7 +75,6 @@ TEST_F(SkyboxTest, EachDirectionShowsItsFace)
 
 TEST_F(SkyboxTest, VerticesAreInsetHalfATexelAndFacesSeenFromInside)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(true));
     ASSERT_EQ(sky.vertexBuffer->GetSize(), 576u);
     const SceneVertex* v = reinterpret_cast<const SceneVertex*>(sky.vertexBuffer->Bytes());
@@ -105,7 +103,6 @@ TEST_F(SkyboxTest, VerticesAreInsetHalfATexelAndFacesSeenFromInside)
 
 TEST_F(SkyboxTest, WithoutBottomFiveFacesLagAndStatesReverted)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(false, 1.0f));
     Camera camera = UseCamera({5.0f, 350.0f, 2.0f}, {0, 0, 0});
     g_RenderDevice.primitiveCount = 0;
@@ -126,7 +123,6 @@ TEST_F(SkyboxTest, WithoutBottomFiveFacesLagAndStatesReverted)
 
 TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string front = WriteSolidTexture("Front.dds", 0xFFFFFFFFu);
     const std::string missing = TempPath("Nothing.dds");
     EXPECT_FALSE(sky.Create(front.c_str(), front.c_str(), missing.c_str(), front.c_str(), front.c_str(), nullptr,
@@ -140,7 +136,6 @@ TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
 
 TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 {
-    ASSERT_TRUE(OpenScene());
     datagen::RgbaImage faces[6];
     for (int i = 0; i < 6; ++i)
         faces[i] = datagen::RgbaImage(8, 8, CUBE_COLOURS[i]);
@@ -187,7 +182,6 @@ TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 
 TEST_F(SkyboxTest, EnvironmentMapApplyKeepsTheFirstSetupAndRemoveRevertsIt)
 {
-    ASSERT_TRUE(OpenScene());
     datagen::RgbaImage faces[6];
     for (int i = 0; i < 6; ++i)
         faces[i] = datagen::RgbaImage(4, 4, CUBE_COLOURS[i]);
