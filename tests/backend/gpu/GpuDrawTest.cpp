@@ -24,24 +24,6 @@ Matrix Ortho(float w, float h)
     return m;
 }
 
-// A w x h quad whose top-left corner is at pixel (x, y) of an 800x600 screen, at depth z,
-// placed the way the 2D images are: centred vertices plus a world translation.
-void DrawImageQuad(GpuDevice* device, float x, float y, float w, float h, uint32_t color, float z = 1.0f)
-{
-    ColorVertex quad[4] = {
-        {-w / 2, -h / 2, z, color, 0, 1},
-        {-w / 2, h / 2, z, color, 0, 0},
-        {w / 2, -h / 2, z, color, 1, 1},
-        {w / 2, h / 2, z, color, 1, 0},
-    };
-    Matrix world = GpuIdentityMatrix();
-    world.m[3][0] = x + w / 2 - 400.0f;
-    world.m[3][1] = -(y + h / 2 - 300.0f);
-    ASSERT_EQ(device->SetTransform(D3DTS_WORLD, &world), GPU_OK);
-    ASSERT_EQ(device->SetVertexShader(COLOR_FVF), GPU_OK);
-    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
-}
-
 void Begin2D(GpuDevice* device)
 {
     Matrix projection = Ortho(800, 600), identity = GpuIdentityMatrix();
@@ -96,24 +78,6 @@ TEST_F(GpuDeviceTest, PointAtScreenOriginLandsInTopLeftPixel)
     EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(pixels[1], 0xFF000000u);
     EXPECT_EQ(pixels[width], 0xFF000000u);
-}
-
-TEST_F(GpuDeviceTest, OrthoQuadsOnVirtualScreenAreNotFlippedShiftedOrClipped)
-{
-    ASSERT_TRUE(CreateDevice(800, 600));
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    Begin2D(device);
-    DrawImageQuad(device, 0, 0, 800, 600, 0xFF0000FF);
-    for (GpuColor pixel : Pixels())
-        ASSERT_EQ(pixel, 0xFF0000FFu);
-
-    DrawImageQuad(device, 0, 0, 100, 50, 0xFFFF0000);
-    std::vector<GpuColor> pixels = Pixels();
-    for (uint32_t y = 0; y < 600; ++y)
-        for (uint32_t x = 0; x < 800; ++x) {
-            bool inside = x < 100 && y < 50;
-            ASSERT_EQ(pixels[y * 800 + x], inside ? 0xFFFF0000u : 0xFF0000FFu) << x << "," << y;
-        }
 }
 
 // Pictures placed as they would be on D3D: UVs that start half a texel in
