@@ -73,9 +73,7 @@ TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
     g_RenderDevice.device->SetLight(0, &light);
     g_RenderDevice.device->LightEnable(0, true);
     g_RenderDevice.device->SetRenderState(D3DRS_LIGHTING, 1);
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 400, 320), WHITE);
 }
 
 TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
@@ -97,10 +95,13 @@ TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
 
-    ClearBackBuffer(BLUE);
-    g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
-    model.RenderDot3(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter(
+                  [&] {
+                      g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
+                      model.RenderDot3(0, false);
+                  },
+                  400, 320),
+              WHITE);
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
 }
@@ -153,9 +154,7 @@ TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 4u);
     LookAtTriangle();
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 400, 320), WHITE);
     model.Release();
     model.Destroy();
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);

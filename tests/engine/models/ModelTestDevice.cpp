@@ -41,6 +41,13 @@ void ModelDeviceTest::UseAmbientLight()
     g_RenderDevice.device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFFu);
 }
 
+uint32_t ModelDeviceTest::PixelAfter(const std::function<void()>& draw, int x, int y)
+{
+    ClearBackBuffer(BLUE);
+    draw();
+    return PixelAt(ReadBackBuffer(), x, y);
+}
+
 std::string ModelDeviceTest::WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     const std::string path = TempPath(name);

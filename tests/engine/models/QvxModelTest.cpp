@@ -95,9 +95,7 @@ TEST_F(QvxModelTest, ClockwiseTrianglesAreCulled)
     frame.meshes = {mesh};
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("cw.qvx", {frame}).c_str(), nullptr, nullptr));
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), BLUE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 400, 320), BLUE);
 
     frame.meshes[0].faces = {{3, 4, 5}};
     ASSERT_TRUE(model.Load(WriteModel("ccw.qvx", {frame}).c_str(), nullptr, nullptr));
@@ -154,9 +152,7 @@ TEST_F(QvxModelTest, TranslucentMaterialBlendsAndRevertsBlending)
     Scoped<QvxModel> model;
     const GpuMaterial red = Colour(1, 0, 0, 0.5f);
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, &red));
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_TRUE(ColourNear(PixelAt(ReadBackBuffer(), 400, 300), 0xFF800080u));
+    EXPECT_TRUE(ColourNear(PixelAfter([&] { model.Render(0, false); }), 0xFF800080u));
     EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     EXPECT_EQ(StageState(0, D3DTSS_ALPHAOP), uint32_t(D3DTOP_SELECTARG1));
 
@@ -202,9 +198,7 @@ TEST_F(QvxModelTest, TextureIsBoundOnStageZero)
     frame.meshes = {mesh};
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteModel("textured.qvx", {frame}).c_str(), texturePath.c_str(), nullptr));
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF00FF00u);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }), 0xFF00FF00u);
     EXPECT_EQ(g_RenderDevice.currentTexture[0], static_cast<GpuBaseTexture*>(model.texture.texture));
 
     Scoped<QvxModel> missing;
@@ -215,10 +209,8 @@ TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 {
     Scoped<QvxModel> model;
     ASSERT_TRUE(model.Load(WriteCube().c_str(), nullptr, nullptr));
-    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
-    model.RenderDot3(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.RenderDot3(0, false); }), WHITE);
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), uint32_t(D3DTA_CURRENT));
     EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
@@ -316,9 +308,7 @@ TEST_F(QvxModelTest, ReleaseAndRestoreRebuildEveryBuffer)
     ASSERT_TRUE(ResetDevice());
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveResourceCount(), live);
-    ClearBackBuffer(BLUE);
-    model.Render(2, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(2, false); }), WHITE);
     model.Release();
     model.Destroy();
     EXPECT_TRUE(model.frames.empty());

@@ -103,10 +103,8 @@ TEST_F(XModelTest, CubeReportsOneFrameAndItsBox)
     EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF000000u);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 
-    ClearBackBuffer(BLUE);
     g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
-    model.RenderDot3(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAfter([&] { model.RenderDot3(0, false); }), 0xFFFFFFFFu);
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG2), uint32_t(D3DTA_CURRENT));
     EXPECT_EQ(StageState(2, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
 }
@@ -130,17 +128,13 @@ TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
     ASSERT_TRUE(skipping.Load(path.c_str(), "", true));
     EXPECT_TRUE(skipping.textures.empty());
     g_RenderDevice.SetTexture(0, callers.texture);
-    ClearBackBuffer(BLUE);
-    skipping.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFF00FFFFu);
+    EXPECT_EQ(PixelAfter([&] { skipping.Render(0, false); }), 0xFF00FFFFu);
 
     Scoped<XModel> own;
     ASSERT_TRUE(own.Load(path.c_str(), (tempDirectory + "/").c_str(), false));
     ASSERT_EQ(own.textures.size(), 1u);
     EXPECT_NE(own.textures[0].texture, nullptr);
-    ClearBackBuffer(BLUE);
-    own.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+    EXPECT_EQ(PixelAfter([&] { own.Render(0, false); }), 0xFFFF00FFu);
 
     // Device loss: textures and mesh go, and come back.
     own.Release();
@@ -148,9 +142,7 @@ TEST_F(XModelTest, SkippedTexturesLeaveTheCallersTexture)
     EXPECT_EQ(own.textures[0].texture, nullptr);
     ASSERT_TRUE(own.Restore());
     EXPECT_NE(own.textures[0].texture, nullptr);
-    ClearBackBuffer(BLUE);
-    own.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 300), 0xFFFF00FFu);
+    EXPECT_EQ(PixelAfter([&] { own.Render(0, false); }), 0xFFFF00FFu);
     g_RenderDevice.SetTexture(0, nullptr);
     callers.Release();
 }
@@ -170,9 +162,7 @@ TEST_F(XModelTest, RestoreReloadsTheMeshAndKeepsTheMaterials)
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveResourceCount(), live);
     EXPECT_EQ(model.materialCount, 2u);
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 550, 300), 0xFFFF0000u);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 550, 300), 0xFFFF0000u);
     model.Release();
     model.Destroy();
     EXPECT_TRUE(model.materials.empty());
