@@ -296,10 +296,7 @@ TEST_F(BitmapFontTest, SampleFontsLoadByGamePathAndDraw)
     const float width = font.GetLineWidth(title, 0.65f, 0.0f);
     EXPECT_GT(width, 100.0f);
     EXPECT_LT(width, 400.0f);
-    ClearBackBuffer(0xFF000000u);
-    g_RenderDevice.device->BeginScene();
-    font.DrawText(title, 400.0f, 292.0f, 0.65f, 0.0f, 0xFFFFFFFFu, 1);
-    g_RenderDevice.device->EndScene();
+    Draw(font, title, 400.0f, 292.0f, 0.65f, 1);
     const std::vector<uint32_t> pixels = ReadBackBuffer();
     int lit = 0, left = 800, right = 0;
     for (int y = 0; y < 600; ++y)

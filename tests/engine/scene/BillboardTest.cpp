@@ -157,11 +157,8 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
     const Vector2 left = ProjectToScreen(camera, {-1.0f, 0.0f, 10.0f});
     const Vector2 right = ProjectToScreen(camera, {1.0f, 0.0f, 10.0f});
     g_RenderDevice.primitiveCount = 0;
-    BeginFrame(0xFFFFFFFFu);
-    system.Render(&camera, false);
-    EndFrame();
+    std::vector<uint32_t> pixels = DrawFrame([&] { system.Render(&camera, false); }, 0xFFFFFFFFu);
     EXPECT_EQ(g_RenderDevice.primitiveCount, 2u);
-    std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF0000FFu, 8))
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
     EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu, 8));
@@ -213,12 +210,9 @@ TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
         ASSERT_EQ(system.sorted.size(), layout.kinds.size());
 
         device->ResetStats();
-        BeginFrame(0xFF202020u);
-        system.Render(&camera, false);
-        EndFrame();
+        const std::vector<uint32_t> batched = DrawFrame([&] { system.Render(&camera, false); }, 0xFF202020u);
         EXPECT_EQ(device->GetStats().drawCalls, layout.draws);
         EXPECT_EQ(device->GetStats().primitives, layout.kinds.size() * 2);
-        const std::vector<uint32_t> batched = ReadBackBuffer();
 
         BeginFrame(0xFF202020u);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);

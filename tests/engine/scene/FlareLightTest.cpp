@@ -110,11 +110,8 @@ TEST_F(FlareLightTest, DrawsWithTheCallersTextureAndRevertsStates)
     ASSERT_TRUE(light.Create(nullptr, 1.0f, &lamp, &beam, 0.0f, 1.0f, 0.2f, false));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     g_RenderDevice.SetTexture(0, backLight.texture);
-    BeginFrame();
-    light.Render(&camera);
-    EndFrame();
+    const std::vector<uint32_t> pixels = DrawFrame([&] { light.Render(&camera); });
     EXPECT_EQ(g_RenderDevice.currentTexture[0], backLight.texture);
-    const std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFFFF0000u, 8)) << std::hex << PixelAt(pixels, 400, 300);
     EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
     EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);

@@ -243,12 +243,9 @@ TEST_F(LensFlareTest, SunBehindTheCameraDrawsNothing)
     ASSERT_TRUE(CreateFlare({0.15f, 0.1f, -1.0f}));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     g_RenderDevice.primitiveCount = 0;
-    BeginFrame();
-    DrawFlarePass(camera, true);
-    EndFrame();
+    const std::vector<uint32_t> pixels = DrawFrame([&] { DrawFlarePass(camera, true); });
     EXPECT_FALSE(flare.visible);
     EXPECT_EQ(g_RenderDevice.primitiveCount, 0u);
-    const std::vector<uint32_t> pixels = ReadBackBuffer();
     for (size_t i = 0; i < pixels.size(); i += 97)
         ASSERT_EQ(pixels[i] & 0xFFFFFF, 0u) << i;
 }

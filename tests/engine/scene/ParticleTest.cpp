@@ -241,11 +241,8 @@ TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
     Camera camera = UseCamera({0.0f, 0.0f, -6.0f}, {0, 0, 0});
     g_RenderDevice.SetTexture(0, white.texture);
     g_RenderDevice.device->ResetStats();
-    BeginFrame();
-    smoke.Render(&camera);
-    EndFrame();
+    const std::vector<uint32_t> pixels = DrawFrame([&] { smoke.Render(&camera); });
     EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, 8u);
-    const std::vector<uint32_t> pixels = ReadBackBuffer();
     for (size_t k = 0; k < 6; ++k) {
         const Vector2 p = ProjectToScreen(camera, smoke.particles[k].position);
         const uint32_t expected = smoke.particles[k].alive != 0 ? 0xFFFFFFFFu : 0xFF000000u;

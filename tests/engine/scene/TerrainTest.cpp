@@ -264,13 +264,10 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
             const std::vector<TerrainPatch*> visible = terrain.patchTree.CollectVisible(*camera);
             ASSERT_GE(visible.size(), 2u);
             g_RenderDevice.device->ResetStats();
-            BeginFrame(0xFF0000FFu);
-            terrain.Render(camera, false);
-            EndFrame();
+            const std::vector<uint32_t> pixels = DrawFrame([&] { terrain.Render(camera, false); }, 0xFF0000FFu);
             const GpuDeviceStats stats = g_RenderDevice.device->GetStats();
             EXPECT_EQ(stats.primitives, visible.size() * 8u * draws);
             EXPECT_LT(stats.drawCalls, visible.size() * draws);
-            const std::vector<uint32_t> pixels = ReadBackBuffer();
             int seen = 0;
             for (const TerrainPatch* patch : visible) {
                 const Vector3 middle = (patch->bounds.min + patch->bounds.max) * 0.5f;
@@ -416,11 +413,8 @@ TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
             const size_t path = stages == GPU_STAGE_COUNT ? 0 : 1; // folded, then blended
             SetCameraMatrices(camera);
             g_RenderDevice.device->ResetStats();
-            BeginFrame(0xFF000000u);
-            terrain.Render(&camera, false);
-            EndFrame();
+            pictures[path] = DrawFrame([&] { terrain.Render(&camera, false); });
             draws[path] = g_RenderDevice.device->GetStats().drawCalls;
-            pictures[path] = ReadBackBuffer();
         }
         EXPECT_EQ(draws[1], draws[0] * std::size(layers));
         EXPECT_TRUE(SameUpToLayerRounding(pictures[0], pictures[1]));

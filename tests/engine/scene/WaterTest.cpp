@@ -120,11 +120,8 @@ TEST_F(WaterTest, WithoutItsOwnTextureItUsesTheCallersAndRestoresStates)
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_ZENABLE, 0);
     g_RenderDevice.SetTexture(0, fog.texture);
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
+    std::vector<uint32_t> pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_EQ(g_RenderDevice.currentTexture[0], fog.texture);
-    std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFF00FF00u, 8)) << std::hex << PixelAt(pixels, 400, 300);
 
     for (bool flat : {false, true}) {
