@@ -8,8 +8,6 @@
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/VertexImage.h"
 
-#include <cstring>
-
 using namespace backend;
 
 namespace {
