@@ -77,7 +77,7 @@ TEST(FrameAnimation, SwitchingRestartsWithoutAStep)
     EXPECT_EQ(table.currentIndex, 0);
 }
 
-TEST(FrameAnimation, UnknownNamesGiveMinusOneAndChangeNothing)
+TEST(FrameAnimation, UnknownNamesGiveMinusOneFirstNameWinsAndLongNamesAreCut)
 {
     FrameAnimation table;
     EXPECT_FLOAT_EQ(table.Advance("none", 1, -1.0f), -1.0f);
@@ -89,17 +89,14 @@ TEST(FrameAnimation, UnknownNamesGiveMinusOneAndChangeNothing)
     EXPECT_FLOAT_EQ(table.GetFrame("run"), -1.0f);
     EXPECT_FLOAT_EQ(table.GetFrame(nullptr), -1.0f);
     EXPECT_FLOAT_EQ(table.GetFrame("Run"), 0.0f);
-}
-
-TEST(FrameAnimation, FirstNameWinsAndLongNamesAreCut)
-{
-    FrameAnimation table;
-    table.AddAnimation("dup", 0, 5, 1.0f);
-    table.AddAnimation("dup", 10, 15, 1.0f);
-    EXPECT_FLOAT_EQ(table.Advance("dup", 1, -1.0f), 1.0f);
+    // The first of two equal names wins; long names are cut.
+    FrameAnimation twins;
+    twins.AddAnimation("dup", 0, 5, 1.0f);
+    twins.AddAnimation("dup", 10, 15, 1.0f);
+    EXPECT_FLOAT_EQ(twins.Advance("dup", 1, -1.0f), 1.0f);
     const std::string longName(100, 'n');
-    table.AddAnimation(longName.c_str(), 0, 1, 1.0f);
-    EXPECT_EQ(std::string(table.animations.back().name), std::string(63, 'n'));
+    twins.AddAnimation(longName.c_str(), 0, 1, 1.0f);
+    EXPECT_EQ(std::string(twins.animations.back().name), std::string(63, 'n'));
 }
 
 TEST(FrameAnimation, EqualFirstAndLastStaysOnThatFrame)
