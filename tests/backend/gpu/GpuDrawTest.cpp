@@ -67,19 +67,6 @@ TEST_F(GpuDeviceTest, ScreenQuadCoversExactlyItsPixels)
     EXPECT_EQ(device->GetStats().drawCalls, 1u);
 }
 
-TEST_F(GpuDeviceTest, PointAtScreenOriginLandsInTopLeftPixel)
-{
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    device->SetRenderState(D3DRS_LIGHTING, 0);
-    ScreenVertex point = {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0};
-    device->SetVertexShader(SCREEN_FVF);
-    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point)), GPU_OK);
-    std::vector<GpuColor> pixels = Pixels();
-    EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
-    EXPECT_EQ(pixels[1], 0xFF000000u);
-    EXPECT_EQ(pixels[width], 0xFF000000u);
-}
-
 // Pictures placed as they would be on D3D: UVs that start half a texel in
 // sample each texel at its centre, so even linear filtering shows clean texels.
 TEST_F(GpuDeviceTest, HalfTexelInsetUvsSampleTexelCentres)
