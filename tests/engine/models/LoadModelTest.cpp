@@ -1,6 +1,8 @@
 #include "ModelTestDevice.h"
 #include "ModelTestShapes.h"
 
+#include "backend/gpu/GpuStateBlock.h"
+
 #include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/math/MatrixMath.h"
@@ -133,8 +135,7 @@ TEST_F(LoadModelTest, SampleDataModelsLoadAndHaveBounds)
             continue;
         ModelPtr model = Load(entry.path().string(), nullptr);
         ASSERT_NE(model, nullptr) << entry.path() << ": " << g_LastError;
-        Matrix identity;
-        MatrixIdentity(&identity);
+        const Matrix identity = backend::GpuIdentityMatrix();
         BoundingBox box;
         model->GetFrameBounds(&box, 0, &identity);
         EXPECT_LE(box.min.x, box.max.x) << entry.path();

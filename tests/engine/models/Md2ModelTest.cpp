@@ -1,6 +1,8 @@
 #include "ModelTestDevice.h"
 #include "ModelTestShapes.h"
 
+#include "backend/gpu/GpuStateBlock.h"
+
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuVertexBuffer.h"
 #include "backend/math/MatrixMath.h"
@@ -126,8 +128,7 @@ TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 {
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
-    Matrix identity;
-    MatrixIdentity(&identity);
+    const Matrix identity = backend::GpuIdentityMatrix();
     BoundingBox box;
     model.GetFrameBounds(&box, 2, &identity);
     EXPECT_FLOAT_EQ(box.min.x, 1.0f);

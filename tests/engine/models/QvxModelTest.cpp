@@ -1,6 +1,8 @@
 #include "ModelTestDevice.h"
 #include "ModelTestShapes.h"
 
+#include "backend/gpu/GpuStateBlock.h"
+
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/math/MatrixMath.h"
@@ -30,6 +32,14 @@ protected:
     std::string WriteModel(const std::string& file, const std::vector<datagen::QvxFrame>& frames)
     {
         return WriteBytes(file, datagen::EncodeQvx(frames));
+    }
+    // `count` frames, frame f a cube of edge `size` at (f, 0, 5).
+    std::string WriteMovingCube(const std::string& file, int count, float size)
+    {
+        std::vector<datagen::QvxFrame> frames(static_cast<size_t>(count));
+        for (size_t f = 0; f < frames.size(); ++f)
+            frames[f].meshes.push_back(QvxCube(size, {float(f), 0, 5}));
+        return WriteModel(file, frames);
     }
     std::string WriteCube(float size = 1.0f, datagen::Float3 centre = {0, 0, 5})
     {
@@ -232,14 +242,10 @@ TEST_F(QvxModelTest, Dot3AndMaterialOnlyPassesDrawAndRestoreStages)
 
 TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
 {
-    std::vector<datagen::QvxFrame> frames(61);
-    for (size_t f = 0; f < frames.size(); ++f)
-        frames[f].meshes.push_back(QvxCube(1.0f, {float(f), 0, 5}));
     Scoped<QvxModel> model;
-    ASSERT_TRUE(model.Load(WriteModel("player.qvx", frames).c_str(), nullptr, nullptr));
+    ASSERT_TRUE(model.Load(WriteMovingCube("player.qvx", 61, 1.0f).c_str(), nullptr, nullptr));
     EXPECT_EQ(model.GetFrameCount(), 61);
-    Matrix identity;
-    MatrixIdentity(&identity);
+    const Matrix identity = backend::GpuIdentityMatrix();
     BoundingBox box;
     model.GetFrameBounds(&box, 30, &identity);
     EXPECT_FLOAT_EQ(box.min.x, 29.5f);
@@ -267,11 +273,8 @@ TEST_F(QvxModelTest, FramesHaveTheirOwnBoxesAndOutOfRangeFramesAreClamped)
 
 TEST_F(QvxModelTest, AnimationChoosesTheFrame)
 {
-    std::vector<datagen::QvxFrame> frames(4);
-    for (size_t f = 0; f < frames.size(); ++f)
-        frames[f].meshes.push_back(QvxCube(0.5f, {float(f), 0, 5}));
     Scoped<QvxModel> model;
-    ASSERT_TRUE(model.Load(WriteModel("anim.qvx", frames).c_str(), nullptr, nullptr));
+    ASSERT_TRUE(model.Load(WriteMovingCube("anim.qvx", 4, 0.5f).c_str(), nullptr, nullptr));
     const std::string animation = WriteBytes("anim.dat", datagen::EncodeFrameAnimation({{"spin", 0, 3, 1.0f}}));
     ASSERT_TRUE(model.LoadAnimation(animation.c_str()));
     EXPECT_TRUE(model.Animate("spin", 1, -1.0f));

@@ -21,6 +21,9 @@ namespace {
 constexpr uint32_t FACE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
 const char* const FACE_NAMES[6] = {"Front.dds", "Back.dds", "Left.dds", "Right.dds", "Up.dds", "Down.dds"};
 
+// The cube map's faces in file order +x, -x, +y, -y, +z, -z.
+constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
+
 class SkyboxTest : public SceneTest {
 protected:
     bool CreateSky(bool hasBottom, float verticalLag = 0.0f)
@@ -30,6 +33,17 @@ protected:
             files[i] = WriteSolidTexture(FACE_NAMES[i], FACE_COLOURS[i], 8);
         return sky.Create(files[0].c_str(), files[1].c_str(), files[2].c_str(), files[3].c_str(), files[4].c_str(),
                           files[5].c_str(), 0xFFFFFFFFu, 200.0f, 8.0f, verticalLag, hasBottom);
+    }
+
+    // The cube map of CUBE_COLOURS, faces of size x size.
+    bool LoadEnvironmentMap(uint32_t size, bool mips)
+    {
+        datagen::RgbaImage faces[6];
+        for (int i = 0; i < 6; ++i)
+            faces[i] = datagen::RgbaImage(size, size, CUBE_COLOURS[i]);
+        const std::string path = TempPath("EnvMap.dds");
+        return datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, mips)) &&
+               cube.Load(path.c_str());
     }
 
     void TearDown() override
@@ -42,9 +56,6 @@ protected:
     Skybox sky;
     CubeEnvironmentMap cube;
 };
-
-// The cube map's faces in file order +x, -x, +y, -y, +z, -z.
-constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
 
 } // namespace
 
@@ -136,12 +147,7 @@ TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
 
 TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 {
-    datagen::RgbaImage faces[6];
-    for (int i = 0; i < 6; ++i)
-        faces[i] = datagen::RgbaImage(8, 8, CUBE_COLOURS[i]);
-    const std::string path = TempPath("EnvMap.dds");
-    ASSERT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, true)));
-    ASSERT_TRUE(cube.Load(path.c_str()));
+    ASSERT_TRUE(LoadEnvironmentMap(8, true));
 
     GpuDevice* device = g_RenderDevice.device;
     device->SetRenderState(D3DRS_LIGHTING, 0);
@@ -182,12 +188,7 @@ TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 
 TEST_F(SkyboxTest, EnvironmentMapApplyKeepsTheFirstSetupAndRemoveRevertsIt)
 {
-    datagen::RgbaImage faces[6];
-    for (int i = 0; i < 6; ++i)
-        faces[i] = datagen::RgbaImage(4, 4, CUBE_COLOURS[i]);
-    const std::string path = TempPath("EnvMap.dds");
-    ASSERT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, false)));
-    ASSERT_TRUE(cube.Load(path.c_str()));
+    ASSERT_TRUE(LoadEnvironmentMap(4, false));
     GpuDevice* device = g_RenderDevice.device;
     uint32_t before[6];
     const uint32_t types[6] = {D3DTSS_COLOROP,  D3DTSS_TEXTURETRANSFORMFLAGS, D3DTSS_ADDRESSU, D3DTSS_ADDRESSV,
