@@ -18,7 +18,7 @@ namespace {
 
 const float FULL_UV[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 
-class BillboardTest : public SceneTest {
+class BillboardTest : public OpenedSceneTest {
 protected:
     // A 4 x 4 cell terrain over 40 x 10 x 30 whose height rises along +x.
     void BuildSlope()

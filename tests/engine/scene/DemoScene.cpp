@@ -1,5 +1,4 @@
 #include "DemoScene.h"
-#include "SceneTestFixture.h"
 
 #include "backend/gpu/GpuDevice.h"
 #include "backend/math/MatrixMath.h"
@@ -18,7 +17,6 @@ using namespace backend;
 namespace {
 
 constexpr uint32_t MAP_SAMPLES = 257;
-constexpr int CELLS = 64, PATCHES = 8, BILLBOARDS = 400;
 
 // A small deterministic generator, independent of the game's.
 struct Lcg {
@@ -49,11 +47,30 @@ datagen::RgbaImage Noise(uint32_t size, uint32_t base, uint32_t seed)
     return image;
 }
 
+datagen::RgbaImage Disc(uint32_t size, uint32_t colour)
+{
+    datagen::RgbaImage image(size, size, colour & 0x00FFFFFFu);
+    const float c = float(size) * 0.5f - 0.5f, radius = float(size) * 0.45f;
+    for (uint32_t y = 0; y < size; ++y)
+        for (uint32_t x = 0; x < size; ++x) {
+            const float dx = float(x) - c, dy = float(y) - c;
+            if (dx * dx + dy * dy < radius * radius)
+                image.At(x, y) = colour | 0xFF000000u;
+        }
+    return image;
+}
+
 } // namespace
 
-void DemoScene::Light()
+void ApplySceneStates()
 {
     GpuDevice* device = g_RenderDevice.device;
+    device->SetRenderState(D3DRS_ZENABLE, 1);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_DITHERENABLE, 1);
+    device->SetRenderState(D3DRS_SPECULARENABLE, 1);
+    device->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+    device->SetRenderState(D3DRS_LIGHTING, 1);
     device->SetRenderState(D3DRS_AMBIENT, 0xFF606060u);
     GpuLight sun;
     sun.Type = D3DLIGHT_DIRECTIONAL;
@@ -61,20 +78,26 @@ void DemoScene::Light()
     sun.Direction = {-0.7f, -0.5f, -0.4f};
     device->SetLight(0, &sun);
     device->LightEnable(0, true);
+    for (uint32_t stage = 0; stage < 2; ++stage) {
+        device->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
+    }
 }
 
-bool DemoScene::Create(const std::string& folder)
+bool DemoScene::Create(const std::string& folder, const DemoSceneOptions& newOptions)
 {
+    options = newOptions;
     const auto path = [&](const char* name) { return folder + "/" + name; };
 
     // Rolling hills.
     const std::vector<uint8_t> heights = datagen::EncodeRaw(MAP_SAMPLES, MAP_SAMPLES, [](uint32_t x, uint32_t z) {
         return uint8_t(120.0f + 60.0f * std::sin(float(x) / 19.0f) * std::cos(float(z) / 23.0f));
     });
-    // Exactly BILLBOARDS placements, scattered.
+    // Exactly `billboards` placements, scattered.
     std::vector<uint8_t> mask(size_t(MAP_SAMPLES) * MAP_SAMPLES, 0);
     Lcg random{12345};
-    for (int placed = 0; placed < BILLBOARDS;) {
+    for (int placed = 0; placed < options.billboards;) {
         uint8_t& cell = mask[random.Next() % mask.size()];
         if (cell == 0) {
             cell = 1;
@@ -113,7 +136,7 @@ bool DemoScene::Create(const std::string& folder)
     if (!written || !environment.Load(path("EnvMap.dds").c_str()))
         return false;
 
-    if (!terrain.Init(&worldSize, CELLS, CELLS, PATCHES, PATCHES) ||
+    if (!terrain.Init(&worldSize, options.cells, options.cells, options.patches, options.patches) ||
         !terrain.LoadHeightMap(path("HeightMap.raw").c_str(), MAP_SAMPLES, MAP_SAMPLES, D3DFMT_P8))
         return false;
     terrain.position = {0.0f, 0.0f, 0.0f};
@@ -137,6 +160,8 @@ bool DemoScene::Create(const std::string& folder)
         return false;
     const Vector3 treeSpace = {worldSize.x, 200.0f, worldSize.z};
     billboards.BuildTree(4, &centre, &treeSpace);
+    if (!options.effects)
+        return true;
 
     flare.AddElement(2.0f, 1.0f, 1.0f, 1.0f, 0.6f, -1.0f, 1);
     flare.AddElement(0.5f, 0.4f, 0.6f, 1.0f, 0.5f, 0.3f, 2);
@@ -155,12 +180,18 @@ bool DemoScene::Create(const std::string& folder)
            lamp.Create(nullptr, 1.5f, &lampAt, &beam, 0.01f, 255.0f, 0.2f, false);
 }
 
-Camera DemoScene::MakeCamera() const
+Camera DemoScene::MakeCamera(float yaw) const
 {
     Camera camera;
-    const Vector3 eye = {0.0f, 30.0f, -80.0f}, angles = {-0.1f, 1.0f, 0.0f};
+    const Vector3 eye = {0.0f, 30.0f, -80.0f}, angles = {-0.1f, yaw, 0.0f};
     camera.Set(0.9f, 800.0f / 600.0f, 0.5f, 600.0f, &eye, &angles);
     return camera;
+}
+
+void DemoScene::Cull(const Camera& camera)
+{
+    terrain.patchTree.CollectVisible(camera);
+    billboards.Update(&camera);
 }
 
 void DemoScene::Draw(const Camera& camera)
@@ -172,12 +203,16 @@ void DemoScene::Draw(const Camera& camera)
     terrain.Render(&camera, false);
     billboards.Update(&camera);
     billboards.Render(&camera, false);
-    g_RenderDevice.SetTexture(0, nullptr);
-    snow.Render(&camera);
-    rain.Render(&camera);
-    smoke.Render(&camera);
-    lamp.Render(&camera);
+    if (options.effects) {
+        g_RenderDevice.SetTexture(0, nullptr);
+        snow.Render(&camera);
+        rain.Render(&camera);
+        smoke.Render(&camera);
+        lamp.Render(&camera);
+    }
     water.Render(false);
+    if (!options.effects)
+        return;
     flare.Update(camera);
     flare.RenderSun(false);
     if (flare.visible && flare.BeginSunMap()) {
@@ -206,5 +241,6 @@ void DemoScene::Release()
 bool DemoScene::Restore()
 {
     return terrain.Restore() && sky.Restore() && environment.Restore() && water.Restore() && tree.Restore() &&
-           flare.Restore() && snow.Restore() && rain.Restore() && smoke.Restore() && lamp.Restore();
+           (!options.effects ||
+            (flare.Restore() && snow.Restore() && rain.Restore() && smoke.Restore() && lamp.Restore()));
 }

@@ -1,7 +1,8 @@
 #pragma once
-// A whole track scene for the device-loss test: terrain with two passes, sky,
-// water, billboards from a mask, weather, a flare light and the lens flare
-// with its occluder pass. Its data files are generated into a folder.
+// A whole track scene for the device-loss test and the benchmark: terrain
+// with two passes, sky, water, billboards from a mask, weather, a flare light
+// and the lens flare with its occluder pass. Its data files are generated into
+// a folder.
 
 #include "engine/scene/Billboard.h"
 #include "engine/scene/BillboardSystem.h"
@@ -18,20 +19,28 @@
 
 #include <string>
 
+struct DemoSceneOptions {
+    int cells = 256;
+    int patches = 32;
+    int billboards = 2000;
+    bool effects = true;
+};
+
 class DemoScene {
 public:
     // Writes the data files into `folder` (which must exist) and builds the
     // scene on g_RenderDevice; false with g_LastError on failure.
-    bool Create(const std::string& folder);
+    bool Create(const std::string& folder, const DemoSceneOptions& options);
     // A camera over the terrain looking toward the sun, 800 x 600.
-    Camera MakeCamera() const;
-    // The sun and the ambient light the scene is lit by.
-    static void Light();
+    Camera MakeCamera(float yaw = 0.3f) const;
     // The race's order: sky, terrain, billboards, weather, water, lens flare.
     void Draw(const Camera& camera);
+    // The culling part of Draw: the terrain's patches and the billboards.
+    void Cull(const Camera& camera);
     void Release();
     bool Restore();
 
+    DemoSceneOptions options;
     Terrain terrain;
     Skybox sky;
     CubeEnvironmentMap environment;
@@ -45,3 +54,6 @@ public:
     FlareLight lamp;
     backend::Vector3 worldSize = {400.0f, 40.0f, 400.0f};
 };
+
+// Puts back the fixed render states the game sets after start-up and resets.
+void ApplySceneStates();

@@ -14,7 +14,7 @@ using namespace backend;
 
 namespace {
 
-class FlareLightTest : public SceneTest {
+class FlareLightTest : public OpenedSceneTest {
 protected:
     uint32_t DrawnAlpha() const
     {

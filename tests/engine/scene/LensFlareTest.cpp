@@ -22,7 +22,7 @@ namespace {
 
 const float FULL_UV[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 
-class LensFlareTest : public SceneTest {
+class LensFlareTest : public OpenedSceneTest {
 protected:
     // A white disc for the sun, white squares for the flares; one red element
     // on the sun and one blue at the centre of the view.

@@ -29,7 +29,7 @@ const SceneVertex* Vertices(const ParticleBuffers& buffers)
     return reinterpret_cast<const SceneVertex*>(buffers.vertexBuffer->Bytes());
 }
 
-using ParticleTest = SceneTest;
+using ParticleTest = OpenedSceneTest;
 
 } // namespace
 

@@ -37,9 +37,14 @@ size_t CountDifferences(const std::vector<uint32_t>& a, const std::vector<uint32
 
 TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
 {
-    DemoScene::Light();
-    ASSERT_TRUE(scene.Create(tempDirectory)) << g_LastError;
-    const Camera camera = scene.MakeCamera();
+    ASSERT_TRUE(OpenDevice());
+    ApplySceneStates();
+    DemoSceneOptions options;
+    options.cells = 64;
+    options.patches = 8;
+    options.billboards = 400;
+    ASSERT_TRUE(scene.Create(tempDirectory, options)) << g_LastError;
+    const Camera camera = scene.MakeCamera(1.0f);
     scene.flare.Update(camera);
     ASSERT_TRUE(scene.flare.visible);
     const std::vector<uint32_t> before = DrawScene(camera);
@@ -78,8 +83,7 @@ TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
     scene.Release();
     ASSERT_TRUE(GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
     g_RenderDevice.ResetStateCache();
-    ApplyFixedStates();
-    DemoScene::Light();
+    ApplySceneStates();
     ASSERT_TRUE(scene.Restore()) << g_LastError;
 
     const std::vector<uint32_t> after = DrawScene(camera);

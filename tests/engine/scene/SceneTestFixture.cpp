@@ -12,11 +12,12 @@
 
 using namespace backend;
 
-void SceneTest::SetUp()
+bool SceneTest::OpenScene()
 {
-    RenderDeviceTest::SetUp();
-    ASSERT_TRUE(OpenDevice());
+    if (!OpenDevice())
+        return false;
     ApplyFixedStates();
+    return true;
 }
 
 void SceneTest::ApplyFixedStates()

@@ -17,8 +17,8 @@ constexpr float SCENE_PI = 3.14159265f;
 
 class SceneTest : public RenderDeviceTest {
 protected:
-    // Every test starts with the device open and the states the game sets after start-up.
-    void SetUp() override;
+    // Opens the device and sets the states the game sets after start-up.
+    bool OpenScene();
     void ApplyFixedStates();
     // A lens looking from eye with angles (pitch, yaw, roll), aspect 4:3; set on the device.
     Camera UseCamera(backend::Vector3 eye, backend::Vector3 angles, float fov = SCENE_PI / 4);
@@ -30,6 +30,16 @@ protected:
     void EndFrame();
     // One frame of draw(), and the back buffer it leaves.
     std::vector<uint32_t> DrawFrame(const std::function<void()>& draw, uint32_t clearColour = 0xFF000000u);
+};
+
+// Every test starts with the scene's device open.
+class OpenedSceneTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        ASSERT_TRUE(OpenScene());
+    }
 };
 
 // While it lives the device reports at most `count` texture stages, as a device that has fewer does.

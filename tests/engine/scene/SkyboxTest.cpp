@@ -24,7 +24,7 @@ const char* const FACE_NAMES[6] = {"Front.dds", "Back.dds", "Left.dds", "Right.d
 // The cube map's faces in file order +x, -x, +y, -y, +z, -z.
 constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
 
-class SkyboxTest : public SceneTest {
+class SkyboxTest : public OpenedSceneTest {
 protected:
     bool CreateSky(bool hasBottom, float verticalLag = 0.0f)
     {

@@ -19,7 +19,7 @@ using namespace backend;
 
 namespace {
 
-class TerrainTest : public SceneTest {
+class TerrainTest : public OpenedSceneTest {
 protected:
     // A terrain of cells x cells over 40 x 10 x 40 from a map of mapSize x mapSize samples.
     void BuildTerrain(int cells, int patches, uint32_t mapSize,

@@ -18,7 +18,7 @@ namespace {
 // Four texel columns of different colours.
 const uint32_t STRIPES[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
 
-class WaterTest : public SceneTest {
+class WaterTest : public OpenedSceneTest {
 protected:
     std::string WriteStripes()
     {
