@@ -3,9 +3,11 @@
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
 #include "backend/gpu/GpuTexture.h"
 #include "backend/gpu/GpuVertexBuffer.h"
+#include "backend/math/MatrixMath.h"
 
 #include <cstring>
 
@@ -14,47 +16,17 @@ namespace {
 
 using namespace backend;
 
-Matrix Identity()
+// Orthographic projection of a w x h screen, depth 0..1.
+Matrix Ortho(float w, float h)
 {
     Matrix m;
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 1.0f;
+    MatrixOrthoLH(&m, w, h, 0, 1);
     return m;
-}
-
-// Left-handed orthographic projection of a w x h screen, depth zn..zf to 0..1.
-Matrix OrthoLH(float w, float h, float zn, float zf)
-{
-    Matrix m;
-    m.m[0][0] = 2.0f / w;
-    m.m[1][1] = 2.0f / h;
-    m.m[2][2] = 1.0f / (zf - zn);
-    m.m[3][2] = zn / (zn - zf);
-    m.m[3][3] = 1.0f;
-    return m;
-}
-
-// A w x h quad whose top-left corner is at pixel (x, y) of an 800x600 screen, at depth z,
-// placed the way the 2D images are: centred vertices plus a world translation.
-void DrawImageQuad(GpuDevice* device, float x, float y, float w, float h, uint32_t color, float z = 1.0f)
-{
-    ColorVertex quad[4] = {
-        {-w / 2, -h / 2, z, color, 0, 1},
-        {-w / 2, h / 2, z, color, 0, 0},
-        {w / 2, -h / 2, z, color, 1, 1},
-        {w / 2, h / 2, z, color, 1, 0},
-    };
-    Matrix world = Identity();
-    world.m[3][0] = x + w / 2 - 400.0f;
-    world.m[3][1] = -(y + h / 2 - 300.0f);
-    ASSERT_EQ(device->SetTransform(D3DTS_WORLD, &world), GPU_OK);
-    ASSERT_EQ(device->SetVertexShader(COLOR_FVF), GPU_OK);
-    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
 }
 
 void Begin2D(GpuDevice* device)
 {
-    Matrix projection = OrthoLH(800, 600, 0, 1), identity = Identity();
+    Matrix projection = Ortho(800, 600), identity = GpuIdentityMatrix();
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_VIEW, &identity);
     device->SetTransform(D3DTS_WORLD, &identity);
@@ -95,37 +67,6 @@ TEST_F(GpuDeviceTest, ScreenQuadCoversExactlyItsPixels)
     EXPECT_EQ(device->GetStats().drawCalls, 1u);
 }
 
-TEST_F(GpuDeviceTest, PointAtScreenOriginLandsInTopLeftPixel)
-{
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    device->SetRenderState(D3DRS_LIGHTING, 0);
-    ScreenVertex point = {0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0};
-    device->SetVertexShader(SCREEN_FVF);
-    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point)), GPU_OK);
-    std::vector<GpuColor> pixels = Pixels();
-    EXPECT_EQ(pixels[0], 0xFFFFFFFFu);
-    EXPECT_EQ(pixels[1], 0xFF000000u);
-    EXPECT_EQ(pixels[width], 0xFF000000u);
-}
-
-TEST_F(GpuDeviceTest, OrthoQuadsOnVirtualScreenAreNotFlippedShiftedOrClipped)
-{
-    ASSERT_TRUE(CreateDevice(800, 600));
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    Begin2D(device);
-    DrawImageQuad(device, 0, 0, 800, 600, 0xFF0000FF);
-    for (GpuColor pixel : Pixels())
-        ASSERT_EQ(pixel, 0xFF0000FFu);
-
-    DrawImageQuad(device, 0, 0, 100, 50, 0xFFFF0000);
-    std::vector<GpuColor> pixels = Pixels();
-    for (uint32_t y = 0; y < 600; ++y)
-        for (uint32_t x = 0; x < 800; ++x) {
-            bool inside = x < 100 && y < 50;
-            ASSERT_EQ(pixels[y * 800 + x], inside ? 0xFFFF0000u : 0xFF0000FFu) << x << "," << y;
-        }
-}
-
 // Pictures placed as they would be on D3D: UVs that start half a texel in
 // sample each texel at its centre, so even linear filtering shows clean texels.
 TEST_F(GpuDeviceTest, HalfTexelInsetUvsSampleTexelCentres)
@@ -143,7 +84,7 @@ TEST_F(GpuDeviceTest, HalfTexelInsetUvsSampleTexelCentres)
                            {-2, 0.5f, 1, 0xFFFFFFFF, u0, 0.5f},
                            {2, -0.5f, 1, 0xFFFFFFFF, u1, 0.5f},
                            {2, 0.5f, 1, 0xFFFFFFFF, u1, 0.5f}};
-    Matrix world = Identity();
+    Matrix world = GpuIdentityMatrix();
     world.m[3][0] = 2 - 400.0f; // pixels 0..3 of the top row
     world.m[3][1] = 300.0f - 0.5f;
     device->SetTransform(D3DTS_WORLD, &world);
@@ -186,7 +127,7 @@ TEST_F(GpuDeviceTest, DepthRangeIsZeroToOneAndFarPlaneIsKept)
 
     // Transformed geometry exactly on the far plane of the projection is drawn.
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    Matrix projection = OrthoLH(64, 48, 0, 1), identity = Identity();
+    Matrix projection = Ortho(64, 48), identity = GpuIdentityMatrix();
     device->SetTransform(D3DTS_PROJECTION, &projection);
     device->SetTransform(D3DTS_VIEW, &identity);
     device->SetTransform(D3DTS_WORLD, &identity);

@@ -108,6 +108,21 @@ protected:
         surface->Release();
         return texture;
     }
+    // A quad over the whole target lit by a white ambient colour alone: it shows the material's ambient.
+    void DrawLit(GpuColor ambient, bool specular = false)
+    {
+        GpuMaterial material = {};
+        material.Ambient = {float((ambient >> 16) & 0xFF) / 255.0f, float((ambient >> 8) & 0xFF) / 255.0f,
+                            float(ambient & 0xFF) / 255.0f, 1};
+        device->SetMaterial(&material);
+        device->SetRenderState(D3DRS_LIGHTING, 1);
+        device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        device->SetRenderState(D3DRS_SPECULARENABLE, specular);
+        device->SetVertexShader(COLOR_FVF);
+        const ColorVertex quad[4] = {
+            {-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 0, 0}, {-1, -1, 0.5f, 0, 0, 0}, {1, -1, 0.5f, 0, 0, 0}};
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
+    }
     // The window's own pixels at (x, y) counted from the top.
     GpuColor WindowPixel(int x, int y)
     {
@@ -133,27 +148,11 @@ TEST_F(GpuGlStateTest, RepeatedDrawsSendOnlyTheDrawAndEachProgramGetsItsOwnUnifo
     EXPECT_LE(device->GetStats().glCalls, 3u); // the vertices, the draw
 
     // The material colour is a uniform of the lit programs: each one gets it.
-    GpuMaterial material = {};
-    material.Diffuse = {1, 0, 0, 1};
-    device->SetMaterial(&material);
-    device->SetRenderState(D3DRS_LIGHTING, 1);
-    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    material.Ambient = {1, 0, 0, 1};
-    device->SetMaterial(&material);
-    device->SetVertexShader(COLOR_FVF);
-    const ColorVertex quad[4] = {
-        {-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 0, 0}, {-1, -1, 0.5f, 0, 0, 0}, {1, -1, 0.5f, 0, 0, 0}};
-    auto drawLit = [&](bool specular) {
-        device->SetRenderState(D3DRS_SPECULARENABLE, specular);
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
-    };
-    drawLit(false);
+    DrawLit(RED);
     EXPECT_TRUE(ColorNear(Pixel(20, 20), RED));
-    material.Ambient = {0, 1, 0, 1};
-    device->SetMaterial(&material);
-    drawLit(true);
+    DrawLit(GREEN, true);
     EXPECT_TRUE(ColorNear(Pixel(20, 20), GREEN));
-    drawLit(false); // green was never given to this program
+    DrawLit(GREEN); // green was never given to this program
     EXPECT_TRUE(ColorNear(Pixel(20, 20), GREEN));
     device->SetTexture(0, nullptr);
     white->Release();
@@ -293,28 +292,17 @@ TEST_F(GpuGlStateTest, ObjectsReleasedAndMadeAgainDrawTheirNewContentAcrossARese
 // nothing the device deletes may stay bound in its record.
 TEST_F(GpuGlStateTest, ProgramsReleasedBetweenScenesAreBuiltAgainWithTheirUniforms)
 {
-    GpuMaterial material = {};
-    device->SetRenderState(D3DRS_LIGHTING, 1);
-    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    device->SetVertexShader(COLOR_FVF);
-    const ColorVertex quad[4] = {
-        {-1, 1, 0.5f, 0, 0, 0}, {1, 1, 0.5f, 0, 0, 0}, {-1, -1, 0.5f, 0, 0, 0}, {1, -1, 0.5f, 0, 0, 0}};
-    auto drawLit = [&](GpuColor ambient) {
-        material.Ambient = {float((ambient >> 16) & 0xFF) / 255.0f, float((ambient >> 8) & 0xFF) / 255.0f,
-                            float(ambient & 0xFF) / 255.0f, 1};
-        device->SetMaterial(&material);
-        ClearTo(BLACK);
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), GPU_OK);
-    };
-    drawLit(RED);
+    ClearTo(BLACK);
+    DrawLit(RED);
     EXPECT_TRUE(ColorNear(Pixel(20, 20), RED));
     ASSERT_GT(device->GetGeneratedProgramCount(), 0u);
 
     device->ReleaseGeneratedPrograms();
     EXPECT_EQ(device->GetGeneratedProgramCount(), 0u);
-    drawLit(RED); // the same state and values as the last draw: the new program still gets them
+    ClearTo(BLACK);
+    DrawLit(RED); // the same state and values as the last draw: the new program still gets them
     EXPECT_TRUE(ColorNear(Pixel(20, 20), RED));
-    drawLit(GREEN);
+    DrawLit(GREEN);
     EXPECT_TRUE(ColorNear(Pixel(20, 20), GREEN));
 }
 

@@ -4,6 +4,7 @@
 #include "GpuTestDevice.h"
 
 #include "backend/gpu/GpuLog.h"
+#include "backend/math/MatrixMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,19 +47,6 @@ float Channel(uint32_t argb, int i)
     return float((argb >> (16 - 8 * i)) & 0xFF) / 255.0f;
 }
 
-Matrix RotationX(float angle)
-{
-    Matrix m;
-    float c = std::cos(angle), s = std::sin(angle);
-    m.m[0][0] = 1.0f;
-    m.m[1][1] = c;
-    m.m[1][2] = s;
-    m.m[2][1] = -s;
-    m.m[2][2] = c;
-    m.m[3][3] = 1.0f;
-    return m;
-}
-
 // The world turns the quad's normal (0, 0, -1) to WORLD_NORMAL and the view turns it back to face the
 // camera, so the light is only right when it is taken into camera space too.
 const float HALF_ROOT2 = std::sqrt(0.5f);
@@ -91,7 +79,9 @@ GpuColor Expected(const LightCase& c)
 TEST_F(GpuDeviceTest, DirectionalLightFollowsTheFixedFunctionFormula)
 {
     const float quarter = std::numbers::pi_v<float> / 4;
-    Matrix world = RotationX(quarter), view = RotationX(-quarter);
+    Matrix world, view;
+    MatrixRotationX(&world, quarter);
+    MatrixRotationX(&view, -quarter);
     device->SetTransform(D3DTS_WORLD, &world);
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

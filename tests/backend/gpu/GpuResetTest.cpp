@@ -19,6 +19,13 @@ namespace {
 
 using namespace backend;
 
+uint32_t RenderStateOf(GpuDevice* device, uint32_t state)
+{
+    uint32_t value = 0;
+    device->GetRenderState(state, &value);
+    return value;
+}
+
 void SendWindowEvent(SDL_Window* window, uint8_t kind)
 {
     SDL_Event event = {};
@@ -29,50 +36,100 @@ void SendWindowEvent(SDL_Window* window, uint8_t kind)
     SDL_FlushEvent(SDL_WINDOWEVENT);
 }
 
-TEST_F(GpuDeviceTest, ResetFailsWhileDefaultPoolObjectsLiveAndRestoresDefaults)
+// A frame left half-way: default-pool objects alive, a render target bound, and
+// states, transforms, a light and a texture moved.
+TEST_F(GpuDeviceTest, ResetWaitsForDefaultPoolObjectsAndPutsEverythingBack)
 {
     GpuVertexBuffer* buffer = nullptr;
     ASSERT_EQ(device->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, COLOR_FVF, D3DPOOL_DEFAULT, &buffer), GPU_OK);
-    GpuTexture* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
-              GPU_OK);
+    GpuSurface* level = nullptr;
+    GpuTexture* target = MakeTarget(16, 16, &level);
+    ASSERT_NE(target, nullptr);
     GpuTexture* managed = MakeTexture(1, 1, {0xFF00FF00});
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 2u);
-
+    ASSERT_EQ(device->SetRenderTarget(level, nullptr), GPU_OK);
+    GpuViewport viewport;
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 16u);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_LIGHTING, 0);
     device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTexture(0, managed);
     device->SetStreamSource(0, buffer, 24);
+    Matrix moved = GpuIdentityMatrix();
+    moved.m[3][0] = 5.0f;
+    const uint32_t transforms[] = {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION, D3DTS_TEXTURE1};
+    for (uint32_t type : transforms)
+        device->SetTransform(type, &moved);
+    GpuLight light;
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    device->SetLight(0, &light);
+    device->LightEnable(0, true);
+    GpuMaterial material;
+    material.Power = 8.0f;
+    device->SetMaterial(&material);
+    const uint32_t stencilStates[] = {D3DRS_STENCILENABLE, D3DRS_STENCILFAIL,     D3DRS_STENCILZFAIL,
+                                      D3DRS_STENCILPASS,   D3DRS_STENCILFUNC,     D3DRS_STENCILREF,
+                                      D3DRS_STENCILMASK,   D3DRS_STENCILWRITEMASK};
+    for (uint32_t stencilState : stencilStates)
+        device->SetRenderState(stencilState, D3DCMP_NEVER);
 
     ASSERT_EQ(device->Reset(&parameters), GPUERR_INVALIDCALL);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
     buffer->Release();
     ASSERT_EQ(device->Reset(&parameters), GPUERR_INVALIDCALL); // the render target still lives
+    // The owner lets go; only the device's own binding is left, which the reset drops.
+    level->Release();
     target->Release();
-    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
     ASSERT_EQ(device->Reset(&parameters), GPU_OK);
     EXPECT_EQ(device->TestCooperativeLevel(), GPU_OK);
+    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
 
+    EXPECT_EQ(RenderStateOf(device, D3DRS_CULLMODE), uint32_t(D3DCULL_CCW));
+    EXPECT_EQ(RenderStateOf(device, D3DRS_LIGHTING), 1u);
     uint32_t value = 0;
-    device->GetRenderState(D3DRS_CULLMODE, &value);
-    EXPECT_EQ(value, uint32_t(D3DCULL_CCW));
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 1u);
     device->GetTextureStageState(2, D3DTSS_COLOROP, &value);
     EXPECT_EQ(value, uint32_t(D3DTOP_DISABLE));
     GpuBaseTexture* bound = reinterpret_cast<GpuBaseTexture*>(1);
     device->GetTexture(0, &bound);
     EXPECT_EQ(bound, nullptr);
     EXPECT_EQ(managed->GetRefCount(), 1u); // the device let go of it
+    GpuSurface* current = nullptr;
+    GpuSurface* backBuffer = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(&current), GPU_OK);
+    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), GPU_OK);
+    EXPECT_EQ(current, backBuffer);
+    current->Release();
+    backBuffer->Release();
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.X, 0u);
+    EXPECT_EQ(viewport.Width, width);
+    EXPECT_EQ(viewport.Height, height);
+    const Matrix identity = GpuIdentityMatrix();
+    for (uint32_t type : transforms) {
+        Matrix got;
+        device->GetTransform(type, &got);
+        EXPECT_EQ(std::memcmp(&got, &identity, sizeof(Matrix)), 0) << "transform " << type;
+    }
+    bool enabled = true;
+    device->GetLightEnable(0, &enabled);
+    EXPECT_FALSE(enabled);
+    device->GetMaterial(&material);
+    EXPECT_EQ(material.Power, 0.0f);
+    // Stencil off, every operation keeps, the test always passes, reference 0, all bits.
+    const uint32_t stencilDefaults[] = {0, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DCMP_ALWAYS,
+                                        0, 0xFFFFFFFF,        0xFFFFFFFF};
+    for (size_t i = 0; i < std::size(stencilStates); ++i)
+        EXPECT_EQ(RenderStateOf(device, stencilStates[i]), stencilDefaults[i]) << "render state " << stencilStates[i];
 
-    // Managed objects survive and draw; new objects can be made at once.
+    // The managed texture survives and draws over the whole back buffer, which
+    // the stencil test no longer keeps out; new objects can be made at once.
     device->SetRenderState(D3DRS_LIGHTING, 0);
     device->SetTexture(0, managed);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    DrawScreenQuad(0, 0, 8, 8, 0xFFFFFFFF);
-    EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+    DrawScreenQuad(0, 0, float(width), float(height), 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(width - 1, height - 1), 0xFF00FF00u);
     ASSERT_EQ(device->CreateVertexBuffer(96, 0, COLOR_FVF, D3DPOOL_DEFAULT, &buffer), GPU_OK);
     buffer->Release();
     device->SetTexture(0, nullptr);
@@ -350,93 +407,6 @@ TEST_F(GpuDeviceTest, SystemListsModesAndChecksFormats)
               GPU_OK);
     EXPECT_EQ(system->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_P8),
               GPUERR_NOTAVAILABLE);
-}
-
-TEST_F(GpuDeviceTest, GammaRampIsKeptAndCounted)
-{
-    GpuGammaRamp ramp;
-    for (int i = 0; i < 256; ++i)
-        ramp.red[i] = ramp.green[i] = ramp.blue[i] = uint16_t(255 - i);
-    ASSERT_EQ(device->SetGammaRamp(D3DSGR_CALIBRATE, &ramp), GPU_OK);
-    EXPECT_EQ(device->GetStats().setGammaRampCalls, 1u);
-    EXPECT_EQ(device->GetStats().lastGammaFlags, uint32_t(D3DSGR_CALIBRATE));
-    GpuGammaRamp read;
-    device->GetGammaRamp(&read);
-    EXPECT_EQ(read.blue[10], 245);
-}
-
-TEST_F(GpuDeviceTest, ResetReturnsTargetTransformsLightsAndViewportToDefaults)
-{
-    // A frame left half-way inside a render target, with moved transforms and a light.
-    GpuSurface* level = nullptr;
-    GpuTexture* target = MakeTarget(16, 16, &level);
-    ASSERT_NE(target, nullptr);
-    ASSERT_EQ(device->SetRenderTarget(level, nullptr), GPU_OK);
-    GpuViewport viewport;
-    device->GetViewport(&viewport);
-    EXPECT_EQ(viewport.Width, 16u);
-    Matrix moved = GpuIdentityMatrix();
-    moved.m[3][0] = 5.0f;
-    for (uint32_t type :
-         {uint32_t(D3DTS_WORLD), uint32_t(D3DTS_VIEW), uint32_t(D3DTS_PROJECTION), uint32_t(D3DTS_TEXTURE1)})
-        device->SetTransform(type, &moved);
-    GpuLight light;
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
-    device->SetLight(0, &light);
-    device->LightEnable(0, true);
-    GpuMaterial material;
-    material.Power = 8.0f;
-    device->SetMaterial(&material);
-    const uint32_t stencilStates[] = {D3DRS_STENCILENABLE, D3DRS_STENCILFAIL,     D3DRS_STENCILZFAIL,
-                                      D3DRS_STENCILPASS,   D3DRS_STENCILFUNC,     D3DRS_STENCILREF,
-                                      D3DRS_STENCILMASK,   D3DRS_STENCILWRITEMASK};
-    for (uint32_t stencilState : stencilStates)
-        device->SetRenderState(stencilState, D3DCMP_NEVER);
-    // The owner lets go; only the device's own binding is left, which the reset drops.
-    level->Release();
-    target->Release();
-
-    ASSERT_EQ(device->Reset(&parameters), GPU_OK);
-    GpuSurface* current = nullptr;
-    GpuSurface* backBuffer = nullptr;
-    ASSERT_EQ(device->GetRenderTarget(&current), GPU_OK);
-    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), GPU_OK);
-    EXPECT_EQ(current, backBuffer);
-    current->Release();
-    backBuffer->Release();
-    device->GetViewport(&viewport);
-    EXPECT_EQ(viewport.X, 0u);
-    EXPECT_EQ(viewport.Width, width);
-    EXPECT_EQ(viewport.Height, height);
-    const Matrix identity = GpuIdentityMatrix();
-    for (uint32_t type :
-         {uint32_t(D3DTS_WORLD), uint32_t(D3DTS_VIEW), uint32_t(D3DTS_PROJECTION), uint32_t(D3DTS_TEXTURE1)}) {
-        Matrix got;
-        device->GetTransform(type, &got);
-        EXPECT_EQ(std::memcmp(&got, &identity, sizeof(Matrix)), 0) << "transform " << type;
-    }
-    bool enabled = true;
-    device->GetLightEnable(0, &enabled);
-    EXPECT_FALSE(enabled);
-    device->GetMaterial(&material);
-    EXPECT_EQ(material.Power, 0.0f);
-
-    // Stencil off, every operation keeps, the test always passes, reference 0, all bits.
-    const uint32_t stencilDefaults[] = {0, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DSTENCILOP_KEEP, D3DCMP_ALWAYS,
-                                        0, 0xFFFFFFFF,        0xFFFFFFFF};
-    for (size_t i = 0; i < std::size(stencilStates); ++i) {
-        uint32_t value = 1;
-        device->GetRenderState(stencilStates[i], &value);
-        EXPECT_EQ(value, stencilDefaults[i]) << "render state " << stencilStates[i];
-    }
-
-    // The back buffer is drawn to again, by a draw the stencil test no longer keeps out.
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
-    EXPECT_EQ(Pixel(width - 1, height - 1), 0xFF0000FFu);
-    device->SetRenderState(D3DRS_LIGHTING, 0);
-    DrawScreenQuad(0, 0, float(width), float(height), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(width - 1, height - 1), 0xFFFF0000u);
 }
 
 } // namespace

@@ -3,12 +3,8 @@
 
 #include "GpuTestDevice.h"
 
-#include "backend/gpu/GpuCubeTexture.h"
+#include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuTexture.h"
-
-#include <SDL.h>
-
-#include <cstring>
 
 namespace gputest {
 namespace {
@@ -142,9 +138,7 @@ TEST_F(GpuStageTest, TwoComponentTransformTakesTranslationFromThirdRow)
     GpuTexture* texture = MakeTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
     device->SetTexture(0, texture);
     Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-    Matrix shift;
-    for (int i = 0; i < 4; ++i)
-        shift.m[i][i] = 1.0f;
+    Matrix shift = GpuIdentityMatrix();
     shift.m[2][0] = 0.5f; // (u, v, 1) * M moves u by a half
     device->SetTransform(D3DTS_TEXTURE0, &shift);
     EXPECT_EQ(Draw(0xFFFFFFFF), 0xFFFF0000u); // transforms are off until the flags say
@@ -178,42 +172,6 @@ TEST_F(GpuStageTest, SamplerSettingsBelongToTheStage)
     EXPECT_EQ(Draw(0xFFFFFFFF, 1.25f, 0.5f), 0xFFFFFFFFu);
     device->SetTexture(0, nullptr);
     texture->Release();
-}
-
-TEST_F(GpuStageTest, ReflectionVectorPicksTheCubeFaceBehindTheViewer)
-{
-    const GpuColor faces[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFFFF00FF, 0xFF00FFFF};
-    GpuCubeTexture* cube = nullptr;
-    ASSERT_EQ(device->CreateCubeTexture(2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube), GPU_OK);
-    for (uint32_t face = 0; face < 6; ++face) {
-        GpuLockedRect locked;
-        ASSERT_EQ(cube->LockRect(GpuCubeFace(face), 0, &locked, nullptr, 0), GPU_OK);
-        for (uint32_t y = 0; y < 2; ++y)
-            for (uint32_t x = 0; x < 2; ++x)
-                std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * uint32_t(locked.Pitch) + x * 4, &faces[face], 4);
-        ASSERT_EQ(cube->UnlockRect(GpuCubeFace(face), 0), GPU_OK);
-    }
-    device->SetTexture(0, cube);
-    Stage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR);
-    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3);
-    // A square at z = 5 facing the camera: the view ray bounces straight back (-z).
-    struct NormalVertex {
-        float x, y, z, nx, ny, nz;
-    } quad[4] = {{-1, -1, 5, 0, 0, -1}, {-1, 1, 5, 0, 0, -1}, {1, -1, 5, 0, 0, -1}, {1, 1, 5, 0, 0, -1}};
-    Matrix projection; // a plain perspective: x and y over z, depth 0..1 between 1 and 100
-    projection.m[0][0] = 1.0f;
-    projection.m[1][1] = 1.0f;
-    projection.m[2][2] = 100.0f / 99.0f;
-    projection.m[2][3] = 1.0f;
-    projection.m[3][2] = -100.0f / 99.0f;
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
-    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), GPU_OK) << SDL_GetError();
-    EXPECT_EQ(Pixel(width / 2, height / 2), faces[D3DCUBEMAP_FACE_NEGATIVE_Z]);
-    device->SetTexture(0, nullptr);
-    cube->Release();
 }
 
 } // namespace

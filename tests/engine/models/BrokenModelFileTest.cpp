@@ -202,7 +202,6 @@ class BrokenModelFileTest : public ModelDeviceTest {};
 
 TEST_F(BrokenModelFileTest, LoadersReportTheirMessages)
 {
-    OpenDevice();
     const std::vector<uint8_t> qvx = datagen::EncodeQvx(TwoFrames());
     datagen::QvxFaults magic;
     magic.badMagic = true;

@@ -1,6 +1,8 @@
 #include "ModelTestDevice.h"
 #include "ModelTestShapes.h"
 
+#include "backend/gpu/GpuStateBlock.h"
+
 #include "backend/gpu/GpuDevice.h"
 #include "backend/gpu/GpuVertexBuffer.h"
 #include "backend/math/MatrixMath.h"
@@ -34,13 +36,8 @@ protected:
 
 TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
 {
-    OpenDevice();
-    datagen::Md2Model file = Md2TestTriangle(3);
-    const std::vector<uint8_t> bytes = datagen::EncodeMd2(file);
-    // One triangle, three vertices and coordinates, no skins: 68 + 12 + 12 + 3 x 52.
-    EXPECT_EQ(bytes.size(), 68u + 12 + 12 + 3 * 52);
     Scoped<Md2Model> model;
-    ASSERT_TRUE(model.Load(WriteBytes("tri.md2", bytes).c_str(), nullptr));
+    ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
     EXPECT_EQ(model.GetFrameCount(), 3);
     EXPECT_EQ(model.frames.size(), size_t(MD2_MAX_FRAMES));
     const std::vector<Md2Vertex>& v = model.frames[0].vertices;
@@ -63,7 +60,6 @@ TEST_F(Md2ModelTest, TriangleIsStoredReversedWithScaledTextureCoordinates)
 
 TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle()).c_str(), nullptr));
     for (const Md2Vertex& v : model.frames[0].vertices) {
@@ -79,14 +75,11 @@ TEST_F(Md2ModelTest, NormalsFaceTheDrawnSide)
     g_RenderDevice.device->SetLight(0, &light);
     g_RenderDevice.device->LightEnable(0, true);
     g_RenderDevice.device->SetRenderState(D3DRS_LIGHTING, 1);
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 400, 320), WHITE);
 }
 
 TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(2)).c_str(), nullptr));
     LookAtTriangle();
@@ -104,17 +97,19 @@ TEST_F(Md2ModelTest, DrawsOneFrameAndFlatColourBlack)
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(StageState(0, D3DTSS_COLORARG1), uint32_t(D3DTA_TEXTURE));
 
-    ClearBackBuffer(BLUE);
-    g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
-    model.RenderDot3(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter(
+                  [&] {
+                      g_RenderDevice.device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
+                      model.RenderDot3(0, false);
+                  },
+                  400, 320),
+              WHITE);
     EXPECT_EQ(StageState(0, D3DTSS_COLOROP), uint32_t(D3DTOP_MODULATE));
     EXPECT_EQ(StageState(1, D3DTSS_COLOROP), uint32_t(D3DTOP_DISABLE));
 }
 
 TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers)
 {
-    OpenDevice();
     datagen::Md2Model file = Md2TestTriangle(2);
     file.frames[1] = file.frames[0];
     for (auto& vertex : file.frames[1].vertices)
@@ -131,11 +126,9 @@ TEST_F(Md2ModelTest, NormalIndexBytesChangeNothingAndEqualFramesGiveEqualBuffers
 
 TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 {
-    OpenDevice();
     Scoped<Md2Model> model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(3)).c_str(), nullptr));
-    Matrix identity;
-    MatrixIdentity(&identity);
+    const Matrix identity = backend::GpuIdentityMatrix();
     BoundingBox box;
     model.GetFrameBounds(&box, 2, &identity);
     EXPECT_FLOAT_EQ(box.min.x, 1.0f);
@@ -151,7 +144,6 @@ TEST_F(Md2ModelTest, BoundsAndAnimationFollowTheFrames)
 
 TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
 {
-    OpenDevice();
     Md2Model model;
     ASSERT_TRUE(model.Load(Write("tri.md2", Md2TestTriangle(4)).c_str(), nullptr));
     GpuDevice* device = g_RenderDevice.device;
@@ -163,9 +155,7 @@ TEST_F(Md2ModelTest, DefaultPoolBuffersAreReleasedBeforeReset)
     ASSERT_TRUE(model.Restore());
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 4u);
     LookAtTriangle();
-    ClearBackBuffer(BLUE);
-    model.Render(0, false);
-    EXPECT_EQ(PixelAt(ReadBackBuffer(), 400, 320), WHITE);
+    EXPECT_EQ(PixelAfter([&] { model.Render(0, false); }, 400, 320), WHITE);
     model.Release();
     model.Destroy();
     EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);

@@ -7,9 +7,10 @@
 
 using namespace backend;
 
-void ModelDeviceTest::OpenDevice()
+void ModelDeviceTest::SetUp()
 {
-    ASSERT_TRUE(RenderDeviceTest::OpenDevice());
+    RenderDeviceTest::SetUp();
+    ASSERT_TRUE(OpenDevice());
     SetCamera();
 }
 
@@ -38,6 +39,13 @@ void ModelDeviceTest::UseAmbientLight()
 {
     g_RenderDevice.device->SetRenderState(D3DRS_LIGHTING, 1);
     g_RenderDevice.device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFFu);
+}
+
+uint32_t ModelDeviceTest::PixelAfter(const std::function<void()>& draw, int x, int y)
+{
+    ClearBackBuffer(BLUE);
+    draw();
+    return PixelAt(ReadBackBuffer(), x, y);
 }
 
 std::string ModelDeviceTest::WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes)

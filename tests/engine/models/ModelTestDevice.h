@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,14 @@ constexpr uint32_t BLACK = 0xFF000000u;
 
 class ModelDeviceTest : public RenderDeviceTest {
 protected:
-    // Opens the device and sets the camera; lighting off unless asked for.
-    void OpenDevice();
+    // Every test starts with the device open and the camera set; lighting off unless asked for.
+    void SetUp() override;
     // Resets the device (true when that succeeds) and sets the camera again.
     bool ResetDevice();
     // Lighting on with a white ambient colour, so pixels show the material's diffuse colour.
     void UseAmbientLight();
+    // The pixel at (x, y) after draw() on a blue back buffer.
+    uint32_t PixelAfter(const std::function<void()>& draw, int x = 400, int y = 300);
     std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes);
     std::string WriteText(const std::string& name, const std::string& text);
 

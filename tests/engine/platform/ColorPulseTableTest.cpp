@@ -68,17 +68,10 @@ TEST(ColorPulseTable, SetPhaseGivesEndsAndMiddle)
     EXPECT_EQ(table.GetColor(0), 0x00FFFFFFu);
     EXPECT_TRUE(table.SetPhase(0, 0.5f));
     EXPECT_NEAR(table.pulses[0].value[0], 127.5f, 1e-3f);
+    EXPECT_EQ(table.GetColor(0), 0x7FFFFFFFu); // channels are truncated
     // Out of range t is clamped.
     table.SetPhase(0, 7.0f);
     EXPECT_NEAR(table.pulses[0].value[0], 0.0f, 1e-3f);
-}
-
-TEST(ColorPulseTable, GetColorPacksTruncatedChannels)
-{
-    ColorPulseTable table;
-    AddHighlight(table);
-    table.pulses[0].value[0] = 127.5f;
-    EXPECT_EQ(table.GetColor(0), 0x7FFFFFFFu);
 }
 
 TEST(ColorPulseTable, UnknownIndexIsHarmless)

@@ -110,7 +110,6 @@ TEST_F(WindowTest, WindowedGameHasItsOuterSizeAtTheCornerAndAShownCursor)
     EXPECT_EQ(log.str(), "\nRegistering window class...\nCreating window...");
     EXPECT_TRUE(g_Window.created);
     ASSERT_NE(g_Window.hWnd, nullptr);
-    EXPECT_EQ(g_Window.windowClass.windowExtraBytes, 4);
     backend::WindowGeometry geometry = backend::GetWindowGeometry(g_Window.hWnd);
     EXPECT_EQ(geometry.x, 0);
     EXPECT_EQ(geometry.y, 0);
@@ -187,15 +186,6 @@ TEST_F(WindowTest, ClosingTheWindowEndsTheLoopWithExitCodeZero)
     // The window stays for the shut-down (the device and the error box use it).
     EXPECT_TRUE(g_Window.created);
     EXPECT_NE(g_Window.hWnd, nullptr);
-}
-
-TEST_F(WindowTest, QuitConfirmationClosesTheWindowThroughItsMessages)
-{
-    ASSERT_TRUE(g_Window.CheckSingleInstance(GAME_NAME));
-    ASSERT_TRUE(CreateGameWindow(true));
-    backend::PostMessage(g_Window.hWnd, backend::WM_CLOSE, 0, 0);
-    EXPECT_EQ(Turn(), long(backend::WM_CLOSE));
-    EXPECT_EQ(Turn(), long(backend::WM_QUIT));
 }
 
 TEST_F(WindowTest, SecondCopyShowsTheRunningWindowAndEndsQuietly)

@@ -18,7 +18,7 @@ namespace {
 
 const float FULL_UV[4] = {0.0f, 0.0f, 1.0f, 1.0f};
 
-class BillboardTest : public SceneTest {
+class BillboardTest : public OpenedSceneTest {
 protected:
     // A 4 x 4 cell terrain over 40 x 10 x 30 whose height rises along +x.
     void BuildSlope()
@@ -51,7 +51,6 @@ protected:
 
 TEST_F(BillboardTest, MaskPlacesAtCornersWithFloatDivisionAndSnapsToTheGround)
 {
-    ASSERT_TRUE(OpenScene());
     BuildSlope();
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 6.0f, 0xFFFFFFFFu, FULL_UV));
     tree.collisionRadius = 1.0f;
@@ -82,7 +81,6 @@ TEST_F(BillboardTest, MaskPlacesAtCornersWithFloatDivisionAndSnapsToTheGround)
 
 TEST_F(BillboardTest, EmptyMaskSucceedsAndShortMaskFails)
 {
-    ASSERT_TRUE(OpenScene());
     BuildSlope();
     ASSERT_TRUE(bush.Load(nullptr, 1.0f, 1.0f, 0xFFFFFFFFu, FULL_UV));
     const Vector3 centre = {0.0f, 0.0f, 0.0f}, size = {40.0f, 10.0f, 30.0f};
@@ -105,7 +103,6 @@ TEST_F(BillboardTest, EmptyMaskSucceedsAndShortMaskFails)
 
 TEST_F(BillboardTest, UpdateCullsAndSortsBackToFront)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 4.0f, 0xFFFFFFFFu, FULL_UV));
     for (int i = 0; i < 20; ++i)
         for (int j = 0; j < 20; ++j)
@@ -144,7 +141,6 @@ TEST_F(BillboardTest, UpdateCullsAndSortsBackToFront)
 
 TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     // Opaque blue in the left half, transparent in the right half.
     std::vector<uint32_t> texels(64);
     for (int i = 0; i < 64; ++i)
@@ -161,11 +157,8 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
     const Vector2 left = ProjectToScreen(camera, {-1.0f, 0.0f, 10.0f});
     const Vector2 right = ProjectToScreen(camera, {1.0f, 0.0f, 10.0f});
     g_RenderDevice.primitiveCount = 0;
-    BeginFrame(0xFFFFFFFFu);
-    system.Render(&camera, false);
-    EndFrame();
+    std::vector<uint32_t> pixels = DrawFrame([&] { system.Render(&camera, false); }, 0xFFFFFFFFu);
     EXPECT_EQ(g_RenderDevice.primitiveCount, 2u);
-    std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, int(left.x), int(left.y)), 0xFF0000FFu, 8))
         << std::hex << PixelAt(pixels, int(left.x), int(left.y));
     EXPECT_TRUE(ColourNear(PixelAt(pixels, int(right.x), int(right.y)), 0xFFFFFFFFu, 8));
@@ -187,7 +180,6 @@ TEST_F(BillboardTest, RenderDrawsTheSpriteOrItsBlackShapeAndRevertsStates)
 // that overlap keep their order, those apart join their texture's draw.
 TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string red = WriteSolidTexture("Red.dds", 0x80FF0000u);
     const std::string green = WriteSolidTexture("Green.dds", 0x8000FF00u);
     ASSERT_TRUE(tree.Load(red.c_str(), 3.0f, 5.0f, 0xFFFFFFFFu, FULL_UV));
@@ -218,12 +210,9 @@ TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
         ASSERT_EQ(system.sorted.size(), layout.kinds.size());
 
         device->ResetStats();
-        BeginFrame(0xFF202020u);
-        system.Render(&camera, false);
-        EndFrame();
+        const std::vector<uint32_t> batched = DrawFrame([&] { system.Render(&camera, false); }, 0xFF202020u);
         EXPECT_EQ(device->GetStats().drawCalls, layout.draws);
         EXPECT_EQ(device->GetStats().primitives, layout.kinds.size() * 2);
-        const std::vector<uint32_t> batched = ReadBackBuffer();
 
         BeginFrame(0xFF202020u);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
@@ -252,7 +241,6 @@ TEST_F(BillboardTest, BatchedDrawGivesThePictureOfOneDrawPerPlacement)
 
 TEST_F(BillboardTest, PhysicsBodiesOnlyForCollidingBillboardsAndFalseWhenThePoolRunsOut)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(tree.Load(nullptr, 2.0f, 6.0f, 0xFFFFFFFFu, FULL_UV));
     ASSERT_TRUE(bush.Load(nullptr, 1.0f, 1.0f, 0xFFFFFFFFu, FULL_UV));
     tree.collisionRadius = 0.8f;

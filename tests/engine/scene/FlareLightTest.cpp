@@ -14,7 +14,7 @@ using namespace backend;
 
 namespace {
 
-class FlareLightTest : public SceneTest {
+class FlareLightTest : public OpenedSceneTest {
 protected:
     uint32_t DrawnAlpha() const
     {
@@ -34,7 +34,6 @@ protected:
 
 TEST_F(FlareLightTest, LampShiningAtTheCameraIsFullyBright)
 {
-    ASSERT_TRUE(OpenScene());
     // The lamp at the eye, shining back along -z toward a camera looking +z.
     const Vector3 lamp = {0.0f, 0.0f, 0.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.5f, 1.0f, 0.2f, false));
@@ -49,7 +48,6 @@ TEST_F(FlareLightTest, LampShiningAtTheCameraIsFullyBright)
 
 TEST_F(FlareLightTest, LampSeenFromBehindFadesTwiceAsFastAndComesBack)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 lamp = {0.0f, 0.0f, 10.0f}, beam = {0.0f, 0.0f, 1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.0f, 255.0f, 0.2f, false));
     Camera away = UseCamera({0, 0, 0}, {0, 0, 0});
@@ -84,7 +82,6 @@ TEST_F(FlareLightTest, LampSeenFromBehindFadesTwiceAsFastAndComesBack)
 
 TEST_F(FlareLightTest, RateOneReachesTheTargetInOneStepAndDistanceDarkens)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 lamp = {0.0f, 0.0f, 10.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 0.15f, &lamp, &beam, 0.05f, 1.0f, 1.0f, false));
     Camera toward = UseCamera({0, 0, 0}, {0, 0, 0});
@@ -107,18 +104,14 @@ TEST_F(FlareLightTest, RateOneReachesTheTargetInOneStepAndDistanceDarkens)
 
 TEST_F(FlareLightTest, DrawsWithTheCallersTextureAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     Texture backLight;
     ASSERT_TRUE(backLight.Load(WriteSolidTexture("BackLight.dds", 0xFFFF0000u).c_str()));
     const Vector3 lamp = {0.0f, 0.0f, 5.0f}, beam = {0.0f, 0.0f, -1.0f};
     ASSERT_TRUE(light.Create(nullptr, 1.0f, &lamp, &beam, 0.0f, 1.0f, 0.2f, false));
     Camera camera = UseCamera({0, 0, 0}, {0, 0, 0});
     g_RenderDevice.SetTexture(0, backLight.texture);
-    BeginFrame();
-    light.Render(&camera);
-    EndFrame();
+    const std::vector<uint32_t> pixels = DrawFrame([&] { light.Render(&camera); });
     EXPECT_EQ(g_RenderDevice.currentTexture[0], backLight.texture);
-    const std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFFFF0000u, 8)) << std::hex << PixelAt(pixels, 400, 300);
     EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
     EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);

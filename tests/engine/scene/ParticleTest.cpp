@@ -29,13 +29,12 @@ const SceneVertex* Vertices(const ParticleBuffers& buffers)
     return reinterpret_cast<const SceneVertex*>(buffers.vertexBuffer->Bytes());
 }
 
-using ParticleTest = SceneTest;
+using ParticleTest = OpenedSceneTest;
 
 } // namespace
 
 TEST_F(ParticleTest, SnowStaysInItsColumnAndDriftsOnlyTowardPlus)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(7);
     SnowSystem snow;
     const Vector3 centre = {100.0f, 0.0f, -50.0f}, wind = {0.0f, 0.0f, 0.0f};
@@ -83,7 +82,6 @@ TEST_F(ParticleTest, SnowStaysInItsColumnAndDriftsOnlyTowardPlus)
 
 TEST_F(ParticleTest, RainStraightDownGivesFiniteStreaksAsTallAsTheSpeed)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(11);
     RainSystem rain;
     const Vector3 centre = {0.0f, 60.0f, 0.0f}, down = {0.0f, -1.0f, 0.0f};
@@ -134,7 +132,6 @@ TEST_F(ParticleTest, RainStraightDownGivesFiniteStreaksAsTallAsTheSpeed)
 
 TEST_F(ParticleTest, SmokeSpawnsInRangeLoopsOrDiesAndShadesItsColour)
 {
-    ASSERT_TRUE(OpenScene());
     SeedRandom(3);
     SmokeSystem smoke;
     const Vector3 emitter = {5.0f, 1.0f, 2.0f}, up = {0.0f, 2.0f, 0.0f};
@@ -186,7 +183,6 @@ TEST_F(ParticleTest, SmokeSpawnsInRangeLoopsOrDiesAndShadesItsColour)
 
 TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
 {
-    ASSERT_TRUE(OpenScene());
     Texture smokeTexture;
     ASSERT_TRUE(smokeTexture.Load(WriteSolidTexture("Smoke.dds", 0xFFFFFFFFu).c_str()));
     SmokeSystem exhaust;
@@ -211,26 +207,15 @@ TEST_F(ParticleTest, RenderKeepsTheCallersTextureAndRevertsStates)
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(RenderState(states[i]), before[i]) << states[i];
     }
-
-    // Release frees both default-pool buffers; Restore makes them again.
     exhaust.Release();
     snow.Release();
     smokeTexture.Release();
-    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
-    ASSERT_TRUE(GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
-    g_RenderDevice.ResetStateCache();
-    ASSERT_TRUE(exhaust.Restore());
-    ASSERT_TRUE(snow.Restore());
-    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 4u);
-    exhaust.Release();
-    snow.Release();
 }
 
 // Only the live puffs are written and sent; each of them reaches the picture
 // and a dead one leaves no mark.
 TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
 {
-    ASSERT_TRUE(OpenScene());
     Texture white;
     ASSERT_TRUE(white.Load(WriteSolidTexture("White.dds", 0xFFFFFFFFu).c_str()));
     SmokeSystem smoke;
@@ -246,11 +231,8 @@ TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
     Camera camera = UseCamera({0.0f, 0.0f, -6.0f}, {0, 0, 0});
     g_RenderDevice.SetTexture(0, white.texture);
     g_RenderDevice.device->ResetStats();
-    BeginFrame();
-    smoke.Render(&camera);
-    EndFrame();
+    const std::vector<uint32_t> pixels = DrawFrame([&] { smoke.Render(&camera); });
     EXPECT_EQ(g_RenderDevice.device->GetStats().primitives, 8u);
-    const std::vector<uint32_t> pixels = ReadBackBuffer();
     for (size_t k = 0; k < 6; ++k) {
         const Vector2 p = ProjectToScreen(camera, smoke.particles[k].position);
         const uint32_t expected = smoke.particles[k].alive != 0 ? 0xFFFFFFFFu : 0xFF000000u;
@@ -263,7 +245,6 @@ TEST_F(ParticleTest, EveryLivePuffAndNoDeadOneReachesThePicture)
 
 TEST_F(ParticleTest, TooManyParticlesOrAMissingTextureFailCreate)
 {
-    ASSERT_TRUE(OpenScene());
     const Vector3 origin = {0, 0, 0}, down = {0, -1, 0};
     RainSystem rain;
     EXPECT_FALSE(rain.Create(16385, 0.05f, nullptr, &origin, &down, 10.0f, 0.0f, 1.0f, 0xFFFFFFFFu));

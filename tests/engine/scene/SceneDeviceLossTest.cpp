@@ -10,12 +10,9 @@ namespace {
 
 class SceneDeviceLossTest : public SceneTest {
 protected:
-    std::vector<uint32_t> DrawFrame(const Camera& camera)
+    std::vector<uint32_t> DrawScene(const Camera& camera)
     {
-        BeginFrame(0xFF000000u);
-        scene.Draw(camera);
-        EndFrame();
-        return ReadBackBuffer();
+        return DrawFrame([&] { scene.Draw(camera); });
     }
 
     void TearDown() override
@@ -50,14 +47,14 @@ TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
     const Camera camera = scene.MakeCamera(1.0f);
     scene.flare.Update(camera);
     ASSERT_TRUE(scene.flare.visible);
-    const std::vector<uint32_t> before = DrawFrame(camera);
+    const std::vector<uint32_t> before = DrawScene(camera);
     // The picture holds sky, ground and trees: more than a handful of colours.
     size_t lit = 0;
     for (uint32_t pixel : before)
         if ((pixel & 0xFFFFFF) != 0)
             ++lit;
     EXPECT_GT(lit, before.size() * 9 / 10);
-    EXPECT_EQ(CountDifferences(before, DrawFrame(camera)), 0u);
+    EXPECT_EQ(CountDifferences(before, DrawScene(camera)), 0u);
 
     GpuDevice* device = g_RenderDevice.device;
     device->ForceDeviceLoss(1);
@@ -89,6 +86,6 @@ TEST_F(SceneDeviceLossTest, EverythingReleasesResetsAndDrawsTheSamePicture)
     ApplySceneStates();
     ASSERT_TRUE(scene.Restore()) << g_LastError;
 
-    const std::vector<uint32_t> after = DrawFrame(camera);
+    const std::vector<uint32_t> after = DrawScene(camera);
     EXPECT_EQ(CountDifferences(before, after), 0u);
 }

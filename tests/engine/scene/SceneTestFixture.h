@@ -6,6 +6,7 @@
 #include "engine/scene/Camera.h"
 
 #include "backend/math/MathTypes.h"
+#include "datagen/writers/RgbaImage.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +32,16 @@ protected:
     std::vector<uint32_t> DrawFrame(const std::function<void()>& draw, uint32_t clearColour = 0xFF000000u);
 };
 
+// Every test starts with the scene's device open.
+class OpenedSceneTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        ASSERT_TRUE(OpenScene());
+    }
+};
+
 // While it lives the device reports at most `count` texture stages, as a device that has fewer does.
 class TextureStageLimit {
 public:
@@ -47,5 +58,7 @@ private:
 // layer; combined before they reach it, they round once. The pictures differ by
 // no more than two steps in a channel, and by two on at most 1 in 400 pixels.
 ::testing::AssertionResult SameUpToLayerRounding(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
+// A disc of the colour on a clear square, as flare and sun textures are.
+datagen::RgbaImage Disc(uint32_t size, uint32_t colour);
 // (x, y) of a world point on the 800 x 600 back buffer.
 backend::Vector2 ProjectToScreen(const Camera& camera, const backend::Vector3& point);

@@ -21,7 +21,10 @@ namespace {
 constexpr uint32_t FACE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
 const char* const FACE_NAMES[6] = {"Front.dds", "Back.dds", "Left.dds", "Right.dds", "Up.dds", "Down.dds"};
 
-class SkyboxTest : public SceneTest {
+// The cube map's faces in file order +x, -x, +y, -y, +z, -z.
+constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
+
+class SkyboxTest : public OpenedSceneTest {
 protected:
     bool CreateSky(bool hasBottom, float verticalLag = 0.0f)
     {
@@ -30,6 +33,17 @@ protected:
             files[i] = WriteSolidTexture(FACE_NAMES[i], FACE_COLOURS[i], 8);
         return sky.Create(files[0].c_str(), files[1].c_str(), files[2].c_str(), files[3].c_str(), files[4].c_str(),
                           files[5].c_str(), 0xFFFFFFFFu, 200.0f, 8.0f, verticalLag, hasBottom);
+    }
+
+    // The cube map of CUBE_COLOURS, faces of size x size.
+    bool LoadEnvironmentMap(uint32_t size, bool mips)
+    {
+        datagen::RgbaImage faces[6];
+        for (int i = 0; i < 6; ++i)
+            faces[i] = datagen::RgbaImage(size, size, CUBE_COLOURS[i]);
+        const std::string path = TempPath("EnvMap.dds");
+        return datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, mips)) &&
+               cube.Load(path.c_str());
     }
 
     void TearDown() override
@@ -43,14 +57,10 @@ protected:
     CubeEnvironmentMap cube;
 };
 
-// The cube map's faces in file order +x, -x, +y, -y, +z, -z.
-constexpr uint32_t CUBE_COLOURS[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFFFF00FFu, 0xFF00FFFFu};
-
 } // namespace
 
 TEST_F(SkyboxTest, EachDirectionShowsItsFace)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(true));
     struct View {
         Vector3 angles;
@@ -76,7 +86,6 @@ TEST_F(SkyboxTest, EachDirectionShowsItsFace)
 
 TEST_F(SkyboxTest, VerticesAreInsetHalfATexelAndFacesSeenFromInside)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(true));
     ASSERT_EQ(sky.vertexBuffer->GetSize(), 576u);
     const SceneVertex* v = reinterpret_cast<const SceneVertex*>(sky.vertexBuffer->Bytes());
@@ -105,7 +114,6 @@ TEST_F(SkyboxTest, VerticesAreInsetHalfATexelAndFacesSeenFromInside)
 
 TEST_F(SkyboxTest, WithoutBottomFiveFacesLagAndStatesReverted)
 {
-    ASSERT_TRUE(OpenScene());
     ASSERT_TRUE(CreateSky(false, 1.0f));
     Camera camera = UseCamera({5.0f, 350.0f, 2.0f}, {0, 0, 0});
     g_RenderDevice.primitiveCount = 0;
@@ -126,7 +134,6 @@ TEST_F(SkyboxTest, WithoutBottomFiveFacesLagAndStatesReverted)
 
 TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string front = WriteSolidTexture("Front.dds", 0xFFFFFFFFu);
     const std::string missing = TempPath("Nothing.dds");
     EXPECT_FALSE(sky.Create(front.c_str(), front.c_str(), missing.c_str(), front.c_str(), front.c_str(), nullptr,
@@ -140,13 +147,7 @@ TEST_F(SkyboxTest, MissingFaceFailsWithTheTexturesError)
 
 TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 {
-    ASSERT_TRUE(OpenScene());
-    datagen::RgbaImage faces[6];
-    for (int i = 0; i < 6; ++i)
-        faces[i] = datagen::RgbaImage(8, 8, CUBE_COLOURS[i]);
-    const std::string path = TempPath("EnvMap.dds");
-    ASSERT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, true)));
-    ASSERT_TRUE(cube.Load(path.c_str()));
+    ASSERT_TRUE(LoadEnvironmentMap(8, true));
 
     GpuDevice* device = g_RenderDevice.device;
     device->SetRenderState(D3DRS_LIGHTING, 0);
@@ -187,13 +188,7 @@ TEST_F(SkyboxTest, EnvironmentMapReflectsTheFaceBehindTheViewer)
 
 TEST_F(SkyboxTest, EnvironmentMapApplyKeepsTheFirstSetupAndRemoveRevertsIt)
 {
-    ASSERT_TRUE(OpenScene());
-    datagen::RgbaImage faces[6];
-    for (int i = 0; i < 6; ++i)
-        faces[i] = datagen::RgbaImage(4, 4, CUBE_COLOURS[i]);
-    const std::string path = TempPath("EnvMap.dds");
-    ASSERT_TRUE(datagen::WriteFileBytes(path, datagen::EncodeCubeDds(faces, datagen::DdsFormat::A8R8G8B8, false)));
-    ASSERT_TRUE(cube.Load(path.c_str()));
+    ASSERT_TRUE(LoadEnvironmentMap(4, false));
     GpuDevice* device = g_RenderDevice.device;
     uint32_t before[6];
     const uint32_t types[6] = {D3DTSS_COLOROP,  D3DTSS_TEXTURETRANSFORMFLAGS, D3DTSS_ADDRESSU, D3DTSS_ADDRESSV,

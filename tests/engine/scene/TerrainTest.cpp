@@ -19,7 +19,7 @@ using namespace backend;
 
 namespace {
 
-class TerrainTest : public SceneTest {
+class TerrainTest : public OpenedSceneTest {
 protected:
     // A terrain of cells x cells over 40 x 10 x 40 from a map of mapSize x mapSize samples.
     void BuildTerrain(int cells, int patches, uint32_t mapSize,
@@ -55,7 +55,6 @@ protected:
 
 TEST_F(TerrainTest, GridHeightsRowsIndicesAndFlatNormals)
 {
-    ASSERT_TRUE(OpenScene());
     // 5 x 5 map for a 4 x 4 grid: byte (column, row), row 0 at the +z edge.
     BuildTerrain(4, 1, 5, [](uint32_t column, uint32_t row) { return uint8_t(row == 0 ? 255 : column == 0 ? 0 : 51); });
     ASSERT_EQ(terrain.vertexCount, 25);
@@ -84,7 +83,6 @@ TEST_F(TerrainTest, GridHeightsRowsIndicesAndFlatNormals)
 
 TEST_F(TerrainTest, FlatMapHasUpwardNormalsAndOddCountsFillEveryVertex)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(3, 1, 8, [](uint32_t, uint32_t) { return uint8_t(100); });
     ASSERT_EQ(terrain.vertices.size(), 16u);
     for (const TerrainVertex& vertex : terrain.vertices) {
@@ -106,7 +104,6 @@ TEST_F(TerrainTest, InitRefusesCountsThatPatchesDoNotDivide)
 
 TEST_F(TerrainTest, SmoothingKeepsOrSmoothsTheBorder)
 {
-    ASSERT_TRUE(OpenScene());
     // One raised sample in a corner and one in the middle.
     const auto sample = [](uint32_t column, uint32_t row) {
         return uint8_t((column == 0 && row == 4) || (column == 2 && row == 2) ? 255 : 0);
@@ -139,7 +136,6 @@ TEST_F(TerrainTest, SmoothingKeepsOrSmoothsTheBorder)
 
 TEST_F(TerrainTest, HeightQueriesAreExactAtVerticesBilinearInsideAndRefusedOutside)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(8, 2, 16, [](uint32_t column, uint32_t row) { return uint8_t(column * 15 + row * 3); }, false, false,
                  {100.0f, 5.0f, -50.0f});
     // Every vertex away from the +x and +z edges answers its own height.
@@ -181,7 +177,6 @@ TEST_F(TerrainTest, HeightQueriesAreExactAtVerticesBilinearInsideAndRefusedOutsi
 
 TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t row) { return uint8_t(column * 40 + row * 7); });
     ASSERT_EQ(terrain.patches.size(), 4u);
     EXPECT_EQ(terrain.patchVertexCount, 9);
@@ -251,7 +246,6 @@ TEST_F(TerrainTest, PatchesShareBordersAndTheTreeCullsThem)
 // its colour; a patch drawn while culled shows in the triangle count.
 TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(8, 4, 9, [](uint32_t, uint32_t) { return uint8_t(0); });
     const std::string red = WriteSolidTexture("Red.dds", 0xFFFF0000u);
     const std::string green = WriteSolidTexture("Green.dds", 0xFF00FF00u);
@@ -270,13 +264,10 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
             const std::vector<TerrainPatch*> visible = terrain.patchTree.CollectVisible(*camera);
             ASSERT_GE(visible.size(), 2u);
             g_RenderDevice.device->ResetStats();
-            BeginFrame(0xFF0000FFu);
-            terrain.Render(camera, false);
-            EndFrame();
+            const std::vector<uint32_t> pixels = DrawFrame([&] { terrain.Render(camera, false); }, 0xFF0000FFu);
             const GpuDeviceStats stats = g_RenderDevice.device->GetStats();
             EXPECT_EQ(stats.primitives, visible.size() * 8u * draws);
             EXPECT_LT(stats.drawCalls, visible.size() * draws);
-            const std::vector<uint32_t> pixels = ReadBackBuffer();
             int seen = 0;
             for (const TerrainPatch* patch : visible) {
                 const Vector3 middle = (patch->bounds.min + patch->bounds.max) * 0.5f;
@@ -294,7 +285,6 @@ TEST_F(TerrainTest, MergedRangesDrawEachVisiblePatchOncePerPass)
 
 TEST_F(TerrainTest, CollisionMeshHoldsTheGridTrianglesInWorldSpace)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(4, 2, 5, [](uint32_t column, uint32_t) { return uint8_t(column * 60); }, false, false,
                  {10.0f, -2.0f, 3.0f});
     TTerrainMesh mesh;
@@ -321,7 +311,6 @@ TEST_F(TerrainTest, CollisionMeshHoldsTheGridTrianglesInWorldSpace)
 
 TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(8, 2, 9, [](uint32_t, uint32_t) { return uint8_t(0); });
     const std::string red = WriteSolidTexture("Red.dds", 0xFFFF0000u);
     const std::string green = WriteSolidTexture("Green.dds", 0xFF00FF00u);
@@ -354,7 +343,6 @@ TEST_F(TerrainTest, PassesShowTheirLayersWhereTheAlphaMapsPutThem)
 
 TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(4, 2, 5, [](uint32_t, uint32_t) { return uint8_t(0); });
     const std::string white = WriteSolidTexture("White.dds", 0xFFFFFFFFu);
     ASSERT_TRUE(terrain.AddPass(white.c_str(), "", 1.0f, 1.0f, true));
@@ -391,7 +379,6 @@ TEST_F(TerrainTest, RenderPutsBackTheStatesItChanged)
 // makes clear.
 TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
 {
-    ASSERT_TRUE(OpenScene());
     BuildTerrain(16, 4, 17, [](uint32_t column, uint32_t row) { return uint8_t((column * 37 + row * 91) % 160); });
     std::vector<uint32_t> checker(64), ramp(64), stripes(64);
     for (uint32_t i = 0; i < 64; ++i) {
@@ -426,11 +413,8 @@ TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
             const size_t path = stages == GPU_STAGE_COUNT ? 0 : 1; // folded, then blended
             SetCameraMatrices(camera);
             g_RenderDevice.device->ResetStats();
-            BeginFrame(0xFF000000u);
-            terrain.Render(&camera, false);
-            EndFrame();
+            pictures[path] = DrawFrame([&] { terrain.Render(&camera, false); });
             draws[path] = g_RenderDevice.device->GetStats().drawCalls;
-            pictures[path] = ReadBackBuffer();
         }
         EXPECT_EQ(draws[1], draws[0] * std::size(layers));
         EXPECT_TRUE(SameUpToLayerRounding(pictures[0], pictures[1]));
@@ -440,7 +424,6 @@ TEST_F(TerrainTest, FoldedLayersDrawWhatBlendedPassesDraw)
 
 TEST_F(TerrainTest, ShortHeightMapAndMissingTexturesFailWithClearErrors)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string map = WriteRaw("Short.raw", 16, 15, [](uint32_t, uint32_t) { return uint8_t(9); });
     const Vector3 size = {40.0f, 10.0f, 40.0f};
     ASSERT_TRUE(terrain.Init(&size, 4, 4, 2, 2));
@@ -461,7 +444,6 @@ TEST_F(TerrainTest, ShortHeightMapAndMissingTexturesFailWithClearErrors)
 
 TEST_F(TerrainTest, SharedHeightFieldGivesExactlyTheTerrainsHeights)
 {
-    ASSERT_TRUE(OpenScene());
     // A bumpy map of another shape than the grid, odd cell counts, an offset terrain.
     const int width = 37, height = 53, cellsX = 15, cellsZ = 9;
     auto sample = [](uint32_t column, uint32_t row) {

@@ -18,7 +18,7 @@ namespace {
 // Four texel columns of different colours.
 const uint32_t STRIPES[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
 
-class WaterTest : public SceneTest {
+class WaterTest : public OpenedSceneTest {
 protected:
     std::string WriteStripes()
     {
@@ -41,7 +41,6 @@ protected:
 
 TEST_F(WaterTest, OffsetsStayInsideTheUnitRangeAndComeRound)
 {
-    ASSERT_TRUE(OpenScene());
     const float speeds[3][2] = {{0.001f, 0.002f}, {-0.0037f, -0.013f}, {0.3f, -0.7f}};
     for (const auto& speed : speeds) {
         ASSERT_TRUE(water.Create(nullptr, 10.0f, 10.0f, 0.7f, 1.0f, 1.0f, D3DBLEND_SRCALPHA, speed));
@@ -63,7 +62,6 @@ TEST_F(WaterTest, OffsetsStayInsideTheUnitRangeAndComeRound)
 
 TEST_F(WaterTest, TextureTransformShiftsThenTiles)
 {
-    ASSERT_TRUE(OpenScene());
     const float speed[2] = {-0.1f, 0.2f};
     ASSERT_TRUE(water.Create(nullptr, 10.0f, 10.0f, 0.7f, 3.0f, 2.0f, D3DBLEND_SRCALPHA, speed));
     water.Update();
@@ -81,7 +79,6 @@ TEST_F(WaterTest, TextureTransformShiftsThenTiles)
 
 TEST_F(WaterTest, DrawsAtItsLevelAndScrollsItsTextureByATexel)
 {
-    ASSERT_TRUE(OpenScene());
     const std::string stripes = WriteStripes();
     // Five updates of -0.05 move the texture a quarter: one texel.
     const float speed[2] = {-0.05f, 0.0f};
@@ -114,7 +111,6 @@ TEST_F(WaterTest, DrawsAtItsLevelAndScrollsItsTextureByATexel)
 
 TEST_F(WaterTest, WithoutItsOwnTextureItUsesTheCallersAndRestoresStates)
 {
-    ASSERT_TRUE(OpenScene());
     Texture fog;
     ASSERT_TRUE(fog.Load(WriteSolidTexture("Fog.dds", 0xFF00FF00u).c_str()));
     const float speed[2] = {0.0f, 0.0f};
@@ -124,11 +120,8 @@ TEST_F(WaterTest, WithoutItsOwnTextureItUsesTheCallersAndRestoresStates)
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_ZENABLE, 0);
     g_RenderDevice.SetTexture(0, fog.texture);
-    BeginFrame();
-    water.Render(false);
-    EndFrame();
+    std::vector<uint32_t> pixels = DrawFrame([&] { water.Render(false); });
     EXPECT_EQ(g_RenderDevice.currentTexture[0], fog.texture);
-    std::vector<uint32_t> pixels = ReadBackBuffer();
     EXPECT_TRUE(ColourNear(PixelAt(pixels, 400, 300), 0xFF00FF00u, 8)) << std::hex << PixelAt(pixels, 400, 300);
 
     for (bool flat : {false, true}) {
