@@ -4,7 +4,7 @@
 // sound mix and Draw with the HUD font. The game's data is seen through a
 // private folder without any Records.bt, so tests may write their own.
 
-#include "engine/scene/SceneTestFixture.h"
+#include "tracks/TrackTestKit.h"
 
 #include "race/SinglePlayerRace.h"
 #include "tracks/TrackTable.h"
@@ -18,15 +18,6 @@
 
 constexpr uint32_t RACE_FRAME_MS = 16;
 
-// Where two display pictures differ: the bounds, the number and the centre of the pixels.
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
-    double sumX = 0, sumY = 0;
-    double CentreX() const { return sumX / std::max(count, 1); }
-    double CentreY() const { return sumY / std::max(count, 1); }
-};
-
-Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 // The red of the speed needle and the boost bar.
 bool IsRed(uint32_t colour);
 

@@ -147,6 +147,25 @@ void TrackTest::ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera,
     EXPECT_TRUE(ColourNear(PixelOf(withWater, camera, above), PixelOf(withoutWater, camera, above), 2));
 }
 
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance)
+{
+    Box box;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const size_t i = size_t(y) * 800 + size_t(x);
+            if (ColourNear(a[i], b[i], tolerance))
+                continue;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+            box.sumX += x;
+            box.sumY += y;
+            ++box.count;
+        }
+    return box;
+}
+
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const Vector3& point)
 {
     const backend::Vector2 p = ProjectToScreen(camera, point);

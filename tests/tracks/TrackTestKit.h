@@ -9,6 +9,7 @@
 
 #include "engine/scene/Water.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,15 @@ protected:
     std::unique_ptr<Track> track;
     PhysicsEngine physics;
 };
+
+// Where two pictures differ by more than `tolerance` a channel: the bounds, the number and the centre of the pixels.
+struct Box {
+    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
+    double sumX = 0, sumY = 0;
+    double CentreX() const { return sumX / std::max(count, 1); }
+    double CentreY() const { return sumY / std::max(count, 1); }
+};
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance = 12);
 
 // The translation of a world matrix.
 backend::Vector3 Origin(const backend::Matrix& world);
