@@ -24,31 +24,6 @@ namespace {
 // A picture a second of race time: the race is drawn in every state it passes through.
 constexpr int DRAW_EVERY = 60;
 
-// Points `spacing` apart from the start place along the gate centres, `laps` times round and a little more.
-std::vector<Vector3> CentreLine(const Track& track, float spacing, int laps)
-{
-    const TrackStartPosition& start = track.trackData.startPositions[0];
-    const Vector3 from = {start.x, 0.0f, start.z};
-    const TrackSegment* cell = track.trackData.FindSegment(&from);
-    std::vector<Vector3> corners = {from};
-    const int gates = int(RoadCells(track.trackData).size());
-    for (int i = 0; i <= gates * laps + 4; ++i) {
-        cell = cell->next;
-        corners.push_back(cell->centre);
-    }
-    std::vector<Vector3> points;
-    float carried = 0.0f;
-    for (size_t i = 1; i < corners.size(); ++i) {
-        const float dx = corners[i].x - corners[i - 1].x, dz = corners[i].z - corners[i - 1].z;
-        const float length = std::hypot(dx, dz);
-        for (; carried < length; carried += spacing)
-            points.push_back(
-                {corners[i - 1].x + dx * carried / length, 0.0f, corners[i - 1].z + dz * carried / length});
-        carried -= length;
-    }
-    return points;
-}
-
 class RaceLap : public RaceTest {
 protected:
     // The moped put on `point`, the tracker left where it was, as if it had ridden there.
@@ -107,7 +82,7 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
     // The "go" frame already counts.
     EXPECT_EQ(moped.totalMs, RACE_FRAME_MS);
 
-    const std::vector<Vector3> line = CentreLine(*race->track, 1.0f, RACE_LAP_COUNT);
+    const std::vector<Vector3> line = CentreLine(race->track->trackData, 1.0f, RACE_LAP_COUNT);
     std::vector<int> lapFrames;
     int newLapPlays = 0, applausePlays = 0, finishFrame = -1, overFrame = -1;
     uint32_t newLapStart = race->newLapSound->playStartTime, applauseStart = race->applauseSound->playStartTime;

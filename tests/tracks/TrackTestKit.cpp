@@ -343,6 +343,29 @@ std::vector<const TrackSegment*> RoadCells(const TrackData& road)
     return cells;
 }
 
+std::vector<Vector3> CentreLine(const TrackData& road, float spacing, int laps)
+{
+    const Vector3 from = {road.startPositions[0].x, 0.0f, road.startPositions[0].z};
+    const TrackSegment* cell = road.FindSegment(&from);
+    std::vector<Vector3> corners = {from};
+    const int gates = int(RoadCells(road).size());
+    for (int i = 0; i <= gates * laps + 4; ++i) {
+        cell = cell->next;
+        corners.push_back(cell->centre);
+    }
+    std::vector<Vector3> points;
+    float carried = 0.0f;
+    for (size_t i = 1; i < corners.size(); ++i) {
+        const float dx = corners[i].x - corners[i - 1].x, dz = corners[i].z - corners[i - 1].z;
+        const float length = std::hypot(dx, dz);
+        for (; carried < length; carried += spacing)
+            points.push_back(
+                {corners[i - 1].x + dx * carried / length, 0.0f, corners[i - 1].z + dz * carried / length});
+        carried -= length;
+    }
+    return points;
+}
+
 uint32_t TrackTest::FlareSeenFrom(LensFlare& flare, const Vector3& eye, const Vector3& sun)
 {
     DrawTrack(UseCamera(eye, AnglesAlong(sun)));
