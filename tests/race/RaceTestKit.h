@@ -45,8 +45,6 @@ protected:
     void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
     // Holds or lets go of a key as a player would.
     static void Press(uint8_t key, bool down);
-    // The drawn back buffer of the last frame.
-    std::vector<uint32_t> Picture() { return ReadBackBuffer(); }
     // Draws the race as it stands (no clock, no update) and reads it back.
     std::vector<uint32_t> DrawNow(bool withHud);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text

@@ -177,12 +177,16 @@ int Brightness(uint32_t colour)
     return int(colour >> 16 & 0xFF) + int(colour >> 8 & 0xFF) + int(colour & 0xFF);
 }
 
+namespace {
+
+// Camera angles (pitch, yaw, roll) looking along `direction`.
 Vector3 AnglesAlong(const Vector3& direction)
 {
     const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
     return {std::asin(direction.y / length), std::atan2(direction.x, direction.z), 0.0f};
 }
 
+// The red of the flare's measured intensity, 0 when the sun is hidden.
 uint32_t FlareIntensity(LensFlare& flare)
 {
     backend::GpuSurface* surface = nullptr;
@@ -192,6 +196,8 @@ uint32_t FlareIntensity(LensFlare& flare)
     surface->Release();
     return pixels.empty() ? 0u : (pixels[0] >> 16) & 0xFF;
 }
+
+} // namespace
 
 const std::vector<TrackId>& BuiltTracks()
 {

@@ -66,10 +66,6 @@ backend::Vector3 Origin(const backend::Matrix& world);
 // The picture's pixel where a world point lands.
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const backend::Vector3& point);
 int Brightness(uint32_t colour);
-// Camera angles (pitch, yaw, roll) looking along `direction`.
-backend::Vector3 AnglesAlong(const backend::Vector3& direction);
-// The red of the flare's measured intensity, 0 when the sun is hidden.
-uint32_t FlareIntensity(LensFlare& flare);
 
 // The tracks whose classes and data are built, by number.
 const std::vector<TrackId>& BuiltTracks();
