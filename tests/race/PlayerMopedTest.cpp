@@ -272,13 +272,17 @@ TEST_F(PlayerMopedTest, ChaseCameraPlacesLagsRealignsAndSmoothsHeight)
     p.UpdateChaseCamera(&camera);
     EXPECT_EQ(camera.eye.y, target);
 
-    // Heading +z, then the moped turns 0.5 to the right: far off, the camera catches up fast.
-    auto turnedAway = [&] {
+    // Heading +z, then the moped turns 0.5 to the right (or left): far off, the camera catches up fast.
+    auto turnedAway = [&](float turn = 0.5f) {
         p.forward = Vec(0.0f, 0.0f, 1.0f);
         p.PlaceChaseCamera(0, &camera);
         EXPECT_EQ(p.cameraYaw, 0.0f);
-        p.forward = Vec(std::sin(0.5f), 0.0f, std::cos(0.5f));
+        p.forward = Vec(std::sin(turn), 0.0f, std::cos(turn));
     };
+    turnedAway(-0.5f);
+    p.steering = STEER_LEFT;
+    p.UpdateChaseCamera(&camera);
+    EXPECT_NEAR(p.cameraYaw, 2 * PI - 0.017f, 1e-5f);
     turnedAway();
     p.steering = STEER_NONE;
     p.UpdateChaseCamera(&camera);
