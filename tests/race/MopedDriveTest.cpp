@@ -38,31 +38,35 @@ protected:
     }
 };
 
-TEST_F(MopedDrive, SpeedGearsAndTopSpeedFollowTheDriveModel)
+// Full throttle straight on level ground: the speeds and shift points of the drive model,
+// and after 8 s the speed the drive, the air drag and the tyres' drag give together
+// (measured once; an air drag of 0.4 or 0.8 instead of 0.58 is 0.3 m/s off).
+TEST_F(MopedDrive, SpeedGearsAndDragFollowTheDriveModelOnTheFlat)
 {
-    ASSERT_TRUE(StartMoped(TRACK_UK)) << g_LastError;
-    Step(30);
+    ASSERT_TRUE(StartMoped(TRACK_UK, 0, 1)) << g_LastError;
+    ASSERT_TRUE(StandOnFlat(90.0f));
+    Step(60);
     struct Shift {
         int from, to;
         float rate, torque;
     };
     std::vector<Shift> shifts;
-    float at3 = 0.0f, at6 = 0.0f, fastest = 0.0f;
-    for (int frame = 1; frame <= 1800; ++frame) {
+    float at3 = 0.0f, at6 = 0.0f;
+    moped->throttle = THROTTLE_ACCELERATE;
+    for (int frame = 1; frame <= 480; ++frame) {
         const int before = moped->gear;
-        Accelerate(1);
+        Step();
         if (moped->gear != before)
             shifts.push_back({before, moped->gear, moped->engineRate, moped->driveTorque});
         at3 = frame == 180 ? moped->speed : at3;
         at6 = frame == 360 ? moped->speed : at6;
-        fastest = std::max(fastest, moped->speed);
     }
     EXPECT_GT(at3, 4.0f);
     EXPECT_LT(at3, 6.3f);
     EXPECT_GT(at6, 7.0f);
     EXPECT_LT(at6, 10.8f);
-    EXPECT_GT(fastest, 12.5f);
-    EXPECT_LT(fastest, MOPED_TOP_SPEED * 1.06f);
+    EXPECT_NEAR(moped->speed, 11.50f, 0.15f);
+    EXPECT_GT(moped->up.y, 0.98f);
     ASSERT_GE(shifts.size(), 4u);
     const float points[4] = {0.01f, 2.5f, 7.5f, 11.0f};
     for (int i = 0; i < 4; ++i) {
@@ -70,17 +74,27 @@ TEST_F(MopedDrive, SpeedGearsAndTopSpeedFollowTheDriveModel)
         EXPECT_EQ(shifts[size_t(i)].to, i + 1);
         EXPECT_GT(shifts[size_t(i)].rate, points[i]);
         EXPECT_LT(shifts[size_t(i)].rate, points[i] + 0.2f);
-        EXPECT_EQ(shifts[size_t(i)].torque, 0.0f);
+        // Moving forward, a shift drops the drive to build up again; from a standstill it keeps building.
+        if (i > 0) {
+            EXPECT_EQ(shifts[size_t(i)].torque, 0.0f) << i;
+        }
     }
     EXPECT_LT(WidestJointGap(*moped), 0.02f);
 }
 
-// Down brakes a rolling moped to a stop, then backs it up in reverse.
-TEST_F(MopedDrive, BrakesToAStopThenReverses)
+// The handbrake locks the rear wheel and cuts the drive without stopping the moped; Down
+// then brakes it to a stop and backs it up in reverse.
+TEST_F(MopedDrive, HandbrakeAndBrakeStopThenReverse)
 {
     ASSERT_TRUE(StartMoped(TRACK_UK)) << g_LastError;
     Accelerate(180);
-    ASSERT_GT(moped->speed, 3.0f);
+    const float rolling = moped->speed;
+    ASSERT_GT(rolling, 3.0f);
+    moped->throttle = THROTTLE_HANDBRAKE;
+    Step(10);
+    EXPECT_GT(moped->speed, 0.5f * rolling);
+    EXPECT_LT(moped->engineRate, 0.25f * moped->speed);
+    EXPECT_EQ(moped->driveTorque, 0.0f);
     int stopped = -1;
     for (int frame = 0; frame < 240 && stopped < 0; ++frame) {
         moped->throttle = THROTTLE_BRAKE;

@@ -17,42 +17,19 @@ Vector3 ToVector3(const TVec4& v)
     return {v.x, v.y, v.z};
 }
 
-struct Difference {
-    int count = 0;
-    Vector2 centre;
-    // Mean x of the topmost tenth of the differing rows.
-    float topX = 0.0f;
-};
-
-// Where two pictures differ by more than a little.
-Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+// Mean x of the topmost tenth of the rows where two pictures differ by more than a little.
+float TopX(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
 {
-    Difference d;
-    int top = 600, bottom = -1;
-    double sx = 0, sy = 0;
-    for (int y = 0; y < 600; ++y)
+    const Box box = Footprint(a, b, 24);
+    double sum = 0;
+    int count = 0;
+    for (int y = box.top; y <= box.top + std::max(1, (box.bottom - box.top) / 10); ++y)
         for (int x = 0; x < 800; ++x)
             if (!ColourNear(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
-                ++d.count;
-                sx += x;
-                sy += y;
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
+                sum += x;
+                ++count;
             }
-    if (d.count == 0)
-        return d;
-    d.centre = {float(sx / d.count), float(sy / d.count)};
-    const int headRows = top + std::max(1, (bottom - top) / 10);
-    double hx = 0;
-    int heads = 0;
-    for (int y = top; y <= headRows; ++y)
-        for (int x = 0; x < 800; ++x)
-            if (!ColourNear(a[size_t(y) * 800 + x], b[size_t(y) * 800 + x], 24)) {
-                hx += x;
-                ++heads;
-            }
-    d.topX = float(hx / heads);
-    return d;
+    return float(sum / std::max(count, 1));
 }
 
 } // namespace
@@ -110,11 +87,11 @@ TEST_F(MopedPicture, MopedAndRiderShowWhereTheMopedStands)
     SaveArtifact("moped-UK", full);
     const std::vector<uint32_t> empty = Draw(camera, false, false, false);
 
-    const Difference moped = Compare(full, empty);
+    const Box moped = Footprint(full, empty, 24);
     const Vector2 at = ProjectToScreen(camera, ToVector3(this->moped->position));
     EXPECT_GT(moped.count, 4000);
-    EXPECT_NEAR(moped.centre.x, at.x, 40.0f);
-    EXPECT_NEAR(moped.centre.y, at.y, 60.0f);
+    EXPECT_NEAR(moped.CentreX(), at.x, 40.0f);
+    EXPECT_NEAR(moped.CentreY(), at.y, 60.0f);
     // The moped skin is drawn: its red paint shows.
     int red = 0;
     for (size_t i = 0; i < full.size(); ++i)
@@ -123,9 +100,9 @@ TEST_F(MopedPicture, MopedAndRiderShowWhereTheMopedStands)
     EXPECT_GT(red, 300);
 
     // The rider sits above the body.
-    const Difference rider = Compare(full, Draw(camera, true, false, true));
+    const Box rider = Footprint(full, Draw(camera, true, false, true), 24);
     EXPECT_GT(rider.count, 1500);
-    EXPECT_LT(rider.centre.y, moped.centre.y);
+    EXPECT_LT(rider.CentreY(), moped.CentreY());
 
     // Turned round, the camera sees none of it.
     camera.angles.y += SCENE_PI;
@@ -155,9 +132,9 @@ TEST_F(MopedPicture, RiderLeansWithTheSteering)
         EXPECT_EQ(frame > 40, steering == STEER_RIGHT);
         Camera camera = ChaseCamera();
         const std::vector<uint32_t> noRider = Draw(camera, true, false, false);
-        const float leaning = Compare(Draw(camera, true, true, false), noRider).topX;
+        const float leaning = TopX(Draw(camera, true, true, false), noRider);
         moped->riderFrame = 30;
-        const float upright = Compare(Draw(camera, true, true, false), noRider).topX;
+        const float upright = TopX(Draw(camera, true, true, false), noRider);
         if (steering == STEER_LEFT)
             EXPECT_LT(leaning, upright - 15.0f);
         else

@@ -178,6 +178,27 @@ void MopedTest::SteerAlongRoad()
     moped->steering = angle > 0.05f ? STEER_RIGHT : angle < -0.05f ? STEER_LEFT : STEER_NONE;
 }
 
+bool MopedTest::StandOnFlat(float length)
+{
+    const TVec4 ahead = Normalize3(Vec(moped->forward.x, 0.0f, moped->forward.z));
+    const TVec4 start = moped->position;
+    float top = -INFINITY;
+    for (float along = -10.0f; along <= length + 10.0f; along += 1.0f)
+        for (float side : {-7.0f, 0.0f, 7.0f}) {
+            const TVec4 at = start + ahead * along + Vec(ahead.z, 0.0f, -ahead.x) * side;
+            top = std::max(top, GroundAt(at.x, at.z) + 1.0f);
+        }
+    const float heading = std::atan2(ahead.x, ahead.z);
+    const TVec4 centre = start + ahead * (length * 0.5f);
+    if (AddStaticBox(Vec(centre.x, top - 0.5f, centre.z, 1.0f), Vec(14.0f, 1.0f, length + 20.0f), heading, 0) ==
+        nullptr)
+        return false;
+    const TVec4 place = Vec(start.x, top + 0.45f, start.z, 1.0f);
+    const float angles[3] = {0.0f, heading, 0.0f};
+    moped->PlaceBodies(&place, angles);
+    return true;
+}
+
 float MopedTest::GroundAt(float x, float z) const
 {
     backend::Vector3 point = {x, 0.0f, z};

@@ -43,6 +43,9 @@ protected:
     // Steers toward the centre of the road cell after next (the last cell when off the road),
     // as a rider keeping to the road would.
     void SteerAlongRoad();
+    // A level floor `length` m long and 14 m wide, clear of the ground, laid ahead of the moped,
+    // and the moped standing at its start facing along it. Takes one of the extra static boxes.
+    bool StandOnFlat(float length);
     // Ground height under (x, z).
     float GroundAt(float x, float z) const;
 

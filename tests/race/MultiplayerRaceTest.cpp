@@ -135,7 +135,7 @@ TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
 }
 
-// Queued controls play back one per frame; a control that says "recovering"
+// Queued controls play back one per frame, steering 3 keeping what was there; a control that says "recovering"
 // makes the next state be taken whole, once.
 TEST_F(MultiplayerRaceTest, ControlsOnePerFrameAndRecoveringForcesOneState)
 {
@@ -158,6 +158,7 @@ TEST_F(MultiplayerRaceTest, ControlsOnePerFrameAndRecoveringForcesOneState)
         Step();
         EXPECT_EQ(moped->throttle, throttles[i]) << i;
         EXPECT_EQ(moped->steering, steerings[i]) << i;
+        EXPECT_EQ(moped->boost, i == 2 ? 1u : 0u) << i;
     }
     EXPECT_TRUE(Record(10)->controlQueue.empty());
 

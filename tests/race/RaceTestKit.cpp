@@ -40,25 +40,6 @@ void Mirror(const fs::path& from, const fs::path& to)
 
 } // namespace
 
-Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
-{
-    Box box;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const size_t i = size_t(y) * 800 + size_t(x);
-            if (ColourNear(a[i], b[i], 12))
-                continue;
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.top = std::min(box.top, y);
-            box.bottom = std::max(box.bottom, y);
-            box.sumX += x;
-            box.sumY += y;
-            ++box.count;
-        }
-    return box;
-}
-
 bool IsRed(uint32_t c)
 {
     return (c >> 16 & 0xFF) > 180 && (c >> 8 & 0xFF) < 70 && (c & 0xFF) < 70;

@@ -4,7 +4,7 @@
 // sound mix and Draw with the HUD font. The game's data is seen through a
 // private folder without any Records.bt, so tests may write their own.
 
-#include "engine/scene/SceneTestFixture.h"
+#include "tracks/TrackTestKit.h"
 
 #include "race/SinglePlayerRace.h"
 #include "tracks/TrackTable.h"
@@ -18,15 +18,6 @@
 
 constexpr uint32_t RACE_FRAME_MS = 16;
 
-// Where two display pictures differ: the bounds, the number and the centre of the pixels.
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
-    double sumX = 0, sumY = 0;
-    double CentreX() const { return sumX / std::max(count, 1); }
-    double CentreY() const { return sumY / std::max(count, 1); }
-};
-
-Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 // The red of the speed needle and the boost bar.
 bool IsRed(uint32_t colour);
 
@@ -54,8 +45,6 @@ protected:
     void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
     // Holds or lets go of a key as a player would.
     static void Press(uint8_t key, bool down);
-    // The drawn back buffer of the last frame.
-    std::vector<uint32_t> Picture() { return ReadBackBuffer(); }
     // Draws the race as it stands (no clock, no update) and reads it back.
     std::vector<uint32_t> DrawNow(bool withHud);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text

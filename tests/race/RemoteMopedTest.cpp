@@ -51,11 +51,6 @@ TVec4 PlaceOf(const std::array<float, 23>& s)
     return Vec(s[PLACE], s[PLACE + 1], s[PLACE + 2]);
 }
 
-std::array<uint8_t, CONTROL_MESSAGE_SIZE> Control(uint8_t throttle, uint8_t steering, uint8_t boost)
-{
-    return {GAME_MESSAGE_CONTROL, static_cast<uint8_t>(throttle | steering << 2), boost, 0};
-}
-
 void PackState(const std::array<float, 23>& s, uint8_t* bytes)
 {
     MopedStateMessage state;
@@ -200,33 +195,6 @@ TEST_F(RemoteMopedTest, WheelAngleFollowsTheSpinAndWraps)
     m.rearWheelAngle = 0.05f;
     m.ApplyState(true);
     EXPECT_NEAR(m.rearWheelAngle, 0.05f - rate / 60.0f + TWO_PI, 1e-4f);
-}
-
-// Throttle, steering and boost come from the control bits, steering 3 keeping what was
-// there and throttle 3 being the handbrake; between states they drive the moped.
-TEST_F(RemoteMopedTest, ControlsDriveItBetweenStates)
-{
-    ASSERT_TRUE(StartRemote()) << g_LastError;
-    RemoteMoped& m = Remote();
-    m.ApplyControlMessage(Control(THROTTLE_BRAKE, STEER_RIGHT, 0).data());
-    EXPECT_EQ(m.throttle, THROTTLE_BRAKE);
-    EXPECT_EQ(m.steering, STEER_RIGHT);
-    EXPECT_EQ(m.boost, 0u);
-    m.ApplyControlMessage(Control(THROTTLE_HANDBRAKE, 3, 7).data());
-    EXPECT_EQ(m.throttle, THROTTLE_HANDBRAKE);
-    EXPECT_EQ(m.steering, STEER_RIGHT);
-    EXPECT_EQ(m.boost, 1u);
-
-    const TVec4 start = m.position, ahead = m.forward;
-    m.ApplyControlMessage(Control(THROTTLE_ACCELERATE, STEER_NONE, 0).data());
-    for (int frame = 0; frame < 120; ++frame)
-        RemoteFrame();
-    EXPECT_GT(Dot3(m.position - start, ahead), 2.0f);
-    EXPECT_GT(m.speed, 1.5f);
-    m.ApplyControlMessage(Control(THROTTLE_ACCELERATE, STEER_LEFT, 0).data());
-    for (int frame = 0; frame < 20; ++frame)
-        RemoteFrame();
-    EXPECT_LT(m.steerAngle, -0.2f);
 }
 
 // A state with a non-finite or impossible value is refused whole and moves nothing; held

@@ -1,5 +1,7 @@
 #include "race/TrackProgress.h"
 
+#include "tracks/TrackTestKit.h"
+
 #include "datagen/writers/TrackDataWriter.h"
 #include "tracks/TrackData.h"
 #include "tracks/TrackTable.h"
@@ -13,25 +15,6 @@
 using backend::Vector3;
 
 namespace {
-
-// Points every 0.5 m along a polyline.
-std::vector<Vector3> Walk(const std::vector<Vector3>& corners)
-{
-    std::vector<Vector3> points{corners.front()};
-    float carried = 0.0f;
-    for (size_t i = 1; i < corners.size(); ++i) {
-        const Vector3 a = corners[i - 1];
-        const float dx = corners[i].x - a.x;
-        const float dz = corners[i].z - a.z;
-        const float length = std::sqrt(dx * dx + dz * dz);
-        float s = 0.5f - carried;
-        for (; s <= length; s += 0.5f) {
-            points.push_back({a.x + dx * s / length, 0.0f, a.z + dz * s / length});
-        }
-        carried = length - (s - 0.5f);
-    }
-    return points;
-}
 
 std::vector<uint8_t> Marks(const TrackProgress& p)
 {
@@ -59,13 +42,8 @@ TEST_P(TrackProgressRoadTest, ThreeLapsAlongTheRoad)
     const TrackSegment* startCell = lead.currentSegment;
     ASSERT_NE(startCell, data.firstSegment) << "start position 0 must lie behind gate 0";
 
-    std::vector<Vector3> corners{start};
-    const TrackSegment* s = startCell->next;
-    for (int laps = 0; laps < 5; s = s->next) { // and a lap after the finish
-        corners.push_back(s->centre);
-        laps += s == data.firstSegment;
-    }
-    const std::vector<Vector3> points = Walk(corners);
+    // Three laps from the start line, and one after the finish.
+    const std::vector<Vector3> points = CentreLine(data, 0.5f, RACE_LAP_COUNT + 1);
     twin.Locate(&data, &start);
     follower.Locate(&data, &start);
 

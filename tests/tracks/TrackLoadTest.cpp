@@ -5,6 +5,7 @@
 #include "engine/platform/RenderDevice.h"
 #include "physics/TSimulator.h"
 
+#include <cmath>
 #include <filesystem>
 #include <ostream>
 
@@ -59,9 +60,48 @@ std::string MissingFileError(const std::string& path)
 
 } // namespace
 
-class TrackLoad : public TrackTest, public ::testing::WithParamInterface<BuiltTrack> {};
+// Inside every plane of the cell, with a margin.
+bool InsideCell(const TrackSegment& cell, float x, float z, float margin)
+{
+    for (const float* plane : {cell.leftPlane, cell.rightPlane, cell.gatePlane, cell.nextGatePlane})
+        if (plane[0] * x + plane[2] * z + plane[3] < margin)
+            return false;
+    return true;
+}
 
-TEST_P(TrackLoad, LoadsStandsInThePhysicsWorldAndCountsItsBodies)
+class TrackLoad : public TrackTest, public ::testing::WithParamInterface<BuiltTrack> {
+protected:
+    // Six start places behind the start line: inside the last cells of the ring,
+    // on the terrain, apart from each other and clear of every placed object.
+    void ExpectStartGrid()
+    {
+        const TrackData& road = track->trackData;
+        ASSERT_GE(road.startPositionCount, 6);
+        const TrackSegment* last = road.firstSegment->prev;
+        for (int slot = 0; slot < 6; ++slot) {
+            const TrackStartPosition& start = road.startPositions[slot];
+            backend::Vector3 point = {start.x, 0.0f, start.z};
+            const TrackSegment* cell = road.FindSegment(&point);
+            ASSERT_NE(cell, nullptr) << "slot " << slot;
+            EXPECT_TRUE(cell == last || cell == last->prev) << "slot " << slot << " in cell " << cell->index;
+            EXPECT_TRUE(InsideCell(*cell, start.x, start.z, 0.5f)) << "slot " << slot;
+            EXPECT_TRUE(track->terrain.SnapToGroundXZ(&point, 0.0f)) << "slot " << slot;
+            for (int other = 0; other < slot; ++other)
+                EXPECT_GE(std::hypot(start.x - road.startPositions[other].x, start.z - road.startPositions[other].z),
+                          2.0f);
+            auto clear = [&](const BoundingBox& box) {
+                return start.x < box.min.x - 1.0f || start.x > box.max.x + 1.0f || start.z < box.min.z - 1.0f ||
+                       start.z > box.max.z + 1.0f;
+            };
+            for (const StaticTrackObject* object : track->staticObjects)
+                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
+            for (const DynamicTrackObject* object : track->dynamicObjects)
+                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
+        }
+    }
+};
+
+TEST_P(TrackLoad, LoadsItsGridBodiesAndLightAndStandsInThePhysicsWorld)
 {
     ASSERT_TRUE(OpenScene());
     {
@@ -75,7 +115,7 @@ TEST_P(TrackLoad, LoadsStandsInThePhysicsWorldAndCountsItsBodies)
         EXPECT_EQ(track->GetAnimatedBodyCount(), track->billboards.collidingCount + built.staticCount);
         EXPECT_EQ(track->GetRigidBodyCount(), built.dynamicCount);
         EXPECT_EQ(track->GetGeometryCount(), track->GetAnimatedBodyCount() + track->GetRigidBodyCount());
-        EXPECT_GE(track->trackData.startPositionCount, 6);
+        ExpectStartGrid();
 
         // Pools sized exactly by the counts are enough, and all of them are used.
         ASSERT_TRUE(CreateWorld());

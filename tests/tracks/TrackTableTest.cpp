@@ -1,13 +1,10 @@
 #include "tracks/CreateTrack.h"
-#include "tracks/FinlandTrack.h"
-#include "tracks/UKTrack.h"
 
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderTestDevice.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 TEST(TrackTable, PathsAndNamesOfEveryTrackComeFromItsDirectory)
@@ -31,21 +28,6 @@ TEST(TrackTable, PathsAndNamesOfEveryTrackComeFromItsDirectory)
         EXPECT_EQ(BuildTrackRecordsPath(id), "Data\\Tracks\\" + dir + "\\Records.bt");
         EXPECT_EQ(BuildTrackMusicPath(id), "Audio\\Music\\" + dir + ".ogg");
     }
-}
-
-TEST(TrackFactory, MakesEachBuiltTrackByNumberWithoutReadingAFile)
-{
-    std::unique_ptr<Track> finland(CreateTrack(TRACK_FINLAND));
-    ASSERT_NE(dynamic_cast<FinlandTrack*>(finland.get()), nullptr);
-    EXPECT_EQ(finland->graphicsDir, "Graphics\\Tracks\\Finland\\");
-    EXPECT_EQ(finland->dataDir, "Data\\Tracks\\Finland\\");
-    EXPECT_EQ(finland->heightMapWidth, 800);
-    EXPECT_EQ(finland->trackData.firstSegment, nullptr);
-
-    std::unique_ptr<Track> uk(CreateTrack(TRACK_UK));
-    ASSERT_NE(dynamic_cast<UKTrack*>(uk.get()), nullptr);
-    EXPECT_EQ(uk->graphicsDir, "Graphics\\Tracks\\UK\\");
-    EXPECT_EQ(uk->heightMapHeight, 1200);
 }
 
 TEST(TrackFactory, RefusesNumbersAboveNineWithoutLogging)

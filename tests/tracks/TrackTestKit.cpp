@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 using backend::Vector3;
 
@@ -146,6 +147,25 @@ void TrackTest::ExpectWaterOnlyBelowItsLevel(Water& water, const Camera& camera,
     EXPECT_TRUE(ColourNear(PixelOf(withWater, camera, above), PixelOf(withoutWater, camera, above), 2));
 }
 
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance)
+{
+    Box box;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            const size_t i = size_t(y) * 800 + size_t(x);
+            if (ColourNear(a[i], b[i], tolerance))
+                continue;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+            box.sumX += x;
+            box.sumY += y;
+            ++box.count;
+        }
+    return box;
+}
+
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const Vector3& point)
 {
     const backend::Vector2 p = ProjectToScreen(camera, point);
@@ -157,12 +177,16 @@ int Brightness(uint32_t colour)
     return int(colour >> 16 & 0xFF) + int(colour >> 8 & 0xFF) + int(colour & 0xFF);
 }
 
+namespace {
+
+// Camera angles (pitch, yaw, roll) looking along `direction`.
 Vector3 AnglesAlong(const Vector3& direction)
 {
     const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
     return {std::asin(direction.y / length), std::atan2(direction.x, direction.z), 0.0f};
 }
 
+// The red of the flare's measured intensity, 0 when the sun is hidden.
 uint32_t FlareIntensity(LensFlare& flare)
 {
     backend::GpuSurface* surface = nullptr;
@@ -172,6 +196,8 @@ uint32_t FlareIntensity(LensFlare& flare)
     surface->Release();
     return pixels.empty() ? 0u : (pixels[0] >> 16) & 0xFF;
 }
+
+} // namespace
 
 const std::vector<TrackId>& BuiltTracks()
 {
@@ -194,150 +220,113 @@ size_t RoadPassIndex(TrackId id, size_t count)
     return id == TRACK_MEXICO ? 1 : count - 1;
 }
 
+namespace {
+
+// " <stem>.ext <stem>2.ext ... <stem><count>.ext"
+std::string Numbered(const std::string& stem, int count, const std::string& ext)
+{
+    std::string names = " " + stem + ext;
+    for (int i = 2; i <= count; ++i)
+        names += " " + stem + std::to_string(i) + ext;
+    return names;
+}
+
+// The files a track loads after its road, in load order, separated by spaces: below the track's
+// graphics folder unless they are shared ones under "Graphics\" or "Audio\".
+std::string OwnFiles(TrackId id)
+{
+    const std::string pole = " Graphics\\Models\\FinishPole.x", poleSkin = " Graphics\\Textures\\FinishPole.dds";
+    const std::string rain = " Graphics\\Textures\\Rain.dds", rainSound = " Audio\\Sounds\\Rain.wav";
+    std::string flares;
+    for (int i = 0; i < 6; ++i)
+        flares += " Graphics\\Textures\\LensFlare\\Flare" + std::to_string(i) + ".dds";
+    switch (id) {
+    case TRACK_FINLAND:
+        return "Textures\\Grass.dds Textures\\Gravel.dds Textures\\GravelAlpha.dds Textures\\Fir.dds FirTrees.raw "
+               "Textures\\Pine.dds PineTrees.raw Textures\\Birch.dds BirchTrees.raw Models\\Cottage.x "
+               "Models\\Cottage2.x Models\\Fence.x" +
+               Numbered("Models\\Rock", 7, ".qvx") + Numbered("Models\\Stone", 7, ".qvx") + pole +
+               " Textures\\Cottage.dds Textures\\Cottage2.dds Textures\\Fence.dds" +
+               Numbered("Textures\\Rock", 6, ".dds") + poleSkin;
+    case TRACK_UK:
+        return "Textures\\Sand.dds Textures\\Mud.dds Textures\\MudAlpha.dds Textures\\Fir.dds Trees.raw" + pole +
+               poleSkin;
+    case TRACK_CAMBODIA:
+        return "Textures\\Grass.dds Textures\\Sand.dds Textures\\SandAlpha.dds Textures\\Tree.dds Trees.raw "
+               "Textures\\FxGrass.dds FxGrass.raw" +
+               rain + " Models\\Hut1.x Models\\Hut2.x Models\\Hut3.x" + pole + " Textures\\Hut.dds" + poleSkin +
+               rainSound;
+    case TRACK_GERMANY:
+        return "Textures\\Grass.dds Textures\\Sand.dds Textures\\SandAlpha.dds Textures\\Asphalt.dds "
+               "Textures\\AsphaltAlpha.dds" +
+               rain + " Models\\Seats.x Models\\TyreStack.x" + pole +
+               " Textures\\Seats.dds Textures\\TyreStackRed.dds Textures\\TyreStackWhite.dds" + poleSkin + rainSound;
+    case TRACK_MEXICO:
+        return "Textures\\Sand.dds Textures\\Asphalt.dds Textures\\AsphaltAlpha.dds Textures\\MountainRock.dds "
+               "Textures\\MountainRockAlpha.dds Textures\\Fog.dds Textures\\Cactus.dds Cacti.raw" +
+               flares + pole + poleSkin;
+    case TRACK_EGYPT:
+        return "Textures\\Sand.dds Textures\\Asphalt.dds Textures\\AsphaltAlpha.dds Textures\\Water.dds "
+               "Textures\\Palm.dds Trees.raw" +
+               flares + " Models\\Pyramid.x" + pole + " Textures\\Pyramid.dds" + poleSkin;
+    case TRACK_HAWAII:
+        return "Textures\\Sand.dds Textures\\Grass.dds Textures\\GrassAlpha.dds Textures\\Rock.dds "
+               "Textures\\RockAlpha.dds Textures\\Asphalt.dds Textures\\AsphaltAlpha.dds Textures\\Water.dds "
+               "Textures\\Palm.dds Trees.raw Textures\\VolcanoSmoke.dds" +
+               pole + poleSkin;
+    case TRACK_TANZANIA:
+        return "Textures\\Grass.dds Textures\\Sand.dds Textures\\SandAlpha.dds Textures\\Acacia.dds Trees.raw "
+               "Textures\\FxGrass.dds FxGrass.raw" +
+               pole + poleSkin;
+    case TRACK_USA:
+        return "Textures\\Asphalt.dds Textures\\Pavement.dds Textures\\PavementAlpha.dds Textures\\Grass.dds "
+               "Textures\\GrassAlpha.dds" +
+               Numbered("Models\\Building", 5, ".x") + Numbered("Models\\Skyscraper", 8, ".x") +
+               " Models\\TrafficSign.x Models\\TrafficLightOneSide.x Models\\TrafficLightTwoSides.x Models\\Car.qvx "
+               "Models\\Block.x Models\\Ramp.x" +
+               pole + Numbered("Textures\\Building", 5, ".dds") +
+               " Textures\\Skyscraper.dds Textures\\Skyscraper2.dds Textures\\Skyscraper5.dds "
+               "Textures\\Skyscraper6.dds Textures\\Skyscraper7.dds Textures\\Skyscraper8.dds "
+               "Textures\\TrafficSignToLeft.dds "
+               "Textures\\TrafficSignToRight.dds Textures\\TrafficLight.dds "
+               "Textures\\CarRed.dds Textures\\CarBlue.dds Textures\\CarYellow.dds Textures\\CarWhite.dds "
+               "Textures\\CarSilver.dds Textures\\Block.dds Textures\\Ramp.dds" +
+               poleSkin;
+    case TRACK_FINLAND2:
+        return "Textures\\Snow.dds Textures\\Sand.dds Textures\\SandAlpha.dds Textures\\Fir.dds Trees.raw "
+               "Textures\\SnowFlake.dds Models\\Cottage.x Models\\Cottage2.x" +
+               pole + " Textures\\Cottage.dds Textures\\Cottage2.dds" + poleSkin;
+    default:
+        return {};
+    }
+}
+
+std::vector<std::string> LoadList(TrackId id)
+{
+    std::vector<std::string> list;
+    for (const char* sky : {"Front", "Back", "Left", "Right", "Up", "Down"})
+        list.push_back(BuildTrackGraphicsPath(id) + "Textures\\Skybox" + sky + ".dds");
+    list.push_back(BuildTrackGraphicsPath(id) + "Textures\\EnvMap.dds");
+    list.push_back(BuildTrackGraphicsPath(id) + "HeightMap.raw");
+    list.push_back(BuildTrackDataPath(id) + "TrackData.tda");
+    std::istringstream own(OwnFiles(id));
+    for (std::string name; own >> name;)
+        list.push_back(
+            name.starts_with("Graphics\\") || name.starts_with("Audio\\") ? name : BuildTrackGraphicsPath(id) + name);
+    return list;
+}
+
+} // namespace
+
 const std::vector<std::string>& TrackLoadList(TrackId id)
 {
-    static const std::vector<std::string> base = {
-        "Textures\\SkyboxFront.dds", "Textures\\SkyboxBack.dds",
-        "Textures\\SkyboxLeft.dds",  "Textures\\SkyboxRight.dds",
-        "Textures\\SkyboxUp.dds",    "Textures\\SkyboxDown.dds",
-        "Textures\\EnvMap.dds",      "HeightMap.raw",
-    };
-    auto build = [](TrackId track, std::vector<std::string> own) {
-        std::vector<std::string> list;
-        for (const std::string& name : base)
-            list.push_back(BuildTrackGraphicsPath(track) + name);
-        list.push_back(BuildTrackDataPath(track) + "TrackData.tda");
-        for (std::string& name : own)
-            list.push_back(name.starts_with("Graphics\\") || name.starts_with("Audio\\")
-                               ? name
-                               : BuildTrackGraphicsPath(track) + name);
-        return list;
-    };
-    static const std::vector<std::string> finland = build(TRACK_FINLAND, {"Textures\\Grass.dds",
-                                                                          "Textures\\Gravel.dds",
-                                                                          "Textures\\GravelAlpha.dds",
-                                                                          "Textures\\Fir.dds",
-                                                                          "FirTrees.raw",
-                                                                          "Textures\\Pine.dds",
-                                                                          "PineTrees.raw",
-                                                                          "Textures\\Birch.dds",
-                                                                          "BirchTrees.raw",
-                                                                          "Models\\Cottage.x",
-                                                                          "Models\\Cottage2.x",
-                                                                          "Models\\Fence.x",
-                                                                          "Models\\Rock.qvx",
-                                                                          "Models\\Rock2.qvx",
-                                                                          "Models\\Rock3.qvx",
-                                                                          "Models\\Rock4.qvx",
-                                                                          "Models\\Rock5.qvx",
-                                                                          "Models\\Rock6.qvx",
-                                                                          "Models\\Rock7.qvx",
-                                                                          "Models\\Stone.qvx",
-                                                                          "Models\\Stone2.qvx",
-                                                                          "Models\\Stone3.qvx",
-                                                                          "Models\\Stone4.qvx",
-                                                                          "Models\\Stone5.qvx",
-                                                                          "Models\\Stone6.qvx",
-                                                                          "Models\\Stone7.qvx",
-                                                                          "Graphics\\Models\\FinishPole.x",
-                                                                          "Textures\\Cottage.dds",
-                                                                          "Textures\\Cottage2.dds",
-                                                                          "Textures\\Fence.dds",
-                                                                          "Textures\\Rock.dds",
-                                                                          "Textures\\Rock2.dds",
-                                                                          "Textures\\Rock3.dds",
-                                                                          "Textures\\Rock4.dds",
-                                                                          "Textures\\Rock5.dds",
-                                                                          "Textures\\Rock6.dds",
-                                                                          "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> uk =
-        build(TRACK_UK, {"Textures\\Sand.dds", "Textures\\Mud.dds", "Textures\\MudAlpha.dds", "Textures\\Fir.dds",
-                         "Trees.raw", "Graphics\\Models\\FinishPole.x", "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> cambodia = build(
-        TRACK_CAMBODIA, {"Textures\\Grass.dds", "Textures\\Sand.dds", "Textures\\SandAlpha.dds", "Textures\\Tree.dds",
-                         "Trees.raw", "Textures\\FxGrass.dds", "FxGrass.raw", "Graphics\\Textures\\Rain.dds",
-                         "Models\\Hut1.x", "Models\\Hut2.x", "Models\\Hut3.x", "Graphics\\Models\\FinishPole.x",
-                         "Textures\\Hut.dds", "Graphics\\Textures\\FinishPole.dds", "Audio\\Sounds\\Rain.wav"});
-    static const std::vector<std::string> germany =
-        build(TRACK_GERMANY,
-              {"Textures\\Grass.dds", "Textures\\Sand.dds", "Textures\\SandAlpha.dds", "Textures\\Asphalt.dds",
-               "Textures\\AsphaltAlpha.dds", "Graphics\\Textures\\Rain.dds", "Models\\Seats.x", "Models\\TyreStack.x",
-               "Graphics\\Models\\FinishPole.x", "Textures\\Seats.dds", "Textures\\TyreStackRed.dds",
-               "Textures\\TyreStackWhite.dds", "Graphics\\Textures\\FinishPole.dds", "Audio\\Sounds\\Rain.wav"});
-    static const std::vector<std::string> mexico =
-        build(TRACK_MEXICO, {"Textures\\Sand.dds", "Textures\\Asphalt.dds", "Textures\\AsphaltAlpha.dds",
-                             "Textures\\MountainRock.dds", "Textures\\MountainRockAlpha.dds", "Textures\\Fog.dds",
-                             "Textures\\Cactus.dds", "Cacti.raw", "Graphics\\Textures\\LensFlare\\Flare0.dds",
-                             "Graphics\\Textures\\LensFlare\\Flare1.dds", "Graphics\\Textures\\LensFlare\\Flare2.dds",
-                             "Graphics\\Textures\\LensFlare\\Flare3.dds", "Graphics\\Textures\\LensFlare\\Flare4.dds",
-                             "Graphics\\Textures\\LensFlare\\Flare5.dds", "Graphics\\Models\\FinishPole.x",
-                             "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> egypt =
-        build(TRACK_EGYPT,
-              {"Textures\\Sand.dds", "Textures\\Asphalt.dds", "Textures\\AsphaltAlpha.dds", "Textures\\Water.dds",
-               "Textures\\Palm.dds", "Trees.raw", "Graphics\\Textures\\LensFlare\\Flare0.dds",
-               "Graphics\\Textures\\LensFlare\\Flare1.dds", "Graphics\\Textures\\LensFlare\\Flare2.dds",
-               "Graphics\\Textures\\LensFlare\\Flare3.dds", "Graphics\\Textures\\LensFlare\\Flare4.dds",
-               "Graphics\\Textures\\LensFlare\\Flare5.dds", "Models\\Pyramid.x", "Graphics\\Models\\FinishPole.x",
-               "Textures\\Pyramid.dds", "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> hawaii = build(
-        TRACK_HAWAII, {"Textures\\Sand.dds", "Textures\\Grass.dds", "Textures\\GrassAlpha.dds", "Textures\\Rock.dds",
-                       "Textures\\RockAlpha.dds", "Textures\\Asphalt.dds", "Textures\\AsphaltAlpha.dds",
-                       "Textures\\Water.dds", "Textures\\Palm.dds", "Trees.raw", "Textures\\VolcanoSmoke.dds",
-                       "Graphics\\Models\\FinishPole.x", "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> tanzania =
-        build(TRACK_TANZANIA, {"Textures\\Grass.dds", "Textures\\Sand.dds", "Textures\\SandAlpha.dds",
-                               "Textures\\Acacia.dds", "Trees.raw", "Textures\\FxGrass.dds", "FxGrass.raw",
-                               "Graphics\\Models\\FinishPole.x", "Graphics\\Textures\\FinishPole.dds"});
-    static const std::vector<std::string> usa = [&build] {
-        std::vector<std::string> own = {"Textures\\Asphalt.dds", "Textures\\Pavement.dds",
-                                        "Textures\\PavementAlpha.dds", "Textures\\Grass.dds",
-                                        "Textures\\GrassAlpha.dds"};
-        for (const char* name :
-             {"Building.x", "Building2.x", "Building3.x", "Building4.x", "Building5.x", "Skyscraper.x", "Skyscraper2.x",
-              "Skyscraper3.x", "Skyscraper4.x", "Skyscraper5.x", "Skyscraper6.x", "Skyscraper7.x", "Skyscraper8.x",
-              "TrafficSign.x", "TrafficLightOneSide.x", "TrafficLightTwoSides.x", "Car.qvx", "Block.x", "Ramp.x"})
-            own.push_back(std::string("Models\\") + name);
-        own.push_back("Graphics\\Models\\FinishPole.x");
-        for (const char* name :
-             {"Building",           "Building2",    "Building3",   "Building4",   "Building5",   "Skyscraper",
-              "Skyscraper2",        "Skyscraper5",  "Skyscraper6", "Skyscraper7", "Skyscraper8", "TrafficSignToLeft",
-              "TrafficSignToRight", "TrafficLight", "CarRed",      "CarBlue",     "CarYellow",   "CarWhite",
-              "CarSilver",          "Block",        "Ramp"})
-            own.push_back(std::string("Textures\\") + name + ".dds");
-        own.push_back("Graphics\\Textures\\FinishPole.dds");
-        return build(TRACK_USA, own);
-    }();
-    static const std::vector<std::string> finland2 =
-        build(TRACK_FINLAND2,
-              {"Textures\\Snow.dds", "Textures\\Sand.dds", "Textures\\SandAlpha.dds", "Textures\\Fir.dds", "Trees.raw",
-               "Textures\\SnowFlake.dds", "Models\\Cottage.x", "Models\\Cottage2.x", "Graphics\\Models\\FinishPole.x",
-               "Textures\\Cottage.dds", "Textures\\Cottage2.dds", "Graphics\\Textures\\FinishPole.dds"});
+    static std::vector<std::string> lists[TRACK_COUNT];
     static const std::vector<std::string> none;
-    switch (id) {
-    case TRACK_USA:
-        return usa;
-    case TRACK_MEXICO:
-        return mexico;
-    case TRACK_EGYPT:
-        return egypt;
-    case TRACK_HAWAII:
-        return hawaii;
-    case TRACK_FINLAND:
-        return finland;
-    case TRACK_CAMBODIA:
-        return cambodia;
-    case TRACK_GERMANY:
-        return germany;
-    case TRACK_TANZANIA:
-        return tanzania;
-    case TRACK_FINLAND2:
-        return finland2;
-    case TRACK_UK:
-        return uk;
-    default:
+    if (uint32_t(id) >= TRACK_COUNT)
         return none;
-    }
+    if (lists[id].empty())
+        lists[id] = LoadList(id);
+    return lists[id];
 }
 
 void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels)
@@ -358,6 +347,29 @@ std::vector<const TrackSegment*> RoadCells(const TrackData& road)
         cell = cell->next;
     } while (cell != road.firstSegment);
     return cells;
+}
+
+std::vector<Vector3> CentreLine(const TrackData& road, float spacing, int laps)
+{
+    const Vector3 from = {road.startPositions[0].x, 0.0f, road.startPositions[0].z};
+    const TrackSegment* cell = road.FindSegment(&from);
+    std::vector<Vector3> corners = {from};
+    const int gates = int(RoadCells(road).size());
+    for (int i = 0; i <= gates * laps + 4; ++i) {
+        cell = cell->next;
+        corners.push_back(cell->centre);
+    }
+    std::vector<Vector3> points;
+    float carried = 0.0f;
+    for (size_t i = 1; i < corners.size(); ++i) {
+        const float dx = corners[i].x - corners[i - 1].x, dz = corners[i].z - corners[i - 1].z;
+        const float length = std::hypot(dx, dz);
+        for (; carried < length; carried += spacing)
+            points.push_back(
+                {corners[i - 1].x + dx * carried / length, 0.0f, corners[i - 1].z + dz * carried / length});
+        carried -= length;
+    }
+    return points;
 }
 
 uint32_t TrackTest::FlareSeenFrom(LensFlare& flare, const Vector3& eye, const Vector3& sun)

@@ -9,12 +9,15 @@
 
 #include "engine/scene/Water.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 // Every road cell once, from the first.
 std::vector<const TrackSegment*> RoadCells(const TrackData& road);
+// Points `spacing` apart from start place 0 along the gate centres ahead of it, `laps` times round and a little more.
+std::vector<backend::Vector3> CentreLine(const TrackData& road, float spacing, int laps);
 
 class TrackTest : public SceneTest {
 protected:
@@ -49,15 +52,20 @@ protected:
     PhysicsEngine physics;
 };
 
+// Where two pictures differ by more than `tolerance` a channel: the bounds, the number and the centre of the pixels.
+struct Box {
+    int left = 800, top = 600, right = -1, bottom = -1, count = 0;
+    double sumX = 0, sumY = 0;
+    double CentreX() const { return sumX / std::max(count, 1); }
+    double CentreY() const { return sumY / std::max(count, 1); }
+};
+Box Footprint(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance = 12);
+
 // The translation of a world matrix.
 backend::Vector3 Origin(const backend::Matrix& world);
 // The picture's pixel where a world point lands.
 uint32_t PixelOf(const std::vector<uint32_t>& picture, const Camera& camera, const backend::Vector3& point);
 int Brightness(uint32_t colour);
-// Camera angles (pitch, yaw, roll) looking along `direction`.
-backend::Vector3 AnglesAlong(const backend::Vector3& direction);
-// The red of the flare's measured intensity, 0 when the sun is hidden.
-uint32_t FlareIntensity(LensFlare& flare);
 
 // The tracks whose classes and data are built, by number.
 const std::vector<TrackId>& BuiltTracks();

@@ -13,16 +13,6 @@ using backend::Vector3;
 
 namespace {
 
-// Pixels of the two pictures that differ by more than a little.
-int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
-{
-    int count = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (!ColourNear(a[i], b[i], 12))
-            ++count;
-    return count;
-}
-
 double SoundEnergy(uint32_t frames)
 {
     std::vector<int16_t> out(size_t(frames) * 2);
@@ -103,7 +93,7 @@ template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id,
     const std::vector<uint32_t> withRain = DrawTrack(camera);
     SaveArtifact(std::string("track-") + g_TrackDirectoryNames[id] + "-rain", withRain);
     rainy->rain.Clear();
-    EXPECT_GT(DifferingPixels(withRain, DrawTrack(camera)), 400);
+    EXPECT_GT(Footprint(withRain, DrawTrack(camera)).count, 400);
 
     track->Destroy();
     EXPECT_EQ(rainy->rainSound, nullptr);
@@ -165,5 +155,5 @@ TEST_F(TrackWeather, Finland2SnowFallsAroundTheMoped)
     const std::vector<uint32_t> snowing = DrawTrack(camera);
     SaveArtifact("track-Finland2-snow", snowing);
     finland2->snow.Clear();
-    EXPECT_GT(DifferingPixels(snowing, DrawTrack(camera)), 200);
+    EXPECT_GT(Footprint(snowing, DrawTrack(camera)).count, 200);
 }

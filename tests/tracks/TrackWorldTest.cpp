@@ -12,15 +12,6 @@ namespace {
 constexpr int BOXES = 10;
 constexpr float BOX_SIZE = 0.5f;
 
-// Inside every plane of the cell, with a margin.
-bool InsideCell(const TrackSegment& cell, float x, float z, float margin)
-{
-    for (const float* plane : {cell.leftPlane, cell.rightPlane, cell.gatePlane, cell.nextGatePlane})
-        if (plane[0] * x + plane[2] * z + plane[3] < margin)
-            return false;
-    return true;
-}
-
 } // namespace
 
 class TrackWorld : public TrackTest, public ::testing::WithParamInterface<TrackId> {};
@@ -77,39 +68,6 @@ TEST_P(TrackWorld, BoxesDroppedAlongTheRoadRestOnTheTerrainHeight)
             EXPECT_NEAR(at.y, object.position.y, 1e-4f) << "object " << i;
             EXPECT_NEAR(at.z, object.position.z, 1e-4f) << "object " << i;
             EXPECT_EQ(Length3(object.body->GetVelocity()), 0.0f) << "object " << i;
-        }
-    }
-}
-
-// Six start places behind the start line: inside the last cells of the ring,
-// on the terrain, apart from each other and clear of every placed object.
-TEST_P(TrackWorld, StartGridLiesBehindTheStartLineOnTheRoadClearOfObjects)
-{
-    ASSERT_TRUE(OpenScene());
-    {
-        ASSERT_TRUE(LoadTrack(GetParam())) << g_LastError;
-        const TrackData& road = track->trackData;
-        ASSERT_GE(road.startPositionCount, 6);
-        const TrackSegment* last = road.firstSegment->prev;
-        for (int slot = 0; slot < 6; ++slot) {
-            const TrackStartPosition& start = road.startPositions[slot];
-            Vector3 point = {start.x, 0.0f, start.z};
-            const TrackSegment* cell = road.FindSegment(&point);
-            ASSERT_NE(cell, nullptr) << "slot " << slot;
-            EXPECT_TRUE(cell == last || cell == last->prev) << "slot " << slot << " in cell " << cell->index;
-            EXPECT_TRUE(InsideCell(*cell, start.x, start.z, 0.5f)) << "slot " << slot;
-            EXPECT_TRUE(track->terrain.SnapToGroundXZ(&point, 0.0f)) << "slot " << slot;
-            for (int other = 0; other < slot; ++other)
-                EXPECT_GE(std::hypot(start.x - road.startPositions[other].x, start.z - road.startPositions[other].z),
-                          2.0f);
-            auto clear = [&](const BoundingBox& box) {
-                return start.x < box.min.x - 1.0f || start.x > box.max.x + 1.0f || start.z < box.min.z - 1.0f ||
-                       start.z > box.max.z + 1.0f;
-            };
-            for (const StaticTrackObject* object : track->staticObjects)
-                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
-            for (const DynamicTrackObject* object : track->dynamicObjects)
-                EXPECT_TRUE(clear(object->bounds)) << "slot " << slot;
         }
     }
 }
