@@ -7,21 +7,15 @@
 
 using namespace collisionkit;
 
-TEST(SphereSphere, OverlapGivesDepthAlongCentreLineAndTouchingGivesNone)
+// Overlapping pairs are checked at random beside the other pairs; exact touching and coincident centres here.
+TEST(SphereSphere, TouchingOrCoincidentSpheresGiveNone)
 {
     TConvex sphere = Sphere(1.0f);
     TContact c{};
     CollideSphereSphere(&c, &sphere, At(2.0f, 0, 0), &sphere, At(0, 0, 0));
     EXPECT_EQ(c.collided, 0);
-    CollideSphereSphere(&c, &sphere, At(0, 1.9f, 0), &sphere, At(0, 0, 0));
-    ASSERT_EQ(c.collided, 1);
-    EXPECT_NEAR(c.depth, 0.1f, 1e-5f);
-    EXPECT_NEAR(c.normal.y, 1.0f, 1e-6f);
-    EXPECT_NEAR(c.worldPointA.y, 0.9f, 1e-5f);
-    EXPECT_NEAR(c.worldPointB.y, 1.0f, 1e-5f);
-    TContact same{};
-    CollideSphereSphere(&same, &sphere, At(0, 0, 0), &sphere, At(0, 0, 0));
-    EXPECT_EQ(same.collided, 0);
+    CollideSphereSphere(&c, &sphere, At(0, 0, 0), &sphere, At(0, 0, 0));
+    EXPECT_EQ(c.collided, 0);
 }
 
 TEST(BoxSphere, RandomPlacementsMatchClosestPointReference)
@@ -69,7 +63,7 @@ TEST(BoxSphere, RandomPlacementsMatchClosestPointReference)
     EXPECT_GT(outsideHits, 2000);
 }
 
-TEST(BoxSphere, CentreInsideLeavesThroughTheNearestFace)
+TEST(BoxSphere, CentreInsideLeavesThroughTheNearestFaceAndOnACornerStaysFinite)
 {
     TConvex box = Box(2.0f, 0.5f, 1.0f);
     TConvex sphere = Sphere(0.25f);
@@ -79,18 +73,10 @@ TEST(BoxSphere, CentreInsideLeavesThroughTheNearestFace)
     ASSERT_EQ(c.collided, 1);
     EXPECT_NEAR(c.normal.y, -1.0f, 1e-6f); // the box moves down, away from the sphere
     EXPECT_NEAR(c.depth, 0.25f + 0.4f, 1e-5f);
-}
-
-TEST(BoxSphere, CentreOnCornerOrEdgeGivesFiniteContact)
-{
-    TConvex box = Box(0.5f, 0.5f, 0.5f);
-    TConvex sphere = Sphere(0.3f);
-    for (TVec4 p : {Vec(0.5f, 0.5f, 0.5f), Vec(-0.5f, 0.5f, 0.1f), Vec(0.5f, -0.5f, 0)}) {
-        TContact c{};
-        CollideBoxSphere(&c, &box, At(0, 0, 0), &sphere, At(p.x, p.y, p.z));
-        ASSERT_EQ(c.collided, 1);
-        EXPECT_TRUE(Finite(c));
-        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-5f);
-        EXPECT_GT(c.depth, 0.0f);
+    for (TVec4 p : {Vec(2, 0.5f, 1), Vec(-2, 0.5f, 0.1f), Vec(2, -0.5f, 0)}) {
+        TContact edge{};
+        CollideBoxSphere(&edge, &box, At(0, 0, 0), &sphere, At(p.x, p.y, p.z));
+        ASSERT_EQ(edge.collided, 1);
+        ExpectConsistent(edge, 0);
     }
 }
