@@ -103,37 +103,26 @@ TEST(TriangleSet, DeepestTriangleWinsAndFirstOfEqualDepthsStays)
 TEST(TriangleSet, SphereAgainstRandomTrianglesMatchesClosestPointReference)
 {
     Rng rng(5);
-    int hits = 0;
-    for (int i = 0; i < 20000; ++i) {
-        TestMesh mesh;
+    TestMesh mesh;
+    auto make = [&](ReferencePair& p) {
+        mesh = TestMesh();
         if (!AddRandomTriangle(mesh, rng, 1.5f, 4)) {
-            continue;
+            return false;
         }
-        TConvex set = mesh.Set();
-        float radius = rng.Uniform(0.05f, 1.0f);
-        TConvex sphere = Sphere(radius);
+        p.b = mesh.Set();
+        p.a = Sphere(rng.Uniform(0.05f, 1.0f));
         TVec4 centre = rng.Point(2.0f);
-        D3 nearest =
-            ClosestOnTriangle(ToD(centre), ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2]));
-        double distance = Len(ToD(centre) - nearest);
-        TContact c{};
-        CollideSphereTriangleSet(&c, &sphere, At(centre.x, centre.y, centre.z), &set, IdentityMat44());
-        ASSERT_TRUE(HitAgrees(c, radius - distance, 1e-4)) << i;
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ASSERT_TRUE(Finite(c));
-        EXPECT_NEAR(c.depth, radius - distance, 2e-4) << i;
-        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
-        if (distance > 1e-3) {
-            D3 expected = (ToD(centre) - nearest) * (1.0 / distance);
-            EXPECT_GT(Dot(ToD(c.normal), expected), 0.999) << i;
-        }
-        EXPECT_NEAR(Dot3(c.worldPointB - c.worldPointA, c.normal), c.depth, 1e-3f);
-        EXPECT_EQ(c.materialB, 4);
-    }
-    EXPECT_GT(hits, 1000);
+        p.wa = At(centre.x, centre.y, centre.z);
+        p.reversible = false;
+        p.overlap = [&](const TMat44& wa) {
+            D3 c = ToD(wa.row[3]);
+            return p.a.Radius() -
+                   Len(c - ClosestOnTriangle(c, ToD(mesh.vertices[0]), ToD(mesh.vertices[1]), ToD(mesh.vertices[2])));
+        };
+        return true;
+    };
+    auto material = [](const TContact& c, const ReferencePair&, int i) { EXPECT_EQ(c.materialB, 4) << i; };
+    EXPECT_GT(ExpectAgreesWithReference(20000, make, {.shallower = 2e-4, .deeper = 2e-4}, material), 1000);
 }
 
 TEST(TriangleSet, SphereTouchingPlaneOrFarFromTriangleGivesNone)
@@ -160,31 +149,22 @@ TEST(TriangleSet, SphereTouchingPlaneOrFarFromTriangleGivesNone)
 TEST(TriangleSet, BoxAgainstRandomTrianglesFindsOverlapAndPushesOut)
 {
     Rng rng(9);
-    int hits = 0;
-    for (int i = 0; i < 20000; ++i) {
-        TestMesh mesh;
+    TestMesh mesh;
+    auto make = [&](ReferencePair& p) {
+        mesh = TestMesh();
         if (!AddRandomTriangle(mesh, rng, 1.5f)) {
-            continue;
+            return false;
         }
-        TConvex set = mesh.Set();
-        TConvex box = Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
-        TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
-        Shape triangle = TriangleShape(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
-        double reference = Penetration(BoxShape(box, world), triangle);
-        TContact c{};
-        CollideBoxTriangleSet(&c, &box, world, &set, IdentityMat44());
-        ASSERT_TRUE(HitAgrees(c, reference, 1e-4)) << i;
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ASSERT_TRUE(Finite(c));
-        EXPECT_NEAR(Length3(c.normal), 1.0f, 1e-4f);
-        EXPECT_GE(c.depth, reference - 1e-4) << i;
-        EXPECT_LE(c.depth, reference + 5e-4) << i;
-        EXPECT_LT(Penetration(BoxShape(box, PushedOut(world, c)), triangle), 1e-6) << i;
-    }
-    EXPECT_GT(hits, 2000);
+        p.b = mesh.Set();
+        p.a = Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
+        p.wa = Pose(rng.Rotation(), rng.Point(1.5f));
+        p.reversible = false;
+        p.overlap = [&](const TMat44& wa) {
+            return Penetration(BoxShape(p.a, wa), TriangleShape(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]));
+        };
+        return true;
+    };
+    EXPECT_GT(ExpectAgreesWithReference(20000, make), 2000);
 }
 
 TEST(TriangleSet, SingleTriangleGeometryMatchesTheTransformedSet)
