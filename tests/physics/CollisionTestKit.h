@@ -210,16 +210,6 @@ inline double AxisOverlap(const std::vector<D3>& a, const std::vector<D3>& b, co
     return std::fmin(highA - lowB, highB - lowA);
 }
 
-// Exact minimum penetration of two polytopes (negative when separated).
-inline double Penetration(const Shape& a, const Shape& b)
-{
-    double best = 1e30;
-    for (const D3& n : CandidateAxes(a, b)) {
-        best = std::fmin(best, AxisOverlap(a.vertices, b.vertices, n));
-    }
-    return best;
-}
-
 // The overlaps along the candidate axes, smallest first. Axes that point almost the same way as a
 // shallower one are left out, so the second entry is the best other axis.
 inline std::vector<double> ShapeOverlaps(const Shape& a, const Shape& b)
@@ -242,6 +232,12 @@ inline std::vector<double> ShapeOverlaps(const Shape& a, const Shape& b)
         }
     }
     return overlaps;
+}
+
+// Exact minimum penetration of two polytopes (negative when separated).
+inline double Penetration(const Shape& a, const Shape& b)
+{
+    return ShapeOverlaps(a, b)[0];
 }
 
 // Closest point of a box (world) to a point, in double precision.
