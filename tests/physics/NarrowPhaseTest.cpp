@@ -1,5 +1,4 @@
 #include "CollisionTestKit.h"
-#include "HullKit.h"
 #include "TerrainMeshKit.h"
 
 #include "physics/TDefaultAllocator.h"
@@ -45,39 +44,6 @@ ShapeBody TyreRing(float ringRadius, float sphereRadius, int count)
 }
 
 } // namespace
-
-TEST(NarrowPhase, SwappedEntriesNegateNormalAndExchangePoints)
-{
-    Rng rng(37);
-    HullBuilder hull = HullBuilder::Octahedron(0.6f);
-    TConvex shapes[4] = {Box(0.4f, 0.3f, 0.5f), Sphere(0.45f), Capsule(0.3f, 0.4f), TConvex{}};
-    shapes[3].SetDefault();
-    shapes[3].SetPoints(&hull.block);
-    // (first, second) pairs that the dispatcher runs reversed.
-    int pairs[][2] = {{1, 0}, {1, 2}, {2, 0}, {3, 0}};
-    int hits = 0;
-    for (auto& pair : pairs) {
-        for (int i = 0; i < 1500; ++i) {
-            const TConvex& a = shapes[pair[0]];
-            const TConvex& b = shapes[pair[1]];
-            TMat44 wa = Pose(rng.Rotation(), rng.Point(0.8f));
-            TMat44 wb = Pose(rng.Rotation(), rng.Point(0.8f));
-            auto [forward, backward] = CollideBothWays(a, wa, b, wb);
-            ASSERT_EQ(forward.collided, backward.collided);
-            if (!forward.collided) {
-                continue;
-            }
-            ++hits;
-            EXPECT_EQ(forward.depth, backward.depth);
-            EXPECT_EQ(forward.normal.y, -backward.normal.y);
-            EXPECT_EQ(forward.worldPointA.x, backward.worldPointB.x);
-            EXPECT_EQ(forward.worldPointB.y, backward.worldPointA.y);
-            EXPECT_EQ(forward.geometryA, &a);
-            EXPECT_EQ(backward.geometryA, &b);
-        }
-    }
-    EXPECT_GT(hits, 1000);
-}
 
 TEST(NarrowPhase, UnsupportedPairsLeaveTheResultUntouched)
 {

@@ -4,7 +4,6 @@
 #include "physics/BoxTriangleCollision.h"
 #include "physics/PairTests.h"
 #include "physics/TNarrowPhase.h"
-#include "physics/TTriangleFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -192,23 +191,6 @@ TEST(TriangleSet, SingleTriangleGeometryMatchesTheTransformedSet)
             EXPECT_NEAR(fromSingle.depth, fromSet.depth, 1e-4f);
             EXPECT_NEAR(Dot3(fromSingle.normal, fromSet.normal), 1.0f, 1e-3f);
             EXPECT_EQ(fromSingle.materialB, 9);
-        }
-    }
-}
-
-TEST(TriangleRegion, ClassifiesInsideVerticesAndEdgesForBothWindings)
-{
-    TTriangleFrame up(Vec(0, 0, 0), Vec(0, 0, 1), Vec(1, 0, 0));
-    TTriangleFrame down(Vec(0, 0, 0), Vec(1, 0, 0), Vec(0, 0, 1));
-    for (const TTriangleFrame* t : {&up, &down}) {
-        EXPECT_EQ(ClassifyTriangleRegion(*t, Vec(0.2f, 0, 0.2f)), -1);
-        // Beyond vertex a, b, c and across each edge.
-        for (int v = 0; v < 3; ++v) {
-            TVec4 centroid = (t->a + t->b + t->c) * (1.0f / 3.0f);
-            TVec4 beyond = t->Vertex(v) + (t->Vertex(v) - centroid) * 0.5f;
-            EXPECT_EQ(ClassifyTriangleRegion(*t, beyond), 2 * v) << v;
-            TVec4 middle = (t->Vertex(v) + t->Vertex((v + 1) % 3)) * 0.5f;
-            EXPECT_EQ(ClassifyTriangleRegion(*t, middle + (middle - centroid)), 2 * v + 1) << v;
         }
     }
 }
