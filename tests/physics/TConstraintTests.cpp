@@ -130,25 +130,3 @@ TEST_F(ConstraintTest, SliderPushedPastItsLimitMakesACappedRow)
     EXPECT_FLOAT_EQ(slider->limit.violation, 0.05f);
     EXPECT_NEAR(slider->angle, 0.3f, 1e-6f);
 }
-
-TEST_F(ConstraintTest, PointRowsOfAHingeMeetWhenTheFramesAgree)
-{
-    TRigidBody* a = AddBox(simulator, Vec(1, 1, 1), Vec(0, 0, 0));
-    TRigidBody* b = AddBox(simulator, Vec(1, 1, 1), Vec(1, 0, 0));
-    TConstraint* hinge = simulator->CreateConstraint(a, b);
-    TMat44 frame = IdentityMat44();
-    frame.row[3] = Vec(0.5f, 0, 0, 1);
-    hinge->SetFrame(&frame);
-    hinge->SetType(2);
-    hinge->Enable(1);
-    hinge->UpdateFrames();
-    hinge->UpdateAnchors();
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_NEAR(LengthSquared3(hinge->pivotAWorld[i] - hinge->pivotBWorld[i]), 0.0f, 1e-10f);
-    }
-    EXPECT_NEAR(hinge->pivotAWorld[0].y - hinge->pivotAWorld[1].y, 1.0f, 1e-6f);
-    TVec4 shifted = Vec(0, 0.2f, 0);
-    b->SetPosition(&shifted);
-    hinge->UpdateAnchors();
-    EXPECT_NEAR(hinge->pivotAWorld[0].y - hinge->pivotBWorld[0].y, -0.2f, 1e-5f);
-}

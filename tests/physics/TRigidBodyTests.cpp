@@ -197,14 +197,4 @@ TEST(TBody, BoundsFollowTheAnimatedPose)
     EXPECT_NEAR(body->worldMax.x - 10.0f, 0.70710678f, 1e-5f);
     EXPECT_NEAR(body->worldMax.z, 0.70710678f, 1e-5f);
     EXPECT_NEAR(body->worldMax.y, 0.5f, 1e-5f);
-
-    TRigidBody* rigid = simulator->CreateRigidBody();
-    TConvex* first = rigid->AddGeometry();
-    TConvex* second = rigid->AddGeometry();
-    TConvex* third = rigid->AddGeometry();
-    rigid->BeginGeometryIteration();
-    EXPECT_EQ(rigid->NextGeometry(), first);
-    EXPECT_EQ(rigid->NextGeometry(), second);
-    EXPECT_EQ(rigid->NextGeometry(), third);
-    EXPECT_EQ(rigid->NextGeometry(), nullptr);
 }
