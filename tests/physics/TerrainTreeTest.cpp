@@ -305,6 +305,7 @@ TEST(TerrainTree, PlaneAndTriangleBoxOverlapCountTouching)
     EXPECT_EQ(TriangleBoxOverlap(centre, half, touching), 1);
     float apart[3][3] = {{1.01f, -5, -5}, {1.01f, 5, -5}, {1.01f, 0, 5}};
     EXPECT_EQ(TriangleBoxOverlap(centre, half, apart), 0);
-    float diagonal[3][3] = {{2, 2, 0}, {3, 1, 0}, {2.5f, 2.5f, 1}};
-    EXPECT_EQ(TriangleBoxOverlap(centre, half, diagonal), 0); // only the corner boxes meet
+    // Bounds and plane meet the box; only the axis across the long edge keeps them apart.
+    float diagonal[3][3] = {{2.5f, 0, 0}, {0, 2.5f, 0}, {2.5f, 2.5f, 0}};
+    EXPECT_EQ(TriangleBoxOverlap(centre, half, diagonal), 0);
 }
