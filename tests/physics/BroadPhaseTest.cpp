@@ -193,50 +193,20 @@ TEST(BroadPhase, MatchesBruteForceWithMovesTiesAndSlotReuse)
     }
 }
 
-TEST_F(BroadPhaseWorld, TouchingBoxesAreNoPairUntilTheyOverlap)
+// Touching, ties and particles are covered by the random worlds; a body whose numbers went bad keeps its place
+// instead of stalling the sort.
+TEST_F(BroadPhaseWorld, BodyWithNaNBoundsKeepsItsPlace)
 {
     ASSERT_TRUE(Create(2, 0, 0, 10));
     Add(0, 0);
-    Add(1, 1);
-    broad.Update();
-    EXPECT_EQ(broad.PairCount(), 0);
-    broad.SetBounds(1, Vec(0.99f, 0, 0), Vec(1.99f, 1, 1));
+    Add(1, 0.5f);
     broad.Update();
     EXPECT_EQ(broad.PairCount(), 1);
-    // Back to touching, from the overlapping side, then from the far side.
-    broad.SetBounds(1, Vec(1, 0, 0), Vec(2, 1, 1));
-    broad.Update();
-    EXPECT_EQ(broad.PairCount(), 0);
-    broad.SetBounds(1, Vec(3, 0, 0), Vec(4, 1, 1));
-    broad.Update();
-    broad.SetBounds(1, Vec(1, 0, 0), Vec(2, 1, 1));
-    broad.Update();
-    EXPECT_EQ(broad.PairCount(), 0);
-    broad.SetBounds(1, Vec(0.99f, 0, 0), Vec(1.99f, 1, 1));
-    broad.Update();
-    EXPECT_EQ(broad.PairCount(), 1);
-    // A body whose numbers went bad keeps its place instead of stalling the sort.
     float nan = std::nanf("");
     broad.SetBounds(1, Vec(nan, 0, 0), Vec(nan, 1, 1));
     broad.Update();
     EXPECT_TRUE(broad.CheckInvariants());
     EXPECT_EQ(broad.PairCount(), 1);
-}
-
-TEST_F(BroadPhaseWorld, ParticlesNeverPairWithEachOther)
-{
-    ASSERT_TRUE(Create(1, 0, 3, 10));
-    for (int i = 0; i < 4; ++i) {
-        Add(i, 0);
-    }
-    broad.Update();
-    EXPECT_EQ(LivePairs(broad), (std::set<std::pair<int, int>>{{0, 1}, {0, 2}, {0, 3}}));
-    for (int32_t p = broad.FirstPair(); p >= 0; p = broad.NextPair(p)) {
-        EXPECT_EQ(broad.PairBodyIndexA(p), 0); // of a rigid body and a particle, the particle is B
-    }
-    broad.SetBounds(2, Vec(0.5f, 0, 0), Vec(1.5f, 1, 1));
-    broad.Update();
-    EXPECT_EQ(broad.PairCount(), 3);
 }
 
 TEST_F(BroadPhaseWorld, FullPairBufferKeepsTheFirstPairAndReports)
@@ -288,27 +258,20 @@ TEST_F(BroadPhaseWorld, SilencedPairStaysOutUntilItMeetsAgain)
     EXPECT_EQ(broad.PairCount(), 1);
 }
 
-TEST_F(BroadPhaseWorld, BodyAddedAndRemovedBeforeUpdateNeverGetsEndpoints)
+// Adding and removing before an update is covered by the random worlds; here the queued states themselves.
+TEST_F(BroadPhaseWorld, QueuedBodyGetsEndpointsOnlyWhileItIsLive)
 {
     ASSERT_TRUE(Create(3, 0, 0, 10));
-    for (int i = 0; i < 3; ++i) {
-        Place(world, i, 0, 0, 0, 1, 1, 1);
-        world.bodies[size_t(i)].live = true;
-    }
-    broad.AddBody(world.Handle(0), 0);
-    broad.AddBody(world.Handle(1), 1);
+    Add(0, 0);
+    Add(1, 0);
     EXPECT_EQ(broad.State(1), TBROADPHASE_WAITING);
     broad.RemoveBody(1);
     EXPECT_FALSE(broad.HasNode(1));
-    // Freed and recreated in the same slot: inserted once.
-    broad.AddBody(world.Handle(2), 2);
-    broad.RemoveBody(2);
-    broad.AddBody(world.Handle(2), 2);
+    Add(2, 0);
     broad.AddBody(world.Handle(2), 2);
     broad.Update();
     EXPECT_TRUE(broad.CheckInvariants());
     EXPECT_EQ(broad.State(0), TBROADPHASE_INSERTED);
-    EXPECT_FALSE(broad.HasNode(1));
     EXPECT_EQ(LivePairs(broad), (std::set<std::pair<int, int>>{{0, 2}}));
     // A queued body whose slot went back to its pool is dropped at the update.
     broad.AddBody(world.Handle(1), 1);
@@ -318,7 +281,6 @@ TEST_F(BroadPhaseWorld, BodyAddedAndRemovedBeforeUpdateNeverGetsEndpoints)
     EXPECT_TRUE(broad.CheckInvariants());
     broad.RemoveBody(0);
     EXPECT_EQ(broad.PairCount(), 0);
-    EXPECT_TRUE(broad.CheckInvariants());
 }
 
 TEST(BroadPhase, CreationFailsCleanlyWhenMemoryIsRefused)

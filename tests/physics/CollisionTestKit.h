@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <utility>
 #include <vector>
@@ -209,16 +210,6 @@ inline double AxisOverlap(const std::vector<D3>& a, const std::vector<D3>& b, co
     return std::fmin(highA - lowB, highB - lowA);
 }
 
-// Exact minimum penetration of two polytopes (negative when separated).
-inline double Penetration(const Shape& a, const Shape& b)
-{
-    double best = 1e30;
-    for (const D3& n : CandidateAxes(a, b)) {
-        best = std::fmin(best, AxisOverlap(a.vertices, b.vertices, n));
-    }
-    return best;
-}
-
 // The overlaps along the candidate axes, smallest first. Axes that point almost the same way as a
 // shallower one are left out, so the second entry is the best other axis.
 inline std::vector<double> ShapeOverlaps(const Shape& a, const Shape& b)
@@ -241,6 +232,12 @@ inline std::vector<double> ShapeOverlaps(const Shape& a, const Shape& b)
         }
     }
     return overlaps;
+}
+
+// Exact minimum penetration of two polytopes (negative when separated).
+inline double Penetration(const Shape& a, const Shape& b)
+{
+    return ShapeOverlaps(a, b)[0];
 }
 
 // Closest point of a box (world) to a point, in double precision.
@@ -388,6 +385,69 @@ inline TMat44 PushedOut(const TMat44& world, const TContact& c, float extra = 2e
     TMat44 moved = world;
     moved.row[3] = world.row[3] + c.normal * (c.depth + extra);
     return moved;
+}
+
+// A random pair for the reference checks: the shapes, their poses and the exact overlap of the two with A at a
+// given pose (negative when apart).
+struct ReferencePair {
+    TConvex a;
+    TConvex b;
+    TMat44 wa = IdentityMat44();
+    TMat44 wb = IdentityMat44();
+    std::function<double(const TMat44& wa)> overlap;
+    bool reversible = true;   // false for a triangle set, which never stands first
+    bool sameFeatures = true; // no near tie, so the reversed call finds the same points
+};
+
+struct ReferenceMargins {
+    double hit = 1e-4; // closer to touching than this, either answer stands
+    double shallower = 1e-4;
+    double deeper = 5e-4;
+    double leftAfterPush = 1e-6; // overlap allowed once A is pushed out along the normal
+    float mirror = 1e-4f;
+};
+
+// Collides count pairs from make (false: skip the case) as given and reversed: a hit exactly when the reference
+// overlaps, its depth, a normal from B to A that separates them once A is pushed out along it, and a reversed
+// call describing the same contact. extra checks what is particular to the pair. Returns the hits.
+inline int
+ExpectAgreesWithReference(int count, const std::function<bool(ReferencePair&)>& make,
+                          const ReferenceMargins& margins = {},
+                          const std::function<void(const TContact&, const ReferencePair&, int)>& extra = nullptr)
+{
+    int hits = 0;
+    for (int i = 0; i < count && !testing::Test::HasFailure(); ++i) {
+        ReferencePair pair;
+        if (!make(pair)) {
+            continue;
+        }
+        double overlap = pair.overlap(pair.wa);
+        TContact c{};
+        TContact reversed{};
+        CollidePrimitives(&c, &pair.a, pair.wa, &pair.b, pair.wb);
+        EXPECT_TRUE(HitAgrees(c, overlap, margins.hit)) << i;
+        if (pair.reversible) {
+            CollidePrimitives(&reversed, &pair.b, pair.wb, &pair.a, pair.wa);
+            EXPECT_TRUE(HitAgrees(reversed, overlap, margins.hit)) << i;
+        }
+        if (!c.collided || (pair.reversible && !reversed.collided)) {
+            continue;
+        }
+        ++hits;
+        ExpectConsistent(c, i);
+        EXPECT_GE(c.depth, overlap - margins.shallower) << i;
+        EXPECT_LE(c.depth, overlap + margins.deeper) << i;
+        EXPECT_LT(pair.overlap(PushedOut(pair.wa, c)), margins.leftAfterPush) << i;
+        if (pair.reversible && pair.sameFeatures) {
+            ExpectMirrored(c, reversed, margins.mirror, i);
+        } else if (pair.reversible) {
+            EXPECT_NEAR(c.depth, reversed.depth, margins.deeper) << i;
+        }
+        if (extra) {
+            extra(c, pair, i);
+        }
+    }
+    return hits;
 }
 
 } // namespace collisionkit

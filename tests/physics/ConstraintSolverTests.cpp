@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -26,6 +27,45 @@ struct Pendulum {
         joint->SetIterationCount(iterations);
     }
 
+    void Limit(float lower, float upper)
+    {
+        joint->SetLimitMin(lower);
+        joint->SetLimitMax(upper);
+        joint->SetLimitEnabled(1);
+        joint->Enable(1);
+    }
+
+    // The extremes after the first warmUp steps: the widest angle and signed angle, the lowest angle, the widest
+    // pivot gap and the least alignment of the frames' y axes; and the widest limit violation of any step.
+    struct Extremes {
+        float angle = 0.0f, signedAngle = 0.0f, lowest = 1e9f, gap = 0.0f, axis = 1.0f, violation = 0.0f;
+    };
+    Extremes Swing(int steps, int warmUp, const std::function<void(int)>& beforeStep = nullptr)
+    {
+        Extremes worst;
+        for (int step = 0; step < steps; ++step) {
+            if (beforeStep) {
+                beforeStep(step);
+            }
+            simulator->Advance(1.0f / 60.0f, 1, nullptr);
+            if (!IsFiniteBody(bob)) {
+                ADD_FAILURE() << "step " << step;
+                break;
+            }
+            worst.violation = std::fmax(worst.violation, joint->limit.violation);
+            joint->UpdateFrames();
+            joint->UpdateAnchors();
+            if (step > warmUp) {
+                worst.angle = std::fmax(worst.angle, std::fabs(joint->angle));
+                worst.signedAngle = std::fmax(worst.signedAngle, std::fabs(joint->signedAngle));
+                worst.lowest = std::fmin(worst.lowest, joint->angle);
+                worst.gap = std::fmax(worst.gap, PivotGap());
+                worst.axis = std::fmin(worst.axis, Dot3(joint->worldFrameA.row[1], joint->worldFrameB.row[1]));
+            }
+        }
+        return worst;
+    }
+
     float PivotGap() const
     {
         float gap = 0.0f;
@@ -47,18 +87,14 @@ TMat34 HorizontalAxisFrame()
 
 } // namespace
 
-TEST(ConstraintSolver, HingeKeepsItsAxisAndLimitUnderLoad)
+TEST(ConstraintSolver, HingeKeepsItsAxisAndLimitUnderLoadAndSwingsFreelyWithout)
 {
     for (int iterations : {32, -1}) {
         Pendulum pendulum(2, HorizontalAxisFrame(), iterations);
-        pendulum.joint->SetLimitMin(-0.3f);
-        pendulum.joint->SetLimitMax(0.3f);
-        pendulum.joint->SetLimitEnabled(1);
-        pendulum.joint->Enable(1);
+        pendulum.Limit(-0.3f, 0.3f);
         TVec4 push = Vec(0, 0, 15.0f);
         pendulum.bob->SetForce(&push);
-        float worstAngle = 0.0f, worstGap = 0.0f, worstAxis = 1.0f;
-        for (int step = 0; step < 10000; ++step) {
+        Pendulum::Extremes worst = pendulum.Swing(10000, 120, [&](int step) {
             if (step == 3000) {
                 TVec4 across = Vec(0, 0, 1.5f);
                 pendulum.bob->SetTorque(&across);
@@ -69,84 +105,38 @@ TEST(ConstraintSolver, HingeKeepsItsAxisAndLimitUnderLoad)
                 push = Vec(0, 0, -15.0f);
                 pendulum.bob->SetForce(&push);
             }
-            pendulum.simulator->Advance(1.0f / 60.0f, 1, nullptr);
-            ASSERT_TRUE(IsFiniteBody(pendulum.bob)) << "step " << step;
-            if (step > 120) {
-                pendulum.joint->UpdateFrames();
-                pendulum.joint->UpdateAnchors();
-                worstAngle = std::fmax(worstAngle, std::fabs(pendulum.joint->signedAngle));
-                worstGap = std::fmax(worstGap, pendulum.PivotGap());
-                worstAxis =
-                    std::fmin(worstAxis, Dot3(pendulum.joint->worldFrameA.row[1], pendulum.joint->worldFrameB.row[1]));
-            }
-        }
-        EXPECT_LT(worstAngle, 0.36f) << iterations << " iterations";
-        EXPECT_LT(worstGap, iterations > 0 ? 0.01f : 0.03f) << iterations << " iterations";
-        EXPECT_GT(worstAxis, std::cos(0.035f)) << iterations << " iterations";
+        });
+        EXPECT_LT(worst.signedAngle, 0.36f) << iterations << " iterations";
+        EXPECT_LT(worst.gap, iterations > 0 ? 0.01f : 0.03f) << iterations << " iterations";
+        EXPECT_GT(worst.axis, std::cos(0.035f)) << iterations << " iterations";
     }
-}
-
-TEST(ConstraintSolver, HingeSwingsFreelyWithoutLimit)
-{
-    Pendulum pendulum(2, HorizontalAxisFrame(), 32);
-    pendulum.joint->Enable(1);
+    Pendulum unlimited(2, HorizontalAxisFrame(), 32);
+    unlimited.joint->Enable(1);
     TVec4 kick = Vec(0, 0, 3.0f);
-    pendulum.bob->SetVelocity(&kick);
-    float widest = 0.0f;
-    for (int step = 0; step < 600; ++step) {
-        pendulum.simulator->Advance(1.0f / 60.0f, 1, nullptr);
-        pendulum.joint->UpdateFrames();
-        widest = std::fmax(widest, std::fabs(pendulum.joint->signedAngle));
-    }
-    EXPECT_GT(widest, 0.5f);
+    unlimited.bob->SetVelocity(&kick);
+    EXPECT_GT(unlimited.Swing(600, 0).signedAngle, 0.5f);
 }
 
 TEST(ConstraintSolver, PointJointKeepsItsConeLimit)
 {
     Pendulum pendulum(0, IdentityMat34(), 32);
-    pendulum.joint->SetLimitMin(0.0f);
-    pendulum.joint->SetLimitMax(0.5f);
-    pendulum.joint->SetLimitEnabled(1);
-    pendulum.joint->Enable(1);
+    pendulum.Limit(0.0f, 0.5f);
     TVec4 spin = Vec(0, 0, 2.0f);
     pendulum.bob->SetAngularMomentum(&spin);
     TVec4 push = Vec(15.0f, 0, 0);
     pendulum.bob->SetForce(&push);
-    float worstAngle = 0.0f, worstGap = 0.0f;
-    for (int step = 0; step < 10000; ++step) {
-        pendulum.simulator->Advance(1.0f / 60.0f, 1, nullptr);
-        ASSERT_TRUE(IsFiniteBody(pendulum.bob));
-        pendulum.joint->UpdateFrames();
-        pendulum.joint->UpdateAnchors();
-        if (step > 60) {
-            worstAngle = std::fmax(worstAngle, pendulum.joint->angle);
-            worstGap = std::fmax(worstGap, pendulum.PivotGap());
-        }
-    }
-    EXPECT_LT(worstAngle, 0.56f);
-    EXPECT_LT(worstGap, 0.02f);
+    Pendulum::Extremes worst = pendulum.Swing(10000, 60);
+    EXPECT_LT(worst.angle, 0.56f);
+    EXPECT_LT(worst.gap, 0.02f);
 }
 
 TEST(ConstraintSolver, SliderKeepsItsLimitUnderGravity)
 {
-    TMat34 vertical = IdentityMat34(); // the slide axis (frame y) is vertical
-    Pendulum pendulum(3, vertical, 32);
-    pendulum.joint->SetLimitMin(-0.2f);
-    pendulum.joint->SetLimitMax(0.2f);
-    pendulum.joint->SetLimitEnabled(1);
-    pendulum.joint->Enable(1);
-    float lowest = 1.0f;
-    for (int step = 0; step < 10000; ++step) {
-        pendulum.simulator->Advance(1.0f / 60.0f, 1, nullptr);
-        ASSERT_TRUE(IsFiniteBody(pendulum.bob));
-        pendulum.joint->UpdateFrames();
-        if (step > 120) {
-            lowest = std::fmin(lowest, pendulum.joint->angle);
-        }
-        ASSERT_LE(pendulum.joint->limit.violation, 0.05f);
-    }
-    pendulum.joint->UpdateFrames();
-    EXPECT_GT(lowest, -0.26f);
+    Pendulum pendulum(3, IdentityMat34(), 32); // the slide axis (frame y) is vertical
+    pendulum.Limit(-0.2f, 0.2f);
+    Pendulum::Extremes worst = pendulum.Swing(10000, 120);
+    EXPECT_LE(worst.violation, 0.05f);
+    EXPECT_GT(worst.lowest, -0.26f);
     EXPECT_LT(pendulum.joint->angle, -0.14f) << "gravity pulls it to the lower stop";
     EXPECT_NEAR(pendulum.bob->state.position.x, 0.0f, 0.01f);
 }

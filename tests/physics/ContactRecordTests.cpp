@@ -10,10 +10,6 @@
 TEST(BuildContactFrame, GivesARightHandedOrthonormalFrame)
 {
     TVec4 t1, t2;
-    BuildContactFrame(&t1, &t2, Vec(0, 1, 0));
-    EXPECT_NEAR(t1.x, 0.70710678f, 1e-6f);
-    EXPECT_NEAR(t1.y, 0.0f, 1e-6f);
-    EXPECT_NEAR(t1.z, 0.70710678f, 1e-6f);
     std::mt19937 random(5);
     std::uniform_real_distribution<float> range(-1.0f, 1.0f);
     for (int i = 0; i < 2000; ++i) {

@@ -21,27 +21,6 @@ bool Contains(const TVec4& min, const TVec4& max, const TVec4& p, float toleranc
 
 } // namespace
 
-TEST(Convex, DefaultIsAUnitBoxWithUnitMass)
-{
-    TConvex c;
-    c.SetDefault();
-    EXPECT_EQ(c.type, TCONVEX_BOX);
-    EXPECT_EQ(c.dims[0], 0.5f);
-    EXPECT_NEAR(c.boundingRadius, std::sqrt(0.75f), 1e-6f);
-    EXPECT_EQ(c.mass, 1.0f);
-    EXPECT_NEAR(c.inertia.x, 2.0f * 0.33333334f, 1e-7f);
-    EXPECT_EQ(c.materialIndex, 0);
-    EXPECT_EQ(c.words[1], 0.5f);
-    c.SetBoxSizeImpl(0, 0, 0);
-    EXPECT_EQ(c.boundingRadius, 0.0f);
-    c.SetBoxSizeImpl(2, 4, 6);
-    EXPECT_EQ(c.dims[2], 3.0f);
-    c.SetSphereDiameter(2.0f);
-    EXPECT_EQ(c.type, TCONVEX_SPHERE);
-    EXPECT_EQ(c.Radius(), 1.0f);
-    EXPECT_EQ(c.RadiusSquared(), 1.0f);
-}
-
 TEST(Convex, LocalBoundsAndExtentContainEverySurfacePoint)
 {
     Rng rng(41);

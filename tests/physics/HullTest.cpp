@@ -7,64 +7,29 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace collisionkit;
 
-TEST(Hull, BoxShapedHullAgreesWithBoxTest)
+// Box-shaped hulls and an octahedron against boxes.
+TEST(Hull, HullAgainstBoxMatchesReferenceAndPushesOut)
 {
     Rng rng(29);
-    int hits = 0;
-    for (int i = 0; i < 3000; ++i) {
-        float hx = rng.Uniform(0.1f, 1), hy = rng.Uniform(0.1f, 1), hz = rng.Uniform(0.1f, 1);
-        HullBuilder hull = HullBuilder::Box(hx, hy, hz);
-        TConvex points = PointSet(hull);
-        TConvex asBox = Box(hx, hy, hz);
-        TConvex other = Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1));
-        TContact fromHull{};
-        TContact fromBoxes{};
-        CollidePrimitives(&fromHull, &points, wa, &other, wb);
-        CollidePrimitives(&fromBoxes, &asBox, wa, &other, wb);
-        double reference = Penetration(BoxShape(asBox, wa), BoxShape(other, wb));
-        if (std::fabs(reference) > 1e-4) {
-            ASSERT_EQ(fromHull.collided, fromBoxes.collided) << i;
-        }
-        if (!fromHull.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(fromHull, i);
-        EXPECT_NEAR(fromHull.depth, reference, 5e-4) << i;
-        // The hull's normal points from B towards A, like the box test's.
-        EXPECT_LT(Penetration(BoxShape(asBox, PushedOut(wa, fromHull)), BoxShape(other, wb)), 1e-6) << i;
-    }
-    EXPECT_GT(hits, 500);
-}
-
-TEST(Hull, OctahedronAgainstBoxPushesOutAndSwapsExactly)
-{
-    Rng rng(31);
-    HullBuilder hull = HullBuilder::Octahedron(0.8f);
-    TConvex points = PointSet(hull);
-    int hits = 0;
-    for (int i = 0; i < 3000; ++i) {
-        TConvex box = Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1));
-        double reference = Penetration(HullShape(hull, wa), BoxShape(box, wb));
-        auto [c, swapped] = CollideBothWays(points, wa, box, wb);
-        ASSERT_TRUE(HitAgrees(c, reference, 1e-4)) << i;
-        ASSERT_EQ(c.collided, swapped.collided);
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        EXPECT_NEAR(c.depth, reference, 5e-4) << i;
-        EXPECT_EQ(c.normal.x, -swapped.normal.x);
-        EXPECT_EQ(c.worldPointA.z, swapped.worldPointB.z);
-        EXPECT_LT(Penetration(HullShape(hull, PushedOut(wa, c)), BoxShape(box, wb)), 1e-6) << i;
-    }
-    EXPECT_GT(hits, 500);
+    HullBuilder octahedron = HullBuilder::Octahedron(0.8f);
+    std::optional<HullBuilder> boxHull;
+    const HullBuilder* hull = nullptr;
+    auto make = [&](ReferencePair& p) {
+        boxHull.emplace(HullBuilder::Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1)));
+        hull = hull == &octahedron ? &*boxHull : &octahedron;
+        p.a = PointSet(*hull);
+        p.b = Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1));
+        p.wa = Pose(rng.Rotation(), rng.Point(1));
+        p.wb = Pose(rng.Rotation(), rng.Point(1));
+        p.overlap = [&](const TMat44& wa) { return Penetration(HullShape(*hull, wa), BoxShape(p.b, p.wb)); };
+        p.sameFeatures = false;
+        return true;
+    };
+    EXPECT_GT(ExpectAgreesWithReference(4000, make), 1000);
 }
 
 TEST(Hull, CoincidentHullsGiveFiniteContact)

@@ -12,142 +12,101 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace collisionkit;
+
+namespace {
+
+double CapsuleSegmentGap(const TConvex& a, const TMat44& wa, const TConvex& b, const TMat44& wb)
+{
+    D3 a0, a1, b0, b1;
+    CapsuleEnds(a, wa, &a0, &a1);
+    CapsuleEnds(b, wb, &b0, &b1);
+    return SegmentGap(a0, a1, b0, b1);
+}
+
+} // namespace
 
 TEST(SphereSphere, RandomPlacementsMatchCentreDistanceBothWays)
 {
     Rng rng(71);
-    int hits = 0;
-    for (int i = 0; i < 20000; ++i) {
-        TConvex a = Sphere(rng.Uniform(0.05f, 1.0f));
-        TConvex b = Sphere(rng.Uniform(0.05f, 1.0f));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1.5f));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1.5f));
-        D3 between = ToD(wa.row[3]) - ToD(wb.row[3]);
-        double gap = Len(between) - a.Radius() - b.Radius();
-        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
-        ASSERT_TRUE(HitAgrees(c, -gap, 1e-4)) << i;
-        ASSERT_EQ(c.collided, reversed.collided) << i;
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(c, i);
-        EXPECT_NEAR(c.depth, -gap, 1e-4) << i;
-        EXPECT_GT(Dot(ToD(c.normal), between * (1.0 / Len(between))), 0.9999) << i;
-        // Point A on A's surface, point B on B's.
-        EXPECT_NEAR(Distance(c.worldPointA, wa.row[3]), a.Radius(), 1e-4f) << i;
-        EXPECT_NEAR(Distance(c.worldPointB, wb.row[3]), b.Radius(), 1e-4f) << i;
-        EXPECT_GT(Distance(PushedOut(wa, c).row[3], wb.row[3]), a.Radius() + b.Radius()) << i;
-        ExpectMirrored(c, reversed, 1e-5f, i);
-    }
-    EXPECT_GT(hits, 2000);
+    auto make = [&](ReferencePair& p) {
+        p.a = Sphere(rng.Uniform(0.05f, 1.0f));
+        p.b = Sphere(rng.Uniform(0.05f, 1.0f));
+        p.wa = Pose(rng.Rotation(), rng.Point(1.5f));
+        p.wb = Pose(rng.Rotation(), rng.Point(1.5f));
+        p.overlap = [&p](const TMat44& wa) {
+            return p.a.Radius() + p.b.Radius() - Len(ToD(wa.row[3]) - ToD(p.wb.row[3]));
+        };
+        return true;
+    };
+    // Point A on A's surface, point B on B's.
+    auto onSurfaces = [](const TContact& c, const ReferencePair& p, int i) {
+        EXPECT_NEAR(Distance(c.worldPointA, p.wa.row[3]), p.a.Radius(), 1e-4f) << i;
+        EXPECT_NEAR(Distance(c.worldPointB, p.wb.row[3]), p.b.Radius(), 1e-4f) << i;
+    };
+    EXPECT_GT(ExpectAgreesWithReference(20000, make, {.deeper = 1e-4, .mirror = 1e-5f}, onSurfaces), 2000);
 }
 
 TEST(Capsule, SphereAtRandomMatchesSegmentDistanceBothWays)
 {
     Rng rng(73);
-    int hits = 0;
-    for (int i = 0; i < 20000; ++i) {
-        TConvex capsule = Capsule(rng.Uniform(0.05f, 0.8f), rng.Uniform(0.0f, 1.2f));
-        TConvex sphere = Sphere(rng.Uniform(0.05f, 0.8f));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1.0f));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(2.0f));
-        D3 e0, e1;
-        CapsuleEnds(capsule, wa, &e0, &e1);
-        D3 centre = ToD(wb.row[3]);
-        D3 nearest = ClosestOnSegment(centre, e0, e1);
-        double distance = Len(centre - nearest);
-        double gap = distance - capsule.Radius() - sphere.Radius();
-        auto [c, reversed] = CollideBothWays(capsule, wa, sphere, wb);
-        ASSERT_TRUE(HitAgrees(c, -gap, 1e-4)) << i;
-        ASSERT_EQ(c.collided, reversed.collided) << i;
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(c, i);
-        EXPECT_NEAR(c.depth, -gap, 2e-4) << i;
-        if (distance > 1e-3) {
-            // From the sphere towards the nearest point of the capsule's axis.
-            D3 expected = (nearest - centre) * (1.0 / distance);
-            EXPECT_GT(Dot(ToD(c.normal), expected), 0.999) << i;
-            TMat44 moved = PushedOut(wa, c);
-            CapsuleEnds(capsule, moved, &e0, &e1);
-            EXPECT_GT(Len(centre - ClosestOnSegment(centre, e0, e1)), capsule.Radius() + sphere.Radius()) << i;
-        }
-        ExpectMirrored(c, reversed, 1e-5f, i);
-    }
-    EXPECT_GT(hits, 2000);
+    auto make = [&](ReferencePair& p) {
+        p.a = Capsule(rng.Uniform(0.05f, 0.8f), rng.Uniform(0.0f, 1.2f));
+        p.b = Sphere(rng.Uniform(0.05f, 0.8f));
+        p.wa = Pose(rng.Rotation(), rng.Point(1.0f));
+        p.wb = Pose(rng.Rotation(), rng.Point(2.0f));
+        p.overlap = [&p](const TMat44& wa) {
+            D3 e0, e1, centre = ToD(p.wb.row[3]);
+            CapsuleEnds(p.a, wa, &e0, &e1);
+            return p.a.Radius() + p.b.Radius() - Len(centre - ClosestOnSegment(centre, e0, e1));
+        };
+        return true;
+    };
+    EXPECT_GT(ExpectAgreesWithReference(20000, make, {.shallower = 2e-4, .deeper = 2e-4, .mirror = 1e-5f}), 2000);
 }
 
-TEST(Capsule, CapsulePairsSeparateWhenPushedOutAndMirrorWhenReversed)
+// Unless the axes nearly cross, the two calls find the same pair of closest points.
+TEST(Capsule, CapsulePairsMatchSegmentDistanceBothWays)
 {
     Rng rng(79);
-    int hits = 0;
-    for (int i = 0; i < 4000; ++i) {
-        TConvex a = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
-        TConvex b = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1.2f));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1.2f));
-        D3 a0, a1, b0, b1;
-        CapsuleEnds(a, wa, &a0, &a1);
-        CapsuleEnds(b, wb, &b0, &b1);
-        double gap = SegmentGap(a0, a1, b0, b1) - a.Radius() - b.Radius();
-        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
-        ASSERT_TRUE(HitAgrees(c, -gap, 2e-3)) << i;
-        ASSERT_TRUE(HitAgrees(reversed, -gap, 2e-3)) << i;
-        if (!c.collided || !reversed.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(c, i);
-        EXPECT_NEAR(c.depth, -gap, 3e-3) << i;
-        EXPECT_NEAR(reversed.depth, c.depth, 3e-3) << i;
-        CapsuleEnds(a, PushedOut(wa, c), &a0, &a1);
-        EXPECT_GT(SegmentGap(a0, a1, b0, b1) - a.Radius() - b.Radius(), -1e-4) << i;
-        CapsuleEnds(b, PushedOut(wb, reversed), &b0, &b1);
-        CapsuleEnds(a, wa, &a0, &a1);
-        EXPECT_GT(SegmentGap(a0, a1, b0, b1) - a.Radius() - b.Radius(), -1e-4) << i;
-        // Unless the axes nearly cross, the two calls find the same pair of closest points.
-        if (-gap < std::fmin(a.Radius(), b.Radius()) * 0.5) {
-            ExpectMirrored(c, reversed, 2e-3f, i);
-        }
-    }
-    EXPECT_GT(hits, 500);
+    auto make = [&](ReferencePair& p) {
+        p.a = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
+        p.b = Capsule(rng.Uniform(0.1f, 0.6f), rng.Uniform(0.0f, 1.2f));
+        p.wa = Pose(rng.Rotation(), rng.Point(1.2f));
+        p.wb = Pose(rng.Rotation(), rng.Point(1.2f));
+        p.overlap = [&p](const TMat44& wa) {
+            return p.a.Radius() + p.b.Radius() - CapsuleSegmentGap(p.a, wa, p.b, p.wb);
+        };
+        p.sameFeatures = p.overlap(p.wa) < std::fmin(p.a.Radius(), p.b.Radius()) * 0.5;
+        return true;
+    };
+    ReferenceMargins margins{.hit = 2e-3, .shallower = 3e-3, .deeper = 3e-3, .leftAfterPush = 1e-4, .mirror = 2e-3f};
+    EXPECT_GT(ExpectAgreesWithReference(4000, make, margins), 500);
 }
 
 TEST(Hull, HullPairsMatchReferenceSeparateAndMirror)
 {
     Rng rng(89);
     HullBuilder octahedron = HullBuilder::Octahedron(0.7f);
-    int hits = 0;
+    std::optional<HullBuilder> box;
+    const HullBuilder* first = nullptr;
     int compared = 0;
-    for (int i = 0; i < 4000; ++i) {
-        HullBuilder box = HullBuilder::Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1));
-        const HullBuilder& first = i % 2 == 0 ? octahedron : box;
-        TConvex a = PointSet(first);
-        TConvex b = PointSet(box);
-        TMat44 wa = Pose(rng.Rotation(), rng.Point(1));
-        TMat44 wb = Pose(rng.Rotation(), rng.Point(1));
-        std::vector<double> overlaps = ShapeOverlaps(HullShape(first, wa), HullShape(box, wb));
-        auto [c, reversed] = CollideBothWays(a, wa, b, wb);
-        ASSERT_TRUE(HitAgrees(c, overlaps[0], 1e-4)) << i;
-        ASSERT_TRUE(HitAgrees(reversed, overlaps[0], 1e-4)) << i;
-        if (!c.collided || !reversed.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(c, i);
-        EXPECT_GE(c.depth, overlaps[0] - 1e-4) << i;
-        EXPECT_LE(c.depth, overlaps[0] + 5e-4) << i;
-        EXPECT_LT(Penetration(HullShape(first, PushedOut(wa, c)), HullShape(box, wb)), 1e-6) << i;
-        if (overlaps[1] - overlaps[0] > 1e-3) {
-            ++compared;
-            ExpectMirrored(c, reversed, 1e-4f, i);
-        }
-    }
-    EXPECT_GT(hits, 500);
+    auto make = [&](ReferencePair& p) {
+        box.emplace(HullBuilder::Box(rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1), rng.Uniform(0.1f, 1)));
+        first = first == &octahedron ? &*box : &octahedron;
+        p.a = PointSet(*first);
+        p.b = PointSet(*box);
+        p.wa = Pose(rng.Rotation(), rng.Point(1));
+        p.wb = Pose(rng.Rotation(), rng.Point(1));
+        p.overlap = [&](const TMat44& wa) { return Penetration(HullShape(*first, wa), HullShape(*box, p.wb)); };
+        std::vector<double> overlaps = ShapeOverlaps(HullShape(*first, p.wa), HullShape(*box, p.wb));
+        p.sameFeatures = overlaps[1] - overlaps[0] > 1e-3;
+        return true;
+    };
+    auto count = [&](const TContact&, const ReferencePair& p, int) { compared += p.sameFeatures ? 1 : 0; };
+    EXPECT_GT(ExpectAgreesWithReference(4000, make, {}, count), 500);
     EXPECT_GT(compared, 300);
 }
 
@@ -155,31 +114,26 @@ TEST(Hull, HullAgainstRandomTrianglesMatchesReferenceAndPushesOut)
 {
     Rng rng(97);
     HullBuilder octahedron = HullBuilder::Octahedron(0.6f);
-    int hits = 0;
-    for (int i = 0; i < 6000; ++i) {
-        HullBuilder box = HullBuilder::Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1));
-        const HullBuilder& hull = i % 2 == 0 ? octahedron : box;
-        TestMesh mesh;
+    std::optional<HullBuilder> box;
+    const HullBuilder* hull = nullptr;
+    TestMesh mesh;
+    auto make = [&](ReferencePair& p) {
+        box.emplace(HullBuilder::Box(rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1), rng.Uniform(0.05f, 1)));
+        hull = hull == &octahedron ? &*box : &octahedron;
+        mesh = TestMesh();
         if (!AddRandomTriangle(mesh, rng, 1.5f, 5)) {
-            continue;
+            return false;
         }
-        TConvex set = mesh.Set();
-        TConvex points = PointSet(hull);
-        TMat44 world = Pose(rng.Rotation(), rng.Point(1.5f));
-        Shape triangle = TriangleShape(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]);
-        double reference = Penetration(HullShape(hull, world), triangle);
-        TContact c{};
-        CollidePrimitives(&c, &points, world, &set, IdentityMat44());
-        ASSERT_TRUE(HitAgrees(c, reference, 1e-4)) << i;
-        if (!c.collided) {
-            continue;
-        }
-        ++hits;
-        ExpectConsistent(c, i);
-        EXPECT_GE(c.depth, reference - 1e-4) << i;
-        EXPECT_LE(c.depth, reference + 5e-4) << i;
-        EXPECT_EQ(c.materialB, 5);
-        EXPECT_LT(Penetration(HullShape(hull, PushedOut(world, c)), triangle), 1e-6) << i;
-    }
-    EXPECT_GT(hits, 1000);
+        p.a = PointSet(*hull);
+        p.b = mesh.Set();
+        p.wa = Pose(rng.Rotation(), rng.Point(1.5f));
+        p.reversible = false;
+        p.overlap = [&](const TMat44& wa) {
+            return Penetration(HullShape(*hull, wa),
+                               TriangleShape(mesh.vertices[0], mesh.vertices[1], mesh.vertices[2]));
+        };
+        return true;
+    };
+    auto material = [](const TContact& c, const ReferencePair&, int i) { EXPECT_EQ(c.materialB, 5) << i; };
+    EXPECT_GT(ExpectAgreesWithReference(6000, make, {}, material), 1000);
 }

@@ -42,12 +42,7 @@ SoakResult RunSoak(CountingAllocator* allocator, uint32_t seed, int steps)
         return result;
     }
     simulator->SetMaterial(0, 1.0f, 0.1f);
-    TTerrainMesh mesh;
-    mesh.vertices = terrain.vertices.data();
-    mesh.vertexCount = int32_t(terrain.vertices.size());
-    mesh.triangles = terrain.triangles.data();
-    mesh.triangleCount = int32_t(terrain.triangles.size());
-    simulator->SetTerrainMesh(&mesh);
+    SetSceneTerrain(simulator, terrain);
 
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -206,14 +201,7 @@ SoakResult RunSoak(CountingAllocator* allocator, uint32_t seed, int steps)
             }
         }
     }
-    uint64_t hash = 1469598103934665603ull;
-    for (TRigidBody* body : rigid) {
-        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&body->state.position);
-        for (size_t i = 0; i < 12; ++i) {
-            hash = (hash ^ bytes[i]) * 1099511628211ull;
-        }
-    }
-    result.hash = hash;
+    result.hash = HashBodies(std::vector<TBody*>(rigid.begin(), rigid.end()));
     TSimulator::DestroySimulator(simulator);
     return result;
 }

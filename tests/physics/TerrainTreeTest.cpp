@@ -84,6 +84,21 @@ int Depth(const TTerrainTree& tree, const TTerrainTreeNode* node)
     return depth;
 }
 
+// Random query boxes centred within [0, extent] in x and z: each finds every triangle it meets.
+void ExpectQueriesFindEveryTriangleTheyMeet(const TTerrainTree& tree, const TestMesh& mesh, float extent,
+                                            const TVec4& maxHalf, int queries)
+{
+    Rng rng(47);
+    for (int q = 0; q < queries; ++q) {
+        TVec4 centre = Vec(rng.Uniform(0, extent), 0, rng.Uniform(0, extent));
+        TVec4 half = Vec(rng.Uniform(0, maxHalf.x), maxHalf.y, rng.Uniform(0, maxHalf.z));
+        std::set<uint32_t> found = Gather(tree, centre - half, centre + half);
+        for (uint32_t t : BruteForce(mesh, centre - half, centre + half)) {
+            ASSERT_TRUE(found.count(t)) << "query " << q << " misses triangle " << t;
+        }
+    }
+}
+
 float Hills(float x, float z)
 {
     return 3.0f * std::sin(x * 0.05f) * std::cos(z * 0.07f) + 0.5f * std::sin(x * 0.9f + z);
@@ -189,15 +204,7 @@ TEST(TerrainTree, FlatGridTrianglesReachEveryCellTheyTouch)
     TTerrainTree tree;
     ASSERT_EQ(Build(tree, mesh), 1);
     EXPECT_GT(tree.NodeCount(), 4);
-    Rng rng(47);
-    for (int q = 0; q < 300; ++q) {
-        TVec4 centre = Vec(rng.Uniform(0, 32), 0, rng.Uniform(0, 32));
-        TVec4 half = Vec(rng.Uniform(0, 1), 0, rng.Uniform(0, 1));
-        std::set<uint32_t> found = Gather(tree, centre - half, centre + half);
-        for (uint32_t t : BruteForce(mesh, centre - half, centre + half)) {
-            ASSERT_TRUE(found.count(t)) << q;
-        }
-    }
+    ExpectQueriesFindEveryTriangleTheyMeet(tree, mesh, 32, Vec(1, 0, 1), 300);
 }
 
 TEST(TerrainTree, QuadrantHoldingEverythingStopsTheSplit)
@@ -284,15 +291,7 @@ TEST(TerrainTree, FullNodeArrayKeepsTrianglesInLeaves)
     EXPECT_LE(tree.NodeCount(), 8);
     std::set<uint32_t> all = Gather(tree, Vec(-1, -100, -1), Vec(65, 100, 65));
     EXPECT_EQ(all.size(), mesh.triangles.size());
-    Rng rng(53);
-    for (int q = 0; q < 50; ++q) {
-        TVec4 centre = Vec(rng.Uniform(0, 64), 0, rng.Uniform(0, 64));
-        TVec4 half = Vec(1, 4, 1);
-        std::set<uint32_t> found = Gather(tree, centre - half, centre + half);
-        for (uint32_t t : BruteForce(mesh, centre - half, centre + half)) {
-            ASSERT_TRUE(found.count(t));
-        }
-    }
+    ExpectQueriesFindEveryTriangleTheyMeet(tree, mesh, 64, Vec(1, 4, 1), 50);
 }
 
 TEST(TerrainTree, PlaneAndTriangleBoxOverlapCountTouching)
@@ -306,6 +305,7 @@ TEST(TerrainTree, PlaneAndTriangleBoxOverlapCountTouching)
     EXPECT_EQ(TriangleBoxOverlap(centre, half, touching), 1);
     float apart[3][3] = {{1.01f, -5, -5}, {1.01f, 5, -5}, {1.01f, 0, 5}};
     EXPECT_EQ(TriangleBoxOverlap(centre, half, apart), 0);
-    float diagonal[3][3] = {{2, 2, 0}, {3, 1, 0}, {2.5f, 2.5f, 1}};
-    EXPECT_EQ(TriangleBoxOverlap(centre, half, diagonal), 0); // only the corner boxes meet
+    // Bounds and plane meet the box; only the axis across the long edge keeps them apart.
+    float diagonal[3][3] = {{2.5f, 0, 0}, {0, 2.5f, 0}, {2.5f, 2.5f, 0}};
+    EXPECT_EQ(TriangleBoxOverlap(centre, half, diagonal), 0);
 }

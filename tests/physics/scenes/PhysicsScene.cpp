@@ -337,6 +337,16 @@ SceneDesc GameScene(int mopeds, int staticBoxes, int crates)
     return scene;
 }
 
+void SetSceneTerrain(TSimulator* simulator, const SceneTerrain& terrain)
+{
+    TTerrainMesh mesh;
+    mesh.vertices = terrain.vertices.data();
+    mesh.vertexCount = int32_t(terrain.vertices.size());
+    mesh.triangles = terrain.triangles.data();
+    mesh.triangleCount = int32_t(terrain.triangles.size());
+    simulator->SetTerrainMesh(&mesh);
+}
+
 TRigidBody* OurWorld::Rigid(int i) const
 {
     return static_cast<TRigidBody*>(bodies[size_t(i)]);
@@ -374,12 +384,7 @@ OurWorld BuildOurWorld(const SceneDesc& scene, TAllocator* allocator, int spareB
         sim->SetMaterial(material.index, material.friction, material.restitution);
     }
     if (!scene.terrain.triangles.empty()) {
-        TTerrainMesh mesh;
-        mesh.vertices = scene.terrain.vertices.data();
-        mesh.vertexCount = int32_t(scene.terrain.vertices.size());
-        mesh.triangles = scene.terrain.triangles.data();
-        mesh.triangleCount = int32_t(scene.terrain.triangles.size());
-        sim->SetTerrainMesh(&mesh);
+        SetSceneTerrain(sim, scene.terrain);
     }
     for (const SceneBody& desc : scene.bodies) {
         TBody* body =
@@ -478,6 +483,11 @@ void StepOurWorld(OurWorld& world, int steps)
 
 uint64_t HashOurWorld(const OurWorld& world)
 {
+    return HashBodies(world.bodies);
+}
+
+uint64_t HashBodies(const std::vector<TBody*>& bodies)
+{
     uint64_t hash = 1469598103934665603ull;
     auto mix = [&hash](const void* data, size_t size) {
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
@@ -485,7 +495,7 @@ uint64_t HashOurWorld(const OurWorld& world)
             hash = (hash ^ bytes[i]) * 1099511628211ull;
         }
     };
-    for (TBody* body : world.bodies) {
+    for (TBody* body : bodies) {
         if (body == nullptr || !body->IsRigid()) {
             continue;
         }

@@ -100,6 +100,11 @@ SceneDesc GameScene(int mopeds, int staticBoxes, int crates);
 // One moped on flat ground, as the race builds it.
 SceneDesc MopedScene();
 
+// Gives the simulator the terrain's triangles.
+void SetSceneTerrain(TSimulator* simulator, const SceneTerrain& terrain);
+// Hash of the given rigid bodies' position, rotation and velocity bits.
+uint64_t HashBodies(const std::vector<TBody*>& bodies);
+
 // Our simulator built from a scene: bodies and joints in scene order. The world owns its simulator.
 struct OurWorld {
     OurWorld() = default;
