@@ -7,7 +7,6 @@
 #include "backend/sound/SoundBuffer.h"
 #include "datagen/writers/FileWriter.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -514,32 +513,4 @@ TEST_F(SoundTest, FailedRefillWhileStoppingReleasesTheWholeSound)
     ASSERT_TRUE(stream->Reload());
     stream->Play();
     EXPECT_TRUE(stream->IsPlaying());
-}
-
-// On a device that mixes in its own thread (OpenAL Soft's null output, which
-// needs no sound card) the play cursor moves in coarse steps; the stream must
-// keep pace with the clock all the same.
-TEST_F(SoundTest, StreamKeepsPaceWithARealTimeDevice)
-{
-    GetAudioManager()->Shutdown();
-    backend::UseLoopbackSoundDevice(false);
-    backend::UseManualClock(false);
-    ASSERT_TRUE(GetAudioManager()->Init(&initParams));
-    std::vector<float> mono = datagen::SynthTone(440.0f, 1.2f, 22050, 0.5f);
-    Sound* sound = Load(Wav("music.wav", datagen::Interleave(mono, mono), 2, 22050), SoundLoadParams{1, 1, 1});
-    ASSERT_TRUE(sound->params.streamed);
-    sound->Play();
-    auto start = std::chrono::steady_clock::now();
-    uint32_t last = 0;
-    double played = 0;
-    for (int i = 0; i < 100; ++i) {
-        backend::SleepMs(16);
-        GetAudioManager()->Update();
-        uint32_t now = sound->GetCurrentPosition();
-        played += (now + sound->GetDataSize() - last) % sound->GetDataSize();
-        last = now;
-    }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_TRUE(sound->IsPlaying());
-    EXPECT_NEAR(played / sound->format.avgBytesPerSec, seconds, 0.25);
 }
