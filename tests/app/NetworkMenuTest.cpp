@@ -393,8 +393,11 @@ TEST_F(NetworkMenuTest, EveryFailedJoinShowsItsScreenAndLeavesNoRace)
     EXPECT_STREQ(g_TextEntry, "1.2.3");
     Press(DIK_ESCAPE);
 
-    // Nobody at the address: "session not found" within the search's time-out.
-    ASSERT_NO_FATAL_FAILURE(EnterAddress(AddressText(9)));
+    // Nobody at the address, typed among letters the entry refuses: "session
+    // not found" within the search's time-out, and back to the address.
+    const std::string nobody = AddressText(9);
+    ASSERT_NO_FATAL_FAILURE(EnterAddress("a" + nobody.substr(0, 4) + "x" + nobody.substr(4)));
+    EXPECT_STREQ(g_TextEntry, nobody.c_str());
     const auto before = std::chrono::steady_clock::now();
     Press(DIK_RETURN);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(8));
@@ -403,7 +406,9 @@ TEST_F(NetworkMenuTest, EveryFailedJoinShowsItsScreenAndLeavesNoRace)
     EXPECT_TRUE(g_Music->IsPlaying());
     Press(DIK_ESCAPE);
     EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    EXPECT_STREQ(g_TextEntry, nobody.c_str());
     Press(DIK_ESCAPE);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 1));
 
     // A full session, a started one and one naming no track: the join error.
     for (uint32_t n : {2u, 3u, 4u}) {
