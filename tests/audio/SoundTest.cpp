@@ -142,13 +142,20 @@ TEST_F(SoundTest, StreamedWavLoopsSeamlesslyAtFineAndCoarseSteps)
             EXPECT_EQ(sound->GetDataSize(), 33075u * 2 * channels);
             sound->Play();
             std::vector<int16_t> heard;
+            uint32_t position = 0;
+            uint64_t counted = 0; // the position's steps, lap after lap
             for (int i = 0; heard.size() < 2 * (3 * 33075 + 3000); ++i) {
                 Frames out = Frame(i % 3 == 0 ? 0 : step); // now and then the cursor has not moved
                 heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+                ASSERT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
+                counted += (sound->GetCurrentPosition() + sound->GetDataSize() - position) % sound->GetDataSize();
+                position = sound->GetCurrentPosition();
             }
             ExpectHeard(heard, samples, StartOf(heard, samples), 3 * samples.size() / 2);
             EXPECT_TRUE(sound->IsPlaying());
-            EXPECT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
+            // The position keeps pace with what was played, to within a step.
+            const double played = double(heard.size() / 2) * sound->format.avgBytesPerSec / soundtest::OUTPUT_RATE;
+            EXPECT_NEAR(double(counted), played, double(step) * sound->format.avgBytesPerSec / soundtest::OUTPUT_RATE);
             sound->Release();
             EXPECT_TRUE(GetAudioManager()->streamingSounds.empty());
             GetAudioManager()->DestroySound(sound);
