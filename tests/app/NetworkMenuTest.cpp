@@ -331,59 +331,19 @@ TEST_F(NetworkMenuTest, HostSurvivesAJoinerFloodingItWithGarbage)
                     std::isfinite(moped->position.z) && std::isfinite(moped->speed));
 }
 
-TEST_F(NetworkMenuTest, JoinedRaceStartsOnTheHostsWordAndEscapeLeavesIt)
+// Every way a join fails shows its screen and leaves no race (nor a device
+// object); then a join that works starts on the host's word and Escape leaves it.
+TEST_F(NetworkMenuTest, FailedJoinsShowTheirScreensAndAJoinedRaceStartsOnTheHostsWord)
 {
-    TestPlayer host(2);
+    TestPlayer full(2), started(3), badTrack(4), host(5);
+    ASSERT_TRUE(HostGameSession(full, 1, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(HostGameSession(started, MAX_SESSION_PLAYERS, AppData(0, TRACK_UK)));
+    ASSERT_TRUE(HostGameSession(badTrack, MAX_SESSION_PLAYERS, AppData(1, 57)));
     ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
     Turns(25);
     const uint32_t menuResources = LiveResources();
-    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
-    ASSERT_NO_FATAL_FAILURE(Join(AddressText(2)));
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
-    MultiplayerRace* race = g_MultiplayerRace;
-    ASSERT_NE(race, nullptr);
-    EXPECT_FALSE(g_IsHost);
-    EXPECT_EQ(race->trackId, int32_t(TRACK_UK));
-    EXPECT_EQ(g_SelectedTrackId, uint32_t(TRACK_UK));
-    EXPECT_EQ(race->localJoinOrder, 1);
-    EXPECT_TRUE(host.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_PLAYER_JOINED).size() == 1; }));
-    // The host, announced while the track was still loading, races on slot 0.
-    ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
-    EXPECT_STREQ(race->opponents[0]->name, "Hal");
-    EXPECT_EQ(race->opponents[0]->joinOrder, 0);
-
-    Turns(10);
-    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
-    const uint8_t start[1] = {GAME_MESSAGE_RACE_START};
-    host.Session().SendTo(NET_ALL_PLAYERS, start, 1, true);
-    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_COUNTDOWN; }));
-    EXPECT_TRUE(HasLine(*race, "Race started!"));
-
-    const uint32_t gameId = g_LocalPlayerId;
-    ASSERT_NE(gameId, 0u);
-    Press(DIK_ESCAPE);
-    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
-    EXPECT_EQ(g_MultiplayerRace, nullptr);
-    ExpectMusic("Menu.ogg");
-    EXPECT_TRUE(host.WaitFor([&](const auto& e) {
-        for (const Event& event : e)
-            if (event.type == NetMessageType::DESTROY_PLAYER && event.playerId == gameId)
-                return event.reason == NET_DESTROY_NORMAL;
-        return false;
-    }));
-    EXPECT_EQ(LiveResources(), menuResources);
-}
-
-TEST_F(NetworkMenuTest, EveryFailedJoinShowsItsScreenAndLeavesNoRace)
-{
-    TestPlayer full(2), started(3), badTrack(4);
-    ASSERT_TRUE(HostGameSession(full, 1, AppData(1, TRACK_UK)));
-    ASSERT_TRUE(HostGameSession(started, MAX_SESSION_PLAYERS, AppData(0, TRACK_UK)));
-    ASSERT_TRUE(HostGameSession(badTrack, MAX_SESSION_PLAYERS, AppData(1, 57)));
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
     ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
 
     ASSERT_NO_FATAL_FAILURE(Join("1.2.3"));
@@ -421,4 +381,39 @@ TEST_F(NetworkMenuTest, EveryFailedJoinShowsItsScreenAndLeavesNoRace)
         ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
     }
     EXPECT_EQ(full.Count(NetMessageType::CREATE_PLAYER), 1u) << "only the host itself";
+
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    MultiplayerRace* race = g_MultiplayerRace;
+    ASSERT_NE(race, nullptr);
+    EXPECT_FALSE(g_IsHost);
+    EXPECT_EQ(race->trackId, int32_t(TRACK_UK));
+    EXPECT_EQ(g_SelectedTrackId, uint32_t(TRACK_UK));
+    EXPECT_EQ(race->localJoinOrder, 1);
+    EXPECT_TRUE(host.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_PLAYER_JOINED).size() == 1; }));
+    // The host, announced while the track was still loading, races on slot 0.
+    ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
+    EXPECT_STREQ(race->opponents[0]->name, "Hal");
+    EXPECT_EQ(race->opponents[0]->joinOrder, 0);
+
+    Turns(10);
+    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
+    const uint8_t start[1] = {GAME_MESSAGE_RACE_START};
+    host.Session().SendTo(NET_ALL_PLAYERS, start, 1, true);
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_COUNTDOWN; }));
+    EXPECT_TRUE(HasLine(*race, "Race started!"));
+
+    const uint32_t gameId = g_LocalPlayerId;
+    ASSERT_NE(gameId, 0u);
+    Press(DIK_ESCAPE);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+    EXPECT_EQ(g_MultiplayerRace, nullptr);
+    ExpectMusic("Menu.ogg");
+    EXPECT_TRUE(host.WaitFor([&](const auto& e) {
+        for (const Event& event : e)
+            if (event.type == NetMessageType::DESTROY_PLAYER && event.playerId == gameId)
+                return event.reason == NET_DESTROY_NORMAL;
+        return false;
+    }));
+    EXPECT_EQ(LiveResources(), menuResources);
 }
