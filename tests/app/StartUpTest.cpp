@@ -90,13 +90,6 @@ TEST_F(GameTest, EachMissingStartUpFileEndsStartUpWithItsMessage)
     }
 }
 
-TEST_F(GameTest, MissingClickSoundIsNoFailure)
-{
-    std::filesystem::remove(DataPath("Audio/Sounds/Click.wav"));
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-}
-
 TEST_F(GameTest, DeviceWindowAndSoundFailuresEndStartUpWithTheirMessages)
 {
     g_DeviceSettings.format = backend::D3DFMT_UNKNOWN;
