@@ -88,3 +88,33 @@ TEST(ScreenDump, PixelsOfEverySizeAndByteOrderDecodeToTheirColours)
     ASSERT_TRUE(DecodeScreenDump(MakeDump(swapped), image));
     EXPECT_EQ(image.At(0, 0), 0xFF302010u);
 }
+
+TEST(ScreenDump, BrokenOrUnreadableDumpsAreRefusedAndLeaveTheImage)
+{
+    std::vector<DumpLayout> layouts(9);
+    layouts[0].format = 1;
+    layouts[1].bitsPerPixel = 16;
+    layouts[2].width = 0;
+    layouts[3].height = 0;
+    layouts[4].bytesPerLine = 8; // less than 3 pixels of 3 bytes
+    layouts[5].redMask = 0;
+    layouts[6].greenMask = 0xFFF0u;
+    layouts[7].width = 9000;
+    layouts[7].bytesPerLine = 27000;
+    for (size_t i = 0; i < layouts.size(); ++i) {
+        datagen::RgbaImage image(1, 1, 0x12345678u);
+        std::vector<uint8_t> dump = MakeDump(layouts[i]);
+        if (i == 8)
+            dump[19 * 4] = 0x7F; // a colour count far beyond the file
+        EXPECT_FALSE(DecodeScreenDump(dump, image)) << i;
+        EXPECT_EQ(image.width, 1u);
+        EXPECT_EQ(image.At(0, 0), 0x12345678u);
+    }
+
+    const std::vector<uint8_t> good = MakeDump(DumpLayout());
+    for (size_t size : {size_t(0), size_t(40), size_t(103), good.size() - 1}) {
+        datagen::RgbaImage image(1, 1, 0x12345678u);
+        EXPECT_FALSE(DecodeScreenDump(std::vector<uint8_t>(good.begin(), good.begin() + long(size)), image)) << size;
+        EXPECT_EQ(image.At(0, 0), 0x12345678u);
+    }
+}
