@@ -2,8 +2,10 @@
 
 #include "app/Application.h"
 #include "app/FrontEnd.h"
+#include "audio/Sound.h"
 #include "backend/clock/Clock.h"
 #include "backend/files/Files.h"
+#include "backend/gpu/GpuDevice.h"
 #include "backend/window/InputSimulation.h"
 #include "backend/window/InstanceGuard.h"
 #include "backend/window/KeyCodes.h"
@@ -146,4 +148,31 @@ void GameTest::GoToMainMenu()
     ASSERT_EQ(g_GameState, GAMESTATE_TITLE);
     Press(backend::DIK_RETURN);
     ASSERT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
+}
+
+void GameTest::ExpectScreen(MenuScreen screen, int item)
+{
+    ASSERT_NE(g_Menu, nullptr);
+    EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
+    EXPECT_EQ(g_Menu->screen, screen);
+    EXPECT_EQ(g_Menu->selectedItem, item);
+}
+
+void GameTest::ExpectMusic(const char* file)
+{
+    ASSERT_NE(g_Music, nullptr);
+    const std::string name = g_Music->name;
+    EXPECT_TRUE(name.ends_with(file)) << name;
+    EXPECT_TRUE(g_Music->IsPlaying());
+}
+
+uint32_t GameTest::LiveResources()
+{
+    backend::GpuDevice* device = g_RenderDevice.device;
+    for (uint32_t stage = 0; stage < 8; ++stage)
+        device->SetTexture(stage, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
+    g_RenderDevice.ResetStateCache();
+    return device->GetLiveResourceCount();
 }

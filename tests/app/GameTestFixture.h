@@ -3,6 +3,7 @@
 // copy of the sample data, with the manual clock and simulated input.
 
 #include "app/MainLoop.h"
+#include "app/Menu.h"
 #include "backend/window/WindowTypes.h"
 #include "engine/platform/Timer.h"
 
@@ -35,6 +36,12 @@ protected:
     // From the logo through the title to the main screen of the menu.
     void GoToMainMenu();
     std::string DataPath(const std::string& relative) const { return dataDirectory + "/" + relative; }
+    // The menu is up on `screen` with `item` selected.
+    static void ExpectScreen(MenuScreen screen, int item);
+    // The music playing is the file whose name ends in `file`.
+    static void ExpectMusic(const char* file);
+    // Device objects alive once nothing is bound to the device any more.
+    static uint32_t LiveResources();
 
     std::string dataDirectory;
     std::string originalBase;

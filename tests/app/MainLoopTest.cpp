@@ -16,10 +16,17 @@
 
 using namespace backend;
 
-TEST_F(GameTest, TurnWaitsOutSixteenMillisecondsAndQuitTurnDoesNot)
+TEST_F(GameTest, OneMessagePerTurnEachTurnSixteenMillisecondsAndQuitTurnNone)
 {
     ASSERT_TRUE(StartGame());
+    Turns(5);
+    PostMessage(g_Window.hWnd, WM_CHAR, 'a', 0);
+    PostMessage(g_Window.hWnd, WM_CHAR, 'b', 0);
     Turn();
+    EXPECT_EQ(g_LastTypedChar, 'a');
+    Turn();
+    EXPECT_EQ(g_LastTypedChar, 'b');
+
     uint32_t before = TimeGetTime();
     EXPECT_EQ(Turn(), TURN_GO_ON);
     EXPECT_EQ(TimeGetTime() - before, 16u);
@@ -32,19 +39,7 @@ TEST_F(GameTest, TurnWaitsOutSixteenMillisecondsAndQuitTurnDoesNot)
     EXPECT_EQ(g_RenderDevice.device->GetStats().presents, 0u);
 }
 
-TEST_F(GameTest, OneMessagePerTurn)
-{
-    ASSERT_TRUE(StartGame());
-    Turns(5);
-    PostMessage(g_Window.hWnd, WM_CHAR, 'a', 0);
-    PostMessage(g_Window.hWnd, WM_CHAR, 'b', 0);
-    Turn();
-    EXPECT_EQ(g_LastTypedChar, 'a');
-    Turn();
-    EXPECT_EQ(g_LastTypedChar, 'b');
-}
-
-TEST_F(GameTest, LostDeviceSkipsTurnsThenResetRestoresEverything)
+TEST_F(GameTest, LostDeviceSkipsTurnsThenResetRestoresEverythingAndAFailedResetEndsTheLoop)
 {
     ASSERT_TRUE(StartGame());
     Turns(2);
@@ -70,6 +65,17 @@ TEST_F(GameTest, LostDeviceSkipsTurnsThenResetRestoresEverything)
     g_RenderDevice.device->GetTextureStageState(0, D3DTSS_MIPFILTER, &mip);
     EXPECT_EQ(mip, uint32_t(D3DTEXF_NONE));
     EXPECT_EQ(g_LastError, "");
+
+    // A reset that fails ends the loop with its message.
+    g_RenderDevice.device->ForceDeviceLoss(1);
+    g_RenderDevice.device->FailNext(GpuDeviceFault::Reset);
+    EXPECT_EQ(Turn(), TURN_GO_ON);
+    EXPECT_EQ(Turn(), TURN_RESET_FAILED);
+    EXPECT_FALSE(g_LastError.empty());
+    ShutdownApplication();
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_EQ(shownErrors[0], g_LastError);
+    EXPECT_EQ(shownCaptions[0], "Vantrel");
 }
 
 TEST_F(GameTest, ResetDuringTitleFadeKeepsTitleAndAfterFadeDoesNot)
@@ -88,19 +94,4 @@ TEST_F(GameTest, ResetDuringTitleFadeKeepsTitleAndAfterFadeDoesNot)
     EXPECT_EQ(g_TitleImage.vertexBuffer, nullptr);
     EXPECT_NE(g_Menu->background.vertexBuffer, nullptr);
     EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
-}
-
-TEST_F(GameTest, FailedResetEndsTheLoopWithItsMessage)
-{
-    ASSERT_TRUE(StartGame());
-    Turn();
-    g_RenderDevice.device->ForceDeviceLoss(1);
-    g_RenderDevice.device->FailNext(GpuDeviceFault::Reset);
-    EXPECT_EQ(Turn(), TURN_GO_ON);
-    EXPECT_EQ(Turn(), TURN_RESET_FAILED);
-    EXPECT_FALSE(g_LastError.empty());
-    ShutdownApplication();
-    ASSERT_EQ(shownErrors.size(), 1u);
-    EXPECT_EQ(shownErrors[0], g_LastError);
-    EXPECT_EQ(shownCaptions[0], "Vantrel");
 }

@@ -7,7 +7,6 @@
 #include "app/SoundConfig.h"
 #include "audio/AudioManager.h"
 #include "backend/files/Files.h"
-#include "backend/net/SessionTestKit.h"
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
 #include "backend/window/MessageQueue.h"
@@ -18,8 +17,6 @@
 #include "race/RecordsFile.h"
 #include "tracks/TrackTable.h"
 
-#include <arpa/inet.h>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -29,19 +26,7 @@
 
 using namespace backend;
 
-namespace {
-
-void ExpectScreen(MenuScreen screen, int item)
-{
-    ASSERT_NE(g_Menu, nullptr);
-    EXPECT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
-    EXPECT_EQ(g_Menu->screen, screen);
-    EXPECT_EQ(g_Menu->selectedItem, item);
-}
-
-} // namespace
-
-TEST_F(GameTest, LogoTitleAndMenuFollowOnEnter)
+TEST_F(GameTest, LogoTitleAndMenuFollowOnEnterAndMainScreenItemsLeadToTheirScreensAndBack)
 {
     ASSERT_TRUE(StartGame());
     EXPECT_NE(g_LogoScreen, nullptr);
@@ -52,12 +37,7 @@ TEST_F(GameTest, LogoTitleAndMenuFollowOnEnter)
     Turns(25);
     EXPECT_LE(g_TitleFade, 0.0f);
     EXPECT_EQ(g_TitleImage.vertexBuffer, nullptr);
-}
 
-TEST_F(GameTest, MainScreenItemsLeadToTheirScreensAndBack)
-{
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
     Press(DIK_RETURN);
     ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
     Press(DIK_DOWN);
@@ -99,10 +79,26 @@ TEST_F(GameTest, MainScreenItemsLeadToTheirScreensAndBack)
     ExpectScreen(MENUSCREEN_MAIN, 0);
 }
 
-TEST_F(GameTest, QuitBoxMovesWithoutWrapAndYesEndsTheLoop)
+// A key pressed and released between two turns still acts once; one held acts
+// once and then at the repeat interval, as before.
+TEST_F(GameTest, TapsMoveTheMenuOnceAndTheQuitBoxMovesWithoutWrapAndYesEndsTheLoop)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
+    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
+    Turn();
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
+    Turns(3);
+    ExpectScreen(MENUSCREEN_MAIN, 2);
+
+    g_Menu->SetScreen(MENUSCREEN_MAIN, 0);
     Press(DIK_UP); // wraps to "Quit"
     ExpectScreen(MENUSCREEN_MAIN, 4);
     Press(DIK_RETURN);
@@ -156,26 +152,6 @@ TEST_F(GameTest, OptionsVolumesStepOnTheGridAndBackSavesThem)
     EXPECT_FLOAT_EQ(saved.musicVolume, audio->GetMusicVolume());
 }
 
-// A key pressed and released between two turns still acts once; one held acts
-// once and then at the repeat interval, as before.
-TEST_F(GameTest, TapBetweenTwoTurnsMovesTheMenuOnce)
-{
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
-    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
-    Turn();
-    ExpectScreen(MENUSCREEN_MAIN, 1);
-    Turns(3);
-    ExpectScreen(MENUSCREEN_MAIN, 1);
-    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
-    Turns(3);
-    ExpectScreen(MENUSCREEN_MAIN, 2);
-    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
-    Turns(3);
-    ExpectScreen(MENUSCREEN_MAIN, 2);
-}
-
 // A save that can't be made (a folder holds the temporary file's name, as a
 // read-only folder or a full disk refuses it) is shown to the player, and
 // stderr says which file and why; the new best time stays in the table shown.
@@ -212,7 +188,7 @@ TEST_F(GameTest, FailedSavesAreShownAndNameTheFile)
     EXPECT_STREQ(g_RaceRecords[0].name, "Zed");
 }
 
-TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpAndBackTakesItDown)
+TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpBackTakesItDownAndEscapeWinsOverEnter)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
@@ -247,42 +223,39 @@ TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpAndBackTakesItDown)
     g_Menu->SetScreen(MENUSCREEN_NETWORK_ERROR, 0);
     Press(DIK_RETURN);
     ExpectScreen(MENUSCREEN_MAIN, 0);
-}
 
-TEST_F(GameTest, JoinEntryTakesOnlyAnAddressAndReturnsToIt)
-{
-    // A loopback address of this process where nobody listens, searched for a second at most.
-    g_NetworkPeer.SetOptions(nettest::TestOptions(1));
-    in_addr nobody{htonl(nettest::TestIp(9))};
-    const std::string address = inet_ntoa(nobody);
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    std::strcpy(g_PlayerName, "Ann");
-    g_GameState = GAMESTATE_MULTIPLAYER_NAME;
-    Press(DIK_RETURN);
-    ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    // Escape and Enter in the same turn on the name: only Escape acts, and the
+    // Enter waits for the next turn, which is on the menu.
     Press(DIK_DOWN);
     Press(DIK_RETURN);
-    ASSERT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
-    Type(("a" + address.substr(0, 4) + "x" + address.substr(4)).c_str());
-    EXPECT_STREQ(g_TextEntry, address.c_str());
-    const auto before = std::chrono::steady_clock::now();
-    Press(DIK_RETURN);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(8));
-    ExpectScreen(MENUSCREEN_SESSION_NOT_FOUND, 0);
-    Press(DIK_ESCAPE);
-    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
-    EXPECT_STREQ(g_TextEntry, address.c_str());
-    Press(DIK_ESCAPE);
-    ExpectScreen(MENUSCREEN_MULTIPLAYER, 1);
-    Press(DIK_ESCAPE);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+    SimulateKey(g_Window.hWnd, DIK_ESCAPE, true);
+    SimulateKey(g_Window.hWnd, DIK_RETURN, true);
+    Turns(2);
+    ExpectScreen(MENUSCREEN_MAIN, 1);
+    SimulateKey(g_Window.hWnd, DIK_ESCAPE, false);
+    SimulateKey(g_Window.hWnd, DIK_RETURN, false);
+    Turns(4);
     ExpectScreen(MENUSCREEN_MAIN, 1);
 }
 
-TEST_F(GameTest, MessageScreensReturnWhereTheyLead)
+TEST_F(GameTest, UnusedStatesOnlyFadeTheTitleAndMessageScreensReturnWhereTheyLead)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
+    for (int unused : {9, 11, 12}) {
+        g_GameState = GameState(unused);
+        const float fade = g_TitleFade;
+        Press(DIK_RETURN);
+        Press(DIK_ESCAPE);
+        Press(DIK_DOWN);
+        EXPECT_EQ(g_GameState, unused);
+        EXPECT_EQ(g_Menu->screen, MENUSCREEN_MAIN);
+        if (fade > 0.0f) {
+            EXPECT_LT(g_TitleFade, fade);
+        }
+    }
+    g_GameState = GAMESTATE_MAIN_MENU;
     for (MenuScreen screen : {MENUSCREEN_HOST_ERROR, MENUSCREEN_CONNECT_ERROR, MENUSCREEN_CONNECTION_LOST}) {
         g_Menu->SetScreen(screen, 0);
         Press(DIK_DOWN); // no items: nothing moves
@@ -330,41 +303,4 @@ TEST_F(GameTest, NewRecordIsStoredHighlightedAndWritten)
     EXPECT_EQ(g_BestTimesShownRows, 15);
     Press(DIK_RETURN);
     ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
-}
-
-TEST_F(GameTest, UnusedStatesOnlyFadeTheTitleAndReadEscape)
-{
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    for (int unused : {9, 11, 12}) {
-        g_GameState = GameState(unused);
-        const float fade = g_TitleFade;
-        Press(DIK_RETURN);
-        Press(DIK_ESCAPE);
-        Press(DIK_DOWN);
-        EXPECT_EQ(g_GameState, unused);
-        EXPECT_EQ(g_Menu->screen, MENUSCREEN_MAIN);
-        if (fade > 0.0f) {
-            EXPECT_LT(g_TitleFade, fade);
-        }
-    }
-}
-
-TEST_F(GameTest, KeyAfterAStateChangeWaitsForTheNextTurn)
-{
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    g_Menu->SetScreen(MENUSCREEN_MAIN, 1);
-    Press(DIK_RETURN);
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
-    std::strcpy(g_PlayerName, "Ann");
-    // Escape and Enter in the same turn: only Escape acts.
-    SimulateKey(g_Window.hWnd, DIK_ESCAPE, true);
-    SimulateKey(g_Window.hWnd, DIK_RETURN, true);
-    Turns(2);
-    ExpectScreen(MENUSCREEN_MAIN, 1);
-    SimulateKey(g_Window.hWnd, DIK_ESCAPE, false);
-    SimulateKey(g_Window.hWnd, DIK_RETURN, false);
-    Turns(4);
-    ExpectScreen(MENUSCREEN_MAIN, 1);
 }

@@ -66,8 +66,10 @@ TEST(Menu, VolumeBarLightsRoundedSegments)
     EXPECT_EQ(Menu::LitSegments(1.0f), 20);
 }
 
+// Without the click sound too, which is no failure.
 TEST_F(GameTest, BestTimesScreenReadsTheTrackUnderTheCursor)
 {
+    std::filesystem::remove(DataPath("Audio/Sounds/Click.wav"));
     ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/Finland/Records.bt"), {{"Ann", 61234}}));
     ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/Cambodia/Records.bt"), {{"Bo", 1000}, {"Cy", 2000}}));
     std::filesystem::remove(DataPath("Data/Tracks/Mexico/Records.bt"));

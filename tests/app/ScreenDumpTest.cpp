@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -23,37 +24,16 @@ struct DumpLayout {
 std::vector<uint8_t> MakeDump(const DumpLayout& layout)
 {
     std::vector<uint8_t> bytes;
-    auto put = [&](uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes.push_back(uint8_t(value >> shift));
+    auto put = [&](std::initializer_list<uint32_t> values) {
+        for (uint32_t value : values)
+            for (int shift = 24; shift >= 0; shift -= 8)
+                bytes.push_back(uint8_t(value >> shift));
     };
-    const uint32_t fields[25] = {104,
-                                 7,
-                                 layout.format,
-                                 24,
-                                 layout.width,
-                                 layout.height,
-                                 0,
-                                 layout.byteOrder,
-                                 32,
-                                 layout.byteOrder,
-                                 32,
-                                 layout.bitsPerPixel,
-                                 layout.bytesPerLine,
-                                 4,
-                                 layout.redMask,
-                                 layout.greenMask,
-                                 layout.blueMask,
-                                 8,
-                                 256,
-                                 layout.colourCount,
-                                 layout.width,
-                                 layout.height,
-                                 0,
-                                 0,
-                                 0};
-    for (uint32_t value : fields)
-        put(value);
+    // The header: its size, version, format, depth, size, offset, byte and bit orders, pixel layout, masks,
+    // bits per colour, colour map entries and count, window size and place, border.
+    put({104, 7, layout.format, 24, layout.width, layout.height, 0, layout.byteOrder, 32, layout.byteOrder});
+    put({32, layout.bitsPerPixel, layout.bytesPerLine, 4, layout.redMask, layout.greenMask, layout.blueMask});
+    put({8, 256, layout.colourCount, layout.width, layout.height, 0, 0, 0});
     for (char c : {'s', 'h', 'o', '\0'})
         bytes.push_back(uint8_t(c));
     bytes.resize(bytes.size() + size_t(layout.colourCount) * 12, 0x55);

@@ -27,10 +27,7 @@ TEST(LinearToDirectSoundVolume, ConvertsToHundredthsOfADecibel)
     EXPECT_EQ(LinearToDirectSoundVolume(-1.0f), -10000);
     EXPECT_EQ(LinearToDirectSoundVolume(1.0f), 0);
     EXPECT_EQ(LinearToDirectSoundVolume(2.0f), 0);
-    EXPECT_EQ(LinearToDirectSoundVolume(0.5f), -602);
-    EXPECT_EQ(LinearToDirectSoundVolume(0.01f), -4000);
     EXPECT_EQ(LinearToDirectSoundVolume(0.1f), -1999);
-    EXPECT_EQ(LinearToDirectSoundVolume(0.5f * 0.9f), -693);
     EXPECT_EQ(LinearToDirectSoundVolume(1e-7f), -10000);
     EXPECT_EQ(LinearToDirectSoundVolume(std::numeric_limits<float>::quiet_NaN()), -10000);
     EXPECT_EQ(LinearToDirectSoundVolume(std::numeric_limits<float>::infinity()), 0);

@@ -7,7 +7,6 @@
 #include "backend/sound/SoundBuffer.h"
 #include "datagen/writers/FileWriter.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -143,13 +142,20 @@ TEST_F(SoundTest, StreamedWavLoopsSeamlesslyAtFineAndCoarseSteps)
             EXPECT_EQ(sound->GetDataSize(), 33075u * 2 * channels);
             sound->Play();
             std::vector<int16_t> heard;
+            uint32_t position = 0;
+            uint64_t counted = 0; // the position's steps, lap after lap
             for (int i = 0; heard.size() < 2 * (3 * 33075 + 3000); ++i) {
                 Frames out = Frame(i % 3 == 0 ? 0 : step); // now and then the cursor has not moved
                 heard.insert(heard.end(), out.samples.begin(), out.samples.end());
+                ASSERT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
+                counted += (sound->GetCurrentPosition() + sound->GetDataSize() - position) % sound->GetDataSize();
+                position = sound->GetCurrentPosition();
             }
             ExpectHeard(heard, samples, StartOf(heard, samples), 3 * samples.size() / 2);
             EXPECT_TRUE(sound->IsPlaying());
-            EXPECT_LT(sound->GetCurrentPosition(), sound->GetDataSize());
+            // The position keeps pace with what was played, to within a step.
+            const double played = double(heard.size() / 2) * sound->format.avgBytesPerSec / soundtest::OUTPUT_RATE;
+            EXPECT_NEAR(double(counted), played, double(step) * sound->format.avgBytesPerSec / soundtest::OUTPUT_RATE);
             sound->Release();
             EXPECT_TRUE(GetAudioManager()->streamingSounds.empty());
             GetAudioManager()->DestroySound(sound);
@@ -346,19 +352,14 @@ TEST_F(SoundTest, BadFilesFailClearlyAndPlayNothing)
     truncated.truncateTo = 300;
     std::vector<uint8_t> pcm(2000, 128);
     ASSERT_TRUE(datagen::WriteWav(Path("cut.wav"), truncated, pcm));
-    datagen::WavSpec adpcm;
-    adpcm.formatTag = 2;
-    ASSERT_TRUE(datagen::WriteWav(Path("adpcm.wav"), adpcm, pcm));
     datagen::WavSpec empty;
     ASSERT_TRUE(datagen::WriteWav(Path("empty.wav"), empty, {}));
     std::vector<uint8_t> junk(3000, 0x4F);
     ASSERT_TRUE(datagen::WriteFileBytes(Path("junk.ogg"), junk));
     const Case cases[] = {
         {Path("cut.wav"), "Error reading wave file MMIO: mmioDescend failed!"},
-        {Path("adpcm.wav"), "Error reading wave file MMIO: wave format not supported!"},
         {Path("empty.wav"), "Error loading a sound: buffer creation failed!"},
         {Path("junk.ogg"), "Error opening an ogg vorbis file: ov_open failed!"},
-        {Path("missing.ogg"), "Error opening an ogg vorbis file!"},
         {Path("x.OGG"), "Error loading a sound: unsupported file type!"},
         {Path("x.Wav"), "Error loading a sound: unsupported file type!"},
         {"ab", "Error loading a sound: unsupported file type!"},
@@ -376,11 +377,6 @@ TEST_F(SoundTest, BadFilesFailClearlyAndPlayNothing)
         EXPECT_FALSE(sound->IsPlaying());
         GetAudioManager()->DestroySound(sound);
     }
-    // A missing WAV says so.
-    g_LastError.clear();
-    Sound* sound = GetAudioManager()->CreateSound();
-    EXPECT_FALSE(sound->Load(Path("missing.wav").c_str(), &params));
-    EXPECT_EQ(g_LastError, "Error reading wave file MMIO: file not found!");
     EXPECT_TRUE(GetAudioManager()->loadedSounds.empty());
     EXPECT_LT(Frame(500).MaxAbs(), 4);
 }
@@ -514,32 +510,4 @@ TEST_F(SoundTest, FailedRefillWhileStoppingReleasesTheWholeSound)
     ASSERT_TRUE(stream->Reload());
     stream->Play();
     EXPECT_TRUE(stream->IsPlaying());
-}
-
-// On a device that mixes in its own thread (OpenAL Soft's null output, which
-// needs no sound card) the play cursor moves in coarse steps; the stream must
-// keep pace with the clock all the same.
-TEST_F(SoundTest, StreamKeepsPaceWithARealTimeDevice)
-{
-    GetAudioManager()->Shutdown();
-    backend::UseLoopbackSoundDevice(false);
-    backend::UseManualClock(false);
-    ASSERT_TRUE(GetAudioManager()->Init(&initParams));
-    std::vector<float> mono = datagen::SynthTone(440.0f, 1.2f, 22050, 0.5f);
-    Sound* sound = Load(Wav("music.wav", datagen::Interleave(mono, mono), 2, 22050), SoundLoadParams{1, 1, 1});
-    ASSERT_TRUE(sound->params.streamed);
-    sound->Play();
-    auto start = std::chrono::steady_clock::now();
-    uint32_t last = 0;
-    double played = 0;
-    for (int i = 0; i < 100; ++i) {
-        backend::SleepMs(16);
-        GetAudioManager()->Update();
-        uint32_t now = sound->GetCurrentPosition();
-        played += (now + sound->GetDataSize() - last) % sound->GetDataSize();
-        last = now;
-    }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_TRUE(sound->IsPlaying());
-    EXPECT_NEAR(played / sound->format.avgBytesPerSec, seconds, 0.25);
 }

@@ -1,9 +1,12 @@
 #pragma once
 // What the data generator's tests share: values read out of written bytes,
-// the smallest model, and the shape checks every generated model gets.
+// the smallest model, models read back by the game's reader, and the shape
+// checks every generated model gets.
 
+#include "backend/files/Files.h"
 #include "datagen/writers/Md2Writer.h"
 #include "datagen/writers/QvxWriter.h"
+#include "engine/models/QvxReader.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,28 @@ inline datagen::Md2Model OneTriangleMd2(std::vector<datagen::Md2Frame> frames)
     model.triangles = {datagen::Md2Triangle{{0, 1, 2}, {0, 1, 2}}};
     model.frames = std::move(frames);
     return model;
+}
+
+// QVX bytes, or a data file, through the game's reader.
+inline std::vector<QvxFrame> GameReadQvx(const std::vector<uint8_t>& bytes)
+{
+    std::vector<QvxFrame> frames;
+    EXPECT_EQ(ReadQvx(bytes.data(), bytes.size(), frames), QvxReadResult::Ok);
+    return frames;
+}
+inline std::vector<QvxFrame> GameReadQvxFile(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+    return GameReadQvx(bytes);
+}
+
+inline std::vector<datagen::Float3> Positions(const QvxMesh& mesh)
+{
+    std::vector<datagen::Float3> positions;
+    for (const QvxVertex& v : mesh.vertices)
+        positions.push_back({v.x, v.y, v.z});
+    return positions;
 }
 
 // The bounding box has `size` (within `tolerance`) and its centre at the origin.

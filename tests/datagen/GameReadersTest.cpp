@@ -2,81 +2,12 @@
 
 #include "DatagenTestKit.h"
 
-#include "backend/files/Files.h"
 #include "backend/gpu/XFileReader.h"
 #include "datagen/TrackModelSizes.h"
-#include "datagen/writers/Md2Writer.h"
-#include "datagen/writers/QvxWriter.h"
-#include "engine/models/Md2Reader.h"
-#include "engine/models/QvxReader.h"
 
 #include <gtest/gtest.h>
 
 #include <string_view>
-
-namespace {
-
-QvxReadResult GameReadQvx(const std::vector<uint8_t>& bytes, std::vector<QvxFrame>& frames)
-{
-    return ReadQvx(bytes.data(), bytes.size(), frames);
-}
-
-// A generated model file through the game's reader.
-QvxReadResult GameReadQvxFile(const char* path, std::vector<QvxFrame>& frames)
-{
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
-    return GameReadQvx(bytes, frames);
-}
-
-datagen::Md2Model SmallMd2()
-{
-    datagen::Md2Model model =
-        datagen_test::OneTriangleMd2({datagen::QuantizeMd2Frame("a", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}),
-                                      datagen::QuantizeMd2Frame("b", {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}})});
-    model.skins = {"skin.pcx"};
-    return model;
-}
-
-} // namespace
-
-TEST(GameQvxReader, ReadsWrittenModels)
-{
-    const datagen::QvxFrame frame{{datagen_test::OneTriangle()}};
-    std::vector<QvxFrame> frames;
-    ASSERT_EQ(GameReadQvx(datagen::EncodeQvx({frame, frame}), frames), QvxReadResult::Ok);
-    ASSERT_EQ(frames.size(), 2u);
-    ASSERT_EQ(frames[1].meshes.size(), 1u);
-    EXPECT_EQ(frames[1].meshes[0].indices.size(), 3u);
-}
-
-TEST(GameQvxReader, ReadsTheGeneratedMopedAndRider)
-{
-    for (const auto& [path, frameCount] : {std::pair<const char*, size_t>{"Graphics\\Models\\MopedBody.qvx", 1},
-                                           {"Graphics\\Models\\MopedHandlebar.qvx", 1},
-                                           {"Graphics\\Models\\MopedTyre.qvx", 1},
-                                           {"Graphics\\Models\\Player.qvx", 61}}) {
-        std::vector<QvxFrame> frames;
-        ASSERT_EQ(GameReadQvxFile(path, frames), QvxReadResult::Ok) << path;
-        EXPECT_EQ(frames.size(), frameCount) << path;
-        for (const QvxFrame& frame : frames) {
-            ASSERT_EQ(frame.meshes.size(), 1u) << path;
-            EXPECT_GT(frame.meshes[0].indices.size(), 0u) << path;
-            EXPECT_LE(frame.meshes[0].vertices.size(), QVX_MAX_VERTICES) << path;
-        }
-    }
-}
-
-TEST(GameMd2Reader, ReadsWrittenModels)
-{
-    std::vector<Md2Frame> frames(MD2_MAX_FRAMES);
-    int32_t frameCount = 0, triangleCount = 0;
-    const std::vector<uint8_t> bytes = datagen::EncodeMd2(SmallMd2());
-    ASSERT_TRUE(ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount));
-    EXPECT_EQ(frameCount, 2);
-    EXPECT_EQ(triangleCount, 1);
-    EXPECT_EQ(frames[1].vertices.size(), 3u);
-}
 
 TEST(GameXFileReader, ReadsTheFinishPole)
 {
@@ -105,12 +36,10 @@ TEST(GameModelReaders, TrackModelsAreCentredAtTheirListedSizesWithOutwardFronts)
                 positions.push_back({v.x, v.y, v.z});
             indices = mesh.indices;
         } else {
-            std::vector<QvxFrame> frames;
-            ASSERT_EQ(GameReadQvxFile(model.path, frames), QvxReadResult::Ok);
+            const std::vector<QvxFrame> frames = datagen_test::GameReadQvxFile(model.path);
             ASSERT_EQ(frames.size(), 1u);
             ASSERT_EQ(frames[0].meshes.size(), 1u);
-            for (const QvxVertex& v : frames[0].meshes[0].vertices)
-                positions.push_back({v.x, v.y, v.z});
+            positions = datagen_test::Positions(frames[0].meshes[0]);
             indices = frames[0].meshes[0].indices;
         }
         ASSERT_FALSE(indices.empty());

@@ -124,13 +124,6 @@ protected:
 
 } // namespace
 
-TEST_F(InstanceGuard, LockIsTakenOncePerName)
-{
-    EXPECT_TRUE(backend::CreateInstanceLock(GUARD_NAME));
-    EXPECT_FALSE(backend::CreateInstanceLock(GUARD_NAME));
-    EXPECT_TRUE(backend::CreateInstanceLock("VantrelOther"));
-}
-
 TEST_F(InstanceGuard, SecondCopyAsksTheFirstWindowToShowAndGivesWay)
 {
     ASSERT_TRUE(backend::CreateInstanceLock(GUARD_NAME));
@@ -145,14 +138,16 @@ TEST_F(InstanceGuard, SecondCopyAsksTheFirstWindowToShowAndGivesWay)
     EXPECT_EQ(backend::ActivationRequestCount(), before + 1);
 }
 
-TEST_F(InstanceGuard, LockIsFreeAgainWhenItsHolderDies)
+TEST_F(InstanceGuard, LockIsTakenOncePerNameAndIsFreeAgainWhenItsHolderDies)
 {
     secondcopy::Copy holder = secondcopy::Start("holder:" + scope);
     ASSERT_GT(holder.pid, 0);
     ASSERT_EQ(secondcopy::ReadLine(holder.output, 20000), "held");
     EXPECT_FALSE(backend::CreateInstanceLock(GUARD_NAME));
+    EXPECT_TRUE(backend::CreateInstanceLock("VantrelOther"));
     secondcopy::Stop(holder);
     EXPECT_TRUE(backend::CreateInstanceLock(GUARD_NAME));
+    EXPECT_FALSE(backend::CreateInstanceLock(GUARD_NAME));
 }
 
 TEST_F(InstanceGuard, NoWindowIsFoundBeforeOneIsCreatedOrAfterItIsDestroyed)

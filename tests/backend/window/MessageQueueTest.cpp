@@ -50,8 +50,12 @@ TEST_F(MessageQueue, ControlKeysAreFollowedByTheirCharacterOthersByText)
     EXPECT_TRUE(QueueIsEmpty());
 }
 
-TEST_F(MessageQueue, CloseSendsDestroyOnceAndQuitFollows)
+TEST_F(MessageQueue, QuitFromTheSystemClosesTheWindowAndCloseSendsDestroyOnce)
 {
+    ASSERT_TRUE(backend::SimulateQuit());
+    ASSERT_TRUE(NextIs(backend::WM_CLOSE));
+    EXPECT_EQ(last.window, window);
+
     ASSERT_TRUE(backend::SimulateWindowEvent(window, backend::SimulatedWindowEvent::Close));
     ASSERT_TRUE(backend::SimulateQuit()); // the system follows a closed last window with a quit
     ASSERT_TRUE(NextIs(backend::WM_CLOSE));
@@ -69,13 +73,6 @@ TEST_F(MessageQueue, CloseSendsDestroyOnceAndQuitFollows)
     backend::DispatchMessage(last);
     EXPECT_EQ(Received().size(), 2u);
     EXPECT_TRUE(QueueIsEmpty());
-}
-
-TEST_F(MessageQueue, QuitFromTheSystemClosesTheWindow)
-{
-    ASSERT_TRUE(backend::SimulateQuit());
-    ASSERT_TRUE(NextIs(backend::WM_CLOSE));
-    EXPECT_EQ(last.window, window);
 }
 
 TEST_F(MessageQueue, PostedMessagesComeFirstInOrderThenQuit)
