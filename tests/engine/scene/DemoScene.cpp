@@ -47,6 +47,8 @@ datagen::RgbaImage Noise(uint32_t size, uint32_t base, uint32_t seed)
     return image;
 }
 
+} // namespace
+
 datagen::RgbaImage Disc(uint32_t size, uint32_t colour)
 {
     datagen::RgbaImage image(size, size, colour & 0x00FFFFFFu);
@@ -59,8 +61,6 @@ datagen::RgbaImage Disc(uint32_t size, uint32_t colour)
         }
     return image;
 }
-
-} // namespace
 
 void ApplySceneStates()
 {

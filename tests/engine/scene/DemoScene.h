@@ -17,6 +17,8 @@
 #include "engine/scene/Terrain.h"
 #include "engine/scene/Water.h"
 
+#include "datagen/writers/RgbaImage.h"
+
 #include <string>
 
 struct DemoSceneOptions {
@@ -54,6 +56,9 @@ public:
     FlareLight lamp;
     backend::Vector3 worldSize = {400.0f, 40.0f, 400.0f};
 };
+
+// A disc of the colour on a clear square, as flare and sun textures are.
+datagen::RgbaImage Disc(uint32_t size, uint32_t colour);
 
 // Puts back the fixed render states the game sets after start-up and resets.
 void ApplySceneStates();

@@ -1,3 +1,4 @@
+#include "DemoScene.h"
 #include "SceneTestFixture.h"
 
 #include "backend/gpu/GpuDevice.h"

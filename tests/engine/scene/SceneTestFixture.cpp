@@ -108,19 +108,6 @@ TextureStageLimit::~TextureStageLimit()
     return ::testing::AssertionSuccess() << twoSteps << " pixels two steps apart";
 }
 
-datagen::RgbaImage Disc(uint32_t size, uint32_t colour)
-{
-    datagen::RgbaImage image(size, size, colour & 0x00FFFFFFu);
-    const float c = float(size) * 0.5f - 0.5f, radius = float(size) * 0.45f;
-    for (uint32_t y = 0; y < size; ++y)
-        for (uint32_t x = 0; x < size; ++x) {
-            const float dx = float(x) - c, dy = float(y) - c;
-            if (dx * dx + dy * dy < radius * radius)
-                image.At(x, y) = colour | 0xFF000000u;
-        }
-    return image;
-}
-
 Vector2 ProjectToScreen(const Camera& camera, const Vector3& point)
 {
     Matrix viewProjection;

@@ -6,7 +6,6 @@
 #include "engine/scene/Camera.h"
 
 #include "backend/math/MathTypes.h"
-#include "datagen/writers/RgbaImage.h"
 
 #include <cstdint>
 #include <functional>
@@ -58,7 +57,5 @@ private:
 // layer; combined before they reach it, they round once. The pictures differ by
 // no more than two steps in a channel, and by two on at most 1 in 400 pixels.
 ::testing::AssertionResult SameUpToLayerRounding(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
-// A disc of the colour on a clear square, as flare and sun textures are.
-datagen::RgbaImage Disc(uint32_t size, uint32_t colour);
 // (x, y) of a world point on the 800 x 600 back buffer.
 backend::Vector2 ProjectToScreen(const Camera& camera, const backend::Vector3& point);
