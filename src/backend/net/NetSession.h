@@ -168,8 +168,9 @@ public:
     // Test hooks. Drops this share of the datagrams that arrive, picked by a
     // generator seeded with `seed`.
     void SetIncomingLoss(double share, uint32_t seed);
-    // Drops everything that arrives from `from` (the link to it breaks).
-    void IgnoreFrom(const NetAddress& from);
+    // Drops everything that arrives from `from` for `forMs` (for good by
+    // default: the link to it breaks).
+    void IgnoreFrom(const NetAddress& from, uint32_t forMs = UINT32_MAX);
     // Vanishes without a word: the others find out by their time-outs.
     void Vanish();
 

@@ -227,3 +227,21 @@ TEST(SessionLoss, AVanishedHostIsReplacedAlsoWhenOneSurvivorReachedItSlowly)
         EXPECT_TRUE(survivor->Session().InSession());
     }
 }
+
+TEST(SessionLoss, AJoinerIsLinkedToAPlayerThatHearsOfItLateFromTheHost)
+{
+    // b hears nothing from the host for a while: the host's word that c joins
+    // reaches b well after c's own hello, and after b's hello deadline.
+    const auto options = [](uint32_t n) {
+        NetSessionOptions options = TestOptions(n);
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000;
+        options.helloTimeoutMs = 300;
+        return options;
+    };
+    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    b.Session().IgnoreFrom(a.Address(), 1000);
+    ASSERT_TRUE(c.Join(a));
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, c.Id())) << "b never linked to c";
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::CREATE_PLAYER, b.Id())) << "c went on without b";
+}
