@@ -107,7 +107,9 @@ struct NetSessionOptions {
     uint32_t linkTimeoutMaxMs = 15000;
     uint32_t resendMaxMs = 1000;
     uint32_t pingIntervalMs = 500;
-    // A link that has not said who it is within this long is closed.
+    // A link that has not said who it is within this long is closed; one that
+    // names a player the host has yet to announce waits for the announcement
+    // as long as the link to the host may take to deliver it.
     uint32_t helloTimeoutMs = 3000;
     uint32_t closeLingerMs = 300;
 };
