@@ -153,9 +153,10 @@ public:
     // bytes. Queues and returns.
     bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
     // A player cut off from the host but not from the others (the host removed
-    // it, or the others do not say within linkTimeoutMaxMs + resendMaxMs +
-    // pingIntervalMs that they lost the host too) sees every other player
-    // destroyed as a lost connection and is no longer in a session.
+    // it, or the others do not say that they lost the host too within
+    // 2 * (linkTimeoutMaxMs + resendMaxMs) + pingIntervalMs + closeLingerMs)
+    // sees every other player destroyed as a lost connection and is no longer
+    // in a session.
     // Leaves cleanly (the others see a normal leave) and makes the session
     // ready for the next Host or Connect.
     void Close();

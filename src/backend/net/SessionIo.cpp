@@ -53,19 +53,21 @@ const char* RejectText(uint8_t reason)
     }
 }
 
-// How long after noticing a lost link another player may still notice the
-// same loss: its last answer can be a ping interval older than ours, and its
-// time-out is checked only at its next resend.
-uint32_t SurvivorsWaitMs(const NetSessionOptions& options)
-{
-    return options.linkTimeoutMaxMs + options.resendMaxMs + options.pingIntervalMs;
-}
-
 // The longest a guaranteed message already sent may take to arrive before its
 // link is given up: resent until the time-out, which is checked at a resend.
 uint32_t SlowestDeliveryMs(const NetSessionOptions& options)
 {
     return options.linkTimeoutMaxMs + options.resendMaxMs;
+}
+
+// How long after we noticed a lost host another player's word that it lost it
+// too may come. The host's goodbye may reach us while its resends to the other
+// are lost for as long as it lingers; the other then notices by its time-out,
+// from an answer up to a ping interval old, at its next resend; and its word
+// may take as long as any guaranteed message.
+uint32_t SurvivorsWaitMs(const NetSessionOptions& options)
+{
+    return options.closeLingerMs + options.pingIntervalMs + 2 * SlowestDeliveryMs(options);
 }
 
 bool SamePrefix(uint32_t a, uint32_t b)
