@@ -521,10 +521,12 @@ void NetSession::SetIncomingLoss(double share, uint32_t seed)
     state->lossRandom.seed(seed);
 }
 
-void NetSession::IgnoreFrom(const NetAddress& from)
+void NetSession::IgnoreFrom(const NetAddress& from, uint32_t forMs)
 {
+    const SessionClock::time_point until =
+        forMs == UINT32_MAX ? SessionClock::time_point::max() : SessionClock::now() + std::chrono::milliseconds(forMs);
     std::lock_guard lock(state->ioMutex);
-    state->ignored.push_back(from);
+    state->ignored.push_back({from, until});
 }
 
 NetTrafficStats NetSession::GetTrafficStats() const

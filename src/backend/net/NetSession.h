@@ -107,7 +107,9 @@ struct NetSessionOptions {
     uint32_t linkTimeoutMaxMs = 15000;
     uint32_t resendMaxMs = 1000;
     uint32_t pingIntervalMs = 500;
-    // A link that has not said who it is within this long is closed.
+    // A link that has not said who it is within this long is closed; one that
+    // names a player the host has yet to announce waits for the announcement
+    // as long as the link to the host may take to deliver it.
     uint32_t helloTimeoutMs = 3000;
     uint32_t closeLingerMs = 300;
 };
@@ -151,9 +153,10 @@ public:
     // bytes. Queues and returns.
     bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
     // A player cut off from the host but not from the others (the host removed
-    // it, or the others do not say within linkTimeoutMaxMs + resendMaxMs +
-    // pingIntervalMs that they lost the host too) sees every other player
-    // destroyed as a lost connection and is no longer in a session.
+    // it, or the others do not say that they lost the host too within
+    // 2 * (linkTimeoutMaxMs + resendMaxMs) + pingIntervalMs + closeLingerMs)
+    // sees every other player destroyed as a lost connection and is no longer
+    // in a session.
     // Leaves cleanly (the others see a normal leave) and makes the session
     // ready for the next Host or Connect.
     void Close();
@@ -168,8 +171,9 @@ public:
     // Test hooks. Drops this share of the datagrams that arrive, picked by a
     // generator seeded with `seed`.
     void SetIncomingLoss(double share, uint32_t seed);
-    // Drops everything that arrives from `from` (the link to it breaks).
-    void IgnoreFrom(const NetAddress& from);
+    // Drops everything that arrives from `from` for `forMs` (for good by
+    // default: the link to it breaks).
+    void IgnoreFrom(const NetAddress& from, uint32_t forMs = UINT32_MAX);
     // Vanishes without a word: the others find out by their time-outs.
     void Vanish();
 

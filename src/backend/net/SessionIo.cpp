@@ -53,12 +53,21 @@ const char* RejectText(uint8_t reason)
     }
 }
 
-// How long after noticing a lost link another player may still notice the
-// same loss: its last answer can be a ping interval older than ours, and its
-// time-out is checked only at its next resend.
+// The longest a guaranteed message already sent may take to arrive before its
+// link is given up: resent until the time-out, which is checked at a resend.
+uint32_t SlowestDeliveryMs(const NetSessionOptions& options)
+{
+    return options.linkTimeoutMaxMs + options.resendMaxMs;
+}
+
+// How long after we noticed a lost host another player's word that it lost it
+// too may come. The host's goodbye may reach us while its resends to the other
+// are lost for as long as it lingers; the other then notices by its time-out,
+// from an answer up to a ping interval old, at its next resend; and its word
+// may take as long as any guaranteed message.
 uint32_t SurvivorsWaitMs(const NetSessionOptions& options)
 {
-    return options.linkTimeoutMaxMs + options.resendMaxMs + options.pingIntervalMs;
+    return options.closeLingerMs + options.pingIntervalMs + 2 * SlowestDeliveryMs(options);
 }
 
 bool SamePrefix(uint32_t a, uint32_t b)
@@ -118,7 +127,8 @@ void NetSession::State::CheckLinks()
         if (now < pending[i].deadline)
             ++i;
         else
-            Refuse(pending[i].peer, "it did not say who it is in time");
+            Refuse(pending[i].peer, pending[i].helloSeen ? "the host did not announce the player it says it is"
+                                                         : "it did not say who it is in time");
     }
     if (awaitingSurvivors && now >= survivorsDeadline)
         EndCutOff("the host was lost and the other players did not say the same in time");
@@ -166,8 +176,10 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     if (lossShare > 0 && std::uniform_real_distribution<double>(0, 1)(lossRandom) < lossShare)
         return 1;
     const NetAddress from = FromEnet(enetHost->receivedAddress);
-    if (std::any_of(ignored.begin(), ignored.end(),
-                    [&](const NetAddress& address) { return address.ip == from.ip && address.port == from.port; }))
+    if (std::any_of(ignored.begin(), ignored.end(), [&](const IgnoredSender& sender) {
+            return sender.address.ip == from.ip && sender.address.port == from.port &&
+                   SessionClock::now() < sender.until;
+        }))
         return 1;
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
@@ -459,8 +471,10 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
     }
     Member* member = FindMember(id);
     if (member == nullptr) {
-        // The host's announcement may still be on its way: a player it will
-        // admit next waits for it until the link's deadline.
+        // The host announced the player before it told the player where we
+        // are, but the announcement may still be on its way: a player it will
+        // admit next waits for it as long as our link to the host may take to
+        // deliver it.
         PendingLink* link = FindPending(peer);
         const uint32_t seq = JoinSeqOf(id);
         if (link->helloSeen || !SamePrefix(id, localId) || seq <= highestJoinSeq ||
@@ -471,6 +485,8 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
         link->helloSeen = true;
         link->helloId = id;
         link->helloSecret = hello.secret;
+        link->deadline =
+            std::max(link->deadline, SessionClock::now() + std::chrono::milliseconds(SlowestDeliveryMs(options)));
         return;
     }
     if (member->peer != nullptr || member->secret == 0 || hello.secret != member->secret) {

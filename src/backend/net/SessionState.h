@@ -59,6 +59,12 @@ struct PendingLink {
     uint64_t helloSecret = 0;
 };
 
+// Datagrams from this address are dropped until then.
+struct IgnoredSender {
+    NetAddress address;
+    SessionClock::time_point until;
+};
+
 // Answers given to one address in the current second.
 struct QueryWindow {
     SessionClock::time_point start;
@@ -129,7 +135,7 @@ struct NetSession::State {
     bool awaitingSurvivors = false;
     SessionClock::time_point survivorsDeadline;
     double lossShare = 0;
-    std::vector<NetAddress> ignored;
+    std::vector<IgnoredSender> ignored;
     std::mt19937 lossRandom;
 
     // NetSession.cpp

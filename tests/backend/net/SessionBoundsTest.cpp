@@ -152,12 +152,12 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
     query.nonce = 7;
     const std::vector<uint8_t> bytes = EncodeHostQuery(query);
 
-    const QueryOutcome one = SendQueries(5, a.Address(), bytes, 1);
+    const QueryOutcome one = SendQueries(5, a.Address(), bytes, 1, bytes);
     EXPECT_EQ(one.answers, 1u);
     EXPECT_LE(one.largestAnswer, bytes.size());
     const std::vector<uint8_t> unpadded(bytes.begin(), bytes.begin() + 24);
-    EXPECT_EQ(SendQueries(6, a.Address(), unpadded, 1).answers, 0u) << "a short query is answered";
-    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 40);
+    EXPECT_EQ(SendQueries(6, a.Address(), unpadded, 1, bytes).answers, 0u) << "a short query is answered";
+    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 40, bytes);
     EXPECT_GE(burst.answers, 1u);
     EXPECT_LE(burst.answers, 8u) << "every query of a burst from one address is answered";
 }

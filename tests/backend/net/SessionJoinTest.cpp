@@ -77,7 +77,8 @@ TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
 
     uint32_t roundTrip = 999;
     ASSERT_TRUE(host.Session().GetConnectionInfo(joinerId, &roundTrip));
-    EXPECT_LT(roundTrip, 100u) << "a measured loopback round trip, not ENet's first guess";
+    // A thread of a loaded machine may sleep through a measurement: well below the guess is measured.
+    EXPECT_LT(roundTrip, ENET_PEER_DEFAULT_ROUND_TRIP_TIME * 4 / 5) << "ENet's first guess, not a measured round trip";
 }
 
 TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)

@@ -227,3 +227,52 @@ TEST(SessionLoss, AVanishedHostIsReplacedAlsoWhenOneSurvivorReachedItSlowly)
         EXPECT_TRUE(survivor->Session().InSession());
     }
 }
+
+TEST(SessionLoss, AJoinerIsLinkedToAPlayerThatHearsOfItLateFromTheHost)
+{
+    // b hears nothing from the host for a while: the host's word that c joins
+    // reaches b well after c's own hello, and after b's hello deadline.
+    const auto options = [](uint32_t n) {
+        NetSessionOptions options = TestOptions(n);
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000;
+        options.helloTimeoutMs = 300;
+        return options;
+    };
+    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    b.Session().IgnoreFrom(a.Address(), 1000);
+    ASSERT_TRUE(c.Join(a));
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, c.Id())) << "b never linked to c";
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::CREATE_PLAYER, b.Id())) << "c went on without b";
+}
+
+TEST(SessionLoss, AHostsGoodbyeThatReachedOnlyOneSurvivorStillHandsOver)
+{
+    // b hears the host leave at once; c hears nothing more from it, the
+    // goodbye included, and notices only by its time-out. b then hears c's
+    // word of it one resend late.
+    const auto options = [](uint32_t n) {
+        NetSessionOptions options = TestOptions(n);
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 1500;
+        options.resendMaxMs = 200;
+        options.pingIntervalMs = 100;
+        return options;
+    };
+    const NetSessionOptions timing = options(0);
+    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    c.Session().IgnoreFrom(a.Address());
+    const auto left = std::chrono::steady_clock::now();
+    a.Session().Close();
+    // From before the earliest c can notice to after its first word can reach b.
+    std::this_thread::sleep_until(left +
+                                  std::chrono::milliseconds(timing.linkTimeoutMaxMs - timing.pingIntervalMs - 50));
+    b.Session().IgnoreFrom(c.Address(), 2 * timing.resendMaxMs + 2 * timing.pingIntervalMs + 150);
+
+    for (TestPlayer* survivor : {&b, &c}) {
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
+        EXPECT_TRUE(survivor->Session().InSession());
+    }
+    EXPECT_TRUE(b.Session().IsHost());
+}

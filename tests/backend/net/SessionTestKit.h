@@ -144,8 +144,10 @@ struct QueryOutcome {
     size_t answers = 0;
     size_t largestAnswer = 0;
 };
-// Sends `count` copies of `query` to `to` from 127.x.y.n, then reads answers
-// until none comes for a while.
-QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count);
+// Sends `count` copies of `query` to `to` from 127.x.y.n, then `answered` (a
+// query the host answers) from another address; counts the answers to the
+// copies once that last one is answered (at most 5 s).
+QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,
+                         const std::vector<uint8_t>& answered);
 
 } // namespace nettest
