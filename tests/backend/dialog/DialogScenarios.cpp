@@ -34,6 +34,7 @@ using Step = std::function<bool()>;
 
 struct Driver {
     GtkWidget* window = nullptr;
+    guint tick = 0;
     std::vector<Step> steps;
     size_t next = 0;
     int tabs = 0;
@@ -171,6 +172,7 @@ gboolean Tick(gpointer user)
     if (driver.next >= driver.steps.size()) {
         // Still open after the last step: end it so the scenario can't hang.
         Fail(driver, "the dialog was still open after the last step");
+        driver.tick = 0;
         SendKey(driver.window, GDK_KEY_Escape);
         return G_SOURCE_REMOVE;
     }
@@ -179,11 +181,22 @@ gboolean Tick(gpointer user)
     return G_SOURCE_CONTINUE;
 }
 
+// The dialog takes its window down once it has ended; a tick due while it
+// lets GTK finish that must not find the window gone.
+void OnTakenDown(GtkWidget*, gpointer user)
+{
+    Driver& driver = *static_cast<Driver*>(user);
+    if (driver.tick != 0)
+        g_source_remove(driver.tick);
+    driver.tick = 0;
+}
+
 void OnShown(void* gtkWindow, void* user)
 {
     Driver& driver = *static_cast<Driver*>(user);
     driver.window = static_cast<GtkWidget*>(gtkWindow);
-    g_timeout_add(STEP_MS, Tick, &driver);
+    driver.tick = g_timeout_add(STEP_MS, Tick, &driver);
+    g_signal_connect(driver.window, "unmap", G_CALLBACK(OnTakenDown), &driver);
 }
 
 void Expect(Driver& driver, bool condition, const char* what)
