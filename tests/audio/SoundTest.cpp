@@ -381,26 +381,6 @@ TEST_F(SoundTest, BadFilesFailClearlyAndPlayNothing)
     EXPECT_LT(Frame(500).MaxAbs(), 4);
 }
 
-// A damaged page inside looping music: the load's first fill and every later
-// refill step over the gap, and the music goes on.
-TEST_F(SoundTest, MusicWithADamagedPageLoadsAndLoopsOn)
-{
-    std::vector<uint8_t> good, damaged;
-    const std::vector<float> noise = datagen::SynthNoise(1.5f, 22050, 0.5f, 7);
-    ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::Interleave(noise, noise), 2, 22050, good));
-    ASSERT_TRUE(datagen::DamageMiddleAudioPage(good, damaged));
-    ASSERT_TRUE(datagen::WriteFileBytes(Path("music.ogg"), damaged));
-    Sound* music = Load(Path("music.ogg"), SoundLoadParams{1, 1, 1});
-    ASSERT_TRUE(music->IsLoaded());
-    ASSERT_TRUE(music->params.streamed);
-    music->Play();
-    // Three passes over the 1.5 s of music, in steps of 1000 output frames.
-    for (int step = 0; step < int(4.5f * soundtest::OUTPUT_RATE / 1000); ++step)
-        Frame(1000);
-    EXPECT_TRUE(music->IsPlaying());
-    EXPECT_FALSE(static_cast<OggVorbisReader&>(*music->reader).failed);
-}
-
 // Music that can't be read on while it plays: a file cut short under it (found
 // at the first refill, and after many) and a file whose chained second stream
 // is damaged. What was queued plays out as one unbroken start of the music,
