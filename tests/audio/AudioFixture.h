@@ -62,6 +62,15 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
+    // The manager started again with room for `sounds2D` plain and `sounds3D` 3D sounds in software.
+    void RestartWithRoomFor(uint32_t sounds2D, uint32_t sounds3D = 256)
+    {
+        GetAudioManager()->Shutdown();
+        initParams.maxSoftware2DSounds = sounds2D;
+        initParams.maxSoftware3DSounds = sounds3D;
+        ASSERT_TRUE(GetAudioManager()->Init(&initParams));
+    }
+
     std::string Path(const std::string& file) const { return (folder / file).string(); }
 
     // A WAV of interleaved float samples.

@@ -181,9 +181,7 @@ TEST_F(Sound3DTest, ListenerKeepsValuesSetBeforeItsInitAndCommitsItsBlock)
 
 TEST_F(Sound3DTest, NearerAndInRangeRankFirstWhenRoomRunsOut)
 {
-    GetAudioManager()->Shutdown();
-    initParams.maxSoftware3DSounds = 2;
-    ASSERT_TRUE(GetAudioManager()->Init(&initParams));
+    RestartWithRoomFor(256, 2);
     std::string file = Tone("engine.wav", 0.3f);
 
     Sound3D* near = GetAudioManager()->Create3DSound();
