@@ -197,7 +197,7 @@ TEST_F(Sound3DTest, NearerAndInRangeRankFirstWhenRoomRunsOut)
     EXPECT_FALSE(far->IsLoaded());
 
     // Beyond its own maximum distance ranks below a farther sound within range.
-    Place(near, 0, 0, 99);
+    Place(near, 0, 0, 30);
     near->SetMaxDistance(20.0f);
     Place(incoming, 0, 0, 90);
     ASSERT_TRUE(far->Reload());
