@@ -115,6 +115,13 @@ protected:
         return volume;
     }
 
+    static uint32_t BufferFrequency(Sound* sound)
+    {
+        uint32_t hertz = 0;
+        EXPECT_TRUE(sound->buffer->GetFrequency(&hertz));
+        return hertz;
+    }
+
     // Renders and runs the manager's update, as the game's frames do.
     // With 0 frames the cursor stands still between two updates, as it does
     // when the device mixes in periods longer than a frame.
