@@ -4,16 +4,13 @@
 // also those the sample data set does not hold (MD2, frame animations, PNG,
 // JPEG), and the network's packets, messages and handler events.
 
-#include "ImagePattern.h"
+#include "ImageSeeds.h"
 #include "NetworkSeeds.h"
 
-#include "datagen/writers/DdsWriter.h"
 #include "datagen/writers/FileWriter.h"
 #include "datagen/writers/FrameAnimationWriter.h"
-#include "datagen/writers/JpegWriter.h"
 #include "datagen/writers/Md2Writer.h"
 #include "datagen/writers/OggWriter.h"
-#include "datagen/writers/PngWriter.h"
 #include "datagen/writers/QvxWriter.h"
 #include "datagen/writers/RecordsWriter.h"
 #include "datagen/writers/SoundSynth.h"
@@ -72,18 +69,8 @@ void SoundSeeds()
 
 void ImageSeeds()
 {
-    const std::string target = "fuzz_image_reader";
-    Seed(target, "argb.dds", EncodeDds(ImagePattern(8, 8), DdsFormat::A8R8G8B8, true));
-    Seed(target, "r5g6b5.dds", EncodeDds(ImagePattern(8, 4), DdsFormat::R5G6B5, false));
-    Seed(target, "dxt1.dds", EncodeDds(ImagePattern(8, 8), DdsFormat::DXT1, true));
-    Seed(target, "dxt5.dds", EncodeDds(ImagePattern(8, 8), DdsFormat::DXT5, false));
-    const RgbaImage faces[6] = {ImagePattern(4, 4), ImagePattern(4, 4), ImagePattern(4, 4),
-                                ImagePattern(4, 4), ImagePattern(4, 4), ImagePattern(4, 4)};
-    Seed(target, "cube.dds", EncodeCubeDds(faces, DdsFormat::DXT3, true));
-    Seed(target, "rgba.png", EncodePng(ImagePattern(8, 8), true));
-    Seed(target, "rgb.png", EncodePng(ImagePattern(5, 3), false));
-    Seed(target, "colour.jpg", EncodeJpeg(ImagePattern(16, 8), 90, false));
-    Seed(target, "grey.jpg", EncodeJpeg(ImagePattern(8, 8), 50, true));
+    for (const auto& [name, bytes] : ImageSeedFiles())
+        Seed("fuzz_image_reader", name, bytes);
 }
 
 void ModelSeeds()
