@@ -62,6 +62,15 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
+    // The manager started again with room for `sounds2D` plain and `sounds3D` 3D sounds in software.
+    void RestartWithRoomFor(uint32_t sounds2D, uint32_t sounds3D = 256)
+    {
+        GetAudioManager()->Shutdown();
+        initParams.maxSoftware2DSounds = sounds2D;
+        initParams.maxSoftware3DSounds = sounds3D;
+        ASSERT_TRUE(GetAudioManager()->Init(&initParams));
+    }
+
     std::string Path(const std::string& file) const { return (folder / file).string(); }
 
     // A WAV of interleaved float samples.
@@ -104,6 +113,13 @@ protected:
         int32_t volume = 1;
         EXPECT_TRUE(sound->buffer->GetVolume(&volume));
         return volume;
+    }
+
+    static uint32_t BufferFrequency(Sound* sound)
+    {
+        uint32_t hertz = 0;
+        EXPECT_TRUE(sound->buffer->GetFrequency(&hertz));
+        return hertz;
     }
 
     // Renders and runs the manager's update, as the game's frames do.

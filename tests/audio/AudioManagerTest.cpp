@@ -81,9 +81,7 @@ TEST_F(AudioManagerBeforeInit, ChoosesHardwareOnlyWithEnoughBuffersAndFailsWitho
     EXPECT_FALSE(manager->software3D);
     EXPECT_EQ(manager->params.maxHardware3DSounds, 64u);
     EXPECT_EQ(manager->params.maxHardware2DSounds, 256u);
-    SoundLoadParams none{};
-    Sound3D* engine = manager->Create3DSound();
-    ASSERT_TRUE(engine->Load(Tone("engine.wav", 0.1f).c_str(), &none));
+    Sound3D* engine = Load3D(Tone("engine.wav", 0.1f), {});
     EXPECT_TRUE(engine->sound->buffer->Flags() & backend::DSBCAPS_LOCHARDWARE);
     manager->Shutdown();
 
@@ -106,9 +104,7 @@ TEST_F(AudioManagerTest, MasterVolumesApplyToTheirGroupAtOnce)
     AudioManager* manager = GetAudioManager();
     Sound* effect = Load(Tone("click.wav", 0.2f));
     Sound* music = Load(Tone("music.wav", 0.2f), SoundLoadParams{1, 0, 1});
-    Sound3D* engine = manager->Create3DSound();
-    SoundLoadParams params{};
-    ASSERT_TRUE(engine->Load(Tone("engine.wav", 0.2f).c_str(), &params));
+    Sound3D* engine = Load3D(Tone("engine.wav", 0.2f), {});
     music->SetVolume(0.5f);
 
     manager->SetMusicVolume(0.9f);
@@ -131,9 +127,7 @@ TEST_F(AudioManagerTest, MasterVolumesApplyToTheirGroupAtOnce)
 TEST_F(AudioManagerTest, FullListEvictsOnlyAnIdleSoundStartedLongAgo)
 {
     AudioManager* manager = GetAudioManager();
-    manager->Shutdown();
-    initParams.maxSoftware2DSounds = 3;
-    ASSERT_TRUE(manager->Init(&initParams));
+    RestartWithRoomFor(3);
     std::string file = Tone("click.wav", 0.05f);
     Sound* a = Load(file);
     Sound* b = Load(file);
@@ -164,9 +158,7 @@ TEST_F(AudioManagerTest, FullListEvictsOnlyAnIdleSoundStartedLongAgo)
 TEST_F(AudioManagerTest, EvictionSurvivesManySoundsAlikeInRank)
 {
     AudioManager* manager = GetAudioManager();
-    manager->Shutdown();
-    initParams.maxSoftware2DSounds = 16;
-    ASSERT_TRUE(manager->Init(&initParams));
+    RestartWithRoomFor(16);
     std::string file = Tone("tick.wav", 0.02f);
     std::vector<Sound*> made;
     for (int i = 0; i < 300; ++i) {
@@ -218,9 +210,7 @@ TEST_F(AudioManagerTest, PauseResumeAndStopReachEveryLoadedSound)
     AudioManager* manager = GetAudioManager();
     Sound* music = Load(Tone("music.wav", 1.5f), SoundLoadParams{1, 1, 1});
     Sound* loop = Load(Tone("loop.wav", 0.3f), SoundLoadParams{0, 0, 1});
-    Sound3D* engine = manager->Create3DSound();
-    SoundLoadParams looping{0, 0, 1};
-    ASSERT_TRUE(engine->Load(Tone("engine.wav", 0.3f).c_str(), &looping));
+    Sound3D* engine = Load3D(Tone("engine.wav", 0.3f));
     music->Play();
     loop->Play();
     engine->Play();
@@ -244,12 +234,9 @@ TEST_F(AudioManagerTest, ShutdownReleasesAndFreesEverythingOnce)
     AudioManager* manager = GetAudioManager();
     for (int i = 0; i < 3; ++i)
         Load(Tone("stream" + std::to_string(i) + ".wav", 1.2f), SoundLoadParams{1, 1, 1})->Play();
-    Sound3D* stranded = manager->Create3DSound();
-    SoundLoadParams params{};
-    ASSERT_TRUE(stranded->Load(Tone("engine.wav", 0.2f).c_str(), &params));
+    Sound3D* stranded = Load3D(Tone("engine.wav", 0.2f), {});
     stranded->Play();
-    Sound3D* unloaded = manager->Create3DSound();
-    (void)unloaded;
+    manager->Create3DSound(); // never loaded
     stranded->FadeOut(0.1f, true);
     Frame(500);
     manager->Shutdown();

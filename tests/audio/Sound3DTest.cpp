@@ -181,9 +181,7 @@ TEST_F(Sound3DTest, ListenerKeepsValuesSetBeforeItsInitAndCommitsItsBlock)
 
 TEST_F(Sound3DTest, NearerAndInRangeRankFirstWhenRoomRunsOut)
 {
-    GetAudioManager()->Shutdown();
-    initParams.maxSoftware3DSounds = 2;
-    ASSERT_TRUE(GetAudioManager()->Init(&initParams));
+    RestartWithRoomFor(256, 2);
     std::string file = Tone("engine.wav", 0.3f);
 
     Sound3D* near = GetAudioManager()->Create3DSound();
@@ -199,7 +197,7 @@ TEST_F(Sound3DTest, NearerAndInRangeRankFirstWhenRoomRunsOut)
     EXPECT_FALSE(far->IsLoaded());
 
     // Beyond its own maximum distance ranks below a farther sound within range.
-    Place(near, 0, 0, 99);
+    Place(near, 0, 0, 30);
     near->SetMaxDistance(20.0f);
     Place(incoming, 0, 0, 90);
     ASSERT_TRUE(far->Reload());

@@ -68,9 +68,7 @@ TEST_F(SoundDefinitionTest, InstancesComeBackFromThePoolOnceStopped)
 TEST_F(SoundDefinitionTest, AnEvictedInstanceIsReloadedOrDroppedWhenItsFileIsGone)
 {
     AudioManager* manager = GetAudioManager();
-    manager->Shutdown();
-    initParams.maxSoftware2DSounds = 1;
-    ASSERT_TRUE(manager->Init(&initParams));
+    RestartWithRoomFor(1);
     SoundDefinitionManager* definitions = GetSoundDefinitionManager();
     std::string file = Tone("click.wav", 0.1f);
     std::string other = Tone("other.wav", 0.1f);

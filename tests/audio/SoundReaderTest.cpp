@@ -171,27 +171,20 @@ TEST_F(SoundReaderTest, OggGivesItsFormatSizeAndTheSameSamplesAfterReset)
     EXPECT_FALSE(reader.Read(again.data(), 10, &n));
 }
 
-TEST_F(SoundReaderTest, MissingOrCorruptOggFailsWithoutLeakingTheFile)
+TEST_F(SoundReaderTest, MissingOrCutOggFailsWithoutLeakingTheFile)
 {
     OggVorbisReader reader;
     EXPECT_FALSE(reader.Open(Path("missing.ogg").c_str()));
     EXPECT_EQ(g_LastError, "Error opening an ogg vorbis file!");
 
-    std::vector<uint8_t> junk(5000);
-    for (size_t i = 0; i < junk.size(); ++i)
-        junk[i] = static_cast<uint8_t>(i * 131 + 7);
-    ASSERT_TRUE(datagen::WriteFileBytes(Path("junk.ogg"), junk));
     std::vector<uint8_t> good;
     ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthTone(300, 0.5f, 22050, 0.5f), 1, 22050, good));
     good.resize(40); // cut inside the first page
     ASSERT_TRUE(datagen::WriteFileBytes(Path("cut.ogg"), good));
 
-    int before = OpenFileCount();
-    for (const char* name : {"junk.ogg", "cut.ogg"}) {
-        g_LastError.clear();
-        EXPECT_FALSE(reader.Open(Path(name).c_str()));
-        EXPECT_EQ(g_LastError, "Error opening an ogg vorbis file: ov_open failed!");
-    }
+    const int before = OpenFileCount();
+    EXPECT_FALSE(reader.Open(Path("cut.ogg").c_str()));
+    EXPECT_EQ(g_LastError, "Error opening an ogg vorbis file: ov_open failed!");
     EXPECT_EQ(OpenFileCount(), before);
 }
 

@@ -2,10 +2,9 @@
 // Each input is also used to damage one of a set of valid DDS, PNG and JPEG files, so that the
 // decoders' own error paths are reached and not only the header checks.
 
+#include "../seeds/ImageSeeds.h"
+
 #include "backend/gpu/ImageData.h"
-#include "datagen/writers/DdsWriter.h"
-#include "datagen/writers/JpegWriter.h"
-#include "datagen/writers/PngWriter.h"
 
 #include <cstdlib>
 
@@ -39,38 +38,14 @@ void Check(const uint8_t* data, size_t size)
     }
 }
 
-datagen::RgbaImage Pattern(uint32_t width, uint32_t height)
-{
-    datagen::RgbaImage image(width, height);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-            image.At(x, y) = (0x40u + x * 24) << 24 | (x * 32) << 16 | (y * 32) << 8 | ((x ^ y) * 16);
-    return image;
-}
-
-std::vector<Bytes> MakeSeeds()
-{
-    using datagen::DdsFormat;
-    std::vector<Bytes> seeds;
-    for (DdsFormat format : {DdsFormat::A8R8G8B8, DdsFormat::X8R8G8B8, DdsFormat::R5G6B5, DdsFormat::A4R4G4B4,
-                             DdsFormat::DXT1, DdsFormat::DXT3, DdsFormat::DXT5}) {
-        seeds.push_back(datagen::EncodeDds(Pattern(8, 8), format, true));
-        seeds.push_back(datagen::EncodeDds(Pattern(8, 4), format, false));
-    }
-    const datagen::RgbaImage faces[6] = {Pattern(4, 4), Pattern(4, 4), Pattern(4, 4),
-                                         Pattern(4, 4), Pattern(4, 4), Pattern(4, 4)};
-    seeds.push_back(datagen::EncodeCubeDds(faces, DdsFormat::DXT1, true));
-    seeds.push_back(datagen::EncodeCubeDds(faces, DdsFormat::A8R8G8B8, false));
-    seeds.push_back(datagen::EncodePng(Pattern(8, 8), true));
-    seeds.push_back(datagen::EncodePng(Pattern(5, 3), false));
-    seeds.push_back(datagen::EncodeJpeg(Pattern(8, 8), 90, false));
-    seeds.push_back(datagen::EncodeJpeg(Pattern(16, 8), 50, true));
-    return seeds;
-}
-
 const std::vector<Bytes>& Seeds()
 {
-    static const std::vector<Bytes> seeds = MakeSeeds();
+    static const std::vector<Bytes> seeds = [] {
+        std::vector<Bytes> bytes;
+        for (auto& file : ImageSeedFiles())
+            bytes.push_back(std::move(file.second));
+        return bytes;
+    }();
     return seeds;
 }
 

@@ -4,15 +4,13 @@
 // also those the sample data set does not hold (MD2, frame animations, PNG,
 // JPEG), and the network's packets, messages and handler events.
 
+#include "ImageSeeds.h"
 #include "NetworkSeeds.h"
 
-#include "datagen/writers/DdsWriter.h"
 #include "datagen/writers/FileWriter.h"
 #include "datagen/writers/FrameAnimationWriter.h"
-#include "datagen/writers/JpegWriter.h"
 #include "datagen/writers/Md2Writer.h"
 #include "datagen/writers/OggWriter.h"
-#include "datagen/writers/PngWriter.h"
 #include "datagen/writers/QvxWriter.h"
 #include "datagen/writers/RecordsWriter.h"
 #include "datagen/writers/SoundSynth.h"
@@ -69,29 +67,10 @@ void SoundSeeds()
     Seed(target, "chained.ogg", chain);
 }
 
-RgbaImage Pattern(uint32_t width, uint32_t height)
-{
-    RgbaImage image(width, height);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-            image.At(x, y) = (0x40u + x * 24) << 24 | (x * 32) << 16 | (y * 32) << 8 | ((x ^ y) * 16);
-    return image;
-}
-
 void ImageSeeds()
 {
-    const std::string target = "fuzz_image_reader";
-    Seed(target, "argb.dds", EncodeDds(Pattern(8, 8), DdsFormat::A8R8G8B8, true));
-    Seed(target, "r5g6b5.dds", EncodeDds(Pattern(8, 4), DdsFormat::R5G6B5, false));
-    Seed(target, "dxt1.dds", EncodeDds(Pattern(8, 8), DdsFormat::DXT1, true));
-    Seed(target, "dxt5.dds", EncodeDds(Pattern(8, 8), DdsFormat::DXT5, false));
-    const RgbaImage faces[6] = {Pattern(4, 4), Pattern(4, 4), Pattern(4, 4),
-                                Pattern(4, 4), Pattern(4, 4), Pattern(4, 4)};
-    Seed(target, "cube.dds", EncodeCubeDds(faces, DdsFormat::DXT3, true));
-    Seed(target, "rgba.png", EncodePng(Pattern(8, 8), true));
-    Seed(target, "rgb.png", EncodePng(Pattern(5, 3), false));
-    Seed(target, "colour.jpg", EncodeJpeg(Pattern(16, 8), 90, false));
-    Seed(target, "grey.jpg", EncodeJpeg(Pattern(8, 8), 50, true));
+    for (const auto& [name, bytes] : ImageSeedFiles())
+        Seed("fuzz_image_reader", name, bytes);
 }
 
 void ModelSeeds()
