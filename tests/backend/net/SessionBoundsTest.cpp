@@ -73,9 +73,7 @@ constexpr size_t HUGE_LINKS = 8;
 
 TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
 {
-    NetSessionOptions options = TestOptions(2);
-    options.helloTimeoutMs = 1000;
-    TestPlayer a(2, options);
+    TestPlayer a(2, [](NetSessionOptions& options) { options.helloTimeoutMs = 1000; });
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     RawClient silent(10, 15);
     silent.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
@@ -117,9 +115,7 @@ TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
         SendHugePackets(toChild[0], fromChild[1]);
 
     // Only the packet limit may stop them.
-    NetSessionOptions options = TestOptions(2);
-    options.helloTimeoutMs = 60000;
-    TestPlayer a(2, options);
+    TestPlayer a(2, [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; });
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     const size_t before = ResidentBytes();
     const NetAddress from = {TestIp(9), 0}, to = a.Address();

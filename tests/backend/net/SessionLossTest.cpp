@@ -173,12 +173,11 @@ TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
 
 TEST(SessionLoss, AnUnansweredLinkIsResentAtLeastEveryResendInterval)
 {
-    NetSessionOptions patient = TestOptions(2);
-    patient.linkTimeoutMinMs = patient.linkTimeoutMaxMs = 10000;
-    patient.resendMaxMs = 200;
-    TestPlayer a(2, patient);
-    patient.bindIp = TestIp(3);
-    TestPlayer b(3, patient);
+    const auto patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 10000;
+        options.resendMaxMs = 200;
+    };
+    TestPlayer a(2, patient), b(3, patient);
     ASSERT_TRUE(MakeSession({&a, &b}));
     // b hears nothing more, acknowledgements included: its ping is resent
     // over and over, and each resend is one datagram at a.
@@ -207,12 +206,8 @@ TEST(SessionLoss, AVanishedHostIsReplacedAlsoWhenOneSurvivorReachedItSlowly)
 {
     // c reaches the host over a slow relay, so it notices the host is gone
     // well after b does; b must wait for it instead of ending alone.
-    const auto options = [](uint32_t n) {
-        NetSessionOptions options = TestOptions(n);
-        options.linkTimeoutMaxMs = 600;
-        return options;
-    };
-    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    const auto quick = [](NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
+    TestPlayer a(2, quick), b(3, quick), c(4, quick);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     ASSERT_TRUE(b.Join(a));
     UdpRelay relay(20, a.Address(), 0, std::chrono::milliseconds(200));
@@ -232,13 +227,11 @@ TEST(SessionLoss, AJoinerIsLinkedToAPlayerThatHearsOfItLateFromTheHost)
 {
     // b hears nothing from the host for a while: the host's word that c joins
     // reaches b well after c's own hello, and after b's hello deadline.
-    const auto options = [](uint32_t n) {
-        NetSessionOptions options = TestOptions(n);
+    const auto impatient = [](NetSessionOptions& options) {
         options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000;
         options.helloTimeoutMs = 300;
-        return options;
     };
-    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    TestPlayer a(2, impatient), b(3, impatient), c(4, impatient);
     ASSERT_TRUE(MakeSession({&a, &b}));
     b.Session().IgnoreFrom(a.Address(), 1000);
     ASSERT_TRUE(c.Join(a));
@@ -251,15 +244,13 @@ TEST(SessionLoss, AHostsGoodbyeThatReachedOnlyOneSurvivorStillHandsOver)
     // b hears the host leave at once; c hears nothing more from it, the
     // goodbye included, and notices only by its time-out. b then hears c's
     // word of it one resend late.
-    const auto options = [](uint32_t n) {
-        NetSessionOptions options = TestOptions(n);
+    const auto brisk = [](NetSessionOptions& options) {
         options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 1500;
         options.resendMaxMs = 200;
         options.pingIntervalMs = 100;
-        return options;
     };
-    const NetSessionOptions timing = options(0);
-    TestPlayer a(2, options(2)), b(3, options(3)), c(4, options(4));
+    const NetSessionOptions timing = TestOptions(0, brisk);
+    TestPlayer a(2, brisk), b(3, brisk), c(4, brisk);
     ASSERT_TRUE(MakeSession({&a, &b, &c}));
     c.Session().IgnoreFrom(a.Address());
     const auto left = std::chrono::steady_clock::now();

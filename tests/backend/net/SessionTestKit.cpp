@@ -28,6 +28,13 @@ NetSessionOptions TestOptions(uint32_t n)
     return options;
 }
 
+NetSessionOptions TestOptions(uint32_t n, const OptionsChange& change)
+{
+    NetSessionOptions options = TestOptions(n);
+    change(options);
+    return options;
+}
+
 NetGuid TestApplication(uint8_t seed)
 {
     NetGuid guid;

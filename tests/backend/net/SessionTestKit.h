@@ -39,12 +39,16 @@ size_t CountOf(const std::vector<Event>& events, NetMessageType type);
 // by side never share an address.
 uint32_t TestIp(uint32_t n);
 NetSessionOptions TestOptions(uint32_t n);
+// The test options of player n with `change` made to them.
+using OptionsChange = std::function<void(NetSessionOptions&)>;
+NetSessionOptions TestOptions(uint32_t n, const OptionsChange& change);
 NetGuid TestApplication(uint8_t seed = 1);
 
 class TestPlayer {
 public:
     explicit TestPlayer(uint32_t n, NetSessionOptions options);
     explicit TestPlayer(uint32_t n) : TestPlayer(n, TestOptions(n)) {}
+    TestPlayer(uint32_t n, const OptionsChange& change) : TestPlayer(n, TestOptions(n, change)) {}
 
     NetSession& Session() { return *session; }
     NetAddress Address() const { return {TestIp(n), TEST_PORT}; }

@@ -47,12 +47,11 @@ TEST(SessionTraffic, MeshOfThreeSendsReachExactlyTheOtherTwo)
 
 TEST(SessionTraffic, UnderLossGuaranteedStaysWholeAndOrderedTheRestOnlyLosesMessages)
 {
-    NetSessionOptions patient = TestOptions(2);
-    patient.linkTimeoutMinMs = 5000;
-    patient.linkTimeoutMaxMs = 15000;
-    TestPlayer host(2, patient);
-    patient.bindIp = TestIp(3);
-    TestPlayer joiner(3, patient);
+    const auto patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = 5000;
+        options.linkTimeoutMaxMs = 15000;
+    };
+    TestPlayer host(2, patient), joiner(3, patient);
     ASSERT_TRUE(MakeSession({&host, &joiner}));
     host.Session().SetIncomingLoss(0.3, 7);
     joiner.Session().SetIncomingLoss(0.3, 8);
