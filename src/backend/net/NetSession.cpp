@@ -386,6 +386,12 @@ bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
     return true;
 }
 
+void NetSession::SetAdmissionCheck(NetAdmissionCheck check)
+{
+    std::lock_guard lock(state->ioMutex);
+    state->admissionCheck = std::move(check);
+}
+
 bool NetSession::SetApplicationDesc(uint32_t maxPlayers, bool joinable, const std::vector<uint8_t>& appData)
 {
     State& s = *state;

@@ -95,6 +95,10 @@ struct NetMessage {
 // ENUM_HOSTS_RESPONSE looks at it (false: the answer is not taken).
 using NetMessageHandler = std::function<bool(const NetMessage&)>;
 
+// The host's word on a joiner that passed every other test: its name and data
+// and the players present, the host included. False turns it away.
+using NetAdmissionCheck = std::function<bool(const NetPlayerInfo& joiner, uint32_t playersPresent)>;
+
 struct NetSessionOptions {
     uint32_t bindIp = 0; // host byte order; 0 binds every address
     uint32_t enumAttempts = 4;
@@ -140,6 +144,10 @@ public:
     // player; false when refused (full, not joinable, another session), when
     // nobody answers or a link fails within the time-out.
     bool Connect(const NetAppDesc& desc, const NetAddress& host);
+    // Asked on the session's I/O thread, with its locks held, before each
+    // admission while hosting (also after a migration made this the host): it
+    // must not call the session. Set it before Host or Connect.
+    void SetAdmissionCheck(NetAdmissionCheck check);
     // Host only: replaces what is advertised and whether anybody is admitted.
     bool SetApplicationDesc(uint32_t maxPlayers, bool joinable, const std::vector<uint8_t>& appData);
     // The local player's name (cut to NET_PLAYER_NAME_MAX) and data; sent to

@@ -48,6 +48,8 @@ const char* RejectText(uint8_t reason)
         return "the session is full";
     case REJECT_VERSION:
         return "the host runs another version of the game";
+    case REJECT_REFUSED:
+        return "the host turned down what this player claims (its start slot is taken?)";
     default:
         return "no reason given";
     }
@@ -372,6 +374,8 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
         reason = REJECT_NOT_JOINABLE;
     else if (PlayerCount() >= std::min<size_t>(desc.maxPlayers, SESSION_PLAYERS_MAX) || highestJoinSeq >= 0xFFFF)
         reason = REJECT_FULL;
+    else if (admissionCheck && !admissionCheck(NetPlayerInfo{hello.member.name, hello.member.data, 0}, PlayerCount()))
+        reason = REJECT_REFUSED;
     ForgetPending(peer);
     if (reason != 0) {
         ControlFrame reject;

@@ -71,6 +71,7 @@ enum RejectReason : uint8_t {
     REJECT_NOT_JOINABLE = 3,
     REJECT_FULL = 4,
     REJECT_VERSION = 5,
+    REJECT_REFUSED = 6, // the host's admission check said no
 };
 
 struct MemberRecord {

@@ -94,6 +94,7 @@ struct NetSession::State {
 
     NetMessageHandler handler;
     NetSessionOptions options;
+    NetAdmissionCheck admissionCheck; // under ioMutex
 
     // Dispatch.
     std::mutex queueMutex;

@@ -119,3 +119,22 @@ TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)
     // A joiner the host never admitted never saw anybody.
     EXPECT_EQ(seventh.Count(NetMessageType::CREATE_PLAYER), 0u);
 }
+
+TEST(SessionJoin, TheHostsAdmissionCheckSeesTheJoinerAndThePlayersPresent)
+{
+    TestPlayer host(2), turnedDown(3), admitted(4);
+    std::mutex mutex;
+    std::vector<uint32_t> present;
+    // Test players publish their number as the first byte of their data.
+    host.Session().SetAdmissionCheck([&](const NetPlayerInfo& joiner, uint32_t players) {
+        std::lock_guard lock(mutex);
+        present.push_back(players);
+        return joiner.name == "joiner" && joiner.data.at(0) != 3;
+    });
+    ASSERT_TRUE(host.Host(OPEN_TRACK_7));
+    EXPECT_FALSE(turnedDown.Join(host));
+    ASSERT_TRUE(admitted.Join(host));
+    EXPECT_EQ(host.Count(NetMessageType::CREATE_PLAYER), 2u);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(present, (std::vector<uint32_t>{1, 1}));
+}
