@@ -11,9 +11,9 @@
 #include "audio/AudioListener.h"
 #include "audio/AudioManager.h"
 #include "audio/Sound.h"
+#include "backend/window/KeyCodes.h"
 #include "datagen/SampleData.h"
 #include "datagen/TextPainter.h"
-#include "backend/window/KeyCodes.h"
 #include "engine/platform/FormatTime.h"
 #include "physics/TRigidBody.h"
 

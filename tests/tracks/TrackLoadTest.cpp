@@ -2,8 +2,8 @@
 
 #include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
-#include "engine/scene/Billboard.h"
 #include "engine/platform/RenderDevice.h"
+#include "engine/scene/Billboard.h"
 #include "physics/TSimulator.h"
 
 #include <cmath>
