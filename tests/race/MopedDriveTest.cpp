@@ -1,5 +1,6 @@
 #include "MopedTestKit.h"
 
+#include "audio/Sound3D.h"
 #include "physics/TRigidBody.h"
 
 #include <cmath>
@@ -39,8 +40,9 @@ protected:
 };
 
 // Full throttle straight on level ground: the speeds and shift points of the drive model,
-// and after 8 s the speed the drive, the air drag and the tyres' drag give together
-// (measured once; an air drag of 0.4 or 0.8 instead of 0.58 is 0.3 m/s off).
+// the engine's pitch through the gears, and after 8 s the speed the drive, the air drag
+// and the tyres' drag give together (measured once; an air drag of 0.4 or 0.8 instead
+// of 0.58 is 0.3 m/s off).
 TEST_F(MopedDrive, SpeedGearsAndDragFollowTheDriveModelOnTheFlat)
 {
     ASSERT_TRUE(StartMoped(TRACK_UK, 0, 1)) << g_LastError;
@@ -52,12 +54,23 @@ TEST_F(MopedDrive, SpeedGearsAndDragFollowTheDriveModelOnTheFlat)
     };
     std::vector<Shift> shifts;
     float at3 = 0.0f, at6 = 0.0f;
+    // The engine's pitch: each gear's lowest, at its lower shift point, then rising and falling with the revs.
+    const float basePitch[5] = {1.0f, 0.7f, 1.0f, 1.1f, 1.2f};
+    int pitchMoves = 0;
     moped->throttle = THROTTLE_ACCELERATE;
     for (int frame = 1; frame <= 480; ++frame) {
         const int before = moped->gear;
+        const float rateBefore = moped->engineRate;
+        const float pitchBefore = moped->engineSound->GetFrequency();
         Step();
-        if (moped->gear != before)
+        const float pitch = moped->engineSound->GetFrequency();
+        if (moped->gear != before) {
             shifts.push_back({before, moped->gear, moped->engineRate, moped->driveTorque});
+            EXPECT_NEAR(pitch, basePitch[moped->gear], 0.05f) << "into gear " << moped->gear;
+        } else if (moped->gear > 0 && moped->driveDirection == 1 && moped->engineRate != rateBefore) {
+            EXPECT_EQ(pitch > pitchBefore, moped->engineRate > rateBefore) << "frame " << frame;
+            ++pitchMoves;
+        }
         at3 = frame == 180 ? moped->speed : at3;
         at6 = frame == 360 ? moped->speed : at6;
     }
@@ -66,6 +79,7 @@ TEST_F(MopedDrive, SpeedGearsAndDragFollowTheDriveModelOnTheFlat)
     EXPECT_GT(at6, 7.0f);
     EXPECT_LT(at6, 10.8f);
     EXPECT_NEAR(moped->speed, 11.50f, 0.15f);
+    EXPECT_GT(pitchMoves, 400);
     EXPECT_GT(moped->up.y, 0.98f);
     ASSERT_GE(shifts.size(), 4u);
     const float points[4] = {0.01f, 2.5f, 7.5f, 11.0f};

@@ -6,6 +6,7 @@
 
 #include "race/MultiplayerRace.h"
 
+#include "audio/AudioListener.h"
 #include "audio/AudioManager.h"
 #include "backend/clock/Clock.h"
 #include "backend/sound/SoundTestHooks.h"
@@ -85,6 +86,7 @@ protected:
     }
 
     const TrackStartPosition& Slot(int i) { return mp->track->trackData.startPositions[i]; }
+    Race* ShownRace() override { return mp.get(); }
 
     std::unique_ptr<MultiplayerRace> mp;
 };
@@ -176,10 +178,12 @@ TEST_F(MultiplayerRaceTest, ControlsOnePerFrameAndRecoveringForcesOneState)
 }
 
 // An opponent who completes the race here is announced once and comes before
-// the local player; the race ends five seconds after the local finish.
+// the local player, in "Position" too once its moped is gone; the race ends
+// five seconds after the local finish.
 TEST_F(MultiplayerRaceTest, StandingsRaceClockAndEnd)
 {
     ASSERT_TRUE(Start(0)) << g_LastError;
+    EXPECT_EQ(GetAudioManager()->GetListener()->GetRolloffFactor(), 0.5f);
     ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
     Step();
     mp->StartCountDown();
@@ -195,6 +199,8 @@ TEST_F(MultiplayerRaceTest, StandingsRaceClockAndEnd)
     Step();
     ASSERT_EQ(mp->opponents.size(), 1u);
     EXPECT_EQ(mp->opponents[0]->moped, nullptr);
+    ASSERT_LT(mp->playerMoped.progress.lap, RACE_LAP_COUNT);
+    EXPECT_TRUE(ShowsText(DrawNow(true), "2/2", 700.0f, 20.0f, 1.2f, {.spacing = 2.0f}));
 
     mp->playerMoped.progress.lap = RACE_LAP_COUNT;
     Step();

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST_F(RaceHud, EveryWidgetWhereTheDisplayPutsIt)
 
 // The display's texts read as the race stands: the times with their minutes,
 // the lap counter from 1/3 to 3/3 and never beyond, the recovery count that
-// ends at 1, and the centre message that wins.
+// ends at 1, the centre message that wins and the gear letters.
 TEST_F(RaceHud, TextsReadAsTheRaceStands)
 {
     ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
@@ -176,6 +177,12 @@ TEST_F(RaceHud, TextsReadAsTheRaceStands)
     moped.status = MOPEDSTATUS_NORMAL;
     EXPECT_TRUE(ShowsText(DrawNow(true), "Wrong direction!", 400.0f, 292.0f, 0.55f, centred));
     moped.wrongDirection = 0;
+
+    // The gear letter on the dial in reverse and in neutral.
+    for (const auto& [gear, letter] : {std::pair{-1, "R"}, std::pair{0, "N"}}) {
+        moped.gear = gear;
+        EXPECT_TRUE(ShowsText(DrawNow(true), letter, 732.0f, 541.0f, 0.5f, {.onSpeedDial = true})) << "gear " << gear;
+    }
 
     // The lap message, in green, in place of the lap time.
     race->lapMessageTimer.running = true;

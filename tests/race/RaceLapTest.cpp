@@ -8,14 +8,19 @@
 #include "race/RecordsFile.h"
 #include "tracks/Track.h"
 
+#include "audio/AudioListener.h"
+#include "audio/AudioManager.h"
 #include "audio/Sound.h"
 #include "backend/window/KeyCodes.h"
+#include "datagen/SampleData.h"
+#include "datagen/TextPainter.h"
 #include "engine/platform/FormatTime.h"
 #include "physics/TRigidBody.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 using backend::Vector3;
 
@@ -23,6 +28,40 @@ namespace {
 
 // A picture a second of race time: the race is drawn in every state it passes through.
 constexpr int DRAW_EVERY = 60;
+
+// The numeral 1 to 5 whose bold outline best covers what the count-down added
+// to the middle of the screen, a 128 x 128 square around (400, 300); 0 when none clearly does.
+int ShownNumeral(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& without)
+{
+    datagen::TextPainter bold;
+    std::string error;
+    if (!bold.Open(datagen::BOLD_FONT, error))
+        return 0;
+    auto added = [&](int x, int y) {
+        const size_t i = size_t(236 + y) * 800 + size_t(336 + x);
+        return !ColourNear(shown[i], without[i], 12) && (shown[i] >> 16 & 0xFF) > 180 && (shown[i] & 0xFF) < 120;
+    };
+    int best = 0;
+    double bestOverlap = 0.8;
+    for (int numeral = 1; numeral <= 5; ++numeral) {
+        datagen::RgbaImage glyph(128, 128, 0);
+        bold.Draw(glyph, std::to_string(numeral), 96, 64.0f, 64.0f + 96 * 0.36f, 0xFFFFFFFFu, true);
+        int both = 0, either = 0;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const bool inGlyph = (glyph.At(uint32_t(x), uint32_t(y)) >> 24) > 128;
+                const bool seen = added(x, y);
+                both += inGlyph && seen ? 1 : 0;
+                either += inGlyph || seen ? 1 : 0;
+            }
+        const double overlap = either > 0 ? double(both) / either : 0.0;
+        if (overlap > bestOverlap) {
+            bestOverlap = overlap;
+            best = numeral;
+        }
+    }
+    return best;
+}
 
 class RaceLap : public RaceTest {
 protected:
@@ -65,17 +104,30 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
     PlayerMoped& moped = race->playerMoped;
     EXPECT_EQ(race->phase, RACEPHASE_COUNTDOWN);
 
-    // Six one-second steps of 63 frames each (1008 ms: the rest of a step is dropped).
-    // Until "go" the world and the clocks stand still.
+    EXPECT_EQ(GetAudioManager()->GetListener()->GetRolloffFactor(), 0.5f);
+
+    // Six one-second steps of 63 frames each (1008 ms: the rest of a step is dropped),
+    // showing 5, 4, 3, 2 and 1 before "go". Until "go" the world and the clocks stand still.
     const TMat44 standing = moped.body->GetTransform();
+    std::vector<int> numerals;
     while (race->phase == RACEPHASE_COUNTDOWN && frame < 1000) {
+        const int32_t counter = race->countDown.counter;
         FastFrame(DRAW_EVERY);
+        const int32_t stepped = race->countDown.counter;
+        if (stepped != counter && stepped > 0) {
+            const std::vector<uint32_t> shown = DrawNow(true);
+            race->countDown.counter = -1;
+            const std::vector<uint32_t> without = DrawNow(true);
+            race->countDown.counter = stepped;
+            numerals.push_back(ShownNumeral(shown, without));
+        }
         if (race->phase == RACEPHASE_COUNTDOWN) {
             ASSERT_EQ(moped.totalMs, 0u);
             const TMat44 now = moped.body->GetTransform();
             ASSERT_EQ(std::memcmp(&standing, &now, sizeof standing), 0) << frame;
         }
     }
+    EXPECT_EQ(numerals, (std::vector<int>{5, 4, 3, 2, 1}));
     const int goFrame = frame;
     EXPECT_EQ(goFrame, 378);
     EXPECT_EQ(race->countDown.counter, 0);

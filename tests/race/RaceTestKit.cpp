@@ -5,6 +5,7 @@
 #include "audio/SoundDefinitionManager.h"
 #include "backend/clock/Clock.h"
 #include "backend/files/Files.h"
+#include "backend/gpu/GpuDevice.h"
 #include "backend/sound/SoundTestHooks.h"
 #include "engine/platform/InputSystem.h"
 #include "engine/platform/RenderDevice.h"
@@ -114,7 +115,7 @@ void RaceTest::Frame(bool draw)
 std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
 {
     BeginFrame();
-    race->Draw(withHud, &font);
+    ShownRace()->Draw(withHud, &font);
     EndFrame();
     return ReadBackBuffer();
 }
@@ -122,14 +123,34 @@ std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
 ::testing::AssertionResult RaceTest::ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
                                                float scale, const TextLook& look)
 {
-    const std::vector<uint32_t> scene = DrawNow(false);
-    BeginFrame();
-    race->Draw(false, &font);
-    g_RenderDevice.ChangeTextureStageState(0, backend::D3DTSS_MIPFILTER, backend::D3DTEXF_NONE);
-    font.DrawText(text, x, y, scale, look.spacing, look.colour, look.centred ? 1 : 0);
-    g_RenderDevice.RevertTextureStageState(0, backend::D3DTSS_MIPFILTER);
-    EndFrame();
-    const std::vector<uint32_t> drawn = ReadBackBuffer();
+    Race& shown = *ShownRace();
+    // The scene, and the speed dial blended over it where the text lies on the dial;
+    // then the display's mip filter for what comes over it.
+    auto drawUnder = [&] {
+        shown.Draw(false, &font);
+        g_RenderDevice.ChangeTextureStageState(0, backend::D3DTSS_MIPFILTER, backend::D3DTEXF_NONE);
+        if (!look.onSpeedDial)
+            return;
+        backend::GpuDevice* device = g_RenderDevice.device;
+        g_RenderDevice.Begin2D(800.0f, 600.0f);
+        device->SetRenderState(backend::D3DRS_ALPHABLENDENABLE, 1);
+        device->SetRenderState(backend::D3DRS_SRCBLEND, backend::D3DBLEND_SRCALPHA);
+        device->SetRenderState(backend::D3DRS_DESTBLEND, backend::D3DBLEND_INVSRCALPHA);
+        device->SetTextureStageState(0, backend::D3DTSS_ALPHAOP, backend::D3DTOP_MODULATE);
+        shown.speedMeter.Render(680.0f, 490.0f, shown.playerMoped.wheelRate);
+    };
+    auto drawPicture = [&](bool withText) {
+        BeginFrame();
+        drawUnder();
+        if (withText)
+            font.DrawText(text, x, y, scale, look.spacing, look.colour, look.centred ? 1 : 0);
+        g_RenderDevice.RevertTextureStageState(0, backend::D3DTSS_MIPFILTER);
+        g_RenderDevice.device->SetRenderState(backend::D3DRS_ALPHABLENDENABLE, 0);
+        EndFrame();
+        return ReadBackBuffer();
+    };
+    const std::vector<uint32_t> scene = drawPicture(false);
+    const std::vector<uint32_t> drawn = drawPicture(true);
 
     const float width = font.GetLineWidth(text, scale, look.spacing);
     const float start = font.AlignX(x, width, look.centred ? 1 : 0);

@@ -26,6 +26,7 @@ struct TextLook {
     uint32_t colour = 0xFFFFFFFFu;
     bool centred = false;
     float spacing = 0.0f;
+    bool onSpeedDial = false; // drawn over the speed dial, as the gear is
 };
 
 class RaceTest : public SceneTest {
@@ -45,6 +46,8 @@ protected:
     void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
     // Holds or lets go of a key as a player would.
     static void Press(uint8_t key, bool down);
+    // The race that DrawNow and ShowsText draw: the single-player race unless a kit says otherwise.
+    virtual Race* ShownRace() { return race.get(); }
     // Draws the race as it stands (no clock, no update) and reads it back.
     std::vector<uint32_t> DrawNow(bool withHud);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text

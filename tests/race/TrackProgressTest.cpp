@@ -221,6 +221,28 @@ TEST_F(TrackProgressRingTest, LapNeedsEveryCheckpointEnteredFromBehind)
     EXPECT_EQ(progress.visited, nullptr);
 }
 
+// Whichever checkpoint is skipped, first, middle or last, the line does not
+// count the lap until that checkpoint has been passed.
+TEST_F(TrackProgressRingTest, LapWaitsForWhicheverCheckpointWasSkipped)
+{
+    ASSERT_TRUE(LoadRing(data, {3, 6, 9}));
+    for (const int skipped : {3, 6, 9}) {
+        SCOPED_TRACE(skipped);
+        ASSERT_TRUE(progress.Create(&data));
+        position = -0.5f;
+        const Vector3 start = At(position);
+        ASSERT_TRUE(progress.Locate(&data, &start));
+        DriveTo(skipped - 0.5f);
+        JumpTo(skipped + 1.5f);
+        JumpTo(skipped + 1.6f);
+        ASSERT_NE(progress.currentSegment, nullptr);
+        EXPECT_EQ(DriveTo(12.5f), (Events(size_t(9 - skipped) / 3, CP)));
+        EXPECT_EQ(progress.lap, 0);
+        EXPECT_EQ(DriveTo(24.5f), (Events{CP, LAP}));
+        EXPECT_EQ(progress.lap, 1);
+    }
+}
+
 TEST_F(TrackProgressRingTest, WithoutCheckpointsEveryLineCrossingCounts)
 {
     ASSERT_TRUE(LoadRing(data, {}));

@@ -3,11 +3,14 @@
 #include "backend/files/Files.h"
 #include "backend/gpu/GpuDevice.h"
 #include "engine/platform/RenderDevice.h"
+#include "engine/scene/Billboard.h"
 #include "physics/TSimulator.h"
 
 #include <cmath>
 #include <filesystem>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -32,6 +35,42 @@ const BuiltTrack BUILT_TRACKS[] = {{TRACK_FINLAND, 33, 14, 5.0f, 0xFF4D4D4D, {-0
                                    {TRACK_FINLAND2, 8, 2, 2.2f, 0xFF4D4D4D, {-0.682f, -0.47716f, 0.55425f}},
                                    {TRACK_USA, 333, 224, 6.0f, 0xFF4D4D4D, {1.0f, -1.0f, 0.0f}, false},
                                    {TRACK_GERMANY, 1428, 2, 5.0f, 0xFF4D4D4D, {-0.74216f, -0.55775f, 0.37165f}, false}};
+
+// What a rider feels and sees of each track: the collision radius of each of its
+// billboard kinds (0 for grass, which does not collide) and the tiling of each
+// terrain layer, base first.
+struct TrackFeel {
+    std::vector<float> collisionRadii;
+    std::vector<std::pair<float, float>> tiling;
+};
+
+TrackFeel FeelOf(TrackId id)
+{
+    switch (id) {
+    case TRACK_FINLAND:
+        return {{0.5f, 0.42f, 0.57f}, {{278.26f, 400.0f}, {400.0f, 575.0f}}};
+    case TRACK_CAMBODIA:
+        return {{0.25f, 0.0f}, {{240.0f, 375.0f}, {100.0f, 156.25f}}};
+    case TRACK_MEXICO:
+        return {{0.3f}, {{330.0f, 484.0f}, {330.0f, 484.0f}, {82.5f, 121.0f}}};
+    case TRACK_UK:
+        return {{0.32f}, {{50.0f, 66.66f}, {50.0f, 66.66f}}};
+    case TRACK_TANZANIA:
+        return {{0.66f, 0.0f}, {{180.0f, 264.0f}, {180.0f, 264.0f}}};
+    case TRACK_USA:
+        return {{}, {{209.0f, 473.83f}, {700.0f, 1586.99f}, {120.0f, 272.06f}}};
+    case TRACK_GERMANY:
+        return {{}, {{200.0f, 275.0f}, {200.0f, 275.0f}, {400.0f, 550.0f}}};
+    case TRACK_EGYPT:
+        return {{0.32f}, {{100.0f, 146.29f}, {120.0f, 175.0f}}};
+    case TRACK_HAWAII:
+        return {{0.42f}, {{120.0f, 123.6f}, {300.0f, 309.0f}, {40.0f, 41.2f}, {600.0f, 618.0f}}};
+    case TRACK_FINLAND2:
+        return {{0.37f}, {{80.0f, 120.0f}, {80.0f, 120.0f}}};
+    default:
+        return {};
+    }
+}
 
 void PrintTo(const BuiltTrack& built, std::ostream* out)
 {
@@ -116,6 +155,16 @@ TEST_P(TrackLoad, LoadsItsGridBodiesAndLightAndStandsInThePhysicsWorld)
         EXPECT_EQ(track->GetRigidBodyCount(), built.dynamicCount);
         EXPECT_EQ(track->GetGeometryCount(), track->GetAnimatedBodyCount() + track->GetRigidBodyCount());
         ExpectStartGrid();
+
+        const TrackFeel feel = FeelOf(built.id);
+        std::vector<float> radii;
+        for (const Billboard* kind : BillboardKinds(*track))
+            radii.push_back(kind->collisionRadius);
+        EXPECT_EQ(radii, feel.collisionRadii);
+        std::vector<std::pair<float, float>> tiling;
+        for (const std::unique_ptr<TerrainPass>& pass : track->terrain.passes)
+            tiling.emplace_back(pass->tileU, pass->tileV);
+        EXPECT_EQ(tiling, feel.tiling);
 
         // Pools sized exactly by the counts are enough, and all of them are used.
         ASSERT_TRUE(CreateWorld());

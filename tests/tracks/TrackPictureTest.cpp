@@ -1,6 +1,7 @@
 #include "TrackTestKit.h"
 
 #include "engine/platform/RenderDevice.h"
+#include "engine/scene/Billboard.h"
 #include "engine/scene/Camera.h"
 
 #include "backend/gpu/GpuDevice.h"
@@ -101,7 +102,8 @@ TEST_P(TrackPicture, StartGridViewShowsSkyGroundRoadAndBothFinishPoles)
     }
 }
 
-// Released and restored around two device resets, the track draws the same
+// Released and restored around two device resets, the track gives back every
+// billboard texture and makes each again without a leak, and draws the same
 // pictures: from the grid, and where the sea or the fog sheets are in view,
 // each frame after one that saw only the ground. The first reset brings a
 // depth buffer without stencil, where the sky is drawn first and the terrain
@@ -125,11 +127,15 @@ TEST_P(TrackPicture, ReleaseAndRestoreLeaveThePictureUnchangedWithOrWithoutStenc
         before.push_back(drawAfterGround(camera));
     backend::GpuDevice* device = g_RenderDevice.device;
     const uint32_t defaultPool = device->GetLiveDefaultPoolCount();
+    const uint32_t live = device->GetLiveResourceCount();
+    const std::vector<const Billboard*> billboards = BillboardKinds(*track);
     for (int round = 0; round < 2; ++round) {
         device->ForceDeviceLoss(1);
         EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
         track->Release();
         EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+        for (const Billboard* billboard : billboards)
+            EXPECT_EQ(billboard->texture.texture, nullptr) << billboard->texture.name;
         g_RenderDevice.presentParameters.AutoDepthStencilFormat =
             round == 0 ? backend::D3DFMT_D24X8 : backend::D3DFMT_D24S8;
         ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
@@ -138,6 +144,9 @@ TEST_P(TrackPicture, ReleaseAndRestoreLeaveThePictureUnchangedWithOrWithoutStenc
         ApplyFixedStates();
         ASSERT_TRUE(track->Restore()) << g_LastError;
         EXPECT_EQ(device->GetLiveDefaultPoolCount(), defaultPool) << "round " << round;
+        EXPECT_EQ(device->GetLiveResourceCount(), live) << "round " << round;
+        for (const Billboard* billboard : billboards)
+            EXPECT_NE(billboard->texture.texture, nullptr) << billboard->texture.name;
         for (size_t view = 0; view < cameras.size(); ++view)
             EXPECT_TRUE(drawAfterGround(cameras[view]) == before[view]) << "round " << round << " view " << view;
     }

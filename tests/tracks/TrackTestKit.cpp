@@ -199,6 +199,15 @@ uint32_t FlareIntensity(LensFlare& flare)
 
 } // namespace
 
+std::vector<const Billboard*> BillboardKinds(const Track& track)
+{
+    std::vector<const Billboard*> kinds;
+    for (const std::unique_ptr<BillboardInstance>& instance : track.billboards.instances)
+        if (std::find(kinds.begin(), kinds.end(), instance->billboard) == kinds.end())
+            kinds.push_back(instance->billboard);
+    return kinds;
+}
+
 const std::vector<TrackId>& BuiltTracks()
 {
     static const std::vector<TrackId> built = {TRACK_FINLAND, TRACK_CAMBODIA, TRACK_MEXICO,   TRACK_UK,

@@ -16,6 +16,8 @@
 
 // Every road cell once, from the first.
 std::vector<const TrackSegment*> RoadCells(const TrackData& road);
+// The track's billboards in the order their first instances were placed.
+std::vector<const Billboard*> BillboardKinds(const Track& track);
 // Points `spacing` apart from start place 0 along the gate centres ahead of it, `laps` times round and a little more.
 std::vector<backend::Vector3> CentreLine(const TrackData& road, float spacing, int laps);
 

@@ -182,6 +182,16 @@ TEST_F(BitmapFontTest, CentredLinesEachCentreOnTheirOwnWidth)
     EXPECT_EQ(second[0].first, 360);
     EXPECT_EQ(second[3].first, 420);
 
+    // At scale 2 the second line starts two glyph heights lower, centred on its doubled width.
+    Draw(font, "AB\nBBBB", 400.0f, 100.0f, 2.0f, 1);
+    const std::vector<uint32_t> scaled = ReadBackBuffer();
+    EXPECT_EQ(LitRuns(scaled, 115).size(), 2u);
+    second = LitRuns(scaled, 116);
+    ASSERT_EQ(second.size(), 4u);
+    EXPECT_EQ(second[0].first, 320);
+    EXPECT_EQ(LitRuns(scaled, 131).size(), 4u);
+    EXPECT_TRUE(LitRuns(scaled, 132).empty());
+
     // Right-aligned: the line ends at x.
     Draw(font, "AB", 400.0f, 100.0f, 1.0f, 2);
     first = LitRuns(ReadBackBuffer(), 104);

@@ -102,6 +102,20 @@ TEST_F(StopwatchTest, CountdownExpiresOnThirdUpdateOfRoundedDeltas)
     }
 }
 
+// Each frame counts its milliseconds rounded to the nearest, so frames of
+// 16.4 and 16.6 ms in turn (16 and 17) add up to the time that passed.
+TEST_F(StopwatchTest, FramesOfFractionalMillisecondsAddUpToTheTimePassed)
+{
+    Stopwatch watch;
+    watch.Init(false, true, 0, 0, 0);
+    watch.Start();
+    for (int i = 0; i < 100; ++i) {
+        AdvanceMs(i % 2 == 0 ? 16.4 : 16.6);
+        watch.Update();
+    }
+    EXPECT_EQ(watch.currentMs, 1650u);
+}
+
 TEST_F(StopwatchTest, CountUpSplitsIntoMinutesSecondsAndMilliseconds)
 {
     Stopwatch watch;
