@@ -2,6 +2,7 @@
 // handler feeds them: the grid, the controls and states, the standings, and
 // what the race refuses.
 
+#include "MopedTestKit.h"
 #include "RaceTestKit.h"
 
 #include "race/MultiplayerRace.h"
@@ -59,6 +60,10 @@ protected:
 
     bool Start(int32_t joinOrder)
     {
+        if (mp) {
+            mp->Release();
+            mp->Destroy();
+        }
         mp = std::make_unique<MultiplayerRace>();
         mp->localJoinOrder = joinOrder;
         return mp->Create(TRACK_UK);
@@ -271,4 +276,34 @@ TEST_F(MultiplayerRaceTest, RefusesWhatCannotBeAppliedSafely)
     mp->RemoveOpponent(10);
     EXPECT_TRUE(mp->opponents.empty());
     EXPECT_EQ(mp->localJoinOrder, -1);
+}
+
+// Two mopeds pushed onto one spot, nearly one inside the other, as a grid that
+// put two players on one slot left them: the knock throws them apart, and no
+// body's pose ever stops being a number.
+TEST_F(MultiplayerRaceTest, MopedsOnOneSpotComeApartWithFinitePoses)
+{
+    const auto finite = [](const Moped& moped) {
+        for (const TMat44& pose : BodyPoses(moped))
+            for (const TVec4& row : pose.row)
+                if (!IsFinite3(row) || !std::isfinite(row.w))
+                    return false;
+        return true;
+    };
+    for (const auto& [offset, yaw] : {std::pair{0.1f, 0.5f}, {0.05f, 3.14f}, {0.3f, 0.0f}}) {
+        ASSERT_TRUE(Start(0)) << g_LastError;
+        ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
+        Step();
+        RemoteMoped& other = *Record(10)->moped;
+        const TVec4 spot = mp->playerMoped.position + Vec(offset, 0.0f, 0.0f);
+        const float angles[3] = {0.0f, yaw, 0.0f};
+        other.PlaceBodies(&spot, angles);
+        mp->StartCountDown();
+        mp->phase = RACEPHASE_RACING;
+        for (int frame = 0; frame < 120; ++frame) {
+            Step();
+            ASSERT_TRUE(finite(mp->playerMoped) && finite(other)) << offset << " " << yaw << " frame " << frame;
+        }
+        EXPECT_GT(Length3(other.position - mp->playerMoped.position), 1.0f) << offset << " " << yaw;
+    }
 }
