@@ -16,3 +16,10 @@ class PlayerDirectory;
 bool HandleNetworkMessage(const backend::NetMessage& message);
 // The same, asking `players`.
 bool HandleNetworkMessage(const backend::NetMessage& message, PlayerDirectory& players);
+
+// The host's word on a joiner, given to NetworkPeer::SetAdmissionCheck: its
+// data is exactly a PeerData whose join order is the next slot (the number of
+// players present) and free on the waiting race's grid. Runs on the session's
+// I/O thread with the session's locks held and takes g_RaceLock: nobody may
+// call the session while holding g_RaceLock.
+bool AdmitJoiner(const backend::NetPlayerInfo& joiner, uint32_t playersPresent);
