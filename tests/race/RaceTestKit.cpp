@@ -111,10 +111,10 @@ void RaceTest::Frame(bool draw)
     }
 }
 
-std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
+std::vector<uint32_t> RaceTest::DrawNow(bool withHud, Race* shown)
 {
     BeginFrame();
-    race->Draw(withHud, &font);
+    (shown != nullptr ? shown : race.get())->Draw(withHud, &font);
     EndFrame();
     return ReadBackBuffer();
 }

@@ -45,8 +45,8 @@ protected:
     void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
     // Holds or lets go of a key as a player would.
     static void Press(uint8_t key, bool down);
-    // Draws the race as it stands (no clock, no update) and reads it back.
-    std::vector<uint32_t> DrawNow(bool withHud);
+    // Draws the race (or `shown`) as it stands (no clock, no update) and reads it back.
+    std::vector<uint32_t> DrawNow(bool withHud, Race* shown = nullptr);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text
     // covers are those of the scene with only that text drawn on it.
     ::testing::AssertionResult ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
