@@ -195,11 +195,7 @@ void OnReceive(const NetMessage& message, PlayerDirectory& players)
 bool AdmitJoiner(const NetPlayerInfo& joiner, uint32_t playersPresent)
 {
     int32_t joinOrder = 0;
-    if (!JoinOrderOf(joiner, &joinOrder) || joinOrder < 0 || uint32_t(joinOrder) != playersPresent)
-        return false;
-    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
-    const MultiplayerRace* race = g_MultiplayerRace;
-    return race != nullptr && race->phase == RACEPHASE_WAITING && race->IsFreeSlot(joinOrder);
+    return JoinOrderOf(joiner, &joinOrder) && joinOrder >= 0 && uint32_t(joinOrder) == playersPresent;
 }
 
 bool HandleNetworkMessage(const NetMessage& message)
