@@ -250,6 +250,7 @@ void HostNetworkGame(int trackId)
     appData.trackId = g_SelectedTrackId;
     uint8_t bytes[SESSION_APP_DATA_SIZE];
     appData.Pack(bytes);
+    g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     if (!g_NetworkPeer.Host(SESSION_NAME, MAX_SESSION_PLAYERS, bytes, SESSION_APP_DATA_SIZE)) {
         DeleteUnloadedRace();
         ShowMenuScreen(MENUSCREEN_HOST_ERROR);
@@ -296,6 +297,8 @@ void JoinNetworkGame()
         return;
     }
     g_MultiplayerRace->localJoinOrder = joinOrder;
+    // Should the host leave, this player may be the one who admits the next.
+    g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     if (!g_NetworkPeer.Connect()) {
         fail(MENUSCREEN_CONNECT_ERROR);
         return;

@@ -192,6 +192,12 @@ void OnReceive(const NetMessage& message, PlayerDirectory& players)
 
 } // namespace
 
+bool AdmitJoiner(const NetPlayerInfo& joiner, uint32_t playersPresent)
+{
+    int32_t joinOrder = 0;
+    return JoinOrderOf(joiner, &joinOrder) && joinOrder >= 0 && uint32_t(joinOrder) == playersPresent;
+}
+
 bool HandleNetworkMessage(const NetMessage& message)
 {
     PeerDirectory players;

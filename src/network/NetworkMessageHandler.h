@@ -16,3 +16,10 @@ class PlayerDirectory;
 bool HandleNetworkMessage(const backend::NetMessage& message);
 // The same, asking `players`.
 bool HandleNetworkMessage(const backend::NetMessage& message, PlayerDirectory& players);
+
+// The host's word on a joiner, given to NetworkPeer::SetAdmissionCheck: its
+// data is exactly a PeerData whose join order is the next slot (the number of
+// players present). It runs on the session's I/O thread and takes no lock of
+// the game: the grid of every machine refuses a slot that is taken when the
+// player is added, after the departures before it have closed the grid up.
+bool AdmitJoiner(const backend::NetPlayerInfo& joiner, uint32_t playersPresent);

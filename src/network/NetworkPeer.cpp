@@ -40,6 +40,12 @@ bool NetworkPeer::Init(const backend::NetGuid& application, uint32_t initPort, b
     return true;
 }
 
+void NetworkPeer::SetAdmissionCheck(backend::NetAdmissionCheck check)
+{
+    if (session)
+        session->SetAdmissionCheck(std::move(check));
+}
+
 bool NetworkPeer::EnumServiceProviders()
 {
     LogMessage("\nEnumerating server providers (looking for TCP/IP)...");

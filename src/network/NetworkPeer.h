@@ -41,6 +41,10 @@ public:
     void SetOptions(const backend::NetSessionOptions& newOptions) { options = newOptions; }
 
     bool Init(const backend::NetGuid& application, uint32_t port, backend::NetMessageHandler handler);
+    // The host's check of each joiner, this peer's while it hosts (also after a
+    // migration); set before Host or Connect. It runs on the session's I/O thread
+    // with the session's locks held and must not call this peer.
+    void SetAdmissionCheck(backend::NetAdmissionCheck check);
     bool Host(const char* sessionName, uint32_t maxPlayers, const uint8_t* appData, uint32_t appDataSize);
     // Asks the host at the dotted IPv4 text; true when a session was stored.
     bool FindSession(const char* hostAddressText);

@@ -1,6 +1,7 @@
 #include "race/Moped.h"
 
 #include "race/MopedModel.h"
+#include "race/Race.h"
 
 #include "backend/math/MatrixMath.h"
 #include "physics/TRigidBody.h"
@@ -57,6 +58,14 @@ float RollHelp(float lean, float speed)
 TVec4 SpinAbout(const TVec4& spin, const TVec4& axis)
 {
     return axis * Dot3(spin, axis);
+}
+
+// A drag of `strength` against `rate`, but never more than stops `momentum` (of the motion
+// `rate` measures) within one physics step: a body set spinning or flying by a hard knock
+// slows down instead of swinging ever wider from step to step.
+TVec4 Drag(const TVec4& rate, float strength, const TVec4& momentum)
+{
+    return Normalize3(-rate) * std::min(strength, Length3(momentum) / RACE_PHYSICS_STEP);
 }
 
 } // namespace
@@ -125,7 +134,7 @@ void Moped::Drive()
     } else {
         const TVec4 spin = SpinAbout(rearTyre->GetAngularVelocity(), right);
         const float drag = throttle == THROTTLE_ACCELERATE ? SPIN_DRAG : SPIN_DRAG_COASTING;
-        rearTorque += Normalize3(-spin) * (LengthSquared3(spin) * drag);
+        rearTorque += Drag(spin, LengthSquared3(spin) * drag, SpinAbout(rearTyre->GetAngularMomentum(), right));
     }
 
     const TVec4 frontAxis = frontTyre->GetTransform().row[0];
@@ -138,7 +147,8 @@ void Moped::Drive()
         const float strength = rate > BRAKE_FULL_RATE ? BRAKE_TORQUE : BRAKE_TORQUE * rate / BRAKE_FULL_RATE;
         frontTorque += Normalize3(-frontSpin) * strength;
     } else {
-        frontTorque += Normalize3(-frontSpin) * (LengthSquared3(frontSpin) * SPIN_DRAG);
+        frontTorque += Drag(frontSpin, LengthSquared3(frontSpin) * SPIN_DRAG,
+                            SpinAbout(frontTyre->GetAngularMomentum(), frontAxis));
     }
     rearTyre->SetTorque(&rearTorque);
     frontTyre->SetTorque(&frontTorque);
@@ -154,9 +164,9 @@ void Moped::Drive()
     bodyForce -= wheelForce;
     bodyTorque += Cross3(Rotate(w, model->rearForcePoint), -wheelForce);
 
-    bodyForce += Normalize3(-velocity) * (speed * speed * AIR_DRAG);
+    bodyForce += Drag(velocity, speed * speed * AIR_DRAG, velocity * body->mass);
     const TVec4 turning = body->GetAngularVelocity();
-    bodyTorque += Normalize3(-turning) * (LengthSquared3(turning) * TURN_DRAG);
+    bodyTorque += Drag(turning, LengthSquared3(turning) * TURN_DRAG, body->GetAngularMomentum());
     body->SetForce(&bodyForce);
     body->SetTorque(&bodyTorque);
 }

@@ -164,6 +164,20 @@ void MultiplayerRace::CompactGrid(int32_t leftJoinOrder)
 {
     if (leftJoinOrder < localJoinOrder) {
         --localJoinOrder;
+        localMoved = true;
+    }
+    for (const std::unique_ptr<Opponent>& opponent : opponents) {
+        if (opponent->removed || opponent->joinOrder <= leftJoinOrder)
+            continue;
+        --opponent->joinOrder;
+        opponent->moved = true;
+    }
+}
+
+void MultiplayerRace::MoveToNewSlots()
+{
+    if (localMoved) {
+        localMoved = false;
         const TVec4 place = StartPlace(localJoinOrder);
         playerMoped.SetPosition(&place);
         playerMoped.PlaceChaseCamera(0, &camera);
@@ -172,9 +186,9 @@ void MultiplayerRace::CompactGrid(int32_t leftJoinOrder)
         PlaceListener(false);
     }
     for (const std::unique_ptr<Opponent>& opponent : opponents) {
-        if (opponent->joinOrder <= leftJoinOrder)
+        if (!opponent->moved)
             continue;
-        --opponent->joinOrder;
+        opponent->moved = false;
         if (opponent->moped) {
             const TVec4 place = StartPlace(opponent->joinOrder);
             opponent->moped->SetPosition(&place);
@@ -197,13 +211,7 @@ void MultiplayerRace::Update()
                 ++i;
                 continue;
             }
-            const int32_t leftJoinOrder = opponent.joinOrder;
-            const bool beforeStart = phase < RACEPHASE_COUNTDOWN;
-            if (beforeStart)
-                finishers.Withdraw(opponent.playerId);
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
-            if (beforeStart)
-                CompactGrid(leftJoinOrder);
             continue;
         }
         if (!opponent.moped && !opponent.finished &&
@@ -216,6 +224,7 @@ void MultiplayerRace::Update()
         }
         ++i;
     }
+    MoveToNewSlots();
 
     Race::Update();
 
@@ -309,16 +318,25 @@ Opponent* MultiplayerRace::Find(uint32_t playerId) const
     return nullptr;
 }
 
+bool MultiplayerRace::IsFreeSlot(int32_t joinOrder) const
+{
+    if (!IsValidJoinOrder(joinOrder) || joinOrder == localJoinOrder)
+        return false;
+    return std::none_of(opponents.begin(), opponents.end(),
+                        [&](const std::unique_ptr<Opponent>& o) { return !o->removed && o->joinOrder == joinOrder; });
+}
+
 bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder)
 {
     // A player announced twice (by its arrival and by its joined message) keeps one record.
-    if (Find(playerId) != nullptr || !IsValidJoinOrder(joinOrder))
+    if (Find(playerId) != nullptr || !IsFreeSlot(joinOrder))
         return false;
     const auto present = std::count_if(opponents.begin(), opponents.end(),
                                        [](const std::unique_ptr<Opponent>& o) { return !o->removed; });
     if (present >= MAX_OPPONENTS)
         return false;
-    if (!finishers.Enter(playerId, name))
+    // One who turns up after the start is shown but did not race from the grid.
+    if (phase < RACEPHASE_COUNTDOWN && !finishers.Enter(playerId, name))
         return false;
     std::unique_ptr<Opponent> opponent(new (std::nothrow) Opponent);
     if (!opponent) {
@@ -340,8 +358,16 @@ bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t j
 
 void MultiplayerRace::RemoveOpponent(uint32_t playerId)
 {
-    if (Opponent* opponent = Find(playerId))
-        opponent->removed = true;
+    Opponent* opponent = Find(playerId);
+    if (opponent == nullptr || opponent->removed)
+        return;
+    opponent->removed = true;
+    // Before the start the player did not race, and the grid closes up at once, so that the
+    // next arrival is judged against the slots as they now are; the mopeds move next frame.
+    if (phase < RACEPHASE_COUNTDOWN && !opponent->finished) {
+        finishers.Withdraw(playerId);
+        CompactGrid(opponent->joinOrder);
+    }
 }
 
 bool MultiplayerRace::QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE])
@@ -390,6 +416,8 @@ const char* MultiplayerRace::FindOpponentName(uint32_t playerId) const
 
 bool MultiplayerRace::CountFinish(uint32_t playerId, uint32_t timeMs, const char** name)
 {
+    if (phase != RACEPHASE_RACING && phase != RACEPHASE_FINISHED)
+        return false;
     return finishers.Count(playerId, timeMs, raceTimeMs, name);
 }
 

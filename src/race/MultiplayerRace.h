@@ -61,11 +61,16 @@ public:
 
     // Whether `joinOrder` names a slot of a session's grid (and of the loaded track's).
     bool IsValidJoinOrder(int32_t joinOrder) const;
-    // A record for a player, its moped made by the next frame, and its entry
-    // for the results. False when the id is already listed, the slot is not on
-    // the grid, five players are listed or have raced, or memory runs out.
+    // Whether `joinOrder` is a slot of the grid that neither the local player
+    // nor an opponent present stands on.
+    bool IsFreeSlot(int32_t joinOrder) const;
+    // A record for a player, its moped made by the next frame, and (before the
+    // start) its entry for the results. False when the id is already listed,
+    // the slot is not free, five players are listed or have raced, or memory
+    // runs out.
     bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
-    // Marks the player's record; the next frame frees its moped.
+    // Marks the player's record; the next frame frees its moped. Before the
+    // start the grid closes up over its slot at once.
     void RemoveOpponent(uint32_t playerId);
     // False for an unknown player. While the race waits only the newest is
     // kept; while it runs the oldest make way beyond CONTROL_QUEUE_LIMIT.
@@ -75,8 +80,9 @@ public:
     bool StoreStateMessage(uint32_t playerId, const uint8_t message[MOPED_STATE_MESSAGE_SIZE]);
     // The record's name, or "OpponentNotFound".
     const char* FindOpponentName(uint32_t playerId) const;
-    // Whether a player's finish goes into the results (see FinishLedger),
-    // judged against raceTimeMs; *name is then the player's name.
+    // Whether a player's finish goes into the results: only once the race runs,
+    // from a player on the grid at the start (see FinishLedger), judged against
+    // raceTimeMs; *name is then the player's name.
     bool CountFinish(uint32_t playerId, uint32_t timeMs, const char** name);
 
     std::vector<std::unique_ptr<Opponent>> opponents;
@@ -91,6 +97,8 @@ public:
     FinishLedger finishers;
 
 private:
+    bool localMoved = false; // the local slot changed; the moped moves next frame
+
     Opponent* Find(uint32_t playerId) const;
     // Where slot `joinOrder` of the grid is; slot 0 for a slot not on the grid.
     TVec4 StartPlace(int32_t joinOrder) const;
@@ -98,5 +106,7 @@ private:
     bool CreateMoped(Opponent& opponent);
     // The grid closes up over the slot that a player who left had.
     void CompactGrid(int32_t leftJoinOrder);
+    // The mopeds whose slots the grid closed up onto move there.
+    void MoveToNewSlots();
     void PlaceListener(bool still);
 };

@@ -26,5 +26,6 @@ struct Opponent {
     bool forceNextState = false;        // the next pull is taken whole
     bool finished = false;              // completed the race here; the record outlives its removal
     bool removed = false;               // left or finished: the next frame frees the moped
+    bool moved = false;                 // its slot changed; the moped moves next frame
     std::unique_ptr<RemoteMoped> moped; // null until the next frame makes it
 };

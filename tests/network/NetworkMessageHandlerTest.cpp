@@ -259,6 +259,48 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     EXPECT_FALSE(Handle(answer));
 }
 
+// Players claiming a taken slot (the host's or ours) are never placed, and when
+// they leave nobody moves; one who finishes while the race waits and leaves
+// has no row. The host would admit only the next free slot while waiting.
+TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
+{
+    Opponent* host = ArrivedHost();
+    ASSERT_NE(host->moped, nullptr);
+    for (uint32_t id : {26u, 27u}) {
+        session.Add(id, "Forger", Order(id - 26));
+        Handle(Event(NetMessageType::CREATE_PLAYER, id));
+        Receive(id, {GAME_MESSAGE_PLAYER_JOINED});
+    }
+    session.Add(28, "Early", Order(2));
+    Receive(28, {GAME_MESSAGE_PLAYER_JOINED});
+    ASSERT_EQ(race->opponents.size(), 2u);
+    Receive(28, Finished(1000));
+    for (uint32_t id : {26u, 27u, 28u})
+        Handle(Event(NetMessageType::DESTROY_PLAYER, id));
+    Step();
+    EXPECT_EQ(race->localJoinOrder, 1);
+    EXPECT_EQ(host->joinOrder, 0);
+    const TrackStartPosition* slots = race->track->trackData.startPositions;
+    const auto away = [](const TVec4& at, const TrackStartPosition& slot) {
+        return std::hypot(at.x - slot.x, at.z - slot.z);
+    };
+    EXPECT_LT(away(host->moped->position, slots[0]), 0.5f);
+    EXPECT_LT(away(race->playerMoped.position, slots[1]), 0.5f);
+    SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true, race.get()));
+
+    EXPECT_TRUE(AdmitJoiner(NetPlayerInfo{"Real", Order(2), 0}, 2));
+    for (const std::vector<uint8_t>& data : {Order(0), Order(1), Order(3), std::vector<uint8_t>{2, 0, 0}})
+        EXPECT_FALSE(AdmitJoiner(NetPlayerInfo{"Forger", data, 0}, 2));
+
+    race->StartCountDown();
+    race->phase = RACEPHASE_RACING;
+    race->raceTimeMs = 60000;
+    Receive(28, Finished(1000));
+    Receive(20, Finished(59000));
+    ASSERT_EQ(g_RaceRecords.size(), 1u);
+    EXPECT_STREQ(g_RaceRecords[0].name, "Host");
+}
+
 // The game messages of a known player, and what is dropped: short messages,
 // unknown kinds, unknown senders, states no moped can have.
 TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
@@ -371,15 +413,20 @@ TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
     g_NetworkPeer.SetOptions(nettest::TestOptions(1));
     ASSERT_TRUE(g_NetworkPeer.Init(g_ApplicationGuid, NETWORK_PORT,
                                    [](const NetMessage& message) { return HandleNetworkMessage(message); }));
-    ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Me", Order(1).data(), PEER_DATA_SIZE, true));
+    // Hosting: a joiner claiming the host's slot is turned away, the one on the next slot gets in.
+    race->localJoinOrder = 0;
+    ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Me", Order(0).data(), PEER_DATA_SIZE, true));
+    g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     uint8_t appData[SESSION_APP_DATA_SIZE];
     SessionAppData{1, TRACK_UK}.Pack(appData);
     ASSERT_TRUE(g_NetworkPeer.Host(SESSION_NAME, MAX_SESSION_PLAYERS, appData, SESSION_APP_DATA_SIZE));
-    nettest::TestPlayer bot(2);
     const backend::NetAddress game{nettest::TestIp(1), uint16_t(NETWORK_PORT)};
-    ASSERT_TRUE(bot.Session().EnumHosts(g_ApplicationGuid, game));
-    bot.Session().SetPeerInfo("Bot", Order(2));
-    ASSERT_TRUE(bot.Session().Connect(bot.Found(), game));
+    nettest::TestPlayer forger(3), bot(2);
+    for (nettest::TestPlayer* joiner : {&forger, &bot}) {
+        ASSERT_TRUE(joiner->Session().EnumHosts(g_ApplicationGuid, game));
+        joiner->Session().SetPeerInfo("Bot", Order(joiner == &bot ? 1 : 0));
+        EXPECT_EQ(joiner->Session().Connect(joiner->Found(), game), joiner == &bot);
+    }
     const auto send = [&](std::vector<uint8_t> bytes, bool guaranteed) {
         bot.Session().SendTo(backend::NET_ALL_PLAYERS, bytes.data(), bytes.size(), guaranteed);
     };

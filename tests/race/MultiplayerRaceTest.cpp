@@ -2,6 +2,7 @@
 // handler feeds them: the grid, the controls and states, the standings, and
 // what the race refuses.
 
+#include "MopedTestKit.h"
 #include "RaceTestKit.h"
 
 #include "race/MultiplayerRace.h"
@@ -60,6 +61,10 @@ protected:
 
     bool Start(int32_t joinOrder)
     {
+        if (mp) {
+            mp->Release();
+            mp->Destroy();
+        }
         mp = std::make_unique<MultiplayerRace>();
         mp->localJoinOrder = joinOrder;
         return mp->Create(TRACK_UK);
@@ -91,9 +96,12 @@ protected:
     std::unique_ptr<MultiplayerRace> mp;
 };
 
-// A player who leaves while the race waits closes up the grid behind it and
-// leaves the race's entrants; once the count-down has begun nobody moves.
-TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
+// One moped per slot: a claim on a taken slot is refused. A player who leaves
+// while the race waits closes up the grid behind it at once, so the next
+// arrival is judged against the slots as they now are; once the count-down has
+// begun nobody moves. Only those on the grid at the start finish, and only
+// once the race runs.
+TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
 {
     ASSERT_TRUE(Start(2)) << g_LastError;
     ASSERT_GE(mp->track->trackData.startPositionCount, 6);
@@ -101,6 +109,8 @@ TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(2)), 0.5f);
     ASSERT_TRUE(mp->AddOpponent(10, "Ann", 0));
     ASSERT_TRUE(mp->AddOpponent(11, "Bob", 1));
+    for (int32_t taken : {0, 1, 2})
+        EXPECT_FALSE(mp->AddOpponent(uint32_t(30 + taken), "Forger", taken)) << taken;
     ASSERT_TRUE(mp->AddOpponent(12, "Cy", 3));
     // One who leaves before its moped is made never gets one.
     ASSERT_TRUE(mp->AddOpponent(13, "Dee", 4));
@@ -112,29 +122,35 @@ TEST_F(MultiplayerRaceTest, GridClosesUpOnlyWhileWaiting)
         ASSERT_NE(Record(id)->moped, nullptr);
     EXPECT_LT(FlatDistance(Record(12)->moped->position, Slot(3)), 0.5f);
 
+    const char* name = nullptr;
+    EXPECT_FALSE(mp->CountFinish(11, 1000, &name)) << "not while waiting";
     mp->RemoveOpponent(11);
+    EXPECT_EQ(mp->localJoinOrder, 1) << "closed up before the next frame";
+    EXPECT_FALSE(mp->AddOpponent(14, "New", 2)) << "Cy's slot now";
+    ASSERT_TRUE(mp->AddOpponent(14, "New", 3));
     Step();
     EXPECT_EQ(Record(11), nullptr);
-    EXPECT_EQ(mp->localJoinOrder, 1);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
     EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(Record(12)->moped->position, Slot(2)), 0.5f);
     EXPECT_EQ(Record(10)->joinOrder, 0);
-    // Those who left did not race: newcomers take their places, their finishes count for nothing.
-    for (int32_t order : {3, 4, 5})
-        ASSERT_TRUE(mp->AddOpponent(uint32_t(11 + order), "New", order)) << order;
-    const char* name = nullptr;
-    EXPECT_FALSE(mp->CountFinish(11, 1000, &name));
-    EXPECT_TRUE(mp->CountFinish(14, 1000, &name));
-    EXPECT_STREQ(name, "New");
+    EXPECT_LT(FlatDistance(Record(14)->moped->position, Slot(3)), 0.5f);
 
     mp->StartCountDown();
+    ASSERT_TRUE(mp->AddOpponent(15, "AfterStart", 4));
     mp->RemoveOpponent(10);
     Step();
-    EXPECT_EQ(mp->opponents.size(), 4u);
+    EXPECT_EQ(mp->opponents.size(), 3u);
     EXPECT_EQ(mp->localJoinOrder, 1);
     EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
+    EXPECT_FALSE(mp->CountFinish(14, 1000, &name)) << "not during the count-down";
+    mp->phase = RACEPHASE_RACING;
+    mp->raceTimeMs = 60000;
+    EXPECT_FALSE(mp->CountFinish(11, 59000, &name)) << "left before the start";
+    EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";
+    EXPECT_TRUE(mp->CountFinish(14, 59000, &name));
+    EXPECT_STREQ(name, "New");
 }
 
 // Queued controls play back one per frame, steering 3 keeping what was there; a control that says "recovering"
@@ -277,4 +293,34 @@ TEST_F(MultiplayerRaceTest, RefusesWhatCannotBeAppliedSafely)
     mp->RemoveOpponent(10);
     EXPECT_TRUE(mp->opponents.empty());
     EXPECT_EQ(mp->localJoinOrder, -1);
+}
+
+// Two mopeds pushed onto one spot, nearly one inside the other, as a grid that
+// put two players on one slot left them: the knock throws them apart, and no
+// body's pose ever stops being a number.
+TEST_F(MultiplayerRaceTest, MopedsOnOneSpotComeApartWithFinitePoses)
+{
+    const auto finite = [](const Moped& moped) {
+        for (const TMat44& pose : BodyPoses(moped))
+            for (const TVec4& row : pose.row)
+                if (!IsFinite3(row) || !std::isfinite(row.w))
+                    return false;
+        return true;
+    };
+    for (const auto& [offset, yaw] : {std::pair{0.1f, 0.5f}, {0.05f, 3.14f}, {0.3f, 0.0f}}) {
+        ASSERT_TRUE(Start(0)) << g_LastError;
+        ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
+        Step();
+        RemoteMoped& other = *Record(10)->moped;
+        const TVec4 spot = mp->playerMoped.position + Vec(offset, 0.0f, 0.0f);
+        const float angles[3] = {0.0f, yaw, 0.0f};
+        other.PlaceBodies(&spot, angles);
+        mp->StartCountDown();
+        mp->phase = RACEPHASE_RACING;
+        for (int frame = 0; frame < 120; ++frame) {
+            Step();
+            ASSERT_TRUE(finite(mp->playerMoped) && finite(other)) << offset << " " << yaw << " frame " << frame;
+        }
+        EXPECT_GT(Length3(other.position - mp->playerMoped.position), 1.0f) << offset << " " << yaw;
+    }
 }

@@ -112,10 +112,10 @@ void RaceTest::Frame(bool draw)
     }
 }
 
-std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
+std::vector<uint32_t> RaceTest::DrawNow(bool withHud, Race* shown)
 {
     BeginFrame();
-    ShownRace()->Draw(withHud, &font);
+    (shown != nullptr ? shown : ShownRace())->Draw(withHud, &font);
     EndFrame();
     return ReadBackBuffer();
 }
