@@ -162,17 +162,22 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_GT(moved, 2.0f);
     EXPECT_GT(race->playerMoped.totalMs, 0u);
 
-    // Paused, the race clock stands still however long the pause lasts, and
-    // the first frame after it counts no more than a frame.
-    Press(DIK_ESCAPE);
-    ASSERT_EQ(g_GameState, GAMESTATE_PAUSE_MENU);
-    EXPECT_EQ(g_PauseMenuItem, 0);
-    const uint32_t paused = race->playerMoped.totalMs;
-    Turns(100);
-    EXPECT_EQ(race->playerMoped.totalMs, paused);
-    Press(DIK_ESCAPE);
-    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
-    EXPECT_LE(race->playerMoped.totalMs - paused, 4u * 16u + 16u);
+    // Paused, the race clock and the music stand still however long the pause
+    // lasts; Escape and "Continue" both go on, the first frame after the pause
+    // counting no more than a frame.
+    for (const uint8_t resume : {DIK_ESCAPE, DIK_RETURN}) {
+        Press(DIK_ESCAPE);
+        ASSERT_EQ(g_GameState, GAMESTATE_PAUSE_MENU);
+        EXPECT_EQ(g_PauseMenuItem, 0);
+        EXPECT_FALSE(g_Music->IsPlaying());
+        const uint32_t paused = race->playerMoped.totalMs;
+        Turns(50);
+        EXPECT_EQ(race->playerMoped.totalMs, paused);
+        Press(resume);
+        ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE) << int(resume);
+        EXPECT_LE(race->playerMoped.totalMs - paused, 4u * 16u + 16u) << int(resume);
+        ExpectMusic("UK.ogg");
+    }
 
     // A device lost for 30 turns: the race lets its device objects go, comes
     // back and goes on, and the lost time counts as no race time.
