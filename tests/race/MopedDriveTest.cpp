@@ -187,8 +187,9 @@ TEST(MopedGears, ReverseGivesWayToNeutralOnceTheMopedRollsForward)
         int gear;
         bool changed;
     };
-    for (const Case c : {Case{1, THROTTLE_NONE, 0.5f, 0, false}, Case{0, THROTTLE_BRAKE, 0.0f, 0, false},
-                         Case{1, THROTTLE_ACCELERATE, 0.005f, 0, false}, Case{1, THROTTLE_ACCELERATE, 0.02f, 1, true}}) {
+    for (const Case c :
+         {Case{1, THROTTLE_NONE, 0.5f, 0, false}, Case{0, THROTTLE_BRAKE, 0.0f, 0, false},
+          Case{1, THROTTLE_ACCELERATE, 0.005f, 0, false}, Case{1, THROTTLE_ACCELERATE, 0.02f, 1, true}}) {
         Moped moped;
         moped.gear = -1;
         moped.driveTorque = 3.0f;
