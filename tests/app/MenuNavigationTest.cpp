@@ -45,6 +45,12 @@ TEST_F(GameTest, LogoTitleAndMenuFollowOnEnterAndMainScreenItemsLeadToTheirScree
     ExpectScreen(MENUSCREEN_SELECT_TRACK, 0);
     Press(DIK_UP); // wraps to the last track
     ExpectScreen(MENUSCREEN_SELECT_TRACK, 9);
+    // Escape keeps the track chosen before.
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 1);
+    EXPECT_EQ(g_CurrentTrackId, 0);
+    Press(DIK_RETURN);
+    Press(DIK_UP);
     Press(DIK_RETURN);
     EXPECT_EQ(g_CurrentTrackId, 9);
     ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 1);
@@ -71,7 +77,13 @@ TEST_F(GameTest, LogoTitleAndMenuFollowOnEnterAndMainScreenItemsLeadToTheirScree
     const float scrolled = g_Menu->creditsScrollY;
     Turns(10);
     EXPECT_NEAR(g_Menu->creditsScrollY, scrolled - 4.0f, 1e-4f);
-    Press(DIK_RETURN);
+    for (const uint8_t back : {DIK_RETURN, DIK_ESCAPE}) {
+        Press(back);
+        ExpectScreen(MENUSCREEN_MAIN, 3);
+        Press(DIK_RETURN);
+        ExpectScreen(MENUSCREEN_CREDITS, 0);
+    }
+    Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_MAIN, 3);
     Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_QUIT_CONFIRM, 1);
@@ -220,13 +232,8 @@ TEST_F(GameTest, MultiplayerNameEntryBringsTheNetworkUpBackTakesItDownAndEscapeW
     ExpectScreen(MENUSCREEN_MAIN, 1);
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
 
-    g_Menu->SetScreen(MENUSCREEN_NETWORK_ERROR, 0);
-    Press(DIK_RETURN);
-    ExpectScreen(MENUSCREEN_MAIN, 0);
-
     // Escape and Enter in the same turn on the name: only Escape acts, and the
     // Enter waits for the next turn, which is on the menu.
-    Press(DIK_DOWN);
     Press(DIK_RETURN);
     ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
     SimulateKey(g_Window.hWnd, DIK_ESCAPE, true);
@@ -255,20 +262,27 @@ TEST_F(GameTest, UnusedStatesOnlyFadeTheTitleAndMessageScreensReturnWhereTheyLea
             EXPECT_LT(g_TitleFade, fade);
         }
     }
-    g_GameState = GAMESTATE_MAIN_MENU;
-    for (MenuScreen screen : {MENUSCREEN_HOST_ERROR, MENUSCREEN_CONNECT_ERROR, MENUSCREEN_CONNECTION_LOST}) {
-        g_Menu->SetScreen(screen, 0);
-        Press(DIK_DOWN); // no items: nothing moves
-        ExpectScreen(screen, 0);
-        Press(DIK_RETURN);
-        ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+    // Enter and Escape alike.
+    for (const uint8_t key : {DIK_RETURN, DIK_ESCAPE}) {
+        g_GameState = GAMESTATE_MAIN_MENU;
+        for (MenuScreen screen : {MENUSCREEN_HOST_ERROR, MENUSCREEN_CONNECT_ERROR, MENUSCREEN_CONNECTION_LOST}) {
+            g_Menu->SetScreen(screen, 0);
+            Press(DIK_DOWN); // no items: nothing moves
+            ExpectScreen(screen, 0);
+            Press(key);
+            ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
+        }
+        g_Menu->SetScreen(MENUSCREEN_NETWORK_ERROR, 0);
+        Press(key);
+        ExpectScreen(MENUSCREEN_MAIN, 0);
+        g_Menu->SetScreen(MENUSCREEN_INVALID_HOST_IP, 0);
+        Press(key);
+        EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME) << int(key);
     }
+    g_GameState = GAMESTATE_MAIN_MENU;
     g_Menu->SetScreen(MENUSCREEN_HOST_GAME, 3);
     Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
-    g_Menu->SetScreen(MENUSCREEN_INVALID_HOST_IP, 0);
-    Press(DIK_RETURN);
-    EXPECT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
 }
 
 TEST_F(GameTest, NewRecordIsStoredHighlightedAndWritten)

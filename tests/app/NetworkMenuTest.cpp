@@ -305,9 +305,11 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
 }
 
-// A joiner that floods the host with garbage, NaN states and cut messages:
-// the host's race goes on and stays finite, whether or not the flooder's link holds.
-TEST_F(NetworkMenuTest, HostSurvivesAJoinerFloodingItWithGarbage)
+// A device lost and reset in the race: the race and its opponent's moped let
+// their device objects go and take them all back, and the race draws on. Then a
+// joiner that floods the host with garbage, NaN states and cut messages: the
+// host's race goes on and stays finite, whether or not the flooder's link holds.
+TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndAJoinerFloodingItWithGarbage)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
@@ -317,6 +319,19 @@ TEST_F(NetworkMenuTest, HostSurvivesAJoinerFloodingItWithGarbage)
     ASSERT_NO_FATAL_FAILURE(JoinBot(bot));
     PressS();
     ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
+
+    GpuDevice* device = g_RenderDevice.device;
+    const uint32_t raceResources = LiveResources();
+    const GpuDeviceStats before = device->GetStats();
+    device->ForceDeviceLoss(5);
+    for (int turn = 0; turn < 10; ++turn)
+        ASSERT_EQ(Turn(), TURN_GO_ON) << g_LastError;
+    EXPECT_EQ(device->GetStats().resets, before.resets + 1);
+    EXPECT_EQ(device->GetStats().presents, before.presents + 5);
+    EXPECT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE);
+    ASSERT_EQ(race->opponents.size(), 1u);
+    ASSERT_NE(race->opponents[0]->moped, nullptr);
+    EXPECT_EQ(LiveResources(), raceResources);
 
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };

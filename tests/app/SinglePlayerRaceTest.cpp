@@ -13,6 +13,7 @@
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
 #include "backend/window/SystemWindow.h"
+#include "datagen/writers/RecordsWriter.h"
 #include "engine/platform/DeviceSettings.h"
 #include "engine/platform/InputSystem.h"
 #include "engine/platform/Log.h"
@@ -111,6 +112,19 @@ protected:
         ASSERT_EQ(g_SinglePlayerRace->phase, RACEPHASE_RACING);
     }
 
+    // The third lap done now: turns until the race gave way to the next state.
+    int FinishRace()
+    {
+        SinglePlayerRace* race = g_SinglePlayerRace;
+        race->playerMoped.progress.lap = RACE_LAP_COUNT;
+        Turn();
+        EXPECT_EQ(race->phase, RACEPHASE_FINISHED);
+        int turns = 0;
+        for (; g_GameState == GAMESTATE_SINGLE_PLAYER_RACE && turns < 400; ++turns)
+            Turn();
+        return turns;
+    }
+
     // From the main screen to the start of a race on UK Dirt Track, then 30 turns with Up held.
     void RideOffFromTheMenu()
     {
@@ -162,17 +176,22 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_GT(moved, 2.0f);
     EXPECT_GT(race->playerMoped.totalMs, 0u);
 
-    // Paused, the race clock stands still however long the pause lasts, and
-    // the first frame after it counts no more than a frame.
-    Press(DIK_ESCAPE);
-    ASSERT_EQ(g_GameState, GAMESTATE_PAUSE_MENU);
-    EXPECT_EQ(g_PauseMenuItem, 0);
-    const uint32_t paused = race->playerMoped.totalMs;
-    Turns(100);
-    EXPECT_EQ(race->playerMoped.totalMs, paused);
-    Press(DIK_ESCAPE);
-    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE);
-    EXPECT_LE(race->playerMoped.totalMs - paused, 4u * 16u + 16u);
+    // Paused, the race clock and the music stand still however long the pause
+    // lasts; Escape and "Continue" both go on, the first frame after the pause
+    // counting no more than a frame.
+    for (const uint8_t resume : {DIK_ESCAPE, DIK_RETURN}) {
+        Press(DIK_ESCAPE);
+        ASSERT_EQ(g_GameState, GAMESTATE_PAUSE_MENU);
+        EXPECT_EQ(g_PauseMenuItem, 0);
+        EXPECT_FALSE(g_Music->IsPlaying());
+        const uint32_t paused = race->playerMoped.totalMs;
+        Turns(50);
+        EXPECT_EQ(race->playerMoped.totalMs, paused);
+        Press(resume);
+        ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE) << int(resume);
+        EXPECT_LE(race->playerMoped.totalMs - paused, 4u * 16u + 16u) << int(resume);
+        ExpectMusic("UK.ogg");
+    }
 
     // A device lost for 30 turns: the race lets its device objects go, comes
     // back and goes on, and the lost time counts as no race time.
@@ -222,17 +241,10 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
     ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
     SimulateKey(g_Window.hWnd, DIK_UP, false);
-    // The third lap done: the race ends five seconds of race time later.
-    race->playerMoped.progress.lap = RACE_LAP_COUNT;
-    Turn();
-    ASSERT_EQ(race->phase, RACEPHASE_FINISHED);
     const uint32_t total = race->playerMoped.totalMs;
     ASSERT_GT(total, 0u);
-    int turns = 0;
-    while (g_GameState == GAMESTATE_SINGLE_PLAYER_RACE && turns < 400) {
-        Turn();
-        ++turns;
-    }
+    // The race ends five seconds of race time after the third lap.
+    const int turns = FinishRace();
     ASSERT_EQ(g_GameState, GAMESTATE_NEW_RECORD);
     EXPECT_NEAR(turns, 5000 / 16, 3);
     EXPECT_EQ(g_SinglePlayerRace, nullptr);
@@ -250,6 +262,24 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_STREQ(stored[0].name, "Zed");
     EXPECT_EQ(stored[0].time, total);
+
+    // Raced again against a full table of faster times: the best times come
+    // without a new row, so the row of the record before is not highlighted.
+    const std::vector<datagen::RecordRow> fast(MAX_RECORDS, {"Fast", 1});
+    ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/UK/Records.bt"), fast));
+    Press(DIK_RETURN);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_SINGLE_PLAYER_RACE) << g_LastError;
+    ASSERT_NO_FATAL_FAILURE(WaitForTheStart());
+    Turn();
+    g_SinglePlayerRace->msSinceFinish = RACE_END_DELAY_MS - 100;
+    FinishRace();
+    ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
+    EXPECT_EQ(g_NewRecordIndex, -1);
+    EXPECT_EQ(g_RaceRecords.size(), size_t(MAX_RECORDS));
+    Press(DIK_ESCAPE);
+    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
 }
 
 // A full-screen race whose window is minimised as a window manager does it

@@ -189,3 +189,29 @@ TEST_F(MopedDrive, TwoRunsWithTheSameInputsGiveTheSamePoses)
     }
     EXPECT_EQ(std::memcmp(runs[0].data(), runs[1].data(), runs[0].size() * sizeof(TMat44)), 0);
 }
+
+// Reverse is left for neutral as soon as the moped no longer rolls backwards;
+// that alone is no shift (no gear-change sound, the drive kept), but the same
+// frame may go on into first gear when the throttle is held.
+TEST(MopedGears, ReverseGivesWayToNeutralOnceTheMopedRollsForward)
+{
+    struct Case {
+        int direction, throttle;
+        float rate;
+        int gear;
+        bool changed;
+    };
+    for (const Case c :
+         {Case{1, THROTTLE_NONE, 0.5f, 0, false}, Case{0, THROTTLE_BRAKE, 0.0f, 0, false},
+          Case{1, THROTTLE_ACCELERATE, 0.005f, 0, false}, Case{1, THROTTLE_ACCELERATE, 0.02f, 1, true}}) {
+        Moped moped;
+        moped.gear = -1;
+        moped.driveTorque = 3.0f;
+        moped.driveDirection = c.direction;
+        moped.throttle = c.throttle;
+        moped.engineRate = c.rate;
+        EXPECT_EQ(moped.SelectGear(), c.changed) << c.direction << " " << c.throttle << " " << c.rate;
+        EXPECT_EQ(moped.gear, c.gear) << c.direction << " " << c.throttle << " " << c.rate;
+        EXPECT_EQ(moped.driveTorque, c.changed ? 0.0f : 3.0f);
+    }
+}
