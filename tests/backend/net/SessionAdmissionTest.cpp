@@ -9,13 +9,13 @@ using namespace nettest;
 
 namespace {
 
-ControlFrame HelloPeer(const NetGuid& instance, uint32_t id, uint64_t secret)
+ControlFrame HelloPeer(const NetGuid& instance, uint32_t id, uint64_t token)
 {
     ControlFrame hello;
     hello.kind = ControlKind::HELLO_PEER;
     hello.instance = instance;
     hello.member.id = id;
-    hello.secret = secret;
+    hello.token = token;
     return hello;
 }
 
