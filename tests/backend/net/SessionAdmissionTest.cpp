@@ -85,7 +85,11 @@ TEST(SessionAdmission, APlayerOfTheFirstFormatIsToldWhyAndClosed)
 
 TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPlayer)
 {
-    const auto patient = [](NetSessionOptions& options) { options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000; };
+    // c's players answer within seconds, also on a busy machine.
+    const auto patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000;
+        options.connectTimeoutMs = 6000;
+    };
     TestPlayer a(2, patient), b(3, patient), c(4, patient);
     ASSERT_TRUE(MakeSession({&a, &b}));
     const NetGuid instance = b.Found().instance;

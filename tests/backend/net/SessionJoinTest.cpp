@@ -134,6 +134,7 @@ TEST(SessionJoin, TheHostsAdmissionCheckSeesTheJoinerAndThePlayersPresent)
     ASSERT_TRUE(host.Host(OPEN_TRACK_7));
     EXPECT_FALSE(turnedDown.Join(host));
     ASSERT_TRUE(admitted.Join(host));
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::CREATE_PLAYER, admitted.Id()));
     EXPECT_EQ(host.Count(NetMessageType::CREATE_PLAYER), 2u);
     std::lock_guard lock(mutex);
     EXPECT_EQ(present, (std::vector<uint32_t>{1, 1}));

@@ -197,7 +197,8 @@ RawClient::RawClient(uint32_t n, size_t links) : peers(links, nullptr), targets(
     ENetAddress address;
     address.host = htonl(TestIp(n));
     address.port = 0;
-    host = enet_host_create(&address, links, 2, 0, 0);
+    // Room for links the others open to it too.
+    host = enet_host_create(&address, links + SESSION_PLAYERS_MAX, 2, 0, 0);
 }
 
 RawClient::~RawClient()
@@ -230,17 +231,21 @@ bool RawClient::Open(size_t link) const
 
 void RawClient::Opened(ENetPeer* peer)
 {
-    ++connected;
     const auto found = std::find(peers.begin(), peers.end(), peer);
-    if (onConnect && found != peers.end())
+    if (found == peers.end())
+        return;
+    ++connected;
+    if (onConnect)
         onConnect(static_cast<size_t>(found - peers.begin()));
 }
 
 void RawClient::Reopened(ENetPeer* peer)
 {
-    ++closed;
     const auto found = std::find(peers.begin(), peers.end(), peer);
-    if (reopen && found != peers.end()) {
+    if (found == peers.end())
+        return;
+    ++closed;
+    if (reopen) {
         const auto& [address, data] = targets[static_cast<size_t>(found - peers.begin())];
         *found = enet_host_connect(host, &address, 2, data);
     }
