@@ -186,6 +186,7 @@ bool NetSession::State::CreateHost(const ENetAddress& address)
     if (host == nullptr)
         return false;
     host->intercept = SessionIntercept;
+    host->duplicatePeers = LINKS_PER_ADDRESS;
     host->maximumPacketSize = SESSION_PACKET_MAX;
     host->maximumWaitingData = SESSION_WAITING_DATA_MAX;
     return true;
@@ -233,11 +234,13 @@ void NetSession::State::ResetSession()
         desc = NetAppDesc();
         members.clear();
         joinedSeq = 0;
-        localSecret = 0;
+        reportedUnanswered = false;
         pending.clear();
         queryWindows.clear();
+        FlushLogWindows(true);
         awaitingSurvivors = false;
         lossShare = 0;
+        muted = false;
         ignored.clear();
     }
     std::lock_guard lock(tableMutex);
@@ -370,11 +373,19 @@ bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
         s.hostPeer = enet_host_connect(s.host, &target, CHANNEL_COUNT, SESSION_PROTOCOL_MAGIC);
         if (s.hostPeer != nullptr) {
             s.SetLinkTimeouts(s.hostPeer);
+            // The welcome moves the deadline on.
+            s.joinDeadline = SessionClock::now() + std::chrono::milliseconds(s.options.connectTimeoutMs);
             s.StartDispatcher();
             s.StartIo();
-            s.phaseChanged.wait_for(lock, std::chrono::milliseconds(s.options.connectTimeoutMs),
-                                    [&] { return s.phase != SessionPhase::JOINING; });
+            while (s.phase == SessionPhase::JOINING && SessionClock::now() < s.joinDeadline)
+                s.phaseChanged.wait_until(lock, s.joinDeadline);
         }
+        if (s.phase == SessionPhase::JOINING && s.localId == 0)
+            LogSession("could not join: the host did not admit this player in time");
+        else if (s.phase == SessionPhase::JOINING)
+            LogSession("could not join: players %s did not answer this player, and the host did not remove them in "
+                       "time",
+                       s.UnansweredText().c_str());
         joined = s.phase == SessionPhase::IN_SESSION;
         seq = s.joinedSeq;
     }
@@ -532,7 +543,16 @@ void NetSession::IgnoreFrom(const NetAddress& from, uint32_t forMs)
     const SessionClock::time_point until =
         forMs == UINT32_MAX ? SessionClock::time_point::max() : SessionClock::now() + std::chrono::milliseconds(forMs);
     std::lock_guard lock(state->ioMutex);
+    std::erase_if(state->ignored, [&](const IgnoredSender& sender) {
+        return sender.address.ip == from.ip && sender.address.port == from.port;
+    });
     state->ignored.push_back({from, until});
+}
+
+void NetSession::Mute()
+{
+    std::lock_guard lock(state->ioMutex);
+    state->muted = true;
 }
 
 NetTrafficStats NetSession::GetTrafficStats() const

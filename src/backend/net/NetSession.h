@@ -141,8 +141,13 @@ public:
     // reaches the handler before this returns and which it took.
     bool EnumHosts(const NetGuid& application, const NetAddress& host);
     // Joins the session an answer described. True once linked to every
-    // player; false when refused (full, not joinable, another session), when
-    // nobody answers or a link fails within the time-out.
+    // player; false when refused (full, not joinable, another session) or
+    // when the host does not admit this player within connectTimeoutMs.
+    // Every player the host lists must then answer within connectTimeoutMs;
+    // those that did not are named to the host, which removes them (they are
+    // the ones not keeping up) within connectTimeoutMs more, or turns this
+    // player away instead when they are most of the players. So Connect
+    // takes at most three times connectTimeoutMs.
     bool Connect(const NetAppDesc& desc, const NetAddress& host);
     // Asked on the session's I/O thread, with its locks held, before each
     // admission while hosting (also after a migration made this the host): it
@@ -160,11 +165,14 @@ public:
     // false outside a session, for an unknown player or above NET_MESSAGE_MAX
     // bytes. Queues and returns.
     bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
-    // A player cut off from the host but not from the others (the host removed
-    // it, or the others do not say that they lost the host too within
-    // 2 * (linkTimeoutMaxMs + resendMaxMs) + pingIntervalMs + closeLingerMs)
-    // sees every other player destroyed as a lost connection and is no longer
-    // in a session.
+    // When the host is lost, the survivors elect the earliest joiner among
+    // them as soon as every linked player said it lost the host too. Those
+    // that said nothing within 2 * (linkTimeoutMaxMs + resendMaxMs) +
+    // pingIntervalMs + closeLingerMs are dropped (a lost connection) if the
+    // ones that said it, with this player, are most of the players still
+    // linked; otherwise this player is cut off from the host but not from the
+    // others (as also when the host removed it): it sees every other player
+    // destroyed as a lost connection and is no longer in a session.
     // Leaves cleanly (the others see a normal leave) and makes the session
     // ready for the next Host or Connect.
     void Close();
@@ -180,10 +188,14 @@ public:
     // generator seeded with `seed`.
     void SetIncomingLoss(double share, uint32_t seed);
     // Drops everything that arrives from `from` for `forMs` (for good by
-    // default: the link to it breaks).
+    // default: the link to it breaks); a later call for the same address
+    // replaces the earlier one (0 lets it through again).
     void IgnoreFrom(const NetAddress& from, uint32_t forMs = UINT32_MAX);
     // Vanishes without a word: the others find out by their time-outs.
     void Vanish();
+    // Keeps its links but sends no control frame any more: it answers no
+    // newcomer and does not say when it loses the host.
+    void Mute();
 
     struct State;
 

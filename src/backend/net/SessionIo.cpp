@@ -20,6 +20,11 @@ constexpr uint32_t IO_WAIT_MS = 5;
 constexpr uint32_t ANSWERS_PER_SECOND = 4;
 constexpr size_t QUERY_SOURCES_MAX = 256;
 constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
+// Lines about refused or closed links per source address and window, and the
+// addresses remembered.
+constexpr uint32_t LINK_LOG_LINES = 3;
+constexpr auto LINK_LOG_WINDOW = std::chrono::seconds(10);
+constexpr size_t LINK_LOG_SOURCES_MAX = 64;
 
 // The session whose host this thread services, for the intercept callback,
 // which ENet gives only the host.
@@ -50,6 +55,8 @@ const char* RejectText(uint8_t reason)
         return "the host runs another version of the game";
     case REJECT_REFUSED:
         return "the host turned down what this player claims (its start slot is taken?)";
+    case REJECT_UNANSWERED:
+        return "most players did not answer this player in time (its own link is the one not keeping up)";
     default:
         return "no reason given";
     }
@@ -75,6 +82,13 @@ uint32_t SurvivorsWaitMs(const NetSessionOptions& options)
 bool SamePrefix(uint32_t a, uint32_t b)
 {
     return (a & 0xFFFF0000) == (b & 0xFFFF0000);
+}
+
+std::string AddressText(const ENetAddress& address)
+{
+    char ip[32] = "?";
+    enet_address_get_host_ip(&address, ip, sizeof ip);
+    return std::string(ip) + ":" + std::to_string(address.port);
 }
 
 } // namespace
@@ -133,7 +147,10 @@ void NetSession::State::CheckLinks()
                                                          : "it did not say who it is in time");
     }
     if (awaitingSurvivors && now >= survivorsDeadline)
-        EndCutOff("the host was lost and the other players did not say the same in time");
+        ElectWithoutTheSilent();
+    if (phase == SessionPhase::JOINING && localId != 0 && !reportedUnanswered && now >= answerDeadline)
+        ReportUnanswered();
+    FlushLogWindows(false);
 }
 
 void NetSession::State::CapResendIntervals(ENetPeer* peer)
@@ -223,17 +240,15 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
             hello.kind = ControlKind::HELLO_PEER;
             hello.instance = desc.instance;
             hello.member.id = localId;
-            hello.secret = localSecret;
+            hello.token = FindMember(event.peer)->token;
             SendControl(event.peer, hello);
         } else if (event.data == SESSION_PROTOCOL_MAGIC) {
-            SetLinkTimeouts(event.peer);
-            PendingLink link;
-            link.peer = event.peer;
-            link.deadline = SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs);
-            pending.push_back(link);
+            TakeLink(event.peer);
         } else if ((event.data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
-            LogSession("refused a player of another version of the game (session format %u, ours is %u)",
-                       event.data & 0xFF, SESSION_FORMAT_VERSION);
+            LogLink(event.peer->address, "refused a player of another version of the game at " +
+                                             AddressText(event.peer->address) + " (session format " +
+                                             std::to_string(event.data & 0xFF) + ", ours is " +
+                                             std::to_string(SESSION_FORMAT_VERSION) + ")");
             const std::vector<uint8_t> reject = EncodeFirstFormatReject();
             ENetPacket* packet = enet_packet_create(reject.data(), reject.size(), ENET_PACKET_FLAG_RELIABLE);
             if (packet != nullptr && enet_peer_send(event.peer, CHANNEL_CONTROL, packet) < 0)
@@ -273,7 +288,11 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
             EndCutOff("the host removed this player");
         } else if (Member* member = FindMember(event.peer)) {
             member->peer = nullptr;
-            LoseMember(member->record.id, reason);
+            // Joining: a listed player that breaks the link did not answer.
+            if (phase == SessionPhase::JOINING && member->listed)
+                member->acked = false;
+            else
+                LoseMember(member->record.id, reason);
         } else if (event.peer == hostPeer && phase == SessionPhase::JOINING) {
             if (localId == 0)
                 LogSession("the host closed the link before admitting this player (another version of the game?)");
@@ -310,19 +329,15 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         }
         break;
     case ControlKind::ADD_MEMBER:
-        if (fromHost && frame.member.id != 0 && frame.member.id != localId && FindMember(frame.member.id) == nullptr)
+        if (fromHost && frame.member.id != 0 && frame.member.id != localId && FindMember(frame.member.id) == nullptr &&
+            members.size() < SESSION_MEMBERS_MAX)
             Announced(frame);
         break;
     case ControlKind::REMOVE_MEMBER:
         if (fromHost && frame.member.id != localId) {
-            if (Member* gone = FindMember(frame.member.id)) {
-                // Tells it why, should it still hear us but not the host.
-                if (gone->peer != nullptr)
-                    enet_peer_disconnect(gone->peer, DISCONNECT_REMOVED);
-                gone->peer = nullptr;
-                LoseMember(frame.member.id,
-                           frame.reason == NET_DESTROY_NORMAL ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST);
-            }
+            if (Member* gone = FindMember(frame.member.id))
+                RemoveMember(*gone,
+                             frame.reason == NET_DESTROY_NORMAL ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST);
         }
         break;
     case ControlKind::HELLO_PEER:
@@ -360,6 +375,11 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
             SurvivorSaid(*sender, frame);
         break;
+    case ControlKind::UNANSWERED:
+        if (sender != nullptr && isHost && phase == SessionPhase::IN_SESSION &&
+            SessionClock::now() < sender->reportUntil)
+            Unanswered(*sender, frame);
+        break;
     }
 }
 
@@ -393,26 +413,30 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
     joiner.record.address = FromEnet(peer->address);
     joiner.peer = peer;
     joiner.acked = true;
-    joiner.secret = RandomSecret();
+    // Its one word on players that did not answer it comes within its own
+    // answer window, plus the welcome's and the word's way.
+    joiner.reportUntil = SessionClock::now() + std::chrono::milliseconds(options.connectTimeoutMs) +
+                         2 * std::chrono::milliseconds(SlowestDeliveryMs(options));
 
     ControlFrame welcome;
     welcome.kind = ControlKind::WELCOME;
     welcome.member = joiner.record;
-    welcome.secret = joiner.secret;
     welcome.hostId = hostId;
     welcome.highestJoinSeq = highestJoinSeq;
     welcome.desc = desc;
-    welcome.members.push_back(LocalRecord());
-    for (const Member& member : members)
-        if (member.created && member.peer != nullptr)
-            welcome.members.push_back(member.record);
-    SendControl(peer, welcome);
-
+    welcome.listed.push_back({LocalRecord(), 0});
     ControlFrame added;
     added.kind = ControlKind::ADD_MEMBER;
     added.member = joiner.record;
-    added.secret = joiner.secret;
-    BroadcastControl(added, 0);
+    for (const Member& member : members) {
+        if (!member.created || member.peer == nullptr)
+            continue;
+        // One token per pair: what a player learns lets it pass for nobody.
+        added.token = RandomSecret();
+        welcome.listed.push_back({member.record, added.token});
+        SendControl(member.peer, added);
+    }
+    SendControl(peer, welcome);
 
     members.push_back(std::move(joiner));
     CreatePlayer(members.back());
@@ -427,7 +451,6 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
     }
     localId = welcome.member.id;
     localJoinSeq = welcome.member.joinSeq;
-    localSecret = welcome.secret;
     hostId = welcome.hostId;
     highestJoinSeq = std::max(highestJoinSeq, welcome.highestJoinSeq);
     desc.sessionName = welcome.desc.sessionName;
@@ -436,11 +459,13 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
     desc.appData = welcome.desc.appData;
 
     bool hostListed = false;
-    for (const MemberRecord& record : welcome.members) {
+    for (const ListedMember& listed : welcome.listed) {
+        const MemberRecord& record = listed.record;
         if (record.id == 0 || record.id == localId || FindMember(record.id) != nullptr)
             continue;
         Member member;
         member.record = record;
+        member.token = listed.token;
         if (record.id == hostId) {
             member.peer = hostPeer;
             member.acked = true;
@@ -454,6 +479,7 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
                 return;
             }
             SetLinkTimeouts(member.peer);
+            member.listed = true;
         }
         members.push_back(std::move(member));
     }
@@ -462,6 +488,9 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
         phaseChanged.notify_all();
         return;
     }
+    answerDeadline = SessionClock::now() + std::chrono::milliseconds(options.connectTimeoutMs);
+    joinDeadline = answerDeadline + std::chrono::milliseconds(options.connectTimeoutMs);
+    phaseChanged.notify_all();
     CompleteJoinIfLinked();
 }
 
@@ -488,13 +517,13 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
         }
         link->helloSeen = true;
         link->helloId = id;
-        link->helloSecret = hello.secret;
+        link->helloToken = hello.token;
         link->deadline =
             std::max(link->deadline, SessionClock::now() + std::chrono::milliseconds(SlowestDeliveryMs(options)));
         return;
     }
-    if (member->peer != nullptr || member->secret == 0 || hello.secret != member->secret) {
-        Refuse(peer, "it did not show the secret the host gave that player");
+    if (member->peer != nullptr || member->token == 0 || hello.token != member->token) {
+        Refuse(peer, "it did not show the token the host made for that player and this one");
         return;
     }
     AcceptPeer(peer, *member);
@@ -520,7 +549,7 @@ void NetSession::State::Announced(const ControlFrame& added)
 {
     Member member;
     member.record = added.member;
-    member.secret = added.secret;
+    member.token = added.token;
     members.push_back(std::move(member));
     highestJoinSeq = std::max(highestJoinSeq, added.member.joinSeq);
     std::vector<PendingLink> waiting;
@@ -529,10 +558,10 @@ void NetSession::State::Announced(const ControlFrame& added)
             waiting.push_back(link);
     for (const PendingLink& link : waiting) {
         Member* member = FindMember(added.member.id);
-        if (member != nullptr && member->peer == nullptr && member->secret != 0 && link.helloSecret == member->secret)
+        if (member != nullptr && member->peer == nullptr && member->token != 0 && link.helloToken == member->token)
             AcceptPeer(link.peer, *member);
         else
-            Refuse(link.peer, "it did not show the secret the host gave that player");
+            Refuse(link.peer, "it did not show the token the host made for that player and this one");
     }
 }
 
@@ -549,13 +578,64 @@ void NetSession::State::ForgetPending(const ENetPeer* peer)
     std::erase_if(pending, [&](const PendingLink& link) { return link.peer == peer; });
 }
 
+void NetSession::State::TakeLink(ENetPeer* peer)
+{
+    if (pending.size() >= PENDING_LINKS_MAX)
+        Refuse(pending.front().peer, "too many links have yet to say who they are, and it is the oldest");
+    SetLinkTimeouts(peer);
+    PendingLink link;
+    link.peer = peer;
+    link.deadline = SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs);
+    pending.push_back(link);
+}
+
 void NetSession::State::Refuse(ENetPeer* peer, const char* why)
 {
-    char address[32] = "?";
-    enet_address_get_host_ip(&peer->address, address, sizeof address);
-    LogSession("closed a link from %s:%u: %s", address, peer->address.port, why);
+    LogLink(peer->address, "closed a link from " + AddressText(peer->address) + ": " + why);
     ForgetPending(peer);
     enet_peer_disconnect_now(peer, 0);
+}
+
+void NetSession::State::LogLink(const ENetAddress& address, const std::string& line)
+{
+    auto window = logWindows.find(address.host);
+    if (window == logWindows.end()) {
+        if (logWindows.size() >= LINK_LOG_SOURCES_MAX)
+            FlushLogWindows(false);
+        if (logWindows.size() >= LINK_LOG_SOURCES_MAX) {
+            ++unlistedLeftOut;
+            return;
+        }
+        window = logWindows.emplace(address.host, LogWindow{SessionClock::now()}).first;
+    }
+    if (window->second.lines >= LINK_LOG_LINES) {
+        ++window->second.leftOut;
+        return;
+    }
+    ++window->second.lines;
+    LogSession("%s", line.c_str());
+}
+
+void NetSession::State::FlushLogWindows(bool all)
+{
+    const SessionClock::time_point now = SessionClock::now();
+    for (auto window = logWindows.begin(); window != logWindows.end();) {
+        if (!all && now - window->second.start < LINK_LOG_WINDOW) {
+            ++window;
+            continue;
+        }
+        if (window->second.leftOut > 0) {
+            const ENetAddress address = {window->first, 0};
+            char ip[32] = "?";
+            enet_address_get_host_ip(&address, ip, sizeof ip);
+            LogSession("left out %u more lines about links from %s", window->second.leftOut, ip);
+        }
+        window = logWindows.erase(window);
+    }
+    if (unlistedLeftOut > 0 && (all || logWindows.size() < LINK_LOG_SOURCES_MAX)) {
+        LogSession("left out %u lines about links from too many addresses", unlistedLeftOut);
+        unlistedLeftOut = 0;
+    }
 }
 
 void NetSession::State::DropMember(Member& member, const char* why)
@@ -568,12 +648,21 @@ void NetSession::State::DropMember(Member& member, const char* why)
     LoseMember(id, NET_DESTROY_CONNECTION_LOST);
 }
 
+void NetSession::State::RemoveMember(Member& member, NetDestroyReason reason)
+{
+    // Tells it why, should it still hear us but not the host.
+    if (member.peer != nullptr)
+        enet_peer_disconnect(member.peer, DISCONNECT_REMOVED);
+    member.peer = nullptr;
+    LoseMember(member.record.id, reason);
+}
+
 void NetSession::State::CompleteJoinIfLinked()
 {
     if (phase != SessionPhase::JOINING || localId == 0)
         return;
     for (const Member& member : members)
-        if (member.peer != nullptr && !member.acked)
+        if (member.listed && !member.acked)
             return;
     phase = SessionPhase::IN_SESSION;
     CreateLocalPlayer();
@@ -582,6 +671,69 @@ void NetSession::State::CompleteJoinIfLinked()
             CreatePlayer(member);
     SetHostFlags();
     phaseChanged.notify_all();
+}
+
+std::string NetSession::State::UnansweredText() const
+{
+    std::string text;
+    for (const Member& member : members) {
+        if (!member.listed || member.acked)
+            continue;
+        char id[16];
+        std::snprintf(id, sizeof id, "%s%08x", text.empty() ? "" : " ", member.record.id);
+        text += id;
+    }
+    return text;
+}
+
+void NetSession::State::ReportUnanswered()
+{
+    reportedUnanswered = true;
+    ControlFrame report;
+    report.kind = ControlKind::UNANSWERED;
+    for (const Member& member : members)
+        if (member.listed && !member.acked)
+            report.ids.push_back(member.record.id);
+    LogSession("players %s did not answer this player in time; the host is asked to remove them",
+               UnansweredText().c_str());
+    if (hostPeer != nullptr)
+        SendControl(hostPeer, report);
+}
+
+void NetSession::State::Unanswered(Member& newcomer, const ControlFrame& report)
+{
+    newcomer.reportUntil = {};
+    const uint32_t newcomerId = newcomer.record.id;
+    // Those it was told about: this host, which it heard, and the players before it.
+    size_t told = 1;
+    std::vector<uint32_t> silent;
+    for (const Member& member : members) {
+        if (!member.created || member.peer == nullptr || member.record.joinSeq >= newcomer.record.joinSeq)
+            continue;
+        ++told;
+        if (std::find(report.ids.begin(), report.ids.end(), member.record.id) != report.ids.end())
+            silent.push_back(member.record.id);
+    }
+    if (silent.empty())
+        return;
+    if (2 * silent.size() > told) {
+        // Most not answering it says more about its own link.
+        LogSession("dropped player %08x: it says most players did not answer it", newcomerId);
+        ControlFrame reject;
+        reject.kind = ControlKind::REJECT;
+        reject.reason = REJECT_UNANSWERED;
+        SendControl(newcomer.peer, reject);
+        enet_peer_disconnect_later(newcomer.peer, 0);
+        newcomer.peer = nullptr;
+        LoseMember(newcomerId, NET_DESTROY_CONNECTION_LOST);
+        return;
+    }
+    for (const uint32_t id : silent) {
+        if (Member* member = FindMember(id)) {
+            LogSession("removed player %08x: it did not answer player %08x in time", id, newcomerId);
+            RemoveMember(*member, NET_DESTROY_CONNECTION_LOST);
+        }
+    }
 }
 
 void NetSession::State::CreateLocalPlayer()
@@ -712,6 +864,31 @@ void NetSession::State::ElectIfSurvivorsAgree()
     Elect();
 }
 
+void NetSession::State::ElectWithoutTheSilent()
+{
+    // A survivor that said nothing is taken for gone when those who said they
+    // lost the host, with this player, are most of the players still linked.
+    size_t linked = 1, said = 1;
+    std::vector<uint32_t> silent;
+    for (const Member& member : members) {
+        if (!member.created || member.peer == nullptr)
+            continue;
+        ++linked;
+        if (member.lostHost)
+            ++said;
+        else
+            silent.push_back(member.record.id);
+    }
+    if (2 * said <= linked) {
+        EndCutOff("the host was lost and most of the other players did not say the same in time");
+        return;
+    }
+    for (const uint32_t id : silent)
+        if (Member* member = FindMember(id))
+            DropMember(*member, "it did not say whether it lost the host");
+    ElectIfSurvivorsAgree();
+}
+
 void NetSession::State::EndCutOff(const char* why)
 {
     LogSession("the session ends here: %s", why);
@@ -759,6 +936,8 @@ void NetSession::State::Elect()
 
 void NetSession::State::SendControl(ENetPeer* peer, const ControlFrame& frame)
 {
+    if (muted)
+        return;
     const std::vector<uint8_t> bytes = EncodeControlFrame(frame);
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
     if (packet != nullptr && enet_peer_send(peer, CHANNEL_CONTROL, packet) < 0)

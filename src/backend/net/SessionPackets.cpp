@@ -217,17 +217,18 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         break;
     case ControlKind::WELCOME: {
         writer.Member(frame.member);
-        writer.U64(frame.secret);
         writer.U32(frame.hostId);
         writer.U32(frame.highestJoinSeq);
         writer.Text(frame.desc.sessionName, NET_SESSION_NAME_MAX);
         writer.U32(frame.desc.maxPlayers);
         writer.U8(frame.desc.joinable ? 1 : 0);
         writer.Block(frame.desc.appData);
-        const size_t count = std::min(frame.members.size(), SESSION_MEMBERS_MAX);
+        const size_t count = std::min(frame.listed.size(), SESSION_MEMBERS_MAX);
         writer.U8(static_cast<uint8_t>(count));
-        for (size_t i = 0; i < count; ++i)
-            writer.Member(frame.members[i]);
+        for (size_t i = 0; i < count; ++i) {
+            writer.Member(frame.listed[i].record);
+            writer.U64(frame.listed[i].token);
+        }
         break;
     }
     case ControlKind::REJECT:
@@ -235,7 +236,7 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         break;
     case ControlKind::ADD_MEMBER:
         writer.Member(frame.member);
-        writer.U64(frame.secret);
+        writer.U64(frame.token);
         break;
     case ControlKind::PEER_ACK:
     case ControlKind::PEER_INFO:
@@ -248,11 +249,18 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
     case ControlKind::HELLO_PEER:
         writer.Guid(frame.instance);
         writer.U32(frame.member.id);
-        writer.U64(frame.secret);
+        writer.U64(frame.token);
         break;
     case ControlKind::HOST_LOST:
         writer.U32(frame.member.id);
         break;
+    case ControlKind::UNANSWERED: {
+        const size_t count = std::min(frame.ids.size(), SESSION_MEMBERS_MAX);
+        writer.U8(static_cast<uint8_t>(count));
+        for (size_t i = 0; i < count; ++i)
+            writer.U32(frame.ids[i]);
+        break;
+    }
     case ControlKind::APP_DESC:
         writer.U32(frame.desc.maxPlayers);
         writer.U8(frame.desc.joinable ? 1 : 0);
@@ -278,7 +286,6 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         break;
     case ControlKind::WELCOME: {
         reader.Member(&frame->member);
-        frame->secret = reader.U64();
         frame->hostId = reader.U32();
         frame->highestJoinSeq = reader.U32();
         reader.Text(&frame->desc.sessionName, NET_SESSION_NAME_MAX);
@@ -288,9 +295,11 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         const size_t count = reader.U8();
         if (count > SESSION_MEMBERS_MAX)
             return false;
-        frame->members.resize(count);
-        for (MemberRecord& member : frame->members)
-            reader.Member(&member);
+        frame->listed.resize(count);
+        for (ListedMember& listed : frame->listed) {
+            reader.Member(&listed.record);
+            listed.token = reader.U64();
+        }
         break;
     }
     case ControlKind::REJECT:
@@ -298,7 +307,7 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         break;
     case ControlKind::ADD_MEMBER:
         reader.Member(&frame->member);
-        frame->secret = reader.U64();
+        frame->token = reader.U64();
         break;
     case ControlKind::PEER_ACK:
     case ControlKind::PEER_INFO:
@@ -311,11 +320,20 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
     case ControlKind::HELLO_PEER:
         reader.Guid(&frame->instance);
         frame->member.id = reader.U32();
-        frame->secret = reader.U64();
+        frame->token = reader.U64();
         break;
     case ControlKind::HOST_LOST:
         frame->member.id = reader.U32();
         break;
+    case ControlKind::UNANSWERED: {
+        const size_t count = reader.U8();
+        if (count > SESSION_MEMBERS_MAX)
+            return false;
+        frame->ids.resize(count);
+        for (uint32_t& id : frame->ids)
+            id = reader.U32();
+        break;
+    }
     case ControlKind::APP_DESC:
         frame->desc.maxPlayers = reader.U32();
         frame->desc.joinable = reader.Flag();

@@ -19,7 +19,7 @@ constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 // The format of the control frames; the first byte of each, and the low byte
 // of the data of every ENet connect of the layer.
-constexpr uint8_t SESSION_FORMAT_VERSION = 2;
+constexpr uint8_t SESSION_FORMAT_VERSION = 3;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 // Players in one session, the host included.
@@ -32,8 +32,8 @@ constexpr size_t HOST_ANSWER_MAX = 4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION
 // than the query that drew it.
 constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
 // The largest control frame: a WELCOME to a full session.
-constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 8 + 4 + 4 + 1 + NET_SESSION_NAME_MAX + 4 + 1 + 2 +
-                                     NET_DATA_MAX + 1 + SESSION_MEMBERS_MAX * MEMBER_RECORD_MAX;
+constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 4 + 4 + 1 + NET_SESSION_NAME_MAX + 4 + 1 + 2 +
+                                     NET_DATA_MAX + 1 + SESSION_MEMBERS_MAX * (MEMBER_RECORD_MAX + 8);
 
 struct HostQuery {
     NetGuid application;
@@ -54,15 +54,16 @@ bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer);
 
 enum class ControlKind : uint8_t {
     HELLO = 1,     // joiner to host: application, instance, member (name, data)
-    WELCOME,       // host to joiner: member (the joiner), hostId, highestJoinSeq, desc, members
+    WELCOME,       // host to joiner: member (the joiner), hostId, highestJoinSeq, desc, listed
     REJECT,        // host to joiner: reason
-    ADD_MEMBER,    // host to players: member
+    ADD_MEMBER,    // host to one player: member, token
     REMOVE_MEMBER, // host to players: member.id, reason
-    HELLO_PEER,    // joiner to player: instance, member.id, secret
+    HELLO_PEER,    // joiner to player: instance, member.id, token
     PEER_ACK,      // player to joiner: member (name, data)
     PEER_INFO,     // to every player: member (name, data)
     APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
     HOST_LOST,     // player to players: member.id, the host it lost
+    UNANSWERED,    // joiner to host: ids, the listed players that did not answer it in time
 };
 
 enum RejectReason : uint8_t {
@@ -71,7 +72,8 @@ enum RejectReason : uint8_t {
     REJECT_NOT_JOINABLE = 3,
     REJECT_FULL = 4,
     REJECT_VERSION = 5,
-    REJECT_REFUSED = 6, // the host's admission check said no
+    REJECT_REFUSED = 6,    // the host's admission check said no
+    REJECT_UNANSWERED = 7, // the joiner said most players did not answer it
 };
 
 struct MemberRecord {
@@ -82,18 +84,27 @@ struct MemberRecord {
     std::vector<uint8_t> data;
 };
 
+// A player a WELCOME lists, and the token the joiner shows it in HELLO_PEER.
+struct ListedMember {
+    MemberRecord record;
+    uint64_t token = 0;
+};
+
 // One struct for every kind; each kind uses the fields named above.
 struct ControlFrame {
     ControlKind kind = ControlKind::HELLO;
     NetGuid application;
     NetGuid instance;
     MemberRecord member;
-    uint64_t secret = 0; // WELCOME, ADD_MEMBER, HELLO_PEER: what the admitted player shows the others
+    // ADD_MEMBER, HELLO_PEER: made by the host for one pair of players, the
+    // newcomer and the one it links to.
+    uint64_t token = 0;
     uint32_t hostId = 0;
     uint32_t highestJoinSeq = 0;
     uint8_t reason = 0;
     NetAppDesc desc; // sessionName, maxPlayers, joinable, appData
-    std::vector<MemberRecord> members;
+    std::vector<ListedMember> listed;
+    std::vector<uint32_t> ids;
 };
 
 std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame);

@@ -18,6 +18,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 
 namespace backend {
@@ -29,6 +30,10 @@ constexpr uint32_t DISCONNECT_CLEAN = 1;
 constexpr uint32_t DISCONNECT_REMOVED = 2;
 // Room for every player plus links that never complete.
 constexpr size_t SESSION_PEER_SLOTS = 64;
+// Links from one IPv4 address, half-open ones included: a LAN party behind one NAT.
+constexpr size_t LINKS_PER_ADDRESS = 8;
+// Links that have yet to say who they are; a new one closes the oldest.
+constexpr size_t PENDING_LINKS_MAX = 16;
 // ENet refuses anything larger, also half-way through reassembly.
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
 static_assert(SESSION_PACKET_MAX < 4096);
@@ -46,7 +51,9 @@ struct Member {
     bool acked = false;                      // joining: the player answered our HELLO_PEER
     bool created = false;                    // CREATE_PLAYER queued
     bool lostHost = false;                   // said it lost the host
-    uint64_t secret = 0;                     // what its HELLO_PEER must show
+    bool listed = false;                     // joining: in the WELCOME, so the join waits for its answer
+    uint64_t token = 0;                      // the host's token for the two of us, shown in HELLO_PEER
+    SessionClock::time_point reportUntil;    // host: it may name players that did not answer it until then
     std::vector<std::vector<uint8_t>> early; // data that came while we were still joining
 };
 
@@ -56,7 +63,14 @@ struct PendingLink {
     SessionClock::time_point deadline;
     bool helloSeen = false; // a HELLO_PEER for a player not announced yet
     uint32_t helloId = 0;
-    uint64_t helloSecret = 0;
+    uint64_t helloToken = 0;
+};
+
+// Lines logged about links from one address in the current window.
+struct LogWindow {
+    SessionClock::time_point start;
+    uint32_t lines = 0;
+    uint32_t leftOut = 0;
 };
 
 // Datagrams from this address are dropped until then.
@@ -129,13 +143,20 @@ struct NetSession::State {
     std::vector<Member> members;
     ENetPeer* hostPeer = nullptr; // joining: the link to the host
     uint64_t joinedSeq = 0;       // the last CREATE_PLAYER the join queued
-    uint64_t localSecret = 0;     // joining: what our HELLO_PEER shows
+    // Joining: the listed players must answer by answerDeadline; Connect
+    // gives up at joinDeadline.
+    SessionClock::time_point answerDeadline;
+    SessionClock::time_point joinDeadline;
+    bool reportedUnanswered = false;
     std::vector<PendingLink> pending;
     std::map<uint32_t, QueryWindow> queryWindows;
+    std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
+    uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
     // Lost the host while others were linked: waiting for what they say.
     bool awaitingSurvivors = false;
     SessionClock::time_point survivorsDeadline;
     double lossShare = 0;
+    bool muted = false;
     std::vector<IgnoredSender> ignored;
     std::mt19937 lossRandom;
 
@@ -170,13 +191,24 @@ struct NetSession::State {
     void Announced(const ControlFrame& added);
     PendingLink* FindPending(const ENetPeer* peer);
     void ForgetPending(const ENetPeer* peer);
+    void TakeLink(ENetPeer* peer);
     void Refuse(ENetPeer* peer, const char* why);
+    // Logs a line about a link from `address`, a few per address and window;
+    // FlushLogWindows says how many were left out of the windows that ended.
+    void LogLink(const ENetAddress& address, const std::string& line);
+    void FlushLogWindows(bool all);
     void DropMember(Member& member, const char* why);
+    // Closes the player's link telling it that it was removed, and loses it.
+    void RemoveMember(Member& member, NetDestroyReason reason);
     void HostLost();
     void SurvivorSaid(Member& sender, const ControlFrame& frame);
     void ElectIfSurvivorsAgree();
+    void ElectWithoutTheSilent();
     void EndCutOff(const char* why);
     void CompleteJoinIfLinked();
+    std::string UnansweredText() const;
+    void ReportUnanswered();
+    void Unanswered(Member& newcomer, const ControlFrame& report);
     void CreatePlayer(Member& member);
     void CreateLocalPlayer();
     void LoseMember(uint32_t id, NetDestroyReason reason);

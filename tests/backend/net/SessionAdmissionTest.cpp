@@ -5,19 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 using namespace nettest;
 
 namespace {
-
-ControlFrame HelloPeer(const NetGuid& instance, uint32_t id, uint64_t secret)
-{
-    ControlFrame hello;
-    hello.kind = ControlKind::HELLO_PEER;
-    hello.instance = instance;
-    hello.member.id = id;
-    hello.secret = secret;
-    return hello;
-}
 
 // Two links to `target`: one claims a player that is in, one claims join
 // number 0 under the session's own id prefix. Both must be closed.
@@ -26,8 +18,8 @@ void KnockAsPlayers(uint32_t n, TestPlayer& target, const NetGuid& instance, uin
     RawClient stranger(n, 2);
     stranger.ConnectAll(target.Address(), SESSION_PROTOCOL_MAGIC);
     ASSERT_TRUE(stranger.AllConnected(400));
-    stranger.Send(0, HelloPeer(instance, inId, 0x1234));
-    stranger.Send(1, HelloPeer(instance, prefix, 0));
+    stranger.Send(0, HelloPeerFrame(instance, inId, 0x1234));
+    stranger.Send(1, HelloPeerFrame(instance, prefix, 0));
     stranger.Pump(400, [&] { return stranger.Closed() == 2; });
     EXPECT_EQ(stranger.Closed(), 2u) << "the links stay open";
 }
@@ -67,7 +59,7 @@ TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnounce
     stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
     ASSERT_TRUE(stranger.AllConnected(400));
     const uint32_t nextId = (a.Id() & 0xFFFF0000) | 3;
-    stranger.Send(0, HelloPeer(b.Found().instance, nextId, 0x5EC2E7));
+    stranger.Send(0, HelloPeerFrame(b.Found().instance, nextId, 0x5EC2E7));
     stranger.Pump(20);
 
     ASSERT_TRUE(c.Join(a));
@@ -89,4 +81,41 @@ TEST(SessionAdmission, APlayerOfTheFirstFormatIsToldWhyAndClosed)
     ASSERT_EQ(old.Frames().size(), 1u);
     EXPECT_EQ(old.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
+}
+
+TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPlayer)
+{
+    // c's players answer within seconds, also on a busy machine.
+    const auto patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 3000;
+        options.connectTimeoutMs = 6000;
+    };
+    TestPlayer a(2, patient), b(3, patient), c(4, patient);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    const NetGuid instance = b.Found().instance;
+    // Admitted like any joiner, it links b; it never answers c.
+    RawClient liar(9, 3);
+    ControlFrame welcome;
+    ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
+    ASSERT_TRUE(SawCreated(b, 3));
+
+    // c's link to b waits until the liar has shown b what the host told it of c.
+    b.Session().IgnoreFrom(c.Address());
+    std::future<bool> joined = std::async(std::launch::async, [&] { return c.Join(a); });
+    ControlFrame added;
+    ASSERT_TRUE(liar.NextFrame(ControlKind::ADD_MEMBER, 2000, &added));
+    liar.Connect(2, b.Address());
+    liar.Pump(1000, [&] { return liar.Open(2); });
+    liar.Send(2, HelloPeerFrame(instance, added.member.id, added.token));
+    ControlFrame ack;
+    bool taken = false;
+    liar.Pump(1000, [&] { return !liar.Open(2) || (taken = liar.TakeFrame(ControlKind::PEER_ACK, &ack)); });
+    EXPECT_FALSE(taken) << "taken for the newcomer";
+    EXPECT_FALSE(liar.Open(2));
+    b.Session().IgnoreFrom(c.Address(), 0);
+
+    ASSERT_TRUE(joined.get());
+    EXPECT_TRUE(HasEvent(c.Events(), NetMessageType::CREATE_PLAYER, b.Id())) << "c went on without b";
+    ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real newcomer did not get its link";
 }

@@ -103,6 +103,49 @@ TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), joined ? 2u : 1u);
 }
 
+TEST(SessionBounds, SixtyFourLinksFromOneAddressKeepNoJoinerOutAndAScanLogsAFewLines)
+{
+    TestPlayer a(2), b(3);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(b.Find(a.Address()));
+    const NetGuid instance = b.Found().instance;
+    const uint32_t prefix = a.Id() & 0xFFFF0000;
+    testing::internal::CaptureStderr();
+    // Links opened again as soon as they are closed: silent ones from one
+    // address, ones naming players nobody announced from another.
+    std::atomic<bool> stop{false};
+    std::atomic<size_t> scanned{0};
+    std::thread flood([&] {
+        RawClient silent(10, 64), scan(11, 8);
+        uint32_t next = 0x100;
+        scan.OnConnect([&](size_t link) { scan.Send(link, HelloPeerFrame(instance, prefix | next++, 1)); });
+        for (RawClient* raw : {&silent, &scan}) {
+            raw->Reopen();
+            raw->ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+        }
+        while (!stop) {
+            silent.Pump(1);
+            scan.Pump(1);
+            scanned = scan.Closed();
+        }
+    });
+    const bool flooding = Eventually([&] { return scanned >= 64; });
+    const bool joined = flooding && b.Join(a);
+    stop = true;
+    flood.join();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(flooding);
+    EXPECT_TRUE(joined) << "locked out";
+    for (uint32_t n : {10, 11}) {
+        const in_addr ip = {htonl(TestIp(n))};
+        const std::string from = std::string("from ") + inet_ntoa(ip);
+        size_t lines = 0;
+        for (size_t at = log.find(from); at != std::string::npos; at = log.find(from, at + 1))
+            ++lines;
+        EXPECT_LE(lines, 4u) << "lines about " << from << ":\n" << log;
+    }
+}
+
 TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
 {
     // The stranger runs in a child made before any session thread exists.

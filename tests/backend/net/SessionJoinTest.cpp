@@ -134,7 +134,38 @@ TEST(SessionJoin, TheHostsAdmissionCheckSeesTheJoinerAndThePlayersPresent)
     ASSERT_TRUE(host.Host(OPEN_TRACK_7));
     EXPECT_FALSE(turnedDown.Join(host));
     ASSERT_TRUE(admitted.Join(host));
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::CREATE_PLAYER, admitted.Id()));
     EXPECT_EQ(host.Count(NetMessageType::CREATE_PLAYER), 2u);
     std::lock_guard lock(mutex);
     EXPECT_EQ(present, (std::vector<uint32_t>{1, 1}));
+}
+
+TEST(SessionJoin, APlayerThatDoesNotAnswerAJoinerIsRemovedUnlessTheJoinerNamesMostPlayers)
+{
+    TestPlayer a(2), silent(3), b(4), c(5);
+    ASSERT_TRUE(MakeSession({&a, &silent, &b}));
+    silent.Session().Mute();
+    ASSERT_TRUE(c.Join(a)) << "one silent player kept the joiner out";
+    EXPECT_TRUE(SawCreated(c, 3));
+    EXPECT_FALSE(HasEvent(c.Events(), NetMessageType::CREATE_PLAYER, silent.Id()));
+    for (TestPlayer* player : {&a, &b})
+        EXPECT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, silent.Id()));
+    EXPECT_TRUE(Eventually([&] { return !silent.Session().InSession(); }));
+
+    // A joiner naming most of the players is the one not keeping up.
+    RawClient liar(9, 4);
+    ControlFrame welcome, turnedAway;
+    ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
+    ControlFrame report;
+    report.kind = ControlKind::UNANSWERED;
+    report.ids = {b.Id(), c.Id()};
+    liar.Send(0, report);
+    ASSERT_TRUE(liar.NextFrame(ControlKind::REJECT, 1000, &turnedAway));
+    EXPECT_EQ(turnedAway.reason, REJECT_UNANSWERED);
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    for (TestPlayer* player : {&a, &b, &c}) {
+        EXPECT_TRUE(player->Session().InSession());
+        for (TestPlayer* named : {&b, &c})
+            EXPECT_FALSE(HasEvent(player->Events(), NetMessageType::DESTROY_PLAYER, named->Id()));
+    }
 }

@@ -267,3 +267,24 @@ TEST(SessionLoss, AHostsGoodbyeThatReachedOnlyOneSurvivorStillHandsOver)
     }
     EXPECT_TRUE(b.Session().IsHost());
 }
+
+TEST(SessionLoss, ASurvivorThatSaysNothingIsDroppedAndTheOthersElectTheSameHost)
+{
+    const auto quick = [](NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
+    TestPlayer a(2, quick), silent(3, quick), b(4, quick), c(5, quick);
+    ASSERT_TRUE(MakeSession({&a, &silent, &b, &c}));
+    silent.Session().Mute();
+    a.Session().Vanish();
+    for (TestPlayer* survivor : {&b, &c}) {
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1, std::chrono::milliseconds(20000)));
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
+        const std::vector<Event> events = survivor->Events();
+        EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const Event& event) {
+            return event.type == NetMessageType::DESTROY_PLAYER && event.playerId == silent.Id() &&
+                   event.reason == NET_DESTROY_CONNECTION_LOST;
+        })) << "the silent player was kept";
+    }
+    EXPECT_TRUE(b.Session().IsHost());
+    ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id()));
+}

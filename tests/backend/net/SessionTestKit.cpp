@@ -191,13 +191,14 @@ bool MakeSession(std::initializer_list<TestPlayer*> players)
 
 namespace nettest {
 
-RawClient::RawClient(uint32_t n, size_t links) : peers(links, nullptr)
+RawClient::RawClient(uint32_t n, size_t links) : peers(links, nullptr), targets(links)
 {
     enet_initialize();
     ENetAddress address;
     address.host = htonl(TestIp(n));
     address.port = 0;
-    host = enet_host_create(&address, links, 2, 0, 0);
+    // Room for links the others open to it too.
+    host = enet_host_create(&address, links + SESSION_PLAYERS_MAX, 2, 0, 0);
 }
 
 RawClient::~RawClient()
@@ -210,13 +211,59 @@ void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
 {
     if (deaf)
         host->intercept = DropAll;
-    const ENetAddress address = {htonl(to.ip), to.port};
-    for (ENetPeer*& peer : peers) {
-        // Again: the other side sees new links.
-        if (peer != nullptr)
-            enet_peer_reset(peer);
-        peer = enet_host_connect(host, &address, 2, data);
+    for (size_t link = 0; link < peers.size(); ++link)
+        Connect(link, to, data);
+}
+
+void RawClient::Connect(size_t link, const NetAddress& to, uint32_t data)
+{
+    // Again: the other side sees a new link.
+    if (peers.at(link) != nullptr)
+        enet_peer_reset(peers[link]);
+    targets[link] = {{htonl(to.ip), to.port}, data};
+    peers[link] = enet_host_connect(host, &targets[link].first, 2, data);
+}
+
+bool RawClient::Open(size_t link) const
+{
+    return peers.at(link) != nullptr && peers[link]->state == ENET_PEER_STATE_CONNECTED;
+}
+
+void RawClient::Opened(ENetPeer* peer)
+{
+    const auto found = std::find(peers.begin(), peers.end(), peer);
+    if (found == peers.end())
+        return;
+    ++connected;
+    if (onConnect)
+        onConnect(static_cast<size_t>(found - peers.begin()));
+}
+
+void RawClient::Reopened(ENetPeer* peer)
+{
+    const auto found = std::find(peers.begin(), peers.end(), peer);
+    if (found == peers.end())
+        return;
+    ++closed;
+    if (reopen) {
+        const auto& [address, data] = targets[static_cast<size_t>(found - peers.begin())];
+        *found = enet_host_connect(host, &address, 2, data);
     }
+}
+
+bool RawClient::TakeFrame(ControlKind kind, ControlFrame* frame)
+{
+    bool seen = false;
+    for (; !seen && framesTaken < frames.size(); ++framesTaken)
+        seen = DecodeControlFrame(frames[framesTaken].data(), frames[framesTaken].size(), frame) && frame->kind == kind;
+    return seen;
+}
+
+bool RawClient::NextFrame(ControlKind kind, int turns, ControlFrame* frame)
+{
+    bool seen = false;
+    Pump(turns, [&] { return seen = seen || TakeFrame(kind, frame); });
+    return seen;
 }
 
 void RawClient::Pump(int turns, const std::function<bool()>& done)
@@ -227,9 +274,9 @@ void RawClient::Pump(int turns, const std::function<bool()>& done)
             continue;
         do {
             if (event.type == ENET_EVENT_TYPE_CONNECT) {
-                ++connected;
+                Opened(event.peer);
             } else if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
-                ++closed;
+                Reopened(event.peer);
             } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
                 frames.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
                 enet_packet_destroy(event.packet);
@@ -255,6 +302,43 @@ void RawClient::SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_
     if (enet_peer_send(peers.at(link), channel, packet) < 0)
         enet_packet_destroy(packet);
     enet_host_flush(host);
+}
+
+ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token)
+{
+    ControlFrame hello;
+    hello.kind = ControlKind::HELLO_PEER;
+    hello.instance = instance;
+    hello.member.id = id;
+    hello.token = token;
+    return hello;
+}
+
+bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
+{
+    constexpr int TURNS = 1000;
+    raw.Connect(0, host);
+    raw.Pump(TURNS, [&] { return raw.Open(0); });
+    ControlFrame hello;
+    hello.kind = ControlKind::HELLO;
+    hello.application = desc.application;
+    hello.instance = desc.instance;
+    hello.member.name = "raw";
+    raw.Send(0, hello);
+    if (!raw.NextFrame(ControlKind::WELCOME, TURNS, welcome))
+        return false;
+    size_t link = 1;
+    for (const ListedMember& listed : welcome->listed) {
+        if (listed.record.id == welcome->hostId)
+            continue;
+        raw.Connect(link, listed.record.address);
+        raw.Pump(TURNS, [&] { return raw.Open(link); });
+        raw.Send(link++, HelloPeerFrame(desc.instance, welcome->member.id, listed.token));
+        ControlFrame ack;
+        if (!raw.NextFrame(ControlKind::PEER_ACK, TURNS, &ack))
+            return false;
+    }
+    return true;
 }
 
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port)

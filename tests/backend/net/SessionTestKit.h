@@ -115,6 +115,17 @@ public:
     // Opens every link to `to`, each with `data` as its connect data; drops
     // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
+    // Opens link `link` alone to `to`, dropping what it had.
+    void Connect(size_t link, const NetAddress& to, uint32_t data = SESSION_PROTOCOL_MAGIC);
+    // From now on Pump opens again at once every link that closes.
+    void Reopen() { reopen = true; }
+    // Pump calls this with each link that comes up.
+    void OnConnect(std::function<void(size_t link)> call) { onConnect = std::move(call); }
+    bool Open(size_t link) const;
+    // Takes the next control frame of `kind` that came and no earlier call took.
+    bool TakeFrame(ControlKind kind, ControlFrame* frame);
+    // Pumps until TakeFrame takes one (at most `turns` rounds).
+    bool NextFrame(ControlKind kind, int turns, ControlFrame* frame);
     // Services for `turns` rounds of at most 5 ms each; stops early once
     // `done` holds.
     void Pump(int turns, const std::function<bool()>& done = {});
@@ -129,14 +140,26 @@ public:
 
 private:
     static int ENET_CALLBACK DropAll(ENetHost*, ENetEvent*) { return 1; }
+    void Opened(ENetPeer* peer);
+    void Reopened(ENetPeer* peer);
 
     ENetHost* host = nullptr;
     std::vector<ENetPeer*> peers;
+    std::vector<std::pair<ENetAddress, uint32_t>> targets; // where each link goes, with its connect data
     bool deaf = false;
+    bool reopen = false;
+    std::function<void(size_t link)> onConnect;
+    size_t framesTaken = 0;
     size_t connected = 0;
     size_t closed = 0;
     std::vector<std::vector<uint8_t>> frames;
 };
+
+ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
+// Joins the session `desc` describes at `host` like any player, on link 0,
+// then links every other player it lists on links 1 on; false when any step
+// fails. The host's welcome in `welcome`.
+bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome);
 
 // ip:port as the socket calls take it.
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);

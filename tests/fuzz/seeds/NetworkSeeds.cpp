@@ -89,13 +89,14 @@ void SessionPacketSeeds(const SeedWriter& seed)
         frame.application = desc.application;
         frame.instance = desc.instance;
         frame.member = Member(2, 1, "Bob");
+        frame.token = 0xFEDCBA9876543210;
         return frame;
     };
     ControlFrame welcome = frame(ControlKind::WELCOME);
     welcome.hostId = 1;
     welcome.highestJoinSeq = 2;
     welcome.desc = desc;
-    welcome.members = {Member(1, 0, "Ann"), Member(3, 2, "NameOfNineteenChars")};
+    welcome.listed = {{Member(1, 0, "Ann"), 0}, {Member(3, 2, "NameOfNineteenChars"), 0x0123456789ABCDEF}};
     seed(target, "welcome", EncodeControlFrame(welcome));
     ControlFrame reject = frame(ControlKind::REJECT);
     reject.reason = REJECT_FULL;
@@ -107,11 +108,13 @@ void SessionPacketSeeds(const SeedWriter& seed)
     appDesc.desc = desc;
     appDesc.desc.joinable = false;
     seed(target, "app_desc", EncodeControlFrame(appDesc));
-    const std::pair<ControlKind, const char*> plain[] = {{ControlKind::HELLO, "hello"},
-                                                         {ControlKind::ADD_MEMBER, "add_member"},
-                                                         {ControlKind::HELLO_PEER, "hello_peer"},
-                                                         {ControlKind::PEER_ACK, "peer_ack"},
-                                                         {ControlKind::PEER_INFO, "peer_info"}};
+    ControlFrame unanswered = frame(ControlKind::UNANSWERED);
+    unanswered.ids = {3, 0x12340004};
+    seed(target, "unanswered", EncodeControlFrame(unanswered));
+    const std::pair<ControlKind, const char*> plain[] = {
+        {ControlKind::HELLO, "hello"},           {ControlKind::ADD_MEMBER, "add_member"},
+        {ControlKind::HELLO_PEER, "hello_peer"}, {ControlKind::PEER_ACK, "peer_ack"},
+        {ControlKind::PEER_INFO, "peer_info"},   {ControlKind::HOST_LOST, "host_lost"}};
     for (const auto& [kind, name] : plain)
         seed(target, name, EncodeControlFrame(frame(kind)));
 }

@@ -49,9 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ControlFrame frame;
     if (DecodeControlFrame(data, size, &frame)) {
         RequireWithinLimits(frame.member);
-        Require(frame.members.size() <= SESSION_MEMBERS_MAX && frame.desc.appData.size() <= NET_DATA_MAX);
-        for (const MemberRecord& member : frame.members)
-            RequireWithinLimits(member);
+        Require(frame.listed.size() <= SESSION_MEMBERS_MAX && frame.ids.size() <= SESSION_MEMBERS_MAX &&
+                frame.desc.appData.size() <= NET_DATA_MAX);
+        for (const ListedMember& listed : frame.listed)
+            RequireWithinLimits(listed.record);
         RequireSame(EncodeControlFrame(frame), data, size);
     }
     return 0;
