@@ -46,6 +46,12 @@ void NetworkPeer::SetAdmissionCheck(backend::NetAdmissionCheck check)
         session->SetAdmissionCheck(std::move(check));
 }
 
+void NetworkPeer::Mute()
+{
+    if (session)
+        session->Mute();
+}
+
 bool NetworkPeer::EnumServiceProviders()
 {
     LogMessage("\nEnumerating server providers (looking for TCP/IP)...");

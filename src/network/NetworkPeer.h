@@ -65,6 +65,10 @@ public:
     bool CreateDeviceAddress();
     bool CreateHostAddress(const char* text);
 
+    // Test hook: the session keeps its links but sends no control frame any
+    // more (a player that stays linked and says nothing).
+    void Mute();
+
     // A copy of the found session, under its lock; false when there is none.
     bool GetFoundSession(FoundSession* copy) const;
     bool IsInSession() const { return inSession; }
