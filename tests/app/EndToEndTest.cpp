@@ -61,12 +61,21 @@ window_of() {
 why() {
   log "no $1: xdotool search --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 30 s"
   if kill -0 "$2" 2>/dev/null; then log "  process $2 is running"; else log "  process $2 has ended"; fi
+  reachable || log "  display $DISPLAY does not answer: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
   shown=" $(xdotool search --onlyvisible --name . 2>/dev/null | tr '\n' ' ') "
   for w in $(xdotool search --name . 2>/dev/null); do
     state=hidden; [[ "$shown" == *" $w "* ]] && state=visible
     log "  window $w \"$(xdotool getwindowname "$w" 2>/dev/null)\" of process $(xdotool getwindowpid "$w" 2>/dev/null || echo unknown), $state"
   done
 }
+# The display as the game reaches it, from this run's namespace: a server that
+# takes connections may still be starting up.
+reachable() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+for i in $(seq 150); do reachable && break; sleep 0.2; done
+if ! reachable; then
+  log "display $DISPLAY does not answer in this run: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
+  exit 7
+fi
 # Another copy, as a player's would run: its own lock folder, its game window
 # on this display with the same name and class.
 XDG_RUNTIME_DIR="$1/player-run" ./vantrel 2> "$shots/other-stderr.txt" &
