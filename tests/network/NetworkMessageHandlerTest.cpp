@@ -199,6 +199,7 @@ protected:
         race->messages.ForEachLine([&](const MessageListEntry& entry) { lines.insert(lines.begin(), entry.text); });
         return lines;
     }
+    Race* ShownRace() override { return race.get(); }
 
     std::unique_ptr<MultiplayerRace> race;
     SessionPlayers session;
@@ -286,7 +287,7 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
     };
     EXPECT_LT(away(host->moped->position, slots[0]), 0.5f);
     EXPECT_LT(away(race->playerMoped.position, slots[1]), 0.5f);
-    SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true, race.get()));
+    SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true));
 
     EXPECT_TRUE(AdmitJoiner(NetPlayerInfo{"Real", Order(2), 0}, 2));
     for (const std::vector<uint8_t>& data : {Order(0), Order(1), Order(3), std::vector<uint8_t>{2, 0, 0}})

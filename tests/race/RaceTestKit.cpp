@@ -112,10 +112,10 @@ void RaceTest::Frame(bool draw)
     }
 }
 
-std::vector<uint32_t> RaceTest::DrawNow(bool withHud, Race* shown)
+std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
 {
     BeginFrame();
-    (shown != nullptr ? shown : ShownRace())->Draw(withHud, &font);
+    ShownRace()->Draw(withHud, &font);
     EndFrame();
     return ReadBackBuffer();
 }

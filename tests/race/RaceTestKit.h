@@ -48,8 +48,8 @@ protected:
     static void Press(uint8_t key, bool down);
     // The race that DrawNow and ShowsText draw: the single-player race unless a kit says otherwise.
     virtual Race* ShownRace() { return race.get(); }
-    // Draws the shown race (or `shown`) as it stands (no clock, no update) and reads it back.
-    std::vector<uint32_t> DrawNow(bool withHud, Race* shown = nullptr);
+    // Draws the shown race as it stands (no clock, no update) and reads it back.
+    std::vector<uint32_t> DrawNow(bool withHud);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text
     // covers are those of the scene with only that text drawn on it.
     ::testing::AssertionResult ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,

@@ -673,15 +673,22 @@ void NetSession::State::CompleteJoinIfLinked()
     phaseChanged.notify_all();
 }
 
+std::vector<uint32_t> NetSession::State::UnansweredIds() const
+{
+    std::vector<uint32_t> ids;
+    for (const Member& member : members)
+        if (member.listed && !member.acked)
+            ids.push_back(member.record.id);
+    return ids;
+}
+
 std::string NetSession::State::UnansweredText() const
 {
     std::string text;
-    for (const Member& member : members) {
-        if (!member.listed || member.acked)
-            continue;
-        char id[16];
-        std::snprintf(id, sizeof id, "%s%08x", text.empty() ? "" : " ", member.record.id);
-        text += id;
+    for (const uint32_t id : UnansweredIds()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%s%08x", text.empty() ? "" : " ", id);
+        text += hex;
     }
     return text;
 }
@@ -691,9 +698,7 @@ void NetSession::State::ReportUnanswered()
     reportedUnanswered = true;
     ControlFrame report;
     report.kind = ControlKind::UNANSWERED;
-    for (const Member& member : members)
-        if (member.listed && !member.acked)
-            report.ids.push_back(member.record.id);
+    report.ids = UnansweredIds();
     LogSession("players %s did not answer this player in time; the host is asked to remove them",
                UnansweredText().c_str());
     if (hostPeer != nullptr)

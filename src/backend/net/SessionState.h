@@ -206,6 +206,8 @@ struct NetSession::State {
     void ElectWithoutTheSilent();
     void EndCutOff(const char* why);
     void CompleteJoinIfLinked();
+    // Joining: the listed players that have not answered this one.
+    std::vector<uint32_t> UnansweredIds() const;
     std::string UnansweredText() const;
     void ReportUnanswered();
     void Unanswered(Member& newcomer, const ControlFrame& report);
