@@ -426,15 +426,15 @@ bool NetSession::SetPeerInfo(const std::string& name, const std::vector<uint8_t>
     if (data.size() > NET_DATA_MAX)
         return false;
     std::lock_guard lock(s.ioMutex);
-    s.localName = name.substr(0, std::min(name.find('\0'), NET_PLAYER_NAME_MAX));
+    // Once announced, the name stays: the other players keep the host's word for it.
+    if (s.phase == SessionPhase::IDLE || s.phase == SessionPhase::FAILED)
+        s.localName = name.substr(0, std::min(name.find('\0'), NET_PLAYER_NAME_MAX));
     s.localData = data;
     if (s.phase != SessionPhase::IN_SESSION)
         return true;
     {
         std::lock_guard tableLock(s.tableMutex);
-        TableEntry& entry = s.table[s.localId];
-        entry.info.name = s.localName;
-        entry.info.data = s.localData;
+        s.table[s.localId].info.data = s.localData;
     }
     ControlFrame frame;
     frame.kind = ControlKind::PEER_INFO;

@@ -144,10 +144,12 @@ public:
     // player; false when refused (full, not joinable, another session) or
     // when the host does not admit this player within connectTimeoutMs.
     // Every player the host lists must then answer within connectTimeoutMs;
-    // those that did not are named to the host, which removes them (they are
-    // the ones not keeping up) within connectTimeoutMs more, or turns this
-    // player away instead when they are most of the players. So Connect
-    // takes at most three times connectTimeoutMs.
+    // those that did not are named to the host. The host believes the word
+    // only while the race waits and only about players that have not told it
+    // they linked with this one. A player named by newcomers at two IPv4
+    // addresses is removed (it is the one not keeping up); otherwise this
+    // player is turned away, and so it is when it names most of the players.
+    // Connect takes at most three times connectTimeoutMs.
     bool Connect(const NetAppDesc& desc, const NetAddress& host);
     // Asked on the session's I/O thread, with its locks held, before each
     // admission while hosting (also after a migration made this the host): it
@@ -155,8 +157,9 @@ public:
     void SetAdmissionCheck(NetAdmissionCheck check);
     // Host only: replaces what is advertised and whether anybody is admitted.
     bool SetApplicationDesc(uint32_t maxPlayers, bool joinable, const std::vector<uint8_t>& appData);
-    // The local player's name (cut to NET_PLAYER_NAME_MAX) and data; sent to
-    // every player when in a session.
+    // The local player's name (cut to NET_PLAYER_NAME_MAX) and data; the data
+    // is sent to every player when in a session, the name is kept from Host
+    // or Connect until Close.
     bool SetPeerInfo(const std::string& name, const std::vector<uint8_t>& data);
     bool GetPeerInfo(uint32_t playerId, NetPlayerInfo* info) const;
     // Measured round trip to a player; 0 before the first measurement.
@@ -166,11 +169,12 @@ public:
     // bytes. Queues and returns.
     bool SendTo(uint32_t to, const void* data, size_t size, bool guaranteed);
     // When the host is lost, the survivors elect the earliest joiner among
-    // them as soon as every linked player said it lost the host too. Those
-    // that said nothing within 2 * (linkTimeoutMaxMs + resendMaxMs) +
-    // pingIntervalMs + closeLingerMs are dropped (a lost connection) if the
-    // ones that said it, with this player, are most of the players still
-    // linked; otherwise this player is cut off from the host but not from the
+    // them as soon as every linked player said it lost the host too; a player
+    // that still hears the host says so. At 2 * (linkTimeoutMaxMs +
+    // resendMaxMs) + pingIntervalMs + closeLingerMs, those that said nothing
+    // are dropped (a lost connection), and so are those that still hear the
+    // host unless they are as many as the ones that lost it, this player
+    // included: then this player is cut off from the host but not from the
     // others (as also when the host removed it): it sees every other player
     // destroyed as a lost connection and is no longer in a session.
     // Leaves cleanly (the others see a normal leave) and makes the session

@@ -30,16 +30,6 @@ constexpr size_t LINK_LOG_SOURCES_MAX = 64;
 // which ENet gives only the host.
 thread_local NetSession::State* t_Servicing = nullptr;
 
-NetAddress FromEnet(const ENetAddress& address)
-{
-    return {ntohl(address.host), address.port};
-}
-
-uint32_t JoinSeqOf(uint32_t id)
-{
-    return id & 0xFFFF;
-}
-
 const char* RejectText(uint8_t reason)
 {
     switch (reason) {
@@ -57,9 +47,31 @@ const char* RejectText(uint8_t reason)
         return "the host turned down what this player claims (its start slot is taken?)";
     case REJECT_UNANSWERED:
         return "most players did not answer this player in time (its own link is the one not keeping up)";
+    case REJECT_UNHEARD:
+        return "players did not answer this player in time; the host removes them once a player at another "
+               "address says the same";
     default:
         return "no reason given";
     }
+}
+
+std::string AddressText(const ENetAddress& address)
+{
+    char ip[32] = "?";
+    enet_address_get_host_ip(&address, ip, sizeof ip);
+    return std::string(ip) + ":" + std::to_string(address.port);
+}
+
+} // namespace
+
+NetAddress FromEnet(const ENetAddress& address)
+{
+    return {ntohl(address.host), address.port};
+}
+
+uint32_t JoinSeqOf(uint32_t id)
+{
+    return id & 0xFFFF;
 }
 
 // The longest a guaranteed message already sent may take to arrive before its
@@ -83,15 +95,6 @@ bool SamePrefix(uint32_t a, uint32_t b)
 {
     return (a & 0xFFFF0000) == (b & 0xFFFF0000);
 }
-
-std::string AddressText(const ENetAddress& address)
-{
-    char ip[32] = "?";
-    enet_address_get_host_ip(&address, ip, sizeof ip);
-    return std::string(ip) + ":" + std::to_string(address.port);
-}
-
-} // namespace
 
 void LogSession(const char* format, ...)
 {
@@ -147,7 +150,7 @@ void NetSession::State::CheckLinks()
                                                          : "it did not say who it is in time");
     }
     if (awaitingSurvivors && now >= survivorsDeadline)
-        ElectWithoutTheSilent();
+        DecideAtSurvivorsDeadline();
     if (phase == SessionPhase::JOINING && localId != 0 && !reportedUnanswered && now >= answerDeadline)
         ReportUnanswered();
     FlushLogWindows(false);
@@ -344,9 +347,10 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         if (FindPending(peer) != nullptr)
             HelloPeer(peer, frame);
         break;
+    // A player's name is the one the host announced; its data, the start
+    // slot, moves as the grid closes up.
     case ControlKind::PEER_ACK:
         if (sender != nullptr && phase == SessionPhase::JOINING) {
-            sender->record.name = frame.member.name;
             sender->record.data = frame.member.data;
             sender->acked = true;
             CompleteJoinIfLinked();
@@ -354,13 +358,10 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         break;
     case ControlKind::PEER_INFO:
         if (sender != nullptr) {
-            sender->record.name = frame.member.name;
             sender->record.data = frame.member.data;
             if (sender->created) {
                 std::lock_guard lock(tableMutex);
-                TableEntry& entry = table[sender->record.id];
-                entry.info.name = frame.member.name;
-                entry.info.data = frame.member.data;
+                table[sender->record.id].info.data = frame.member.data;
             }
         }
         break;
@@ -375,193 +376,18 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
             SurvivorSaid(*sender, frame);
         break;
+    case ControlKind::HOST_SEEN:
+        if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
+            SurvivorHearsHost(*sender, frame);
+        break;
+    case ControlKind::LINKED:
+        if (sender != nullptr && sender->created && isHost && phase == SessionPhase::IN_SESSION)
+            Linked(*sender, frame);
+        break;
     case ControlKind::UNANSWERED:
-        if (sender != nullptr && isHost && phase == SessionPhase::IN_SESSION &&
-            SessionClock::now() < sender->reportUntil)
+        if (sender != nullptr && isHost && phase == SessionPhase::IN_SESSION && MayReportUnanswered(*sender))
             Unanswered(*sender, frame);
         break;
-    }
-}
-
-void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
-{
-    uint8_t reason = 0;
-    if (!isHost || phase != SessionPhase::IN_SESSION)
-        reason = REJECT_NOT_HOST;
-    else if (!(hello.application == desc.application) || !(hello.instance == desc.instance))
-        reason = REJECT_WRONG_SESSION;
-    else if (!desc.joinable)
-        reason = REJECT_NOT_JOINABLE;
-    else if (PlayerCount() >= std::min<size_t>(desc.maxPlayers, SESSION_PLAYERS_MAX) || highestJoinSeq >= 0xFFFF)
-        reason = REJECT_FULL;
-    else if (admissionCheck && !admissionCheck(NetPlayerInfo{hello.member.name, hello.member.data, 0}, PlayerCount()))
-        reason = REJECT_REFUSED;
-    ForgetPending(peer);
-    if (reason != 0) {
-        ControlFrame reject;
-        reject.kind = ControlKind::REJECT;
-        reject.reason = reason;
-        SendControl(peer, reject);
-        enet_peer_disconnect_later(peer, 0);
-        return;
-    }
-
-    Member joiner;
-    joiner.record = hello.member;
-    joiner.record.joinSeq = ++highestJoinSeq;
-    joiner.record.id = (localId & 0xFFFF0000) | joiner.record.joinSeq;
-    joiner.record.address = FromEnet(peer->address);
-    joiner.peer = peer;
-    joiner.acked = true;
-    // Its one word on players that did not answer it comes within its own
-    // answer window, plus the welcome's and the word's way.
-    joiner.reportUntil = SessionClock::now() + std::chrono::milliseconds(options.connectTimeoutMs) +
-                         2 * std::chrono::milliseconds(SlowestDeliveryMs(options));
-
-    ControlFrame welcome;
-    welcome.kind = ControlKind::WELCOME;
-    welcome.member = joiner.record;
-    welcome.hostId = hostId;
-    welcome.highestJoinSeq = highestJoinSeq;
-    welcome.desc = desc;
-    welcome.listed.push_back({LocalRecord(), 0});
-    ControlFrame added;
-    added.kind = ControlKind::ADD_MEMBER;
-    added.member = joiner.record;
-    for (const Member& member : members) {
-        if (!member.created || member.peer == nullptr)
-            continue;
-        // One token per pair: what a player learns lets it pass for nobody.
-        added.token = RandomSecret();
-        welcome.listed.push_back({member.record, added.token});
-        SendControl(member.peer, added);
-    }
-    SendControl(peer, welcome);
-
-    members.push_back(std::move(joiner));
-    CreatePlayer(members.back());
-}
-
-void NetSession::State::Welcomed(const ControlFrame& welcome)
-{
-    if (welcome.member.id == 0 || welcome.hostId == 0 || welcome.hostId == welcome.member.id) {
-        phase = SessionPhase::FAILED;
-        phaseChanged.notify_all();
-        return;
-    }
-    localId = welcome.member.id;
-    localJoinSeq = welcome.member.joinSeq;
-    hostId = welcome.hostId;
-    highestJoinSeq = std::max(highestJoinSeq, welcome.highestJoinSeq);
-    desc.sessionName = welcome.desc.sessionName;
-    desc.maxPlayers = welcome.desc.maxPlayers;
-    desc.joinable = welcome.desc.joinable;
-    desc.appData = welcome.desc.appData;
-
-    bool hostListed = false;
-    for (const ListedMember& listed : welcome.listed) {
-        const MemberRecord& record = listed.record;
-        if (record.id == 0 || record.id == localId || FindMember(record.id) != nullptr)
-            continue;
-        Member member;
-        member.record = record;
-        member.token = listed.token;
-        if (record.id == hostId) {
-            member.peer = hostPeer;
-            member.acked = true;
-            hostListed = true;
-        } else {
-            const ENetAddress address = {htonl(record.address.ip), record.address.port};
-            member.peer = enet_host_connect(host, &address, CHANNEL_COUNT, SESSION_PROTOCOL_MAGIC);
-            if (member.peer == nullptr) {
-                phase = SessionPhase::FAILED;
-                phaseChanged.notify_all();
-                return;
-            }
-            SetLinkTimeouts(member.peer);
-            member.listed = true;
-        }
-        members.push_back(std::move(member));
-    }
-    if (!hostListed) {
-        phase = SessionPhase::FAILED;
-        phaseChanged.notify_all();
-        return;
-    }
-    answerDeadline = SessionClock::now() + std::chrono::milliseconds(options.connectTimeoutMs);
-    joinDeadline = answerDeadline + std::chrono::milliseconds(options.connectTimeoutMs);
-    phaseChanged.notify_all();
-    CompleteJoinIfLinked();
-}
-
-void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
-{
-    const uint32_t id = hello.member.id;
-    const bool ours = phase == SessionPhase::IN_SESSION || (phase == SessionPhase::JOINING && localId != 0);
-    if (!ours || !(hello.instance == desc.instance) || id == 0 || id == localId) {
-        Refuse(peer, "it said hello to another session");
-        return;
-    }
-    Member* member = FindMember(id);
-    if (member == nullptr) {
-        // The host announced the player before it told the player where we
-        // are, but the announcement may still be on its way: a player it will
-        // admit next waits for it as long as our link to the host may take to
-        // deliver it.
-        PendingLink* link = FindPending(peer);
-        const uint32_t seq = JoinSeqOf(id);
-        if (link->helloSeen || !SamePrefix(id, localId) || seq <= highestJoinSeq ||
-            seq > highestJoinSeq + SESSION_PLAYERS_MAX) {
-            Refuse(peer, "the host did not announce that player");
-            return;
-        }
-        link->helloSeen = true;
-        link->helloId = id;
-        link->helloToken = hello.token;
-        link->deadline =
-            std::max(link->deadline, SessionClock::now() + std::chrono::milliseconds(SlowestDeliveryMs(options)));
-        return;
-    }
-    if (member->peer != nullptr || member->token == 0 || hello.token != member->token) {
-        Refuse(peer, "it did not show the token the host made for that player and this one");
-        return;
-    }
-    AcceptPeer(peer, *member);
-}
-
-void NetSession::State::AcceptPeer(ENetPeer* peer, Member& member)
-{
-    // Everything else about the player is what the host announced.
-    ForgetPending(peer);
-    member.record.address = FromEnet(peer->address);
-    member.peer = peer;
-    member.acked = true;
-
-    ControlFrame ack;
-    ack.kind = ControlKind::PEER_ACK;
-    ack.member = LocalRecord();
-    SendControl(peer, ack);
-    if (phase == SessionPhase::IN_SESSION)
-        CreatePlayer(member);
-}
-
-void NetSession::State::Announced(const ControlFrame& added)
-{
-    Member member;
-    member.record = added.member;
-    member.token = added.token;
-    members.push_back(std::move(member));
-    highestJoinSeq = std::max(highestJoinSeq, added.member.joinSeq);
-    std::vector<PendingLink> waiting;
-    for (const PendingLink& link : pending)
-        if (link.helloSeen && link.helloId == added.member.id)
-            waiting.push_back(link);
-    for (const PendingLink& link : waiting) {
-        Member* member = FindMember(added.member.id);
-        if (member != nullptr && member->peer == nullptr && member->token != 0 && link.helloToken == member->token)
-            AcceptPeer(link.peer, *member);
-        else
-            Refuse(link.peer, "it did not show the token the host made for that player and this one");
     }
 }
 
@@ -657,90 +483,6 @@ void NetSession::State::RemoveMember(Member& member, NetDestroyReason reason)
     LoseMember(member.record.id, reason);
 }
 
-void NetSession::State::CompleteJoinIfLinked()
-{
-    if (phase != SessionPhase::JOINING || localId == 0)
-        return;
-    for (const Member& member : members)
-        if (member.listed && !member.acked)
-            return;
-    phase = SessionPhase::IN_SESSION;
-    CreateLocalPlayer();
-    for (Member& member : members)
-        if (member.peer != nullptr)
-            CreatePlayer(member);
-    SetHostFlags();
-    phaseChanged.notify_all();
-}
-
-std::vector<uint32_t> NetSession::State::UnansweredIds() const
-{
-    std::vector<uint32_t> ids;
-    for (const Member& member : members)
-        if (member.listed && !member.acked)
-            ids.push_back(member.record.id);
-    return ids;
-}
-
-std::string NetSession::State::UnansweredText() const
-{
-    std::string text;
-    for (const uint32_t id : UnansweredIds()) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%s%08x", text.empty() ? "" : " ", id);
-        text += hex;
-    }
-    return text;
-}
-
-void NetSession::State::ReportUnanswered()
-{
-    reportedUnanswered = true;
-    ControlFrame report;
-    report.kind = ControlKind::UNANSWERED;
-    report.ids = UnansweredIds();
-    LogSession("players %s did not answer this player in time; the host is asked to remove them",
-               UnansweredText().c_str());
-    if (hostPeer != nullptr)
-        SendControl(hostPeer, report);
-}
-
-void NetSession::State::Unanswered(Member& newcomer, const ControlFrame& report)
-{
-    newcomer.reportUntil = {};
-    const uint32_t newcomerId = newcomer.record.id;
-    // Those it was told about: this host, which it heard, and the players before it.
-    size_t told = 1;
-    std::vector<uint32_t> silent;
-    for (const Member& member : members) {
-        if (!member.created || member.peer == nullptr || member.record.joinSeq >= newcomer.record.joinSeq)
-            continue;
-        ++told;
-        if (std::find(report.ids.begin(), report.ids.end(), member.record.id) != report.ids.end())
-            silent.push_back(member.record.id);
-    }
-    if (silent.empty())
-        return;
-    if (2 * silent.size() > told) {
-        // Most not answering it says more about its own link.
-        LogSession("dropped player %08x: it says most players did not answer it", newcomerId);
-        ControlFrame reject;
-        reject.kind = ControlKind::REJECT;
-        reject.reason = REJECT_UNANSWERED;
-        SendControl(newcomer.peer, reject);
-        enet_peer_disconnect_later(newcomer.peer, 0);
-        newcomer.peer = nullptr;
-        LoseMember(newcomerId, NET_DESTROY_CONNECTION_LOST);
-        return;
-    }
-    for (const uint32_t id : silent) {
-        if (Member* member = FindMember(id)) {
-            LogSession("removed player %08x: it did not answer player %08x in time", id, newcomerId);
-            RemoveMember(*member, NET_DESTROY_CONNECTION_LOST);
-        }
-    }
-}
-
 void NetSession::State::CreateLocalPlayer()
 {
     {
@@ -818,125 +560,6 @@ void NetSession::State::LoseMember(uint32_t id, NetDestroyReason reason)
         HostLost();
     else
         ElectIfSurvivorsAgree();
-}
-
-void NetSession::State::HostLost()
-{
-    const bool othersLinked =
-        std::any_of(members.begin(), members.end(), [](const Member& m) { return m.created && m.peer != nullptr; });
-    if (!othersLinked) {
-        Elect();
-        return;
-    }
-    // Perhaps only our link to the host broke: elect only once every other
-    // player says it lost the host too.
-    awaitingSurvivors = true;
-    survivorsDeadline = SessionClock::now() + std::chrono::milliseconds(SurvivorsWaitMs(options));
-    ControlFrame lost;
-    lost.kind = ControlKind::HOST_LOST;
-    lost.member.id = hostId;
-    BroadcastControl(lost, 0);
-    ElectIfSurvivorsAgree();
-}
-
-void NetSession::State::SurvivorSaid(Member& sender, const ControlFrame& frame)
-{
-    // A player still linked to the host waits: should the sender be cut off
-    // from the host, the host removes it, and we close its link.
-    if (frame.member.id != hostId)
-        return;
-    sender.lostHost = true;
-    ElectIfSurvivorsAgree();
-}
-
-void NetSession::State::ElectIfSurvivorsAgree()
-{
-    if (!awaitingSurvivors || phase != SessionPhase::IN_SESSION)
-        return;
-    size_t linked = 0;
-    for (const Member& member : members) {
-        if (!member.created || member.peer == nullptr)
-            continue;
-        if (!member.lostHost)
-            return;
-        ++linked;
-    }
-    if (linked == 0) {
-        EndCutOff("the host and every other player were lost");
-        return;
-    }
-    awaitingSurvivors = false;
-    Elect();
-}
-
-void NetSession::State::ElectWithoutTheSilent()
-{
-    // A survivor that said nothing is taken for gone when those who said they
-    // lost the host, with this player, are most of the players still linked.
-    size_t linked = 1, said = 1;
-    std::vector<uint32_t> silent;
-    for (const Member& member : members) {
-        if (!member.created || member.peer == nullptr)
-            continue;
-        ++linked;
-        if (member.lostHost)
-            ++said;
-        else
-            silent.push_back(member.record.id);
-    }
-    if (2 * said <= linked) {
-        EndCutOff("the host was lost and most of the other players did not say the same in time");
-        return;
-    }
-    for (const uint32_t id : silent)
-        if (Member* member = FindMember(id))
-            DropMember(*member, "it did not say whether it lost the host");
-    ElectIfSurvivorsAgree();
-}
-
-void NetSession::State::EndCutOff(const char* why)
-{
-    LogSession("the session ends here: %s", why);
-    for (Member& member : members) {
-        if (member.peer != nullptr)
-            enet_peer_disconnect_now(member.peer, 0);
-        if (member.created) {
-            QueuedMessage message;
-            message.type = NetMessageType::DESTROY_PLAYER;
-            message.playerId = member.record.id;
-            message.reason = NET_DESTROY_CONNECTION_LOST;
-            Queue(std::move(message));
-        }
-    }
-    members.clear();
-    for (const PendingLink& link : pending)
-        enet_peer_disconnect_now(link.peer, 0);
-    pending.clear();
-    awaitingSurvivors = false;
-    isHost = false;
-    phase = SessionPhase::FAILED;
-    phaseChanged.notify_all();
-}
-
-void NetSession::State::Elect()
-{
-    // The earliest joiner left; every survivor knows the same join order.
-    uint32_t bestSeq = localJoinSeq;
-    uint32_t bestId = localId;
-    for (const Member& member : members)
-        if (member.created && member.peer != nullptr && member.record.joinSeq < bestSeq) {
-            bestSeq = member.record.joinSeq;
-            bestId = member.record.id;
-        }
-    hostId = bestId;
-    isHost = bestId == localId;
-    for (Member& member : members)
-        member.lostHost = false;
-    SetHostFlags();
-    QueuedMessage message;
-    message.type = NetMessageType::HOST_MIGRATE;
-    message.playerId = bestId;
-    Queue(std::move(message));
 }
 
 void NetSession::State::SendControl(ENetPeer* peer, const ControlFrame& frame)

@@ -252,6 +252,8 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         writer.U64(frame.token);
         break;
     case ControlKind::HOST_LOST:
+    case ControlKind::HOST_SEEN:
+    case ControlKind::LINKED:
         writer.U32(frame.member.id);
         break;
     case ControlKind::UNANSWERED: {
@@ -323,6 +325,8 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         frame->token = reader.U64();
         break;
     case ControlKind::HOST_LOST:
+    case ControlKind::HOST_SEEN:
+    case ControlKind::LINKED:
         frame->member.id = reader.U32();
         break;
     case ControlKind::UNANSWERED: {

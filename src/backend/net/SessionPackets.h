@@ -19,7 +19,7 @@ constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 // The format of the control frames; the first byte of each, and the low byte
 // of the data of every ENet connect of the layer.
-constexpr uint8_t SESSION_FORMAT_VERSION = 3;
+constexpr uint8_t SESSION_FORMAT_VERSION = 4;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 // Players in one session, the host included.
@@ -64,6 +64,8 @@ enum class ControlKind : uint8_t {
     APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
     HOST_LOST,     // player to players: member.id, the host it lost
     UNANSWERED,    // joiner to host: ids, the listed players that did not answer it in time
+    LINKED,        // player to host: member.id, the newcomer it linked with
+    HOST_SEEN,     // player to player: member.id, the host it still hears
 };
 
 enum RejectReason : uint8_t {
@@ -74,6 +76,7 @@ enum RejectReason : uint8_t {
     REJECT_VERSION = 5,
     REJECT_REFUSED = 6,    // the host's admission check said no
     REJECT_UNANSWERED = 7, // the joiner said most players did not answer it
+    REJECT_UNHEARD = 8,    // the joiner said some players did not answer it
 };
 
 struct MemberRecord {

@@ -51,9 +51,13 @@ struct Member {
     bool acked = false;                      // joining: the player answered our HELLO_PEER
     bool created = false;                    // CREATE_PLAYER queued
     bool lostHost = false;                   // said it lost the host
+    bool seesHost = false;                   // said it still hears the host we lost
+    bool toldSeen = false;                   // we told it that we still hear the host
     bool listed = false;                     // joining: in the WELCOME, so the join waits for its answer
     uint64_t token = 0;                      // the host's token for the two of us, shown in HELLO_PEER
     SessionClock::time_point reportUntil;    // host: it may name players that did not answer it until then
+    std::vector<uint32_t> unlinked;          // host: the players it was told of that have yet to say they linked
+    uint32_t namedBy = 0;                    // host: the IPv4 address of a newcomer it did not answer
     std::vector<std::vector<uint8_t>> early; // data that came while we were still joining
 };
 
@@ -177,7 +181,7 @@ struct NetSession::State {
     bool AnyLink() const;
     void ResetSession();
 
-    // SessionIo.cpp, all under ioMutex.
+    // SessionIo.cpp, SessionJoin.cpp and SessionElection.cpp, all under ioMutex.
     void IoLoop();
     void CheckLinks();
     int Intercept(ENetHost* enetHost);
@@ -202,8 +206,9 @@ struct NetSession::State {
     void RemoveMember(Member& member, NetDestroyReason reason);
     void HostLost();
     void SurvivorSaid(Member& sender, const ControlFrame& frame);
+    void SurvivorHearsHost(Member& sender, const ControlFrame& frame);
     void ElectIfSurvivorsAgree();
-    void ElectWithoutTheSilent();
+    void DecideAtSurvivorsDeadline();
     void EndCutOff(const char* why);
     void CompleteJoinIfLinked();
     // Joining: the listed players that have not answered this one.
@@ -211,6 +216,12 @@ struct NetSession::State {
     std::string UnansweredText() const;
     void ReportUnanswered();
     void Unanswered(Member& newcomer, const ControlFrame& report);
+    // Host: the newcomer's word counts only soon after its admission and while
+    // the race waits, and only about players that did not say they linked with it.
+    bool MayReportUnanswered(const Member& newcomer) const;
+    // Host: a player said it linked with the newcomer `frame` names.
+    void Linked(const Member& sender, const ControlFrame& frame);
+    void TurnAway(Member& newcomer, uint8_t reason, const char* why);
     void CreatePlayer(Member& member);
     void CreateLocalPlayer();
     void LoseMember(uint32_t id, NetDestroyReason reason);
@@ -226,6 +237,14 @@ struct NetSession::State {
     MemberRecord LocalRecord() const;
     uint32_t PlayerCount() const;
 };
+
+NetAddress FromEnet(const ENetAddress& address);
+// The join order part of a player id.
+uint32_t JoinSeqOf(uint32_t id);
+// True when two ids were handed out by the same session.
+bool SamePrefix(uint32_t a, uint32_t b);
+uint32_t SlowestDeliveryMs(const NetSessionOptions& options);
+uint32_t SurvivorsWaitMs(const NetSessionOptions& options);
 
 int ENET_CALLBACK SessionIntercept(ENetHost* host, ENetEvent* event);
 // At least 64 bits from the kernel's random source.

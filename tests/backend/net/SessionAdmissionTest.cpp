@@ -119,3 +119,52 @@ TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPl
     ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
     EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real newcomer did not get its link";
 }
+
+TEST(SessionAdmission, APlayerKeepsTheNameTheHostAnnouncedWhateverItSaysLater)
+{
+    TestPlayer a(2), b(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "Mal"));
+    ASSERT_TRUE(b.Join(a, "Jo"));
+    RawClient liar(9, 2);
+    ControlFrame welcome;
+    ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
+    const uint32_t liarId = welcome.member.id;
+
+    // Its start slot may move, its name may not.
+    ControlFrame info;
+    info.kind = ControlKind::PEER_INFO;
+    info.member.id = liarId;
+    info.member.name = "Jo";
+    info.member.data = {0x42};
+    liar.Send(0, info);
+    liar.Send(1, info);
+    // It answers a newcomer under b's name.
+    std::future<bool> joined = std::async(std::launch::async, [&] { return c.Join(a, "Cy"); });
+    liar.Pump(2000, [&] { return liar.Incoming() == 1; });
+    ASSERT_EQ(liar.Incoming(), 1u);
+    ControlFrame ack;
+    ack.kind = ControlKind::PEER_ACK;
+    ack.member = welcome.member;
+    ack.member.name = "Jo";
+    ack.member.data = info.member.data;
+    liar.SendIncoming(0, ack);
+    liar.Pump(400, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    ASSERT_TRUE(joined.get());
+
+    // The liar answers its links meanwhile.
+    const auto republished = [&](TestPlayer* player) {
+        NetPlayerInfo shown;
+        return player->Session().GetPeerInfo(liarId, &shown) && shown.data == std::vector<uint8_t>{0x42};
+    };
+    EXPECT_TRUE(Eventually([&] {
+        liar.Pump(1);
+        return republished(&a) && republished(&b) && republished(&c);
+    })) << "the start slot was not republished";
+    for (TestPlayer* player : {&a, &b, &c}) {
+        NetPlayerInfo shown;
+        ASSERT_TRUE(player->Session().GetPeerInfo(liarId, &shown));
+        EXPECT_EQ(shown.name, "raw");
+        ASSERT_TRUE(player->Session().GetPeerInfo(b.Id(), &shown));
+        EXPECT_EQ(shown.name, "Jo");
+    }
+}

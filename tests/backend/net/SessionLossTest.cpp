@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <memory>
 #include <random>
 
 using namespace nettest;
@@ -268,23 +269,69 @@ TEST(SessionLoss, AHostsGoodbyeThatReachedOnlyOneSurvivorStillHandsOver)
     EXPECT_TRUE(b.Session().IsHost());
 }
 
-TEST(SessionLoss, ASurvivorThatSaysNothingIsDroppedAndTheOthersElectTheSameHost)
+TEST(SessionLoss, ASurvivorThatLostOnlyTheHostLeavesWhenAnotherSaysItStillHearsIt)
+{
+    // The host keeps its link to b long after b gave up on it, so b alone must
+    // find out that c still hears the host.
+    const auto patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 60000;
+    };
+    TestPlayer a(2, patient), b(3), c(4);
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    b.Session().IgnoreFrom(a.Address());
+
+    ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)));
+    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
+    EXPECT_FALSE(b.Session().InSession());
+    // The host finds out by its own time-out.
+    ASSERT_TRUE(c.WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
+    for (TestPlayer* player : {&a, &c})
+        EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
+    EXPECT_TRUE(a.Session().IsHost());
+}
+
+// Honest survivors beside as many silent ones: the honest go on under the
+// earliest of them, whatever their number.
+class SilentSurvivors : public testing::TestWithParam<int> {};
+
+TEST_P(SilentSurvivors, AreDroppedAndTheHonestOnesElectTheEarliestOfThem)
 {
     const auto quick = [](NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
-    TestPlayer a(2, quick), silent(3, quick), b(4, quick), c(5, quick);
-    ASSERT_TRUE(MakeSession({&a, &silent, &b, &c}));
-    silent.Session().Mute();
-    a.Session().Vanish();
-    for (TestPlayer* survivor : {&b, &c}) {
-        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1, std::chrono::milliseconds(20000)));
-        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
+    std::vector<std::unique_ptr<TestPlayer>> players;
+    // The host, then silent and honest ones in turn: s, h, s, h...
+    for (int n = 0; n <= 2 * GetParam(); ++n)
+        players.push_back(std::make_unique<TestPlayer>(2 + n, quick));
+    std::vector<TestPlayer*> silent, honest;
+    for (size_t i = 1; i < players.size(); ++i)
+        (i % 2 == 1 ? silent : honest).push_back(players[i].get());
+    TestPlayer& host = *players[0];
+    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    for (size_t i = 1; i < players.size(); ++i)
+        ASSERT_TRUE(players[i]->Join(host));
+    for (const auto& player : players)
+        ASSERT_TRUE(SawCreated(*player, players.size()));
+
+    for (TestPlayer* player : silent)
+        player->Session().Mute();
+    host.Session().Vanish();
+    const uint32_t next = honest.front()->Id();
+    for (TestPlayer* survivor : honest) {
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1, std::chrono::milliseconds(20000)))
+            << "an honest survivor lost the session";
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, next));
+        EXPECT_TRUE(survivor->Session().InSession());
         const std::vector<Event> events = survivor->Events();
-        EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const Event& event) {
-            return event.type == NetMessageType::DESTROY_PLAYER && event.playerId == silent.Id() &&
-                   event.reason == NET_DESTROY_CONNECTION_LOST;
-        })) << "the silent player was kept";
+        for (TestPlayer* quiet : silent)
+            EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const Event& event) {
+                return event.type == NetMessageType::DESTROY_PLAYER && event.playerId == quiet->Id() &&
+                       event.reason == NET_DESTROY_CONNECTION_LOST;
+            })) << "a silent player was kept";
     }
-    EXPECT_TRUE(b.Session().IsHost());
-    ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
-    EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id()));
+    EXPECT_TRUE(honest.front()->Session().IsHost());
+    if (honest.size() > 1) {
+        ASSERT_TRUE(honest.back()->Session().SendTo(next, "h", 1, true));
+        EXPECT_TRUE(honest.front()->WaitForEvent(NetMessageType::RECEIVE, honest.back()->Id()));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(OneAndOneTwoAndTwo, SilentSurvivors, testing::Values(1, 2));

@@ -232,8 +232,10 @@ bool RawClient::Open(size_t link) const
 void RawClient::Opened(ENetPeer* peer)
 {
     const auto found = std::find(peers.begin(), peers.end(), peer);
-    if (found == peers.end())
+    if (found == peers.end()) {
+        incoming.push_back(peer);
         return;
+    }
     ++connected;
     if (onConnect)
         onConnect(static_cast<size_t>(found - peers.begin()));
@@ -304,6 +306,29 @@ void RawClient::SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_
     enet_host_flush(host);
 }
 
+void RawClient::Leave(size_t link)
+{
+    enet_peer_disconnect_later(peers.at(link), 0);
+    Pump(200, [&] { return peers[link]->state == ENET_PEER_STATE_DISCONNECTED; });
+}
+
+void RawClient::SendIncoming(size_t index, const ControlFrame& frame)
+{
+    const std::vector<uint8_t> bytes = EncodeControlFrame(frame);
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+    if (enet_peer_send(incoming.at(index), 1, packet) < 0)
+        enet_packet_destroy(packet);
+    enet_host_flush(host);
+}
+
+ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids)
+{
+    ControlFrame report;
+    report.kind = ControlKind::UNANSWERED;
+    report.ids = ids;
+    return report;
+}
+
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token)
 {
     ControlFrame hello;
@@ -314,22 +339,29 @@ ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token
     return hello;
 }
 
-bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
+bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
 {
-    constexpr int TURNS = 1000;
     raw.Connect(0, host);
-    raw.Pump(TURNS, [&] { return raw.Open(0); });
+    raw.Pump(1000, [&] { return raw.Open(0); });
     ControlFrame hello;
     hello.kind = ControlKind::HELLO;
     hello.application = desc.application;
     hello.instance = desc.instance;
     hello.member.name = "raw";
     raw.Send(0, hello);
-    if (!raw.NextFrame(ControlKind::WELCOME, TURNS, welcome))
+    return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
+}
+
+bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome,
+                  const std::vector<uint32_t>& leftOut)
+{
+    constexpr int TURNS = 1000;
+    if (!AdmitAsPlayer(raw, host, desc, welcome))
         return false;
     size_t link = 1;
     for (const ListedMember& listed : welcome->listed) {
-        if (listed.record.id == welcome->hostId)
+        if (listed.record.id == welcome->hostId ||
+            std::find(leftOut.begin(), leftOut.end(), listed.record.id) != leftOut.end())
             continue;
         raw.Connect(link, listed.record.address);
         raw.Pump(TURNS, [&] { return raw.Open(link); });

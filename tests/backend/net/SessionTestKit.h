@@ -132,6 +132,11 @@ public:
     // Pumps until every link is up (at most `turns` rounds).
     bool AllConnected(int turns);
     void Send(size_t link, const ControlFrame& frame);
+    // Leaves cleanly on `link` once what was sent on it is delivered.
+    void Leave(size_t link);
+    // Links other players opened to it, in the order they came up.
+    size_t Incoming() const { return incoming.size(); }
+    void SendIncoming(size_t index, const ControlFrame& frame);
     void SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel);
     size_t Connected() const { return connected; }
     size_t Closed() const { return closed; }
@@ -153,13 +158,20 @@ private:
     size_t connected = 0;
     size_t closed = 0;
     std::vector<std::vector<uint8_t>> frames;
+    std::vector<ENetPeer*> incoming;
 };
 
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
+// A newcomer's word on the players that did not answer it.
+ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids);
+// Is admitted by the host at `host` like any player, on link 0, and links
+// nobody; false when any step fails. The host's welcome in `welcome`.
+bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome);
 // Joins the session `desc` describes at `host` like any player, on link 0,
-// then links every other player it lists on links 1 on; false when any step
-// fails. The host's welcome in `welcome`.
-bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome);
+// then links every other player it lists but those in `leftOut` on links 1 on;
+// false when any step fails. The host's welcome in `welcome`.
+bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome,
+                  const std::vector<uint32_t>& leftOut = {});
 
 // ip:port as the socket calls take it.
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);

@@ -114,7 +114,8 @@ void SessionPacketSeeds(const SeedWriter& seed)
     const std::pair<ControlKind, const char*> plain[] = {
         {ControlKind::HELLO, "hello"},           {ControlKind::ADD_MEMBER, "add_member"},
         {ControlKind::HELLO_PEER, "hello_peer"}, {ControlKind::PEER_ACK, "peer_ack"},
-        {ControlKind::PEER_INFO, "peer_info"},   {ControlKind::HOST_LOST, "host_lost"}};
+        {ControlKind::PEER_INFO, "peer_info"},   {ControlKind::HOST_LOST, "host_lost"},
+        {ControlKind::HOST_SEEN, "host_seen"},   {ControlKind::LINKED, "linked"}};
     for (const auto& [kind, name] : plain)
         seed(target, name, EncodeControlFrame(frame(kind)));
 }
