@@ -401,8 +401,8 @@ void PumpAll(const std::vector<RawClient*>& clients, int turns, const std::funct
             raw->Pump(1);
 }
 
-uint8_t HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
-                    const std::vector<uint8_t>& data)
+int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                const std::vector<uint8_t>& data)
 {
     constexpr int TURNS = 1000;
     raw.Connect(link, host);
@@ -422,7 +422,7 @@ uint8_t HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const N
         return NO_ANSWER;
     if (answer.kind == ControlKind::WELCOME)
         return 0;
-    return answer.kind == ControlKind::REJECT ? answer.reason : NO_ANSWER;
+    return answer.kind == ControlKind::REJECT ? int(answer.reason) : NO_ANSWER;
 }
 
 } // namespace nettest

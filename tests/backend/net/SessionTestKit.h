@@ -185,10 +185,10 @@ namespace nettest {
 void PumpAll(const std::vector<RawClient*>& clients, int turns, const std::function<bool()>& done = {});
 
 // What HelloAnswer gives when the host said nothing.
-constexpr uint8_t NO_ANSWER = 0xFF;
+constexpr int NO_ANSWER = -1;
 // Opens link `link` to `host` and says HELLO for the session `desc` describes,
 // as a player with `data`: the reason of the REJECT it gets, 0 when welcomed.
-uint8_t HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
-                    const std::vector<uint8_t>& data);
+int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                const std::vector<uint8_t>& data);
 
 } // namespace nettest
