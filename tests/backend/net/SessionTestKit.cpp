@@ -423,3 +423,38 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
 }
 
 } // namespace nettest
+
+namespace nettest {
+
+void PumpAll(const std::vector<RawClient*>& clients, int turns, const std::function<bool()>& done)
+{
+    for (int turn = 0; turn < turns && !(done && done()); ++turn)
+        for (RawClient* raw : clients)
+            raw->Pump(1);
+}
+
+int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                const std::vector<uint8_t>& data)
+{
+    constexpr int TURNS = 1000;
+    raw.Connect(link, host);
+    raw.Pump(TURNS, [&] { return raw.Open(link); });
+    ControlFrame hello;
+    hello.kind = ControlKind::HELLO;
+    hello.application = desc.application;
+    hello.instance = desc.instance;
+    hello.member.name = "raw";
+    hello.member.data = data;
+    const size_t before = raw.Frames().size();
+    raw.Send(link, hello);
+    raw.Pump(TURNS, [&] { return raw.Frames().size() > before; });
+    ControlFrame answer;
+    if (raw.Frames().size() == before ||
+        !DecodeControlFrame(raw.Frames()[before].data(), raw.Frames()[before].size(), &answer))
+        return NO_ANSWER;
+    if (answer.kind == ControlKind::WELCOME)
+        return 0;
+    return answer.kind == ControlKind::REJECT ? int(answer.reason) : NO_ANSWER;
+}
+
+} // namespace nettest

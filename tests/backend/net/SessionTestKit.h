@@ -190,3 +190,17 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
                          const std::vector<uint8_t>& answered);
 
 } // namespace nettest
+
+namespace nettest {
+
+// Pumps the clients a round each, `turns` times; stops early once `done` holds.
+void PumpAll(const std::vector<RawClient*>& clients, int turns, const std::function<bool()>& done = {});
+
+// What HelloAnswer gives when the host said nothing.
+constexpr int NO_ANSWER = -1;
+// Opens link `link` to `host` and says HELLO for the session `desc` describes,
+// as a player with `data`: the reason of the REJECT it gets, 0 when welcomed.
+int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                const std::vector<uint8_t>& data);
+
+} // namespace nettest
