@@ -611,37 +611,41 @@ TEST_F(NetworkRace, DISABLED_HostAndTwoJoinersRaceThreeLapsToTheSameResults)
     ExpectSameResults(results, {"Ann", "Bob", "Cy"});
 }
 
-// Bob, the earliest joiner, stays linked but says nothing of the session any
-// more: when the host goes, Cy and Dee drop him, Cy hosts and Dee's clock
-// follows Cy's, and the two finish with the same results.
-TEST_F(NetworkRace, HostKilledMidRaceHandsOverPastASilentPlayerAndTheRaceFinishes)
+// Bob, the earliest joiner, and Dee stay linked but say nothing of the session
+// any more: when the host goes, Cy and Eve drop them, however many they are, Cy
+// hosts and Eve's clock follows Cy's, and the two finish with the same results.
+TEST_F(NetworkRace, HostKilledMidRaceHandsOverPastAsManySilentPlayersAndTheRaceFinishes)
 {
-    ASSERT_NO_FATAL_FAILURE(StartRace({"Ann", "Bob", "Cy", "Dee"}, TRACK_UK, 1));
-    GameProcess &bob = *players[1], &cy = *players[2], &dee = *players[3];
-    ASSERT_TRUE(WaitFor([&] { return !dee.Last("sync ").empty(); }, 60)) << Logs();
+    ASSERT_NO_FATAL_FAILURE(StartRace({"Ann", "Bob", "Cy", "Dee", "Eve"}, TRACK_UK, 1));
+    GameProcess &bob = *players[1], &cy = *players[2], &dee = *players[3], &eve = *players[4];
+    ASSERT_TRUE(WaitFor([&] { return !eve.Last("sync ").empty(); }, 60)) << Logs();
     bob.Command("mute");
-    // The survivors wait for Bob's word for seconds of real time: a real race goes on meanwhile.
+    dee.Command("mute");
+    // The survivors wait for the silent ones' word for seconds of real time: a real race goes on meanwhile.
     paceHeld = true;
     players[0]->Kill();
     ASSERT_TRUE(WaitFor(
         [&] {
-            return cy.Has("message Host migrated! You are the new host.") &&
-                   dee.Has("message Host migrated! Cy is the new host.") &&
-                   cy.Has("message Bob disconnected (connection lost)") &&
-                   dee.Has("message Bob disconnected (connection lost)");
+            bool dropped = true;
+            for (const GameProcess* survivor : {&cy, &eve})
+                for (const char* name : {"Bob", "Dee"})
+                    dropped =
+                        dropped && survivor->Has(std::string("message ") + name + " disconnected (connection lost)");
+            return dropped && cy.Has("message Host migrated! You are the new host.") &&
+                   eve.Has("message Host migrated! Cy is the new host.");
         },
         60))
         << Logs();
-    EXPECT_FALSE(dee.Has("message Host migrated! Bob is the new host."));
-    for (const GameProcess* survivor : {&cy, &dee})
+    EXPECT_FALSE(eve.Has("message Host migrated! Bob is the new host."));
+    for (const GameProcess* survivor : {&cy, &eve})
         EXPECT_NE(survivor->Last("lap "), "3") << "the new host came only after a finish";
     paceHeld = false;
     const std::string cyId = cy.Last("id ");
-    const int migrated = dee.IndexOf("message Host migrated! Cy is the new host.");
-    ASSERT_TRUE(WaitFor([&] { return dee.Last("sync ").rfind(cyId + " ", 0) == 0; }, 30)) << Logs();
-    EXPECT_GT(int(dee.events.size()), migrated);
-    const auto results = ResultsOnceAllHave({&cy, &dee}, 2, 240);
-    ExpectSameResults(results, {"Cy", "Dee"});
+    const int migrated = eve.IndexOf("message Host migrated! Cy is the new host.");
+    ASSERT_TRUE(WaitFor([&] { return eve.Last("sync ").rfind(cyId + " ", 0) == 0; }, 30)) << Logs();
+    EXPECT_GT(int(eve.events.size()), migrated);
+    const auto results = ResultsOnceAllHave({&cy, &eve}, 2, 240);
+    ExpectSameResults(results, {"Cy", "Eve"});
 }
 
 TEST_F(NetworkRace, JoinerKilledIsShownGoneAndItsMopedGoes)

@@ -339,16 +339,22 @@ ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token
     return hello;
 }
 
-bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
+ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data)
 {
-    raw.Connect(0, host);
-    raw.Pump(1000, [&] { return raw.Open(0); });
     ControlFrame hello;
     hello.kind = ControlKind::HELLO;
     hello.application = desc.application;
     hello.instance = desc.instance;
     hello.member.name = "raw";
-    raw.Send(0, hello);
+    hello.member.data = data;
+    return hello;
+}
+
+bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
+{
+    raw.Connect(0, host);
+    raw.Pump(1000, [&] { return raw.Open(0); });
+    raw.Send(0, HelloFrame(desc, {}));
     return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
 }
 
@@ -439,14 +445,8 @@ int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAp
     constexpr int TURNS = 1000;
     raw.Connect(link, host);
     raw.Pump(TURNS, [&] { return raw.Open(link); });
-    ControlFrame hello;
-    hello.kind = ControlKind::HELLO;
-    hello.application = desc.application;
-    hello.instance = desc.instance;
-    hello.member.name = "raw";
-    hello.member.data = data;
     const size_t before = raw.Frames().size();
-    raw.Send(link, hello);
+    raw.Send(link, HelloFrame(desc, data));
     raw.Pump(TURNS, [&] { return raw.Frames().size() > before; });
     ControlFrame answer;
     if (raw.Frames().size() == before ||
