@@ -144,11 +144,11 @@ public:
     // player; false when refused (full, not joinable, another session) or
     // when the host does not admit this player within connectTimeoutMs.
     // Every player the host lists must then answer within connectTimeoutMs;
-    // those that did not are named to the host. The host believes the word
-    // only while the race waits and only about players that have not told it
-    // they linked with this one. A player named by newcomers at two IPv4
-    // addresses is removed (it is the one not keeping up); otherwise this
-    // player is turned away, and so it is when it names most of the players.
+    // those that did not are named to the host. The host takes that word
+    // once, within connectTimeoutMs of the admission plus twice the slowest
+    // delivery, and only while the race waits. A player named by newcomers at
+    // two IPv4 addresses is removed (it is the one not keeping up); otherwise
+    // this player is turned away, and so it is when it names most players.
     // Connect takes at most three times connectTimeoutMs.
     bool Connect(const NetAppDesc& desc, const NetAddress& host);
     // Asked on the session's I/O thread, with its locks held, before each

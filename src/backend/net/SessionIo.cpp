@@ -380,10 +380,6 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
         if (sender != nullptr && sender->created && phase == SessionPhase::IN_SESSION)
             SurvivorHearsHost(*sender, frame);
         break;
-    case ControlKind::LINKED:
-        if (sender != nullptr && sender->created && isHost && phase == SessionPhase::IN_SESSION)
-            Linked(*sender, frame);
-        break;
     case ControlKind::UNANSWERED:
         if (sender != nullptr && isHost && phase == SessionPhase::IN_SESSION && MayReportUnanswered(*sender))
             Unanswered(*sender, frame);

@@ -61,7 +61,6 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
         // One token per pair: what a player learns lets it pass for nobody.
         added.token = RandomSecret();
         welcome.listed.push_back({member.record, added.token});
-        joiner.unlinked.push_back(member.record.id);
         SendControl(member.peer, added);
     }
     SendControl(peer, welcome);
@@ -169,13 +168,6 @@ void NetSession::State::AcceptPeer(ENetPeer* peer, Member& member)
     ack.kind = ControlKind::PEER_ACK;
     ack.member = LocalRecord();
     SendControl(peer, ack);
-    // The host then knows that the newcomer has no word to say about us.
-    if (const Member* host = FindMember(hostId); host != nullptr && host->peer != nullptr) {
-        ControlFrame linked;
-        linked.kind = ControlKind::LINKED;
-        linked.member.id = member.record.id;
-        SendControl(host->peer, linked);
-    }
     if (phase == SessionPhase::IN_SESSION)
         CreatePlayer(member);
 }
@@ -253,33 +245,19 @@ bool NetSession::State::MayReportUnanswered(const Member& newcomer) const
     return desc.joinable && SessionClock::now() < newcomer.reportUntil;
 }
 
-void NetSession::State::Linked(const Member& sender, const ControlFrame& frame)
-{
-    Member* newcomer = FindMember(frame.member.id);
-    if (newcomer == nullptr)
-        return;
-    std::erase(newcomer->unlinked, sender.record.id);
-    // It answers newcomers: an earlier newcomer's word against it no longer counts.
-    if (Member* answering = FindMember(sender.record.id))
-        answering->namedBy = 0;
-}
-
 void NetSession::State::Unanswered(Member& newcomer, const ControlFrame& report)
 {
     newcomer.reportUntil = {};
     const uint32_t newcomerId = newcomer.record.id;
-    // Those it was told about: this host, which it heard, and the players
-    // before it; it may name only those that have not said they linked.
+    // Those it was told about: this host, which it heard, and the players before it.
     size_t told = 1;
     std::vector<uint32_t> silent;
     for (const Member& member : members) {
         if (!member.created || member.peer == nullptr || member.record.joinSeq >= newcomer.record.joinSeq)
             continue;
         ++told;
-        const uint32_t id = member.record.id;
-        if (std::find(report.ids.begin(), report.ids.end(), id) != report.ids.end() &&
-            std::find(newcomer.unlinked.begin(), newcomer.unlinked.end(), id) != newcomer.unlinked.end())
-            silent.push_back(id);
+        if (std::find(report.ids.begin(), report.ids.end(), member.record.id) != report.ids.end())
+            silent.push_back(member.record.id);
     }
     if (silent.empty())
         return;

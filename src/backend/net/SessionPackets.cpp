@@ -253,7 +253,6 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
         break;
     case ControlKind::HOST_LOST:
     case ControlKind::HOST_SEEN:
-    case ControlKind::LINKED:
         writer.U32(frame.member.id);
         break;
     case ControlKind::UNANSWERED: {
@@ -326,7 +325,6 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
         break;
     case ControlKind::HOST_LOST:
     case ControlKind::HOST_SEEN:
-    case ControlKind::LINKED:
         frame->member.id = reader.U32();
         break;
     case ControlKind::UNANSWERED: {

@@ -64,7 +64,6 @@ enum class ControlKind : uint8_t {
     APP_DESC,      // host to players: desc (maxPlayers, joinable, appData)
     HOST_LOST,     // player to players: member.id, the host it lost
     UNANSWERED,    // joiner to host: ids, the listed players that did not answer it in time
-    LINKED,        // player to host: member.id, the newcomer it linked with
     HOST_SEEN,     // player to player: member.id, the host it still hears
 };
 

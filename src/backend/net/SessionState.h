@@ -56,7 +56,6 @@ struct Member {
     bool listed = false;                     // joining: in the WELCOME, so the join waits for its answer
     uint64_t token = 0;                      // the host's token for the two of us, shown in HELLO_PEER
     SessionClock::time_point reportUntil;    // host: it may name players that did not answer it until then
-    std::vector<uint32_t> unlinked;          // host: the players it was told of that have yet to say they linked
     uint32_t namedBy = 0;                    // host: the IPv4 address of a newcomer it did not answer
     std::vector<std::vector<uint8_t>> early; // data that came while we were still joining
 };
@@ -216,11 +215,9 @@ struct NetSession::State {
     std::string UnansweredText() const;
     void ReportUnanswered();
     void Unanswered(Member& newcomer, const ControlFrame& report);
-    // Host: the newcomer's word counts only soon after its admission and while
-    // the race waits, and only about players that did not say they linked with it.
+    // Host: the newcomer's word counts once, while it may still be joining
+    // and the race waits.
     bool MayReportUnanswered(const Member& newcomer) const;
-    // Host: a player said it linked with the newcomer `frame` names.
-    void Linked(const Member& sender, const ControlFrame& frame);
     void TurnAway(Member& newcomer, uint8_t reason, const char* why);
     void CreatePlayer(Member& member);
     void CreateLocalPlayer();

@@ -115,7 +115,7 @@ void SessionPacketSeeds(const SeedWriter& seed)
         {ControlKind::HELLO, "hello"},           {ControlKind::ADD_MEMBER, "add_member"},
         {ControlKind::HELLO_PEER, "hello_peer"}, {ControlKind::PEER_ACK, "peer_ack"},
         {ControlKind::PEER_INFO, "peer_info"},   {ControlKind::HOST_LOST, "host_lost"},
-        {ControlKind::HOST_SEEN, "host_seen"},   {ControlKind::LINKED, "linked"}};
+        {ControlKind::HOST_SEEN, "host_seen"}};
     for (const auto& [kind, name] : plain)
         seed(target, name, EncodeControlFrame(frame(kind)));
 }
