@@ -153,6 +153,9 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";
     EXPECT_TRUE(mp->CountFinish(14, 59000, &name));
     EXPECT_STREQ(name, "New");
+    // A finish counts up to the race clock and a sixteenth of it plus 5 s: 68,750 ms at 60 s.
+    EXPECT_FALSE(mp->CountFinish(12, 68751, &name));
+    EXPECT_TRUE(mp->CountFinish(12, 68750, &name));
 }
 
 // Queued controls play back one per frame, steering 3 keeping what was there; a control that says "recovering"
