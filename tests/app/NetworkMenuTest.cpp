@@ -305,6 +305,29 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
 }
 
+// The host's S starts nothing while nobody has joined; four opponents wait for
+// it, and the fifth, who fills the grid of six, starts the race at once.
+TEST_F(NetworkMenuTest, HostStartsOnSOnlyWithAnOpponentAndByItselfOnceTheGridIsFull)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    HostUkRace();
+    MultiplayerRace* race = g_MultiplayerRace;
+    PressS();
+    Turn();
+    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
+    for (int32_t slot = 1; slot <= MAX_OPPONENTS; ++slot) {
+        ASSERT_EQ(race->phase, RACEPHASE_WAITING) << "with " << slot - 1 << " opponents";
+        {
+            std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+            ASSERT_TRUE(race->AddOpponent(uint32_t(100 + slot), "Bot", slot));
+        }
+        Turns(2);
+    }
+    EXPECT_EQ(race->phase, RACEPHASE_COUNTDOWN);
+    EXPECT_TRUE(HasLine(*race, "Race started!"));
+}
+
 // A device lost for over a second of turns and reset in the race: the race and
 // its opponent's moped let their device objects go and take them all back, the
 // race draws on, and the recovery count and the lap message count no time away,
