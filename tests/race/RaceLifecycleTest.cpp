@@ -121,7 +121,7 @@ TEST_F(RaceLifecycle, LapMessageAndRecoveryCountKeepTheirTimeAcrossAPauseAndARes
     Press(backend::DIK_R, false);
     const PlayerMoped& moped = race->playerMoped;
     ASSERT_EQ(moped.status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
-    int messageFrames = 1, countFrames = 0;
+    int messageFrames = 1, countFrames = 0; // the message showed in the frame of R
     while (moped.status != MOPEDSTATUS_RECOVERING && countFrames < 600) {
         if (countFrames == 100)
             Away(5000);
