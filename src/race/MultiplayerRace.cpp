@@ -119,6 +119,7 @@ void MultiplayerRace::UpdateRaceTime()
 void MultiplayerRace::ResetMopedTimers()
 {
     playerMoped.recoveryTimer.Resync();
+    lapMessageTimer.Resync();
     for (const std::unique_ptr<Opponent>& opponent : opponents)
         if (opponent->moped)
             opponent->moped->recoveryTimer.Resync();

@@ -56,7 +56,8 @@ public:
     void StartCountDown();
     // The race clock on the results screen, where Update no longer runs.
     void UpdateRaceTime();
-    // After a device reset, so that the time away counts on no recovery clock.
+    // After a device reset, so that the time away counts on no recovery clock
+    // and does not cut the lap message short; the race clock stays the host's.
     void ResetMopedTimers();
 
     // Whether `joinOrder` names a slot of a session's grid (and of the loaded track's).

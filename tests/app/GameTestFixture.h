@@ -1,6 +1,7 @@
 #pragma once
 // The game started as the program starts it after the launcher, on a private
-// copy of the sample data, with the manual clock and simulated input.
+// copy of the sample data, with the manual clock and simulated input. A failed
+// ASSERT_* inside a helper ends the whole test (see tests/support/TestMain.cpp).
 
 #include "app/MainLoop.h"
 #include "app/Menu.h"

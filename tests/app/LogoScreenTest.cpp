@@ -1,4 +1,5 @@
-// The logo's fade schedule over its six-second count-down.
+// The logo's fade schedule over its six-second count-down, and the music's
+// fade-in on the title that follows.
 
 #include "GameTestFixture.h"
 
@@ -34,6 +35,12 @@ TEST_F(GameTest, LogoFadesInHoldsAndFadesOutThenTitleFollows)
     EXPECT_EQ(g_LogoScreen, nullptr);
     ASSERT_NE(g_Music, nullptr);
     EXPECT_TRUE(g_Music->IsPlaying());
+    // The music comes in from silence a hundredth a turn, full after a hundred more turns.
+    EXPECT_FLOAT_EQ(g_Music->GetVolume(), 0.01f);
+    int fadeTurns = 0;
+    for (; g_Music->GetVolume() < 1.0f && fadeTurns < 200; ++fadeTurns)
+        Turn();
+    EXPECT_EQ(fadeTurns, 100);
 }
 
 TEST_F(GameTest, LogoRestoreDoesNotCountTheStall)

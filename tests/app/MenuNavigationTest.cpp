@@ -109,6 +109,18 @@ TEST_F(GameTest, TapsMoveTheMenuOnceAndTheQuitBoxMovesWithoutWrapAndYesEndsTheLo
     SimulateKey(g_Window.hWnd, DIK_DOWN, false);
     Turns(3);
     ExpectScreen(MENUSCREEN_MAIN, 2);
+    // Held, it moves at once and then each time 300 ms have passed: on the 19th
+    // turn of 16 ms after a move (304 ms), not on the 18th (288 ms).
+    SimulateKey(g_Window.hWnd, DIK_DOWN, true);
+    for (const int item : {3, 4, 0}) {
+        SCOPED_TRACE(item);
+        Turn();
+        ExpectScreen(MENUSCREEN_MAIN, item);
+        Turns(18);
+        ExpectScreen(MENUSCREEN_MAIN, item);
+    }
+    SimulateKey(g_Window.hWnd, DIK_DOWN, false);
+    Turns(3);
 
     g_Menu->SetScreen(MENUSCREEN_MAIN, 0);
     Press(DIK_UP); // wraps to "Quit"

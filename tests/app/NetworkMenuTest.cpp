@@ -305,10 +305,35 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
 }
 
-// A device lost and reset in the race: the race and its opponent's moped let
-// their device objects go and take them all back, and the race draws on. Then a
-// joiner that floods the host with garbage, NaN states and cut messages: the
-// host's race goes on and stays finite, whether or not the flooder's link holds.
+// The host's S starts nothing while nobody has joined; four opponents wait for
+// it, and the fifth, who fills the grid of six, starts the race at once.
+TEST_F(NetworkMenuTest, HostStartsOnSOnlyWithAnOpponentAndByItselfOnceTheGridIsFull)
+{
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    HostUkRace();
+    MultiplayerRace* race = g_MultiplayerRace;
+    PressS();
+    Turn();
+    EXPECT_EQ(race->phase, RACEPHASE_WAITING);
+    for (int32_t slot = 1; slot <= MAX_OPPONENTS; ++slot) {
+        ASSERT_EQ(race->phase, RACEPHASE_WAITING) << "with " << slot - 1 << " opponents";
+        {
+            std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+            ASSERT_TRUE(race->AddOpponent(uint32_t(100 + slot), "Bot", slot));
+        }
+        Turns(2);
+    }
+    EXPECT_EQ(race->phase, RACEPHASE_COUNTDOWN);
+    EXPECT_TRUE(HasLine(*race, "Race started!"));
+}
+
+// A device lost for over a second of turns and reset in the race: the race and
+// its opponent's moped let their device objects go and take them all back, the
+// race draws on, and the recovery count and the lap message count no time away,
+// as in a single-player race. Then a joiner that floods the host with garbage,
+// NaN states and cut messages: the host's race goes on and stays finite, whether
+// or not the flooder's link holds.
 TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndAJoinerFloodingItWithGarbage)
 {
     ASSERT_TRUE(StartGame());
@@ -319,12 +344,23 @@ TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndAJoinerFloodingItWithGarbage)
     ASSERT_NO_FATAL_FAILURE(JoinBot(bot));
     PressS();
     ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
+    // R held for a turn starts the recovery count; a lap's message shows, as the race starts it.
+    SimulateKey(g_Window.hWnd, DIK_R, true);
+    Turn();
+    SimulateKey(g_Window.hWnd, DIK_R, false);
+    Turn();
+    const Stopwatch& count = race->playerMoped.recoveryTimer;
+    ASSERT_TRUE(count.running);
+    race->lapMessageTimer.Reset();
+    race->lapMessageTimer.Start();
 
     GpuDevice* device = g_RenderDevice.device;
     const uint32_t raceResources = LiveResources();
     const GpuDeviceStats before = device->GetStats();
-    device->ForceDeviceLoss(5);
-    for (int turn = 0; turn < 10; ++turn)
+    const uint32_t countMs = count.currentMs, messageMs = race->lapMessageTimer.currentMs;
+    constexpr int LOST_TURNS = 80;
+    device->ForceDeviceLoss(LOST_TURNS);
+    for (int turn = 0; turn < LOST_TURNS + 5; ++turn)
         ASSERT_EQ(Turn(), TURN_GO_ON) << g_LastError;
     EXPECT_EQ(device->GetStats().resets, before.resets + 1);
     EXPECT_EQ(device->GetStats().presents, before.presents + 5);
@@ -332,6 +368,11 @@ TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndAJoinerFloodingItWithGarbage)
     ASSERT_EQ(race->opponents.size(), 1u);
     ASSERT_NE(race->opponents[0]->moped, nullptr);
     EXPECT_EQ(LiveResources(), raceResources);
+    EXPECT_TRUE(count.running);
+    EXPECT_LE(countMs - count.currentMs, 5u * 16u);
+    EXPECT_TRUE(race->lapMessageTimer.running);
+    EXPECT_LE(messageMs - race->lapMessageTimer.currentMs, 5u * 16u);
+    race->playerMoped.recoverRequest = 0;
 
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };

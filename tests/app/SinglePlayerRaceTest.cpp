@@ -262,6 +262,8 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_STREQ(stored[0].name, "Zed");
     EXPECT_EQ(stored[0].time, total);
+    Turns(MAX_RECORDS);
+    EXPECT_EQ(g_BestTimesShownRows, MAX_RECORDS);
 
     // Raced again against a full table of faster times: the best times come
     // without a new row, so the row of the record before is not highlighted.
@@ -278,6 +280,12 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
     ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
     EXPECT_EQ(g_NewRecordIndex, -1);
     EXPECT_EQ(g_RaceRecords.size(), size_t(MAX_RECORDS));
+    // The table comes again row by row, from none, a row a turn up to the last.
+    for (int rows = 0; rows <= MAX_RECORDS; ++rows) {
+        EXPECT_EQ(g_BestTimesShownRows, rows);
+        Turn();
+    }
+    EXPECT_EQ(g_BestTimesShownRows, MAX_RECORDS);
     Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
 }

@@ -60,8 +60,8 @@ TEST_F(MopedRecovery, FallenMopedIsPutBackUprightAlongTheRoad)
 }
 
 // Off the road the distance to the last cell's gate centre counts in the ground
-// plane: 22 m beside it is still near (though 3D distance to the centre, which lies at
-// height 0, is over 25 m here); 30 m beside it is out of the track, and after the
+// plane: 24.9 m beside it is still near (though 3D distance to the centre, which lies
+// at height 0, is over 25 m here); 25.1 m beside it is out of the track, and after the
 // count-down the moped stands at that cell's gate centre.
 TEST_F(MopedRecovery, MopedFarFromTheRoadIsRecoveredToItsLastCell)
 {
@@ -76,13 +76,13 @@ TEST_F(MopedRecovery, MopedFarFromTheRoadIsRecoveredToItsLastCell)
         EXPECT_EQ(track->trackData.FindSegment(&ground), nullptr);
         PlaceAt(x, z, Heading(moped->forward));
     };
-    aside(22.0f);
-    ASSERT_GT(std::hypot(22.0f, moped->position.y), 25.0f);
+    aside(24.9f);
+    ASSERT_GT(std::hypot(24.9f, moped->position.y), 25.0f);
     Step(20);
     EXPECT_EQ(moped->status, MOPEDSTATUS_NORMAL);
     EXPECT_EQ(moped->progress.lastSegment, cell);
 
-    aside(30.0f);
+    aside(25.1f);
     Step();
     EXPECT_EQ(moped->status, MOPEDSTATUS_OUT_OF_TRACK | MOPEDSTATUS_MESSAGE);
     EXPECT_GT(StepUntil(MOPEDSTATUS_RECOVERING, COUNT_DOWN_FRAMES + 5), COUNT_DOWN_FRAMES - 30);

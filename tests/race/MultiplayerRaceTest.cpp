@@ -10,11 +10,13 @@
 #include "audio/AudioListener.h"
 #include "audio/AudioManager.h"
 #include "backend/clock/Clock.h"
+#include "backend/math/Vector.h"
 #include "backend/sound/SoundTestHooks.h"
 #include "physics/TSimulator.h"
 #include "tracks/Track.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -151,6 +153,9 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";
     EXPECT_TRUE(mp->CountFinish(14, 59000, &name));
     EXPECT_STREQ(name, "New");
+    // A finish counts up to the race clock and a sixteenth of it plus 5 s: 68,750 ms at 60 s.
+    EXPECT_FALSE(mp->CountFinish(12, 68751, &name));
+    EXPECT_TRUE(mp->CountFinish(12, 68750, &name));
 }
 
 // Queued controls play back one per frame, steering 3 keeping what was there; a control that says "recovering"
@@ -323,4 +328,28 @@ TEST_F(MultiplayerRaceTest, MopedsOnOneSpotComeApartWithFinitePoses)
         }
         EXPECT_GT(Length3(other.position - mp->playerMoped.position), 1.0f) << offset << " " << yaw;
     }
+}
+
+// An opponent's name shows over its moped while it is nearer to the camera than
+// 50 units, and not from there on.
+TEST_F(MultiplayerRaceTest, NameShowsOverAnOpponentNearerThanFiftyUnits)
+{
+    ASSERT_TRUE(Start(0)) << g_LastError;
+    ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
+    Step();
+    Opponent& ann = *Record(10);
+    ASSERT_NE(ann.moped, nullptr);
+    const Camera& camera = mp->camera;
+    // The pixels that the name changes with the moped `distance` straight ahead of the camera.
+    const auto nameMarks = [&](float distance) {
+        const backend::Vector3 at = camera.eye + camera.forward * distance;
+        ann.moped->position = Vec(at.x, at.y, at.z, 1.0f);
+        const std::vector<uint32_t> named = DrawNow(true);
+        ann.name[0] = '\0';
+        const std::vector<uint32_t> unnamed = DrawNow(true);
+        std::strcpy(ann.name, "Ann");
+        return Footprint(named, unnamed).count;
+    };
+    EXPECT_GT(nameMarks(49.9f), 10);
+    EXPECT_EQ(nameMarks(50.1f), 0);
 }

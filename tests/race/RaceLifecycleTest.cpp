@@ -19,6 +19,25 @@ protected:
         backend::AdvanceManualClock(uint64_t(ms) * 1000);
         race->ResetTimers();
     }
+
+    // A device lost and reset as the front end goes through it, `ms` passing meanwhile: the
+    // race and the font let their device objects go (the race twice) and take them back.
+    void LoseAndRestoreDevice(uint32_t ms)
+    {
+        backend::GpuDevice* device = g_RenderDevice.device;
+        device->ForceDeviceLoss(1);
+        ASSERT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
+        race->Release();
+        race->Release();
+        font.Release();
+        ASSERT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+        ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+        g_RenderDevice.ResetStateCache();
+        ApplyFixedStates();
+        ASSERT_TRUE(font.Restore());
+        ASSERT_TRUE(race->Restore()) << g_LastError;
+        Away(ms);
+    }
 };
 
 TEST_F(RaceLifecycle, FailedOrFinishedRacesTearDownTwiceAndGiveEverythingBack)
@@ -76,19 +95,7 @@ TEST_F(RaceLifecycle, PauseAndDeviceLossCountNoTimeAway)
     EXPECT_EQ(totalMs, 121u * RACE_FRAME_MS);
     const std::vector<uint32_t> before = DrawNow(true);
 
-    backend::GpuDevice* device = g_RenderDevice.device;
-    device->ForceDeviceLoss(1);
-    EXPECT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
-    race->Release();
-    race->Release();
-    font.Release();
-    EXPECT_EQ(device->GetLiveDefaultPoolCount(), 0u);
-    ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
-    g_RenderDevice.ResetStateCache();
-    ApplyFixedStates();
-    ASSERT_TRUE(font.Restore());
-    ASSERT_TRUE(race->Restore()) << g_LastError;
-    Away(2500);
+    LoseAndRestoreDevice(2500);
     EXPECT_EQ(DrawNow(true), before);
 
     Frame();
@@ -96,6 +103,37 @@ TEST_F(RaceLifecycle, PauseAndDeviceLossCountNoTimeAway)
     EXPECT_EQ(moped.totalMs, totalMs + RACE_FRAME_MS);
     EXPECT_EQ(race->phase, RACEPHASE_RACING);
     EXPECT_GT(moped.speed, 1.0f);
+}
+
+// The lap message shows for 5 s of race time and the recovery count runs its
+// 8 s, frame for frame alike with a pause and a device reset in the middle.
+TEST_F(RaceLifecycle, LapMessageAndRecoveryCountKeepTheirTimeAcrossAPauseAndAReset)
+{
+    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
+    race->countDown.counter = -1;
+    race->phase = RACEPHASE_RACING;
+    Frame(false);
+    // A lap completed now, as the race starts its message, and R held for a frame.
+    race->lapMessageTimer.Reset();
+    race->lapMessageTimer.Start();
+    Press(backend::DIK_R, true);
+    Frame(false);
+    Press(backend::DIK_R, false);
+    const PlayerMoped& moped = race->playerMoped;
+    ASSERT_EQ(moped.status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
+    int messageFrames = 1, countFrames = 0; // the message showed in the frame of R
+    while (moped.status != MOPEDSTATUS_RECOVERING && countFrames < 600) {
+        if (countFrames == 100)
+            Away(5000);
+        if (countFrames == 200)
+            LoseAndRestoreDevice(2500);
+        Frame(false);
+        ++countFrames;
+        messageFrames += race->lapMessageTimer.running ? 1 : 0;
+    }
+    // 5000 ms of 16 ms frames, the one that reaches them included.
+    EXPECT_EQ(messageFrames, 313);
+    EXPECT_EQ(countFrames, 500);
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // Entry point of every test program: headless video and silent sound unless the
-// caller chose otherwise, then GoogleTest.
+// caller chose otherwise, then GoogleTest, where a fatal failure ends the test.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <dlfcn.h>
+#include <exception>
+#include <memory>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -53,6 +56,27 @@ static void PinGraphicsDriver()
         dlopen(library, RTLD_LAZY | RTLD_NODELETE);
 }
 
+namespace {
+
+// A failed ASSERT_* returns only from the function it is in. On the main thread
+// this turns it into an exception that GoogleTest catches at the test's edge, so
+// a failure inside a kit's helper ends the whole test (and the rest of SetUp),
+// instead of letting it go on into what the helper failed to set up.
+class EndTestOnFatalFailure : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestPartResult(const ::testing::TestPartResult& result) override
+    {
+        // Other threads and unwinding destructors cannot carry an exception out.
+        if (result.fatally_failed() && std::this_thread::get_id() == mainThread && std::uncaught_exceptions() == 0)
+            throw ::testing::AssertionException(result);
+    }
+
+private:
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -64,6 +88,8 @@ int main(int argc, char** argv)
     setenv("LP_NUM_THREADS", "0", 0);
     PinGraphicsDriver();
     ::testing::InitGoogleTest(&argc, argv);
+    // Last in the list, after the printer has shown the failure; GoogleTest owns it.
+    ::testing::UnitTest::GetInstance()->listeners().Append(std::make_unique<EndTestOnFatalFailure>().release());
     const int result = RUN_ALL_TESTS();
 #if defined(__SANITIZE_ADDRESS__)
     // The leak check now (a leak ends the program), while the threads left
