@@ -29,7 +29,7 @@ bool XModel::Load(const char* path, const char* textureDirectory, bool skip)
     mesh.reset();
     if (path == nullptr || std::strlen(path) >= sizeof(name) ||
         GpuFailed(GpuMesh::LoadFromX(g_RenderDevice.device, path, D3DPOOL_MANAGED, mesh, &read, error)))
-        return ReportError("Error loading X file!", true, error.empty() ? nullptr : error.c_str());
+        return ReportFileError("Error loading X file!", path, error.empty() ? "its mesh could not be made" : error);
 
     skipTextures = skip;
     materialCount = uint32_t(read.size());
