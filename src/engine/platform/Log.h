@@ -36,5 +36,6 @@ inline const char* ErrorDetail(const std::string& reason)
 }
 
 // Shows g_LastError in a message box when there is one; caption "Error" when
-// none is given. The window is the owner, or null for none.
-void ShowLastError(void* window, const char* caption);
+// none is given. The window is the owner, or null for none. True when there
+// was one to show.
+bool ShowLastError(void* window, const char* caption);
