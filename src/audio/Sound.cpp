@@ -219,6 +219,8 @@ void Sound::Stop()
 {
     if (!isLoaded || !(IsPlaying() || paused))
         return;
+    // A stream that can't start over is let go, and the game goes on without it.
+    const RecoverableStep recoverable;
     AudioManager* manager = GetAudioManager();
     if (!buffer->Stop())
         LogMessage("\nStopping a sound FAILED!");
@@ -450,6 +452,8 @@ void Sound::UpdateStream()
 {
     if (!isLoaded)
         return;
+    // Music that can't be read on plays out and goes; the game goes on without it.
+    const RecoverableStep recoverable;
     if (StreamFailed()) {
         if (!IsPlaying())
             ReleaseWhole(); // played out

@@ -35,6 +35,20 @@ inline const char* ErrorDetail(const std::string& reason)
     return reason.empty() ? nullptr : reason.c_str();
 }
 
+// Around a step the game goes on from when it fails (it plays on without that
+// sound): the failure is told on stderr and in the log as it happens, and the
+// error kept for shut-down is again the one from before the step.
+class RecoverableStep {
+public:
+    RecoverableStep() : kept(g_LastError) {}
+    ~RecoverableStep() { g_LastError.swap(kept); }
+    RecoverableStep(const RecoverableStep&) = delete;
+    RecoverableStep& operator=(const RecoverableStep&) = delete;
+
+private:
+    std::string kept;
+};
+
 // Shows g_LastError in a message box when there is one; caption "Error" when
 // none is given. The window is the owner, or null for none. True when there
 // was one to show.
