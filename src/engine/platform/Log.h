@@ -23,6 +23,8 @@ bool ReportError(const char* message, bool logIt = true, const char* detail = nu
 // ReportError, and a line on stderr naming the file: `reason` says why it
 // could not be used (empty: it is not there).
 bool ReportFileError(const char* message, const char* path, const std::string& reason);
+// ReportError, and a line on stderr with `reason`, for a failure of no file.
+bool ReportErrorWithReason(const char* message, const std::string& reason);
 // The game's text for a file that is not there, or for one that is there but
 // can't be used.
 inline const char* MissingOrRefused(const std::string& reason, const char* missing, const char* refused)
