@@ -31,11 +31,6 @@ struct RefusedFile {
     std::string reason;
 };
 
-void PrintTo(const RefusedFile& file, std::ostream* out)
-{
-    *out << file.name;
-}
-
 template <class Reader> bool OpenWith(const char* path)
 {
     Reader reader;
