@@ -10,8 +10,9 @@ bool InitApplication(int showCommand);
 // screen; ends in GAMESTATE_LOGO. Uses the choices in g_DeviceSettings.
 bool InitGame(int showCommand);
 // Takes down whatever exists, shows the last error text if one was stored and
-// destroys the window. Safe after a partial start-up.
-void ShutdownApplication();
+// destroys the window. Safe after a partial start-up. True when it showed an
+// error: the game ended on it.
+bool ShutdownApplication();
 
 // One frame of the start-up loading screen; the bar grows by one block.
 void RenderLoadingProgress();

@@ -17,7 +17,7 @@
 #include "engine/platform/Window.h"
 #include "race/MultiplayerRace.h"
 
-void ShutdownApplication()
+bool ShutdownApplication()
 {
     // The session first, so that no handler call reaches a race being freed.
     ShutdownNetwork();
@@ -63,6 +63,7 @@ void ShutdownApplication()
     g_RenderDevice.Shutdown();
     g_KeyRepeat.Clear();
     g_Window.ShowMouseCursor();
-    ShowLastError(g_Window.created ? g_Window.hWnd : nullptr, "Vantrel");
+    const bool failed = ShowLastError(g_Window.created ? g_Window.hWnd : nullptr, "Vantrel");
     g_Window.Destroy();
+    return failed;
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -113,8 +114,9 @@ bool AudioManager::Init(const AudioInitParams* initParams)
     const AudioInitParams& p = *initParams;
     LogMessage("\nInitializing audio manager...");
     LogMessage("\nCreating DirectSound8...");
-    if (!backend::DirectSound::Create(p.deviceGuid, directSound))
-        return ReportError("Error initializing DirectSound8!");
+    std::string why;
+    if (!backend::DirectSound::Create(p.deviceGuid, directSound, &why))
+        return ReportErrorWithReason("Error initializing DirectSound8!", why);
 
     LogMessage("\nSetting DirectSound's cooperative level...");
     if (!directSound->SetCooperativeLevel(p.hWnd, backend::DSSCL_PRIORITY)) {

@@ -71,11 +71,12 @@ bool OggVorbisReader::Open(const char* fileName)
     file = fileName ? backend::OpenFileForReading(fileName, backend::MAX_ASSET_FILE_BYTES, &refusal) : nullptr;
     if (!file)
         return ReportFileError("Error opening an ogg vorbis file!", fileName, refusal);
-    if (ov_open(file, &vorbisFile, nullptr, 0) < 0) {
+    if (const int opened = ov_open(file, &vorbisFile, nullptr, 0); opened < 0) {
         // vorbisfile takes the file only when the open succeeds.
         std::fclose(file);
         file = nullptr;
-        return ReportError("Error opening an ogg vorbis file: ov_open failed!");
+        return ReportFileError("Error opening an ogg vorbis file: ov_open failed!", fileName,
+                               "no Ogg Vorbis stream in it (vorbisfile error " + std::to_string(opened) + ")");
     }
     name = fileName;
     openedBytes = backend::CurrentFileSize(file);
@@ -102,8 +103,9 @@ bool OggVorbisReader::Start()
 {
     isOpen = true;
     if (ov_raw_seek(&vorbisFile, 0) != 0) {
+        Refuse("Error opening an ogg vorbis file: seek failed!", "going back to its start failed");
         Close();
-        return ReportError("Error opening an ogg vorbis file: seek failed!");
+        return false;
     }
     if (!ReadInfo()) {
         Close();
@@ -119,7 +121,7 @@ bool OggVorbisReader::ReadInfo()
         return ReportError("Error retrieving ogg vorbis file info: file not open!");
     vorbis_info* info = ov_info(&vorbisFile, -1);
     if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > INT_MAX)
-        return ReportError("Error retrieving ogg vorbis file info!");
+        return Refuse("Error retrieving ogg vorbis file info!", "no usable channel count or sample rate");
     format.formatTag = backend::WAVE_FORMAT_PCM;
     format.channels = static_cast<uint16_t>(info->channels);
     format.samplesPerSec = static_cast<uint32_t>(info->rate);
@@ -130,7 +132,7 @@ bool OggVorbisReader::ReadInfo()
     // Reading ends with the first logical bitstream, so the size counts only it.
     ogg_int64_t samples = ov_pcm_total(&vorbisFile, 0);
     if (samples < 0)
-        return ReportError("Error retrieving ogg vorbis file info!");
+        return Refuse("Error retrieving ogg vorbis file info!", "its length can't be told");
     uint64_t bytes = static_cast<uint64_t>(samples) * format.blockAlign;
     dataSize = static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX - UINT32_MAX % format.blockAlign));
     return true;
@@ -202,6 +204,14 @@ bool OggVorbisReader::Fail(const std::string& reason)
     const char* message = "Error reading an ogg vorbis file!";
     if (name.empty())
         return ReportError(message, false);
+    return ReportFileError(message, name.c_str(), reason);
+}
+
+// Says why the file can't be used; on stderr too for a named file.
+bool OggVorbisReader::Refuse(const char* message, const std::string& reason)
+{
+    if (name.empty())
+        return ReportError(message);
     return ReportFileError(message, name.c_str(), reason);
 }
 

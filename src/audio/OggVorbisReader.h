@@ -49,6 +49,7 @@ private:
     bool ReadInfo();
     const char* LostFile();
     bool Fail(const std::string& reason);
+    bool Refuse(const char* message, const std::string& reason);
 
     // The file's name for error reports (empty for one held in memory), and
     // its size at the open.

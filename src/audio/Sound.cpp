@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -77,9 +78,9 @@ bool Sound::OpenReader()
     else if (std::strcmp(extension, "ogg") == 0)
         made = new (std::nothrow) OggVorbisReader();
     else
-        return ReportError("Error loading a sound: unsupported file type!");
+        return ReportFileError("Error loading a sound: unsupported file type!", name, "not a .wav or .ogg file");
     if (!made)
-        return ReportError("Error loading a sound: not enough memory!");
+        return ReportFileError("Error loading a sound: not enough memory!", name, "no memory for its reader");
     reader.reset(made);
     if (!reader->Open(name)) {
         CloseReader();
@@ -100,7 +101,8 @@ bool Sound::CreateBuffer()
 {
     LogMessage("\nCreating a sound buffer...");
     if (is3D && format.channels > 1)
-        return ReportError("Error loading a sound: multichannel sounds not allowed in 3d mode!");
+        return ReportFileError("Error loading a sound: multichannel sounds not allowed in 3d mode!", name,
+                               std::to_string(format.channels) + " channels; a sound placed in 3D has one");
     uint32_t dataSize = reader->GetDataSize();
     writeOffset = 0;
     bytesPlayed = 0;
@@ -128,7 +130,8 @@ bool Sound::CreateBuffer()
     desc.bufferBytes = bufferBytes;
     desc.format = &format;
     if (!manager->directSound || !manager->directSound->CreateSoundBuffer(desc, buffer))
-        return ReportError("Error loading a sound: buffer creation failed!");
+        return ReportFileError("Error loading a sound: buffer creation failed!", name,
+                               bufferBytes == 0 ? "it holds no sound" : "no sound buffer for it");
     return true;
 }
 
@@ -142,7 +145,8 @@ bool Sound::FillInitialData()
         !buffer->Lock(0, bufferBytes, &part1, &bytes1, &part2, &bytes2, backend::DSBLOCK_ENTIREBUFFER)) {
         buffer.reset();
         CloseReader();
-        return ReportError("Error loading a sound: locking the sound buffer failed!");
+        return ReportFileError("Error loading a sound: locking the sound buffer failed!", name,
+                               "its sound buffer could not be filled");
     }
     uint32_t read = 0;
     if (!reader->Read(part1, bytes1, &read)) {
@@ -155,7 +159,8 @@ bool Sound::FillInitialData()
     if (!buffer->Unlock(part1, bytes1, part2, bytes2)) {
         buffer.reset();
         CloseReader();
-        return ReportError("Error loading a sound: locking the sound buffer failed!");
+        return ReportFileError("Error loading a sound: locking the sound buffer failed!", name,
+                               "its sound buffer could not be filled");
     }
     if (params.streamed)
         writeOffset = (writeOffset + read) % bufferBytes;
@@ -214,6 +219,8 @@ void Sound::Stop()
 {
     if (!isLoaded || !(IsPlaying() || paused))
         return;
+    // A stream that can't start over is let go, and the game goes on without it.
+    const RecoverableStep recoverable;
     AudioManager* manager = GetAudioManager();
     if (!buffer->Stop())
         LogMessage("\nStopping a sound FAILED!");
@@ -445,6 +452,8 @@ void Sound::UpdateStream()
 {
     if (!isLoaded)
         return;
+    // Music that can't be read on plays out and goes; the game goes on without it.
+    const RecoverableStep recoverable;
     if (StreamFailed()) {
         if (!IsPlaying())
             ReleaseWhole(); // played out

@@ -75,6 +75,8 @@ void DestroyInstance(AudioManager* audio, Sound3D*& instance)
 template <typename T>
 T* TakeInstance(AudioManager* audio, BasicSoundDefinition<T>& definition, const char* createFailed)
 {
+    // The game goes on without a sound of the pool that can't load.
+    const RecoverableStep recoverable;
     T* instance = nullptr;
     if (!definition.idleInstances.empty() && !definition.idleInstances.front()->IsPlaying()) {
         instance = definition.idleInstances.front();

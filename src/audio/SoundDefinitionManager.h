@@ -15,7 +15,8 @@ public:
     ~SoundDefinitionManager();
 
     virtual bool AddDefinition(const char* name, const SoundLoadParams* params);
-    // A loaded instance ready to play, or null.
+    // A loaded instance ready to play, or null: the sound is left out, and
+    // its failure is told but not kept for the box at shut-down.
     virtual Sound* CreateInstance(const char* name);
     virtual void ReleaseInstance(const char* name, Sound* instance);
     virtual void DestroyInstances(const char* name);

@@ -34,6 +34,7 @@ bool WaveFileReader::Open(const char* fileName)
         return ReportFileError(MissingOrRefused(refusal, "Error reading wave file MMIO: file not found!",
                                                 "Error reading wave file MMIO: can't open file!"),
                                fileName, refusal);
+    name = fileName;
     if (!ReadHeader() || !Reset()) {
         Close();
         return false;
@@ -49,18 +50,18 @@ bool WaveFileReader::ReadHeader()
         return false;
     riffChunk = backend::RiffChunk{};
     if (!mmio.Descend(riffChunk, nullptr, 0))
-        return ReportError("Error reading wave file MMIO: mmioDescend failed!");
+        return Refuse("Error reading wave file MMIO: mmioDescend failed!", "no RIFF header");
     if (riffChunk.id != backend::FOURCC_RIFF || riffChunk.formType != backend::MakeFourCC('W', 'A', 'V', 'E'))
-        return ReportError("Error reading wave file MMIO: file type mismatch!");
+        return Refuse("Error reading wave file MMIO: file type mismatch!", "not a RIFF WAVE file");
     backend::RiffChunk formatChunk;
     formatChunk.id = backend::MakeFourCC('f', 'm', 't', ' ');
     if (!mmio.Descend(formatChunk, &riffChunk, backend::RIFF_FINDCHUNK))
-        return ReportError("Error reading wave file MMIO: format chunk not found!");
+        return Refuse("Error reading wave file MMIO: format chunk not found!", "no format chunk");
     if (formatChunk.size < 16)
-        return ReportError("Error reading wave file MMIO: wave format not supported!");
+        return Refuse("Error reading wave file MMIO: wave format not supported!", "format chunk too short");
     uint8_t bytes[16];
     if (mmio.Read(bytes, 16) < 16)
-        return ReportError("Error reading wave file MMIO: mmioRead failed!");
+        return Refuse("Error reading wave file MMIO: mmioRead failed!", "format chunk cut short");
     backend::WaveFormat read;
     read.formatTag = Word(bytes);
     read.channels = Word(bytes + 2);
@@ -75,10 +76,13 @@ bool WaveFileReader::ReadHeader()
                      read.blockAlign == read.channels * read.bitsPerSample / 8 &&
                      read.avgBytesPerSec == read.samplesPerSec * read.blockAlign;
     if (!supported)
-        return ReportError("Error reading wave file MMIO: wave format not supported!");
+        return Refuse("Error reading wave file MMIO: wave format not supported!",
+                      "format tag " + std::to_string(read.formatTag) + ", " + std::to_string(read.channels) +
+                          " channel(s) of " + std::to_string(read.bitsPerSample) +
+                          " bits: only 8- or 16-bit PCM in one or two channels is played");
     format = read;
     if (!mmio.Ascend(formatChunk))
-        return ReportError("Error reading wave file MMIO: mmioAscend failed!");
+        return Refuse("Error reading wave file MMIO: mmioAscend failed!", "format chunk runs past the end");
     return true;
 }
 
@@ -89,11 +93,11 @@ bool WaveFileReader::Reset()
     if (!mmio.IsOpen())
         return ReportError("Error resetting wave file MMIO: invalid MMIO handle!");
     if (!mmio.Seek(riffChunk.dataOffset + 4))
-        return ReportError("Error seeking wave file's data section!");
+        return Refuse("Error seeking wave file's data section!", "its data can't be reached");
     dataChunk = backend::RiffChunk{};
     dataChunk.id = backend::MakeFourCC('d', 'a', 't', 'a');
     if (!mmio.Descend(dataChunk, &riffChunk, backend::RIFF_FINDCHUNK))
-        return ReportError("Error descending to the wave file's data chunk!");
+        return Refuse("Error descending to the wave file's data chunk!", "no data chunk");
     return true;
 }
 
@@ -108,7 +112,7 @@ bool WaveFileReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRead
         return ReportError("Error reading wave file: no data to copy!");
     dataChunk.size -= count;
     if (mmio.Read(destination, count) < count)
-        return ReportError("Error reading wave file: no data to copy!");
+        return Refuse("Error reading wave file: no data to copy!", "data chunk cut short");
     if (bytesRead)
         *bytesRead = count;
     if (dataChunk.size == 0)
@@ -116,9 +120,16 @@ bool WaveFileReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRead
     return true;
 }
 
+// Refuses the open file, naming it and saying why.
+bool WaveFileReader::Refuse(const char* message, const std::string& reason)
+{
+    return ReportFileError(message, name.c_str(), reason);
+}
+
 void WaveFileReader::Close()
 {
     mmio.Close();
+    name.clear();
     dataSize = 0;
     endOfData = false;
 }

@@ -4,6 +4,8 @@
 #include "audio/SoundReader.h"
 #include "backend/sound/RiffFile.h"
 
+#include <string>
+
 class WaveFileReader : public SoundReader {
 public:
     ~WaveFileReader() override;
@@ -24,4 +26,8 @@ public:
 
 private:
     bool ReadHeader();
+    bool Refuse(const char* message, const std::string& reason);
+
+    // The file's name for error reports.
+    std::string name;
 };

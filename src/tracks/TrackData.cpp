@@ -103,9 +103,12 @@ bool IsAbove(const float plane[4], const Vector3& p)
     return plane[0] * p.x + plane[1] * p.y + plane[2] * p.z + plane[3] >= 0.0f;
 }
 
-bool Refuse(const char* detail)
+// The bytes are no track: named on stderr when they came from a file.
+bool Refuse(const char* path, const char* reason)
 {
-    return ReportError(LOAD_ERROR, true, detail);
+    if (path != nullptr)
+        return ReportFileError(LOAD_ERROR, path, reason);
+    return ReportError(LOAD_ERROR, true, (std::string("FAILED: ") + reason).c_str());
 }
 
 } // namespace
@@ -117,10 +120,10 @@ bool TrackData::Load(const char* path)
     std::string reason;
     if (path == nullptr || !backend::ReadWholeFile(path, bytes, backend::MAX_ASSET_FILE_BYTES, &reason))
         return ReportFileError(LOAD_ERROR, path, reason);
-    return LoadFromMemory(bytes.data(), bytes.size());
+    return LoadFromMemory(bytes.data(), bytes.size(), path);
 }
 
-bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size)
+bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size, const char* path)
 {
     Free();
     ByteReader in(bytes, bytes ? size : 0);
@@ -130,23 +133,23 @@ bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size)
     for (int i = 0;; ++i) {
         uint8_t c;
         if (i == 4 || !in.U8(c))
-            return Refuse("FAILED: not a track data file");
+            return Refuse(path, "not a track data file");
         magic[i] = char(c);
         if (c == 0)
             break;
     }
     if (std::strcmp(magic, "TDA") != 0)
-        return Refuse("FAILED: not a track data file");
+        return Refuse(path, "not a track data file");
 
     int32_t positionCount = 0;
     if (!in.I32(positionCount))
-        return Refuse("FAILED: file cut short");
+        return Refuse(path, "file cut short");
     if (positionCount < 1)
-        return Refuse("FAILED: no start position");
+        return Refuse(path, "no start position");
     if (positionCount > TRACK_MAX_START_POSITIONS)
-        return Refuse("FAILED: too many start positions");
+        return Refuse(path, "too many start positions");
     if (in.Remaining() < START_RECORD_SIZE * size_t(positionCount) + 4)
-        return Refuse("FAILED: file cut short");
+        return Refuse(path, "file cut short");
     std::unique_ptr<TrackStartPosition[]> positions(new (std::nothrow) TrackStartPosition[positionCount]);
     if (!positions)
         return ReportError(MEMORY_ERROR);
@@ -154,18 +157,18 @@ bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size)
         Vector3 p;
         in.Point(p);
         if (!InRange(p.x) || !InRange(p.z))
-            return Refuse("FAILED: bad start position");
+            return Refuse(path, "bad start position");
         positions[i] = {p.x, 0.0f, p.z};
     }
 
     int32_t gateCount = 0;
     in.I32(gateCount);
     if (gateCount < TRACK_MIN_GATES)
-        return Refuse("FAILED: fewer than 3 gates");
+        return Refuse(path, "fewer than 3 gates");
     if (gateCount > TRACK_MAX_GATES)
-        return Refuse("FAILED: too many gates");
+        return Refuse(path, "too many gates");
     if (in.Remaining() < GATE_RECORD_SIZE * size_t(gateCount))
-        return Refuse("FAILED: file cut short");
+        return Refuse(path, "file cut short");
     std::unique_ptr<GateRecord[]> gates(new (std::nothrow) GateRecord[gateCount]);
     if (!gates)
         return ReportError(MEMORY_ERROR);
@@ -178,7 +181,7 @@ bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size)
         in.U8(gate.checkpoint);
         in.Skip(3);
         if (!InRange(gate.left) || !InRange(gate.right) || !InRange(gate.centre.x) || !InRange(gate.centre.z))
-            return Refuse("FAILED: bad gate coordinates");
+            return Refuse(path, "bad gate coordinates");
     }
 
     // Every edge of every cell must give a plane before any cell is made.
@@ -188,7 +191,7 @@ bool TrackData::LoadFromMemory(const uint8_t* bytes, size_t size)
         const GateRecord& nextGate = gates[(i + 1) % gateCount];
         if (!BuildPlane(gate.left, gate.right, false, plane) || !BuildPlane(gate.left, nextGate.left, true, plane) ||
             !BuildPlane(gate.right, nextGate.right, false, plane))
-            return Refuse("FAILED: zero-length gate or road edge");
+            return Refuse(path, "zero-length gate or road edge");
     }
 
     startPositions = positions.release();

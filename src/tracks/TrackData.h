@@ -28,7 +28,8 @@ public:
     // Reads the file whole and builds from it; false with the error reported.
     bool Load(const char* path);
     // Builds from the bytes of a whole file; whatever was loaded goes first.
-    bool LoadFromMemory(const uint8_t* bytes, size_t size);
+    // `path` names the file in error reports when there is one.
+    bool LoadFromMemory(const uint8_t* bytes, size_t size, const char* path = nullptr);
     // Gives back the ring (closed or not) and the start grid; safe to repeat.
     void Free();
     // The first cell along the ring from firstSegment that contains p, or null.

@@ -37,7 +37,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // clang-format off
-const char* const DRIVER_SCRIPT = R"SCRIPT(#!/bin/bash
+// What every run's script starts with: the environment, the step log, keys,
+// screenshots, finding the windows of a process, and the display answering.
+const char* const SCRIPT_KIT = R"SCRIPT(#!/bin/bash
 # $1 program folder, $2 screenshot folder.
 cd "$1" || exit 2
 unset SDL_VIDEODRIVER
@@ -76,6 +78,9 @@ if ! reachable; then
   log "display $DISPLAY does not answer in this run: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
   exit 7
 fi
+)SCRIPT";
+
+const char* const TOUR_SCRIPT = R"SCRIPT(
 # Another copy, as a player's would run: its own lock folder, its game window
 # on this display with the same name and class.
 XDG_RUNTIME_DIR="$1/player-run" ./vantrel 2> "$shots/other-stderr.txt" &
@@ -163,6 +168,38 @@ if kill -0 $pid 2>/dev/null; then log "trap: still running 10 s after SIGTERM"; 
 wait $pid
 log "trap: exit $?"
 )SCRIPT";
+
+// A race on a damaged track: the launcher, Play!, logo, title, Single Player
+// and "Race!" on the first track; the error box, found by its title (xdotool's
+// search misses SDL's UTF-8 titles) in whichever process draws it, is closed
+// with Escape, and the exit status logged.
+const char* const DAMAGED_TRACK_SCRIPT = R"SCRIPT(
+./vantrel 2> "$shots/damaged-track-stderr.txt" &
+pid=$!
+launcher=$(window_of $pid)
+if [ -z "$launcher" ]; then why launcher $pid; kill $pid; exit 3; fi
+xdotool windowfocus --sync "$launcher"; key Return
+game=$(window_of $pid "$launcher")
+if [ -z "$game" ]; then why "game window" $pid; kill $pid; exit 4; fi
+xdotool windowfocus --sync "$game"
+sleep 1; key Return; sleep 0.5; key Return; sleep 1
+key Return; key Return
+boxes() {
+  for w in $(xdotool search --onlyvisible --classname '.*' 2>/dev/null); do
+    [ "$w" != "$game" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Vantrel ] && echo "$w"
+  done
+}
+for i in $(seq 150); do [ -n "$(boxes)" ] && break; sleep 0.2; done
+[ -n "$(boxes)" ] && log "error box shown"
+for i in $(seq 40); do
+  set -- $(boxes); [ $# -eq 0 ] && break
+  timeout 5 xdotool windowfocus --sync "$1" key Escape; sleep 0.5
+done
+for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -9 $pid 2>/dev/null && log "still running 10 s after the box"
+wait $pid
+log "exit $?"
+)SCRIPT";
 // clang-format on
 
 const char* const LEAK_SUPPRESSIONS = "leak:libSDL2\nleak:libGLX\nleak:libEGL\nleak:libGL.so\nleak:libgallium\n"
@@ -226,30 +263,90 @@ double ChangedShare(const datagen::RgbaImage& a, const datagen::RgbaImage& b, ui
     return double(changed) / double(size_t(right - left) * (bottom - top));
 }
 
+// A copy of the program and its data set in a folder of its own, driven by a
+// script on a private X server.
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwininfo"}) {
+            if (!HasProgram(tool))
+                GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
+        }
+        bin = backend::BaseDirectory();
+        // On tmpfs where there is one: the file system that trapped the Ogg reader.
+        const fs::path temporary = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        work = temporary / ("vantrel-end-to-end-" + std::to_string(getpid()));
+        fs::remove_all(work);
+        for (const char* folder : {"Data", "Graphics/Textures", "Audio/Sounds", "Audio/Music"}) {
+            fs::create_directories(work / folder);
+            fs::copy(bin / folder, work / folder, fs::copy_options::recursive);
+        }
+        for (const char* folder : {"Graphics/Models", "Graphics/Tracks"})
+            fs::create_directory_symlink(fs::absolute(bin / folder), work / folder);
+        fs::copy(bin / "vantrel", work / "vantrel");
+        std::ofstream(work / "lsan.supp") << LEAK_SUPPRESSIONS;
+        for (const char* folder : {"run", "player-run"}) {
+            fs::create_directories(work / folder);
+            fs::permissions(work / folder, fs::perms::owner_all);
+        }
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(work, ignored);
+    }
+
+    // Runs the script kit and `body` with screenshots to artefacts/<shotsName>;
+    // false when it did not finish within `seconds`. `steps` gets its step log.
+    bool RunScript(const char* body, const char* shotsName, int seconds, int& result, std::string& steps)
+    {
+        shots = bin.parent_path() / "artefacts" / shotsName;
+        fs::remove_all(shots);
+        fs::create_directories(shots);
+        const fs::path script = work / "drive.sh";
+        std::ofstream(script) << SCRIPT_KIT << body;
+        fs::permissions(script, fs::perms::owner_all);
+
+        // The lock file goes to the run's own folder; the abstract socket names to
+        // its own network namespace where unshare may make one.
+        // Sanitizer builds draw a race frame in up to a fifth of a second: a key
+        // is held that long, which with xdotool's start-up stays short of the
+        // 300 ms key repeat.
+#if defined(__SANITIZE_ADDRESS__)
+        const char* keyHold = "KEY_HOLD=0.2";
+#else
+        const char* keyHold = "KEY_HOLD=0.15";
+#endif
+        // The X server stays outside the namespace; its clients reach it through its socket file.
+        PrivateXServer server;
+        std::string error;
+        if (!server.Start(error)) {
+            ADD_FAILURE() << error;
+            return false;
+        }
+        std::vector<std::string> command = {"env", "DISPLAY=" + server.Display(),
+                                            "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
+        if (std::system("unshare -n true >/dev/null 2>&1") == 0)
+            command.insert(command.begin(), {"unshare", "-n"});
+        command.push_back(script.string());
+        command.push_back(work.string());
+        command.push_back(shots.string());
+        bool timedOut = false;
+        result = RunBounded(command, seconds, &timedOut);
+        std::stringstream log;
+        log << std::ifstream(shots / "steps.txt").rdbuf();
+        steps = log.str();
+        return !timedOut;
+    }
+
+    fs::path bin, work, shots;
+};
+
 } // namespace
 
-TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
+TEST_F(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
 {
-    for (const char* tool : {"Xvfb", "xdotool", "xwd", "xwininfo"}) {
-        if (!HasProgram(tool))
-            GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
-    }
-    const fs::path bin = backend::BaseDirectory();
-    // On tmpfs where there is one: the file system that trapped the Ogg reader.
-    const fs::path temporary = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    const fs::path work = temporary / ("vantrel-end-to-end-" + std::to_string(getpid()));
-    const fs::path shots = bin.parent_path() / "artefacts" / "end-to-end";
-    fs::remove_all(work);
-    fs::remove_all(shots);
-    fs::create_directories(shots);
-    for (const char* folder : {"Data", "Graphics/Textures", "Audio/Sounds", "Audio/Music"}) {
-        fs::create_directories(work / folder);
-        fs::copy(bin / folder, work / folder, fs::copy_options::recursive);
-    }
-    for (const char* folder : {"Graphics/Models", "Graphics/Tracks"})
-        fs::create_directory_symlink(fs::absolute(bin / folder), work / folder);
-    fs::copy(bin / "vantrel", work / "vantrel");
-
     // The launcher takes these choices from the file and "Play!" writes them back.
     datagen::GameConfigValues choices;
     choices.windowed = 1;
@@ -258,45 +355,15 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
     choices.softwareSoundBuffers = 1;
     ASSERT_TRUE(datagen::WriteGameConfig((work / "Game.cfg").string(), choices));
     ASSERT_TRUE(datagen::WriteSoundConfig((work / "Data/Sound.cfg").string(), 1.0f, 0.9f));
-    std::ofstream(work / "lsan.supp") << LEAK_SUPPRESSIONS;
     std::vector<uint8_t> good, trap;
     ASSERT_TRUE(datagen::EncodeOggVorbis(datagen::SynthTone(440, 1.0f, 22050, 0.5f), 1, 22050, good));
     ASSERT_TRUE(datagen::MakeSeekTrapOgg(good, trap));
     ASSERT_TRUE(datagen::WriteFileBytes((work / "trap.ogg").string(), trap));
-    for (const char* folder : {"run", "player-run"}) {
-        fs::create_directories(work / folder);
-        fs::permissions(work / folder, fs::perms::owner_all);
-    }
-    const fs::path script = work / "drive.sh";
-    std::ofstream(script) << DRIVER_SCRIPT;
-    fs::permissions(script, fs::perms::owner_all);
-
-    // The lock file goes to the run's own folder; the abstract socket names to
-    // its own network namespace where unshare may make one.
-    // Sanitizer builds draw a race frame in up to a fifth of a second: a key
-    // is held that long, which with xdotool's start-up stays short of the
-    // 300 ms key repeat.
-#if defined(__SANITIZE_ADDRESS__)
-    const char* keyHold = "KEY_HOLD=0.2";
-#else
-    const char* keyHold = "KEY_HOLD=0.15";
-#endif
-    // The X server stays outside the namespace; its clients reach it through its socket file.
-    PrivateXServer server;
-    std::string error;
-    ASSERT_TRUE(server.Start(error)) << error;
-    std::vector<std::string> command = {"env", "DISPLAY=" + server.Display(),
-                                        "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
-    if (std::system("unshare -n true >/dev/null 2>&1") == 0)
-        command.insert(command.begin(), {"unshare", "-n"});
-    command.push_back(script.string());
-    command.push_back(work.string());
-    command.push_back(shots.string());
-    bool timedOut = false;
-    const int result = RunBounded(command, 240, &timedOut);
-    ASSERT_FALSE(timedOut) << "the driven program did not finish within 240 s";
-    std::stringstream steps;
-    steps << std::ifstream(shots / "steps.txt").rdbuf();
+    int result = -1;
+    std::string stepLog;
+    ASSERT_TRUE(RunScript(TOUR_SCRIPT, "end-to-end", 240, result, stepLog))
+        << "the driven program did not finish within 240 s";
+    std::stringstream steps(stepLog);
     ASSERT_EQ(result, 0) << steps.str();
     // The second copy leaves at once, before any window of its own.
     const size_t second = steps.str().find("second copy exit 0 after ");
@@ -362,7 +429,28 @@ TEST(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
     EXPECT_GT(ChangedShare(countDown, raced, left + 200, top + 150, left + 600, top + 400), 0.2);
     EXPECT_GT(ChangedShare(countDown, racing, left + 600, top + 410, left + 760, top + 570), 0.01);
     EXPECT_GT(ChangedShare(racing, raced, left + 10, top + 85, left + 210, top + 112), 0.01);
+}
 
-    std::error_code ignored;
-    fs::remove_all(work, ignored);
+// A track that can't be loaded ends the game with its box, stderr names the
+// file, and the program exits with a failure status.
+TEST_F(EndToEnd, DamagedTrackEndsTheProgramWithItsBoxAndAFailureStatus)
+{
+    datagen::GameConfigValues choices;
+    choices.windowed = 1;
+    ASSERT_TRUE(datagen::WriteGameConfig((work / "Game.cfg").string(), choices));
+    ASSERT_TRUE(datagen::WriteFileBytes((work / "Data/Tracks/Finland/TrackData.tda").string(), {'X'}));
+    int result = -1;
+    std::string steps;
+    ASSERT_TRUE(RunScript(DAMAGED_TRACK_SCRIPT, "end-to-end-damaged-track", 120, result, steps))
+        << "the driven program did not finish within 120 s";
+    ASSERT_EQ(result, 0) << steps;
+    EXPECT_NE(steps.find("error box shown"), std::string::npos) << steps;
+    EXPECT_NE(steps.find("\nexit 1\n"), std::string::npos) << steps;
+    std::stringstream said;
+    said << std::ifstream(shots / "damaged-track-stderr.txt").rdbuf();
+    EXPECT_NE(said.str().find("Vantrel: Error loading track data (Data\\Tracks\\Finland\\TrackData.tda: not a track "
+                              "data file)\n"),
+              std::string::npos)
+        << said.str();
+    EXPECT_NE(said.str().find("Vantrel: Error loading track data\n"), std::string::npos) << said.str();
 }

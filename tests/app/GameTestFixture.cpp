@@ -150,6 +150,19 @@ void GameTest::GoToMainMenu()
     ASSERT_EQ(g_GameState, GAMESTATE_MAIN_MENU);
 }
 
+LoopTurn GameTest::QuitFromMainMenu()
+{
+    g_Menu->SetScreen(MENUSCREEN_MAIN, 4);
+    Press(backend::DIK_RETURN);
+    Press(backend::DIK_LEFT);
+    backend::SimulateKey(g_Window.hWnd, backend::DIK_RETURN, true);
+    LoopTurn turn = Turn();
+    for (int i = 0; i < 10 && turn == TURN_GO_ON; ++i)
+        turn = Turn();
+    backend::SimulateKey(g_Window.hWnd, backend::DIK_RETURN, false);
+    return turn;
+}
+
 void GameTest::ExpectScreen(MenuScreen screen, int item)
 {
     ASSERT_NE(g_Menu, nullptr);

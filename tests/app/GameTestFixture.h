@@ -36,6 +36,8 @@ protected:
     void Type(const char* utf8);
     // From the logo through the title to the main screen of the menu.
     void GoToMainMenu();
+    // From the main screen: "Quit", then "Yes"; the turn the loop ended on.
+    LoopTurn QuitFromMainMenu();
     std::string DataPath(const std::string& relative) const { return dataDirectory + "/" + relative; }
     // The menu is up on `screen` with `item` selected.
     static void ExpectScreen(MenuScreen screen, int item);

@@ -4,9 +4,14 @@
 #include "audio/Sound.h"
 #include "audio/Sound3D.h"
 #include "backend/sound/SoundBuffer.h"
+#include "support/ChildProcess.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <unistd.h>
 
 using namespace audiotest;
 
@@ -93,10 +98,46 @@ TEST_F(AudioManagerBeforeInit, ChoosesHardwareOnlyWithEnoughBuffersAndFailsWitho
 
     backend::UseLoopbackSoundDevice(false);
     params.deviceGuid = "No Such Device 42";
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(manager->Init(&params));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Vantrel: Error initializing DirectSound8! (the sound output device \"No Such Device 42\" was not found; "
+              "to play without sound, start the game with ALSOFT_DRIVERS=null)\n");
     EXPECT_EQ(g_LastError, "Error initializing DirectSound8!");
     EXPECT_FALSE(manager->IsInitialized());
     EXPECT_EQ(manager->directSound, nullptr);
+}
+
+// Run by the test below in a process whose OpenAL has no output driver.
+TEST_F(AudioManagerBeforeInit, DISABLED_InitWithoutAnOutputDevice)
+{
+    backend::UseLoopbackSoundDevice(false);
+    AudioInitParams params;
+    EXPECT_FALSE(GetAudioManager()->Init(&params));
+    EXPECT_EQ(g_LastError, "Error initializing DirectSound8!");
+}
+
+// A machine with no sound output: the box text stays the game's, and stderr
+// says what is missing and how to play without sound.
+TEST(AudioWithoutOutput, SaysNoDeviceWasFoundAndHowToPlayWithoutSound)
+{
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string output =
+        (std::filesystem::temp_directory_path() / ("vantrel-no-sound-" + std::to_string(getpid()))).string();
+    bool timedOut = false;
+    const int status =
+        RunBounded({"env", "ALSOFT_DRIVERS=vantrel-no-such-driver", self, "--gtest_also_run_disabled_tests",
+                    "--gtest_filter=AudioManagerBeforeInit.DISABLED_InitWithoutAnOutputDevice"},
+                   60, &timedOut, output);
+    std::stringstream said;
+    said << std::ifstream(output).rdbuf();
+    std::filesystem::remove(output);
+    ASSERT_FALSE(timedOut);
+    EXPECT_EQ(status, 0) << said.str();
+    EXPECT_NE(said.str().find("Vantrel: Error initializing DirectSound8! (no sound output device found; to play "
+                              "without sound, start the game with ALSOFT_DRIVERS=null)\n"),
+              std::string::npos)
+        << said.str();
 }
 
 TEST_F(AudioManagerTest, MasterVolumesApplyToTheirGroupAtOnce)

@@ -34,7 +34,12 @@ TEST_F(Sound3DTest, StereoFilesAreRefused)
 {
     Sound3D* sound = GetAudioManager()->Create3DSound();
     SoundLoadParams params{};
-    EXPECT_FALSE(sound->Load(Tone("stereo.wav", 0.2f, 2).c_str(), &params));
+    const std::string stereo = Tone("stereo.wav", 0.2f, 2);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(sound->Load(stereo.c_str(), &params));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Vantrel: Error loading a sound: multichannel sounds not allowed in 3d mode! (" + stereo +
+                  ": 2 channels; a sound placed in 3D has one)\n");
     EXPECT_EQ(g_LastError, "Error loading a sound: multichannel sounds not allowed in 3d mode!");
     EXPECT_FALSE(sound->IsLoaded());
     EXPECT_TRUE(GetAudioManager()->loaded3DSounds.empty());

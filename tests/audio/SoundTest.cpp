@@ -360,8 +360,12 @@ TEST_F(SoundTest, BadFilesFailClearlyAndPlayNothing)
         SCOPED_TRACE(c.file);
         g_LastError.clear();
         Sound* sound = GetAudioManager()->CreateSound();
+        ::testing::internal::CaptureStderr();
         EXPECT_FALSE(sound->Load(c.file.c_str(), &params));
+        const std::string said = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(g_LastError, c.error);
+        // Of the many sounds a race loads, stderr names the one refused.
+        EXPECT_EQ(said.rfind("Vantrel: " + std::string(c.error) + " (" + c.file + ": ", 0), 0u) << said;
         EXPECT_FALSE(sound->IsLoaded());
         EXPECT_EQ(sound->reader, nullptr);
         sound->Play();

@@ -6,6 +6,7 @@
 #include "backend/sound/SoundTestHooks.h"
 
 #include <cstring>
+#include <string>
 
 namespace backend {
 
@@ -37,14 +38,20 @@ bool EnumerateSoundDevices(SoundDeviceCallback callback, void* user)
 
 DirectSound::~DirectSound() = default;
 
-bool DirectSound::Create(const char* deviceName, std::unique_ptr<DirectSound>& out)
+bool DirectSound::Create(const char* deviceName, std::unique_ptr<DirectSound>& out, std::string* why)
 {
     out.reset();
     if (deviceName && !*deviceName)
         deviceName = nullptr;
     std::shared_ptr<SoundContext> context = SoundContext::Open(deviceName, DEFAULT_FREQUENCY);
-    if (!context)
+    if (!context) {
+        // OpenAL Soft's null driver plays nothing and needs no sound card.
+        if (why != nullptr)
+            *why = (deviceName ? "the sound output device \"" + std::string(deviceName) + "\" was not found"
+                               : std::string("no sound output device found")) +
+                   "; to play without sound, start the game with ALSOFT_DRIVERS=null";
         return false;
+    }
     out.reset(new DirectSound());
     out->context = std::move(context);
     return true;

@@ -5,6 +5,7 @@
 #include "backend/sound/SoundTypes.h"
 
 #include <memory>
+#include <string>
 
 namespace backend {
 
@@ -23,8 +24,9 @@ class DirectSound {
 public:
     ~DirectSound();
 
-    // Opens the device; false when it can't be opened.
-    static bool Create(const char* deviceName, std::unique_ptr<DirectSound>& out);
+    // Opens the device; false when it can't be opened, with the reason and
+    // what the player can do in `why` when given.
+    static bool Create(const char* deviceName, std::unique_ptr<DirectSound>& out, std::string* why = nullptr);
 
     // Accepted for the caller's sake: there is no other program to share with.
     bool SetCooperativeLevel(void* window, uint32_t level);

@@ -16,6 +16,15 @@ constexpr size_t NAME_SIZE = 64;
 // A record is at least a one-byte name and three 32-bit values.
 constexpr size_t MIN_RECORD_SIZE = 1 + 12;
 
+// The bytes are no animation table: named on stderr when they came from a file.
+bool Refuse(const char* path, const char* reason)
+{
+    constexpr const char* CORRUPTED = "Error loading animation data: File corrupted!";
+    if (path != nullptr)
+        return ReportFileError(CORRUPTED, path, reason);
+    return ReportError(CORRUPTED);
+}
+
 } // namespace
 
 bool FrameAnimation::Load(const char* path)
@@ -28,23 +37,23 @@ bool FrameAnimation::Load(const char* path)
         return ReportFileError(MissingOrRefused(refusal, "Error loading animation data: File not found!",
                                                 "Error loading animation data: Can't open file!"),
                                path, refusal);
-    return LoadFromMemory(bytes.data(), bytes.size());
+    return LoadFromMemory(bytes.data(), bytes.size(), path);
 }
 
-bool FrameAnimation::LoadFromMemory(const uint8_t* data, size_t size)
+bool FrameAnimation::LoadFromMemory(const uint8_t* data, size_t size, const char* path)
 {
     animations.clear();
     ByteReader in(data, size);
     char magic[MAGIC_SIZE];
     if (!in.String(magic, MAGIC_SIZE) || std::strcmp(magic, MAGIC) != 0)
-        return ReportError("Error loading animation data: File corrupted!");
+        return Refuse(path, "not an animation table");
     int32_t count = 0;
     if (!in.I32(count))
-        return ReportError("Error loading animation data: File corrupted!");
+        return Refuse(path, "file cut short");
     if (count < 1)
         return true;
     if (size_t(count) > in.Remaining() / MIN_RECORD_SIZE)
-        return ReportError("Error loading animation data: File corrupted!");
+        return Refuse(path, "more animations than the file holds");
 
     for (int32_t i = 0; i < count; ++i) {
         char name[NAME_SIZE];
@@ -52,7 +61,7 @@ bool FrameAnimation::LoadFromMemory(const uint8_t* data, size_t size)
         float speed = 0.0f;
         if (!in.String(name, NAME_SIZE) || !in.I32(first) || !in.I32(last) || !in.F32(speed)) {
             animations.clear();
-            return ReportError("Error loading animation data: File corrupted!");
+            return Refuse(path, "file cut short");
         }
         AddAnimation(name, first, last, speed);
     }

@@ -12,8 +12,9 @@ class FrameAnimation {
 public:
     bool Load(const char* path);
     // Reads a table from the bytes of an animation file; false, with the
-    // error reported, when the bytes are not a whole table.
-    bool LoadFromMemory(const uint8_t* data, size_t size);
+    // error reported, when the bytes are not a whole table. `path` names the
+    // file in error reports when there is one.
+    bool LoadFromMemory(const uint8_t* data, size_t size, const char* path = nullptr);
     // A null or empty name adds nothing; longer names are cut to 63 characters.
     void AddAnimation(const char* name, int32_t first, int32_t last, float speed);
     // The frame after the step, or -1 when no animation has that name.

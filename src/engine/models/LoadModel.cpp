@@ -70,6 +70,6 @@ Model* LoadModel(const char* path, const char* animationPath)
         }
         return model.release();
     }
-    ReportError("Error loading a model: unsupported file type!");
+    ReportFileError("Error loading a model: unsupported file type!", path, "not a .qvx, .md2 or .x model");
     return nullptr;
 }

@@ -33,7 +33,9 @@ bool Md2Model::Load(const char* path, const char* textureName)
     if (path == nullptr || std::strlen(path) >= sizeof(name) ||
         !ReadWholeFile(path, bytes, MAX_ASSET_FILE_BYTES, &refusal))
         return ReportFileError("Error loading MD2 file!", path, refusal);
-    if (!ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount) || !CreateBuffers())
+    if (!ReadMd2(bytes.data(), bytes.size(), frames, frameCount, triangleCount))
+        return ReportFileError("Error loading MD2 file!", path, "not an MD2 model the game can use");
+    if (!CreateBuffers())
         return ReportError("Error loading MD2 file!");
     texture.Release();
     if (textureName != nullptr && textureName[0] != 0 && !texture.Load(textureName))

@@ -47,8 +47,9 @@ bool QvxModel::Load(const char* path, const char* textureName, const GpuMaterial
                                path, refusal);
 
     std::vector<QvxFrame> read;
-    if (ReadQvx(bytes.data(), bytes.size(), read) != QvxReadResult::Ok)
-        return ReportError("Error loading QVX file: File corrupted!");
+    if (const QvxReadResult result = ReadQvx(bytes.data(), bytes.size(), read); result != QvxReadResult::Ok)
+        return ReportFileError("Error loading QVX file: File corrupted!", path,
+                               result == QvxReadResult::BadMagic ? "not a QVX file" : "damaged model data");
     ReleaseBuffers();
     frames = std::move(read);
     frameCount = int32_t(frames.size());

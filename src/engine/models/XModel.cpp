@@ -27,9 +27,12 @@ bool XModel::Load(const char* path, const char* textureDirectory, bool skip)
     std::vector<XMeshMaterial> read;
     std::string error;
     mesh.reset();
-    if (path == nullptr || std::strlen(path) >= sizeof(name) ||
-        GpuFailed(GpuMesh::LoadFromX(g_RenderDevice.device, path, D3DPOOL_MANAGED, mesh, &read, error)))
-        return ReportError("Error loading X file!", true, error.empty() ? nullptr : error.c_str());
+    if (path == nullptr)
+        return ReportError("Error loading X file!");
+    if (std::strlen(path) >= sizeof(name))
+        return ReportFileError("Error loading X file!", path, "the name is too long");
+    if (GpuFailed(GpuMesh::LoadFromX(g_RenderDevice.device, path, D3DPOOL_MANAGED, mesh, &read, error)))
+        return ReportFileError("Error loading X file!", path, error.empty() ? "its mesh could not be made" : error);
 
     skipTextures = skip;
     materialCount = uint32_t(read.size());

@@ -29,12 +29,13 @@ bool BitmapFont::Load(const char* textureFile, const char* datFile, float newGly
     std::string refusal;
     FILE* file = datFile != nullptr ? OpenFileForReading(datFile, MAX_SETTINGS_FILE_BYTES, &refusal) : nullptr;
     if (file == nullptr)
-        return ReportError("Error loading bitmap font DAT file!", true, ErrorDetail(refusal));
+        return ReportFileError("Error loading bitmap font DAT file!", datFile, refusal);
     // The table is 256 little-endian floats, the machine's own layout here.
     const size_t read = std::fread(advance, 1, sizeof(advance), file);
     std::fclose(file);
     if (read != sizeof(advance))
-        return ReportError("Error reading bitmap font DAT file!");
+        return ReportFileError("Error reading bitmap font DAT file!", datFile,
+                               "shorter than its table of " + std::to_string(sizeof(advance)) + " bytes");
 
     const float size = float(sheetSize);
     const float cell = size / 16.0f;

@@ -50,6 +50,13 @@ bool ReportFileError(const char* message, const char* path, const std::string& r
     return ReportError(message, true, ErrorDetail(reason));
 }
 
+bool ReportErrorWithReason(const char* message, const std::string& reason)
+{
+    std::fprintf(stderr, "Vantrel: %s (%s)\n", message ? message : "", reason.c_str());
+    std::fflush(stderr);
+    return ReportError(message, true, ErrorDetail(reason));
+}
+
 bool ReportError(const char* message, bool logIt, const char* detail)
 {
     if (logIt)

@@ -23,6 +23,8 @@ bool ReportError(const char* message, bool logIt = true, const char* detail = nu
 // ReportError, and a line on stderr naming the file: `reason` says why it
 // could not be used (empty: it is not there).
 bool ReportFileError(const char* message, const char* path, const std::string& reason);
+// ReportError, and a line on stderr with `reason`, for a failure of no file.
+bool ReportErrorWithReason(const char* message, const std::string& reason);
 // The game's text for a file that is not there, or for one that is there but
 // can't be used.
 inline const char* MissingOrRefused(const std::string& reason, const char* missing, const char* refused)
@@ -35,6 +37,21 @@ inline const char* ErrorDetail(const std::string& reason)
     return reason.empty() ? nullptr : reason.c_str();
 }
 
+// Around a step the game goes on from when it fails (it plays on without that
+// sound): the failure is told on stderr and in the log as it happens, and the
+// error kept for shut-down is again the one from before the step.
+class RecoverableStep {
+public:
+    RecoverableStep() : kept(g_LastError) {}
+    ~RecoverableStep() { g_LastError.swap(kept); }
+    RecoverableStep(const RecoverableStep&) = delete;
+    RecoverableStep& operator=(const RecoverableStep&) = delete;
+
+private:
+    std::string kept;
+};
+
 // Shows g_LastError in a message box when there is one; caption "Error" when
-// none is given. The window is the owner, or null for none.
-void ShowLastError(void* window, const char* caption);
+// none is given. The window is the owner, or null for none. True when there
+// was one to show.
+bool ShowLastError(void* window, const char* caption);

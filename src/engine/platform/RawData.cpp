@@ -90,7 +90,9 @@ bool RawData::Load(const char* fileName, uint32_t newWidth, uint32_t newHeight, 
         return ReportError("Error loading RAW file: Out of memory!");
     if (std::fread(buffer, 1, size, file.stream) != size) {
         FreeAllocation(buffer);
-        return ReportError("Error reading RAW file: Bad data!");
+        return ReportFileError("Error reading RAW file: Bad data!", fileName,
+                               "shorter than its " + std::to_string(newWidth) + " x " + std::to_string(newHeight) +
+                                   " grid");
     }
     file.Close();
 

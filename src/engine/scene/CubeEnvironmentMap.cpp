@@ -11,6 +11,7 @@
 #include "backend/math/MatrixMath.h"
 
 #include <cstring>
+#include <string>
 
 using namespace backend;
 
@@ -26,8 +27,10 @@ bool CubeEnvironmentMap::Load(const char* path)
         return ReportError("Error loading a cubic environment map!");
     ReleaseObject(cubeTexture);
     GpuCubeTexture* loaded = nullptr;
-    if (GpuFailed(GpuCreateCubeTextureFromFile(g_RenderDevice.device, path, &loaded)) || loaded == nullptr)
-        return ReportError("Error loading a cubic environment map!");
+    std::string error;
+    if (GpuFailed(GpuCreateCubeTextureFromFile(g_RenderDevice.device, path, &loaded, &error)) || loaded == nullptr)
+        return ReportFileError("Error loading a cubic environment map!", path,
+                               error.empty() ? "its cube texture could not be made" : error);
     cubeTexture = loaded;
     source = CUBE_MAP_SOURCE_FILE;
     if (path != name)

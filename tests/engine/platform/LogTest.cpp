@@ -48,6 +48,23 @@ TEST_F(LogTest, EnabledLogShowsLineAndFailureAndQuietReportLogsNothing)
     EXPECT_EQ(g_LastError, "Error two!");
 }
 
+// A step the game goes on from keeps the error of before it for the box,
+// also one that ends the game.
+TEST_F(LogTest, RecoverableStepKeepsTheErrorOfBeforeIt)
+{
+    {
+        const RecoverableStep step;
+        ReportError("Error loading a sound!");
+    }
+    EXPECT_EQ(g_LastError, "");
+    ReportError("Error loading the track!");
+    {
+        const RecoverableStep step;
+        ReportError("Error loading a sound!");
+    }
+    EXPECT_EQ(g_LastError, "Error loading the track!");
+}
+
 TEST_F(LogTest, FormattedLineIsCutAt511Characters)
 {
     g_LogEnabled = true;
