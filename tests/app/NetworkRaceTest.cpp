@@ -381,6 +381,9 @@ public:
                 log += line + "\n";
                 if (line.rfind("@@ ", 0) == 0)
                     events.push_back(line.substr(3));
+                // Back in the menus (cut off, say), it races no more and holds no clock back.
+                if (line.rfind("@@ state ", 0) == 0 && !Racing(std::atoi(line.c_str() + 9)))
+                    paced = false;
             }
         }
         return true;
@@ -435,6 +438,10 @@ public:
 
     // Running and telling its own race clock.
     bool Paced() const { return pid > 0 && !ended && paced; }
+    static bool Racing(int state)
+    {
+        return state == GAMESTATE_MULTIPLAYER_RACE || state == GAMESTATE_MULTIPLAYER_RESULTS;
+    }
 
     std::string name;
     pid_t pid = -1;
