@@ -67,12 +67,7 @@ TEST_F(RaceHud, EveryWidgetWhereTheDisplayPutsIt)
     moped.status = MOPEDSTATUS_MESSAGE | MOPEDSTATUS_OUT_OF_TRACK;
     moped.recoveryTimer.seconds = 2;
     const std::vector<uint32_t> all = DrawNow(true);
-    {
-        const std::string base = backend::BaseDirectory();
-        backend::SetBaseDirectory(originalBase);
-        SaveArtifact("race-hud-UK", all);
-        backend::SetBaseDirectory(base);
-    }
+    SaveToArtifacts("race-hud-UK", all);
     const std::vector<uint32_t> scene = DrawNow(false);
     // Nothing of the display in the top middle of the screen.
     for (int y = 0; y < 200; ++y)

@@ -160,6 +160,8 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
             std::string lapTime;
             FormatTime(&lapTime, RACE_FRAME_MS * uint32_t(lapLength), 3, '.', ',');
             EXPECT_EQ(race->lapMessageText, lapTime) << "lap " << lapFrames.size();
+            if (lapFrames.size() == 2)
+                SaveToArtifacts("lap-two-time-UK", DrawNow(true));
         }
         if (lapBefore == -1 && moped.progress.lap == 0) {
             EXPECT_EQ(event, PROGRESS_NONE) << "the first crossing starts lap 0";

@@ -120,6 +120,14 @@ std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
     return ReadBackBuffer();
 }
 
+void RaceTest::SaveToArtifacts(const std::string& name, const std::vector<uint32_t>& picture)
+{
+    const std::string base = backend::BaseDirectory();
+    backend::SetBaseDirectory(originalBase);
+    SaveArtifact(name, picture);
+    backend::SetBaseDirectory(base);
+}
+
 ::testing::AssertionResult RaceTest::ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
                                                float scale, const TextLook& look)
 {

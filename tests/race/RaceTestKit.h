@@ -50,6 +50,8 @@ protected:
     virtual Race* ShownRace() { return race.get(); }
     // Draws the shown race as it stands (no clock, no update) and reads it back.
     std::vector<uint32_t> DrawNow(bool withHud);
+    // Keeps `picture` as build/bin/artifacts/`name`.png, beside the test programs.
+    void SaveToArtifacts(const std::string& name, const std::vector<uint32_t>& picture);
     // Whether `picture` shows `text` as the display draws it at (x, y): the rows the text
     // covers are those of the scene with only that text drawn on it.
     ::testing::AssertionResult ShowsText(const std::vector<uint32_t>& picture, const char* text, float x, float y,
