@@ -55,7 +55,12 @@ const RefusedFile REFUSED_FILES[] = {
     {"Rider.anm", "QVXFRAMEANIMATIOX", [](const char* path) { return FrameAnimation().Load(path); },
      "Error loading animation data: File corrupted!", "not an animation table"},
     {"Font.dat", std::string(100, '\0'),
-     [](const char* path) { return BitmapFont().Load("Graphics\\Textures\\Font.dds", path, 32, 32, 512, false); },
+     [](const char* path) {
+         BitmapFont font;
+         const bool loaded = font.Load("Graphics\\Textures\\Font.dds", path, 32, 32, 512, false);
+         font.Release();
+         return loaded;
+     },
      "Error reading bitmap font DAT file!", "shorter than its table of 1024 bytes"},
     {"Rain.wav", std::string("RIFF\4\0\0\0WAVX", 12), OpenWith<WaveFileReader>,
      "Error reading wave file MMIO: file type mismatch!", "not a RIFF WAVE file"},
