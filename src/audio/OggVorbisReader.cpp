@@ -103,7 +103,8 @@ bool OggVorbisReader::Start()
 {
     isOpen = true;
     if (ov_raw_seek(&vorbisFile, 0) != 0) {
-        Refuse("Error opening an ogg vorbis file: seek failed!", "going back to its start failed");
+        ReportRefusedData("Error opening an ogg vorbis file: seek failed!", name.c_str(),
+                          "going back to its start failed");
         Close();
         return false;
     }
@@ -121,7 +122,8 @@ bool OggVorbisReader::ReadInfo()
         return ReportError("Error retrieving ogg vorbis file info: file not open!");
     vorbis_info* info = ov_info(&vorbisFile, -1);
     if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > INT_MAX)
-        return Refuse("Error retrieving ogg vorbis file info!", "no usable channel count or sample rate");
+        return ReportRefusedData("Error retrieving ogg vorbis file info!", name.c_str(),
+                                 "no usable channel count or sample rate");
     format.formatTag = backend::WAVE_FORMAT_PCM;
     format.channels = static_cast<uint16_t>(info->channels);
     format.samplesPerSec = static_cast<uint32_t>(info->rate);
@@ -132,7 +134,7 @@ bool OggVorbisReader::ReadInfo()
     // Reading ends with the first logical bitstream, so the size counts only it.
     ogg_int64_t samples = ov_pcm_total(&vorbisFile, 0);
     if (samples < 0)
-        return Refuse("Error retrieving ogg vorbis file info!", "its length can't be told");
+        return ReportRefusedData("Error retrieving ogg vorbis file info!", name.c_str(), "its length can't be told");
     uint64_t bytes = static_cast<uint64_t>(samples) * format.blockAlign;
     dataSize = static_cast<uint32_t>(std::min<uint64_t>(bytes, UINT32_MAX - UINT32_MAX % format.blockAlign));
     return true;
@@ -204,14 +206,6 @@ bool OggVorbisReader::Fail(const std::string& reason)
     const char* message = "Error reading an ogg vorbis file!";
     if (name.empty())
         return ReportError(message, false);
-    return ReportFileError(message, name.c_str(), reason);
-}
-
-// Says why the file can't be used; on stderr too for a named file.
-bool OggVorbisReader::Refuse(const char* message, const std::string& reason)
-{
-    if (name.empty())
-        return ReportError(message);
     return ReportFileError(message, name.c_str(), reason);
 }
 

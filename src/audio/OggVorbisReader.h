@@ -49,7 +49,6 @@ private:
     bool ReadInfo();
     const char* LostFile();
     bool Fail(const std::string& reason);
-    bool Refuse(const char* message, const std::string& reason);
 
     // The file's name for error reports (empty for one held in memory), and
     // its size at the open.

@@ -50,18 +50,22 @@ bool WaveFileReader::ReadHeader()
         return false;
     riffChunk = backend::RiffChunk{};
     if (!mmio.Descend(riffChunk, nullptr, 0))
-        return Refuse("Error reading wave file MMIO: mmioDescend failed!", "no RIFF header");
+        return ReportRefusedData("Error reading wave file MMIO: mmioDescend failed!", name.c_str(), "no RIFF header");
     if (riffChunk.id != backend::FOURCC_RIFF || riffChunk.formType != backend::MakeFourCC('W', 'A', 'V', 'E'))
-        return Refuse("Error reading wave file MMIO: file type mismatch!", "not a RIFF WAVE file");
+        return ReportRefusedData("Error reading wave file MMIO: file type mismatch!", name.c_str(),
+                                 "not a RIFF WAVE file");
     backend::RiffChunk formatChunk;
     formatChunk.id = backend::MakeFourCC('f', 'm', 't', ' ');
     if (!mmio.Descend(formatChunk, &riffChunk, backend::RIFF_FINDCHUNK))
-        return Refuse("Error reading wave file MMIO: format chunk not found!", "no format chunk");
+        return ReportRefusedData("Error reading wave file MMIO: format chunk not found!", name.c_str(),
+                                 "no format chunk");
     if (formatChunk.size < 16)
-        return Refuse("Error reading wave file MMIO: wave format not supported!", "format chunk too short");
+        return ReportRefusedData("Error reading wave file MMIO: wave format not supported!", name.c_str(),
+                                 "format chunk too short");
     uint8_t bytes[16];
     if (mmio.Read(bytes, 16) < 16)
-        return Refuse("Error reading wave file MMIO: mmioRead failed!", "format chunk cut short");
+        return ReportRefusedData("Error reading wave file MMIO: mmioRead failed!", name.c_str(),
+                                 "format chunk cut short");
     backend::WaveFormat read;
     read.formatTag = Word(bytes);
     read.channels = Word(bytes + 2);
@@ -76,13 +80,14 @@ bool WaveFileReader::ReadHeader()
                      read.blockAlign == read.channels * read.bitsPerSample / 8 &&
                      read.avgBytesPerSec == read.samplesPerSec * read.blockAlign;
     if (!supported)
-        return Refuse("Error reading wave file MMIO: wave format not supported!",
-                      "format tag " + std::to_string(read.formatTag) + ", " + std::to_string(read.channels) +
-                          " channel(s) of " + std::to_string(read.bitsPerSample) +
-                          " bits: only 8- or 16-bit PCM in one or two channels is played");
+        return ReportRefusedData("Error reading wave file MMIO: wave format not supported!", name.c_str(),
+                                 "format tag " + std::to_string(read.formatTag) + ", " + std::to_string(read.channels) +
+                                     " channel(s) of " + std::to_string(read.bitsPerSample) +
+                                     " bits: only 8- or 16-bit PCM in one or two channels is played");
     format = read;
     if (!mmio.Ascend(formatChunk))
-        return Refuse("Error reading wave file MMIO: mmioAscend failed!", "format chunk runs past the end");
+        return ReportRefusedData("Error reading wave file MMIO: mmioAscend failed!", name.c_str(),
+                                 "format chunk runs past the end");
     return true;
 }
 
@@ -93,11 +98,11 @@ bool WaveFileReader::Reset()
     if (!mmio.IsOpen())
         return ReportError("Error resetting wave file MMIO: invalid MMIO handle!");
     if (!mmio.Seek(riffChunk.dataOffset + 4))
-        return Refuse("Error seeking wave file's data section!", "its data can't be reached");
+        return ReportRefusedData("Error seeking wave file's data section!", name.c_str(), "its data can't be reached");
     dataChunk = backend::RiffChunk{};
     dataChunk.id = backend::MakeFourCC('d', 'a', 't', 'a');
     if (!mmio.Descend(dataChunk, &riffChunk, backend::RIFF_FINDCHUNK))
-        return Refuse("Error descending to the wave file's data chunk!", "no data chunk");
+        return ReportRefusedData("Error descending to the wave file's data chunk!", name.c_str(), "no data chunk");
     return true;
 }
 
@@ -112,18 +117,12 @@ bool WaveFileReader::Read(void* destination, uint32_t bytes, uint32_t* bytesRead
         return ReportError("Error reading wave file: no data to copy!");
     dataChunk.size -= count;
     if (mmio.Read(destination, count) < count)
-        return Refuse("Error reading wave file: no data to copy!", "data chunk cut short");
+        return ReportRefusedData("Error reading wave file: no data to copy!", name.c_str(), "data chunk cut short");
     if (bytesRead)
         *bytesRead = count;
     if (dataChunk.size == 0)
         endOfData = true;
     return true;
-}
-
-// Refuses the open file, naming it and saying why.
-bool WaveFileReader::Refuse(const char* message, const std::string& reason)
-{
-    return ReportFileError(message, name.c_str(), reason);
 }
 
 void WaveFileReader::Close()

@@ -26,8 +26,6 @@ public:
 
 private:
     bool ReadHeader();
-    bool Refuse(const char* message, const std::string& reason);
-
     // The file's name for error reports.
     std::string name;
 };

@@ -106,9 +106,7 @@ bool IsAbove(const float plane[4], const Vector3& p)
 // The bytes are no track: named on stderr when they came from a file.
 bool Refuse(const char* path, const char* reason)
 {
-    if (path != nullptr)
-        return ReportFileError(LOAD_ERROR, path, reason);
-    return ReportError(LOAD_ERROR, true, (std::string("FAILED: ") + reason).c_str());
+    return ReportRefusedData(LOAD_ERROR, path, reason);
 }
 
 } // namespace

@@ -19,10 +19,7 @@ constexpr size_t MIN_RECORD_SIZE = 1 + 12;
 // The bytes are no animation table: named on stderr when they came from a file.
 bool Refuse(const char* path, const char* reason)
 {
-    constexpr const char* CORRUPTED = "Error loading animation data: File corrupted!";
-    if (path != nullptr)
-        return ReportFileError(CORRUPTED, path, reason);
-    return ReportError(CORRUPTED);
+    return ReportRefusedData("Error loading animation data: File corrupted!", path, reason);
 }
 
 } // namespace

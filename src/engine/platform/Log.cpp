@@ -37,24 +37,40 @@ void LogResult(bool success)
     LogMessage(success ? "\t\t\tSuccessful!" : "\t\t\tFailed!");
 }
 
+namespace {
+
+// One line on stderr: the game's message and, in brackets, what went wrong.
+void TellOnStderr(const char* message, const std::string& why)
+{
+    std::fprintf(stderr, "Vantrel: %s (%s)\n", message ? message : "", why.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace
+
 bool ReportFileError(const char* message, const char* path, const std::string& reason)
 {
     const std::string file = path ? path : "no file named";
     if (reason.empty())
-        std::fprintf(stderr, "Vantrel: %s (%s: no such file)\n", message, file.c_str());
+        TellOnStderr(message, file + ": no such file");
     else if (reason.find(file) != std::string::npos)
-        std::fprintf(stderr, "Vantrel: %s (%s)\n", message, reason.c_str());
+        TellOnStderr(message, reason);
     else
-        std::fprintf(stderr, "Vantrel: %s (%s: %s)\n", message, file.c_str(), reason.c_str());
-    std::fflush(stderr);
+        TellOnStderr(message, file + ": " + reason);
     return ReportError(message, true, ErrorDetail(reason));
 }
 
 bool ReportErrorWithReason(const char* message, const std::string& reason)
 {
-    std::fprintf(stderr, "Vantrel: %s (%s)\n", message ? message : "", reason.c_str());
-    std::fflush(stderr);
+    TellOnStderr(message, reason);
     return ReportError(message, true, ErrorDetail(reason));
+}
+
+bool ReportRefusedData(const char* message, const char* path, const std::string& reason)
+{
+    if (path != nullptr && *path != '\0')
+        return ReportFileError(message, path, reason);
+    return ReportError(message, true, ("FAILED: " + reason).c_str());
 }
 
 bool ReportError(const char* message, bool logIt, const char* detail)

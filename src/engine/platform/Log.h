@@ -25,6 +25,9 @@ bool ReportError(const char* message, bool logIt = true, const char* detail = nu
 bool ReportFileError(const char* message, const char* path, const std::string& reason);
 // ReportError, and a line on stderr with `reason`, for a failure of no file.
 bool ReportErrorWithReason(const char* message, const std::string& reason);
+// Bytes that are no use: ReportFileError when they came from the file at
+// `path` (null or empty: from memory), else ReportError with `reason` logged.
+bool ReportRefusedData(const char* message, const char* path, const std::string& reason);
 // The game's text for a file that is not there, or for one that is there but
 // can't be used.
 inline const char* MissingOrRefused(const std::string& reason, const char* missing, const char* refused)

@@ -350,11 +350,17 @@ ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data
     return hello;
 }
 
+void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                  const std::vector<uint8_t>& data)
+{
+    raw.Connect(link, host);
+    raw.Pump(1000, [&] { return raw.Open(link); });
+    raw.Send(link, HelloFrame(desc, data));
+}
+
 bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
 {
-    raw.Connect(0, host);
-    raw.Pump(1000, [&] { return raw.Open(0); });
-    raw.Send(0, HelloFrame(desc, {}));
+    OpenAndHello(raw, 0, host, desc, {});
     return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
 }
 
@@ -442,12 +448,9 @@ void PumpAll(const std::vector<RawClient*>& clients, int turns, const std::funct
 int HelloAnswer(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
                 const std::vector<uint8_t>& data)
 {
-    constexpr int TURNS = 1000;
-    raw.Connect(link, host);
-    raw.Pump(TURNS, [&] { return raw.Open(link); });
     const size_t before = raw.Frames().size();
-    raw.Send(link, HelloFrame(desc, data));
-    raw.Pump(TURNS, [&] { return raw.Frames().size() > before; });
+    OpenAndHello(raw, link, host, desc, data);
+    raw.Pump(1000, [&] { return raw.Frames().size() > before; });
     ControlFrame answer;
     if (raw.Frames().size() == before ||
         !DecodeControlFrame(raw.Frames()[before].data(), raw.Frames()[before].size(), &answer))

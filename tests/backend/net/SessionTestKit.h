@@ -164,6 +164,9 @@ private:
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
 // A joiner's first word to the host, as "raw" with `data`.
 ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data);
+// Opens link `link` to `host` and says that HELLO on it.
+void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
+                  const std::vector<uint8_t>& data);
 // A newcomer's word on the players that did not answer it.
 ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids);
 // Is admitted by the host at `host` like any player, on link 0, and links
