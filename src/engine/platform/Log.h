@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 // Where the log writes; std::clog unless a test points it elsewhere.
 extern std::ostream* g_Log;
@@ -42,11 +43,12 @@ inline const char* ErrorDetail(const std::string& reason)
 
 // Around a step the game goes on from when it fails (it plays on without that
 // sound): the failure is told on stderr and in the log as it happens, and the
-// error kept for shut-down is again the one from before the step.
+// error kept for shut-down is again the one from before the step. The error is
+// moved aside, not copied: a stream's step runs every frame.
 class RecoverableStep {
 public:
-    RecoverableStep() : kept(g_LastError) {}
-    ~RecoverableStep() { g_LastError.swap(kept); }
+    RecoverableStep() : kept(std::move(g_LastError)) { g_LastError.clear(); }
+    ~RecoverableStep() { g_LastError = std::move(kept); }
     RecoverableStep(const RecoverableStep&) = delete;
     RecoverableStep& operator=(const RecoverableStep&) = delete;
 
