@@ -13,16 +13,6 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=1:allocator_may_return_null=1";
-}
-
-extern "C" const char* __ubsan_default_options()
-{
-    return "print_stacktrace=1:halt_on_error=1";
-}
-
 // Leaks inside the system's graphics, windowing and sound libraries are theirs, not ours.
 extern "C" const char* __lsan_default_suppressions()
 {

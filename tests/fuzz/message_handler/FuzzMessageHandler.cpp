@@ -208,13 +208,6 @@ void Check()
 
 } // namespace
 
-// The race lives for the whole run and its sound instances are pooled by the
-// engine beyond the leak checker's sight: leaks are not this target's question.
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (g_Race == nullptr)
