@@ -8,6 +8,7 @@
 #include "race/MultiplayerRace.h"
 #include "race/RaceGlobals.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -56,12 +57,22 @@ bool JoinOrderOf(const NetPlayerInfo& info, int32_t* joinOrder)
     return true;
 }
 
+// The start slot is the host's word, not the player's: its place among the
+// players present in the order the host admitted them. Departures the grid
+// has closed up over are no longer counted, so it stays free of doubles.
+int32_t SlotOf(const NetPlayerInfo& info)
+{
+    return static_cast<int32_t>(std::min<uint32_t>(info.playersBefore, INT32_MAX));
+}
+
 // A new opponent with its "connected" line; a join order above the local one is left to the joined message.
 void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalOrder)
 {
-    int32_t joinOrder = 0;
-    if (!JoinOrderOf(info, &joinOrder))
+    // A player of this game publishes a PeerData, whatever slot it names.
+    int32_t claimed = 0;
+    if (!JoinOrderOf(info, &claimed))
         return;
+    const int32_t joinOrder = SlotOf(info);
     const PlayerName name = NameOf(info);
     char text[MESSAGE_TEXT_SIZE];
     std::snprintf(text, sizeof text, "%s connected", name.text);
@@ -80,6 +91,13 @@ void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
         return;
     if (info.flags & backend::NET_PLAYER_LOCAL) {
         g_LocalPlayerId = message.playerId;
+        // Players that left while this one joined: the slot it claimed closes up.
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        MultiplayerRace* race = g_MultiplayerRace;
+        if (race != nullptr && race->localJoinOrder != SlotOf(info)) {
+            race->localJoinOrder = SlotOf(info);
+            g_PlayerLeft = true;
+        }
         return;
     }
     // Players who joined after this one are added by their joined message.
