@@ -68,10 +68,6 @@ int32_t SlotOf(const NetPlayerInfo& info)
 // A new opponent with its "connected" line; a join order above the local one is left to the joined message.
 void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalOrder)
 {
-    // A player of this game publishes a PeerData, whatever slot it names.
-    int32_t claimed = 0;
-    if (!JoinOrderOf(info, &claimed))
-        return;
     const int32_t joinOrder = SlotOf(info);
     const PlayerName name = NameOf(info);
     char text[MESSAGE_TEXT_SIZE];
@@ -104,10 +100,26 @@ void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
     AddOpponent(message.playerId, info, true);
 }
 
-void OnDestroyPlayer(const NetMessage& message)
+// A player that leaves before the race showed it (its joined message never
+// came, or its moped could not be made) held its slot all the same: the
+// players after it close up, as RemoveOpponent closes up over one shown.
+void CloseUpOver(MultiplayerRace& race, int32_t leftJoinOrder)
+{
+    for (const std::unique_ptr<Opponent>& opponent : race.opponents) {
+        if (opponent->removed || opponent->joinOrder <= leftJoinOrder)
+            continue;
+        --opponent->joinOrder;
+        opponent->moved = true;
+    }
+}
+
+void OnDestroyPlayer(const NetMessage& message, PlayerDirectory& players)
 {
     if (message.playerId == g_LocalPlayerId)
         return;
+    // Still readable: the session forgets the player once this returns.
+    NetPlayerInfo info;
+    const bool known = players.GetRemotePlayerInfo(message.playerId, &info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
     if (race == nullptr)
@@ -116,7 +128,11 @@ void OnDestroyPlayer(const NetMessage& message)
     const char* format = message.reason == backend::NET_DESTROY_CONNECTION_LOST ? "%s disconnected (connection lost)"
                                                                                 : "%s disconnected";
     std::snprintf(text, sizeof text, format, race->FindOpponentName(message.playerId));
+    const bool shown = std::any_of(race->opponents.begin(), race->opponents.end(),
+                                   [&](const std::unique_ptr<Opponent>& o) { return o->playerId == message.playerId; });
     race->RemoveOpponent(message.playerId);
+    if (!shown && known && race->phase < RACEPHASE_COUNTDOWN)
+        CloseUpOver(*race, SlotOf(info));
     race->messages.Add(text);
     g_PlayerLeft = true;
 }
@@ -229,7 +245,7 @@ bool HandleNetworkMessage(const NetMessage& message, PlayerDirectory& players)
         OnCreatePlayer(message, players);
         break;
     case NetMessageType::DESTROY_PLAYER:
-        OnDestroyPlayer(message);
+        OnDestroyPlayer(message, players);
         break;
     case NetMessageType::ENUM_HOSTS_RESPONSE:
         return players.OnEnumHostsResponse(message);

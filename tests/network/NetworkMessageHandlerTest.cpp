@@ -224,26 +224,26 @@ protected:
     bool ready = false;
 };
 
-// Arrivals by join order and by the joined message, once each; departures,
-// the local player's own, and host migration to another player and to us.
+// Arrivals by join order and by the joined message, once each, on the slots
+// of the host's order whatever their data says; departures, also of a player
+// never shown, the local player's own, and host migration to another player
+// and to us.
 TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 {
     EXPECT_EQ(g_LocalPlayerId, LOCAL_ID);
     EXPECT_EQ(race->localJoinOrder, 1);
     EXPECT_FALSE(g_PlayerLeft);
     session.Add(21, "Late", Order(2));
-    session.Add(22, "Odd", {2, 0, 0});
-    session.Add(25, "ANameOfTwentySixCharacters", Order(0));
+    session.Add(22, "Quiet", Order(3));
+    session.Add(25, "ANameOfTwentySixCharacters", {2, 0, 0});
     for (uint32_t id : {20u, 21u, 22u, 25u})
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
     EXPECT_EQ(race->opponents.size(), 1u) << "only the host joined before us";
-    for (uint32_t id : {21u, 22u, 25u})
+    for (uint32_t id : {21u, 25u, 21u, 20u})
         Receive(id, {0x02});
-    Receive(21, {0x02});
-    Receive(20, {0x02});
     ASSERT_EQ(race->opponents.size(), 3u);
     EXPECT_EQ(Record(21)->joinOrder, 2);
-    EXPECT_EQ(Record(25)->joinOrder, 4) << "the host's order, not the slot it names";
+    EXPECT_EQ(Record(25)->joinOrder, 4) << "the slot of a player that has yet to show itself is held";
     EXPECT_STREQ(Record(25)->name, "ANameOfTwentySixCha");
     Step();
     EXPECT_NE(Record(21)->moped, nullptr);
@@ -255,16 +255,19 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     Handle(lost);
     EXPECT_TRUE(g_PlayerLeft);
     EXPECT_TRUE(Record(21)->removed);
+    EXPECT_EQ(Record(25)->joinOrder, 3);
+    Handle(Event(NetMessageType::DESTROY_PLAYER, 22));
+    EXPECT_EQ(Record(25)->joinOrder, 2) << "the grid did not close up over a player never shown";
     Handle(Event(NetMessageType::DESTROY_PLAYER, 20));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 99));
     Step();
     EXPECT_EQ(race->opponents.size(), 1u);
     EXPECT_EQ(race->localJoinOrder, 0) << "the host's slot is closed up";
-    EXPECT_EQ(Record(25)->joinOrder, 2);
+    EXPECT_EQ(Record(25)->joinOrder, 1);
 
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Host connected", "Late connected", "ANameOfTwentySixCha connected",
-                                                 "Late disconnected (connection lost)", "Host disconnected",
-                                                 "OpponentNotFound disconnected"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"Late connected", "ANameOfTwentySixCha connected",
+                                                 "Late disconnected (connection lost)", "OpponentNotFound disconnected",
+                                                 "Host disconnected", "OpponentNotFound disconnected"}));
 
     Handle(Event(NetMessageType::HOST_MIGRATE, 25));
     EXPECT_FALSE(g_IsHost);
@@ -292,7 +295,7 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
         Receive(id, {GAME_MESSAGE_PLAYER_JOINED});
     }
-    session.Add(28, "Early", Order(2));
+    session.Add(28, "Early", {2, 0, 0});
     Receive(28, {GAME_MESSAGE_PLAYER_JOINED});
     ASSERT_EQ(race->opponents.size(), 4u);
     EXPECT_EQ(Record(26)->joinOrder, 2);
