@@ -574,6 +574,36 @@ TEST_F(NetworkMenuTest, AJoinWhoseWordRemovedAPlayerEndsOnTheClosedUpSlotAndTheN
     EXPECT_LT(std::hypot(race.playerMoped.position.x - place.x, race.playerMoped.position.z - place.z), 0.5f);
 }
 
+// The game hosts; a player answers no newcomer, and the second newcomer's
+// word removes it. The game puts that newcomer on the slot the grid closed up
+// to, its own check admits the next on the next slot, and every machine shows
+// each player on the same slot.
+TEST_F(NetworkMenuTest, AHostedGridClosesUpUnderTheNewcomerWhoseWordRemovedAPlayer)
+{
+    TestPlayer first(2), silent(3), named(4), remover(5), next(6);
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(HostUkRace());
+    ASSERT_TRUE(JoinAsBot(first, GameAddress(), "Flo"));
+    ASSERT_TRUE(JoinAsBot(silent, GameAddress(), "Sid"));
+    silent.Session().Mute();
+    EXPECT_FALSE(JoinAsBot(named, GameAddress(), "Ned")) << "one newcomer's word removed a player";
+    ASSERT_TRUE(JoinAsBot(remover, GameAddress(), "Rex"));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(remover.Id()) >= 0; })) << "the game does not show the remover";
+    EXPECT_EQ(GameSlotOf(remover.Id()), 2) << "the slot it claimed before the removal";
+
+    ASSERT_TRUE(JoinAsBot(next, GameAddress(), "Nora")) << "the game's admission check turned the next away";
+    EXPECT_EQ(next.Found().currentPlayers, 3u);
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(next.Id()) >= 0; })) << "the game does not show the next newcomer";
+    EXPECT_EQ(GameSlotOf(next.Id()), 3);
+    EXPECT_EQ(GameSlotOf(first.Id()), 1);
+    EXPECT_EQ(GameSlotOf(g_LocalPlayerId), 0);
+    for (TestPlayer* at : {&first, &remover, &next}) {
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, remover.Id()) == 2; })) << SlotAt(*at, remover.Id());
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, next.Id()) == 3; })) << SlotAt(*at, next.Id());
+    }
+}
+
 // The host leaves before the start: the game, its earliest joiner, now hosts
 // and admits with the check its own join gave the session, on the next free
 // slot only.
