@@ -8,6 +8,7 @@
 #include "race/MultiplayerRace.h"
 #include "race/RaceGlobals.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -56,12 +57,18 @@ bool JoinOrderOf(const NetPlayerInfo& info, int32_t* joinOrder)
     return true;
 }
 
+// The start slot is the host's word, not the player's: its place among the
+// players present in the order the host admitted them. Departures the grid
+// has closed up over are no longer counted, so it stays free of doubles.
+int32_t SlotOf(const NetPlayerInfo& info)
+{
+    return static_cast<int32_t>(std::min<uint32_t>(info.playersBefore, INT32_MAX));
+}
+
 // A new opponent with its "connected" line; a join order above the local one is left to the joined message.
 void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalOrder)
 {
-    int32_t joinOrder = 0;
-    if (!JoinOrderOf(info, &joinOrder))
-        return;
+    const int32_t joinOrder = SlotOf(info);
     const PlayerName name = NameOf(info);
     char text[MESSAGE_TEXT_SIZE];
     std::snprintf(text, sizeof text, "%s connected", name.text);
@@ -80,16 +87,39 @@ void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
         return;
     if (info.flags & backend::NET_PLAYER_LOCAL) {
         g_LocalPlayerId = message.playerId;
+        // Players that left while this one joined: the slot it claimed closes up.
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        MultiplayerRace* race = g_MultiplayerRace;
+        if (race != nullptr && race->localJoinOrder != SlotOf(info)) {
+            race->localJoinOrder = SlotOf(info);
+            g_PlayerLeft = true;
+        }
         return;
     }
     // Players who joined after this one are added by their joined message.
     AddOpponent(message.playerId, info, true);
 }
 
-void OnDestroyPlayer(const NetMessage& message)
+// A player that leaves before the race showed it (its joined message never
+// came, or its moped could not be made) held its slot all the same: the
+// players after it close up, as RemoveOpponent closes up over one shown.
+void CloseUpOver(MultiplayerRace& race, int32_t leftJoinOrder)
+{
+    for (const std::unique_ptr<Opponent>& opponent : race.opponents) {
+        if (opponent->removed || opponent->joinOrder <= leftJoinOrder)
+            continue;
+        --opponent->joinOrder;
+        opponent->moved = true;
+    }
+}
+
+void OnDestroyPlayer(const NetMessage& message, PlayerDirectory& players)
 {
     if (message.playerId == g_LocalPlayerId)
         return;
+    // Still readable: the session forgets the player once this returns.
+    NetPlayerInfo info;
+    const bool known = players.GetRemotePlayerInfo(message.playerId, &info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
     if (race == nullptr)
@@ -98,7 +128,11 @@ void OnDestroyPlayer(const NetMessage& message)
     const char* format = message.reason == backend::NET_DESTROY_CONNECTION_LOST ? "%s disconnected (connection lost)"
                                                                                 : "%s disconnected";
     std::snprintf(text, sizeof text, format, race->FindOpponentName(message.playerId));
+    const bool shown = std::any_of(race->opponents.begin(), race->opponents.end(),
+                                   [&](const std::unique_ptr<Opponent>& o) { return o->playerId == message.playerId; });
     race->RemoveOpponent(message.playerId);
+    if (!shown && known && race->phase < RACEPHASE_COUNTDOWN)
+        CloseUpOver(*race, SlotOf(info));
     race->messages.Add(text);
     g_PlayerLeft = true;
 }
@@ -211,7 +245,7 @@ bool HandleNetworkMessage(const NetMessage& message, PlayerDirectory& players)
         OnCreatePlayer(message, players);
         break;
     case NetMessageType::DESTROY_PLAYER:
-        OnDestroyPlayer(message);
+        OnDestroyPlayer(message, players);
         break;
     case NetMessageType::ENUM_HOSTS_RESPONSE:
         return players.OnEnumHostsResponse(message);

@@ -20,6 +20,7 @@ bool HandleNetworkMessage(const backend::NetMessage& message, PlayerDirectory& p
 // The host's word on a joiner, given to NetworkPeer::SetAdmissionCheck: its
 // data is exactly a PeerData whose join order is the next slot (the number of
 // players present). It runs on the session's I/O thread and takes no lock of
-// the game: the grid of every machine refuses a slot that is taken when the
-// player is added, after the departures before it have closed the grid up.
+// the game. Every machine, the joiner's own included, puts a player on the
+// slot of its place in the host's order of admission among the players
+// present (NetPlayerInfo::playersBefore), not on the slot its data names.
 bool AdmitJoiner(const backend::NetPlayerInfo& joiner, uint32_t playersPresent);

@@ -15,9 +15,12 @@
 #include "engine/platform/Log.h"
 #include "engine/platform/RenderDevice.h"
 #include "engine/platform/Window.h"
+#include "network/NetworkMessageHandler.h"
 #include "network/NetworkPeer.h"
 #include "race/GameMessages.h"
 #include "race/MultiplayerRace.h"
+#include "race/RaceGlobals.h"
+#include "tracks/Track.h"
 #include "tracks/TrackTable.h"
 
 #include <algorithm>
@@ -84,6 +87,48 @@ uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at)
     uint32_t value = 0;
     std::memcpy(&value, bytes.data() + at, sizeof value);
     return value;
+}
+
+std::vector<uint8_t> Slot(uint32_t joinOrder)
+{
+    std::vector<uint8_t> bytes(PEER_DATA_SIZE);
+    PeerData{joinOrder}.Pack(bytes.data());
+    return bytes;
+}
+
+// `bot` finds the session at `at`, claims the slot after the players it
+// counts, joins as `name` and says that it joined.
+bool JoinAsBot(TestPlayer& bot, const NetAddress& at, const char* name)
+{
+    if (!bot.Session().EnumHosts(g_ApplicationGuid, at))
+        return false;
+    bot.Session().SetPeerInfo(name, Slot(bot.Found().currentPlayers));
+    if (!bot.Session().Connect(bot.Found(), at))
+        return false;
+    const uint8_t joined[1] = {GAME_MESSAGE_PLAYER_JOINED};
+    return bot.Session().SendTo(NET_ALL_PLAYERS, joined, 1, true);
+}
+
+// The start slot machine `at` gives player `id`.
+uint32_t SlotAt(TestPlayer& at, uint32_t id)
+{
+    NetPlayerInfo info;
+    return at.Session().GetPeerInfo(id, &info) ? info.playersBefore : UINT32_MAX;
+}
+
+// The slot the game's race has player `id` on; -1 when it is not in the race.
+int32_t GameSlotOf(uint32_t id)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    const MultiplayerRace* race = g_MultiplayerRace;
+    if (race == nullptr)
+        return -1;
+    if (id == g_LocalPlayerId)
+        return race->localJoinOrder;
+    for (const auto& opponent : race->opponents)
+        if (opponent->playerId == id && !opponent->removed && opponent->moped != nullptr)
+            return opponent->joinOrder;
+    return -1;
 }
 
 bool HasLine(MultiplayerRace& race, const char* text)
@@ -487,4 +532,102 @@ TEST_F(NetworkMenuTest, FailedJoinsShowTheirScreensAndAJoinedRaceStartsOnTheHost
         return false;
     }));
     EXPECT_EQ(LiveResources(), menuResources);
+}
+
+// A player answers no newcomer. The first newcomer's word is not enough; the
+// game's, from another address, removes it while the game joins: the game
+// ends on the slot the host means (the grid closed up under the one it
+// claimed), and the next newcomer comes in on the next slot, seen by all.
+TEST_F(NetworkMenuTest, AJoinWhoseWordRemovedAPlayerEndsOnTheClosedUpSlotAndTheNextNewcomerIsSeen)
+{
+    TestPlayer host(5), first(6), silent(7), named(8), next(9);
+    host.Session().SetAdmissionCheck(AdmitJoiner);
+    ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(JoinAsBot(first, host.Address(), "Flo"));
+    ASSERT_TRUE(JoinAsBot(silent, host.Address(), "Sid"));
+    silent.Session().Mute();
+    EXPECT_FALSE(JoinAsBot(named, host.Address(), "Ned")) << "one newcomer's word removed a player";
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::DESTROY_PLAYER, silent.Id()));
+    const uint32_t game = g_LocalPlayerId;
+    EXPECT_EQ(GameSlotOf(game), 2) << "the game kept the slot it claimed before the removal";
+
+    ASSERT_TRUE(JoinAsBot(next, host.Address(), "Nora")) << "the game's admission check turned the next away";
+    EXPECT_EQ(next.Found().currentPlayers, 3u);
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(next.Id()) >= 0; })) << "the game does not show the next newcomer";
+    EXPECT_EQ(GameSlotOf(next.Id()), 3);
+    EXPECT_EQ(GameSlotOf(first.Id()), 1);
+    EXPECT_EQ(GameSlotOf(host.Id()), 0);
+    EXPECT_TRUE(HasLine(*g_MultiplayerRace, "Nora connected"));
+    for (TestPlayer* at : {&host, &first, &next}) {
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, game) == 2; })) << SlotAt(*at, game);
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, next.Id()) == 3; })) << SlotAt(*at, next.Id());
+    }
+    Turns(3);
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    const MultiplayerRace& race = *g_MultiplayerRace;
+    const TrackStartPosition& place = race.track->trackData.startPositions[2];
+    EXPECT_LT(std::hypot(race.playerMoped.position.x - place.x, race.playerMoped.position.z - place.z), 0.5f);
+}
+
+// The game hosts; a player answers no newcomer, and the second newcomer's
+// word removes it. The game puts that newcomer on the slot the grid closed up
+// to, its own check admits the next on the next slot, and every machine shows
+// each player on the same slot.
+TEST_F(NetworkMenuTest, AHostedGridClosesUpUnderTheNewcomerWhoseWordRemovedAPlayer)
+{
+    TestPlayer first(2), silent(3), named(4), remover(5), next(6);
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(HostUkRace());
+    ASSERT_TRUE(JoinAsBot(first, GameAddress(), "Flo"));
+    ASSERT_TRUE(JoinAsBot(silent, GameAddress(), "Sid"));
+    silent.Session().Mute();
+    EXPECT_FALSE(JoinAsBot(named, GameAddress(), "Ned")) << "one newcomer's word removed a player";
+    ASSERT_TRUE(JoinAsBot(remover, GameAddress(), "Rex"));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(remover.Id()) >= 0; })) << "the game does not show the remover";
+    EXPECT_EQ(GameSlotOf(remover.Id()), 2) << "the slot it claimed before the removal";
+
+    ASSERT_TRUE(JoinAsBot(next, GameAddress(), "Nora")) << "the game's admission check turned the next away";
+    EXPECT_EQ(next.Found().currentPlayers, 3u);
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(next.Id()) >= 0; })) << "the game does not show the next newcomer";
+    EXPECT_EQ(GameSlotOf(next.Id()), 3);
+    EXPECT_EQ(GameSlotOf(first.Id()), 1);
+    EXPECT_EQ(GameSlotOf(g_LocalPlayerId), 0);
+    for (TestPlayer* at : {&first, &remover, &next}) {
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, remover.Id()) == 2; })) << SlotAt(*at, remover.Id());
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, next.Id()) == 3; })) << SlotAt(*at, next.Id());
+    }
+}
+
+// The host leaves before the start: the game, its earliest joiner, now hosts
+// and admits with the check its own join gave the session, on the next free
+// slot only.
+TEST_F(NetworkMenuTest, AJoinedGameThatBecameHostAdmitsOnTheNextFreeSlotOnly)
+{
+    TestPlayer host(5);
+    ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    host.Session().Close();
+    ASSERT_TRUE(TurnUntil([] {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        return g_IsHost;
+    }));
+
+    TestPlayer scout(9);
+    ASSERT_TRUE(scout.Find(GameAddress(), g_ApplicationGuid)) << "the game does not host";
+    const NetAppDesc desc = scout.Found();
+    EXPECT_EQ(desc.currentPlayers, 1u);
+    nettest::RawClient claimant(10, 3);
+    EXPECT_EQ(nettest::HelloAnswer(claimant, 0, GameAddress(), desc, Slot(0)), REJECT_REFUSED) << "the game's slot";
+    EXPECT_EQ(nettest::HelloAnswer(claimant, 1, GameAddress(), desc, Slot(2)), REJECT_REFUSED) << "past the next";
+    EXPECT_EQ(nettest::HelloAnswer(claimant, 2, GameAddress(), desc, Slot(1)), 0) << "the next free slot";
 }

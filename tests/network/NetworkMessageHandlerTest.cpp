@@ -37,7 +37,7 @@ using backend::NetPlayerInfo;
 
 namespace {
 
-constexpr uint32_t LOCAL_ID = 7;
+constexpr uint32_t LOCAL_ID = 7, HOST_ID = 20;
 
 class SessionPlayers final : public PlayerDirectory {
 public:
@@ -46,7 +46,9 @@ public:
         auto it = players.find(player);
         if (it == players.end())
             return false;
-        *info = it->second;
+        *info = it->second.info;
+        info->playersBefore = static_cast<uint32_t>(std::count_if(
+            players.begin(), players.end(), [&](const auto& other) { return other.second.seq < it->second.seq; }));
         return true;
     }
     bool GetConnectionInfo(uint32_t player, uint32_t* roundTripLatencyMs) override
@@ -59,12 +61,21 @@ public:
     }
     bool OnEnumHostsResponse(const NetMessage&) override { return ++answers == 1; }
 
+    // Admitted by the host after the players added before (again: the same place).
     void Add(uint32_t id, const std::string& name, std::vector<uint8_t> data, uint32_t flags = 0)
     {
-        players[id] = NetPlayerInfo{name, std::move(data), flags};
+        const auto [it, added] = players.try_emplace(id);
+        if (added)
+            it->second.seq = nextSeq++;
+        it->second.info = NetPlayerInfo{name, std::move(data), flags};
     }
 
-    std::map<uint32_t, NetPlayerInfo> players;
+    struct Player {
+        NetPlayerInfo info;
+        uint32_t seq = 0;
+    };
+    std::map<uint32_t, Player> players;
+    uint32_t nextSeq = 0;
     std::map<uint32_t, uint32_t> roundTrips;
     int answers = 0;
 };
@@ -142,6 +153,7 @@ protected:
         race->localJoinOrder = 1;
         ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
         g_MultiplayerRace = race.get();
+        session.Add(HOST_ID, "Host", Order(0));
         session.Add(LOCAL_ID, "Me", Order(1), backend::NET_PLAYER_LOCAL);
         Handle(Event(NetMessageType::CREATE_PLAYER, LOCAL_ID));
     }
@@ -165,7 +177,14 @@ protected:
         return message;
     }
 
-    bool Handle(const NetMessage& message) { return HandleNetworkMessage(message, session); }
+    // As the session: a player's info goes once its departure has been delivered.
+    bool Handle(const NetMessage& message)
+    {
+        const bool taken = HandleNetworkMessage(message, session);
+        if (message.type == NetMessageType::DESTROY_PLAYER && message.playerId != LOCAL_ID)
+            session.players.erase(message.playerId);
+        return taken;
+    }
 
     void Receive(uint32_t from, std::vector<uint8_t> bytes) { Deliver(session, from, std::move(bytes)); }
 
@@ -187,8 +206,7 @@ protected:
     // The host (id 20, slot 0) has arrived and its moped is made.
     Opponent* ArrivedHost()
     {
-        session.Add(20, "Host", Order(0));
-        Handle(Event(NetMessageType::CREATE_PLAYER, 20));
+        Handle(Event(NetMessageType::CREATE_PLAYER, HOST_ID));
         Step();
         return Record(20);
     }
@@ -206,26 +224,26 @@ protected:
     bool ready = false;
 };
 
-// Arrivals by join order and by the joined message, once each; departures,
-// the local player's own, and host migration to another player and to us.
+// Arrivals by join order and by the joined message, once each, on the slots
+// of the host's order whatever their data says; departures, also of a player
+// never shown, the local player's own, and host migration to another player
+// and to us.
 TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 {
     EXPECT_EQ(g_LocalPlayerId, LOCAL_ID);
-    session.Add(20, "Host", Order(0));
+    EXPECT_EQ(race->localJoinOrder, 1);
+    EXPECT_FALSE(g_PlayerLeft);
     session.Add(21, "Late", Order(2));
-    session.Add(22, "Odd", {2, 0, 0});
-    session.Add(23, "Nowhere", Order(9));
-    session.Add(24, "Negative", Order(0xFFFFFFFFu));
-    session.Add(25, "ANameOfTwentySixCharacters", Order(3));
-    for (uint32_t id = 20; id <= 25; ++id)
+    session.Add(22, "Quiet", Order(3));
+    session.Add(25, "ANameOfTwentySixCharacters", {2, 0, 0});
+    for (uint32_t id : {20u, 21u, 22u, 25u})
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
-    EXPECT_EQ(race->opponents.size(), 1u) << "only the host has a join order up to ours";
-    for (uint32_t id = 21; id <= 25; ++id)
+    EXPECT_EQ(race->opponents.size(), 1u) << "only the host joined before us";
+    for (uint32_t id : {21u, 25u, 21u, 20u})
         Receive(id, {0x02});
-    Receive(21, {0x02});
-    Receive(20, {0x02});
     ASSERT_EQ(race->opponents.size(), 3u);
     EXPECT_EQ(Record(21)->joinOrder, 2);
+    EXPECT_EQ(Record(25)->joinOrder, 4) << "the slot of a player that has yet to show itself is held";
     EXPECT_STREQ(Record(25)->name, "ANameOfTwentySixCha");
     Step();
     EXPECT_NE(Record(21)->moped, nullptr);
@@ -237,15 +255,19 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     Handle(lost);
     EXPECT_TRUE(g_PlayerLeft);
     EXPECT_TRUE(Record(21)->removed);
+    EXPECT_EQ(Record(25)->joinOrder, 3);
+    Handle(Event(NetMessageType::DESTROY_PLAYER, 22));
+    EXPECT_EQ(Record(25)->joinOrder, 2) << "the grid did not close up over a player never shown";
     Handle(Event(NetMessageType::DESTROY_PLAYER, 20));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 99));
     Step();
     EXPECT_EQ(race->opponents.size(), 1u);
     EXPECT_EQ(race->localJoinOrder, 0) << "the host's slot is closed up";
+    EXPECT_EQ(Record(25)->joinOrder, 1);
 
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Host connected", "Late connected", "ANameOfTwentySixCha connected",
-                                                 "Late disconnected (connection lost)", "Host disconnected",
-                                                 "OpponentNotFound disconnected"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"Late connected", "ANameOfTwentySixCha connected",
+                                                 "Late disconnected (connection lost)", "OpponentNotFound disconnected",
+                                                 "Host disconnected", "OpponentNotFound disconnected"}));
 
     Handle(Event(NetMessageType::HOST_MIGRATE, 25));
     EXPECT_FALSE(g_IsHost);
@@ -260,9 +282,10 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     EXPECT_FALSE(Handle(answer));
 }
 
-// Players claiming a taken slot (the host's or ours) are never placed, and when
-// they leave nobody moves; one who finishes while the race waits and leaves
-// has no row. The host would admit only the next free slot while waiting.
+// Players naming a taken slot (the host's or ours) stand where the host's
+// order puts them, and when they leave the grid closes up; one who finishes
+// while the race waits and leaves has no row. The host would admit only the
+// next free slot while waiting.
 TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
 {
     Opponent* host = ArrivedHost();
@@ -272,9 +295,12 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
         Receive(id, {GAME_MESSAGE_PLAYER_JOINED});
     }
-    session.Add(28, "Early", Order(2));
+    session.Add(28, "Early", {2, 0, 0});
     Receive(28, {GAME_MESSAGE_PLAYER_JOINED});
-    ASSERT_EQ(race->opponents.size(), 2u);
+    ASSERT_EQ(race->opponents.size(), 4u);
+    EXPECT_EQ(Record(26)->joinOrder, 2);
+    EXPECT_EQ(Record(27)->joinOrder, 3);
+    EXPECT_EQ(Record(28)->joinOrder, 4);
     Receive(28, Finished(1000));
     for (uint32_t id : {26u, 27u, 28u})
         Handle(Event(NetMessageType::DESTROY_PLAYER, id));

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <sys/random.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -451,6 +452,10 @@ bool NetSession::GetPeerInfo(uint32_t playerId, NetPlayerInfo* info) const
     if (found == state->table.end())
         return false;
     *info = found->second.info;
+    info->playersBefore =
+        static_cast<uint32_t>(std::count_if(state->table.begin(), state->table.end(), [&](const auto& entry) {
+            return entry.second.joinSeq < found->second.joinSeq;
+        }));
     return true;
 }
 

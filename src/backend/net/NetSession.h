@@ -54,6 +54,10 @@ struct NetPlayerInfo {
     std::string name; // at most NET_PLAYER_NAME_MAX characters
     std::vector<uint8_t> data;
     uint32_t flags = 0;
+    // GetPeerInfo: the players here that the host admitted before this one,
+    // counted until their departure has been delivered. It is the same on
+    // every machine once they know the same players, whatever the data says.
+    uint32_t playersBefore = 0;
 };
 
 // What a host advertises.

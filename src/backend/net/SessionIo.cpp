@@ -484,6 +484,7 @@ void NetSession::State::CreateLocalPlayer()
     {
         std::lock_guard lock(tableMutex);
         TableEntry& entry = table[localId];
+        entry.joinSeq = localJoinSeq;
         entry.info.name = localName;
         entry.info.data = localData;
         entry.info.flags = NET_PLAYER_LOCAL | (isHost ? NET_PLAYER_HOST : 0);
@@ -502,6 +503,7 @@ void NetSession::State::CreatePlayer(Member& member)
     {
         std::lock_guard lock(tableMutex);
         TableEntry& entry = table[member.record.id];
+        entry.joinSeq = member.record.joinSeq;
         entry.info.name = member.record.name;
         entry.info.data = member.record.data;
         entry.info.flags = member.record.id == hostId ? NET_PLAYER_HOST : 0;

@@ -200,6 +200,14 @@ void NetSession::State::CompleteJoinIfLinked()
         if (member.listed && !member.acked)
             return;
     phase = SessionPhase::IN_SESSION;
+    {
+        // The local player's place counts every player it joins with, before
+        // the handler can ask.
+        std::lock_guard lock(tableMutex);
+        for (const Member& member : members)
+            if (member.peer != nullptr)
+                table[member.record.id].joinSeq = member.record.joinSeq;
+    }
     CreateLocalPlayer();
     for (Member& member : members)
         if (member.peer != nullptr)

@@ -102,6 +102,7 @@ struct QueuedMessage {
 struct TableEntry {
     NetPlayerInfo info;
     uint32_t roundTripMs = 0;
+    uint32_t joinSeq = 0; // the host's order of admission
 };
 
 enum class SessionPhase { IDLE, JOINING, IN_SESSION, FAILED };

@@ -122,7 +122,9 @@ TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPl
     EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real newcomer did not get its link";
 }
 
-TEST(SessionAdmission, APlayerKeepsTheNameTheHostAnnouncedWhateverItSaysLater)
+// What a player says of itself changes its data only; what it says of others
+// nothing.
+TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedWhateverItSaysLater)
 {
     TestPlayer a(2), b(3), c(4);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "Mal"));
@@ -132,10 +134,11 @@ TEST(SessionAdmission, APlayerKeepsTheNameTheHostAnnouncedWhateverItSaysLater)
     ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
     const uint32_t liarId = welcome.member.id;
 
-    // Its start slot may move, its name may not.
+    // Its data may change, its name and its place in the host's order may not.
     ControlFrame info;
     info.kind = ControlKind::PEER_INFO;
     info.member.id = liarId;
+    info.member.joinSeq = 1;
     info.member.name = "Jo";
     info.member.data = {0x42};
     liar.Send(0, info);
@@ -153,20 +156,34 @@ TEST(SessionAdmission, APlayerKeepsTheNameTheHostAnnouncedWhateverItSaysLater)
     liar.Pump(400, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     ASSERT_TRUE(joined.get());
 
-    // The liar answers its links meanwhile.
+    // It says b left, to the host and to c, and then publishes new data: once
+    // that is shown, what it said before it has been read. The liar answers
+    // its links meanwhile.
+    ControlFrame removal;
+    removal.kind = ControlKind::REMOVE_MEMBER;
+    removal.member.id = b.Id();
+    removal.reason = NET_DESTROY_NORMAL;
+    liar.Send(0, removal);
+    liar.SendIncoming(0, removal);
+    info.member.data = {0x43};
+    liar.Send(0, info);
+    liar.Send(1, info);
+    liar.SendIncoming(0, info);
     const auto republished = [&](TestPlayer* player) {
         NetPlayerInfo shown;
-        return player->Session().GetPeerInfo(liarId, &shown) && shown.data == std::vector<uint8_t>{0x42};
+        return player->Session().GetPeerInfo(liarId, &shown) && shown.data == std::vector<uint8_t>{0x43};
     };
     EXPECT_TRUE(Eventually([&] {
         liar.Pump(1);
         return republished(&a) && republished(&b) && republished(&c);
-    })) << "the start slot was not republished";
+    })) << "its data was not republished";
     for (TestPlayer* player : {&a, &b, &c}) {
         NetPlayerInfo shown;
         ASSERT_TRUE(player->Session().GetPeerInfo(liarId, &shown));
         EXPECT_EQ(shown.name, "raw");
+        EXPECT_EQ(shown.playersBefore, 2u) << "it took another place in the host's order";
         ASSERT_TRUE(player->Session().GetPeerInfo(b.Id(), &shown));
         EXPECT_EQ(shown.name, "Jo");
+        EXPECT_FALSE(HasEvent(player->Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "b removed on its word";
     }
 }

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <set>
+#include <thread>
 
 using namespace nettest;
 
@@ -30,6 +33,32 @@ std::set<uint32_t> Players(TestPlayer& player)
 bool Removed(TestPlayer& player, uint32_t id)
 {
     return HasEvent(player.Events(), NetMessageType::DESTROY_PLAYER, id);
+}
+
+// The start slot machine `at` gives `player`: the players there the host admitted first.
+uint32_t SlotAt(TestPlayer& at, TestPlayer& player)
+{
+    NetPlayerInfo info;
+    return at.Session().GetPeerInfo(player.Id(), &info) ? info.playersBefore : UINT32_MAX;
+}
+
+// Every machine of `grid` puts each of its players on its place there, one to
+// a slot; each of `newcomers` was told its own place as its join ended.
+void ExpectGrid(const std::vector<TestPlayer*>& grid, const std::vector<TestPlayer*>& newcomers)
+{
+    for (TestPlayer* at : grid)
+        for (uint32_t slot = 0; slot < grid.size(); ++slot)
+            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, *grid[slot]) == slot; }))
+                << "slot " << slot << " seen by " << at->Id() << ": " << SlotAt(*at, *grid[slot]);
+    for (TestPlayer* newcomer : newcomers) {
+        const auto place = static_cast<uint32_t>(std::find(grid.begin(), grid.end(), newcomer) - grid.begin());
+        const std::vector<Event> events = newcomer->Events();
+        const auto own = std::find_if(events.begin(), events.end(), [&](const Event& e) {
+            return e.type == NetMessageType::CREATE_PLAYER && e.playerId == newcomer->Id();
+        });
+        ASSERT_NE(own, events.end());
+        EXPECT_EQ(own->info.playersBefore, place) << "the newcomer's own slot as its join ended";
+    }
 }
 
 // A stranger at 127.x.y.n that the host admits like anybody and that links nobody.
@@ -81,18 +110,67 @@ TEST(SessionReport, ASilentPlayerCostsOneFailedJoinAndGoesWhenANewcomerAtAnother
     for (TestPlayer* player : {&a, &b, &d})
         EXPECT_TRUE(Eventually([&] { return Players(*player) == in; }));
     EXPECT_TRUE(Eventually([&] { return !silent.Session().InSession(); }));
+
+    // d claimed the slot after three players; the removal during its join
+    // closed the grid up under it, and the next newcomer takes the slot after it.
+    TestPlayer e(7);
+    ASSERT_TRUE(e.Join(a));
+    EXPECT_EQ(e.Found().currentPlayers, 3u);
+    ExpectGrid({&a, &b, &d, &e}, {&d, &e});
 }
 
-TEST(SessionReport, AListedPlayerWhoseLinkBreaksIsNamedAndEveryMachineKeepsTheSamePlayers)
+TEST(SessionReport, TwoPlayersRemovedAtOnceCloseTheGridUpUnderTheNewcomerThatNamedThem)
 {
-    TestPlayer a(2), b(3), x(4), c(5);
-    ASSERT_TRUE(MakeSession({&a, &b, &x}));
-    x.Session().IgnoreFrom(c.Address());
-    EXPECT_FALSE(c.Join(a)) << "the join went on as if x had answered";
-    EXPECT_FALSE(c.Session().InSession());
-    const std::set<uint32_t> in = {a.Id(), b.Id(), x.Id()};
-    for (TestPlayer* player : {&a, &b, &x})
-        EXPECT_TRUE(Eventually([&] { return Players(*player) == in; }));
+    TestPlayer a(2), first(3), second(4), b(5), c(6), d(7), e(8);
+    ASSERT_TRUE(MakeSession({&a, &first, &second, &b}));
+    first.Session().Mute();
+    second.Session().Mute();
+    EXPECT_FALSE(c.Join(a));
+    ASSERT_TRUE(d.Join(a));
+    for (TestPlayer* silent : {&first, &second})
+        EXPECT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, silent->Id()));
+    ASSERT_TRUE(e.Join(a));
+    EXPECT_EQ(e.Found().currentPlayers, 3u);
+    ExpectGrid({&a, &b, &d, &e}, {&d, &e});
+}
+
+// x breaks the link before it answered, and y answers only after that: the
+// join waits for x all the same, and x is named.
+TEST(SessionReport, AListedPlayerWhoseLinkBrokeBeforeItAnsweredHoldsTheJoinWhileTheOthersAnswer)
+{
+    TestPlayer a(2), c(5);
+    ASSERT_TRUE(a.Host({1, 7, 0, 0, 0}));
+    ASSERT_TRUE(c.Find(a.Address()));
+    RawClient x(8, 1), y(9, 1);
+    ControlFrame welcomeX, welcomeY;
+    ASSERT_TRUE(JoinAsPlayer(x, a.Address(), c.Found(), &welcomeX));
+    ASSERT_TRUE(JoinAsPlayer(y, a.Address(), c.Found(), &welcomeY, {welcomeX.member.id}));
+    ASSERT_TRUE(SawCreated(a, 3));
+
+    std::atomic<int> joined{-1};
+    std::thread joining([&] { joined = c.Join(a) ? 1 : 0; });
+    bool broken = false, answered = false;
+    PumpAll({&x, &y}, 20000, [&] {
+        if (!broken && x.Incoming() == 1) {
+            x.CloseIncoming(0);
+            broken = true;
+        }
+        ControlFrame hello;
+        if (broken && !answered && y.Incoming() == 1 && y.TakeFrame(ControlKind::HELLO_PEER, &hello)) {
+            ControlFrame ack;
+            ack.kind = ControlKind::PEER_ACK;
+            ack.member = welcomeY.member;
+            y.SendIncoming(0, ack);
+            answered = true;
+        }
+        return joined >= 0;
+    });
+    joining.join();
+    EXPECT_TRUE(broken && answered);
+    EXPECT_EQ(joined, 0) << "the join ended without x";
+    EXPECT_TRUE(Eventually([&] {
+        return Players(a) == std::set<uint32_t>{a.Id(), welcomeX.member.id, welcomeY.member.id};
+    }));
 }
 
 TEST(SessionReport, OneAddressJoiningAgainAndAgainRemovesNobody)

@@ -312,6 +312,11 @@ void RawClient::Leave(size_t link)
     Pump(200, [&] { return peers[link]->state == ENET_PEER_STATE_DISCONNECTED; });
 }
 
+void RawClient::CloseIncoming(size_t index)
+{
+    enet_peer_disconnect_now(incoming.at(index), 0);
+}
+
 void RawClient::SendIncoming(size_t index, const ControlFrame& frame)
 {
     const std::vector<uint8_t> bytes = EncodeControlFrame(frame);

@@ -137,6 +137,8 @@ public:
     // Links other players opened to it, in the order they came up.
     size_t Incoming() const { return incoming.size(); }
     void SendIncoming(size_t index, const ControlFrame& frame);
+    // Breaks incoming link `index` at once.
+    void CloseIncoming(size_t index);
     void SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel);
     size_t Connected() const { return connected; }
     size_t Closed() const { return closed; }

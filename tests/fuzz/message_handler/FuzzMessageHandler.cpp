@@ -57,9 +57,11 @@ struct Players final : PlayerDirectory {
         if (player < 1 || player >= PLAYER_IDS)
             return false;
         *info = NetPlayerInfo{NAMES[player - 1], {}, player == LOCAL_ID ? backend::NET_PLAYER_LOCAL : 0u};
-        // An odd order byte gives a data block that is no PeerData.
+        // An odd order byte gives a data block that is no PeerData; the slot
+        // is the session's word, from the same byte.
         const uint8_t order = orders[player - 1];
         info->data = {order, 0, 0, uint8_t(order & 0x80 ? 0xFF : 0)};
+        info->playersBefore = order;
         if (order & 0x40)
             info->data.pop_back();
         return true;
