@@ -4,7 +4,6 @@
 
 #include "RaceTestKit.h"
 
-#include "backend/clock/Clock.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/window/KeyCodes.h"
 #include "engine/platform/RenderDevice.h"
@@ -13,13 +12,6 @@ namespace {
 
 class RaceLifecycle : public RaceTest {
 protected:
-    // Time away from the race (a pause, a reset), then the front end's resynchronisation.
-    void Away(uint32_t ms)
-    {
-        backend::AdvanceManualClock(uint64_t(ms) * 1000);
-        race->ResetTimers();
-    }
-
     // A device lost and reset as the front end goes through it, `ms` passing meanwhile: the
     // race and the font let their device objects go (the race twice) and take them back.
     void LoseAndRestoreDevice(uint32_t ms)
@@ -105,23 +97,17 @@ TEST_F(RaceLifecycle, PauseAndDeviceLossCountNoTimeAway)
     EXPECT_GT(moped.speed, 1.0f);
 }
 
-// The lap message shows for 5 s of race time and the recovery count runs its
-// 8 s, frame for frame alike with a pause and a device reset in the middle.
-TEST_F(RaceLifecycle, LapMessageAndRecoveryCountKeepTheirTimeAcrossAPauseAndAReset)
+// R asks for a recovery from the count-down on; its count runs 8 s, frame for
+// frame alike with a pause and a device reset in the middle.
+TEST_F(RaceLifecycle, RecoveryCountKeepsItsTimeAcrossAPauseAndAReset)
 {
     ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
-    race->countDown.counter = -1;
-    race->phase = RACEPHASE_RACING;
-    Frame(false);
-    // A lap completed now, as the race starts its message, and R held for a frame.
-    race->lapMessageTimer.Reset();
-    race->lapMessageTimer.Start();
     Press(backend::DIK_R, true);
     Frame(false);
     Press(backend::DIK_R, false);
     const PlayerMoped& moped = race->playerMoped;
     ASSERT_EQ(moped.status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
-    int messageFrames = 1, countFrames = 0; // the message showed in the frame of R
+    int countFrames = 0;
     while (moped.status != MOPEDSTATUS_RECOVERING && countFrames < 600) {
         if (countFrames == 100)
             Away(5000);
@@ -129,10 +115,7 @@ TEST_F(RaceLifecycle, LapMessageAndRecoveryCountKeepTheirTimeAcrossAPauseAndARes
             LoseAndRestoreDevice(2500);
         Frame(false);
         ++countFrames;
-        messageFrames += race->lapMessageTimer.running ? 1 : 0;
     }
-    // 5000 ms of 16 ms frames, the one that reaches them included.
-    EXPECT_EQ(messageFrames, 313);
     EXPECT_EQ(countFrames, 500);
 }
 

@@ -112,6 +112,12 @@ void RaceTest::Frame(bool draw)
     }
 }
 
+void RaceTest::Away(uint32_t ms)
+{
+    backend::AdvanceManualClock(uint64_t(ms) * 1000);
+    race->ResetTimers();
+}
+
 std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
 {
     BeginFrame();
