@@ -65,16 +65,14 @@ int ShownNumeral(const std::vector<uint32_t>& shown, const std::vector<uint32_t>
 
 class RaceLap : public RaceTest {
 protected:
-    // The moped put on `point`, the tracker left where it was, as if it had ridden there.
-    void Carry(const Vector3& point)
+    // The moped standing on the ground at `point`, facing `next`; its tracker follows as it follows a ride.
+    void Carry(const Vector3& point, const Vector3& next)
     {
-        TrackProgress& tracker = race->playerMoped.progress;
-        TrackSegment* current = tracker.currentSegment;
-        TrackSegment* last = tracker.lastSegment;
-        const TVec4 place = Vec(point.x, 0.0f, point.z, 1.0f);
-        race->playerMoped.SetPosition(&place);
-        tracker.currentSegment = current;
-        tracker.lastSegment = last;
+        Vector3 ground = point;
+        race->track->terrain.SnapToGroundXZ(&ground, 0.45f);
+        const TVec4 place = Vec(ground.x, ground.y, ground.z, 1.0f);
+        const float angles[3] = {0.0f, std::atan2(next.x - point.x, next.z - point.z), 0.0f};
+        race->playerMoped.PlaceBodies(&place, angles);
     }
 
     void WriteTable(uint32_t slowest, int rows)
@@ -141,8 +139,8 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
     for (size_t i = 0; overFrame < 0 && frame < 20000; ++i) {
         const int32_t lapBefore = moped.progress.lap;
         // Carried until the finish, then left to stand.
-        if (finishFrame < 0 && i < line.size())
-            Carry(line[i]);
+        if (finishFrame < 0 && i + 1 < line.size())
+            Carry(line[i], line[i + 1]);
         // B looks back for three frames after the first lap, and not once finished.
         const bool lookingBack =
             (lapFrames.size() == 1 && frame < lapFrames[0] + 3) || (finishFrame > 0 && frame < finishFrame + 3);
