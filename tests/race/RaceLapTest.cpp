@@ -1,6 +1,7 @@
 // A whole single-player race on UK Dirt Track with the moped carried along the
-// road's centre line: the count-down, the laps, the finish and
-// the decision between name entry and the best-times table.
+// road's centre line: the count-down, the laps and their messages (one shown
+// across a pause), the finish and the decision between name entry and the
+// best-times table.
 
 #include "RaceTestKit.h"
 #include "tracks/TrackTestKit.h"
