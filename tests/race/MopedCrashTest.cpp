@@ -1,41 +1,9 @@
 #include "MopedTestKit.h"
-#include "RaceTestKit.h"
 
 #include "audio/Sound3D.h"
 #include "physics/TSimulator.h"
 
 #include <cmath>
-
-class RaceWorld : public RaceTest {};
-
-// The world a race builds: gravity 9.81 down; friction and restitution of the six
-// materials; only the moped's parts against the moped body and the track
-// objects' materials call back, never the ground.
-TEST_F(RaceWorld, GravityMaterialsAndCrashPairs)
-{
-    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
-    TSimulator& world = *race->physics.simulator;
-    EXPECT_FLOAT_EQ(world.GetGravityMagnitude(), 9.81f);
-    const TVec4 down = world.GetGravityDirection();
-    EXPECT_TRUE(down.x == 0.0f && down.z == 0.0f);
-    EXPECT_FLOAT_EQ(down.y, -1.0f);
-    const float expected[7][2] = {{0, 0}, {4.0f, 0}, {18.0f, 0}, {10.0f, 0}, {12.0f, 0}, {10.0f, 0.2f}, {1.0f, 0}};
-    for (int i = 1; i <= 6; ++i) {
-        float friction = 0, restitution = 0, density = 0;
-        ASSERT_TRUE(world.GetMaterial(i, &friction, &restitution, &density));
-        EXPECT_EQ(friction, expected[i][0]) << i;
-        EXPECT_EQ(restitution, expected[i][1]) << i;
-    }
-    const TCollisionTable* table = world.GetCollisionTable();
-    for (int a = 0; a < 8; ++a)
-        for (int b = 0; b < 8; ++b) {
-            auto crashGroup = [](int g) { return g == 1 || g == 2 || g == 6; };
-            auto hitGroup = [](int g) { return g == 1 || g == 3 || g == 4 || g == 5; };
-            const bool crash = (crashGroup(a) && hitGroup(b)) || (crashGroup(b) && hitGroup(a));
-            EXPECT_EQ(table->Get(a, b), crash ? 3u : 1u) << a << ", " << b;
-        }
-    EXPECT_EQ(world.SetCollisionCallback(Race::OnCollision), &Race::OnCollision);
-}
 
 class MopedCrash : public MopedTest {};
 
