@@ -60,6 +60,8 @@ void MopedTest::TearDown()
     Hold({});
     g_InputSystem.keyboardValid = false;
     FreeMoped();
+    // The track's weather sounds go before the audio manager does.
+    FreeTrack();
     mopedModel.Release();
     mopedModel.Destroy();
     g_TestCrashSound = nullptr;
