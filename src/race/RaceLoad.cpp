@@ -1,6 +1,6 @@
 #include "race/Race.h"
 
-#include "race/PhysicsMaterials.h"
+#include "race/RaceWorld.h"
 
 #include "tracks/CreateTrack.h"
 #include "tracks/Track.h"
@@ -12,10 +12,8 @@
 #include "audio/Sound.h"
 #include "audio/Sound3D.h"
 #include "audio/SoundDefinitionManager.h"
-#include "engine/platform/Log.h"
 #include "engine/platform/Memory.h"
 #include "engine/platform/RenderDevice.h"
-#include "physics/TSimulator.h"
 
 #include <string>
 
@@ -90,15 +88,9 @@ bool Race::Load(int32_t id)
 
 bool Race::CreatePhysics()
 {
-    const TVec4 gravity = Vec(0.0f, -9.81f, 0.0f);
-    physics.reportError = ReportError;
-    if (!physics.Create(GetRigidBodyCount(), GetAnimatedBodyCount(), 0, GetGeometryCount(), 0, GetConstraintCount(),
-                        GetConstraintSetCount(), 10, 0, track->terrain.vertexCount, 0, &gravity))
-        return false;
-    physics.simulator->SetCollisionCallback(Race::OnCollision);
-    SetupPhysicsMaterials(&physics);
-    SetupCollisionGroups(&physics);
-    if (!track->CreatePhysics(&physics))
+    const RaceWorldSize size = {GetRigidBodyCount(),  GetAnimatedBodyCount(),  GetGeometryCount(),
+                                GetConstraintCount(), GetConstraintSetCount(), track->terrain.vertexCount};
+    if (!CreateRaceWorld(&physics, size, Race::OnCollision) || !track->CreatePhysics(&physics))
         return false;
     return playerMoped.CreatePhysics(&physics);
 }

@@ -1,37 +1,9 @@
 #include "MopedTestKit.h"
 
-#include "race/PhysicsMaterials.h"
-
 #include "audio/Sound3D.h"
 #include "physics/TSimulator.h"
 
 #include <cmath>
-
-// Friction and restitution of the six materials; only the moped's parts against
-// the moped body and the track objects' materials call back, never the ground.
-TEST(PhysicsMaterials, TablesHoldTheMaterialsAndCrashPairs)
-{
-    PhysicsEngine physics;
-    const TVec4 gravity = Vec(0.0f, -9.81f, 0.0f);
-    ASSERT_TRUE(physics.Create(4, 4, 0, 8, 0, 0, 0, 10, 0, 0, 0, &gravity));
-    ASSERT_TRUE(SetupPhysicsMaterials(&physics));
-    SetupCollisionGroups(&physics);
-    const float expected[7][2] = {{0, 0}, {4.0f, 0}, {18.0f, 0}, {10.0f, 0}, {12.0f, 0}, {10.0f, 0.2f}, {1.0f, 0}};
-    for (int i = 1; i <= 6; ++i) {
-        float friction = 0, restitution = 0, density = 0;
-        ASSERT_TRUE(physics.simulator->GetMaterial(i, &friction, &restitution, &density));
-        EXPECT_EQ(friction, expected[i][0]) << i;
-        EXPECT_EQ(restitution, expected[i][1]) << i;
-    }
-    const TCollisionTable* table = physics.simulator->GetCollisionTable();
-    for (int a = 0; a < 8; ++a)
-        for (int b = 0; b < 8; ++b) {
-            auto crashGroup = [](int g) { return g == 1 || g == 2 || g == 6; };
-            auto hitGroup = [](int g) { return g == 1 || g == 3 || g == 4 || g == 5; };
-            const bool crash = (crashGroup(a) && hitGroup(b)) || (crashGroup(b) && hitGroup(a));
-            EXPECT_EQ(table->Get(a, b), crash ? 3u : 1u) << a << ", " << b;
-        }
-}
 
 class MopedCrash : public MopedTest {};
 

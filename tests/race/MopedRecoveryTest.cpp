@@ -7,6 +7,8 @@
 namespace {
 
 constexpr float HALF_PI = 1.5707964f;
+// The tilt from upright at which a still moped counts as fallen: up.y = 0.6.
+const float FALLEN_TILT = std::acos(0.6f);
 // The 8 s count-down in 16 ms frames.
 constexpr int COUNT_DOWN_FRAMES = 500;
 
@@ -39,17 +41,41 @@ protected:
     }
 };
 
-// A moped lying on its side counts down 8 s and is then set upright in the
-// cell it lies in, facing along the road; the frame after, it is normal again.
+// Laid down still, the moped is fallen from a tilt of about 53 degrees on
+// (up.y below 0.6), not just short of it. Lying on its side it counts down
+// the full 8 s, though its count before ended unfinished when it rode back
+// onto the road by itself; then it is set upright in the cell it lies in,
+// facing along the road, and the frame after it is normal again.
 TEST_F(MopedRecovery, FallenMopedIsPutBackUprightAlongTheRoad)
 {
     ASSERT_TRUE(StartMoped(TRACK_FINLAND)) << g_LastError;
     Step(30);
     const TrackSegment* cell = moped->progress.currentSegment;
     ASSERT_NE(cell, nullptr);
-    PlaceAt(moped->position.x, moped->position.z, Heading(moped->forward) + 0.5f, HALF_PI);
+    const float x = moped->position.x, z = moped->position.z, heading = Heading(moped->forward);
+    PlaceAt(x, z, heading, FALLEN_TILT - 0.01f);
+    Step();
+    EXPECT_EQ(moped->status, MOPEDSTATUS_NORMAL);
+    PlaceAt(x, z, heading, FALLEN_TILT + 0.01f);
+    Step();
+    EXPECT_EQ(moped->status, MOPEDSTATUS_FALLEN | MOPEDSTATUS_MESSAGE);
+
+    // Upright 26 m beside the road, facing it, and ridden back.
+    const float sideX = cell->direction.z, sideZ = -cell->direction.x;
+    PlaceAt(cell->centre.x + sideX * 26.0f, cell->centre.z + sideZ * 26.0f, std::atan2(-sideX, -sideZ));
+    int frames = 0;
+    do {
+        moped->throttle = THROTTLE_ACCELERATE;
+        SteerAlongRoad();
+        Step();
+    } while (moped->progress.currentSegment == nullptr && ++frames < 600);
+    ASSERT_NE(moped->progress.currentSegment, nullptr);
+    EXPECT_EQ(moped->status, MOPEDSTATUS_NORMAL);
+    moped->throttle = THROTTLE_NONE;
+
+    PlaceAt(x, z, heading + 0.5f, HALF_PI);
     ASSERT_GT(StepUntil(MOPEDSTATUS_FALLEN | MOPEDSTATUS_MESSAGE, 60), 0);
-    EXPECT_TRUE(moped->recoveryTimer.running);
+    EXPECT_EQ(moped->recoveryTimer.currentMs, 8000u);
     EXPECT_EQ(StepUntil(MOPEDSTATUS_RECOVERING, COUNT_DOWN_FRAMES + 5), COUNT_DOWN_FRAMES);
     EXPECT_EQ(moped->progress.currentSegment, cell);
     EXPECT_GT(moped->up.y, 0.99f);

@@ -1,6 +1,7 @@
 #include "MopedTestKit.h"
 
 #include "race/PhysicsMaterials.h"
+#include "race/RaceWorld.h"
 
 #include "audio/AudioInitParams.h"
 #include "audio/AudioManager.h"
@@ -59,6 +60,8 @@ void MopedTest::TearDown()
     Hold({});
     g_InputSystem.keyboardValid = false;
     FreeMoped();
+    // The track's weather sounds go before the audio manager does.
+    FreeTrack();
     mopedModel.Release();
     mopedModel.Destroy();
     g_TestCrashSound = nullptr;
@@ -107,16 +110,15 @@ bool MopedTest::StartMoped(TrackId id, int slot, int extraStatic)
     moped->track = track.get();
     if (!moped->Load(&mopedModel))
         return false;
-    // Sized as the single-player race sizes it, plus the test's static boxes.
-    const TVec4 gravity = Vec(0.0f, -9.81f, 0.0f);
-    physics.reportError = ReportError;
-    if (!physics.Create(track->GetRigidBodyCount() + MOPED_BODY_COUNT, track->GetAnimatedBodyCount() + extraStatic, 0,
-                        track->GetGeometryCount() + MOPED_GEOMETRY_COUNT + extraStatic, 0, MOPED_JOINT_COUNT, 3, 10, 0,
-                        track->terrain.vertexCount, 0, &gravity))
+    // The race's world, sized as the single-player race sizes it, plus the test's static boxes.
+    const RaceWorldSize size = {track->GetRigidBodyCount() + MOPED_BODY_COUNT,
+                                track->GetAnimatedBodyCount() + extraStatic,
+                                track->GetGeometryCount() + MOPED_GEOMETRY_COUNT + extraStatic,
+                                MOPED_JOINT_COUNT,
+                                3,
+                                track->terrain.vertexCount};
+    if (!CreateRaceWorld(&physics, size, OnTestCollision))
         return false;
-    physics.simulator->SetCollisionCallback(OnTestCollision);
-    SetupPhysicsMaterials(&physics);
-    SetupCollisionGroups(&physics);
     if (!track->CreatePhysics(&physics) || !moped->CreatePhysics(&physics))
         return false;
     const TrackStartPosition& start = track->trackData.startPositions[slot];

@@ -1,7 +1,7 @@
 #pragma once
 // A moped standing on a track loaded from the generated data set: the headless
-// device, the audio manager on the loopback device, the manual clock, a physics
-// world sized for the track and one moped, and 60 Hz frames.
+// device, the audio manager on the loopback device, the manual clock, the
+// race's physics world sized for the track and one moped, and 60 Hz frames.
 
 #include "tracks/TrackTestKit.h"
 

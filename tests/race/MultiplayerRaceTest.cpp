@@ -84,6 +84,14 @@ protected:
         }
     }
 
+    // The count-down the host started, run to "go".
+    void StepToGo()
+    {
+        for (int frames = 0; mp->phase == RACEPHASE_COUNTDOWN && frames < 1000; ++frames)
+            Step();
+        ASSERT_EQ(mp->phase, RACEPHASE_RACING);
+    }
+
     Opponent* Record(uint32_t id)
     {
         for (auto& opponent : mp->opponents)
@@ -147,7 +155,7 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
     EXPECT_FALSE(mp->CountFinish(14, 1000, &name)) << "not during the count-down";
-    mp->phase = RACEPHASE_RACING;
+    StepToGo();
     mp->raceTimeMs = 60000;
     EXPECT_FALSE(mp->CountFinish(11, 59000, &name)) << "left before the start";
     EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";
@@ -208,9 +216,9 @@ TEST_F(MultiplayerRaceTest, StandingsRaceClockAndEnd)
     ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
     Step();
     mp->StartCountDown();
-    mp->phase = RACEPHASE_RACING;
+    StepToGo();
     Step(10);
-    EXPECT_EQ(mp->raceTimeMs, 10 * RACE_FRAME_MS);
+    EXPECT_EQ(mp->raceTimeMs, 11 * RACE_FRAME_MS) << "the clock runs from the frame of \"go\"";
     Record(10)->moped->progress.lap = RACE_LAP_COUNT;
     Step(2);
     EXPECT_EQ(mp->finishedOpponentCount, 1);
@@ -312,21 +320,24 @@ TEST_F(MultiplayerRaceTest, MopedsOnOneSpotComeApartWithFinitePoses)
                     return false;
         return true;
     };
+    ASSERT_TRUE(Start(0)) << g_LastError;
+    ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
+    Step();
+    mp->StartCountDown();
+    StepToGo();
+    PlayerMoped& player = mp->playerMoped;
+    RemoteMoped& other = *Record(10)->moped;
+    const TVec4 slot = Vec(Slot(0).x, Slot(0).y, Slot(0).z, 1.0f);
     for (const auto& [offset, yaw] : {std::pair{0.1f, 0.5f}, {0.05f, 3.14f}, {0.3f, 0.0f}}) {
-        ASSERT_TRUE(Start(0)) << g_LastError;
-        ASSERT_TRUE(mp->AddOpponent(10, "Ann", 1));
-        Step();
-        RemoteMoped& other = *Record(10)->moped;
-        const TVec4 spot = mp->playerMoped.position + Vec(offset, 0.0f, 0.0f);
+        player.SetPosition(&slot);
+        const TVec4 spot = player.position + Vec(offset, 0.0f, 0.0f);
         const float angles[3] = {0.0f, yaw, 0.0f};
         other.PlaceBodies(&spot, angles);
-        mp->StartCountDown();
-        mp->phase = RACEPHASE_RACING;
         for (int frame = 0; frame < 120; ++frame) {
             Step();
-            ASSERT_TRUE(finite(mp->playerMoped) && finite(other)) << offset << " " << yaw << " frame " << frame;
+            ASSERT_TRUE(finite(player) && finite(other)) << offset << " " << yaw << " frame " << frame;
         }
-        EXPECT_GT(Length3(other.position - mp->playerMoped.position), 1.0f) << offset << " " << yaw;
+        EXPECT_GT(Length3(other.position - player.position), 1.0f) << offset << " " << yaw;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "MopedTestKit.h"
+#include "RaceTestKit.h"
 
 #include "race/PlayerMoped.h"
+#include "tracks/Track.h"
 
 #include "backend/window/KeyCodes.h"
 #include "engine/platform/InputSystem.h"
@@ -32,6 +34,15 @@ float AngleFrom(float a, float b)
 bool IsFinite(const Vector3& v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The camera's eye lies `distance` behind the moped along its heading, or ahead when negative.
+void ExpectEyeBehindMoped(const Moped& moped, const Camera& camera, float distance, float tolerance)
+{
+    const float dx = moped.position.x - camera.eye.x, dz = moped.position.z - camera.eye.z;
+    const float fx = moped.forward.x, fz = moped.forward.z, f = std::hypot(fx, fz);
+    EXPECT_NEAR(std::hypot(dx, dz), std::fabs(distance), 1e-3f);
+    EXPECT_NEAR((dx * fx + dz * fz) / f, distance, tolerance);
 }
 
 } // namespace
@@ -163,79 +174,8 @@ protected:
         return true;
     }
 
-    // One racing frame as the race runs it: the keys, then the update.
-    void RaceFrame(int frames = 1)
-    {
-        for (int i = 0; i < frames; ++i) {
-            PlayerMoped& p = Player();
-            p.ReadKeyboard(true);
-            const bool valid = g_InputSystem.keyboardValid;
-            const bool lookBack = valid && (g_InputSystem.keys[DIK_B] & 0x80) != 0;
-            if (lookBack && p.lookBack != 1)
-                p.PlaceChaseCamera(1, &camera);
-            else if (!lookBack && p.lookBack == 1)
-                p.PlaceChaseCamera(0, &camera);
-            if (valid && (g_InputSystem.keys[DIK_R] & 0x80) != 0)
-                p.recoverRequest = 1;
-            p.Drive();
-            StepWorld();
-            p.UpdateRaceClock(MOPED_FRAME_MS);
-            if (p.status == MOPEDSTATUS_RECOVERING)
-                p.PlaceChaseCamera(p.lookBack, &camera);
-            else
-                p.UpdateChaseCamera(&camera);
-        }
-    }
-
-    // The camera's eye lies `distance` behind the moped along its heading, or ahead when negative.
-    void ExpectEyeBehind(float distance, float tolerance)
-    {
-        const float dx = moped->position.x - camera.eye.x, dz = moped->position.z - camera.eye.z;
-        const float fx = moped->forward.x, fz = moped->forward.z, f = std::hypot(fx, fz);
-        EXPECT_NEAR(std::hypot(dx, dz), std::fabs(distance), 1e-3f);
-        EXPECT_NEAR((dx * fx + dz * fz) / f, distance, tolerance);
-    }
-
     Camera camera;
 };
-
-// R asks to be put back: after the count-down the moped stands on the road and
-// the camera is snapped straight behind it; the state message carries the pose.
-TEST_F(PlayerMopedTest, RPutsTheMopedBackAndTheStateMessageCarriesIt)
-{
-    ASSERT_TRUE(StartPlayer(TRACK_FINLAND)) << g_LastError;
-    Hold({DIK_UP});
-    RaceFrame(60);
-    Hold({DIK_R});
-    RaceFrame();
-    Hold({});
-    EXPECT_EQ(moped->status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
-    int frames = 1;
-    while (moped->status != MOPEDSTATUS_RECOVERING && frames < COUNT_DOWN_FRAMES + 10) {
-        RaceFrame();
-        ++frames;
-    }
-    ASSERT_EQ(moped->status, MOPEDSTATUS_RECOVERING);
-    EXPECT_EQ(frames, COUNT_DOWN_FRAMES + 1);
-    EXPECT_NE(moped->progress.currentSegment, nullptr);
-    EXPECT_EQ(moped->recoverRequest, 0);
-    // PlaceChaseCamera read the moped's pose as the frame left it.
-    ExpectEyeBehind(4.3f, 1e-3f);
-    EXPECT_NEAR(AngleFrom(Heading(moped->forward.x, moped->forward.z), Player().cameraYaw), 0.0f, 1e-4f);
-
-    Hold({DIK_UP});
-    RaceFrame(20);
-    uint8_t bytes[MOPED_STATE_MESSAGE_SIZE];
-    Player().PackStateMessage(bytes);
-    MopedStateMessage state;
-    ASSERT_TRUE(state.Unpack(bytes, sizeof bytes));
-    EXPECT_EQ(std::memcmp(state.world, &moped->world, sizeof state.world), 0);
-    EXPECT_EQ(std::memcmp(state.velocity, &moped->velocity, sizeof state.velocity), 0);
-    EXPECT_EQ(state.rearTyreSpin, Dot3(moped->rearTyre->GetAngularMomentum(), moped->right));
-    EXPECT_GT(state.rearTyreSpin, 1.0f);
-    EXPECT_EQ(state.driveTorque, moped->driveTorque);
-    EXPECT_EQ(state.steerAngle, moped->steerAngle);
-}
 
 // Placing: a moped heading along +x puts the camera at yaw pi/2, 4.3 behind
 // along -x and 1.8 above the ground, pitched at the aim point; looking back,
@@ -308,7 +248,7 @@ TEST_F(PlayerMopedTest, ChaseCameraPlacesLagsRealignsAndSmoothsHeight)
         p.UpdateChaseCamera(&camera);
     EXPECT_LT(frames, 10000);
     EXPECT_NEAR(p.cameraYaw, 0.5f, 1e-3f);
-    ExpectEyeBehind(4.3f, 1e-3f);
+    ExpectEyeBehindMoped(p, camera, 4.3f, 1e-3f);
 }
 
 // Every heading, a moped pointing straight up or down and one facing the camera
@@ -358,18 +298,89 @@ TEST_F(PlayerMopedTest, ChaseCameraNeverTurnsToNaN)
     check("opposite", 0);
 }
 
+// The player's moped in a single-player race, driven by the race's own frames.
+class PlayerMopedRace : public RaceTest {
+protected:
+    // The race on `id`, through its count-down.
+    bool StartRacing(TrackId id)
+    {
+        if (!StartRace(id))
+            return false;
+        while (race->phase == RACEPHASE_COUNTDOWN && frame < 1000)
+            Frame(false);
+        return race->phase == RACEPHASE_RACING;
+    }
+
+    void RaceFrame(int frames = 1)
+    {
+        for (int i = 0; i < frames; ++i)
+            Frame(false);
+    }
+
+    void ExpectEyeBehind(float distance, float tolerance)
+    {
+        ExpectEyeBehindMoped(race->playerMoped, race->camera, distance, tolerance);
+    }
+};
+
+// R asks to be put back, from the count-down on: the count runs 8 s, frame for
+// frame alike with a pause and a device reset in the middle; then the moped
+// stands on the road with the camera snapped straight behind it, and the state
+// message carries the pose.
+TEST_F(PlayerMopedRace, RPutsTheMopedBackAndTheStateMessageCarriesIt)
+{
+    ASSERT_TRUE(StartRace(TRACK_FINLAND)) << g_LastError;
+    PlayerMoped* moped = &race->playerMoped;
+    Hold({DIK_R});
+    RaceFrame();
+    ASSERT_EQ(moped->status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
+    // Riding off from "go".
+    Hold({DIK_UP});
+    int frames = 0;
+    while (moped->status != MOPEDSTATUS_RECOVERING && frames < COUNT_DOWN_FRAMES + 10) {
+        if (frames == 100)
+            Away(5000);
+        if (frames == 200)
+            LoseAndRestoreDevice(2500);
+        RaceFrame();
+        ++frames;
+    }
+    ASSERT_EQ(moped->status, MOPEDSTATUS_RECOVERING);
+    EXPECT_EQ(frames, COUNT_DOWN_FRAMES);
+    EXPECT_NE(moped->progress.currentSegment, nullptr);
+    EXPECT_EQ(moped->recoverRequest, 0);
+    // PlaceChaseCamera read the moped's pose as the frame left it.
+    ExpectEyeBehind(4.3f, 1e-3f);
+    EXPECT_NEAR(AngleFrom(Heading(moped->forward.x, moped->forward.z), moped->cameraYaw), 0.0f, 1e-4f);
+
+    Hold({DIK_UP});
+    RaceFrame(20);
+    uint8_t bytes[MOPED_STATE_MESSAGE_SIZE];
+    moped->PackStateMessage(bytes);
+    MopedStateMessage state;
+    ASSERT_TRUE(state.Unpack(bytes, sizeof bytes));
+    EXPECT_EQ(std::memcmp(state.world, &moped->world, sizeof state.world), 0);
+    EXPECT_EQ(std::memcmp(state.velocity, &moped->velocity, sizeof state.velocity), 0);
+    EXPECT_EQ(state.rearTyreSpin, Dot3(moped->rearTyre->GetAngularMomentum(), moped->right));
+    EXPECT_GT(state.rearTyreSpin, 1.0f);
+    EXPECT_EQ(state.driveTorque, moped->driveTorque);
+    EXPECT_EQ(state.steerAngle, moped->steerAngle);
+}
+
 // On the physics: standing still, then upside down, the camera stays behind
 // the moped, and B turns it round to look back from ahead until released.
-TEST_F(PlayerMopedTest, ChaseCameraBehindAStillOrUpsideDownMopedAndLookingBack)
+TEST_F(PlayerMopedRace, ChaseCameraBehindAStillOrUpsideDownMopedAndLookingBack)
 {
-    ASSERT_TRUE(StartPlayer(TRACK_UK)) << g_LastError;
+    ASSERT_TRUE(StartRacing(TRACK_UK)) << g_LastError;
+    PlayerMoped* moped = &race->playerMoped;
     RaceFrame(300);
     ExpectEyeBehind(4.3f, 0.05f);
     EXPECT_LT(moped->speed, 0.5f);
 
     const float heading = Heading(moped->forward.x, moped->forward.z);
-    const TVec4 point =
-        Vec(moped->position.x, GroundAt(moped->position.x, moped->position.z) + 1.0f, moped->position.z, 1.0f);
+    Vector3 ground = {moped->position.x, 0.0f, moped->position.z};
+    race->track->terrain.SnapToGroundXZ(&ground, 1.0f);
+    const TVec4 point = Vec(ground.x, ground.y, ground.z, 1.0f);
     const float angles[3] = {0.0f, heading, PI};
     moped->PlaceBodies(&point, angles);
     RaceFrame(120);
@@ -379,13 +390,13 @@ TEST_F(PlayerMopedTest, ChaseCameraBehindAStillOrUpsideDownMopedAndLookingBack)
 
     Hold({DIK_B});
     RaceFrame();
-    EXPECT_EQ(Player().lookBack, 1u);
+    EXPECT_EQ(moped->lookBack, 1u);
     ExpectEyeBehind(-4.3f, 0.05f);
     RaceFrame(60);
     ExpectEyeBehind(-4.3f, 0.05f);
-    EXPECT_TRUE(IsFinite(camera.eye) && IsFinite(camera.forward));
+    EXPECT_TRUE(IsFinite(race->camera.eye) && IsFinite(race->camera.forward));
     Hold({});
     RaceFrame();
-    EXPECT_EQ(Player().lookBack, 0u);
+    EXPECT_EQ(moped->lookBack, 0u);
     ExpectEyeBehind(4.3f, 0.05f);
 }

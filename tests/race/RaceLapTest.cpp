@@ -1,6 +1,7 @@
 // A whole single-player race on UK Dirt Track with the moped carried along the
-// road's centre line: the count-down, the laps, the finish and
-// the decision between name entry and the best-times table.
+// road's centre line: the count-down, the laps and their messages (one shown
+// across a pause), the finish and the decision between name entry and the
+// best-times table.
 
 #include "RaceTestKit.h"
 #include "tracks/TrackTestKit.h"
@@ -65,16 +66,14 @@ int ShownNumeral(const std::vector<uint32_t>& shown, const std::vector<uint32_t>
 
 class RaceLap : public RaceTest {
 protected:
-    // The moped put on `point`, the tracker left where it was, as if it had ridden there.
-    void Carry(const Vector3& point)
+    // The moped standing on the ground at `point`, facing `next`; its tracker follows as it follows a ride.
+    void Carry(const Vector3& point, const Vector3& next)
     {
-        TrackProgress& tracker = race->playerMoped.progress;
-        TrackSegment* current = tracker.currentSegment;
-        TrackSegment* last = tracker.lastSegment;
-        const TVec4 place = Vec(point.x, 0.0f, point.z, 1.0f);
-        race->playerMoped.SetPosition(&place);
-        tracker.currentSegment = current;
-        tracker.lastSegment = last;
+        Vector3 ground = point;
+        race->track->terrain.SnapToGroundXZ(&ground, 0.45f);
+        const TVec4 place = Vec(ground.x, ground.y, ground.z, 1.0f);
+        const float angles[3] = {0.0f, std::atan2(next.x - point.x, next.z - point.z), 0.0f};
+        race->playerMoped.PlaceBodies(&place, angles);
     }
 
     void WriteTable(uint32_t slowest, int rows)
@@ -135,18 +134,21 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
     EXPECT_EQ(moped.totalMs, RACE_FRAME_MS);
 
     const std::vector<Vector3> line = CentreLine(race->track->trackData, 1.0f, RACE_LAP_COUNT);
-    std::vector<int> lapFrames;
+    std::vector<int> lapFrames, messageFrames;
     int newLapPlays = 0, applausePlays = 0, finishFrame = -1, overFrame = -1;
     uint32_t newLapStart = race->newLapSound->playStartTime, applauseStart = race->applauseSound->playStartTime;
     for (size_t i = 0; overFrame < 0 && frame < 20000; ++i) {
         const int32_t lapBefore = moped.progress.lap;
         // Carried until the finish, then left to stand.
-        if (finishFrame < 0 && i < line.size())
-            Carry(line[i]);
+        if (finishFrame < 0 && i + 1 < line.size())
+            Carry(line[i], line[i + 1]);
         // B looks back for three frames after the first lap, and not once finished.
         const bool lookingBack =
             (lapFrames.size() == 1 && frame < lapFrames[0] + 3) || (finishFrame > 0 && frame < finishFrame + 3);
         Press(backend::DIK_B, lookingBack);
+        // A pause while the second lap's message shows.
+        if (lapFrames.size() == 2 && frame == lapFrames[1] + 100)
+            Away(5000);
         FastFrame(DRAW_EVERY);
         if (lookingBack) {
             EXPECT_EQ(moped.lookBack, finishFrame < 0 ? 1u : 0u) << "frame " << frame;
@@ -156,13 +158,15 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
             // That lap's own time (the first from "go") shows in place of the lap time, for five seconds.
             const int lapLength = lapFrames.empty() ? frame - goFrame + 1 : frame - lapFrames.back();
             lapFrames.push_back(frame);
-            EXPECT_TRUE(race->lapMessageTimer.running);
+            messageFrames.push_back(0);
             std::string lapTime;
             FormatTime(&lapTime, RACE_FRAME_MS * uint32_t(lapLength), 3, '.', ',');
             EXPECT_EQ(race->lapMessageText, lapTime) << "lap " << lapFrames.size();
             if (lapFrames.size() == 2)
                 SaveToArtifacts("lap-two-time-UK", DrawNow(true));
         }
+        if (!messageFrames.empty() && race->lapMessageTimer.running)
+            ++messageFrames.back();
         if (lapBefore == -1 && moped.progress.lap == 0) {
             EXPECT_EQ(event, PROGRESS_NONE) << "the first crossing starts lap 0";
         }
@@ -187,6 +191,8 @@ TEST_F(RaceLap, ThreeLapsAlongTheCentreLine)
     ASSERT_GT(finishFrame, 0);
     ASSERT_EQ(lapFrames.size(), 3u);
     EXPECT_EQ(lapFrames.back(), finishFrame);
+    // Each lap's message from its frame on, and the 313 frames that reach 5000 ms.
+    EXPECT_EQ(messageFrames, (std::vector<int>{314, 314, 314}));
     EXPECT_EQ(newLapPlays, 3);
     EXPECT_EQ(applausePlays, 1);
 

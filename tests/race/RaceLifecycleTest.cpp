@@ -1,46 +1,23 @@
-// A race's life around its failures and interruptions: a track that does not
-// exist, tearing down twice, a pause in the count-down and a lost device in
-// the middle of the race.
+// A race's life around its failures and interruptions: the world it builds, a
+// track that does not exist, tearing down twice, a pause in the count-down and
+// a lost device in the middle of the race.
 
 #include "RaceTestKit.h"
 
-#include "backend/clock/Clock.h"
 #include "backend/gpu/GpuDevice.h"
 #include "backend/window/KeyCodes.h"
 #include "engine/platform/RenderDevice.h"
+#include "physics/TSimulator.h"
 
 namespace {
 
-class RaceLifecycle : public RaceTest {
-protected:
-    // Time away from the race (a pause, a reset), then the front end's resynchronisation.
-    void Away(uint32_t ms)
-    {
-        backend::AdvanceManualClock(uint64_t(ms) * 1000);
-        race->ResetTimers();
-    }
+class RaceLifecycle : public RaceTest {};
 
-    // A device lost and reset as the front end goes through it, `ms` passing meanwhile: the
-    // race and the font let their device objects go (the race twice) and take them back.
-    void LoseAndRestoreDevice(uint32_t ms)
-    {
-        backend::GpuDevice* device = g_RenderDevice.device;
-        device->ForceDeviceLoss(1);
-        ASSERT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
-        race->Release();
-        race->Release();
-        font.Release();
-        ASSERT_EQ(device->GetLiveDefaultPoolCount(), 0u);
-        ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
-        g_RenderDevice.ResetStateCache();
-        ApplyFixedStates();
-        ASSERT_TRUE(font.Restore());
-        ASSERT_TRUE(race->Restore()) << g_LastError;
-        Away(ms);
-    }
-};
-
-TEST_F(RaceLifecycle, FailedOrFinishedRacesTearDownTwiceAndGiveEverythingBack)
+// The world a race builds: gravity 9.81 down, friction and restitution of the
+// six materials, and crash calls only for the moped's parts against the moped
+// body and the track objects' materials, never the ground. A race on a track
+// that does not exist, and one that ran, tear down twice and give all back.
+TEST_F(RaceLifecycle, RaceBuildsItsWorldAndFailedOrFinishedRacesTearDownTwice)
 {
     const uint32_t liveBefore = g_RenderDevice.device->GetLiveResourceCount();
     race = std::make_unique<SinglePlayerRace>();
@@ -54,6 +31,27 @@ TEST_F(RaceLifecycle, FailedOrFinishedRacesTearDownTwiceAndGiveEverythingBack)
 
     ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
     EXPECT_EQ(race->physics.reportError, &ReportError);
+    TSimulator& world = *race->physics.simulator;
+    EXPECT_FLOAT_EQ(world.GetGravityMagnitude(), 9.81f);
+    const TVec4 down = world.GetGravityDirection();
+    EXPECT_TRUE(down.x == 0.0f && down.z == 0.0f);
+    EXPECT_FLOAT_EQ(down.y, -1.0f);
+    const float expected[7][2] = {{0, 0}, {4.0f, 0}, {18.0f, 0}, {10.0f, 0}, {12.0f, 0}, {10.0f, 0.2f}, {1.0f, 0}};
+    for (int i = 1; i <= 6; ++i) {
+        float friction = 0, restitution = 0, density = 0;
+        ASSERT_TRUE(world.GetMaterial(i, &friction, &restitution, &density));
+        EXPECT_EQ(friction, expected[i][0]) << i;
+        EXPECT_EQ(restitution, expected[i][1]) << i;
+    }
+    const TCollisionTable* table = world.GetCollisionTable();
+    for (int a = 0; a < 8; ++a)
+        for (int b = 0; b < 8; ++b) {
+            auto crashGroup = [](int g) { return g == 1 || g == 2 || g == 6; };
+            auto hitGroup = [](int g) { return g == 1 || g == 3 || g == 4 || g == 5; };
+            const bool crash = (crashGroup(a) && hitGroup(b)) || (crashGroup(b) && hitGroup(a));
+            EXPECT_EQ(table->Get(a, b), crash ? 3u : 1u) << a << ", " << b;
+        }
+    EXPECT_EQ(world.SetCollisionCallback(Race::OnCollision), &Race::OnCollision);
     EXPECT_NE(g_CrashSound, nullptr);
     Frame();
     for (int round = 0; round < 2; ++round) {
@@ -103,37 +101,6 @@ TEST_F(RaceLifecycle, PauseAndDeviceLossCountNoTimeAway)
     EXPECT_EQ(moped.totalMs, totalMs + RACE_FRAME_MS);
     EXPECT_EQ(race->phase, RACEPHASE_RACING);
     EXPECT_GT(moped.speed, 1.0f);
-}
-
-// The lap message shows for 5 s of race time and the recovery count runs its
-// 8 s, frame for frame alike with a pause and a device reset in the middle.
-TEST_F(RaceLifecycle, LapMessageAndRecoveryCountKeepTheirTimeAcrossAPauseAndAReset)
-{
-    ASSERT_TRUE(StartRace(TRACK_UK)) << g_LastError;
-    race->countDown.counter = -1;
-    race->phase = RACEPHASE_RACING;
-    Frame(false);
-    // A lap completed now, as the race starts its message, and R held for a frame.
-    race->lapMessageTimer.Reset();
-    race->lapMessageTimer.Start();
-    Press(backend::DIK_R, true);
-    Frame(false);
-    Press(backend::DIK_R, false);
-    const PlayerMoped& moped = race->playerMoped;
-    ASSERT_EQ(moped.status, MOPEDSTATUS_RECOVER_REQUEST | MOPEDSTATUS_MESSAGE);
-    int messageFrames = 1, countFrames = 0; // the message showed in the frame of R
-    while (moped.status != MOPEDSTATUS_RECOVERING && countFrames < 600) {
-        if (countFrames == 100)
-            Away(5000);
-        if (countFrames == 200)
-            LoseAndRestoreDevice(2500);
-        Frame(false);
-        ++countFrames;
-        messageFrames += race->lapMessageTimer.running ? 1 : 0;
-    }
-    // 5000 ms of 16 ms frames, the one that reaches them included.
-    EXPECT_EQ(messageFrames, 313);
-    EXPECT_EQ(countFrames, 500);
 }
 
 } // namespace

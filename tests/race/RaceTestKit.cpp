@@ -112,6 +112,29 @@ void RaceTest::Frame(bool draw)
     }
 }
 
+void RaceTest::Away(uint32_t ms)
+{
+    backend::AdvanceManualClock(uint64_t(ms) * 1000);
+    race->ResetTimers();
+}
+
+void RaceTest::LoseAndRestoreDevice(uint32_t ms)
+{
+    backend::GpuDevice* device = g_RenderDevice.device;
+    device->ForceDeviceLoss(1);
+    ASSERT_EQ(device->TestCooperativeLevel(), backend::GPUERR_DEVICELOST);
+    race->Release();
+    race->Release();
+    font.Release();
+    ASSERT_EQ(device->GetLiveDefaultPoolCount(), 0u);
+    ASSERT_TRUE(backend::GpuSucceeded(device->Reset(&g_RenderDevice.presentParameters)));
+    g_RenderDevice.ResetStateCache();
+    ApplyFixedStates();
+    ASSERT_TRUE(font.Restore());
+    ASSERT_TRUE(race->Restore()) << g_LastError;
+    Away(ms);
+}
+
 std::vector<uint32_t> RaceTest::DrawNow(bool withHud)
 {
     BeginFrame();

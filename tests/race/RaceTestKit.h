@@ -44,6 +44,11 @@ protected:
     // about 30 ms for a picture of the race, and nothing of the race's state
     // depends on the drawing.
     void FastFrame(int drawEvery = 16) { Frame(frame % drawEvery == 0); }
+    // Time away from the race (a pause, a device reset), then the front end's resynchronisation.
+    void Away(uint32_t ms);
+    // A device lost and reset as the front end goes through it, `ms` passing meanwhile: the
+    // race and the font let their device objects go (the race twice) and take them back.
+    void LoseAndRestoreDevice(uint32_t ms);
     // Holds or lets go of a key as a player would.
     static void Press(uint8_t key, bool down);
     // The race that DrawNow and ShowsText draw: the single-player race unless a kit says otherwise.
