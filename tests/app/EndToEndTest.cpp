@@ -8,7 +8,8 @@
 // SIGTERM. Screenshots of every screen are kept in <build>/artefacts/end-to-end/
 // for review. The run has its own lock folder and, where it may, its own
 // network namespace, so that the game's single-instance names do not meet
-// another run's on the same host.
+// another run's on the same host. Failed runs (a damaged track, no display
+// for the launcher) must end with a failure status.
 
 #include "ScreenDump.h"
 #include "app/SoundConfig.h"
@@ -198,6 +199,13 @@ done
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -9 $pid 2>/dev/null && log "still running 10 s after the box"
 wait $pid
+log "exit $?"
+)SCRIPT";
+
+// A start-up that fails before the game window exists: no display to open the
+// launcher on, the one thing the game needs before its window.
+const char* const NO_DISPLAY_SCRIPT = R"SCRIPT(
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 ./vantrel 2> "$shots/no-display-stderr.txt"
 log "exit $?"
 )SCRIPT";
 // clang-format on
@@ -453,4 +461,20 @@ TEST_F(EndToEnd, DamagedTrackEndsTheProgramWithItsBoxAndAFailureStatus)
               std::string::npos)
         << said.str();
     EXPECT_NE(said.str().find("Vantrel: Error loading track data\n"), std::string::npos) << said.str();
+}
+
+// A start-up that ends before the game window exists exits with a failure
+// status all the same, and stderr says why.
+TEST_F(EndToEnd, StartUpWithoutADisplayEndsWithAFailureStatus)
+{
+    int result = -1;
+    std::string steps;
+    ASSERT_TRUE(RunScript(NO_DISPLAY_SCRIPT, "end-to-end-no-display", 60, result, steps))
+        << "the program did not finish within 60 s";
+    ASSERT_EQ(result, 0) << steps;
+    EXPECT_EQ(steps, "exit 1\n");
+    std::stringstream said;
+    said << std::ifstream(shots / "no-display-stderr.txt").rdbuf();
+    EXPECT_NE(said.str().find("Vantrel: Error opening the launcher dialog!\n"), std::string::npos) << said.str();
+    EXPECT_FALSE(fs::exists(work / "Game.cfg"));
 }
