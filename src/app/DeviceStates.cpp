@@ -27,18 +27,6 @@ void SetMipFilter(uint32_t filter)
     g_RenderDevice.SetTextureStageState(1, D3DTSS_MIPFILTER, filter);
 }
 
-void SetFixedRenderStates()
-{
-    RenderDevice& rd = g_RenderDevice;
-    rd.SetRenderState(D3DRS_ZENABLE, 1);
-    rd.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    rd.SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    rd.SetRenderState(D3DRS_DITHERENABLE, 1);
-    rd.SetRenderState(D3DRS_SPECULARENABLE, 1);
-    rd.SetRenderState(D3DRS_NORMALIZENORMALS, 1);
-    rd.SetRenderState(D3DRS_LIGHTING, 1);
-}
-
 void SetSamplerStates(uint32_t mipFilter)
 {
     for (uint32_t stage = 0; stage < 2; ++stage) {

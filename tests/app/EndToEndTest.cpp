@@ -1,14 +1,16 @@
 // The real program under Xvfb, driven with real key events: launcher, logo,
 // title, menu, options, credits, a race on UK Dirt Track paused and left, quit,
 // while another copy of the game (with a lock folder of its own, as a
-// player's) shows its window of the same name on the same display: the run
-// finds its windows by process id and says what it saw when it finds none.
+// player's) shows its window of the same name on the same display, and a copy
+// started beside it in its launcher gives way once the game window exists: the
+// run finds its windows by process id and says what it saw when it finds none.
 // Then again with menu music that once trapped the Ogg reader on tmpfs for
 // good: the game must reach the menu (or end with its message) and quit on
 // SIGTERM. Screenshots of every screen are kept in <build>/artefacts/end-to-end/
 // for review. The run has its own lock folder and, where it may, its own
 // network namespace, so that the game's single-instance names do not meet
-// another run's on the same host.
+// another run's on the same host. Failed runs (a damaged track, no display
+// for the launcher) must end with a failure status.
 
 #include "ScreenDump.h"
 #include "app/SoundConfig.h"
@@ -51,7 +53,7 @@ log() { echo "$*" >> "$shots/steps.txt"; }
 key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35; }
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
 # The visible windows named Vantrel of process $1.
-visible() { xdotool search --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
+visible() { xdotool search --all --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
 # A window of process $1 other than $2, waited for up to 30 s; nothing when none came.
 window_of() {
   for i in $(seq 150); do
@@ -61,7 +63,7 @@ window_of() {
 }
 # Why the window $1 of process $2 was not found: the search, the process, the named windows there are.
 why() {
-  log "no $1: xdotool search --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 30 s"
+  log "no $1: xdotool search --all --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 30 s"
   if kill -0 "$2" 2>/dev/null; then log "  process $2 is running"; else log "  process $2 has ended"; fi
   reachable || log "  display $DISPLAY does not answer: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
   shown=" $(xdotool search --onlyvisible --name . 2>/dev/null | tr '\n' ' ') "
@@ -94,11 +96,17 @@ if [ -z "$other_game" ]; then why "game window of the other copy" $other; kill $
 pid=$!
 launcher=$(window_of $pid)
 if [ -z "$launcher" ]; then why launcher $pid; kill $pid $other; exit 3; fi
-xdotool windowfocus --sync "$launcher"
-sleep 1; shot 1-launcher
+# A copy started in this run's lock folder while this one shows its launcher:
+# no window to give way to yet, so it shows its own launcher.
+./vantrel 2> "$shots/waiting-stderr.txt" &
+waiting=$!
+waiting_launcher=$(window_of $waiting)
+if [ -z "$waiting_launcher" ]; then why "launcher of the waiting copy" $waiting; kill $pid $other $waiting; exit 8; fi
+# Its launcher takes the focus as it comes up: the keys wait for that.
+sleep 1; xdotool windowfocus --sync "$launcher"; shot 1-launcher
 key Return
 game=$(window_of $pid "$launcher")
-if [ -z "$game" ]; then why "game window" $pid; kill $pid $other; exit 4; fi
+if [ -z "$game" ]; then why "game window" $pid; kill $pid $other $waiting; exit 4; fi
 xdotool windowfocus --sync "$game"
 # The game's window may show before it takes its size: the keys wait for that (at most 30 s).
 for i in $(seq 150); do
@@ -106,7 +114,19 @@ for i in $(seq 150); do
   sleep 0.2
 done
 log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
-sleep 3.5; shot 2-logo
+logo=$(date +%s%N)
+# Play! in the waiting copy's launcher, now that this run's window exists: it gives way.
+xdotool windowfocus --sync "$waiting_launcher"; key Return
+for i in $(seq 100); do kill -0 $waiting 2>/dev/null || break; sleep 0.1; done
+kill -9 $waiting 2>/dev/null && log "waiting copy still running 10 s after its Play!"
+wait $waiting
+log "waiting copy exit $?"
+# Its launcher took the focus with it (there is no window manager to hand it on).
+xdotool windowfocus --sync "$game"
+# The logo shows for six seconds: its picture 3.5 s in.
+rest=$(( 3500 - ($(date +%s%N) - logo) / 1000000 ))
+[ $rest -gt 0 ] && sleep "$(printf '%d.%03d' $((rest / 1000)) $((rest % 1000)))"
+shot 2-logo
 key Return; sleep 0.5; shot 3-title
 key Return; sleep 1; shot 4-menu
 # A second copy in this run's lock folder brings this run's window to the
@@ -199,6 +219,23 @@ for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -9 $pid 2>/dev/null && log "still running 10 s after the box"
 wait $pid
 log "exit $?"
+)SCRIPT";
+
+// Start-ups that end before the game window exists: without a display to open
+// the launcher on, the one thing the game needs before its window; then Quit
+// in the launcher.
+const char* const BEFORE_THE_WINDOW_SCRIPT = R"SCRIPT(
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 ./vantrel 2> "$shots/no-display-stderr.txt"
+log "no display: exit $?"
+./vantrel 2> "$shots/quit-stderr.txt" &
+pid=$!
+launcher=$(window_of $pid)
+if [ -z "$launcher" ]; then why launcher $pid; kill $pid; exit 3; fi
+xdotool windowfocus --sync "$launcher"; key Escape
+for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -9 $pid 2>/dev/null && log "still running 10 s after Quit"
+wait $pid
+log "quit: exit $?"
 )SCRIPT";
 // clang-format on
 
@@ -369,6 +406,7 @@ TEST_F(EndToEnd, LauncherLogoTitleMenuOptionsCreditsRaceQuit)
     const size_t second = steps.str().find("second copy exit 0 after ");
     ASSERT_NE(second, std::string::npos) << steps.str();
     EXPECT_LT(std::stoi(steps.str().substr(second + 25)), 5000) << steps.str();
+    EXPECT_NE(steps.str().find("\nwaiting copy exit 0\n"), std::string::npos) << steps.str();
     EXPECT_NE(steps.str().find("game window has the focus"), std::string::npos) << steps.str();
     EXPECT_NE(steps.str().find("game window above the other copy's"), std::string::npos) << steps.str();
     EXPECT_NE(steps.str().find("\nexit 0"), std::string::npos) << steps.str();
@@ -453,4 +491,20 @@ TEST_F(EndToEnd, DamagedTrackEndsTheProgramWithItsBoxAndAFailureStatus)
               std::string::npos)
         << said.str();
     EXPECT_NE(said.str().find("Vantrel: Error loading track data\n"), std::string::npos) << said.str();
+}
+
+// A start-up that ends before the game window exists fails when it ended on an
+// error (stderr says which), and not when the player quit in the launcher.
+TEST_F(EndToEnd, StartUpEndingBeforeTheWindowFailsOnlyOnAnError)
+{
+    int result = -1;
+    std::string steps;
+    ASSERT_TRUE(RunScript(BEFORE_THE_WINDOW_SCRIPT, "end-to-end-before-the-window", 90, result, steps))
+        << "the driven program did not finish within 90 s";
+    ASSERT_EQ(result, 0) << steps;
+    EXPECT_EQ(steps, "no display: exit 1\nquit: exit 0\n");
+    std::stringstream said;
+    said << std::ifstream(shots / "no-display-stderr.txt").rdbuf();
+    EXPECT_NE(said.str().find("Vantrel: Error opening the launcher dialog!\n"), std::string::npos) << said.str();
+    EXPECT_FALSE(fs::exists(work / "Game.cfg"));
 }

@@ -6,7 +6,6 @@
 #include "app/Launcher.h"
 
 #include "datagen/writers/GameConfigWriter.h"
-#include "engine/platform/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -286,25 +285,6 @@ TEST_F(Launcher, InitFillsTheListsFromTheSystemAndAppliesTheFile)
     EXPECT_GT(settings.width, 0u);
     EXPECT_EQ(g_GameConfig.soundDeviceIndex, 0);
     EXPECT_EQ(g_GameConfig.textureFilterIndex, 2);
-}
-
-} // namespace
-
-namespace {
-
-TEST(LauncherWithoutDisplay, ReportsAnErrorAndLeavesTheSettings)
-{
-    // No display to show the dialog on, whatever the machine running the tests has.
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    g_LastError.clear();
-    DeviceSettings settings;
-    settings.width = 7;
-    EXPECT_FALSE(RunLauncher(&settings));
-    EXPECT_EQ(g_LastError, "Error opening the launcher dialog!");
-    EXPECT_EQ(settings.width, 7u);
-    EXPECT_FALSE(RunLauncher(nullptr));
-    g_LastError.clear();
 }
 
 } // namespace

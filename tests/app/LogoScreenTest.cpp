@@ -6,7 +6,6 @@
 #include "app/FrontEnd.h"
 #include "app/LogoScreen.h"
 #include "audio/Sound.h"
-#include "backend/clock/Clock.h"
 
 TEST_F(GameTest, LogoFadesInHoldsAndFadesOutThenTitleFollows)
 {
@@ -41,19 +40,4 @@ TEST_F(GameTest, LogoFadesInHoldsAndFadesOutThenTitleFollows)
     for (; g_Music->GetVolume() < 1.0f && fadeTurns < 200; ++fadeTurns)
         Turn();
     EXPECT_EQ(fadeTurns, 100);
-}
-
-TEST_F(GameTest, LogoRestoreDoesNotCountTheStall)
-{
-    ASSERT_TRUE(StartGame());
-    Turns(3);
-    LogoScreen& logo = *g_LogoScreen;
-    const uint32_t left = logo.timer.currentMs;
-    logo.Release();
-    backend::AdvanceManualClock(2000000);
-    ASSERT_TRUE(logo.Restore());
-    Turn();
-    EXPECT_EQ(logo.timer.currentMs, left);
-    Turn();
-    EXPECT_EQ(logo.timer.currentMs, left - 16);
 }

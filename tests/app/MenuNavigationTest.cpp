@@ -10,7 +10,6 @@
 #include "backend/window/InputSimulation.h"
 #include "backend/window/KeyCodes.h"
 #include "backend/window/MessageQueue.h"
-#include "datagen/writers/RecordsWriter.h"
 #include "engine/platform/Window.h"
 #include "network/NetworkPeer.h"
 #include "race/RaceGlobals.h"
@@ -295,38 +294,4 @@ TEST_F(GameTest, UnusedStatesOnlyFadeTheTitleAndMessageScreensReturnWhereTheyLea
     g_Menu->SetScreen(MENUSCREEN_HOST_GAME, 3);
     Press(DIK_ESCAPE);
     ExpectScreen(MENUSCREEN_MULTIPLAYER, 0);
-}
-
-TEST_F(GameTest, NewRecordIsStoredHighlightedAndWritten)
-{
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/Egypt/Records.bt"), {{"Ann", 60000}, {"Bo", 70000}}));
-    g_CurrentTrackId = 7;
-    g_RaceRecords = {};
-    RaceRecord ann{"Ann", 60000}, bo{"Bo", 70000};
-    g_RaceRecords.push_back(ann);
-    g_RaceRecords.push_back(bo);
-    g_NewRecordTime = 60000;
-    g_PlayerName[0] = '\0';
-    g_GameState = GAMESTATE_NEW_RECORD;
-    Press(DIK_RETURN); // no name: nothing
-    EXPECT_EQ(g_GameState, GAMESTATE_NEW_RECORD);
-    Type("Cy");
-    Press(DIK_RETURN);
-    ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
-    // An equal time goes below the stored one.
-    EXPECT_EQ(g_NewRecordIndex, 1);
-    ASSERT_EQ(g_RaceRecords.size(), 3u);
-    EXPECT_STREQ(g_RaceRecords[1].name, "Cy");
-
-    std::vector<RaceRecord> reread;
-    ReadRecordsFile(BuildTrackRecordsPath(TRACK_EGYPT).c_str(), reread);
-    ASSERT_EQ(reread.size(), 3u);
-    EXPECT_STREQ(reread[1].name, "Cy");
-
-    Turns(20);
-    EXPECT_EQ(g_BestTimesShownRows, 15);
-    Press(DIK_RETURN);
-    ExpectScreen(MENUSCREEN_SINGLE_PLAYER, 0);
 }

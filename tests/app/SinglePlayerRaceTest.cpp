@@ -234,9 +234,9 @@ TEST_F(RaceTest, RaceFromTheMenuPausesResumesSurvivesADeviceLossAndLeaves)
     EXPECT_EQ(LiveResources(), menuResources);
 }
 
-TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
+TEST_F(RaceTest, FinishBetweenTheStoredTimesAsksForANameAndStoresItInItsPlace)
 {
-    std::filesystem::remove(DataPath("Data/Tracks/UK/Records.bt"));
+    ASSERT_TRUE(datagen::WriteRecords(DataPath("Data/Tracks/UK/Records.bt"), {{"Fast", 1}, {"Slow", 600000}}));
     ASSERT_TRUE(StartGame());
     ASSERT_NO_FATAL_FAILURE(RideOffFromTheMenu());
     SinglePlayerRace* race = g_SinglePlayerRace;
@@ -249,19 +249,22 @@ TEST_F(RaceTest, FinishWithoutRecordsAsksForANameAndStoresItFirst)
     EXPECT_NEAR(turns, 5000 / 16, 3);
     EXPECT_EQ(g_SinglePlayerRace, nullptr);
     EXPECT_EQ(g_NewRecordTime, total);
-    EXPECT_TRUE(g_RaceRecords.empty());
     ASSERT_NE(g_Menu, nullptr);
     ExpectMusic("Menu.ogg");
 
+    Press(DIK_RETURN); // no name: nothing
+    EXPECT_EQ(g_GameState, GAMESTATE_NEW_RECORD);
     Type("Zed");
     Press(DIK_RETURN);
     ASSERT_EQ(g_GameState, GAMESTATE_BEST_TIMES);
-    EXPECT_EQ(g_NewRecordIndex, 0);
+    EXPECT_EQ(g_NewRecordIndex, 1);
     std::vector<RaceRecord> stored;
     ReadRecordsFile(BuildTrackRecordsPath(TRACK_UK).c_str(), stored);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_STREQ(stored[0].name, "Zed");
-    EXPECT_EQ(stored[0].time, total);
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_STREQ(stored[0].name, "Fast");
+    EXPECT_STREQ(stored[1].name, "Zed");
+    EXPECT_EQ(stored[1].time, total);
+    EXPECT_STREQ(stored[2].name, "Slow");
     Turns(MAX_RECORDS);
     EXPECT_EQ(g_BestTimesShownRows, MAX_RECORDS);
 

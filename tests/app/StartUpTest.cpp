@@ -46,7 +46,7 @@ TEST_F(GameTest, StartUpEndsOnTheLogoWithEverythingLoadedAndShutDownFreesIt)
 
     // A normal shut-down shows no message.
     Turns(3);
-    ShutdownApplication();
+    EXPECT_FALSE(ShutdownApplication());
     EXPECT_TRUE(shownErrors.empty());
     EXPECT_EQ(g_Menu, nullptr);
     EXPECT_EQ(g_LogoScreen, nullptr);
@@ -78,7 +78,7 @@ TEST_F(GameTest, EachMissingStartUpFileEndsStartUpWithItsMessage)
         g_LastError.clear();
         EXPECT_FALSE(StartGame());
         EXPECT_FALSE(g_LastError.empty());
-        ShutdownApplication();
+        EXPECT_TRUE(ShutdownApplication());
         ASSERT_EQ(shownErrors.size(), 1u);
         EXPECT_EQ(shownErrors[0], g_LastError);
         EXPECT_EQ(shownCaptions[0], "Vantrel");
@@ -113,7 +113,7 @@ TEST_F(GameTest, DeviceWindowAndSoundFailuresEndStartUpWithTheirMessages)
     taken.className = "Vantrel";
     const bool registered = backend::RegisterWindowClass(taken);
     EXPECT_FALSE(StartGame());
-    ShutdownApplication();
+    EXPECT_TRUE(ShutdownApplication()) << "no window was made, and the box is the game's end all the same";
     if (registered)
         backend::UnregisterWindowClass("Vantrel", nullptr);
     ASSERT_EQ(shownErrors.size(), 1u);

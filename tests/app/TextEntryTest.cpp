@@ -1,80 +1,71 @@
-// Typing names and addresses: limits, backspace, refused characters, repeat.
+// Typing names and addresses as the player does, on the name and address
+// screens: limits, backspace, refused characters, repeat.
 
-#include "app/TextEntry.h"
-#include "backend/clock/Clock.h"
-#include "engine/platform/KeyRepeatTable.h"
+#include "GameTestFixture.h"
+
+#include "app/FrontEnd.h"
+#include "backend/window/InputSimulation.h"
+#include "backend/window/KeyCodes.h"
+#include "backend/window/MessageQueue.h"
 #include "engine/platform/Window.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-class TextEntry : public ::testing::Test {
+class TextEntryTest : public GameTest {
 protected:
     void SetUp() override
     {
-        backend::UseManualClock(true);
-        g_KeyRepeat.Clear();
-        for (int key = 0; key < 8; ++key)
-            g_KeyRepeat.AddKey(key, 300);
+        GameTest::SetUp();
+        ChooseSmallScreen();
     }
-    void TearDown() override
+    // Text as the system sends it (UTF-8, one key's worth), then the key's release.
+    void TypeText(const char* utf8)
     {
-        g_KeyRepeat.Clear();
-        g_LastTypedChar = 0;
-        backend::UseManualClock(false);
-    }
-    // One typed character followed by a turn without it, as the window messages give them.
-    void TypeInto(char* text, size_t limit, bool address, uint8_t c)
-    {
-        g_LastTypedChar = c;
-        UpdateTextEntry(text, limit, address);
-        g_LastTypedChar = 0;
-        UpdateTextEntry(text, limit, address);
+        backend::SimulateText(g_Window.hWnd, utf8);
+        Turn();
+        backend::PostMessage(g_Window.hWnd, backend::WM_NULL, 0, 0);
+        Turn();
     }
 };
 
 } // namespace
 
-TEST_F(TextEntry, NameTakesNineteenPrintableCharactersAndBackspaceStopsAtEmpty)
+TEST_F(TextEntryTest, NameTakesNineteenPrintableCharactersAddressDigitsAndDotsUpToFifteen)
 {
-    char name[20] = {};
-    for (int i = 0; i < 25; ++i)
-        TypeInto(name, NAME_MAX_LENGTH, false, uint8_t('a' + i % 26));
-    EXPECT_EQ(std::string(name), "abcdefghijklmnopqrs");
-    for (int i = 0; i < 25; ++i)
-        TypeInto(name, NAME_MAX_LENGTH, false, 8);
-    EXPECT_EQ(std::string(name), "");
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Press(backend::DIK_DOWN);
+    Press(backend::DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_NAME);
+    Type("abcdefghijklmnopqrstuvwxy");
+    EXPECT_EQ(std::string(g_PlayerName), "abcdefghijklmnopqrs");
+    Type(std::string(25, '\b').c_str());
+    EXPECT_EQ(std::string(g_PlayerName), "");
+    // Tab, Enter, control characters, Escape, Delete and a C1 control.
+    Type("\t\r\x15\x1a\x1b\x7f");
+    TypeText("\xC2\x85");
+    EXPECT_EQ(std::string(g_PlayerName), "");
+    Type(" ~");
+    TypeText("\xC3\xA9");
+    EXPECT_EQ(std::string(g_PlayerName), " ~\xE9");
 
-    for (uint8_t c : {uint8_t(9), uint8_t(13), uint8_t(21), uint8_t(26), uint8_t(27), uint8_t(127), uint8_t(0x85)})
-        TypeInto(name, NAME_MAX_LENGTH, false, c);
-    EXPECT_EQ(std::string(name), "");
-    for (uint8_t c : {uint8_t(' '), uint8_t('~'), uint8_t(0xE9)})
-        TypeInto(name, NAME_MAX_LENGTH, false, c);
-    EXPECT_EQ(std::string(name), " ~\xE9");
-}
-
-TEST_F(TextEntry, AddressTakesDigitsAndDotsUpToFifteen)
-{
-    char address[16] = {};
-    for (char c : std::string("192.168.a1x00.12345"))
-        TypeInto(address, ADDRESS_MAX_LENGTH, true, uint8_t(c));
-    EXPECT_EQ(std::string(address), "192.168.100.123");
-}
-
-TEST_F(TextEntry, HeldCharacterRepeatsEvery300Ms)
-{
-    char name[20] = {};
-    g_LastTypedChar = 'k';
-    UpdateTextEntry(name, NAME_MAX_LENGTH, false);
-    for (int ms = 0; ms < 290; ms += 10) {
-        backend::AdvanceManualClock(10000);
-        UpdateTextEntry(name, NAME_MAX_LENGTH, false);
+    // A held key sends its character every turn: it counts again after 300 ms.
+    for (int turn = 0; turn < 19; ++turn) {
+        backend::SimulateText(g_Window.hWnd, "k");
+        Turn();
     }
-    EXPECT_EQ(std::string(name), "k");
-    backend::AdvanceManualClock(20000);
-    UpdateTextEntry(name, NAME_MAX_LENGTH, false);
-    EXPECT_EQ(std::string(name), "kk");
+    EXPECT_EQ(std::string(g_PlayerName), " ~\xE9k") << "after 288 ms";
+    backend::SimulateText(g_Window.hWnd, "k");
+    Turn();
+    EXPECT_EQ(std::string(g_PlayerName), " ~\xE9kk") << "after 304 ms";
+
+    Press(backend::DIK_RETURN);
+    Press(backend::DIK_DOWN);
+    ExpectScreen(MENUSCREEN_MULTIPLAYER, 1);
+    Press(backend::DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_JOIN_GAME);
+    Type("192.168.a1x00.12345");
+    EXPECT_EQ(std::string(g_TextEntry), "192.168.100.123");
 }

@@ -200,27 +200,27 @@ TEST_F(GpuDeviceTest, FullScreenWindowLosesTheDeviceWhenMinimisedOrUnfocused)
 {
     ASSERT_TRUE(CreateDevice(64, 48, false));
     EXPECT_EQ(device->TestCooperativeLevel(), GPU_OK);
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_MINIMIZED);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_MINIMIZED);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICELOST);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICELOST);
     EXPECT_EQ(device->Reset(&parameters), GPUERR_DEVICELOST);
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_RESTORED);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_RESTORED);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
     ASSERT_EQ(device->Reset(&parameters), GPU_OK);
     EXPECT_EQ(device->TestCooperativeLevel(), GPU_OK);
 
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_FOCUS_LOST);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_FOCUS_LOST);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICELOST);
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_FOCUS_GAINED);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_FOCUS_GAINED);
     EXPECT_EQ(device->TestCooperativeLevel(), GPUERR_DEVICENOTRESET);
     ASSERT_EQ(device->Reset(&parameters), GPU_OK);
 
     // A windowed device is never lost this way.
     parameters.Windowed = 1;
     ASSERT_EQ(device->Reset(&parameters), GPU_OK);
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_MINIMIZED);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_MINIMIZED);
     EXPECT_EQ(device->TestCooperativeLevel(), GPU_OK);
-    SendWindowEvent(window.sdlWindow, SDL_WINDOWEVENT_RESTORED);
+    SendWindowEvent(window->sdlWindow, SDL_WINDOWEVENT_RESTORED);
 }
 
 TEST_F(GpuDeviceTest, BoundObjectsStayAliveUntilUnbound)
@@ -384,7 +384,7 @@ TEST_F(GpuDeviceTest, FaultInjectionFailsOnceThenRecovers)
 
     system->FailNext(GpuSystemFault::CreateDevice);
     GpuDevice* second = nullptr;
-    EXPECT_EQ(system->CreateDevice(0, D3DDEVTYPE_HAL, &window, 0, &parameters, &second), GPUERR_INVALIDCALL);
+    EXPECT_EQ(system->CreateDevice(0, D3DDEVTYPE_HAL, window, 0, &parameters, &second), GPUERR_INVALIDCALL);
     EXPECT_EQ(second, nullptr);
 }
 

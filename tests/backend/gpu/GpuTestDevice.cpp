@@ -2,11 +2,14 @@
 
 #include "backend/gpu/GpuGlContext.h"
 #include "backend/gpu/GpuTexture.h"
+#include "backend/window/SystemWindow.h"
 
 #include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace gputest {
 
@@ -16,13 +19,15 @@ void GpuDeviceTest::SetUp()
 {
     system = CreateGpuSystem();
     ASSERT_NE(system, nullptr) << SDL_GetError();
-    // The buffers the game's windows ask for, so that the device draws straight into the window.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    window.sdlWindow = SDL_CreateWindow("gpu test", 0, 0, 64, 48, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window.sdlWindow, nullptr) << SDL_GetError();
+    // A hidden window of the window service, as the game's are made.
+    className = "VantrelGpuTest" + std::to_string(getpid());
+    WindowClass windowClass;
+    windowClass.className = className.c_str();
+    ASSERT_TRUE(RegisterWindowClass(windowClass));
+    window = backend::CreateWindow(className.c_str(), "gpu test", 0, 0, 0, 64, 48, nullptr);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
     ASSERT_TRUE(CreateDevice(64, 48));
-    // The pixel tests read what was drawn straight into the window.
+    // The pixel tests read what was drawn straight into the window: it has the buffers the device needs.
     ASSERT_TRUE(device->GlContext()->DrawsToWindow());
 }
 
@@ -32,8 +37,9 @@ void GpuDeviceTest::TearDown()
         EXPECT_EQ(device->Release(), 0u);
         device = nullptr;
     }
-    if (window.sdlWindow)
-        SDL_DestroyWindow(window.sdlWindow);
+    if (window)
+        DestroyWindow(window);
+    UnregisterWindowClass(className.c_str(), nullptr);
     if (system)
         system->Release();
 }
@@ -49,14 +55,14 @@ bool GpuDeviceTest::CreateDevice(uint32_t w, uint32_t h, bool windowed)
     parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
     parameters.BackBufferCount = 1;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.hDeviceWindow = &window;
+    parameters.hDeviceWindow = window;
     parameters.Windowed = windowed;
     parameters.EnableAutoDepthStencil = 1;
     parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
     width = w;
     height = h;
     GpuResult result =
-        system->CreateDevice(0, D3DDEVTYPE_HAL, &window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device);
+        system->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device);
     if (GpuFailed(result))
         ADD_FAILURE() << "CreateDevice failed: " << SDL_GetError();
     return GpuSucceeded(result);

@@ -1,5 +1,5 @@
 #pragma once
-// A real device on a hidden SDL window for the GPU tests, with helpers to
+// A real device on a hidden window of the window service for the GPU tests, with helpers to
 // draw simple geometry and read pixels back.
 
 #include "backend/gpu/GpuDevice.h"
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace gputest {
@@ -47,7 +48,8 @@ protected:
     backend::GpuTexture* MakeTarget(uint32_t width, uint32_t height, backend::GpuSurface** level);
 
     backend::GpuSystem* system = nullptr;
-    backend::NativeWindow window;
+    std::string className;
+    backend::NativeWindow* window = nullptr;
     backend::GpuDevice* device = nullptr;
     backend::GpuPresentParameters parameters;
     uint32_t width = 0, height = 0;

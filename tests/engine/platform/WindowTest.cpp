@@ -18,17 +18,13 @@ namespace {
 constexpr const char* GAME_NAME = "Vantrel";
 
 // role "<scope>": a second copy of the game at start-up. Exit code 0 when it
-// ended quietly at the first window search; otherwise it says "launcher",
-// waits for a line (its launcher closing) and ends with 0 when the second
-// search found the window.
+// ended quietly at the window search.
 int RunSecondGameCopy(const std::string& scope)
 {
     backend::SetInstanceScope(scope);
     if (!g_Window.CheckSingleInstance(GAME_NAME))
         return g_LastError.empty() ? 0 : 5;
-    secondcopy::WriteLine(1, "launcher");
-    secondcopy::ReadLine(0, 60000);
-    return g_Window.ActivateExistingWindow() ? 0 : 6;
+    return 6;
 }
 
 const bool g_SecondGameCopyRan = secondcopy::RunSecondCopyIfAsked(RunSecondGameCopy);
@@ -196,22 +192,6 @@ TEST_F(WindowTest, SecondCopyShowsTheRunningWindowAndEndsQuietly)
 
     secondcopy::Copy copy = secondcopy::Start(scope);
     ASSERT_GT(copy.pid, 0);
-    EXPECT_EQ(secondcopy::Wait(copy, 20000, [this] { Turn(); }), 0);
-    secondcopy::Stop(copy);
-    EXPECT_TRUE(WaitForActivation(before + 1));
-}
-
-TEST_F(WindowTest, SecondCopyInItsLauncherGivesWayOnceTheFirstWindowExists)
-{
-    // The first copy holds the lock but still shows its launcher: no window yet.
-    ASSERT_TRUE(g_Window.CheckSingleInstance(GAME_NAME));
-    int before = backend::ActivationRequestCount();
-
-    secondcopy::Copy copy = secondcopy::Start(scope);
-    ASSERT_GT(copy.pid, 0);
-    EXPECT_EQ(secondcopy::ReadLine(copy.output, 20000), "launcher");
-    ASSERT_TRUE(CreateGameWindow(true));
-    ASSERT_TRUE(secondcopy::WriteLine(copy.input, "closed"));
     EXPECT_EQ(secondcopy::Wait(copy, 20000, [this] { Turn(); }), 0);
     secondcopy::Stop(copy);
     EXPECT_TRUE(WaitForActivation(before + 1));

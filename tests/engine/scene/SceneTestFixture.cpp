@@ -5,6 +5,7 @@
 #include "backend/math/Vector.h"
 #include "datagen/writers/FileWriter.h"
 #include "datagen/writers/RawWriter.h"
+#include "engine/platform/FixedRenderStates.h"
 #include "engine/platform/RenderDevice.h"
 
 #include <algorithm>
@@ -22,14 +23,8 @@ bool SceneTest::OpenScene()
 
 void SceneTest::ApplyFixedStates()
 {
+    SetFixedRenderStates();
     GpuDevice* device = g_RenderDevice.device;
-    device->SetRenderState(D3DRS_ZENABLE, 1);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    device->SetRenderState(D3DRS_DITHERENABLE, 1);
-    device->SetRenderState(D3DRS_SPECULARENABLE, 1);
-    device->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
-    device->SetRenderState(D3DRS_LIGHTING, 1);
     // No lights in these scenes: a white ambient shows the lit materials at full brightness.
     device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFFu);
     for (uint32_t stage = 0; stage < 2; ++stage) {
