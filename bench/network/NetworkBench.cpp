@@ -8,9 +8,15 @@
 //     soon as it arrives; half the difference of the round trips is what the
 //     layer adds to one message;
 //  3. the time from a host vanishing (no goodbye) to each survivor's
-//     host-migrate message, with the game's link time-outs.
+//     host-migrate message, with the game's link time-outs;
+//  4. a stranger's connects that are never acknowledged, from a number of
+//     addresses at a rate, against the host or a player while a newcomer
+//     joins: the newcomer's tries and whether anybody was removed.
+// Arguments name the parts to run ("traffic latency migration flood"); none
+// runs them all.
 
 #include "backend/net/NetSession.h"
+#include "backend/net/SessionPackets.h"
 #include "network/NetworkPeer.h"
 #include "race/GameMessages.h"
 
@@ -25,7 +31,10 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <random>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -74,6 +83,8 @@ struct Player {
             found = *message.desc;
         if (message.type == NetMessageType::RECEIVE)
             ++received;
+        if (message.type == NetMessageType::DESTROY_PLAYER)
+            ++destroyed;
         if (message.type == NetMessageType::HOST_MIGRATE && migratedAt == Clock::time_point())
             migratedAt = Clock::now();
         if (onReceive && message.type == NetMessageType::RECEIVE)
@@ -109,6 +120,7 @@ struct Player {
     std::mutex mutex;
     NetAppDesc found;
     uint64_t received = 0;
+    uint64_t destroyed = 0;
     Clock::time_point migratedAt;
     std::function<void(const NetMessage&)> onReceive;
     std::unique_ptr<NetSession> session;
@@ -363,17 +375,163 @@ void Migration()
     MigrationRun("3 silent", 41 + uint32_t(MIGRATIONS + 1) * 8, 3);
 }
 
+// ENet's connect as a stranger sends it: a new link at each datagram, whose
+// answer is never acknowledged.
+constexpr size_t CONNECT_BYTES = sizeof(ENetProtocolHeader) + sizeof(ENetProtocolConnect);
+constexpr int FLOOD_SOCKETS = 8;
+constexpr int FLOOD_TRIES = 3;
+
+std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
+{
+    ENetProtocolHeader header = {};
+    header.peerID = htons(ENET_PROTOCOL_MAXIMUM_PEER_ID | ENET_PROTOCOL_HEADER_FLAG_SENT_TIME);
+    header.sentTime = htons(uint16_t(connectId));
+    ENetProtocolConnect connect = {};
+    connect.header.command = ENET_PROTOCOL_COMMAND_CONNECT | ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE;
+    connect.header.channelID = 0xFF;
+    connect.header.reliableSequenceNumber = htons(1);
+    connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
+    connect.mtu = htonl(1392);
+    connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
+    connect.channelCount = htonl(2);
+    connect.packetThrottleInterval = htonl(ENET_PEER_PACKET_THROTTLE_INTERVAL);
+    connect.packetThrottleAcceleration = htonl(ENET_PEER_PACKET_THROTTLE_ACCELERATION);
+    connect.packetThrottleDeceleration = htonl(ENET_PEER_PACKET_THROTTLE_DECELERATION);
+    connect.connectID = connectId;
+    connect.data = htonl(SESSION_PROTOCOL_MAGIC);
+    std::vector<uint8_t> bytes(CONNECT_BYTES);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    std::memcpy(bytes.data() + sizeof header, &connect, sizeof connect);
+    return bytes;
+}
+
+// Sends connects to `to` from `addresses` addresses, eight sockets each, at
+// `perAddress` datagrams a second per address, until stopped.
+class ConnectFlood {
+public:
+    ConnectFlood(uint32_t firstAddress, int addresses, int perAddress, const NetAddress& to)
+    {
+        for (int a = 0; a < addresses; ++a)
+            for (int i = 0; i < FLOOD_SOCKETS; ++i) {
+                const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+                sockaddr_in local = {};
+                local.sin_family = AF_INET;
+                local.sin_addr.s_addr = htonl(BenchIp(firstAddress + uint32_t(a)));
+                if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
+                    sockets.push_back(fd);
+                else if (fd >= 0)
+                    close(fd);
+            }
+        target.sin_family = AF_INET;
+        target.sin_addr.s_addr = htonl(to.ip);
+        target.sin_port = htons(to.port);
+        const auto tick = std::chrono::microseconds(1000000LL * FLOOD_SOCKETS / perAddress);
+        worker = std::thread([this, tick] {
+            std::mt19937 random(7);
+            for (auto next = Clock::now(); !stop; next += tick) {
+                for (int fd : sockets) {
+                    const std::vector<uint8_t> bytes = ConnectDatagram(uint32_t(random()));
+                    if (sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                               sizeof target) == ssize_t(bytes.size()))
+                        ++sent;
+                }
+                std::this_thread::sleep_until(next + tick);
+            }
+        });
+    }
+    ~ConnectFlood()
+    {
+        stop = true;
+        worker.join();
+        for (int fd : sockets)
+            close(fd);
+    }
+    uint64_t Sent() const { return sent; }
+
+private:
+    std::vector<int> sockets;
+    sockaddr_in target = {};
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> sent{0};
+    std::thread worker;
+};
+
+void FloodRun(uint32_t firstAddress, bool atHost, int addresses, int perAddress)
+{
+    Player host(firstAddress), player(firstAddress + 1), newcomer(firstAddress + 2);
+    if (!host.Host() || !player.Join(host, 1)) {
+        std::printf("the session could not be made\n");
+        return;
+    }
+    const Clock::time_point start = Clock::now();
+    int tries = 0;
+    bool joined = false;
+    double seconds = 0;
+    {
+        ConnectFlood flood(firstAddress + 3, addresses, perAddress, atHost ? host.address : player.address);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const Clock::time_point first = Clock::now();
+        while (!joined && tries < FLOOD_TRIES) {
+            ++tries;
+            joined = newcomer.Join(host, 2);
+            if (!joined)
+                newcomer.session->Close();
+        }
+        seconds = std::chrono::duration<double>(Clock::now() - first).count();
+        const double sentPerSecond = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count();
+        std::printf("%-7s | %9d | %14.0f | %14.2f | %6s | %5d | %8.1f", atHost ? "host" : "player", addresses,
+                    sentPerSecond / addresses, sentPerSecond / addresses * (CONNECT_BYTES + IP_UDP_HEADER) / 1024.0,
+                    joined ? "yes" : "no", tries, seconds);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    uint64_t removed = 0;
+    for (Player* p : {&host, &player, &newcomer}) {
+        std::lock_guard lock(p->mutex);
+        removed += p->destroyed;
+    }
+    std::printf(" | %7llu\n", (unsigned long long)removed);
+    for (Player* p : {&newcomer, &player, &host})
+        p->session->Close();
+}
+
+void Flood()
+{
+    std::printf(
+        "\n4. Connects never acknowledged (%zu B each, %llu B with IP and UDP), %d sockets per address, against "
+        "the host or a player while a newcomer joins (at most %d tries)\n",
+        CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), FLOOD_SOCKETS, FLOOD_TRIES);
+    std::printf("%-7s | %9s | %14s | %14s | %6s | %5s | %8s | %7s\n", "against", "addresses", "dgram/s/addr",
+                "KB/s/addr+IP", "joined", "tries", "seconds", "removed");
+    for (const bool atHost : {true, false})
+        for (const int addresses : {10, 16, 20})
+            for (const int perAddress : {16, 1600})
+                FloodRun(100, atHost, addresses, perAddress);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     if (enet_initialize() != 0) {
         std::fprintf(stderr, "ENet could not start\n");
         return 1;
     }
-    Traffic();
-    Latency();
-    Migration();
+    const auto wanted = [&](const char* part) {
+        if (argc < 2)
+            return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], part) == 0)
+                return true;
+        return false;
+    };
+    if (wanted("traffic"))
+        Traffic();
+    if (wanted("latency"))
+        Latency();
+    if (wanted("migration"))
+        Migration();
+    if (wanted("flood"))
+        Flood();
     enet_deinitialize();
     return 0;
 }

@@ -236,6 +236,7 @@ void NetSession::State::ResetSession()
         joinedSeq = 0;
         reportedUnanswered = false;
         pending.clear();
+        halfLinks.clear();
         queryWindows.clear();
         FlushLogWindows(true);
         awaitingSurvivors = false;
