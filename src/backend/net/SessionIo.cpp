@@ -27,6 +27,8 @@ constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
 constexpr uint32_t LINK_LOG_LINES = 3;
 constexpr auto LINK_LOG_WINDOW = std::chrono::seconds(10);
 constexpr size_t LINK_LOG_SOURCES_MAX = 64;
+// Addresses remembered for having closed a waiting link.
+constexpr size_t CLOSERS_MAX = 1024;
 
 // The session whose host this thread services, for the intercept callback,
 // which ENet gives only the host.
@@ -287,9 +289,10 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     if (fromAddress >= host->duplicatePeers)
         return true; // ENet refuses it
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        // An address closes others' links only while none of its own waits:
-        // a stranger closes no more of them than it has addresses.
-        if (WaitingFrom(from) > 0 || !CloseOldestWaiting())
+        // An address closes others' links only while none of its own waits,
+        // and once per hello time: a stranger closes no more of them than it
+        // has addresses, and needs sixteen to close one before it is answered.
+        if (WaitingFrom(from) > 0 || !MayClose(from) || !CloseOldestWaiting())
             return false;
     }
     const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
@@ -316,6 +319,22 @@ size_t NetSession::State::WaitingFrom(const ENetAddress& address) const
                       [&](const HalfLink& link) { return link.peer->address.host == address.host; }) +
         std::count_if(pending.begin(), pending.end(),
                       [&](const PendingLink& link) { return link.peer->address.host == address.host; }));
+}
+
+bool NetSession::State::MayClose(const ENetAddress& address)
+{
+    const SessionClock::time_point now = SessionClock::now();
+    const auto found = closers.find(address.host);
+    if (found != closers.end() && now < found->second)
+        return false;
+    if (found == closers.end() && closers.size() >= CLOSERS_MAX) {
+        std::erase_if(closers, [&](const auto& closer) { return closer.second <= now; });
+        if (closers.size() >= CLOSERS_MAX)
+            closers.erase(std::min_element(closers.begin(), closers.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; }));
+    }
+    closers[address.host] = now + std::chrono::milliseconds(options.helloTimeoutMs);
+    return true;
 }
 
 bool NetSession::State::CloseOldestWaiting()

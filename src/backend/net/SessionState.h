@@ -164,6 +164,9 @@ struct NetSession::State {
     bool reportedUnanswered = false;
     std::vector<PendingLink> pending;
     std::vector<HalfLink> halfLinks;
+    // By IPv4 address: its connect closed another's waiting link, and it may
+    // not close one again until then.
+    std::map<uint32_t, SessionClock::time_point> closers;
     std::map<uint32_t, QueryWindow> queryWindows;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
@@ -202,6 +205,8 @@ struct NetSession::State {
     bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId);
     void ForgetClosedHalfLinks();
     size_t WaitingFrom(const ENetAddress& address) const;
+    // True, once per hello time, for an address whose connect may close another's waiting link.
+    bool MayClose(const ENetAddress& address);
     // Closes the link that has waited longest to say who it is; false when none waits.
     bool CloseOldestWaiting();
     void CloseHalfLink(size_t index, const char* why);

@@ -102,6 +102,36 @@ TEST(SessionEdges, ConnectsFromTenAddressesCloseNoConnectAnsweredAfterThem)
     EXPECT_TRUE(newcomer.NextFrame(ControlKind::WELCOME, 1000, &welcome)) << "the strangers' connects closed it";
 }
 
+TEST(SessionEdges, AnAddressClosesAWaitingLinkOnlyOncePerHelloTime)
+{
+    TestPlayer a(2, PATIENT), asker(3);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    RawClient first(10, 8), second(11, 8), stranger(12, 1);
+    const std::vector<RawClient*> all = {&first, &second, &stranger};
+    for (RawClient* raw : {&first, &second})
+        raw->ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    PumpAll(all, 1000, [&] { return first.Connected() + second.Connected() == 16; });
+    ASSERT_EQ(first.Connected() + second.Connected(), 16u);
+    // The stranger's connect closes the oldest; it leaves, and the closed
+    // link comes back: sixteen wait again, none of them the stranger's.
+    stranger.Connect(0, a.Address());
+    PumpAll(all, 1000, [&] { return first.Closed() == 1 && stranger.Connected() == 1; });
+    ASSERT_EQ(first.Closed(), 1u);
+    stranger.Leave(0);
+    first.Connect(0, a.Address());
+    PumpAll(all, 1000, [&] { return first.Connected() == 9; });
+    ASSERT_EQ(first.Connected(), 9u);
+    ASSERT_TRUE(asker.Find(a.Address()));
+
+    // Its next connect, well within the hello time, is dropped.
+    stranger.Connect(0, a.Address());
+    PumpAll(all, 40);
+    ASSERT_TRUE(asker.Find(a.Address()));
+    PumpAll(all, 10);
+    EXPECT_FALSE(stranger.Open(0)) << "one address closed two waiting links at once";
+    EXPECT_EQ(first.Closed() + second.Closed(), 1u);
+}
+
 TEST(SessionEdges, EightLinksFromOneAddressHalfOpenOnesIncludedAreTakenTheNinthIsNot)
 {
     TestPlayer a(2, PATIENT), b(3);
