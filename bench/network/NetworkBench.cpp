@@ -10,8 +10,9 @@
 //  3. the time from a host vanishing (no goodbye) to each survivor's
 //     host-migrate message, with the game's link time-outs;
 //  4. a stranger's connects that are never acknowledged, from a number of
-//     addresses at a rate, against the host or a player while a newcomer
-//     joins: the newcomer's tries and whether anybody was removed.
+//     addresses at a rate, against the host or a player: whether links that
+//     acknowledge their answer late are closed under them, whether a newcomer
+//     joins at its first try and whether anybody is removed.
 // Arguments name the parts to run ("traffic latency migration flood"); none
 // runs them all.
 
@@ -378,16 +379,15 @@ void Migration()
 // ENet's connect as a stranger sends it: a new link at each datagram, whose
 // answer is never acknowledged.
 constexpr size_t CONNECT_BYTES = sizeof(ENetProtocolHeader) + sizeof(ENetProtocolConnect);
-constexpr int FLOOD_SOCKETS = 8;
-constexpr int FLOOD_TRIES = 3;
+constexpr int PROBES = 5;
 
 std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
 {
     ENetProtocolHeader header = {};
-    header.peerID = htons(ENET_PROTOCOL_MAXIMUM_PEER_ID | ENET_PROTOCOL_HEADER_FLAG_SENT_TIME);
+    header.peerID = htons(uint16_t(ENET_PROTOCOL_MAXIMUM_PEER_ID) | uint16_t(ENET_PROTOCOL_HEADER_FLAG_SENT_TIME));
     header.sentTime = htons(uint16_t(connectId));
     ENetProtocolConnect connect = {};
-    connect.header.command = ENET_PROTOCOL_COMMAND_CONNECT | ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE;
+    connect.header.command = uint8_t(ENET_PROTOCOL_COMMAND_CONNECT) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
     connect.header.channelID = 0xFF;
     connect.header.reliableSequenceNumber = htons(1);
     connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
@@ -405,37 +405,50 @@ std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
     return bytes;
 }
 
-// Sends connects to `to` from `addresses` addresses, eight sockets each, at
-// `perAddress` datagrams a second per address, until stopped.
+// Sends connects to `to` from 127.x.y.z addresses, one socket each, at
+// `perAddress` datagrams a second per address, until destroyed.
 class ConnectFlood {
 public:
-    ConnectFlood(uint32_t firstAddress, int addresses, int perAddress, const NetAddress& to)
+    ConnectFlood(int addresses, int perAddress, const NetAddress& to)
     {
-        for (int a = 0; a < addresses; ++a)
-            for (int i = 0; i < FLOOD_SOCKETS; ++i) {
-                const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-                sockaddr_in local = {};
-                local.sin_family = AF_INET;
-                local.sin_addr.s_addr = htonl(BenchIp(firstAddress + uint32_t(a)));
-                if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
-                    sockets.push_back(fd);
-                else if (fd >= 0)
-                    close(fd);
-            }
+        const uint32_t pid = static_cast<uint32_t>(getpid());
+        for (int a = 0; a < addresses; ++a) {
+            const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+            sockaddr_in local = {};
+            local.sin_family = AF_INET;
+            // 127.(200 + a / 250).(pid).(a % 250 + 1): apart from the players'.
+            local.sin_addr.s_addr =
+                htonl(127u << 24 | (200u + uint32_t(a) / 250) << 16 | (pid & 0xFF) << 8 | (uint32_t(a) % 250 + 1));
+            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
+                sockets.push_back(fd);
+            else if (fd >= 0)
+                close(fd);
+        }
         target.sin_family = AF_INET;
         target.sin_addr.s_addr = htonl(to.ip);
         target.sin_port = htons(to.port);
-        const auto tick = std::chrono::microseconds(1000000LL * FLOOD_SOCKETS / perAddress);
-        worker = std::thread([this, tick] {
+        // The addresses start one after another over the hello time, so that
+        // the ones that may close a waiting link come evenly.
+        const auto period = std::chrono::microseconds(1000000LL / perAddress);
+        const auto spread = std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs);
+        worker = std::thread([this, period, spread] {
             std::mt19937 random(7);
-            for (auto next = Clock::now(); !stop; next += tick) {
-                for (int fd : sockets) {
+            const Clock::time_point start = Clock::now();
+            std::vector<Clock::time_point> due;
+            for (size_t i = 0; i < sockets.size(); ++i)
+                due.push_back(start + spread * i / sockets.size());
+            while (!stop) {
+                const Clock::time_point now = Clock::now();
+                for (size_t i = 0; i < sockets.size(); ++i) {
+                    if (now < due[i])
+                        continue;
+                    due[i] += period;
                     const std::vector<uint8_t> bytes = ConnectDatagram(uint32_t(random()));
-                    if (sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                    if (sendto(sockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
                                sizeof target) == ssize_t(bytes.size()))
                         ++sent;
                 }
-                std::this_thread::sleep_until(next + tick);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
     }
@@ -447,6 +460,7 @@ public:
             close(fd);
     }
     uint64_t Sent() const { return sent; }
+    size_t Addresses() const { return sockets.size(); }
 
 private:
     std::vector<int> sockets;
@@ -456,56 +470,94 @@ private:
     std::thread worker;
 };
 
-void FloodRun(uint32_t firstAddress, bool atHost, int addresses, int perAddress)
+// A link that acknowledges the answer to its connect `delayMs` after sending
+// it, then says hello for another game: true when it is turned away, that is,
+// when its waiting link was not closed under it.
+bool Probe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs)
 {
-    Player host(firstAddress), player(firstAddress + 1), newcomer(firstAddress + 2);
+    const ENetAddress local = {htonl(BenchIp(n)), 0};
+    ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
+    if (host == nullptr)
+        return false;
+    const ENetAddress target = {htonl(to.ip), to.port};
+    enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC);
+    enet_host_flush(host);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    bool answered = false;
+    const auto limit = Clock::now() + std::chrono::seconds(1);
+    ENetEvent event;
+    while (!answered && Clock::now() < limit) {
+        if (enet_host_service(host, &event, 5) <= 0)
+            continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) {
+            // Of another game: turned away, not admitted.
+            ControlFrame hello;
+            hello.kind = ControlKind::HELLO;
+            hello.instance = desc.instance;
+            hello.member.name = "probe";
+            const std::vector<uint8_t> bytes = EncodeControlFrame(hello);
+            enet_peer_send(event.peer, 1, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+        } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+            answered = true;
+            enet_packet_destroy(event.packet);
+        }
+    }
+    enet_host_destroy(host);
+    return answered;
+}
+
+void FloodRun(bool atHost, int addresses, int perAddress)
+{
+    Player host(100), player(101), newcomer(102);
     if (!host.Host() || !player.Join(host, 1)) {
         std::printf("the session could not be made\n");
         return;
     }
-    const Clock::time_point start = Clock::now();
-    int tries = 0;
-    bool joined = false;
-    double seconds = 0;
+    NetAppDesc desc;
     {
-        ConnectFlood flood(firstAddress + 3, addresses, perAddress, atHost ? host.address : player.address);
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        const Clock::time_point first = Clock::now();
-        while (!joined && tries < FLOOD_TRIES) {
-            ++tries;
-            joined = newcomer.Join(host, 2);
-            if (!joined)
-                newcomer.session->Close();
-        }
-        seconds = std::chrono::duration<double>(Clock::now() - first).count();
-        const double sentPerSecond = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count();
-        std::printf("%-7s | %9d | %14.0f | %14.2f | %6s | %5d | %8.1f", atHost ? "host" : "player", addresses,
-                    sentPerSecond / addresses, sentPerSecond / addresses * (CONNECT_BYTES + IP_UDP_HEADER) / 1024.0,
-                    joined ? "yes" : "no", tries, seconds);
+        std::lock_guard lock(player.mutex);
+        desc = player.found;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ConnectFlood flood(addresses, perAddress, atHost ? host.address : player.address);
+    const Clock::time_point start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs + 1000));
+    std::printf("%-7s | %9zu | %9d | %11.2f", atHost ? "host" : "player", flood.Addresses(), perAddress,
+                perAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0);
+    uint32_t next = 110;
+    for (const int delayMs : {1, 50, 200}) {
+        int answered = 0;
+        for (int i = 0; i < PROBES; ++i)
+            answered += Probe(next++, atHost ? host.address : player.address, desc, delayMs) ? 1 : 0;
+        std::printf(" | %6d/%d", answered, PROBES);
+    }
+    const bool joined = newcomer.Join(host, 2);
+    const double sentPerSecond = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     uint64_t removed = 0;
     for (Player* p : {&host, &player, &newcomer}) {
         std::lock_guard lock(p->mutex);
         removed += p->destroyed;
     }
-    std::printf(" | %7llu\n", (unsigned long long)removed);
+    std::printf(" | %6s | %7llu | %9.0f\n", joined ? "yes" : "no", (unsigned long long)removed,
+                sentPerSecond / double(std::max<size_t>(flood.Addresses(), 1)));
     for (Player* p : {&newcomer, &player, &host})
         p->session->Close();
 }
 
 void Flood()
 {
-    std::printf(
-        "\n4. Connects never acknowledged (%zu B each, %llu B with IP and UDP), %d sockets per address, against "
-        "the host or a player while a newcomer joins (at most %d tries)\n",
-        CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), FLOOD_SOCKETS, FLOOD_TRIES);
-    std::printf("%-7s | %9s | %14s | %14s | %6s | %5s | %8s | %7s\n", "against", "addresses", "dgram/s/addr",
-                "KB/s/addr+IP", "joined", "tries", "seconds", "removed");
+    std::printf("\n4. Connects never acknowledged (%zu B each, %llu B with IP and UDP), one socket per address, "
+                "against the host or a player: links that acknowledge 1, 50 or 200 ms after their connect and say "
+                "hello that are answered (%d each), a newcomer's join at its first try, players removed\n",
+                CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), PROBES);
+    std::printf("%-7s | %9s | %9s | %11s | %8s | %8s | %8s | %6s | %7s | %9s\n", "against", "addresses", "dgram/s/a",
+                "KB/s/a+IP", "1 ms", "50 ms", "200 ms", "joined", "removed", "sent/s/a");
+    struct Case {
+        int addresses, perAddress;
+    };
     for (const bool atHost : {true, false})
-        for (const int addresses : {10, 16, 20})
-            for (const int perAddress : {16, 1600})
-                FloodRun(100, atHost, addresses, perAddress);
+        for (const Case c : {Case{10, 160}, Case{16, 160}, Case{100, 160}, Case{1000, 16}, Case{1000, 64}})
+            FloodRun(atHost, c.addresses, c.perAddress);
 }
 
 } // namespace

@@ -453,8 +453,14 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     const bool fromHost = sender != nullptr && sender->record.id == hostId;
     switch (frame.kind) {
     case ControlKind::HELLO:
-        if (FindPending(peer) != nullptr)
+        if (const PendingLink* link = FindPending(peer)) {
+            const SessionClock::time_point since = link->since;
             Admit(peer, frame);
+            // Turned away: it waits with the others while the answer is on its way.
+            if (FindMember(peer) == nullptr && peer->state != ENET_PEER_STATE_DISCONNECTED)
+                halfLinks.push_back({peer, peer->connectID, since,
+                                     SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs)});
+        }
         break;
     case ControlKind::WELCOME:
         if (peer == hostPeer && phase == SessionPhase::JOINING && localId == 0)

@@ -72,7 +72,7 @@ struct PendingLink {
 };
 
 // A connect from elsewhere whose answer is not acknowledged yet, or a link
-// refused at its connect whose goodbye is on its way.
+// turned away before it became a player whose answer is on its way.
 struct HalfLink {
     ENetPeer* peer = nullptr;
     enet_uint32 connectId = 0;

@@ -140,6 +140,30 @@ TEST(SessionBounds, ConnectsNeverAcknowledgedFromTenAddressesKeepNoNewcomerOutAt
     }
 }
 
+TEST(SessionBounds, LinksTurnedAwayThatNeverTakeTheAnswerKeepNoNewcomerOut)
+{
+    // The game's link time-outs: what ENet would keep such links for.
+    TestPlayer a(2, [](NetSessionOptions&options) { options = NetSessionOptions{options.bindIp}; }), asker(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(asker.Find(a.Address()));
+    NetAppDesc otherGame = asker.Found();
+    otherGame.application = TestApplication(2);
+    // Twelve addresses, eight links each that come up and say hello for
+    // another game; they are not pumped again, so the answer is never
+    // acknowledged.
+    std::vector<std::unique_ptr<RawClient>> strangers;
+    for (uint32_t n = 10; n < 22; ++n) {
+        strangers.push_back(std::make_unique<RawClient>(n, 8));
+        RawClient& stranger = *strangers.back();
+        stranger.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+        stranger.Pump(40, [&] { return stranger.Connected() == 8; });
+        for (size_t link = 0; link < 8; ++link)
+            if (stranger.Open(link))
+                stranger.Send(link, HelloFrame(otherGame, {}));
+    }
+    EXPECT_TRUE(c.Join(a)) << "locked out";
+}
+
 TEST(SessionBounds, SixtyFourLinksFromOneAddressKeepNoJoinerOutAndAScanLogsAFewLines)
 {
     TestPlayer a(2), b(3);
