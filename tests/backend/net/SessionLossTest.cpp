@@ -316,9 +316,13 @@ TEST(SessionLoss, SurvivorsThatStillHearTheHostAreDroppedWhenFewerThanThoseThatL
 
 TEST(SessionLoss, AtASecondHostLossTheFirstElectionsWordsDoNotDecide)
 {
-    TestPlayer a(2), b(3, PATIENT), c(4, QUICK), d(5);
+    TestPlayer a(2, PATIENT), b(3, PATIENT), c(4, QUICK), d(5);
     ASSERT_TRUE(MakeSession({&a, &b, &c, &d}));
-    // Everyone says it lost the first host.
+    // c alone loses the first host and asks; the others still hear it and
+    // say so. Then it leaves, and everyone says it lost it.
+    c.Session().IgnoreFrom(a.Address());
+    ASSERT_TRUE(c.WaitForEvent(NetMessageType::DESTROY_PLAYER, a.Id()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     a.Session().Close();
     for (TestPlayer* survivor : {&b, &c, &d})
         ASSERT_TRUE(survivor->WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id()));
