@@ -521,25 +521,26 @@ void FloodRun(bool atHost, int addresses, int perAddress)
     ConnectFlood flood(addresses, perAddress, atHost ? host.address : player.address);
     const Clock::time_point start = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs + 1000));
-    std::printf("%-7s | %9zu | %9d | %11.2f", atHost ? "host" : "player", flood.Addresses(), perAddress,
-                perAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0);
     uint32_t next = 110;
+    std::string answered;
     for (const int delayMs : {1, 50, 200}) {
-        int answered = 0;
+        int count = 0;
         for (int i = 0; i < PROBES; ++i)
-            answered += Probe(next++, atHost ? host.address : player.address, desc, delayMs) ? 1 : 0;
-        std::printf(" | %6d/%d", answered, PROBES);
+            count += Probe(next++, atHost ? host.address : player.address, desc, delayMs) ? 1 : 0;
+        answered += " | " + std::to_string(count) + "/" + std::to_string(PROBES) + "   ";
     }
     const bool joined = newcomer.Join(host, 2);
-    const double sentPerSecond = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count();
+    const double sentPerAddress = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count() /
+                                  double(std::max<size_t>(flood.Addresses(), 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     uint64_t removed = 0;
     for (Player* p : {&host, &player, &newcomer}) {
         std::lock_guard lock(p->mutex);
         removed += p->destroyed;
     }
-    std::printf(" | %6s | %7llu | %9.0f\n", joined ? "yes" : "no", (unsigned long long)removed,
-                sentPerSecond / double(std::max<size_t>(flood.Addresses(), 1)));
+    std::printf("%-7s | %9zu | %9.1f | %10.2f%s | %6s | %7llu\n", atHost ? "host" : "player", flood.Addresses(),
+                sentPerAddress, sentPerAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0, answered.c_str(),
+                joined ? "yes" : "no", (unsigned long long)removed);
     for (Player* p : {&newcomer, &player, &host})
         p->session->Close();
 }
@@ -550,8 +551,8 @@ void Flood()
                 "against the host or a player: links that acknowledge 1, 50 or 200 ms after their connect and say "
                 "hello that are answered (%d each), a newcomer's join at its first try, players removed\n",
                 CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), PROBES);
-    std::printf("%-7s | %9s | %9s | %11s | %8s | %8s | %8s | %6s | %7s | %9s\n", "against", "addresses", "dgram/s/a",
-                "KB/s/a+IP", "1 ms", "50 ms", "200 ms", "joined", "removed", "sent/s/a");
+    std::printf("%-7s | %9s | %9s | %10s | %-6s | %-6s | %-6s | %6s | %7s\n", "against", "addresses", "dgram/s/a",
+                "KB/s/a+IP", "1 ms", "50 ms", "200 ms", "joined", "removed");
     struct Case {
         int addresses, perAddress;
     };
