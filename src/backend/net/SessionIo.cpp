@@ -289,10 +289,9 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     if (fromAddress >= host->duplicatePeers)
         return true; // ENet refuses it
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        // An address closes another's link only while none of its own waits,
-        // and once per hello time: to close a newcomer's link before it
-        // answers, a stranger needs sixteen addresses free to do so within
-        // that round trip.
+        // An address closes others' links only while none of its own waits,
+        // and once per hello time: a stranger closes no more of them than it
+        // has addresses, and needs sixteen to close one before it is answered.
         if (WaitingFrom(from) > 0 || !MayClose(from) || !CloseOldestWaiting())
             return false;
     }

@@ -143,7 +143,12 @@ TEST(SessionBounds, ConnectsNeverAcknowledgedFromTenAddressesKeepNoNewcomerOutAt
 TEST(SessionBounds, LinksTurnedAwayThatNeverTakeTheAnswerKeepNoNewcomerOut)
 {
     // The game's link time-outs: what ENet would keep such links for.
-    TestPlayer a(2, [](NetSessionOptions&options) { options = NetSessionOptions{options.bindIp}; }), asker(3), c(4);
+    const NetSessionOptions game;
+    TestPlayer a(2, [&](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = game.linkTimeoutMinMs;
+        options.linkTimeoutMaxMs = game.linkTimeoutMaxMs;
+    });
+    TestPlayer asker(3), c(4);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     ASSERT_TRUE(asker.Find(a.Address()));
     NetAppDesc otherGame = asker.Found();
