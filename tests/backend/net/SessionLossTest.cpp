@@ -341,6 +341,33 @@ TEST(SessionLoss, AtASecondHostLossTheFirstElectionsWordsDoNotDecide)
     EXPECT_FALSE(HasEvent(d.Events(), NetMessageType::DESTROY_PLAYER, b.Id()));
 }
 
+TEST(SessionLoss, WordsAboutAnotherPlayerSayNothingOfTheHost)
+{
+    TestPlayer a(2), b(3, QUICK);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Admitted like any joiner; it answers ENet, but all it says is that it
+    // lost b, which is not the host, and still hears it.
+    RawClient raw(9, 2);
+    ControlFrame welcome;
+    ASSERT_TRUE(JoinAsPlayer(raw, a.Address(), b.Found(), &welcome));
+    const uint32_t rawId = welcome.member.id;
+    raw.Pump(1000, [&] { return HasEvent(b.Events(), NetMessageType::CREATE_PLAYER, rawId); });
+    for (const ControlKind kind : {ControlKind::HOST_LOST, ControlKind::HOST_SEEN}) {
+        ControlFrame word;
+        word.kind = kind;
+        word.member.id = b.Id();
+        raw.Send(1, word);
+    }
+    raw.Pump(10);
+
+    // At b's deadline the raw player is one that said nothing.
+    a.Session().Vanish();
+    raw.Pump(2000, [&] { return b.Count(NetMessageType::HOST_MIGRATE) > 0 || !b.Session().InSession(); });
+    EXPECT_TRUE(HasEvent(b.Events(), NetMessageType::HOST_MIGRATE, b.Id())) << "b left on a word about itself";
+    EXPECT_TRUE(HasEvent(b.Events(), NetMessageType::DESTROY_PLAYER, rawId))
+        << "a word about another player counted as having lost the host";
+}
+
 // Honest survivors beside as many silent ones: the honest go on under the
 // earliest of them, whatever their number.
 class SilentSurvivors : public testing::TestWithParam<int> {};
