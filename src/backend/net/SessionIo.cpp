@@ -289,10 +289,10 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     if (fromAddress >= host->duplicatePeers)
         return true; // ENet refuses it
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        // An address closes others' links only while none of its own waits,
-        // and once per hello time: a stranger closes no more of them than it
-        // has addresses, and needs sixteen to close one before it is answered.
-        if (WaitingFrom(from) > 0 || !MayClose(from) || !CloseOldestWaiting())
+        // An address closes a waiting link once per hello time: to close a
+        // newcomer's link before it answers, a stranger needs sixteen
+        // addresses free to do so within that round trip.
+        if (!MayClose(from) || !CloseOldestWaiting())
             return false;
     }
     const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
@@ -310,15 +310,6 @@ void NetSession::State::ForgetClosedHalfLinks()
         return link.peer->state == ENET_PEER_STATE_DISCONNECTED || link.peer->state == ENET_PEER_STATE_ZOMBIE ||
                link.peer->connectID != link.connectId;
     });
-}
-
-size_t NetSession::State::WaitingFrom(const ENetAddress& address) const
-{
-    return static_cast<size_t>(
-        std::count_if(halfLinks.begin(), halfLinks.end(),
-                      [&](const HalfLink& link) { return link.peer->address.host == address.host; }) +
-        std::count_if(pending.begin(), pending.end(),
-                      [&](const PendingLink& link) { return link.peer->address.host == address.host; }));
 }
 
 bool NetSession::State::MayClose(const ENetAddress& address)

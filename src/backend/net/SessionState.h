@@ -33,7 +33,7 @@ constexpr size_t SESSION_PEER_SLOTS = 64;
 // Links from one IPv4 address, half-open ones included: a LAN party behind one NAT.
 constexpr size_t LINKS_PER_ADDRESS = 8;
 // Links that have yet to say who they are, connects not yet acknowledged
-// included; a new connect from an address with none of them closes the oldest.
+// included; a new connect closes the oldest, once per hello time per address.
 constexpr size_t PENDING_LINKS_MAX = 16;
 // ENet refuses anything larger, also half-way through reassembly.
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
@@ -164,8 +164,8 @@ struct NetSession::State {
     bool reportedUnanswered = false;
     std::vector<PendingLink> pending;
     std::vector<HalfLink> halfLinks;
-    // By IPv4 address: its connect closed another's waiting link, and it may
-    // not close one again until then.
+    // By IPv4 address: its connect closed a waiting link, and it may not
+    // close one again until then.
     std::map<uint32_t, SessionClock::time_point> closers;
     std::map<uint32_t, QueryWindow> queryWindows;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
@@ -204,8 +204,7 @@ struct NetSession::State {
     // say who they are; false drops it.
     bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId);
     void ForgetClosedHalfLinks();
-    size_t WaitingFrom(const ENetAddress& address) const;
-    // True, once per hello time, for an address whose connect may close another's waiting link.
+    // True, once per hello time, for an address whose connect may close a waiting link.
     bool MayClose(const ENetAddress& address);
     // Closes the link that has waited longest to say who it is; false when none waits.
     bool CloseOldestWaiting();
