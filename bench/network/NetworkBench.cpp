@@ -8,9 +8,16 @@
 //     soon as it arrives; half the difference of the round trips is what the
 //     layer adds to one message;
 //  3. the time from a host vanishing (no goodbye) to each survivor's
-//     host-migrate message, with the game's link time-outs.
+//     host-migrate message, with the game's link time-outs;
+//  4. a stranger's connects that are never acknowledged, from a number of
+//     addresses at a rate, against the host or a player: whether links that
+//     acknowledge their answer late are closed under them, whether a newcomer
+//     joins at its first try and whether anybody is removed.
+// Arguments name the parts to run ("traffic latency migration flood"); none
+// runs them all.
 
 #include "backend/net/NetSession.h"
+#include "backend/net/SessionPackets.h"
 #include "network/NetworkPeer.h"
 #include "race/GameMessages.h"
 
@@ -25,7 +32,10 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <random>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -74,6 +84,8 @@ struct Player {
             found = *message.desc;
         if (message.type == NetMessageType::RECEIVE)
             ++received;
+        if (message.type == NetMessageType::DESTROY_PLAYER)
+            ++destroyed;
         if (message.type == NetMessageType::HOST_MIGRATE && migratedAt == Clock::time_point())
             migratedAt = Clock::now();
         if (onReceive && message.type == NetMessageType::RECEIVE)
@@ -109,6 +121,7 @@ struct Player {
     std::mutex mutex;
     NetAppDesc found;
     uint64_t received = 0;
+    uint64_t destroyed = 0;
     Clock::time_point migratedAt;
     std::function<void(const NetMessage&)> onReceive;
     std::unique_ptr<NetSession> session;
@@ -363,17 +376,216 @@ void Migration()
     MigrationRun("3 silent", 41 + uint32_t(MIGRATIONS + 1) * 8, 3);
 }
 
+// ENet's connect as a stranger sends it: a new link at each datagram, whose
+// answer is never acknowledged.
+constexpr size_t CONNECT_BYTES = sizeof(ENetProtocolHeader) + sizeof(ENetProtocolConnect);
+constexpr int PROBES = 5;
+
+std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
+{
+    ENetProtocolHeader header = {};
+    header.peerID = htons(uint16_t(ENET_PROTOCOL_MAXIMUM_PEER_ID) | uint16_t(ENET_PROTOCOL_HEADER_FLAG_SENT_TIME));
+    header.sentTime = htons(uint16_t(connectId));
+    ENetProtocolConnect connect = {};
+    connect.header.command = uint8_t(ENET_PROTOCOL_COMMAND_CONNECT) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
+    connect.header.channelID = 0xFF;
+    connect.header.reliableSequenceNumber = htons(1);
+    connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
+    connect.mtu = htonl(1392);
+    connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
+    connect.channelCount = htonl(2);
+    connect.packetThrottleInterval = htonl(ENET_PEER_PACKET_THROTTLE_INTERVAL);
+    connect.packetThrottleAcceleration = htonl(ENET_PEER_PACKET_THROTTLE_ACCELERATION);
+    connect.packetThrottleDeceleration = htonl(ENET_PEER_PACKET_THROTTLE_DECELERATION);
+    connect.connectID = connectId;
+    connect.data = htonl(SESSION_PROTOCOL_MAGIC);
+    std::vector<uint8_t> bytes(CONNECT_BYTES);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    std::memcpy(bytes.data() + sizeof header, &connect, sizeof connect);
+    return bytes;
+}
+
+// Sends connects to `to` from 127.x.y.z addresses, one socket each, at
+// `perAddress` datagrams a second per address, until destroyed.
+class ConnectFlood {
+public:
+    ConnectFlood(int addresses, int perAddress, const NetAddress& to)
+    {
+        const uint32_t pid = static_cast<uint32_t>(getpid());
+        for (int a = 0; a < addresses; ++a) {
+            const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+            sockaddr_in local = {};
+            local.sin_family = AF_INET;
+            // 127.(200 + a / 250).(pid).(a % 250 + 1): apart from the players'.
+            local.sin_addr.s_addr =
+                htonl(127u << 24 | (200u + uint32_t(a) / 250) << 16 | (pid & 0xFF) << 8 | (uint32_t(a) % 250 + 1));
+            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
+                sockets.push_back(fd);
+            else if (fd >= 0)
+                close(fd);
+        }
+        target.sin_family = AF_INET;
+        target.sin_addr.s_addr = htonl(to.ip);
+        target.sin_port = htons(to.port);
+        // The addresses start one after another over the hello time, so that
+        // the ones that may close a waiting link come evenly.
+        const auto period = std::chrono::microseconds(1000000LL / perAddress);
+        const auto spread = std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs);
+        worker = std::thread([this, period, spread] {
+            std::mt19937 random(7);
+            const Clock::time_point start = Clock::now();
+            std::vector<Clock::time_point> due;
+            for (size_t i = 0; i < sockets.size(); ++i)
+                due.push_back(start + spread * i / sockets.size());
+            while (!stop) {
+                const Clock::time_point now = Clock::now();
+                for (size_t i = 0; i < sockets.size(); ++i) {
+                    if (now < due[i])
+                        continue;
+                    due[i] += period;
+                    const std::vector<uint8_t> bytes = ConnectDatagram(uint32_t(random()));
+                    if (sendto(sockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                               sizeof target) == ssize_t(bytes.size()))
+                        ++sent;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    }
+    ~ConnectFlood()
+    {
+        stop = true;
+        worker.join();
+        for (int fd : sockets)
+            close(fd);
+    }
+    uint64_t Sent() const { return sent; }
+    size_t Addresses() const { return sockets.size(); }
+
+private:
+    std::vector<int> sockets;
+    sockaddr_in target = {};
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> sent{0};
+    std::thread worker;
+};
+
+// A link that acknowledges the answer to its connect `delayMs` after sending
+// it, then says hello for another game: true when it is turned away, that is,
+// when its waiting link was not closed under it.
+bool Probe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs)
+{
+    const ENetAddress local = {htonl(BenchIp(n)), 0};
+    ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
+    if (host == nullptr)
+        return false;
+    const ENetAddress target = {htonl(to.ip), to.port};
+    enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC);
+    enet_host_flush(host);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    bool answered = false;
+    const auto limit = Clock::now() + std::chrono::seconds(1);
+    ENetEvent event;
+    while (!answered && Clock::now() < limit) {
+        if (enet_host_service(host, &event, 5) <= 0)
+            continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT) {
+            // Of another game: turned away, not admitted.
+            ControlFrame hello;
+            hello.kind = ControlKind::HELLO;
+            hello.instance = desc.instance;
+            hello.member.name = "probe";
+            const std::vector<uint8_t> bytes = EncodeControlFrame(hello);
+            enet_peer_send(event.peer, 1, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+        } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+            answered = true;
+            enet_packet_destroy(event.packet);
+        }
+    }
+    enet_host_destroy(host);
+    return answered;
+}
+
+void FloodRun(bool atHost, int addresses, int perAddress)
+{
+    Player host(100), player(101), newcomer(102);
+    if (!host.Host() || !player.Join(host, 1)) {
+        std::printf("the session could not be made\n");
+        return;
+    }
+    NetAppDesc desc;
+    {
+        std::lock_guard lock(player.mutex);
+        desc = player.found;
+    }
+    ConnectFlood flood(addresses, perAddress, atHost ? host.address : player.address);
+    const Clock::time_point start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs + 1000));
+    uint32_t next = 110;
+    std::string answered;
+    for (const int delayMs : {1, 50, 200}) {
+        int count = 0;
+        for (int i = 0; i < PROBES; ++i)
+            count += Probe(next++, atHost ? host.address : player.address, desc, delayMs) ? 1 : 0;
+        answered += " | " + std::to_string(count) + "/" + std::to_string(PROBES) + "   ";
+    }
+    const bool joined = newcomer.Join(host, 2);
+    const double sentPerAddress = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count() /
+                                  double(std::max<size_t>(flood.Addresses(), 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    uint64_t removed = 0;
+    for (Player* p : {&host, &player, &newcomer}) {
+        std::lock_guard lock(p->mutex);
+        removed += p->destroyed;
+    }
+    std::printf("%-7s | %9zu | %9.1f | %10.2f%s | %6s | %7llu\n", atHost ? "host" : "player", flood.Addresses(),
+                sentPerAddress, sentPerAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0, answered.c_str(),
+                joined ? "yes" : "no", (unsigned long long)removed);
+    for (Player* p : {&newcomer, &player, &host})
+        p->session->Close();
+}
+
+void Flood()
+{
+    std::printf("\n4. Connects never acknowledged (%zu B each, %llu B with IP and UDP), one socket per address, "
+                "against the host or a player: links that acknowledge 1, 50 or 200 ms after their connect and say "
+                "hello that are answered (%d each), a newcomer's join at its first try, players removed\n",
+                CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), PROBES);
+    std::printf("%-7s | %9s | %9s | %10s | %-6s | %-6s | %-6s | %6s | %7s\n", "against", "addresses", "dgram/s/a",
+                "KB/s/a+IP", "1 ms", "50 ms", "200 ms", "joined", "removed");
+    struct Case {
+        int addresses, perAddress;
+    };
+    for (const bool atHost : {true, false})
+        for (const Case c :
+             {Case{10, 160}, Case{16, 160}, Case{100, 160}, Case{300, 16}, Case{1000, 1}, Case{1000, 16}})
+            FloodRun(atHost, c.addresses, c.perAddress);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     if (enet_initialize() != 0) {
         std::fprintf(stderr, "ENet could not start\n");
         return 1;
     }
-    Traffic();
-    Latency();
-    Migration();
+    const auto wanted = [&](const char* part) {
+        if (argc < 2)
+            return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], part) == 0)
+                return true;
+        return false;
+    };
+    if (wanted("traffic"))
+        Traffic();
+    if (wanted("latency"))
+        Latency();
+    if (wanted("migration"))
+        Migration();
+    if (wanted("flood"))
+        Flood();
     enet_deinitialize();
     return 0;
 }

@@ -237,6 +237,7 @@ void NetSession::State::ResetSession()
         joinedSeq = 0;
         reportedUnanswered = false;
         pending.clear();
+        halfLinks.clear();
         queryWindows.clear();
         FlushLogWindows(true);
         awaitingSurvivors = false;

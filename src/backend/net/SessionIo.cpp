@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace backend {
 
@@ -25,6 +27,8 @@ constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
 constexpr uint32_t LINK_LOG_LINES = 3;
 constexpr auto LINK_LOG_WINDOW = std::chrono::seconds(10);
 constexpr size_t LINK_LOG_SOURCES_MAX = 64;
+// Addresses remembered for having closed a waiting link.
+constexpr size_t CLOSERS_MAX = 1024;
 
 // The session whose host this thread services, for the intercept callback,
 // which ENet gives only the host.
@@ -53,6 +57,37 @@ const char* RejectText(uint8_t reason)
     default:
         return "no reason given";
     }
+}
+
+// The connect id of the connect the datagram carries, read as ENet reads it;
+// false when it carries none ENet would take.
+bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId)
+{
+    const uint8_t* bytes = enetHost->receivedData;
+    const size_t size = enetHost->receivedDataLength;
+    enet_uint16 word = 0;
+    if (size < sizeof word)
+        return false;
+    std::memcpy(&word, bytes, sizeof word);
+    word = ENET_NET_TO_HOST_16(word);
+    const enet_uint16 flags = word & ENET_PROTOCOL_HEADER_FLAG_MASK;
+    if ((word & ENET_PROTOCOL_MAXIMUM_PEER_ID) != ENET_PROTOCOL_MAXIMUM_PEER_ID ||
+        (flags & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED) != 0)
+        return false;
+    size_t offset = (flags & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? sizeof(ENetProtocolHeader)
+                                                                       : offsetof(ENetProtocolHeader, sentTime);
+    if (enetHost->checksum != nullptr)
+        offset += sizeof(enet_uint32);
+    ENetProtocolConnect connect;
+    if (size < offset + sizeof connect)
+        return false;
+    std::memcpy(&connect, bytes + offset, sizeof connect);
+    const enet_uint32 channels = ENET_NET_TO_HOST_32(connect.channelCount);
+    if ((connect.header.command & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT ||
+        channels < ENET_PROTOCOL_MINIMUM_CHANNEL_COUNT || channels > ENET_PROTOCOL_MAXIMUM_CHANNEL_COUNT)
+        return false;
+    *connectId = connect.connectID;
+    return true;
 }
 
 std::string AddressText(const ENetAddress& address)
@@ -134,14 +169,20 @@ void NetSession::State::CheckLinks()
 {
     for (size_t i = 0; i < host->peerCount; ++i) {
         ENetPeer* peer = &host->peers[i];
-        // Half-open: a connect whose answer nobody acknowledged yet; a lossy
-        // link gets a few more resends than the hello deadline would allow.
+        // Half-open: ENet gives it up no later than we do.
         if (peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT)
-            enet_peer_timeout(peer, LINK_TIMEOUT_LIMIT, 2 * options.helloTimeoutMs, 2 * options.helloTimeoutMs);
+            enet_peer_timeout(peer, LINK_TIMEOUT_LIMIT, options.helloTimeoutMs, options.helloTimeoutMs);
         if (peer->state != ENET_PEER_STATE_DISCONNECTED)
             CapResendIntervals(peer);
     }
     const SessionClock::time_point now = SessionClock::now();
+    ForgetClosedHalfLinks();
+    for (size_t i = 0; i < halfLinks.size();) {
+        if (now < halfLinks[i].deadline)
+            ++i;
+        else
+            CloseHalfLink(i, "it did not finish connecting in time");
+    }
     for (size_t i = 0; i < pending.size();) {
         if (now < pending[i].deadline)
             ++i;
@@ -203,6 +244,9 @@ int NetSession::State::Intercept(ENetHost* enetHost)
                    SessionClock::now() < sender.until;
         }))
         return 1;
+    enet_uint32 connectId = 0;
+    if (ConnectIn(enetHost, &connectId))
+        return MakeRoomForConnect(enetHost->receivedAddress, connectId) ? 0 : 1;
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
     if (!IsHostDatagram(bytes, size))
@@ -224,6 +268,89 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     }
     // Ours either way: ENet would only take it for garbage.
     return 1;
+}
+
+bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId)
+{
+    ForgetClosedHalfLinks();
+    // What ENet counts before it takes a connect.
+    size_t fromAddress = 0;
+    bool slotFree = false;
+    for (size_t i = 0; i < host->peerCount; ++i) {
+        const ENetPeer& peer = host->peers[i];
+        if (peer.state == ENET_PEER_STATE_DISCONNECTED) {
+            slotFree = true;
+        } else if (peer.state != ENET_PEER_STATE_CONNECTING && peer.address.host == from.host) {
+            if (peer.address.port == from.port && peer.connectID == connectId)
+                return true; // a repeat, which ENet ignores
+            ++fromAddress;
+        }
+    }
+    if (fromAddress >= host->duplicatePeers)
+        return true; // ENet refuses it
+    if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
+        // An address closes a waiting link once per hello time: to close a
+        // newcomer's link before it answers, a stranger needs sixteen
+        // addresses free to do so within that round trip.
+        if (!MayClose(from) || !CloseOldestWaiting())
+            return false;
+    }
+    const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
+                                   [](const ENetPeer& peer) { return peer.state == ENET_PEER_STATE_DISCONNECTED; });
+    if (slot == host->peers + host->peerCount)
+        return false;
+    const SessionClock::time_point now = SessionClock::now();
+    halfLinks.push_back({slot, connectId, now, now + std::chrono::milliseconds(options.helloTimeoutMs)});
+    return true;
+}
+
+void NetSession::State::ForgetClosedHalfLinks()
+{
+    std::erase_if(halfLinks, [](const HalfLink& link) {
+        return link.peer->state == ENET_PEER_STATE_DISCONNECTED || link.peer->state == ENET_PEER_STATE_ZOMBIE ||
+               link.peer->connectID != link.connectId;
+    });
+}
+
+bool NetSession::State::MayClose(const ENetAddress& address)
+{
+    const SessionClock::time_point now = SessionClock::now();
+    const auto found = closers.find(address.host);
+    if (found != closers.end() && now < found->second)
+        return false;
+    if (found == closers.end() && closers.size() >= CLOSERS_MAX) {
+        std::erase_if(closers, [&](const auto& closer) { return closer.second <= now; });
+        if (closers.size() >= CLOSERS_MAX)
+            closers.erase(std::min_element(closers.begin(), closers.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; }));
+    }
+    closers[address.host] = now + std::chrono::milliseconds(options.helloTimeoutMs);
+    return true;
+}
+
+bool NetSession::State::CloseOldestWaiting()
+{
+    const char* why = "too many links have yet to say who they are, and it is the oldest";
+    const auto half = std::min_element(halfLinks.begin(), halfLinks.end(),
+                                       [](const HalfLink& a, const HalfLink& b) { return a.since < b.since; });
+    const auto linked = std::min_element(pending.begin(), pending.end(),
+                                         [](const PendingLink& a, const PendingLink& b) { return a.since < b.since; });
+    if (half != halfLinks.end() && (linked == pending.end() || half->since <= linked->since))
+        CloseHalfLink(static_cast<size_t>(half - halfLinks.begin()), why);
+    else if (linked != pending.end())
+        Refuse(linked->peer, why);
+    else
+        return false;
+    return true;
+}
+
+void NetSession::State::CloseHalfLink(size_t index, const char* why)
+{
+    ENetPeer* peer = halfLinks[index].peer;
+    LogLink(peer->address, "closed a link from " + AddressText(peer->address) + ": " + why);
+    halfLinks.erase(halfLinks.begin() + static_cast<std::ptrdiff_t>(index));
+    // Quietly: the address it came from may not be the sender's.
+    enet_peer_reset(peer);
 }
 
 void NetSession::State::HandleEvent(const ENetEvent& event)
@@ -317,8 +444,14 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     const bool fromHost = sender != nullptr && sender->record.id == hostId;
     switch (frame.kind) {
     case ControlKind::HELLO:
-        if (FindPending(peer) != nullptr)
+        if (const PendingLink* link = FindPending(peer)) {
+            const SessionClock::time_point since = link->since;
             Admit(peer, frame);
+            // Turned away: it waits with the others while the answer is on its way.
+            if (FindMember(peer) == nullptr && peer->state != ENET_PEER_STATE_DISCONNECTED)
+                halfLinks.push_back({peer, peer->connectID, since,
+                                     SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs)});
+        }
         break;
     case ControlKind::WELCOME:
         if (peer == hostPeer && phase == SessionPhase::JOINING && localId == 0)
@@ -402,12 +535,21 @@ void NetSession::State::ForgetPending(const ENetPeer* peer)
 
 void NetSession::State::TakeLink(ENetPeer* peer)
 {
-    if (pending.size() >= PENDING_LINKS_MAX)
-        Refuse(pending.front().peer, "too many links have yet to say who they are, and it is the oldest");
-    SetLinkTimeouts(peer);
+    const SessionClock::time_point now = SessionClock::now();
     PendingLink link;
     link.peer = peer;
-    link.deadline = SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs);
+    link.since = now;
+    // It waited half-open until now, and keeps its place.
+    const auto half =
+        std::find_if(halfLinks.begin(), halfLinks.end(), [&](const HalfLink& h) { return h.peer == peer; });
+    if (half != halfLinks.end()) {
+        link.since = half->since;
+        halfLinks.erase(half);
+    } else if (halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
+        CloseOldestWaiting();
+    }
+    SetLinkTimeouts(peer);
+    link.deadline = now + std::chrono::milliseconds(options.helloTimeoutMs);
     pending.push_back(link);
 }
 

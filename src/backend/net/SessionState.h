@@ -32,7 +32,8 @@ constexpr uint32_t DISCONNECT_REMOVED = 2;
 constexpr size_t SESSION_PEER_SLOTS = 64;
 // Links from one IPv4 address, half-open ones included: a LAN party behind one NAT.
 constexpr size_t LINKS_PER_ADDRESS = 8;
-// Links that have yet to say who they are; a new one closes the oldest.
+// Links that have yet to say who they are, connects not yet acknowledged
+// included; a new connect closes the oldest, once per hello time per address.
 constexpr size_t PENDING_LINKS_MAX = 16;
 // ENet refuses anything larger, also half-way through reassembly.
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
@@ -63,10 +64,20 @@ struct Member {
 // A link that has not said who it is yet.
 struct PendingLink {
     ENetPeer* peer = nullptr;
+    SessionClock::time_point since; // its connect came
     SessionClock::time_point deadline;
     bool helloSeen = false; // a HELLO_PEER for a player not announced yet
     uint32_t helloId = 0;
     uint64_t helloToken = 0;
+};
+
+// A connect from elsewhere whose answer is not acknowledged yet, or a link
+// turned away before it became a player whose answer is on its way.
+struct HalfLink {
+    ENetPeer* peer = nullptr;
+    enet_uint32 connectId = 0;
+    SessionClock::time_point since;
+    SessionClock::time_point deadline;
 };
 
 // Lines logged about links from one address in the current window.
@@ -153,6 +164,10 @@ struct NetSession::State {
     SessionClock::time_point joinDeadline;
     bool reportedUnanswered = false;
     std::vector<PendingLink> pending;
+    std::vector<HalfLink> halfLinks;
+    // By IPv4 address: its connect closed a waiting link, and it may not
+    // close one again until then.
+    std::map<uint32_t, SessionClock::time_point> closers;
     std::map<uint32_t, QueryWindow> queryWindows;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
@@ -186,6 +201,15 @@ struct NetSession::State {
     void CheckLinks();
     int Intercept(ENetHost* enetHost);
     bool MayAnswer(const ENetAddress& address);
+    // A connect ENet is about to take waits with the links that have yet to
+    // say who they are; false drops it.
+    bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId);
+    void ForgetClosedHalfLinks();
+    // True, once per hello time, for an address whose connect may close a waiting link.
+    bool MayClose(const ENetAddress& address);
+    // Closes the link that has waited longest to say who it is; false when none waits.
+    bool CloseOldestWaiting();
+    void CloseHalfLink(size_t index, const char* why);
     void HandleEvent(const ENetEvent& event);
     void HandleControl(ENetPeer* peer, const ControlFrame& frame);
     void Admit(ENetPeer* peer, const ControlFrame& hello);

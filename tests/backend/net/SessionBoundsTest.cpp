@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 
 using namespace nettest;
 
@@ -101,6 +102,71 @@ TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
     silent.Pump(1000, [&] { return silent.Closed() == 15; });
     EXPECT_EQ(silent.Closed(), 15u) << "links that never said who they are stay open";
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), joined ? 2u : 1u);
+}
+
+TEST(SessionBounds, ConnectsNeverAcknowledgedFromTenAddressesKeepNoNewcomerOutAtHostOrPlayer)
+{
+    TestPlayer a(2), b(3), c(4);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Ten addresses, each with eight connects to the host and eight to the
+    // player, made again every round: more than the slots both have.
+    constexpr size_t PER_TARGET = 8;
+    std::atomic<bool> stop{false};
+    std::atomic<int> rounds{0};
+    std::thread flood([&] {
+        std::vector<std::unique_ptr<RawClient>> strangers;
+        for (uint32_t n = 10; n < 20; ++n) {
+            strangers.push_back(std::make_unique<RawClient>(n, 2 * PER_TARGET));
+            strangers.back()->Deafen();
+        }
+        while (!stop) {
+            for (const auto& stranger : strangers) {
+                stranger->ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+                for (size_t link = PER_TARGET; link < 2 * PER_TARGET; ++link)
+                    stranger->Connect(link, b.Address());
+                stranger->Pump(1);
+            }
+            ++rounds;
+        }
+    });
+    const bool flooding = Eventually([&] { return rounds >= 3; });
+    const bool joined = flooding && c.Join(a);
+    stop = true;
+    flood.join();
+    EXPECT_TRUE(joined) << "the newcomer was kept out at its first try";
+    for (TestPlayer* player : {&a, &b, &c}) {
+        EXPECT_TRUE(!joined || SawCreated(*player, 3));
+        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "a player was removed";
+    }
+}
+
+TEST(SessionBounds, LinksTurnedAwayThatNeverTakeTheAnswerKeepNoNewcomerOut)
+{
+    // The game's link time-outs: what ENet would keep such links for.
+    const NetSessionOptions game;
+    TestPlayer a(2, [&](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = game.linkTimeoutMinMs;
+        options.linkTimeoutMaxMs = game.linkTimeoutMaxMs;
+    });
+    TestPlayer asker(3), c(4);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    ASSERT_TRUE(asker.Find(a.Address()));
+    NetAppDesc otherGame = asker.Found();
+    otherGame.application = TestApplication(2);
+    // Twelve addresses, eight links each that come up and say hello for
+    // another game; they are not pumped again, so the answer is never
+    // acknowledged.
+    std::vector<std::unique_ptr<RawClient>> strangers;
+    for (uint32_t n = 10; n < 22; ++n) {
+        strangers.push_back(std::make_unique<RawClient>(n, 8));
+        RawClient& stranger = *strangers.back();
+        stranger.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+        stranger.Pump(40, [&] { return stranger.Connected() == 8; });
+        for (size_t link = 0; link < 8; ++link)
+            if (stranger.Open(link))
+                stranger.Send(link, HelloFrame(otherGame, {}));
+    }
+    EXPECT_TRUE(c.Join(a)) << "locked out";
 }
 
 TEST(SessionBounds, SixtyFourLinksFromOneAddressKeepNoJoinerOutAndAScanLogsAFewLines)

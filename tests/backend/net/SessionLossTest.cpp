@@ -104,6 +104,12 @@ NetSessionOptions GameOptions(uint32_t n)
     return options;
 }
 
+// Links given up after 600 ms, or kept for a minute without answers.
+const OptionsChange QUICK = [](NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
+const OptionsChange PATIENT = [](NetSessionOptions& options) {
+    options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 60000;
+};
+
 size_t Departures(TestPlayer& player)
 {
     return player.Count(NetMessageType::DESTROY_PLAYER) + player.Count(NetMessageType::HOST_MIGRATE);
@@ -288,6 +294,78 @@ TEST(SessionLoss, ASurvivorThatLostOnlyTheHostLeavesWhenAnotherSaysItStillHearsI
     for (TestPlayer* player : {&a, &c})
         EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
     EXPECT_TRUE(a.Session().IsHost());
+}
+
+TEST(SessionLoss, SurvivorsThatStillHearTheHostAreDroppedWhenFewerThanThoseThatLostIt)
+{
+    TestPlayer a(2, PATIENT), b(3), c(4, QUICK), d(5, QUICK);
+    ASSERT_TRUE(MakeSession({&a, &b, &c, &d}));
+    // c and d lose the host; b, which joined before them, still hears it.
+    c.Session().IgnoreFrom(a.Address());
+    d.Session().IgnoreFrom(a.Address());
+
+    for (TestPlayer* survivor : {&c, &d}) {
+        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1, std::chrono::milliseconds(20000)));
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, c.Id()))
+            << "the player that still hears the host was elected";
+        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::DESTROY_PLAYER, b.Id()));
+        EXPECT_TRUE(survivor->Session().InSession());
+    }
+    EXPECT_TRUE(c.Session().IsHost());
+}
+
+TEST(SessionLoss, AtASecondHostLossTheFirstElectionsWordsDoNotDecide)
+{
+    TestPlayer a(2, PATIENT), b(3, PATIENT), c(4, QUICK), d(5);
+    ASSERT_TRUE(MakeSession({&a, &b, &c, &d}));
+    // c alone loses the first host and asks; the others still hear it and
+    // say so. Then it leaves, and everyone says it lost it.
+    c.Session().IgnoreFrom(a.Address());
+    ASSERT_TRUE(c.WaitForEvent(NetMessageType::DESTROY_PLAYER, a.Id()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    a.Session().Close();
+    for (TestPlayer* survivor : {&b, &c, &d})
+        ASSERT_TRUE(survivor->WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id()));
+    // Then only c loses the new host; d still hears it and says so.
+    c.Session().IgnoreFrom(b.Address());
+
+    ASSERT_TRUE(c.WaitFor(
+        [&](const std::vector<Event>& events) {
+            return HasEvent(events, NetMessageType::DESTROY_PLAYER, d.Id()) ||
+                   CountOf(events, NetMessageType::HOST_MIGRATE) > 1;
+        },
+        std::chrono::milliseconds(20000)));
+    EXPECT_EQ(c.Count(NetMessageType::HOST_MIGRATE), 1u) << "c made itself host on the first election's words";
+    EXPECT_FALSE(c.Session().InSession());
+    EXPECT_TRUE(b.Session().IsHost());
+    EXPECT_FALSE(HasEvent(d.Events(), NetMessageType::DESTROY_PLAYER, b.Id()));
+}
+
+TEST(SessionLoss, WordsAboutAnotherPlayerSayNothingOfTheHost)
+{
+    TestPlayer a(2), b(3, QUICK);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Admitted like any joiner; it answers ENet, but all it says is that it
+    // lost b, which is not the host, and still hears it.
+    RawClient raw(9, 2);
+    ControlFrame welcome;
+    ASSERT_TRUE(JoinAsPlayer(raw, a.Address(), b.Found(), &welcome));
+    const uint32_t rawId = welcome.member.id;
+    raw.Pump(1000, [&] { return HasEvent(b.Events(), NetMessageType::CREATE_PLAYER, rawId); });
+    for (const ControlKind kind : {ControlKind::HOST_LOST, ControlKind::HOST_SEEN}) {
+        ControlFrame word;
+        word.kind = kind;
+        word.member.id = b.Id();
+        raw.Send(1, word);
+    }
+    raw.Pump(10);
+
+    // At b's deadline the raw player is one that said nothing.
+    a.Session().Vanish();
+    raw.Pump(2000, [&] { return b.Count(NetMessageType::HOST_MIGRATE) > 0 || !b.Session().InSession(); });
+    EXPECT_TRUE(HasEvent(b.Events(), NetMessageType::HOST_MIGRATE, b.Id())) << "b left on a word about itself";
+    EXPECT_TRUE(HasEvent(b.Events(), NetMessageType::DESTROY_PLAYER, rawId))
+        << "a word about another player counted as having lost the host";
 }
 
 // Honest survivors beside as many silent ones: the honest go on under the

@@ -344,9 +344,6 @@ ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token
     return hello;
 }
 
-namespace {
-
-// A joiner's first word to the host.
 ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data)
 {
     ControlFrame hello;
@@ -357,8 +354,6 @@ ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data
     hello.member.data = data;
     return hello;
 }
-
-} // namespace
 
 void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
                   const std::vector<uint8_t>& data)

@@ -164,6 +164,8 @@ private:
 };
 
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
+// A joiner's first word to the host, as "raw" with `data`.
+ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data);
 // Opens link `link` to `host` and says a joiner's first word, HELLO, on it,
 // as "raw" with `data`.
 void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
