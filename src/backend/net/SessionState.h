@@ -209,6 +209,8 @@ struct NetSession::State {
     bool MayClose(const ENetAddress& address);
     // Closes the link that has waited longest to say who it is; false when none waits.
     bool CloseOldestWaiting();
+    // Counts `peer` among the waiting links until the hello time, as waiting since `since`.
+    void WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, SessionClock::time_point since);
     void CloseHalfLink(size_t index, const char* why);
     void HandleEvent(const ENetEvent& event);
     void HandleControl(ENetPeer* peer, const ControlFrame& frame);
@@ -220,6 +222,7 @@ struct NetSession::State {
     PendingLink* FindPending(const ENetPeer* peer);
     void ForgetPending(const ENetPeer* peer);
     void TakeLink(ENetPeer* peer);
+    void LogClosed(const ENetPeer* peer, const char* why);
     void Refuse(ENetPeer* peer, const char* why);
     // Logs a line about a link from `address`, a few per address and window;
     // FlushLogWindows says how many were left out of the windows that ended.
@@ -273,5 +276,8 @@ int ENET_CALLBACK SessionIntercept(ENetHost* host, ENetEvent* event);
 uint64_t RandomSecret();
 // One line on stderr.
 void LogSession(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "127.0.0.1:5102"
+std::string AddressText(const ENetAddress& address);
 
 } // namespace backend
