@@ -80,6 +80,38 @@ void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLoca
         race->messages.Add(text);
 }
 
+// The grid laid out again from the host's order: every player's slot, the
+// local one's too, is its place among the players the host holds present.
+// A player that left (or whose link broke here) while the host still holds
+// it keeps its slot empty.
+void LayOutGrid(PlayerDirectory& players)
+{
+    GridSlot slots[MAX_OPPONENTS + 1];
+    size_t count = 0;
+    {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        const MultiplayerRace* race = g_MultiplayerRace;
+        if (race == nullptr || race->phase >= RACEPHASE_RACING)
+            return;
+        for (const std::unique_ptr<Opponent>& opponent : race->opponents)
+            if (!opponent->removed && count < std::size(slots))
+                slots[count++].playerId = opponent->playerId;
+    }
+    NetPlayerInfo info;
+    for (size_t i = 0; i < count; ++i)
+        if (players.GetRemotePlayerInfo(slots[i].playerId, &info))
+            slots[i].joinOrder = SlotOf(info);
+    const uint32_t localId = g_LocalPlayerId;
+    int32_t localSlot = -1;
+    if (localId != 0 && players.GetRemotePlayerInfo(localId, &info))
+        localSlot = SlotOf(info);
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    MultiplayerRace* race = g_MultiplayerRace;
+    // The others learn the local player's new slot.
+    if (race != nullptr && race->LayOutGrid(localSlot, slots, count))
+        g_PlayerLeft = true;
+}
+
 void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
 {
     NetPlayerInfo info;
@@ -87,39 +119,17 @@ void OnCreatePlayer(const NetMessage& message, PlayerDirectory& players)
         return;
     if (info.flags & backend::NET_PLAYER_LOCAL) {
         g_LocalPlayerId = message.playerId;
-        // Players that left while this one joined: the slot it claimed closes up.
-        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
-        MultiplayerRace* race = g_MultiplayerRace;
-        if (race != nullptr && race->localJoinOrder != SlotOf(info)) {
-            race->localJoinOrder = SlotOf(info);
-            g_PlayerLeft = true;
-        }
+        LayOutGrid(players);
         return;
     }
     // Players who joined after this one are added by their joined message.
     AddOpponent(message.playerId, info, true);
 }
 
-// A player that leaves before the race showed it (its joined message never
-// came, or its moped could not be made) held its slot all the same: the
-// players after it close up, as RemoveOpponent closes up over one shown.
-void CloseUpOver(MultiplayerRace& race, int32_t leftJoinOrder)
-{
-    for (const std::unique_ptr<Opponent>& opponent : race.opponents) {
-        if (opponent->removed || opponent->joinOrder <= leftJoinOrder)
-            continue;
-        --opponent->joinOrder;
-        opponent->moved = true;
-    }
-}
-
-void OnDestroyPlayer(const NetMessage& message, PlayerDirectory& players)
+void OnDestroyPlayer(const NetMessage& message)
 {
     if (message.playerId == g_LocalPlayerId)
         return;
-    // Still readable: the session forgets the player once this returns.
-    NetPlayerInfo info;
-    const bool known = players.GetRemotePlayerInfo(message.playerId, &info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
     if (race == nullptr)
@@ -128,11 +138,7 @@ void OnDestroyPlayer(const NetMessage& message, PlayerDirectory& players)
     const char* format = message.reason == backend::NET_DESTROY_CONNECTION_LOST ? "%s disconnected (connection lost)"
                                                                                 : "%s disconnected";
     std::snprintf(text, sizeof text, format, race->FindOpponentName(message.playerId));
-    const bool shown = std::any_of(race->opponents.begin(), race->opponents.end(),
-                                   [&](const std::unique_ptr<Opponent>& o) { return o->playerId == message.playerId; });
     race->RemoveOpponent(message.playerId);
-    if (!shown && known && race->phase < RACEPHASE_COUNTDOWN)
-        CloseUpOver(*race, SlotOf(info));
     race->messages.Add(text);
     g_PlayerLeft = true;
 }
@@ -245,7 +251,10 @@ bool HandleNetworkMessage(const NetMessage& message, PlayerDirectory& players)
         OnCreatePlayer(message, players);
         break;
     case NetMessageType::DESTROY_PLAYER:
-        OnDestroyPlayer(message, players);
+        OnDestroyPlayer(message);
+        break;
+    case NetMessageType::ORDER_CHANGED:
+        LayOutGrid(players);
         break;
     case NetMessageType::ENUM_HOSTS_RESPONSE:
         return players.OnEnumHostsResponse(message);

@@ -161,18 +161,23 @@ bool MultiplayerRace::CreateMoped(Opponent& opponent)
     return true;
 }
 
-void MultiplayerRace::CompactGrid(int32_t leftJoinOrder)
+bool MultiplayerRace::LayOutGrid(int32_t localSlot, const GridSlot* slots, size_t count)
 {
-    if (leftJoinOrder < localJoinOrder) {
-        --localJoinOrder;
-        localMoved = true;
-    }
-    for (const std::unique_ptr<Opponent>& opponent : opponents) {
-        if (opponent->removed || opponent->joinOrder <= leftJoinOrder)
+    if (phase >= RACEPHASE_RACING)
+        return false;
+    for (size_t i = 0; i < count; ++i) {
+        Opponent* opponent = Find(slots[i].playerId);
+        if (opponent == nullptr || opponent->removed || slots[i].joinOrder < 0 ||
+            opponent->joinOrder == slots[i].joinOrder)
             continue;
-        --opponent->joinOrder;
+        opponent->joinOrder = slots[i].joinOrder;
         opponent->moved = true;
     }
+    if (localSlot < 0 || localSlot == localJoinOrder)
+        return false;
+    localJoinOrder = localSlot;
+    localMoved = true;
+    return true;
 }
 
 void MultiplayerRace::MoveToNewSlots()
@@ -363,12 +368,9 @@ void MultiplayerRace::RemoveOpponent(uint32_t playerId)
     if (opponent == nullptr || opponent->removed)
         return;
     opponent->removed = true;
-    // Before the start the player did not race, and the grid closes up at once, so that the
-    // next arrival is judged against the slots as they now are; the mopeds move next frame.
-    if (phase < RACEPHASE_COUNTDOWN && !opponent->finished) {
+    // Before the start the player did not race.
+    if (phase < RACEPHASE_COUNTDOWN && !opponent->finished)
         finishers.Withdraw(playerId);
-        CompactGrid(opponent->joinOrder);
-    }
 }
 
 bool MultiplayerRace::QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE])

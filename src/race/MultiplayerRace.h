@@ -27,6 +27,12 @@ constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00
 // play at one change per frame, so a moped never obeys stale controls.
 constexpr size_t CONTROL_QUEUE_LIMIT = 8;
 constexpr uint32_t LOCAL_MARKER_COLOUR = 0xFF0000FFu;
+
+// A player's start slot as the host orders the grid.
+struct GridSlot {
+    uint32_t playerId = 0;
+    int32_t joinOrder = -1;
+};
 // Names are drawn over opponents nearer than 50 units.
 constexpr float NAME_LABEL_RANGE_SQ = 2500.0f;
 
@@ -70,9 +76,14 @@ public:
     // the slot is not free, five players are listed or have raced, or memory
     // runs out.
     bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
-    // Marks the player's record; the next frame frees its moped. Before the
-    // start the grid closes up over its slot at once.
+    // Marks the player's record; the next frame frees its moped. The grid
+    // closes up only as LayOutGrid says.
     void RemoveOpponent(uint32_t playerId);
+    // The grid as the host orders it, until the race runs: the local player
+    // and every opponent listed take their slots (a negative one leaves a
+    // player where it is), their mopeds moving next frame. True when the
+    // local slot changed.
+    bool LayOutGrid(int32_t localSlot, const GridSlot* slots, size_t count);
     // False for an unknown player. While the race waits only the newest is
     // kept; while it runs the oldest make way beyond CONTROL_QUEUE_LIMIT.
     bool QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE]);
@@ -105,8 +116,6 @@ private:
     TVec4 StartPlace(int32_t joinOrder) const;
     // Makes the moped of `opponent`; false when it could not be made whole.
     bool CreateMoped(Opponent& opponent);
-    // The grid closes up over the slot that a player who left had.
-    void CompactGrid(int32_t leftJoinOrder);
     // The mopeds whose slots the grid closed up onto move there.
     void MoveToNewSlots();
     void PlaceListener(bool still);

@@ -44,11 +44,11 @@ public:
     bool GetRemotePlayerInfo(uint32_t player, NetPlayerInfo* info) override
     {
         auto it = players.find(player);
-        if (it == players.end())
+        if (it == players.end() || it->second.gone)
             return false;
         *info = it->second.info;
-        info->playersBefore = static_cast<uint32_t>(std::count_if(
-            players.begin(), players.end(), [&](const auto& other) { return other.second.seq < it->second.seq; }));
+        info->playersBefore = static_cast<uint32_t>(
+            std::count_if(order.begin(), order.end(), [&](uint32_t seq) { return seq < it->second.seq; }));
         return true;
     }
     bool GetConnectionInfo(uint32_t player, uint32_t* roundTripLatencyMs) override
@@ -65,16 +65,22 @@ public:
     void Add(uint32_t id, const std::string& name, std::vector<uint8_t> data, uint32_t flags = 0)
     {
         const auto [it, added] = players.try_emplace(id);
-        if (added)
+        if (added) {
             it->second.seq = nextSeq++;
+            order.push_back(it->second.seq);
+        }
         it->second.info = NetPlayerInfo{name, std::move(data), flags};
     }
+    // The host no longer holds the player present.
+    void Drop(uint32_t id) { std::erase(order, players.at(id).seq); }
 
     struct Player {
         NetPlayerInfo info;
         uint32_t seq = 0;
+        bool gone = false; // its departure was delivered
     };
     std::map<uint32_t, Player> players;
+    std::vector<uint32_t> order; // the host's list, by seq
     uint32_t nextSeq = 0;
     std::map<uint32_t, uint32_t> roundTrips;
     int answers = 0;
@@ -182,7 +188,8 @@ protected:
     {
         const bool taken = HandleNetworkMessage(message, session);
         if (message.type == NetMessageType::DESTROY_PLAYER && message.playerId != LOCAL_ID)
-            session.players.erase(message.playerId);
+            if (auto it = session.players.find(message.playerId); it != session.players.end())
+                it->second.gone = true;
         return taken;
     }
 
@@ -201,6 +208,20 @@ protected:
             if (opponent->playerId == id)
                 return opponent.get();
         return nullptr;
+    }
+
+    // The host says the player is no longer present.
+    void HostDrops(uint32_t id)
+    {
+        session.Drop(id);
+        Handle(Event(NetMessageType::ORDER_CHANGED, 0));
+    }
+
+    // How far `at` stands from start slot `slot`, on the ground.
+    float FlatAway(const TVec4& at, int slot)
+    {
+        const TrackStartPosition& place = race->track->trackData.startPositions[slot];
+        return std::hypot(at.x - place.x, at.z - place.z);
     }
 
     // The host (id 20, slot 0) has arrived and its moped is made.
@@ -250,20 +271,29 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 
     Handle(Event(NetMessageType::DESTROY_PLAYER, LOCAL_ID));
     EXPECT_FALSE(g_PlayerLeft);
+    // A link lost here while the host holds the player moves nobody; the host's word does.
     NetMessage lost = Event(NetMessageType::DESTROY_PLAYER, 21);
     lost.reason = backend::NET_DESTROY_CONNECTION_LOST;
     Handle(lost);
     EXPECT_TRUE(g_PlayerLeft);
     EXPECT_TRUE(Record(21)->removed);
+    EXPECT_EQ(Record(25)->joinOrder, 4) << "moved on a link lost here alone";
+    HostDrops(21);
     EXPECT_EQ(Record(25)->joinOrder, 3);
     Handle(Event(NetMessageType::DESTROY_PLAYER, 22));
+    HostDrops(22);
     EXPECT_EQ(Record(25)->joinOrder, 2) << "the grid did not close up over a player never shown";
+    g_PlayerLeft = false;
     Handle(Event(NetMessageType::DESTROY_PLAYER, 20));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 99));
+    EXPECT_EQ(race->localJoinOrder, 1) << "moved before the host's word";
+    HostDrops(20);
+    EXPECT_TRUE(g_PlayerLeft) << "the new slot is not published";
     Step();
     EXPECT_EQ(race->opponents.size(), 1u);
     EXPECT_EQ(race->localJoinOrder, 0) << "the host's slot is closed up";
     EXPECT_EQ(Record(25)->joinOrder, 1);
+    EXPECT_LT(FlatAway(race->playerMoped.position, 0), 0.5f) << "the local moped stayed on its old slot";
 
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Late connected", "ANameOfTwentySixCha connected",
                                                  "Late disconnected (connection lost)", "OpponentNotFound disconnected",
@@ -302,17 +332,15 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
     EXPECT_EQ(Record(27)->joinOrder, 3);
     EXPECT_EQ(Record(28)->joinOrder, 4);
     Receive(28, Finished(1000));
-    for (uint32_t id : {26u, 27u, 28u})
+    for (uint32_t id : {26u, 27u, 28u}) {
         Handle(Event(NetMessageType::DESTROY_PLAYER, id));
+        HostDrops(id);
+    }
     Step();
     EXPECT_EQ(race->localJoinOrder, 1);
     EXPECT_EQ(host->joinOrder, 0);
-    const TrackStartPosition* slots = race->track->trackData.startPositions;
-    const auto away = [](const TVec4& at, const TrackStartPosition& slot) {
-        return std::hypot(at.x - slot.x, at.z - slot.z);
-    };
-    EXPECT_LT(away(host->moped->position, slots[0]), 0.5f);
-    EXPECT_LT(away(race->playerMoped.position, slots[1]), 0.5f);
+    EXPECT_LT(FlatAway(host->moped->position, 0), 0.5f);
+    EXPECT_LT(FlatAway(race->playerMoped.position, 1), 0.5f);
     SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true));
 
     EXPECT_TRUE(AdmitJoiner(NetPlayerInfo{"Real", Order(2), 0}, 2));

@@ -106,11 +106,11 @@ protected:
     std::unique_ptr<MultiplayerRace> mp;
 };
 
-// One moped per slot: a claim on a taken slot is refused. A player who leaves
-// while the race waits closes up the grid behind it at once, so the next
-// arrival is judged against the slots as they now are; once the count-down has
-// begun nobody moves. Only those on the grid at the start finish, and only
-// once the race runs.
+// One moped per slot: a claim on a taken slot is refused. A departure moves
+// nobody by itself; the grid laid out anew moves every moped named, the local
+// one included, at once for the next arrival's judgement and on the next
+// frame on the ground; once the race runs nobody moves. Only those on the
+// grid at the start finish, and only once the race runs.
 TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
 {
     ASSERT_TRUE(Start(2)) << g_LastError;
@@ -135,7 +135,12 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     const char* name = nullptr;
     EXPECT_FALSE(mp->CountFinish(11, 1000, &name)) << "not while waiting";
     mp->RemoveOpponent(11);
-    EXPECT_EQ(mp->localJoinOrder, 1) << "closed up before the next frame";
+    EXPECT_EQ(mp->localJoinOrder, 2) << "a departure alone moved us";
+    const GridSlot closedUp[] = {{10, 0}, {11, 5}, {12, 2}, {99, 4}};
+    EXPECT_TRUE(mp->LayOutGrid(1, closedUp, std::size(closedUp)));
+    EXPECT_FALSE(mp->LayOutGrid(1, closedUp, std::size(closedUp))) << "the local slot did not change";
+    EXPECT_EQ(mp->localJoinOrder, 1) << "laid out before the next frame";
+    EXPECT_EQ(Record(11)->joinOrder, 1) << "a player that left is not moved";
     EXPECT_FALSE(mp->AddOpponent(14, "New", 2)) << "Cy's slot now";
     ASSERT_TRUE(mp->AddOpponent(14, "New", 3));
     Step();
@@ -156,6 +161,10 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
     EXPECT_FALSE(mp->CountFinish(14, 1000, &name)) << "not during the count-down";
     StepToGo();
+    const GridSlot late[] = {{12, 1}};
+    EXPECT_FALSE(mp->LayOutGrid(0, late, std::size(late)));
+    EXPECT_EQ(mp->localJoinOrder, 1) << "moved once the race runs";
+    EXPECT_EQ(Record(12)->joinOrder, 2) << "moved once the race runs";
     mp->raceTimeMs = 60000;
     EXPECT_FALSE(mp->CountFinish(11, 59000, &name)) << "left before the start";
     EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";

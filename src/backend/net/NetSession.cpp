@@ -158,6 +158,10 @@ void NetSession::State::DispatchLoop()
         }
         lock.unlock();
 
+        if (queued.type == NetMessageType::ORDER_CHANGED) {
+            std::lock_guard tableLock(tableMutex);
+            order = std::move(queued.order);
+        }
         NetMessage message;
         message.type = queued.type;
         message.playerId = queued.playerId;
@@ -234,6 +238,7 @@ void NetSession::State::ResetSession()
         highestJoinSeq = 0;
         desc = NetAppDesc();
         members.clear();
+        roster.clear();
         joinedSeq = 0;
         reportedUnanswered = false;
         pending.clear();
@@ -247,6 +252,7 @@ void NetSession::State::ResetSession()
     }
     std::lock_guard lock(tableMutex);
     table.clear();
+    order.clear();
 }
 
 NetSession::NetSession(NetMessageHandler handler, const NetSessionOptions& options)
@@ -282,6 +288,8 @@ bool NetSession::Host(const NetAppDesc& desc, uint16_t port)
         s.hostId = s.localId;
         s.phase = SessionPhase::IN_SESSION;
         s.StartDispatcher();
+        s.roster = {s.localId};
+        s.QueueOrder();
         s.CreateLocalPlayer();
         seq = s.joinedSeq;
         s.StartIo();
@@ -453,10 +461,8 @@ bool NetSession::GetPeerInfo(uint32_t playerId, NetPlayerInfo* info) const
     if (found == state->table.end())
         return false;
     *info = found->second.info;
-    info->playersBefore =
-        static_cast<uint32_t>(std::count_if(state->table.begin(), state->table.end(), [&](const auto& entry) {
-            return entry.second.joinSeq < found->second.joinSeq;
-        }));
+    info->playersBefore = static_cast<uint32_t>(std::count_if(
+        state->order.begin(), state->order.end(), [&](uint32_t id) { return JoinSeqOf(id) < found->second.joinSeq; }));
     return true;
 }
 

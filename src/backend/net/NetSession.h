@@ -54,9 +54,10 @@ struct NetPlayerInfo {
     std::string name; // at most NET_PLAYER_NAME_MAX characters
     std::vector<uint8_t> data;
     uint32_t flags = 0;
-    // GetPeerInfo: the players here that the host admitted before this one,
-    // counted until their departure has been delivered. It is the same on
-    // every machine once they know the same players, whatever the data says.
+    // GetPeerInfo: the players the host admitted before this one and holds
+    // present, as of the last ORDER_CHANGED delivered (also those whose link
+    // to this machine never came or broke). The same on every machine,
+    // whatever the data says; it stops changing once the host admits nobody.
     uint32_t playersBefore = 0;
 };
 
@@ -77,6 +78,7 @@ enum class NetMessageType {
     HOST_MIGRATE,        // playerId is the new host
     RECEIVE,             // data from playerId
     ENUM_HOSTS_RESPONSE, // a host answered EnumHosts
+    ORDER_CHANGED,       // the host's list of players present changed: playersBefore may have moved
 };
 
 enum NetDestroyReason : uint32_t {

@@ -142,13 +142,22 @@ void NetSession::State::Elect()
         }
     hostId = bestId;
     isHost = bestId == localId;
-    for (Member& member : members)
+    std::vector<uint32_t> said;
+    for (Member& member : members) {
         member.lostHost = member.seesHost = member.toldSeen = false;
+        if (member.record.id == bestId)
+            said = member.rosterSaid;
+        member.rosterSaid.clear();
+    }
     SetHostFlags();
     QueuedMessage message;
     message.type = NetMessageType::HOST_MIGRATE;
     message.playerId = bestId;
     Queue(std::move(message));
+    if (isHost)
+        TakeHostRole();
+    else if (!said.empty())
+        AdoptRoster(std::move(said));
 }
 
 } // namespace backend

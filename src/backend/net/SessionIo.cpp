@@ -384,10 +384,14 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
             Announced(frame);
         break;
     case ControlKind::REMOVE_MEMBER:
-        if (fromHost && frame.member.id != localId) {
+        if (fromHost && frame.member.id != localId && frame.member.id != hostId) {
+            // Out of the list before a join it held up can end.
+            const bool listed = DropFromRoster(frame.member.id);
             if (Member* gone = FindMember(frame.member.id))
                 RemoveMember(*gone,
                              frame.reason == NET_DESTROY_NORMAL ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST);
+            if (listed)
+                OrderChanged();
         }
         break;
     case ControlKind::HELLO_PEER:
@@ -430,6 +434,10 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     case ControlKind::UNANSWERED:
         if (sender != nullptr && isHost && phase == SessionPhase::IN_SESSION && MayReportUnanswered(*sender))
             Unanswered(*sender, frame);
+        break;
+    case ControlKind::ROSTER:
+        if (sender != nullptr && !isHost && localId != 0)
+            Rostered(*sender, frame);
         break;
     }
 }
@@ -569,11 +577,16 @@ void NetSession::State::LoseMember(uint32_t id, NetDestroyReason reason)
         removed.member.id = id;
         removed.reason = static_cast<uint8_t>(reason);
         BroadcastControl(removed, 0);
+        HostRosterChanged();
     }
-    if (id == hostId)
+    // Another player's link lost here moves nobody: the host's list says who is present.
+    if (id == hostId) {
+        if (DropFromRoster(id))
+            OrderChanged();
         HostLost();
-    else
+    } else {
         ElectIfSurvivorsAgree();
+    }
 }
 
 void NetSession::State::SendControl(ENetPeer* peer, const ControlFrame& frame)

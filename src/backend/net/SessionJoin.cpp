@@ -66,7 +66,9 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
     SendControl(peer, welcome);
 
     members.push_back(std::move(joiner));
-    CreatePlayer(members.back());
+    const uint32_t joinerId = members.back().record.id;
+    HostRosterChanged();
+    CreatePlayer(*FindMember(joinerId));
 }
 
 void NetSession::State::Welcomed(const ControlFrame& welcome)
@@ -111,6 +113,16 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
         members.push_back(std::move(member));
     }
     if (!hostListed) {
+        phase = SessionPhase::FAILED;
+        phaseChanged.notify_all();
+        return;
+    }
+    // The host's list as the welcome gives it: those listed and this player.
+    std::vector<uint32_t> listed = {localId};
+    for (const Member& member : members)
+        listed.push_back(member.record.id);
+    AdoptRoster(std::move(listed));
+    if (roster.empty()) {
         phase = SessionPhase::FAILED;
         phaseChanged.notify_all();
         return;
@@ -200,14 +212,8 @@ void NetSession::State::CompleteJoinIfLinked()
         if (member.listed && !member.acked)
             return;
     phase = SessionPhase::IN_SESSION;
-    {
-        // The local player's place counts every player it joins with, before
-        // the handler can ask.
-        std::lock_guard lock(tableMutex);
-        for (const Member& member : members)
-            if (member.peer != nullptr)
-                table[member.record.id].joinSeq = member.record.joinSeq;
-    }
+    // Every place counts the players the host listed, linked here or not yet.
+    QueueOrder();
     CreateLocalPlayer();
     for (Member& member : members)
         if (member.peer != nullptr)

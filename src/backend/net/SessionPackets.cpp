@@ -204,6 +204,16 @@ bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer)
     return reader.AtEnd();
 }
 
+namespace {
+
+// A report names the other players at most; a roster every player.
+size_t IdsMax(ControlKind kind)
+{
+    return kind == ControlKind::ROSTER ? SESSION_PLAYERS_MAX : SESSION_MEMBERS_MAX;
+}
+
+} // namespace
+
 std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
 {
     Writer writer;
@@ -255,8 +265,9 @@ std::vector<uint8_t> EncodeControlFrame(const ControlFrame& frame)
     case ControlKind::HOST_SEEN:
         writer.U32(frame.member.id);
         break;
-    case ControlKind::UNANSWERED: {
-        const size_t count = std::min(frame.ids.size(), SESSION_MEMBERS_MAX);
+    case ControlKind::UNANSWERED:
+    case ControlKind::ROSTER: {
+        const size_t count = std::min(frame.ids.size(), IdsMax(frame.kind));
         writer.U8(static_cast<uint8_t>(count));
         for (size_t i = 0; i < count; ++i)
             writer.U32(frame.ids[i]);
@@ -327,9 +338,10 @@ bool DecodeControlFrame(const uint8_t* bytes, size_t size, ControlFrame* frame)
     case ControlKind::HOST_SEEN:
         frame->member.id = reader.U32();
         break;
-    case ControlKind::UNANSWERED: {
+    case ControlKind::UNANSWERED:
+    case ControlKind::ROSTER: {
         const size_t count = reader.U8();
-        if (count > SESSION_MEMBERS_MAX)
+        if (count > IdsMax(frame->kind))
             return false;
         frame->ids.resize(count);
         for (uint32_t& id : frame->ids)

@@ -19,7 +19,7 @@ constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 // The format of the control frames; the first byte of each, and the low byte
 // of the data of every ENet connect of the layer.
-constexpr uint8_t SESSION_FORMAT_VERSION = 4;
+constexpr uint8_t SESSION_FORMAT_VERSION = 5;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 // Players in one session, the host included.
@@ -65,6 +65,7 @@ enum class ControlKind : uint8_t {
     HOST_LOST,     // player to players: member.id, the host it lost
     UNANSWERED,    // joiner to host: ids, the listed players that did not answer it in time
     HOST_SEEN,     // player to player: member.id, the host it still hears
+    ROSTER,        // host to players: ids, every player it holds present, in its order of admission
 };
 
 enum RejectReason : uint8_t {

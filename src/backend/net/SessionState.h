@@ -58,6 +58,7 @@ struct Member {
     uint64_t token = 0;                      // the host's token for the two of us, shown in HELLO_PEER
     SessionClock::time_point reportUntil;    // host: it may name players that did not answer it until then
     uint32_t namedBy = 0;                    // host: the IPv4 address of a newcomer it did not answer
+    std::vector<uint32_t> rosterSaid;        // the list it sent as host while we still awaited the election
     std::vector<std::vector<uint8_t>> early; // data that came while we were still joining
 };
 
@@ -107,7 +108,8 @@ struct QueuedMessage {
     NetAddress sender;
     NetAppDesc desc;
     uint32_t roundTripMs = 0;
-    bool taken = false; // what the handler returned
+    std::vector<uint32_t> order; // ORDER_CHANGED: the host's list as of this message
+    bool taken = false;          // what the handler returned
 };
 
 struct TableEntry {
@@ -139,6 +141,7 @@ struct NetSession::State {
     // What GetPeerInfo and GetConnectionInfo read.
     mutable std::mutex tableMutex;
     std::map<uint32_t, TableEntry> table;
+    std::vector<uint32_t> order; // the roster as of the last ORDER_CHANGED delivered
 
     // Under ioMutex.
     std::mutex ioMutex;
@@ -156,6 +159,9 @@ struct NetSession::State {
     std::string localName;
     std::vector<uint8_t> localData;
     std::vector<Member> members;
+    // The players the host holds present, this one included, by join order:
+    // the host's own list, or the last the host sent.
+    std::vector<uint32_t> roster;
     ENetPeer* hostPeer = nullptr; // joining: the link to the host
     uint64_t joinedSeq = 0;       // the last CREATE_PLAYER the join queued
     // Joining: the listed players must answer by answerDeadline; Connect
@@ -251,6 +257,22 @@ struct NetSession::State {
     void CreateLocalPlayer();
     void LoseMember(uint32_t id, NetDestroyReason reason);
     void Elect();
+
+    // SessionRoster.cpp, under ioMutex.
+    // Host: the list is itself and every player it admitted; sent to all.
+    void HostRosterChanged();
+    void Rostered(Member& sender, const ControlFrame& frame);
+    // Takes the host's list: players it does not hold present are removed here too.
+    void AdoptRoster(std::vector<uint32_t> ids);
+    // False when it was not listed.
+    bool DropFromRoster(uint32_t id);
+    // The new host drops the newcomers still joining and sends its list.
+    void TakeHostRole();
+    // The grid stands once the host admits nobody: departures then move nobody.
+    bool OrderFrozen() const;
+    void QueueOrder();
+    // Delivers the list unless the grid stands.
+    void OrderChanged();
     void SendControl(ENetPeer* peer, const ControlFrame& frame);
     void BroadcastControl(const ControlFrame& frame, uint32_t except);
     void SetLinkTimeouts(ENetPeer* peer);

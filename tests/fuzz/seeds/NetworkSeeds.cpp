@@ -111,6 +111,9 @@ void SessionPacketSeeds(const SeedWriter& seed)
     ControlFrame unanswered = frame(ControlKind::UNANSWERED);
     unanswered.ids = {3, 0x12340004};
     seed(target, "unanswered", EncodeControlFrame(unanswered));
+    ControlFrame roster = frame(ControlKind::ROSTER);
+    roster.ids = {0x12340001, 0x12340002, 0x12340005};
+    seed(target, "roster", EncodeControlFrame(roster));
     const std::pair<ControlKind, const char*> plain[] = {
         {ControlKind::HELLO, "hello"},           {ControlKind::ADD_MEMBER, "add_member"},
         {ControlKind::HELLO_PEER, "hello_peer"}, {ControlKind::PEER_ACK, "peer_ack"},
