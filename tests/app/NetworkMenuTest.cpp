@@ -131,6 +131,35 @@ int32_t GameSlotOf(uint32_t id)
     return -1;
 }
 
+// How far from start place `slot` the moped of player `id` stands in the
+// game's race, on the ground; infinite when it has none there.
+float AwayFromPlace(uint32_t id, int32_t slot)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+    const MultiplayerRace* race = g_MultiplayerRace;
+    if (race == nullptr || race->track == nullptr || slot < 0 || slot >= race->track->trackData.startPositionCount)
+        return INFINITY;
+    const TrackStartPosition& place = race->track->trackData.startPositions[slot];
+    const auto away = [&](const TVec4& at) { return std::hypot(at.x - place.x, at.z - place.z); };
+    if (id == g_LocalPlayerId)
+        return away(race->playerMoped.position);
+    for (const auto& opponent : race->opponents)
+        if (opponent->playerId == id && !opponent->removed && opponent->moped != nullptr)
+            return away(opponent->moped->position);
+    return INFINITY;
+}
+
+// Player `id` is on `slot` in the game's race, and its moped stands there.
+::testing::AssertionResult OnSlot(uint32_t id, int32_t slot)
+{
+    const int32_t at = GameSlotOf(id);
+    const float away = AwayFromPlace(id, slot);
+    if (at == slot && away < 0.5f)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "player " << id << " is on slot " << at << ", its moped " << away
+                                         << " from place " << slot;
+}
+
 bool HasLine(MultiplayerRace& race, const char* text)
 {
     bool found = false;
@@ -630,4 +659,161 @@ TEST_F(NetworkMenuTest, AJoinedGameThatBecameHostAdmitsOnTheNextFreeSlotOnly)
     EXPECT_EQ(nettest::HelloAnswer(claimant, 0, GameAddress(), desc, Slot(0)), REJECT_REFUSED) << "the game's slot";
     EXPECT_EQ(nettest::HelloAnswer(claimant, 1, GameAddress(), desc, Slot(2)), REJECT_REFUSED) << "past the next";
     EXPECT_EQ(nettest::HelloAnswer(claimant, 2, GameAddress(), desc, Slot(1)), 0) << "the next free slot";
+}
+
+// Mal is admitted while its link to the game is still being made; Cy is
+// admitted right after and links to the game first; Dee comes last. The game
+// shows each on the host's slot (Mal too, once its link comes, within the
+// join time), every machine counts the same slots, and every machine gets
+// every finish: the same results everywhere.
+TEST_F(NetworkMenuTest, APlayerWhoseLinkToTheGameCameLateIsShownOnTheHostsSlotAndInTheResults)
+{
+    const nettest::OptionsChange patient = [](NetSessionOptions& options) {
+        options.connectTimeoutMs = 6000;
+        options.linkTimeoutMaxMs = 4000;
+    };
+    TestPlayer host(5), mal(6, patient), cy(7), dee(8);
+    host.Session().SetAdmissionCheck(AdmitJoiner);
+    ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Jo"));
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    const uint32_t game = g_LocalPlayerId;
+
+    // Mal's answers from the game are lost for 1.5 s: its link here comes late.
+    mal.Session().IgnoreFrom(GameAddress(), 1500);
+    bool malJoined = false;
+    std::thread malJoin([&] { malJoined = JoinAsBot(mal, host.Address(), "Mal"); });
+    ASSERT_TRUE(nettest::Eventually([&] { return mal.Id() != 0; }));
+    ASSERT_TRUE(JoinAsBot(cy, host.Address(), "Cy")) << "Cy's join waited for Mal's";
+    EXPECT_FALSE(nettest::HasEvent(mal.Events(), NetMessageType::CREATE_PLAYER, game)) << "Mal's link came too early";
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(cy.Id()) >= 0; })) << "the game does not show Cy";
+    malJoin.join();
+    ASSERT_TRUE(malJoined);
+    ASSERT_TRUE(JoinAsBot(dee, host.Address(), "Dee"));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(mal.Id()) >= 0 && GameSlotOf(dee.Id()) >= 0; }))
+        << "the game shows Mal on " << GameSlotOf(mal.Id()) << " and Dee on " << GameSlotOf(dee.Id());
+    EXPECT_TRUE(HasLine(*g_MultiplayerRace, "Mal connected"));
+    Turn();
+    const std::vector<TestPlayer*> bots = {&host, &mal, &cy, &dee};
+    const uint32_t grid[] = {host.Id(), game, mal.Id(), cy.Id(), dee.Id()};
+    for (int32_t slot = 0; slot < int32_t(std::size(grid)); ++slot) {
+        EXPECT_TRUE(OnSlot(grid[slot], slot));
+        for (TestPlayer* at : bots)
+            EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, grid[slot]) == uint32_t(slot); }))
+                << "slot " << slot << " at " << at->Id() << ": " << SlotAt(*at, grid[slot]);
+    }
+
+    // The host starts the race; each bot finishes, then the game.
+    const uint8_t start[1] = {GAME_MESSAGE_RACE_START};
+    ASSERT_TRUE(host.Session().SetApplicationDesc(MAX_SESSION_PLAYERS, false, AppData(0, TRACK_UK)));
+    host.Session().SendTo(NET_ALL_PLAYERS, start, 1, true);
+    MultiplayerRace* race = g_MultiplayerRace;
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
+    for (size_t i = 0; i < bots.size(); ++i) {
+        const uint32_t ms = 1000 * uint32_t(i + 1);
+        const uint8_t finished[5] = {GAME_MESSAGE_FINISHED, uint8_t(ms), uint8_t(ms >> 8), 0, 0};
+        ASSERT_TRUE(bots[i]->Session().SendTo(NET_ALL_PLAYERS, finished, sizeof finished, true));
+    }
+    ASSERT_TRUE(nettest::Eventually([] {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        return g_RaceRecords.size() == 4;
+    })) << "a finish did not count here";
+    race->playerMoped.progress.lap = RACE_LAP_COUNT;
+    Turn();
+    race->msSinceFinish = RACE_END_DELAY_MS - 100;
+    ASSERT_TRUE(TurnUntil([] { return g_GameState == GAMESTATE_MULTIPLAYER_RESULTS; })) << g_LastError;
+    std::vector<std::string> names;
+    for (const RaceRecord& row : g_RaceRecords)
+        if (std::strcmp(row.name, "Jo") != 0)
+            names.push_back(row.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Hal", "Mal", "Cy", "Dee"}));
+    EXPECT_EQ(g_RaceRecords.size(), 5u);
+    // Every bot has the others' finishes, the game's among them.
+    for (TestPlayer* at : bots)
+        EXPECT_TRUE(at->WaitFor([](const std::vector<Event>& events) {
+            return OfKind(events, GAME_MESSAGE_FINISHED).size() == 4;
+        })) << "at "
+            << at->Id();
+}
+
+// The game joins third. A link breaks between the game and the player before
+// it while the race waits: nobody moves on any machine. A player the game
+// never showed (it never said it joined) leaves: those after it close up, the
+// game stays. The player before the game leaves: the game's own moped moves
+// up. Once the host started the race, a departure moves nobody.
+TEST_F(NetworkMenuTest, TheGridIsTheHostsWhateverLinksBreakAndNobodyMovesOnceStarted)
+{
+    TestPlayer host(5), ann(6), ned(7), bo(8), nia(9), cal(10);
+    host.Session().SetAdmissionCheck(AdmitJoiner);
+    ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
+    ASSERT_TRUE(JoinAsBot(ann, host.Address(), "Ann"));
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Jo"));
+    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    const uint32_t game = g_LocalPlayerId;
+    // Ned never says it joined: the game never shows it.
+    ASSERT_TRUE(ned.Session().EnumHosts(g_ApplicationGuid, host.Address()));
+    ned.Session().SetPeerInfo("Ned", Slot(3));
+    ASSERT_TRUE(ned.Session().Connect(ned.Found(), host.Address()));
+    ASSERT_TRUE(JoinAsBot(bo, host.Address(), "Bo"));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(bo.Id()) >= 0; }));
+    Turn();
+    EXPECT_TRUE(OnSlot(ann.Id(), 1));
+    EXPECT_TRUE(OnSlot(game, 2));
+    EXPECT_EQ(GameSlotOf(ned.Id()), -1);
+    EXPECT_TRUE(OnSlot(bo.Id(), 4));
+
+    // Ann stops hearing the game: both links give up; the host holds Ann.
+    ann.Session().IgnoreFrom(GameAddress());
+    ASSERT_TRUE(TurnUntil([&] { return HasLine(*g_MultiplayerRace, "Ann disconnected (connection lost)"); }));
+    Turns(3);
+    EXPECT_TRUE(OnSlot(game, 2)) << "moved on a link lost here alone";
+    EXPECT_TRUE(OnSlot(bo.Id(), 4));
+    for (TestPlayer* at : {&host, &bo})
+        EXPECT_EQ(SlotAt(*at, game), 2u);
+
+    const uint32_t nedId = ned.Id();
+    ned.Session().Close();
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::DESTROY_PLAYER, nedId));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(bo.Id()) == 3; })) << "Bo is on " << GameSlotOf(bo.Id());
+    Turn();
+    EXPECT_TRUE(OnSlot(bo.Id(), 3));
+    EXPECT_TRUE(OnSlot(game, 2)) << "moved over a player after it";
+
+    ann.Session().Close();
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(game) == 1; })) << "the game is on " << GameSlotOf(game);
+    Turn();
+    EXPECT_TRUE(OnSlot(game, 1));
+    EXPECT_TRUE(OnSlot(bo.Id(), 2));
+    EXPECT_TRUE(OnSlot(host.Id(), 0));
+    for (TestPlayer* at : {&host, &bo}) {
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, game) == 1; })) << SlotAt(*at, game);
+        EXPECT_TRUE(nettest::Eventually([&] { return SlotAt(*at, bo.Id()) == 2; })) << SlotAt(*at, bo.Id());
+    }
+
+    // Nia, never shown here, leaves during the count-down: Cal, after it, stays.
+    ASSERT_TRUE(nia.Session().EnumHosts(g_ApplicationGuid, host.Address()));
+    nia.Session().SetPeerInfo("Nia", Slot(3));
+    ASSERT_TRUE(nia.Session().Connect(nia.Found(), host.Address()));
+    ASSERT_TRUE(JoinAsBot(cal, host.Address(), "Cal"));
+    ASSERT_TRUE(TurnUntil([&] { return GameSlotOf(cal.Id()) >= 0; }));
+    const uint8_t start[1] = {GAME_MESSAGE_RACE_START};
+    ASSERT_TRUE(host.Session().SetApplicationDesc(MAX_SESSION_PLAYERS, false, AppData(0, TRACK_UK)));
+    host.Session().SendTo(NET_ALL_PLAYERS, start, 1, true);
+    MultiplayerRace* race = g_MultiplayerRace;
+    ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_COUNTDOWN; }));
+    const uint32_t niaId = nia.Id();
+    nia.Session().Close();
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::DESTROY_PLAYER, niaId));
+    EXPECT_EQ(SlotAt(host, cal.Id()), 4u) << "the host moved Cal after the start";
+    Turns(10);
+    EXPECT_EQ(race->phase, RACEPHASE_COUNTDOWN);
+    EXPECT_TRUE(OnSlot(game, 1));
+    EXPECT_TRUE(OnSlot(bo.Id(), 2));
+    EXPECT_TRUE(OnSlot(cal.Id(), 4));
 }
