@@ -34,6 +34,7 @@
 
 using namespace backend;
 using nettest::Event;
+using nettest::SlotAt;
 using nettest::TestIp;
 using nettest::TestPlayer;
 
@@ -107,13 +108,6 @@ bool JoinAsBot(TestPlayer& bot, const NetAddress& at, const char* name)
         return false;
     const uint8_t joined[1] = {GAME_MESSAGE_PLAYER_JOINED};
     return bot.Session().SendTo(NET_ALL_PLAYERS, joined, 1, true);
-}
-
-// The start slot machine `at` gives player `id`.
-uint32_t SlotAt(TestPlayer& at, uint32_t id)
-{
-    NetPlayerInfo info;
-    return at.Session().GetPeerInfo(id, &info) ? info.playersBefore : UINT32_MAX;
 }
 
 // The slot the game's race has player `id` on; -1 when it is not in the race.

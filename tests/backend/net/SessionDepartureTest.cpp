@@ -69,6 +69,12 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
         ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fourth));
     ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
     EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fourth));
+    // One grid, the new host's: the old host's slot closed up everywhere.
+    const uint32_t grid[] = {b.Id(), c.Id(), fourth};
+    for (TestPlayer* at : {&b, &c, &d})
+        for (uint32_t slot = 0; slot < 3; ++slot)
+            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, grid[slot]) == slot; }))
+                << "slot " << slot << " at " << at->Id() << ": " << SlotAt(*at, grid[slot]);
 }
 
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),

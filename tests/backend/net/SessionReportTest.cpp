@@ -35,21 +35,14 @@ bool Removed(TestPlayer& player, uint32_t id)
     return HasEvent(player.Events(), NetMessageType::DESTROY_PLAYER, id);
 }
 
-// The start slot machine `at` gives `player`: the players there the host admitted first.
-uint32_t SlotAt(TestPlayer& at, TestPlayer& player)
-{
-    NetPlayerInfo info;
-    return at.Session().GetPeerInfo(player.Id(), &info) ? info.playersBefore : UINT32_MAX;
-}
-
 // Every machine of `grid` puts each of its players on its place there, one to
 // a slot; each of `newcomers` was told its own place as its join ended.
 void ExpectGrid(const std::vector<TestPlayer*>& grid, const std::vector<TestPlayer*>& newcomers)
 {
     for (TestPlayer* at : grid)
         for (uint32_t slot = 0; slot < grid.size(); ++slot)
-            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, *grid[slot]) == slot; }))
-                << "slot " << slot << " seen by " << at->Id() << ": " << SlotAt(*at, *grid[slot]);
+            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, grid[slot]->Id()) == slot; }))
+                << "slot " << slot << " seen by " << at->Id() << ": " << SlotAt(*at, grid[slot]->Id());
     for (TestPlayer* newcomer : newcomers) {
         const auto place = static_cast<uint32_t>(std::find(grid.begin(), grid.end(), newcomer) - grid.begin());
         const std::vector<Event> events = newcomer->Events();

@@ -160,6 +160,12 @@ void TestPlayer::OnMessage(std::function<void(const NetMessage&)> call)
     hook = std::move(call);
 }
 
+uint32_t SlotAt(TestPlayer& at, uint32_t id)
+{
+    NetPlayerInfo info;
+    return at.Session().GetPeerInfo(id, &info) ? info.playersBefore : UINT32_MAX;
+}
+
 bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t playerId)
 {
     for (const Event& event : events)

@@ -93,6 +93,8 @@ bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t pl
 bool SawCreated(TestPlayer& player, size_t count);
 // The first hosts, the others join in turn, and each has seen all of them.
 bool MakeSession(std::initializer_list<TestPlayer*> players);
+// The start slot machine `at` gives player `id`: its playersBefore there, UINT32_MAX when unknown there.
+uint32_t SlotAt(TestPlayer& at, uint32_t id);
 // Polls `condition` until it holds, at most `limit`.
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
