@@ -25,12 +25,14 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 using namespace backend;
 using nettest::Event;
@@ -233,15 +235,22 @@ protected:
         Press(DIK_RETURN);
     }
 
-    // From the main screen: "Host a Game" on UK Dirt Track.
-    void HostUkRace()
+    // From the Multiplayer screen, no track chosen yet: "Host a Game", UK Dirt Track and Enter.
+    void ChooseUkTrack()
     {
-        ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+        ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
         Press(DIK_RETURN);
         ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_HOST_GAME, 0));
         for (int i = 0; i < int(TRACK_UK); ++i)
             Press(DIK_DOWN);
         Press(DIK_RETURN);
+    }
+
+    // From the main screen: "Host a Game" on UK Dirt Track.
+    void HostUkRace()
+    {
+        ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+        ASSERT_NO_FATAL_FAILURE(ChooseUkTrack());
         ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
         ASSERT_NE(g_MultiplayerRace, nullptr);
     }
@@ -371,6 +380,39 @@ TEST_F(NetworkMenuTest, HostedRaceStartsOnSSendsItsTrafficAndEndsInTheResults)
     Press(DIK_ESCAPE);
     ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MAIN, 1));
     EXPECT_FALSE(g_NetworkPeer.IsInitialised());
+}
+
+// Another program holds the game's port at its address: "Host a Game" shows
+// the host error with no race, session or device object left, and stderr says
+// why; once the port is free the same choice hosts.
+TEST_F(NetworkMenuTest, HostingOnAHeldPortShowsTheHostErrorSaysWhyAndHostsOnceItIsFree)
+{
+    const int holder = nettest::BindUdp(TestIp(1), uint16_t(NETWORK_PORT));
+    ASSERT_GE(holder, 0) << std::strerror(errno);
+    ASSERT_TRUE(StartGame());
+    GoToMainMenu();
+    Turns(25);
+    const uint32_t menuResources = LiveResources();
+    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
+    testing::internal::CaptureStderr();
+    ChooseUkTrack();
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_HOST_ERROR, 0)) << said;
+    EXPECT_EQ(g_MultiplayerRace, nullptr);
+    EXPECT_FALSE(g_NetworkPeer.IsInSession());
+    EXPECT_EQ(LiveResources(), menuResources);
+    const std::string why = "Network session: could not host on " + AddressText(1) + ":" +
+                            std::to_string(NETWORK_PORT) + ": " + std::strerror(EADDRINUSE) + "\n";
+    EXPECT_NE(said.find(why), std::string::npos) << said;
+
+    close(holder);
+    Press(DIK_RETURN);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_MULTIPLAYER, 0));
+    Press(DIK_RETURN);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(MENUSCREEN_HOST_GAME, int(TRACK_UK)));
+    Press(DIK_RETURN);
+    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    EXPECT_TRUE(g_NetworkPeer.IsInSession());
 }
 
 // The host's S starts nothing while nobody has joined; four opponents wait for

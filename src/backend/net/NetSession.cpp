@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace backend {
 
@@ -272,10 +273,24 @@ bool NetSession::Host(const NetAppDesc& desc, uint16_t port)
     uint64_t seq = 0;
     {
         std::lock_guard lock(s.ioMutex);
-        if (s.phase != SessionPhase::IDLE || desc.appData.size() > NET_DATA_MAX)
+        if (s.phase != SessionPhase::IDLE) {
+            LogSession("could not host: this player is in a session already");
             return false;
-        if (!s.CreateHost(ToEnet({s.options.bindIp, port})))
+        }
+        if (desc.appData.size() > NET_DATA_MAX) {
+            LogSession("could not host: %zu bytes of application data, more than %zu", desc.appData.size(),
+                       NET_DATA_MAX);
             return false;
+        }
+        const ENetAddress address = ToEnet({s.options.bindIp, port});
+        // ENet leaves the errno of the socket call that failed.
+        errno = 0;
+        if (!s.CreateHost(address)) {
+            const int error = errno;
+            LogSession("could not host on %s: %s", AddressText(address).c_str(),
+                       error != 0 ? std::strerror(error) : "ENet could not create its host");
+            return false;
+        }
         s.desc = desc;
         s.desc.instance = RandomGuid();
         s.isHost = true;

@@ -127,6 +127,32 @@ TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)
     EXPECT_EQ(seventh.Count(NetMessageType::CREATE_PLAYER), 0u);
 }
 
+// A refused Host says why on stderr: data past NET_DATA_MAX bytes, or a
+// session in use; NET_DATA_MAX bytes host, and a finder reads them whole.
+TEST(SessionJoin, ARefusedHostSaysWhyAndTheLargestDataHosts)
+{
+    TestPlayer host(2), finder(3);
+    testing::internal::CaptureStderr();
+    const bool hostedTooMuch = host.Host(std::vector<uint8_t>(NET_DATA_MAX + 1, 1));
+    const std::string tooMuch = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(hostedTooMuch);
+    EXPECT_NE(tooMuch.find("Network session: could not host: " + std::to_string(NET_DATA_MAX + 1) +
+                           " bytes of application data, more than " + std::to_string(NET_DATA_MAX) + "\n"),
+              std::string::npos)
+        << tooMuch;
+
+    const std::vector<uint8_t> largest(NET_DATA_MAX, 1);
+    ASSERT_TRUE(host.Host(largest));
+    ASSERT_TRUE(finder.Find(host.Address()));
+    EXPECT_EQ(finder.Found().appData, largest);
+    testing::internal::CaptureStderr();
+    const bool hostedTwice = host.Host(OPEN_TRACK_7);
+    const std::string twice = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(hostedTwice);
+    EXPECT_NE(twice.find("Network session: could not host: this player is in a session already\n"), std::string::npos)
+        << twice;
+}
+
 TEST(SessionJoin, TheHostsAdmissionCheckSeesTheJoinerAndThePlayersPresent)
 {
     TestPlayer host(2), turnedDown(3), admitted(4);
