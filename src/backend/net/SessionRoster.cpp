@@ -44,6 +44,15 @@ bool NetSession::State::OrderFrozen() const
 
 void NetSession::State::QueueOrder()
 {
+    {
+        // Lists one after another with nothing between: the last says it all,
+        // so a host sending list after list fills no queue.
+        std::lock_guard lock(queueMutex);
+        if (!queue.empty() && queue.back().type == NetMessageType::ORDER_CHANGED) {
+            queue.back().order = roster;
+            return;
+        }
+    }
     QueuedMessage message;
     message.type = NetMessageType::ORDER_CHANGED;
     message.playerId = hostId;
