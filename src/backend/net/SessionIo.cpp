@@ -220,8 +220,12 @@ bool NetSession::State::MayAnswer(const ENetAddress& address)
     if (window == queryWindows.end()) {
         if (queryWindows.size() >= QUERY_SOURCES_MAX)
             std::erase_if(queryWindows, [&](const auto& entry) { return now - entry.second.start >= QUERY_WINDOW; });
+        // Queries from many addresses keep nobody from finding the session:
+        // the oldest window gives way (an answer is never larger than its query).
         if (queryWindows.size() >= QUERY_SOURCES_MAX)
-            return false;
+            queryWindows.erase(
+                std::min_element(queryWindows.begin(), queryWindows.end(),
+                                 [](const auto& a, const auto& b) { return a.second.start < b.second.start; }));
         window = queryWindows.emplace(address.host, QueryWindow{now, 0}).first;
     }
     if (now - window->second.start >= QUERY_WINDOW)

@@ -265,6 +265,18 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
     const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 40, bytes);
     EXPECT_GE(burst.answers, 1u);
     EXPECT_LE(burst.answers, 8u) << "every query of a burst from one address is answered";
+
+    // Queries from more addresses than the host keeps count of, just before a
+    // newcomer's: the newcomer still finds the session.
+    const sockaddr_in target = SocketAddress(a.Address().ip, a.Address().port);
+    for (uint32_t n = 0; n < 300; ++n) {
+        const int fd = BindUdp((TestIp(0) ^ 0x00800000u) + n, 0);
+        ASSERT_GE(fd, 0);
+        sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+        close(fd);
+    }
+    TestPlayer newcomer(9);
+    EXPECT_TRUE(newcomer.Find(a.Address())) << "queries from many addresses kept a newcomer from the session";
 }
 
 TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)
