@@ -106,13 +106,17 @@ TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
 
 TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAndGetsNobodyRemoved)
 {
-    // Each of 240 addresses may close a waiting link once a second here:
-    // sixteen are closed well within the 200 ms the newcomers take to answer.
-    TestPlayer a(2), b(3, [](NetSessionOptions&options) { options.helloTimeoutMs = 1000; }), asker(4);
+    // Each of 240 addresses may close a waiting link once a second here, and
+    // they start one after another over that second: sixteen are closed well
+    // within the 200 ms the newcomers take to answer.
+    constexpr auto HELLO = std::chrono::milliseconds(1000);
+    TestPlayer a(2), b(3, [&](NetSessionOptions&options) { options.helloTimeoutMs = uint32_t(HELLO.count()); });
+    TestPlayer asker(4);
     ASSERT_TRUE(MakeSession({&a, &b}));
     constexpr size_t ADDRESSES = 240;
-    ConnectFlood flood(b.Address(), ADDRESSES, 4);
-    ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * ADDRESSES; }));
+    constexpr int PER_SECOND = 4;
+    ConnectFlood flood(b.Address(), ADDRESSES, PER_SECOND, HELLO);
+    ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * PER_SECOND * ADDRESSES; }));
     for (const uint32_t n : {10u, 11u}) {
         RawClient newcomer(n, 2);
         ControlFrame welcome;

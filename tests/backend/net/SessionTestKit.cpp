@@ -477,7 +477,7 @@ std::vector<uint8_t> ConnectDatagram(uint32_t connectId, uint32_t data)
     return bytes;
 }
 
-ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond)
+ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
 {
     // 127.x.y.z with x other than this process's players' second byte.
     const uint32_t pid = static_cast<uint32_t>(getpid());
@@ -488,26 +488,25 @@ ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond
             sockets.push_back(fd);
     }
     owned = sockets.size();
-    Start(to, perSecond);
+    Start(to, perSecond, spread);
 }
 
 ConnectFlood::ConnectFlood(const NetAddress& to, int socket, int perSecond)
 {
     sockets.push_back(socket);
-    Start(to, perSecond);
+    Start(to, perSecond, std::chrono::milliseconds(0));
 }
 
-void ConnectFlood::Start(const NetAddress& to, int perSecond)
+void ConnectFlood::Start(const NetAddress& to, int perSecond, std::chrono::milliseconds spread)
 {
     const sockaddr_in target = SocketAddress(to.ip, to.port);
     const auto period = std::chrono::microseconds(1000000 / perSecond);
-    worker = std::thread([this, target, period] {
+    worker = std::thread([this, target, period, spread] {
         std::mt19937 random(static_cast<uint32_t>(sockets.size()));
-        // The sockets start one after another over the first period.
         const auto start = std::chrono::steady_clock::now();
         std::vector<std::chrono::steady_clock::time_point> due;
         for (size_t i = 0; i < sockets.size(); ++i)
-            due.push_back(start + period * i / sockets.size());
+            due.push_back(start + spread * i / sockets.size());
         while (!stop) {
             const auto now = std::chrono::steady_clock::now();
             for (size_t i = 0; i < sockets.size(); ++i) {

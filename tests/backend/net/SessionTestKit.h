@@ -209,8 +209,8 @@ std::vector<uint8_t> ConnectDatagram(uint32_t connectId, uint32_t data = SESSION
 class ConnectFlood {
 public:
     // From `addresses` addresses of its own, 127.x.y.z apart from every
-    // player's of this process.
-    ConnectFlood(const NetAddress& to, size_t addresses, int perSecond);
+    // player's of this process, which start one after another over `spread`.
+    ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread);
     // From `socket`, which stays the caller's.
     ConnectFlood(const NetAddress& to, int socket, int perSecond);
     ~ConnectFlood();
@@ -220,7 +220,7 @@ public:
     uint64_t Sent() const { return sent; }
 
 private:
-    void Start(const NetAddress& to, int perSecond);
+    void Start(const NetAddress& to, int perSecond, std::chrono::milliseconds spread);
 
     std::vector<int> sockets;
     size_t owned = 0; // the first `owned` sockets are closed with it
