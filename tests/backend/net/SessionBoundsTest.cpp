@@ -138,21 +138,33 @@ TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAnd
 
 TEST(SessionBounds, ConnectsForgedFromANewcomersOwnAddressDoNotKeepItFromAPlayer)
 {
-    TestPlayer a(2), b(3);
+    TestPlayer a(2), b(3), c(5);
     ASSERT_TRUE(MakeSession({&a, &b}));
     // A stranger's eight connects from elsewhere wait first; then a hundred
-    // a second from the newcomer's own IPv4 address and port fill that
+    // a second from a newcomer's own IPv4 address and port fill that
     // address's places and make sixteen links wait.
     RawClient stranger(9, 8), newcomer(10, 2);
     stranger.Deafen();
     stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
     stranger.Pump(1);
-    ConnectFlood forged(b.Address(), newcomer.Socket(), 100);
-    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
     ControlFrame welcome;
-    ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
-    EXPECT_TRUE(LinkListed(newcomer, welcome, b.Found().instance, 0).empty()) << "kept from the player";
-    EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, welcome.member.id));
+    {
+        ConnectFlood forged(b.Address(), newcomer.Socket(), 100);
+        ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
+        ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+        ConnectListed(newcomer, welcome);
+        // Well before the stranger's links are closed at the hello time.
+        EXPECT_TRUE(AnswerListed(newcomer, welcome, b.Found().instance, {}, 300).empty()) << "kept from the player";
+        EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, welcome.member.id));
+    }
+    // The next is not told of it.
+    newcomer.Leave(0);
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+
+    // The game's own joiner, forged from its IPv4 address (its port is its own).
+    ConnectFlood forged(b.Address(), NetAddress{TestIp(5), 0}, 100);
+    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
+    EXPECT_TRUE(c.Join(a)) << "kept from the player";
 }
 
 TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomerOut)

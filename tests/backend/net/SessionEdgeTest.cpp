@@ -171,18 +171,18 @@ TEST(SessionEdges, LinksThatNeverAcknowledgeAConnectOrAGoodbyeAreClosedAtTheHell
     };
     TestPlayer a(2, change), b(3, change);
     ASSERT_TRUE(MakeSession({&a, &b}));
-    // One address fills its eight places at the host and at the player: four
-    // connects never acknowledged at each, then four joins that name the
-    // player, are turned away by the host and removed at the player, and
+    // Two addresses fill their eight places at the host and at the player:
+    // one with connects never acknowledged, the other with joins that name
+    // the player, are turned away by the host and removed at the player, and
     // never take the answer.
-    RawClient deaf(10, 8);
+    RawClient deaf(10, 16);
     deaf.Deafen();
-    for (size_t link = 0; link < 8; ++link)
-        deaf.Connect(link, link < 4 ? a.Address() : b.Address());
+    for (size_t link = 0; link < 16; ++link)
+        deaf.Connect(link, link < 8 ? a.Address() : b.Address());
     deaf.Pump(1);
     std::vector<std::unique_ptr<RawClient>> joins;
-    for (int join = 0; join < 4; ++join) {
-        joins.push_back(std::make_unique<RawClient>(10, 2));
+    for (int join = 0; join < 8; ++join) {
+        joins.push_back(std::make_unique<RawClient>(11, 2));
         ControlFrame welcome;
         ASSERT_TRUE(JoinAsPlayer(*joins.back(), a.Address(), b.Found(), &welcome));
         joins.back()->Send(0, UnansweredFrame({b.Id()}));
@@ -190,22 +190,52 @@ TEST(SessionEdges, LinksThatNeverAcknowledgeAConnectOrAGoodbyeAreClosedAtTheHell
             ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
     }
     const auto lastGoodbye = std::chrono::steady_clock::now();
-    RawClient ninth(10, 2);
-    ninth.Connect(0, a.Address());
-    ninth.Connect(1, b.Address());
-    ninth.Pump(40, [&] { return ninth.Connected() > 0; });
-    ASSERT_EQ(ninth.Connected(), 0u) << "a ninth link from one address was taken";
+    // A ninth link from each address to each of them.
+    RawClient ninth(10, 2), ninthJoin(11, 2);
+    const auto connect = [&](size_t link) {
+        for (RawClient* raw : {&ninth, &ninthJoin})
+            if (!raw->Open(link))
+                raw->Connect(link, link == 0 ? a.Address() : b.Address());
+    };
+    const auto allOpen = [&] { return ninth.Open(0) && ninth.Open(1) && ninthJoin.Open(0) && ninthJoin.Open(1); };
+    connect(0);
+    connect(1);
+    PumpAll({&ninth, &ninthJoin}, 40, [&] { return ninth.Connected() + ninthJoin.Connected() > 0; });
+    ASSERT_EQ(ninth.Connected() + ninthJoin.Connected(), 0u) << "a ninth link from one address was taken";
 
     // Taken once they are closed, well before twice the hello time.
-    while (!(ninth.Open(0) && ninth.Open(1)) && std::chrono::steady_clock::now() - lastGoodbye < HELLO * 7 / 4) {
-        for (size_t link = 0; link < 2; ++link)
-            if (!ninth.Open(link))
-                ninth.Connect(link, link == 0 ? a.Address() : b.Address());
-        ninth.Pump(40, [&] { return ninth.Open(0) && ninth.Open(1); });
+    while (!allOpen() && std::chrono::steady_clock::now() - lastGoodbye < HELLO * 7 / 4) {
+        connect(0);
+        connect(1);
+        PumpAll({&ninth, &ninthJoin}, 40, allOpen);
     }
-    EXPECT_TRUE(ninth.Open(0)) << "links at the host were kept past the hello time";
-    EXPECT_TRUE(ninth.Open(1)) << "links at the player were kept past the hello time";
+    EXPECT_TRUE(ninth.Open(0) && ninth.Open(1)) << "connects never acknowledged were kept past the hello time";
+    EXPECT_TRUE(ninthJoin.Open(0)) << "links turned away at the host were kept past the hello time";
+    EXPECT_TRUE(ninthJoin.Open(1)) << "links removed at the player were kept past the hello time";
     EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, b.Id()));
+}
+
+TEST(SessionEdges, ALinkTurnedAwayAfterItsAdmissionIsClosedBeforeOlderWaitingLinks)
+{
+    TestPlayer a(2, PATIENT), b(3);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Eight links that never say who they are, then a join turned away that
+    // never takes the answer, then seven more links: sixteen wait.
+    RawClient older(10, 8), join(11, 1), later(12, 7), stranger(13, 1);
+    older.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(older.AllConnected(1000));
+    ControlFrame welcome;
+    ASSERT_TRUE(AdmitAsPlayer(join, a.Address(), b.Found(), &welcome));
+    join.Send(0, UnansweredFrame({b.Id()}));
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    later.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(later.AllConnected(1000));
+
+    stranger.Connect(0, a.Address());
+    PumpAll({&older, &later, &stranger}, 1000, [&] { return stranger.Open(0); });
+    EXPECT_TRUE(stranger.Open(0));
+    PumpAll({&older, &later, &stranger}, 10);
+    EXPECT_EQ(older.Closed() + later.Closed(), 0u) << "an older waiting link went before the one turned away";
 }
 
 namespace {

@@ -491,6 +491,15 @@ ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond
     Start(to, perSecond, spread);
 }
 
+ConnectFlood::ConnectFlood(const NetAddress& to, const NetAddress& from, int perSecond)
+{
+    const int fd = BindUdp(from.ip, from.port);
+    if (fd >= 0)
+        sockets.push_back(fd);
+    owned = sockets.size();
+    Start(to, perSecond, std::chrono::milliseconds(0));
+}
+
 ConnectFlood::ConnectFlood(const NetAddress& to, int socket, int perSecond)
 {
     sockets.push_back(socket);

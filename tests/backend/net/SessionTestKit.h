@@ -211,6 +211,8 @@ public:
     // From `addresses` addresses of its own, 127.x.y.z apart from every
     // player's of this process, which start one after another over `spread`.
     ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread);
+    // From a socket of its own bound to `from` (port 0: any).
+    ConnectFlood(const NetAddress& to, const NetAddress& from, int perSecond);
     // From `socket`, which stays the caller's.
     ConnectFlood(const NetAddress& to, int socket, int perSecond);
     ~ConnectFlood();
