@@ -28,6 +28,7 @@ constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FO
 uint32_t ConnectTag(uint64_t token);
 // True for data that ConnectTag may give.
 bool IsConnectTag(uint32_t data);
+
 // Players in one session, the host included.
 constexpr size_t SESSION_PLAYERS_MAX = 8;
 constexpr size_t SESSION_MEMBERS_MAX = SESSION_PLAYERS_MAX - 1;

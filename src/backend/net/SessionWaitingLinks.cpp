@@ -32,8 +32,9 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
             ++fromAddress;
         }
     }
-    // Connects from other addresses, or forged from its own, cannot show the
-    // tag of a newcomer the host announced: they keep it out nowhere.
+    // A newcomer the host announced shows its tag from its own address:
+    // connects from elsewhere, or forged from there without it, do not keep
+    // it out.
     const bool newcomer = IsNewcomersConnect(from, tag);
     if (fromAddress >= host->duplicatePeers) {
         if (!newcomer || !CloseOldestWaiting(&from))
@@ -42,8 +43,8 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     }
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
         // An address closes a waiting link once per hello time: to close a
-        // link at the host before it answers, a stranger needs sixteen
-        // addresses free to do so within that round trip.
+        // newcomer's first link, to the host, before it answers, a stranger
+        // needs sixteen addresses free to do so within that round trip.
         if (!newcomer && !MayClose(from))
             return false;
         if (!CloseOldestWaiting())

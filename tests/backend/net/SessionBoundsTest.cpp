@@ -178,6 +178,7 @@ TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomer
     TestPlayer b(3), c(4), d(5);
     ASSERT_TRUE(MakeSession({&a, &b, &c}));
     const NetAppDesc desc = b.Found();
+    const std::vector<uint32_t> named = {b.Id(), c.Id()};
     // Each join is admitted, names both players, is turned away and never
     // takes the answer; joins go on until one of them is dropped.
     std::atomic<bool> stop{false};
@@ -196,7 +197,7 @@ TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomer
             }
             raw.Send(0, HelloFrame(desc, {}));
             if (raw.NextFrame(ControlKind::WELCOME, 200, &welcome)) {
-                raw.Send(0, UnansweredFrame({b.Id(), c.Id()}));
+                raw.Send(0, UnansweredFrame(named));
                 ++turnedAway;
             }
         }
@@ -207,8 +208,8 @@ TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomer
     joins.join();
     EXPECT_TRUE(full);
     EXPECT_TRUE(joined) << "locked out after " << turnedAway << " joins turned away";
-    for (TestPlayer* named : {&b, &c})
-        EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, named->Id()));
+    for (const uint32_t id : named)
+        EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, id));
 }
 
 TEST(SessionBounds, LinksTurnedAwayThatNeverTakeTheAnswerKeepNoNewcomerOut)
