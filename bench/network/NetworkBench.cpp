@@ -10,9 +10,10 @@
 //  3. the time from a host vanishing (no goodbye) to each survivor's
 //     host-migrate message, with the game's link time-outs;
 //  4. a stranger's connects that are never acknowledged, from a number of
-//     addresses at a rate, against the host or a player: whether links that
-//     acknowledge their answer late are closed under them, whether a newcomer
-//     joins at its first try and whether anybody is removed.
+//     addresses at a rate or forged from each newcomer's own address, against
+//     the host or a player: whether newcomers that acknowledge their answer
+//     late get in, whether the game's joiner joins at its first try and
+//     whether anybody is removed.
 // Arguments name the parts to run ("traffic latency migration flood"); none
 // runs them all.
 
@@ -30,10 +31,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <netinet/in.h>
 #include <random>
+#include <set>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -85,7 +88,7 @@ struct Player {
         if (message.type == NetMessageType::RECEIVE)
             ++received;
         if (message.type == NetMessageType::DESTROY_PLAYER)
-            ++destroyed;
+            destroyed.push_back(message.playerId);
         if (message.type == NetMessageType::HOST_MIGRATE && migratedAt == Clock::time_point())
             migratedAt = Clock::now();
         if (onReceive && message.type == NetMessageType::RECEIVE)
@@ -121,7 +124,7 @@ struct Player {
     std::mutex mutex;
     NetAppDesc found;
     uint64_t received = 0;
-    uint64_t destroyed = 0;
+    std::vector<uint32_t> destroyed;
     Clock::time_point migratedAt;
     std::function<void(const NetMessage&)> onReceive;
     std::unique_ptr<NetSession> session;
@@ -377,9 +380,11 @@ void Migration()
 }
 
 // ENet's connect as a stranger sends it: a new link at each datagram, whose
-// answer is never acknowledged.
+// answer is never acknowledged (it names no link of an ENet host at the
+// sender's address).
 constexpr size_t CONNECT_BYTES = sizeof(ENetProtocolHeader) + sizeof(ENetProtocolConnect);
 constexpr int PROBES = 5;
+constexpr int FORGED_PER_SECOND = 100;
 
 std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
 {
@@ -390,6 +395,7 @@ std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
     connect.header.command = uint8_t(ENET_PROTOCOL_COMMAND_CONNECT) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
     connect.header.channelID = 0xFF;
     connect.header.reliableSequenceNumber = htons(1);
+    connect.outgoingPeerID = htons(ENET_PROTOCOL_MAXIMUM_PEER_ID);
     connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
     connect.mtu = htonl(1392);
     connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
@@ -405,32 +411,60 @@ std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
     return bytes;
 }
 
-// Sends connects to `to` from 127.x.y.z addresses, one socket each, at
-// `perAddress` datagrams a second per address, until destroyed.
+// Sends connects to `to` at `perAddress` datagrams a second from each socket,
+// until destroyed: from 127.x.y.z addresses of its own, one socket each, or
+// from sockets it is given (a newcomer's own, or one on a newcomer's address).
 class ConnectFlood {
 public:
     ConnectFlood(int addresses, int perAddress, const NetAddress& to)
     {
         const uint32_t pid = static_cast<uint32_t>(getpid());
         for (int a = 0; a < addresses; ++a) {
-            const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-            sockaddr_in local = {};
-            local.sin_family = AF_INET;
             // 127.(200 + a / 250).(pid).(a % 250 + 1): apart from the players'.
-            local.sin_addr.s_addr =
-                htonl(127u << 24 | (200u + uint32_t(a) / 250) << 16 | (pid & 0xFF) << 8 | (uint32_t(a) % 250 + 1));
-            if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
+            const int fd =
+                Bind(127u << 24 | (200u + uint32_t(a) / 250) << 16 | (pid & 0xFF) << 8 | (uint32_t(a) % 250 + 1));
+            if (fd >= 0)
                 sockets.push_back(fd);
-            else if (fd >= 0)
-                close(fd);
         }
+        owned = sockets.size();
+        // The addresses start one after another over the hello time, so that
+        // the ones that may close a waiting link come evenly.
+        Start(perAddress, to, std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs));
+    }
+    ConnectFlood(std::vector<int> given, int perAddress, const NetAddress& to) : sockets(std::move(given))
+    {
+        Start(perAddress, to, std::chrono::milliseconds(0));
+    }
+    ~ConnectFlood()
+    {
+        stop = true;
+        worker.join();
+        for (size_t i = 0; i < owned; ++i)
+            close(sockets[i]);
+    }
+    // A socket bound to `ip`, any port; -1 when it cannot be had.
+    static int Bind(uint32_t ip)
+    {
+        const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_in local = {};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(ip);
+        if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0)
+            return fd;
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    uint64_t Sent() const { return sent; }
+    size_t Addresses() const { return sockets.size(); }
+
+private:
+    void Start(int perAddress, const NetAddress& to, std::chrono::milliseconds spread)
+    {
         target.sin_family = AF_INET;
         target.sin_addr.s_addr = htonl(to.ip);
         target.sin_port = htons(to.port);
-        // The addresses start one after another over the hello time, so that
-        // the ones that may close a waiting link come evenly.
         const auto period = std::chrono::microseconds(1000000LL / perAddress);
-        const auto spread = std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs);
         worker = std::thread([this, period, spread] {
             std::mt19937 random(7);
             const Clock::time_point start = Clock::now();
@@ -452,61 +486,160 @@ public:
             }
         });
     }
-    ~ConnectFlood()
-    {
-        stop = true;
-        worker.join();
-        for (int fd : sockets)
-            close(fd);
-    }
-    uint64_t Sent() const { return sent; }
-    size_t Addresses() const { return sockets.size(); }
 
-private:
     std::vector<int> sockets;
+    size_t owned = 0;
     sockaddr_in target = {};
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> sent{0};
     std::thread worker;
 };
 
-// A link that acknowledges the answer to its connect `delayMs` after sending
-// it, then says hello for another game: true when it is turned away, that is,
-// when its waiting link was not closed under it.
-bool Probe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs)
+void SendFrame(ENetPeer* peer, const ControlFrame& frame)
+{
+    const std::vector<uint8_t> bytes = EncodeControlFrame(frame);
+    enet_peer_send(peer, 1, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+}
+
+// Services `host` until `done` holds or `limitMs` passed; the control frames
+// that came go to `frames`, and `connected` is called for each link that comes up.
+void Service(ENetHost* host, int limitMs, const std::function<bool()>& done,
+             const std::function<void(ENetPeer*)>& connected, std::vector<ControlFrame>* frames)
+{
+    const auto limit = Clock::now() + std::chrono::milliseconds(limitMs);
+    ENetEvent event;
+    while (!done() && Clock::now() < limit) {
+        if (enet_host_service(host, &event, 5) <= 0)
+            continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT && connected) {
+            connected(event.peer);
+        } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+            ControlFrame frame;
+            if (frames != nullptr && event.channelID == 1 &&
+                DecodeControlFrame(event.packet->data, event.packet->dataLength, &frame))
+                frames->push_back(frame);
+            enet_packet_destroy(event.packet);
+        }
+    }
+}
+
+// Forged connects from the socket of a probe's host while it lives, after a
+// head start that fills its address's places.
+std::unique_ptr<ConnectFlood> ForgeFrom(ENetHost* host, const NetAddress& to)
+{
+    auto forged = std::make_unique<ConnectFlood>(std::vector<int>{host->socket}, FORGED_PER_SECOND, to);
+    while (forged->Sent() < 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return forged;
+}
+
+// A newcomer's first connect to the host, which acknowledges the answer
+// `delayMs` after sending it, then says hello for another game: true when it
+// is turned away, that is, when its waiting link was not closed under it.
+bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs, bool forge)
 {
     const ENetAddress local = {htonl(BenchIp(n)), 0};
     ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
     if (host == nullptr)
         return false;
+    std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, to) : nullptr;
     const ENetAddress target = {htonl(to.ip), to.port};
     enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC);
     enet_host_flush(host);
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-    bool answered = false;
-    const auto limit = Clock::now() + std::chrono::seconds(1);
-    ENetEvent event;
-    while (!answered && Clock::now() < limit) {
-        if (enet_host_service(host, &event, 5) <= 0)
-            continue;
-        if (event.type == ENET_EVENT_TYPE_CONNECT) {
-            // Of another game: turned away, not admitted.
+    std::vector<ControlFrame> frames;
+    Service(
+        host, 1000, [&] { return !frames.empty(); },
+        [&](ENetPeer* peer) {
             ControlFrame hello;
             hello.kind = ControlKind::HELLO;
             hello.instance = desc.instance;
             hello.member.name = "probe";
-            const std::vector<uint8_t> bytes = EncodeControlFrame(hello);
-            enet_peer_send(event.peer, 1, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
-        } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
-            answered = true;
-            enet_packet_destroy(event.packet);
+            SendFrame(peer, hello);
+        },
+        &frames);
+    forged.reset();
+    enet_host_destroy(host);
+    return !frames.empty();
+}
+
+// A newcomer as the game's joiner is: admitted by the host, it connects to
+// the player with its tag and acknowledges the answer `delayMs` after sending
+// it; true when the player answered its hello. It names a player that did
+// not to the host, as the game's joiner does, then leaves.
+bool PlayerProbe(uint32_t n, const NetAddress& hostAddress, const NetAddress& player, const NetAppDesc& desc,
+                 int delayMs, bool forge)
+{
+    const ENetAddress local = {htonl(BenchIp(n)), 0};
+    ENetHost* host = enet_host_create(&local, 2, 2, 0, 0);
+    if (host == nullptr)
+        return false;
+    std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, player) : nullptr;
+    const ENetAddress toHost = {htonl(hostAddress.ip), hostAddress.port};
+    ENetPeer* hostPeer = enet_host_connect(host, &toHost, 2, SESSION_PROTOCOL_MAGIC);
+    std::vector<ControlFrame> frames;
+    const auto has = [&](ControlKind kind) {
+        return std::any_of(frames.begin(), frames.end(), [&](const ControlFrame& f) { return f.kind == kind; });
+    };
+    Service(
+        host, 1000, [&] { return has(ControlKind::WELCOME) || has(ControlKind::REJECT); },
+        [&](ENetPeer* peer) {
+            ControlFrame hello;
+            hello.kind = ControlKind::HELLO;
+            hello.application = desc.application;
+            hello.instance = desc.instance;
+            hello.member.name = "probe";
+            SendFrame(peer, hello);
+        },
+        &frames);
+    const auto welcome = std::find_if(frames.begin(), frames.end(),
+                                      [](const ControlFrame& f) { return f.kind == ControlKind::WELCOME; });
+    bool answered = false;
+    const ListedMember* listed = nullptr;
+    if (welcome != frames.end())
+        for (const ListedMember& member : welcome->listed)
+            if (member.record.address.ip == player.ip && member.record.address.port == player.port)
+                listed = &member;
+    if (listed != nullptr) {
+        const ControlFrame admitted = *welcome;
+        const ListedMember target = *listed;
+        const ENetAddress toPlayer = {htonl(player.ip), player.port};
+        enet_host_connect(host, &toPlayer, 2, ConnectTag(target.token));
+        enet_host_flush(host);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        Service(
+            host, 1000, [&] { return has(ControlKind::PEER_ACK); },
+            [&](ENetPeer* peer) {
+                ControlFrame hello;
+                hello.kind = ControlKind::HELLO_PEER;
+                hello.instance = desc.instance;
+                hello.member.id = admitted.member.id;
+                hello.token = target.token;
+                SendFrame(peer, hello);
+            },
+            &frames);
+        answered = has(ControlKind::PEER_ACK);
+        if (!answered) {
+            ControlFrame report;
+            report.kind = ControlKind::UNANSWERED;
+            report.ids = {target.record.id};
+            SendFrame(hostPeer, report);
         }
     }
+    forged.reset();
+    for (size_t i = 0; i < host->peerCount; ++i)
+        if (host->peers[i].state != ENET_PEER_STATE_DISCONNECTED)
+            enet_peer_disconnect_later(&host->peers[i], 0);
+    Service(
+        host, 300, [&] { return hostPeer->state == ENET_PEER_STATE_DISCONNECTED; }, {}, nullptr);
     enet_host_destroy(host);
     return answered;
 }
 
-void FloodRun(bool atHost, int addresses, int perAddress)
+// A flood at the host or the player of a two-player session from
+// `addresses` addresses at `perAddress` connects a second each; forged: from
+// each newcomer's own address instead.
+void FloodRun(bool atHost, int addresses, int perAddress, bool forge)
 {
     Player host(100), player(101), newcomer(102);
     if (!host.Host() || !player.Join(host, 1)) {
@@ -518,29 +651,59 @@ void FloodRun(bool atHost, int addresses, int perAddress)
         std::lock_guard lock(player.mutex);
         desc = player.found;
     }
-    ConnectFlood flood(addresses, perAddress, atHost ? host.address : player.address);
+    const NetAddress target = atHost ? host.address : player.address;
+    std::unique_ptr<ConnectFlood> flood;
+    if (!forge)
+        flood = std::make_unique<ConnectFlood>(addresses, perAddress, target);
+    // Every address has started by then.
+    if (!forge)
+        std::this_thread::sleep_for(std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs + 1000));
     const Clock::time_point start = Clock::now();
-    std::this_thread::sleep_for(std::chrono::milliseconds(NetSessionOptions().helloTimeoutMs + 1000));
+    const uint64_t sentBefore = flood ? flood->Sent() : 0;
     uint32_t next = 110;
     std::string answered;
     for (const int delayMs : {1, 50, 200}) {
         int count = 0;
-        for (int i = 0; i < PROBES; ++i)
-            count += Probe(next++, atHost ? host.address : player.address, desc, delayMs) ? 1 : 0;
+        for (int i = 0; i < PROBES; ++i) {
+            const uint32_t n = next++;
+            count += (atHost ? HostProbe(n, target, desc, delayMs, forge)
+                             : PlayerProbe(n, host.address, target, desc, delayMs, forge))
+                         ? 1
+                         : 0;
+        }
         answered += " | " + std::to_string(count) + "/" + std::to_string(PROBES) + "   ";
     }
+    double sentPerAddress = FORGED_PER_SECOND;
+    if (flood)
+        sentPerAddress = double(flood->Sent() - sentBefore) /
+                         std::chrono::duration<double>(Clock::now() - start).count() /
+                         double(std::max<size_t>(flood->Addresses(), 1));
+    // The game's joiner; forged from its address with another port, its own being taken.
+    std::unique_ptr<ConnectFlood> forged;
+    if (forge) {
+        forged = std::make_unique<ConnectFlood>(std::vector<int>{ConnectFlood::Bind(newcomer.address.ip)},
+                                                FORGED_PER_SECOND, target);
+        while (forged->Sent() < 20)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     const bool joined = newcomer.Join(host, 2);
-    const double sentPerAddress = double(flood.Sent()) / std::chrono::duration<double>(Clock::now() - start).count() /
-                                  double(std::max<size_t>(flood.Addresses(), 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    uint64_t removed = 0;
+    // Each of the three that any of them saw go.
+    std::set<uint32_t> removed;
+    const uint32_t ids[] = {host.session->LocalPlayerId(), player.session->LocalPlayerId(),
+                            newcomer.session->LocalPlayerId()};
     for (Player* p : {&host, &player, &newcomer}) {
         std::lock_guard lock(p->mutex);
-        removed += p->destroyed;
+        for (const uint32_t id : ids)
+            if (id != 0 && std::find(p->destroyed.begin(), p->destroyed.end(), id) != p->destroyed.end())
+                removed.insert(id);
     }
-    std::printf("%-7s | %9zu | %9.1f | %10.2f%s | %6s | %7llu\n", atHost ? "host" : "player", flood.Addresses(),
-                sentPerAddress, sentPerAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0, answered.c_str(),
-                joined ? "yes" : "no", (unsigned long long)removed);
+    std::printf("%-7s | %9s | %9.1f | %10.2f%s | %6s | %7zu\n", atHost ? "host" : "player",
+                forge ? "its own" : std::to_string(addresses).c_str(), sentPerAddress,
+                sentPerAddress * double(CONNECT_BYTES + IP_UDP_HEADER) / 1024.0, answered.c_str(),
+                joined ? "yes" : "no", removed.size());
+    forged.reset();
+    flood.reset();
     for (Player* p : {&newcomer, &player, &host})
         p->session->Close();
 }
@@ -548,18 +711,21 @@ void FloodRun(bool atHost, int addresses, int perAddress)
 void Flood()
 {
     std::printf("\n4. Connects never acknowledged (%zu B each, %llu B with IP and UDP), one socket per address, "
-                "against the host or a player: links that acknowledge 1, 50 or 200 ms after their connect and say "
-                "hello that are answered (%d each), a newcomer's join at its first try, players removed\n",
-                CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), PROBES);
+                "against the host or a player; \"its own\": %d a second from each newcomer's own address. "
+                "Newcomers that acknowledge the answer to their connect 1, 50 or 200 ms after sending it and that "
+                "got in (%d each: at the host, their first connect, answered; at the player, its answer to their "
+                "hello), the game's joiner at its first try, players removed (host, player, joiner)\n",
+                CONNECT_BYTES, (unsigned long long)(CONNECT_BYTES + IP_UDP_HEADER), FORGED_PER_SECOND, PROBES);
     std::printf("%-7s | %9s | %9s | %10s | %-6s | %-6s | %-6s | %6s | %7s\n", "against", "addresses", "dgram/s/a",
                 "KB/s/a+IP", "1 ms", "50 ms", "200 ms", "joined", "removed");
     struct Case {
         int addresses, perAddress;
+        bool forge;
     };
     for (const bool atHost : {true, false})
-        for (const Case c :
-             {Case{10, 160}, Case{16, 160}, Case{100, 160}, Case{300, 16}, Case{1000, 1}, Case{1000, 16}})
-            FloodRun(atHost, c.addresses, c.perAddress);
+        for (const Case c : {Case{10, 160, false}, Case{100, 160, false}, Case{300, 16, false}, Case{1000, 1, false},
+                             Case{1000, 16, false}, Case{1, FORGED_PER_SECOND, true}})
+            FloodRun(atHost, c.addresses, c.perAddress, c.forge);
 }
 
 } // namespace

@@ -57,9 +57,9 @@ const char* RejectText(uint8_t reason)
     }
 }
 
-// The connect id of the connect the datagram carries, read as ENet reads it;
-// false when it carries none ENet would take.
-bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId)
+// The connect id and data of the connect the datagram carries, read as ENet
+// reads them; false when it carries none ENet would take.
+bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId, uint32_t* data)
 {
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
@@ -85,6 +85,7 @@ bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId)
         channels < ENET_PROTOCOL_MINIMUM_CHANNEL_COUNT || channels > ENET_PROTOCOL_MAXIMUM_CHANNEL_COUNT)
         return false;
     *connectId = connect.connectID;
+    *data = ENET_NET_TO_HOST_32(connect.data);
     return true;
 }
 
@@ -179,7 +180,9 @@ void NetSession::State::CheckLinks()
         if (now < halfLinks[i].deadline)
             ++i;
         else
-            CloseHalfLink(i, "it did not finish connecting in time");
+            CloseHalfLink(i, halfLinks[i].peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT
+                                 ? "it did not finish connecting in time"
+                                 : "it did not take our goodbye in time");
     }
     for (size_t i = 0; i < pending.size();) {
         if (now < pending[i].deadline)
@@ -247,8 +250,9 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         }))
         return 1;
     enet_uint32 connectId = 0;
-    if (ConnectIn(enetHost, &connectId))
-        return MakeRoomForConnect(enetHost->receivedAddress, connectId) ? 0 : 1;
+    uint32_t data = 0;
+    if (ConnectIn(enetHost, &connectId, &data))
+        return MakeRoomForConnect(enetHost->receivedAddress, connectId, data) ? 0 : 1;
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
     if (!IsHostDatagram(bytes, size))
@@ -291,8 +295,8 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
             hello.member.id = localId;
             hello.token = FindMember(event.peer)->token;
             SendControl(event.peer, hello);
-        } else if (event.data == SESSION_PROTOCOL_MAGIC) {
-            TakeLink(event.peer);
+        } else if (event.data == SESSION_PROTOCOL_MAGIC || IsConnectTag(event.data)) {
+            TakeLink(event.peer, event.data);
         } else if ((event.data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
             LogLink(event.peer->address, "refused a player of another version of the game at " +
                                              AddressText(event.peer->address) + " (session format " +
@@ -365,10 +369,11 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     case ControlKind::HELLO:
         if (const PendingLink* link = FindPending(peer)) {
             const SessionClock::time_point since = link->since;
+            const uint32_t tag = link->tag;
             Admit(peer, frame);
             // Turned away: it waits with the others while the answer is on its way.
             if (FindMember(peer) == nullptr && peer->state != ENET_PEER_STATE_DISCONNECTED)
-                WaitHalfOpen(peer, peer->connectID, since);
+                WaitHalfOpen(peer, peer->connectID, tag, since);
         }
         break;
     case ControlKind::WELCOME:
@@ -501,8 +506,10 @@ void NetSession::State::DropMember(Member& member, const char* why)
 void NetSession::State::RemoveMember(Member& member, NetDestroyReason reason)
 {
     // Tells it why, should it still hear us but not the host.
-    if (member.peer != nullptr)
+    if (member.peer != nullptr) {
         enet_peer_disconnect(member.peer, DISCONNECT_REMOVED);
+        WaitGoodbye(member.peer);
+    }
     member.peer = nullptr;
     LoseMember(member.record.id, reason);
 }

@@ -101,7 +101,8 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
             hostListed = true;
         } else {
             const ENetAddress address = {htonl(record.address.ip), record.address.port};
-            member.peer = enet_host_connect(host, &address, CHANNEL_COUNT, SESSION_PROTOCOL_MAGIC);
+            // Its tag tells the player that this is the newcomer the host announced.
+            member.peer = enet_host_connect(host, &address, CHANNEL_COUNT, ConnectTag(listed.token));
             if (member.peer == nullptr) {
                 phase = SessionPhase::FAILED;
                 phaseChanged.notify_all();
@@ -308,6 +309,7 @@ void NetSession::State::TurnAway(Member& newcomer, uint8_t reason, const char* w
     reject.reason = reason;
     SendControl(newcomer.peer, reject);
     enet_peer_disconnect_later(newcomer.peer, 0);
+    WaitGoodbye(newcomer.peer);
     newcomer.peer = nullptr;
     LoseMember(newcomer.record.id, NET_DESTROY_CONNECTION_LOST);
 }

@@ -145,6 +145,19 @@ bool HasMagic(const uint8_t* bytes, size_t size, const uint8_t (&magic)[4])
 
 } // namespace
 
+uint32_t ConnectTag(uint64_t token)
+{
+    uint32_t tag = static_cast<uint32_t>(token >> 32);
+    if ((tag & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY)
+        tag ^= 0x80000000;
+    return tag != 0 ? tag : 1;
+}
+
+bool IsConnectTag(uint32_t data)
+{
+    return data != 0 && (data & 0xFFFFFF00) != SESSION_PROTOCOL_FAMILY;
+}
+
 bool IsHostDatagram(const uint8_t* bytes, size_t size)
 {
     return HasMagic(bytes, size, HOST_QUERY_MAGIC) || HasMagic(bytes, size, HOST_ANSWER_MAGIC);

@@ -18,10 +18,17 @@ namespace backend {
 constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 // The format of the control frames; the first byte of each, and the low byte
-// of the data of every ENet connect of the layer.
+// of the data of a joiner's ENet connect to the host.
 constexpr uint8_t SESSION_FORMAT_VERSION = 5;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
+
+// The data of a joiner's ENet connect to a player the host listed, made from
+// the host's token for the two: never 0 nor of SESSION_PROTOCOL_FAMILY.
+uint32_t ConnectTag(uint64_t token);
+// True for data that ConnectTag may give.
+bool IsConnectTag(uint32_t data);
+
 // Players in one session, the host included.
 constexpr size_t SESSION_PLAYERS_MAX = 8;
 constexpr size_t SESSION_MEMBERS_MAX = SESSION_PLAYERS_MAX - 1;

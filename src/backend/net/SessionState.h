@@ -34,6 +34,8 @@ constexpr size_t SESSION_PEER_SLOTS = 64;
 constexpr size_t LINKS_PER_ADDRESS = 8;
 // Links that have yet to say who they are, connects not yet acknowledged
 // included; a new connect closes the oldest, once per hello time per address.
+// A newcomer the host announced is never closed for room, and its own
+// connect closes one whenever it needs room.
 constexpr size_t PENDING_LINKS_MAX = 16;
 // ENet refuses anything larger, also half-way through reassembly.
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
@@ -65,6 +67,7 @@ struct Member {
 // A link that has not said who it is yet.
 struct PendingLink {
     ENetPeer* peer = nullptr;
+    uint32_t tag = 0;               // the data of its connect
     SessionClock::time_point since; // its connect came
     SessionClock::time_point deadline;
     bool helloSeen = false; // a HELLO_PEER for a player not announced yet
@@ -73,10 +76,11 @@ struct PendingLink {
 };
 
 // A connect from elsewhere whose answer is not acknowledged yet, or a link
-// turned away before it became a player whose answer is on its way.
+// turned away or removed whose goodbye is on its way.
 struct HalfLink {
     ENetPeer* peer = nullptr;
     enet_uint32 connectId = 0;
+    uint32_t tag = 0; // the data of its connect
     SessionClock::time_point since;
     SessionClock::time_point deadline;
 };
@@ -209,14 +213,21 @@ struct NetSession::State {
     bool MayAnswer(const ENetAddress& address);
     // A connect ENet is about to take waits with the links that have yet to
     // say who they are; false drops it.
-    bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId);
+    bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId, uint32_t tag);
+    // True when a connect from `address` with `tag` is that of a newcomer the
+    // host announced and that has yet to link to this player.
+    bool IsNewcomersConnect(const ENetAddress& address, uint32_t tag) const;
     void ForgetClosedHalfLinks();
     // True, once per hello time, for an address whose connect may close a waiting link.
     bool MayClose(const ENetAddress& address);
-    // Closes the link that has waited longest to say who it is; false when none waits.
-    bool CloseOldestWaiting();
+    // Closes the link that has waited longest to say who it is, from the IPv4
+    // address of `from` when given, never a newcomer's; false when none is left.
+    bool CloseOldestWaiting(const ENetAddress* from = nullptr);
     // Counts `peer` among the waiting links until the hello time, as waiting since `since`.
-    void WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, SessionClock::time_point since);
+    void WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, uint32_t tag, SessionClock::time_point since);
+    // Counts a link we said goodbye to among the waiting links until the hello
+    // time, to be closed before any other when room is needed.
+    void WaitGoodbye(ENetPeer* peer);
     void CloseHalfLink(size_t index, const char* why);
     void HandleEvent(const ENetEvent& event);
     void HandleControl(ENetPeer* peer, const ControlFrame& frame);
@@ -227,7 +238,7 @@ struct NetSession::State {
     void Announced(const ControlFrame& added);
     PendingLink* FindPending(const ENetPeer* peer);
     void ForgetPending(const ENetPeer* peer);
-    void TakeLink(ENetPeer* peer);
+    void TakeLink(ENetPeer* peer, uint32_t tag);
     void LogClosed(const ENetPeer* peer, const char* why);
     void Refuse(ENetPeer* peer, const char* why);
     // Logs a line about a link from `address`, a few per address and window;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 
 namespace backend {
 
@@ -15,7 +16,7 @@ constexpr size_t CLOSERS_MAX = 1024;
 
 } // namespace
 
-bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId)
+bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId, uint32_t tag)
 {
     ForgetClosedHalfLinks();
     // What ENet counts before it takes a connect.
@@ -31,21 +32,39 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
             ++fromAddress;
         }
     }
-    if (fromAddress >= host->duplicatePeers)
-        return true; // ENet refuses it
+    // A newcomer the host announced shows its tag from its own address:
+    // connects from elsewhere, or forged from there without it, do not keep
+    // it out.
+    const bool newcomer = IsNewcomersConnect(from, tag);
+    if (fromAddress >= host->duplicatePeers) {
+        if (!newcomer || !CloseOldestWaiting(&from))
+            return true; // ENet refuses it
+        slotFree = true;
+    }
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
         // An address closes a waiting link once per hello time: to close a
-        // newcomer's link before it answers, a stranger needs sixteen
-        // addresses free to do so within that round trip.
-        if (!MayClose(from) || !CloseOldestWaiting())
+        // newcomer's first link, to the host, before it answers, a stranger
+        // needs sixteen addresses free to do so within that round trip.
+        if (!newcomer && !MayClose(from))
+            return false;
+        if (!CloseOldestWaiting())
             return false;
     }
     const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
                                    [](const ENetPeer& peer) { return peer.state == ENET_PEER_STATE_DISCONNECTED; });
     if (slot == host->peers + host->peerCount)
         return false;
-    WaitHalfOpen(slot, connectId, SessionClock::now());
+    WaitHalfOpen(slot, connectId, tag, SessionClock::now());
     return true;
+}
+
+bool NetSession::State::IsNewcomersConnect(const ENetAddress& address, uint32_t tag) const
+{
+    const NetAddress from = FromEnet(address);
+    return std::any_of(members.begin(), members.end(), [&](const Member& member) {
+        return !member.listed && member.peer == nullptr && member.token != 0 && tag == ConnectTag(member.token) &&
+               member.record.address.ip == from.ip && member.record.address.port == from.port;
+    });
 }
 
 void NetSession::State::ForgetClosedHalfLinks()
@@ -72,26 +91,41 @@ bool NetSession::State::MayClose(const ENetAddress& address)
     return true;
 }
 
-bool NetSession::State::CloseOldestWaiting()
+bool NetSession::State::CloseOldestWaiting(const ENetAddress* from)
 {
+    ForgetClosedHalfLinks();
+    const auto closable = [&](const ENetPeer* peer, uint32_t tag) {
+        return (from == nullptr || peer->address.host == from->host) && !IsNewcomersConnect(peer->address, tag);
+    };
+    std::optional<size_t> half, linked;
+    for (size_t i = 0; i < halfLinks.size(); ++i)
+        if (closable(halfLinks[i].peer, halfLinks[i].tag) && (!half || halfLinks[i].since < halfLinks[*half].since))
+            half = i;
+    for (size_t i = 0; i < pending.size(); ++i)
+        if (closable(pending[i].peer, pending[i].tag) && (!linked || pending[i].since < pending[*linked].since))
+            linked = i;
     const char* why = "too many links have yet to say who they are, and it is the oldest";
-    const auto half = std::min_element(halfLinks.begin(), halfLinks.end(),
-                                       [](const HalfLink& a, const HalfLink& b) { return a.since < b.since; });
-    const auto linked = std::min_element(pending.begin(), pending.end(),
-                                         [](const PendingLink& a, const PendingLink& b) { return a.since < b.since; });
-    if (half != halfLinks.end() && (linked == pending.end() || half->since <= linked->since))
-        CloseHalfLink(static_cast<size_t>(half - halfLinks.begin()), why);
-    else if (linked != pending.end())
-        Refuse(linked->peer, why);
+    if (half && (!linked || halfLinks[*half].since <= pending[*linked].since))
+        CloseHalfLink(*half, why);
+    else if (linked)
+        Refuse(pending[*linked].peer, why);
     else
         return false;
     return true;
 }
 
-void NetSession::State::WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, SessionClock::time_point since)
+void NetSession::State::WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, uint32_t tag,
+                                     SessionClock::time_point since)
 {
     halfLinks.push_back(
-        {peer, connectId, since, SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs)});
+        {peer, connectId, tag, since, SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs)});
+}
+
+void NetSession::State::WaitGoodbye(ENetPeer* peer)
+{
+    // ENet closed at once a link that was not up yet.
+    if (peer->state != ENET_PEER_STATE_DISCONNECTED)
+        WaitHalfOpen(peer, peer->connectID, 0, SessionClock::time_point());
 }
 
 void NetSession::State::CloseHalfLink(size_t index, const char* why)
@@ -116,11 +150,12 @@ void NetSession::State::ForgetPending(const ENetPeer* peer)
     std::erase_if(pending, [&](const PendingLink& link) { return link.peer == peer; });
 }
 
-void NetSession::State::TakeLink(ENetPeer* peer)
+void NetSession::State::TakeLink(ENetPeer* peer, uint32_t tag)
 {
     const SessionClock::time_point now = SessionClock::now();
     PendingLink link;
     link.peer = peer;
+    link.tag = tag;
     link.since = now;
     // It waited half-open until now, and keeps its place.
     const auto half =

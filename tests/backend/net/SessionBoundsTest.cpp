@@ -104,40 +104,112 @@ TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), joined ? 2u : 1u);
 }
 
-TEST(SessionBounds, ConnectsNeverAcknowledgedFromTenAddressesKeepNoNewcomerOutAtHostOrPlayer)
+TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAndGetsNobodyRemoved)
 {
-    TestPlayer a(2), b(3), c(4);
+    // Each of 240 addresses may close a waiting link once a second here, and
+    // they start one after another over that second: sixteen are closed well
+    // within the 200 ms the newcomers take to answer.
+    constexpr auto HELLO = std::chrono::milliseconds(1000);
+    TestPlayer a(2), b(3, [&](NetSessionOptions&options) { options.helloTimeoutMs = uint32_t(HELLO.count()); });
+    TestPlayer asker(4);
     ASSERT_TRUE(MakeSession({&a, &b}));
-    // Ten addresses, each with eight connects to the host and eight to the
-    // player, made again every round: more than the slots both have.
-    constexpr size_t PER_TARGET = 8;
+    constexpr size_t ADDRESSES = 240;
+    constexpr int PER_SECOND = 4;
+    ConnectFlood flood(b.Address(), ADDRESSES, PER_SECOND, HELLO);
+    ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * PER_SECOND * ADDRESSES; }));
+    for (const uint32_t n : {10u, 11u}) {
+        RawClient newcomer(n, 2);
+        ControlFrame welcome;
+        ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+        const std::vector<uint32_t> unanswered = LinkListed(newcomer, welcome, b.Found().instance, 200);
+        // As the game's joiner does.
+        if (!unanswered.empty())
+            newcomer.Send(0, UnansweredFrame(unanswered));
+        EXPECT_TRUE(unanswered.empty()) << "the flood closed a newcomer's link to the player";
+        EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, welcome.member.id));
+        // The next is not told of it.
+        newcomer.Leave(0);
+        ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    }
+    // The host answers a query only after what came before it.
+    ASSERT_TRUE(asker.Find(a.Address()));
+    EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "the player was removed";
+}
+
+TEST(SessionBounds, ConnectsForgedFromANewcomersOwnAddressDoNotKeepItFromAPlayer)
+{
+    TestPlayer a(2), b(3), c(5);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // A stranger's eight connects from elsewhere wait first; then a hundred
+    // a second from a newcomer's own IPv4 address and port fill that
+    // address's places and make sixteen links wait.
+    RawClient stranger(9, 8), newcomer(10, 2);
+    stranger.Deafen();
+    stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    stranger.Pump(1);
+    ControlFrame welcome;
+    {
+        ConnectFlood forged(b.Address(), newcomer.Socket(), 100);
+        ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
+        ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+        ConnectListed(newcomer, welcome);
+        // Well before the stranger's links are closed at the hello time.
+        EXPECT_TRUE(AnswerListed(newcomer, welcome, b.Found().instance, {}, 300).empty()) << "kept from the player";
+        EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, welcome.member.id));
+    }
+    // The next is not told of it.
+    newcomer.Leave(0);
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+
+    // The game's own joiner, forged from its IPv4 address (its port is its own).
+    ConnectFlood forged(b.Address(), NetAddress{TestIp(5), 0}, 100);
+    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
+    EXPECT_TRUE(c.Join(a)) << "kept from the player";
+}
+
+TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomerOut)
+{
+    // The game's link time-outs: what ENet would keep such links for.
+    const NetSessionOptions game;
+    TestPlayer a(2, [&](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = game.linkTimeoutMinMs;
+        options.linkTimeoutMaxMs = game.linkTimeoutMaxMs;
+    });
+    TestPlayer b(3), c(4), d(5);
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    const NetAppDesc desc = b.Found();
+    const std::vector<uint32_t> named = {b.Id(), c.Id()};
+    // Each join is admitted, names both players, is turned away and never
+    // takes the answer; joins go on until one of them is dropped.
     std::atomic<bool> stop{false};
-    std::atomic<int> rounds{0};
-    std::thread flood([&] {
-        std::vector<std::unique_ptr<RawClient>> strangers;
-        for (uint32_t n = 10; n < 20; ++n) {
-            strangers.push_back(std::make_unique<RawClient>(n, 2 * PER_TARGET));
-            strangers.back()->Deafen();
-        }
-        while (!stop) {
-            for (const auto& stranger : strangers) {
-                stranger->ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
-                for (size_t link = PER_TARGET; link < 2 * PER_TARGET; ++link)
-                    stranger->Connect(link, b.Address());
-                stranger->Pump(1);
+    std::atomic<int> turnedAway{0}, dropped{0};
+    std::thread joins([&] {
+        std::vector<std::unique_ptr<RawClient>> used;
+        for (uint32_t join = 0; !stop; ++join) {
+            used.push_back(std::make_unique<RawClient>(10 + join % 8, 1));
+            RawClient& raw = *used.back();
+            raw.Connect(0, a.Address());
+            raw.Pump(200, [&] { return raw.Open(0); });
+            ControlFrame welcome;
+            if (!raw.Open(0)) {
+                ++dropped;
+                continue;
             }
-            ++rounds;
+            raw.Send(0, HelloFrame(desc, {}));
+            if (raw.NextFrame(ControlKind::WELCOME, 200, &welcome)) {
+                raw.Send(0, UnansweredFrame(named));
+                ++turnedAway;
+            }
         }
     });
-    const bool flooding = Eventually([&] { return rounds >= 3; });
-    const bool joined = flooding && c.Join(a);
+    const bool full = Eventually([&] { return dropped > 0; }, std::chrono::seconds(20));
+    const bool joined = full && d.Join(a);
     stop = true;
-    flood.join();
-    EXPECT_TRUE(joined) << "the newcomer was kept out at its first try";
-    for (TestPlayer* player : {&a, &b, &c}) {
-        EXPECT_TRUE(!joined || SawCreated(*player, 3));
-        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "a player was removed";
-    }
+    joins.join();
+    EXPECT_TRUE(full);
+    EXPECT_TRUE(joined) << "locked out after " << turnedAway << " joins turned away";
+    for (const uint32_t id : named)
+        EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, id));
 }
 
 TEST(SessionBounds, LinksTurnedAwayThatNeverTakeTheAnswerKeepNoNewcomerOut)

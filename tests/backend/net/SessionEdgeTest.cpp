@@ -159,26 +159,176 @@ TEST(SessionEdges, EightLinksFromOneAddressHalfOpenOnesIncludedAreTakenTheNinthI
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 2u);
 }
 
-TEST(SessionEdges, AConnectNeverAcknowledgedIsClosedAtTheHelloTime)
+TEST(SessionEdges, LinksThatNeverAcknowledgeAConnectOrAGoodbyeAreClosedAtTheHelloTime)
 {
-    // Eight connects fill their address's share; a ninth from it is taken
-    // only once they are closed.
-    constexpr auto HELLO = std::chrono::milliseconds(2000);
-    TestPlayer a(2, [&](NetSessionOptions& options) { options.helloTimeoutMs = uint32_t(HELLO.count()); });
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    RawClient deaf(10, 8), heard(10, 1);
+    // The game's link time-outs: what ENet would keep such links for.
+    constexpr auto HELLO = std::chrono::milliseconds(3000);
+    const OptionsChange change = [&](NetSessionOptions& options) {
+        const NetSessionOptions game;
+        options.helloTimeoutMs = uint32_t(HELLO.count());
+        options.linkTimeoutMinMs = game.linkTimeoutMinMs;
+        options.linkTimeoutMaxMs = game.linkTimeoutMaxMs;
+    };
+    TestPlayer a(2, change), b(3, change);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    const uint32_t named = b.Id();
+    // Two addresses fill their eight places at the host and at the player:
+    // one with joins that name the player, are turned away by the host and
+    // removed at the player, and never take the answer; the other with
+    // connects never acknowledged.
+    std::vector<std::unique_ptr<RawClient>> joins;
+    for (int join = 0; join < 8; ++join) {
+        joins.push_back(std::make_unique<RawClient>(11, 2));
+        ControlFrame welcome;
+        ASSERT_TRUE(JoinAsPlayer(*joins.back(), a.Address(), b.Found(), &welcome));
+        joins.back()->Send(0, UnansweredFrame({named}));
+        for (TestPlayer* player : {&a, &b})
+            ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    }
+    RawClient deaf(10, 16);
     deaf.Deafen();
-    const auto sent = std::chrono::steady_clock::now();
-    deaf.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    for (size_t link = 0; link < 16; ++link)
+        deaf.Connect(link, link < 8 ? a.Address() : b.Address());
     deaf.Pump(1);
-    heard.Connect(0, a.Address());
-    heard.Pump(40, [&] { return heard.Connected() == 1; });
-    ASSERT_EQ(heard.Connected(), 0u) << "a ninth link from one address was taken";
+    const auto last = std::chrono::steady_clock::now();
+    // A ninth link from each address to each of them.
+    RawClient ninth(10, 2), ninthJoin(11, 2);
+    const auto connect = [&](size_t link) {
+        for (RawClient* raw : {&ninth, &ninthJoin})
+            if (!raw->Open(link))
+                raw->Connect(link, link == 0 ? a.Address() : b.Address());
+    };
+    const auto allOpen = [&] { return ninth.Open(0) && ninth.Open(1) && ninthJoin.Open(0) && ninthJoin.Open(1); };
+    connect(0);
+    connect(1);
+    PumpAll({&ninth, &ninthJoin}, 40, [&] { return ninth.Connected() + ninthJoin.Connected() > 0; });
+    ASSERT_EQ(ninth.Connected() + ninthJoin.Connected(), 0u) << "a ninth link from one address was taken";
 
     // Taken once they are closed, well before twice the hello time.
-    while (heard.Connected() == 0 && std::chrono::steady_clock::now() - sent < HELLO * 7 / 4) {
-        heard.Connect(0, a.Address());
-        heard.Pump(40, [&] { return heard.Connected() == 1; });
+    while (!allOpen() && std::chrono::steady_clock::now() - last < HELLO * 7 / 4) {
+        connect(0);
+        connect(1);
+        PumpAll({&ninth, &ninthJoin}, 40, allOpen);
     }
-    EXPECT_EQ(heard.Connected(), 1u) << "connects never acknowledged were kept past the hello time";
+    EXPECT_TRUE(ninth.Open(0) && ninth.Open(1)) << "connects never acknowledged were kept past the hello time";
+    EXPECT_TRUE(ninthJoin.Open(0)) << "links turned away at the host were kept past the hello time";
+    EXPECT_TRUE(ninthJoin.Open(1)) << "links removed at the player were kept past the hello time";
+    EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, named));
+}
+
+TEST(SessionEdges, ALinkTurnedAwayAfterItsAdmissionIsClosedBeforeOlderWaitingLinks)
+{
+    TestPlayer a(2, PATIENT), b(3);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Eight links that never say who they are, then a join turned away that
+    // never takes the answer, then seven more links: sixteen wait.
+    RawClient older(10, 8), join(11, 1), later(12, 7), stranger(13, 1);
+    older.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(older.AllConnected(1000));
+    ControlFrame welcome;
+    ASSERT_TRUE(AdmitAsPlayer(join, a.Address(), b.Found(), &welcome));
+    join.Send(0, UnansweredFrame({b.Id()}));
+    ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    later.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(later.AllConnected(1000));
+
+    stranger.Connect(0, a.Address());
+    PumpAll({&older, &later, &stranger}, 1000, [&] { return stranger.Open(0); });
+    EXPECT_TRUE(stranger.Open(0));
+    PumpAll({&older, &later, &stranger}, 10);
+    EXPECT_EQ(older.Closed() + later.Closed(), 0u) << "an older waiting link went before the one turned away";
+}
+
+namespace {
+
+// The token the host made for the newcomer `welcome` admits and `player`.
+uint64_t TokenFor(const ControlFrame& welcome, TestPlayer& player)
+{
+    for (const ListedMember& listed : welcome.listed)
+        if (listed.record.id == player.Id())
+            return listed.token;
+    return 0;
+}
+
+} // namespace
+
+TEST(SessionEdges, ANewcomersWaitingLinkIsClosedForNoStrangerAndItsConnectMakesRoomForItself)
+{
+    TestPlayer a(2), b(3, PATIENT);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    const NetAppDesc desc = b.Found();
+    // The newcomer connects to the player and takes the answer only at the
+    // end; fifteen strangers' links from two addresses wait after it, up but
+    // never saying who they are.
+    RawClient newcomer(10, 2), first(11, 8), second(12, 7);
+    ControlFrame welcome;
+    ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), desc, &welcome));
+    ConnectListed(newcomer, welcome);
+    for (RawClient* raw : {&first, &second})
+        raw->ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    PumpAll({&first, &second}, 1000, [&] { return first.Connected() + second.Connected() == 15; });
+    ASSERT_EQ(first.Connected() + second.Connected(), 15u);
+
+    // A stranger's connect closes the oldest of them, not the newcomer's.
+    RawClient third(13, 1), fourth(14, 1);
+    third.Connect(0, b.Address());
+    PumpAll({&first, &second, &third}, 1000, [&] { return third.Connected() == 1 && first.Closed() == 1; });
+    EXPECT_EQ(third.Connected(), 1u);
+    EXPECT_EQ(first.Closed(), 1u) << "the oldest stranger's link was not closed";
+    EXPECT_TRUE(AnswerListed(newcomer, welcome, desc.instance).empty()) << "a stranger's connect closed it";
+
+    // Sixteen strangers' links wait; a second newcomer, whose address spent
+    // its right to close one, still makes room for itself.
+    RawClient later(15, 2), sameAddress(15, 1);
+    ControlFrame laterWelcome;
+    ASSERT_TRUE(AdmitAsPlayer(later, a.Address(), desc, &laterWelcome));
+    fourth.Connect(0, b.Address());
+    PumpAll({&first, &second, &third, &fourth}, 1000, [&] { return fourth.Connected() == 1; });
+    sameAddress.Connect(0, b.Address());
+    PumpAll({&first, &second, &third, &fourth, &sameAddress}, 1000,
+            [&] { return sameAddress.Connected() == 1 && first.Closed() == 2; });
+    ASSERT_EQ(first.Closed(), 2u);
+    // It links the player alone.
+    const std::vector<uint32_t> earlier = {welcome.member.id};
+    ConnectListed(later, laterWelcome, earlier);
+    EXPECT_TRUE(AnswerListed(later, laterWelcome, desc.instance, earlier).empty()) << "its connect was dropped";
+    PumpAll({&first, &second, &third, &fourth, &sameAddress}, 10);
+    EXPECT_EQ(first.Closed(), 3u);
+    EXPECT_EQ(second.Closed() + third.Closed() + fourth.Closed() + sameAddress.Closed(), 0u);
+    for (const ControlFrame* admitted : {&welcome, &laterWelcome})
+        EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, admitted->member.id));
+}
+
+TEST(SessionEdges, AWrongTagFromANewcomersAddressOrItsTagFromAnotherPortProtectsNothing)
+{
+    TestPlayer a(2), b(3, PATIENT);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    RawClient newcomer(10, 2), otherPort(10, 1), first(11, 8), second(12, 6);
+    ControlFrame welcome;
+    ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+    const uint32_t tag = ConnectTag(TokenFor(welcome, b));
+    // The oldest two links: the newcomer's address with another tag, and the
+    // tag from another port of its IPv4 address.
+    newcomer.Connect(1, b.Address(), tag ^ 1);
+    otherPort.Connect(0, b.Address(), tag);
+    PumpAll({&newcomer, &otherPort}, 1000, [&] { return newcomer.Open(1) && otherPort.Open(0); });
+    for (RawClient* raw : {&first, &second})
+        raw->ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    const std::vector<RawClient*> waiting = {&newcomer, &otherPort, &first, &second};
+    PumpAll(waiting, 1000, [&] { return first.Connected() + second.Connected() == 14; });
+    ASSERT_TRUE(newcomer.Open(1) && otherPort.Open(0));
+    ASSERT_EQ(first.Connected() + second.Connected(), 14u);
+
+    // Two strangers' connects close the two oldest.
+    RawClient third(13, 1), fourth(14, 1);
+    for (RawClient* stranger : {&third, &fourth}) {
+        stranger->Connect(0, b.Address());
+        std::vector<RawClient*> pumped = waiting;
+        pumped.push_back(stranger);
+        PumpAll(pumped, 1000, [&] { return stranger->Connected() == 1; });
+    }
+    PumpAll(waiting, 1000, [&] { return newcomer.Closed() + otherPort.Closed() == 2; });
+    EXPECT_EQ(newcomer.Closed(), 1u) << "a link with another tag from the newcomer's address was kept";
+    EXPECT_EQ(otherPort.Closed(), 1u) << "its tag from another port was kept";
+    EXPECT_EQ(first.Closed() + second.Closed(), 0u);
 }

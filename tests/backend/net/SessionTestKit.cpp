@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 
 namespace nettest {
 
@@ -215,8 +217,6 @@ RawClient::~RawClient()
 
 void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
 {
-    if (deaf)
-        host->intercept = DropAll;
     for (size_t link = 0; link < peers.size(); ++link)
         Connect(link, to, data);
 }
@@ -375,25 +375,66 @@ bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& des
     return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
 }
 
+namespace {
+
+// The players `welcome` lists that a joiner links to, in the order of its links from 1 on.
+std::vector<ListedMember> ToLink(const ControlFrame& welcome, const std::vector<uint32_t>& leftOut)
+{
+    std::vector<ListedMember> players;
+    for (const ListedMember& listed : welcome.listed)
+        if (listed.record.id != welcome.hostId &&
+            std::find(leftOut.begin(), leftOut.end(), listed.record.id) == leftOut.end())
+            players.push_back(listed);
+    return players;
+}
+
+} // namespace
+
+void ConnectListed(RawClient& raw, const ControlFrame& welcome, const std::vector<uint32_t>& leftOut)
+{
+    size_t link = 1;
+    for (const ListedMember& listed : ToLink(welcome, leftOut))
+        raw.Connect(link++, listed.record.address, ConnectTag(listed.token));
+    raw.Flush();
+}
+
+std::vector<uint32_t> AnswerListed(RawClient& raw, const ControlFrame& welcome, const NetGuid& instance,
+                                   const std::vector<uint32_t>& leftOut, int turns)
+{
+    const std::vector<ListedMember> players = ToLink(welcome, leftOut);
+    raw.OnConnect([&](size_t link) {
+        if (link >= 1 && link <= players.size())
+            raw.Send(link, HelloPeerFrame(instance, welcome.member.id, players[link - 1].token));
+    });
+    std::vector<uint32_t> answered;
+    ControlFrame ack;
+    raw.Pump(turns, [&] {
+        while (raw.TakeFrame(ControlKind::PEER_ACK, &ack))
+            answered.push_back(ack.member.id);
+        return answered.size() >= players.size();
+    });
+    raw.OnConnect({});
+    std::vector<uint32_t> unanswered;
+    for (const ListedMember& listed : players)
+        if (std::find(answered.begin(), answered.end(), listed.record.id) == answered.end())
+            unanswered.push_back(listed.record.id);
+    return unanswered;
+}
+
+std::vector<uint32_t> LinkListed(RawClient& raw, const ControlFrame& welcome, const NetGuid& instance, int lateMs)
+{
+    ConnectListed(raw, welcome);
+    std::this_thread::sleep_for(std::chrono::milliseconds(lateMs));
+    return AnswerListed(raw, welcome, instance);
+}
+
 bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome,
                   const std::vector<uint32_t>& leftOut)
 {
-    constexpr int TURNS = 1000;
     if (!AdmitAsPlayer(raw, host, desc, welcome))
         return false;
-    size_t link = 1;
-    for (const ListedMember& listed : welcome->listed) {
-        if (listed.record.id == welcome->hostId ||
-            std::find(leftOut.begin(), leftOut.end(), listed.record.id) != leftOut.end())
-            continue;
-        raw.Connect(link, listed.record.address);
-        raw.Pump(TURNS, [&] { return raw.Open(link); });
-        raw.Send(link++, HelloPeerFrame(desc.instance, welcome->member.id, listed.token));
-        ControlFrame ack;
-        if (!raw.NextFrame(ControlKind::PEER_ACK, TURNS, &ack))
-            return false;
-    }
-    return true;
+    ConnectListed(raw, *welcome, leftOut);
+    return AnswerListed(raw, *welcome, desc.instance, leftOut).empty();
 }
 
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port)
@@ -414,6 +455,95 @@ int BindUdp(uint32_t ip, uint16_t port)
         return -1;
     }
     return fd;
+}
+
+std::vector<uint8_t> ConnectDatagram(uint32_t connectId, uint32_t data)
+{
+    ENetProtocolHeader header = {};
+    header.peerID = htons(uint16_t(ENET_PROTOCOL_MAXIMUM_PEER_ID) | uint16_t(ENET_PROTOCOL_HEADER_FLAG_SENT_TIME));
+    header.sentTime = htons(uint16_t(connectId));
+    ENetProtocolConnect connect = {};
+    connect.header.command = uint8_t(ENET_PROTOCOL_COMMAND_CONNECT) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
+    connect.header.channelID = 0xFF;
+    connect.header.reliableSequenceNumber = htons(1);
+    // The answers name no link of an ENet host at the sender's address.
+    connect.outgoingPeerID = htons(ENET_PROTOCOL_MAXIMUM_PEER_ID);
+    connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
+    connect.mtu = htonl(1392);
+    connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
+    connect.channelCount = htonl(2);
+    connect.packetThrottleInterval = htonl(ENET_PEER_PACKET_THROTTLE_INTERVAL);
+    connect.packetThrottleAcceleration = htonl(ENET_PEER_PACKET_THROTTLE_ACCELERATION);
+    connect.packetThrottleDeceleration = htonl(ENET_PEER_PACKET_THROTTLE_DECELERATION);
+    connect.connectID = connectId;
+    connect.data = htonl(data);
+    std::vector<uint8_t> bytes(sizeof header + sizeof connect);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    std::memcpy(bytes.data() + sizeof header, &connect, sizeof connect);
+    return bytes;
+}
+
+ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
+{
+    // 127.x.y.z with x other than this process's players' second byte.
+    const uint32_t pid = static_cast<uint32_t>(getpid());
+    const uint32_t apart = (((pid >> 8) + 128) & 0xFF) << 16;
+    for (uint32_t a = 0; a < addresses; ++a) {
+        const int fd = BindUdp((127u << 24) | apart | (a / 250) << 8 | (a % 250 + 1), 0);
+        if (fd >= 0)
+            sockets.push_back(fd);
+    }
+    owned = sockets.size();
+    Start(to, perSecond, spread);
+}
+
+ConnectFlood::ConnectFlood(const NetAddress& to, const NetAddress& from, int perSecond)
+{
+    const int fd = BindUdp(from.ip, from.port);
+    if (fd >= 0)
+        sockets.push_back(fd);
+    owned = sockets.size();
+    Start(to, perSecond, std::chrono::milliseconds(0));
+}
+
+ConnectFlood::ConnectFlood(const NetAddress& to, int socket, int perSecond)
+{
+    sockets.push_back(socket);
+    Start(to, perSecond, std::chrono::milliseconds(0));
+}
+
+void ConnectFlood::Start(const NetAddress& to, int perSecond, std::chrono::milliseconds spread)
+{
+    const sockaddr_in target = SocketAddress(to.ip, to.port);
+    const auto period = std::chrono::microseconds(1000000 / perSecond);
+    worker = std::thread([this, target, period, spread] {
+        std::mt19937 random(static_cast<uint32_t>(sockets.size()));
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<std::chrono::steady_clock::time_point> due;
+        for (size_t i = 0; i < sockets.size(); ++i)
+            due.push_back(start + spread * i / sockets.size());
+        while (!stop) {
+            const auto now = std::chrono::steady_clock::now();
+            for (size_t i = 0; i < sockets.size(); ++i) {
+                if (now < due[i])
+                    continue;
+                due[i] += period;
+                const std::vector<uint8_t> bytes = ConnectDatagram(static_cast<uint32_t>(random()));
+                if (sendto(sockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                           sizeof target) == ssize_t(bytes.size()))
+                    ++sent;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+}
+
+ConnectFlood::~ConnectFlood()
+{
+    stop = true;
+    worker.join();
+    for (size_t i = 0; i < owned; ++i)
+        close(sockets[i]);
 }
 
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,

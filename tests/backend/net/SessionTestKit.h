@@ -8,6 +8,7 @@
 #include <enet/enet.h>
 #include <netinet/in.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -112,13 +113,18 @@ public:
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
 
-    // Drops everything that arrives: links it opens stay half-open.
-    void Deafen() { deaf = true; }
+    // Drops everything that arrives from now on: links it opens stay half-open.
+    void Deafen() { host->intercept = DropAll; }
     // Opens every link to `to`, each with `data` as its connect data; drops
     // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
-    // Opens link `link` alone to `to`, dropping what it had.
+    // Opens link `link` alone to `to`, dropping what it had; the connect goes
+    // at the next Pump or Flush.
     void Connect(size_t link, const NetAddress& to, uint32_t data = SESSION_PROTOCOL_MAGIC);
+    // Sends what waits without taking what came.
+    void Flush() { enet_host_flush(host); }
+    // The socket of all its links, for datagrams sent as if from them.
+    int Socket() const { return host->socket; }
     // From now on Pump opens again at once every link that closes.
     void Reopen() { reopen = true; }
     // Pump calls this with each link that comes up.
@@ -155,7 +161,6 @@ private:
     ENetHost* host = nullptr;
     std::vector<ENetPeer*> peers;
     std::vector<std::pair<ENetAddress, uint32_t>> targets; // where each link goes, with its connect data
-    bool deaf = false;
     bool reopen = false;
     std::function<void(size_t link)> onConnect;
     size_t framesTaken = 0;
@@ -177,6 +182,15 @@ ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids);
 // Is admitted by the host at `host` like any player, on link 0, and links
 // nobody; false when any step fails. The host's welcome in `welcome`.
 bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome);
+// Connects, as the game's joiner does, to every player but the host that
+// `welcome` lists and that is not in `leftOut`, at once on links 1 on.
+void ConnectListed(RawClient& raw, const ControlFrame& welcome, const std::vector<uint32_t>& leftOut = {});
+// Then says hello on each link as it comes up: the players that did not
+// answer within `turns`.
+std::vector<uint32_t> AnswerListed(RawClient& raw, const ControlFrame& welcome, const NetGuid& instance,
+                                   const std::vector<uint32_t>& leftOut = {}, int turns = 1000);
+// Both, taking the answers to its connects `lateMs` after sending them.
+std::vector<uint32_t> LinkListed(RawClient& raw, const ControlFrame& welcome, const NetGuid& instance, int lateMs);
 // Joins the session `desc` describes at `host` like any player, on link 0,
 // then links every other player it lists but those in `leftOut` on links 1 on;
 // false when any step fails. The host's welcome in `welcome`.
@@ -187,6 +201,37 @@ bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
 // A plain UDP socket bound to ip:port (port 0: any), or -1.
 int BindUdp(uint32_t ip, uint16_t port);
+
+// An ENet connect as a stranger sends it, with `data` as its connect data;
+// ENet drops what is sent back to it.
+std::vector<uint8_t> ConnectDatagram(uint32_t connectId, uint32_t data = SESSION_PROTOCOL_MAGIC);
+
+// Connects that are never completed, each a new link, sent to `to` at
+// `perSecond` from each socket until destroyed.
+class ConnectFlood {
+public:
+    // From `addresses` addresses of its own, 127.x.y.z apart from every
+    // player's of this process, which start one after another over `spread`.
+    ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread);
+    // From a socket of its own bound to `from` (port 0: any).
+    ConnectFlood(const NetAddress& to, const NetAddress& from, int perSecond);
+    // From `socket`, which stays the caller's.
+    ConnectFlood(const NetAddress& to, int socket, int perSecond);
+    ~ConnectFlood();
+    ConnectFlood(const ConnectFlood&) = delete;
+    ConnectFlood& operator=(const ConnectFlood&) = delete;
+
+    uint64_t Sent() const { return sent; }
+
+private:
+    void Start(const NetAddress& to, int perSecond, std::chrono::milliseconds spread);
+
+    std::vector<int> sockets;
+    size_t owned = 0; // the first `owned` sockets are closed with it
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> sent{0};
+    std::thread worker;
+};
 
 // Answers to one discovery query, read from a plain UDP socket.
 struct QueryOutcome {
