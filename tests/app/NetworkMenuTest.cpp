@@ -246,6 +246,16 @@ protected:
         Press(DIK_RETURN);
     }
 
+    // The game starts, and its player `name` joins the session at `address` from the menu.
+    void StartAndJoin(const std::string& address, const char* name)
+    {
+        ASSERT_TRUE(StartGame());
+        GoToMainMenu();
+        ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu(name));
+        ASSERT_NO_FATAL_FAILURE(Join(address));
+        ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    }
+
     // From the main screen: "Host a Game" on UK Dirt Track.
     void HostUkRace()
     {
@@ -612,11 +622,7 @@ TEST_F(NetworkMenuTest, AJoinWhoseWordRemovedAPlayerEndsOnTheClosedUpSlotAndTheN
     ASSERT_TRUE(JoinAsBot(silent, host.Address(), "Sid"));
     silent.Session().Mute();
     EXPECT_FALSE(JoinAsBot(named, host.Address(), "Ned")) << "one newcomer's word removed a player";
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
-    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    ASSERT_NO_FATAL_FAILURE(StartAndJoin(AddressText(5), "Ann"));
     ASSERT_TRUE(host.WaitForEvent(NetMessageType::DESTROY_PLAYER, silent.Id()));
     const uint32_t game = g_LocalPlayerId;
     EXPECT_EQ(GameSlotOf(game), 2) << "the game kept the slot it claimed before the removal";
@@ -675,11 +681,7 @@ TEST_F(NetworkMenuTest, AJoinedGameThatBecameHostAdmitsOnTheNextFreeSlotOnly)
 {
     TestPlayer host(5);
     ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Ann"));
-    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    ASSERT_NO_FATAL_FAILURE(StartAndJoin(AddressText(5), "Ann"));
     host.Session().Close();
     ASSERT_TRUE(TurnUntil([] {
         std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
@@ -710,11 +712,7 @@ TEST_F(NetworkMenuTest, APlayerWhoseLinkToTheGameCameLateIsShownOnTheHostsSlotAn
     TestPlayer host(5), mal(6, patient), cy(7), dee(8);
     host.Session().SetAdmissionCheck(AdmitJoiner);
     ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Jo"));
-    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    ASSERT_NO_FATAL_FAILURE(StartAndJoin(AddressText(5), "Jo"));
     const uint32_t game = g_LocalPlayerId;
 
     // Mal's answers from the game are lost for 1.5 s: its link here comes late.
@@ -785,11 +783,7 @@ TEST_F(NetworkMenuTest, TheGridIsTheHostsWhateverLinksBreakAndNobodyMovesOnceSta
     host.Session().SetAdmissionCheck(AdmitJoiner);
     ASSERT_TRUE(HostGameSession(host, MAX_SESSION_PLAYERS, AppData(1, TRACK_UK)));
     ASSERT_TRUE(JoinAsBot(ann, host.Address(), "Ann"));
-    ASSERT_TRUE(StartGame());
-    GoToMainMenu();
-    ASSERT_NO_FATAL_FAILURE(OpenMultiplayerMenu("Jo"));
-    ASSERT_NO_FATAL_FAILURE(Join(AddressText(5)));
-    ASSERT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE) << g_LastError;
+    ASSERT_NO_FATAL_FAILURE(StartAndJoin(AddressText(5), "Jo"));
     const uint32_t game = g_LocalPlayerId;
     // Ned never says it joined: the game never shows it.
     ASSERT_TRUE(ned.Session().EnumHosts(g_ApplicationGuid, host.Address()));
