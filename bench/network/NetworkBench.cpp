@@ -35,6 +35,7 @@
 #include <memory>
 #include <mutex>
 #include <netinet/in.h>
+#include <poll.h>
 #include <random>
 #include <set>
 #include <string>
@@ -533,9 +534,35 @@ std::unique_ptr<ConnectFlood> ForgeFrom(ENetHost* host, const NetAddress& to)
     return forged;
 }
 
-// A newcomer's first connect to the host, which acknowledges the answer
-// `delayMs` after sending it, then says hello for another game: true when it
-// is turned away, that is, when its waiting link was not closed under it.
+// The cookie the host's answer gives a query from `ip`, as the game's joiner
+// asks; SESSION_PROTOCOL_MAGIC when none came.
+uint32_t QueryCookie(uint32_t ip, const NetAddress& to, const NetGuid& application)
+{
+    uint32_t data = SESSION_PROTOCOL_MAGIC;
+    const int fd = ConnectFlood::Bind(ip);
+    if (fd < 0)
+        return data;
+    const std::vector<uint8_t> query = EncodeHostQuery(HostQuery{application, 1});
+    sockaddr_in target = {};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(to.ip);
+    target.sin_port = htons(to.port);
+    sendto(fd, query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    pollfd wait = {fd, POLLIN, 0};
+    uint8_t bytes[2048];
+    HostAnswer answer;
+    ssize_t size = 0;
+    if (poll(&wait, 1, 1000) > 0 && (size = recv(fd, bytes, sizeof bytes, 0)) > 0 &&
+        DecodeHostAnswer(bytes, size_t(size), &answer) && answer.cookie != 0)
+        data = answer.cookie;
+    close(fd);
+    return data;
+}
+
+// A newcomer's first connect to the host, with the cookie of its query as
+// the game's joiner does, which acknowledges the answer `delayMs` after
+// sending it, then says hello for another game: true when it is turned away,
+// that is, when its waiting link was not closed under it.
 bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs, bool forge)
 {
     const ENetAddress local = {htonl(BenchIp(n)), 0};
@@ -544,7 +571,7 @@ bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int del
         return false;
     std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, to) : nullptr;
     const ENetAddress target = {htonl(to.ip), to.port};
-    enet_host_connect(host, &target, 2, SESSION_PROTOCOL_MAGIC);
+    enet_host_connect(host, &target, 2, QueryCookie(BenchIp(n), to, desc.application));
     enet_host_flush(host);
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     std::vector<ControlFrame> frames;

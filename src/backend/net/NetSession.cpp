@@ -294,6 +294,7 @@ bool NetSession::Host(const NetAppDesc& desc, uint16_t port)
         s.desc = desc;
         s.desc.instance = RandomGuid();
         s.isHost = true;
+        s.cookieKey = {RandomSecret(), RandomSecret()};
         uint32_t prefix = 0;
         while (prefix == 0)
             prefix = RandomU32() & 0xFFFF;
@@ -361,18 +362,24 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
         if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &answer) ||
             answer.nonce != query.nonce || !(answer.desc.application == application))
             continue;
+        const uint32_t cookie = answer.cookie;
         QueuedMessage message;
         message.type = NetMessageType::ENUM_HOSTS_RESPONSE;
         message.sender = {ntohl(from.host), from.port};
         message.desc = std::move(answer.desc);
         message.roundTripMs = MsSince(start) - (sent - 1) * interval;
         const uint64_t seq = s.Queue(std::move(message));
+        bool taken = false;
         if (s.WaitDispatched(seq)) {
             std::lock_guard lock(s.queueMutex);
-            if (s.lastTaken) {
-                enet_socket_destroy(socket);
-                return true;
-            }
+            taken = s.lastTaken;
+        }
+        if (taken) {
+            enet_socket_destroy(socket);
+            std::lock_guard lock(s.ioMutex);
+            s.cookieHost = {ntohl(from.host), from.port};
+            s.hostCookie = cookie;
+            return true;
         }
     }
     enet_socket_destroy(socket);
@@ -395,7 +402,9 @@ bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
         s.desc = desc;
         s.phase = SessionPhase::JOINING;
         const ENetAddress target = ToEnet(address);
-        s.hostPeer = enet_host_connect(s.host, &target, CHANNEL_COUNT, SESSION_PROTOCOL_MAGIC);
+        // The host's cookie for our address shows we receive its answers here.
+        const bool cookie = s.hostCookie != 0 && s.cookieHost.ip == address.ip && s.cookieHost.port == address.port;
+        s.hostPeer = enet_host_connect(s.host, &target, CHANNEL_COUNT, cookie ? s.hostCookie : SESSION_PROTOCOL_MAGIC);
         if (s.hostPeer != nullptr) {
             s.SetLinkTimeouts(s.hostPeer);
             // The welcome moves the deadline on.

@@ -264,7 +264,13 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         answer.nonce = query.nonce;
         answer.desc = desc;
         answer.desc.currentPlayers = PlayerCount();
+        answer.cookie = HostCookie(cookieKey, from.ip, CookieEpoch());
         std::vector<uint8_t> reply = EncodeHostAnswer(answer);
+        // Without the cookie, the joiner's connect waits as a stranger's.
+        if (reply.size() > size) {
+            answer.cookie = 0;
+            reply = EncodeHostAnswer(answer);
+        }
         if (reply.size() > size)
             return 1;
         ENetBuffer buffer;

@@ -158,6 +158,21 @@ bool IsConnectTag(uint32_t data)
     return data != 0 && (data & 0xFFFFFF00) != SESSION_PROTOCOL_FAMILY;
 }
 
+uint32_t HostCookie(const SipKey& key, uint32_t ip, uint32_t epoch)
+{
+    uint8_t bytes[8];
+    for (size_t i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<uint8_t>(ip >> (24 - 8 * i));
+        bytes[4 + i] = static_cast<uint8_t>(epoch >> (24 - 8 * i));
+    }
+    return ConnectTag(SipHash24(key, bytes, sizeof bytes));
+}
+
+bool IsHostCookie(const SipKey& key, uint32_t ip, uint32_t data, uint32_t epoch)
+{
+    return data == HostCookie(key, ip, epoch) || data == HostCookie(key, ip, epoch - 1);
+}
+
 bool IsHostDatagram(const uint8_t* bytes, size_t size)
 {
     return HasMagic(bytes, size, HOST_QUERY_MAGIC) || HasMagic(bytes, size, HOST_ANSWER_MAGIC);
@@ -198,6 +213,8 @@ std::vector<uint8_t> EncodeHostAnswer(const HostAnswer& answer)
     writer.U8(answer.desc.joinable ? 1 : 0);
     writer.Text(answer.desc.sessionName, NET_SESSION_NAME_MAX);
     writer.Block(answer.desc.appData);
+    if (answer.cookie != 0)
+        writer.U32(answer.cookie);
     return writer.bytes;
 }
 
@@ -214,6 +231,12 @@ bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer)
     answer->desc.joinable = reader.Flag();
     reader.Text(&answer->desc.sessionName, NET_SESSION_NAME_MAX);
     reader.Block(&answer->desc.appData);
+    answer->cookie = 0;
+    if (reader.Ok() && !reader.AtEnd()) {
+        answer->cookie = reader.U32();
+        if (!IsConnectTag(answer->cookie))
+            return false;
+    }
     return reader.AtEnd();
 }
 

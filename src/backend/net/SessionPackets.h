@@ -6,6 +6,7 @@
 // then; what it accepts encodes back to the same bytes.
 
 #include "backend/net/NetSession.h"
+#include "backend/net/SipHash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,15 +30,26 @@ uint32_t ConnectTag(uint64_t token);
 // True for data that ConnectTag may give.
 bool IsConnectTag(uint32_t data);
 
+// A host's cookie for an IPv4 address is good in the epoch it was made in and
+// the next one.
+constexpr uint32_t COOKIE_EPOCH_SECONDS = 16;
+// What the host's answer gives a query from IPv4 address `ip` in `epoch`, and
+// the data of a joiner's connect to it then: ConnectTag of a keyed hash.
+uint32_t HostCookie(const SipKey& key, uint32_t ip, uint32_t epoch);
+// True when `data` is the cookie of `ip` in `epoch` or the one before.
+bool IsHostCookie(const SipKey& key, uint32_t ip, uint32_t data, uint32_t epoch);
+
 // Players in one session, the host included.
 constexpr size_t SESSION_PLAYERS_MAX = 8;
 constexpr size_t SESSION_MEMBERS_MAX = SESSION_PLAYERS_MAX - 1;
 
 constexpr size_t MEMBER_RECORD_MAX = 4 + 4 + 4 + 2 + 1 + NET_PLAYER_NAME_MAX + 2 + NET_DATA_MAX;
 constexpr size_t HOST_ANSWER_MAX = 4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION_NAME_MAX + 2 + NET_DATA_MAX;
-// Queries are padded to the largest answer, so that an answer is never larger
-// than the query that drew it.
+// Queries are padded to the largest answer without its cookie, so that an
+// answer is never larger than the query that drew it: the host leaves the
+// cookie out of an answer it would make larger.
 constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
+constexpr size_t HOST_COOKIE_SIZE = 4;
 // The largest control frame: a WELCOME to a full session.
 constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 4 + 4 + 1 + NET_SESSION_NAME_MAX + 4 + 1 + 2 +
                                      NET_DATA_MAX + 1 + SESSION_MEMBERS_MAX * (MEMBER_RECORD_MAX + 8);
@@ -50,6 +62,9 @@ struct HostQuery {
 struct HostAnswer {
     uint32_t nonce = 0;
     NetAppDesc desc;
+    // Trailing, for the querying IPv4 address; 0 when absent (an older host,
+    // or no room for it).
+    uint32_t cookie = 0;
 };
 
 // True when the datagram starts like a query or an answer.

@@ -119,6 +119,7 @@ void NetSession::State::OrderChanged()
 
 void NetSession::State::TakeHostRole()
 {
+    cookieKey = {RandomSecret(), RandomSecret()};
     std::vector<uint32_t> joining;
     for (const Member& member : members)
         if (!member.created || member.peer == nullptr)

@@ -33,10 +33,14 @@ constexpr size_t SESSION_PEER_SLOTS = 64;
 // Links from one IPv4 address, half-open ones included: a LAN party behind one NAT.
 constexpr size_t LINKS_PER_ADDRESS = 8;
 // Links that have yet to say who they are, connects not yet acknowledged
-// included; a new connect closes the oldest, once per hello time per address.
-// A newcomer the host announced is never closed for room, and its own
-// connect closes one whenever it needs room.
+// included. A connect that needs room closes the oldest waiting link of lower
+// priority whenever it needs to; one of its own priority, once per hello time
+// per address, and never one of a newcomer the host announced.
 constexpr size_t PENDING_LINKS_MAX = 16;
+// What a waiting link's connect showed.
+constexpr uint8_t PRIORITY_STRANGER = 0;
+constexpr uint8_t PRIORITY_COOKIE = 1;   // at the host: its cookie for the IPv4 address it came from
+constexpr uint8_t PRIORITY_NEWCOMER = 2; // at a player: the tag of a newcomer the host announced
 // ENet refuses anything larger, also half-way through reassembly.
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
 static_assert(SESSION_PACKET_MAX < 4096);
@@ -173,6 +177,11 @@ struct NetSession::State {
     SessionClock::time_point answerDeadline;
     SessionClock::time_point joinDeadline;
     bool reportedUnanswered = false;
+    // Host: the key of the cookies its answers give.
+    SipKey cookieKey;
+    // The cookie of the last answer EnumHosts took, and where from.
+    NetAddress cookieHost;
+    uint32_t hostCookie = 0;
     std::vector<PendingLink> pending;
     std::vector<HalfLink> halfLinks;
     // By IPv4 address: its connect closed a waiting link, and it may not
@@ -217,12 +226,15 @@ struct NetSession::State {
     // True when a connect from `address` with `tag` is that of a newcomer the
     // host announced and that has yet to link to this player.
     bool IsNewcomersConnect(const ENetAddress& address, uint32_t tag) const;
+    uint32_t CookieEpoch() const;
+    // Of a connect from `address` with `tag`, as of now.
+    uint8_t ConnectPriority(const ENetAddress& address, uint32_t tag) const;
     void ForgetClosedHalfLinks();
     // True, once per hello time, for an address whose connect may close a waiting link.
     bool MayClose(const ENetAddress& address);
-    // Closes the link that has waited longest to say who it is, from the IPv4
-    // address of `from` when given, never a newcomer's; false when none is left.
-    bool CloseOldestWaiting(const ENetAddress* from = nullptr);
+    // Closes the link of priority below `below` that has waited longest to say
+    // who it is, from the IPv4 address of `from` when given; false when none is left.
+    bool CloseOldestWaiting(uint8_t below, const ENetAddress* from = nullptr);
     // Counts `peer` among the waiting links until the hello time, as waiting since `since`.
     void WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, uint32_t tag, SessionClock::time_point since);
     // Counts a link we said goodbye to among the waiting links until the hello

@@ -4,6 +4,7 @@
 #include "backend/net/SessionState.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <optional>
 
@@ -32,22 +33,23 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
             ++fromAddress;
         }
     }
-    // A newcomer the host announced shows its tag from its own address:
-    // connects from elsewhere, or forged from there without it, do not keep
-    // it out.
-    const bool newcomer = IsNewcomersConnect(from, tag);
+    // A newcomer the host announced shows its tag, and a joiner the host's
+    // cookie for its address, from there: connects from elsewhere, or forged
+    // from there without it, do not keep it out.
+    const uint8_t priority = ConnectPriority(from, tag);
     if (fromAddress >= host->duplicatePeers) {
-        if (!newcomer || !CloseOldestWaiting(&from))
+        if (priority == PRIORITY_STRANGER || !CloseOldestWaiting(priority, &from))
             return true; // ENet refuses it
         slotFree = true;
     }
     if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        // An address closes a waiting link once per hello time: to close a
-        // newcomer's first link, to the host, before it answers, a stranger
-        // needs sixteen addresses free to do so within that round trip.
-        if (!newcomer && !MayClose(from))
-            return false;
-        if (!CloseOldestWaiting())
+        // A link of lower priority goes at once; one of its own priority once
+        // per hello time per address, a newcomer's never. To close a joiner's
+        // link to the host before it answers, a stranger needs cookies, which
+        // only an address that receives the host's answers gets, at sixteen
+        // addresses free to close one within that round trip.
+        if (!(priority > PRIORITY_STRANGER && CloseOldestWaiting(priority)) &&
+            (priority == PRIORITY_NEWCOMER || !MayClose(from) || !CloseOldestWaiting(uint8_t(priority + 1))))
             return false;
     }
     const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
@@ -56,6 +58,21 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
         return false;
     WaitHalfOpen(slot, connectId, tag, SessionClock::now());
     return true;
+}
+
+uint32_t NetSession::State::CookieEpoch() const
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(SessionClock::now().time_since_epoch());
+    return static_cast<uint32_t>(seconds.count() / COOKIE_EPOCH_SECONDS);
+}
+
+uint8_t NetSession::State::ConnectPriority(const ENetAddress& address, uint32_t tag) const
+{
+    if (IsNewcomersConnect(address, tag))
+        return PRIORITY_NEWCOMER;
+    if (isHost && IsHostCookie(cookieKey, FromEnet(address).ip, tag, CookieEpoch()))
+        return PRIORITY_COOKIE;
+    return PRIORITY_STRANGER;
 }
 
 bool NetSession::State::IsNewcomersConnect(const ENetAddress& address, uint32_t tag) const
@@ -91,11 +108,11 @@ bool NetSession::State::MayClose(const ENetAddress& address)
     return true;
 }
 
-bool NetSession::State::CloseOldestWaiting(const ENetAddress* from)
+bool NetSession::State::CloseOldestWaiting(uint8_t below, const ENetAddress* from)
 {
     ForgetClosedHalfLinks();
     const auto closable = [&](const ENetPeer* peer, uint32_t tag) {
-        return (from == nullptr || peer->address.host == from->host) && !IsNewcomersConnect(peer->address, tag);
+        return (from == nullptr || peer->address.host == from->host) && ConnectPriority(peer->address, tag) < below;
     };
     std::optional<size_t> half, linked;
     for (size_t i = 0; i < halfLinks.size(); ++i)
@@ -164,7 +181,7 @@ void NetSession::State::TakeLink(ENetPeer* peer, uint32_t tag)
         link.since = half->since;
         halfLinks.erase(half);
     } else if (halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        CloseOldestWaiting();
+        CloseOldestWaiting(std::min<uint8_t>(ConnectPriority(peer->address, tag) + 1, PRIORITY_NEWCOMER));
     }
     SetLinkTimeouts(peer);
     link.deadline = now + std::chrono::milliseconds(options.helloTimeoutMs);

@@ -72,36 +72,45 @@ constexpr size_t HUGE_LINKS = 8;
 
 } // namespace
 
-TEST(SessionBounds, HalfOpenAndSilentLinksDoNotKeepAJoinerOut)
+TEST(SessionBounds, AFloodAtTheHostFromManyAddressesClosesNoLateNewcomersConnectAndCookiesGoAtTheHelloTime)
 {
-    TestPlayer a(2, [](NetSessionOptions& options) { options.helloTimeoutMs = 1000; });
-    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    RawClient silent(10, 15);
-    silent.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
-    ASSERT_TRUE(silent.AllConnected(400));
-    // Sixteen new connects that are never acknowledged, again and again while
-    // the joiner tries.
-    std::atomic<bool> stop{false};
-    std::thread halfOpen([&] {
-        RawClient stranger(9, 16);
-        stranger.Deafen();
-        while (!stop) {
-            stranger.ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
-            stranger.Pump(40);
-        }
-    });
-
-    TestPlayer b(3);
+    // Each of 240 addresses may close a waiting link once a second here, and
+    // they start one after another over that second: sixteen are closed well
+    // within the 200 ms the newcomers take to answer.
+    constexpr auto HELLO = std::chrono::milliseconds(1000);
+    TestPlayer a(2, [&](NetSessionOptions& options) { options.helloTimeoutMs = uint32_t(HELLO.count()); });
+    TestPlayer b(3), c(5);
+    ASSERT_TRUE(MakeSession({&a, &b}));
+    // Eight links that show their address's cookie and never say who they
+    // are: the flood closes none of them, the hello time every one.
+    RawClient silent(9, 8);
+    const uint32_t cookie = QueryCookie(9, a.Address());
     const auto start = std::chrono::steady_clock::now();
-    const bool joined = b.Join(a);
-    const auto took = std::chrono::steady_clock::now() - start;
-    stop = true;
-    halfOpen.join();
-    EXPECT_TRUE(joined) << "locked out";
-    EXPECT_LT(took, std::chrono::seconds(5));
-    silent.Pump(1000, [&] { return silent.Closed() == 15; });
-    EXPECT_EQ(silent.Closed(), 15u) << "links that never said who they are stay open";
-    EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), joined ? 2u : 1u);
+    silent.ConnectAll(a.Address(), cookie);
+    ASSERT_TRUE(silent.AllConnected(1000));
+    constexpr size_t ADDRESSES = 240;
+    constexpr int PER_SECOND = 4;
+    ConnectFlood flood(a.Address(), ADDRESSES, PER_SECOND, HELLO);
+    silent.Pump(1000, [&] { return silent.Closed() == 8; });
+    EXPECT_EQ(silent.Closed(), 8u) << "links with a cookie that never said who they are stay open";
+    EXPECT_GE(std::chrono::steady_clock::now() - start, HELLO) << "the flood closed links with a cookie";
+    ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * PER_SECOND * ADDRESSES; }));
+    for (const uint32_t n : {10u, 11u}) {
+        RawClient newcomer(n, 2);
+        ControlFrame welcome;
+        const bool admitted =
+            AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome, QueryCookie(n, a.Address()), 200);
+        EXPECT_TRUE(admitted) << "the flood closed a newcomer's connect to the host";
+        if (!admitted)
+            continue;
+        EXPECT_TRUE(LinkListed(newcomer, welcome, b.Found().instance, 0).empty());
+        EXPECT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, welcome.member.id));
+        // The next is not told of it.
+        newcomer.Leave(0);
+        ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    }
+    EXPECT_TRUE(c.Join(a)) << "the game's joiner was kept out";
+    EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "the player was removed";
 }
 
 TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAndGetsNobodyRemoved)
@@ -136,22 +145,25 @@ TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAnd
     EXPECT_FALSE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "the player was removed";
 }
 
-TEST(SessionBounds, ConnectsForgedFromANewcomersOwnAddressDoNotKeepItFromAPlayer)
+TEST(SessionBounds, ConnectsForgedFromANewcomersOwnAddressDoNotKeepItFromTheHostOrAPlayer)
 {
     TestPlayer a(2), b(3), c(5);
     ASSERT_TRUE(MakeSession({&a, &b}));
-    // A stranger's eight connects from elsewhere wait first; then a hundred
-    // a second from a newcomer's own IPv4 address and port fill that
-    // address's places and make sixteen links wait.
-    RawClient stranger(9, 8), newcomer(10, 2);
+    // At the host and at the player, a stranger's eight connects from
+    // elsewhere wait first; then a hundred a second to each from a newcomer's
+    // own IPv4 address and port fill that address's places and make sixteen
+    // links wait.
+    RawClient stranger(9, 16), newcomer(10, 2);
     stranger.Deafen();
-    stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    for (size_t link = 0; link < 16; ++link)
+        stranger.Connect(link, link < 8 ? a.Address() : b.Address());
     stranger.Pump(1);
+    const uint32_t cookie = QueryCookie(10, a.Address());
     ControlFrame welcome;
     {
-        ConnectFlood forged(b.Address(), newcomer.Socket(), 100);
-        ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
-        ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+        ConnectFlood atHost(a.Address(), newcomer.Socket(), 100), atPlayer(b.Address(), newcomer.Socket(), 100);
+        ASSERT_TRUE(Eventually([&] { return atHost.Sent() >= 20 && atPlayer.Sent() >= 20; }));
+        ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome, cookie)) << "kept from the host";
         ConnectListed(newcomer, welcome);
         // Well before the stranger's links are closed at the hello time.
         EXPECT_TRUE(AnswerListed(newcomer, welcome, b.Found().instance, {}, 300).empty()) << "kept from the player";
@@ -162,9 +174,10 @@ TEST(SessionBounds, ConnectsForgedFromANewcomersOwnAddressDoNotKeepItFromAPlayer
     ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
 
     // The game's own joiner, forged from its IPv4 address (its port is its own).
-    ConnectFlood forged(b.Address(), NetAddress{TestIp(5), 0}, 100);
-    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
-    EXPECT_TRUE(c.Join(a)) << "kept from the player";
+    const NetAddress forgedFrom = {TestIp(5), 0};
+    ConnectFlood atHost(a.Address(), forgedFrom, 100), atPlayer(b.Address(), forgedFrom, 100);
+    ASSERT_TRUE(Eventually([&] { return atHost.Sent() >= 20 && atPlayer.Sent() >= 20; }));
+    EXPECT_TRUE(c.Join(a)) << "kept out";
 }
 
 TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomerOut)

@@ -332,3 +332,69 @@ TEST(SessionEdges, AWrongTagFromANewcomersAddressOrItsTagFromAnotherPortProtects
     EXPECT_EQ(otherPort.Closed(), 1u) << "its tag from another port was kept";
     EXPECT_EQ(first.Closed() + second.Closed(), 0u);
 }
+
+TEST(SessionEdges, AtTheHostACookieConnectClosesAStrangersAtOnceAndAnotherCookiesOncePerHelloTime)
+{
+    TestPlayer a(2, PATIENT), asker(3);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    const uint32_t cookie = QueryCookie(10, a.Address());
+    ASSERT_NE(cookie, 0u);
+    // The oldest link shows address 10's cookie from another address; then
+    // fifteen strangers' links wait.
+    RawClient wrong(11, 1), first(12, 8), second(13, 7), own(10, 3);
+    wrong.Connect(0, a.Address(), cookie);
+    wrong.Pump(1000, [&] { return wrong.Open(0); });
+    for (RawClient* raw : {&first, &second})
+        raw->ConnectAll(a.Address(), SESSION_PROTOCOL_MAGIC);
+    std::vector<RawClient*> all = {&wrong, &first, &second, &own};
+    PumpAll(all, 1000, [&] { return first.Connected() + second.Connected() == 15; });
+    ASSERT_TRUE(wrong.Open(0));
+    ASSERT_EQ(first.Connected() + second.Connected(), 15u);
+
+    // Address 10 spends its right to close a link as a stranger: the oldest goes.
+    own.Connect(0, a.Address());
+    PumpAll(all, 1000, [&] { return own.Open(0) && wrong.Closed() == 1; });
+    EXPECT_EQ(wrong.Closed(), 1u) << "a cookie shown from another address was kept";
+    // Its cookie connects still close the oldest strangers' links.
+    for (const size_t link : {1, 2}) {
+        own.Connect(link, a.Address(), cookie);
+        PumpAll(all, 1000, [&] { return own.Open(link); });
+        EXPECT_TRUE(own.Open(link)) << "a cookie connect found no room";
+    }
+    PumpAll(all, 1000, [&] { return first.Closed() == 2; });
+    EXPECT_EQ(first.Closed(), 2u);
+    EXPECT_EQ(second.Closed() + own.Closed(), 0u);
+
+    // Sixteen links with their addresses' cookies wait, on a host of their own.
+    TestPlayer b(4, PATIENT);
+    ASSERT_TRUE(b.Host({1, 0, 0, 0, 0}));
+    RawClient third(14, 8), fourth(15, 8), stranger(16, 1), thief(17, 1), fifth(18, 2);
+    for (RawClient* raw : {&third, &fourth}) {
+        const uint32_t n = raw == &third ? 14 : 15;
+        raw->ConnectAll(b.Address(), QueryCookie(n, b.Address()));
+    }
+    all = {&third, &fourth, &stranger, &thief, &fifth};
+    PumpAll(all, 1000, [&] { return third.Connected() + fourth.Connected() == 16; });
+    ASSERT_EQ(third.Connected() + fourth.Connected(), 16u);
+    // A stranger's connect, and one with another address's cookie, close none of them.
+    stranger.Connect(0, b.Address());
+    thief.Connect(0, b.Address(), QueryCookie(14, b.Address()));
+    PumpAll(all, 40);
+    ASSERT_TRUE(asker.Find(b.Address()));
+    PumpAll(all, 10);
+    EXPECT_FALSE(stranger.Open(0)) << "a stranger's connect closed a cookie's link";
+    EXPECT_FALSE(thief.Open(0)) << "a cookie shown from another address closed a cookie's link";
+    EXPECT_EQ(third.Closed() + fourth.Closed(), 0u);
+    // A cookie connect closes the oldest of them, once per hello time.
+    const uint32_t fifthCookie = QueryCookie(18, b.Address());
+    fifth.Connect(0, b.Address(), fifthCookie);
+    PumpAll(all, 1000, [&] { return fifth.Open(0) && third.Closed() == 1; });
+    EXPECT_TRUE(fifth.Open(0));
+    EXPECT_EQ(third.Closed(), 1u);
+    fifth.Connect(1, b.Address(), fifthCookie);
+    PumpAll(all, 40);
+    ASSERT_TRUE(asker.Find(b.Address()));
+    PumpAll(all, 10);
+    EXPECT_FALSE(fifth.Open(1)) << "one address closed two cookies' links at once";
+    EXPECT_EQ(third.Closed() + fourth.Closed(), 1u);
+}

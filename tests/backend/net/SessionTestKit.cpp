@@ -369,10 +369,36 @@ void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const Net
     raw.Send(link, HelloFrame(desc, data));
 }
 
-bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome)
+bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome, uint32_t data,
+                   int lateMs)
 {
-    OpenAndHello(raw, 0, host, desc, {});
+    raw.Connect(0, host, data);
+    raw.Flush();
+    std::this_thread::sleep_for(std::chrono::milliseconds(lateMs));
+    raw.Pump(1000, [&] { return raw.Open(0); });
+    raw.Send(0, HelloFrame(desc, {}));
     return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
+}
+
+uint32_t QueryCookie(uint32_t n, const NetAddress& host)
+{
+    HostQuery query;
+    query.application = TestApplication();
+    const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+    const int fd = BindUdp(TestIp(n), 0);
+    if (fd < 0)
+        return 0;
+    const sockaddr_in target = SocketAddress(host.ip, host.port);
+    sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    HostAnswer answer;
+    pollfd wait = {fd, POLLIN, 0};
+    uint8_t received[2048];
+    ssize_t size = 0;
+    if (poll(&wait, 1, 5000) <= 0 || (size = recv(fd, received, sizeof received, 0)) <= 0 ||
+        !DecodeHostAnswer(received, static_cast<size_t>(size), &answer))
+        answer.cookie = 0;
+    close(fd);
+    return answer.cookie;
 }
 
 namespace {

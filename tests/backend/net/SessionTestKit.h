@@ -179,9 +179,15 @@ void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const Net
                   const std::vector<uint8_t>& data);
 // A newcomer's word on the players that did not answer it.
 ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids);
-// Is admitted by the host at `host` like any player, on link 0, and links
-// nobody; false when any step fails. The host's welcome in `welcome`.
-bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome);
+// Is admitted by the host at `host` like any player, on link 0 with `data`
+// as its connect data, taking the answer to its connect `lateMs` after
+// sending it, and links nobody; false when any step fails. The host's welcome
+// in `welcome`.
+bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome,
+                   uint32_t data = SESSION_PROTOCOL_MAGIC, int lateMs = 0);
+// The cookie the answer of the host at `host` gives a query from 127.x.y.n; 0
+// when none came.
+uint32_t QueryCookie(uint32_t n, const NetAddress& host);
 // Connects, as the game's joiner does, to every player but the host that
 // `welcome` lists and that is not in `leftOut`, at once on links 1 on.
 void ConnectListed(RawClient& raw, const ControlFrame& welcome, const std::vector<uint32_t>& leftOut = {});

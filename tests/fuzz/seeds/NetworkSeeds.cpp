@@ -83,6 +83,7 @@ void SessionPacketSeeds(const SeedWriter& seed)
     const NetAppDesc desc = Desc();
     seed(target, "query", EncodeHostQuery(HostQuery{desc.application, 0x1234}));
     seed(target, "answer", EncodeHostAnswer(HostAnswer{0x1234, desc}));
+    seed(target, "answer_cookie", EncodeHostAnswer(HostAnswer{0x1234, desc, ConnectTag(0x89ABCDEF01234567)}));
     const auto frame = [&](ControlKind kind) {
         ControlFrame frame;
         frame.kind = kind;
