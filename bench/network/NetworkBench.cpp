@@ -17,6 +17,7 @@
 // Arguments name the parts to run ("traffic latency migration flood"); none
 // runs them all.
 
+#include "backend/net/ForgedConnect.h"
 #include "backend/net/NetSession.h"
 #include "backend/net/SessionPackets.h"
 #include "network/NetworkPeer.h"
@@ -387,31 +388,6 @@ constexpr size_t CONNECT_BYTES = sizeof(ENetProtocolHeader) + sizeof(ENetProtoco
 constexpr int PROBES = 5;
 constexpr int FORGED_PER_SECOND = 100;
 
-std::vector<uint8_t> ConnectDatagram(uint32_t connectId)
-{
-    ENetProtocolHeader header = {};
-    header.peerID = htons(uint16_t(ENET_PROTOCOL_MAXIMUM_PEER_ID) | uint16_t(ENET_PROTOCOL_HEADER_FLAG_SENT_TIME));
-    header.sentTime = htons(uint16_t(connectId));
-    ENetProtocolConnect connect = {};
-    connect.header.command = uint8_t(ENET_PROTOCOL_COMMAND_CONNECT) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
-    connect.header.channelID = 0xFF;
-    connect.header.reliableSequenceNumber = htons(1);
-    connect.outgoingPeerID = htons(ENET_PROTOCOL_MAXIMUM_PEER_ID);
-    connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
-    connect.mtu = htonl(1392);
-    connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
-    connect.channelCount = htonl(2);
-    connect.packetThrottleInterval = htonl(ENET_PEER_PACKET_THROTTLE_INTERVAL);
-    connect.packetThrottleAcceleration = htonl(ENET_PEER_PACKET_THROTTLE_ACCELERATION);
-    connect.packetThrottleDeceleration = htonl(ENET_PEER_PACKET_THROTTLE_DECELERATION);
-    connect.connectID = connectId;
-    connect.data = htonl(SESSION_PROTOCOL_MAGIC);
-    std::vector<uint8_t> bytes(CONNECT_BYTES);
-    std::memcpy(bytes.data(), &header, sizeof header);
-    std::memcpy(bytes.data() + sizeof header, &connect, sizeof connect);
-    return bytes;
-}
-
 // Sends connects to `to` at `perAddress` datagrams a second from each socket,
 // until destroyed: from 127.x.y.z addresses of its own, one socket each, or
 // from sockets it is given (a newcomer's own, or one on a newcomer's address).
@@ -478,7 +454,7 @@ private:
                     if (now < due[i])
                         continue;
                     due[i] += period;
-                    const std::vector<uint8_t> bytes = ConnectDatagram(uint32_t(random()));
+                    const std::vector<uint8_t> bytes = nettest::ConnectDatagram(uint32_t(random()));
                     if (sendto(sockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
                                sizeof target) == ssize_t(bytes.size()))
                         ++sent;

@@ -2,6 +2,7 @@
 // Players of loopback sessions inside one test process: each has its own
 // session on its own 127.x.y.N address and records what its handler is given.
 
+#include "backend/net/ForgedConnect.h"
 #include "backend/net/NetSession.h"
 #include "backend/net/SessionPackets.h"
 
@@ -207,10 +208,6 @@ bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
 // A plain UDP socket bound to ip:port (port 0: any), or -1.
 int BindUdp(uint32_t ip, uint16_t port);
-
-// An ENet connect as a stranger sends it, with `data` as its connect data;
-// ENet drops what is sent back to it.
-std::vector<uint8_t> ConnectDatagram(uint32_t connectId, uint32_t data = SESSION_PROTOCOL_MAGIC);
 
 // Connects that are never completed, each a new link, sent to `to` at
 // `perSecond` from each socket until destroyed.
