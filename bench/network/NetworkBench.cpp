@@ -502,6 +502,15 @@ void Service(ENetHost* host, int limitMs, const std::function<bool()>& done,
 
 // Forged connects from the socket of a probe's host while it lives, after a
 // head start that fills its address's places.
+using EnetHostPtr = std::unique_ptr<ENetHost, decltype(&enet_host_destroy)>;
+
+// A bare ENet host of a probe at bench address n, with room for `peers` links.
+EnetHostPtr ProbeHost(uint32_t n, size_t peers)
+{
+    const ENetAddress local = {htonl(BenchIp(n)), 0};
+    return EnetHostPtr(enet_host_create(&local, peers, 2, 0, 0), &enet_host_destroy);
+}
+
 std::unique_ptr<ConnectFlood> ForgeFrom(ENetHost* host, const NetAddress& to)
 {
     auto forged = std::make_unique<ConnectFlood>(std::vector<int>{host->socket}, FORGED_PER_SECOND, to);
@@ -541,8 +550,8 @@ uint32_t QueryCookie(uint32_t ip, const NetAddress& to, const NetGuid& applicati
 // that is, when its waiting link was not closed under it.
 bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int delayMs, bool forge)
 {
-    const ENetAddress local = {htonl(BenchIp(n)), 0};
-    ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
+    const EnetHostPtr owned = ProbeHost(n, 1);
+    ENetHost* host = owned.get();
     if (host == nullptr)
         return false;
     std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, to) : nullptr;
@@ -562,7 +571,6 @@ bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int del
         },
         &frames);
     forged.reset();
-    enet_host_destroy(host);
     return !frames.empty();
 }
 
@@ -573,8 +581,8 @@ bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int del
 bool PlayerProbe(uint32_t n, const NetAddress& hostAddress, const NetAddress& player, const NetAppDesc& desc,
                  int delayMs, bool forge)
 {
-    const ENetAddress local = {htonl(BenchIp(n)), 0};
-    ENetHost* host = enet_host_create(&local, 2, 2, 0, 0);
+    const EnetHostPtr owned = ProbeHost(n, 2);
+    ENetHost* host = owned.get();
     if (host == nullptr)
         return false;
     std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, player) : nullptr;
@@ -635,7 +643,6 @@ bool PlayerProbe(uint32_t n, const NetAddress& hostAddress, const NetAddress& pl
             enet_peer_disconnect_later(&host->peers[i], 0);
     Service(
         host, 300, [&] { return hostPeer->state == ENET_PEER_STATE_DISCONNECTED; }, {}, nullptr);
-    enet_host_destroy(host);
     return answered;
 }
 

@@ -66,9 +66,8 @@ void NetSession::State::Admit(ENetPeer* peer, const ControlFrame& hello)
     SendControl(peer, welcome);
 
     members.push_back(std::move(joiner));
-    const uint32_t joinerId = members.back().record.id;
     HostRosterChanged();
-    CreatePlayer(*FindMember(joinerId));
+    CreatePlayer(members.back());
 }
 
 void NetSession::State::Welcomed(const ControlFrame& welcome)
