@@ -156,15 +156,21 @@ TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedWhateverItSays
     liar.Pump(400, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     ASSERT_TRUE(joined.get());
 
-    // It says b left, to the host and to c, and then publishes new data: once
-    // that is shown, what it said before it has been read. The liar answers
-    // its links meanwhile.
+    // It says b left, and sends a list of the players present without b, to
+    // the host and to c, and then publishes new data: once that is shown,
+    // what it said before it has been read. The liar answers its links
+    // meanwhile.
     ControlFrame removal;
     removal.kind = ControlKind::REMOVE_MEMBER;
     removal.member.id = b.Id();
     removal.reason = NET_DESTROY_NORMAL;
-    liar.Send(0, removal);
-    liar.SendIncoming(0, removal);
+    ControlFrame roster;
+    roster.kind = ControlKind::ROSTER;
+    roster.ids = {a.Id(), liarId, c.Id()};
+    for (const ControlFrame& lie : {removal, roster}) {
+        liar.Send(0, lie);
+        liar.SendIncoming(0, lie);
+    }
     info.member.data = {0x43};
     liar.Send(0, info);
     liar.Send(1, info);
@@ -182,6 +188,7 @@ TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedWhateverItSays
         ASSERT_TRUE(player->Session().GetPeerInfo(liarId, &shown));
         EXPECT_EQ(shown.name, "raw");
         EXPECT_EQ(shown.playersBefore, 2u) << "it took another place in the host's order";
+        EXPECT_EQ(SlotAt(*player, c.Id()), 3u) << "the grid closed up on its word";
         ASSERT_TRUE(player->Session().GetPeerInfo(b.Id(), &shown));
         EXPECT_EQ(shown.name, "Jo");
         EXPECT_FALSE(HasEvent(player->Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "b removed on its word";
