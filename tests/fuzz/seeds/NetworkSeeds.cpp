@@ -113,7 +113,7 @@ void SessionPacketSeeds(const SeedWriter& seed)
     unanswered.ids = {3, 0x12340004};
     seed(target, "unanswered", EncodeControlFrame(unanswered));
     ControlFrame roster = frame(ControlKind::ROSTER);
-    roster.ids = {0x12340001, 0x12340002, 0x12340005};
+    roster.ids = {0x12340001, 0x12340002, 0x12340003, 0x12340004, 0x12340005, 0x12340006, 0x12340007, 0x12340008};
     seed(target, "roster", EncodeControlFrame(roster));
     const std::pair<ControlKind, const char*> plain[] = {
         {ControlKind::HELLO, "hello"},           {ControlKind::ADD_MEMBER, "add_member"},

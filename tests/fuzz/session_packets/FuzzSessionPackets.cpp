@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ControlFrame frame;
     if (DecodeControlFrame(data, size, &frame)) {
         RequireWithinLimits(frame.member);
-        Require(frame.listed.size() <= SESSION_MEMBERS_MAX && frame.ids.size() <= SESSION_MEMBERS_MAX &&
+        // A roster lists every player; a report, the others at most.
+        const size_t idsMax = frame.kind == ControlKind::ROSTER ? SESSION_PLAYERS_MAX : SESSION_MEMBERS_MAX;
+        Require(frame.listed.size() <= SESSION_MEMBERS_MAX && frame.ids.size() <= idsMax &&
                 frame.desc.appData.size() <= NET_DATA_MAX);
         for (const ListedMember& listed : frame.listed)
             RequireWithinLimits(listed.record);
