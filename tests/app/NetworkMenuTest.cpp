@@ -453,15 +453,30 @@ TEST_F(NetworkMenuTest, HostStartsOnSOnlyWithAnOpponentAndByItselfOnceTheGridIsF
 // race draws on, and the recovery count and the lap message count no time away,
 // as in a single-player race. Then a joiner that floods the host with garbage,
 // NaN states and cut messages: the host's race goes on and stays finite, whether
-// or not the flooder's link holds.
-TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndAJoinerFloodingItWithGarbage)
+// or not the flooder's link holds. Before the start, a player that closes its
+// link as if it had been removed by a host is only that player lost.
+TEST_F(NetworkMenuTest, HostSurvivesADeviceResetAndJoinersFloodingItOrSayingItWasRemoved)
 {
     ASSERT_TRUE(StartGame());
     GoToMainMenu();
     ASSERT_NO_FATAL_FAILURE(HostUkRace());
     MultiplayerRace* race = g_MultiplayerRace;
-    TestPlayer bot(2);
+    TestPlayer bot(2), scout(3);
     ASSERT_NO_FATAL_FAILURE(JoinBot(bot));
+    ASSERT_TRUE(scout.Find(GameAddress(), g_ApplicationGuid));
+    nettest::RawClient liar(4, 1);
+    ASSERT_EQ(nettest::HelloAnswer(liar, 0, GameAddress(), scout.Found(), Slot(2)), 0);
+    liar.SendBytes(0, {GAME_MESSAGE_PLAYER_JOINED}, 0);
+    ASSERT_TRUE(TurnUntil([&] {
+        liar.Pump(1);
+        return HasLine(*race, "raw connected");
+    }));
+    liar.Leave(0, DISCONNECT_REMOVED);
+    ASSERT_TRUE(TurnUntil([&] { return HasLine(*race, "raw disconnected (connection lost)"); }));
+    Turns(3);
+    EXPECT_EQ(g_GameState, GAMESTATE_MULTIPLAYER_RACE);
+    EXPECT_TRUE(OnSlot(bot.Id(), 1)) << "the host's session ended on a player's word";
+    EXPECT_FALSE(nettest::HasEvent(bot.Events(), NetMessageType::DESTROY_PLAYER, g_LocalPlayerId));
     PressS();
     ASSERT_TRUE(TurnUntil([&] { return race->phase == RACEPHASE_RACING; }));
     // R held for a turn starts the recovery count; a lap's message shows, as the race starts it.

@@ -342,10 +342,11 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         const NetDestroyReason reason =
             event.data == DISCONNECT_CLEAN ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST;
         ForgetPending(event.peer);
-        if (event.data == DISCONNECT_REMOVED && phase == SessionPhase::IN_SESSION &&
-            FindMember(event.peer) != nullptr) {
+        Member* member = FindMember(event.peer);
+        if (event.data == DISCONNECT_REMOVED && IsHostsLink(member)) {
             EndCutOff("the host removed this player");
-        } else if (Member* member = FindMember(event.peer)) {
+        } else if (member != nullptr) {
+            // From any other player, "removed" is that one link lost.
             member->peer = nullptr;
             // Joining: a listed player that breaks the link did not answer.
             if (phase == SessionPhase::JOINING && member->listed)
@@ -651,6 +652,11 @@ void NetSession::State::SetHostFlags()
         else
             entry.info.flags &= ~NET_PLAYER_HOST;
     }
+}
+
+bool NetSession::State::IsHostsLink(const Member* member) const
+{
+    return member != nullptr && !isHost && phase == SessionPhase::IN_SESSION && member->record.id == hostId;
 }
 
 Member* NetSession::State::FindMember(uint32_t id)

@@ -25,17 +25,14 @@ namespace backend {
 
 using SessionClock = std::chrono::steady_clock;
 
-constexpr uint32_t DISCONNECT_CLEAN = 1;
-// Sent by a player told by the host that the linked player left.
-constexpr uint32_t DISCONNECT_REMOVED = 2;
 // Room for every player plus links that never complete.
 constexpr size_t SESSION_PEER_SLOTS = 64;
 // Links from one IPv4 address, half-open ones included: a LAN party behind one NAT.
 constexpr size_t LINKS_PER_ADDRESS = 8;
 // Links that have yet to say who they are, connects not yet acknowledged
-// included. A connect that needs room closes the oldest waiting link of lower
-// priority whenever it needs to; one of its own priority, once per hello time
-// per address, and never one of a newcomer the host announced.
+// included. When they are full, a connect closes the oldest waiting link of
+// lower priority at once; one of its own priority once per hello time per
+// address and priority; a newcomer the host announced closes none of its own.
 constexpr size_t PENDING_LINKS_MAX = 16;
 // What a waiting link's connect showed.
 constexpr uint8_t PRIORITY_STRANGER = 0;
@@ -184,9 +181,9 @@ struct NetSession::State {
     uint32_t hostCookie = 0;
     std::vector<PendingLink> pending;
     std::vector<HalfLink> halfLinks;
-    // By IPv4 address: its connect closed a waiting link, and it may not
-    // close one again until then.
-    std::map<uint32_t, SessionClock::time_point> closers;
+    // By IPv4 address and priority: such a connect closed a waiting link of
+    // its own priority, and none may close another until then.
+    std::map<uint64_t, SessionClock::time_point> closers;
     std::map<uint32_t, QueryWindow> queryWindows;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
@@ -230,8 +227,16 @@ struct NetSession::State {
     // Of a connect from `address` with `tag`, as of now.
     uint8_t ConnectPriority(const ENetAddress& address, uint32_t tag) const;
     void ForgetClosedHalfLinks();
-    // True, once per hello time, for an address whose connect may close a waiting link.
-    bool MayClose(const ENetAddress& address);
+    // Makes room among the waiting links for a connect of `priority` from
+    // `from`, in this order: a link of lower priority goes at once; one of its
+    // own priority once per hello time per address and priority, and only
+    // when one is closed; a newcomer's never. False when nothing was closed.
+    bool CloseWaitingFor(const ENetAddress& from, uint8_t priority);
+    // Whether connects of `priority` from the IPv4 address of `address` may
+    // close a link of their own priority now; SpendClose takes that right
+    // until the hello time has passed.
+    bool MayClose(const ENetAddress& address, uint8_t priority) const;
+    void SpendClose(const ENetAddress& address, uint8_t priority);
     // Closes the link of priority below `below` that has waited longest to say
     // who it is, from the IPv4 address of `from` when given; false when none is left.
     bool CloseOldestWaiting(uint8_t below, const ENetAddress* from = nullptr);
@@ -304,6 +309,8 @@ struct NetSession::State {
     void SetHostFlags();
     Member* FindMember(uint32_t id);
     Member* FindMember(const ENetPeer* peer);
+    // Only the host's word removes this player.
+    bool IsHostsLink(const Member* member) const;
     MemberRecord LocalRecord() const;
     uint32_t PlayerCount() const;
 };

@@ -15,6 +15,11 @@ namespace {
 // Addresses remembered for having closed a waiting link.
 constexpr size_t CLOSERS_MAX = 1024;
 
+uint64_t CloserKey(const ENetAddress& address, uint8_t priority)
+{
+    return uint64_t(address.host) << 8 | priority;
+}
+
 } // namespace
 
 bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId, uint32_t tag)
@@ -37,21 +42,14 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     // cookie for its address, from there: connects from elsewhere, or forged
     // from there without it, do not keep it out.
     const uint8_t priority = ConnectPriority(from, tag);
+    // Its address's places are taken: it closes one of lower priority from there.
     if (fromAddress >= host->duplicatePeers) {
         if (priority == PRIORITY_STRANGER || !CloseOldestWaiting(priority, &from))
             return true; // ENet refuses it
         slotFree = true;
     }
-    if (!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
-        // A link of lower priority goes at once; one of its own priority once
-        // per hello time per address, a newcomer's never. To close a joiner's
-        // link to the host before it answers, a stranger needs cookies, which
-        // only an address that receives the host's answers gets, at sixteen
-        // addresses free to close one within that round trip.
-        if (!(priority > PRIORITY_STRANGER && CloseOldestWaiting(priority)) &&
-            (priority == PRIORITY_NEWCOMER || !MayClose(from) || !CloseOldestWaiting(uint8_t(priority + 1))))
-            return false;
-    }
+    if ((!slotFree || halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) && !CloseWaitingFor(from, priority))
+        return false;
     const auto slot = std::find_if(host->peers, host->peers + host->peerCount,
                                    [](const ENetPeer& peer) { return peer.state == ENET_PEER_STATE_DISCONNECTED; });
     if (slot == host->peers + host->peerCount)
@@ -92,20 +90,42 @@ void NetSession::State::ForgetClosedHalfLinks()
     });
 }
 
-bool NetSession::State::MayClose(const ENetAddress& address)
+bool NetSession::State::CloseWaitingFor(const ENetAddress& from, uint8_t priority)
+{
+    // A link of lower priority goes at once.
+    if (priority > PRIORITY_STRANGER && CloseOldestWaiting(priority))
+        return true;
+    // A newcomer's link is never closed to make room.
+    if (priority == PRIORITY_NEWCOMER)
+        return false;
+    // One of its own priority, once per hello time per address and priority:
+    // to close a joiner's link to the host before it answers, a stranger needs
+    // cookies, which only an address that receives the host's answers gets, at
+    // sixteen addresses free to close one within that round trip. Only a link
+    // closed spends the right.
+    if (!MayClose(from, priority) || !CloseOldestWaiting(uint8_t(priority + 1)))
+        return false;
+    SpendClose(from, priority);
+    return true;
+}
+
+bool NetSession::State::MayClose(const ENetAddress& address, uint8_t priority) const
+{
+    const auto found = closers.find(CloserKey(address, priority));
+    return found == closers.end() || SessionClock::now() >= found->second;
+}
+
+void NetSession::State::SpendClose(const ENetAddress& address, uint8_t priority)
 {
     const SessionClock::time_point now = SessionClock::now();
-    const auto found = closers.find(address.host);
-    if (found != closers.end() && now < found->second)
-        return false;
-    if (found == closers.end() && closers.size() >= CLOSERS_MAX) {
+    const uint64_t key = CloserKey(address, priority);
+    if (!closers.contains(key) && closers.size() >= CLOSERS_MAX) {
         std::erase_if(closers, [&](const auto& closer) { return closer.second <= now; });
         if (closers.size() >= CLOSERS_MAX)
             closers.erase(std::min_element(closers.begin(), closers.end(),
                                            [](const auto& a, const auto& b) { return a.second < b.second; }));
     }
-    closers[address.host] = now + std::chrono::milliseconds(options.helloTimeoutMs);
-    return true;
+    closers[key] = now + std::chrono::milliseconds(options.helloTimeoutMs);
 }
 
 bool NetSession::State::CloseOldestWaiting(uint8_t below, const ENetAddress* from)

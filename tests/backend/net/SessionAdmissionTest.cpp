@@ -123,8 +123,8 @@ TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPl
 }
 
 // What a player says of itself changes its data only; what it says of others
-// nothing.
-TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedWhateverItSaysLater)
+// nothing, nor does closing its links as if the host had removed their players.
+TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedAndRemovesNobodyWhateverItSays)
 {
     TestPlayer a(2), b(3), c(4);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "Mal"));
@@ -193,4 +193,27 @@ TEST(SessionAdmission, APlayerKeepsTheNameAndPlaceTheHostAnnouncedWhateverItSays
         EXPECT_EQ(shown.name, "Jo");
         EXPECT_FALSE(HasEvent(player->Events(), NetMessageType::DESTROY_PLAYER, b.Id())) << "b removed on its word";
     }
+
+    // It closes its link to b with the host's "removed" while the race waits,
+    // and its links to c and to the host once it runs: each loses that link.
+    liar.Leave(1, DISCONNECT_REMOVED);
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, liarId));
+    ASSERT_TRUE(a.Session().SetApplicationDesc(6, false, {0, 0, 0, 0, 0}));
+    liar.CloseIncoming(0, DISCONNECT_REMOVED);
+    liar.Leave(0, DISCONNECT_REMOVED);
+    for (TestPlayer* player : {&a, &b, &c}) {
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, liarId));
+        EXPECT_TRUE(player->Session().InSession()) << "a player's session ended on the liar's word";
+        for (const Event& event : player->Events())
+            if (event.type == NetMessageType::DESTROY_PLAYER) {
+                EXPECT_EQ(event.playerId, liarId) << "another player is gone";
+                EXPECT_EQ(event.reason, NET_DESTROY_CONNECTION_LOST);
+            }
+    }
+    for (TestPlayer* to : {&b, &c})
+        ASSERT_TRUE(a.Session().SendTo(to->Id(), "a", 1, true));
+    ASSERT_TRUE(b.Session().SendTo(c.Id(), "b", 1, true));
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, a.Id()));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, a.Id()));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, b.Id()));
 }

@@ -333,7 +333,7 @@ TEST(SessionEdges, AWrongTagFromANewcomersAddressOrItsTagFromAnotherPortProtects
     EXPECT_EQ(first.Closed() + second.Closed(), 0u);
 }
 
-TEST(SessionEdges, AtTheHostACookieConnectClosesAStrangersAtOnceAndAnotherCookiesOncePerHelloTime)
+TEST(SessionEdges, AtTheHostACookieConnectClosesAStrangersAtOnceAndAnotherCookiesOncePerHelloTimeIfItClosesOne)
 {
     TestPlayer a(2, PATIENT), asker(3);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
@@ -385,16 +385,42 @@ TEST(SessionEdges, AtTheHostACookieConnectClosesAStrangersAtOnceAndAnotherCookie
     EXPECT_FALSE(stranger.Open(0)) << "a stranger's connect closed a cookie's link";
     EXPECT_FALSE(thief.Open(0)) << "a cookie shown from another address closed a cookie's link";
     EXPECT_EQ(third.Closed() + fourth.Closed(), 0u);
-    // A cookie connect closes the oldest of them, once per hello time.
+    // A place comes free and a stranger's link takes it. The stranger whose
+    // connect closed nothing may still close it, and a stranger at the fifth's
+    // address the stranger's in turn; the connects dropped before are given up.
+    third.Leave(7);
+    RawClient sixth(19, 1), forger(18, 1);
+    all = {&third, &fourth, &sixth};
+    sixth.Connect(0, b.Address());
+    PumpAll(all, 1000, [&] { return sixth.Open(0); });
+    ASSERT_TRUE(sixth.Open(0));
+    stranger.Connect(0, b.Address());
+    all.push_back(&stranger);
+    PumpAll(all, 1000, [&] { return stranger.Open(0) && sixth.Closed() == 1; });
+    EXPECT_TRUE(stranger.Open(0)) << "a connect that closed nothing spent its address's right";
+    EXPECT_EQ(sixth.Closed(), 1u);
+    forger.Connect(0, b.Address());
+    all = {&third, &fourth, &stranger, &forger};
+    PumpAll(all, 1000, [&] { return forger.Open(0) && stranger.Closed() == 1; });
+    ASSERT_TRUE(forger.Open(0));
+    ASSERT_EQ(stranger.Closed(), 1u);
+    // Its link leaves, and a cookie's takes the place again.
+    forger.Leave(0);
+    third.Connect(7, b.Address(), QueryCookie(14, b.Address()));
+    PumpAll(all, 1000, [&] { return third.Open(7); });
+    ASSERT_TRUE(third.Open(7));
+    // The fifth's cookie connect closes the oldest cookie's link all the same,
+    // once per hello time.
     const uint32_t fifthCookie = QueryCookie(18, b.Address());
+    all.push_back(&fifth);
     fifth.Connect(0, b.Address(), fifthCookie);
-    PumpAll(all, 1000, [&] { return fifth.Open(0) && third.Closed() == 1; });
-    EXPECT_TRUE(fifth.Open(0));
-    EXPECT_EQ(third.Closed(), 1u);
+    PumpAll(all, 1000, [&] { return fifth.Open(0) && third.Closed() + fourth.Closed() == 2; });
+    EXPECT_TRUE(fifth.Open(0)) << "a stranger's connect from its address spent its cookie's right";
+    EXPECT_EQ(third.Closed() + fourth.Closed(), 2u);
     fifth.Connect(1, b.Address(), fifthCookie);
     PumpAll(all, 40);
     ASSERT_TRUE(asker.Find(b.Address()));
     PumpAll(all, 10);
     EXPECT_FALSE(fifth.Open(1)) << "one address closed two cookies' links at once";
-    EXPECT_EQ(third.Closed() + fourth.Closed(), 1u);
+    EXPECT_EQ(third.Closed() + fourth.Closed(), 2u);
 }

@@ -312,15 +312,15 @@ void RawClient::SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_
     enet_host_flush(host);
 }
 
-void RawClient::Leave(size_t link)
+void RawClient::Leave(size_t link, uint32_t data)
 {
-    enet_peer_disconnect_later(peers.at(link), 0);
+    enet_peer_disconnect_later(peers.at(link), data);
     Pump(200, [&] { return peers[link]->state == ENET_PEER_STATE_DISCONNECTED; });
 }
 
-void RawClient::CloseIncoming(size_t index)
+void RawClient::CloseIncoming(size_t index, uint32_t data)
 {
-    enet_peer_disconnect_now(incoming.at(index), 0);
+    enet_peer_disconnect_now(incoming.at(index), data);
 }
 
 void RawClient::SendIncoming(size_t index, const ControlFrame& frame)

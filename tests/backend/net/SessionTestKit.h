@@ -141,13 +141,13 @@ public:
     // Pumps until every link is up (at most `turns` rounds).
     bool AllConnected(int turns);
     void Send(size_t link, const ControlFrame& frame);
-    // Leaves cleanly on `link` once what was sent on it is delivered.
-    void Leave(size_t link);
+    // Leaves on `link`, saying `data`, once what was sent on it is delivered.
+    void Leave(size_t link, uint32_t data = 0);
     // Links other players opened to it, in the order they came up.
     size_t Incoming() const { return incoming.size(); }
     void SendIncoming(size_t index, const ControlFrame& frame);
-    // Breaks incoming link `index` at once.
-    void CloseIncoming(size_t index);
+    // Breaks incoming link `index` at once, saying `data`.
+    void CloseIncoming(size_t index, uint32_t data = 0);
     void SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel);
     size_t Connected() const { return connected; }
     size_t Closed() const { return closed; }
