@@ -244,7 +244,7 @@ void HostNetworkGame(int trackId)
         ShowMenuScreen(MENUSCREEN_HOST_ERROR);
         return;
     }
-    g_MultiplayerRace->localJoinOrder = 0;
+    g_MultiplayerRace->localSlot = 0;
     SessionAppData appData;
     appData.joinable = 1;
     appData.trackId = g_SelectedTrackId;
@@ -296,7 +296,7 @@ void JoinNetworkGame()
         fail(MENUSCREEN_CONNECT_ERROR);
         return;
     }
-    g_MultiplayerRace->localJoinOrder = joinOrder;
+    g_MultiplayerRace->localSlot = joinOrder;
     // Should the host leave, this player may be the one who admits the next.
     g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     if (!g_NetworkPeer.Connect()) {
@@ -396,11 +396,12 @@ bool UpdateNetworkRace()
     race->Update();
     bool ok = true;
     if (g_PlayerLeft) {
-        // The grid closed up while waiting: the others learn the new slot.
+        // A player left or the host's list moved the local slot while waiting:
+        // the data published names the slot the local player now has.
         if (race->phase == RACEPHASE_WAITING) {
-            const int32_t joinOrder = race->localJoinOrder;
+            const int32_t slot = race->localSlot;
             lock.unlock();
-            ok = PublishJoinOrder(joinOrder);
+            ok = PublishJoinOrder(slot);
             lock.lock();
         }
         g_PlayerLeft = false;

@@ -47,7 +47,7 @@ PlayerName NameOf(const NetPlayerInfo& info)
     return name;
 }
 
-// The join order a player published; false unless it is exactly a PeerData.
+// The start slot a player claims in its data; false unless that is exactly a PeerData.
 bool JoinOrderOf(const NetPlayerInfo& info, int32_t* joinOrder)
 {
     PeerData data;
@@ -57,26 +57,27 @@ bool JoinOrderOf(const NetPlayerInfo& info, int32_t* joinOrder)
     return true;
 }
 
-// The start slot is the host's word, not the player's: its place among the
-// players present in the order the host admitted them. Departures the grid
-// has closed up over are no longer counted, so it stays free of doubles.
+// The start slot is the host's word, not the player's claim: the number of
+// players before it in the host's one list of the players present, in the
+// order the host admitted them. Every machine counts that same list, so all
+// machines agree on every slot and no two players present share one.
 int32_t SlotOf(const NetPlayerInfo& info)
 {
     return static_cast<int32_t>(std::min<uint32_t>(info.playersBefore, INT32_MAX));
 }
 
-// A new opponent with its "connected" line; a join order above the local one is left to the joined message.
-void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalOrder)
+// A new opponent with its "connected" line; a slot above the local one is left to the joined message.
+void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLocalSlot)
 {
-    const int32_t joinOrder = SlotOf(info);
+    const int32_t slot = SlotOf(info);
     const PlayerName name = NameOf(info);
     char text[MESSAGE_TEXT_SIZE];
     std::snprintf(text, sizeof text, "%s connected", name.text);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
-    if (race == nullptr || (onlyUpToLocalOrder && joinOrder > race->localJoinOrder))
+    if (race == nullptr || (onlyUpToLocalSlot && slot > race->localSlot))
         return;
-    if (race->AddOpponent(playerId, name.text, joinOrder))
+    if (race->AddOpponent(playerId, name.text, slot))
         race->messages.Add(text);
 }
 
@@ -100,14 +101,14 @@ void LayOutGrid(PlayerDirectory& players)
     NetPlayerInfo info;
     for (size_t i = 0; i < count; ++i)
         if (players.GetRemotePlayerInfo(slots[i].playerId, &info))
-            slots[i].joinOrder = SlotOf(info);
+            slots[i].slot = SlotOf(info);
     const uint32_t localId = g_LocalPlayerId;
     int32_t localSlot = -1;
     if (localId != 0 && players.GetRemotePlayerInfo(localId, &info))
         localSlot = SlotOf(info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
-    // The others learn the local player's new slot.
+    // The local player's data is published again with its new slot.
     if (race != nullptr && race->LayOutGrid(localSlot, slots, count))
         g_PlayerLeft = true;
 }

@@ -101,7 +101,9 @@ struct SessionAppData {
     bool Unpack(const uint8_t* bytes, size_t size);
 };
 
-// What each player attaches to itself: its slot on the start grid.
+// What each player attaches to itself: the start slot it claims. The host
+// admits a joiner only on the next free slot; the grid puts every player on
+// the slot the host's list gives it, whatever it claims.
 struct PeerData {
     uint32_t joinOrder = 0;
 

@@ -44,21 +44,21 @@ MultiplayerRace::MultiplayerRace()
 
 MultiplayerRace::~MultiplayerRace() = default;
 
-bool MultiplayerRace::IsValidJoinOrder(int32_t joinOrder) const
+bool MultiplayerRace::IsValidSlot(int32_t slot) const
 {
-    if (joinOrder < 0 || joinOrder > MAX_JOIN_ORDER)
+    if (slot < 0 || slot > MAX_GRID_SLOT)
         return false;
     // A joining player (its own slot set) learns of the others before its
     // track loads; their slots are checked again when their mopeds are made.
     // A race taken down has neither.
     if (track == nullptr)
-        return localJoinOrder >= 0;
-    return joinOrder < track->trackData.startPositionCount;
+        return localSlot >= 0;
+    return slot < track->trackData.startPositionCount;
 }
 
-TVec4 MultiplayerRace::StartPlace(int32_t joinOrder) const
+TVec4 MultiplayerRace::StartPlace(int32_t slot) const
 {
-    const TrackStartPosition& start = track->trackData.startPositions[IsValidJoinOrder(joinOrder) ? joinOrder : 0];
+    const TrackStartPosition& start = track->trackData.startPositions[IsValidSlot(slot) ? slot : 0];
     return Vec(start.x, start.y, start.z, 1.0f);
 }
 
@@ -78,7 +78,7 @@ void MultiplayerRace::PlaceListener(bool still)
 
 void MultiplayerRace::Reset()
 {
-    const TVec4 place = StartPlace(localJoinOrder);
+    const TVec4 place = StartPlace(localSlot);
     playerMoped.SetPosition(&place);
     playerMoped.PlaceChaseCamera(0, &camera);
     playerMoped.Reset();
@@ -153,7 +153,7 @@ void MultiplayerRace::HandleInput()
 bool MultiplayerRace::CreateMoped(Opponent& opponent)
 {
     std::unique_ptr<RemoteMoped> moped(new (std::nothrow) RemoteMoped);
-    const TVec4 place = StartPlace(opponent.joinOrder);
+    const TVec4 place = StartPlace(opponent.slot);
     // A moped that could not be made whole has been taken apart by Create and is never driven.
     if (!moped || !moped->Create(track, &mopedModel, &physics, &place))
         return false;
@@ -161,21 +161,20 @@ bool MultiplayerRace::CreateMoped(Opponent& opponent)
     return true;
 }
 
-bool MultiplayerRace::LayOutGrid(int32_t localSlot, const GridSlot* slots, size_t count)
+bool MultiplayerRace::LayOutGrid(int32_t newLocalSlot, const GridSlot* slots, size_t count)
 {
     if (phase >= RACEPHASE_RACING)
         return false;
     for (size_t i = 0; i < count; ++i) {
         Opponent* opponent = Find(slots[i].playerId);
-        if (opponent == nullptr || opponent->removed || slots[i].joinOrder < 0 ||
-            opponent->joinOrder == slots[i].joinOrder)
+        if (opponent == nullptr || opponent->removed || slots[i].slot < 0 || opponent->slot == slots[i].slot)
             continue;
-        opponent->joinOrder = slots[i].joinOrder;
+        opponent->slot = slots[i].slot;
         opponent->moved = true;
     }
-    if (localSlot < 0 || localSlot == localJoinOrder)
+    if (newLocalSlot < 0 || newLocalSlot == localSlot)
         return false;
-    localJoinOrder = localSlot;
+    localSlot = newLocalSlot;
     localMoved = true;
     return true;
 }
@@ -184,7 +183,7 @@ void MultiplayerRace::MoveToNewSlots()
 {
     if (localMoved) {
         localMoved = false;
-        const TVec4 place = StartPlace(localJoinOrder);
+        const TVec4 place = StartPlace(localSlot);
         playerMoped.SetPosition(&place);
         playerMoped.PlaceChaseCamera(0, &camera);
         const Vector3 where = ToVector3(playerMoped.position);
@@ -196,7 +195,7 @@ void MultiplayerRace::MoveToNewSlots()
             continue;
         opponent->moved = false;
         if (opponent->moped) {
-            const TVec4 place = StartPlace(opponent->joinOrder);
+            const TVec4 place = StartPlace(opponent->slot);
             opponent->moped->SetPosition(&place);
         }
     }
@@ -220,9 +219,8 @@ void MultiplayerRace::Update()
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }
-        if (!opponent.moped && !opponent.finished &&
-            (!IsValidJoinOrder(opponent.joinOrder) || !CreateMoped(opponent))) {
-            // The player stays in the session, so its slot is kept: no compaction.
+        if (!opponent.moped && !opponent.finished && (!IsValidSlot(opponent.slot) || !CreateMoped(opponent))) {
+            // The player stays in the host's list, so the others' slots still count it.
             LogFormat("\nThe moped of %s could not be made: it is left out of the race.", opponent.name);
             finishers.Withdraw(opponent.playerId);
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
@@ -312,7 +310,7 @@ void MultiplayerRace::Destroy()
     }
     opponents.clear();
     messages.Destroy();
-    localJoinOrder = -1;
+    localSlot = -1;
     Race::Destroy();
 }
 
@@ -324,18 +322,18 @@ Opponent* MultiplayerRace::Find(uint32_t playerId) const
     return nullptr;
 }
 
-bool MultiplayerRace::IsFreeSlot(int32_t joinOrder) const
+bool MultiplayerRace::IsFreeSlot(int32_t slot) const
 {
-    if (!IsValidJoinOrder(joinOrder) || joinOrder == localJoinOrder)
+    if (!IsValidSlot(slot) || slot == localSlot)
         return false;
     return std::none_of(opponents.begin(), opponents.end(),
-                        [&](const std::unique_ptr<Opponent>& o) { return !o->removed && o->joinOrder == joinOrder; });
+                        [&](const std::unique_ptr<Opponent>& o) { return !o->removed && o->slot == slot; });
 }
 
-bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder)
+bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t slot)
 {
     // A player announced twice (by its arrival and by its joined message) keeps one record.
-    if (Find(playerId) != nullptr || !IsFreeSlot(joinOrder))
+    if (Find(playerId) != nullptr || !IsFreeSlot(slot))
         return false;
     const auto present = std::count_if(opponents.begin(), opponents.end(),
                                        [](const std::unique_ptr<Opponent>& o) { return !o->removed; });
@@ -352,7 +350,7 @@ bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t j
     if (name != nullptr)
         std::strncpy(opponent->name, name, sizeof opponent->name - 1);
     opponent->playerId = playerId;
-    opponent->joinOrder = joinOrder;
+    opponent->slot = slot;
     try {
         opponents.push_back(std::move(opponent));
     } catch (const std::bad_alloc&) {

@@ -19,8 +19,8 @@
 #include <memory>
 #include <vector>
 
-// Start-grid slots of a session of six.
-constexpr int32_t MAX_JOIN_ORDER = 5;
+// The last start-grid slot of a session of six.
+constexpr int32_t MAX_GRID_SLOT = 5;
 constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFFFF00FFu,
                                                              0xFF00FFFFu};
 // Controls queued per opponent while racing: about an eighth of a second of
@@ -28,10 +28,10 @@ constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00
 constexpr size_t CONTROL_QUEUE_LIMIT = 8;
 constexpr uint32_t LOCAL_MARKER_COLOUR = 0xFF0000FFu;
 
-// A player's start slot as the host orders the grid.
+// A player's start slot: its place in the host's list of the players present.
 struct GridSlot {
     uint32_t playerId = 0;
-    int32_t joinOrder = -1;
+    int32_t slot = -1;
 };
 // Names are drawn over opponents nearer than 50 units.
 constexpr float NAME_LABEL_RANGE_SQ = 2500.0f;
@@ -42,7 +42,7 @@ public:
     // Frees memory only: the owner calls Release and Destroy first.
     ~MultiplayerRace() override;
 
-    // On the grid at slot localJoinOrder, waiting for the host's start.
+    // On the grid at slot localSlot, waiting for the host's start.
     void Reset() override;
     void HandleInput() override;
     void Update() override;
@@ -66,24 +66,24 @@ public:
     // and does not cut the lap message short; the race clock stays the host's.
     void ResetMopedTimers();
 
-    // Whether `joinOrder` names a slot of a session's grid (and of the loaded track's).
-    bool IsValidJoinOrder(int32_t joinOrder) const;
-    // Whether `joinOrder` is a slot of the grid that neither the local player
+    // Whether `slot` is a slot of a session's grid (and of the loaded track's).
+    bool IsValidSlot(int32_t slot) const;
+    // Whether `slot` is a slot of the grid that neither the local player
     // nor an opponent present stands on.
-    bool IsFreeSlot(int32_t joinOrder) const;
+    bool IsFreeSlot(int32_t slot) const;
     // A record for a player, its moped made by the next frame, and (before the
     // start) its entry for the results. False when the id is already listed,
     // the slot is not free, five players are listed or have raced, or memory
     // runs out.
-    bool AddOpponent(uint32_t playerId, const char* name, int32_t joinOrder);
-    // Marks the player's record; the next frame frees its moped. The grid
-    // closes up only as LayOutGrid says.
+    bool AddOpponent(uint32_t playerId, const char* name, int32_t slot);
+    // Marks the player's record; the next frame frees its moped. Nobody
+    // moves: slots change only as LayOutGrid lays out the host's list.
     void RemoveOpponent(uint32_t playerId);
     // The grid as the host orders it, until the race runs: the local player
     // and every opponent listed take their slots (a negative one leaves a
     // player where it is), their mopeds moving next frame. True when the
     // local slot changed.
-    bool LayOutGrid(int32_t localSlot, const GridSlot* slots, size_t count);
+    bool LayOutGrid(int32_t newLocalSlot, const GridSlot* slots, size_t count);
     // False for an unknown player. While the race waits only the newest is
     // kept; while it runs the oldest make way beyond CONTROL_QUEUE_LIMIT.
     bool QueueControlMessage(uint32_t playerId, const uint8_t message[CONTROL_MESSAGE_SIZE]);
@@ -99,7 +99,7 @@ public:
 
     std::vector<std::unique_ptr<Opponent>> opponents;
     MessageList messages;
-    int32_t localJoinOrder = -1;
+    int32_t localSlot = -1;
     int32_t finishedOpponentCount = 0;
     int32_t finishPosition = -1;
     uint8_t lastControlMessage[CONTROL_MESSAGE_SIZE] = {};
@@ -112,11 +112,11 @@ private:
     bool localMoved = false; // the local slot changed; the moped moves next frame
 
     Opponent* Find(uint32_t playerId) const;
-    // Where slot `joinOrder` of the grid is; slot 0 for a slot not on the grid.
-    TVec4 StartPlace(int32_t joinOrder) const;
+    // Where start slot `slot` is; slot 0's place for a slot not on the grid.
+    TVec4 StartPlace(int32_t slot) const;
     // Makes the moped of `opponent`; false when it could not be made whole.
     bool CreateMoped(Opponent& opponent);
-    // The mopeds whose slots the grid closed up onto move there.
+    // The mopeds whose slots LayOutGrid changed move there.
     void MoveToNewSlots();
     void PlaceListener(bool still);
 };

@@ -338,9 +338,9 @@ const std::vector<std::string>& TrackLoadList(TrackId id)
     return lists[id];
 }
 
-void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels)
+void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels, uint32_t width, uint32_t height)
 {
-    datagen::RgbaImage image(800, 600);
+    datagen::RgbaImage image(width, height);
     image.pixels = pixels;
     const std::filesystem::path folder = std::filesystem::path(backend::BaseDirectory()) / "artifacts";
     std::filesystem::create_directories(folder);

@@ -77,5 +77,6 @@ std::string TrackTestName(const ::testing::TestParamInfo<TrackId>& info);
 size_t RoadPassIndex(TrackId id, size_t count);
 // Every file a track's Load opens, in load order.
 const std::vector<std::string>& TrackLoadList(TrackId id);
-// Saves the picture as artifacts/<name>.png beside the test programs.
-void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels);
+// Saves the picture (800 x 600 unless given) as artifacts/<name>.png beside the test programs.
+void SaveArtifact(const std::string& name, const std::vector<uint32_t>& pixels, uint32_t width = 800,
+                  uint32_t height = 600);

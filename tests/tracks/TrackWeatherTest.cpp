@@ -5,9 +5,15 @@
 #include "tracks/GermanyTrack.h"
 
 #include "audio/Sound.h"
+#include "backend/files/Files.h"
+#include "backend/gpu/DdsReader.h"
 #include "backend/sound/SoundTestHooks.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
 
 using backend::Vector3;
 
@@ -29,6 +35,72 @@ struct Rain {
     int count;
     float radius, bottom, speed, height, volume;
 };
+
+// Whether the track's race rains: its Load opens the rain's texture (TrackMissingFile
+// holds the load list to what Load opens).
+bool Rains(TrackId id)
+{
+    const std::vector<std::string>& files = TrackLoadList(id);
+    return std::find(files.begin(), files.end(), "Graphics\\Textures\\Rain.dds") != files.end();
+}
+
+struct Picture {
+    uint32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels; // 0xAARRGGBB, row 0 on top
+};
+
+// The track's Select Track picture as the game reads it, its top level decoded.
+Picture MenuPicture(TrackId id)
+{
+    Picture picture;
+    std::vector<uint8_t> bytes;
+    backend::ImageData image;
+    std::string error;
+    if (!backend::ReadWholeFile(GetTrackImagePath(id), bytes) ||
+        !backend::ReadDds(bytes.data(), bytes.size(), image, error)) {
+        ADD_FAILURE() << GetTrackImagePath(id) << ": " << error;
+        return picture;
+    }
+    const backend::ImageSurface& top = image.Surface(0, 0);
+    std::vector<uint8_t> texels = top.bytes;
+    if (backend::ImageIsCompressed(image.format))
+        backend::DecompressDxt(image.format, image.width, image.height, top.bytes.data(), texels);
+    else if (image.format != backend::D3DFMT_A8R8G8B8 && image.format != backend::D3DFMT_X8R8G8B8) {
+        ADD_FAILURE() << GetTrackImagePath(id) << ": format " << image.format;
+        return picture;
+    }
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.pixels.resize(size_t(image.width) * image.height);
+    std::memcpy(picture.pixels.data(), texels.data(), picture.pixels.size() * 4);
+    return picture;
+}
+
+// The sky over the picture's top twelve rows, whatever small things are drawn
+// over it: the median of the pixels' spreads between their strongest and
+// weakest channel, and the median of their levels (the channels' mean).
+struct Sky {
+    int spread = 0, level = 0;
+
+    // Grey and dull. A clear sky is blue, orange or pale; haze is pale too.
+    bool RainClouds() const { return spread < 32 && level < 125; }
+};
+
+Sky TopSky(const Picture& picture)
+{
+    std::vector<int> spreads, levels;
+    for (size_t i = 0; i < size_t(picture.width) * 12; ++i) {
+        const uint32_t c = picture.pixels[i];
+        const int r = int(c >> 16 & 0xFF), g = int(c >> 8 & 0xFF), b = int(c & 0xFF);
+        spreads.push_back(std::max({r, g, b}) - std::min({r, g, b}));
+        levels.push_back((r + g + b) / 3);
+    }
+    const auto median = [](std::vector<int>& values) {
+        std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
+        return values[values.size() / 2];
+    };
+    return {median(spreads), median(levels)};
+}
 
 } // namespace
 
@@ -98,6 +170,26 @@ template <class RainyTrack> void TrackWeather::ExpectRainAndItsSound(TrackId id,
     track->Destroy();
     EXPECT_EQ(rainy->rainSound, nullptr);
     EXPECT_TRUE(rainy->rain.particles.empty());
+}
+
+// Each track's Select Track picture shows its own weather: rain clouds exactly
+// over the tracks whose race rains.
+TEST(TrackMenuPicture, RainCloudsExactlyOverTheTracksWhereItRains)
+{
+    int rainy = 0;
+    for (uint32_t i = 0; i < TRACK_COUNT; ++i) {
+        const TrackId id = TrackId(i);
+        SCOPED_TRACE(g_TrackDirectoryNames[id]);
+        const Picture picture = MenuPicture(id);
+        ASSERT_GE(picture.height, 12u);
+        SaveArtifact(std::string("menu-") + g_TrackDirectoryNames[id], picture.pixels, picture.width, picture.height);
+        rainy += Rains(id) ? 1 : 0;
+        const Sky sky = TopSky(picture);
+        EXPECT_EQ(sky.RainClouds(), Rains(id))
+            << (Rains(id) ? "no rain clouds where it rains" : "rain clouds over a dry track") << ": spread "
+            << sky.spread << ", level " << sky.level;
+    }
+    EXPECT_GT(rainy, 0);
 }
 
 TEST_F(TrackWeather, CambodiaRainFallsAroundTheMopedAndItsSoundPlays)

@@ -1,9 +1,13 @@
 // The menu pictures of the ten tracks: a 256 x 192 landscape in the top of a 256 x 256 texture.
+// A track whose descriptor table has rain is drawn under rain clouds, in the rain.
 
 #include "datagen/Painter.h"
 #include "datagen/SampleData.h"
 #include "datagen/SampleDataList.h"
 #include "datagen/Scenery.h"
+#include "tracks/CambodiaDefs.h"
+#include "tracks/GermanyDefs.h"
+#include "tracks/TrackTable.h"
 
 #include <cmath>
 #include <string>
@@ -16,7 +20,7 @@ constexpr float HORIZON = 104.0f;
 constexpr float PICTURE_HEIGHT = 192.0f;
 
 struct Landscape {
-    uint32_t skyTop, skyBottom;
+    uint32_t skyTop, skyBottom; // under the rain clouds where it rains
     uint32_t farHills, nearHills;
     uint32_t groundTop, groundBottom;
     uint32_t road, stripe;
@@ -138,9 +142,34 @@ void Snowfall(RgbaImage& image)
     }
 }
 
-void Rainfall(RgbaImage& image)
+// The rain the track's class makes, as its descriptor table has it; null for a dry track.
+const RainDef* RainOf(int track)
 {
-    for (int i = 0; i < 70; ++i) {
+    switch (track) {
+    case TRACK_CAMBODIA:
+        return &CambodiaDefs::RAIN;
+    case TRACK_GERMANY:
+        return &GermanyDefs::RAIN;
+    default:
+        return nullptr;
+    }
+}
+
+// A low grey ceiling over the track's own sky, heavier towards the top.
+void RainClouds(RgbaImage& image, uint32_t seed)
+{
+    FillVerticalGradient(image, 0, 0, 256, HORIZON, Argb(235, 82, 87, 96), Argb(235, 150, 154, 160));
+    for (int i = 0; i < 14; ++i) {
+        const float x = FractalNoise(i * 23.0f, 7.0f, 2.0f, 1, seed) * 256.0f;
+        const float y = FractalNoise(i * 29.0f, 11.0f, 2.0f, 1, seed + 1) * HORIZON * 0.6f;
+        FillGlow(image, x, y, 30.0f + i % 4 * 8.0f, Argb(110, 60, 64, 72), 1.5f);
+    }
+}
+
+// A streak for every ten drops the track's rain has.
+void Rainfall(RgbaImage& image, const RainDef& rain)
+{
+    for (int i = 0; i < rain.count / 10; ++i) {
         const float x = FractalNoise(i * 13.0f, 2.0f, 2.0f, 1, 31) * 280.0f;
         const float y = FractalNoise(i * 19.0f, 3.0f, 2.0f, 1, 32) * PICTURE_HEIGHT;
         DrawLine(image, x, y, x - 3, y + 9, 0.8f, Argb(120, 200, 210, 230));
@@ -162,10 +191,10 @@ Landscape StyleOf(int track)
         return {Argb(255, 60, 120, 220), Argb(255, 240, 210, 160), Argb(255, 150, 90, 70),
                 Argb(255, 190, 120, 70), Argb(255, 220, 180, 110), Argb(255, 190, 140, 80),
                 Argb(255, 70, 70, 75),   Argb(255, 240, 220, 80),  60};
-    case 3: // UK: mud and firs under rain clouds
-        return {Argb(255, 110, 115, 125), Argb(255, 170, 175, 180), Argb(255, 90, 100, 95),
-                Argb(255, 60, 75, 60),    Argb(255, 90, 110, 60),   Argb(255, 80, 60, 40),
-                Argb(255, 100, 75, 50),   Argb(255, 130, 100, 70),  20};
+    case 3: // UK: mud and firs under a cool, dry sky
+        return {Argb(255, 92, 128, 180), Argb(255, 206, 214, 222), Argb(255, 90, 100, 95),
+                Argb(255, 60, 75, 60),   Argb(255, 90, 110, 60),   Argb(255, 80, 60, 40),
+                Argb(255, 100, 75, 50),  Argb(255, 130, 100, 70),  20};
     case 4: // Tanzania: savanna at sunset
         return {Argb(255, 220, 110, 50), Argb(255, 250, 210, 120), Argb(255, 150, 90, 70),
                 Argb(255, 120, 80, 50),  Argb(255, 200, 160, 80),  Argb(255, 160, 120, 60),
@@ -196,9 +225,12 @@ Landscape StyleOf(int track)
 RgbaImage TrackPicture(int track)
 {
     const Landscape s = StyleOf(track);
+    const RainDef* rain = RainOf(track);
     RgbaImage image(256, 256, Argb(255, 0, 0, 0));
     FillVerticalGradient(image, 0, 0, 256, HORIZON, s.skyTop, s.skyBottom);
     const uint32_t seed = 100u + static_cast<uint32_t>(track) * 7u;
+    if (rain != nullptr)
+        RainClouds(image, seed + 2);
     if (s.hillHeight > 0.0f) {
         DrawRidge(image, HORIZON, s.hillHeight, 60, seed, s.farHills, PICTURE_HEIGHT);
         DrawRidge(image, HORIZON + 4, s.hillHeight * 0.5f, 30, seed + 1, s.nearHills, PICTURE_HEIGHT);
@@ -261,8 +293,8 @@ RgbaImage TrackPicture(int track)
     }
     if (track == 9)
         Snowfall(image);
-    if (track == 3)
-        Rainfall(image);
+    if (rain != nullptr)
+        Rainfall(image, *rain);
     DrawMopedSilhouette(image, 150, PICTURE_HEIGHT - 8, 0.35f, Argb(255, 20, 15, 20));
     return image;
 }
