@@ -16,6 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Queries EnumHosts sends at once, each on a short reply of the host.
+constexpr uint32_t ENUM_COOKIE_QUERIES_MAX = 4;
+
 uint32_t RandomU32()
 {
     static thread_local std::random_device device;
@@ -331,20 +334,26 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
     HostQuery query;
     query.application = application;
     query.nonce = RandomU32();
-    const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+    std::vector<uint8_t> bytes = EncodeHostQuery(query);
     const uint32_t attempts = std::max<uint32_t>(s.options.enumAttempts, 1);
     const uint32_t interval = s.options.enumTimeoutMs / attempts;
     const Clock::time_point start = Clock::now();
+    Clock::time_point lastSent = start;
+    const auto send = [&] {
+        ENetBuffer buffer;
+        buffer.data = bytes.data();
+        buffer.dataLength = bytes.size();
+        enet_socket_send(socket, &target, &buffer, 1);
+        lastSent = Clock::now();
+    };
     uint32_t sent = 0;
+    uint32_t cookieQueries = 0; // sent at once on a short reply
     for (;;) {
         const uint32_t elapsed = MsSince(start);
         if (elapsed >= s.options.enumTimeoutMs)
             break;
         if (sent < attempts && elapsed >= sent * interval) {
-            ENetBuffer buffer;
-            buffer.data = const_cast<uint8_t*>(bytes.data());
-            buffer.dataLength = bytes.size();
-            enet_socket_send(socket, &target, &buffer, 1);
+            send();
             ++sent;
         }
         const uint32_t nextSend = sent < attempts ? sent * interval : s.options.enumTimeoutMs;
@@ -358,16 +367,32 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
         buffer.dataLength = sizeof received;
         ENetAddress from;
         const int size = enet_socket_receive(socket, &from, &buffer, 1);
+        const bool fromTarget = from.host == target.host && from.port == target.port;
+        // The host answers a query without our address's cookie only a few
+        // times a second, which queries forged from our address may spend:
+        // its short reply gives the cookie, which this query and every later
+        // one shows.
+        HostChallenge challenge;
+        if (size > 0 && DecodeHostChallenge(received, static_cast<size_t>(size), &challenge)) {
+            if (fromTarget && challenge.nonce == query.nonce && cookieQueries < ENUM_COOKIE_QUERIES_MAX) {
+                query.cookie = challenge.cookie;
+                bytes = EncodeHostQuery(query);
+                send();
+                ++cookieQueries;
+            }
+            continue;
+        }
         HostAnswer answer;
         if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &answer) ||
             answer.nonce != query.nonce || !(answer.desc.application == application))
             continue;
-        const uint32_t cookie = answer.cookie;
+        // An answer with no room for the cookie: the one the short reply gave.
+        const uint32_t cookie = answer.cookie != 0 ? answer.cookie : fromTarget ? query.cookie : 0;
         QueuedMessage message;
         message.type = NetMessageType::ENUM_HOSTS_RESPONSE;
         message.sender = {ntohl(from.host), from.port};
         message.desc = std::move(answer.desc);
-        message.roundTripMs = MsSince(start) - (sent - 1) * interval;
+        message.roundTripMs = MsSince(lastSent);
         const uint64_t seq = s.Queue(std::move(message));
         bool taken = false;
         if (s.WaitDispatched(seq)) {

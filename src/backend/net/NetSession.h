@@ -144,7 +144,10 @@ public:
     bool Host(const NetAppDesc& desc, uint16_t port);
     // Asks the host at `host` for its session: `attempts` queries spread over
     // the time-out, true at the first answer of the same application, which
-    // reaches the handler before this returns and which it took.
+    // reaches the handler before this returns and which it took. A short
+    // reply of the host (the answers it gives our address are spent) gives
+    // our address's cookie: a query showing it goes at once (a few at most),
+    // and every later query shows it too.
     bool EnumHosts(const NetGuid& application, const NetAddress& host);
     // Joins the session an answer described; its connect to the address of
     // the answer EnumHosts last took shows the cookie that answer gave, which

@@ -18,8 +18,14 @@ namespace {
 
 constexpr uint32_t LINK_TIMEOUT_LIMIT = 32;
 constexpr uint32_t IO_WAIT_MS = 5;
-// Host answers per source address and second, and the addresses remembered.
+// Per source IPv4 address and second: host answers to queries without the
+// address's cookie; answers to queries showing it, which the others cannot
+// spend; and, once the first are spent, short replies (12 bytes) that give
+// queries without it the cookie, far more than a forger's hundred a second
+// spend. And the addresses remembered.
 constexpr uint32_t ANSWERS_PER_SECOND = 4;
+constexpr uint32_t COOKIE_ANSWERS_PER_SECOND = 4;
+constexpr uint32_t CHALLENGES_PER_SECOND = 1024;
 constexpr size_t QUERY_SOURCES_MAX = 256;
 constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
 // Lines about refused or closed links per source address and window, and the
@@ -216,7 +222,7 @@ void NetSession::State::CapResendIntervals(ENetPeer* peer)
     }
 }
 
-bool NetSession::State::MayAnswer(const ENetAddress& address)
+QueryReply NetSession::State::MayAnswer(const ENetAddress& address, bool cookieShown)
 {
     const SessionClock::time_point now = SessionClock::now();
     auto window = queryWindows.find(address.host);
@@ -231,12 +237,26 @@ bool NetSession::State::MayAnswer(const ENetAddress& address)
                                  [](const auto& a, const auto& b) { return a.second.start < b.second.start; }));
         window = queryWindows.emplace(address.host, QueryWindow{now, 0}).first;
     }
-    if (now - window->second.start >= QUERY_WINDOW)
-        window->second = {now, 0};
-    if (window->second.answers >= ANSWERS_PER_SECOND)
-        return false;
-    ++window->second.answers;
-    return true;
+    QueryWindow& counts = window->second;
+    if (now - counts.start >= QUERY_WINDOW)
+        counts = {now};
+    // A query showing the cookie that is over its budget gets nothing: no
+    // short reply to be answered again.
+    if (cookieShown) {
+        if (counts.cookieAnswers >= COOKIE_ANSWERS_PER_SECOND)
+            return QueryReply::NONE;
+        ++counts.cookieAnswers;
+        return QueryReply::ANSWER;
+    }
+    if (counts.answers < ANSWERS_PER_SECOND) {
+        ++counts.answers;
+        return QueryReply::ANSWER;
+    }
+    if (counts.challenges < CHALLENGES_PER_SECOND) {
+        ++counts.challenges;
+        return QueryReply::CHALLENGE;
+    }
+    return QueryReply::NONE;
 }
 
 int NetSession::State::Intercept(ENetHost* enetHost)
@@ -259,17 +279,30 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         return 0;
     HostQuery query;
     if (isHost && phase == SessionPhase::IN_SESSION && DecodeHostQuery(bytes, size, &query) &&
-        query.application == desc.application && MayAnswer(enetHost->receivedAddress)) {
-        HostAnswer answer;
-        answer.nonce = query.nonce;
-        answer.desc = desc;
-        answer.desc.currentPlayers = PlayerCount();
-        answer.cookie = HostCookie(cookieKey, from.ip, CookieEpoch());
-        std::vector<uint8_t> reply = EncodeHostAnswer(answer);
-        // Without the cookie, the joiner's connect waits as a stranger's.
-        if (reply.size() > size) {
-            answer.cookie = 0;
+        query.application == desc.application) {
+        const uint32_t epoch = CookieEpoch();
+        // Only a sender that receives at the address learns its cookie: a
+        // forger of the address cannot spend what the query showing it gets.
+        const bool cookieShown = query.cookie != 0 && IsHostCookie(cookieKey, from.ip, query.cookie, epoch);
+        const QueryReply kind = MayAnswer(enetHost->receivedAddress, cookieShown);
+        if (kind == QueryReply::NONE)
+            return 1;
+        const uint32_t cookie = HostCookie(cookieKey, from.ip, epoch);
+        std::vector<uint8_t> reply;
+        if (kind == QueryReply::CHALLENGE) {
+            reply = EncodeHostChallenge({query.nonce, cookie});
+        } else {
+            HostAnswer answer;
+            answer.nonce = query.nonce;
+            answer.desc = desc;
+            answer.desc.currentPlayers = PlayerCount();
+            answer.cookie = cookie;
             reply = EncodeHostAnswer(answer);
+            // Without the cookie, the joiner's connect waits as a stranger's.
+            if (reply.size() > size) {
+                answer.cookie = 0;
+                reply = EncodeHostAnswer(answer);
+            }
         }
         if (reply.size() > size)
             return 1;

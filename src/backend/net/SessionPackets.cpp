@@ -175,7 +175,8 @@ bool IsHostCookie(const SipKey& key, uint32_t ip, uint32_t data, uint32_t epoch)
 
 bool IsHostDatagram(const uint8_t* bytes, size_t size)
 {
-    return HasMagic(bytes, size, HOST_QUERY_MAGIC) || HasMagic(bytes, size, HOST_ANSWER_MAGIC);
+    return HasMagic(bytes, size, HOST_QUERY_MAGIC) || HasMagic(bytes, size, HOST_ANSWER_MAGIC) ||
+           HasMagic(bytes, size, HOST_CHALLENGE_MAGIC);
 }
 
 std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
@@ -184,6 +185,7 @@ std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
     writer.Raw(HOST_QUERY_MAGIC, 4);
     writer.Guid(query.application);
     writer.U32(query.nonce);
+    writer.U32(query.cookie);
     writer.bytes.resize(HOST_QUERY_SIZE, 0);
     return writer.bytes;
 }
@@ -195,6 +197,9 @@ bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query)
     Reader reader(bytes + 4, size - 4);
     reader.Guid(&query->application);
     query->nonce = reader.U32();
+    query->cookie = reader.U32();
+    if (query->cookie != 0 && !IsConnectTag(query->cookie))
+        return false;
     while (reader.Ok() && !reader.AtEnd())
         if (reader.U8() != 0)
             return false;
@@ -238,6 +243,25 @@ bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer)
             return false;
     }
     return reader.AtEnd();
+}
+
+std::vector<uint8_t> EncodeHostChallenge(const HostChallenge& challenge)
+{
+    Writer writer;
+    writer.Raw(HOST_CHALLENGE_MAGIC, 4);
+    writer.U32(challenge.nonce);
+    writer.U32(challenge.cookie);
+    return writer.bytes;
+}
+
+bool DecodeHostChallenge(const uint8_t* bytes, size_t size, HostChallenge* challenge)
+{
+    if (!HasMagic(bytes, size, HOST_CHALLENGE_MAGIC) || size != HOST_CHALLENGE_SIZE)
+        return false;
+    Reader reader(bytes + 4, size - 4);
+    challenge->nonce = reader.U32();
+    challenge->cookie = reader.U32();
+    return reader.AtEnd() && IsConnectTag(challenge->cookie);
 }
 
 namespace {

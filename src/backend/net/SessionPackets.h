@@ -15,9 +15,10 @@
 
 namespace backend {
 
-// The first four bytes of every query and answer.
+// The first four bytes of every query, answer and short reply.
 constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
+constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
 // The format of the control frames; the first byte of each, and the low byte
 // of the data of a joiner's ENet connect to the host.
 constexpr uint8_t SESSION_FORMAT_VERSION = 5;
@@ -56,6 +57,8 @@ constexpr size_t HOST_ANSWER_MAX = 4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION
 // cookie out of an answer it would make larger.
 constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
 constexpr size_t HOST_COOKIE_SIZE = 4;
+// Magic, nonce and cookie.
+constexpr size_t HOST_CHALLENGE_SIZE = 4 + 4 + HOST_COOKIE_SIZE;
 // The largest control frame: a WELCOME to a full session.
 constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 4 + 4 + 1 + NET_SESSION_NAME_MAX + 4 + 1 + 2 +
                                      NET_DATA_MAX + 1 + SESSION_MEMBERS_MAX * (MEMBER_RECORD_MAX + 8);
@@ -63,6 +66,9 @@ constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 4 + 4 + 1 + NET_SES
 struct HostQuery {
     NetGuid application;
     uint32_t nonce = 0;
+    // In the padding after the nonce, 0 when absent: the cookie a short reply
+    // of the host gave the querying IPv4 address.
+    uint32_t cookie = 0;
 };
 
 struct HostAnswer {
@@ -73,12 +79,22 @@ struct HostAnswer {
     uint32_t cookie = 0;
 };
 
-// True when the datagram starts like a query or an answer.
+// The host's short reply to a query without the cookie of its IPv4 address
+// once that address's answers are spent: the query's nonce and the cookie,
+// which a query shows to be answered in full.
+struct HostChallenge {
+    uint32_t nonce = 0;
+    uint32_t cookie = 0;
+};
+
+// True when the datagram starts like a query, an answer or a short reply.
 bool IsHostDatagram(const uint8_t* bytes, size_t size);
 std::vector<uint8_t> EncodeHostQuery(const HostQuery& query);
 bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query);
 std::vector<uint8_t> EncodeHostAnswer(const HostAnswer& answer);
 bool DecodeHostAnswer(const uint8_t* bytes, size_t size, HostAnswer* answer);
+std::vector<uint8_t> EncodeHostChallenge(const HostChallenge& challenge);
+bool DecodeHostChallenge(const uint8_t* bytes, size_t size, HostChallenge* challenge);
 
 enum class ControlKind : uint8_t {
     HELLO = 1,     // joiner to host: application, instance, member (name, data)

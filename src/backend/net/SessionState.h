@@ -99,11 +99,17 @@ struct IgnoredSender {
     SessionClock::time_point until;
 };
 
-// Answers given to one address in the current second.
+// What the host sent one IPv4 address in the current second: answers to
+// queries without its cookie, answers to queries showing it, short replies.
 struct QueryWindow {
     SessionClock::time_point start;
     uint32_t answers = 0;
+    uint32_t cookieAnswers = 0;
+    uint32_t challenges = 0;
 };
+
+// What the host sends back to a query.
+enum class QueryReply { NONE, ANSWER, CHALLENGE };
 
 struct QueuedMessage {
     NetMessageType type = NetMessageType::RECEIVE;
@@ -216,7 +222,9 @@ struct NetSession::State {
     void IoLoop();
     void CheckLinks();
     int Intercept(ENetHost* enetHost);
-    bool MayAnswer(const ENetAddress& address);
+    // Counts the reply to a query from `address`, showing that address's
+    // cookie or not, against the address's budgets of the current second.
+    QueryReply MayAnswer(const ENetAddress& address, bool cookieShown);
     // A connect ENet is about to take waits with the links that have yet to
     // say who they are; false drops it.
     bool MakeRoomForConnect(const ENetAddress& from, enet_uint32 connectId, uint32_t tag);

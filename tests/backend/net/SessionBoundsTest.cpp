@@ -356,8 +356,9 @@ TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 
-TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
+TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAFewTimesASecondAndForgedQueriesHideTheSessionBriefly)
 {
+    using std::chrono::milliseconds;
     TestPlayer a(2);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "a host with a long name"));
     HostQuery query;
@@ -367,12 +368,67 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
 
     const QueryOutcome one = SendQueries(5, a.Address(), bytes, 1, bytes);
     EXPECT_EQ(one.answers, 1u);
-    EXPECT_LE(one.largestAnswer, bytes.size());
+    EXPECT_LE(one.largestReply, bytes.size());
     const std::vector<uint8_t> unpadded(bytes.begin(), bytes.begin() + 24);
-    EXPECT_EQ(SendQueries(6, a.Address(), unpadded, 1, bytes).answers, 0u) << "a short query is answered";
-    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 40, bytes);
-    EXPECT_GE(burst.answers, 1u);
-    EXPECT_LE(burst.answers, 8u) << "every query of a burst from one address is answered";
+    const QueryOutcome unpaddedOutcome = SendQueries(6, a.Address(), unpadded, 1, bytes);
+    EXPECT_EQ(unpaddedOutcome.answers + unpaddedOutcome.challenges, 0u) << "a short query is answered";
+    // A burst from one address within a second: four answers, then short
+    // replies up to their bound (1024 a second), then nothing.
+    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 1200, bytes);
+    ASSERT_LT(burst.took, milliseconds(900)) << "the burst is not within one second";
+    EXPECT_EQ(burst.answers, 4u) << "answers to one address are not a few a second";
+    EXPECT_LE(burst.challenges, 1024u) << "short replies to one address are unbounded";
+    EXPECT_GE(burst.challenges, 1000u) << "no short replies once the answers are spent";
+    EXPECT_LE(burst.largestReply, bytes.size());
+
+    // Once an address's answers are spent, a query showing its cookie is
+    // answered from a budget of its own, without a short reply once that is
+    // spent too; one showing another address's cookie, or one the host did
+    // not make, draws a short reply only.
+    const uint32_t othersCookie = QueryCookie(9, a.Address());
+    const QueryOutcome spent = SendQueries(8, a.Address(), bytes, 6, bytes);
+    EXPECT_EQ(spent.answers, 4u);
+    EXPECT_EQ(spent.challenges, 2u);
+    ASSERT_NE(spent.cookie, 0u);
+    ASSERT_NE(othersCookie, 0u);
+    for (const uint32_t wrong : {othersCookie, spent.cookie ^ 1}) {
+        query.cookie = wrong;
+        const QueryOutcome outcome = SendQueries(8, a.Address(), EncodeHostQuery(query), 1, bytes);
+        EXPECT_EQ(outcome.answers, 0u) << "a query showing a wrong cookie is answered in full";
+        EXPECT_EQ(outcome.challenges, 1u);
+    }
+    query.cookie = spent.cookie;
+    const QueryOutcome shown = SendQueries(8, a.Address(), EncodeHostQuery(query), 8, bytes);
+    EXPECT_EQ(shown.answers, 4u) << "queries showing the cookie are answered from the others' budget";
+    EXPECT_EQ(shown.challenges, 0u) << "a query showing the cookie over its budget draws a short reply";
+    EXPECT_LE(shown.largestReply, bytes.size());
+    query.cookie = 0;
+
+    // Full-size queries forged from the joiner's IPv4 address, from another
+    // port, at 100 a second: the joiner finds the session within a few
+    // hundred milliseconds of its first query (its next goes 250 ms later).
+    constexpr uint32_t JOINER = 10;
+    TestPlayer joiner(JOINER);
+    QueryFlood forged(a.Address(), {TestIp(JOINER), 0}, bytes, 100);
+    const auto flooding = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool found = joiner.Find(a.Address());
+        const auto took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+        EXPECT_TRUE(found && took < milliseconds(200))
+            << "forged queries kept the joiner from the session for " << took.count() << " ms";
+    }
+    // The forger's address gets a few answers a second, short replies
+    // otherwise, never more bytes than it sent.
+    ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 200; }));
+    const QueryOutcome reflected = forged.Replies();
+    const auto seconds = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - flooding);
+    EXPECT_GE(reflected.answers, 4u);
+    EXPECT_LE(reflected.answers, 4u * size_t(seconds.count() / 1000 + 1)) << "over " << seconds.count() << " ms";
+    EXPECT_GE(reflected.answers + reflected.challenges, forged.Sent() * 9 / 10) << "no short replies to the rest";
+    EXPECT_LE(reflected.largestReply, bytes.size());
+    EXPECT_LE(reflected.bytes * 5, forged.SentBytes()) << "more than a fifth of the bytes reflected";
 
     // Queries from more addresses than the host keeps count of, just before a
     // newcomer's: the newcomer still finds the session.
@@ -383,7 +439,7 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAndAFewTimesASecond)
         sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
         close(fd);
     }
-    TestPlayer newcomer(9);
+    TestPlayer newcomer(11);
     EXPECT_TRUE(newcomer.Find(a.Address())) << "queries from many addresses kept a newcomer from the session";
 }
 

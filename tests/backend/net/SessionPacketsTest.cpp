@@ -1,4 +1,4 @@
-// The host's cookies and the answer that carries one.
+// The host's cookies and the answer, the query and the short reply that carry one.
 
 #include "backend/net/SessionPackets.h"
 
@@ -63,4 +63,65 @@ TEST(SessionPackets, AnAnswerDecodesWithItsCookieOrWithoutOne)
     std::vector<uint8_t> longer = with;
     longer.push_back(0);
     EXPECT_FALSE(DecodeHostAnswer(longer.data(), longer.size(), &decoded));
+}
+
+TEST(SessionPackets, AQueryDecodesWithItsCookieOrWithoutOneAndAShortReplyWithItsCookie)
+{
+    HostQuery query;
+    query.application.bytes[0] = 0x91;
+    query.nonce = 0x89ABCDEF;
+    const std::vector<uint8_t> without = EncodeHostQuery(query);
+    query.cookie = HostCookie({1, 2}, 0x7F000001, 7);
+    const std::vector<uint8_t> with = EncodeHostQuery(query);
+    ASSERT_EQ(without.size(), HOST_QUERY_SIZE);
+    ASSERT_EQ(with.size(), HOST_QUERY_SIZE) << "the cookie is not inside the padding";
+    HostQuery decoded;
+    ASSERT_TRUE(DecodeHostQuery(without.data(), without.size(), &decoded));
+    EXPECT_EQ(decoded.nonce, query.nonce);
+    EXPECT_EQ(decoded.cookie, 0u);
+    ASSERT_TRUE(DecodeHostQuery(with.data(), with.size(), &decoded));
+    EXPECT_EQ(decoded.nonce, query.nonce);
+    EXPECT_EQ(decoded.cookie, query.cookie);
+    EXPECT_TRUE(decoded.application == query.application);
+    EXPECT_EQ(EncodeHostQuery(decoded), with);
+
+    // Short, longer, padding not zero, a cookie ConnectTag never gives.
+    EXPECT_FALSE(DecodeHostQuery(with.data(), with.size() - 1, &decoded));
+    std::vector<uint8_t> longer = with;
+    longer.push_back(0);
+    EXPECT_FALSE(DecodeHostQuery(longer.data(), longer.size(), &decoded));
+    std::vector<uint8_t> padded = with;
+    padded.back() = 1;
+    EXPECT_FALSE(DecodeHostQuery(padded.data(), padded.size(), &decoded));
+    query.cookie = SESSION_PROTOCOL_MAGIC;
+    const std::vector<uint8_t> family = EncodeHostQuery(query);
+    EXPECT_FALSE(DecodeHostQuery(family.data(), family.size(), &decoded));
+
+    HostChallenge challenge;
+    challenge.nonce = 0x89ABCDEF;
+    challenge.cookie = HostCookie({1, 2}, 0x7F000001, 7);
+    const std::vector<uint8_t> reply = EncodeHostChallenge(challenge);
+    EXPECT_EQ(reply.size(), HOST_CHALLENGE_SIZE);
+    EXPECT_TRUE(IsHostDatagram(reply.data(), reply.size()));
+    HostChallenge taken;
+    ASSERT_TRUE(DecodeHostChallenge(reply.data(), reply.size(), &taken));
+    EXPECT_EQ(taken.nonce, challenge.nonce);
+    EXPECT_EQ(taken.cookie, challenge.cookie);
+    EXPECT_EQ(EncodeHostChallenge(taken), reply);
+    HostAnswer answer;
+    EXPECT_FALSE(DecodeHostAnswer(reply.data(), reply.size(), &answer)) << "a short reply is taken for an answer";
+    EXPECT_FALSE(DecodeHostChallenge(with.data(), with.size(), &taken)) << "a query is taken for a short reply";
+
+    // Short, trailing bytes, no cookie or one ConnectTag never gives, another magic.
+    EXPECT_FALSE(DecodeHostChallenge(reply.data(), reply.size() - 1, &taken));
+    std::vector<uint8_t> trailing = reply;
+    trailing.push_back(0);
+    EXPECT_FALSE(DecodeHostChallenge(trailing.data(), trailing.size(), &taken));
+    for (const uint32_t cookie : {0u, SESSION_PROTOCOL_MAGIC}) {
+        const std::vector<uint8_t> broken = EncodeHostChallenge({challenge.nonce, cookie});
+        EXPECT_FALSE(DecodeHostChallenge(broken.data(), broken.size(), &taken)) << cookie;
+    }
+    std::vector<uint8_t> magic = reply;
+    magic[3] = 'R';
+    EXPECT_FALSE(DecodeHostChallenge(magic.data(), magic.size(), &taken));
 }

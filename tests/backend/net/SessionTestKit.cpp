@@ -546,6 +546,37 @@ ConnectFlood::~ConnectFlood()
         close(sockets[i]);
 }
 
+namespace {
+
+void CountReply(QueryOutcome* outcome, const uint8_t* bytes, size_t size)
+{
+    HostAnswer answer;
+    HostChallenge challenge;
+    if (DecodeHostAnswer(bytes, size, &answer)) {
+        ++outcome->answers;
+        if (answer.cookie != 0)
+            outcome->cookie = answer.cookie;
+    } else if (DecodeHostChallenge(bytes, size, &challenge)) {
+        ++outcome->challenges;
+        outcome->cookie = challenge.cookie;
+    } else {
+        ++outcome->others;
+    }
+    outcome->largestReply = std::max(outcome->largestReply, size);
+    outcome->bytes += size;
+}
+
+// Counts every reply waiting at `fd`.
+void TakeReplies(int fd, QueryOutcome* outcome)
+{
+    uint8_t reply[2048];
+    ssize_t size = 0;
+    while ((size = recv(fd, reply, sizeof reply, MSG_DONTWAIT)) > 0)
+        CountReply(outcome, reply, static_cast<size_t>(size));
+}
+
+} // namespace
+
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,
                          const std::vector<uint8_t>& answered)
 {
@@ -554,25 +585,64 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
     const int last = BindUdp(TestIp(n + 100), 0);
     const sockaddr_in target = SocketAddress(to.ip, to.port);
     if (fd >= 0 && last >= 0) {
-        for (int i = 0; i < count; ++i)
+        // Sixteen a millisecond at most, so that neither the host's socket
+        // nor this one overflows.
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i) {
             sendto(fd, query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+            if (i % 16 == 15 && i + 1 < count) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                TakeReplies(fd, &outcome);
+            }
+        }
+        outcome.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         sendto(last, answered.data(), answered.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
     }
-    // The host takes datagrams in the order they came: once the last one is
-    // answered, every answer to the others is here.
+    // The host takes datagrams in the order they came: once the last one has
+    // its reply, every reply to the others is here.
     pollfd wait = {last, POLLIN, 0};
-    if (fd >= 0 && last >= 0 && poll(&wait, 1, 5000) > 0) {
-        uint8_t answer[2048];
-        ssize_t size = 0;
-        while ((size = recv(fd, answer, sizeof answer, MSG_DONTWAIT)) > 0) {
-            ++outcome.answers;
-            outcome.largestAnswer = std::max(outcome.largestAnswer, static_cast<size_t>(size));
-        }
-    }
+    if (fd >= 0 && last >= 0 && poll(&wait, 1, 5000) > 0)
+        TakeReplies(fd, &outcome);
     for (int socket : {fd, last})
         if (socket >= 0)
             close(socket);
     return outcome;
+}
+
+QueryFlood::QueryFlood(const NetAddress& to, const NetAddress& from, const std::vector<uint8_t>& query, int perSecond)
+    : fd(BindUdp(from.ip, from.port)), query(query)
+{
+    const sockaddr_in target = SocketAddress(to.ip, to.port);
+    const auto period = std::chrono::microseconds(1000000 / perSecond);
+    worker = std::thread([this, target, period] {
+        auto due = std::chrono::steady_clock::now();
+        while (!stop && fd >= 0) {
+            for (const auto now = std::chrono::steady_clock::now(); now >= due; due += period)
+                if (sendto(fd, this->query.data(), this->query.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                           sizeof target) == ssize_t(this->query.size()))
+                    ++sent;
+            {
+                std::lock_guard lock(mutex);
+                TakeReplies(fd, &replies);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+}
+
+QueryFlood::~QueryFlood()
+{
+    stop = true;
+    worker.join();
+    if (fd >= 0)
+        close(fd);
+}
+
+QueryOutcome QueryFlood::Replies()
+{
+    std::lock_guard lock(mutex);
+    TakeReplies(fd, &replies);
+    return replies;
 }
 
 } // namespace nettest

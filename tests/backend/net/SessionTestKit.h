@@ -236,16 +236,46 @@ private:
     std::thread worker;
 };
 
-// Answers to one discovery query, read from a plain UDP socket.
+// The host's replies to discovery queries, read from a plain UDP socket.
 struct QueryOutcome {
-    size_t answers = 0;
-    size_t largestAnswer = 0;
+    size_t answers = 0;    // full answers
+    size_t challenges = 0; // short replies
+    size_t others = 0;     // anything else
+    size_t largestReply = 0;
+    uint64_t bytes = 0;                // of every reply
+    uint32_t cookie = 0;               // the last a reply gave
+    std::chrono::milliseconds took{0}; // from the first copy sent to the last
 };
-// Sends `count` copies of `query` to `to` from 127.x.y.n, then `answered` (a
-// query the host answers) from another address; counts the answers to the
-// copies once that last one is answered (at most 5 s).
+// Sends `count` copies of `query` to `to` from 127.x.y.n, a few at a time and
+// taking the replies in between, then `answered` (a query the host replies
+// to) from another address; counts the replies to the copies once that last
+// one has its reply (at most 5 s).
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,
                          const std::vector<uint8_t>& answered);
+
+// Copies of `query` sent to `to` at `perSecond` from a plain UDP socket of
+// its own bound to `from` (port 0: any) until destroyed; it counts the
+// replies that come back to that socket.
+class QueryFlood {
+public:
+    QueryFlood(const NetAddress& to, const NetAddress& from, const std::vector<uint8_t>& query, int perSecond);
+    ~QueryFlood();
+    QueryFlood(const QueryFlood&) = delete;
+    QueryFlood& operator=(const QueryFlood&) = delete;
+
+    uint64_t Sent() const { return sent; }
+    uint64_t SentBytes() const { return sent * query.size(); }
+    QueryOutcome Replies();
+
+private:
+    int fd = -1;
+    std::vector<uint8_t> query;
+    std::mutex mutex;
+    QueryOutcome replies;
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> sent{0};
+    std::thread worker;
+};
 
 } // namespace nettest
 

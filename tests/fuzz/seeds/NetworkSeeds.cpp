@@ -82,6 +82,8 @@ void SessionPacketSeeds(const SeedWriter& seed)
     const std::string target = "fuzz_session_packets";
     const NetAppDesc desc = Desc();
     seed(target, "query", EncodeHostQuery(HostQuery{desc.application, 0x1234}));
+    seed(target, "query_cookie", EncodeHostQuery(HostQuery{desc.application, 0x1234, ConnectTag(0x89ABCDEF01234567)}));
+    seed(target, "short_reply", EncodeHostChallenge(HostChallenge{0x1234, ConnectTag(0x89ABCDEF01234567)}));
     seed(target, "answer", EncodeHostAnswer(HostAnswer{0x1234, desc}));
     seed(target, "answer_cookie", EncodeHostAnswer(HostAnswer{0x1234, desc, ConnectTag(0x89ABCDEF01234567)}));
     const auto frame = [&](ControlKind kind) {

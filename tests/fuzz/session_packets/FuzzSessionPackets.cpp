@@ -1,6 +1,7 @@
-// Any bytes as a host query, a host answer and a control frame between
-// players: every decoder stays inside the bytes it was given, keeps to its
-// limits, and what it accepts encodes back to exactly the same bytes.
+// Any bytes as a host query, a host answer, the host's short reply and a
+// control frame between players: every decoder stays inside the bytes it was
+// given, keeps to its limits, and what it accepts encodes back to exactly the
+// same bytes.
 
 #include "backend/net/SessionPackets.h"
 
@@ -35,8 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     HostQuery query;
     if (DecodeHostQuery(data, size, &query)) {
-        Require(IsHostDatagram(data, size));
+        Require(IsHostDatagram(data, size) && size == HOST_QUERY_SIZE);
+        Require(query.cookie == 0 || IsConnectTag(query.cookie));
         RequireSame(EncodeHostQuery(query), data, size);
+    }
+
+    HostChallenge challenge;
+    if (DecodeHostChallenge(data, size, &challenge)) {
+        Require(IsHostDatagram(data, size) && size == HOST_CHALLENGE_SIZE && IsConnectTag(challenge.cookie));
+        RequireSame(EncodeHostChallenge(challenge), data, size);
     }
 
     HostAnswer answer;
