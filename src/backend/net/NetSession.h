@@ -147,8 +147,9 @@ public:
     // reaches the handler before this returns and which it took.
     bool EnumHosts(const NetGuid& application, const NetAddress& host);
     // Joins the session an answer described; its connect to the address of
-    // the answer EnumHosts last took shows the cookie that answer gave, which
-    // a host keeps from being closed by strangers' connects. True once linked
+    // the answer EnumHosts last took (since the last Close) shows the cookie
+    // that answer gave, which a host keeps from being closed by strangers'
+    // connects. True once linked
     // to every player; false when refused (full, not joinable, another
     // session) or when the host does not admit this player within
     // connectTimeoutMs.
