@@ -433,13 +433,14 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host)
     return answer.cookie;
 }
 
-bool ZeroKeyCookie(uint32_t n, uint32_t cookie)
+bool KeyedCookie(uint32_t n, uint32_t cookie)
 {
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch());
     const auto epoch = static_cast<uint32_t>(seconds.count() / COOKIE_EPOCH_SECONDS);
     // Either side of an epoch's end.
-    return IsHostCookie(SipKey{}, TestIp(n), cookie, epoch) || IsHostCookie(SipKey{}, TestIp(n), cookie, epoch + 1);
+    return cookie != 0 && !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch) &&
+           !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch + 1);
 }
 
 bool FillWaitingPlaces(const NetAddress& at, uint32_t n)

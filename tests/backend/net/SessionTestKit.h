@@ -195,8 +195,9 @@ bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& des
 // The cookie the answer of the host at `host` gives a query from 127.x.y.n; 0
 // when none came.
 uint32_t QueryCookie(uint32_t n, const NetAddress& host);
-// True when `cookie` is what a host whose key is all zero gives 127.x.y.n now.
-bool ZeroKeyCookie(uint32_t n, uint32_t cookie);
+// True when a cookie came and is not the one a host whose key is all zero
+// gives 127.x.y.n now.
+bool KeyedCookie(uint32_t n, uint32_t cookie);
 // Strangers fill the sixteen places of links waiting at `at`: eight connects
 // from 127.x.y.n never completed, then eight links from n + 1 that come up and
 // never say who they are; then a connect from n + 2 spends that address's
