@@ -219,7 +219,7 @@ void NetSession::State::DestroyHost()
     if (host != nullptr)
         enet_host_destroy(host);
     host = nullptr;
-    hostPeer = nullptr;
+    ResetSession();
 }
 
 bool NetSession::State::AnyLink() const
@@ -232,28 +232,34 @@ bool NetSession::State::AnyLink() const
 
 void NetSession::State::ResetSession()
 {
-    {
-        std::lock_guard lock(ioMutex);
-        phase = SessionPhase::IDLE;
-        isHost = false;
-        localId = 0;
-        localJoinSeq = 0;
-        hostId = 0;
-        highestJoinSeq = 0;
-        desc = NetAppDesc();
-        members.clear();
-        roster.clear();
-        joinedSeq = 0;
-        reportedUnanswered = false;
-        pending.clear();
-        halfLinks.clear();
-        queryWindows.clear();
-        FlushLogWindows(true);
-        awaitingSurvivors = false;
-        lossShare = 0;
-        muted = false;
-        ignored.clear();
-    }
+    phase = SessionPhase::IDLE;
+    isHost = false;
+    localId = 0;
+    localJoinSeq = 0;
+    hostId = 0;
+    highestJoinSeq = 0;
+    desc = NetAppDesc();
+    members.clear();
+    roster.clear();
+    hostPeer = nullptr;
+    joinedSeq = 0;
+    reportedUnanswered = false;
+    cookieKey = {};
+    cookieHost = {};
+    hostCookie = 0;
+    pending.clear();
+    halfLinks.clear();
+    closers.clear();
+    queryWindows.clear();
+    FlushLogWindows(true);
+    awaitingSurvivors = false;
+    lossShare = 0;
+    muted = false;
+    ignored.clear();
+}
+
+void NetSession::State::ClearTable()
+{
     std::lock_guard lock(tableMutex);
     table.clear();
     order.clear();
@@ -571,7 +577,7 @@ void NetSession::Close()
         s.DestroyHost();
     }
     s.StopDispatcher();
-    s.ResetSession();
+    s.ClearTable();
 }
 
 bool NetSession::InSession() const
@@ -640,7 +646,7 @@ void NetSession::Vanish()
         s.DestroyHost();
     }
     s.StopDispatcher();
-    s.ResetSession();
+    s.ClearTable();
 }
 
 } // namespace backend

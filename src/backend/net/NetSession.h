@@ -150,11 +150,11 @@ public:
     // and every later query shows it too.
     bool EnumHosts(const NetGuid& application, const NetAddress& host);
     // Joins the session an answer described; its connect to the address of
-    // the answer EnumHosts last took shows the cookie that answer gave, which
-    // a host keeps from being closed by strangers' connects. True once linked
-    // to every player; false when refused (full, not joinable, another
-    // session) or when the host does not admit this player within
-    // connectTimeoutMs.
+    // the answer EnumHosts last took since the last Close shows the cookie
+    // that answer gave, which a host keeps from being closed by strangers'
+    // connects. True once linked to every player; false when refused (full,
+    // not joinable, another session) or when the host does not admit this
+    // player within connectTimeoutMs.
     // Every player the host lists must then answer within connectTimeoutMs;
     // those that did not are named to the host. The host takes that word
     // once, within connectTimeoutMs of the admission plus twice the slowest

@@ -182,7 +182,7 @@ struct NetSession::State {
     bool reportedUnanswered = false;
     // Host: the key of the cookies its answers give.
     SipKey cookieKey;
-    // The cookie of the last answer EnumHosts took, and where from.
+    // The cookie of the last answer EnumHosts took, and where from; Close forgets it.
     NetAddress cookieHost;
     uint32_t hostCookie = 0;
     std::vector<PendingLink> pending;
@@ -214,9 +214,13 @@ struct NetSession::State {
     bool CreateHost(const ENetAddress& address);
     void StartIo();
     void StopIo();
+    // Under ioMutex: the ENet host goes, and with its links the whole session,
+    // so that no call finds a link of it.
     void DestroyHost();
     bool AnyLink() const;
     void ResetSession();
+    // Once the dispatcher stopped.
+    void ClearTable();
 
     // SessionIo.cpp, SessionJoin.cpp and SessionElection.cpp, all under ioMutex.
     void IoLoop();

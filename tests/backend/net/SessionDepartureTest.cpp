@@ -23,7 +23,7 @@ const Event* Find(const std::vector<Event>& events, NetMessageType type)
 
 class HostDeparture : public testing::TestWithParam<bool> {};
 
-TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
+TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcomerStillJoiningAndAdmitsAFourth)
 {
     const bool vanish = GetParam();
     TestPlayer a(2), b(3), c(4), d(5);
@@ -32,6 +32,13 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
     ASSERT_TRUE(c.Join(a));
     ASSERT_TRUE(SawCreated(b, 3));
     const uint32_t oldHost = a.Id();
+    const uint32_t oldCookie = QueryCookie(9, a.Address());
+    EXPECT_TRUE(KeyedCookie(9, oldCookie)) << "the host's key was not drawn";
+    // A newcomer the host admitted and announced, which has linked nobody yet.
+    RawClient newcomer(10, 1);
+    ControlFrame welcome;
+    ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
+    ASSERT_TRUE(Republished(a, {0, 1}, {&b, &c}));
     if (vanish)
         a.Session().Vanish();
     else
@@ -57,7 +64,10 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
     EXPECT_EQ(info.flags, NET_PLAYER_HOST);
     EXPECT_FALSE(c.Session().GetPeerInfo(oldHost, &info)) << "gone once its departure was delivered";
 
-    // The new host answers with what it now advertises, and admits a fourth.
+    // The new host answers with what it now advertises, under a key of its own, and admits a fourth.
+    const uint32_t newCookie = QueryCookie(9, b.Address());
+    EXPECT_TRUE(KeyedCookie(9, newCookie)) << "the new host's key was not drawn";
+    EXPECT_NE(newCookie, oldCookie);
     ASSERT_TRUE(b.Session().SetApplicationDesc(6, true, {1, 4, 0, 0, 0}));
     ASSERT_FALSE(d.Find(a.Address()));
     ASSERT_TRUE(d.Join(b));
@@ -69,22 +79,24 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoAdmitsAFourth)
         ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fourth));
     ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
     EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fourth));
-    // One grid, the new host's: the old host's slot closed up everywhere.
-    const uint32_t grid[] = {b.Id(), c.Id(), fourth};
+    // One grid, the new host's: the old host's slot closed up everywhere, and
+    // the newcomer holds none.
+    ExpectGrid({&b, &c, &d}, {&d});
     for (TestPlayer* at : {&b, &c, &d})
-        for (uint32_t slot = 0; slot < 3; ++slot)
-            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, grid[slot]) == slot; }))
-                << "slot " << slot << " at " << at->Id() << ": " << SlotAt(*at, grid[slot]);
+        EXPECT_EQ(SlotAt(*at, welcome.member.id), UINT32_MAX);
 }
 
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Clean"; });
 
-TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
+TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNeitherLeavesWaitingLinksBehind)
 {
-    TestPlayer host(2), b(3), c(4);
+    // Strangers' links wait until the session ends.
+    const OptionsChange patient = [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; };
+    TestPlayer host(2, patient), b(3, patient), c(4);
     ASSERT_TRUE(MakeSession({&host, &b, &c}));
     const uint32_t bId = b.Id(), cId = c.Id();
+    ASSERT_TRUE(FillWaitingPlaces(b.Address(), 10));
     b.Session().Vanish();
     c.Session().Close();
     ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 2));
@@ -98,10 +110,14 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionAndCleanLeaveIsNormal)
     EXPECT_EQ(host.Count(NetMessageType::HOST_MIGRATE), 0u);
     EXPECT_TRUE(host.Session().IsHost());
 
-    // The same object hosts again after closing.
+    // The same objects host and join again: the links that waited, and the
+    // right to close one that an address spent, went with the old sessions.
+    ASSERT_TRUE(FillWaitingPlaces(host.Address(), 10));
     host.Session().Close();
     ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    EXPECT_TRUE(FillWaitingPlaces(host.Address(), 10)) << "at the host";
     ASSERT_TRUE(b.Join(host));
+    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner";
 }
 
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
@@ -109,13 +125,15 @@ TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
     TestPlayer host(2), joiner(3);
     ASSERT_TRUE(MakeSession({&host, &joiner}));
     std::atomic<bool> busy{false}, returned{false}, closed{false}, calledAfterClose{false};
+    // It sends until its session is gone, which it sees while Close waits for it.
     joiner.OnMessage([&](const NetMessage& message) {
         if (closed)
             calledAfterClose = true;
         if (message.type != NetMessageType::RECEIVE || returned)
             return;
         busy = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        while (joiner.Session().SendTo(NET_ALL_PLAYERS, "b", 1, true))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         returned = true;
     });
     for (int i = 0; i < 20; ++i)

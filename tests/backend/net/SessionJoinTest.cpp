@@ -88,43 +88,52 @@ TEST(SessionJoin, FoundSessionIsJoinedWithItsDataAndPlayerInfo)
     EXPECT_LT(roundTrip, ENET_PEER_DEFAULT_ROUND_TRIP_TIME * 4 / 5) << "ENet's first guess, not a measured round trip";
 }
 
-TEST(SessionJoin, RefusalsFullStartedWrongGameAndNobody)
+TEST(SessionJoin, AFullSessionIsLaidOutWholeEverywhereAndRefusalsFullStartedWrongGameAndNobody)
 {
+    // As many players as a session holds.
     TestPlayer host(2);
-    ASSERT_TRUE(host.Host(OPEN_TRACK_7));
+    ASSERT_TRUE(host.Host(OPEN_TRACK_7, SESSION_PLAYERS_MAX));
     std::vector<std::unique_ptr<TestPlayer>> joiners;
-    for (uint32_t n = 3; n < 8; ++n) {
+    std::vector<TestPlayer*> grid = {&host};
+    for (uint32_t n = 3; n < 2 + SESSION_PLAYERS_MAX; ++n) {
         joiners.push_back(std::make_unique<TestPlayer>(n));
         ASSERT_TRUE(joiners.back()->Join(host)) << "player " << n - 1;
+        grid.push_back(joiners.back().get());
     }
-    // Six players: the seventh finds the session full.
-    TestPlayer seventh(8);
-    ASSERT_TRUE(seventh.Find(host.Address()));
-    EXPECT_EQ(seventh.Found().currentPlayers, 6u);
-    EXPECT_FALSE(seventh.Session().Connect(seventh.Found(), host.Address()));
-    EXPECT_FALSE(seventh.Session().InSession());
+    ExpectGrid(grid, {grid.begin() + 1, grid.end()});
+    // The next finds the session full.
+    TestPlayer last(2 + SESSION_PLAYERS_MAX);
+    ASSERT_TRUE(last.Find(host.Address()));
+    EXPECT_EQ(last.Found().currentPlayers, SESSION_PLAYERS_MAX);
+    EXPECT_FALSE(last.Session().Connect(last.Found(), host.Address()));
+    EXPECT_FALSE(last.Session().InSession());
 
-    // One leaves; the host stops admitting, and says so in its answers.
-    joiners.pop_back();
+    // One in the middle leaves: the others close up under it, the same everywhere.
+    const auto middle = joiners.begin() + 3;
+    std::erase(grid, middle->get());
+    joiners.erase(middle);
     ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 1));
-    ASSERT_TRUE(host.Session().SetApplicationDesc(6, false, {0, 7, 0, 0, 0}));
-    ASSERT_TRUE(seventh.Find(host.Address()));
-    EXPECT_EQ(seventh.Found().currentPlayers, 5u);
-    EXPECT_FALSE(seventh.Found().joinable);
-    EXPECT_EQ(seventh.Found().appData, (std::vector<uint8_t>{0, 7, 0, 0, 0}));
-    NetAppDesc stale = seventh.Found();
+    ExpectGrid(grid);
+
+    // The host stops admitting, and says so in its answers.
+    ASSERT_TRUE(host.Session().SetApplicationDesc(SESSION_PLAYERS_MAX, false, {0, 7, 0, 0, 0}));
+    ASSERT_TRUE(last.Find(host.Address()));
+    EXPECT_EQ(last.Found().currentPlayers, SESSION_PLAYERS_MAX - 1);
+    EXPECT_FALSE(last.Found().joinable);
+    EXPECT_EQ(last.Found().appData, (std::vector<uint8_t>{0, 7, 0, 0, 0}));
+    NetAppDesc stale = last.Found();
     stale.joinable = true;
-    EXPECT_FALSE(seventh.Session().Connect(stale, host.Address())) << "the host refuses while the race runs";
+    EXPECT_FALSE(last.Session().Connect(stale, host.Address())) << "the host refuses while the race runs";
 
     // Another game's query goes unanswered; so does one where nobody listens.
-    EXPECT_FALSE(seventh.Find(host.Address(), TestApplication(2)));
+    EXPECT_FALSE(last.Find(host.Address(), TestApplication(2)));
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(seventh.Find({TestIp(40), TEST_PORT}));
+    EXPECT_FALSE(last.Find({TestIp(40), TEST_PORT}));
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(900));
     EXPECT_LT(took, std::chrono::milliseconds(2500));
     // A joiner the host never admitted never saw anybody.
-    EXPECT_EQ(seventh.Count(NetMessageType::CREATE_PLAYER), 0u);
+    EXPECT_EQ(last.Count(NetMessageType::CREATE_PLAYER), 0u);
 }
 
 // A refused Host says why on stderr: data past NET_DATA_MAX bytes, or a

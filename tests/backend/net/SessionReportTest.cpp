@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -33,25 +32,6 @@ std::set<uint32_t> Players(TestPlayer& player)
 bool Removed(TestPlayer& player, uint32_t id)
 {
     return HasEvent(player.Events(), NetMessageType::DESTROY_PLAYER, id);
-}
-
-// Every machine of `grid` puts each of its players on its place there, one to
-// a slot; each of `newcomers` was told its own place as its join ended.
-void ExpectGrid(const std::vector<TestPlayer*>& grid, const std::vector<TestPlayer*>& newcomers)
-{
-    for (TestPlayer* at : grid)
-        for (uint32_t slot = 0; slot < grid.size(); ++slot)
-            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, grid[slot]->Id()) == slot; }))
-                << "slot " << slot << " seen by " << at->Id() << ": " << SlotAt(*at, grid[slot]->Id());
-    for (TestPlayer* newcomer : newcomers) {
-        const auto place = static_cast<uint32_t>(std::find(grid.begin(), grid.end(), newcomer) - grid.begin());
-        const std::vector<Event> events = newcomer->Events();
-        const auto own = std::find_if(events.begin(), events.end(), [&](const Event& e) {
-            return e.type == NetMessageType::CREATE_PLAYER && e.playerId == newcomer->Id();
-        });
-        ASSERT_NE(own, events.end());
-        EXPECT_EQ(own->info.playersBefore, place) << "the newcomer's own slot as its join ended";
-    }
 }
 
 // A stranger at 127.x.y.n that the host admits like anybody and that links nobody.

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -166,6 +168,36 @@ uint32_t SlotAt(TestPlayer& at, uint32_t id)
 {
     NetPlayerInfo info;
     return at.Session().GetPeerInfo(id, &info) ? info.playersBefore : UINT32_MAX;
+}
+
+void ExpectGrid(const std::vector<TestPlayer*>& grid, const std::vector<TestPlayer*>& newcomers)
+{
+    for (TestPlayer* at : grid)
+        for (uint32_t slot = 0; slot < grid.size(); ++slot)
+            EXPECT_TRUE(Eventually([&] { return SlotAt(*at, grid[slot]->Id()) == slot; }))
+                << "slot " << slot << " seen by " << at->Id() << ": " << SlotAt(*at, grid[slot]->Id());
+    for (TestPlayer* newcomer : newcomers) {
+        const auto place = static_cast<uint32_t>(std::find(grid.begin(), grid.end(), newcomer) - grid.begin());
+        const std::vector<Event> events = newcomer->Events();
+        const auto own = std::find_if(events.begin(), events.end(), [&](const Event& e) {
+            return e.type == NetMessageType::CREATE_PLAYER && e.playerId == newcomer->Id();
+        });
+        ASSERT_NE(own, events.end());
+        EXPECT_EQ(own->info.playersBefore, place) << "the newcomer's own slot as its join ended";
+    }
+}
+
+bool Republished(TestPlayer& from, const std::vector<uint8_t>& data, const std::vector<TestPlayer*>& at)
+{
+    if (!from.Session().SetPeerInfo("", data))
+        return false;
+    const uint32_t id = from.Id();
+    return Eventually([&] {
+        return std::all_of(at.begin(), at.end(), [&](TestPlayer* player) {
+            NetPlayerInfo info;
+            return player->Session().GetPeerInfo(id, &info) && info.data == data;
+        });
+    });
 }
 
 bool HasEvent(const std::vector<Event>& events, NetMessageType type, uint32_t playerId)
@@ -399,6 +431,31 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host)
         answer.cookie = 0;
     close(fd);
     return answer.cookie;
+}
+
+bool KeyedCookie(uint32_t n, uint32_t cookie)
+{
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch());
+    const auto epoch = static_cast<uint32_t>(seconds.count() / COOKIE_EPOCH_SECONDS);
+    // Either side of an epoch's end.
+    return cookie != 0 && !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch) &&
+           !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch + 1);
+}
+
+bool FillWaitingPlaces(const NetAddress& at, uint32_t n)
+{
+    RawClient deaf(n, 8), silent(n + 1, 8), closer(n + 2, 1);
+    deaf.Deafen();
+    deaf.ConnectAll(at, SESSION_PROTOCOL_MAGIC);
+    deaf.Flush();
+    silent.ConnectAll(at, SESSION_PROTOCOL_MAGIC);
+    if (!silent.AllConnected(1000))
+        return false;
+    closer.Connect(0, at);
+    PumpAll({&silent, &closer}, 1000, [&] { return closer.Open(0); });
+    PumpAll({&silent, &closer}, 10);
+    return closer.Open(0) && silent.Closed() == 0;
 }
 
 namespace {

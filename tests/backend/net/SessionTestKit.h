@@ -97,6 +97,12 @@ bool SawCreated(TestPlayer& player, size_t count);
 bool MakeSession(std::initializer_list<TestPlayer*> players);
 // The start slot machine `at` gives player `id`: its playersBefore there, UINT32_MAX when unknown there.
 uint32_t SlotAt(TestPlayer& at, uint32_t id);
+// Every machine of `grid` puts each of its players on its place there, one to
+// a slot; each of `newcomers` was told its own place as its join ended.
+void ExpectGrid(const std::vector<TestPlayer*>& grid, const std::vector<TestPlayer*>& newcomers = {});
+// Publishes `data` as `from`'s and waits until each of `at` shows it: what
+// `from` sent them before on its links has then been taken.
+bool Republished(TestPlayer& from, const std::vector<uint8_t>& data, const std::vector<TestPlayer*>& at);
 // Polls `condition` until it holds, at most `limit`.
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
@@ -189,6 +195,16 @@ bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& des
 // The cookie the answer of the host at `host` gives a query from 127.x.y.n; 0
 // when none came.
 uint32_t QueryCookie(uint32_t n, const NetAddress& host);
+// True when a cookie came and is not the one a host whose key is all zero
+// gives 127.x.y.n now.
+bool KeyedCookie(uint32_t n, uint32_t cookie);
+// Strangers fill the sixteen places of links waiting at `at`: eight connects
+// from 127.x.y.n never completed, then eight links from n + 1 that come up and
+// never say who they are; then a connect from n + 2 spends that address's
+// right to close the oldest. True when all of it went as at a session no
+// connect came to before: the links from n + 1 and n + 2 came up and none of
+// them was closed.
+bool FillWaitingPlaces(const NetAddress& at, uint32_t n);
 // Connects, as the game's joiner does, to every player but the host that
 // `welcome` lists and that is not in `leftOut`, at once on links 1 on.
 void ConnectListed(RawClient& raw, const ControlFrame& welcome, const std::vector<uint32_t>& leftOut = {});
