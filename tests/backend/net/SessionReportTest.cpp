@@ -223,4 +223,10 @@ TEST(SessionReport, NewcomersAtTwoAddressesRemoveHalfOfThePlayersNamedButNobodyP
         for (TestPlayer* named : {&b, &c})
             EXPECT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, named->Id()));
     EXPECT_TRUE(Eventually([&] { return Players(a) == std::set<uint32_t>{a.Id(), d.Id(), second.Id()}; }));
+    // The host's word ends their sessions, though they still hear each other:
+    // neither goes on as a host of its own.
+    for (TestPlayer* named : {&b, &c}) {
+        EXPECT_TRUE(Eventually([&] { return !named->Session().InSession(); })) << "its session goes on";
+        EXPECT_EQ(named->Count(NetMessageType::HOST_MIGRATE), 0u) << "it went on under a host of its own";
+    }
 }
