@@ -500,8 +500,6 @@ void Service(ENetHost* host, int limitMs, const std::function<bool()>& done,
     }
 }
 
-// Forged connects from the socket of a probe's host while it lives, after a
-// head start that fills its address's places.
 using EnetHostPtr = std::unique_ptr<ENetHost, decltype(&enet_host_destroy)>;
 
 // A bare ENet host of a probe at bench address n, with room for `peers` links.
@@ -511,6 +509,8 @@ EnetHostPtr ProbeHost(uint32_t n, size_t peers)
     return EnetHostPtr(enet_host_create(&local, peers, 2, 0, 0), &enet_host_destroy);
 }
 
+// Forged connects from the socket of a probe's host while it lives, after a
+// head start that fills its address's places.
 std::unique_ptr<ConnectFlood> ForgeFrom(ENetHost* host, const NetAddress& to)
 {
     auto forged = std::make_unique<ConnectFlood>(std::vector<int>{host->socket}, FORGED_PER_SECOND, to);
