@@ -54,16 +54,17 @@ key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35;
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
 # The visible windows named Vantrel of process $1.
 visible() { xdotool search --all --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
-# A window of process $1 other than $2, waited for up to 30 s; nothing when none came.
+# A window of process $1 other than $2, waited for up to 60 s (a cold start on a busy
+# two-core machine took over 30); nothing when none came.
 window_of() {
-  for i in $(seq 150); do
+  for i in $(seq 300); do
     for w in $(visible "$1"); do [ "$w" != "$2" ] && { echo "$w"; return; }; done
     sleep 0.2
   done
 }
 # Why the window $1 of process $2 was not found: the search, the process, the named windows there are.
 why() {
-  log "no $1: xdotool search --all --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 30 s"
+  log "no $1: xdotool search --all --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 60 s"
   if kill -0 "$2" 2>/dev/null; then log "  process $2 is running"; else log "  process $2 has ended"; fi
   reachable || log "  display $DISPLAY does not answer: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
   shown=" $(xdotool search --onlyvisible --name . 2>/dev/null | tr '\n' ' ') "
