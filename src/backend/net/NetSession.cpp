@@ -252,6 +252,7 @@ void NetSession::State::ResetSession()
     closers.clear();
     queryWindows.clear();
     FlushLogWindows(true);
+    removalWordAt = {};
     awaitingSurvivors = false;
     lossShare = 0;
     muted = false;

@@ -11,7 +11,10 @@ void NetSession::State::HostLost()
     const bool othersLinked =
         std::any_of(members.begin(), members.end(), [](const Member& m) { return m.created && m.peer != nullptr; });
     if (!othersLinked) {
-        Elect();
+        if (RemovedByTheirWord())
+            EndCutOff("the host removed this player (the other players said so before its link to the host was lost)");
+        else
+            Elect();
         return;
     }
     // Perhaps only our link to the host broke: elect only once every other
@@ -23,6 +26,15 @@ void NetSession::State::HostLost()
     lost.member.id = hostId;
     BroadcastControl(lost, 0);
     ElectIfSurvivorsAgree();
+}
+
+bool NetSession::State::RemovedByTheirWord() const
+{
+    // The others heard of it after the host decided; our link to the host,
+    // had it lived, would have brought the host's goodbye, and a link that
+    // broke is given up within the slowest delivery.
+    return removalWordAt != SessionClock::time_point() &&
+           SessionClock::now() - removalWordAt <= std::chrono::milliseconds(SlowestDeliveryMs(options));
 }
 
 void NetSession::State::SurvivorSaid(Member& sender, const ControlFrame& frame)

@@ -280,6 +280,14 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     HostQuery query;
     if (isHost && phase == SessionPhase::IN_SESSION && DecodeHostQuery(bytes, size, &query) &&
         query.application == desc.application) {
+        // An older copy does not find the session: it could not join it.
+        if (query.format != SESSION_FORMAT_VERSION) {
+            LogLink(enetHost->receivedAddress, "refused a query of another version of the game from " +
+                                                   AddressText(enetHost->receivedAddress) + " (session format " +
+                                                   std::to_string(query.format) + ", ours is " +
+                                                   std::to_string(SESSION_FORMAT_VERSION) + ")");
+            return 1;
+        }
         const uint32_t epoch = CookieEpoch();
         // Only a sender that receives at the address learns its cookie: a
         // forger of the address cannot spend what the query showing it gets.
@@ -379,7 +387,10 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         if (event.data == DISCONNECT_REMOVED && IsHostsLink(member)) {
             EndCutOff("the host removed this player");
         } else if (member != nullptr) {
-            // From any other player, "removed" is that one link lost.
+            // From any other player, "removed" is that one link lost; should
+            // the host's link go too, the host's word did not reach us.
+            if (event.data == DISCONNECT_REMOVED && !isHost && phase == SessionPhase::IN_SESSION)
+                removalWordAt = SessionClock::now();
             member->peer = nullptr;
             // Joining: a listed player that breaks the link did not answer.
             if (phase == SessionPhase::JOINING && member->listed)

@@ -186,6 +186,7 @@ std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
     writer.Guid(query.application);
     writer.U32(query.nonce);
     writer.U32(query.cookie);
+    writer.U8(query.format);
     writer.bytes.resize(HOST_QUERY_SIZE, 0);
     return writer.bytes;
 }
@@ -200,6 +201,7 @@ bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query)
     query->cookie = reader.U32();
     if (query->cookie != 0 && !IsConnectTag(query->cookie))
         return false;
+    query->format = reader.U8();
     while (reader.Ok() && !reader.AtEnd())
         if (reader.U8() != 0)
             return false;

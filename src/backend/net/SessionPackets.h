@@ -19,9 +19,11 @@ namespace backend {
 constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
-// The format of the control frames; the first byte of each, and the low byte
-// of the data of a joiner's ENet connect to the host.
-constexpr uint8_t SESSION_FORMAT_VERSION = 5;
+// The format of what goes on the wire: the first byte of each control frame,
+// the low byte of the data of a joiner's ENet connect to the host, and the
+// byte after the cookie in a query. It moves whenever what a frame, a query
+// or a disconnect means changes, so that older copies are turned away.
+constexpr uint8_t SESSION_FORMAT_VERSION = 6;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 
@@ -69,6 +71,9 @@ struct HostQuery {
     // In the padding after the nonce, 0 when absent: the cookie a short reply
     // of the host gave the querying IPv4 address.
     uint32_t cookie = 0;
+    // The asking copy's session format; 0 from copies older than format 6,
+    // which left the byte zero.
+    uint8_t format = SESSION_FORMAT_VERSION;
 };
 
 struct HostAnswer {

@@ -193,6 +193,9 @@ struct NetSession::State {
     std::map<uint32_t, QueryWindow> queryWindows;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
+    // Not the host: the last time a player closed its link with the removal
+    // word, which it passes on from the host.
+    SessionClock::time_point removalWordAt;
     // Lost the host while others were linked: waiting for what they say.
     bool awaitingSurvivors = false;
     SessionClock::time_point survivorsDeadline;
@@ -218,6 +221,7 @@ struct NetSession::State {
     // so that no call finds a link of it.
     void DestroyHost();
     bool AnyLink() const;
+    // The caller holds ioMutex.
     void ResetSession();
     // Once the dispatcher stopped.
     void ClearTable();
@@ -278,6 +282,9 @@ struct NetSession::State {
     // Closes the player's link telling it that it was removed, and loses it.
     void RemoveMember(Member& member, NetDestroyReason reason);
     void HostLost();
+    // The other players closed their links with the removal word no longer
+    // ago than the host's own goodbye may take to arrive.
+    bool RemovedByTheirWord() const;
     void SurvivorSaid(Member& sender, const ControlFrame& frame);
     void SurvivorHearsHost(Member& sender, const ControlFrame& frame);
     void ElectIfSurvivorsAgree();

@@ -70,16 +70,31 @@ TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnounce
     EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real player did not get its link";
 }
 
-TEST(SessionAdmission, APlayerOfTheFirstFormatIsToldWhyAndClosed)
+TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
 {
     TestPlayer a(2);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    RawClient old(9, 1);
-    old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | 1);
-    old.Pump(400, [&] { return old.Closed() == 1; });
-    EXPECT_EQ(old.Closed(), 1u);
-    ASSERT_EQ(old.Frames().size(), 1u);
-    EXPECT_EQ(old.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+    HostQuery query;
+    query.application = TestApplication();
+    const std::vector<uint8_t> ours = EncodeHostQuery(query);
+    // Copies before the query said its format left that byte zero.
+    for (const uint8_t format :
+         {uint8_t(0), uint8_t(SESSION_FORMAT_VERSION - 1), uint8_t(SESSION_FORMAT_VERSION + 1)}) {
+        query.format = format;
+        const QueryOutcome older = SendQueries(9, a.Address(), EncodeHostQuery(query), 1, ours);
+        EXPECT_EQ(older.answers + older.challenges + older.others, 0u) << "a query of format " << int(format);
+    }
+    EXPECT_EQ(SendQueries(9, a.Address(), ours, 1, ours).answers, 1u);
+
+    // The first format understands only its own refusal; the others see the link closed.
+    for (const uint32_t format : {1u, SESSION_FORMAT_VERSION - 1u}) {
+        RawClient old(10 + format, 1);
+        old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | format);
+        old.Pump(400, [&] { return old.Closed() == 1; });
+        EXPECT_EQ(old.Closed(), 1u) << "a connect of format " << format;
+        ASSERT_EQ(old.Frames().size(), 1u);
+        EXPECT_EQ(old.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+    }
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 

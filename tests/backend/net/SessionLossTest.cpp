@@ -159,23 +159,71 @@ TEST(SessionLoss, ARaceAcrossALossySlowRelayEndsTogether)
     EXPECT_FALSE(b.Session().IsHost());
 }
 
-TEST(SessionLoss, APlayerThatLostOnlyTheHostDoesNotMakeItselfHost)
-{
-    TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(MakeSession({&a, &b, &c}));
-    // Only the link between the host and b breaks; c still hears both.
-    a.Session().IgnoreFrom(b.Address());
-    b.Session().IgnoreFrom(a.Address());
+// Which a player cut off from the host alone hears first: the others closing
+// their links as the host removed it, or its own link to the host timing out.
+enum class CutOffOrder { THEIR_WORD_FIRST, HOST_LINK_FIRST };
 
-    ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2)) << "b neither went on with c nor ended";
-    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
-    EXPECT_FALSE(b.Session().InSession());
-    EXPECT_FALSE(b.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "the game is not told the session ended";
-    for (TestPlayer* player : {&a, &c}) {
-        ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
-        EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
+class CutOffFromTheHost : public testing::TestWithParam<CutOffOrder> {};
+
+TEST_P(CutOffFromTheHost, APlayerThatLostOnlyTheHostEndsAndNobodyElsesSessionMoves)
+{
+    const bool wordFirst = GetParam() == CutOffOrder::THEIR_WORD_FIRST;
+    const auto timeout = [](uint32_t ms) {
+        return [ms](NetSessionOptions& options) { options.linkTimeoutMinMs = options.linkTimeoutMaxMs = ms; };
+    };
+    // Twice each way, on addresses of their own.
+    for (uint32_t n : {2u, 5u}) {
+        TestPlayer a(n, timeout(wordFirst ? 600 : 3000)), b(n + 1, timeout(wordFirst ? 3000 : 600)), c(n + 2);
+        ASSERT_TRUE(MakeSession({&a, &b, &c}));
+        // Only the link between the host and b breaks; c still hears both.
+        a.Session().IgnoreFrom(b.Address());
+        b.Session().IgnoreFrom(a.Address());
+
+        ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)))
+            << "b neither went on with c nor ended";
+        EXPECT_TRUE(Eventually([&] { return !b.Session().InSession(); })) << "b went on alone";
+        EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
+        EXPECT_FALSE(b.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true)) << "the game is not told the session ended";
+        for (TestPlayer* player : {&a, &c}) {
+            ASSERT_TRUE(player->WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
+            EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
+            EXPECT_TRUE(player->Session().InSession());
+        }
+        EXPECT_TRUE(a.Session().IsHost());
     }
-    EXPECT_TRUE(a.Session().IsHost());
+}
+
+INSTANTIATE_TEST_SUITE_P(SessionLoss, CutOffFromTheHost,
+                         testing::Values(CutOffOrder::THEIR_WORD_FIRST, CutOffOrder::HOST_LINK_FIRST));
+
+TEST(SessionLoss, ALoneSurvivorHostsItselfWhenTheOthersLeftCleanlyOrSaidRemovedLongerAgoThanADelivery)
+{
+    // A player closes its link to b with the removal word; the host vanishes
+    // only once the slowest delivery (1 s time-out and 1 s resend) is past.
+    {
+        TestPlayer a(2), b(3);
+        ASSERT_TRUE(MakeSession({&a, &b}));
+        RawClient liar(9, 2);
+        ControlFrame welcome;
+        ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
+        liar.Leave(1, DISCONNECT_REMOVED);
+        ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        liar.Leave(0);
+        ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+        a.Session().Vanish();
+        ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << "an old word ended b's session";
+        EXPECT_TRUE(b.Session().IsHost());
+    }
+    // Another player leaves cleanly just before the host vanishes.
+    TestPlayer a(5), b(6), c(7);
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    const uint32_t left = c.Id();
+    c.Session().Close();
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, left));
+    a.Session().Vanish();
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id()));
+    EXPECT_TRUE(b.Session().IsHost());
 }
 
 TEST(SessionLoss, AnUnansweredLinkIsResentAtLeastEveryResendInterval)
