@@ -13,9 +13,13 @@
 //     addresses at a rate or forged from each newcomer's own address, against
 //     the host or a player: whether newcomers that acknowledge their answer
 //     late get in, whether the game's joiner joins at its first try and
-//     whether anybody is removed.
-// Arguments name the parts to run ("traffic latency migration flood"); none
-// runs them all.
+//     whether anybody is removed;
+//  5. discovery queries against the host: the bytes a sweep from many
+//     addresses gets back, what one address aimed at by forged queries gets
+//     while many others ask, and whether and how soon the game's joiner finds
+//     the session under queries forged from its own address.
+// Arguments name the parts to run ("traffic latency migration flood
+// discovery"); none runs them all.
 
 #include "backend/net/ForgedConnect.h"
 #include "backend/net/NetSession.h"
@@ -738,6 +742,212 @@ void Flood()
             FloodRun(atHost, c.addresses, c.perAddress, c.forge);
 }
 
+// Copies of a query sent to `to` at `perAddress` a second from each socket,
+// until destroyed: from 127.x.y.z addresses of its own, one socket each, or
+// from sockets it is given. Counts the replies that come back to them.
+class QuerySweep {
+public:
+    QuerySweep(int addresses, int perAddress, const NetAddress& to, const std::vector<uint8_t>& query) : query(query)
+    {
+        const uint32_t pid = static_cast<uint32_t>(getpid());
+        for (int a = 0; a < addresses; ++a) {
+            // 127.(200 + a / 250).(pid).(a % 250 + 1): apart from the players'.
+            const int fd = ConnectFlood::Bind(127u << 24 | (200u + uint32_t(a) / 250) << 16 | (pid & 0xFF) << 8 |
+                                              (uint32_t(a) % 250 + 1));
+            if (fd >= 0)
+                sockets.push_back(fd);
+        }
+        Start(perAddress, to);
+    }
+    QuerySweep(std::vector<int> given, int perAddress, const NetAddress& to, const std::vector<uint8_t>& query)
+        : sockets(std::move(given)), query(query)
+    {
+        Start(perAddress, to);
+    }
+    ~QuerySweep()
+    {
+        Stop();
+        for (int fd : sockets)
+            close(fd);
+    }
+    QuerySweep(const QuerySweep&) = delete;
+    QuerySweep& operator=(const QuerySweep&) = delete;
+
+    // Stops sending; the replies on their way are still counted for a while.
+    void Stop()
+    {
+        if (sender.joinable()) {
+            stop = true;
+            sender.join();
+            stopped = Clock::now();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            receiving = false;
+            receiver.join();
+        }
+    }
+    uint64_t Sent() const { return sent; }
+    uint64_t SentBytes() const { return sent * query.size(); }
+    // How long it sent, once stopped.
+    double Seconds() const { return std::chrono::duration<double>(stopped - started).count(); }
+    uint64_t Answers() const { return answers; }
+    uint64_t Challenges() const { return challenges; }
+    uint64_t ReplyBytes() const { return replyBytes; }
+    size_t Addresses() const { return sockets.size(); }
+
+private:
+    void Start(int perAddress, const NetAddress& to)
+    {
+        sockaddr_in target = {};
+        target.sin_family = AF_INET;
+        target.sin_addr.s_addr = htonl(to.ip);
+        target.sin_port = htons(to.port);
+        const auto period = std::chrono::nanoseconds(1000000000LL / perAddress);
+        started = Clock::now();
+        sender = std::thread([this, target, period] {
+            std::vector<Clock::time_point> due;
+            for (size_t i = 0; i < sockets.size(); ++i)
+                due.push_back(started + period * i / sockets.size());
+            while (!stop) {
+                const Clock::time_point now = Clock::now();
+                for (size_t i = 0; i < sockets.size(); ++i) {
+                    // Behind by more than a tenth of a second: those are not sent.
+                    if (now - due[i] > std::chrono::milliseconds(100))
+                        due[i] = now;
+                    for (; due[i] <= now; due[i] += period)
+                        if (sendto(sockets[i], query.data(), query.size(), 0,
+                                   reinterpret_cast<const sockaddr*>(&target), sizeof target) == ssize_t(query.size()))
+                            ++sent;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        receiver = std::thread([this] {
+            std::vector<pollfd> waits;
+            for (int fd : sockets)
+                waits.push_back({fd, POLLIN, 0});
+            uint8_t bytes[2048];
+            while (receiving) {
+                if (poll(waits.data(), waits.size(), 10) <= 0)
+                    continue;
+                for (const pollfd& wait : waits) {
+                    if ((wait.revents & POLLIN) == 0)
+                        continue;
+                    ssize_t size = 0;
+                    while ((size = recv(wait.fd, bytes, sizeof bytes, MSG_DONTWAIT)) > 0) {
+                        HostAnswer answer;
+                        HostChallenge challenge;
+                        if (DecodeHostAnswer(bytes, size_t(size), &answer))
+                            ++answers;
+                        else if (DecodeHostChallenge(bytes, size_t(size), &challenge))
+                            ++challenges;
+                        replyBytes += uint64_t(size);
+                    }
+                }
+            }
+        });
+    }
+
+    std::vector<int> sockets;
+    std::vector<uint8_t> query;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> receiving{true};
+    std::atomic<uint64_t> sent{0}, answers{0}, challenges{0}, replyBytes{0};
+    Clock::time_point started, stopped;
+    std::thread sender, receiver;
+};
+
+// The host's budgets of the last run are over.
+void WaitBudgetsBack()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+}
+
+void Discovery()
+{
+    constexpr int SECONDS = 5;
+    Player host(150);
+    if (!host.Host()) {
+        std::printf("\n5. Discovery: the host could not be made\n");
+        return;
+    }
+    const std::vector<uint8_t> query = EncodeHostQuery(HostQuery{g_ApplicationGuid, 1});
+
+    std::printf("\n5a. A sweep of %zu-byte queries for %d s, one socket per address: bytes the host sent back over "
+                "the bytes asked (goal: at most 0.2)\n",
+                query.size(), SECONDS);
+    std::printf("%9s | %9s | %10s | %10s | %10s | %9s | %9s | %10s | %11s\n", "addresses", "queries/s", "asked KB/s",
+                "taken KB/s", "back KB/s", "answers/s", "chall./s", "back/asked", "back/taken");
+    for (const int addresses : {300, 1000})
+        for (const int perAddress : {2, 50}) {
+            WaitBudgetsBack();
+            const NetTrafficStats before = host.session->GetTrafficStats();
+            QuerySweep sweep(addresses, perAddress, host.address, query);
+            std::this_thread::sleep_for(std::chrono::seconds(SECONDS));
+            sweep.Stop();
+            const double seconds = sweep.Seconds();
+            const double taken = double(host.session->GetTrafficStats().receivedBytes - before.receivedBytes);
+            std::printf("%9zu | %9.0f | %10.1f | %10.1f | %10.1f | %9.0f | %9.0f | %10.4f | %11.4f\n",
+                        sweep.Addresses(), double(sweep.Sent()) / seconds / double(sweep.Addresses()),
+                        double(sweep.SentBytes()) / seconds / 1024, taken / seconds / 1024,
+                        double(sweep.ReplyBytes()) / seconds / 1024, double(sweep.Answers()) / seconds,
+                        double(sweep.Challenges()) / seconds, double(sweep.ReplyBytes()) / double(sweep.SentBytes()),
+                        double(sweep.ReplyBytes()) / taken);
+        }
+
+    constexpr int FORGED = 1000;
+    std::printf("\n5b. Queries forged from one address at %d a second while 300 other addresses ask, %d s: what the "
+                "host sends that address and each of the others\n",
+                FORGED, SECONDS);
+    std::printf("%14s | %10s | %12s | %12s | %10s | %14s\n", "others' q/s/a", "forged q/s", "victim KB/s", "answers/s",
+                "chall./s", "other KB/s/a");
+    for (const int perAddress : {2, 10, 50}) {
+        WaitBudgetsBack();
+        QuerySweep others(300, perAddress, host.address, query);
+        QuerySweep victim(std::vector<int>{ConnectFlood::Bind(BenchIp(151))}, FORGED, host.address, query);
+        std::this_thread::sleep_for(std::chrono::seconds(SECONDS));
+        victim.Stop();
+        others.Stop();
+        const double seconds = victim.Seconds();
+        std::printf("%14d | %10.0f | %12.2f | %12.1f | %10.0f | %14.3f\n", perAddress, double(victim.Sent()) / seconds,
+                    double(victim.ReplyBytes()) / seconds / 1024, double(victim.Answers()) / seconds,
+                    double(victim.Challenges()) / seconds,
+                    double(others.ReplyBytes()) / others.Seconds() / 1024 / double(others.Addresses()));
+    }
+
+    constexpr int TRIES = 10;
+    const NetSessionOptions game;
+    std::printf("\n5c. The game's joiner (%u queries over %u ms) under queries forged from its IPv4 address, another "
+                "port: found in how many of %d tries, each after a pause of 0 to 1 s, and how soon\n",
+                game.enumAttempts, game.enumTimeoutMs, TRIES);
+    std::printf("%10s | %12s | %6s | %9s | %9s | %9s\n", "forged/s", "sent/s", "found", "first ms", "median ms",
+                "last ms");
+    for (const int rate : {100, 1000, 2000, 5000, 10000, 20000}) {
+        WaitBudgetsBack();
+        NetSessionOptions options;
+        options.bindIp = BenchIp(152);
+        NetSession joiner([](const NetMessage&) { return true; }, options);
+        std::mt19937 pauses(static_cast<uint32_t>(rate));
+        QuerySweep forged(std::vector<int>{ConnectFlood::Bind(options.bindIp)}, rate, host.address, query);
+        // The forger spends the address's answers first.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::vector<double> ms;
+        for (int i = 0; i < TRIES; ++i) {
+            // The tries fall anywhere in the host's second.
+            std::this_thread::sleep_for(std::chrono::milliseconds(pauses() % 1000));
+            const Clock::time_point asked = Clock::now();
+            if (joiner.EnumHosts(g_ApplicationGuid, host.address))
+                ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
+        }
+        forged.Stop();
+        const double sentPerSecond = double(forged.Sent()) / forged.Seconds();
+        joiner.Close();
+        std::sort(ms.begin(), ms.end());
+        std::printf("%10d | %12.0f | %3zu/%d | %9.1f | %9.1f | %9.1f\n", rate, sentPerSecond, ms.size(), TRIES,
+                    ms.empty() ? 0 : ms.front(), Percentile(ms, 0.5), ms.empty() ? 0 : ms.back());
+    }
+    host.session->Close();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -762,6 +972,8 @@ int main(int argc, char** argv)
         Migration();
     if (wanted("flood"))
         Flood();
+    if (wanted("discovery"))
+        Discovery();
     enet_deinitialize();
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Queries EnumHosts sends at once, each on a short reply of the host.
+// Queries EnumHosts sends at once, each on a challenge of the host.
 constexpr uint32_t ENUM_COOKIE_QUERIES_MAX = 4;
 
 uint32_t RandomU32()
@@ -250,7 +250,7 @@ void NetSession::State::ResetSession()
     pending.clear();
     halfLinks.clear();
     closers.clear();
-    queryWindows.clear();
+    queryBudgets.fill({});
     FlushLogWindows(true);
     removalWordAt = {};
     awaitingSurvivors = false;
@@ -354,7 +354,7 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
         lastSent = Clock::now();
     };
     uint32_t sent = 0;
-    uint32_t cookieQueries = 0; // sent at once on a short reply
+    uint32_t cookieQueries = 0; // sent at once on a challenge
     for (;;) {
         const uint32_t elapsed = MsSince(start);
         if (elapsed >= s.options.enumTimeoutMs)
@@ -377,7 +377,7 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
         const bool fromTarget = from.host == target.host && from.port == target.port;
         // The host answers a query without our address's cookie only a few
         // times a second, which queries forged from our address may spend:
-        // its short reply gives the cookie, which this query and every later
+        // its challenge gives the cookie, which this query and every later
         // one shows.
         HostChallenge challenge;
         if (size > 0 && DecodeHostChallenge(received, static_cast<size_t>(size), &challenge)) {
@@ -393,7 +393,7 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
         if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &answer) ||
             answer.nonce != query.nonce || !(answer.desc.application == application))
             continue;
-        // An answer with no room for the cookie: the one the short reply gave.
+        // An answer with no room for the cookie: the one the challenge gave.
         const uint32_t cookie = answer.cookie != 0 ? answer.cookie : fromTarget ? query.cookie : 0;
         QueuedMessage message;
         message.type = NetMessageType::ENUM_HOSTS_RESPONSE;

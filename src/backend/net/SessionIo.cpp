@@ -18,15 +18,14 @@ namespace {
 
 constexpr uint32_t LINK_TIMEOUT_LIMIT = 32;
 constexpr uint32_t IO_WAIT_MS = 5;
-// Per source IPv4 address and second: host answers to queries without the
-// address's cookie; answers to queries showing it, which the others cannot
-// spend; and, once the first are spent, short replies (12 bytes) that give
-// queries without it the cookie, far more than a forger's hundred a second
-// spend. And the addresses remembered.
+// Per budget (the source IPv4 addresses that share one) and second: host
+// answers to queries without the address's cookie; answers to queries showing
+// it, which queries forged from the address cannot spend; and, once the first
+// are spent, challenges (12 bytes) that give queries without it the cookie,
+// far more than a forger's hundred a second spend.
 constexpr uint32_t ANSWERS_PER_SECOND = 4;
 constexpr uint32_t COOKIE_ANSWERS_PER_SECOND = 4;
 constexpr uint32_t CHALLENGES_PER_SECOND = 1024;
-constexpr size_t QUERY_SOURCES_MAX = 256;
 constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
 // Lines about refused or closed links per source address and window, and the
 // addresses remembered.
@@ -225,23 +224,13 @@ void NetSession::State::CapResendIntervals(ENetPeer* peer)
 QueryReply NetSession::State::MayAnswer(const ENetAddress& address, bool cookieShown)
 {
     const SessionClock::time_point now = SessionClock::now();
-    auto window = queryWindows.find(address.host);
-    if (window == queryWindows.end()) {
-        if (queryWindows.size() >= QUERY_SOURCES_MAX)
-            std::erase_if(queryWindows, [&](const auto& entry) { return now - entry.second.start >= QUERY_WINDOW; });
-        // Queries from many addresses keep nobody from finding the session:
-        // the oldest window gives way (an answer is never larger than its query).
-        if (queryWindows.size() >= QUERY_SOURCES_MAX)
-            queryWindows.erase(
-                std::min_element(queryWindows.begin(), queryWindows.end(),
-                                 [](const auto& a, const auto& b) { return a.second.start < b.second.start; }));
-        window = queryWindows.emplace(address.host, QueryWindow{now, 0}).first;
-    }
-    QueryWindow& counts = window->second;
+    const uint32_t ip = FromEnet(address).ip;
+    const uint8_t bytes[4] = {uint8_t(ip >> 24), uint8_t(ip >> 16), uint8_t(ip >> 8), uint8_t(ip)};
+    QueryWindow& counts = queryBudgets[SipHash24(cookieKey, bytes, sizeof bytes) % QUERY_BUDGETS];
     if (now - counts.start >= QUERY_WINDOW)
         counts = {now};
     // A query showing the cookie that is over its budget gets nothing: no
-    // short reply to be answered again.
+    // challenge to be answered again.
     if (cookieShown) {
         if (counts.cookieAnswers >= COOKIE_ANSWERS_PER_SECOND)
             return QueryReply::NONE;

@@ -15,7 +15,7 @@
 
 namespace backend {
 
-// The first four bytes of every query, answer and short reply.
+// The first four bytes of every query, answer and challenge.
 constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
@@ -68,7 +68,7 @@ constexpr size_t CONTROL_FRAME_MAX = 2 + MEMBER_RECORD_MAX + 4 + 4 + 1 + NET_SES
 struct HostQuery {
     NetGuid application;
     uint32_t nonce = 0;
-    // In the padding after the nonce, 0 when absent: the cookie a short reply
+    // In the padding after the nonce, 0 when absent: the cookie a challenge
     // of the host gave the querying IPv4 address.
     uint32_t cookie = 0;
     // The asking copy's session format; 0 from copies older than format 6,
@@ -84,15 +84,15 @@ struct HostAnswer {
     uint32_t cookie = 0;
 };
 
-// The host's short reply to a query without the cookie of its IPv4 address
-// once that address's answers are spent: the query's nonce and the cookie,
-// which a query shows to be answered in full.
+// The host's challenge to a query without the cookie of its IPv4 address
+// once the answers of that address's budget are spent: the query's nonce and
+// the cookie, which a query shows to be answered in full.
 struct HostChallenge {
     uint32_t nonce = 0;
     uint32_t cookie = 0;
 };
 
-// True when the datagram starts like a query, an answer or a short reply.
+// True when the datagram starts like a query, an answer or a challenge.
 bool IsHostDatagram(const uint8_t* bytes, size_t size);
 std::vector<uint8_t> EncodeHostQuery(const HostQuery& query);
 bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query);

@@ -11,6 +11,7 @@
 
 #include <enet/enet.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -42,6 +43,10 @@ constexpr uint8_t PRIORITY_NEWCOMER = 2; // at a player: the tag of a newcomer t
 constexpr size_t SESSION_PACKET_MAX = (CONTROL_FRAME_MAX > NET_MESSAGE_MAX ? CONTROL_FRAME_MAX : NET_MESSAGE_MAX) + 256;
 static_assert(SESSION_PACKET_MAX < 4096);
 constexpr size_t SESSION_WAITING_DATA_MAX = 256 * 1024;
+// The host's budgets of replies to queries, each shared by the IPv4 addresses
+// a keyed hash gives it: however many addresses ask, none gets more than one
+// budget's worth.
+constexpr size_t QUERY_BUDGETS = 4096;
 // Messages from one player waiting for the handler, or for the join to end.
 constexpr size_t MEMBER_QUEUED_MAX = 1024;
 constexpr uint8_t CHANNEL_GAME = 0;
@@ -99,8 +104,9 @@ struct IgnoredSender {
     SessionClock::time_point until;
 };
 
-// What the host sent one IPv4 address in the current second: answers to
-// queries without its cookie, answers to queries showing it, short replies.
+// What the host sent the IPv4 addresses of one budget in the current second:
+// answers to queries without their cookie, answers to queries showing it,
+// challenges.
 struct QueryWindow {
     SessionClock::time_point start;
     uint32_t answers = 0;
@@ -190,7 +196,9 @@ struct NetSession::State {
     // By IPv4 address and priority: such a connect closed a waiting link of
     // its own priority, and none may close another until then.
     std::map<uint64_t, SessionClock::time_point> closers;
-    std::map<uint32_t, QueryWindow> queryWindows;
+    // By a hash of the IPv4 address keyed with cookieKey, so that nobody can
+    // tell which addresses share a budget.
+    std::array<QueryWindow, QUERY_BUDGETS> queryBudgets;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
     // Not the host: the last time a player closed its link with the removal

@@ -18,6 +18,8 @@ using namespace nettest;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 size_t ResidentBytes()
 {
     long pages = 0, resident = 0;
@@ -68,6 +70,18 @@ constexpr size_t HUGE_LINKS = 8;
     if (write(out, &done, 1) != 1)
         _exit(1);
     _exit(0);
+}
+
+// The next query that came to `fd` within `waitMs`, and where from.
+bool TakeQuery(int fd, HostQuery* query, sockaddr_in* from, int waitMs)
+{
+    pollfd wait = {fd, POLLIN, 0};
+    uint8_t bytes[2048];
+    socklen_t size = sizeof *from;
+    ssize_t got = 0;
+    return poll(&wait, 1, waitMs) > 0 &&
+           (got = recvfrom(fd, bytes, sizeof bytes, 0, reinterpret_cast<sockaddr*>(from), &size)) > 0 &&
+           DecodeHostQuery(bytes, size_t(got), query);
 }
 
 } // namespace
@@ -356,9 +370,8 @@ TEST(SessionBounds, HugePacketsFromLinksThatNeverSayHelloLeaveMemoryFlat)
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 
-TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAFewTimesASecondAndForgedQueriesHideTheSessionBriefly)
+TEST(SessionBounds, DiscoveryAnswersEachAddressAFewTimesASecondHoweverManyAskAndEveryBudgetComesBackTheNextSecond)
 {
-    using std::chrono::milliseconds;
     TestPlayer a(2);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "a host with a long name"));
     HostQuery query;
@@ -372,75 +385,157 @@ TEST(SessionBounds, DiscoveryAnswersNoMoreThanItIsAskedAFewTimesASecondAndForged
     const std::vector<uint8_t> unpadded(bytes.begin(), bytes.begin() + 24);
     const QueryOutcome unpaddedOutcome = SendQueries(6, a.Address(), unpadded, 1, bytes);
     EXPECT_EQ(unpaddedOutcome.answers + unpaddedOutcome.challenges, 0u) << "a short query is answered";
-    // A burst from one address within a second: four answers, then short
-    // replies up to their bound (1024 a second), then nothing.
-    const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 1200, bytes);
-    // Within a second unless the machine is busy: the bounds count the host's windows it spans.
-    const size_t windows = size_t(burst.took / std::chrono::seconds(1)) + 1;
-    EXPECT_GE(burst.answers, 4u);
-    EXPECT_LE(burst.answers, 4u * windows) << "answers to one address are not a few a second";
-    EXPECT_LE(burst.challenges, 1024u * windows) << "short replies to one address are unbounded";
-    EXPECT_GE(burst.challenges, 1000u) << "no short replies once the answers are spent";
-    EXPECT_LE(burst.largestReply, bytes.size());
-
-    // Once an address's answers are spent, a query showing its cookie is
-    // answered from a budget of its own, without a short reply once that is
-    // spent too; one showing another address's cookie, or one the host did
-    // not make, draws a short reply only.
     const uint32_t othersCookie = QueryCookie(9, a.Address());
-    const QueryOutcome spent = SendQueries(8, a.Address(), bytes, 6, bytes);
-    EXPECT_EQ(spent.answers, 4u);
-    EXPECT_EQ(spent.challenges, 2u);
-    ASSERT_NE(spent.cookie, 0u);
     ASSERT_NE(othersCookie, 0u);
-    for (const uint32_t wrong : {othersCookie, spent.cookie ^ 1}) {
-        query.cookie = wrong;
-        const QueryOutcome outcome = SendQueries(8, a.Address(), EncodeHostQuery(query), 1, bytes);
-        EXPECT_EQ(outcome.answers, 0u) << "a query showing a wrong cookie is answered in full";
-        EXPECT_EQ(outcome.challenges, 1u);
+
+    // More addresses ask than any table of them would keep, each learning its
+    // cookie. Over a second later, between two queries of one address and its
+    // next two, all of them ask again showing their cookies, which spends
+    // nothing of that address's: it gets its four answers a second and no more.
+    QueryCrowd crowd(300);
+    crowd.Ask(a.Address(), query, false);
+    ASSERT_EQ(crowd.Cookies(), 300u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1001));
+    Clock::time_point start = Clock::now();
+    const QueryOutcome before = SendQueries(20, a.Address(), bytes, 4, bytes);
+    crowd.Ask(a.Address(), query, true);
+    const QueryOutcome after = SendQueries(20, a.Address(), bytes, 4, bytes);
+    size_t windows = size_t((Clock::now() - start) / std::chrono::seconds(1)) + 1;
+    EXPECT_EQ(before.answers, 4u);
+    EXPECT_LE(before.answers + after.answers, 4u * windows) << "an address got more than four answers a second "
+                                                               "while 300 others asked";
+    EXPECT_EQ(after.answers + after.challenges, 4u);
+    EXPECT_LE(crowd.Replies().largestReply, bytes.size());
+
+    // A newcomer finds the session while the crowd keeps asking.
+    std::atomic<bool> done{false};
+    std::atomic<int> rounds{0};
+    std::thread asking([&, plain = query] {
+        for (; !done && rounds < 200; ++rounds)
+            crowd.Ask(a.Address(), plain, false);
+    });
+    EXPECT_TRUE(Eventually([&] { return rounds > 0; }));
+    TestPlayer newcomer(11);
+    EXPECT_TRUE(newcomer.Find(a.Address())) << "queries from many addresses kept a newcomer from the session";
+    done = true;
+    asking.join();
+
+    // From one address within a second: four answers, then challenges up to
+    // their bound (1024 a second), then nothing. Queries showing its cookie
+    // are answered from a budget of their own, four times, then get nothing;
+    // one showing another address's cookie, or one the host did not make, is
+    // a query without it. Every budget is given again the next second. (The
+    // crowd's budgets are back first.)
+    Clock::time_point spent = Clock::now();
+    for (int second = 0; second < 2; ++second) {
+        std::this_thread::sleep_until(spent + std::chrono::milliseconds(1001));
+        start = Clock::now();
+        const QueryOutcome first = SendQueries(7, a.Address(), bytes, 6, bytes);
+        ASSERT_NE(first.cookie, 0u);
+        QueryOutcome wrong;
+        for (const uint32_t cookie : {othersCookie, first.cookie ^ 1}) {
+            query.cookie = cookie;
+            const QueryOutcome outcome = SendQueries(7, a.Address(), EncodeHostQuery(query), 1, bytes);
+            wrong.answers += outcome.answers;
+            wrong.challenges += outcome.challenges;
+        }
+        const QueryOutcome burst = SendQueries(7, a.Address(), bytes, 1200, bytes);
+        query.cookie = first.cookie;
+        const QueryOutcome shown = SendQueries(7, a.Address(), EncodeHostQuery(query), 8, bytes);
+        query.cookie = 0;
+        spent = Clock::now();
+        // Within a second unless the machine is busy: the bounds count the host's windows it spans.
+        windows = size_t((spent - start) / std::chrono::seconds(1)) + 1;
+        const size_t answers = first.answers + wrong.answers + burst.answers;
+        const size_t challenges = first.challenges + wrong.challenges + burst.challenges;
+        EXPECT_EQ(first.answers, 4u) << "second " << second;
+        EXPECT_EQ(first.challenges, 2u) << "second " << second;
+        EXPECT_EQ(wrong.answers + wrong.challenges, 2u) << "a query showing a wrong cookie is dropped";
+        if (windows == 1) {
+            EXPECT_EQ(wrong.answers, 0u) << "a query showing a wrong cookie is answered in full";
+        }
+        EXPECT_LE(answers, 4u * windows) << "answers to one address are not a few a second";
+        EXPECT_GE(challenges, 1000u) << "no challenges once the answers are spent, second " << second;
+        EXPECT_LE(challenges, 1024u * windows) << "challenges to one address are unbounded";
+        EXPECT_GE(shown.answers, 4u) << "queries showing the cookie are answered from the others' budget, second "
+                                     << second;
+        EXPECT_LE(shown.answers, 4u * windows);
+        EXPECT_EQ(shown.challenges, 0u) << "a query showing the cookie over its budget draws a challenge";
+        EXPECT_LE(std::max({first.largestReply, burst.largestReply, shown.largestReply}), bytes.size());
     }
-    query.cookie = spent.cookie;
-    const QueryOutcome shown = SendQueries(8, a.Address(), EncodeHostQuery(query), 8, bytes);
-    EXPECT_EQ(shown.answers, 4u) << "queries showing the cookie are answered from the others' budget";
-    EXPECT_EQ(shown.challenges, 0u) << "a query showing the cookie over its budget draws a short reply";
-    EXPECT_LE(shown.largestReply, bytes.size());
-    query.cookie = 0;
+}
+
+TEST(SessionBounds, QueriesForgedFromAJoinersAddressHideTheSessionBrieflyAndItTakesOnlyTheChallengeToItsQuery)
+{
+    using std::chrono::milliseconds;
+    TestPlayer a(2);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}, 6, "a host with a long name"));
+    HostQuery query;
+    query.application = TestApplication();
+    const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+    const auto oneQuery = [](NetSessionOptions& options) {
+        options.enumAttempts = 1;
+        options.enumTimeoutMs = 5000;
+    };
 
     // Full-size queries forged from the joiner's IPv4 address, from another
     // port, at 100 a second: the joiner, sending one query alone, finds the
-    // session by it (and the query the host's short reply draws).
+    // session by it (and the query the host's challenge draws).
     constexpr uint32_t JOINER = 10;
-    TestPlayer joiner(JOINER, [](NetSessionOptions& options) {
-        options.enumAttempts = 1;
-        options.enumTimeoutMs = 5000;
-    });
+    TestPlayer joiner(JOINER, oneQuery);
     QueryFlood forged(a.Address(), {TestIp(JOINER), 0}, bytes, 100);
     const auto flooding = std::chrono::steady_clock::now();
     ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 20; }));
     for (int attempt = 0; attempt < 3; ++attempt)
         EXPECT_TRUE(joiner.Find(a.Address())) << "forged queries hid the session from the joiner's query";
-    // The forger's address gets a few answers a second, short replies
+    // The forger's address gets a few answers a second, challenges
     // otherwise, never more bytes than it sent.
     ASSERT_TRUE(Eventually([&] { return forged.Sent() >= 200; }));
     const QueryOutcome reflected = forged.Replies();
     const auto seconds = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - flooding);
     EXPECT_GE(reflected.answers, 4u);
     EXPECT_LE(reflected.answers, 4u * size_t(seconds.count() / 1000 + 1)) << "over " << seconds.count() << " ms";
-    EXPECT_GE(reflected.answers + reflected.challenges, forged.Sent() * 9 / 10) << "no short replies to the rest";
+    EXPECT_GE(reflected.answers + reflected.challenges, forged.Sent() * 9 / 10) << "no challenges to the rest";
     EXPECT_LE(reflected.largestReply, bytes.size());
     EXPECT_LE(reflected.bytes * 5, forged.SentBytes()) << "more than a fifth of the bytes reflected";
 
-    // Queries from more addresses than the host keeps count of, just before a
-    // newcomer's: the newcomer still finds the session.
-    const sockaddr_in target = SocketAddress(a.Address().ip, a.Address().port);
-    for (uint32_t n = 0; n < 300; ++n) {
-        const int fd = BindUdp((TestIp(0) ^ 0x00800000u) + n, 0);
-        ASSERT_GE(fd, 0);
-        sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
-        close(fd);
+    // A host played by a plain socket: a challenge with another nonce, or
+    // from another address or port than the one asked, draws no query and
+    // gives no cookie; the one asked gives its own.
+    const NetAddress fake = {TestIp(12), TEST_PORT};
+    const int host = BindUdp(fake.ip, fake.port), elsewhere = BindUdp(TestIp(13), TEST_PORT),
+              otherPort = BindUdp(fake.ip, 0);
+    ASSERT_GE(std::min({host, elsewhere, otherPort}), 0);
+    TestPlayer asking(14, oneQuery);
+    std::atomic<bool> found{false};
+    std::thread finding([&] { found = asking.Find(fake); });
+    HostQuery asked, next;
+    sockaddr_in from = {};
+    const auto reply = [&](int fd, const std::vector<uint8_t>& datagram) {
+        sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&from), sizeof from);
+    };
+    if (TakeQuery(host, &asked, &from, 5000)) {
+        EXPECT_EQ(asked.cookie, 0u);
+        reply(host, EncodeHostChallenge({asked.nonce ^ 1, 0x11111111}));
+        reply(elsewhere, EncodeHostChallenge({asked.nonce, 0x22222222}));
+        reply(otherPort, EncodeHostChallenge({asked.nonce, 0x33333333}));
+        reply(host, EncodeHostChallenge({asked.nonce, 0x44444444}));
+        EXPECT_TRUE(TakeQuery(host, &next, &from, 5000));
+        EXPECT_EQ(next.nonce, asked.nonce);
+        EXPECT_EQ(next.cookie, 0x44444444u) << "the joiner took a challenge with another nonce or from elsewhere";
+        // An answer without the cookie: the challenge gave it.
+        HostAnswer answer;
+        answer.nonce = asked.nonce;
+        answer.desc.application = TestApplication();
+        reply(host, EncodeHostAnswer(answer));
+    } else {
+        ADD_FAILURE() << "the joiner sent no query";
     }
-    TestPlayer newcomer(11);
-    EXPECT_TRUE(newcomer.Find(a.Address())) << "queries from many addresses kept a newcomer from the session";
+    finding.join();
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(TakeQuery(host, &next, &from, 0)) << "a challenge with another nonce or from elsewhere drew a query";
+    for (const int fd : {host, elsewhere, otherPort})
+        close(fd);
 }
 
 TEST(SessionBounds, APlayerSendingFasterThanTheHandlerTakesIsDropped)

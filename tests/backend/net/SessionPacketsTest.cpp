@@ -1,4 +1,4 @@
-// The host's cookies and the answer, the query and the short reply that carry one.
+// The host's cookies and the answer, the query and the challenge that carry one.
 
 #include "backend/net/SessionPackets.h"
 
@@ -65,7 +65,7 @@ TEST(SessionPackets, AnAnswerDecodesWithItsCookieOrWithoutOne)
     EXPECT_FALSE(DecodeHostAnswer(longer.data(), longer.size(), &decoded));
 }
 
-TEST(SessionPackets, AQueryDecodesWithItsCookieOrWithoutOneAndAShortReplyWithItsCookie)
+TEST(SessionPackets, AQueryDecodesWithItsCookieOrWithoutOneAndAChallengeWithItsCookie)
 {
     HostQuery query;
     query.application.bytes[0] = 0x91;
@@ -109,8 +109,8 @@ TEST(SessionPackets, AQueryDecodesWithItsCookieOrWithoutOneAndAShortReplyWithIts
     EXPECT_EQ(taken.cookie, challenge.cookie);
     EXPECT_EQ(EncodeHostChallenge(taken), reply);
     HostAnswer answer;
-    EXPECT_FALSE(DecodeHostAnswer(reply.data(), reply.size(), &answer)) << "a short reply is taken for an answer";
-    EXPECT_FALSE(DecodeHostChallenge(with.data(), with.size(), &taken)) << "a query is taken for a short reply";
+    EXPECT_FALSE(DecodeHostAnswer(reply.data(), reply.size(), &answer)) << "a challenge is taken for an answer";
+    EXPECT_FALSE(DecodeHostChallenge(with.data(), with.size(), &taken)) << "a query is taken for a challenge";
 
     // Short, trailing bytes, no cookie or one ConnectTag never gives, another magic.
     EXPECT_FALSE(DecodeHostChallenge(reply.data(), reply.size() - 1, &taken));

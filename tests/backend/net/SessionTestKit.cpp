@@ -540,13 +540,22 @@ int BindUdp(uint32_t ip, uint16_t port)
     return fd;
 }
 
-ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
+namespace {
+
+// Address `a` of many: 127.x.y.z with x other than this process's players' second byte.
+uint32_t ApartIp(uint32_t a)
 {
-    // 127.x.y.z with x other than this process's players' second byte.
     const uint32_t pid = static_cast<uint32_t>(getpid());
     const uint32_t apart = (((pid >> 8) + 128) & 0xFF) << 16;
+    return (127u << 24) | apart | (a / 250) << 8 | (a % 250 + 1);
+}
+
+} // namespace
+
+ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
+{
     for (uint32_t a = 0; a < addresses; ++a) {
-        const int fd = BindUdp((127u << 24) | apart | (a / 250) << 8 | (a % 250 + 1), 0);
+        const int fd = BindUdp(ApartIp(a), 0);
         if (fd >= 0)
             sockets.push_back(fd);
     }
@@ -664,6 +673,66 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
         if (socket >= 0)
             close(socket);
     return outcome;
+}
+
+QueryCrowd::QueryCrowd(size_t count)
+{
+    for (uint32_t a = 0; a < count; ++a) {
+        const int fd = BindUdp(ApartIp(a), 0);
+        if (fd >= 0)
+            sockets.push_back(fd);
+    }
+    replies.resize(sockets.size());
+}
+
+QueryCrowd::~QueryCrowd()
+{
+    for (int fd : sockets)
+        close(fd);
+}
+
+void QueryCrowd::Ask(const NetAddress& to, HostQuery query, bool withCookie)
+{
+    constexpr size_t BATCH = 16;
+    const sockaddr_in target = SocketAddress(to.ip, to.port);
+    for (size_t first = 0; first < sockets.size(); first += BATCH) {
+        const size_t end = std::min(sockets.size(), first + BATCH);
+        for (size_t i = first; i < end; ++i) {
+            query.cookie = withCookie ? replies[i].cookie : 0;
+            const std::vector<uint8_t> bytes = EncodeHostQuery(query);
+            sendto(sockets[i], bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                   sizeof target);
+        }
+        // No more than a batch waits at the host's socket, so that none is lost there.
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        for (size_t i = first; i < end; ++i) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::steady_clock::now());
+            pollfd wait = {sockets[i], POLLIN, 0};
+            if (left.count() > 0)
+                poll(&wait, 1, int(left.count()));
+            TakeReplies(sockets[i], &replies[i]);
+        }
+    }
+}
+
+QueryOutcome QueryCrowd::Replies() const
+{
+    QueryOutcome total;
+    for (const QueryOutcome& one : replies) {
+        total.answers += one.answers;
+        total.challenges += one.challenges;
+        total.others += one.others;
+        total.largestReply = std::max(total.largestReply, one.largestReply);
+        total.bytes += one.bytes;
+    }
+    return total;
+}
+
+size_t QueryCrowd::Cookies() const
+{
+    return size_t(
+        std::count_if(replies.begin(), replies.end(), [](const QueryOutcome& one) { return one.cookie != 0; }));
 }
 
 QueryFlood::QueryFlood(const NetAddress& to, const NetAddress& from, const std::vector<uint8_t>& query, int perSecond)

@@ -254,9 +254,9 @@ private:
 
 // The host's replies to discovery queries, read from a plain UDP socket.
 struct QueryOutcome {
-    size_t answers = 0;    // full answers
-    size_t challenges = 0; // short replies
-    size_t others = 0;     // anything else
+    size_t answers = 0; // full answers
+    size_t challenges = 0;
+    size_t others = 0; // anything else
     size_t largestReply = 0;
     uint64_t bytes = 0;                // of every reply
     uint32_t cookie = 0;               // the last a reply gave
@@ -268,6 +268,29 @@ struct QueryOutcome {
 // one has its reply (at most 5 s).
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,
                          const std::vector<uint8_t>& answered);
+
+// Plain UDP sockets on `count` addresses of their own, 127.x.y.z apart from
+// every player's of this process: a crowd of askers.
+class QueryCrowd {
+public:
+    explicit QueryCrowd(size_t count);
+    ~QueryCrowd();
+    QueryCrowd(const QueryCrowd&) = delete;
+    QueryCrowd& operator=(const QueryCrowd&) = delete;
+
+    // Sends `query` to `to` once from each address, showing the cookie the
+    // address was last given when `withCookie`, sixteen at a time, each batch
+    // once the replies to the last came (at most 1 s a batch).
+    void Ask(const NetAddress& to, HostQuery query, bool withCookie);
+    // The replies every address was given.
+    QueryOutcome Replies() const;
+    // The addresses that were given a cookie.
+    size_t Cookies() const;
+
+private:
+    std::vector<int> sockets;
+    std::vector<QueryOutcome> replies; // of each address
+};
 
 // Copies of `query` sent to `to` at `perSecond` from a plain UDP socket of
 // its own bound to `from` (port 0: any) until destroyed; it counts the

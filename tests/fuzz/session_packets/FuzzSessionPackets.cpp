@@ -1,4 +1,4 @@
-// Any bytes as a host query, a host answer, the host's short reply and a
+// Any bytes as a host query, a host answer, the host's challenge and a
 // control frame between players: every decoder stays inside the bytes it was
 // given, keeps to its limits, and what it accepts encodes back to exactly the
 // same bytes.
