@@ -4,6 +4,10 @@
 #include "backend/gpu/DdsReader.h"
 #include "datagen/SampleData.h"
 #include "datagen/SampleDataList.h"
+#include "datagen/writers/FileWriter.h"
+#include "datagen/writers/GameConfigWriter.h"
+#include "datagen/writers/RecordsWriter.h"
+#include "datagen/writers/SoundConfigWriter.h"
 #include "race/RecordsCipher.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +16,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <string_view>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -84,31 +89,60 @@ TEST(SampleDataList, NamesTheFilesTheGameOpens)
         EXPECT_TRUE(listed.count(path)) << path;
 }
 
-TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesAndOnlyTheListedFiles)
+// The second run into the same folder, as the build makes after an update:
+// every file is written anew, but the settings and best times the player
+// changed stay as they are, and one the player lost comes back.
+TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesOnlyTheListedFilesAndKeepThePlayers)
 {
-    TempFolder first("a"), second("b");
-    const std::vector<std::string> problemsA = GenerateSampleData(first.path.string(), 2);
-    const std::vector<std::string> problemsB = GenerateSampleData(second.path.string(), 1);
-    EXPECT_TRUE(problemsA.empty()) << problemsA.front();
-    EXPECT_TRUE(problemsB.empty()) << problemsB.front();
-
-    std::map<std::string, uintmax_t> files;
+    TempFolder set("set");
+    const DataFolder names(set.path.string());
+    const auto hashOf = [](const std::vector<uint8_t>& bytes) {
+        return std::hash<std::string_view>()(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    };
+    const std::vector<std::string> problemsA = GenerateSampleData(set.path.string(), 2);
+    ASSERT_TRUE(problemsA.empty()) << problemsA.front();
+    std::map<std::string, size_t> firstRun;
     uintmax_t total = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(first.path))
+    for (const auto& entry : fs::recursive_directory_iterator(set.path))
         if (entry.is_regular_file()) {
-            const std::string relative = fs::relative(entry.path(), first.path).string();
-            files[relative] = entry.file_size();
-            total += entry.file_size();
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(backend::ReadWholeFile(entry.path().string(), bytes));
+            firstRun[fs::relative(entry.path(), set.path).string()] = hashOf(bytes);
+            total += bytes.size();
         }
-    EXPECT_EQ(files.size(), SampleDataPaths().size());
+    EXPECT_EQ(firstRun.size(), SampleDataPaths().size());
     EXPECT_LT(total, 200u * 1024u * 1024u);
-    for (const auto& [relative, size] : files) {
-        std::vector<uint8_t> a, b;
-        backend::ReadWholeFile((first.path / relative).string(), a);
-        backend::ReadWholeFile((second.path / relative).string(), b);
-        EXPECT_EQ(a.size(), size);
-        EXPECT_TRUE(a == b) << relative << " differs between runs";
+
+    // What the game writes, and a lost table; two of the rest scribbled over.
+    GameConfigValues choices;
+    choices.windowed = 0;
+    ASSERT_TRUE(WriteGameConfig(names.PathOf("Game.cfg"), choices));
+    ASSERT_TRUE(WriteSoundConfig(names.PathOf("Data\\Sound.cfg"), 0.25f, 0.5f));
+    ASSERT_TRUE(WriteRecords(names.PathOf("Data\\Tracks\\UK\\Records.bt"), {{"Zed", 61234}}));
+    ASSERT_TRUE(fs::remove(names.PathOf("Data\\Tracks\\Finland\\Records.bt")));
+    ASSERT_TRUE(WriteFileBytes(names.PathOf("Data\\Tracks\\UK\\TrackData.tda"), {'X'}));
+    ASSERT_TRUE(WriteFileBytes(names.PathOf("Graphics\\Textures\\SpeedMeter.dds"), {'X'}));
+    std::map<std::string, std::vector<uint8_t>> players;
+    for (const char* path : {"Game.cfg", "Data/Sound.cfg", "Data/Tracks/UK/Records.bt"})
+        ASSERT_TRUE(backend::ReadWholeFile((set.path / path).string(), players[path]));
+
+    const std::vector<std::string> problemsB = GenerateSampleData(set.path.string(), 1);
+    EXPECT_TRUE(problemsB.empty()) << problemsB.front();
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(set.path)) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        const std::string relative = fs::relative(entry.path(), set.path).string();
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(backend::ReadWholeFile(entry.path().string(), bytes));
+        if (players.count(relative))
+            EXPECT_TRUE(bytes == players[relative]) << relative << " is not the player's";
+        else
+            EXPECT_EQ(hashOf(bytes), firstRun[relative]) << relative << " differs between runs";
     }
+    EXPECT_EQ(files, SampleDataPaths().size());
 }
 
 TEST(SampleDataGenerator, UnwritableFolderIsReported)
@@ -249,8 +283,13 @@ TEST(SampleFonts, WidthTablesHoldPlausibleAdvances)
 
 TEST(SampleSettings, ConfigFilesHoldUsableDefaults)
 {
+    // Written anew: the game's folder holds the player's.
+    TempFolder part("settings");
+    DataFolder folder(part.path.string());
+    WriteFrontEndData(folder);
+    ASSERT_TRUE(folder.Failures().empty()) << folder.Failures().front();
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(backend::ReadWholeFile("Game.cfg", bytes));
+    ASSERT_TRUE(backend::ReadWholeFile(folder.PathOf("Game.cfg"), bytes));
     ASSERT_EQ(bytes.size(), 40u);
     int32_t values[10];
     std::memcpy(values, bytes.data(), 40);
@@ -258,7 +297,7 @@ TEST(SampleSettings, ConfigFilesHoldUsableDefaults)
     for (int32_t v : values)
         EXPECT_GE(v, 0);
 
-    ASSERT_TRUE(backend::ReadWholeFile("Data\\Sound.cfg", bytes));
+    ASSERT_TRUE(backend::ReadWholeFile(folder.PathOf("Data\\Sound.cfg"), bytes));
     ASSERT_EQ(bytes.size(), 8u);
     float volumes[2];
     std::memcpy(volumes, bytes.data(), 8);
@@ -268,10 +307,14 @@ TEST(SampleSettings, ConfigFilesHoldUsableDefaults)
 
 TEST(SampleRecords, EveryTableDeciphersToShortSortedRows)
 {
+    TempFolder part("records");
+    DataFolder folder(part.path.string());
+    WriteRaceData(folder);
+    ASSERT_TRUE(folder.Failures().empty()) << folder.Failures().front();
     for (const char* track : TRACK_DIRECTORIES) {
         const std::string path = std::string("Data\\Tracks\\") + track + "\\Records.bt";
         std::vector<uint8_t> bytes;
-        ASSERT_TRUE(backend::ReadWholeFile(path, bytes)) << path;
+        ASSERT_TRUE(backend::ReadWholeFile(folder.PathOf(path), bytes)) << path;
         DecipherRecords(bytes.data(), bytes.size());
         const std::string text(bytes.begin(), bytes.end());
         ASSERT_FALSE(text.empty()) << path;

@@ -1,7 +1,10 @@
 #include "datagen/DataFolder.h"
 
+#include "datagen/SampleDataList.h"
 #include "datagen/writers/FileWriter.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <utility>
 
 namespace datagen {
@@ -20,7 +23,13 @@ std::string DataFolder::PathOf(const std::string& gamePath) const
 
 bool DataFolder::Write(const std::string& gamePath, const std::vector<uint8_t>& bytes)
 {
-    const bool ok = WriteFileBytes(PathOf(gamePath), bytes);
+    const std::string path = PathOf(gamePath);
+    const std::vector<std::string>& players = PlayerFilePaths();
+    std::error_code ec;
+    // Whatever is at a player's file's name stays, even a link to nowhere.
+    const bool kept = std::find(players.begin(), players.end(), gamePath) != players.end() &&
+                      std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    const bool ok = kept || WriteFileBytes(path, bytes);
     std::lock_guard<std::mutex> guard(lock);
     if (ok)
         written.push_back(gamePath);

@@ -16,11 +16,12 @@ public:
     // The file system path of a game path.
     std::string PathOf(const std::string& gamePath) const;
     // Writes one file and remembers its game path; false (and remembered as a failure) when it can't.
+    // One of PlayerFilePaths() that is already there is left as it is, and remembered all the same.
     bool Write(const std::string& gamePath, const std::vector<uint8_t>& bytes);
     // Notes a failure that is not a write (e.g. an encoder refusing its input).
     void Fail(const std::string& message);
 
-    // The game paths written so far, in the order they were written.
+    // The game paths written (or kept) so far, in the order they were written.
     std::vector<std::string> Written() const;
     std::vector<std::string> Failures() const;
 

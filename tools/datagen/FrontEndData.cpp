@@ -15,6 +15,7 @@ namespace datagen {
 
 namespace {
 
+// Written only where the player has none yet (DataFolder::Write).
 void WriteSettings(DataFolder& folder)
 {
     folder.Write("Game.cfg", EncodeGameConfig(GameConfigValues{}));

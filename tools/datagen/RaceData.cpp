@@ -170,6 +170,7 @@ void WriteFlares(DataFolder& folder)
     WriteTexture(folder, base + "5.dds", star, DdsFormat::A8R8G8B8, false);
 }
 
+// Written only where the player has none yet (DataFolder::Write).
 void WriteRecordTables(DataFolder& folder)
 {
     const char* names[] = {"Aino", "Mikko", "Sanna", "Jussi", "Lena", "Tomas", "Rosa", "Omar"};

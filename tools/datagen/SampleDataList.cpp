@@ -7,12 +7,17 @@ const char* const TRACK_DIRECTORIES[TRACK_COUNT] = {"Finland", "Cambodia", "Mexi
 
 namespace {
 
+std::vector<std::string> BuildPlayerList()
+{
+    std::vector<std::string> paths = {"Game.cfg", "Data\\Sound.cfg"};
+    for (const char* track : TRACK_DIRECTORIES)
+        paths.push_back(std::string("Data\\Tracks\\") + track + "\\Records.bt");
+    return paths;
+}
+
 std::vector<std::string> BuildList()
 {
     std::vector<std::string> paths = {
-        // Settings
-        "Game.cfg",
-        "Data\\Sound.cfg",
         // Fonts
         "Data\\Font.dat",
         "Data\\MenuFont.dat",
@@ -71,11 +76,12 @@ std::vector<std::string> BuildList()
         "Audio\\Sounds\\EngineStart.wav",
         "Audio\\Music\\Menu.ogg",
     };
+    // Settings and best times.
+    paths.insert(paths.end(), PlayerFilePaths().begin(), PlayerFilePaths().end());
     for (const char* track : TRACK_DIRECTORIES) {
         const std::string name(track);
         paths.push_back("Graphics\\Textures\\TrackImages\\" + name + ".dds");
         paths.push_back("Audio\\Music\\" + name + ".ogg");
-        paths.push_back("Data\\Tracks\\" + name + "\\Records.bt");
     }
     // Skies, terrain textures, sprites and models of the tracks.
     for (const char* track : {"Finland", "UK"}) {
@@ -210,6 +216,12 @@ std::vector<std::string> BuildList()
 }
 
 } // namespace
+
+const std::vector<std::string>& PlayerFilePaths()
+{
+    static const std::vector<std::string> paths = BuildPlayerList();
+    return paths;
+}
 
 const std::vector<std::string>& SampleDataPaths()
 {

@@ -13,4 +13,8 @@ extern const char* const TRACK_DIRECTORIES[TRACK_COUNT];
 
 const std::vector<std::string>& SampleDataPaths();
 
+// The files of the list that the game itself writes: the launcher's settings,
+// the volumes and each track's best times. Once there, they are the player's.
+const std::vector<std::string>& PlayerFilePaths();
+
 } // namespace datagen
