@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <future>
 
 using namespace nettest;
 
@@ -23,10 +25,10 @@ const Event* Find(const std::vector<Event>& events, NetMessageType type)
 
 class HostDeparture : public testing::TestWithParam<bool> {};
 
-TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcomerStillJoiningAndAdmitsAFourth)
+TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcomerStillJoiningAtOnceAndAdmitsAnother)
 {
     const bool vanish = GetParam();
-    TestPlayer a(2), b(3), c(4), d(5);
+    TestPlayer a(2), b(3), c(4), d(5), e(6);
     ASSERT_TRUE(a.Host({1, 3, 0, 0, 0}));
     ASSERT_TRUE(b.Join(a));
     ASSERT_TRUE(c.Join(a));
@@ -34,18 +36,42 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
     const uint32_t oldHost = a.Id();
     const uint32_t oldCookie = QueryCookie(9, a.Address());
     EXPECT_TRUE(KeyedCookie(9, oldCookie)) << "the host's key was not drawn";
-    // A newcomer the host admitted and announced, which has linked nobody yet.
+    // A newcomer the host admitted and announced, which links only d, the
+    // player admitted after it: d's slot shows whether a list holds it.
     RawClient newcomer(10, 1);
     ControlFrame welcome;
     ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
-    ASSERT_TRUE(Republished(a, {0, 1}, {&b, &c}));
+    std::future<bool> joined = std::async(std::launch::async, [&] { return d.Join(a); });
+    ControlFrame hello, ack;
+    ASSERT_TRUE(newcomer.NextFrame(ControlKind::HELLO_PEER, 2000, &hello));
+    ack.kind = ControlKind::PEER_ACK;
+    ack.member = welcome.member;
+    newcomer.SendIncoming(0, ack);
+    newcomer.Pump(2000, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    ASSERT_TRUE(joined.get());
+    ASSERT_TRUE(Republished(a, {0, 1}, {&b, &c, &d}));
     if (vanish)
         a.Session().Vanish();
     else
         a.Session().Close();
 
+    // The new host sends its list to c and d at once: once c took it, d has
+    // it too, and elects only on the newcomer's word that it lost the host.
+    const auto listTaken = [&] {
+        const std::vector<Event> events = c.Events();
+        const auto migrated = std::find_if(events.begin(), events.end(),
+                                           [](const Event& e) { return e.type == NetMessageType::HOST_MIGRATE; });
+        return migrated != events.end() && std::any_of(migrated, events.end(), [](const Event& e) {
+                   return e.type == NetMessageType::ORDER_CHANGED;
+               });
+    };
+    newcomer.Pump(2000, [&] { return b.Count(NetMessageType::HOST_MIGRATE) == 1 && listTaken(); });
+    ControlFrame lost;
+    lost.kind = ControlKind::HOST_LOST;
+    lost.member.id = oldHost;
+    newcomer.SendIncoming(0, lost);
     const NetDestroyReason reason = vanish ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL;
-    for (TestPlayer* survivor : {&b, &c}) {
+    for (TestPlayer* survivor : {&b, &c, &d}) {
         ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
         const std::vector<Event> events = survivor->Events();
         const Event* destroyed = Find(events, NetMessageType::DESTROY_PLAYER);
@@ -55,8 +81,11 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
         EXPECT_EQ(destroyed->reason, reason);
         EXPECT_LT(destroyed, migrated) << "the old host goes before the new one is named";
         EXPECT_EQ(migrated->playerId, b.Id()) << "the earliest joiner left";
-        EXPECT_EQ(CountOf(events, NetMessageType::DESTROY_PLAYER), 1u);
+        for (TestPlayer* other : {&b, &c, &d})
+            EXPECT_FALSE(HasEvent(events, NetMessageType::DESTROY_PLAYER, other->Id()));
     }
+    // The newcomer is on no list as soon as every survivor elected.
+    ExpectGrid({&b, &c, &d});
     EXPECT_TRUE(b.Session().IsHost());
     EXPECT_FALSE(c.Session().IsHost());
     NetPlayerInfo info;
@@ -64,25 +93,25 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
     EXPECT_EQ(info.flags, NET_PLAYER_HOST);
     EXPECT_FALSE(c.Session().GetPeerInfo(oldHost, &info)) << "gone once its departure was delivered";
 
-    // The new host answers with what it now advertises, under a key of its own, and admits a fourth.
+    // The new host answers with what it now advertises, under a key of its own, and admits another.
     const uint32_t newCookie = QueryCookie(9, b.Address());
     EXPECT_TRUE(KeyedCookie(9, newCookie)) << "the new host's key was not drawn";
     EXPECT_NE(newCookie, oldCookie);
     ASSERT_TRUE(b.Session().SetApplicationDesc(6, true, {1, 4, 0, 0, 0}));
-    ASSERT_FALSE(d.Find(a.Address()));
-    ASSERT_TRUE(d.Join(b));
-    EXPECT_EQ(d.Found().currentPlayers, 2u);
-    EXPECT_EQ(d.Found().appData, (std::vector<uint8_t>{1, 4, 0, 0, 0}));
-    const uint32_t fourth = d.Id();
-    EXPECT_NE(fourth, oldHost);
-    for (TestPlayer* player : {&b, &c})
-        ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fourth));
-    ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
-    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fourth));
+    ASSERT_FALSE(e.Find(a.Address()));
+    ASSERT_TRUE(e.Join(b));
+    EXPECT_EQ(e.Found().currentPlayers, 3u);
+    EXPECT_EQ(e.Found().appData, (std::vector<uint8_t>{1, 4, 0, 0, 0}));
+    const uint32_t fifth = e.Id();
+    EXPECT_NE(fifth, oldHost);
+    for (TestPlayer* player : {&b, &c, &d})
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fifth));
+    ASSERT_TRUE(e.Session().SendTo(NET_ALL_PLAYERS, "5", 1, true));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fifth));
     // One grid, the new host's: the old host's slot closed up everywhere, and
     // the newcomer holds none.
-    ExpectGrid({&b, &c, &d}, {&d});
-    for (TestPlayer* at : {&b, &c, &d})
+    ExpectGrid({&b, &c, &d, &e}, {&e});
+    for (TestPlayer* at : {&b, &c, &d, &e})
         EXPECT_EQ(SlotAt(*at, welcome.member.id), UINT32_MAX);
 }
 
