@@ -21,6 +21,40 @@ const Event* Find(const std::vector<Event>& events, NetMessageType type)
     return nullptr;
 }
 
+// No player of an ended session, `ids`, is readable at `at` any more, but
+// for ids its session with `host` drew again.
+void ExpectForgotten(TestPlayer& at, TestPlayer& host, const std::vector<uint32_t>& ids)
+{
+    for (const uint32_t id : ids) {
+        if (id == at.Id() || id == host.Id())
+            continue;
+        NetPlayerInfo info;
+        uint32_t roundTrip = 0;
+        EXPECT_FALSE(at.Session().GetPeerInfo(id, &info)) << "player " << id << " outlived its session";
+        EXPECT_FALSE(at.Session().GetConnectionInfo(id, &roundTrip)) << "player " << id << " outlived its session";
+    }
+}
+
+// Newcomers at 127.x.y.n and n + 1 each say `player` did not answer them:
+// the host turns the first away and removes the player on the second's word.
+bool RemovedOnTwoWords(TestPlayer& host, TestPlayer& player, uint32_t n)
+{
+    for (const uint32_t at : {n, n + 1}) {
+        RawClient newcomer(at, 1);
+        ControlFrame welcome;
+        if (!AdmitAsPlayer(newcomer, host.Address(), player.Found(), &welcome, QueryCookie(at, host.Address())))
+            return false;
+        newcomer.Send(0, UnansweredFrame({player.Id()}));
+        if (at == n + 1 && !host.WaitForEvent(NetMessageType::DESTROY_PLAYER, player.Id()))
+            return false;
+        // The next joiner is not told of it.
+        newcomer.Leave(0);
+        if (!host.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class HostDeparture : public testing::TestWithParam<bool> {};
@@ -118,12 +152,13 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Clean"; });
 
-TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNeitherLeavesWaitingLinksBehind)
+TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEndedSessionLeavesAnythingToTheNext)
 {
     // Strangers' links wait until the session ends.
     const OptionsChange patient = [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; };
     TestPlayer host(2, patient), b(3, patient), c(4);
     ASSERT_TRUE(MakeSession({&host, &b, &c}));
+    const std::vector<uint32_t> first = {host.Id(), b.Id(), c.Id()};
     const uint32_t bId = b.Id(), cId = c.Id();
     ASSERT_TRUE(FillWaitingPlaces(b.Address(), 10));
     b.Session().Vanish();
@@ -139,14 +174,39 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNeith
     EXPECT_EQ(host.Count(NetMessageType::HOST_MIGRATE), 0u);
     EXPECT_TRUE(host.Session().IsHost());
 
-    // The same objects host and join again: the links that waited, and the
-    // right to close one that an address spent, went with the old sessions.
+    // The same objects host and join again as if new: the players, the links
+    // that waited, the rights to close one that addresses spent and the
+    // cookies went with the sessions that ended.
+    const uint32_t oldCookie = QueryCookie(9, host.Address());
     ASSERT_TRUE(FillWaitingPlaces(host.Address(), 10));
     host.Session().Close();
+    {
+        // Another host at the address c found the last one at.
+        RawClient other(2, 0, TEST_PORT);
+        std::future<bool> joined =
+            std::async(std::launch::async, [&] { return c.Session().Connect(c.Found(), host.Address()); });
+        other.Pump(2000, [&] { return other.Incoming() == 1; });
+        ASSERT_EQ(other.Incoming(), 1u);
+        EXPECT_EQ(other.IncomingData(0), SESSION_PROTOCOL_MAGIC) << "the connect showed the last host's cookie";
+        other.CloseIncoming(0);
+        EXPECT_FALSE(joined.get());
+    }
     ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    EXPECT_NE(QueryCookie(9, host.Address()), oldCookie) << "the last session's key made the cookies";
     EXPECT_TRUE(FillWaitingPlaces(host.Address(), 10)) << "at the host";
+    ExpectForgotten(host, host, first);
     ASSERT_TRUE(b.Join(host));
-    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner";
+    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner that vanished";
+    ExpectForgotten(b, host, first);
+
+    // b's session ends on its own (the host removed it), and it joins again.
+    const uint32_t removed = b.Id();
+    ASSERT_TRUE(RemovedOnTwoWords(host, b, 20));
+    ASSERT_TRUE(Eventually([&] { return !b.Session().InSession(); }));
+    b.Session().Close();
+    ASSERT_TRUE(b.Join(host));
+    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner whose session ended";
+    ExpectForgotten(b, host, {removed});
 }
 
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
