@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 
 using namespace nettest;
 
@@ -19,14 +23,48 @@ const Event* Find(const std::vector<Event>& events, NetMessageType type)
     return nullptr;
 }
 
+// No player of an ended session, `ids`, is readable at `at` any more, but
+// for ids its session with `host` drew again.
+void ExpectForgotten(TestPlayer& at, TestPlayer& host, const std::vector<uint32_t>& ids)
+{
+    for (const uint32_t id : ids) {
+        if (id == at.Id() || id == host.Id())
+            continue;
+        NetPlayerInfo info;
+        uint32_t roundTrip = 0;
+        EXPECT_FALSE(at.Session().GetPeerInfo(id, &info)) << "player " << id << " outlived its session";
+        EXPECT_FALSE(at.Session().GetConnectionInfo(id, &roundTrip)) << "player " << id << " outlived its session";
+    }
+}
+
+// Newcomers at 127.x.y.n and n + 1 each say `player` did not answer them:
+// the host turns the first away and removes the player on the second's word.
+bool RemovedOnTwoWords(TestPlayer& host, TestPlayer& player, uint32_t n)
+{
+    for (const uint32_t at : {n, n + 1}) {
+        RawClient newcomer(at, 1);
+        ControlFrame welcome;
+        if (!AdmitAsPlayer(newcomer, host.Address(), player.Found(), &welcome, QueryCookie(at, host.Address())))
+            return false;
+        newcomer.Send(0, UnansweredFrame({player.Id()}));
+        if (at == n + 1 && !host.WaitForEvent(NetMessageType::DESTROY_PLAYER, player.Id()))
+            return false;
+        // The next joiner is not told of it.
+        newcomer.Leave(0);
+        if (!host.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class HostDeparture : public testing::TestWithParam<bool> {};
 
-TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcomerStillJoiningAndAdmitsAFourth)
+TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcomerStillJoiningAtOnceAndAdmitsAnother)
 {
     const bool vanish = GetParam();
-    TestPlayer a(2), b(3), c(4), d(5);
+    TestPlayer a(2), b(3), c(4), d(5), e(6);
     ASSERT_TRUE(a.Host({1, 3, 0, 0, 0}));
     ASSERT_TRUE(b.Join(a));
     ASSERT_TRUE(c.Join(a));
@@ -34,18 +72,42 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
     const uint32_t oldHost = a.Id();
     const uint32_t oldCookie = QueryCookie(9, a.Address());
     EXPECT_TRUE(KeyedCookie(9, oldCookie)) << "the host's key was not drawn";
-    // A newcomer the host admitted and announced, which has linked nobody yet.
+    // A newcomer the host admitted and announced, which links only d, the
+    // player admitted after it: d's slot shows whether a list holds it.
     RawClient newcomer(10, 1);
     ControlFrame welcome;
     ASSERT_TRUE(AdmitAsPlayer(newcomer, a.Address(), b.Found(), &welcome));
-    ASSERT_TRUE(Republished(a, {0, 1}, {&b, &c}));
+    std::future<bool> joined = std::async(std::launch::async, [&] { return d.Join(a); });
+    ControlFrame hello, ack;
+    ASSERT_TRUE(newcomer.NextFrame(ControlKind::HELLO_PEER, 2000, &hello));
+    ack.kind = ControlKind::PEER_ACK;
+    ack.member = welcome.member;
+    newcomer.SendIncoming(0, ack);
+    newcomer.Pump(2000, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    ASSERT_TRUE(joined.get());
+    ASSERT_TRUE(Republished(a, {0, 1}, {&b, &c, &d}));
     if (vanish)
         a.Session().Vanish();
     else
         a.Session().Close();
 
+    // The new host sends its list to c and d at once: once c took it, d has
+    // it too, and elects only on the newcomer's word that it lost the host.
+    const auto listTaken = [&] {
+        const std::vector<Event> events = c.Events();
+        const auto migrated = std::find_if(events.begin(), events.end(),
+                                           [](const Event& e) { return e.type == NetMessageType::HOST_MIGRATE; });
+        return migrated != events.end() && std::any_of(migrated, events.end(), [](const Event& e) {
+                   return e.type == NetMessageType::ORDER_CHANGED;
+               });
+    };
+    newcomer.Pump(2000, [&] { return b.Count(NetMessageType::HOST_MIGRATE) == 1 && listTaken(); });
+    ControlFrame lost;
+    lost.kind = ControlKind::HOST_LOST;
+    lost.member.id = oldHost;
+    newcomer.SendIncoming(0, lost);
     const NetDestroyReason reason = vanish ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL;
-    for (TestPlayer* survivor : {&b, &c}) {
+    for (TestPlayer* survivor : {&b, &c, &d}) {
         ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
         const std::vector<Event> events = survivor->Events();
         const Event* destroyed = Find(events, NetMessageType::DESTROY_PLAYER);
@@ -55,8 +117,11 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
         EXPECT_EQ(destroyed->reason, reason);
         EXPECT_LT(destroyed, migrated) << "the old host goes before the new one is named";
         EXPECT_EQ(migrated->playerId, b.Id()) << "the earliest joiner left";
-        EXPECT_EQ(CountOf(events, NetMessageType::DESTROY_PLAYER), 1u);
+        for (TestPlayer* other : {&b, &c, &d})
+            EXPECT_FALSE(HasEvent(events, NetMessageType::DESTROY_PLAYER, other->Id()));
     }
+    // The newcomer is on no list as soon as every survivor elected.
+    ExpectGrid({&b, &c, &d});
     EXPECT_TRUE(b.Session().IsHost());
     EXPECT_FALSE(c.Session().IsHost());
     NetPlayerInfo info;
@@ -64,37 +129,38 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
     EXPECT_EQ(info.flags, NET_PLAYER_HOST);
     EXPECT_FALSE(c.Session().GetPeerInfo(oldHost, &info)) << "gone once its departure was delivered";
 
-    // The new host answers with what it now advertises, under a key of its own, and admits a fourth.
+    // The new host answers with what it now advertises, under a key of its own, and admits another.
     const uint32_t newCookie = QueryCookie(9, b.Address());
     EXPECT_TRUE(KeyedCookie(9, newCookie)) << "the new host's key was not drawn";
     EXPECT_NE(newCookie, oldCookie);
     ASSERT_TRUE(b.Session().SetApplicationDesc(6, true, {1, 4, 0, 0, 0}));
-    ASSERT_FALSE(d.Find(a.Address()));
-    ASSERT_TRUE(d.Join(b));
-    EXPECT_EQ(d.Found().currentPlayers, 2u);
-    EXPECT_EQ(d.Found().appData, (std::vector<uint8_t>{1, 4, 0, 0, 0}));
-    const uint32_t fourth = d.Id();
-    EXPECT_NE(fourth, oldHost);
-    for (TestPlayer* player : {&b, &c})
-        ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fourth));
-    ASSERT_TRUE(d.Session().SendTo(NET_ALL_PLAYERS, "4", 1, true));
-    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fourth));
+    ASSERT_FALSE(e.Find(a.Address()));
+    ASSERT_TRUE(e.Join(b));
+    EXPECT_EQ(e.Found().currentPlayers, 3u);
+    EXPECT_EQ(e.Found().appData, (std::vector<uint8_t>{1, 4, 0, 0, 0}));
+    const uint32_t fifth = e.Id();
+    EXPECT_NE(fifth, oldHost);
+    for (TestPlayer* player : {&b, &c, &d})
+        ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fifth));
+    ASSERT_TRUE(e.Session().SendTo(NET_ALL_PLAYERS, "5", 1, true));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fifth));
     // One grid, the new host's: the old host's slot closed up everywhere, and
     // the newcomer holds none.
-    ExpectGrid({&b, &c, &d}, {&d});
-    for (TestPlayer* at : {&b, &c, &d})
+    ExpectGrid({&b, &c, &d, &e}, {&e});
+    for (TestPlayer* at : {&b, &c, &d, &e})
         EXPECT_EQ(SlotAt(*at, welcome.member.id), UINT32_MAX);
 }
 
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Clean"; });
 
-TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNeitherLeavesWaitingLinksBehind)
+TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEndedSessionLeavesAnythingToTheNext)
 {
     // Strangers' links wait until the session ends.
     const OptionsChange patient = [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; };
     TestPlayer host(2, patient), b(3, patient), c(4);
     ASSERT_TRUE(MakeSession({&host, &b, &c}));
+    const std::vector<uint32_t> first = {host.Id(), b.Id(), c.Id()};
     const uint32_t bId = b.Id(), cId = c.Id();
     ASSERT_TRUE(FillWaitingPlaces(b.Address(), 10));
     b.Session().Vanish();
@@ -110,41 +176,80 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNeith
     EXPECT_EQ(host.Count(NetMessageType::HOST_MIGRATE), 0u);
     EXPECT_TRUE(host.Session().IsHost());
 
-    // The same objects host and join again: the links that waited, and the
-    // right to close one that an address spent, went with the old sessions.
+    // The same objects host and join again as if new: the players, the links
+    // that waited, the rights to close one that addresses spent and the
+    // cookies went with the sessions that ended.
+    const uint32_t oldCookie = QueryCookie(9, host.Address());
     ASSERT_TRUE(FillWaitingPlaces(host.Address(), 10));
     host.Session().Close();
+    {
+        // Another host at the address c found the last one at.
+        RawClient other(2, 0, TEST_PORT);
+        std::future<bool> joined =
+            std::async(std::launch::async, [&] { return c.Session().Connect(c.Found(), host.Address()); });
+        other.Pump(2000, [&] { return other.Incoming() == 1; });
+        ASSERT_EQ(other.Incoming(), 1u);
+        EXPECT_EQ(other.IncomingData(0), SESSION_PROTOCOL_MAGIC) << "the connect showed the last host's cookie";
+        other.CloseIncoming(0);
+        EXPECT_FALSE(joined.get());
+    }
     ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+    EXPECT_NE(QueryCookie(9, host.Address()), oldCookie) << "the last session's key made the cookies";
     EXPECT_TRUE(FillWaitingPlaces(host.Address(), 10)) << "at the host";
+    ExpectForgotten(host, host, first);
     ASSERT_TRUE(b.Join(host));
-    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner";
+    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner that vanished";
+    ExpectForgotten(b, host, first);
+
+    // b's session ends on its own (the host removed it), and it joins again.
+    const uint32_t removed = b.Id();
+    ASSERT_TRUE(RemovedOnTwoWords(host, b, 20));
+    ASSERT_TRUE(Eventually([&] { return !b.Session().InSession(); }));
+    b.Session().Close();
+    ASSERT_TRUE(b.Join(host));
+    EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner whose session ended";
+    ExpectForgotten(b, host, {removed});
 }
 
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
 {
+    // Declared first: the handler may still use them while the players go.
+    enum Busy { WAITING, RUNNING, ENDED_BY_CLOSE, ENDED_BEFORE_CLOSE };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::atomic<Busy> busy{WAITING};
+    std::atomic<bool> closing{false}, closed{false}, calledAfterClose{false};
     TestPlayer host(2), joiner(3);
     ASSERT_TRUE(MakeSession({&host, &joiner}));
-    std::atomic<bool> busy{false}, returned{false}, closed{false}, calledAfterClose{false};
     // It sends until its session is gone, which it sees while Close waits for it.
     joiner.OnMessage([&](const NetMessage& message) {
         if (closed)
             calledAfterClose = true;
-        if (message.type != NetMessageType::RECEIVE || returned)
+        if (message.type != NetMessageType::RECEIVE || busy != WAITING)
             return;
-        busy = true;
+        {
+            std::lock_guard lock(mutex);
+            busy = RUNNING;
+        }
+        changed.notify_all();
         while (joiner.Session().SendTo(NET_ALL_PLAYERS, "b", 1, true))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        returned = true;
+        busy = closing ? ENDED_BY_CLOSE : ENDED_BEFORE_CLOSE;
     });
+    // The first keeps the handler busy, the others wait behind it.
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true));
-    ASSERT_TRUE(Eventually([&] { return busy.load(); }));
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return busy != WAITING; }));
+    }
+    closing = true;
     joiner.Session().Close();
-    EXPECT_TRUE(returned) << "Close returned while the handler still ran";
+    EXPECT_NE(busy.load(), RUNNING) << "Close returned while the handler still ran";
+    EXPECT_NE(busy.load(), ENDED_BEFORE_CLOSE) << "the handler's sends failed before Close";
     closed = true;
     for (int i = 0; i < 20; ++i)
         host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true);
     ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 1));
-    EXPECT_FALSE(calledAfterClose);
-    EXPECT_LT(joiner.Received().size(), 20u) << "what was still queued is dropped, not delivered";
+    EXPECT_FALSE(calledAfterClose) << "a message queued before Close reached the handler after it";
 }

@@ -231,12 +231,12 @@ bool MakeSession(std::initializer_list<TestPlayer*> players)
 
 namespace nettest {
 
-RawClient::RawClient(uint32_t n, size_t links) : peers(links, nullptr), targets(links)
+RawClient::RawClient(uint32_t n, size_t links, uint16_t port) : peers(links, nullptr), targets(links)
 {
     enet_initialize();
     ENetAddress address;
     address.host = htonl(TestIp(n));
-    address.port = 0;
+    address.port = port;
     // Room for links the others open to it too.
     host = enet_host_create(&address, links + SESSION_PLAYERS_MAX, 2, 0, 0);
 }
@@ -267,11 +267,12 @@ bool RawClient::Open(size_t link) const
     return peers.at(link) != nullptr && peers[link]->state == ENET_PEER_STATE_CONNECTED;
 }
 
-void RawClient::Opened(ENetPeer* peer)
+void RawClient::Opened(ENetPeer* peer, uint32_t data)
 {
     const auto found = std::find(peers.begin(), peers.end(), peer);
     if (found == peers.end()) {
         incoming.push_back(peer);
+        incomingData.push_back(data);
         return;
     }
     ++connected;
@@ -314,7 +315,7 @@ void RawClient::Pump(int turns, const std::function<bool()>& done)
             continue;
         do {
             if (event.type == ENET_EVENT_TYPE_CONNECT) {
-                Opened(event.peer);
+                Opened(event.peer, event.data);
             } else if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
                 Reopened(event.peer);
             } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {

@@ -112,10 +112,11 @@ bool Eventually(const std::function<bool()>& condition,
 namespace nettest {
 
 // A stranger that speaks ENet, and our frames when it wants to: `links` links
-// from its own 127.x.y.n address, pumped by the test turn by turn.
+// from its own 127.x.y.n address (on `port`, 0: any), pumped by the test turn
+// by turn.
 class RawClient {
 public:
-    RawClient(uint32_t n, size_t links);
+    RawClient(uint32_t n, size_t links, uint16_t port = 0);
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -151,6 +152,8 @@ public:
     void Leave(size_t link, uint32_t data = 0);
     // Links other players opened to it, in the order they came up.
     size_t Incoming() const { return incoming.size(); }
+    // The data of the connect that opened incoming link `index`.
+    uint32_t IncomingData(size_t index) const { return incomingData.at(index); }
     void SendIncoming(size_t index, const ControlFrame& frame);
     // Breaks incoming link `index` at once, saying `data`.
     void CloseIncoming(size_t index, uint32_t data = 0);
@@ -162,7 +165,7 @@ public:
 
 private:
     static int ENET_CALLBACK DropAll(ENetHost*, ENetEvent*) { return 1; }
-    void Opened(ENetPeer* peer);
+    void Opened(ENetPeer* peer, uint32_t data);
     void Reopened(ENetPeer* peer);
 
     ENetHost* host = nullptr;
@@ -175,6 +178,7 @@ private:
     size_t closed = 0;
     std::vector<std::vector<uint8_t>> frames;
     std::vector<ENetPeer*> incoming;
+    std::vector<uint32_t> incomingData;
 };
 
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
