@@ -244,7 +244,7 @@ void HostNetworkGame(int trackId)
         ShowMenuScreen(MENUSCREEN_HOST_ERROR);
         return;
     }
-    g_MultiplayerRace->localSlot = 0;
+    g_MultiplayerRace->localJoinOrder = 0;
     SessionAppData appData;
     appData.joinable = 1;
     appData.trackId = g_SelectedTrackId;
@@ -296,7 +296,7 @@ void JoinNetworkGame()
         fail(MENUSCREEN_CONNECT_ERROR);
         return;
     }
-    g_MultiplayerRace->localSlot = joinOrder;
+    g_MultiplayerRace->localJoinOrder = joinOrder;
     // Should the host leave, this player may be the one who admits the next.
     g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     if (!g_NetworkPeer.Connect()) {
@@ -399,7 +399,7 @@ bool UpdateNetworkRace()
         // A player left or the host's list moved the local slot while waiting:
         // the data published names the slot the local player now has.
         if (race->phase == RACEPHASE_WAITING) {
-            const int32_t slot = race->localSlot;
+            const int32_t slot = race->localJoinOrder;
             lock.unlock();
             ok = PublishJoinOrder(slot);
             lock.lock();

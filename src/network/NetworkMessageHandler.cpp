@@ -75,7 +75,7 @@ void AddOpponent(uint32_t playerId, const NetPlayerInfo& info, bool onlyUpToLoca
     std::snprintf(text, sizeof text, "%s connected", name.text);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
-    if (race == nullptr || (onlyUpToLocalSlot && slot > race->localSlot))
+    if (race == nullptr || (onlyUpToLocalSlot && slot > race->localJoinOrder))
         return;
     if (race->AddOpponent(playerId, name.text, slot))
         race->messages.Add(text);
@@ -101,15 +101,15 @@ void LayOutGrid(PlayerDirectory& players)
     NetPlayerInfo info;
     for (size_t i = 0; i < count; ++i)
         if (players.GetRemotePlayerInfo(slots[i].playerId, &info))
-            slots[i].slot = SlotOf(info);
+            slots[i].joinOrder = SlotOf(info);
     const uint32_t localId = g_LocalPlayerId;
-    int32_t localSlot = -1;
+    int32_t localJoinOrder = -1;
     if (localId != 0 && players.GetRemotePlayerInfo(localId, &info))
-        localSlot = SlotOf(info);
+        localJoinOrder = SlotOf(info);
     std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
     MultiplayerRace* race = g_MultiplayerRace;
     // The local player's data is published again with its new slot.
-    if (race != nullptr && race->LayOutGrid(localSlot, slots, count))
+    if (race != nullptr && race->LayOutGrid(localJoinOrder, slots, count))
         g_PlayerLeft = true;
 }
 

@@ -44,21 +44,21 @@ MultiplayerRace::MultiplayerRace()
 
 MultiplayerRace::~MultiplayerRace() = default;
 
-bool MultiplayerRace::IsValidSlot(int32_t slot) const
+bool MultiplayerRace::IsValidJoinOrder(int32_t slot) const
 {
-    if (slot < 0 || slot > MAX_GRID_SLOT)
+    if (slot < 0 || slot > MAX_JOIN_ORDER)
         return false;
     // A joining player (its own slot set) learns of the others before its
     // track loads; their slots are checked again when their mopeds are made.
     // A race taken down has neither.
     if (track == nullptr)
-        return localSlot >= 0;
+        return localJoinOrder >= 0;
     return slot < track->trackData.startPositionCount;
 }
 
 TVec4 MultiplayerRace::StartPlace(int32_t slot) const
 {
-    const TrackStartPosition& start = track->trackData.startPositions[IsValidSlot(slot) ? slot : 0];
+    const TrackStartPosition& start = track->trackData.startPositions[IsValidJoinOrder(slot) ? slot : 0];
     return Vec(start.x, start.y, start.z, 1.0f);
 }
 
@@ -78,7 +78,7 @@ void MultiplayerRace::PlaceListener(bool still)
 
 void MultiplayerRace::Reset()
 {
-    const TVec4 place = StartPlace(localSlot);
+    const TVec4 place = StartPlace(localJoinOrder);
     playerMoped.SetPosition(&place);
     playerMoped.PlaceChaseCamera(0, &camera);
     playerMoped.Reset();
@@ -153,7 +153,7 @@ void MultiplayerRace::HandleInput()
 bool MultiplayerRace::CreateMoped(Opponent& opponent)
 {
     std::unique_ptr<RemoteMoped> moped(new (std::nothrow) RemoteMoped);
-    const TVec4 place = StartPlace(opponent.slot);
+    const TVec4 place = StartPlace(opponent.joinOrder);
     // A moped that could not be made whole has been taken apart by Create and is never driven.
     if (!moped || !moped->Create(track, &mopedModel, &physics, &place))
         return false;
@@ -167,14 +167,15 @@ bool MultiplayerRace::LayOutGrid(int32_t newLocalSlot, const GridSlot* slots, si
         return false;
     for (size_t i = 0; i < count; ++i) {
         Opponent* opponent = Find(slots[i].playerId);
-        if (opponent == nullptr || opponent->removed || slots[i].slot < 0 || opponent->slot == slots[i].slot)
+        if (opponent == nullptr || opponent->removed || slots[i].joinOrder < 0 ||
+            opponent->joinOrder == slots[i].joinOrder)
             continue;
-        opponent->slot = slots[i].slot;
+        opponent->joinOrder = slots[i].joinOrder;
         opponent->moved = true;
     }
-    if (newLocalSlot < 0 || newLocalSlot == localSlot)
+    if (newLocalSlot < 0 || newLocalSlot == localJoinOrder)
         return false;
-    localSlot = newLocalSlot;
+    localJoinOrder = newLocalSlot;
     localMoved = true;
     return true;
 }
@@ -183,7 +184,7 @@ void MultiplayerRace::MoveToNewSlots()
 {
     if (localMoved) {
         localMoved = false;
-        const TVec4 place = StartPlace(localSlot);
+        const TVec4 place = StartPlace(localJoinOrder);
         playerMoped.SetPosition(&place);
         playerMoped.PlaceChaseCamera(0, &camera);
         const Vector3 where = ToVector3(playerMoped.position);
@@ -195,7 +196,7 @@ void MultiplayerRace::MoveToNewSlots()
             continue;
         opponent->moved = false;
         if (opponent->moped) {
-            const TVec4 place = StartPlace(opponent->slot);
+            const TVec4 place = StartPlace(opponent->joinOrder);
             opponent->moped->SetPosition(&place);
         }
     }
@@ -219,7 +220,8 @@ void MultiplayerRace::Update()
             opponents.erase(opponents.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }
-        if (!opponent.moped && !opponent.finished && (!IsValidSlot(opponent.slot) || !CreateMoped(opponent))) {
+        if (!opponent.moped && !opponent.finished &&
+            (!IsValidJoinOrder(opponent.joinOrder) || !CreateMoped(opponent))) {
             // The player stays in the host's list, so the others' slots still count it.
             LogFormat("\nThe moped of %s could not be made: it is left out of the race.", opponent.name);
             finishers.Withdraw(opponent.playerId);
@@ -310,7 +312,7 @@ void MultiplayerRace::Destroy()
     }
     opponents.clear();
     messages.Destroy();
-    localSlot = -1;
+    localJoinOrder = -1;
     Race::Destroy();
 }
 
@@ -324,10 +326,10 @@ Opponent* MultiplayerRace::Find(uint32_t playerId) const
 
 bool MultiplayerRace::IsFreeSlot(int32_t slot) const
 {
-    if (!IsValidSlot(slot) || slot == localSlot)
+    if (!IsValidJoinOrder(slot) || slot == localJoinOrder)
         return false;
     return std::none_of(opponents.begin(), opponents.end(),
-                        [&](const std::unique_ptr<Opponent>& o) { return !o->removed && o->slot == slot; });
+                        [&](const std::unique_ptr<Opponent>& o) { return !o->removed && o->joinOrder == slot; });
 }
 
 bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t slot)
@@ -350,7 +352,7 @@ bool MultiplayerRace::AddOpponent(uint32_t playerId, const char* name, int32_t s
     if (name != nullptr)
         std::strncpy(opponent->name, name, sizeof opponent->name - 1);
     opponent->playerId = playerId;
-    opponent->slot = slot;
+    opponent->joinOrder = slot;
     try {
         opponents.push_back(std::move(opponent));
     } catch (const std::bad_alloc&) {

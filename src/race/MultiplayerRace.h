@@ -20,7 +20,7 @@
 #include <vector>
 
 // The last start-grid slot of a session of six.
-constexpr int32_t MAX_GRID_SLOT = 5;
+constexpr int32_t MAX_JOIN_ORDER = 5;
 constexpr uint32_t OPPONENT_MARKER_COLOURS[MAX_OPPONENTS] = {0xFFFF0000u, 0xFF00FF00u, 0xFFFFFF00u, 0xFFFF00FFu,
                                                              0xFF00FFFFu};
 // Controls queued per opponent while racing: about an eighth of a second of
@@ -31,7 +31,7 @@ constexpr uint32_t LOCAL_MARKER_COLOUR = 0xFF0000FFu;
 // A player's start slot: its place in the host's list of the players present.
 struct GridSlot {
     uint32_t playerId = 0;
-    int32_t slot = -1;
+    int32_t joinOrder = -1;
 };
 // Names are drawn over opponents nearer than 50 units.
 constexpr float NAME_LABEL_RANGE_SQ = 2500.0f;
@@ -42,7 +42,7 @@ public:
     // Frees memory only: the owner calls Release and Destroy first.
     ~MultiplayerRace() override;
 
-    // On the grid at slot localSlot, waiting for the host's start.
+    // On the grid at slot localJoinOrder, waiting for the host's start.
     void Reset() override;
     void HandleInput() override;
     void Update() override;
@@ -67,7 +67,7 @@ public:
     void ResetMopedTimers();
 
     // Whether `slot` is a slot of a session's grid (and of the loaded track's).
-    bool IsValidSlot(int32_t slot) const;
+    bool IsValidJoinOrder(int32_t slot) const;
     // Whether `slot` is a slot of the grid that neither the local player
     // nor an opponent present stands on.
     bool IsFreeSlot(int32_t slot) const;
@@ -99,7 +99,7 @@ public:
 
     std::vector<std::unique_ptr<Opponent>> opponents;
     MessageList messages;
-    int32_t localSlot = -1;
+    int32_t localJoinOrder = -1;
     int32_t finishedOpponentCount = 0;
     int32_t finishPosition = -1;
     uint8_t lastControlMessage[CONTROL_MESSAGE_SIZE] = {};

@@ -18,7 +18,7 @@ constexpr int32_t MAX_OPPONENTS = 5;
 struct Opponent {
     char name[OPPONENT_NAME_SIZE] = {}; // at most 19 characters
     uint32_t playerId = 0;
-    int32_t slot = 0;                                                   // start-grid slot, the host's word
+    int32_t joinOrder = 0;                                              // start-grid slot, the host's word
     std::deque<std::array<uint8_t, CONTROL_MESSAGE_SIZE>> controlQueue; // oldest first
     uint8_t lastState[MOPED_STATE_MESSAGE_SIZE] = {};
     bool stateReceived = false;         // lastState is newer than the moped's copy

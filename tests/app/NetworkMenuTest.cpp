@@ -120,10 +120,10 @@ int32_t GameSlotOf(uint32_t id)
     if (race == nullptr)
         return -1;
     if (id == g_LocalPlayerId)
-        return race->localSlot;
+        return race->localJoinOrder;
     for (const auto& opponent : race->opponents)
         if (opponent->playerId == id && !opponent->removed && opponent->moped != nullptr)
-            return opponent->slot;
+            return opponent->joinOrder;
     return -1;
 }
 
@@ -595,12 +595,12 @@ TEST_F(NetworkMenuTest, FailedJoinsShowTheirScreensAndAJoinedRaceStartsOnTheHost
     EXPECT_FALSE(g_IsHost);
     EXPECT_EQ(race->trackId, int32_t(TRACK_UK));
     EXPECT_EQ(g_SelectedTrackId, uint32_t(TRACK_UK));
-    EXPECT_EQ(race->localSlot, 1);
+    EXPECT_EQ(race->localJoinOrder, 1);
     EXPECT_TRUE(host.WaitFor([](const auto& e) { return OfKind(e, GAME_MESSAGE_PLAYER_JOINED).size() == 1; }));
     // The host, announced while the track was still loading, races on slot 0.
     ASSERT_TRUE(TurnUntil([&] { return race->opponents.size() == 1 && race->opponents[0]->moped != nullptr; }));
     EXPECT_STREQ(race->opponents[0]->name, "Hal");
-    EXPECT_EQ(race->opponents[0]->slot, 0);
+    EXPECT_EQ(race->opponents[0]->joinOrder, 0);
 
     Turns(10);
     EXPECT_EQ(race->phase, RACEPHASE_WAITING);

@@ -156,7 +156,7 @@ protected:
         g_IsHost = g_RaceStartReceived = g_PlayerLeft = false;
         ClearResults();
         race = std::make_unique<MultiplayerRace>();
-        race->localSlot = 1;
+        race->localJoinOrder = 1;
         ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
         g_MultiplayerRace = race.get();
         session.Add(HOST_ID, "Host", Order(0));
@@ -252,7 +252,7 @@ protected:
 TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 {
     EXPECT_EQ(g_LocalPlayerId, LOCAL_ID);
-    EXPECT_EQ(race->localSlot, 1);
+    EXPECT_EQ(race->localJoinOrder, 1);
     EXPECT_FALSE(g_PlayerLeft);
     session.Add(21, "Late", Order(2));
     session.Add(22, "Quiet", Order(3));
@@ -263,8 +263,8 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     for (uint32_t id : {21u, 25u, 21u, 20u})
         Receive(id, {0x02});
     ASSERT_EQ(race->opponents.size(), 3u);
-    EXPECT_EQ(Record(21)->slot, 2);
-    EXPECT_EQ(Record(25)->slot, 4) << "the slot of a player that has yet to show itself is held";
+    EXPECT_EQ(Record(21)->joinOrder, 2);
+    EXPECT_EQ(Record(25)->joinOrder, 4) << "the slot of a player that has yet to show itself is held";
     EXPECT_STREQ(Record(25)->name, "ANameOfTwentySixCha");
     Step();
     EXPECT_NE(Record(21)->moped, nullptr);
@@ -277,22 +277,22 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     Handle(lost);
     EXPECT_TRUE(g_PlayerLeft);
     EXPECT_TRUE(Record(21)->removed);
-    EXPECT_EQ(Record(25)->slot, 4) << "moved on a link lost here alone";
+    EXPECT_EQ(Record(25)->joinOrder, 4) << "moved on a link lost here alone";
     HostDrops(21);
-    EXPECT_EQ(Record(25)->slot, 3);
+    EXPECT_EQ(Record(25)->joinOrder, 3);
     Handle(Event(NetMessageType::DESTROY_PLAYER, 22));
     HostDrops(22);
-    EXPECT_EQ(Record(25)->slot, 2) << "the grid did not close up over a player never shown";
+    EXPECT_EQ(Record(25)->joinOrder, 2) << "the grid did not close up over a player never shown";
     g_PlayerLeft = false;
     Handle(Event(NetMessageType::DESTROY_PLAYER, 20));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 99));
-    EXPECT_EQ(race->localSlot, 1) << "moved before the host's word";
+    EXPECT_EQ(race->localJoinOrder, 1) << "moved before the host's word";
     HostDrops(20);
     EXPECT_TRUE(g_PlayerLeft) << "the new slot is not published";
     Step();
     EXPECT_EQ(race->opponents.size(), 1u);
-    EXPECT_EQ(race->localSlot, 0) << "the host's slot is closed up";
-    EXPECT_EQ(Record(25)->slot, 1);
+    EXPECT_EQ(race->localJoinOrder, 0) << "the host's slot is closed up";
+    EXPECT_EQ(Record(25)->joinOrder, 1);
     EXPECT_LT(FlatAway(race->playerMoped.position, 0), 0.5f) << "the local moped stayed on its old slot";
 
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Late connected", "ANameOfTwentySixCha connected",
@@ -328,17 +328,17 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
     session.Add(28, "Early", {2, 0, 0});
     Receive(28, {GAME_MESSAGE_PLAYER_JOINED});
     ASSERT_EQ(race->opponents.size(), 4u);
-    EXPECT_EQ(Record(26)->slot, 2);
-    EXPECT_EQ(Record(27)->slot, 3);
-    EXPECT_EQ(Record(28)->slot, 4);
+    EXPECT_EQ(Record(26)->joinOrder, 2);
+    EXPECT_EQ(Record(27)->joinOrder, 3);
+    EXPECT_EQ(Record(28)->joinOrder, 4);
     Receive(28, Finished(1000));
     for (uint32_t id : {26u, 27u, 28u}) {
         Handle(Event(NetMessageType::DESTROY_PLAYER, id));
         HostDrops(id);
     }
     Step();
-    EXPECT_EQ(race->localSlot, 1);
-    EXPECT_EQ(host->slot, 0);
+    EXPECT_EQ(race->localJoinOrder, 1);
+    EXPECT_EQ(host->joinOrder, 0);
     EXPECT_LT(FlatAway(host->moped->position, 0), 0.5f);
     EXPECT_LT(FlatAway(race->playerMoped.position, 1), 0.5f);
     SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true));
@@ -469,7 +469,7 @@ TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
     ASSERT_TRUE(g_NetworkPeer.Init(g_ApplicationGuid, NETWORK_PORT,
                                    [](const NetMessage& message) { return HandleNetworkMessage(message); }));
     // Hosting: a joiner claiming the host's slot is turned away, the one on the next slot gets in.
-    race->localSlot = 0;
+    race->localJoinOrder = 0;
     ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Me", Order(0).data(), PEER_DATA_SIZE, true));
     g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     uint8_t appData[SESSION_APP_DATA_SIZE];
@@ -539,7 +539,7 @@ public:
     explicit ResultsMachine(uint32_t localId) : localId(localId)
     {
         ClearResults();
-        race.localSlot = localId == ANN ? 0 : 1;
+        race.localJoinOrder = localId == ANN ? 0 : 1;
         g_MultiplayerRace = &race;
         const std::pair<uint32_t, const char*> players[] = {{ANN, "Ann"}, {BOB, "Bob"}, {CY, "Cy"}};
         for (uint32_t order = 0; order < 3; ++order) {

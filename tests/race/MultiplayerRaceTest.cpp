@@ -68,7 +68,7 @@ protected:
             mp->Destroy();
         }
         mp = std::make_unique<MultiplayerRace>();
-        mp->localSlot = slot;
+        mp->localJoinOrder = slot;
         return mp->Create(TRACK_UK);
     }
 
@@ -127,7 +127,7 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     mp->RemoveOpponent(13);
     Step(2);
     ASSERT_EQ(mp->opponents.size(), 3u);
-    EXPECT_EQ(mp->localSlot, 2) << "a departure behind ours moved us";
+    EXPECT_EQ(mp->localJoinOrder, 2) << "a departure behind ours moved us";
     for (uint32_t id : {10u, 11u, 12u})
         ASSERT_NE(Record(id)->moped, nullptr);
     EXPECT_LT(FlatDistance(Record(12)->moped->position, Slot(3)), 0.5f);
@@ -135,20 +135,20 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     const char* name = nullptr;
     EXPECT_FALSE(mp->CountFinish(11, 1000, &name)) << "not while waiting";
     mp->RemoveOpponent(11);
-    EXPECT_EQ(mp->localSlot, 2) << "a departure alone moved us";
+    EXPECT_EQ(mp->localJoinOrder, 2) << "a departure alone moved us";
     const GridSlot closedUp[] = {{10, 0}, {11, 5}, {12, 2}, {99, 4}};
     EXPECT_TRUE(mp->LayOutGrid(1, closedUp, std::size(closedUp)));
     EXPECT_FALSE(mp->LayOutGrid(1, closedUp, std::size(closedUp))) << "the local slot did not change";
-    EXPECT_EQ(mp->localSlot, 1) << "laid out before the next frame";
-    EXPECT_EQ(Record(11)->slot, 1) << "a player that left is not moved";
+    EXPECT_EQ(mp->localJoinOrder, 1) << "laid out before the next frame";
+    EXPECT_EQ(Record(11)->joinOrder, 1) << "a player that left is not moved";
     EXPECT_FALSE(mp->AddOpponent(14, "New", 2)) << "Cy's slot now";
     ASSERT_TRUE(mp->AddOpponent(14, "New", 3));
     Step();
     EXPECT_EQ(Record(11), nullptr);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
-    EXPECT_EQ(Record(12)->slot, 2);
+    EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(Record(12)->moped->position, Slot(2)), 0.5f);
-    EXPECT_EQ(Record(10)->slot, 0);
+    EXPECT_EQ(Record(10)->joinOrder, 0);
     EXPECT_LT(FlatDistance(Record(14)->moped->position, Slot(3)), 0.5f);
 
     mp->StartCountDown();
@@ -156,15 +156,15 @@ TEST_F(MultiplayerRaceTest, GridKeepsOneMopedPerSlotAndClosesUpOnlyWhileWaiting)
     mp->RemoveOpponent(10);
     Step();
     EXPECT_EQ(mp->opponents.size(), 3u);
-    EXPECT_EQ(mp->localSlot, 1);
-    EXPECT_EQ(Record(12)->slot, 2);
+    EXPECT_EQ(mp->localJoinOrder, 1);
+    EXPECT_EQ(Record(12)->joinOrder, 2);
     EXPECT_LT(FlatDistance(mp->playerMoped.position, Slot(1)), 0.5f);
     EXPECT_FALSE(mp->CountFinish(14, 1000, &name)) << "not during the count-down";
     StepToGo();
     const GridSlot late[] = {{12, 1}};
     EXPECT_FALSE(mp->LayOutGrid(0, late, std::size(late)));
-    EXPECT_EQ(mp->localSlot, 1) << "moved once the race runs";
-    EXPECT_EQ(Record(12)->slot, 2) << "moved once the race runs";
+    EXPECT_EQ(mp->localJoinOrder, 1) << "moved once the race runs";
+    EXPECT_EQ(Record(12)->joinOrder, 2) << "moved once the race runs";
     mp->raceTimeMs = 60000;
     EXPECT_FALSE(mp->CountFinish(11, 59000, &name)) << "left before the start";
     EXPECT_FALSE(mp->CountFinish(15, 59000, &name)) << "not on the grid at the start";
@@ -314,7 +314,7 @@ TEST_F(MultiplayerRaceTest, RefusesWhatCannotBeAppliedSafely)
     EXPECT_FALSE(mp->AddOpponent(30, "Late", 1));
     mp->RemoveOpponent(10);
     EXPECT_TRUE(mp->opponents.empty());
-    EXPECT_EQ(mp->localSlot, -1);
+    EXPECT_EQ(mp->localJoinOrder, -1);
 }
 
 // Two mopeds pushed onto one spot, nearly one inside the other, as a grid that

@@ -122,7 +122,7 @@ void StartUp()
     if (const char* folder = std::getenv("VANTREL_GAME_DATA"))
         backend::SetBaseDirectory(folder);
     g_Race = new MultiplayerRace;
-    g_Race->localSlot = 2;
+    g_Race->localJoinOrder = 2;
     g_HasTrack = g_Race->Create(TRACK_UK);
     if (!g_HasTrack) {
         std::fprintf(stderr, "fuzz_message_handler: no game data in %s (%s): fuzzing without a track\n",
@@ -130,7 +130,7 @@ void StartUp()
         g_Race->Release();
         g_Race->Destroy();
         g_Race->messages.Init();
-        g_Race->localSlot = 2;
+        g_Race->localJoinOrder = 2;
     }
     g_MultiplayerRace = g_Race;
 }
@@ -157,7 +157,7 @@ void Restart()
         opponent->finished = false;
     Frame();
     // Back on the grid as Reset puts it, without starting its sounds again.
-    g_Race->localSlot = 2;
+    g_Race->localJoinOrder = 2;
     if (g_HasTrack) {
         const TrackStartPosition& start = g_Race->track->trackData.startPositions[2];
         const TVec4 place = Vec(start.x, start.y, start.z, 1.0f);
@@ -188,7 +188,7 @@ void Check()
     for (size_t i = 0; i < g_Race->opponents.size(); ++i) {
         const Opponent& o = *g_Race->opponents[i];
         finished += o.finished ? 1 : 0;
-        if (std::strlen(o.name) > 19 || !g_Race->IsValidSlot(o.slot))
+        if (std::strlen(o.name) > 19 || !g_Race->IsValidJoinOrder(o.joinOrder))
             Fail("bad record");
         for (size_t j = 0; j < i; ++j)
             if (g_Race->opponents[j]->playerId == o.playerId)
