@@ -551,15 +551,24 @@ uint32_t ApartIp(uint32_t a)
     return (127u << 24) | apart | (a / 250) << 8 | (a % 250 + 1);
 }
 
-} // namespace
-
-ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
+// Plain UDP sockets on the first `count` of those addresses, any port; those
+// that could not be bound are left out.
+std::vector<int> BindApart(size_t count)
 {
-    for (uint32_t a = 0; a < addresses; ++a) {
+    std::vector<int> sockets;
+    for (uint32_t a = 0; a < count; ++a) {
         const int fd = BindUdp(ApartIp(a), 0);
         if (fd >= 0)
             sockets.push_back(fd);
     }
+    return sockets;
+}
+
+} // namespace
+
+ConnectFlood::ConnectFlood(const NetAddress& to, size_t addresses, int perSecond, std::chrono::milliseconds spread)
+    : sockets(BindApart(addresses))
+{
     owned = sockets.size();
     Start(to, perSecond, spread);
 }
@@ -676,15 +685,7 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
     return outcome;
 }
 
-QueryCrowd::QueryCrowd(size_t count)
-{
-    for (uint32_t a = 0; a < count; ++a) {
-        const int fd = BindUdp(ApartIp(a), 0);
-        if (fd >= 0)
-            sockets.push_back(fd);
-    }
-    replies.resize(sockets.size());
-}
+QueryCrowd::QueryCrowd(size_t count) : sockets(BindApart(count)), replies(sockets.size()) {}
 
 QueryCrowd::~QueryCrowd()
 {
