@@ -21,8 +21,9 @@
 // Arguments name the parts to run ("traffic latency migration flood
 // discovery"); none runs them all.
 
-#include "backend/net/ForgedConnect.h"
+#include "backend/net/ForgedDatagrams.h"
 #include "backend/net/NetSession.h"
+#include "backend/net/SessionLink.h"
 #include "backend/net/SessionPackets.h"
 #include "network/NetworkPeer.h"
 #include "race/GameMessages.h"
@@ -510,7 +511,10 @@ using EnetHostPtr = std::unique_ptr<ENetHost, decltype(&enet_host_destroy)>;
 EnetHostPtr ProbeHost(uint32_t n, size_t peers)
 {
     const ENetAddress local = {htonl(BenchIp(n)), 0};
-    return EnetHostPtr(enet_host_create(&local, peers, 2, 0, 0), &enet_host_destroy);
+    EnetHostPtr host(enet_host_create(&local, peers, 2, 0, 0), &enet_host_destroy);
+    if (host != nullptr)
+        SealDatagrams(host.get());
+    return host;
 }
 
 // Forged connects from the socket of a probe's host while it lives, after a
@@ -560,7 +564,7 @@ bool HostProbe(uint32_t n, const NetAddress& to, const NetAppDesc& desc, int del
         return false;
     std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, to) : nullptr;
     const ENetAddress target = {htonl(to.ip), to.port};
-    enet_host_connect(host, &target, 2, QueryCookie(BenchIp(n), to, desc.application));
+    OpenLink(host, target, 2, QueryCookie(BenchIp(n), to, desc.application));
     enet_host_flush(host);
     std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     std::vector<ControlFrame> frames;
@@ -591,7 +595,7 @@ bool PlayerProbe(uint32_t n, const NetAddress& hostAddress, const NetAddress& pl
         return false;
     std::unique_ptr<ConnectFlood> forged = forge ? ForgeFrom(host, player) : nullptr;
     const ENetAddress toHost = {htonl(hostAddress.ip), hostAddress.port};
-    ENetPeer* hostPeer = enet_host_connect(host, &toHost, 2, SESSION_PROTOCOL_MAGIC);
+    ENetPeer* hostPeer = OpenLink(host, toHost, 2, SESSION_PROTOCOL_MAGIC);
     std::vector<ControlFrame> frames;
     const auto has = [&](ControlKind kind) {
         return std::any_of(frames.begin(), frames.end(), [&](const ControlFrame& f) { return f.kind == kind; });
@@ -619,7 +623,7 @@ bool PlayerProbe(uint32_t n, const NetAddress& hostAddress, const NetAddress& pl
         const ControlFrame admitted = *welcome;
         const ListedMember target = *listed;
         const ENetAddress toPlayer = {htonl(player.ip), player.port};
-        enet_host_connect(host, &toPlayer, 2, ConnectTag(target.token));
+        OpenLink(host, toPlayer, 2, ConnectTag(target.token));
         enet_host_flush(host);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         Service(
@@ -872,11 +876,16 @@ void Discovery()
     }
     const std::vector<uint8_t> query = EncodeHostQuery(HostQuery{g_ApplicationGuid, 1});
 
+    // UDP payloads, and the same with the IPv4 and UDP headers of each datagram.
+    const auto withHeaders = [](double payload, double datagrams) {
+        return payload + double(IP_UDP_HEADER) * datagrams;
+    };
     std::printf("\n5a. A sweep of %zu-byte queries for %d s, one socket per address: bytes the host sent back over "
-                "the bytes asked (goal: at most 0.2)\n",
+                "the bytes asked (goal: at most 0.2), UDP payload alone and with IP and UDP headers\n",
                 query.size(), SECONDS);
-    std::printf("%9s | %9s | %10s | %10s | %10s | %9s | %9s | %10s | %11s\n", "addresses", "queries/s", "asked KB/s",
-                "taken KB/s", "back KB/s", "answers/s", "chall./s", "back/asked", "back/taken");
+    std::printf("%9s | %9s | %10s | %10s | %10s | %9s | %9s | %10s | %11s | %10s\n", "addresses", "queries/s",
+                "asked KB/s", "taken KB/s", "back KB/s", "answers/s", "chall./s", "back/asked", "back/taken",
+                "w/ headers");
     for (const int addresses : {300, 1000})
         for (const int perAddress : {2, 50}) {
             WaitBudgetsBack();
@@ -886,20 +895,23 @@ void Discovery()
             sweep.Stop();
             const double seconds = sweep.Seconds();
             const double taken = double(host.session->GetTrafficStats().receivedBytes - before.receivedBytes);
-            std::printf("%9zu | %9.0f | %10.1f | %10.1f | %10.1f | %9.0f | %9.0f | %10.4f | %11.4f\n",
+            const double replies = double(sweep.Answers() + sweep.Challenges());
+            std::printf("%9zu | %9.0f | %10.1f | %10.1f | %10.1f | %9.0f | %9.0f | %10.4f | %11.4f | %10.4f\n",
                         sweep.Addresses(), double(sweep.Sent()) / seconds / double(sweep.Addresses()),
                         double(sweep.SentBytes()) / seconds / 1024, taken / seconds / 1024,
                         double(sweep.ReplyBytes()) / seconds / 1024, double(sweep.Answers()) / seconds,
                         double(sweep.Challenges()) / seconds, double(sweep.ReplyBytes()) / double(sweep.SentBytes()),
-                        double(sweep.ReplyBytes()) / taken);
+                        double(sweep.ReplyBytes()) / taken,
+                        withHeaders(double(sweep.ReplyBytes()), replies) /
+                            withHeaders(double(sweep.SentBytes()), double(sweep.Sent())));
         }
 
     constexpr int FORGED = 1000;
     std::printf("\n5b. Queries forged from one address at %d a second while 300 other addresses ask, %d s: what the "
                 "host sends that address and each of the others\n",
                 FORGED, SECONDS);
-    std::printf("%14s | %10s | %12s | %12s | %10s | %14s\n", "others' q/s/a", "forged q/s", "victim KB/s", "answers/s",
-                "chall./s", "other KB/s/a");
+    std::printf("%14s | %10s | %12s | %12s | %12s | %10s | %14s\n", "others' q/s/a", "forged q/s", "victim KB/s",
+                "w/ headers", "answers/s", "chall./s", "other KB/s/a");
     for (const int perAddress : {2, 10, 50}) {
         WaitBudgetsBack();
         QuerySweep others(300, perAddress, host.address, query);
@@ -908,9 +920,11 @@ void Discovery()
         victim.Stop();
         others.Stop();
         const double seconds = victim.Seconds();
-        std::printf("%14d | %10.0f | %12.2f | %12.1f | %10.0f | %14.3f\n", perAddress, double(victim.Sent()) / seconds,
-                    double(victim.ReplyBytes()) / seconds / 1024, double(victim.Answers()) / seconds,
-                    double(victim.Challenges()) / seconds,
+        const double replies = double(victim.Answers() + victim.Challenges());
+        std::printf("%14d | %10.0f | %12.2f | %12.2f | %12.1f | %10.0f | %14.3f\n", perAddress,
+                    double(victim.Sent()) / seconds, double(victim.ReplyBytes()) / seconds / 1024,
+                    withHeaders(double(victim.ReplyBytes()), replies) / seconds / 1024,
+                    double(victim.Answers()) / seconds, double(victim.Challenges()) / seconds,
                     double(others.ReplyBytes()) / others.Seconds() / 1024 / double(others.Addresses()));
     }
 

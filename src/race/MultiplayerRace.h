@@ -99,6 +99,7 @@ public:
 
     std::vector<std::unique_ptr<Opponent>> opponents;
     MessageList messages;
+    // The join order is the start slot, for this player as for each opponent.
     int32_t localJoinOrder = -1;
     int32_t finishedOpponentCount = 0;
     int32_t finishPosition = -1;

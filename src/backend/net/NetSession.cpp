@@ -1,5 +1,6 @@
 #include "backend/net/NetSession.h"
 
+#include "backend/net/SessionLink.h"
 #include "backend/net/SessionState.h"
 
 #include <arpa/inet.h>
@@ -194,6 +195,7 @@ bool NetSession::State::CreateHost(const ENetAddress& address)
     host = enet_host_create(&address, SESSION_PEER_SLOTS, CHANNEL_COUNT, 0, 0);
     if (host == nullptr)
         return false;
+    SealDatagrams(host);
     host->intercept = SessionIntercept;
     host->duplicatePeers = LINKS_PER_ADDRESS;
     host->maximumPacketSize = SESSION_PACKET_MAX;
@@ -252,7 +254,9 @@ void NetSession::State::ResetSession()
     closers.clear();
     queryBudgets.fill({});
     FlushLogWindows(true);
-    removalWordAt = {};
+    otherLinkLostAt = {};
+    otherLinkRemoved = false;
+    hostLostAt = {};
     awaitingSurvivors = false;
     lossShare = 0;
     muted = false;
@@ -436,7 +440,7 @@ bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
         const ENetAddress target = ToEnet(address);
         // The host's cookie for our address shows we receive its answers here.
         const bool cookie = s.hostCookie != 0 && s.cookieHost.ip == address.ip && s.cookieHost.port == address.port;
-        s.hostPeer = enet_host_connect(s.host, &target, CHANNEL_COUNT, cookie ? s.hostCookie : SESSION_PROTOCOL_MAGIC);
+        s.hostPeer = OpenLink(s.host, target, CHANNEL_COUNT, cookie ? s.hostCookie : SESSION_PROTOCOL_MAGIC);
         if (s.hostPeer != nullptr) {
             s.SetLinkTimeouts(s.hostPeer);
             // The welcome moves the deadline on.

@@ -6,15 +6,13 @@
 
 namespace backend {
 
-void NetSession::State::HostLost()
+void NetSession::State::HostLost(bool goodbye)
 {
+    hostLostAt = goodbye ? SessionClock::time_point() : SessionClock::now();
     const bool othersLinked =
         std::any_of(members.begin(), members.end(), [](const Member& m) { return m.created && m.peer != nullptr; });
     if (!othersLinked) {
-        if (RemovedByTheirWord())
-            EndCutOff("the host removed this player (the other players said so before its link to the host was lost)");
-        else
-            Elect();
+        EndOrElectAlone();
         return;
     }
     // Perhaps only our link to the host broke: elect only once every other
@@ -28,13 +26,26 @@ void NetSession::State::HostLost()
     ElectIfSurvivorsAgree();
 }
 
-bool NetSession::State::RemovedByTheirWord() const
+bool NetSession::State::LostWithTheHost() const
 {
-    // The others heard of it after the host decided; our link to the host,
-    // had it lived, would have brought the host's goodbye, and a link that
-    // broke is given up within the slowest delivery.
-    return removalWordAt != SessionClock::time_point() &&
-           SessionClock::now() - removalWordAt <= std::chrono::milliseconds(SlowestDeliveryMs(options));
+    // Had only the host gone, the others would have said so or left; a link
+    // that broke is given up within the slowest delivery, and the host's
+    // goodbye to a player it removed comes no later than the others' word.
+    if (hostLostAt == SessionClock::time_point() || otherLinkLostAt == SessionClock::time_point())
+        return false;
+    return otherLinkLostAt >= hostLostAt ||
+           hostLostAt - otherLinkLostAt <= std::chrono::milliseconds(SlowestDeliveryMs(options));
+}
+
+void NetSession::State::EndOrElectAlone()
+{
+    awaitingSurvivors = false;
+    if (!LostWithTheHost())
+        Elect();
+    else if (otherLinkRemoved)
+        EndCutOff("the host removed this player (the other players said so, and its link to the host was lost)");
+    else
+        EndCutOff("the host and every other player were lost");
 }
 
 void NetSession::State::SurvivorSaid(Member& sender, const ControlFrame& frame)
@@ -78,7 +89,7 @@ void NetSession::State::ElectIfSurvivorsAgree()
         ++linked;
     }
     if (linked == 0) {
-        EndCutOff("the host and every other player were lost");
+        EndOrElectAlone();
         return;
     }
     awaitingSurvivors = false;

@@ -26,7 +26,7 @@ constexpr uint32_t IO_WAIT_MS = 5;
 constexpr uint32_t ANSWERS_PER_SECOND = 4;
 constexpr uint32_t COOKIE_ANSWERS_PER_SECOND = 4;
 constexpr uint32_t CHALLENGES_PER_SECOND = 1024;
-constexpr auto QUERY_WINDOW = std::chrono::seconds(1);
+constexpr auto QUERY_BUDGET_PERIOD = std::chrono::seconds(1);
 // Lines about refused or closed links per source address and window, and the
 // addresses remembered.
 constexpr uint32_t LINK_LOG_LINES = 3;
@@ -63,8 +63,9 @@ const char* RejectText(uint8_t reason)
 }
 
 // The connect id and data of the connect the datagram carries, read as ENet
-// reads them; false when it carries none ENet would take.
-bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId, uint32_t* data)
+// reads them, after a checksum when `summed`; false when it carries none ENet
+// would take.
+bool ConnectIn(const ENetHost* enetHost, bool summed, enet_uint32* connectId, uint32_t* data)
 {
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
@@ -79,7 +80,7 @@ bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId, uint32_t* data)
         return false;
     size_t offset = (flags & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? sizeof(ENetProtocolHeader)
                                                                        : offsetof(ENetProtocolHeader, sentTime);
-    if (enetHost->checksum != nullptr)
+    if (summed)
         offset += sizeof(enet_uint32);
     ENetProtocolConnect connect;
     if (size < offset + sizeof connect)
@@ -92,6 +93,13 @@ bool ConnectIn(const ENetHost* enetHost, enet_uint32* connectId, uint32_t* data)
     *connectId = connect.connectID;
     *data = ENET_NET_TO_HOST_32(connect.data);
     return true;
+}
+
+// "refused a query of another version of the game from 127.0.0.1:5102 (session format 6, ours is 7)"
+std::string OtherVersionLine(const char* what, const ENetAddress& from, uint32_t format)
+{
+    return std::string("refused ") + what + " of another version of the game from " + AddressText(from) +
+           " (session format " + std::to_string(format) + ", ours is " + std::to_string(SESSION_FORMAT_VERSION) + ")";
 }
 
 } // namespace
@@ -226,23 +234,23 @@ QueryReply NetSession::State::MayAnswer(const ENetAddress& address, bool cookieS
     const SessionClock::time_point now = SessionClock::now();
     const uint32_t ip = FromEnet(address).ip;
     const uint8_t bytes[4] = {uint8_t(ip >> 24), uint8_t(ip >> 16), uint8_t(ip >> 8), uint8_t(ip)};
-    QueryWindow& counts = queryBudgets[SipHash24(cookieKey, bytes, sizeof bytes) % QUERY_BUDGETS];
-    if (now - counts.start >= QUERY_WINDOW)
-        counts = {now};
+    QueryBudget& budget = queryBudgets[SipHash24(cookieKey, bytes, sizeof bytes) % QUERY_BUDGETS];
+    if (now - budget.start >= QUERY_BUDGET_PERIOD)
+        budget = {now};
     // A query showing the cookie that is over its budget gets nothing: no
     // challenge to be answered again.
     if (cookieShown) {
-        if (counts.cookieAnswers >= COOKIE_ANSWERS_PER_SECOND)
+        if (budget.cookieAnswers >= COOKIE_ANSWERS_PER_SECOND)
             return QueryReply::NONE;
-        ++counts.cookieAnswers;
+        ++budget.cookieAnswers;
         return QueryReply::ANSWER;
     }
-    if (counts.answers < ANSWERS_PER_SECOND) {
-        ++counts.answers;
+    if (budget.answers < ANSWERS_PER_SECOND) {
+        ++budget.answers;
         return QueryReply::ANSWER;
     }
-    if (counts.challenges < CHALLENGES_PER_SECOND) {
-        ++counts.challenges;
+    if (budget.challenges < CHALLENGES_PER_SECOND) {
+        ++budget.challenges;
         return QueryReply::CHALLENGE;
     }
     return QueryReply::NONE;
@@ -260,8 +268,14 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         return 1;
     enet_uint32 connectId = 0;
     uint32_t data = 0;
-    if (ConnectIn(enetHost, &connectId, &data))
+    const bool summed = enetHost->checksum != nullptr;
+    if (ConnectIn(enetHost, summed, &connectId, &data))
         return MakeRoomForConnect(enetHost->receivedAddress, connectId, data) ? 0 : 1;
+    // A copy that sends no checksum would fail ENet's sum: it is told nothing.
+    if (summed && ConnectIn(enetHost, false, &connectId, &data) && (data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
+        LogLink(enetHost->receivedAddress, OtherVersionLine("a player", enetHost->receivedAddress, data & 0xFF));
+        return 1;
+    }
     const uint8_t* bytes = enetHost->receivedData;
     const size_t size = enetHost->receivedDataLength;
     if (!IsHostDatagram(bytes, size))
@@ -271,10 +285,7 @@ int NetSession::State::Intercept(ENetHost* enetHost)
         query.application == desc.application) {
         // An older copy does not find the session: it could not join it.
         if (query.format != SESSION_FORMAT_VERSION) {
-            LogLink(enetHost->receivedAddress, "refused a query of another version of the game from " +
-                                                   AddressText(enetHost->receivedAddress) + " (session format " +
-                                                   std::to_string(query.format) + ", ours is " +
-                                                   std::to_string(SESSION_FORMAT_VERSION) + ")");
+            LogLink(enetHost->receivedAddress, OtherVersionLine("a query", enetHost->receivedAddress, query.format));
             return 1;
         }
         const uint32_t epoch = CookieEpoch();
@@ -334,10 +345,7 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         } else if (event.data == SESSION_PROTOCOL_MAGIC || IsConnectTag(event.data)) {
             TakeLink(event.peer, event.data);
         } else if ((event.data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
-            LogLink(event.peer->address, "refused a player of another version of the game at " +
-                                             AddressText(event.peer->address) + " (session format " +
-                                             std::to_string(event.data & 0xFF) + ", ours is " +
-                                             std::to_string(SESSION_FORMAT_VERSION) + ")");
+            LogLink(event.peer->address, OtherVersionLine("a player", event.peer->address, event.data & 0xFF));
             const std::vector<uint8_t> reject = EncodeFirstFormatReject();
             ENetPacket* packet = enet_packet_create(reject.data(), reject.size(), ENET_PACKET_FLAG_RELIABLE);
             if (packet != nullptr && enet_peer_send(event.peer, CHANNEL_CONTROL, packet) < 0)
@@ -378,8 +386,11 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         } else if (member != nullptr) {
             // From any other player, "removed" is that one link lost; should
             // the host's link go too, the host's word did not reach us.
-            if (event.data == DISCONNECT_REMOVED && !isHost && phase == SessionPhase::IN_SESSION)
-                removalWordAt = SessionClock::now();
+            if (event.data != DISCONNECT_CLEAN && !isHost && phase == SessionPhase::IN_SESSION &&
+                member->record.id != hostId) {
+                otherLinkLostAt = SessionClock::now();
+                otherLinkRemoved = event.data == DISCONNECT_REMOVED;
+            }
             member->peer = nullptr;
             // Joining: a listed player that breaks the link did not answer.
             if (phase == SessionPhase::JOINING && member->listed)
@@ -634,7 +645,7 @@ void NetSession::State::LoseMember(uint32_t id, NetDestroyReason reason)
     if (id == hostId) {
         if (DropFromRoster(id))
             OrderChanged();
-        HostLost();
+        HostLost(reason == NET_DESTROY_NORMAL);
     } else {
         ElectIfSurvivorsAgree();
     }

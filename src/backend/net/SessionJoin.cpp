@@ -1,6 +1,7 @@
 // Joining a session: the host's admission, the newcomer's links to every
 // player it was told of, and its word on those that did not answer it.
 
+#include "backend/net/SessionLink.h"
 #include "backend/net/SessionState.h"
 
 #include <arpa/inet.h>
@@ -101,7 +102,7 @@ void NetSession::State::Welcomed(const ControlFrame& welcome)
         } else {
             const ENetAddress address = {htonl(record.address.ip), record.address.port};
             // Its tag tells the player that this is the newcomer the host announced.
-            member.peer = enet_host_connect(host, &address, CHANNEL_COUNT, ConnectTag(listed.token));
+            member.peer = OpenLink(host, address, CHANNEL_COUNT, ConnectTag(listed.token));
             if (member.peer == nullptr) {
                 phase = SessionPhase::FAILED;
                 phaseChanged.notify_all();

@@ -21,9 +21,10 @@ constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
 // The format of what goes on the wire: the first byte of each control frame,
 // the low byte of the data of a joiner's ENet connect to the host, and the
-// byte after the cookie in a query. It moves whenever what a frame, a query
-// or a disconnect means changes, so that older copies are turned away.
-constexpr uint8_t SESSION_FORMAT_VERSION = 6;
+// byte after the cookie in a query. It moves whenever what a frame, a query,
+// a disconnect or a datagram's checksum means changes, so that older copies
+// are turned away. Copies before 7 sent no checksum.
+constexpr uint8_t SESSION_FORMAT_VERSION = 7;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 

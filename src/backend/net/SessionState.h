@@ -107,7 +107,7 @@ struct IgnoredSender {
 // What the host sent the IPv4 addresses of one budget in the current second:
 // answers to queries without their cookie, answers to queries showing it,
 // challenges.
-struct QueryWindow {
+struct QueryBudget {
     SessionClock::time_point start;
     uint32_t answers = 0;
     uint32_t cookieAnswers = 0;
@@ -198,12 +198,16 @@ struct NetSession::State {
     std::map<uint64_t, SessionClock::time_point> closers;
     // By a hash of the IPv4 address keyed with cookieKey, so that nobody can
     // tell which addresses share a budget.
-    std::array<QueryWindow, QUERY_BUDGETS> queryBudgets;
+    std::array<QueryBudget, QUERY_BUDGETS> queryBudgets;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
     uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
-    // Not the host: the last time a player closed its link with the removal
-    // word, which it passes on from the host.
-    SessionClock::time_point removalWordAt;
+    // Not the host: the last time a link to another player was lost, or
+    // closed with the removal word the others pass on from the host, and
+    // whether it was that word; when the host's link was lost without its
+    // goodbye (zero once it said goodbye, or while it is there).
+    SessionClock::time_point otherLinkLostAt;
+    bool otherLinkRemoved = false;
+    SessionClock::time_point hostLostAt;
     // Lost the host while others were linked: waiting for what they say.
     bool awaitingSurvivors = false;
     SessionClock::time_point survivorsDeadline;
@@ -289,10 +293,15 @@ struct NetSession::State {
     void DropMember(Member& member, const char* why);
     // Closes the player's link telling it that it was removed, and loses it.
     void RemoveMember(Member& member, NetDestroyReason reason);
-    void HostLost();
-    // The other players closed their links with the removal word no longer
-    // ago than the host's own goodbye may take to arrive.
-    bool RemovedByTheirWord() const;
+    // `goodbye`: the host's link closed with its clean goodbye.
+    void HostLost(bool goodbye);
+    // The host's link was lost without a word, and a link to another player
+    // was lost (or closed with the removal word) since, or no longer before
+    // than the host's own goodbye may take to arrive.
+    bool LostWithTheHost() const;
+    // Alone after losing the host: ends when it was lost with the others,
+    // hosts itself otherwise.
+    void EndOrElectAlone();
     void SurvivorSaid(Member& sender, const ControlFrame& frame);
     void SurvivorHearsHost(Member& sender, const ControlFrame& frame);
     void ElectIfSurvivorsAgree();

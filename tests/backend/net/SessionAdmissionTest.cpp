@@ -86,16 +86,84 @@ TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
     }
     EXPECT_EQ(SendQueries(9, a.Address(), ours, 1, ours).answers, 1u);
 
-    // The first format understands only its own refusal; the others see the link closed.
+    // Copies before format 7 sent no checksum: their connects come to nothing.
     for (const uint32_t format : {1u, SESSION_FORMAT_VERSION - 1u}) {
         RawClient old(10 + format, 1);
+        old.Unseal();
         old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | format);
-        old.Pump(400, [&] { return old.Closed() == 1; });
-        EXPECT_EQ(old.Closed(), 1u) << "a connect of format " << format;
-        ASSERT_EQ(old.Frames().size(), 1u);
-        EXPECT_EQ(old.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+        old.Pump(200, [&] { return old.Connected() > 0; });
+        EXPECT_EQ(old.Connected(), 0u) << "a connect of format " << format;
     }
+    // A later copy that sums its datagrams understands the first format's refusal.
+    RawClient later(20, 1);
+    later.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | (SESSION_FORMAT_VERSION + 1u));
+    later.Pump(400, [&] { return later.Closed() == 1; });
+    EXPECT_EQ(later.Closed(), 1u);
+    ASSERT_EQ(later.Frames().size(), 1u);
+    EXPECT_EQ(later.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
+}
+
+TEST(SessionAdmission, DatagramsForgedFromTheHostsOrAPlayersAddressEndNoLinkAndReachNoHandler)
+{
+    // b joins last, through a relay: at b the relay's front is the host's
+    // address, at the host its rear is b's. The raw player forges from its own.
+    TestPlayer a(2), b(3);
+    ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
+    RawClient raw(9, 1);
+    ControlFrame welcome;
+    ASSERT_TRUE(b.Find(a.Address()));
+    ASSERT_TRUE(JoinAsPlayer(raw, a.Address(), b.Found(), &welcome));
+    const uint32_t rawId = welcome.member.id;
+    UdpRelay relay(20, a.Address(), 0, std::chrono::milliseconds(0));
+    std::future<bool> joined = std::async(std::launch::async, [&] { return b.JoinAt(relay.Front(20)); });
+    raw.Pump(2000, [&] { return raw.Incoming() == 1; });
+    ASSERT_EQ(raw.Incoming(), 1u);
+    ControlFrame ack;
+    ack.kind = ControlKind::PEER_ACK;
+    ack.member = welcome.member;
+    raw.SendIncoming(0, ack);
+    raw.Pump(400, [&] { return joined.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    ASSERT_TRUE(joined.get());
+    ASSERT_TRUE(SawCreated(a, 3));
+    ASSERT_TRUE(SawCreated(b, 3));
+
+    // Goodbyes and removals on every slot and session id, each with a guessed
+    // checksum and with none: as the host to b, as b to the host, as the raw
+    // player to b; and b's next guaranteed message, as b to the host.
+    for (const uint32_t word : {DISCONNECT_REMOVED, DISCONNECT_CLEAN}) {
+        relay.ForgeToClient(EveryLinkForgery(DisconnectCommand(word)));
+        relay.ForgeToBack(EveryLinkForgery(DisconnectCommand(word)));
+        SendPaced(raw.Socket(), b.Address(), EveryLinkForgery(DisconnectCommand(word)));
+    }
+    relay.ForgeToBack(EveryLinkForgery(ReliableCommand(1, {'f', 'o', 'r', 'g', 'e', 'd'})));
+
+    // What came after the forgeries on each path shows they were read.
+    EXPECT_TRUE(a.Session().SendTo(b.Id(), "after", 5, true));
+    EXPECT_TRUE(b.Session().SendTo(a.Id(), "after", 5, true));
+    ControlFrame info;
+    info.kind = ControlKind::PEER_INFO;
+    info.member = welcome.member;
+    info.member.data = {0x42};
+    raw.SendIncoming(0, info);
+    raw.Send(0, info);
+    const auto shows = [&](TestPlayer& player) {
+        NetPlayerInfo shown;
+        return player.Session().GetPeerInfo(rawId, &shown) && shown.data == std::vector<uint8_t>{0x42};
+    };
+    raw.Pump(1000, [&] { return shows(a) && shows(b) && !a.Received(b.Id()).empty() && !b.Received(a.Id()).empty(); });
+    const std::vector<uint8_t> after = {'a', 'f', 't', 'e', 'r'};
+    for (TestPlayer* player : {&a, &b}) {
+        EXPECT_TRUE(shows(*player));
+        const std::vector<Event> received = player->Received(player == &a ? b.Id() : a.Id());
+        ASSERT_EQ(received.size(), 1u) << "a forged message reached the handler";
+        EXPECT_EQ(received[0].data, after);
+        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "a forged goodbye closed a link";
+        EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
+        EXPECT_TRUE(player->Session().InSession());
+    }
+    EXPECT_EQ(raw.Closed(), 0u);
+    EXPECT_TRUE(a.Session().IsHost());
 }
 
 TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPlayer)

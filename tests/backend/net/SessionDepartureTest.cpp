@@ -158,7 +158,11 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEnd
 {
     // Strangers' links wait until the session ends.
     const OptionsChange patient = [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; };
-    TestPlayer host(2, patient), b(3, patient), c(4);
+    // b's slowest delivery is six seconds.
+    TestPlayer host(2, patient), c(4), b(3, [&](NetSessionOptions&options) {
+        patient(options);
+        options.resendMaxMs = 5000;
+    });
     ASSERT_TRUE(MakeSession({&host, &b, &c}));
     const std::vector<uint32_t> first = {host.Id(), b.Id(), c.Id()};
     const uint32_t bId = b.Id(), cId = c.Id();
@@ -209,6 +213,20 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEnd
     ASSERT_TRUE(b.Join(host));
     EXPECT_TRUE(FillWaitingPlaces(b.Address(), 10)) << "at the joiner whose session ended";
     ExpectForgotten(b, host, {removed});
+
+    // A player closes its link to b with the removal word just before b
+    // leaves; in b's next session, the host vanishes: alone, b hosts itself.
+    RawClient liar(11, 2);
+    ControlFrame welcome;
+    ASSERT_TRUE(JoinAsPlayer(liar, host.Address(), b.Found(), &welcome));
+    liar.Leave(1, DISCONNECT_REMOVED);
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    b.Session().Close();
+    liar.Leave(0);
+    ASSERT_TRUE(host.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+    ASSERT_TRUE(b.Join(host));
+    host.Session().Vanish();
+    EXPECT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << "the last session's word ended b's";
 }
 
 TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)

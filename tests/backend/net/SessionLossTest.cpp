@@ -4,97 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <deque>
 #include <memory>
-#include <random>
 
 using namespace nettest;
 
 namespace {
-
-// Forwards UDP between one client, which sends to Front(), and `back`, losing
-// `loss` of the datagrams each way and delaying the rest by `delay`.
-class UdpRelay {
-public:
-    UdpRelay(uint32_t n, const NetAddress& back, double loss, std::chrono::milliseconds delay)
-        : back(back), loss(loss), delay(delay), random(n)
-    {
-        front = BindUdp(TestIp(n), TEST_PORT);
-        rear = BindUdp(TestIp(n + 1), 0);
-        worker = std::thread([this] { Run(); });
-    }
-    ~UdpRelay()
-    {
-        stop = true;
-        worker.join();
-        close(front);
-        close(rear);
-    }
-    NetAddress Front(uint32_t n) const { return {TestIp(n), TEST_PORT}; }
-
-private:
-    struct Held {
-        std::chrono::steady_clock::time_point due;
-        int fd;
-        sockaddr_in to;
-        std::vector<uint8_t> bytes;
-    };
-
-    void Take(int from, int via, bool toBack)
-    {
-        uint8_t bytes[2048];
-        sockaddr_in sender = {};
-        socklen_t length = sizeof sender;
-        const ssize_t size =
-            recvfrom(from, bytes, sizeof bytes, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &length);
-        if (size <= 0)
-            return;
-        if (toBack)
-            client = sender;
-        if (std::uniform_real_distribution<double>(0, 1)(random) < loss)
-            return;
-        const sockaddr_in to = toBack ? SocketAddress(back.ip, back.port) : client;
-        held.push_back({std::chrono::steady_clock::now() + delay, via, to, {bytes, bytes + size}});
-    }
-
-    void Run()
-    {
-        while (!stop) {
-            pollfd fds[2] = {{front, POLLIN, 0}, {rear, POLLIN, 0}};
-            if (poll(fds, 2, 1) > 0) {
-                if (fds[0].revents & POLLIN)
-                    Take(front, rear, true);
-                if (fds[1].revents & POLLIN)
-                    Take(rear, front, false);
-            }
-            const auto now = std::chrono::steady_clock::now();
-            while (!held.empty() && held.front().due <= now) {
-                const Held& due = held.front();
-                sendto(due.fd, due.bytes.data(), due.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&due.to),
-                       sizeof due.to);
-                held.pop_front();
-            }
-        }
-    }
-
-    NetAddress back;
-    double loss;
-    std::chrono::milliseconds delay;
-    std::mt19937 random;
-    int front = -1, rear = -1;
-    sockaddr_in client = {};
-    std::deque<Held> held;
-    std::atomic<bool> stop{false};
-    std::thread worker;
-};
 
 // The game's own time-outs, on a test address.
 NetSessionOptions GameOptions(uint32_t n)
@@ -196,11 +111,43 @@ TEST_P(CutOffFromTheHost, APlayerThatLostOnlyTheHostEndsAndNobodyElsesSessionMov
 INSTANTIATE_TEST_SUITE_P(SessionLoss, CutOffFromTheHost,
                          testing::Values(CutOffOrder::THEIR_WORD_FIRST, CutOffOrder::HOST_LINK_FIRST));
 
-TEST(SessionLoss, ALoneSurvivorHostsItselfWhenTheOthersLeftCleanlyOrSaidRemovedLongerAgoThanADelivery)
+// Which b, the last player but the host, loses first when both vanish.
+enum class LostFirst { THE_OTHER, THE_HOST };
+
+class LostTogether : public testing::TestWithParam<LostFirst> {};
+
+TEST_P(LostTogether, APlayerThatLosesTheHostAndTheLastOtherWithinADeliveryEndsWhateverTheOrder)
 {
-    // A player closes its link to b with the removal word; the host vanishes
-    // only once the slowest delivery (1 s time-out and 1 s resend) is past.
-    {
+    // b gives a link up after about a second; a delivery may take six. The
+    // host does not notice c go, so b learns of it only by its own time-out;
+    // c says nothing of the host, so that no election ends before it goes.
+    TestPlayer a(2, PATIENT), b(3, [](NetSessionOptions&options) { options.resendMaxMs = 5000; }), c(4);
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    c.Session().Mute();
+    TestPlayer& first = GetParam() == LostFirst::THE_OTHER ? c : a;
+    TestPlayer& second = &first == &a ? c : a;
+    const uint32_t firstId = first.Id();
+    first.Session().Vanish();
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, firstId));
+    second.Session().Vanish();
+
+    ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)));
+    EXPECT_TRUE(Eventually([&] { return !b.Session().InSession(); })) << "b went on alone";
+    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
+}
+
+INSTANTIATE_TEST_SUITE_P(SessionLoss, LostTogether, testing::Values(LostFirst::THE_OTHER, LostFirst::THE_HOST));
+
+TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLeftCleanlyOrSaidRemovedLongAgo)
+{
+    const auto hostsItself = [](TestPlayer& b, const char* why) {
+        ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << why;
+        EXPECT_TRUE(b.Session().IsHost()) << why;
+    };
+    // A player closes its link to b with the removal word; then the host
+    // leaves cleanly at once, or vanishes once the slowest delivery (1 s
+    // time-out and 1 s resend) is past.
+    for (const bool goodbye : {true, false}) {
         TestPlayer a(2), b(3);
         ASSERT_TRUE(MakeSession({&a, &b}));
         RawClient liar(9, 2);
@@ -208,22 +155,35 @@ TEST(SessionLoss, ALoneSurvivorHostsItselfWhenTheOthersLeftCleanlyOrSaidRemovedL
         ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
         liar.Leave(1, DISCONNECT_REMOVED);
         ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
+        if (goodbye) {
+            a.Session().Close();
+            hostsItself(b, "the others' word outweighed the host's goodbye");
+            continue;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2100));
         liar.Leave(0);
         ASSERT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
         a.Session().Vanish();
-        ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << "an old word ended b's session";
-        EXPECT_TRUE(b.Session().IsHost());
+        hostsItself(b, "an old word ended b's session");
     }
-    // Another player leaves cleanly just before the host vanishes.
-    TestPlayer a(5), b(6), c(7);
-    ASSERT_TRUE(MakeSession({&a, &b, &c}));
-    const uint32_t left = c.Id();
-    c.Session().Close();
-    ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, left));
-    a.Session().Vanish();
-    ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id()));
-    EXPECT_TRUE(b.Session().IsHost());
+    // Another player leaves cleanly just before the host vanishes, or while b
+    // waits for its word on the vanished host (it does not notice).
+    for (const bool whileWaiting : {false, true}) {
+        TestPlayer a(5), b(6), c(7, PATIENT);
+        ASSERT_TRUE(MakeSession({&a, &b, &c}));
+        const uint32_t host = a.Id();
+        if (whileWaiting) {
+            a.Session().Vanish();
+            ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, host));
+        }
+        const uint32_t left = c.Id();
+        c.Session().Close();
+        ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, left));
+        if (!whileWaiting)
+            a.Session().Vanish();
+        hostsItself(b, whileWaiting ? "a clean leave after the host was lost ended b's session"
+                                    : "a clean leave before the host was lost ended b's session");
+    }
 }
 
 TEST(SessionLoss, AnUnansweredLinkIsResentAtLeastEveryResendInterval)

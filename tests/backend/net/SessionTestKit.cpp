@@ -239,6 +239,8 @@ RawClient::RawClient(uint32_t n, size_t links, uint16_t port) : peers(links, nul
     address.port = port;
     // Room for links the others open to it too.
     host = enet_host_create(&address, links + SESSION_PLAYERS_MAX, 2, 0, 0);
+    if (host != nullptr)
+        SealDatagrams(host);
 }
 
 RawClient::~RawClient()
@@ -259,7 +261,7 @@ void RawClient::Connect(size_t link, const NetAddress& to, uint32_t data)
     if (peers.at(link) != nullptr)
         enet_peer_reset(peers[link]);
     targets[link] = {{htonl(to.ip), to.port}, data};
-    peers[link] = enet_host_connect(host, &targets[link].first, 2, data);
+    peers[link] = OpenLink(host, targets[link].first, 2, data);
 }
 
 bool RawClient::Open(size_t link) const
@@ -288,7 +290,7 @@ void RawClient::Reopened(ENetPeer* peer)
     ++closed;
     if (reopen) {
         const auto& [address, data] = targets[static_cast<size_t>(found - peers.begin())];
-        *found = enet_host_connect(host, &address, 2, data);
+        *found = OpenLink(host, address, 2, data);
     }
 }
 
@@ -539,6 +541,86 @@ int BindUdp(uint32_t ip, uint16_t port)
         return -1;
     }
     return fd;
+}
+
+void SendPaced(int fd, const NetAddress& to, const std::vector<std::vector<uint8_t>>& datagrams)
+{
+    const sockaddr_in target = SocketAddress(to.ip, to.port);
+    for (size_t i = 0; i < datagrams.size(); ++i) {
+        sendto(fd, datagrams[i].data(), datagrams[i].size(), 0, reinterpret_cast<const sockaddr*>(&target),
+               sizeof target);
+        if (i % 32 == 31)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+UdpRelay::UdpRelay(uint32_t n, const NetAddress& back, double loss, std::chrono::milliseconds delay)
+    : back(back), loss(loss), delay(delay), random(n)
+{
+    front = BindUdp(TestIp(n), TEST_PORT);
+    rear = BindUdp(TestIp(n + 1), 0);
+    worker = std::thread([this] { Run(); });
+}
+
+UdpRelay::~UdpRelay()
+{
+    stop = true;
+    worker.join();
+    close(front);
+    close(rear);
+}
+
+void UdpRelay::ForgeToClient(const std::vector<std::vector<uint8_t>>& datagrams)
+{
+    sockaddr_in to;
+    {
+        std::lock_guard lock(clientMutex);
+        to = client;
+    }
+    SendPaced(front, {ntohl(to.sin_addr.s_addr), ntohs(to.sin_port)}, datagrams);
+}
+
+void UdpRelay::ForgeToBack(const std::vector<std::vector<uint8_t>>& datagrams)
+{
+    SendPaced(rear, back, datagrams);
+}
+
+void UdpRelay::Take(int from, int via, bool toBack)
+{
+    uint8_t bytes[2048];
+    sockaddr_in sender = {};
+    socklen_t length = sizeof sender;
+    const ssize_t size =
+        recvfrom(from, bytes, sizeof bytes, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &length);
+    if (size <= 0)
+        return;
+    std::lock_guard lock(clientMutex);
+    if (toBack)
+        client = sender;
+    if (std::uniform_real_distribution<double>(0, 1)(random) < loss)
+        return;
+    const sockaddr_in to = toBack ? SocketAddress(back.ip, back.port) : client;
+    held.push_back({std::chrono::steady_clock::now() + delay, via, to, {bytes, bytes + size}});
+}
+
+void UdpRelay::Run()
+{
+    while (!stop) {
+        pollfd fds[2] = {{front, POLLIN, 0}, {rear, POLLIN, 0}};
+        if (poll(fds, 2, 1) > 0) {
+            if (fds[0].revents & POLLIN)
+                Take(front, rear, true);
+            if (fds[1].revents & POLLIN)
+                Take(rear, front, false);
+        }
+        const auto now = std::chrono::steady_clock::now();
+        while (!held.empty() && held.front().due <= now) {
+            const Held& due = held.front();
+            sendto(due.fd, due.bytes.data(), due.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&due.to),
+                   sizeof due.to);
+            held.pop_front();
+        }
+    }
 }
 
 namespace {

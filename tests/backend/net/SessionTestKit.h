@@ -2,8 +2,9 @@
 // Players of loopback sessions inside one test process: each has its own
 // session on its own 127.x.y.N address and records what its handler is given.
 
-#include "backend/net/ForgedConnect.h"
+#include "backend/net/ForgedDatagrams.h"
 #include "backend/net/NetSession.h"
+#include "backend/net/SessionLink.h"
 #include "backend/net/SessionPackets.h"
 
 #include <enet/enet.h>
@@ -12,10 +13,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -123,6 +126,8 @@ public:
 
     // Drops everything that arrives from now on: links it opens stay half-open.
     void Deafen() { host->intercept = DropAll; }
+    // Sends no checksum, as copies of formats before 7 did.
+    void Unseal() { host->checksum = nullptr; }
     // Opens every link to `to`, each with `data` as its connect data; drops
     // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
@@ -228,6 +233,49 @@ bool JoinAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc
 sockaddr_in SocketAddress(uint32_t ip, uint16_t port);
 // A plain UDP socket bound to ip:port (port 0: any), or -1.
 int BindUdp(uint32_t ip, uint16_t port);
+
+// Sends each of `datagrams` to `to` from `fd`, a few at a time, so that none
+// is lost to a full receive buffer.
+void SendPaced(int fd, const NetAddress& to, const std::vector<std::vector<uint8_t>>& datagrams);
+
+// Forwards UDP between one client, which sends to Front(), and `back`, losing
+// `loss` of the datagrams each way and delaying the rest by `delay`. Each
+// side sees the relay at the other's address: datagrams sent from it are
+// forged from there.
+class UdpRelay {
+public:
+    UdpRelay(uint32_t n, const NetAddress& back, double loss, std::chrono::milliseconds delay);
+    ~UdpRelay();
+    UdpRelay(const UdpRelay&) = delete;
+    UdpRelay& operator=(const UdpRelay&) = delete;
+
+    NetAddress Front(uint32_t n) const { return {TestIp(n), TEST_PORT}; }
+    // To the client as if from `back`, and to `back` as if from the client.
+    void ForgeToClient(const std::vector<std::vector<uint8_t>>& datagrams);
+    void ForgeToBack(const std::vector<std::vector<uint8_t>>& datagrams);
+
+private:
+    struct Held {
+        std::chrono::steady_clock::time_point due;
+        int fd;
+        sockaddr_in to;
+        std::vector<uint8_t> bytes;
+    };
+
+    void Take(int from, int via, bool toBack);
+    void Run();
+
+    NetAddress back;
+    double loss;
+    std::chrono::milliseconds delay;
+    std::mt19937 random;
+    int front = -1, rear = -1;
+    std::mutex clientMutex;
+    sockaddr_in client = {};
+    std::deque<Held> held;
+    std::atomic<bool> stop{false};
+    std::thread worker;
+};
 
 // Connects that are never completed, each a new link, sent to `to` at
 // `perSecond` from each socket until destroyed.
