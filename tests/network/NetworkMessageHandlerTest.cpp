@@ -156,12 +156,7 @@ protected:
         g_IsHost = g_RaceStartReceived = g_PlayerLeft = false;
         ClearResults();
         race = std::make_unique<MultiplayerRace>();
-        race->localJoinOrder = 1;
-        ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
         g_MultiplayerRace = race.get();
-        session.Add(HOST_ID, "Host", Order(0));
-        session.Add(LOCAL_ID, "Me", Order(1), backend::NET_PLAYER_LOCAL);
-        Handle(Event(NetMessageType::CREATE_PLAYER, LOCAL_ID));
     }
 
     void TearDown() override
@@ -217,19 +212,57 @@ protected:
         Handle(Event(NetMessageType::ORDER_CHANGED, 0));
     }
 
-    // How far `at` stands from start slot `slot`, on the ground.
-    float FlatAway(const TVec4& at, int slot)
+    struct Listed {
+        uint32_t id;
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    // Our join as the game makes it: we claim the slot after the players the
+    // host lists, the session tells of us and then of them, and the track
+    // loads once the join is done.
+    void Join(const std::vector<Listed>& listed)
     {
-        const TrackStartPosition& place = race->track->trackData.startPositions[slot];
-        return std::hypot(at.x - place.x, at.z - place.z);
+        for (const Listed& player : listed)
+            session.Add(player.id, player.name, player.data, player.id == HOST_ID ? backend::NET_PLAYER_HOST : 0u);
+        const auto claimed = uint32_t(listed.size());
+        session.Add(LOCAL_ID, "Me", Order(claimed), backend::NET_PLAYER_LOCAL);
+        race->localJoinOrder = int32_t(claimed);
+        Handle(Event(NetMessageType::CREATE_PLAYER, LOCAL_ID));
+        for (const Listed& player : listed)
+            Handle(Event(NetMessageType::CREATE_PLAYER, player.id));
+        ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
     }
 
-    // The host (id 20, slot 0) has arrived and its moped is made.
+    // We joined the host (id 20, slot 0) alone and its moped is made.
     Opponent* ArrivedHost()
     {
-        Handle(Event(NetMessageType::CREATE_PLAYER, HOST_ID));
+        Join({{HOST_ID, "Host", Order(0)}});
+        if (HasFatalFailure())
+            return nullptr;
         Step();
-        return Record(20);
+        return Record(HOST_ID);
+    }
+
+    // Who stands on each start slot: "Me" and every opponent present, marked
+    // "?" when its moped is not on that slot's place.
+    std::vector<std::string> Grid()
+    {
+        std::vector<std::string> grid(MAX_JOIN_ORDER + 1);
+        const auto put = [&](int32_t slot, const std::string& name, const TVec4* at) {
+            if (slot < 0 || slot > MAX_JOIN_ORDER) {
+                grid.push_back(name + " off the grid");
+                return;
+            }
+            const TrackStartPosition& place = race->track->trackData.startPositions[slot];
+            const bool placed = at != nullptr && std::hypot(at->x - place.x, at->z - place.z) < 0.5f;
+            std::string& entry = grid[size_t(slot)];
+            entry += (entry.empty() ? "" : " ") + name + (placed ? "" : "?");
+        };
+        put(race->localJoinOrder, "Me", &race->playerMoped.position);
+        for (const auto& opponent : race->opponents)
+            if (!opponent->removed)
+                put(opponent->joinOrder, opponent->name, opponent->moped ? &opponent->moped->position : nullptr);
+        return grid;
     }
 
     std::vector<std::string> Lines()
@@ -245,29 +278,28 @@ protected:
     bool ready = false;
 };
 
-// Arrivals by join order and by the joined message, once each, on the slots
-// of the host's order whatever their data says; departures, also of a player
-// never shown, the local player's own, and host migration to another player
-// and to us.
+// Our join behind the host and Ann, whose data names our slot: every player
+// the host listed stands on its slot, while those after us wait for their
+// joined message. Arrivals once each, on the slots of the host's order
+// whatever their data says; departures, also of a player never shown, the
+// local player's own, and host migration to another player and to us.
 TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 {
+    ASSERT_NO_FATAL_FAILURE(Join({{HOST_ID, "Host", Order(0)}, {23, "Ann", Order(2)}}));
     EXPECT_EQ(g_LocalPlayerId, LOCAL_ID);
-    EXPECT_EQ(race->localJoinOrder, 1);
     EXPECT_FALSE(g_PlayerLeft);
-    session.Add(21, "Late", Order(2));
-    session.Add(22, "Quiet", Order(3));
+    session.Add(21, "Late", Order(3));
+    session.Add(22, "Quiet", Order(4));
     session.Add(25, "ANameOfTwentySixCharacters", {2, 0, 0});
     for (uint32_t id : {20u, 21u, 22u, 25u})
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
-    EXPECT_EQ(race->opponents.size(), 1u) << "only the host joined before us";
+    Step();
+    EXPECT_EQ(Grid(), (std::vector<std::string>{"Host", "Ann", "Me", "", "", ""}));
     for (uint32_t id : {21u, 25u, 21u, 20u})
         Receive(id, {0x02});
-    ASSERT_EQ(race->opponents.size(), 3u);
-    EXPECT_EQ(Record(21)->joinOrder, 2);
-    EXPECT_EQ(Record(25)->joinOrder, 4) << "the slot of a player that has yet to show itself is held";
-    EXPECT_STREQ(Record(25)->name, "ANameOfTwentySixCha");
     Step();
-    EXPECT_NE(Record(21)->moped, nullptr);
+    EXPECT_EQ(Grid(), (std::vector<std::string>{"Host", "Ann", "Me", "Late", "", "ANameOfTwentySixCha"}))
+        << "the slot of a player that has yet to show itself is held";
 
     Handle(Event(NetMessageType::DESTROY_PLAYER, LOCAL_ID));
     EXPECT_FALSE(g_PlayerLeft);
@@ -277,23 +309,21 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
     Handle(lost);
     EXPECT_TRUE(g_PlayerLeft);
     EXPECT_TRUE(Record(21)->removed);
-    EXPECT_EQ(Record(25)->joinOrder, 4) << "moved on a link lost here alone";
+    EXPECT_EQ(Record(25)->joinOrder, 5) << "moved on a link lost here alone";
     HostDrops(21);
-    EXPECT_EQ(Record(25)->joinOrder, 3);
+    EXPECT_EQ(Record(25)->joinOrder, 4);
     Handle(Event(NetMessageType::DESTROY_PLAYER, 22));
     HostDrops(22);
-    EXPECT_EQ(Record(25)->joinOrder, 2) << "the grid did not close up over a player never shown";
+    EXPECT_EQ(Record(25)->joinOrder, 3) << "the grid did not close up over a player never shown";
     g_PlayerLeft = false;
     Handle(Event(NetMessageType::DESTROY_PLAYER, 20));
     Handle(Event(NetMessageType::DESTROY_PLAYER, 99));
-    EXPECT_EQ(race->localJoinOrder, 1) << "moved before the host's word";
+    EXPECT_EQ(race->localJoinOrder, 2) << "moved before the host's word";
     HostDrops(20);
     EXPECT_TRUE(g_PlayerLeft) << "the new slot is not published";
     Step();
-    EXPECT_EQ(race->opponents.size(), 1u);
-    EXPECT_EQ(race->localJoinOrder, 0) << "the host's slot is closed up";
-    EXPECT_EQ(Record(25)->joinOrder, 1);
-    EXPECT_LT(FlatAway(race->playerMoped.position, 0), 0.5f) << "the local moped stayed on its old slot";
+    EXPECT_EQ(Grid(), (std::vector<std::string>{"Ann", "Me", "ANameOfTwentySixCha", "", "", ""}))
+        << "the host's slot is not closed up under every moped";
 
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Late connected", "ANameOfTwentySixCha connected",
                                                  "Late disconnected (connection lost)", "OpponentNotFound disconnected",
@@ -319,7 +349,7 @@ TEST_F(MessageHandlerTest, PlayersComeLeaveAndTheHostMoves)
 TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
 {
     Opponent* host = ArrivedHost();
-    ASSERT_NE(host->moped, nullptr);
+    ASSERT_TRUE(host != nullptr && host->moped != nullptr);
     for (uint32_t id : {26u, 27u}) {
         session.Add(id, "Forger", Order(id - 26));
         Handle(Event(NetMessageType::CREATE_PLAYER, id));
@@ -327,20 +357,15 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
     }
     session.Add(28, "Early", {2, 0, 0});
     Receive(28, {GAME_MESSAGE_PLAYER_JOINED});
-    ASSERT_EQ(race->opponents.size(), 4u);
-    EXPECT_EQ(Record(26)->joinOrder, 2);
-    EXPECT_EQ(Record(27)->joinOrder, 3);
-    EXPECT_EQ(Record(28)->joinOrder, 4);
+    Step();
+    EXPECT_EQ(Grid(), (std::vector<std::string>{"Host", "Me", "Forger", "Forger", "Early", ""}));
     Receive(28, Finished(1000));
     for (uint32_t id : {26u, 27u, 28u}) {
         Handle(Event(NetMessageType::DESTROY_PLAYER, id));
         HostDrops(id);
     }
     Step();
-    EXPECT_EQ(race->localJoinOrder, 1);
-    EXPECT_EQ(host->joinOrder, 0);
-    EXPECT_LT(FlatAway(host->moped->position, 0), 0.5f);
-    EXPECT_LT(FlatAway(race->playerMoped.position, 1), 0.5f);
+    EXPECT_EQ(Grid(), (std::vector<std::string>{"Host", "Me", "", "", "", ""}));
     SaveArtifact("ForgedSlotsLeftTheGrid", DrawNow(true));
 
     EXPECT_TRUE(AdmitJoiner(NetPlayerInfo{"Real", Order(2), 0}, 2));
@@ -361,7 +386,7 @@ TEST_F(MessageHandlerTest, ForgedSlotsPutNoTwoMopedsOnOneSlot)
 TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
 {
     Opponent* host = ArrivedHost();
-    ASSERT_NE(host->moped, nullptr);
+    ASSERT_TRUE(host != nullptr && host->moped != nullptr);
 
     Receive(20, {0x00, 0x01, 0x00});
     Receive(20, {0x06, 0, 0, 0});
@@ -426,7 +451,7 @@ TEST_F(MessageHandlerTest, GameMessagesAppliedAndBadOnesDropped)
 TEST_F(MessageHandlerTest, ControlFloodKeepsQueuesShortAndTheNewestControlsObeyed)
 {
     Opponent* host = ArrivedHost();
-    ASSERT_NE(host->moped, nullptr);
+    ASSERT_TRUE(host != nullptr && host->moped != nullptr);
     const auto flood = [&] {
         for (int i = 0; i < 20000; ++i)
             Receive(20, Controls(i % 2 == 0 ? 0x02 : 0x00));
@@ -470,6 +495,7 @@ TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
                                    [](const NetMessage& message) { return HandleNetworkMessage(message); }));
     // Hosting: a joiner claiming the host's slot is turned away, the one on the next slot gets in.
     race->localJoinOrder = 0;
+    ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
     ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Me", Order(0).data(), PEER_DATA_SIZE, true));
     g_NetworkPeer.SetAdmissionCheck(AdmitJoiner);
     uint8_t appData[SESSION_APP_DATA_SIZE];
