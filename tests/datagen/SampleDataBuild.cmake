@@ -1,8 +1,8 @@
 # cmake -DSOURCE_DIR=... -DDATAGEN=... -DFROM=<a built set> -DSCRATCH=... -DGENERATOR=... -DMAKE_PROGRAM=...
 #       -P SampleDataBuild.cmake
 # The build's sample data rule (vantrel_sample_data) alone in a scratch tree, its set copied from FROM. The
-# player cuts, empties and changes settings and best times, loses a table and a folder of pictures, and
-# scribbles over a font table: the next build brings back what was lost and leaves every other file as it is.
+# player cuts, empties and changes settings and best times and scribbles over a font table, then loses a table,
+# then a folder of pictures: each next build brings back what was lost and leaves every other file as it is.
 
 # Runs a command; a failure ends the test with its output.
 function(run)
@@ -27,19 +27,26 @@ set(bytes "cut" "" "Zed\t61234\n" "Zed\t71234\n" "X")
 foreach(file content IN ZIP_LISTS kept bytes)
   file(WRITE ${bin}/${file} "${content}")
 endforeach()
-file(REMOVE ${bin}/Data/Tracks/UK/Records.bt)
-file(REMOVE_RECURSE ${bin}/Graphics/Textures/CountDown)
-run(${CMAKE_COMMAND} --build ${SCRATCH}/build)
+function(expect_kept)
+  foreach(file content IN ZIP_LISTS kept bytes)
+    file(READ ${bin}/${file} now)
+    if(NOT now STREQUAL content)
+      message(SEND_ERROR "${file} was overwritten")
+    endif()
+  endforeach()
+endfunction()
 
-foreach(file content IN ZIP_LISTS kept bytes)
-  file(READ ${bin}/${file} now)
-  if(NOT now STREQUAL content)
-    message(SEND_ERROR "${file} was overwritten")
-  endif()
-endforeach()
+# A player's file lost alone, then a folder of the game's.
+file(REMOVE ${bin}/Data/Tracks/UK/Records.bt)
+run(${CMAKE_COMMAND} --build ${SCRATCH}/build)
+expect_kept()
 if(NOT EXISTS ${bin}/Data/Tracks/UK/Records.bt)
   message(SEND_ERROR "the lost best times did not come back")
 endif()
+
+file(REMOVE_RECURSE ${bin}/Graphics/Textures/CountDown)
+run(${CMAKE_COMMAND} --build ${SCRATCH}/build)
+expect_kept()
 set(picture Graphics/Textures/CountDown/go.dds)
 file(SHA256 ${FROM}/${picture} sample)
 set(now missing)
