@@ -45,6 +45,39 @@ function(vantrel_test name)
     PROPERTIES TIMEOUT 300)
 endfunction()
 
+# vantrel_sample_data(<folder> <generator> [FROM <folder>])
+# Target sample_data: the sample data set in <folder>, written by <generator> (its
+# target or its path) whenever the generator changes, or copied from another
+# build's set FROM. Every build then writes again whatever file of the set is
+# missing, and keeps every file that is there.
+function(vantrel_sample_data folder generator)
+  cmake_parse_arguments(ARG "" "FROM" "" ${ARGN})
+  set(stamp ${folder}/.sample_data_stamp)
+  if(ARG_FROM)
+    add_custom_command(
+      OUTPUT ${stamp}
+      COMMAND ${CMAKE_COMMAND} -E copy_directory ${ARG_FROM}/Data ${folder}/Data
+      COMMAND ${CMAKE_COMMAND} -E copy_directory ${ARG_FROM}/Graphics ${folder}/Graphics
+      COMMAND ${CMAKE_COMMAND} -E copy_directory ${ARG_FROM}/Audio ${folder}/Audio
+      COMMAND ${CMAKE_COMMAND} -E copy ${ARG_FROM}/Game.cfg ${folder}/Game.cfg
+      COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+      DEPENDS ${ARG_FROM}/.sample_data_stamp
+      COMMENT "Copying the sample data set of ${ARG_FROM}")
+  else()
+    add_custom_command(
+      OUTPUT ${stamp}
+      COMMAND ${generator} ${folder}
+      COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+      DEPENDS ${generator}
+      COMMENT "Generating the sample data set")
+  endif()
+  # With no output of its own it runs at every build: a few milliseconds when nothing is missing.
+  add_custom_target(sample_data ALL
+    COMMAND ${generator} --missing ${folder}
+    DEPENDS ${stamp}
+    COMMENT "Looking for missing files of the sample data set")
+endfunction()
+
 # vantrel_fuzzer(<name> <source> DEPS ...)
 function(vantrel_fuzzer name source)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})

@@ -90,8 +90,8 @@ TEST(SampleDataList, NamesTheFilesTheGameOpens)
 }
 
 // The second run into the same folder, as the build makes after an update:
-// every file is written anew, but the settings and best times the player
-// changed stay as they are, and one the player lost comes back.
+// every file is written anew, but every settings file and best-time table the
+// player changed stays as it is, and one the player lost comes back.
 TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesOnlyTheListedFilesAndKeepThePlayers)
 {
     TempFolder set("set");
@@ -114,18 +114,23 @@ TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesOnlyTheListedFilesAndKeepThePl
     EXPECT_EQ(firstRun.size(), SampleDataPaths().size());
     EXPECT_LT(total, 200u * 1024u * 1024u);
 
-    // What the game writes, and a lost table; two of the rest scribbled over.
+    // What the game writes over each of the player's files (one cut short, one empty), one of them lost;
+    // two of the rest scribbled over.
+    std::map<std::string, std::vector<uint8_t>> players;
     GameConfigValues choices;
     choices.windowed = 0;
-    ASSERT_TRUE(WriteGameConfig(names.PathOf("Game.cfg"), choices));
-    ASSERT_TRUE(WriteSoundConfig(names.PathOf("Data\\Sound.cfg"), 0.25f, 0.5f));
-    ASSERT_TRUE(WriteRecords(names.PathOf("Data\\Tracks\\UK\\Records.bt"), {{"Zed", 61234}}));
-    ASSERT_TRUE(fs::remove(names.PathOf("Data\\Tracks\\Finland\\Records.bt")));
+    players["Game.cfg"] = EncodeGameConfig(choices);
+    players["Data/Sound.cfg"] = EncodeSoundConfig(0.25f, 0.5f, 5);
+    for (uint32_t i = 0; i < TRACK_COUNT; ++i)
+        players[std::string("Data/Tracks/") + TRACK_DIRECTORIES[i] + "/Records.bt"] =
+            EncodeRecords({{"Zed", 61234 + i}});
+    players["Data/Tracks/UK/Records.bt"] = {};
+    for (const auto& [relative, bytes] : players)
+        ASSERT_TRUE(WriteFileBytes((set.path / relative).string(), bytes));
+    ASSERT_TRUE(fs::remove(set.path / "Data/Tracks/Mexico/Records.bt"));
+    players.erase("Data/Tracks/Mexico/Records.bt");
     ASSERT_TRUE(WriteFileBytes(names.PathOf("Data\\Tracks\\UK\\TrackData.tda"), {'X'}));
     ASSERT_TRUE(WriteFileBytes(names.PathOf("Graphics\\Textures\\SpeedMeter.dds"), {'X'}));
-    std::map<std::string, std::vector<uint8_t>> players;
-    for (const char* path : {"Game.cfg", "Data/Sound.cfg", "Data/Tracks/UK/Records.bt"})
-        ASSERT_TRUE(backend::ReadWholeFile((set.path / path).string(), players[path]));
 
     const std::vector<std::string> problemsB = GenerateSampleData(set.path.string(), 1);
     EXPECT_TRUE(problemsB.empty()) << problemsB.front();

@@ -9,7 +9,7 @@
 
 namespace datagen {
 
-DataFolder::DataFolder(std::string folder) : root(std::move(folder)) {}
+DataFolder::DataFolder(std::string folder, bool keepEvery) : root(std::move(folder)), keepEveryFile(keepEvery) {}
 
 std::string DataFolder::PathOf(const std::string& gamePath) const
 {
@@ -21,15 +21,18 @@ std::string DataFolder::PathOf(const std::string& gamePath) const
     return path;
 }
 
+bool DataFolder::Has(const std::string& gamePath) const
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(PathOf(gamePath), ec));
+}
+
 bool DataFolder::Write(const std::string& gamePath, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = PathOf(gamePath);
     const std::vector<std::string>& players = PlayerFilePaths();
-    std::error_code ec;
-    // Whatever is at a player's file's name stays, even a link to nowhere.
-    const bool kept = std::find(players.begin(), players.end(), gamePath) != players.end() &&
-                      std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-    const bool ok = kept || WriteFileBytes(path, bytes);
+    const bool kept =
+        (keepEveryFile || std::find(players.begin(), players.end(), gamePath) != players.end()) && Has(gamePath);
+    const bool ok = kept || WriteFileBytes(PathOf(gamePath), bytes);
     std::lock_guard<std::mutex> guard(lock);
     if (ok)
         written.push_back(gamePath);

@@ -11,10 +11,13 @@ namespace datagen {
 
 class DataFolder {
 public:
-    explicit DataFolder(std::string root);
+    // keepEveryFile: every file that is already there is kept, not only the player's.
+    explicit DataFolder(std::string root, bool keepEveryFile = false);
 
     // The file system path of a game path.
     std::string PathOf(const std::string& gamePath) const;
+    // Something is at the game path's name, even a link to nowhere.
+    bool Has(const std::string& gamePath) const;
     // Writes one file and remembers its game path; false (and remembered as a failure) when it can't.
     // One of PlayerFilePaths() that is already there is left as it is, and remembered all the same.
     bool Write(const std::string& gamePath, const std::vector<uint8_t>& bytes);
@@ -27,6 +30,7 @@ public:
 
 private:
     std::string root;
+    bool keepEveryFile;
     mutable std::mutex lock;
     std::vector<std::string> written;
     std::vector<std::string> failures;

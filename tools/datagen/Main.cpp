@@ -1,7 +1,9 @@
-// Writes the sample data set into the folder given as the argument.
+// Writes the sample data set into the folder given as the argument; with
+// --missing, only the files missing from it, and nothing when none is.
 
 #include "datagen/PlacementTable.h"
 #include "datagen/SampleData.h"
+#include "datagen/SampleDataList.h"
 
 #include <cstdio>
 #include <string>
@@ -31,14 +33,23 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--table")
         return PrintTable(argv[2]);
+    const bool onlyMissing = argc == 3 && std::string(argv[1]) == "--missing";
     // An option it does not know ("--help") is not a folder to fill.
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: datagen <folder> | datagen --table <track>\n");
+    if (!onlyMissing && (argc != 2 || argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: datagen [--missing] <folder> | datagen --table <track>\n");
         return 2;
+    }
+    const char* folder = argv[argc - 1];
+    if (onlyMissing) {
+        const size_t missing = datagen::MissingSampleData(folder).size();
+        if (missing == 0)
+            return 0;
+        std::printf("datagen: writing again the sample data set's missing files (%zu of %zu)\n", missing,
+                    datagen::SampleDataPaths().size());
     }
     const unsigned cores = std::thread::hardware_concurrency();
     const int threads = cores >= 2 ? 2 : 1;
-    const std::vector<std::string> problems = datagen::GenerateSampleData(argv[1], threads);
+    const std::vector<std::string> problems = datagen::GenerateSampleData(folder, threads, onlyMissing);
     for (const std::string& problem : problems)
         std::fprintf(stderr, "datagen: %s\n", problem.c_str());
     return problems.empty() ? 0 : 1;

@@ -15,9 +15,9 @@ void WriteTexture(DataFolder& folder, const std::string& gamePath, const RgbaIma
     folder.Write(gamePath, EncodeDds(image, format, withMips));
 }
 
-std::vector<std::string> GenerateSampleData(const std::string& root, int threads)
+std::vector<std::string> GenerateSampleData(const std::string& root, int threads, bool onlyMissing)
 {
-    DataFolder folder(root);
+    DataFolder folder(root, onlyMissing);
     // The slowest groups first so that the workers finish together.
     void (*const groups[])(DataFolder&) = {WriteUSALandscape,      WriteUSASky,           WriteUSAScenery,
                                            WriteUSAModels,         WriteFinlandLandscape, WriteUKLandscape,
@@ -59,6 +59,16 @@ std::vector<std::string> GenerateSampleData(const std::string& root, int threads
         if (!listed.count(path))
             problems.push_back("written but not listed: " + path);
     return problems;
+}
+
+std::vector<std::string> MissingSampleData(const std::string& root)
+{
+    const DataFolder folder(root);
+    std::vector<std::string> missing;
+    for (const std::string& path : SampleDataPaths())
+        if (!folder.Has(path))
+            missing.push_back(path);
+    return missing;
 }
 
 } // namespace datagen

@@ -63,9 +63,12 @@ void WriteUSAModels(DataFolder& folder);
 void WriteTexture(DataFolder& folder, const std::string& gamePath, const RgbaImage& image, DdsFormat format,
                   bool withMips);
 
-// Every listed file, written by `threads` workers (1 or more). Returns the
-// problems found: failed writes and any difference between the written set and
-// the list. Empty means success.
-std::vector<std::string> GenerateSampleData(const std::string& root, int threads = 2);
+// Every listed file, written by `threads` workers (1 or more); with onlyMissing,
+// every file that is there is kept. Returns the problems found: failed writes
+// and any difference between the written set and the list. Empty means success.
+std::vector<std::string> GenerateSampleData(const std::string& root, int threads = 2, bool onlyMissing = false);
+
+// The listed files with nothing at their names in the folder.
+std::vector<std::string> MissingSampleData(const std::string& root);
 
 } // namespace datagen
