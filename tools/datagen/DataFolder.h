@@ -19,7 +19,8 @@ public:
     // Something is at the game path's name, even a link to nowhere.
     bool Has(const std::string& gamePath) const;
     // Writes one file and remembers its game path; false (and remembered as a failure) when it can't.
-    // One of PlayerFilePaths() that is already there is left as it is, and remembered all the same.
+    // One of PlayerFilePaths() that is already there (any file, with keepEveryFile) is left as it is, and
+    // remembered all the same.
     bool Write(const std::string& gamePath, const std::vector<uint8_t>& bytes);
     // Notes a failure that is not a write (e.g. an encoder refusing its input).
     void Fail(const std::string& message);

@@ -62,9 +62,26 @@ const char* RejectText(uint8_t reason)
     }
 }
 
+// ENet's sum of a datagram of no link: taken with 0 in the checksum's place,
+// which ends at `end`.
+bool LinklessSumHolds(const uint8_t* bytes, size_t size, size_t end)
+{
+    enet_uint32 sum = 0;
+    std::memcpy(&sum, bytes + end - sizeof sum, sizeof sum);
+    const enet_uint32 zero = 0;
+    ENetBuffer parts[3];
+    parts[0].data = const_cast<uint8_t*>(bytes);
+    parts[0].dataLength = end - sizeof sum;
+    parts[1].data = const_cast<enet_uint32*>(&zero);
+    parts[1].dataLength = sizeof zero;
+    parts[2].data = const_cast<uint8_t*>(bytes + end);
+    parts[2].dataLength = size - end;
+    return enet_crc32(parts, 3) == sum;
+}
+
 // The connect id and data of the connect the datagram carries, read as ENet
 // reads them, after a checksum when `summed`; false when it carries none ENet
-// would take.
+// would take, its sum included.
 bool ConnectIn(const ENetHost* enetHost, bool summed, enet_uint32* connectId, uint32_t* data)
 {
     const uint8_t* bytes = enetHost->receivedData;
@@ -89,6 +106,8 @@ bool ConnectIn(const ENetHost* enetHost, bool summed, enet_uint32* connectId, ui
     const enet_uint32 channels = ENET_NET_TO_HOST_32(connect.channelCount);
     if ((connect.header.command & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT ||
         channels < ENET_PROTOCOL_MINIMUM_CHANNEL_COUNT || channels > ENET_PROTOCOL_MAXIMUM_CHANNEL_COUNT)
+        return false;
+    if (summed && !LinklessSumHolds(bytes, size, offset))
         return false;
     *connectId = connect.connectID;
     *data = ENET_NET_TO_HOST_32(connect.data);

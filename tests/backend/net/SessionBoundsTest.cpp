@@ -111,6 +111,7 @@ TEST(SessionBounds, AFloodAtTheHostFromManyAddressesClosesNoLateNewcomersConnect
     EXPECT_EQ(silent.Closed(), 8u) << "links with a cookie that never said who they are stay open";
     EXPECT_GE(std::chrono::steady_clock::now() - start, HELLO) << "the flood closed links with a cookie";
     ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * PER_SECOND * ADDRESSES; }));
+    EXPECT_GT(flood.Answered(), 0u) << "the host took none of the flood's connects";
     for (const uint32_t n : {10u, 11u}) {
         RawClient newcomer(n, 2);
         ControlFrame welcome;
@@ -142,6 +143,7 @@ TEST(SessionBounds, AFloodAtAPlayerFromManyAddressesClosesNoLateNewcomersLinkAnd
     constexpr int PER_SECOND = 4;
     ConnectFlood flood(b.Address(), ADDRESSES, PER_SECOND, HELLO);
     ASSERT_TRUE(Eventually([&] { return flood.Sent() >= 2 * PER_SECOND * ADDRESSES; }));
+    EXPECT_GT(flood.Answered(), 0u) << "the player took none of the flood's connects";
     for (const uint32_t n : {10u, 11u}) {
         RawClient newcomer(n, 2);
         ControlFrame welcome;

@@ -53,6 +53,15 @@ TEST(SessionEdges, TheSeventeenthWaitingLinkClosesTheOldestHalfOpenOnesIncluded)
     EXPECT_EQ(middle.Closed() + sixteenth.Closed(), 0u) << "sixteen waiting links closed one";
     EXPECT_EQ(sixteen.find("closed a link"), std::string::npos) << "sixteen waiting links closed one:\n" << sixteen;
 
+    // A connect with a wrong checksum, which ENet drops, closes none.
+    testing::internal::CaptureStderr();
+    std::vector<uint8_t> missummed = ConnectDatagram(0x5EED);
+    missummed[sizeof(ENetProtocolHeader)] ^= 0xFF;
+    SendPaced(newest.Socket(), a.Address(), {missummed});
+    ASSERT_TRUE(asker.Find(a.Address()));
+    const std::string dropped = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(dropped.find("closed a link"), std::string::npos) << "a dropped connect closed one:\n" << dropped;
+
     // The oldest says no more: its connect, again, would be a new one.
     const std::vector<RawClient*> rest = {&middle, &later, &sixteenth, &newest};
     testing::internal::CaptureStderr();

@@ -691,6 +691,10 @@ void ConnectFlood::Start(const NetAddress& to, int perSecond, std::chrono::milli
                            sizeof target) == ssize_t(bytes.size()))
                     ++sent;
             }
+            uint8_t reply[2048];
+            for (size_t i = 0; i < owned; ++i)
+                while (recv(sockets[i], reply, sizeof reply, MSG_DONTWAIT) > 0)
+                    ++answered;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });

@@ -293,6 +293,9 @@ public:
     ConnectFlood& operator=(const ConnectFlood&) = delete;
 
     uint64_t Sent() const { return sent; }
+    // Datagrams that came back to its own sockets: the answers to the connects
+    // the other side took.
+    uint64_t Answered() const { return answered; }
 
 private:
     void Start(const NetAddress& to, int perSecond, std::chrono::milliseconds spread);
@@ -301,6 +304,7 @@ private:
     size_t owned = 0; // the first `owned` sockets are closed with it
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> sent{0};
+    std::atomic<uint64_t> answered{0};
     std::thread worker;
 };
 
