@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 namespace backend {
 
@@ -249,6 +250,7 @@ void NetSession::State::ResetSession()
     cookieKey = {};
     cookieHost = {};
     hostCookie = 0;
+    cookieAt = {};
     pending.clear();
     halfLinks.clear();
     closers.clear();
@@ -328,26 +330,39 @@ bool NetSession::Host(const NetAppDesc& desc, uint16_t port)
     return true;
 }
 
-bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address)
+namespace {
+
+// A host's answer to QueryHost.
+struct HostReply {
+    ENetAddress from;
+    HostAnswer answer;
+    uint32_t roundTripMs = 0;
+};
+
+// Asks the host at `address` for its session: `enumAttempts` queries spread
+// over the time-out. A challenge of the host (the answers it gives our address
+// are spent) gives our address's cookie: a query showing it goes at once (a
+// few at most), and every later query shows it too. True once `take` took an
+// answer of `application`.
+bool QueryHost(const NetSessionOptions& options, const NetGuid& application, const NetAddress& address,
+               const std::function<bool(const HostReply&)>& take)
 {
-    State& s = *state;
     const ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
     if (socket == ENET_SOCKET_NULL)
         return false;
-    const ENetAddress local = ToEnet({s.options.bindIp, 0});
+    const ENetAddress local = ToEnet({options.bindIp, 0});
     const ENetAddress target = ToEnet(address);
     if (enet_socket_bind(socket, &local) < 0 || enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1) < 0) {
         enet_socket_destroy(socket);
         return false;
     }
-    s.StartDispatcher();
 
     HostQuery query;
     query.application = application;
     query.nonce = RandomU32();
     std::vector<uint8_t> bytes = EncodeHostQuery(query);
-    const uint32_t attempts = std::max<uint32_t>(s.options.enumAttempts, 1);
-    const uint32_t interval = s.options.enumTimeoutMs / attempts;
+    const uint32_t attempts = std::max<uint32_t>(options.enumAttempts, 1);
+    const uint32_t interval = options.enumTimeoutMs / attempts;
     const Clock::time_point start = Clock::now();
     Clock::time_point lastSent = start;
     const auto send = [&] {
@@ -361,13 +376,13 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
     uint32_t cookieQueries = 0; // sent at once on a challenge
     for (;;) {
         const uint32_t elapsed = MsSince(start);
-        if (elapsed >= s.options.enumTimeoutMs)
+        if (elapsed >= options.enumTimeoutMs)
             break;
         if (sent < attempts && elapsed >= sent * interval) {
             send();
             ++sent;
         }
-        const uint32_t nextSend = sent < attempts ? sent * interval : s.options.enumTimeoutMs;
+        const uint32_t nextSend = sent < attempts ? sent * interval : options.enumTimeoutMs;
         enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
         const uint32_t wait = nextSend > elapsed ? nextSend - elapsed : 0;
         if (enet_socket_wait(socket, &condition, wait) < 0 || (condition & ENET_SOCKET_WAIT_RECEIVE) == 0)
@@ -393,28 +408,14 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
             }
             continue;
         }
-        HostAnswer answer;
-        if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &answer) ||
-            answer.nonce != query.nonce || !(answer.desc.application == application))
+        HostReply reply;
+        reply.from = from;
+        if (size <= 0 || !DecodeHostAnswer(received, static_cast<size_t>(size), &reply.answer) ||
+            reply.answer.nonce != query.nonce || !(reply.answer.desc.application == application))
             continue;
-        // An answer with no room for the cookie: the one the challenge gave.
-        const uint32_t cookie = answer.cookie != 0 ? answer.cookie : fromTarget ? query.cookie : 0;
-        QueuedMessage message;
-        message.type = NetMessageType::ENUM_HOSTS_RESPONSE;
-        message.sender = {ntohl(from.host), from.port};
-        message.desc = std::move(answer.desc);
-        message.roundTripMs = MsSince(lastSent);
-        const uint64_t seq = s.Queue(std::move(message));
-        bool taken = false;
-        if (s.WaitDispatched(seq)) {
-            std::lock_guard lock(s.queueMutex);
-            taken = s.lastTaken;
-        }
-        if (taken) {
+        reply.roundTripMs = MsSince(lastSent);
+        if (take(reply)) {
             enet_socket_destroy(socket);
-            std::lock_guard lock(s.ioMutex);
-            s.cookieHost = {ntohl(from.host), from.port};
-            s.hostCookie = cookie;
             return true;
         }
     }
@@ -422,9 +423,65 @@ bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address
     return false;
 }
 
+} // namespace
+
+bool NetSession::EnumHosts(const NetGuid& application, const NetAddress& address)
+{
+    State& s = *state;
+    s.StartDispatcher();
+    return QueryHost(s.options, application, address, [&](const HostReply& reply) {
+        QueuedMessage message;
+        message.type = NetMessageType::ENUM_HOSTS_RESPONSE;
+        message.sender = FromEnet(reply.from);
+        message.desc = reply.answer.desc;
+        message.roundTripMs = reply.roundTripMs;
+        const uint64_t seq = s.Queue(std::move(message));
+        bool taken = false;
+        if (s.WaitDispatched(seq)) {
+            std::lock_guard lock(s.queueMutex);
+            taken = s.lastTaken;
+        }
+        if (taken) {
+            std::lock_guard lock(s.ioMutex);
+            s.cookieHost = FromEnet(reply.from);
+            s.hostCookie = reply.answer.cookie;
+            s.cookieAt = SessionClock::now();
+        }
+        return taken;
+    });
+}
+
+uint32_t NetSession::State::FreshCookie(const NetAddress& address) const
+{
+    const bool fresh = hostCookie != 0 && cookieHost.ip == address.ip && cookieHost.port == address.port &&
+                       SessionClock::now() - cookieAt < COOKIE_FRESH;
+    return fresh ? hostCookie : 0;
+}
+
 bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
 {
     State& s = *state;
+    // The host takes a connect only with its cookie for our address, which
+    // shows that we receive its answers here; one an answer gave a while ago
+    // may have aged out.
+    uint32_t cookie = 0;
+    {
+        std::lock_guard lock(s.ioMutex);
+        if (s.phase != SessionPhase::IDLE)
+            return false;
+        cookie = s.FreshCookie(address);
+    }
+    const ENetAddress target = ToEnet(address);
+    if (cookie == 0) {
+        QueryHost(s.options, desc.application, address, [&](const HostReply& reply) {
+            cookie = reply.from.host == target.host && reply.from.port == target.port ? reply.answer.cookie : 0;
+            return cookie != 0;
+        });
+    }
+    if (cookie == 0) {
+        LogSession("could not join: the host at %s did not answer", AddressText(target).c_str());
+        return false;
+    }
     bool joined = false;
     uint64_t seq = 0;
     {
@@ -437,10 +494,7 @@ bool NetSession::Connect(const NetAppDesc& desc, const NetAddress& address)
             return false;
         s.desc = desc;
         s.phase = SessionPhase::JOINING;
-        const ENetAddress target = ToEnet(address);
-        // The host's cookie for our address shows we receive its answers here.
-        const bool cookie = s.hostCookie != 0 && s.cookieHost.ip == address.ip && s.cookieHost.port == address.port;
-        s.hostPeer = OpenLink(s.host, target, CHANNEL_COUNT, cookie ? s.hostCookie : SESSION_PROTOCOL_MAGIC);
+        s.hostPeer = OpenLink(s.host, target, CHANNEL_COUNT, cookie);
         if (s.hostPeer != nullptr) {
             s.SetLinkTimeouts(s.hostPeer);
             // The welcome moves the deadline on.

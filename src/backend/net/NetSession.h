@@ -149,12 +149,13 @@ public:
     // our address's cookie: a query showing it goes at once (a few at most),
     // and every later query shows it too.
     bool EnumHosts(const NetGuid& application, const NetAddress& host);
-    // Joins the session an answer described; its connect to the address of
-    // the answer EnumHosts last took since the last Close shows the cookie
-    // that answer gave, which a host keeps from being closed by strangers'
-    // connects. True once linked to every player; false when refused (full,
-    // not joinable, another session) or when the host does not admit this
-    // player within connectTimeoutMs.
+    // Joins the session an answer described. The host takes only a connect
+    // that shows its cookie for our address: the one the answer EnumHosts last
+    // took since the last Close gave, when it came from that address less
+    // than COOKIE_EPOCH_SECONDS / 2 ago, else one that queries as EnumHosts
+    // does fetch again (false when none comes). True once linked to every
+    // player; false when refused (full, not joinable, another session) or
+    // when the host does not admit this player within connectTimeoutMs.
     // Every player the host lists must then answer within connectTimeoutMs;
     // those that did not are named to the host. The host takes that word
     // once, within connectTimeoutMs of the admission plus twice the slowest

@@ -220,8 +220,9 @@ void NetSession::State::CheckLinks()
         if (now < pending[i].deadline)
             ++i;
         else
-            Refuse(pending[i].peer, pending[i].helloSeen ? "the host did not announce the player it says it is"
-                                                         : "it did not say who it is in time");
+            Refuse(pending[i].peer, pending[i].helloSeen
+                                        ? "its hello named no player the host announced with that token"
+                                        : "it did not say who it is in time");
     }
     if (awaitingSurvivors && now >= survivorsDeadline)
         DecideAtSurvivorsDeadline();
@@ -288,11 +289,21 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     enet_uint32 connectId = 0;
     uint32_t data = 0;
     const bool summed = enetHost->checksum != nullptr;
-    if (ConnectIn(enetHost, summed, &connectId, &data))
+    if (ConnectIn(enetHost, summed, &connectId, &data)) {
+        // Only a sender that receives at its address has the host's cookie
+        // for it: a connect without one gets no place and no answer.
+        if (isHost && !IsOtherFormat(data) && !IsHostCookie(cookieKey, from.ip, data, CookieEpoch())) {
+            LogLink(enetHost->receivedAddress, "dropped a connect from " + AddressText(enetHost->receivedAddress) +
+                                                   ": it did not show the host's cookie for its address");
+            return 1;
+        }
         return MakeRoomForConnect(enetHost->receivedAddress, connectId, data) ? 0 : 1;
-    // A copy that sends no checksum would fail ENet's sum: it is told nothing.
+    }
+    // One without a checksum would fail ENet's sum: it is told nothing.
     if (summed && ConnectIn(enetHost, false, &connectId, &data) && (data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
-        LogLink(enetHost->receivedAddress, OtherVersionLine("a player", enetHost->receivedAddress, data & 0xFF));
+        LogLink(enetHost->receivedAddress, "dropped a connect without a checksum from " +
+                                               AddressText(enetHost->receivedAddress) +
+                                               " (an older copy of the game, or a forged datagram)");
         return 1;
     }
     const uint8_t* bytes = enetHost->receivedData;
@@ -325,11 +336,6 @@ int NetSession::State::Intercept(ENetHost* enetHost)
             answer.desc.currentPlayers = PlayerCount();
             answer.cookie = cookie;
             reply = EncodeHostAnswer(answer);
-            // Without the cookie, the joiner's connect waits as a stranger's.
-            if (reply.size() > size) {
-                answer.cookie = 0;
-                reply = EncodeHostAnswer(answer);
-            }
         }
         if (reply.size() > size)
             return 1;
@@ -363,7 +369,7 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
             SendControl(event.peer, hello);
         } else if (event.data == SESSION_PROTOCOL_MAGIC || IsConnectTag(event.data)) {
             TakeLink(event.peer, event.data);
-        } else if ((event.data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY) {
+        } else if (IsOtherFormat(event.data)) {
             LogLink(event.peer->address, OtherVersionLine("a player", event.peer->address, event.data & 0xFF));
             const std::vector<uint8_t> reject = EncodeFirstFormatReject();
             ENetPacket* packet = enet_packet_create(reject.data(), reject.size(), ENET_PACKET_FLAG_RELIABLE);
@@ -438,6 +444,11 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     switch (frame.kind) {
     case ControlKind::HELLO:
         if (const PendingLink* link = FindPending(peer)) {
+            // Taken while this player was not the host yet.
+            if (isHost && !link->cookieShown) {
+                Refuse(peer, "it did not show the host's cookie for its address");
+                break;
+            }
             const SessionClock::time_point since = link->since;
             const uint32_t tag = link->tag;
             Admit(peer, frame);

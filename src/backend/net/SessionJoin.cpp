@@ -138,35 +138,30 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
 {
     const uint32_t id = hello.member.id;
     const bool ours = phase == SessionPhase::IN_SESSION || (phase == SessionPhase::JOINING && localId != 0);
-    if (!ours || !(hello.instance == desc.instance) || id == 0 || id == localId) {
+    if (!ours || !(hello.instance == desc.instance) || id == 0) {
         Refuse(peer, "it said hello to another session");
         return;
     }
     Member* member = FindMember(id);
-    if (member == nullptr) {
-        // The host announced the player before it told the player where we
-        // are, but the announcement may still be on its way: a player it will
-        // admit next waits for it as long as our link to the host may take to
-        // deliver it.
-        PendingLink* link = FindPending(peer);
-        const uint32_t seq = JoinSeqOf(id);
-        if (link->helloSeen || !SamePrefix(id, localId) || seq <= highestJoinSeq ||
-            seq > highestJoinSeq + SESSION_PLAYERS_MAX) {
-            Refuse(peer, "the host did not announce that player");
-            return;
-        }
-        link->helloSeen = true;
-        link->helloId = id;
-        link->helloToken = hello.token;
-        link->deadline =
-            std::max(link->deadline, SessionClock::now() + std::chrono::milliseconds(SlowestDeliveryMs(options)));
+    if (member != nullptr && member->peer == nullptr && member->token != 0 && hello.token == member->token) {
+        AcceptPeer(peer, *member);
         return;
     }
-    if (member->peer != nullptr || member->token == 0 || hello.token != member->token) {
-        Refuse(peer, "it did not show the token the host made for that player and this one");
+    // The host may have announced the player before it told the player where
+    // we are, and the announcement may still be on its way: the link waits for
+    // it as long as our link to the host may take to deliver it. Any other
+    // hello waits as long, whatever player it names, so that no answer tells
+    // a stranger whether it named one.
+    PendingLink* link = FindPending(peer);
+    if (link->helloSeen) {
+        Refuse(peer, "it said hello twice");
         return;
     }
-    AcceptPeer(peer, *member);
+    link->helloSeen = true;
+    link->helloId = id;
+    link->helloToken = hello.token;
+    link->deadline =
+        std::max(link->deadline, SessionClock::now() + std::chrono::milliseconds(SlowestDeliveryMs(options)));
 }
 
 void NetSession::State::AcceptPeer(ENetPeer* peer, Member& member)
@@ -196,12 +191,11 @@ void NetSession::State::Announced(const ControlFrame& added)
     for (const PendingLink& link : pending)
         if (link.helloSeen && link.helloId == added.member.id)
             waiting.push_back(link);
+    // One that did not show the token waits on until its deadline.
     for (const PendingLink& link : waiting) {
         Member* member = FindMember(added.member.id);
         if (member != nullptr && member->peer == nullptr && member->token != 0 && link.helloToken == member->token)
             AcceptPeer(link.peer, *member);
-        else
-            Refuse(link.peer, "it did not show the token the host made for that player and this one");
     }
 }
 

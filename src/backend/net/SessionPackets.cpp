@@ -153,6 +153,11 @@ uint32_t ConnectTag(uint64_t token)
     return tag != 0 ? tag : 1;
 }
 
+bool IsOtherFormat(uint32_t data)
+{
+    return (data & 0xFFFFFF00) == SESSION_PROTOCOL_FAMILY && data != SESSION_PROTOCOL_MAGIC;
+}
+
 bool IsConnectTag(uint32_t data)
 {
     return data != 0 && (data & 0xFFFFFF00) != SESSION_PROTOCOL_FAMILY;

@@ -23,8 +23,9 @@ constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
 // the low byte of the data of a joiner's ENet connect to the host, and the
 // byte after the cookie in a query. It moves whenever what a frame, a query,
 // a disconnect or a datagram's checksum means changes, so that older copies
-// are turned away. Copies before 7 sent no checksum.
-constexpr uint8_t SESSION_FORMAT_VERSION = 7;
+// are turned away. Copies before 7 sent no checksum; before 8, a host took
+// connects that did not show its cookie.
+constexpr uint8_t SESSION_FORMAT_VERSION = 8;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 
@@ -33,6 +34,9 @@ constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FO
 // that the linked player left; only the host's ends the session there.
 constexpr uint32_t DISCONNECT_CLEAN = 1;
 constexpr uint32_t DISCONNECT_REMOVED = 2;
+
+// True for connect data of another session format.
+bool IsOtherFormat(uint32_t data);
 
 // The data of a joiner's ENet connect to a player the host listed, made from
 // the host's token for the two: never 0 nor of SESSION_PROTOCOL_FAMILY.
@@ -54,12 +58,13 @@ constexpr size_t SESSION_PLAYERS_MAX = 8;
 constexpr size_t SESSION_MEMBERS_MAX = SESSION_PLAYERS_MAX - 1;
 
 constexpr size_t MEMBER_RECORD_MAX = 4 + 4 + 4 + 2 + 1 + NET_PLAYER_NAME_MAX + 2 + NET_DATA_MAX;
-constexpr size_t HOST_ANSWER_MAX = 4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION_NAME_MAX + 2 + NET_DATA_MAX;
-// Queries are padded to the largest answer without its cookie, so that an
-// answer is never larger than the query that drew it: the host leaves the
-// cookie out of an answer it would make larger.
-constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
 constexpr size_t HOST_COOKIE_SIZE = 4;
+// The largest answer, its cookie included.
+constexpr size_t HOST_ANSWER_MAX =
+    4 + 4 + 16 + 16 + 4 + 4 + 1 + 1 + NET_SESSION_NAME_MAX + 2 + NET_DATA_MAX + HOST_COOKIE_SIZE;
+// Queries are padded to the largest answer, so that an answer is never larger
+// than the query that drew it.
+constexpr size_t HOST_QUERY_SIZE = HOST_ANSWER_MAX;
 // Magic, nonce and cookie.
 constexpr size_t HOST_CHALLENGE_SIZE = 4 + 4 + HOST_COOKIE_SIZE;
 // The largest control frame: a WELCOME to a full session.
@@ -80,8 +85,7 @@ struct HostQuery {
 struct HostAnswer {
     uint32_t nonce = 0;
     NetAppDesc desc;
-    // Trailing, for the querying IPv4 address; 0 when absent (an older host,
-    // or no room for it).
+    // Trailing, for the querying IPv4 address; 0 when absent.
     uint32_t cookie = 0;
 };
 

@@ -49,6 +49,9 @@ constexpr size_t SESSION_WAITING_DATA_MAX = 256 * 1024;
 constexpr size_t QUERY_BUDGETS = 4096;
 // Messages from one player waiting for the handler, or for the join to end.
 constexpr size_t MEMBER_QUEUED_MAX = 1024;
+// A host's cookie is good for at least an epoch after it was made: one
+// younger than this is shown as it is, an older one fetched again.
+constexpr auto COOKIE_FRESH = std::chrono::seconds(COOKIE_EPOCH_SECONDS / 2);
 constexpr uint8_t CHANNEL_GAME = 0;
 constexpr uint8_t CHANNEL_CONTROL = 1;
 constexpr uint8_t CHANNEL_COUNT = 2;
@@ -76,7 +79,8 @@ struct PendingLink {
     uint32_t tag = 0;               // the data of its connect
     SessionClock::time_point since; // its connect came
     SessionClock::time_point deadline;
-    bool helloSeen = false; // a HELLO_PEER for a player not announced yet
+    bool cookieShown = false; // at the host: its connect showed the cookie for its address
+    bool helloSeen = false;   // a HELLO_PEER that did not pass: it waits for an announcement
     uint32_t helloId = 0;
     uint64_t helloToken = 0;
 };
@@ -89,6 +93,7 @@ struct HalfLink {
     uint32_t tag = 0; // the data of its connect
     SessionClock::time_point since;
     SessionClock::time_point deadline;
+    bool cookieShown = false;
 };
 
 // Lines logged about links from one address in the current window.
@@ -188,9 +193,10 @@ struct NetSession::State {
     bool reportedUnanswered = false;
     // Host: the key of the cookies its answers give.
     SipKey cookieKey;
-    // The cookie of the last answer EnumHosts took, and where from; Close forgets it.
+    // The cookie of the last answer EnumHosts took, where from and when; Close forgets it.
     NetAddress cookieHost;
     uint32_t hostCookie = 0;
+    SessionClock::time_point cookieAt;
     std::vector<PendingLink> pending;
     std::vector<HalfLink> halfLinks;
     // By IPv4 address and priority: such a connect closed a waiting link of
@@ -252,6 +258,9 @@ struct NetSession::State {
     // host announced and that has yet to link to this player.
     bool IsNewcomersConnect(const ENetAddress& address, uint32_t tag) const;
     uint32_t CookieEpoch() const;
+    // The cookie EnumHosts took from the host at `address` when it is young
+    // enough to be good still once a connect arrives; 0 otherwise.
+    uint32_t FreshCookie(const NetAddress& address) const;
     // Of a connect from `address` with `tag`, as of now.
     uint8_t ConnectPriority(const ENetAddress& address, uint32_t tag) const;
     void ForgetClosedHalfLinks();

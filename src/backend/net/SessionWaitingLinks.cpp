@@ -55,6 +55,7 @@ bool NetSession::State::MakeRoomForConnect(const ENetAddress& from, enet_uint32 
     if (slot == host->peers + host->peerCount)
         return false;
     WaitHalfOpen(slot, connectId, tag, SessionClock::now());
+    halfLinks.back().cookieShown = priority == PRIORITY_COOKIE;
     return true;
 }
 
@@ -199,6 +200,7 @@ void NetSession::State::TakeLink(ENetPeer* peer, uint32_t tag)
         std::find_if(halfLinks.begin(), halfLinks.end(), [&](const HalfLink& h) { return h.peer == peer; });
     if (half != halfLinks.end()) {
         link.since = half->since;
+        link.cookieShown = half->cookieShown;
         halfLinks.erase(half);
     } else if (halfLinks.size() + pending.size() >= PENDING_LINKS_MAX) {
         CloseOldestWaiting(std::min<uint8_t>(ConnectPriority(peer->address, tag) + 1, PRIORITY_NEWCOMER));

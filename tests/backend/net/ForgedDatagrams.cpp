@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstring>
+#include <initializer_list>
 
 namespace nettest {
 
@@ -80,12 +81,12 @@ std::vector<uint8_t> DisconnectCommand(uint32_t data)
     return Bytes(disconnect);
 }
 
-std::vector<uint8_t> ReliableCommand(uint16_t sequence, const std::vector<uint8_t>& message)
+std::vector<uint8_t> ReliableCommand(uint16_t sequence, const std::vector<uint8_t>& message, uint8_t channel)
 {
     ENetProtocolSendReliable send = {};
     send.header.command =
         uint8_t(ENET_PROTOCOL_COMMAND_SEND_RELIABLE) | uint8_t(ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE);
-    send.header.channelID = backend::CHANNEL_GAME;
+    send.header.channelID = channel;
     send.header.reliableSequenceNumber = htons(sequence);
     send.dataLength = htons(uint16_t(message.size()));
     std::vector<uint8_t> command = Bytes(send);
@@ -94,15 +95,43 @@ std::vector<uint8_t> ReliableCommand(uint16_t sequence, const std::vector<uint8_
     return command;
 }
 
-std::vector<std::vector<uint8_t>> EveryLinkForgery(const std::vector<uint8_t>& command)
+std::vector<uint8_t> ConnectAcknowledgement()
+{
+    // The answer is the first command on the link's own channel; its sent
+    // time, never read, is taken as long past.
+    ENetProtocolAcknowledge acknowledge = {};
+    acknowledge.header.command = ENET_PROTOCOL_COMMAND_ACKNOWLEDGE;
+    acknowledge.header.channelID = 0xFF;
+    acknowledge.receivedReliableSequenceNumber = htons(1);
+    acknowledge.receivedSentTime = 0;
+    return Bytes(acknowledge);
+}
+
+namespace {
+
+// `command` on every slot and session id, with the checksums `summed` asks for.
+std::vector<std::vector<uint8_t>> OnEverySlot(const std::vector<uint8_t>& command, uint32_t connectId,
+                                              std::initializer_list<bool> summed)
 {
     std::vector<std::vector<uint8_t>> forged;
     for (uint16_t slot = 0; slot < backend::SESSION_PEER_SLOTS; ++slot)
         for (uint8_t session = 0; session <= ENET_PROTOCOL_HEADER_SESSION_MASK >> ENET_PROTOCOL_HEADER_SESSION_SHIFT;
              ++session)
-            for (const bool summed : {true, false})
-                forged.push_back(Datagram(slot, session, command, summed, GUESSED_CONNECT_ID));
+            for (const bool sum : summed)
+                forged.push_back(Datagram(slot, session, command, sum, connectId));
     return forged;
+}
+
+} // namespace
+
+std::vector<std::vector<uint8_t>> EveryLinkForgery(const std::vector<uint8_t>& command)
+{
+    return OnEverySlot(command, GUESSED_CONNECT_ID, {true, false});
+}
+
+std::vector<std::vector<uint8_t>> EveryLinkOfItsOwn(uint32_t connectId, const std::vector<uint8_t>& command)
+{
+    return OnEverySlot(command, connectId, {true});
 }
 
 } // namespace nettest

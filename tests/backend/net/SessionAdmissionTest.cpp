@@ -7,67 +7,128 @@
 
 #include <future>
 
+#include <unistd.h>
+
 using namespace nettest;
 
 namespace {
 
-// Two links to `target`: one claims a player that is in, one claims join
-// number 0 under the session's own id prefix. Both must be closed.
-void KnockAsPlayers(uint32_t n, TestPlayer& target, const NetGuid& instance, uint32_t inId, uint32_t prefix)
+// Links from `stranger` to `target`, each saying hello as one of `ids`: all
+// are held as long as an announcement may take, then closed in one go.
+void ExpectSameAnswers(RawClient& stranger, TestPlayer& target, const NetGuid& instance,
+                       const std::vector<uint32_t>& ids)
 {
-    RawClient stranger(n, 2);
-    stranger.ConnectAll(target.Address(), SESSION_PROTOCOL_MAGIC);
     ASSERT_TRUE(stranger.AllConnected(400));
-    stranger.Send(0, HelloPeerFrame(instance, inId, 0x1234));
-    stranger.Send(1, HelloPeerFrame(instance, prefix, 0));
-    stranger.Pump(400, [&] { return stranger.Closed() == 2; });
-    EXPECT_EQ(stranger.Closed(), 2u) << "the links stay open";
+    for (size_t link = 0; link < ids.size(); ++link)
+        stranger.Send(link, HelloPeerFrame(instance, ids[link], 0x1234));
+    stranger.Pump(2000, [&] { return stranger.Closed() > 0; });
+    ASSERT_GT(stranger.Closed(), 0u) << "held for good";
+    stranger.Pump(40, [&] { return stranger.Closed() == ids.size(); });
+    EXPECT_EQ(stranger.Closed(), ids.size()) << "at " << target.Id() << ", some ids were answered apart";
+    EXPECT_TRUE(stranger.Frames().empty()) << "a hello was answered";
+}
+
+// The host answers a query only after what came before it: each from an
+// address of its own, so that no budget runs out.
+void Taken(const NetAddress& host)
+{
+    static uint32_t asker = 100;
+    ASSERT_NE(QueryCookie(asker++, host), 0u);
+}
+
+// A sender of datagrams from 127.x.y.n that never reads: a connect of its
+// own, the acknowledgement of the answer and each of `commands` in turn on
+// every slot and session id, each once the host took the last.
+void OpenBlindLink(uint32_t n, const NetAddress& to, const std::vector<std::vector<uint8_t>>& commands)
+{
+    const int fd = BindUdp(TestIp(n), 0);
+    ASSERT_GE(fd, 0);
+    const uint32_t connectId = 0xB11D0000 | n;
+    SendPaced(fd, to, {ConnectDatagram(connectId)});
+    Taken(to);
+    SendPaced(fd, to, EveryLinkOfItsOwn(connectId, ConnectAcknowledgement()));
+    for (const std::vector<uint8_t>& command : commands) {
+        Taken(to);
+        SendPaced(fd, to, EveryLinkOfItsOwn(connectId, command));
+    }
+    Taken(to);
+    close(fd);
+}
+
+std::vector<uint8_t> ControlCommand(uint16_t sequence, const ControlFrame& frame)
+{
+    return ReliableCommand(sequence, EncodeControlFrame(frame), CHANNEL_CONTROL);
 }
 
 } // namespace
 
-TEST(SessionAdmission, StrangersHelloIsRefusedBeforeAndAfterTheStartAndSplitsNoElection)
-{
-    TestPlayer a(2), b(3), c(4);
-    ASSERT_TRUE(MakeSession({&a, &b, &c}));
-    // All a stranger needs to know is in every answer to a query.
-    const NetGuid instance = c.Found().instance;
-    const uint32_t prefix = a.Id() & 0xFFFF0000;
-
-    KnockAsPlayers(9, a, instance, b.Id(), prefix);
-    KnockAsPlayers(10, c, instance, b.Id(), prefix);
-    ASSERT_TRUE(a.Session().SetApplicationDesc(6, false, {0, 0, 0, 0, 0}));
-    KnockAsPlayers(11, a, instance, c.Id(), prefix);
-    KnockAsPlayers(12, c, instance, b.Id(), prefix);
-
-    // The host goes: both survivors name the same new host, the earliest
-    // joiner the host admitted.
-    a.Session().Vanish();
-    for (TestPlayer* survivor : {&b, &c}) {
-        ASSERT_TRUE(survivor->WaitForCount(NetMessageType::HOST_MIGRATE, 1));
-        EXPECT_TRUE(HasEvent(survivor->Events(), NetMessageType::HOST_MIGRATE, b.Id()));
-        EXPECT_EQ(survivor->Count(NetMessageType::CREATE_PLAYER), 3u) << "a stranger became a player";
-    }
-}
-
-TEST(SessionAdmission, AStrangerGuessingTheNextPlayerIsClosedWhenTheHostAnnouncesTheRealOne)
+// No answer tells a stranger whether it guessed a player's id: hellos naming
+// the next join number under the session's id prefix and under another, a
+// player in, the target itself, all wait as long and end together. A link
+// taken before its player became the host admits nobody then.
+TEST(SessionAdmission, AStrangersHelloGetsOneAnswerAtOneMomentWhateverIdItNames)
 {
     TestPlayer a(2), b(3), c(4);
     ASSERT_TRUE(MakeSession({&a, &b}));
-    // It links to b before c is admitted, claiming the id c will get.
-    RawClient stranger(9, 1);
-    stranger.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
-    ASSERT_TRUE(stranger.AllConnected(400));
-    const uint32_t nextId = (a.Id() & 0xFFFF0000) | 3;
-    stranger.Send(0, HelloPeerFrame(b.Found().instance, nextId, 0x5EC2E7));
-    stranger.Pump(20);
+    // All a stranger needs to know is in every answer to a query.
+    const NetGuid instance = b.Found().instance;
+    const uint32_t prefix = a.Id() & 0xFFFF0000;
+    const uint32_t other = prefix == 0xFFFF0000 ? 0x00010000 : prefix + 0x00010000;
+    const std::vector<uint32_t> ids = {prefix | 3, other | 3, a.Id(), b.Id(), other | 1, other | 2};
+    // At the host the stranger shows its address's cookie, as one that reads may.
+    RawClient atHost(9, ids.size()), atPlayer(10, ids.size());
+    atHost.ConnectAll(a.Address(), ITS_COOKIE);
+    atPlayer.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    ExpectSameAnswers(atHost, a, instance, ids);
+    ExpectSameAnswers(atPlayer, b, instance, ids);
 
+    // The real player with the guessed id gets its link.
     ASSERT_TRUE(c.Join(a));
-    ASSERT_EQ(c.Id(), nextId);
-    stranger.Pump(400, [&] { return stranger.Closed() == 1; });
-    EXPECT_EQ(stranger.Closed(), 1u);
+    ASSERT_EQ(c.Id(), prefix | 3);
     ASSERT_TRUE(c.Session().SendTo(b.Id(), "c", 1, true));
     EXPECT_TRUE(b.WaitForEvent(NetMessageType::RECEIVE, c.Id())) << "the real player did not get its link";
+
+    // A link to b that showed no cookie waits when the host leaves and b takes
+    // its role: its hello admits nobody.
+    RawClient early(11, 1);
+    early.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(early.AllConnected(400));
+    a.Session().Close();
+    ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id()));
+    ASSERT_TRUE(early.Open(0)) << "closed before the election";
+    early.Send(0, HelloFrame(b.Found(), {}));
+    early.Pump(400, [&] { return early.Closed() == 1; });
+    EXPECT_EQ(early.Closed(), 1u);
+    EXPECT_TRUE(early.Frames().empty()) << "it was answered";
+    EXPECT_EQ(b.Count(NetMessageType::CREATE_PLAYER), 3u) << "it was admitted";
+}
+
+// A sender that forges its source address and reads nothing opens a link of
+// its own (its connect id, right checksums, the acknowledgement and every
+// word on every slot), says hello, names a player, sends "loaded" and a
+// finish: three of them, two naming the same player, would fill the session.
+TEST(SessionAdmission, SendersThatForgeTheirAddressAndReadNothingTakeNoPlaceAndCountForNothing)
+{
+    TestPlayer a(2), b(3), c(4), d(5), asker(6);
+    ASSERT_TRUE(MakeSession({&a, &b, &c}));
+    ASSERT_TRUE(asker.Find(a.Address()));
+    const NetAppDesc desc = asker.Found();
+    testing::internal::CaptureStderr();
+    for (const uint32_t n : {20u, 21u, 22u}) {
+        ASSERT_NO_FATAL_FAILURE(OpenBlindLink(
+            n, a.Address(),
+            {ControlCommand(1, HelloFrame(desc, {})), ControlCommand(2, UnansweredFrame({b.Id()})),
+             ReliableCommand(1, {'l', 'o', 'a', 'd', 'e', 'd'}), ReliableCommand(2, {'f', 'i', 'n', 'i', 's', 'h'})}));
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("it did not show the host's cookie for its address"), std::string::npos) << log;
+    EXPECT_TRUE(d.Join(a)) << "the forgers took the places";
+    for (TestPlayer* player : {&a, &b, &c}) {
+        EXPECT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, d.Id()));
+        EXPECT_EQ(player->Count(NetMessageType::CREATE_PLAYER), 4u) << "a forger became a player";
+        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "the forgers' word removed a player";
+        EXPECT_TRUE(player->Received().empty()) << "a forger's message reached the handler";
+    }
 }
 
 TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
@@ -87,20 +148,22 @@ TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
     EXPECT_EQ(SendQueries(9, a.Address(), ours, 1, ours).answers, 1u);
 
     // Copies before format 7 sent no checksum: their connects come to nothing.
-    for (const uint32_t format : {1u, SESSION_FORMAT_VERSION - 1u}) {
+    for (const uint32_t format : {1u, 6u}) {
         RawClient old(10 + format, 1);
         old.Unseal();
         old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | format);
         old.Pump(200, [&] { return old.Connected() > 0; });
         EXPECT_EQ(old.Connected(), 0u) << "a connect of format " << format;
     }
-    // A later copy that sums its datagrams understands the first format's refusal.
-    RawClient later(20, 1);
-    later.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | (SESSION_FORMAT_VERSION + 1u));
-    later.Pump(400, [&] { return later.Closed() == 1; });
-    EXPECT_EQ(later.Closed(), 1u);
-    ASSERT_EQ(later.Frames().size(), 1u);
-    EXPECT_EQ(later.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+    // Copies that sum their datagrams, older or later, understand the first format's refusal.
+    for (const uint32_t format : {SESSION_FORMAT_VERSION - 1u, SESSION_FORMAT_VERSION + 1u}) {
+        RawClient other(20 + format, 1);
+        other.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | format);
+        other.Pump(400, [&] { return other.Closed() == 1; });
+        EXPECT_EQ(other.Closed(), 1u) << "a connect of format " << format;
+        ASSERT_EQ(other.Frames().size(), 1u) << "a connect of format " << format;
+        EXPECT_EQ(other.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
+    }
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 
@@ -190,14 +253,15 @@ TEST(SessionAdmission, APlayerShowingWhatItWasToldOfANewcomerIsRefusedAtAThirdPl
     liar.Connect(2, b.Address());
     liar.Pump(1000, [&] { return liar.Open(2); });
     liar.Send(2, HelloPeerFrame(instance, added.member.id, added.token));
-    ControlFrame ack;
-    bool taken = false;
-    liar.Pump(1000, [&] { return !liar.Open(2) || (taken = liar.TakeFrame(ControlKind::PEER_ACK, &ack)); });
-    EXPECT_FALSE(taken) << "taken for the newcomer";
-    EXPECT_FALSE(liar.Open(2));
+    liar.Pump(20);
     b.Session().IgnoreFrom(c.Address(), 0);
     // It never answered c: once it leaves, c's join no longer waits for it.
     liar.Leave(0);
+    ControlFrame ack;
+    bool taken = false;
+    liar.Pump(2000, [&] { return !liar.Open(2) || (taken = liar.TakeFrame(ControlKind::PEER_ACK, &ack)); });
+    EXPECT_FALSE(taken) << "taken for the newcomer";
+    EXPECT_FALSE(liar.Open(2));
 
     ASSERT_TRUE(joined.get());
     EXPECT_TRUE(HasEvent(c.Events(), NetMessageType::CREATE_PLAYER, b.Id())) << "c went on without b";

@@ -231,7 +231,7 @@ bool MakeSession(std::initializer_list<TestPlayer*> players)
 
 namespace nettest {
 
-RawClient::RawClient(uint32_t n, size_t links, uint16_t port) : peers(links, nullptr), targets(links)
+RawClient::RawClient(uint32_t n, size_t links, uint16_t port) : n(n), peers(links, nullptr), targets(links)
 {
     enet_initialize();
     ENetAddress address;
@@ -251,15 +251,21 @@ RawClient::~RawClient()
 
 void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
 {
+    if (data == ITS_COOKIE)
+        data = QueryCookie(n, to);
     for (size_t link = 0; link < peers.size(); ++link)
         Connect(link, to, data);
 }
 
 void RawClient::Connect(size_t link, const NetAddress& to, uint32_t data)
 {
+    if (host == nullptr)
+        return;
     // Again: the other side sees a new link.
     if (peers.at(link) != nullptr)
         enet_peer_reset(peers[link]);
+    if (data == ITS_COOKIE)
+        data = QueryCookie(n, to);
     targets[link] = {{htonl(to.ip), to.port}, data};
     peers[link] = OpenLink(host, targets[link].first, 2, data);
 }
@@ -399,7 +405,7 @@ ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data
 void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
                   const std::vector<uint8_t>& data)
 {
-    raw.Connect(link, host);
+    raw.Connect(link, host, ITS_COOKIE);
     raw.Pump(1000, [&] { return raw.Open(link); });
     raw.Send(link, HelloFrame(desc, data));
 }
@@ -425,15 +431,21 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host)
         return 0;
     const sockaddr_in target = SocketAddress(host.ip, host.port);
     sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    // An answer, or a challenge once the address's answers are spent.
     HostAnswer answer;
+    HostChallenge challenge;
     pollfd wait = {fd, POLLIN, 0};
     uint8_t received[2048];
     ssize_t size = 0;
-    if (poll(&wait, 1, 5000) <= 0 || (size = recv(fd, received, sizeof received, 0)) <= 0 ||
-        !DecodeHostAnswer(received, static_cast<size_t>(size), &answer))
-        answer.cookie = 0;
+    uint32_t cookie = 0;
+    if (poll(&wait, 1, 5000) > 0 && (size = recv(fd, received, sizeof received, 0)) > 0) {
+        if (DecodeHostAnswer(received, static_cast<size_t>(size), &answer))
+            cookie = answer.cookie;
+        else if (DecodeHostChallenge(received, static_cast<size_t>(size), &challenge))
+            cookie = challenge.cookie;
+    }
     close(fd);
-    return answer.cookie;
+    return cookie;
 }
 
 bool KeyedCookie(uint32_t n, uint32_t cookie)
@@ -446,16 +458,17 @@ bool KeyedCookie(uint32_t n, uint32_t cookie)
            !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch + 1);
 }
 
-bool FillWaitingPlaces(const NetAddress& at, uint32_t n)
+bool FillWaitingPlaces(const NetAddress& at, uint32_t n, bool atHost)
 {
+    const uint32_t data = atHost ? ITS_COOKIE : SESSION_PROTOCOL_MAGIC;
     RawClient deaf(n, 8), silent(n + 1, 8), closer(n + 2, 1);
     deaf.Deafen();
-    deaf.ConnectAll(at, SESSION_PROTOCOL_MAGIC);
+    deaf.ConnectAll(at, data);
     deaf.Flush();
-    silent.ConnectAll(at, SESSION_PROTOCOL_MAGIC);
+    silent.ConnectAll(at, data);
     if (!silent.AllConnected(1000))
         return false;
-    closer.Connect(0, at);
+    closer.Connect(0, at, data);
     PumpAll({&silent, &closer}, 1000, [&] { return closer.Open(0); });
     PumpAll({&silent, &closer}, 10);
     return closer.Open(0) && silent.Closed() == 0;

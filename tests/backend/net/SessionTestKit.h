@@ -132,8 +132,9 @@ public:
     // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
     // Opens link `link` alone to `to`, dropping what it had; the connect goes
-    // at the next Pump or Flush.
+    // at the next Pump or Flush. ITS_COOKIE asks `to` for its cookie first.
     void Connect(size_t link, const NetAddress& to, uint32_t data = SESSION_PROTOCOL_MAGIC);
+    uint32_t Ip() const { return TestIp(n); }
     // Sends what waits without taking what came.
     void Flush() { enet_host_flush(host); }
     // The socket of all its links, for datagrams sent as if from them.
@@ -164,6 +165,8 @@ public:
     void CloseIncoming(size_t index, uint32_t data = 0);
     void SendBytes(size_t link, const std::vector<uint8_t>& bytes, uint8_t channel);
     size_t Connected() const { return connected; }
+    // Datagrams that came to its socket.
+    uint32_t ReceivedDatagrams() const { return host->totalReceivedPackets; }
     size_t Closed() const { return closed; }
     // Control frames received, raw.
     const std::vector<std::vector<uint8_t>>& Frames() const { return frames; }
@@ -173,6 +176,7 @@ private:
     void Opened(ENetPeer* peer, uint32_t data);
     void Reopened(ENetPeer* peer);
 
+    uint32_t n;
     ENetHost* host = nullptr;
     std::vector<ENetPeer*> peers;
     std::vector<std::pair<ENetAddress, uint32_t>> targets; // where each link goes, with its connect data
@@ -186,11 +190,15 @@ private:
     std::vector<uint32_t> incomingData;
 };
 
+// Connect data that stands for the host's cookie for the client's address,
+// which the kit asks the host for first.
+constexpr uint32_t ITS_COOKIE = 0;
+
 ControlFrame HelloPeerFrame(const NetGuid& instance, uint32_t id, uint64_t token);
 // A joiner's first word to the host, as "raw" with `data`.
 ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data);
-// Opens link `link` to `host` and says a joiner's first word, HELLO, on it,
-// as "raw" with `data`.
+// Opens link `link` to `host`, showing the host's cookie for its address,
+// and says a joiner's first word, HELLO, on it, as "raw" with `data`.
 void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
                   const std::vector<uint8_t>& data);
 // A newcomer's word on the players that did not answer it.
@@ -200,7 +208,7 @@ ControlFrame UnansweredFrame(const std::vector<uint32_t>& ids);
 // sending it, and links nobody; false when any step fails. The host's welcome
 // in `welcome`.
 bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome,
-                   uint32_t data = SESSION_PROTOCOL_MAGIC, int lateMs = 0);
+                   uint32_t data = ITS_COOKIE, int lateMs = 0);
 // The cookie the answer of the host at `host` gives a query from 127.x.y.n; 0
 // when none came.
 uint32_t QueryCookie(uint32_t n, const NetAddress& host);
@@ -213,7 +221,9 @@ bool KeyedCookie(uint32_t n, uint32_t cookie);
 // right to close the oldest. True when all of it went as at a session no
 // connect came to before: the links from n + 1 and n + 2 came up and none of
 // them was closed.
-bool FillWaitingPlaces(const NetAddress& at, uint32_t n);
+// At the host (AT_HOST), every connect shows its address's cookie.
+constexpr bool AT_HOST = true;
+bool FillWaitingPlaces(const NetAddress& at, uint32_t n, bool atHost = false);
 // Connects, as the game's joiner does, to every player but the host that
 // `welcome` lists and that is not in `leftOut`, at once on links 1 on.
 void ConnectListed(RawClient& raw, const ControlFrame& welcome, const std::vector<uint32_t>& leftOut = {});
