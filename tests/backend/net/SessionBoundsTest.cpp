@@ -271,8 +271,8 @@ TEST(SessionBounds, JoinsTurnedAwayAgainAndAgainFromEightAddressesKeepNoNewcomer
     });
     // Each join shows its cookie, so it may close a link turned away: the
     // places need not stay full.
-    const bool full = Eventually([&] { return dropped > 0 || turnedAway >= int(4 * PENDING_LINKS_MAX); },
-                                 std::chrono::seconds(20));
+    const bool full =
+        Eventually([&] { return dropped > 0 || turnedAway >= int(4 * PENDING_LINKS_MAX); }, std::chrono::seconds(20));
     const bool joined = full && d.Join(a);
     stop = true;
     joins.join();
