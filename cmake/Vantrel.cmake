@@ -73,7 +73,7 @@ function(vantrel_sample_data folder generator)
   endif()
   # With no output of its own it runs at every build: a few milliseconds when nothing is missing.
   add_custom_target(sample_data ALL
-    COMMAND ${generator} --missing ${folder}
+    COMMAND ${generator} --only-missing ${folder}
     DEPENDS ${stamp}
     COMMENT "Looking for missing files of the sample data set")
 endfunction()

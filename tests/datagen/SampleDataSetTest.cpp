@@ -91,7 +91,8 @@ TEST(SampleDataList, NamesTheFilesTheGameOpens)
 
 // The second run into the same folder, as the build makes after an update:
 // every file is written anew, but every settings file and best-time table the
-// player changed stays as it is, and one the player lost comes back.
+// player changed stays as it is, and one the player lost is found missing and
+// comes back.
 TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesOnlyTheListedFilesAndKeepThePlayers)
 {
     TempFolder set("set");
@@ -131,6 +132,7 @@ TEST(SampleDataGenerator, TwoRunsWriteTheSameBytesOnlyTheListedFilesAndKeepThePl
     players.erase("Data/Tracks/Mexico/Records.bt");
     ASSERT_TRUE(WriteFileBytes(names.PathOf("Data\\Tracks\\UK\\TrackData.tda"), {'X'}));
     ASSERT_TRUE(WriteFileBytes(names.PathOf("Graphics\\Textures\\SpeedMeter.dds"), {'X'}));
+    EXPECT_EQ(MissingSampleData(set.path.string()), std::vector<std::string>{"Data\\Tracks\\Mexico\\Records.bt"});
 
     const std::vector<std::string> problemsB = GenerateSampleData(set.path.string(), 1);
     EXPECT_TRUE(problemsB.empty()) << problemsB.front();

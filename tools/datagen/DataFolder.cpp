@@ -9,7 +9,7 @@
 
 namespace datagen {
 
-DataFolder::DataFolder(std::string folder, bool keepEvery) : root(std::move(folder)), keepEveryFile(keepEvery) {}
+DataFolder::DataFolder(std::string folder, bool onlyMissing) : root(std::move(folder)), onlyMissing(onlyMissing) {}
 
 std::string DataFolder::PathOf(const std::string& gamePath) const
 {
@@ -31,7 +31,7 @@ bool DataFolder::Write(const std::string& gamePath, const std::vector<uint8_t>& 
 {
     const std::vector<std::string>& players = PlayerFilePaths();
     const bool kept =
-        (keepEveryFile || std::find(players.begin(), players.end(), gamePath) != players.end()) && Has(gamePath);
+        (onlyMissing || std::find(players.begin(), players.end(), gamePath) != players.end()) && Has(gamePath);
     const bool ok = kept || WriteFileBytes(PathOf(gamePath), bytes);
     std::lock_guard<std::mutex> guard(lock);
     if (ok)

@@ -11,15 +11,16 @@ namespace datagen {
 
 class DataFolder {
 public:
-    // keepEveryFile: every file that is already there is kept, not only the player's.
-    explicit DataFolder(std::string root, bool keepEveryFile = false);
+    // onlyMissing: only the files missing from the folder are written; every file there is kept, not only the
+    // player's.
+    explicit DataFolder(std::string root, bool onlyMissing = false);
 
     // The file system path of a game path.
     std::string PathOf(const std::string& gamePath) const;
     // Something is at the game path's name, even a link to nowhere.
     bool Has(const std::string& gamePath) const;
     // Writes one file and remembers its game path; false (and remembered as a failure) when it can't.
-    // One of PlayerFilePaths() that is already there (any file, with keepEveryFile) is left as it is, and
+    // One of PlayerFilePaths() that is already there (any file, with onlyMissing) is left as it is, and
     // remembered all the same.
     bool Write(const std::string& gamePath, const std::vector<uint8_t>& bytes);
     // Notes a failure that is not a write (e.g. an encoder refusing its input).
@@ -31,7 +32,7 @@ public:
 
 private:
     std::string root;
-    bool keepEveryFile;
+    bool onlyMissing;
     mutable std::mutex lock;
     std::vector<std::string> written;
     std::vector<std::string> failures;

@@ -1,5 +1,5 @@
 // Writes the sample data set into the folder given as the argument; with
-// --missing, only the files missing from it, and nothing when none is.
+// --only-missing, only the files missing from it, and nothing when none is.
 
 #include "datagen/PlacementTable.h"
 #include "datagen/SampleData.h"
@@ -33,10 +33,10 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--table")
         return PrintTable(argv[2]);
-    const bool onlyMissing = argc == 3 && std::string(argv[1]) == "--missing";
+    const bool onlyMissing = argc == 3 && std::string(argv[1]) == "--only-missing";
     // An option it does not know ("--help") is not a folder to fill.
     if (!onlyMissing && (argc != 2 || argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: datagen [--missing] <folder> | datagen --table <track>\n");
+        std::fprintf(stderr, "usage: datagen [--only-missing] <folder> | datagen --table <track>\n");
         return 2;
     }
     const char* folder = argv[argc - 1];
