@@ -3,6 +3,8 @@
 #include "backend/net/SessionState.h"
 #include "backend/net/SessionTestKit.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,6 +31,22 @@ const OptionsChange PATIENT = [](NetSessionOptions& options) {
 size_t Departures(TestPlayer& player)
 {
     return player.Count(NetMessageType::DESTROY_PLAYER) + player.Count(NetMessageType::HOST_MIGRATE);
+}
+
+// Returns once a whole round of the player's I/O, its checks included, ran
+// after the call: one that took a datagram from 127.x.y.n. The round holds
+// the lock that reading the player's traffic takes.
+bool IoRoundRan(TestPlayer& player, uint32_t n)
+{
+    const int fd = BindUdp(TestIp(n), 0);
+    const uint64_t before = player.Session().GetTrafficStats().receivedDatagrams;
+    const bool ran = fd >= 0 && Eventually([&] {
+                         SendPaced(fd, player.Address(), {{0}});
+                         return player.Session().GetTrafficStats().receivedDatagrams > before;
+                     });
+    if (fd >= 0)
+        close(fd);
+    return ran;
 }
 
 } // namespace
@@ -319,6 +337,11 @@ TEST(SessionLoss, ASurvivorThatLostOnlyTheHostLeavesWhenAnotherSaysItStillHearsI
     ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)));
     EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
     EXPECT_FALSE(b.Session().InSession());
+    // b ended at its wait's end; its later checks decide nothing more. The
+    // answer to its query reaches its handler after all it was given before.
+    ASSERT_TRUE(IoRoundRan(b, 9));
+    ASSERT_TRUE(b.Find(a.Address()));
+    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b elected itself after it ended";
     // The host finds out by its own time-out.
     ASSERT_TRUE(c.WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
     for (TestPlayer* player : {&a, &c})
