@@ -1,6 +1,9 @@
 // Links that lose datagrams or break for one pair of players only.
 
+#include "backend/net/SessionState.h"
 #include "backend/net/SessionTestKit.h"
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +31,22 @@ const OptionsChange PATIENT = [](NetSessionOptions& options) {
 size_t Departures(TestPlayer& player)
 {
     return player.Count(NetMessageType::DESTROY_PLAYER) + player.Count(NetMessageType::HOST_MIGRATE);
+}
+
+// Returns once a whole round of the player's I/O, its checks included, ran
+// after the call: one that took a datagram from 127.x.y.n. The round holds
+// the lock that reading the player's traffic takes.
+bool IoRoundRan(TestPlayer& player, uint32_t n)
+{
+    const int fd = BindUdp(TestIp(n), 0);
+    const uint64_t before = player.Session().GetTrafficStats().receivedDatagrams;
+    const bool ran = fd >= 0 && Eventually([&] {
+                         SendPaced(fd, player.Address(), {{0}});
+                         return player.Session().GetTrafficStats().receivedDatagrams > before;
+                     });
+    if (fd >= 0)
+        close(fd);
+    return ran;
 }
 
 } // namespace
@@ -167,22 +186,43 @@ TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLef
         hostsItself(b, "an old word ended b's session");
     }
     // Another player leaves cleanly just before the host vanishes, or while b
-    // waits for its word on the vanished host (it does not notice).
+    // waits for its word on the vanished host (it does not notice). b's wait
+    // is short; once it hosts itself, the wait's end decides nothing more.
+    const OptionsChange brief = [](NetSessionOptions& options) {
+        options.linkTimeoutMaxMs = 600;
+        options.resendMaxMs = 200;
+        options.closeLingerMs = 100;
+    };
     for (const bool whileWaiting : {false, true}) {
-        TestPlayer a(5), b(6), c(7, PATIENT);
+        TestPlayer a(5), b(6, brief), c(7, PATIENT);
         ASSERT_TRUE(MakeSession({&a, &b, &c}));
         const uint32_t host = a.Id();
+        std::chrono::steady_clock::time_point waitEnded;
         if (whileWaiting) {
             a.Session().Vanish();
             ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, host));
+            waitEnded =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(SurvivorsWaitMs(TestOptions(6, brief)));
         }
         const uint32_t left = c.Id();
         c.Session().Close();
         ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, left));
-        if (!whileWaiting)
+        if (!whileWaiting) {
             a.Session().Vanish();
-        hostsItself(b, whileWaiting ? "a clean leave after the host was lost ended b's session"
-                                    : "a clean leave before the host was lost ended b's session");
+            hostsItself(b, "a clean leave before the host was lost ended b's session");
+            continue;
+        }
+        hostsItself(b, "a clean leave after the host was lost ended b's session");
+        // b takes the joiner's query after its wait ended, and creates it after that.
+        std::this_thread::sleep_until(waitEnded);
+        TestPlayer d(8);
+        ASSERT_TRUE(d.Join(b));
+        ASSERT_TRUE(b.WaitForEvent(NetMessageType::CREATE_PLAYER, d.Id()));
+        EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 1u) << "b elected again when its wait ended";
+        EXPECT_EQ(b.Count(NetMessageType::DESTROY_PLAYER), 2u);
+        EXPECT_TRUE(b.Session().IsHost());
+        EXPECT_TRUE(b.Session().InSession());
+        EXPECT_TRUE(d.Session().InSession());
     }
 }
 
@@ -297,6 +337,11 @@ TEST(SessionLoss, ASurvivorThatLostOnlyTheHostLeavesWhenAnotherSaysItStillHearsI
     ASSERT_TRUE(b.WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)));
     EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b made itself host";
     EXPECT_FALSE(b.Session().InSession());
+    // b ended at its wait's end; its later checks decide nothing more. The
+    // answer to its query reaches its handler after all it was given before.
+    ASSERT_TRUE(IoRoundRan(b, 9));
+    ASSERT_TRUE(b.Find(a.Address()));
+    EXPECT_EQ(b.Count(NetMessageType::HOST_MIGRATE), 0u) << "b elected itself after it ended";
     // The host finds out by its own time-out.
     ASSERT_TRUE(c.WaitForEvent(NetMessageType::DESTROY_PLAYER, b.Id()));
     for (TestPlayer* player : {&a, &c})
