@@ -196,7 +196,7 @@ bool NetSession::State::CreateHost(const ENetAddress& address)
     host = enet_host_create(&address, SESSION_PEER_SLOTS, CHANNEL_COUNT, 0, 0);
     if (host == nullptr)
         return false;
-    SealDatagrams(host);
+    ChecksumDatagrams(host);
     host->intercept = SessionIntercept;
     host->duplicatePeers = LINKS_PER_ADDRESS;
     host->maximumPacketSize = SESSION_PACKET_MAX;
@@ -624,8 +624,8 @@ void NetSession::Close()
         if (s.host != nullptr) {
             for (size_t i = 0; i < s.host->peerCount; ++i)
                 if (s.host->peers[i].state != ENET_PEER_STATE_DISCONNECTED)
-                    enet_peer_disconnect(&s.host->peers[i], DISCONNECT_CLEAN);
-            // Gives the goodbyes time to be acknowledged; the events are not ours any more.
+                    enet_peer_disconnect(&s.host->peers[i], DISCONNECT_NORMAL);
+            // Gives the normal leaves time to be acknowledged; the events are not ours any more.
             const Clock::time_point start = Clock::now();
             ENetEvent event;
             while (s.AnyLink() && MsSince(start) < s.options.closeLingerMs) {

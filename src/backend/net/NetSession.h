@@ -192,10 +192,10 @@ public:
     // destroyed as a lost connection and is no longer in a session.
     // A player that lost the host with nobody else linked, or whose others
     // all went while it waited for their word, hosts itself, unless the
-    // host's link was lost without its goodbye and a link to another player
+    // host's link was lost without its normal leave and a link to another player
     // was lost or closed with the removal word while it waited, or no longer
     // than linkTimeoutMaxMs + resendMaxMs before: then it ends the same way.
-    // Leaves cleanly (the others see a normal leave) and makes the session
+    // Leaves normally (the others see NET_DESTROY_NORMAL) and makes the session
     // ready for the next Host or Connect.
     void Close();
 

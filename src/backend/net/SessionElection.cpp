@@ -6,9 +6,9 @@
 
 namespace backend {
 
-void NetSession::State::HostLost(bool goodbye)
+void NetSession::State::HostLost(bool normalLeave)
 {
-    hostLostAt = goodbye ? SessionClock::time_point() : SessionClock::now();
+    hostLostAt = normalLeave ? SessionClock::time_point() : SessionClock::now();
     const bool othersLinked =
         std::any_of(members.begin(), members.end(), [](const Member& m) { return m.created && m.peer != nullptr; });
     if (!othersLinked) {
@@ -30,7 +30,7 @@ bool NetSession::State::LostWithTheHost() const
 {
     // Had only the host gone, the others would have said so or left; a link
     // that broke is given up within the slowest delivery, and the host's
-    // goodbye to a player it removed comes no later than the others' word.
+    // removal word to a player it removed comes no later than the others' word.
     if (hostLostAt == SessionClock::time_point() || otherLinkLostAt == SessionClock::time_point())
         return false;
     return otherLinkLostAt >= hostLostAt ||

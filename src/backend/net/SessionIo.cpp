@@ -148,7 +148,7 @@ uint32_t SlowestDeliveryMs(const NetSessionOptions& options)
 }
 
 // How long after we noticed a lost host another player's word that it lost it
-// too may come. The host's goodbye may reach us while its resends to the other
+// too may come. The host's normal leave may reach us while its resends to the other
 // are lost for as long as it lingers; the other then notices by its time-out,
 // from an answer up to a ping interval old, at its next resend; and its word
 // may take as long as any guaranteed message.
@@ -214,7 +214,7 @@ void NetSession::State::CheckLinks()
         else
             CloseHalfLink(i, halfLinks[i].peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT
                                  ? "it did not finish connecting in time"
-                                 : "it did not take our goodbye in time");
+                                 : "it did not acknowledge our closing of the link in time");
     }
     for (size_t i = 0; i < pending.size();) {
         if (now < pending[i].deadline)
@@ -403,7 +403,7 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
     }
     case ENET_EVENT_TYPE_DISCONNECT: {
         const NetDestroyReason reason =
-            event.data == DISCONNECT_CLEAN ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST;
+            event.data == DISCONNECT_NORMAL ? NET_DESTROY_NORMAL : NET_DESTROY_CONNECTION_LOST;
         ForgetPending(event.peer);
         Member* member = FindMember(event.peer);
         if (event.data == DISCONNECT_REMOVED && IsHostsLink(member)) {
@@ -411,7 +411,7 @@ void NetSession::State::HandleEvent(const ENetEvent& event)
         } else if (member != nullptr) {
             // From any other player, "removed" is that one link lost; should
             // the host's link go too, the host's word did not reach us.
-            if (event.data != DISCONNECT_CLEAN && !isHost && phase == SessionPhase::IN_SESSION &&
+            if (event.data != DISCONNECT_NORMAL && !isHost && phase == SessionPhase::IN_SESSION &&
                 member->record.id != hostId) {
                 otherLinkLostAt = SessionClock::now();
                 otherLinkRemoved = event.data == DISCONNECT_REMOVED;
@@ -589,7 +589,7 @@ void NetSession::State::RemoveMember(Member& member, NetDestroyReason reason)
     // Tells it why, should it still hear us but not the host.
     if (member.peer != nullptr) {
         enet_peer_disconnect(member.peer, DISCONNECT_REMOVED);
-        WaitGoodbye(member.peer);
+        WaitClosing(member.peer);
     }
     member.peer = nullptr;
     LoseMember(member.record.id, reason);

@@ -303,7 +303,7 @@ void NetSession::State::TurnAway(Member& newcomer, uint8_t reason, const char* w
     reject.reason = reason;
     SendControl(newcomer.peer, reject);
     enet_peer_disconnect_later(newcomer.peer, 0);
-    WaitGoodbye(newcomer.peer);
+    WaitClosing(newcomer.peer);
     newcomer.peer = nullptr;
     LoseMember(newcomer.record.id, NET_DESTROY_CONNECTION_LOST);
 }

@@ -4,7 +4,7 @@
 
 namespace backend {
 
-void SealDatagrams(ENetHost* host)
+void ChecksumDatagrams(ENetHost* host)
 {
     host->checksum = enet_crc32;
 }

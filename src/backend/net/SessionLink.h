@@ -12,7 +12,7 @@
 namespace backend {
 
 // Makes `host` checksum what it sends and drop what fails the sum.
-void SealDatagrams(ENetHost* host);
+void ChecksumDatagrams(ENetHost* host);
 // enet_host_connect with a connect id nobody can guess from an earlier one.
 ENetPeer* OpenLink(ENetHost* host, const ENetAddress& to, uint8_t channels, uint32_t data);
 

@@ -29,10 +29,10 @@ constexpr uint8_t SESSION_FORMAT_VERSION = 8;
 constexpr uint32_t SESSION_PROTOCOL_FAMILY = 0x564C5400;
 constexpr uint32_t SESSION_PROTOCOL_MAGIC = SESSION_PROTOCOL_FAMILY | SESSION_FORMAT_VERSION;
 
-// The data of a link's ENet disconnect: a player leaving, and one removed,
+// The data of a link's ENet disconnect: a player leaving normally, and one removed,
 // sent by the host to the player it removed and by a player told by the host
 // that the linked player left; only the host's ends the session there.
-constexpr uint32_t DISCONNECT_CLEAN = 1;
+constexpr uint32_t DISCONNECT_NORMAL = 1;
 constexpr uint32_t DISCONNECT_REMOVED = 2;
 
 // True for connect data of another session format.

@@ -86,7 +86,7 @@ struct PendingLink {
 };
 
 // A connect from elsewhere whose answer is not acknowledged yet, or a link
-// turned away or removed whose goodbye is on its way.
+// turned away or removed that we are closing.
 struct HalfLink {
     ENetPeer* peer = nullptr;
     enet_uint32 connectId = 0;
@@ -210,7 +210,7 @@ struct NetSession::State {
     // Not the host: the last time a link to another player was lost, or
     // closed with the removal word the others pass on from the host, and
     // whether it was that word; when the host's link was lost without its
-    // goodbye (zero once it said goodbye, or while it is there).
+    // normal leave (zero once it left normally, or while it is there).
     SessionClock::time_point otherLinkLostAt;
     bool otherLinkRemoved = false;
     SessionClock::time_point hostLostAt;
@@ -279,9 +279,9 @@ struct NetSession::State {
     bool CloseOldestWaiting(uint8_t below, const ENetAddress* from = nullptr);
     // Counts `peer` among the waiting links until the hello time, as waiting since `since`.
     void WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, uint32_t tag, SessionClock::time_point since);
-    // Counts a link we said goodbye to among the waiting links until the hello
+    // Counts a link we are closing among the waiting links until the hello
     // time, to be closed before any other when room is needed.
-    void WaitGoodbye(ENetPeer* peer);
+    void WaitClosing(ENetPeer* peer);
     void CloseHalfLink(size_t index, const char* why);
     void HandleEvent(const ENetEvent& event);
     void HandleControl(ENetPeer* peer, const ControlFrame& frame);
@@ -302,11 +302,11 @@ struct NetSession::State {
     void DropMember(Member& member, const char* why);
     // Closes the player's link telling it that it was removed, and loses it.
     void RemoveMember(Member& member, NetDestroyReason reason);
-    // `goodbye`: the host's link closed with its clean goodbye.
-    void HostLost(bool goodbye);
+    // `normalLeave`: the host's link closed with its normal leave.
+    void HostLost(bool normalLeave);
     // The host's link was lost without a word, and a link to another player
     // was lost (or closed with the removal word) since, or no longer before
-    // than the host's own goodbye may take to arrive.
+    // than the host's removal word may take to arrive.
     bool LostWithTheHost() const;
     // Alone after losing the host: ends when it was lost with the others,
     // hosts itself otherwise.

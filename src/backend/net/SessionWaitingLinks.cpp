@@ -159,7 +159,7 @@ void NetSession::State::WaitHalfOpen(ENetPeer* peer, enet_uint32 connectId, uint
         {peer, connectId, tag, since, SessionClock::now() + std::chrono::milliseconds(options.helloTimeoutMs)});
 }
 
-void NetSession::State::WaitGoodbye(ENetPeer* peer)
+void NetSession::State::WaitClosing(ENetPeer* peer)
 {
     // ENet closed at once a link that was not up yet.
     if (peer->state != ENET_PEER_STATE_DISCONNECTED)

@@ -150,7 +150,7 @@ TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
     // Copies before format 7 sent no checksum: their connects come to nothing.
     for (const uint32_t format : {1u, 6u}) {
         RawClient old(10 + format, 1);
-        old.Unseal();
+        old.SendNoChecksum();
         old.ConnectAll(a.Address(), SESSION_PROTOCOL_FAMILY | format);
         old.Pump(200, [&] { return old.Connected() > 0; });
         EXPECT_EQ(old.Connected(), 0u) << "a connect of format " << format;
@@ -191,10 +191,10 @@ TEST(SessionAdmission, DatagramsForgedFromTheHostsOrAPlayersAddressEndNoLinkAndR
     ASSERT_TRUE(SawCreated(a, 3));
     ASSERT_TRUE(SawCreated(b, 3));
 
-    // Goodbyes and removals on every slot and session id, each with a guessed
+    // Normal leaves and removals on every slot and session id, each with a guessed
     // checksum and with none: as the host to b, as b to the host, as the raw
     // player to b; and b's next guaranteed message, as b to the host.
-    for (const uint32_t word : {DISCONNECT_REMOVED, DISCONNECT_CLEAN}) {
+    for (const uint32_t word : {DISCONNECT_REMOVED, DISCONNECT_NORMAL}) {
         relay.ForgeToClient(EveryLinkForgery(DisconnectCommand(word)));
         relay.ForgeToBack(EveryLinkForgery(DisconnectCommand(word)));
         SendPaced(raw.Socket(), b.Address(), EveryLinkForgery(DisconnectCommand(word)));
@@ -221,7 +221,7 @@ TEST(SessionAdmission, DatagramsForgedFromTheHostsOrAPlayersAddressEndNoLinkAndR
         const std::vector<Event> received = player->Received(player == &a ? b.Id() : a.Id());
         ASSERT_EQ(received.size(), 1u) << "a forged message reached the handler";
         EXPECT_EQ(received[0].data, after);
-        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "a forged goodbye closed a link";
+        EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "a forged leave closed a link";
         EXPECT_EQ(player->Count(NetMessageType::HOST_MIGRATE), 0u);
         EXPECT_TRUE(player->Session().InSession());
     }

@@ -48,7 +48,7 @@ constexpr size_t HUGE_LINKS = 8;
     const ENetAddress local = {htonl(from.ip), 0};
     ENetHost* host = enet_host_create(&local, HUGE_LINKS, 2, 0, 0);
     if (host != nullptr)
-        SealDatagrams(host);
+        ChecksumDatagrams(host);
     const ENetAddress target = {htonl(to.ip), to.port};
     std::vector<ENetPeer*> peers;
     for (size_t i = 0; i < HUGE_LINKS && host != nullptr; ++i)

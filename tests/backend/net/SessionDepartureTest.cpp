@@ -1,4 +1,4 @@
-// Players leaving: cleanly, vanishing, the host handing its role on, and the
+// Players leaving: normally, vanishing, the host handing its role on, and the
 // end of a session while the handler is busy.
 
 #include "backend/net/SessionTestKit.h"
@@ -154,9 +154,9 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
 }
 
 INSTANTIATE_TEST_SUITE_P(CleanOrVanished, HostDeparture, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Clean"; });
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Vanished" : "Normal"; });
 
-TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEndedSessionLeavesAnythingToTheNext)
+TEST(SessionDeparture, VanishedJoinerIsALostConnectionANormalLeaveIsNormalAndNoEndedSessionLeavesAnythingToTheNext)
 {
     // Strangers' links wait until the session ends.
     const OptionsChange patient = [](NetSessionOptions& options) { options.helloTimeoutMs = 60000; };
@@ -175,7 +175,7 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionCleanLeaveIsNormalAndNoEnd
     for (const Event& event : host.Events()) {
         if (event.type == NetMessageType::DESTROY_PLAYER) {
             EXPECT_EQ(event.reason, event.playerId == bId ? NET_DESTROY_CONNECTION_LOST : NET_DESTROY_NORMAL)
-                << (event.playerId == cId ? "clean leave" : "vanished");
+                << (event.playerId == cId ? "normal leave" : "vanished");
             EXPECT_TRUE(event.infoKnown) << "info readable until the departure was delivered";
         }
     }

@@ -193,7 +193,7 @@ TEST(SessionEdges, EightLinksFromOneAddressHalfOpenOnesIncludedAreTakenTheNinthI
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 2u);
 }
 
-TEST(SessionEdges, LinksThatNeverAcknowledgeAConnectOrAGoodbyeAreClosedAtTheHelloTime)
+TEST(SessionEdges, LinksThatNeverAcknowledgeAConnectOrTheirClosingAreClosedAtTheHelloTime)
 {
     // The game's link time-outs: what ENet would keep such links for.
     constexpr auto HELLO = std::chrono::milliseconds(3000);

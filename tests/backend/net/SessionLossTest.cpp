@@ -157,16 +157,16 @@ TEST_P(LostTogether, APlayerThatLosesTheHostAndTheLastOtherWithinADeliveryEndsWh
 
 INSTANTIATE_TEST_SUITE_P(SessionLoss, LostTogether, testing::Values(LostFirst::THE_OTHER, LostFirst::THE_HOST));
 
-TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLeftCleanlyOrSaidRemovedLongAgo)
+TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsNormalLeaveOrWhenTheOthersLeftNormallyOrSaidRemovedLongAgo)
 {
     const auto hostsItself = [](TestPlayer& b, const char* why) {
         ASSERT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << why;
         EXPECT_TRUE(b.Session().IsHost()) << why;
     };
     // A player closes its link to b with the removal word; then the host
-    // leaves cleanly at once, or vanishes once the slowest delivery (1 s
+    // leaves normally at once, or vanishes once the slowest delivery (1 s
     // time-out and 1 s resend) is past.
-    for (const bool goodbye : {true, false}) {
+    for (const bool normalLeave : {true, false}) {
         TestPlayer a(2), b(3);
         ASSERT_TRUE(MakeSession({&a, &b}));
         RawClient liar(9, 2);
@@ -174,9 +174,9 @@ TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLef
         ASSERT_TRUE(JoinAsPlayer(liar, a.Address(), b.Found(), &welcome));
         liar.Leave(1, DISCONNECT_REMOVED);
         ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, welcome.member.id));
-        if (goodbye) {
+        if (normalLeave) {
             a.Session().Close();
-            hostsItself(b, "the others' word outweighed the host's goodbye");
+            hostsItself(b, "the others' word outweighed the host's normal leave");
             continue;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2100));
@@ -185,7 +185,7 @@ TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLef
         a.Session().Vanish();
         hostsItself(b, "an old word ended b's session");
     }
-    // Another player leaves cleanly just before the host vanishes, or while b
+    // Another player leaves normally just before the host vanishes, or while b
     // waits for its word on the vanished host (it does not notice). b's wait
     // is short; once it hosts itself, the wait's end decides nothing more.
     const OptionsChange brief = [](NetSessionOptions& options) {
@@ -209,10 +209,10 @@ TEST(SessionLoss, ALoneSurvivorHostsItselfAfterTheHostsGoodbyeOrWhenTheOthersLef
         ASSERT_TRUE(b.WaitForEvent(NetMessageType::DESTROY_PLAYER, left));
         if (!whileWaiting) {
             a.Session().Vanish();
-            hostsItself(b, "a clean leave before the host was lost ended b's session");
+            hostsItself(b, "a normal leave before the host was lost ended b's session");
             continue;
         }
-        hostsItself(b, "a clean leave after the host was lost ended b's session");
+        hostsItself(b, "a normal leave after the host was lost ended b's session");
         // b takes the joiner's query after its wait ended, and creates it after that.
         std::this_thread::sleep_until(waitEnded);
         TestPlayer d(8);
@@ -294,10 +294,10 @@ TEST(SessionLoss, AJoinerIsLinkedToAPlayerThatHearsOfItLateFromTheHost)
     EXPECT_TRUE(c.WaitForEvent(NetMessageType::CREATE_PLAYER, b.Id())) << "c went on without b";
 }
 
-TEST(SessionLoss, AHostsGoodbyeThatReachedOnlyOneSurvivorStillHandsOver)
+TEST(SessionLoss, AHostsNormalLeaveThatReachedOnlyOneSurvivorStillHandsOver)
 {
     // b hears the host leave at once; c hears nothing more from it, the
-    // goodbye included, and notices only by its time-out. b then hears c's
+    // normal leave included, and notices only by its time-out. b then hears c's
     // word of it one resend late.
     const auto brisk = [](NetSessionOptions& options) {
         options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 1500;

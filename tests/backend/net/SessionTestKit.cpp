@@ -240,7 +240,7 @@ RawClient::RawClient(uint32_t n, size_t links, uint16_t port) : n(n), peers(link
     // Room for links the others open to it too.
     host = enet_host_create(&address, links + SESSION_PLAYERS_MAX, 2, 0, 0);
     if (host != nullptr)
-        SealDatagrams(host);
+        ChecksumDatagrams(host);
 }
 
 RawClient::~RawClient()

@@ -127,7 +127,7 @@ public:
     // Drops everything that arrives from now on: links it opens stay half-open.
     void Deafen() { host->intercept = DropAll; }
     // Sends no checksum, as copies of formats before 7 did.
-    void Unseal() { host->checksum = nullptr; }
+    void SendNoChecksum() { host->checksum = nullptr; }
     // Opens every link to `to`, each with `data` as its connect data; drops
     // the links it had first.
     void ConnectAll(const NetAddress& to, uint32_t data);
