@@ -20,8 +20,8 @@ constexpr uint8_t HOST_QUERY_MAGIC[4] = {'V', 'T', 'L', 'Q'};
 constexpr uint8_t HOST_ANSWER_MAGIC[4] = {'V', 'T', 'L', 'R'};
 constexpr uint8_t HOST_CHALLENGE_MAGIC[4] = {'V', 'T', 'L', 'C'};
 // The format of what goes on the wire: the first byte of each control frame,
-// the low byte of the data of a joiner's ENet connect to the host, and the
-// byte after the cookie in a query. It moves whenever what a frame, a query,
+// the byte after the cookie in a query, and the low byte of the data of an
+// ENet connect that shows no cookie or tag (a stranger's). It moves whenever what a frame, a query,
 // a disconnect or a datagram's checksum means changes, so that older copies
 // are turned away. Copies before 7 sent no checksum; before 8, a host took
 // connects that did not show its cookie.

@@ -252,7 +252,7 @@ RawClient::~RawClient()
 void RawClient::ConnectAll(const NetAddress& to, uint32_t data)
 {
     if (data == ITS_COOKIE)
-        data = QueryCookie(n, to);
+        data = QueryCookie(n, to, asked);
     for (size_t link = 0; link < peers.size(); ++link)
         Connect(link, to, data);
 }
@@ -265,7 +265,7 @@ void RawClient::Connect(size_t link, const NetAddress& to, uint32_t data)
     if (peers.at(link) != nullptr)
         enet_peer_reset(peers[link]);
     if (data == ITS_COOKIE)
-        data = QueryCookie(n, to);
+        data = QueryCookie(n, to, asked);
     targets[link] = {{htonl(to.ip), to.port}, data};
     peers[link] = OpenLink(host, targets[link].first, 2, data);
 }
@@ -405,6 +405,7 @@ ControlFrame HelloFrame(const NetAppDesc& desc, const std::vector<uint8_t>& data
 void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const NetAppDesc& desc,
                   const std::vector<uint8_t>& data)
 {
+    raw.AskFor(desc.application);
     raw.Connect(link, host, ITS_COOKIE);
     raw.Pump(1000, [&] { return raw.Open(link); });
     raw.Send(link, HelloFrame(desc, data));
@@ -413,6 +414,7 @@ void OpenAndHello(RawClient& raw, size_t link, const NetAddress& host, const Net
 bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& desc, ControlFrame* welcome, uint32_t data,
                    int lateMs)
 {
+    raw.AskFor(desc.application);
     raw.Connect(0, host, data);
     raw.Flush();
     std::this_thread::sleep_for(std::chrono::milliseconds(lateMs));
@@ -421,10 +423,10 @@ bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& des
     return raw.NextFrame(ControlKind::WELCOME, 1000, welcome);
 }
 
-uint32_t QueryCookie(uint32_t n, const NetAddress& host)
+uint32_t QueryCookie(uint32_t n, const NetAddress& host, const NetGuid& application)
 {
     HostQuery query;
-    query.application = TestApplication();
+    query.application = application;
     const std::vector<uint8_t> bytes = EncodeHostQuery(query);
     const int fd = BindUdp(TestIp(n), 0);
     if (fd < 0)

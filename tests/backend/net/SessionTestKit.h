@@ -134,7 +134,8 @@ public:
     // Opens link `link` alone to `to`, dropping what it had; the connect goes
     // at the next Pump or Flush. ITS_COOKIE asks `to` for its cookie first.
     void Connect(size_t link, const NetAddress& to, uint32_t data = SESSION_PROTOCOL_MAGIC);
-    uint32_t Ip() const { return TestIp(n); }
+    // Whose sessions ITS_COOKIE asks for (the kit's test application by default).
+    void AskFor(const NetGuid& application) { asked = application; }
     // Sends what waits without taking what came.
     void Flush() { enet_host_flush(host); }
     // The socket of all its links, for datagrams sent as if from them.
@@ -177,6 +178,7 @@ private:
     void Reopened(ENetPeer* peer);
 
     uint32_t n;
+    NetGuid asked = TestApplication();
     ENetHost* host = nullptr;
     std::vector<ENetPeer*> peers;
     std::vector<std::pair<ENetAddress, uint32_t>> targets; // where each link goes, with its connect data
@@ -211,7 +213,7 @@ bool AdmitAsPlayer(RawClient& raw, const NetAddress& host, const NetAppDesc& des
                    uint32_t data = ITS_COOKIE, int lateMs = 0);
 // The cookie the answer of the host at `host` gives a query from 127.x.y.n; 0
 // when none came.
-uint32_t QueryCookie(uint32_t n, const NetAddress& host);
+uint32_t QueryCookie(uint32_t n, const NetAddress& host, const NetGuid& application = TestApplication());
 // True when a cookie came and is not the one a host whose key is all zero
 // gives 127.x.y.n now.
 bool KeyedCookie(uint32_t n, uint32_t cookie);
