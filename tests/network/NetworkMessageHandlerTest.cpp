@@ -18,6 +18,7 @@
 #include "backend/net/SessionTestKit.h"
 #include "engine/platform/Log.h"
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -552,6 +553,88 @@ TEST_F(MessageHandlerTest, HandlerOnTheSessionThreadAgainstRaceFrames)
         EXPECT_GT(race->playerMoped.totalMs, 59000u) << "the host's clock was followed";
         return true;
     });
+}
+
+// The game's muted rider mid-race when the host vanishes: the others drop it
+// for its silence, its session ends on its own while the handler still takes
+// the departures, and the game leaves as the front end does on a failed send:
+// the session closed first, then the race taken down.
+TEST_F(MessageHandlerTest, AMutedJoinerCutOffMidRaceClosesItsSessionThenItsRace)
+{
+    struct PeerShutdown {
+        ~PeerShutdown() { g_NetworkPeer.Shutdown(); }
+    } shutdown;
+    const nettest::OptionsChange quick = [](backend::NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
+    nettest::TestPlayer host(2, quick), c(3, quick), e(5, quick);
+    uint8_t appData[SESSION_APP_DATA_SIZE];
+    SessionAppData{1, TRACK_UK}.Pack(appData);
+    ASSERT_TRUE(host.Host(std::vector<uint8_t>(appData, appData + sizeof appData)));
+    ASSERT_TRUE(c.Join(host));
+    // Its links to the others may go as much as six seconds apart and still count as lost with the host's.
+    g_NetworkPeer.SetOptions(nettest::TestOptions(4, [&](backend::NetSessionOptions& options) {
+        quick(options);
+        options.resendMaxMs = 5000;
+    }));
+    ASSERT_TRUE(g_NetworkPeer.Init(nettest::TestApplication(), NETWORK_PORT,
+                                   [](const NetMessage& message) { return HandleNetworkMessage(message); }));
+    race->localJoinOrder = 2;
+    ASSERT_TRUE(race->Create(TRACK_UK)) << g_LastError;
+    ASSERT_TRUE(g_NetworkPeer.SetLocalPlayerInfo("Dee", Order(2).data(), PEER_DATA_SIZE, true));
+    const in_addr hostAddress{htonl(nettest::TestIp(2))};
+    ASSERT_TRUE(g_NetworkPeer.FindSession(inet_ntoa(hostAddress)));
+    ASSERT_TRUE(g_NetworkPeer.Connect());
+    ASSERT_TRUE(e.Join(host));
+    const uint32_t others[] = {host.Id(), c.Id(), e.Id()};
+    const auto locked = [](const std::function<bool()>& read) {
+        std::lock_guard<std::recursive_mutex> lock(g_RaceLock);
+        return read();
+    };
+    const auto everyMoped = [&] {
+        for (const uint32_t id : others)
+            if (Record(id) == nullptr || Record(id)->moped == nullptr)
+                return false;
+        return true;
+    };
+    for (int turn = 0; turn < 3000 && !locked(everyMoped); ++turn) {
+        e.Session().SendTo(backend::NET_ALL_PLAYERS, std::vector<uint8_t>{GAME_MESSAGE_PLAYER_JOINED}.data(), 1, true);
+        locked([&] { return Step(), true; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(locked(everyMoped));
+    locked([&] {
+        race->StartCountDown();
+        race->phase = RACEPHASE_RACING;
+        return true;
+    });
+
+    g_NetworkPeer.Mute();
+    host.Session().Vanish();
+    // The race goes on, the others sending, until a send of the game fails.
+    bool sent = true;
+    int turn = 0;
+    for (; turn < 20000 && sent; ++turn) {
+        for (nettest::TestPlayer* other : {&c, &e})
+            other->Session().SendTo(backend::NET_ALL_PLAYERS, Controls(uint8_t(turn % 3 == 0 ? 0x01 : 0x06)).data(), 4,
+                                    false);
+        uint8_t state[MOPED_STATE_MESSAGE_SIZE];
+        locked([&] {
+            Step();
+            race->playerMoped.PackStateMessage(state);
+            return true;
+        });
+        sent = g_NetworkPeer.Send(backend::NET_ALL_PLAYERS, state, sizeof state, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(sent) << "the session did not end";
+    g_NetworkPeer.Disconnect();
+    locked([&] {
+        g_MultiplayerRace = nullptr;
+        race->Release();
+        race->Destroy();
+        return true;
+    });
+    for (nettest::TestPlayer* survivor : {&c, &e})
+        EXPECT_TRUE(survivor->WaitForCount(NetMessageType::DESTROY_PLAYER, 2, std::chrono::milliseconds(20000)));
 }
 
 namespace {

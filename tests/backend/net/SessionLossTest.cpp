@@ -466,3 +466,59 @@ TEST_P(SilentSurvivors, AreDroppedAndTheHonestOnesElectTheEarliestOfThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(OneAndOneTwoAndTwo, SilentSurvivors, testing::Values(1, 2));
+
+// The game's muted rider when the host is killed mid-race: the others drop it
+// for its silence, its session ends on its own while the game still sends,
+// publishes and asks about players (from its handler too), and the game closes
+// it as soon as it sees that. Run by the sanitized builds, where any access to
+// what the ended session or Close freed is reported.
+TEST(SessionLoss, AMutedPlayerCutOffFromTheHostAndTheOthersIsClosedWhileItsGameStillCalls)
+{
+    const auto quick = [](NetSessionOptions& options) { options.linkTimeoutMaxMs = 600; };
+    // d's links to the others may go as much as six seconds apart and still count as lost with the host's.
+    TestPlayer a(2, quick), c(3, quick), e(5, quick), d(4, [&](NetSessionOptions&options) {
+        quick(options);
+        options.resendMaxMs = 5000;
+    });
+    ASSERT_TRUE(MakeSession({&a, &c, &d, &e}));
+    const std::vector<uint32_t> ids = {a.Id(), c.Id(), d.Id(), e.Id()};
+    std::atomic<bool> closed{false}, calledAfterClose{false};
+    d.OnMessage([&](const NetMessage& message) {
+        if (closed)
+            calledAfterClose = true;
+        NetPlayerInfo info;
+        uint32_t roundTrip = 0;
+        for (const uint32_t id : ids) {
+            d.Session().GetPeerInfo(id, &info);
+            d.Session().GetConnectionInfo(id, &roundTrip);
+        }
+        // Departures keep the handler busy while the game closes.
+        if (message.type == NetMessageType::DESTROY_PLAYER)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    });
+    d.Session().Mute();
+    a.Session().Vanish();
+    // d's game: a turn at a time until it sees its session gone, then it closes it.
+    bool ended = false;
+    const std::vector<uint8_t> data = {1, 0, 0, 0};
+    for (int turn = 0; turn < 20000 && !ended; ++turn) {
+        const uint8_t state[20] = {uint8_t(turn)};
+        d.Session().SendTo(NET_ALL_PLAYERS, state, sizeof state, false);
+        d.Session().SendTo(NET_ALL_PLAYERS, state, 4, true);
+        d.Session().SetPeerInfo("d", data);
+        NetPlayerInfo info;
+        d.Session().GetPeerInfo(c.Id(), &info);
+        ended = !d.Session().InSession();
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(ended) << "d's session did not end";
+    d.Session().Close();
+    closed = true;
+    EXPECT_FALSE(HasEvent(d.Events(), NetMessageType::HOST_MIGRATE, ids[2])) << "d went on alone";
+    EXPECT_FALSE(d.Session().SendTo(NET_ALL_PLAYERS, "x", 1, true));
+    for (TestPlayer* survivor : {&c, &e})
+        EXPECT_TRUE(survivor->WaitForEvent(NetMessageType::DESTROY_PLAYER, ids[2], std::chrono::milliseconds(20000)));
+    EXPECT_TRUE(c.WaitForEvent(NetMessageType::HOST_MIGRATE, ids[1]));
+    EXPECT_FALSE(calledAfterClose) << "a handler call came after Close returned";
+}
