@@ -142,8 +142,7 @@ void NetSession::State::HelloPeer(ENetPeer* peer, const ControlFrame& hello)
         Refuse(peer, "it said hello to another session");
         return;
     }
-    Member* member = FindMember(id);
-    if (member != nullptr && member->peer == nullptr && member->token != 0 && hello.token == member->token) {
+    if (Member* member = AwaitedWithToken(id, hello.token)) {
         AcceptPeer(peer, *member);
         return;
     }
@@ -192,11 +191,16 @@ void NetSession::State::Announced(const ControlFrame& added)
         if (link.helloSeen && link.helloId == added.member.id)
             waiting.push_back(link);
     // One that did not show the token waits on until its deadline.
-    for (const PendingLink& link : waiting) {
-        Member* member = FindMember(added.member.id);
-        if (member != nullptr && member->peer == nullptr && member->token != 0 && link.helloToken == member->token)
+    for (const PendingLink& link : waiting)
+        if (Member* member = AwaitedWithToken(added.member.id, link.helloToken))
             AcceptPeer(link.peer, *member);
-    }
+}
+
+Member* NetSession::State::AwaitedWithToken(uint32_t id, uint64_t token)
+{
+    Member* member = FindMember(id);
+    return member != nullptr && member->peer == nullptr && member->token != 0 && token == member->token ? member
+                                                                                                        : nullptr;
 }
 
 void NetSession::State::CompleteJoinIfLinked()

@@ -289,6 +289,9 @@ struct NetSession::State {
     void Welcomed(const ControlFrame& welcome);
     void HelloPeer(ENetPeer* peer, const ControlFrame& hello);
     void AcceptPeer(ENetPeer* peer, Member& member);
+    // The announced player `id` when `token` is the host's token for it and
+    // this player, and it has no link here yet; null otherwise.
+    Member* AwaitedWithToken(uint32_t id, uint64_t token);
     void Announced(const ControlFrame& added);
     PendingLink* FindPending(const ENetPeer* peer);
     void ForgetPending(const ENetPeer* peer);

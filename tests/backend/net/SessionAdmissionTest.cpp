@@ -79,6 +79,14 @@ TEST(SessionAdmission, AStrangersHelloGetsOneAnswerAtOneMomentWhateverIdItNames)
     RawClient atHost(9, ids.size()), atPlayer(10, ids.size());
     atHost.ConnectAll(a.Address(), ITS_COOKIE);
     atPlayer.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    // A second hello on one link is not waited for.
+    RawClient twice(12, 1);
+    twice.ConnectAll(b.Address(), SESSION_PROTOCOL_MAGIC);
+    ASSERT_TRUE(twice.AllConnected(400));
+    twice.Send(0, HelloPeerFrame(instance, prefix | 3, 0x1234));
+    twice.Send(0, HelloPeerFrame(instance, prefix | 3, 0x1234));
+    twice.Pump(40, [&] { return twice.Closed() == 1; });
+    EXPECT_EQ(twice.Closed(), 1u) << "a second hello on a link was waited for";
     ExpectSameAnswers(atHost, a, instance, ids);
     ExpectSameAnswers(atPlayer, b, instance, ids);
 

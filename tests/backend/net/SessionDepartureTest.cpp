@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 
 using namespace nettest;
 
@@ -57,6 +58,24 @@ bool RemovedOnTwoWords(TestPlayer& host, TestPlayer& player, uint32_t n)
             return false;
     }
     return true;
+}
+
+// Only a plain socket listens at `at`, where `joiner` found a host: the first
+// datagram its Connect sends there is a query for a cookie, and it gives up
+// when no answer comes.
+void ExpectAsksForACookie(TestPlayer& joiner, const NetAddress& at, const char* why)
+{
+    const int other = BindUdp(at.ip, at.port);
+    ASSERT_GE(other, 0);
+    std::future<bool> joined =
+        std::async(std::launch::async, [&] { return joiner.Session().Connect(joiner.Found(), at); });
+    pollfd wait = {other, POLLIN, 0};
+    uint8_t bytes[2048];
+    const ssize_t size = poll(&wait, 1, 5000) > 0 ? recv(other, bytes, sizeof bytes, 0) : -1;
+    HostQuery query;
+    EXPECT_TRUE(size > 0 && DecodeHostQuery(bytes, size_t(size), &query)) << why;
+    EXPECT_FALSE(joined.get());
+    close(other);
 }
 
 } // namespace
@@ -182,6 +201,13 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionANormalLeaveIsNormalAndNoE
     EXPECT_EQ(host.Count(NetMessageType::HOST_MIGRATE), 0u);
     EXPECT_TRUE(host.Session().IsHost());
 
+    // A search answered too long ago for its cookie to be good still.
+    ASSERT_TRUE(c.Find(host.Address()));
+    std::this_thread::sleep_for(COOKIE_FRESH + std::chrono::milliseconds(100));
+    host.Session().Close();
+    ExpectAsksForACookie(c, host.Address(), "a cookie that may have aged out was shown");
+    ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
+
     // The same objects host and join again as if new: the players, the links
     // that waited, the rights to close one that addresses spent and the
     // cookies went with the sessions that ended.
@@ -190,21 +216,7 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionANormalLeaveIsNormalAndNoE
     ASSERT_TRUE(c.Find(host.Address()));
     c.Session().Close();
     host.Session().Close();
-    {
-        // Another host at the address c found the last one at: c asks it for
-        // a cookie before it connects, and gives up when none comes.
-        const int other = BindUdp(host.Address().ip, TEST_PORT);
-        ASSERT_GE(other, 0);
-        std::future<bool> joined =
-            std::async(std::launch::async, [&] { return c.Session().Connect(c.Found(), host.Address()); });
-        pollfd wait = {other, POLLIN, 0};
-        uint8_t bytes[2048];
-        const ssize_t size = poll(&wait, 1, 5000) > 0 ? recv(other, bytes, sizeof bytes, 0) : -1;
-        HostQuery query;
-        EXPECT_TRUE(size > 0 && DecodeHostQuery(bytes, size_t(size), &query)) << "the last host's cookie was shown";
-        EXPECT_FALSE(joined.get());
-        close(other);
-    }
+    ExpectAsksForACookie(c, host.Address(), "the last host's cookie was shown");
     ASSERT_TRUE(host.Host({1, 0, 0, 0, 0}));
     EXPECT_NE(QueryCookie(9, host.Address()), oldCookie) << "the last session's key made the cookies";
     EXPECT_TRUE(FillWaitingPlaces(host.Address(), 10, AT_HOST)) << "at the host";
