@@ -3,6 +3,7 @@
 #include "engine/platform/RenderDevice.h"
 
 #include "backend/gpu/GpuDevice.h"
+#include "backend/gpu/GpuDriverEnvironment.h"
 #include "backend/window/SystemWindow.h"
 #include "backend/window/WindowTypes.h"
 
@@ -66,4 +67,5 @@ void BenchDevice::UseHeadlessDrivers()
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
+    UseSerialSoftwareRasteriser();
 }

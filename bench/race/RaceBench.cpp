@@ -9,10 +9,8 @@
 // ("screens"); the peak resident memory during each race; the heap blocks
 // each frame takes once the race runs, and the time from the start of
 // Race::Create to the end of the first count-down frame. Prints tables; reads
-// the sample data generated beside the program. Software GL: LP_NUM_THREADS
-// defaults to 1 (one rasteriser thread, whose time the CPU time includes);
-// the wall-clock frame rate with all cores needs LP_NUM_THREADS unset or set
-// to the core count.
+// the sample data generated beside the program. Software GL draws on the
+// calling thread, as in the game.
 
 #include "../common/BenchAudio.h"
 #include "../common/BenchDevice.h"
@@ -369,7 +367,6 @@ int RunBench(bool where, uint32_t whereTrack, int width, int height)
 int main(int argc, char** argv)
 {
     BenchDevice::UseHeadlessDrivers();
-    setenv("LP_NUM_THREADS", "1", 0);
     int width = 800, height = 600, next = 1;
     if (next < argc && std::sscanf(argv[next], "%dx%d", &width, &height) == 2)
         ++next;

@@ -4,8 +4,8 @@
 // simulator's own bytes), and the frame time from start position 0 at
 // 800 x 600, split into the time spent inside the device's GL calls and the
 // rest (the game's own CPU time). Prints tables; reads the sample data
-// generated beside the program. Software GL: LP_NUM_THREADS defaults to 0, as
-// in the tests, so that rasterisation is counted as driver time.
+// generated beside the program. Software GL draws on the calling thread, as in
+// the game, so that rasterisation is counted as driver time.
 
 #include "../common/BenchAudio.h"
 #include "../common/BenchDevice.h"
@@ -418,7 +418,6 @@ int RunBench()
 int main(int argc, char** argv)
 {
     BenchDevice::UseHeadlessDrivers();
-    setenv("LP_NUM_THREADS", "0", 0);
     const bool cold = argc == 3 && std::strcmp(argv[1], "--cold") == 0;
     if (!cold && argc != 1) {
         std::fprintf(stderr, "usage: %s\n", argv[0]);

@@ -22,6 +22,7 @@
 #include "race/Autopilot.h"
 #include "race/GameMessages.h"
 #include "race/MultiplayerRace.h"
+#include "support/ChildProcess.h"
 #include "tracks/TrackTable.h"
 
 #include <arpa/inet.h>
@@ -334,8 +335,7 @@ public:
                                                       "SDL_VIDEODRIVER=offscreen",
                                                       "SDL_AUDIODRIVER=dummy",
                                                       "LIBGL_ALWAYS_SOFTWARE=1",
-                                                      "ALSOFT_DRIVERS=null",
-                                                      "LP_NUM_THREADS=1"};
+                                                      "ALSOFT_DRIVERS=null"};
         pid = fork();
         if (pid < 0)
             return false;
@@ -396,7 +396,8 @@ public:
         pid = -1;
     }
 
-    // Asks the player to quit; its exit status (killed after 30 s).
+    // Asks the player to quit; its exit status. One that has not ended after 30 s
+    // has its threads' backtraces put in its log, then is killed.
     int Quit()
     {
         Command("quit");
@@ -408,6 +409,7 @@ public:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        log += ThreadBacktraces(pid);
         Kill();
         return -1;
     }

@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -19,6 +22,8 @@ namespace {
 
 // A loaded machine may take its time to start a server.
 constexpr int START_S = 60;
+// gdb's own start on a loaded machine, and its reading of the driver's symbols.
+constexpr int BACKTRACE_S = 120;
 
 pid_t SpawnInGroup(const std::vector<std::string>& arguments, posix_spawn_file_actions_t* actions)
 {
@@ -81,6 +86,27 @@ int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* tim
         waitpid(child, &status, 0);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ThreadBacktraces(pid_t pid)
+{
+    if (std::system("command -v gdb >/dev/null 2>&1") != 0)
+        return "(no backtraces: gdb is not installed; scripts/setup installs it)\n";
+    char file[] = "/tmp/vantrel-backtraces-XXXXXX";
+    const int fd = mkstemp(file);
+    if (fd < 0)
+        return std::string("(no backtraces: no temporary file: ") + std::strerror(errno) + ")\n";
+    close(fd);
+    bool timedOut = false;
+    const int status = RunBounded(
+        {"gdb", "-p", std::to_string(pid), "-batch", "-nx", "-ex", "info threads", "-ex", "thread apply all bt"},
+        BACKTRACE_S, &timedOut, file);
+    std::ifstream in(file);
+    std::string traces((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    unlink(file);
+    if (timedOut || status != 0)
+        traces += "(gdb " + std::string(timedOut ? "did not end" : "failed") + ")\n";
+    return "---- threads of process " + std::to_string(pid) + "\n" + traces;
 }
 
 PrivateXServer::~PrivateXServer()

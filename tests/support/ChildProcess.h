@@ -12,6 +12,11 @@
 int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut,
                const std::string& outputFile = "");
 
+// Every thread's backtrace in process `pid` (a child of this one), as gdb
+// prints it in batch mode, or why there is none: what a process that hangs was
+// doing, for the failure that reports it before it is killed.
+std::string ThreadBacktraces(pid_t pid);
+
 // Xvfb on a display number it picks itself (-displayfd), so that it never
 // meets another server on the machine; stopped with the object.
 class PrivateXServer {

@@ -1,6 +1,8 @@
 // Entry point of every test program: headless video and silent sound unless the
 // caller chose otherwise, then GoogleTest, where a fatal failure ends the test.
 
+#include "backend/gpu/GpuDriverEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -73,9 +75,9 @@ int main(int argc, char** argv)
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
-    // The software rasteriser draws on the calling thread: results repeat, and
-    // the leak check at exit does not trip over its worker threads.
-    setenv("LP_NUM_THREADS", "0", 0);
+    // As in the game; results repeat, and the leak check at exit does not trip
+    // over the rasteriser's worker threads.
+    backend::UseSerialSoftwareRasteriser();
     PinGraphicsDriver();
     ::testing::InitGoogleTest(&argc, argv);
     // Last in the list, after the printer has shown the failure; GoogleTest owns it.

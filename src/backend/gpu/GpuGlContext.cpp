@@ -90,10 +90,6 @@ GpuGlContext::~GpuGlContext()
     if (!context)
         return;
     MakeCurrent();
-    if (!unsignalledFrames.empty())
-        glFinish();
-    for (void* fence : unsignalledFrames)
-        glDeleteSync(static_cast<GLsync>(fence));
     if (previousFrame)
         glDeleteSync(static_cast<GLsync>(previousFrame));
     GLuint framebuffers[2] = {backFramebuffer, targetFramebuffer};
@@ -265,20 +261,9 @@ void GpuGlContext::WaitForPreviousFrame()
     GLsync thisFrame = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     if (previousFrame) {
         GLsync previous = static_cast<GLsync>(previousFrame);
-        // llvmpipe's rasterizer may still signal a fence whose wait timed
-        // out (a starved core): deleted then, it signals freed memory.
-        if (glClientWaitSync(previous, GL_SYNC_FLUSH_COMMANDS_BIT, WAIT_LIMIT_NS) == GL_TIMEOUT_EXPIRED)
-            unsignalledFrames.push_back(previousFrame);
-        else
-            glDeleteSync(previous);
+        glClientWaitSync(previous, GL_SYNC_FLUSH_COMMANDS_BIT, WAIT_LIMIT_NS);
+        glDeleteSync(previous);
     }
-    std::erase_if(unsignalledFrames, [](void* fence) {
-        GLsync sync = static_cast<GLsync>(fence);
-        if (glClientWaitSync(sync, 0, 0) == GL_TIMEOUT_EXPIRED)
-            return false;
-        glDeleteSync(sync);
-        return true;
-    });
     previousFrame = thisFrame;
 }
 

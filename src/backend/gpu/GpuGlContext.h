@@ -83,8 +83,6 @@ private:
     bool drawsToWindow = false;
     bool hasFences = false;
     void* previousFrame = nullptr; // the fence after the frame presented last
-    // Fences whose wait timed out: deleted only once signalled, as the driver may still signal them.
-    std::vector<void*> unsignalledFrames;
     // What is attached to the texture framebuffer.
     uint32_t targetTexture = 0, targetImage = 0, targetLevel = 0;
     bool targetDepth = false;
