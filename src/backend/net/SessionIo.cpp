@@ -114,11 +114,13 @@ bool ConnectIn(const ENetHost* enetHost, bool summed, enet_uint32* connectId, ui
     return true;
 }
 
-// "refused a query of another version of the game from 127.0.0.1:5102 (session format 6, ours is 7)"
+// "refused a query of another version of the game from 127.0.0.1:5102 (session format 7, ours is 8)";
+// format 0 is a query of a copy before format 6, which did not say its format.
 std::string OtherVersionLine(const char* what, const ENetAddress& from, uint32_t format)
 {
     return std::string("refused ") + what + " of another version of the game from " + AddressText(from) +
-           " (session format " + std::to_string(format) + ", ours is " + std::to_string(SESSION_FORMAT_VERSION) + ")";
+           " (session format " + (format != 0 ? std::to_string(format) : std::string("before 6")) + ", ours is " +
+           std::to_string(SESSION_FORMAT_VERSION) + ")";
 }
 
 } // namespace
@@ -310,41 +312,44 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     const size_t size = enetHost->receivedDataLength;
     if (!IsHostDatagram(bytes, size))
         return 0;
-    HostQuery query;
-    if (isHost && phase == SessionPhase::IN_SESSION && DecodeHostQuery(bytes, size, &query) &&
-        query.application == desc.application) {
-        // An older copy does not find the session: it could not join it.
-        if (query.format != SESSION_FORMAT_VERSION) {
-            LogLink(enetHost->receivedAddress, OtherVersionLine("a query", enetHost->receivedAddress, query.format));
-            return 1;
-        }
-        const uint32_t epoch = CookieEpoch();
-        // Only a sender that receives at the address learns its cookie: a
-        // forger of the address cannot spend what the query showing it gets.
-        const bool cookieShown = query.cookie != 0 && IsHostCookie(cookieKey, from.ip, query.cookie, epoch);
-        const QueryReply kind = MayAnswer(enetHost->receivedAddress, cookieShown);
-        if (kind == QueryReply::NONE)
-            return 1;
-        const uint32_t cookie = HostCookie(cookieKey, from.ip, epoch);
-        std::vector<uint8_t> reply;
-        if (kind == QueryReply::CHALLENGE) {
-            reply = EncodeHostChallenge({query.nonce, cookie});
-        } else {
-            HostAnswer answer;
-            answer.nonce = query.nonce;
-            answer.desc = desc;
-            answer.desc.currentPlayers = PlayerCount();
-            answer.cookie = cookie;
-            reply = EncodeHostAnswer(answer);
-        }
-        if (reply.size() > size)
-            return 1;
-        ENetBuffer buffer;
-        buffer.data = reply.data();
-        buffer.dataLength = reply.size();
-        enet_socket_send(enetHost->socket, &enetHost->receivedAddress, &buffer, 1);
-    }
     // Ours either way: ENet would only take it for garbage.
+    uint8_t format = 0;
+    if (!isHost || phase != SessionPhase::IN_SESSION || !PeekHostQueryFormat(bytes, size, desc.application, &format))
+        return 1;
+    // A copy of another format does not find the session, which it could not
+    // join; its query's size may differ from ours, so the format is read first.
+    if (format != SESSION_FORMAT_VERSION) {
+        LogLink(enetHost->receivedAddress, OtherVersionLine("a query", enetHost->receivedAddress, format));
+        return 1;
+    }
+    HostQuery query;
+    if (!DecodeHostQuery(bytes, size, &query))
+        return 1;
+    const uint32_t epoch = CookieEpoch();
+    // Only a sender that receives at the address learns its cookie: a
+    // forger of the address cannot spend what the query showing it gets.
+    const bool cookieShown = query.cookie != 0 && IsHostCookie(cookieKey, from.ip, query.cookie, epoch);
+    const QueryReply kind = MayAnswer(enetHost->receivedAddress, cookieShown);
+    if (kind == QueryReply::NONE)
+        return 1;
+    const uint32_t cookie = HostCookie(cookieKey, from.ip, epoch);
+    std::vector<uint8_t> reply;
+    if (kind == QueryReply::CHALLENGE) {
+        reply = EncodeHostChallenge({query.nonce, cookie});
+    } else {
+        HostAnswer answer;
+        answer.nonce = query.nonce;
+        answer.desc = desc;
+        answer.desc.currentPlayers = PlayerCount();
+        answer.cookie = cookie;
+        reply = EncodeHostAnswer(answer);
+    }
+    if (reply.size() > size)
+        return 1;
+    ENetBuffer buffer;
+    buffer.data = reply.data();
+    buffer.dataLength = reply.size();
+    enet_socket_send(enetHost->socket, &enetHost->receivedAddress, &buffer, 1);
     return 1;
 }
 

@@ -184,6 +184,15 @@ bool IsHostDatagram(const uint8_t* bytes, size_t size)
            HasMagic(bytes, size, HOST_CHALLENGE_MAGIC);
 }
 
+bool PeekHostQueryFormat(const uint8_t* bytes, size_t size, const NetGuid& application, uint8_t* format)
+{
+    if (!HasMagic(bytes, size, HOST_QUERY_MAGIC) || size < 4 + sizeof application.bytes ||
+        std::memcmp(bytes + 4, application.bytes, sizeof application.bytes) != 0)
+        return false;
+    *format = size > HOST_QUERY_FORMAT_AT ? bytes[HOST_QUERY_FORMAT_AT] : 0;
+    return true;
+}
+
 std::vector<uint8_t> EncodeHostQuery(const HostQuery& query)
 {
     Writer writer;

@@ -99,6 +99,14 @@ struct HostChallenge {
 
 // True when the datagram starts like a query, an answer or a challenge.
 bool IsHostDatagram(const uint8_t* bytes, size_t size);
+// Where a query carries its session format: the byte after the cookie, in
+// every format from 6 on, whose queries were 4 bytes shorter before 8.
+constexpr size_t HOST_QUERY_FORMAT_AT = 4 + 16 + 4 + 4;
+// True when the datagram starts like a query for `application` (the magic
+// and the application id), whatever its size: a query of any format. Gives
+// the byte at HOST_QUERY_FORMAT_AT, 0 when it ends before (copies before
+// format 6 said no format).
+bool PeekHostQueryFormat(const uint8_t* bytes, size_t size, const NetGuid& application, uint8_t* format);
 std::vector<uint8_t> EncodeHostQuery(const HostQuery& query);
 bool DecodeHostQuery(const uint8_t* bytes, size_t size, HostQuery* query);
 std::vector<uint8_t> EncodeHostAnswer(const HostAnswer& answer);

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
+#include <iterator>
+#include <random>
 
 #include <unistd.h>
 
@@ -139,19 +142,53 @@ TEST(SessionAdmission, SendersThatForgeTheirAddressAndReadNothingTakeNoPlaceAndC
     }
 }
 
-TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
+// A copy of another format gets no reply to its query, whatever the query's
+// size, nor a link; the host says why in a few lines per address. What only
+// starts like a query gets no reply and no line.
+TEST(SessionAdmission, ACopyOfAnotherFormatIsRefusedAndNamedAtItsQueryAndAtItsConnect)
 {
     TestPlayer a(2);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
     HostQuery query;
     query.application = TestApplication();
     const std::vector<uint8_t> ours = EncodeHostQuery(query);
-    // Copies before the query said its format left that byte zero.
-    for (const uint8_t format :
-         {uint8_t(0), uint8_t(SESSION_FORMAT_VERSION - 1), uint8_t(SESSION_FORMAT_VERSION + 1)}) {
+    const auto queryOf = [&](uint8_t format, size_t size) {
         query.format = format;
-        const QueryOutcome older = SendQueries(9, a.Address(), EncodeHostQuery(query), 1, ours);
-        EXPECT_EQ(older.answers + older.challenges + older.others, 0u) << "a query of format " << int(format);
+        std::vector<uint8_t> bytes = EncodeHostQuery(query);
+        bytes.resize(size, 0);
+        return bytes;
+    };
+    // Formats 6 and 7 sent queries 4 bytes shorter, with the format where ours
+    // has it; copies before 6 left that byte zero.
+    const size_t older = HOST_QUERY_SIZE - HOST_COOKIE_SIZE;
+    std::vector<uint8_t> otherGame = queryOf(7, older);
+    otherGame[4] ^= 1;
+    const uint8_t later = SESSION_FORMAT_VERSION + 1;
+    struct Asker {
+        uint32_t n;
+        std::vector<uint8_t> query;
+        std::string format; // as its line names it; empty: no line
+    };
+    const Asker askers[] = {
+        {30, queryOf(0, older), "before 6"},
+        {31, queryOf(7, older), "7"},
+        {32, queryOf(later, HOST_QUERY_SIZE + 64), std::to_string(later)},
+        {33, queryOf(SESSION_FORMAT_VERSION, older), ""},
+        {34, otherGame, ""},
+    };
+    testing::internal::CaptureStderr();
+    for (const Asker& asker : askers) {
+        const QueryOutcome outcome = SendQueries(asker.n, a.Address(), asker.query, 8, ours);
+        EXPECT_EQ(outcome.answers + outcome.challenges + outcome.others, 0u) << "asker " << asker.n;
+    }
+    // The query magic, then random bytes, at random sizes.
+    std::mt19937 random(5);
+    for (int i = 0; i < 16; ++i) {
+        std::vector<uint8_t> garbage(std::uniform_int_distribution<size_t>(4, 1200)(random));
+        std::generate(garbage.begin(), garbage.end(), [&] { return uint8_t(random()); });
+        std::copy(std::begin(HOST_QUERY_MAGIC), std::end(HOST_QUERY_MAGIC), garbage.begin());
+        const QueryOutcome outcome = SendQueries(35, a.Address(), garbage, 1, ours);
+        EXPECT_EQ(outcome.answers + outcome.challenges + outcome.others, 0u) << garbage.size() << " bytes";
     }
     EXPECT_EQ(SendQueries(9, a.Address(), ours, 1, ours).answers, 1u);
 
@@ -172,6 +209,22 @@ TEST(SessionAdmission, ACopyOfAnOlderFormatIsRefusedAtItsQueryAndAtItsConnect)
         ASSERT_EQ(other.Frames().size(), 1u) << "a connect of format " << format;
         EXPECT_EQ(other.Frames()[0], (std::vector<uint8_t>{uint8_t(ControlKind::REJECT), REJECT_VERSION}));
     }
+    const std::string log = testing::internal::GetCapturedStderr();
+    for (const Asker& asker : askers) {
+        const std::vector<std::string> lines = LinesFrom(log, asker.n);
+        EXPECT_EQ(lines.empty(), asker.format.empty()) << "asker " << asker.n << ":\n" << log;
+        // At most three lines a window, and one saying how many were left out.
+        EXPECT_LE(lines.size(), 4u) << "asker " << asker.n << ":\n" << log;
+        const std::string named = "refused a query of another version of the game from ";
+        const std::string format = "(session format " + asker.format + ", ours is ";
+        if (!lines.empty()) {
+            EXPECT_NE(lines[0].find(named), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find(format), std::string::npos) << lines[0];
+        }
+    }
+    EXPECT_TRUE(LinesFrom(log, 35).empty()) << "garbage was named:\n" << log;
+    for (const uint32_t format : {SESSION_FORMAT_VERSION - 1u, SESSION_FORMAT_VERSION + 1u})
+        EXPECT_FALSE(LinesFrom(log, 20 + format).empty()) << "a connect of format " << format << " was not named";
     EXPECT_EQ(a.Count(NetMessageType::CREATE_PLAYER), 1u);
 }
 

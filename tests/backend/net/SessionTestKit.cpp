@@ -20,6 +20,23 @@ uint32_t TestIp(uint32_t n)
     return (127u << 24) | ((pid >> 8) & 0xFF) << 16 | (pid & 0xFF) << 8 | (n & 0xFF);
 }
 
+std::vector<std::string> LinesFrom(const std::string& log, uint32_t n)
+{
+    const in_addr ip = {htonl(TestIp(n))};
+    const std::string from = std::string("from ") + inet_ntoa(ip);
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < log.size();) {
+        const size_t end = std::min(log.find('\n', start), log.size());
+        const std::string line = log.substr(start, end - start);
+        const size_t at = line.find(from);
+        // "from 127.0.0.1:5102" or, closing a line, "from 127.0.0.1".
+        if (at != std::string::npos && (at + from.size() == line.size() || line[at + from.size()] == ':'))
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 NetSessionOptions TestOptions(uint32_t n)
 {
     NetSessionOptions options;

@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -43,6 +44,8 @@ size_t CountOf(const std::vector<Event>& events, NetMessageType type);
 // 127.a.b.n with a.b from the process id, so that test processes running side
 // by side never share an address.
 uint32_t TestIp(uint32_t n);
+// The lines of a session's log about datagrams or links from 127.x.y.n.
+std::vector<std::string> LinesFrom(const std::string& log, uint32_t n);
 NetSessionOptions TestOptions(uint32_t n);
 // The test options of player n with `change` made to them.
 using OptionsChange = std::function<void(NetSessionOptions&)>;
