@@ -40,14 +40,14 @@ void Taken(const NetAddress& host)
 }
 
 // A sender of datagrams from 127.x.y.n that never reads: a connect of its
-// own, the acknowledgement of the answer and each of `commands` in turn on
-// every slot and session id, each once the host took the last.
-void OpenBlindLink(uint32_t n, const NetAddress& to, const std::vector<std::vector<uint8_t>>& commands)
+// own with `data`, the acknowledgement of the answer and each of `commands`
+// in turn on every slot and session id, each once the host took the last.
+void OpenBlindLink(uint32_t n, const NetAddress& to, uint32_t data, const std::vector<std::vector<uint8_t>>& commands)
 {
     const int fd = BindUdp(TestIp(n), 0);
     ASSERT_GE(fd, 0);
     const uint32_t connectId = 0xB11D0000 | n;
-    SendPaced(fd, to, {ConnectDatagram(connectId)});
+    SendPaced(fd, to, {ConnectDatagram(connectId, data)});
     Taken(to);
     SendPaced(fd, to, EveryLinkOfItsOwn(connectId, ConnectAcknowledgement()));
     for (const std::vector<uint8_t>& command : commands) {
@@ -118,19 +118,24 @@ TEST(SessionAdmission, AStrangersHelloGetsOneAnswerAtOneMomentWhateverIdItNames)
 // its own (its connect id, right checksums, the acknowledgement and every
 // word on every slot), says hello, names a player, sends "loaded" and a
 // finish: three of them, two naming the same player, would fill the session.
+// The same steps from senders that read their addresses' cookies are taken.
 TEST(SessionAdmission, SendersThatForgeTheirAddressAndReadNothingTakeNoPlaceAndCountForNothing)
 {
-    TestPlayer a(2), b(3), c(4), d(5), asker(6);
+    // The host keeps the links of senders that never answer.
+    const OptionsChange patient = [](NetSessionOptions& options) {
+        options.linkTimeoutMinMs = options.linkTimeoutMaxMs = 60000;
+    };
+    TestPlayer a(2, patient), b(3), c(4), d(5), asker(6);
     ASSERT_TRUE(MakeSession({&a, &b, &c}));
     ASSERT_TRUE(asker.Find(a.Address()));
     const NetAppDesc desc = asker.Found();
+    const std::vector<uint8_t> loaded = {'l', 'o', 'a', 'd', 'e', 'd'}, finish = {'f', 'i', 'n', 'i', 's', 'h'};
+    const std::vector<std::vector<uint8_t>> steps = {ControlCommand(1, HelloFrame(desc, {})),
+                                                     ReliableCommand(1, loaded), ReliableCommand(2, finish),
+                                                     ControlCommand(2, UnansweredFrame({b.Id()}))};
     testing::internal::CaptureStderr();
-    for (const uint32_t n : {20u, 21u, 22u}) {
-        ASSERT_NO_FATAL_FAILURE(OpenBlindLink(
-            n, a.Address(),
-            {ControlCommand(1, HelloFrame(desc, {})), ControlCommand(2, UnansweredFrame({b.Id()})),
-             ReliableCommand(1, {'l', 'o', 'a', 'd', 'e', 'd'}), ReliableCommand(2, {'f', 'i', 'n', 'i', 's', 'h'})}));
-    }
+    for (const uint32_t n : {20u, 21u, 22u})
+        ASSERT_NO_FATAL_FAILURE(OpenBlindLink(n, a.Address(), SESSION_PROTOCOL_MAGIC, steps));
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("it did not show the host's cookie for its address"), std::string::npos) << log;
     EXPECT_TRUE(d.Join(a)) << "the forgers took the places";
@@ -140,6 +145,28 @@ TEST(SessionAdmission, SendersThatForgeTheirAddressAndReadNothingTakeNoPlaceAndC
         EXPECT_EQ(player->Count(NetMessageType::DESTROY_PLAYER), 0u) << "the forgers' word removed a player";
         EXPECT_TRUE(player->Received().empty()) << "a forger's message reached the handler";
     }
+
+    const std::vector<uint32_t> known = {a.Id(), b.Id(), c.Id(), d.Id()};
+    // Two senders that read their cookies and nothing else: each becomes a
+    // player whose messages reach the host's handler; the first is turned
+    // away for naming b, and the second, at another address, has b removed.
+    for (const uint32_t n : {23u, 24u})
+        ASSERT_NO_FATAL_FAILURE(OpenBlindLink(n, a.Address(), QueryCookie(n, a.Address()), steps));
+    EXPECT_TRUE(a.WaitForEvent(NetMessageType::DESTROY_PLAYER, known[1]))
+        << "the word of senders that read did not count";
+    std::vector<uint32_t> readers;
+    for (const Event& event : a.Events())
+        if (event.type == NetMessageType::CREATE_PLAYER &&
+            std::find(known.begin(), known.end(), event.playerId) == known.end())
+            readers.push_back(event.playerId);
+    ASSERT_EQ(readers.size(), 2u) << "a sender that read its cookie did not become a player";
+    for (const uint32_t reader : readers) {
+        const std::vector<Event> received = a.Received(reader);
+        ASSERT_EQ(received.size(), 2u) << "a message of a sender that read its cookie did not reach the handler";
+        EXPECT_EQ(received[0].data, loaded);
+        EXPECT_EQ(received[1].data, finish);
+    }
+    EXPECT_TRUE(HasEvent(a.Events(), NetMessageType::DESTROY_PLAYER, readers[0])) << "the first was not turned away";
 }
 
 // A copy of another format gets no reply to its query, whatever the query's

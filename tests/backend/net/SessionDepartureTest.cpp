@@ -4,7 +4,9 @@
 #include "backend/net/SessionTestKit.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,21 +63,39 @@ bool RemovedOnTwoWords(TestPlayer& host, TestPlayer& player, uint32_t n)
 }
 
 // Only a plain socket listens at `at`, where `joiner` found a host: the first
-// datagram its Connect sends there is a query for a cookie, and it gives up
-// when no answer comes.
+// datagram its Connect sends there is a query for a cookie. No answer comes,
+// so it sends nothing but queries and gives up saying why.
 void ExpectAsksForACookie(TestPlayer& joiner, const NetAddress& at, const char* why)
 {
     const int other = BindUdp(at.ip, at.port);
     ASSERT_GE(other, 0);
+    testing::internal::CaptureStderr();
     std::future<bool> joined =
         std::async(std::launch::async, [&] { return joiner.Session().Connect(joiner.Found(), at); });
-    pollfd wait = {other, POLLIN, 0};
-    uint8_t bytes[2048];
-    const ssize_t size = poll(&wait, 1, 5000) > 0 ? recv(other, bytes, sizeof bytes, 0) : -1;
-    HostQuery query;
-    EXPECT_TRUE(size > 0 && DecodeHostQuery(bytes, size_t(size), &query)) << why;
-    EXPECT_FALSE(joined.get());
+    std::vector<std::vector<uint8_t>> datagrams;
+    const auto take = [&] {
+        uint8_t bytes[2048];
+        ssize_t size = 0;
+        while ((size = recv(other, bytes, sizeof bytes, MSG_DONTWAIT)) > 0)
+            datagrams.emplace_back(bytes, bytes + size);
+    };
+    while (joined.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        take();
+    take();
+    const bool connected = joined.get();
+    const std::string log = testing::internal::GetCapturedStderr();
     close(other);
+    EXPECT_FALSE(connected);
+    HostQuery query;
+    ASSERT_FALSE(datagrams.empty()) << why;
+    EXPECT_TRUE(DecodeHostQuery(datagrams[0].data(), datagrams[0].size(), &query)) << why;
+    const auto others = std::count_if(datagrams.begin(), datagrams.end(), [&](const std::vector<uint8_t>& datagram) {
+        return !DecodeHostQuery(datagram.data(), datagram.size(), &query);
+    });
+    EXPECT_EQ(others, 0) << "it connected though the host at that address gave it no cookie";
+    const std::string failed =
+        "Network session: could not join: the host at " + AddressText({htonl(at.ip), at.port}) + " did not answer\n";
+    EXPECT_NE(log.find(failed), std::string::npos) << "it did not fail at once, saying why:\n" << log;
 }
 
 } // namespace
@@ -214,6 +234,7 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionANormalLeaveIsNormalAndNoE
     const uint32_t oldCookie = QueryCookie(9, host.Address());
     ASSERT_TRUE(FillWaitingPlaces(host.Address(), 10, AT_HOST));
     ASSERT_TRUE(c.Find(host.Address()));
+    ExpectAsksForACookie(c, {TestIp(30), TEST_PORT}, "the search's cookie was shown to another host");
     c.Session().Close();
     host.Session().Close();
     ExpectAsksForACookie(c, host.Address(), "the last host's cookie was shown");
@@ -249,20 +270,18 @@ TEST(SessionDeparture, VanishedJoinerIsALostConnectionANormalLeaveIsNormalAndNoE
     EXPECT_TRUE(b.WaitForEvent(NetMessageType::HOST_MIGRATE, b.Id())) << "the last session's word ended b's";
 }
 
-TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
+TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNothingOfTheClosedSessionReachesTheNext)
 {
     // Declared first: the handler may still use them while the players go.
     enum Busy { WAITING, RUNNING, ENDED_BY_CLOSE, ENDED_BEFORE_CLOSE };
     std::mutex mutex;
     std::condition_variable changed;
     std::atomic<Busy> busy{WAITING};
-    std::atomic<bool> closing{false}, closed{false}, calledAfterClose{false};
+    std::atomic<bool> closing{false};
     TestPlayer host(2), joiner(3);
     ASSERT_TRUE(MakeSession({&host, &joiner}));
     // It sends until its session is gone, which it sees while Close waits for it.
     joiner.OnMessage([&](const NetMessage& message) {
-        if (closed)
-            calledAfterClose = true;
         if (message.type != NetMessageType::RECEIVE || busy != WAITING)
             return;
         {
@@ -274,20 +293,34 @@ TEST(SessionDeparture, CloseWaitsForABusyHandlerAndNoCallFollows)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         busy = closing ? ENDED_BY_CLOSE : ENDED_BEFORE_CLOSE;
     });
-    // The first keeps the handler busy, the others wait behind it.
+    // The first keeps the handler busy, the others wait behind it: the data
+    // published after them shows they were taken.
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true));
     {
         std::unique_lock lock(mutex);
         ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return busy != WAITING; }));
     }
+    ASSERT_TRUE(Republished(host, {0, 1}, {&joiner}));
     closing = true;
     joiner.Session().Close();
     EXPECT_NE(busy.load(), RUNNING) << "Close returned while the handler still ran";
     EXPECT_NE(busy.load(), ENDED_BEFORE_CLOSE) << "the handler's sends failed before Close";
-    closed = true;
+    const size_t seen = joiner.Events().size();
     for (int i = 0; i < 20; ++i)
         host.Session().SendTo(NET_ALL_PLAYERS, "m", 1, true);
     ASSERT_TRUE(host.WaitForCount(NetMessageType::DESTROY_PLAYER, 1));
-    EXPECT_FALSE(calledAfterClose) << "a message queued before Close reached the handler after it";
+    EXPECT_EQ(joiner.Events().size(), seen) << "a message queued before Close reached the handler after it";
+
+    // The same object joins again: its handler hears of the new session only.
+    ASSERT_TRUE(joiner.Join(host));
+    ASSERT_TRUE(host.Session().SendTo(NET_ALL_PLAYERS, "n", 1, true));
+    ASSERT_TRUE(joiner.WaitFor([](const std::vector<Event>& events) {
+        return std::any_of(events.begin(), events.end(),
+                           [](const Event& e) { return e.data == std::vector<uint8_t>{'n'}; });
+    }));
+    const std::vector<Event> events = joiner.Events();
+    const auto stale = std::count_if(events.begin() + std::ptrdiff_t(seen), events.end(),
+                                     [](const Event& e) { return e.data == std::vector<uint8_t>{'m'}; });
+    EXPECT_EQ(stale, 0) << "messages of the closed session reached the next";
 }

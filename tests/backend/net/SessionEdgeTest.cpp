@@ -370,11 +370,13 @@ TEST(SessionEdges, AWrongTagFromANewcomersAddressOrItsTagFromAnotherPortProtects
     EXPECT_EQ(first.Closed() + second.Closed(), 0u);
 }
 
-TEST(SessionEdges, AtTheHostAConnectWithoutItsAddresssCookieGetsNoPlaceAndNoAnswer)
+// A cookie is good in its epoch and the next, on the session's clock.
+TEST(SessionEdges, AtTheHostAConnectWithoutItsAddresssCookieOfThisEpochOrTheLastGetsNoPlaceAndNoAnswer)
 {
     TestPlayer a(2, PATIENT), asker(3);
     ASSERT_TRUE(a.Host({1, 0, 0, 0, 0}));
-    const uint32_t cookie = QueryCookie(10, a.Address());
+    uint32_t epoch = 0;
+    const uint32_t cookie = QueryCookieOfOneEpoch(10, a.Address(), &epoch);
     ASSERT_NE(cookie, 0u);
     // Every place is free: no cookie, and address 10's cookie from another address.
     RawClient stranger(11, 1), thief(12, 1);
@@ -387,8 +389,17 @@ TEST(SessionEdges, AtTheHostAConnectWithoutItsAddresssCookieGetsNoPlaceAndNoAnsw
         EXPECT_FALSE(raw->Open(0)) << "a connect without its address's cookie was taken";
         EXPECT_EQ(raw->ReceivedDatagrams(), 0u) << "the host answered a connect without its address's cookie";
     }
+    AwaitCookieEpoch(epoch + 1);
     RawClient own(10, 1);
     own.Connect(0, a.Address(), cookie);
     own.Pump(1000, [&] { return own.Open(0); });
-    EXPECT_TRUE(own.Open(0)) << "the cookie's own address was refused";
+    EXPECT_TRUE(own.Open(0)) << "the cookie's own address was refused in the epoch after the cookie's";
+    AwaitCookieEpoch(epoch + 2);
+    RawClient aged(10, 1);
+    aged.Connect(0, a.Address(), cookie);
+    aged.Pump(40);
+    ASSERT_TRUE(asker.Find(a.Address()));
+    aged.Pump(10);
+    EXPECT_FALSE(aged.Open(0)) << "a cookie two epochs old was taken";
+    EXPECT_EQ(aged.ReceivedDatagrams(), 0u) << "the host answered a cookie two epochs old";
 }

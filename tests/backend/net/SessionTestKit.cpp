@@ -469,12 +469,34 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host, const NetGuid& applicat
 
 bool KeyedCookie(uint32_t n, uint32_t cookie)
 {
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch());
-    const auto epoch = static_cast<uint32_t>(seconds.count() / COOKIE_EPOCH_SECONDS);
+    const uint32_t epoch = CookieEpochNow();
     // Either side of an epoch's end.
     return cookie != 0 && !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch) &&
            !IsHostCookie(SipKey{}, TestIp(n), cookie, epoch + 1);
+}
+
+uint32_t CookieEpochNow()
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(SessionClock::now().time_since_epoch());
+    return static_cast<uint32_t>(seconds.count() / COOKIE_EPOCH_SECONDS);
+}
+
+void AwaitCookieEpoch(uint32_t epoch)
+{
+    std::this_thread::sleep_until(
+        SessionClock::time_point(std::chrono::seconds(uint64_t(epoch) * COOKIE_EPOCH_SECONDS)));
+    while (CookieEpochNow() < epoch)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+uint32_t QueryCookieOfOneEpoch(uint32_t n, const NetAddress& host, uint32_t* epoch)
+{
+    uint32_t cookie = 0;
+    do {
+        *epoch = CookieEpochNow();
+        cookie = QueryCookie(n, host);
+    } while (CookieEpochNow() != *epoch);
+    return cookie;
 }
 
 bool FillWaitingPlaces(const NetAddress& at, uint32_t n, bool atHost)

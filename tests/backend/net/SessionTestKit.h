@@ -220,6 +220,13 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host, const NetGuid& applicat
 // True when a cookie came and is not the one a host whose key is all zero
 // gives 127.x.y.n now.
 bool KeyedCookie(uint32_t n, uint32_t cookie);
+// The epoch of the hosts' cookies now, on the session's clock.
+uint32_t CookieEpochNow();
+// Returns once the session's clock is in `epoch` or later.
+void AwaitCookieEpoch(uint32_t epoch);
+// The cookie the host at `host` gives 127.x.y.n, asked for again until it
+// came within one epoch, which `epoch` is.
+uint32_t QueryCookieOfOneEpoch(uint32_t n, const NetAddress& host, uint32_t* epoch);
 // Strangers fill the sixteen places of links waiting at `at`: eight connects
 // from 127.x.y.n never completed, then eight links from n + 1 that come up and
 // never say who they are; then a connect from n + 2 spends that address's
