@@ -405,6 +405,8 @@ public:
         for (int i = 0; i < 3000; ++i) {
             if (waitpid(pid, &status, WNOHANG) == pid) {
                 pid = -1;
+                if (WIFSIGNALED(status))
+                    log += std::string("---- ended by signal ") + strsignal(WTERMSIG(status)) + "\n";
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
