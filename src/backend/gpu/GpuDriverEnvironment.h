@@ -12,10 +12,10 @@ namespace backend {
 // condition variable. A rasteriser thread preempted there (a starved core)
 // signals freed memory and hangs, and every later wait on it with it. Without
 // rasteriser threads every scene is drawn on the calling thread. Hardware
-// drivers do not read this variable.
+// drivers do not read this variable; a value set by the user is kept.
 inline void UseSerialSoftwareRasteriser()
 {
-    setenv("LP_NUM_THREADS", "0", 1);
+    setenv("LP_NUM_THREADS", "0", 0);
 }
 
 } // namespace backend
