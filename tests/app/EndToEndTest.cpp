@@ -201,8 +201,11 @@ key Escape
 # 8 s of throttle with steering, the pause menu, "Retire".
 key Up; key Up; key Up; key Return; key Down; key Return
 key Down; key Down; key Down; key Return; key Up
-xdotool keydown Return; sleep 0.1; xdotool keyup Return; shot 10-loading
-sleep 3; shot 11-count-down
+xdotool keydown Return; sleep 0.1; xdotool keyup Return
+# The white loading frame once the game has read the key, then the race's view.
+until_true '[ "$(white_share "$game")" -ge 90 ]'; shot 10-loading
+until_in_loop "$game" || log "no race view in 60 s (white share $(white_share "$game") %)"
+shot 11-count-down
 sleep 5
 xdotool keydown Up
 for i in 1 2; do
