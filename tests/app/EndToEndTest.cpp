@@ -54,30 +54,80 @@ key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35;
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
 # The visible windows named Vantrel of process $1.
 visible() { xdotool search --all --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
+# The visible windows named Vantrel of any process, found by class: xdotool's search by
+# name misses SDL's UTF-8 titles (its error box, drawn by a process of its own).
+named() {
+  for w in $(xdotool search --onlyvisible --classname '.*' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Vantrel ] && echo "$w"
+  done
+}
 # A window of process $1 other than $2, waited for up to 60 s (a cold start on a busy
-# two-core machine took over 30); nothing when none came.
+# two-core machine took over 30) while the process runs; nothing when none came.
 window_of() {
   for i in $(seq 300); do
     for w in $(visible "$1"); do [ "$w" != "$2" ] && { echo "$w"; return; }; done
+    kill -0 "$1" 2>/dev/null || return
     sleep 0.2
   done
 }
-# Why the window $1 of process $2 was not found: the search, the process, the named windows there are.
+# Waits (up to 10 s) until the condition $1 holds; false when it did not.
+until_true() {
+  for i in $(seq 50); do eval "$1" && return 0; sleep 0.2; done
+  return 1
+}
+# Waits (up to 30 s) until the game window $1 has its size: it may show before it takes it.
+until_sized() {
+  for i in $(seq 150); do
+    [ "$(xdotool getwindowgeometry "$1" 2>/dev/null | awk '/Geometry/ { print $2 }')" = 800x600 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# The share in % of the bytes of the 800 x 600 game window $1's picture that are 0xff:
+# 100 for white (the pad byte of each pixel is 0).
+white_share() { xwd -silent -id "$1" 2>/dev/null | tail -c 1920000 | tr -cd '\377' | wc -c | awk '{ print int($1 / 14400) }'; }
+# Waits (up to 60 s) until the game window $1 shows a picture of its loop: neither the
+# white of its loading frames nor an empty window. The game reads no input while it
+# loads, and keys pressed then reach it as one press.
+until_in_loop() {
+  for i in $(seq 300); do
+    share=$(white_share "$1"); [ "$share" -gt 5 ] && [ "$share" -lt 90 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Why the window $1 of process $2 was not found: the search, the process, what it said on
+# stderr (file $3), the windows there are.
 why() {
-  log "no $1: xdotool search --all --onlyvisible --pid $2 --name '^Vantrel\$' found nothing in 60 s"
+  log "no $1: xdotool search --all --onlyvisible --pid $2 --name '^Vantrel\$' found nothing"
   if kill -0 "$2" 2>/dev/null; then log "  process $2 is running"; else log "  process $2 has ended"; fi
+  [ -n "$3" ] && log "  its stderr: $(tr '\n' '|' < "$3" 2>&1)"
   reachable || log "  display $DISPLAY does not answer: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
-  shown=" $(xdotool search --onlyvisible --name . 2>/dev/null | tr '\n' ' ') "
-  for w in $(xdotool search --name . 2>/dev/null); do
+  shown=" $( { xdotool search --onlyvisible --name .; xdotool search --onlyvisible --classname '.*'; } 2>/dev/null | tr '\n' ' ') "
+  for w in $( { xdotool search --name .; xdotool search --classname '.*'; } 2>/dev/null | sort -un); do
     state=hidden; [[ "$shown" == *" $w "* ]] && state=visible
     log "  window $w \"$(xdotool getwindowname "$w" 2>/dev/null)\" of process $(xdotool getwindowpid "$w" 2>/dev/null || echo unknown), $state"
   done
 }
-# The display as the game reaches it, from this run's namespace: a server that
-# takes connections may still be starting up.
 reachable() { xdotool getdisplaygeometry >/dev/null 2>&1; }
-for i in $(seq 150); do reachable && break; sleep 0.2; done
-if ! reachable; then
+# A client that stays connected while the run lasts, as a desktop's own clients do. An X
+# server resets when its last client leaves and drops the connections that come while it
+# does: each xdotool ending here could otherwise make the next client's connection fail.
+# Waits up to 60 s for the display to answer, as the game reaches it from this run's
+# namespace (a server that takes connections may still be starting up).
+keep_display() {
+  local until=$((SECONDS + 60))
+  while [ $SECONDS -lt $until ]; do
+    coproc KEEPER { exec xdotool getdisplaygeometry sleep 86400 2>/dev/null; }
+    read -r -t 60 -u "${KEEPER[0]}" geometry 2>/dev/null && return 0
+    kill "$KEEPER_PID" 2>/dev/null; wait "$KEEPER_PID" 2>/dev/null
+    sleep 0.2
+  done
+  return 1
+}
+# At the end the server goes on (a run may hold it still) and the keeper goes.
+trap '[ -n "$XSERVER_PID" ] && kill -CONT "$XSERVER_PID" 2>/dev/null; [ -n "$KEEPER_PID" ] && kill "$KEEPER_PID" 2>/dev/null' EXIT
+if ! keep_display; then
   log "display $DISPLAY does not answer in this run: $(ls -la /tmp/.X11-unix 2>&1 | tr '\n' ' ')"
   exit 7
 fi
@@ -89,31 +139,31 @@ const char* const TOUR_SCRIPT = R"SCRIPT(
 XDG_RUNTIME_DIR="$1/player-run" ./vantrel 2> "$shots/other-stderr.txt" &
 other=$!
 other_launcher=$(window_of $other)
-if [ -z "$other_launcher" ]; then why "launcher of the other copy" $other; kill $other; exit 6; fi
+if [ -z "$other_launcher" ]; then why "launcher of the other copy" $other "$shots/other-stderr.txt"; kill $other; exit 6; fi
 xdotool windowfocus --sync "$other_launcher"; key Return
 other_game=$(window_of $other "$other_launcher")
-if [ -z "$other_game" ]; then why "game window of the other copy" $other; kill $other; exit 6; fi
-./vantrel &
+if [ -z "$other_game" ]; then why "game window of the other copy" $other "$shots/other-stderr.txt"; kill $other; exit 6; fi
+./vantrel 2> "$shots/game-stderr.txt" &
 pid=$!
 launcher=$(window_of $pid)
-if [ -z "$launcher" ]; then why launcher $pid; kill $pid $other; exit 3; fi
+if [ -z "$launcher" ]; then why launcher $pid "$shots/game-stderr.txt"; kill $pid $other; exit 3; fi
 # A copy started in this run's lock folder while this one shows its launcher:
 # no window to give way to yet, so it shows its own launcher.
 ./vantrel 2> "$shots/waiting-stderr.txt" &
 waiting=$!
 waiting_launcher=$(window_of $waiting)
-if [ -z "$waiting_launcher" ]; then why "launcher of the waiting copy" $waiting; kill $pid $other $waiting; exit 8; fi
+if [ -z "$waiting_launcher" ]; then
+  why "launcher of the waiting copy" $waiting "$shots/waiting-stderr.txt"; kill $pid $other $waiting; exit 8
+fi
 # Its launcher takes the focus as it comes up: the keys wait for that.
-sleep 1; xdotool windowfocus --sync "$launcher"; shot 1-launcher
+until_true '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$waiting_launcher" ]' ||
+  log "the waiting copy's launcher did not take the focus in 10 s"
+xdotool windowfocus --sync "$launcher"; shot 1-launcher
 key Return
 game=$(window_of $pid "$launcher")
-if [ -z "$game" ]; then why "game window" $pid; kill $pid $other $waiting; exit 4; fi
+if [ -z "$game" ]; then why "game window" $pid "$shots/game-stderr.txt"; kill $pid $other $waiting; exit 4; fi
 xdotool windowfocus --sync "$game"
-# The game's window may show before it takes its size: the keys wait for that (at most 30 s).
-for i in $(seq 150); do
-  [ "$(xdotool getwindowgeometry "$game" 2>/dev/null | awk '/Geometry/ { print $2 }')" = 800x600 ] && break
-  sleep 0.2
-done
+until_sized "$game"
 log "game window $(xdotool getwindowgeometry --shell "$game" | tr '\n' ' ')"
 logo=$(date +%s%N)
 # Play! in the waiting copy's launcher, now that this run's window exists: it gives way.
@@ -124,6 +174,7 @@ wait $waiting
 log "waiting copy exit $?"
 # Its launcher took the focus with it (there is no window manager to hand it on).
 xdotool windowfocus --sync "$game"
+until_in_loop "$game" || log "no picture of the game's loop in 60 s (white share $(white_share "$game") %)"
 # The logo shows for six seconds: its picture 3.5 s in.
 rest=$(( 3500 - ($(date +%s%N) - logo) / 1000000 ))
 [ $rest -gt 0 ] && sleep "$(printf '%d.%03d' $((rest / 1000)) $((rest % 1000)))"
@@ -135,12 +186,12 @@ key Return; sleep 1; shot 4-menu
 xdotool windowraise "$other_game"
 started=$(date +%s%N); timeout 20 ./vantrel; code=$?
 log "second copy exit $code after $(( ($(date +%s%N) - started) / 1000000 )) ms"
-sleep 0.5
 # The root's children, top first.
-stack="$(for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do printf ' %d ' "$w"; done)"
-if [[ "$stack" == *" $game "*" $other_game "* ]]; then log "game window above the other copy's"
-else log "stacking, top first:$stack(game $game, other copy $other_game)"; fi
-[ "$(xdotool getwindowfocus 2>/dev/null)" = "$game" ] && log "game window has the focus"
+stacking() { for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do printf ' %d ' "$w"; done; }
+# The game raises its window when it reads the second copy's request: waited for.
+if until_true '[[ "$(stacking)" == *" $game "*" $other_game "* ]]'; then log "game window above the other copy's"
+else log "stacking, top first:$(stacking)(game $game, other copy $other_game)"; fi
+until_true '[ "$(xdotool getwindowfocus 2>/dev/null)" = "$game" ]' && log "game window has the focus"
 key Down; key Down; key Return; shot 5-options
 key Left; key Left; shot 6-options-lowered
 key Down; key Down; key Return
@@ -150,8 +201,11 @@ key Escape
 # 8 s of throttle with steering, the pause menu, "Retire".
 key Up; key Up; key Up; key Return; key Down; key Return
 key Down; key Down; key Down; key Return; key Up
-xdotool keydown Return; sleep 0.1; xdotool keyup Return; shot 10-loading
-sleep 3; shot 11-count-down
+xdotool keydown Return; sleep 0.1; xdotool keyup Return
+# The white loading frame once the game has read the key, then the race's view.
+until_true '[ "$(white_share "$game")" -ge 90 ]'; shot 10-loading
+until_in_loop "$game" || log "no race view in 60 s (white share $(white_share "$game") %)"
+shot 11-count-down
 sleep 5
 xdotool keydown Up
 for i in 1 2; do
@@ -179,9 +233,16 @@ cp trap.ogg Audio/Music/Menu.ogg
 ./vantrel 2> "$shots/trap-stderr.txt" &
 pid=$!
 launcher=$(window_of $pid)
-if [ -z "$launcher" ]; then why "trap: launcher" $pid; kill -9 $pid; exit 5; fi
+if [ -z "$launcher" ]; then why "trap: launcher" $pid "$shots/trap-stderr.txt"; kill -9 $pid; exit 5; fi
 xdotool windowfocus --sync "$launcher"
-key Return; sleep 4; key Return; sleep 0.5; key Return; sleep 2; shot 9-trap-music
+key Return
+game=$(window_of $pid "$launcher")
+if [ -n "$game" ]; then
+  xdotool windowfocus --sync "$game"; until_sized "$game"
+  until_in_loop "$game" || log "trap: no picture of the game's loop in 60 s (white share $(white_share "$game") %)"
+  key Return; sleep 0.5; key Return; sleep 2
+fi
+shot 9-trap-music
 kill -0 $pid 2>/dev/null && log "trap: running at SIGTERM"
 kill -TERM $pid
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
@@ -198,12 +259,13 @@ const char* const DAMAGED_TRACK_SCRIPT = R"SCRIPT(
 ./vantrel 2> "$shots/damaged-track-stderr.txt" &
 pid=$!
 launcher=$(window_of $pid)
-if [ -z "$launcher" ]; then why launcher $pid; kill $pid; exit 3; fi
+if [ -z "$launcher" ]; then why launcher $pid "$shots/damaged-track-stderr.txt"; kill $pid; exit 3; fi
 xdotool windowfocus --sync "$launcher"; key Return
 game=$(window_of $pid "$launcher")
-if [ -z "$game" ]; then why "game window" $pid; kill $pid; exit 4; fi
-xdotool windowfocus --sync "$game"
-sleep 1; key Return; sleep 0.5; key Return; sleep 1
+if [ -z "$game" ]; then why "game window" $pid "$shots/damaged-track-stderr.txt"; kill $pid; exit 4; fi
+xdotool windowfocus --sync "$game"; until_sized "$game"
+until_in_loop "$game" || log "no picture of the game's loop in 60 s (white share $(white_share "$game") %)"
+key Return; sleep 0.5; key Return; sleep 1
 key Return; key Return
 boxes() {
   for w in $(xdotool search --onlyvisible --classname '.*' 2>/dev/null); do
@@ -222,6 +284,53 @@ wait $pid
 log "exit $?"
 )SCRIPT";
 
+// A game started as the display's last client leaves, which a loaded core lets
+// happen by itself: the X server, held still meanwhile, takes the game's
+// connection and then resets (as it does when its last client has left),
+// dropping it. The launcher opens all the same (or else the script says what
+// came instead: the error box, or the game's end), and Escape quits it.
+const char* const RESETTING_DISPLAY_SCRIPT = R"SCRIPT(
+# The game's connections to the server's socket that the server has not taken yet: they
+# have no inode, and are listed in the network namespace of the side that connects.
+pending() { awk -v path="/tmp/.X11-unix/X${DISPLAY#:}" '$7 == 0 && $8 == path' "/proc/$pid/net/unix" | wc -l; }
+kill -STOP "$XSERVER_PID"
+kill "$KEEPER_PID"; wait "$KEEPER_PID" 2>/dev/null
+./vantrel 2> "$shots/resetting-stderr.txt" &
+pid=$!
+for i in $(seq 300); do [ "$(pending)" -gt 0 ] && break; kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if [ "$(pending)" -eq 0 ]; then
+  log "no connection of the game waited for the server within 60 s: $(tr '\n' '|' < "$shots/resetting-stderr.txt")"
+  kill -9 $pid; exit 3
+fi
+kill -CONT "$XSERVER_PID"
+# No other client's leaving resets the server from here on.
+if ! keep_display; then log "display $DISPLAY does not answer after its reset"; kill -9 $pid; exit 7; fi
+launcher=; box=
+for i in $(seq 300); do
+  launcher=$(visible $pid | head -n 1); [ -n "$launcher" ] && break
+  for w in $(named); do [[ " $(visible $pid | tr '\n' ' ') " == *" $w "* ]] || box=$w; done
+  [ -n "$box" ] && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.2
+done
+if [ -n "$launcher" ]; then
+  log "launcher shown"
+  xdotool windowfocus --sync "$launcher"; key Escape
+elif [ -n "$box" ]; then
+  log "error box shown instead of the launcher"
+  for i in $(seq 40); do
+    set -- $(named); [ $# -eq 0 ] && break
+    timeout 5 xdotool windowfocus --sync "$1" key Escape; sleep 0.5
+  done
+else
+  why launcher $pid "$shots/resetting-stderr.txt"
+fi
+for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -9 $pid 2>/dev/null && log "still running 10 s after Escape"
+wait $pid
+log "exit $?"
+)SCRIPT";
+
 // Start-ups that end before the game window exists: without a display to open
 // the launcher on, the one thing the game needs before its window; then Quit
 // in the launcher.
@@ -231,7 +340,7 @@ log "no display: exit $?"
 ./vantrel 2> "$shots/quit-stderr.txt" &
 pid=$!
 launcher=$(window_of $pid)
-if [ -z "$launcher" ]; then why launcher $pid; kill $pid; exit 3; fi
+if [ -z "$launcher" ]; then why launcher $pid "$shots/quit-stderr.txt"; kill $pid; exit 3; fi
 xdotool windowfocus --sync "$launcher"; key Escape
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -9 $pid 2>/dev/null && log "still running 10 s after Quit"
@@ -364,6 +473,7 @@ protected:
             return false;
         }
         std::vector<std::string> command = {"env", "DISPLAY=" + server.Display(),
+                                            "XSERVER_PID=" + std::to_string(server.Pid()),
                                             "XDG_RUNTIME_DIR=" + (work / "run").string(), keyHold};
         if (std::system("unshare -n true >/dev/null 2>&1") == 0)
             command.insert(command.begin(), {"unshare", "-n"});
@@ -492,6 +602,21 @@ TEST_F(EndToEnd, DamagedTrackEndsTheProgramWithItsBoxAndAFailureStatus)
               std::string::npos)
         << said.str();
     EXPECT_NE(said.str().find("Vantrel: Error loading track data\n"), std::string::npos) << said.str();
+}
+
+// A game started while the display resets opens its launcher: it connects
+// again when the server drops its first connection.
+TEST_F(EndToEnd, LauncherOpensWhenTheGameStartsAsTheDisplayResets)
+{
+    int result = -1;
+    std::string steps;
+    ASSERT_TRUE(RunScript(RESETTING_DISPLAY_SCRIPT, "end-to-end-resetting-display", 120, result, steps))
+        << "the driven program did not finish within 120 s";
+    std::stringstream said;
+    said << std::ifstream(shots / "resetting-stderr.txt").rdbuf();
+    ASSERT_EQ(result, 0) << steps << "stderr:\n" << said.str();
+    EXPECT_EQ(steps, "launcher shown\nexit 0\n") << "stderr:\n" << said.str();
+    EXPECT_EQ(said.str().find("Error opening the launcher dialog!"), std::string::npos) << said.str();
 }
 
 // A start-up that ends before the game window exists fails when it ended on an

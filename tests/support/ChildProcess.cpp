@@ -113,6 +113,8 @@ PrivateXServer::~PrivateXServer()
 {
     if (pid > 0) {
         kill(-pid, SIGTERM);
+        // A test may have held the server still.
+        kill(-pid, SIGCONT);
         waitpid(pid, nullptr, 0);
     }
 }

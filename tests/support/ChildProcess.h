@@ -31,6 +31,8 @@ public:
     bool Start(std::string& error);
     // ":N" once started.
     const std::string& Display() const { return display; }
+    // The server's process, -1 when none runs.
+    pid_t Pid() const { return pid; }
 
 private:
     pid_t pid = -1;

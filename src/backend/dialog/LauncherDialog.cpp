@@ -6,13 +6,23 @@ extern "C" {
 #include "LauncherDialogResource.h"
 }
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <thread>
 
 namespace backend {
 
 namespace {
 
 constexpr const char* LAYOUT_RESOURCE = "/vantrel/launcher/LauncherDialog.ui";
+
+// How long a display that is named may refuse the dialog's connection. An X
+// server resets when its last client leaves and drops the connections that
+// came meanwhile; the next one waits until the reset is over (up to 6 s seen
+// on a loaded core), so a few tries get through.
+constexpr auto DISPLAY_WAIT = std::chrono::seconds(5);
+constexpr auto DISPLAY_RETRY_PAUSE = std::chrono::milliseconds(50);
 
 struct ControlName {
     int id;
@@ -174,6 +184,12 @@ GtkWidget* FindWidget(GtkBuilder* builder, const char* name)
     return GTK_WIDGET(gtk_builder_get_object(builder, name));
 }
 
+bool IsSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
 // Lets GTK finish taking the window off the screen before the game starts.
 void DrainEvents()
 {
@@ -186,10 +202,22 @@ void DrainEvents()
 bool OpenLauncherDisplay()
 {
     static bool opened = false;
-    if (!opened) {
+    static bool waited = false;
+    if (opened)
+        return true;
+    if (!waited) {
         // GTK would switch the whole program to the user's locale, and with it
         // the decimal separator that the game's text readers expect to be '.'.
         gtk_disable_setlocale();
+    }
+    // A display that is named is waited for once, for a bounded time; with
+    // none named (or later calls) there is one try.
+    const bool wait = !waited && (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"));
+    waited = true;
+    const auto deadline = std::chrono::steady_clock::now() + DISPLAY_WAIT;
+    opened = gtk_init_check(nullptr, nullptr);
+    while (!opened && wait && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(DISPLAY_RETRY_PAUSE);
         opened = gtk_init_check(nullptr, nullptr);
     }
     return opened;

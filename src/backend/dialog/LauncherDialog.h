@@ -50,7 +50,9 @@ enum class LauncherOutcome {
 // Connects to the display the dialog shows on; false when there is none. Call
 // it before anything else opens and closes display connections (a virtual X
 // server restarts when its last client leaves), and the connection then lasts
-// as long as the program.
+// as long as the program. At the first call, a display named in DISPLAY or
+// WAYLAND_DISPLAY that refuses the connection is tried again for up to 5 s: a
+// server restarting drops the connections that come meanwhile.
 bool OpenLauncherDisplay();
 
 // Test hook: called once the dialog is on screen, with the dialog's GtkWindow.
