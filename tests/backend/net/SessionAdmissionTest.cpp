@@ -48,8 +48,14 @@ void OpenBlindLink(uint32_t n, const NetAddress& to, uint32_t data, const std::v
     ASSERT_GE(fd, 0);
     const uint32_t connectId = 0xB11D0000 | n;
     SendPaced(fd, to, {ConnectDatagram(connectId, data)});
-    Taken(to);
-    SendPaced(fd, to, EveryLinkOfItsOwn(connectId, ConnectAcknowledgement()));
+    // ENet drops an acknowledgement of an answer it has not sent yet, and the
+    // host may take the first ones in the pass that took the connect. It ends
+    // a pass after 256 datagrams, so it has sent its answer before the second.
+    const std::vector<std::vector<uint8_t>> acknowledgements = EveryLinkOfItsOwn(connectId, ConnectAcknowledgement());
+    for (int round = 0; round < 2; ++round) {
+        Taken(to);
+        SendPaced(fd, to, acknowledgements);
+    }
     for (const std::vector<uint8_t>& command : commands) {
         Taken(to);
         SendPaced(fd, to, EveryLinkOfItsOwn(connectId, command));
@@ -146,12 +152,6 @@ TEST(SessionAdmission, SendersThatForgeTheirAddressAndReadNothingTakeNoPlaceAndC
         EXPECT_TRUE(player->Received().empty()) << "a forger's message reached the handler";
     }
 
-#if defined(__SANITIZE_ADDRESS__)
-    // Open question: in the AddressSanitizer build the second reader below is
-    // not admitted (no line about it in the log); the normal and
-    // ThreadSanitizer builds run the control.
-    return;
-#endif
     const std::vector<uint32_t> known = {a.Id(), b.Id(), c.Id(), d.Id()};
     // Two senders that read their cookies and nothing else: each becomes a
     // player whose messages reach the host's handler; the first is turned
