@@ -55,11 +55,18 @@ key() { xdotool keydown "$1"; sleep "$KEY_HOLD"; xdotool keyup "$1"; sleep 0.35;
 shot() { xwd -root -silent > "$shots/$1.xwd"; }
 # The visible windows named Vantrel of process $1.
 visible() { xdotool search --all --onlyvisible --pid "$1" --name '^Vantrel$' 2>/dev/null; }
-# The visible windows named Vantrel of any process, found by class: xdotool's search by
-# name misses SDL's UTF-8 titles (its error box, drawn by a process of its own).
+# The visible windows named Vantrel of any process but window $1, found by class: xdotool's
+# search by name misses SDL's UTF-8 titles (its error box, drawn by a process of its own).
 named() {
   for w in $(xdotool search --onlyvisible --classname '.*' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Vantrel ] && echo "$w"
+    [ "$w" != "$1" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Vantrel ] && echo "$w"
+  done
+}
+# Closes with Escape every window named() finds but window $1, one at a time.
+close_named() {
+  for i in $(seq 40); do
+    set -- "$1" $(named "$1"); [ $# -eq 1 ] && break
+    timeout 5 xdotool windowfocus --sync "$2" key Escape; sleep 0.5
   done
 }
 # A window of process $1 other than $2, waited for up to 60 s (a cold start on a busy
@@ -269,17 +276,9 @@ xdotool windowfocus --sync "$game"; until_sized "$game"
 until_in_loop "$game" || log "no picture of the game's loop in 60 s (white share $(white_share "$game") %)"
 key Return; sleep 0.5; key Return; sleep 1
 key Return; key Return
-boxes() {
-  for w in $(xdotool search --onlyvisible --classname '.*' 2>/dev/null); do
-    [ "$w" != "$game" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Vantrel ] && echo "$w"
-  done
-}
-for i in $(seq 150); do [ -n "$(boxes)" ] && break; sleep 0.2; done
-[ -n "$(boxes)" ] && log "error box shown"
-for i in $(seq 40); do
-  set -- $(boxes); [ $# -eq 0 ] && break
-  timeout 5 xdotool windowfocus --sync "$1" key Escape; sleep 0.5
-done
+for i in $(seq 150); do [ -n "$(named "$game")" ] && break; sleep 0.2; done
+[ -n "$(named "$game")" ] && log "error box shown"
+close_named "$game"
 for i in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -9 $pid 2>/dev/null && log "still running 10 s after the box"
 wait $pid
@@ -320,10 +319,7 @@ if [ -n "$launcher" ]; then
   xdotool windowfocus --sync "$launcher"; key Escape
 elif [ -n "$box" ]; then
   log "error box shown instead of the launcher"
-  for i in $(seq 40); do
-    set -- $(named); [ $# -eq 0 ] && break
-    timeout 5 xdotool windowfocus --sync "$1" key Escape; sleep 0.5
-  done
+  close_named ""
 else
   why launcher $pid "$shots/resetting-stderr.txt"
 fi
@@ -355,12 +351,6 @@ const char* const LEAK_SUPPRESSIONS = "leak:libSDL2\nleak:libGLX\nleak:libEGL\nl
                                       "leak:swrast_dri\nleak:libLLVM\nleak:libdbus\nleak:libX11\nleak:libfontconfig\n"
                                       "leak:libopenal\nleak:libglib\nleak:libgobject\nleak:libgio\nleak:libgtk-3\n"
                                       "leak:libgdk-3\nleak:libpango\nleak:libcairo\nleak:libharfbuzz\nleak:libatk\n";
-
-bool HasProgram(const char* name)
-{
-    const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
 
 // The screenshot as a PNG beside it; the picture for checks.
 bool ConvertScreenshot(const fs::path& xwd, const fs::path& png, datagen::RgbaImage& image)

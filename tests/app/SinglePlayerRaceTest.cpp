@@ -301,7 +301,7 @@ TEST_F(RaceTest, FullScreenRaceOnXGoesOnAfterAMinimise)
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     if (driver == nullptr || std::string(driver) != "x11") {
         for (const char* tool : {"Xvfb", "xdotool"}) {
-            if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+            if (!HasProgram(tool))
                 GTEST_SKIP() << tool << " is not installed; scripts/setup installs it";
         }
         PrivateXServer server;

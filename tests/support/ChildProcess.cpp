@@ -88,9 +88,14 @@ int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* tim
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool HasProgram(const std::string& name)
+{
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
 std::string ThreadBacktraces(pid_t pid)
 {
-    if (std::system("command -v gdb >/dev/null 2>&1") != 0)
+    if (!HasProgram("gdb"))
         return "(no backtraces: gdb is not installed; scripts/setup installs it)\n";
     char file[] = "/tmp/vantrel-backtraces-XXXXXX";
     const int fd = mkstemp(file);

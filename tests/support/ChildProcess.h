@@ -12,6 +12,9 @@
 int RunBounded(const std::vector<std::string>& arguments, int seconds, bool* timedOut,
                const std::string& outputFile = "");
 
+// True when `name` is a program on the PATH.
+bool HasProgram(const std::string& name);
+
 // Every thread's backtrace in process `pid` (a child of this one), as gdb
 // prints it in batch mode, or why there is none: what a process that hangs was
 // doing, for the failure that reports it before it is killed.

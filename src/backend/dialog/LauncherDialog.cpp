@@ -1,5 +1,7 @@
 #include "backend/dialog/LauncherDialog.h"
 
+#include "backend/window/NamedDisplay.h"
+
 #include <gtk/gtk.h>
 
 extern "C" {
@@ -7,7 +9,6 @@ extern "C" {
 }
 
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -184,12 +185,6 @@ GtkWidget* FindWidget(GtkBuilder* builder, const char* name)
     return GTK_WIDGET(gtk_builder_get_object(builder, name));
 }
 
-bool IsSet(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    return value != nullptr && value[0] != '\0';
-}
-
 // Lets GTK finish taking the window off the screen before the game starts.
 void DrainEvents()
 {
@@ -212,7 +207,7 @@ bool OpenLauncherDisplay()
     }
     // A display that is named is waited for once, for a bounded time; with
     // none named (or later calls) there is one try.
-    const bool wait = !waited && (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"));
+    const bool wait = !waited && IsDisplayNamed();
     waited = true;
     const auto deadline = std::chrono::steady_clock::now() + DISPLAY_WAIT;
     opened = gtk_init_check(nullptr, nullptr);

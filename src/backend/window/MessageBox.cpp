@@ -1,6 +1,7 @@
 #include "backend/window/MessageBox.h"
 
 #include "backend/window/EndOnStopSignal.h"
+#include "backend/window/NamedDisplay.h"
 #include "backend/window/SystemWindow.h"
 
 #include <SDL.h>
@@ -25,9 +26,7 @@ bool HaveDisplay()
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
         return false;
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && x11[0]) || (wayland && wayland[0]);
+    return IsDisplayNamed();
 }
 
 bool ShowSdlBox(NativeWindow* owner, const char* text, const char* caption)

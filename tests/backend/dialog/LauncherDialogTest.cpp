@@ -20,11 +20,6 @@ namespace {
 
 constexpr int SCENARIO_TIMEOUT_S = 90;
 
-bool Installed(const std::string& program)
-{
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 struct ScenarioResult {
     bool finished = false;
     int exitCode = -1; // 128 + the signal that ended it, as a shell reports it
@@ -63,7 +58,7 @@ class LauncherDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!Installed("Xvfb"))
+        if (!HasProgram("Xvfb"))
             GTEST_SKIP() << "Xvfb is not installed";
         std::string error;
         ASSERT_TRUE(server.Start(error)) << error;
@@ -98,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Dialog, LauncherScenario, ::testing::Values("keyboard",
 // ends the program and takes the box with it.
 TEST_F(LauncherDialog, ErrorBoxIsShownAndItsTextGoesToStderr)
 {
-    if (!Installed("xdotool"))
+    if (!HasProgram("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     for (const std::string scenario :
          {"errorbox-x11", "errorbox-no-x11", "errorbox-sigterm", "errorbox-no-x11-sigterm"}) {
