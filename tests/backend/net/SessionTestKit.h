@@ -220,7 +220,8 @@ uint32_t QueryCookie(uint32_t n, const NetAddress& host, const NetGuid& applicat
 // True when a cookie came and is not the one a host whose key is all zero
 // gives 127.x.y.n now.
 bool KeyedCookie(uint32_t n, uint32_t cookie);
-// The epoch of the hosts' cookies now, on the session's clock.
+// The epoch of the hosts' cookies now, on the session's clock: worked out
+// here, apart from the host's own, so that a fault in that shows.
 uint32_t CookieEpochNow();
 // Returns once the session's clock is in `epoch` or later.
 void AwaitCookieEpoch(uint32_t epoch);
