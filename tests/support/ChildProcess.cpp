@@ -10,8 +10,6 @@
 #include <iterator>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -41,19 +39,13 @@ pid_t SpawnInGroup(const std::vector<std::string>& arguments, posix_spawn_file_a
     return spawned == 0 ? child : -1;
 }
 
-// True once the server of display `number` takes a connection on its socket.
-bool ServerAnswers(const std::string& number)
+// True once the server of display `number` answers a client, which waits at
+// most `seconds` for it (a server still starting takes connections before it
+// answers them).
+bool ServerAnswers(const std::string& number, int seconds)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = "/tmp/.X11-unix/X" + number;
-    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool answered = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return answered;
+    bool timedOut = false;
+    return RunBounded({"xdpyinfo", "-display", ":" + number}, seconds, &timedOut, "/dev/null") == 0;
 }
 
 } // namespace
@@ -124,8 +116,12 @@ PrivateXServer::~PrivateXServer()
     }
 }
 
-bool PrivateXServer::Start(std::string& error)
+bool PrivateXServer::Start(std::string& error, bool resetsWhenIdle)
 {
+    if (!HasProgram("xdpyinfo")) {
+        error = "xdpyinfo is not installed; scripts/setup installs it";
+        return false;
+    }
     int ends[2];
     if (pipe(ends) != 0) {
         error = std::string("no pipe: ") + std::strerror(errno);
@@ -137,8 +133,10 @@ bool PrivateXServer::Start(std::string& error)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, ends[0]);
-    const std::vector<std::string> command = {
+    std::vector<std::string> command = {
         "Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-r"};
+    if (!resetsWhenIdle)
+        command.push_back("-noreset");
     pid = SpawnInGroup(command, &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(ends[1]);
@@ -162,7 +160,12 @@ bool PrivateXServer::Start(std::string& error)
         return false;
     }
     number.resize(number.find('\n'));
-    while (!ServerAnswers(number)) {
+    const auto secondsLeft = [&] {
+        return int(std::chrono::duration_cast<std::chrono::seconds>(deadline - std::chrono::steady_clock::now())
+                       .count()) +
+               1;
+    };
+    while (!ServerAnswers(number, secondsLeft())) {
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
             pid = -1;
             error = "Xvfb on display :" + number + " ended before it answered";

@@ -29,9 +29,11 @@ public:
     PrivateXServer& operator=(const PrivateXServer&) = delete;
     ~PrivateXServer();
 
-    // Once the server answers on its socket: true. False, with the reason in
-    // `error`, when none did within a minute.
-    bool Start(std::string& error);
+    // Once the server answers a client: true. False, with the reason in
+    // `error`, when none did within a minute. Unless `resetsWhenIdle`, the
+    // server keeps its state when its last client leaves (-noreset), so that
+    // the next client need not wait for a reset.
+    bool Start(std::string& error, bool resetsWhenIdle = false);
     // ":N" once started.
     const std::string& Display() const { return display; }
     // The server's process, -1 when none runs.

@@ -209,7 +209,10 @@ bool OpenLauncherDisplay()
     // none named (or later calls) there is one try.
     const bool wait = !waited && IsDisplayNamed();
     waited = true;
-    const auto deadline = std::chrono::steady_clock::now() + DISPLAY_WAIT;
+    const auto now = std::chrono::steady_clock::now();
+    const auto deadline = now + DISPLAY_WAIT;
+    if (!NamedDisplayAnswers(wait ? deadline : now))
+        return false;
     opened = gtk_init_check(nullptr, nullptr);
     while (!opened && wait && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(DISPLAY_RETRY_PAUSE);

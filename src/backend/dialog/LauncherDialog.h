@@ -52,7 +52,8 @@ enum class LauncherOutcome {
 // server restarts when its last client leaves), and the connection then lasts
 // as long as the program. At the first call, a display named in DISPLAY or
 // WAYLAND_DISPLAY that refuses the connection is tried again for up to 5 s: a
-// server restarting drops the connections that come meanwhile.
+// server restarting drops the connections that come meanwhile. An X server
+// that takes the connection and does not answer it within 30 s counts as none.
 bool OpenLauncherDisplay();
 
 // Test hook: called once the dialog is on screen, with the dialog's GtkWindow.

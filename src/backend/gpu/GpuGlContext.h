@@ -51,6 +51,9 @@ public:
     // is drawn: one frame is drawn while the next is built, never more (a
     // swap need not wait for anything). GL state is unknown afterwards.
     void Present();
+    // The fence after the frame presented last (a GLsync; null without
+    // fences): the only one the context keeps.
+    void* FrameFence() const { return previousFrame; }
     // Reads a rectangle of the bound target as B,G,R,A, GL's row order.
     void ReadBgra(uint32_t areaWidth, uint32_t areaHeight, std::vector<uint8_t>& out);
 

@@ -319,7 +319,8 @@ int NetSession::State::Intercept(ENetHost* enetHost)
     // A copy of another format does not find the session, which it could not
     // join; its query's size may differ from ours, so the format is read first.
     if (format != SESSION_FORMAT_VERSION) {
-        LogLink(enetHost->receivedAddress, OtherVersionLine("a query", enetHost->receivedAddress, format));
+        LogLink(enetHost->receivedAddress, OtherVersionLine("a query", enetHost->receivedAddress, format),
+                LoggedAbout::QUERY);
         return 1;
     }
     HostQuery query;
@@ -537,20 +538,25 @@ void NetSession::State::HandleControl(ENetPeer* peer, const ControlFrame& frame)
     }
 }
 
-void NetSession::State::LogLink(const ENetAddress& address, const std::string& line)
+const char* LeftOutLines::Subject() const
+{
+    return queries == 0 ? "links" : links == 0 ? "queries" : "queries and links";
+}
+
+void NetSession::State::LogLink(const ENetAddress& address, const std::string& line, LoggedAbout about)
 {
     auto window = logWindows.find(address.host);
     if (window == logWindows.end()) {
         if (logWindows.size() >= LINK_LOG_SOURCES_MAX)
             FlushLogWindows(false);
         if (logWindows.size() >= LINK_LOG_SOURCES_MAX) {
-            ++unlistedLeftOut;
+            unlistedLeftOut.Count(about);
             return;
         }
-        window = logWindows.emplace(address.host, LogWindow{SessionClock::now()}).first;
+        window = logWindows.emplace(address.host, LogWindow{SessionClock::now(), 0, {}}).first;
     }
     if (window->second.lines >= LINK_LOG_LINES) {
-        ++window->second.leftOut;
+        window->second.leftOut.Count(about);
         return;
     }
     ++window->second.lines;
@@ -565,17 +571,19 @@ void NetSession::State::FlushLogWindows(bool all)
             ++window;
             continue;
         }
-        if (window->second.leftOut > 0) {
+        const LeftOutLines& leftOut = window->second.leftOut;
+        if (leftOut.Total() > 0) {
             const ENetAddress address = {window->first, 0};
             char ip[32] = "?";
             enet_address_get_host_ip(&address, ip, sizeof ip);
-            LogSession("left out %u more lines about links from %s", window->second.leftOut, ip);
+            LogSession("left out %u more lines about %s from %s", leftOut.Total(), leftOut.Subject(), ip);
         }
         window = logWindows.erase(window);
     }
-    if (unlistedLeftOut > 0 && (all || logWindows.size() < LINK_LOG_SOURCES_MAX)) {
-        LogSession("left out %u lines about links from too many addresses", unlistedLeftOut);
-        unlistedLeftOut = 0;
+    if (unlistedLeftOut.Total() > 0 && (all || logWindows.size() < LINK_LOG_SOURCES_MAX)) {
+        LogSession("left out %u lines about %s from too many addresses", unlistedLeftOut.Total(),
+                   unlistedLeftOut.Subject());
+        unlistedLeftOut = {};
     }
 }
 

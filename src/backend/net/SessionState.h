@@ -96,11 +96,25 @@ struct HalfLink {
     bool cookieShown = false;
 };
 
-// Lines logged about links from one address in the current window.
+// What a line about a stranger's datagram is about.
+enum class LoggedAbout { QUERY, LINK };
+
+// Lines left out of the log, by what they were about.
+struct LeftOutLines {
+    uint32_t queries = 0;
+    uint32_t links = 0;
+
+    void Count(LoggedAbout about) { ++(about == LoggedAbout::QUERY ? queries : links); }
+    uint32_t Total() const { return queries + links; }
+    // "queries", "links" or "queries and links".
+    const char* Subject() const;
+};
+
+// Lines logged about queries and links from one address in the current window.
 struct LogWindow {
     SessionClock::time_point start;
     uint32_t lines = 0;
-    uint32_t leftOut = 0;
+    LeftOutLines leftOut;
 };
 
 // Datagrams from this address are dropped until then.
@@ -206,7 +220,7 @@ struct NetSession::State {
     // tell which addresses share a budget.
     std::array<QueryBudget, QUERY_BUDGETS> queryBudgets;
     std::map<uint32_t, LogWindow> logWindows; // by IPv4 address
-    uint32_t unlistedLeftOut = 0;             // lines about addresses the table had no room for
+    LeftOutLines unlistedLeftOut;             // lines about addresses the table had no room for
     // Not the host: the last time a link to another player was lost, or
     // closed with the removal word the others pass on from the host, and
     // whether it was that word; when the host's link was lost without its
@@ -298,9 +312,10 @@ struct NetSession::State {
     void TakeLink(ENetPeer* peer, uint32_t tag);
     void LogClosed(const ENetPeer* peer, const char* why);
     void Refuse(ENetPeer* peer, const char* why);
-    // Logs a line about a link from `address`, a few per address and window;
-    // FlushLogWindows says how many were left out of the windows that ended.
-    void LogLink(const ENetAddress& address, const std::string& line);
+    // Logs a line about a link (or query) from `address`, a few per address
+    // and window; FlushLogWindows says how many were left out of the windows
+    // that ended, and what they were about.
+    void LogLink(const ENetAddress& address, const std::string& line, LoggedAbout about = LoggedAbout::LINK);
     void FlushLogWindows(bool all);
     void DropMember(Member& member, const char* why);
     // Closes the player's link telling it that it was removed, and loses it.

@@ -19,14 +19,15 @@ std::mutex g_HookMutex;
 MessageBoxHook g_Hook;
 MessageBoxFallback g_Fallback = nullptr;
 
-// A box needs a display server; the offscreen and dummy drivers have none, and
-// without one SDL would fail or, worse, find one the tests did not mean.
+// A box needs a display server that answers; the offscreen and dummy drivers
+// have none, and without one SDL would fail or, worse, find one the tests did
+// not mean.
 bool HaveDisplay()
 {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
         return false;
-    return IsDisplayNamed();
+    return IsDisplayNamed() && NamedDisplayAnswers(std::chrono::steady_clock::now());
 }
 
 bool ShowSdlBox(NativeWindow* owner, const char* text, const char* caption)

@@ -209,7 +209,7 @@ TEST_F(GpuGlStateTest, StatesSwitchedBackAndForthReachEachDraw)
     EXPECT_EQ(Pixel(4, 4), BLUE);
 }
 
-TEST_F(GpuGlStateTest, GlChangedBehindTheDeviceIsSetAgainAfterThePresent)
+TEST_F(GpuGlStateTest, PresentSetsAgainWhatGlChangedBehindTheDeviceAndKeepsOnlyItsFramesFence)
 {
     UseTexturedStage();
     GpuTexture* green = MakeTexture(1, 1, {GREEN});
@@ -235,6 +235,14 @@ TEST_F(GpuGlStateTest, GlChangedBehindTheDeviceIsSetAgainAfterThePresent)
     EXPECT_EQ(Pixel(4, 4), BLACK);
     device->SetTexture(0, nullptr);
     green->Release();
+
+    // Each present keeps the fence of its own frame and deletes the one before.
+    const GLsync shown = static_cast<GLsync>(device->GlContext()->FrameFence());
+    ASSERT_TRUE(shown != nullptr && glIsSync(shown));
+    ASSERT_EQ(device->Present(), GPU_OK);
+    const GLsync next = static_cast<GLsync>(device->GlContext()->FrameFence());
+    EXPECT_FALSE(glIsSync(shown)) << "the fence of the frame before was left behind";
+    EXPECT_TRUE(next != shown && glIsSync(next));
 }
 
 TEST_F(GpuGlStateTest, UploadsBetweenDrawsLeaveTheBindingsOfTheDrawsAlone)

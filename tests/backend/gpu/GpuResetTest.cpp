@@ -1,8 +1,9 @@
-// Device loss and reset, references held by the device, resource rules and
-// fault injection.
+// Device loss and reset, references held by the device, resource rules, fault
+// injection, and what the driver is told at start-up.
 
 #include "GpuTestDevice.h"
 
+#include "backend/gpu/GpuDriverEnvironment.h"
 #include "backend/gpu/GpuIndexBuffer.h"
 #include "backend/gpu/GpuStateBlock.h"
 #include "backend/gpu/GpuSurface.h"
@@ -11,8 +12,10 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace gputest {
 namespace {
@@ -407,6 +410,23 @@ TEST_F(GpuDeviceTest, SystemListsModesAndChecksFormats)
               GPU_OK);
     EXPECT_EQ(system->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_P8),
               GPUERR_NOTAVAILABLE);
+}
+
+// The software rasteriser's threads can hang the game: off, unless the user set their number.
+TEST(GpuDriverEnvironment, RasteriserThreadsAreOffUnlessTheUserSetTheirNumber)
+{
+    const char* set = std::getenv("LP_NUM_THREADS");
+    const std::string before = set != nullptr ? set : "";
+    unsetenv("LP_NUM_THREADS");
+    UseSerialSoftwareRasteriser();
+    EXPECT_STREQ(std::getenv("LP_NUM_THREADS"), "0");
+    setenv("LP_NUM_THREADS", "3", 1);
+    UseSerialSoftwareRasteriser();
+    EXPECT_STREQ(std::getenv("LP_NUM_THREADS"), "3") << "the user's number was overwritten";
+    if (set != nullptr)
+        setenv("LP_NUM_THREADS", before.c_str(), 1);
+    else
+        unsetenv("LP_NUM_THREADS");
 }
 
 } // namespace

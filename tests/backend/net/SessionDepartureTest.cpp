@@ -183,8 +183,12 @@ TEST_P(HostDeparture, EverySurvivorMigratesToTheEarliestJoinerWhoDropsTheNewcome
     EXPECT_NE(fifth, oldHost);
     for (TestPlayer* player : {&b, &c, &d})
         ASSERT_TRUE(player->WaitForEvent(NetMessageType::CREATE_PLAYER, fifth));
-    ASSERT_TRUE(e.Session().SendTo(NET_ALL_PLAYERS, "5", 1, true));
-    EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fifth));
+    // The new host is the only door: c, a player, answers no query.
+    const QueryOutcome toAPlayer = RepliesBefore(9, c.Address(), [&] {
+        ASSERT_TRUE(e.Session().SendTo(NET_ALL_PLAYERS, "5", 1, true));
+        EXPECT_TRUE(c.WaitForEvent(NetMessageType::RECEIVE, fifth));
+    });
+    EXPECT_EQ(toAPlayer.answers + toAPlayer.challenges + toAPlayer.others, 0u) << "a player answered a query";
     // One grid, the new host's: the old host's slot closed up everywhere, and
     // the newcomer holds none.
     ExpectGrid({&b, &c, &d, &e}, {&e});

@@ -825,6 +825,23 @@ QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uin
     return outcome;
 }
 
+QueryOutcome RepliesBefore(uint32_t n, const NetAddress& to, const std::function<void()>& then)
+{
+    QueryOutcome outcome;
+    const int fd = BindUdp(TestIp(n), 0);
+    if (fd >= 0) {
+        HostQuery query;
+        query.application = TestApplication();
+        SendPaced(fd, to, {EncodeHostQuery(query)});
+    }
+    then();
+    if (fd >= 0) {
+        TakeReplies(fd, &outcome);
+        close(fd);
+    }
+    return outcome;
+}
+
 QueryCrowd::QueryCrowd(size_t count) : sockets(BindApart(count)), replies(sockets.size()) {}
 
 QueryCrowd::~QueryCrowd()

@@ -348,6 +348,11 @@ struct QueryOutcome {
 QueryOutcome SendQueries(uint32_t n, const NetAddress& to, const std::vector<uint8_t>& query, int count,
                          const std::vector<uint8_t>& answered);
 
+// Sends a discovery query to `to` from 127.x.y.n, then runs `then`, which must
+// wait until `to` takes a datagram sent after the query (a player reads its
+// datagrams in order); the replies to the query that came by then.
+QueryOutcome RepliesBefore(uint32_t n, const NetAddress& to, const std::function<void()>& then);
+
 // Plain UDP sockets on `count` addresses of their own, 127.x.y.z apart from
 // every player's of this process: a crowd of askers.
 class QueryCrowd {
