@@ -131,6 +131,18 @@ bool TestPlayer::WaitFor(const std::function<bool(const std::vector<Event>&)>& d
     return changed.wait_for(lock, limit, [&] { return done(events); });
 }
 
+bool TestPlayer::WaitWhileHeard(const std::function<bool(const std::vector<Event>&)>& done,
+                                std::chrono::milliseconds quiet)
+{
+    std::unique_lock lock(mutex);
+    while (!done(events)) {
+        const size_t seen = events.size();
+        if (!changed.wait_for(lock, quiet, [&] { return events.size() != seen; }))
+            return false;
+    }
+    return true;
+}
+
 bool TestPlayer::WaitForCount(NetMessageType type, size_t count, std::chrono::milliseconds limit)
 {
     return WaitFor([&](const std::vector<Event>& seen) { return CountOf(seen, type) == count; }, limit);

@@ -72,6 +72,9 @@ public:
     // Waits (at most 5 s) until the events satisfy `done`.
     bool WaitFor(const std::function<bool(const std::vector<Event>&)>& done,
                  std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+    // Waits until the events satisfy `done` for as long as the handler keeps
+    // being given some: false once none came for `quiet`.
+    bool WaitWhileHeard(const std::function<bool(const std::vector<Event>&)>& done, std::chrono::milliseconds quiet);
     // Waits (at most `limit`) until the handler has seen `count` events of `type`.
     bool WaitForCount(NetMessageType type, size_t count,
                       std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
